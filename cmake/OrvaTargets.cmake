@@ -1,0 +1,130 @@
+# Helpers every folder uses to declare its libraries, tests, fuzz targets and benchmarks,
+# so that warnings, sanitizers and the test environment are set in one place.
+
+option(ORVA_WERROR "Treat warnings in our code as errors" OFF)
+
+if(ORVA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+if(ORVA_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+    add_custom_target(orva_fuzzers)
+    file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "")
+endif()
+if(ORVA_BENCH)
+    find_package(benchmark QUIET)
+    if(NOT benchmark_FOUND)
+        message(STATUS "Google Benchmark not found: benchmarks are not built")
+        set(ORVA_BENCH OFF)
+    endif()
+endif()
+
+set(ORVA_TEST_ROOT ${CMAKE_BINARY_DIR}/testenv)
+file(MAKE_DIRECTORY ${ORVA_TEST_ROOT}/runtime ${ORVA_TEST_ROOT}/config ${ORVA_TEST_ROOT}/cache
+     ${ORVA_TEST_ROOT}/data)
+file(CHMOD ${ORVA_TEST_ROOT}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
+function(orva_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(ORVA_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# Adds a folder's CMakeLists when it has one.
+macro(orva_add_folder dir)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+        add_subdirectory(${dir})
+    endif()
+endmacro()
+
+# Adds every child folder of the current one that has a CMakeLists (in name order).
+macro(orva_add_subfolders)
+    file(GLOB _orva_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT _orva_children)
+    foreach(_child IN LISTS _orva_children)
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${_child}
+           AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_child}/CMakeLists.txt)
+            add_subdirectory(${_child})
+        endif()
+    endforeach()
+endmacro()
+
+# orva_library(name SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
+# A static library whose headers are included by their path from the repository root.
+function(orva_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    orva_warnings(${name})
+endfunction()
+
+function(_orva_test_env name)
+    set(env
+        "QT_QPA_PLATFORM=offscreen"
+        "XDG_RUNTIME_DIR=${ORVA_TEST_ROOT}/runtime"
+        "XDG_CONFIG_HOME=${ORVA_TEST_ROOT}/config"
+        "XDG_CACHE_HOME=${ORVA_TEST_ROOT}/cache"
+        "XDG_DATA_HOME=${ORVA_TEST_ROOT}/data"
+        "ORVA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        "ORVA_BINARY_DIR=${PROJECT_BINARY_DIR}"
+        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+        "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+        "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
+# orva_gtest(name SOURCES ... [DEPS ...]): a GoogleTest program registered with CTest.
+function(orva_gtest name)
+    if(NOT ORVA_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    orva_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    _orva_test_env(${name})
+endfunction()
+
+# orva_qtest(name SOURCES ... [DEPS ...]): a Qt Test program registered with CTest.
+function(orva_qtest name)
+    if(NOT ORVA_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+    orva_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    _orva_test_env(${name})
+endfunction()
+
+# orva_fuzz(name SOURCES ... [DEPS ...] [CORPUS dir]): a libFuzzer target (ORVA_FUZZ builds only).
+function(orva_fuzz name)
+    if(NOT ORVA_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(orva_fuzzers ${name})
+    file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "$<TARGET_FILE:${name}> ${ARG_CORPUS}\n")
+endfunction()
+
+# orva_bench(name SOURCES ... [DEPS ...]): a Google Benchmark program.
+function(orva_bench name)
+    if(NOT ORVA_BENCH)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+    orva_warnings(${name})
+endfunction()

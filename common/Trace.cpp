@@ -1,0 +1,4 @@
+// The trace category; enable with QT_LOGGING_RULES="orva.trace.debug=true".
+#include "common/Trace.h"
+
+Q_LOGGING_CATEGORY(orvaTrace, "orva.trace", QtWarningMsg)
