@@ -1,0 +1,19 @@
+// Paths from the setup file and the host are Windows paths (\\server\share\..., C:\...).
+// They are kept as written and translated only when a file or folder is opened or listed.
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace LocalPath {
+
+// Prefix table from the setup file's "pathmap = \\server\share => /mnt/share" lines.
+void SetPathMap(const QList<QPair<QString, QString>> &map);
+QList<QPair<QString, QString>> PathMap();
+
+// A complete joined path made local: a mapped UNC or drive prefix is replaced (compared without
+// case), then every "\" becomes "/". Linux paths pass unchanged.
+QString toLocalPath(const QString &path);
+
+} // namespace LocalPath

@@ -1,0 +1,90 @@
+// The setup file "orva.inf": one "key = value" per line, read into the process-wide settings.
+// Parsing is pure; what the settings do to windows and the terminal is the main window's business.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// One place on the host screen where a request number is read (row and column 1-based).
+struct TCaptureSet {
+    int Row = 0;
+    int Column = 0;
+    int Length = 0;
+    QByteArray Marker;
+    bool operator==(const TCaptureSet &) const = default;
+};
+
+// A key-map or substitution line as written: key with blanks removed, and value.
+struct TSetupPair {
+    QByteArray Key;
+    QByteArray Value;
+    bool operator==(const TSetupPair &) const = default;
+};
+
+struct TOrvaSettings {
+    static constexpr int kMaxKeyMaps = 50;
+    static constexpr int kMaxCaptureSets = 10;
+
+    bool ShowWarnings = true;
+    QString TemplateDirectory;
+    QString AbbreviationDirectory;
+    QString ResultDirectory;
+    QString CustomDictionary;
+    QStringList ImageSources{QString()};
+    QString SubDirectoryMask;
+    QString NoImageName;
+    QString SecureImageName;
+    bool PrinterAvailable = false;
+    bool HaltOnServerFail = true;
+    QByteArray HostName;
+    int HostPort = 23;
+    QByteArray LoginConversation;
+    int ScrollLines = 0;
+    QList<TCaptureSet> CaptureSets;
+    QByteArray EnablePCBeep;
+    QByteArray KeySetQuery;
+    QByteArray KeySetReply;
+    QList<TSetupPair> KeyMapLines;
+    QList<TSetupPair> SwapLines;
+    QString PrinterName;
+    QByteArray D3ListNoFile = "10";
+    QByteArray D3ListNoItem = "202";
+    QByteArray D3ListBoth = "405";
+    QByteArray D3CopyOk = "805";
+    QByteArray D3Filed = "[221] '##d3 item## ' filed.";
+    QByteArray ForegroundColors; // empty: not given, the emulator's table stays
+    QByteArray BackgroundColors;
+    QByteArray BoldForegroundColors;
+    bool UseGraphicsFont = true;
+    int GraphicsFontResource = 0;
+    QList<QPair<QString, QString>> PathMap;
+
+    // Lines that were read but could not be used, for the trace (start-up goes on).
+    QStringList Problems;
+};
+
+namespace SetupFile {
+
+// Parses the whole text of a setup file (CR LF, LF or CR line ends). programDir ends with "/".
+TOrvaSettings Parse(const QByteArray &text, const QString &programDir);
+
+// The folder for work files when the setup file names none: $XDG_CACHE_HOME/orva (or ~/.cache/orva),
+// created readable by the user only.
+QString DefaultResultDirectory();
+
+// "host[:port]" → host and port; a missing or unreadable port gives `fallbackPort`, "[v6]:port" works.
+QPair<QByteArray, int> SplitHostPort(const QByteArray &value, int fallbackPort);
+
+// The text written when no setup file exists (CR LF after every line but the last).
+QByteArray DefaultSetupText();
+
+// The prompt and reply parts of a login conversation: see "prompt" answer "reply".
+QByteArray LoginPrompt(const QByteArray &conversation);
+QByteArray LoginReply(const QByteArray &conversation);
+// The conversation with its reply replaced.
+QByteArray WithLoginReply(const QByteArray &conversation, const QByteArray &reply);
+
+} // namespace SetupFile
