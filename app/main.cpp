@@ -1,11 +1,17 @@
-// Program entry.
+// Program entry: the application, its title, the main window and the event loop.
+#include "app/TOrvaMainForm.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orva 4.1"));
-    QWidget w;
-    w.show();
+    TOrvaMainForm form(QApplication::arguments());
+    if (!form.FormCreate()) {
+        return 1;
+    }
+    form.show();
+    form.VtTerminal1()->setFocus();
     return app.exec();
 }
