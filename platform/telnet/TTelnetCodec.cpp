@@ -2,7 +2,8 @@
 #include "platform/telnet/TTelnetCodec.h"
 
 #include <algorithm>
-#include <cstddef> // libtelnet.h uses size_t without including its header
+#include <cstddef>
+#include <cstring> // libtelnet.h uses size_t without including its header
 #include <libtelnet.h>
 #include <utility>
 
@@ -15,8 +16,6 @@ const telnet_telopt_t kOptions[] = {
     {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},
     {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT}, {-1, 0, 0},
 };
-
-const unsigned char kSubnegotiationEnd = TELNET_SE;
 
 } // namespace
 
@@ -37,6 +36,7 @@ void TTelnetCodec::start() {
 
 void TTelnetCodec::reset() {
     start();
+    m_afterIac = false;
     m_nawsOn = false;
     m_ttypeOn = false;
     m_data.clear();
@@ -61,21 +61,32 @@ void TTelnetCodec::setWindowSize(int columns, int rows) {
 
 void TTelnetCodec::decode(const char *bytes, qsizetype size) {
     // libtelnet switches to zlib decompression when the peer sends the compression marker, even
-    // though we refused that option, and the plain text after it would be lost. The marker ends
-    // with SE, so feeding the input in pieces that end after each SE byte lets us drop that state
-    // before the next byte is read.
+    // though we refused that option, and the text after it is lost. A subnegotiation (and with it
+    // the marker) only ends at a byte that follows an IAC, so the input goes in in pieces that end
+    // at each such byte, and the decompression state is dropped before the next piece.
     qsizetype begin = 0;
-    while (begin < size) {
-        const auto *from = reinterpret_cast<const unsigned char *>(bytes) + begin;
-        const auto *stop =
-            std::find(from, reinterpret_cast<const unsigned char *>(bytes) + size, kSubnegotiationEnd);
-        qsizetype end = stop - reinterpret_cast<const unsigned char *>(bytes);
-        if (end < size)
-            ++end;
-        telnet_recv(m_telnet, bytes + begin, static_cast<size_t>(end - begin));
-        if (m_restart)
-            start();
-        begin = end;
+    for (qsizetype at = 0; at < size; ++at) {
+        const bool endsSubnegotiation = m_afterIac;
+        m_afterIac = static_cast<unsigned char>(bytes[at]) == TELNET_IAC;
+        if (!endsSubnegotiation)
+            continue;
+        feed(bytes + begin, at + 1 - begin);
+        begin = at + 1;
+    }
+    if (begin < size)
+        feed(bytes + begin, size - begin);
+}
+
+void TTelnetCodec::feed(const char *bytes, qsizetype size) {
+    telnet_recv(m_telnet, bytes, static_cast<size_t>(size));
+    if (!m_restart)
+        return;
+    start();
+    // A subnegotiation cut short by another command: that command still counts.
+    const char last = bytes[size - 1];
+    if (static_cast<unsigned char>(last) != TELNET_SE) {
+        const char command[2] = {static_cast<char>(TELNET_IAC), last};
+        telnet_recv(m_telnet, command, sizeof command);
     }
 }
 

@@ -48,6 +48,7 @@ private:
     static void onEvent(telnet_t *telnet, telnet_event_t *event, void *self);
     void handle(telnet_event_t *event);
     void start();
+    void feed(const char *bytes, qsizetype size);
     void sendWindowSize();
     void sendTermType();
 
@@ -58,6 +59,7 @@ private:
     bool m_nawsOn = false;
     bool m_ttypeOn = false;
     bool m_restart = false;
+    bool m_afterIac = false;
     QByteArray m_data;
     QByteArray m_wire;
     std::vector<Error> m_errors;

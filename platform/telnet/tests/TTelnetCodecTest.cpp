@@ -38,6 +38,7 @@ const DecodeCase kDecodeCases[] = {
     {"unknown subnegotiation removed", "41fffa2a0102fff042", "4142", ""},
     {"command bytes after a doubled IAC are data", "fffffb01ffff", "fffb01ff", ""},
     {"compression marker does not swallow the text after it", "fffa56fff0414243", "414243", ""},
+    {"nor a compression marker cut short by another command", "fffa56f0fffa2a01fff0414243", "414243", ""},
 };
 
 class Decode : public testing::TestWithParam<DecodeCase> {};
