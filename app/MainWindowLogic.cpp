@@ -14,7 +14,8 @@ QString SetupFilePath(const QStringList &arguments, const QString &programDir, c
     if (arguments.size() > 1 && !arguments.at(1).isEmpty()) {
         const QString arg = arguments.at(1);
         // A Windows path (":" or "\") and any Linux path ("/") are used as given.
-        if (arg.contains(QLatin1Char(':')) || arg.contains(QLatin1Char('\\')) || arg.contains(QLatin1Char('/'))) {
+        if (arg.contains(QLatin1Char(':')) || arg.contains(QLatin1Char('\\')) ||
+            arg.contains(QLatin1Char('/'))) {
             return arg;
         }
         return programDir + arg;
@@ -27,8 +28,8 @@ QString SetupFilePath(const QStringList &arguments, const QString &programDir, c
     return QFileInfo::exists(user) ? user : beside;
 }
 
-QSize TerminalWindowSize(int columns, int rows, bool scrollback, int cellWidth, int cellHeight, int toolBarHeight,
-                         int menuBarHeight) {
+QSize TerminalWindowSize(int columns, int rows, bool scrollback, int cellWidth, int cellHeight,
+                         int toolBarHeight, int menuBarHeight) {
     const int width = (columns + 1 + (scrollback ? 1 : 0)) * cellWidth + 8;
     const int height = (rows + 1) * cellHeight + toolBarHeight + menuBarHeight;
     return {width, height};

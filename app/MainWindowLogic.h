@@ -15,8 +15,8 @@ namespace MainWindowLogic {
 QString SetupFilePath(const QStringList &arguments, const QString &programDir, const QString &userConfigDir);
 
 // Width and height of the window around a terminal of the given size.
-QSize TerminalWindowSize(int columns, int rows, bool scrollback, int cellWidth, int cellHeight, int toolBarHeight,
-                         int menuBarHeight);
+QSize TerminalWindowSize(int columns, int rows, bool scrollback, int cellWidth, int cellHeight,
+                         int toolBarHeight, int menuBarHeight);
 
 // Keeps a window of the given size on the desktop: not past its right or bottom edge, not left of or
 // above its top left.

@@ -55,7 +55,8 @@ QPixmap lightPixmap(const QColor &colour) {
 }
 } // namespace
 
-TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link, std::unique_ptr<UserMessages> messages)
+TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
+                             std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_arguments(arguments),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)) {
     setWindowTitle(QStringLiteral("OrvaVT"));
@@ -108,7 +109,8 @@ void TOrvaMainForm::buildMenuBar() {
     m_exitButton = new QPushButton(QStringLiteral("Exit!"), m_menuPanel);
     m_exitButton->setObjectName(QStringLiteral("ExitButton"));
     connect(m_exitButton, &QPushButton::clicked, this, &TOrvaMainForm::ExitButtonClick);
-    connect(m_formButton, &QPushButton::clicked, this, [this] { traceUnbuilt(QStringLiteral("FormButton")); });
+    connect(m_formButton, &QPushButton::clicked, this,
+            [this] { traceUnbuilt(QStringLiteral("FormButton")); });
     m_orvaLabel = new QLabel(QStringLiteral("Orva"), m_menuPanel);
     m_orvaLabel->setObjectName(QStringLiteral("OrvaLabel"));
     QFont bold = m_orvaLabel->font();
@@ -172,13 +174,17 @@ void TOrvaMainForm::buildTerminalArea() {
     m_transferPanel->hide();
     v->addWidget(m_transferPanel);
 
-    connect(addToolButton(QStringLiteral("Fontupbutton"), QStringLiteral("Increase font size"), QStringLiteral("A+")),
+    connect(addToolButton(QStringLiteral("Fontupbutton"), QStringLiteral("Increase font size"),
+                          QStringLiteral("A+")),
             &QToolButton::clicked, this, &TOrvaMainForm::FontupbuttonClick);
-    connect(addToolButton(QStringLiteral("FontDownbutton"), QStringLiteral("Reduce font size"), QStringLiteral("A-")),
+    connect(addToolButton(QStringLiteral("FontDownbutton"), QStringLiteral("Reduce font size"),
+                          QStringLiteral("A-")),
             &QToolButton::clicked, this, &TOrvaMainForm::FontDownbuttonClick);
-    connect(addToolButton(QStringLiteral("Forecolour"), QStringLiteral("Foreground Colour"), QStringLiteral("Fg")),
+    connect(addToolButton(QStringLiteral("Forecolour"), QStringLiteral("Foreground Colour"),
+                          QStringLiteral("Fg")),
             &QToolButton::clicked, this, &TOrvaMainForm::ForecolourClick);
-    connect(addToolButton(QStringLiteral("backcolour"), QStringLiteral("Background Colour"), QStringLiteral("Bg")),
+    connect(addToolButton(QStringLiteral("backcolour"), QStringLiteral("Background Colour"),
+                          QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
     const struct {
@@ -200,12 +206,13 @@ void TOrvaMainForm::buildTerminalArea() {
         connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
     }
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
-    QToolButton *detached = addToolButton(QStringLiteral("ImageDisplayOptionToolBtn"),
-                                          QStringLiteral("Display images in a separate Window"), QStringLiteral("Win"));
+    QToolButton *detached =
+        addToolButton(QStringLiteral("ImageDisplayOptionToolBtn"),
+                      QStringLiteral("Display images in a separate Window"), QStringLiteral("Win"));
     detached->setCheckable(true);
     connect(detached, &QToolButton::clicked, this, &TOrvaMainForm::ImageDisplayOptionToolBtnClick);
-    QToolButton *smart =
-        addToolButton(QStringLiteral("SmartMouse"), QStringLiteral("Navigate with Mouse Clicks"), QStringLiteral("Ms"));
+    QToolButton *smart = addToolButton(QStringLiteral("SmartMouse"),
+                                       QStringLiteral("Navigate with Mouse Clicks"), QStringLiteral("Ms"));
     smart->setCheckable(true);
     connect(smart, &QToolButton::clicked, this, &TOrvaMainForm::SmartMouseClick);
     connect(addToolButton(QStringLiteral("ResetPendraBtn"), QStringLiteral("Reset Pendra or Audio Session"),
@@ -226,19 +233,23 @@ void TOrvaMainForm::buildPopupMenu() {
     m_mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
     m_mainBarPopUp->addAction(QStringLiteral("&Default Source"), this,
                               [this] { traceUnbuilt(QStringLiteral("DefaultSource")); });
-    m_mainBarPopUp->addAction(QStringLiteral("&New Source"), this, [this] { traceUnbuilt(QStringLiteral("NewSource")); });
+    m_mainBarPopUp->addAction(QStringLiteral("&New Source"), this,
+                              [this] { traceUnbuilt(QStringLiteral("NewSource")); });
     m_resetImagePosition = m_mainBarPopUp->addAction(QStringLiteral("&Reset Image Position"), this, [this] {
         traceUnbuilt(QStringLiteral("ResetImagePosition1"));
     });
     m_mainBarPopUp->addSeparator();
-    m_loginState = m_mainBarPopUp->addAction(QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
-    m_loginAs = m_mainBarPopUp->addAction(QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
-    m_logonNewSystem =
-        m_mainBarPopUp->addAction(QStringLiteral("Log onto new S&ystem"), this, &TOrvaMainForm::LogontoNewsystem1Click);
+    m_loginState =
+        m_mainBarPopUp->addAction(QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
+    m_loginAs =
+        m_mainBarPopUp->addAction(QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
+    m_logonNewSystem = m_mainBarPopUp->addAction(QStringLiteral("Log onto new S&ystem"), this,
+                                                 &TOrvaMainForm::LogontoNewsystem1Click);
     m_mainBarPopUp->addSeparator();
     m_mainBarPopUp->addAction(QStringLiteral("&Modify Settings"), this,
                               [this] { traceUnbuilt(QStringLiteral("Advanced1")); });
-    m_mainBarPopUp->addAction(QStringLiteral("&About"), this, [this] { traceUnbuilt(QStringLiteral("About1")); });
+    m_mainBarPopUp->addAction(QStringLiteral("&About"), this,
+                              [this] { traceUnbuilt(QStringLiteral("About1")); });
     connect(m_mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
     m_menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_menuPanel, &QWidget::customContextMenuRequested, this,
@@ -249,7 +260,9 @@ QToolButton *TOrvaMainForm::toolButton(const QString &objectName) const {
     return m_toolBar1->findChild<QToolButton *>(objectName);
 }
 
-void TOrvaMainForm::traceUnbuilt(const QString &control) { ORVA_TRACE(QStringLiteral("not available yet"), control); }
+void TOrvaMainForm::traceUnbuilt(const QString &control) {
+    ORVA_TRACE(QStringLiteral("not available yet"), control);
+}
 
 // ---- start-up ---------------------------------------------------------------------------------
 
@@ -303,9 +316,9 @@ bool TOrvaMainForm::ReadSetupFile() {
             m_setupFileName = std::exchange(m_previousSetupFileName, QString());
             return ReadSetupFile();
         }
-        m_messages->error(QStringLiteral("Setup File Error"), QStringLiteral("The Setup file ") + m_setupFileName +
-                                                                  QStringLiteral(" is missing.\n\r") +
-                                                                  QStringLiteral("Orva will close"));
+        m_messages->error(QStringLiteral("Setup File Error"),
+                          QStringLiteral("The Setup file ") + m_setupFileName +
+                              QStringLiteral(" is missing.\n\r") + QStringLiteral("Orva will close"));
         return false;
     }
     m_settings = SetupFile::Parse(file.readAll(), m_programDir);
@@ -348,8 +361,8 @@ void TOrvaMainForm::applySettingsToTerminal() {
         m_settings.ForegroundColors.isEmpty() ? m_terminal->foreColourText() : m_settings.ForegroundColors;
     const QByteArray back =
         m_settings.BackgroundColors.isEmpty() ? m_terminal->backColourText() : m_settings.BackgroundColors;
-    const QByteArray bold =
-        m_settings.BoldForegroundColors.isEmpty() ? m_terminal->boldColourText() : m_settings.BoldForegroundColors;
+    const QByteArray bold = m_settings.BoldForegroundColors.isEmpty() ? m_terminal->boldColourText()
+                                                                      : m_settings.BoldForegroundColors;
     m_terminal->setColourTexts(fore, back, bold);
     m_terminal->setScrollbackRows(500);
     m_terminal->setScrollback(m_settings.ScrollLines != 0);
@@ -381,8 +394,10 @@ void TOrvaMainForm::readRegistry() {
     const TRegistry reg(kRegistryKey);
     const QRect area = workArea();
     if (reg.KeyExists()) {
-        m_terminal->SetDefForeColor(static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("ForeColor"), kDefaultFore)));
-        m_terminal->SetDefBackColor(static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("BackColor"), kDefaultBack)));
+        m_terminal->SetDefForeColor(
+            static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("ForeColor"), kDefaultFore)));
+        m_terminal->SetDefBackColor(
+            static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("BackColor"), kDefaultBack)));
         m_fontName = reg.ReadString(QStringLiteral("FontName"));
         if (m_fontName.isEmpty()) {
             m_fontName = QStringLiteral("OrvaVT Courier New");
@@ -465,7 +480,8 @@ void TOrvaMainForm::reportTimerFailure(const QString &step, const QString &what)
     // Stop the timer while the box is up, or every tick would stack another box.
     const bool wasActive = m_timer1->isActive();
     m_timer1->stop();
-    m_messages->error(QStringLiteral("Error condition detected"), QLatin1Char('"') + what + QStringLiteral("\" ") + step);
+    m_messages->error(QStringLiteral("Error condition detected"),
+                      QLatin1Char('"') + what + QStringLiteral("\" ") + step);
     if (wasActive) {
         m_timer1->start();
     }
@@ -488,7 +504,8 @@ void TOrvaMainForm::Timer1Timer() {
         ++m_connectWait;
         if (m_connectWait < kConnectWaitTicks) {
             m_imageLabel->setText(m_connectCaption + QStringLiteral("..") +
-                                  QString::number(kConnectWaitTicks - m_connectWait) + QStringLiteral(" sec(s)"));
+                                  QString::number(kConnectWaitTicks - m_connectWait) +
+                                  QStringLiteral(" sec(s)"));
             return;
         }
         step = QStringLiteral("Error Condition encountered in the Timer1. Telnet1.state <> tcpconnected");
@@ -522,8 +539,8 @@ void TOrvaMainForm::Telnet1State(int state) {
     } else if (state == 2) {
         const QString host = HostText::toUnicode(m_hostName);
         if (!m_settings.ImageSources.value(0).isEmpty()) {
-            m_imageLabel->setText(QStringLiteral("Imaging System on ") + host + QStringLiteral(" (") + setupName +
-                                  QLatin1Char(')'));
+            m_imageLabel->setText(QStringLiteral("Imaging System on ") + host + QStringLiteral(" (") +
+                                  setupName + QLatin1Char(')'));
         } else {
             m_imageLabel->setText(QStringLiteral("Connected to ") + host + QStringLiteral(" (") + setupName +
                                   QLatin1Char(')'));
@@ -557,9 +574,13 @@ QRect TOrvaMainForm::desktop() const {
     return s ? s->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
 }
 
-int TOrvaMainForm::MenuBarHeight() const { return m_formButton->sizeHint().height() + 12; }
+int TOrvaMainForm::MenuBarHeight() const {
+    return m_formButton->sizeHint().height() + 12;
+}
 
-int TOrvaMainForm::ToolBarHeight() const { return m_toolBar1->sizeHint().height(); }
+int TOrvaMainForm::ToolBarHeight() const {
+    return m_toolBar1->sizeHint().height();
+}
 
 void TOrvaMainForm::placeWindow(const QPoint &topLeft, const QSize &size) {
     setMinimumSize(0, 0);
@@ -591,12 +612,11 @@ void TOrvaMainForm::LayoutMenuBar() {
 }
 
 void TOrvaMainForm::SizeToTerminal() {
-    const QSize size = MainWindowLogic::TerminalWindowSize(m_terminal->Columns(), m_terminal->Rows(),
-                                                           m_terminal->Scrollback(), m_terminal->CellWidth(),
-                                                           m_terminal->CellHeight(), ToolBarHeight(), MenuBarHeight());
+    const QSize size = MainWindowLogic::TerminalWindowSize(
+        m_terminal->Columns(), m_terminal->Rows(), m_terminal->Scrollback(), m_terminal->CellWidth(),
+        m_terminal->CellHeight(), ToolBarHeight(), MenuBarHeight());
     // The remembered place is kept on the desktop with the window's real size.
-    const QPoint place =
-        MainWindowLogic::ClampToDesktop(QPoint(m_windowLeft, m_windowTop), size, desktop());
+    const QPoint place = MainWindowLogic::ClampToDesktop(QPoint(m_windowLeft, m_windowTop), size, desktop());
     m_windowLeft = place.x();
     m_windowTop = place.y();
     m_viewPanel->hide();
@@ -662,7 +682,8 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
     if (!mouse) {
         return QWidget::eventFilter(watched, event);
     }
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton && m_vtPanel->isVisible()) {
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+        m_vtPanel->isVisible()) {
         m_dragging = true;
         m_dragOrigin = mouse->globalPosition().toPoint();
         return true;
@@ -728,8 +749,8 @@ void TOrvaMainForm::LoginAsClick() {
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
     QString host = HostText::toUnicode(m_hostName);
-    if (!m_messages->inputBox(QStringLiteral("Connect to new system"), QStringLiteral("Address or Hostname of New System"),
-                              host)) {
+    if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
+                              QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
     m_hostName = HostText::fromUnicode(host);
@@ -744,7 +765,9 @@ void TOrvaMainForm::NoLinkLightClick() {
     }
 }
 
-void TOrvaMainForm::MinimiseSpeedClick() { showMinimized(); }
+void TOrvaMainForm::MinimiseSpeedClick() {
+    showMinimized();
+}
 
 void TOrvaMainForm::CloseSpeedClick() {
     Disconnect();

@@ -2,6 +2,7 @@
 // and the image area; it owns the host link, reads the settings and runs the connect timer.
 #pragma once
 
+#include "app/UserMessages.h"
 #include "common/SetupFile.h"
 
 #include <QByteArray>
@@ -24,7 +25,6 @@ class QToolBar;
 class QToolButton;
 class TTelnet;
 class TVtTerminalEx;
-class UserMessages;
 
 class TOrvaMainForm : public QWidget {
     Q_OBJECT

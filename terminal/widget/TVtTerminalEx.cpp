@@ -42,7 +42,9 @@ QByteArray TVtTerminalEx::GetRowText(int r) const {
     return m_lines[index];
 }
 
-QByteArray &TVtTerminalEx::row(int screenRow) { return m_lines[m_lines.size() - m_rows + screenRow - 1]; }
+QByteArray &TVtTerminalEx::row(int screenRow) {
+    return m_lines[m_lines.size() - m_rows + screenRow - 1];
+}
 
 void TVtTerminalEx::setColumns(int columns) {
     if (columns >= 2 && columns != m_columns) {
@@ -67,7 +69,9 @@ void TVtTerminalEx::setScrollbackRows(int rows) {
     }
 }
 
-void TVtTerminalEx::setScrollback(bool on) { m_scrollback = on; }
+void TVtTerminalEx::setScrollback(bool on) {
+    m_scrollback = on;
+}
 
 void TVtTerminalEx::setTerminalFont(const QFont &font) {
     m_font = font;
@@ -104,7 +108,9 @@ void TVtTerminalEx::setColourTexts(const QByteArray &fore, const QByteArray &bac
     m_boldText = bold;
 }
 
-QSize TVtTerminalEx::sizeHint() const { return {m_columns * m_cellWidth, m_rows * m_cellHeight}; }
+QSize TVtTerminalEx::sizeHint() const {
+    return {m_columns * m_cellWidth, m_rows * m_cellHeight};
+}
 
 void TVtTerminalEx::newLine() {
     if (m_cursorRow < m_rows) {
@@ -150,8 +156,8 @@ void TVtTerminalEx::paintEvent(QPaintEvent *) {
         p.drawText(0, (r - 1) * m_cellHeight + fm.ascent(), HostText::toUnicode(GetRowText(r)));
     }
     if (hasFocus()) {
-        p.fillRect((m_cursorCol - 1) * m_cellWidth, (m_cursorRow - 1) * m_cellHeight, m_cellWidth, m_cellHeight,
-                   QColor(255, 255, 255, 128));
+        p.fillRect((m_cursorCol - 1) * m_cellWidth, (m_cursorRow - 1) * m_cellHeight, m_cellWidth,
+                   m_cellHeight, QColor(255, 255, 255, 128));
     }
 }
 

@@ -1,0 +1,360 @@
+// The main window's start-up, connect timer, link states, registry and closing, with a fake link
+// (ticks injected) and, for the connection itself, the sample host.
+#include "app/TOrvaMainForm.h"
+#include "app/UserMessages.h"
+#include "platform/settings/TRegistry.h"
+#include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+// A link that never touches the network: the test decides its state.
+class FakeLink : public TTelnet {
+public:
+    void Connect(const QString &host, int port) override {
+        connects.append({host, port});
+        setState(1);
+    }
+    void Send(const QByteArray &data, int length = 0) override { sent += length ? data.left(length) : data; }
+    QByteArray Receive() override { return std::exchange(inbound, QByteArray()); }
+    void Close() override { setState(0); }
+    void Abort() override {
+        ++aborts;
+        setState(0);
+    }
+    int State() const override { return state; }
+    void setState(int s) {
+        state = s;
+        emit OnState(s);
+    }
+    QList<QPair<QString, int>> connects;
+    QByteArray sent;
+    QByteArray inbound;
+    int aborts = 0;
+    int state = 0;
+};
+
+class ScriptedMessages : public UserMessages {
+public:
+    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
+    void information(const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    bool inputBox(const QString &, const QString &prompt, QString &value) override {
+        prompts.append(prompt);
+        if (answers.isEmpty()) {
+            return false;
+        }
+        value = answers.takeFirst();
+        return true;
+    }
+    QStringList shown;
+    QStringList prompts;
+    QStringList answers;
+};
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString writeSetup(const QByteArray &text, const QString &name = QStringLiteral("test.inf")) {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text);
+        return path;
+    }
+    struct Made {
+        std::unique_ptr<TOrvaMainForm> form;
+        FakeLink *link;
+        ScriptedMessages *messages;
+    };
+    Made make(const QByteArray &setup) {
+        auto *link = new FakeLink;
+        auto messages = std::make_unique<ScriptedMessages>();
+        ScriptedMessages *m = messages.get();
+        const QString path =
+            writeSetup(setup + "\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\n");
+        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", path}, link, std::move(messages));
+        return {std::move(form), link, m};
+    }
+    void clearRegistry() {
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, "Tessel", "OrvaVT4");
+        s.clear();
+        s.sync();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        QDir(m_dir.path()).mkpath("work");
+    }
+    void init() { clearRegistry(); }
+
+    void countsDownThenGivesUp() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.form->FormShow();
+        QVERIFY(m.form->Timer1()->isActive());
+        m.form->Timer1Timer(); // first tick connects
+        QCOMPARE(m.link->connects, (QList<QPair<QString, int>>{{"lab1", 23}}));
+        for (int remaining = 30; remaining >= 1; --remaining) {
+            m.form->Timer1Timer();
+            QCOMPARE(m.form->ImageLabel()->text(),
+                     QStringLiteral(" - Attempting: lab1..%1 sec(s)").arg(remaining));
+        }
+        QCOMPARE(m.link->aborts, 0);
+        m.form->Timer1Timer();
+        QCOMPARE(m.link->aborts, 1);
+        QVERIFY(!m.form->NoLinkLight()->isHidden());
+        QVERIFY(m.form->LinkLight()->isHidden());
+        QVERIFY(!m.form->Timer1()->isActive());
+        QCOMPARE(m.form->height(), m.form->MenuBarHeight());
+    }
+
+    void noHostCollapsesWithoutConnecting() {
+        Made m = make("scroll lines = 500");
+        QVERIFY(m.form->FormCreate());
+        m.form->FormShow();
+        m.form->Timer1Timer();
+        QVERIFY(m.link->connects.isEmpty());
+        QVERIFY(!m.form->Timer1()->isActive());
+        QCOMPARE(m.form->height(), m.form->MenuBarHeight());
+    }
+
+    void refusedLinkShowsClosedStateAndError() {
+        Made m = make("host name = lab1:2023");
+        QVERIFY(m.form->FormCreate());
+        m.form->FormShow();
+        m.form->Timer1Timer();
+        QCOMPARE(m.link->connects.value(0), (QPair<QString, int>{"lab1", 2023}));
+        emit m.link->OnError(10061, QStringLiteral("Connection refused"));
+        m.link->setState(0);
+        QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Image Retrieval System (test.inf)"));
+        QVERIFY(!m.form->NoLinkLight()->isHidden());
+        // The countdown stops with the refusal instead of overwriting the caption.
+        QVERIFY(!m.form->Timer1()->isActive());
+        QTRY_VERIFY(m.form->VtTerminal1()->GetRowText(2).startsWith("Connection refused"));
+        QVERIFY(m.form->VtTerminal1()->GetRowText(1).startsWith("Error: "));
+    }
+
+    void connectedCaptions() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.form->FormShow();
+        m.form->Timer1Timer();
+        m.link->setState(2);
+        QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Connected to lab1 (test.inf)"));
+        QVERIFY(!m.form->LinkLight()->isHidden());
+        QVERIFY(m.form->NoLinkLight()->isHidden());
+        QVERIFY(!m.form->Timer1()->isActive());
+
+        const QByteArray source = "Source directory = " + m_dir.path().toUtf8();
+        Made withImages = make("host name = lab1\n" + source);
+        QVERIFY(withImages.form->FormCreate());
+        withImages.form->Timer1Timer();
+        withImages.link->setState(2);
+        QCOMPARE(withImages.form->ImageLabel()->text(), QStringLiteral("Imaging System on lab1 (test.inf)"));
+        QVERIFY(!withImages.form->ReqNum()->isHidden());
+        QVERIFY(m.form->ReqNum()->isHidden());
+    }
+
+    void portSticksAcrossHosts() {
+        Made m = make("host name = h:2323");
+        QVERIFY(m.form->FormCreate());
+        m.form->Timer1Timer();
+        m.link->setState(0);
+        m.messages->answers = {"h2", "h3:", "h4:abc"};
+        m.form->LogontoNewsystem1Click();
+        m.link->setState(0);
+        m.form->LogontoNewsystem1Click();
+        m.link->setState(0);
+        m.form->LogontoNewsystem1Click();
+        QCOMPARE(m.link->connects,
+                 (QList<QPair<QString, int>>{{"h", 2323}, {"h2", 2323}, {"h3", 2323}, {"h4", 23}}));
+        QCOMPARE(m.messages->prompts.value(0), QStringLiteral("Address or Hostname of New System"));
+    }
+
+    void loginMenu() {
+        Made m = make("host name = lab1\nlogin conversation = see \"login:\" answer \"fred\"");
+        QVERIFY(m.form->FormCreate());
+        m.form->MainBarPopUpPopup();
+        QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Login in as fred"));
+        QVERIFY(m.form->LoginAs()->isEnabled());
+        m.link->setState(2);
+        m.form->MainBarPopUpPopup();
+        QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Logout"));
+        QVERIFY(!m.form->LogontoNewsystem1()->isEnabled());
+        m.form->LoginStateClick(); // logs out
+        QCOMPARE(m.link->State(), 0);
+        m.messages->answers = {"jim"};
+        m.form->LoginAsClick();
+        QCOMPARE(m.messages->prompts.value(0), QStringLiteral("Change login name from \"fred\" to ..\n"));
+        QCOMPARE(m.form->Settings().LoginConversation, QByteArray("see \"login:\" answer \"jim\""));
+        QCOMPARE(m.link->connects.size(), 1);
+    }
+
+    void missingSetupFileStopsStartUp() {
+        auto messages = std::make_unique<ScriptedMessages>();
+        ScriptedMessages *shown = messages.get();
+        const QString path = m_dir.filePath("absent.inf");
+        TOrvaMainForm form({"orva", path}, new FakeLink, std::move(messages));
+        QVERIFY(!form.FormCreate());
+        QCOMPARE(shown->shown,
+                 QStringList{"Setup File Error|The Setup file " + path + " is missing.\n\rOrva will close"});
+    }
+
+    void missingImageServerHaltsWhenAsked() {
+        Made halt = make("Source directory = /nonexistent/images");
+        QVERIFY(!halt.form->FormCreate());
+        QVERIFY(
+            halt.messages->shown.value(0).startsWith("Image Server Error|The Image Server is not presently"));
+        QVERIFY(halt.messages->shown.value(0).endsWith("\r\nOrva will close."));
+        Made goOn = make("Source directory = /nonexistent/images\nhalt on server fail = no");
+        QVERIFY(goOn.form->FormCreate());
+        QVERIFY(!goOn.messages->shown.value(0).contains("Orva will close"));
+    }
+
+    void registryDefaultsAndWriteAtClose() {
+        {
+            Made m = make("");
+            QVERIFY(m.form->FormCreate());
+            QCOMPARE(m.form->TerminalFontSize(), 12);
+            QCOMPARE(m.form->VtTerminal1()->DefForeColor(), 0xFFFFFFu);
+            QCOMPARE(m.form->VtTerminal1()->DefBackColor(), 0xFF0000u);
+            QCOMPARE(m.form->VtTerminal1()->terminalFont().family().isEmpty(), false);
+            m.form->SmartMouseClick();
+            for (int i = 0; i < 40; ++i) {
+                m.form->FontupbuttonClick();
+            }
+            QCOMPARE(m.form->TerminalFontSize(), 30);
+            m.form->close(); // from state 0: still written
+        }
+        TRegistry reg("\\Software\\Tessel\\OrvaVT4\\settings");
+        QVERIFY(reg.KeyExists());
+        QCOMPARE(reg.ReadInteger("FontSize", 0), 30);
+        QCOMPARE(reg.ReadString("FontName"), QStringLiteral("Orva VT"));
+        QVERIFY(reg.ReadBool("SmartMouseEnabled", false));
+        reg.WriteString("FontName", "");
+        reg.Flush();
+
+        Made again = make("");
+        QVERIFY(again.form->FormCreate());
+        QVERIFY(again.form->SmartMouseOn());
+        QVERIFY(again.form->VtTerminal1()->SmartMouseClicks());
+        for (int i = 0; i < 40; ++i) {
+            again.form->FontDownbuttonClick();
+        }
+        QCOMPARE(again.form->TerminalFontSize(), 7);
+        again.form->WriteRegistrySettings();
+        QCOMPARE(TRegistry("\\Software\\Tessel\\OrvaVT4\\settings").ReadString("FontName"),
+                 QStringLiteral("OrvaVT Courier New"));
+    }
+
+    void closingCleansOldWorkFiles() {
+        Made m = make("");
+        QVERIFY(m.form->FormCreate());
+        const QString work = m_dir.filePath("work");
+        const QDateTime now = QDateTime::currentDateTime();
+        const struct {
+            const char *name;
+            int hours;
+            bool kept;
+        } files[] = {{"Recover.a.txc", 8 * 24, false},      {"recover.b c.txc", 8 * 24, false},
+                     {"LastReport.x.txc", 25, false},       {"LastReport.y.txc", 23, true},
+                     {"AudioData.0102.wav", 8 * 24, false}, {"x.txt", 30 * 24, true}};
+        for (const auto &f : files) {
+            QFile file(work + "/" + f.name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(now.addSecs(-3600LL * f.hours), QFileDevice::FileModificationTime));
+        }
+        m.form->close();
+        for (const auto &f : files) {
+            QCOMPARE(QFile::exists(work + "/" + f.name), f.kept);
+        }
+    }
+
+    void closingWhileConnectingAborts() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.form->Timer1Timer();
+        QCOMPARE(m.link->State(), 1);
+        m.form->close();
+        QCOMPARE(m.link->aborts, 1);
+        QVERIFY(!m.form->Timer1()->isActive());
+    }
+
+    void reachesTheSampleHost() {
+        const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
+        QVERIFY(!source.isEmpty());
+        const QString portFile = m_dir.filePath("port");
+        const QString log = m_dir.filePath("host.log");
+        QProcess host;
+        host.start("python3",
+                   {source + "/tools/samplehost/samplehost.py", "0", "--port-file", portFile, "--log", log});
+        QVERIFY(host.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
+        QFile pf(portFile);
+        QVERIFY(pf.open(QIODevice::ReadOnly));
+        const QByteArray port = pf.readAll().trimmed();
+
+        auto messages = std::make_unique<ScriptedMessages>();
+        const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
+        TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
+        QVERIFY(form.FormCreate());
+        form.Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(form.Telnet1()->State(), 2, 10000);
+        QCOMPARE(form.ImageLabel()->text(), QStringLiteral("Connected to 127.0.0.1 (sample.inf)"));
+        QVERIFY(!form.LinkLight()->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(4).startsWith("login:") ||
+                                     form.VtTerminal1()->GetRowText(3).startsWith("login:"),
+                                 10000);
+        auto events = [&] {
+            QFile f(log);
+            f.open(QIODevice::ReadOnly);
+            QList<QJsonObject> out;
+            for (const QByteArray &line : f.readAll().split('\n')) {
+                if (!line.isEmpty()) {
+                    out.append(QJsonDocument::fromJson(line).object());
+                }
+            }
+            return out;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                bool ttype = false;
+                bool naws = false;
+                for (const QJsonObject &e : events()) {
+                    ttype = ttype || (e["event"] == "ttype" && e["value"] == "vt400");
+                    naws = naws || (e["event"] == "naws" && e["width"] == 80 && e["height"] == 24);
+                }
+                return ttype && naws;
+            }(),
+            10000);
+        form.CloseSpeedClick();
+        host.kill();
+        host.waitForFinished();
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"
