@@ -54,7 +54,8 @@ void TTelnet::Connect(const QString &host, int port) {
     if (port < 1 || port > 0xFFFF) {
         reportError(QAbstractSocket::UnsupportedSocketOperationError,
                     QStringLiteral("Invalid port number %1").arg(port));
-        publishState(Closed);
+        // The caller waits for a state event after every attempt, even one that never started.
+        emit OnState(Closed);
         return;
     }
     socket->connectToHost(host, static_cast<quint16>(port));

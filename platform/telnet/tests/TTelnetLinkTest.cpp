@@ -141,8 +141,9 @@ private slots:
         TTelnet link;
         Collector seen(link);
         link.Connect("127.0.0.1", 70000);
-        QCOMPARE(seen.log.size(), 1);
+        QCOMPARE(seen.log.size(), 2);
         QVERIFY(seen.log.at(0).startsWith("error:"));
+        QCOMPARE(seen.log.at(1), "0");
         QCOMPARE(link.State(), 0);
     }
 
