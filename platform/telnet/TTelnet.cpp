@@ -54,7 +54,8 @@ void TTelnet::Connect(const QString &host, int port) {
     if (port < 1 || port > 0xFFFF) {
         reportError(QAbstractSocket::UnsupportedSocketOperationError,
                     QStringLiteral("Invalid port number %1").arg(port));
-        publishState(Closed);
+        // The caller waits for a state event after every attempt, even one that never started.
+        emit OnState(Closed);
         return;
     }
     socket->connectToHost(host, static_cast<quint16>(port));
@@ -73,7 +74,12 @@ QByteArray TTelnet::Receive() {
 }
 
 void TTelnet::Close() {
-    if (m_socket)
+    if (!m_socket)
+        return;
+    // Qt would finish a pending attempt first and close only once connected.
+    if (State() == Connecting)
+        m_socket->abort();
+    else
         m_socket->disconnectFromHost();
 }
 
@@ -123,17 +129,22 @@ void TTelnet::reportError(int number, const QString &description) {
 }
 
 void TTelnet::socketStateChanged(QAbstractSocket::SocketState state) {
+    QTcpSocket *socket = m_socket;
     const int mapped = mapState(state);
     if (mapped == Connected)
         m_errorReported = false;
-    if (mapped == Closed && m_socket) {
+    if (mapped == Closed && socket) {
         // Whatever the host sent before it went away is still delivered, and a failed attempt
         // reports its error before the closed state, whichever order the socket signals in.
-        readAndDecode();
-        const auto error = m_socket->error();
+        // A handler may start a new connection meanwhile; this one then says no more.
+        if (!readAndDecode())
+            return;
+        const auto error = socket->error();
         if (!m_errorReported && error != QAbstractSocket::UnknownSocketError &&
             error != QAbstractSocket::RemoteHostClosedError)
-            reportError(error, m_socket->errorString());
+            reportError(error, socket->errorString());
+        if (m_socket != socket)
+            return;
     }
     publishState(mapped);
 }
@@ -149,21 +160,27 @@ void TTelnet::socketReadyRead() {
     readAndDecode();
 }
 
-void TTelnet::readAndDecode() {
-    if (!m_socket)
-        return;
-    const QByteArray bytes = m_socket->readAll();
+bool TTelnet::readAndDecode() {
+    QTcpSocket *socket = m_socket;
+    if (!socket)
+        return false;
+    const QByteArray bytes = socket->readAll();
     if (bytes.isEmpty())
-        return;
+        return true;
     m_codec.decode(bytes);
     flushWire();
     const QByteArray data = m_codec.takeData();
-    for (const auto &error : m_codec.takeErrors())
+    for (const auto &error : m_codec.takeErrors()) {
         emit OnError(error.number, error.description);
+        if (m_socket != socket)
+            return false;
+    }
     if (data.isEmpty())
-        return;
+        return true;
+    // Only complete decoded pieces are announced, so a reader never sees half a command.
     m_inbound.append(data);
     emit OnReceive();
+    return m_socket == socket;
 }
 
 void TTelnet::socketBytesWritten() {

@@ -28,7 +28,7 @@ public:
     virtual void Send(const QByteArray &data, int length = 0);
     // Every data byte received and not yet taken (telnet commands removed).
     virtual QByteArray Receive();
-    // Ends an open connection; a state event to 0 follows.
+    // Ends an open connection (or an attempt); a state event to 0 follows.
     virtual void Close();
     // Cancels a connection attempt (or drops an open connection at once).
     virtual void Abort();
@@ -54,7 +54,7 @@ private:
     void socketError(QAbstractSocket::SocketError error);
     void socketReadyRead();
     void socketBytesWritten();
-    void readAndDecode();
+    bool readAndDecode(); // false when a handler replaced the connection
     void reportError(int number, const QString &description);
     void flushWire();
     void publishState(int state);

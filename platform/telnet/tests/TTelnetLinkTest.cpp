@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -140,9 +141,38 @@ private slots:
         TTelnet link;
         Collector seen(link);
         link.Connect("127.0.0.1", 70000);
-        QCOMPARE(seen.log.size(), 1);
+        QCOMPARE(seen.log.size(), 2);
         QVERIFY(seen.log.at(0).startsWith("error:"));
+        QCOMPARE(seen.log.at(1), "0");
         QCOMPARE(link.State(), 0);
+    }
+
+    void commandsStayOffTheDataPath() {
+        // An in-process host, so the test sees every byte on the wire.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        TTelnet link;
+        Collector seen(link);
+        link.Connect("127.0.0.1", server.serverPort());
+        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), kWaitMs);
+        std::unique_ptr<QTcpSocket> host(server.nextPendingConnection());
+        QTRY_COMPARE_WITH_TIMEOUT(link.State(), 2, kWaitMs);
+        QByteArray wire;
+        auto readWire = [&] { return wire += host->readAll(); };
+
+        host->write("\xFF\xFD\x18"); // DO TTYPE: answered, not passed on
+        QTRY_COMPARE_WITH_TIMEOUT(readWire().toHex(' '), QByteArray("ff fb 18"), kWaitMs);
+        QCOMPARE(seen.receiveEvents, 0);
+        QCOMPARE(link.BytesAvailable(), 0);
+
+        host->write("\xFF\xFF\x9F\x41");
+        QTRY_COMPARE_WITH_TIMEOUT(seen.data.toHex(' '), QByteArray("ff 9f 41"), kWaitMs);
+
+        wire.clear();
+        link.Send("\xFF\xF4");
+        link.Send(QByteArray(1, '\0'));
+        link.Send("\r\n", 1);
+        QTRY_COMPARE_WITH_TIMEOUT(readWire().toHex(' '), QByteArray("ff ff f4 00 0d"), kWaitMs);
     }
 
     void negotiatesWithTheSampleHost() {
