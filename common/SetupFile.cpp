@@ -177,6 +177,8 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             s.AbbreviationDirectory = path;
         } else if (key == "rtfresultdirectory") {
             resultDirectory = withTrailingDelimiter(path);
+        } else if (key == "capturedirectory") {
+            s.CaptureDirectory = withTrailingDelimiter(path);
         } else if (key == "customdictionary") {
             if (QFileInfo::exists(path)) {
                 s.CustomDictionary = path;
@@ -256,6 +258,9 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
         }
     }
     s.ResultDirectory = resultDirectory.isEmpty() ? DefaultResultDirectory() : resultDirectory;
+    if (s.CaptureDirectory.isEmpty()) {
+        s.CaptureDirectory = s.ResultDirectory + QStringLiteral("capture") + s.ResultDirectory.back();
+    }
     if (s.D3Filed.isEmpty()) {
         s.D3Filed = TOrvaSettings().D3Filed;
     }

@@ -32,6 +32,8 @@ struct TOrvaSettings {
     QString TemplateDirectory;
     QString AbbreviationDirectory;
     QString ResultDirectory;
+    // Where host-named capture files may be written: "capturedirectory", else ResultDirectory + "capture/".
+    QString CaptureDirectory;
     QString CustomDictionary;
     QStringList ImageSources{QString()};
     QString SubDirectoryMask;

@@ -18,6 +18,7 @@ TEST(SetupFile, EveryKeyIsRead) {
                             "templatedirectory = \\\\srv\\tpl\r\n"
                             "rtf abbreviation directory = \\\\srv\\abr\r\n"
                             "rtfresultdirectory = /var/orva/results\r\n"
+                            "capture directory = /var/orva/cap\r\n"
                             "custom dictionary = " +
                             dic.toLatin1() +
                             "\r\n"
@@ -57,6 +58,8 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(s.TemplateDirectory, "\\\\srv\\tpl");
     EXPECT_EQ(s.AbbreviationDirectory, "\\\\srv\\abr");
     EXPECT_EQ(s.ResultDirectory, "/var/orva/results/");
+    EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
+    EXPECT_EQ(Parse("rtfresultdirectory = \\\\srv\\res", "/").CaptureDirectory, "\\\\srv\\res\\capture\\");
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));
     EXPECT_EQ(s.SubDirectoryMask, "****....");
