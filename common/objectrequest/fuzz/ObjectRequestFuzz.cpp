@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     TObjectRequest r;
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
     const QByteArray result = r.Parse(text);
-    if (result == "OK" && r.RequestType < 0) {
+    if (result == "OK" && r.fieldCount() >= 2 && r.RequestType < 0) {
         __builtin_trap();
     }
     for (int i = 0; i <= r.fieldCount() + 1; ++i) {
