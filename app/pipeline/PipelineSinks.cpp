@@ -3,6 +3,10 @@
 
 #include "common/Trace.h"
 
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
 namespace {
 QString hex(const QByteArray &b) {
     return QString::fromLatin1(b.left(256).toHex(' '));
@@ -23,11 +27,15 @@ bool PipelineSinks::SetDictationPlayPosition(int milliseconds) {
     return false;
 }
 void PipelineSinks::OpenDocument(const QString &path) {
-    ORVA_TRACE("pipeline OpenDocument", path);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        ORVA_TRACE("client command 1: could not open", path);
+    }
 }
 void PipelineSinks::StartProgram(const QString &program, const QStringList &arguments,
                                  const QString &workingDir) {
-    ORVA_TRACE("pipeline StartProgram", program + " " + arguments.join(' ') + " in " + workingDir);
+    if (!QProcess::startDetached(program, arguments, workingDir)) {
+        ORVA_TRACE("client command 1: could not start", program + " " + arguments.join(' '));
+    }
 }
 void PipelineSinks::HostCaptureChanged(bool on) {
     ORVA_TRACE("pipeline HostCaptureChanged", on);

@@ -35,7 +35,8 @@ public:
     // Client command 1 "ORVAAUDIO": false when the dictation window does not exist.
     virtual bool SetDictationPlayPosition(int milliseconds);
     // Client command 1 otherwise: a document opened with the desktop's handler, or a program
-    // started detached with an argument list (never through a shell).
+    // started detached with an argument list (never through a shell). These two defaults do the
+    // real work; failures are traced, not reported to the host.
     virtual void OpenDocument(const QString &path);
     virtual void StartProgram(const QString &program, const QStringList &arguments,
                               const QString &workingDir);

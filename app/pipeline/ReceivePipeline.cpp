@@ -116,7 +116,8 @@ PipelineSettings PipelineSettings::fromSetup(const TOrvaSettings &setup, const Q
     for (const TSetupPair &line : setup.SwapLines) {
         p.SwapIntercepts.append(SwapIntercepts::parse(line.Key, line.Value));
     }
-    QString result = setup.ResultDirectory;
+    QString result =
+        setup.ResultDirectory.isEmpty() ? SetupFile::DefaultResultDirectory() : setup.ResultDirectory;
     while (result.endsWith('/') || result.endsWith('\\')) {
         result.chop(1);
     }
@@ -146,7 +147,13 @@ void ReceivePipeline::process(const QByteArray &block) {
         }
         while (!m_deferred.isEmpty() && m_queue.isEmpty()) {
             const std::function<void()> f = m_deferred.takeFirst();
-            f();
+            try {
+                f();
+            } catch (const std::exception &e) {
+                ORVA_TRACE("pipeline: a deferred window failed", QString::fromLocal8Bit(e.what()));
+            } catch (...) {
+                ORVA_TRACE("pipeline: a deferred window failed", "");
+            }
         }
     }
     m_running = false;
@@ -156,12 +163,18 @@ void ReceivePipeline::runGuarded(const QByteArray &block) {
     try {
         runBlock(block);
     } catch (const std::exception &e) {
-        const QString text = '"' + QString::fromLocal8Bit(e.what()) + '"' + m_step;
-        defer([this, text] {
-            m_sinks.ShowMessage(PipelineSinks::MessageKind::Error, QStringLiteral("Error condition detected"),
-                                text);
-        });
+        reportFailure(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        reportFailure(QStringLiteral("unknown error"));
     }
+}
+
+void ReceivePipeline::reportFailure(const QString &message) {
+    const QString text = '"' + message + '"' + m_step;
+    defer([this, text] {
+        m_sinks.ShowMessage(PipelineSinks::MessageKind::Error, QStringLiteral("Error condition detected"),
+                            text);
+    });
 }
 
 void ReceivePipeline::notice(const QString &text) {

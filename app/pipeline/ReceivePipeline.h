@@ -94,6 +94,7 @@ public:
 
 private:
     void runGuarded(const QByteArray &block);
+    void reportFailure(const QString &message);
     void runBlock(const QByteArray &block);
     void defer(std::function<void()> f) { m_deferred.append(std::move(f)); }
     void notice(const QString &text);

@@ -4,9 +4,11 @@
 #include "app/pipeline/tests/RecordingSinks.h"
 #include "common/LocalPath.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +100,20 @@ TEST(ClientCommand, OpenImagesAudioOrFiles) {
     EXPECT_EQ(fx.sinks.opened, QStringList{"/mnt/share/docs/report.pdf"});
     EXPECT_EQ(fx.sinks.programs, QStringList{"/mnt/share/bin/viewer|a|b;$(rm|-rf|~)|c d|@/mnt/share/bin"})
         << "parameters become an argument list; nothing reaches a shell";
+}
+
+TEST(ClientCommand, ProgramsStartWithoutAShell) {
+    QTemporaryDir dir;
+    PipelineSinks real;
+    const QString target = dir.filePath("a;touch injected $(touch injected2)");
+    real.StartProgram("/usr/bin/touch", {target}, dir.path());
+    const QDeadlineTimer deadline(10000);
+    while (!QFile::exists(target) && !deadline.hasExpired()) {
+        QThread::msleep(5);
+    }
+    EXPECT_TRUE(QFile::exists(target)) << "the whole argument is one file name";
+    EXPECT_FALSE(QFile::exists(dir.filePath("injected")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("injected2")));
 }
 
 TEST(ClientCommand, MessageIsDeferredAndPlain) {

@@ -612,6 +612,16 @@ TEST(Pipeline, ErrorGuardKeepsTheConnection) {
     EXPECT_EQ(sinks.terminal, "boomfine");
 }
 
+TEST(Pipeline, FailingDeferredWindowDoesNotStopInput) {
+    struct Throwing : RecordingSinks {
+        void ShowEditor(const QByteArray &) override { throw std::runtime_error("no editor"); }
+    } sinks;
+    ReceivePipeline p(sinks, testSettings());
+    p.process(BYTES("\x02@|r|@\x03"));
+    p.process("next");
+    EXPECT_EQ(sinks.terminal, "next");
+}
+
 TEST(Pipeline, SwapsApplyToScreenTextOnly) {
     RecordingSinks sinks;
     ReceivePipeline p(sinks, testSettings());
