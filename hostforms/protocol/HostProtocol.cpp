@@ -1,6 +1,9 @@
 // Frames, keywords, value texts, message builders and error texts of host-driven forms.
 #include "hostforms/protocol/HostProtocol.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace HostProtocol {
 
 namespace {
@@ -184,6 +187,38 @@ uint32_t presenceMask(const TObjectRequest &request) {
         }
     }
     return mask;
+}
+
+std::optional<qint64> readInteger(const QByteArray &field) {
+    const QByteArray t = field.trimmed();
+    qsizetype i = 0;
+    const bool negative = !t.isEmpty() && t[0] == '-';
+    if (!t.isEmpty() && (t[0] == '-' || t[0] == '+')) {
+        i = 1;
+    }
+    if (i >= t.size()) {
+        return std::nullopt;
+    }
+    qint64 v = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') {
+            return std::nullopt;
+        }
+        if (v > (std::numeric_limits<qint64>::max() - (t[i] - '0')) / 10) {
+            return std::nullopt;
+        }
+        v = v * 10 + (t[i] - '0');
+    }
+    return negative ? -v : v;
+}
+
+int objectType(const TObjectRequest &request) {
+    const std::optional<qint64> v = readInteger(request.field(3));
+    return v && *v >= 0 && *v <= std::numeric_limits<int>::max() ? int(*v) : -1;
+}
+
+int clampGeometry(qint64 value) {
+    return int(std::clamp<qint64>(value, -32768, 32767));
 }
 
 const QList<Keyword> &keywordTable() {

@@ -99,6 +99,15 @@ uint32_t presenceMask(const TObjectRequest &request);
 // Fields 1-16 as they are used: trimmed and lower-cased.
 QByteArray definitionField(const TObjectRequest &request, int i);
 
+// Whole numbers of a definition (geometry, tab order, colour, object type): optional sign and
+// decimal digits, read into 64 bits without the locale; blanks around are allowed, anything else
+// (or an overflow) is not a number.
+std::optional<qint64> readInteger(const QByteArray &field);
+// Field 3 as an object type: -1 when it is not a whole number.
+int objectType(const TObjectRequest &request);
+// Geometry handed to the widgets stays within what they can take.
+int clampGeometry(qint64 value);
+
 // Keyword table (numbers 1-62) and its readings.
 struct Keyword {
     int number;

@@ -2,6 +2,7 @@
 #include "hostforms/protocol/HostProtocol.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace HostProtocol;
 
@@ -204,6 +205,41 @@ TEST(HostKeywords, FieldReadings) {
     EXPECT_EQ(readAnchors(""), 0u);
     EXPECT_EQ(keywordTable().size(), 62);
     EXPECT_EQ(matchKeywords(16, ",click,doubleclick,"), (QList<int>{44, 53}));
+}
+
+TEST(HostRequest, WholeNumbers) {
+    const struct {
+        QByteArray text;
+        std::optional<qint64> want;
+    } rows[] = {{"12", 12},
+                {" -7 ", -7},
+                {"+3", 3},
+                {"9223372036854775807", std::numeric_limits<qint64>::max()},
+                {"9223372036854775808", std::nullopt},
+                {"99999999999999999999999", std::nullopt},
+                {"", std::nullopt},
+                {"-", std::nullopt},
+                {"1.5", std::nullopt},
+                {"0x10", std::nullopt},
+                {"1e3", std::nullopt},
+                {"clRed", std::nullopt}};
+    for (const auto &r : rows) {
+        EXPECT_EQ(readInteger(r.text), r.want) << r.text.constData();
+    }
+    EXPECT_EQ(clampGeometry(100000000000LL), 32767);
+    EXPECT_EQ(clampGeometry(-100000000000LL), -32768);
+    EXPECT_EQ(clampGeometry(640), 640);
+    TObjectRequest r;
+    ASSERT_EQ(r.Parse("n\x03"
+                      "1\x03"
+                      "14"),
+              "OK");
+    EXPECT_EQ(objectType(r), 14);
+    ASSERT_EQ(r.Parse("n\x03"
+                      "1\x03"
+                      "box"),
+              "OK");
+    EXPECT_EQ(objectType(r), -1);
 }
 
 TEST(HostRequest, PresenceMaskAndFieldRules) {
