@@ -240,11 +240,66 @@ def interactive_session(conn, log):
                 return
 
 
+FRAME_START, FRAME_END, FIELD_SEP = b"\x9f", b"\x9b", b"\x03"
+REPORT_START, REPORT_END = b"\x02@|", b"|@\x03"
+PRINT_START, PRINT_END = ESC + b"[5i", ESC + b"[4i"
+HANDSHAKE = {"ack": b"\x06", "nak": b"\x15", "bel": b"\x07", "bar": b"|"}
+
+
+def object_request(fields):
+    """An object request frame: 0x9F, the fields joined by 0x03, 0x9B."""
+    return FRAME_START + FIELD_SEP.join(unescape(str(f)) for f in fields) + FRAME_END
+
+
+def step_payload(step):
+    """The bytes a sending step stands for, or None when the step sends nothing."""
+    if "send" in step:
+        return unescape(step["send"])
+    if "frame" in step:
+        return object_request(step["frame"])
+    if "client_command" in step:
+        fields = [step.get("object", "orva"), "10", str(step["client_command"])]
+        return object_request(fields + [str(a) for a in step.get("args", [])])
+    if "report" in step:
+        return REPORT_START + unescape(step["report"]) + REPORT_END
+    if "print" in step:
+        return PRINT_START + unescape(step["print"]) + PRINT_END
+    if "handshake" in step:
+        return b"".join(HANDSHAKE[h] for h in step["handshake"].split(","))
+    return None
+
+
+def send_pieces(conn, data, split, gap):
+    """Sends data cut at the given byte positions, pausing between pieces so that each
+    leaves in its own segment (Nagle is off)."""
+    cuts = sorted({p for p in split if 0 < p < len(data)})
+    start = 0
+    for cut in cuts + [len(data)]:
+        conn.send(data[start:cut])
+        start = cut
+        if cut != len(data):
+            time.sleep(gap)
+
+
 def scripted_session(conn, log, steps):
-    """Steps: {"send": text}, {"expect": text, "timeout": s}, {"sleep": s}, {"close": true}."""
+    """Steps: {"send": text}, {"send_raw": text}, {"expect": text, "timeout": s}, {"sleep": s},
+    {"close": true}, and the in-band messages of the client:
+    {"frame": [field, ...]} an object request frame;
+    {"client_command": code, "args": [...], "object": name} a request of type 10;
+    {"report": body} a report message (0x02 "@|" body "|@" 0x03);
+    {"print": data} printer-controller data (ESC [5i data ESC [4i);
+    {"handshake": "ack,bar"} upload replies: ack, nak, bel, bar ("|").
+    Any sending step may carry "split": [byte positions] (and "gap": seconds, default 0.05)
+    to send its bytes in separate pieces. Text fields understand \\xHH, \\r, \\n, \\e."""
+    try:
+        conn.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    except OSError:
+        pass
     for step in steps:
-        if "send" in step:
-            conn.send(unescape(step["send"]))
+        payload = step_payload(step)
+        if payload is not None:
+            send_pieces(conn, payload, step.get("split", []), step.get("gap", 0.05))
+            log.event("sent", hex=payload.hex(), split=step.get("split", []))
         elif "send_raw" in step:
             conn.send_raw(unescape(step["send_raw"]))
         elif "expect" in step:

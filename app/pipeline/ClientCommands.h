@@ -1,0 +1,80 @@
+// handleobject and the client commands of request type 10: open files and image lists, the host
+// capture file, the host-sent abbreviation list, and information messages.
+#pragma once
+
+#include "app/pipeline/PipelineSinks.h"
+#include "common/objectrequest/TObjectRequest.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+// The abbreviation list the host maintains (client command 4) and the answers read by the editor.
+struct THostAbbreviations {
+    QList<QPair<QByteArray, QByteArray>> List; // name, text; names compared without case
+    // AbbreviationStatus: the result of the last command 4 ("reset", "append", "replace", ...).
+    QByteArray AbbreviationStatus;
+    // The answer of a look-up, set only by a name=value command or "!!NOT FOUND!!", so that list
+    // maintenance arriving during a look-up is not taken for its answer.
+    QByteArray LookupAnswer;
+
+    // The text of the first entry whose name matches without case; empty when none does.
+    QByteArray value(const QByteArray &name) const;
+    void setValue(const QByteArray &name, const QByteArray &text);
+    // One "name=text" entry as the host sends it in the append and replace forms.
+    void appendEntry(const QByteArray &entry);
+};
+
+// The file the host writes through client commands 2 and 3. Bytes are written as received.
+class HostCapture {
+public:
+    bool isOn() const { return m_file.isOpen(); }
+    bool open(const QString &path);
+    // False when the bytes could not be written; the capture is then closed.
+    bool write(const QByteArray &bytes);
+    // False when the file could not be flushed and closed.
+    bool close();
+    QString fileName() const { return m_file.fileName(); }
+
+private:
+    QFile m_file;
+};
+
+class ClientCommands {
+public:
+    using Defer = std::function<void(std::function<void()>)>;
+
+    // `captureDirectory`: the only folder the host may write capture files in (created when missing).
+    ClientCommands(PipelineSinks &sinks, Defer defer, QString captureDirectory);
+
+    // Runs one object request (the text between 0x9F and 0x9B). Returns empty on success, else the
+    // E001, E002 or E003 text (also traced).
+    QByteArray handleobject(const QByteArray &text);
+
+    // Where a host-named capture file goes: under the capture folder, or empty with `reply` set to
+    // the byte the host gets ("3" for a refused or unmakeable folder, "2" for a bad file name).
+    QString captureTarget(const QByteArray &hostPath, char &reply) const;
+
+    THostAbbreviations Abbreviations;
+    HostCapture Capture;
+    QString CaptureDirectory;
+
+    // The bytes a received capture transformation produces: 0x02 → 0xFC, 0x03 → 0xFD, 0xD0 → CR LF.
+    static QByteArray captureTransform(const QByteArray &bytes);
+    // Writes transformed bytes to the host capture; a failure ends the capture.
+    void writeCapture(const QByteArray &bytes);
+
+private:
+    void clientCommand(const TObjectRequest &r);
+    void openFile(const QByteArray &entry1, const QByteArray &entry2);
+    void startCapture(const QByteArray &entry1);
+    void stopCapture();
+    void abbreviation(const TObjectRequest &r);
+    void reply(char byte);
+
+    PipelineSinks &m_sinks;
+    Defer m_defer;
+};

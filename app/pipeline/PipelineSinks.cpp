@@ -1,0 +1,89 @@
+// Tracing stand-ins for the parts of the program a sink is not yet connected to.
+#include "app/pipeline/PipelineSinks.h"
+
+#include "common/Trace.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+QString hex(const QByteArray &b) {
+    return QString::fromLatin1(b.left(256).toHex(' '));
+}
+} // namespace
+
+void PipelineSinks::WriteString(const QByteArray &text) {
+    ORVA_TRACE("pipeline WriteString", hex(text));
+}
+void PipelineSinks::ExecuteRequest(const QByteArray &requestText) {
+    ORVA_TRACE("pipeline ExecuteRequest", hex(requestText));
+}
+void PipelineSinks::ShowImageList(const QByteArray &names) {
+    ORVA_TRACE("pipeline ShowImageList", hex(names));
+}
+bool PipelineSinks::SetDictationPlayPosition(int milliseconds) {
+    ORVA_TRACE("pipeline SetDictationPlayPosition", milliseconds);
+    return false;
+}
+void PipelineSinks::OpenDocument(const QString &path) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        ORVA_TRACE("client command 1: could not open", path);
+    }
+}
+void PipelineSinks::StartProgram(const QString &program, const QStringList &arguments,
+                                 const QString &workingDir) {
+    if (!QProcess::startDetached(program, arguments, workingDir)) {
+        ORVA_TRACE("client command 1: could not start", program + " " + arguments.join(' '));
+    }
+}
+void PipelineSinks::HostCaptureChanged(bool on) {
+    ORVA_TRACE("pipeline HostCaptureChanged", on);
+}
+void PipelineSinks::ItemTransferReply(const QByteArray &text) {
+    ORVA_TRACE("pipeline ItemTransferReply", hex(text));
+}
+bool PipelineSinks::LocalCaptureWrite(const QByteArray &bytes) {
+    ORVA_TRACE("pipeline LocalCaptureWrite", hex(bytes));
+    return true;
+}
+bool PipelineSinks::RawPrintBegin() {
+    ORVA_TRACE("pipeline RawPrintBegin", "");
+    return true;
+}
+void PipelineSinks::RawPrintWrite(const QByteArray &bytes) {
+    ORVA_TRACE("pipeline RawPrintWrite", hex(bytes));
+}
+void PipelineSinks::RawPrintEnd() {
+    ORVA_TRACE("pipeline RawPrintEnd", "");
+}
+void PipelineSinks::SendQueuedLines() {
+    ORVA_TRACE("pipeline SendQueuedLines", "");
+}
+void PipelineSinks::ClearSendQueue() {
+    ORVA_TRACE("pipeline ClearSendQueue", "");
+}
+void PipelineSinks::ShowTransferPanel(int progress) {
+    ORVA_TRACE("pipeline ShowTransferPanel", progress);
+}
+void PipelineSinks::HideTransferPanel() {
+    ORVA_TRACE("pipeline HideTransferPanel", "");
+}
+void PipelineSinks::TransferFailed(bool audio) {
+    ORVA_TRACE("pipeline TransferFailed", audio);
+}
+void PipelineSinks::SetBusyCursor(bool busy) {
+    ORVA_TRACE("pipeline SetBusyCursor", busy);
+}
+void PipelineSinks::ShowEditor(const QByteArray &reportMessage) {
+    ORVA_TRACE("pipeline ShowEditor", hex(reportMessage));
+}
+void PipelineSinks::OpenDictationTask(const QByteArray &reportMessage) {
+    ORVA_TRACE("pipeline OpenDictationTask", hex(reportMessage));
+}
+void PipelineSinks::Beep() {
+    ORVA_TRACE("pipeline Beep", "");
+}
+void PipelineSinks::ShowMessage(MessageKind kind, const QString &caption, const QString &text) {
+    ORVA_TRACE("pipeline ShowMessage", QString::number(int(kind)) + " " + caption + ": " + text);
+}

@@ -1,0 +1,251 @@
+// handleobject and the client commands: error texts, dispatch, capture-file confinement and
+// replies, the abbreviation list, file opening without a shell.
+#include "app/pipeline/ClientCommands.h"
+#include "app/pipeline/tests/RecordingSinks.h"
+#include "common/LocalPath.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray B(const char *s, size_t n) {
+    return QByteArray(s, qsizetype(n));
+}
+#define BYTES(lit) B(lit, sizeof(lit) - 1)
+
+QByteArray cmd(const QList<QByteArray> &entries) {
+    QByteArray t = "obj\x03"
+                   "10";
+    for (const QByteArray &e : entries) {
+        t += '\x03' + e;
+    }
+    return t;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    RecordingSinks sinks;
+    QList<std::function<void()>> deferred;
+    ClientCommands commands{sinks, [this](std::function<void()> f) { deferred.append(std::move(f)); },
+                            dir.filePath("capture")};
+    void runDeferred() {
+        for (auto &f : deferred) {
+            f();
+        }
+        deferred.clear();
+    }
+};
+
+TEST(HandleObject, ErrorTextsAndDispatch) {
+    Fixture fx;
+    EXPECT_EQ(fx.commands.handleobject(""), "E001-Empty Object Request");
+    EXPECT_EQ(fx.commands.handleobject("w\x03X"), "E002 - Request Type \"X\" should be an number value.");
+    EXPECT_EQ(fx.commands.handleobject("w\x03"
+                                       "11"),
+              "E003 - Request Type \"11\" is unknown.");
+    EXPECT_EQ(fx.commands.handleobject("w\x03"
+                                       "0"),
+              "E003 - Request Type \"0\" is unknown.");
+    EXPECT_EQ(fx.commands.handleobject("w"), "E003 - Request Type \"-1\" is unknown.");
+    for (const char *bad : {"nan", "1e400", "0x10", "1,5", "inf"}) {
+        EXPECT_EQ(fx.commands.handleobject(QByteArray("w\x03") + bad), TObjectRequest::E002Text(bad)) << bad;
+    }
+    EXPECT_TRUE(fx.sinks.requests.isEmpty());
+    const QByteArray forms = "ws.ed\x03"
+                             "1.2\x03"
+                             "2\x03"
+                             "x";
+    EXPECT_EQ(fx.commands.handleobject(forms), "");
+    EXPECT_EQ(fx.sinks.requests, QList<QByteArray>{forms}) << "types 1-9 get the whole request text";
+    EXPECT_EQ(fx.commands.handleobject("w\x03"
+                                       "9"),
+              "");
+    EXPECT_EQ(fx.sinks.requests.size(), 2);
+}
+
+TEST(ClientCommand, MissingFieldsAreEmpty) {
+    Fixture fx;
+    for (const QByteArray &t : {cmd({}), cmd({"1"}), cmd({"2"}), cmd({"3"}), cmd({"4"}), cmd({"5"}),
+                                cmd({"x"}), cmd({"99"}), cmd({"1", "ORVAIMAGE"}), cmd({"1", "ORVAAUDIO"})}) {
+        EXPECT_EQ(fx.commands.handleobject(t), "") << t.toHex().constData();
+    }
+    fx.runDeferred();
+    EXPECT_EQ(fx.sinks.messages, QStringList{"0||"});
+    EXPECT_EQ(fx.sinks.imageLists, QList<QByteArray>{","});
+    EXPECT_TRUE(fx.sinks.playPositions.isEmpty());
+}
+
+TEST(ClientCommand, OpenImagesAudioOrFiles) {
+    Fixture fx;
+    fx.commands.handleobject(cmd({"1", "C:\\ANY\\OrvaImage", "123,456"}));
+    fx.commands.handleobject(cmd({"1", "/some/dir/orvaimage", "12345"}));
+    fx.commands.handleobject(cmd({"1", "X:orvaIMAGE", "9"}));
+    EXPECT_EQ(fx.sinks.imageLists, (QList<QByteArray>{"123,456,", "12345,", "9,"}));
+    fx.commands.handleobject(cmd({"1", "c:\\x\\OrvaAudio", "playfrom,1500"}));
+    fx.commands.handleobject(cmd({"1", "ORVAAUDIO", "PLAYFROM,abc"}));
+    fx.commands.handleobject(cmd({"1", "ORVAAUDIO", "PLAYFROM,99999999999"}));
+    fx.commands.handleobject(cmd({"1", "ORVAAUDIO", "STOP,10"}));
+    EXPECT_EQ(fx.sinks.playPositions, QList<int>{1500});
+    EXPECT_TRUE(fx.sinks.opened.isEmpty());
+
+    LocalPath::SetPathMap({{"\\\\srv\\share", "/mnt/share"}});
+    fx.commands.handleobject(cmd({"1", "\\\\srv\\share\\docs\\report.pdf"}));
+    fx.commands.handleobject(cmd({"1", "\\\\srv\\share\\bin\\viewer", "a b;$(rm -rf ~) \"c d\""}));
+    LocalPath::SetPathMap({});
+    EXPECT_EQ(fx.sinks.opened, QStringList{"/mnt/share/docs/report.pdf"});
+    EXPECT_EQ(fx.sinks.programs, QStringList{"/mnt/share/bin/viewer|a|b;$(rm|-rf|~)|c d|@/mnt/share/bin"})
+        << "parameters become an argument list; nothing reaches a shell";
+}
+
+TEST(ClientCommand, ProgramsStartWithoutAShell) {
+    QTemporaryDir dir;
+    PipelineSinks real;
+    const QString target = dir.filePath("a;touch injected $(touch injected2)");
+    real.StartProgram("/usr/bin/touch", {target}, dir.path());
+    const QDeadlineTimer deadline(10000);
+    while (!QFile::exists(target) && !deadline.hasExpired()) {
+        QThread::msleep(5);
+    }
+    EXPECT_TRUE(QFile::exists(target)) << "the whole argument is one file name";
+    EXPECT_FALSE(QFile::exists(dir.filePath("injected")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("injected2")));
+}
+
+TEST(ClientCommand, MessageIsDeferredAndPlain) {
+    Fixture fx;
+    fx.commands.handleobject(cmd({"5", "Cap", "<b>not bold</b>\xE9"}));
+    EXPECT_TRUE(fx.sinks.messages.isEmpty()) << "never shown inside the block";
+    fx.runDeferred();
+    EXPECT_EQ(fx.sinks.messages, QStringList{QString::fromUtf8("0|Cap|<b>not bold</b>\u00E9")});
+}
+
+TEST(ClientCommand, AbbreviationList) {
+    Fixture fx;
+    THostAbbreviations &a = fx.commands.Abbreviations;
+    fx.commands.handleobject(cmd({"4", "MyAbbr", "Text"}));
+    EXPECT_EQ(a.value("myabbr"), "Text");
+    EXPECT_EQ(a.value("MYABBR"), "Text");
+    EXPECT_EQ(a.AbbreviationStatus, "Text");
+    EXPECT_EQ(a.LookupAnswer, "Text");
+    fx.commands.handleobject(cmd({"4", "MyAbbr"}));
+    EXPECT_EQ(a.AbbreviationStatus, "Text") << "a name without a value changes nothing";
+    EXPECT_EQ(a.List.size(), 1);
+    fx.commands.handleobject(cmd({"4", "SystemAbrAppend", "bp=blood pressure", "a=b=c", "bare"}));
+    EXPECT_EQ(a.AbbreviationStatus, "append");
+    EXPECT_EQ(a.LookupAnswer, "Text") << "list maintenance is not a look-up answer";
+    EXPECT_EQ(a.value("BP"), "blood pressure");
+    EXPECT_EQ(a.value("a"), "b=c");
+    EXPECT_EQ(a.List.size(), 4);
+    fx.commands.handleobject(cmd({"4", " my abbr ", "Other"}));
+    EXPECT_EQ(a.value("my abbr"), "Other");
+    fx.commands.handleobject(cmd({"4", "Key=With=Eq", "v"}));
+    EXPECT_EQ(a.value("key=with=eq"), "v") << "names holding = are kept whole";
+    fx.commands.handleobject(cmd({"4", "systemabrreplace", "x=1"}));
+    EXPECT_EQ(a.AbbreviationStatus, "replace");
+    EXPECT_EQ(a.List.size(), 1);
+    fx.commands.handleobject(cmd({"4", "System Abr  NOTfound"}));
+    EXPECT_EQ(a.AbbreviationStatus, "!!NOT FOUND!!");
+    EXPECT_EQ(a.LookupAnswer, "!!NOT FOUND!!");
+    fx.commands.handleobject(cmd({"4", "SystemAbr  RESET"}));
+    EXPECT_TRUE(a.List.isEmpty());
+    EXPECT_EQ(a.AbbreviationStatus, "reset");
+    a.List = {{"Dup", "first"}, {"dup", "second"}};
+    EXPECT_EQ(a.value("DUP"), "first") << "first match wins";
+}
+
+struct CaptureCase {
+    const char *name;
+    QByteArray hostPath;
+    char reply;
+    const char *file; // relative to the capture folder, when created
+};
+
+TEST(ClientCommand, CaptureFileIsConfined) {
+    const CaptureCase rows[] = {
+        {"bare name", "cap.txt", '\x03', "cap.txt"},
+        {"relative folder", "sub\\deeper\\cap.txt", '\x03', "sub/deeper/cap.txt"},
+        {"parent folder", "..\\escape.txt", '3', nullptr},
+        {"parent inside", "sub\\..\\..\\escape.txt", '3', nullptr},
+        {"absolute outside", "/etc/cap.txt", '3', nullptr},
+        {"home dotfile", "/root/.bashrc", '3', nullptr},
+        {"unmapped drive", "C:\\temp\\cap.txt", '3', nullptr},
+        {"unmapped share", "\\\\srv\\x\\cap.txt", '3', nullptr},
+        {"empty", "", '2', nullptr},
+        {"folder only", "sub\\", '2', nullptr},
+    };
+    for (const CaptureCase &c : rows) {
+        Fixture fx;
+        fx.commands.handleobject(cmd({"2", c.hostPath}));
+        EXPECT_EQ(fx.sinks.link.sent, QByteArray(1, c.reply)) << c.name;
+        EXPECT_EQ(fx.commands.Capture.isOn(), c.reply == '\x03') << c.name;
+        if (c.file) {
+            EXPECT_TRUE(QFile::exists(fx.dir.filePath(QStringLiteral("capture/") + c.file))) << c.name;
+        }
+    }
+    EXPECT_FALSE(QFile::exists("/etc/cap.txt"));
+}
+
+TEST(ClientCommand, CaptureAbsolutePathInsideAndLinksOut) {
+    Fixture fx;
+    const QString inside = fx.dir.filePath("capture/abs/cap.txt");
+    fx.commands.handleobject(cmd({"2", inside.toUtf8()}));
+    EXPECT_EQ(fx.sinks.link.sent, "\x03");
+    EXPECT_TRUE(QFile::exists(inside));
+
+    Fixture linked;
+    QTemporaryDir outside;
+    ASSERT_TRUE(QDir().mkpath(linked.dir.filePath("capture")));
+    ASSERT_TRUE(QFile::link(outside.path(), linked.dir.filePath("capture/out")));
+    linked.commands.handleobject(cmd({"2", "out\\cap.txt"}));
+    EXPECT_EQ(linked.sinks.link.sent, "3") << "a link must not lead the file out of the capture folder";
+    EXPECT_FALSE(QFile::exists(outside.filePath("cap.txt")));
+}
+
+TEST(ClientCommand, CaptureFolderThatCannotBeMade) {
+    Fixture fx;
+    QFile blocker(fx.dir.filePath("capture"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+    blocker.close();
+    fx.commands.handleobject(cmd({"2", "cap.txt"}));
+    EXPECT_EQ(fx.sinks.link.sent, "3");
+    EXPECT_FALSE(fx.commands.Capture.isOn());
+}
+
+TEST(ClientCommand, CaptureStartStopAndReplace) {
+    Fixture fx;
+    fx.commands.handleobject(cmd({"3"}));
+    EXPECT_EQ(fx.sinks.link.sent, "3") << "stop without a capture";
+    fx.sinks.link.sent.clear();
+    fx.commands.handleobject(cmd({"2", "one.txt"}));
+    fx.commands.writeCapture(BYTES("a\x02\x03\xD0"));
+    fx.commands.handleobject(cmd({"2", "two.txt"}));
+    fx.commands.writeCapture("b");
+    fx.commands.handleobject(cmd({"3"}));
+    EXPECT_EQ(fx.sinks.link.sent, BYTES("\x03\x03\x03"));
+    EXPECT_EQ(fx.sinks.captureButton, (QList<bool>{true, false, true, false}));
+    QFile one(fx.dir.filePath("capture/one.txt"));
+    ASSERT_TRUE(one.open(QIODevice::ReadOnly));
+    EXPECT_EQ(one.readAll(), BYTES("a\xFC\xFD\r\n")) << "the first file is closed before the second opens";
+    QFile two(fx.dir.filePath("capture/two.txt"));
+    ASSERT_TRUE(two.open(QIODevice::ReadOnly));
+    EXPECT_EQ(two.readAll(), "b");
+    // Starting again replaces the old content.
+    fx.commands.handleobject(cmd({"2", "two.txt"}));
+    fx.commands.handleobject(cmd({"3"}));
+    EXPECT_EQ(QFileInfo(fx.dir.filePath("capture/two.txt")).size(), 0);
+}
+
+TEST(ClientCommand, FileThatCannotBeCreated) {
+    Fixture fx;
+    ASSERT_TRUE(QDir().mkpath(fx.dir.filePath("capture/taken")));
+    fx.commands.handleobject(cmd({"2", "taken"}));
+    EXPECT_EQ(fx.sinks.link.sent, "2");
+    EXPECT_FALSE(fx.commands.Capture.isOn());
+}
+
+} // namespace

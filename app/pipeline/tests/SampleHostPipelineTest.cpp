@@ -1,0 +1,139 @@
+// The sample host's in-band message steps sent over a real TCP connection, cut where the host
+// chose, fed block by block into the pipeline as they arrive.
+#include "app/pipeline/ReceivePipeline.h"
+#include "app/pipeline/tests/RecordingSinks.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Telnet commands out, data bytes (0xFF doubled on the wire) kept.
+class TelnetStripper {
+public:
+    QByteArray feed(const QByteArray &in) {
+        QByteArray out;
+        for (char ch : in) {
+            const auto b = static_cast<unsigned char>(ch);
+            switch (m_state) {
+            case Data:
+                if (b == 255) {
+                    m_state = Iac;
+                } else {
+                    out += ch;
+                }
+                break;
+            case Iac:
+                if (b == 255) {
+                    out += ch;
+                    m_state = Data;
+                } else if (b >= 251 && b <= 254) {
+                    m_state = Option;
+                } else if (b == 250) {
+                    m_state = Sub;
+                } else {
+                    m_state = Data;
+                }
+                break;
+            case Option:
+                m_state = Data;
+                break;
+            case Sub:
+                m_state = b == 255 ? SubIac : Sub;
+                break;
+            case SubIac:
+                m_state = b == 240 ? Data : Sub;
+                break;
+            }
+        }
+        return out;
+    }
+
+private:
+    enum { Data, Iac, Option, Sub, SubIac } m_state = Data;
+};
+
+TEST(SampleHost, InBandMessagesThroughThePipeline) {
+    int argc = 1;
+    char name[] = "pipeline_tests";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
+    if (source.isEmpty()) {
+        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
+    }
+    QTemporaryDir dir;
+    const QJsonArray steps{
+        QJsonObject{{"handshake", "ack"}},
+        QJsonObject{{"handshake", "bar"}},
+        QJsonObject{{"send", "screen top "}},
+        QJsonObject{{"frame", QJsonArray{"ws", "1", "x"}}, {"split", QJsonArray{2, 5}}},
+        QJsonObject{{"send", "middle "}},
+        QJsonObject{{"report", "KX_A~1 report\\r\\nbody"}, {"split", QJsonArray{1, 5, 22, 23}}},
+        QJsonObject{{"print", "PRINT\\xffDATA"}, {"split", QJsonArray{1, 3, 7}}},
+        QJsonObject{{"client_command", 5}, {"args", QJsonArray{"Cap", "Text"}}, {"split", QJsonArray{1}}},
+        QJsonObject{{"send", "end"}},
+        QJsonObject{{"close", true}},
+    };
+    QFile script(dir.filePath("script.json"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QJsonDocument(steps).toJson());
+    script.close();
+
+    QProcess host;
+    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script",
+                           script.fileName(), "--log", dir.filePath("log.jsonl")});
+    ASSERT_TRUE(host.waitForStarted(10000));
+    QByteArray banner;
+    const QDeadlineTimer started(20000);
+    while (!banner.contains('\n') && !started.hasExpired() &&
+           host.waitForReadyRead(started.remainingTime())) {
+        banner += host.readAllStandardOutput();
+    }
+    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
+    ASSERT_GT(port, 0) << banner.constData();
+
+    RecordingSinks sinks;
+    sinks.transferActive = true;
+    PipelineSettings settings;
+    settings.CaptureDirectory = dir.filePath("capture");
+    ReceivePipeline pipeline(sinks, settings);
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(port));
+    ASSERT_TRUE(socket.waitForConnected(10000));
+    TelnetStripper telnet;
+    int blocks = 0;
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(deadline.remainingTime()))) {
+            break; // the host closed the connection after its script
+        }
+        const QByteArray data = telnet.feed(socket.readAll());
+        if (!data.isEmpty()) {
+            ++blocks;
+            pipeline.process(data);
+        }
+    }
+    host.waitForFinished(10000);
+
+    EXPECT_GT(blocks, 5) << "the host's pieces arrive as separate blocks";
+    EXPECT_EQ(sinks.queuedSends, 1);
+    EXPECT_FALSE(sinks.transferActive);
+    EXPECT_EQ(sinks.panelHidden, 1);
+    EXPECT_EQ(sinks.terminal, "screen top middle end");
+    EXPECT_EQ(sinks.requests, QList<QByteArray>{"ws\x03"
+                                                "1\x03x"});
+    EXPECT_EQ(sinks.editor, QList<QByteArray>{"KX_A~1 report\r\nbody"});
+    EXPECT_EQ(sinks.printed, "PRINT\xff"
+                             "DATA");
+    EXPECT_EQ(sinks.messages, QStringList{"0|Cap|Text"});
+}
+
+} // namespace
