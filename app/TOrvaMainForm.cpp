@@ -1,8 +1,10 @@
 // Main window: start-up order, settings, the connect timer, link states and window shapes.
 #include "app/TOrvaMainForm.h"
 
+#include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/UserMessages.h"
+#include "app/pipeline/ReceivePipeline.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
@@ -86,6 +88,11 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     connect(m_telnet, &TTelnet::OnState, this, &TOrvaMainForm::Telnet1State);
     connect(m_telnet, &TTelnet::OnError, this, &TOrvaMainForm::Telnet1Error);
     connect(m_telnet, &TTelnet::OnReceive, this, &TOrvaMainForm::Telnet1Receive);
+    connect(m_telnet, &TTelnet::OnSend, this, [this] {
+        if (m_pipeline) {
+            m_pipeline->Telnet1Send();
+        }
+    });
     connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
         if (m_telnet->State() == 2) {
             m_telnet->Send(bytes);
@@ -93,7 +100,15 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     });
 }
 
-TOrvaMainForm::~TOrvaMainForm() = default;
+TOrvaMainForm::~TOrvaMainForm() {
+    // The pipeline refers to the sinks, the sinks to the form's children: end them first.
+    m_pipeline.reset();
+    m_sinks.reset();
+}
+
+bool TOrvaMainForm::LoginAnswered() const {
+    return m_pipeline && m_pipeline->loginAnswered();
+}
 
 void TOrvaMainForm::buildMenuBar() {
     m_menuPanel = new QFrame(this);
@@ -285,6 +300,9 @@ bool TOrvaMainForm::FormCreate() {
         return false;
     }
 
+    m_sinks = std::make_unique<MainFormSinks>(*this);
+    m_pipeline = std::make_unique<ReceivePipeline>(
+        *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
     LayoutMenuBar();
     readRegistry();
     applyTerminalFont();
@@ -328,10 +346,6 @@ bool TOrvaMainForm::ReadSetupFile() {
     LocalPath::SetPathMap(m_settings.PathMap);
     m_hostName = m_settings.HostName;
     m_hostPort = m_settings.HostPort;
-    // Re-reading the file while connected must not make the next prompt-like text log in again.
-    if (m_telnet->State() != 2) {
-        m_loginAnswered = false;
-    }
 
     if (!m_created) {
         const QRect area = workArea();
@@ -343,7 +357,6 @@ bool TOrvaMainForm::ReadSetupFile() {
     if (desktop().width() <= 799) {
         m_fontSize = 10;
     }
-    m_savedLoginConversation = m_settings.LoginConversation;
 
     const bool hasSource = !m_settings.ImageSources.value(0).isEmpty();
     m_formButton->setVisible(hasSource);
@@ -464,6 +477,9 @@ void TOrvaMainForm::ConnectToHost() {
     m_connectWait = -1;
     m_connectCaption = QStringLiteral(" - Attempting: ") + HostText::toUnicode(m_hostName);
     m_timer1->start();
+    if (m_pipeline) {
+        m_pipeline->connectionStarted();
+    }
     m_terminal->ClearAll();
     m_telnet->setWindowSize(m_terminal->Columns(), m_terminal->Rows());
     m_telnet->Connect(HostText::toUnicode(m_hostName), m_hostPort);
@@ -472,7 +488,6 @@ void TOrvaMainForm::ConnectToHost() {
 void TOrvaMainForm::Disconnect() {
     showLinkLight(false);
     m_telnet->Close();
-    m_loginAnswered = false;
     WriteRegistrySettings();
 }
 
@@ -531,7 +546,6 @@ void TOrvaMainForm::Telnet1State(int state) {
         showLinkLight(false);
         CollapseToMenuBar();
         m_imageLabel->setText(QStringLiteral("Image Retrieval System (") + setupName + QLatin1Char(')'));
-        m_loginAnswered = false;
         // A refused or dropped link ends the countdown; otherwise the caption would go on counting.
         if (!m_startPending) {
             m_timer1->stop();
@@ -557,7 +571,12 @@ void TOrvaMainForm::Telnet1Error(int, const QString &description) {
 
 void TOrvaMainForm::Telnet1Receive() {
     const QByteArray block = m_telnet->Receive();
-    if (!block.isEmpty()) {
+    if (block.isEmpty()) {
+        return;
+    }
+    if (m_pipeline) {
+        m_pipeline->process(block);
+    } else {
         m_terminal->WriteString(block);
     }
 }
@@ -713,7 +732,7 @@ void TOrvaMainForm::MainBarPopUpPopup() {
         m_logonNewSystem->setEnabled(false);
     } else if (state == 0) {
         m_loginState->setText(QStringLiteral("&Login in as ") +
-                              HostText::toUnicode(SetupFile::LoginReply(m_settings.LoginConversation)));
+                              HostText::toUnicode(SetupFile::LoginReply(CurrentLoginConversation())));
         m_loginAs->setEnabled(true);
         m_logonNewSystem->setEnabled(true);
     }
@@ -724,7 +743,6 @@ void TOrvaMainForm::LoginStateClick() {
     m_dragging = false;
     const int state = m_telnet->State();
     if (state == 0) {
-        m_loginAnswered = false;
         SizeToTerminal();
         ConnectToHost();
     } else if (state == 2) {
@@ -733,18 +751,24 @@ void TOrvaMainForm::LoginStateClick() {
 }
 
 void TOrvaMainForm::LoginAsClick() {
-    m_savedLoginConversation = m_settings.LoginConversation;
-    const QString reply = HostText::toUnicode(SetupFile::LoginReply(m_settings.LoginConversation));
+    const QByteArray current = CurrentLoginConversation();
+    const QString reply = HostText::toUnicode(SetupFile::LoginReply(current));
     QString name = reply;
     const QString prompt = QStringLiteral("Change login name from \"") + reply + QStringLiteral("\" to ..\n");
     if (!m_messages->inputBox(QStringLiteral("Login as .."), prompt, name)) {
         return;
     }
-    m_settings.LoginConversation =
-        SetupFile::WithLoginReply(m_settings.LoginConversation, HostText::fromUnicode(name));
-    m_loginAnswered = false;
     SizeToTerminal();
     ConnectToHost();
+    // Set after the connect (which goes back to the saved copy): the new name serves this connection,
+    // and once it has answered, the pipeline returns to the saved copy.
+    if (m_pipeline) {
+        m_pipeline->setLoginConversation(SetupFile::WithLoginReply(current, HostText::fromUnicode(name)));
+    }
+}
+
+QByteArray TOrvaMainForm::CurrentLoginConversation() const {
+    return m_pipeline ? m_pipeline->loginConversation() : m_settings.LoginConversation;
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
@@ -818,9 +842,15 @@ void TOrvaMainForm::SmartMouseClick() {
 }
 
 void TOrvaMainForm::ResetPendraBtnClick() {
-    m_transferPanel->hide();
-    QApplication::restoreOverrideCursor();
-    traceUnbuilt(QStringLiteral("ResetPendraBtn send queue"));
+    if (m_pipeline) {
+        m_pipeline->reset();
+    }
+    if (m_sinks) {
+        m_sinks->ClearSendQueue();
+        m_sinks->SetResultTransferActive(false);
+        m_sinks->HideTransferPanel();
+        m_sinks->SetBusyCursor(false);
+    }
 }
 
 // ---- closing ------------------------------------------------------------------------------------

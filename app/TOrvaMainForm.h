@@ -23,6 +23,8 @@ class QPushButton;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class MainFormSinks;
+class ReceivePipeline;
 class TTelnet;
 class TVtTerminalEx;
 
@@ -92,6 +94,10 @@ public:
     QPushButton *ExitButton() const { return m_exitButton; }
     QWidget *ViewPanel() const { return m_viewPanel; }
     QWidget *VTpanel() const { return m_vtPanel; }
+    QFrame *TransferPanel() const { return m_transferPanel; }
+    QProgressBar *DocProgressBar() const { return m_docProgressBar; }
+    ReceivePipeline *Pipeline() const { return m_pipeline.get(); }
+    UserMessages &Messages() const { return *m_messages; }
     QAction *LoginState() const { return m_loginState; }
     QAction *LoginAs() const { return m_loginAs; }
     QAction *LogontoNewsystem1() const { return m_logonNewSystem; }
@@ -100,7 +106,8 @@ public:
     QByteArray HostName() const { return m_hostName; }
     int HostPort() const { return m_hostPort; }
     int TerminalFontSize() const { return m_fontSize; }
-    bool LoginAnswered() const { return m_loginAnswered; }
+    bool LoginAnswered() const;
+    QByteArray CurrentLoginConversation() const;
     bool SmartMouseOn() const { return m_smartMouse; }
     bool DetachedImagesDefault() const { return m_detachedImages; }
     bool InvertDetachedPrint() const { return m_invertDetachedPrint; }
@@ -141,8 +148,6 @@ private:
     QString m_connectCaption;
     QByteArray m_hostName;
     int m_hostPort = 23;
-    bool m_loginAnswered = false;
-    QByteArray m_savedLoginConversation;
     int m_windowLeft = 0;
     int m_windowTop = 0;
     int m_windowWidthValue = 0;
@@ -155,6 +160,8 @@ private:
     QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
 
+    std::unique_ptr<MainFormSinks> m_sinks;
+    std::unique_ptr<ReceivePipeline> m_pipeline;
     TTelnet *m_telnet = nullptr;
     QTimer *m_timer1 = nullptr;
     QTimer *m_rowseekTimer = nullptr;

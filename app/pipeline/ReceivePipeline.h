@@ -70,6 +70,7 @@ public:
     void connectionStarted();
     // The current login conversation (its saved copy comes from the settings).
     void setLoginConversation(const QByteArray &conversation) { m_loginConversation = conversation; }
+    const QByteArray &loginConversation() const { return m_loginConversation; }
 
     // Telnet1Send: the link drained its output.
     void Telnet1Send();

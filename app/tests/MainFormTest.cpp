@@ -209,7 +209,7 @@ private slots:
         m.messages->answers = {"jim"};
         m.form->LoginAsClick();
         QCOMPARE(m.messages->prompts.value(0), QStringLiteral("Change login name from \"fred\" to ..\n"));
-        QCOMPARE(m.form->Settings().LoginConversation, QByteArray("see \"login:\" answer \"jim\""));
+        QCOMPARE(m.form->CurrentLoginConversation(), QByteArray("see \"login:\" answer \"jim\""));
         QCOMPARE(m.link->connects.size(), 1);
     }
 

@@ -1,0 +1,84 @@
+// Pipeline sinks of the main window.
+#include "app/MainFormSinks.h"
+
+#include "app/TOrvaMainForm.h"
+#include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+
+MainFormSinks::MainFormSinks(TOrvaMainForm &form) : m_form(form), m_link(form) {}
+
+MainFormSinks::~MainFormSinks() {
+    if (m_busy) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+int MainFormSinks::LinkAdapter::State() const {
+    return m_form.Telnet1()->State();
+}
+
+void MainFormSinks::LinkAdapter::Send(const QByteArray &data) {
+    m_form.Telnet1()->Send(data);
+}
+
+void MainFormSinks::WriteString(const QByteArray &text) {
+    m_form.VtTerminal1()->WriteString(text);
+}
+
+void MainFormSinks::HostCaptureChanged(bool on) {
+    if (QToolButton *b = m_form.toolButton(QStringLiteral("FileCapturebutton"))) {
+        b->setChecked(on);
+    }
+}
+
+void MainFormSinks::ShowTransferPanel(int progress) {
+    m_form.DocProgressBar()->setValue(progress);
+    m_form.TransferPanel()->show();
+}
+
+void MainFormSinks::HideTransferPanel() {
+    m_form.TransferPanel()->hide();
+}
+
+void MainFormSinks::SetBusyCursor(bool busy) {
+    if (busy == m_busy) {
+        return;
+    }
+    m_busy = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool MainFormSinks::EditorFoldersSet() {
+    return !m_form.Settings().TemplateDirectory.isEmpty() &&
+           !m_form.Settings().AbbreviationDirectory.isEmpty();
+}
+
+void MainFormSinks::Beep() {
+    QApplication::beep();
+}
+
+void MainFormSinks::ShowMessage(MessageKind kind, const QString &caption, const QString &text) {
+    // Posted, so that the box's own event loop never runs inside the receive slot.
+    QPointer<TOrvaMainForm> form(&m_form);
+    QTimer::singleShot(0, &m_form, [form, kind, caption, text] {
+        if (!form) {
+            return;
+        }
+        if (kind == MessageKind::Error) {
+            form->Messages().error(caption, text);
+        } else {
+            form->Messages().information(caption, text);
+        }
+    });
+}

@@ -1,0 +1,40 @@
+// What the receive pipeline reaches in the main window: the terminal, the link, the transfer panel,
+// the capture button and the user's boxes. Windows and boxes are posted to the event loop, so none
+// runs inside the slot that took the host's bytes.
+#pragma once
+
+#include "app/pipeline/PipelineSinks.h"
+
+class TOrvaMainForm;
+class TTelnet;
+
+class MainFormSinks : public PipelineSinks {
+public:
+    explicit MainFormSinks(TOrvaMainForm &form);
+    ~MainFormSinks() override;
+
+    void WriteString(const QByteArray &text) override;
+    HostProtocol::HostLink *Link() override { return &m_link; }
+    void HostCaptureChanged(bool on) override;
+    void ShowTransferPanel(int progress) override;
+    void HideTransferPanel() override;
+    void SetBusyCursor(bool busy) override;
+    bool EditorFoldersSet() override;
+    void Beep() override;
+    void ShowMessage(MessageKind kind, const QString &caption, const QString &text) override;
+
+private:
+    class LinkAdapter : public HostProtocol::HostLink {
+    public:
+        explicit LinkAdapter(TOrvaMainForm &form) : m_form(form) {}
+        int State() const override;
+        void Send(const QByteArray &data) override;
+
+    private:
+        TOrvaMainForm &m_form;
+    };
+
+    TOrvaMainForm &m_form;
+    LinkAdapter m_link;
+    bool m_busy = false;
+};
