@@ -478,9 +478,10 @@ QByteArray TVtTerminalBuffer::GetRowText(int row) const {
     const TVtCell *cells = GetRow(row);
     if (!cells)
         return {};
-    QByteArray text(m_cols, ' ');
+    QByteArray text(m_cols, Qt::Uninitialized);
+    char *out = text.data();
     for (int c = 0; c < m_cols; ++c)
-        text[c] = char(cells[c].Char);
+        out[c] = char(cells[c].Char);
     return text;
 }
 
