@@ -180,6 +180,31 @@ void TVtTerminalBuffer::WriteChar(uint8_t c) {
         moveCursor(m_curRow, m_curCol + 1);
 }
 
+void TVtTerminalBuffer::WriteChars(const uint8_t *chars, int count) {
+    while (count > 0) {
+        if (m_pendingWrap || m_insert) {
+            WriteChar(*chars++);
+            --count;
+            continue;
+        }
+        const int n = std::min(count, m_cols - m_curCol);
+        TVtCell *cell = rowPtr(internalRow(m_curRow)) + m_curCol;
+        for (int i = 0; i < n; ++i) {
+            cell[i] = m_fill;
+            cell[i].Char = chars[i];
+        }
+        Invalidate(m_curCol + 1, m_curRow + 1, m_curCol + n, m_curRow + 1);
+        chars += n;
+        count -= n;
+        if (m_curCol + n == m_cols) {
+            moveCursor(m_curRow, m_cols - 1);
+            m_pendingWrap = true;
+        } else {
+            moveCursor(m_curRow, m_curCol + n);
+        }
+    }
+}
+
 void TVtTerminalBuffer::CarriageReturn() {
     moveCursor(m_curRow, 0);
 }

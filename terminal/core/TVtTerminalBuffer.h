@@ -56,6 +56,8 @@ public:
 
     // Writing and control characters.
     void WriteChar(uint8_t c);
+    // The same as WriteChar for each byte, but a run that fits the row is stored in one step.
+    void WriteChars(const uint8_t *chars, int count);
     void CarriageReturn();
     void LineFeed();
     void Backspace();

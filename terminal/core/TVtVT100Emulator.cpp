@@ -34,8 +34,13 @@ void TVtVT100Emulator::ProcessBlock(const char *bytes, int count) {
     for (int i = 0; i < count; ++i) {
         const uint8_t b = uint8_t(bytes[i]);
         if (b >= 0x20 && b <= 0x7E && m_parser.InGround()) {
+            // A run of plain text goes to the buffer in one call.
+            int end = i + 1;
+            while (end < count && uint8_t(bytes[end]) >= 0x20 && uint8_t(bytes[end]) <= 0x7E)
+                ++end;
             m_parser.AcceptPrintable();
-            m_buffer.WriteChar(b);
+            m_buffer.WriteChars(reinterpret_cast<const uint8_t *>(bytes + i), end - i);
+            i = end - 1;
             continue;
         }
         switch (m_parser.ProcessChar(b)) {

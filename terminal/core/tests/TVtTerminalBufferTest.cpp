@@ -331,3 +331,33 @@ TEST(TVtTerminalBuffer, TabsAndEvents) {
     b.LineFeed();
     EXPECT_EQ(scrolls.back(), (std::tuple{1, 5, 10}));
 }
+
+TEST(TVtTerminalBuffer, WriteCharsMatchesWriteCharByChar) {
+    struct Case {
+        int row, col;
+        bool autowrap, insert;
+        int length;
+    } cases[] = {
+        {1, 1, true, false, 200}, {24, 75, true, false, 10}, {24, 75, false, false, 10},
+        {3, 80, true, false, 1},  {5, 10, true, true, 90},   {1, 1, true, false, 80},
+    };
+    for (const Case &c : cases) {
+        TVtTerminalBuffer one, run;
+        QByteArray text;
+        for (int i = 0; i < c.length; ++i)
+            text += char('!' + i % 90);
+        for (TVtTerminalBuffer *b : {&one, &run}) {
+            labelRows(*b);
+            b->SetUseAutoWrap(c.autowrap);
+            b->SetUseInsertMode(c.insert);
+            b->SetCursorPosition(c.row, c.col);
+        }
+        write(one, text);
+        run.WriteChars(reinterpret_cast<const uint8_t *>(text.constData()), int(text.size()));
+        write(one, "#");
+        write(run, "#");
+        for (int r = -2; r <= 24; ++r)
+            EXPECT_EQ(one.GetRowText(r), run.GetRowText(r)) << r;
+        EXPECT_EQ(cursor(one), cursor(run));
+    }
+}
