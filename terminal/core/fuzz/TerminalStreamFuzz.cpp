@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     emulator->ProcessBlock(QByteArray("\x18\x1b"
                                       "c"));
     emulator->DisplayUpperASCII = data[0] & 1;
-    const size_t chunk = 1 + data[1] % 64;
+    const size_t chunk = 1 + data[1];
     TVtTerminalBuffer &b = emulator->Buffer();
     for (size_t at = 2; at < size; at += chunk) {
         const size_t n = std::min(chunk, size - at);
@@ -45,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         check(b.CursorScreenRow() >= 1 && b.CursorScreenRow() <= b.RowCount());
         check(b.GetCursorCol() >= 1 && b.GetCursorCol() <= b.ColCount());
         check(b.RegionTop() >= 1 && b.RegionTop() <= b.RegionBottom() && b.RegionBottom() <= b.RowCount());
-        int key = 0x26 | ((data[at] & 1) ? kVtKeyRepeat : 0);
-        emulator->KeyDown(key, data[at] & 7);
     }
+    int key = 0x26 | ((data[0] & 2) ? kVtKeyRepeat : 0);
+    emulator->KeyDown(key, data[0] >> 5);
     for (int row : {b.RowCount() - b.SVRowCount() + 1, 1, b.RowCount()})
         check(b.GetRowText(row).size() == b.ColCount());
     TVtRect rect;
