@@ -7,7 +7,7 @@
 
 static void initTerminalResources() {
     // The resources live in a static library, whose registration object the linker may drop.
-    Q_INIT_RESOURCE(terminal);
+    Q_INIT_RESOURCE(terminal_core);
 }
 
 namespace {
