@@ -82,3 +82,12 @@ void MainFormSinks::ShowMessage(MessageKind kind, const QString &caption, const 
         }
     });
 }
+
+void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {
+    QPointer<TOrvaMainForm> form(&m_form);
+    QTimer::singleShot(0, &m_form, [form, reportMessage] {
+        if (form) {
+            form->showeditor(reportMessage);
+        }
+    });
+}

@@ -22,6 +22,7 @@ public:
     bool EditorFoldersSet() override;
     void Beep() override;
     void ShowMessage(MessageKind kind, const QString &caption, const QString &text) override;
+    void ShowEditor(const QByteArray &reportMessage) override;
 
 private:
     class LinkAdapter : public HostProtocol::HostLink {

@@ -581,6 +581,11 @@ void TOrvaMainForm::Telnet1Receive() {
     }
 }
 
+void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
+    m_lastReportMessage = reportMessage;
+    traceUnbuilt(QStringLiteral("results editor"));
+}
+
 // ---- window shapes ------------------------------------------------------------------------------
 
 QRect TOrvaMainForm::workArea() const {

@@ -56,6 +56,9 @@ public:
     void Telnet1Error(int number, const QString &description);
     void Telnet1Receive();
     bool CheckImageServer();
+    // Opens the results editor on a report message from the host.
+    void showeditor(const QByteArray &reportMessage);
+    QByteArray LastReportMessage() const { return m_lastReportMessage; }
 
     // Window shapes.
     void LayoutMenuBar();
@@ -137,6 +140,7 @@ private:
     void reportTimerFailure(const QString &step, const QString &what);
 
     QStringList m_arguments;
+    QByteArray m_lastReportMessage;
     std::unique_ptr<UserMessages> m_messages;
     TOrvaSettings m_settings;
     QString m_setupFileName;

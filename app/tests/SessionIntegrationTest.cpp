@@ -1,0 +1,80 @@
+// A whole session through the main window: the sample host sends a screen with an object request
+// frame in its middle, cut into several blocks, and a report message; the screen shows the text
+// without the frame, the frame is carried out, and the report reaches the editor intact.
+#include "app/TOrvaMainForm.h"
+#include "app/UserMessages.h"
+#include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class RecordingMessages : public UserMessages {
+public:
+    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
+    void information(const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    bool inputBox(const QString &, const QString &, QString &) override { return false; }
+    QStringList shown;
+};
+} // namespace
+
+class SessionIntegrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void screenFrameAndReportThroughTheWindow() {
+        QTemporaryDir dir;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+        const QByteArray report = "KX_TEMPLATE~HIST1^KX_REQUEST~12345678^KX_TEXT~line \xe9\xfc";
+        QJsonArray steps;
+        steps.append(QJsonObject{{"sleep", 0.3}});
+        steps.append(QJsonObject{{"send", "SCREEN TOP"}});
+        steps.append(QJsonObject{
+            {"client_command", 5}, {"args", QJsonArray{"Lab", "Hello"}}, {"split", QJsonArray{1, 4, 9}}});
+        steps.append(QJsonObject{{"send", "SCREEN BOTTOM"}});
+        steps.append(QJsonObject{{"report", QString::fromLatin1(report)}, {"split", QJsonArray{2, 10, 30}}});
+        QFile script(dir.filePath("script.json"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QJsonDocument(steps).toJson());
+        script.close();
+
+        const QString portFile = dir.filePath("port");
+        QProcess host;
+        host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
+                               "0", "--port-file", portFile, "--script", script.fileName(), "--once"});
+        QVERIFY(host.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
+        QFile pf(portFile);
+        QVERIFY(pf.open(QIODevice::ReadOnly));
+
+        QFile setup(dir.filePath("orva.inf"));
+        QVERIFY(setup.open(QIODevice::WriteOnly));
+        setup.write("host name = 127.0.0.1:" + pf.readAll().trimmed() + "\r\ntemplatedirectory = " +
+                    dir.path().toUtf8() + "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() + "\r\n");
+        setup.close();
+
+        auto messages = std::make_unique<RecordingMessages>();
+        RecordingMessages *shown = messages.get();
+        TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
+        QVERIFY(form.FormCreate());
+        form.Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(form.LastReportMessage(), report, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(1).trimmed(),
+                                  QByteArray("SCREEN TOPSCREEN BOTTOM"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shown->shown.contains("Lab|Hello"), 5000);
+        form.CloseSpeedClick();
+        host.kill();
+        host.waitForFinished();
+    }
+};
+
+QTEST_MAIN(SessionIntegrationTest)
+#include "SessionIntegrationTest.moc"
