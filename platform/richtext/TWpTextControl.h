@@ -1,0 +1,260 @@
+// The word-processor control the results editor works with: properties, operations and events
+// over a TWpDocument, shown and edited in a QTextEdit that guards protected fields.
+#pragma once
+
+#include "platform/richtext/TWpDocument.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QPointer>
+#include <QTextEdit>
+#include <QTextTable>
+#include <QWidget>
+
+class QPagedPaintDevice;
+
+namespace orva::richtext {
+
+class TWpTextControl;
+
+// The editing widget. Every change the user makes comes through here, so that is where
+// fields that are not changeable are protected.
+class TWpEditor : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit TWpEditor(TWpTextControl *control);
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
+    void insertFromMimeData(const QMimeData *source) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void dropEvent(QDropEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    TWpTextControl *m_control;
+};
+
+// How a paragraph is listed, for the host-markup export.
+struct TWpListInfo {
+    int kind = 0; // 0 none, 1 bulleted, 2 numbered
+    int level = 0;
+    int numbering = 0; // 0 decimal, 1 lower letters, 2 upper letters, 3 lower roman, 4 upper roman
+    QString prefix, suffix;
+    int itemNumber = 0;
+};
+
+class TWpTextControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TWpTextControl(QWidget *parent = nullptr);
+    ~TWpTextControl() override;
+
+    TWpDocument &document() { return *m_doc; }
+    TWpEditor *editor() const { return m_editor; }
+    QTextDocument *activeDocument() const { return m_doc->part(m_active); }
+
+    // Text and selection (positions in characters of the active part).
+    QString Text() const;
+    void setText(const QString &text);
+    int SelStart() const;
+    void setSelStart(int pos);
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    void setSelText(const QString &text);
+
+    // Character format of the selection or the caret.
+    QString FontName() const;
+    void setFontName(const QString &name);
+    int FontSize() const;
+    void setFontSize(int points);
+    int FontBold() const;
+    void setFontBold(int on);
+    int FontItalic() const;
+    void setFontItalic(int on);
+    int FontUnderline() const;
+    void setFontUnderline(int on);
+    int FontStrikethru() const;
+    void setFontStrikethru(int on);
+    int BaseLine() const;
+    void setBaseLine(int value);
+    quint32 ForeColor() const; // 0x00BBGGRR
+    void setForeColor(quint32 color);
+
+    // Paragraph format of the caret's paragraph (twips).
+    int Alignment() const;
+    void setAlignment(int value);
+    int IndentL() const;
+    void setIndentL(int twips);
+    int IndentR() const;
+    void setIndentR(int twips);
+    int IndentFL() const;
+    void setIndentFL(int twips);
+
+    // Page (twips).
+    int PageWidth() const { return m_doc->page.width; }
+    void setPageWidth(int v);
+    int PageHeight() const { return m_doc->page.height; }
+    void setPageHeight(int v);
+    int PageMarginL() const { return m_doc->page.marginL; }
+    void setPageMarginL(int v);
+    int PageMarginT() const { return m_doc->page.marginT; }
+    void setPageMarginT(int v);
+    int PageMarginR() const { return m_doc->page.marginR; }
+    void setPageMarginR(int v);
+    int PageMarginB() const { return m_doc->page.marginB; }
+    void setPageMarginB(int v);
+    int GetPageSetting(int which) const;
+
+    // Header, footer and view.
+    int HeaderFooter() const { return m_headerFooter; }
+    void setHeaderFooter(int v) { m_headerFooter = v; }
+    int HeaderFooterStyle() const { return m_headerFooterStyle; }
+    void setHeaderFooterStyle(int v) { m_headerFooterStyle = v; }
+    int ViewMode() const { return m_viewMode; }
+    void setViewMode(int v) { m_viewMode = v; }
+    int ZoomFactor() const { return m_zoom; }
+    void setZoomFactor(int percent);
+    int ScrollBars() const { return m_scrollBars; }
+    void setScrollBars(int v);
+    bool ControlChars() const { return m_controlChars; }
+    void setControlChars(bool on);
+    bool FormatSelection() const { return m_formatSelection; }
+    void setFormatSelection(bool on) { m_formatSelection = on; }
+    bool InsertionMode() const;
+    void setInsertionMode(bool insert);
+    void ActivateHeaderFooter(int part);
+    void DeactivateHeaderFooter(int part);
+
+    // Fields.
+    int FieldCurrent() const { return m_fieldCurrent; }
+    void setFieldCurrent(int id) { m_fieldCurrent = id; }
+    QString FieldText() const;
+    void setFieldText(const QString &text);
+    bool FieldChangeable() const;
+    void setFieldChangeable(bool on);
+    int FieldStart() const;
+    int FieldEnd() const;
+    int FieldAtInputPos() const;
+    int InsertField(const QString &text);
+    void DeleteField(int mode);
+    int NextField(int id);
+    void SetFieldData(int id, int data);
+    int GetFieldData(int id) const;
+
+    // Pictures.
+    int InsertPicture(const QString &file, int posX, int posY, int scaleX, int scaleY, int objectMode,
+                      int textFlow, int distL, int distT, int distR, int distB);
+    int NextObject(int id) const;
+    bool DeleteObject(int id);
+    int ObjectCurrent() const { return m_objectCurrent; }
+    void setObjectCurrent(int id) { m_objectCurrent = id; }
+    int ObjectScaleX() const;
+    void setObjectScaleX(int scale);
+    // The pictures of a file without loading it: the count, -1 missing file, -2 unreadable.
+    static int ListPictures(const QString &file, QList<TWpPicture> *out);
+
+    // Tables (ids > 0; rows and columns counted from 1, 0 = none).
+    int InsertTable(int rows, int columns);
+    int TableAtInputPos() const;
+    int TableRowAtInputPos() const;
+    int TableColAtInputPos() const;
+    bool InsertRow();
+    bool InsertColumn();
+    bool DeleteRow();
+    bool DeleteColumn();
+    int TableStart(int id) const;
+    int TableEnd(int id) const;
+    int TableRows(int id) const;
+    int TableColumns(int id) const;
+    QString TableCellText(int id, int row, int column) const;
+    int TableCellWidth(int id, int row, int column) const;
+    // Border widths in twips; side 0 top, 1 left, 2 bottom, 3 right.
+    int TableCellBorder(int id, int row, int column, int side) const;
+    QList<int> TableIds() const;
+
+    // Lists.
+    TWpListInfo ListAt(int pos) const;
+
+    // Tabs.
+    int TabCurrent() const { return m_tabCurrent; }
+    void setTabCurrent(int index) { m_tabCurrent = index; }
+    int TabPos() const;
+    void setTabPos(int twips);
+
+    // Documents.
+    void ClearDocument();
+    int LoadDocument(const QString &file, int position, bool insert, int format);
+    bool SaveDocument(const QString &file, int position, bool insert, int format);
+    // Forward, from `start`, ignoring case, without any dialog (flag 24).
+    int FindText(const QString &text, int start, int flags) const;
+
+    // Editing.
+    void ClipboardCommand(int command);
+    bool CanCopy() const;
+    bool CanPaste() const;
+    void Undo();
+    void Redo();
+
+    // Pages and printing.
+    int CurrentPages() const;
+    QString PrintDevice() const { return m_printDevice; }
+    void setPrintDevice(const QString &name) { m_printDevice = name; }
+    // Paints pages fromPage..toPage (1-based) with header, footer and pictures; false when none.
+    bool PrintPages(QPagedPaintDevice *device, int fromPage, int toPage);
+    int ScrollPosY() const;
+    void setScrollPosY(int twips);
+
+    // Guards used by the editing widget.
+    bool touchesProtected(int from, int to) const;
+    bool insideProtected(int pos) const;
+    bool insideField(int pos) const;
+    bool userEditAllowed(int from, int to) const;
+    void pictureClicked(const QPoint &viewportPos);
+    void paintPictures(QPainter &p, const QPointF &origin, double scale);
+
+signals:
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void OnKeyPress(int &key);
+    void OnKeyUp(int &key, Qt::KeyboardModifiers shift);
+    void OnChange();
+    void OnObjectClicked(int id);
+    void OnObjectDeleted(int id);
+    void OnObjectScrollOut(int id);
+    void OnTableCreated(int id);
+    void OnTableDeleted(int id);
+    void OnError(const QString &message);
+
+private:
+    QTextCursor cursor() const;
+    void applyCharFormat(const QTextCharFormat &f);
+    QTextCharFormat charFormat() const;
+    void applyBlockFormat(const std::function<void(QTextBlockFormat &)> &change);
+    void insertPlain(QTextCursor &c, const QString &text);
+    void pageChanged();
+    void refreshTables();
+    QTextTable *tableById(int id) const;
+    QTextTableCell cellAt(int id, int row, int column) const;
+    void applyControlChars();
+    QPixmap pixmapFor(const TWpPicture &p);
+
+    std::unique_ptr<TWpDocument> m_doc;
+    TWpEditor *m_editor = nullptr;
+    int m_active = PartMain;
+    int m_headerFooter = 5, m_headerFooterStyle = 2, m_viewMode = 1, m_zoom = 100, m_scrollBars = 3;
+    bool m_controlChars = false, m_formatSelection = true;
+    int m_fieldCurrent = 0, m_objectCurrent = 0, m_tabCurrent = 1;
+    TWpPageSetup m_loadedPage;
+    QString m_printDevice;
+    QHash<QTextTable *, int> m_tableIds;
+    int m_nextTableId = 1;
+    int m_loading = 0;
+    QHash<QString, QPixmap> m_pixmaps;
+};
+
+} // namespace orva::richtext
