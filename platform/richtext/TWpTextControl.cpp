@@ -169,7 +169,13 @@ TWpTextControl::TWpTextControl(QWidget *parent)
 }
 
 TWpTextControl::~TWpTextControl() {
+    // The document goes before this object's members: nothing of it may call back in here.
     m_editor->setDocument(nullptr);
+    for (QTextTable *t : m_tableIds.keys())
+        disconnect(t, nullptr, this, nullptr);
+    for (QTextDocument *d : {m_doc->main(), m_doc->header(), m_doc->footer()})
+        disconnect(d, nullptr, this, nullptr);
+    m_doc.reset();
 }
 
 QTextCursor TWpTextControl::cursor() const {
