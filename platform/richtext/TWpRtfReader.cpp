@@ -1002,8 +1002,17 @@ TWpRtfLoadResult readRtf(const QByteArray &rtf, TWpDocument &doc, QTextCursor *i
         return {};
     if (!insertAt)
         doc.clear();
+    // One edit block per part: the layout sees one change instead of one per run of text, and
+    // a whole load undoes in one step.
+    QList<QTextCursor> blocks;
+    for (QTextDocument *d : {doc.main(), doc.header(), doc.footer()}) {
+        blocks.append(QTextCursor(d));
+        blocks.last().beginEditBlock();
+    }
     Reader reader(rtf, &doc, insertAt);
     TWpRtfLoadResult result = reader.run();
+    for (QTextCursor &c : blocks)
+        c.endEditBlock();
     for (const TWpPicture &p : reader.pictures())
         doc.addPicture(p);
     return result;
