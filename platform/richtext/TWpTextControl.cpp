@@ -2,6 +2,7 @@
 // that keep the user's typing, pasting and dropping out of fields that are not changeable.
 #include "platform/richtext/TWpTextControl.h"
 
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -19,6 +20,7 @@
 #include <QTextDocumentFragment>
 #include <QTextList>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace orva::richtext {
 
@@ -155,8 +157,26 @@ TWpTextControl::TWpTextControl(QWidget *parent)
     : QWidget(parent), m_doc(std::make_unique<TWpDocument>()), m_editor(new TWpEditor(this)) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_editor);
+    layout->setSpacing(0);
+    m_headerView = new QTextEdit(this);
+    m_footerView = new QTextEdit(this);
+    for (QTextEdit *pane : {m_headerView, m_footerView}) {
+        pane->setReadOnly(true);
+        pane->setFocusPolicy(Qt::NoFocus);
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pane->setLineWrapMode(QTextEdit::FixedPixelWidth);
+        pane->setFrameShape(QFrame::NoFrame);
+        pane->hide();
+    }
+    m_headerView->setDocument(m_doc->header());
+    m_footerView->setDocument(m_doc->footer());
+    layout->addWidget(m_headerView);
+    layout->addWidget(m_editor, 1);
+    layout->addWidget(m_footerView);
     m_editor->setDocument(m_doc->main());
+    connect(m_doc->header(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
+    connect(m_doc->footer(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
     m_editor->setLineWrapMode(QTextEdit::FixedPixelWidth);
     for (QTextDocument *d : {m_doc->main(), m_doc->header(), m_doc->footer()})
         connect(d, &QTextDocument::contentsChanged, this, [this] {
@@ -171,6 +191,8 @@ TWpTextControl::TWpTextControl(QWidget *parent)
 TWpTextControl::~TWpTextControl() {
     // The document goes before this object's members: nothing of it may call back in here.
     m_editor->setDocument(nullptr);
+    m_headerView->setDocument(nullptr);
+    m_footerView->setDocument(nullptr);
     for (QTextTable *t : m_tableIds.keys())
         disconnect(t, nullptr, this, nullptr);
     for (QTextDocument *d : {m_doc->main(), m_doc->header(), m_doc->footer()})
@@ -390,8 +412,31 @@ void TWpTextControl::setIndentFL(int twips) {
 
 void TWpTextControl::pageChanged() {
     m_doc->setupPageSize();
-    m_editor->setLineWrapColumnOrWidth(
-        qRound(twipsToUnits(m_doc->page.width - m_doc->page.marginL - m_doc->page.marginR)));
+    const int width = qRound(twipsToUnits(m_doc->page.width - m_doc->page.marginL - m_doc->page.marginR));
+    for (QTextEdit *e : {static_cast<QTextEdit *>(m_editor), m_headerView, m_footerView})
+        e->setLineWrapColumnOrWidth(width);
+    updatePanes();
+}
+
+void TWpTextControl::setHeaderFooter(int v) {
+    m_headerFooter = v;
+    updatePanes();
+}
+
+// Header (bit 1) and footer (bit 4) are shown above and below the main text while it is active.
+void TWpTextControl::updatePanes() {
+    const bool main = m_active == PartMain;
+    const struct {
+        QTextEdit *pane;
+        QTextDocument *doc;
+        int bit;
+    } panes[] = {{m_headerView, m_doc->header(), PartHeader}, {m_footerView, m_doc->footer(), PartFooter}};
+    for (const auto &p : panes) {
+        const bool show = main && (m_headerFooter & p.bit) && !p.doc->isEmpty();
+        if (show)
+            p.pane->setFixedHeight(qCeil(p.doc->size().height()) + 4);
+        p.pane->setVisible(show);
+    }
 }
 void TWpTextControl::setPageWidth(int v) {
     m_doc->page.width = qBound(1440, v, 63360);
@@ -450,6 +495,8 @@ bool TWpTextControl::InsertionMode() const {
 }
 void TWpTextControl::setInsertionMode(bool insert) {
     m_editor->setOverwriteMode(!insert);
+    if (auto *status = qobject_cast<TWpStatusBar *>(m_statusBar.data()))
+        status->refresh();
 }
 
 void TWpTextControl::ActivateHeaderFooter(int part) {

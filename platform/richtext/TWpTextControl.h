@@ -112,7 +112,7 @@ public:
 
     // Header, footer and view.
     int HeaderFooter() const { return m_headerFooter; }
-    void setHeaderFooter(int v) { m_headerFooter = v; }
+    void setHeaderFooter(int v);
     int HeaderFooterStyle() const { return m_headerFooterStyle; }
     void setHeaderFooterStyle(int v) { m_headerFooterStyle = v; }
     int ViewMode() const { return m_viewMode; }
@@ -180,6 +180,13 @@ public:
     // Lists.
     TWpListInfo ListAt(int pos) const;
 
+    // Bullets and numbering of the caret's paragraphs: 0 none, else a QTextListFormat style
+    // as a positive number (1 disc, 2 circle, 3 square, 4 decimal, 5 lower letters,
+    // 6 upper letters, 7 lower roman, 8 upper roman).
+    void SetListStyle(int style);
+    // Border width in twips of every cell of the table at the caret.
+    bool SetTableBorder(int twips);
+
     // Tabs.
     int TabCurrent() const { return m_tabCurrent; }
     void setTabCurrent(int index) { m_tabCurrent = index; }
@@ -192,6 +199,26 @@ public:
     bool SaveDocument(const QString &file, int position, bool insert, int format);
     // Forward, from `start`, ignoring case, without any dialog (flag 24).
     int FindText(const QString &text, int start, int flags) const;
+    // Selects the next occurrence from the caret (wrapping once); false when there is none.
+    bool FindNext(const QString &text);
+    // Replaces every occurrence outside protected fields; returns how many were replaced.
+    int ReplaceAll(const QString &text, const QString &replacement);
+
+    // The control's dialogs: font, colour, tabs, bullets, find (1) or replace (2), table.
+    void FontDialog();
+    void ColorDialog();
+    void TabDialog();
+    void BulletDialog();
+    void FindDialog(int mode);
+    void TablePropertiesDialog();
+
+    // The bars that follow this control (the editor hands them over once).
+    QWidget *ButtonBarHandle() const { return m_buttonBar; }
+    void setButtonBarHandle(QWidget *bar);
+    QWidget *RulerHandle() const { return m_ruler; }
+    void setRulerHandle(QWidget *ruler);
+    QWidget *StatusBarHandle() const { return m_statusBar; }
+    void setStatusBarHandle(QWidget *bar);
 
     // Editing.
     void ClipboardCommand(int command);
@@ -241,10 +268,12 @@ private:
     QTextTable *tableById(int id) const;
     QTextTableCell cellAt(int id, int row, int column) const;
     void applyControlChars();
+    void updatePanes();
     QPixmap pixmapFor(const TWpPicture &p);
 
     std::unique_ptr<TWpDocument> m_doc;
     TWpEditor *m_editor = nullptr;
+    QTextEdit *m_headerView = nullptr, *m_footerView = nullptr; // header and footer as shown around the text
     int m_active = PartMain;
     int m_headerFooter = 5, m_headerFooterStyle = 2, m_viewMode = 1, m_zoom = 100, m_scrollBars = 3;
     bool m_controlChars = false, m_formatSelection = true;
@@ -255,6 +284,7 @@ private:
     int m_nextTableId = 1;
     int m_loading = 0;
     QHash<QString, QPixmap> m_pixmaps;
+    QPointer<QWidget> m_buttonBar, m_ruler, m_statusBar;
 };
 
 } // namespace orva::richtext

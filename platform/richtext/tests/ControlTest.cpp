@@ -1,5 +1,6 @@
 // The control as the editor drives it: positions, fields and their guards, loads and saves,
 // tables, pictures, events and printing (offscreen).
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 
 using namespace orva::richtext;
 
@@ -342,6 +344,109 @@ private slots:
         QVERIFY(w.DeleteObject(a));
         QCOMPARE(gone.count(), 1);
         QCOMPARE(w.NextObject(0), b);
+    }
+
+    void replaceAllLeavesProtectedFieldsAlone() {
+        TWpTextControl w;
+        w.setText("cat ");
+        w.setSelStart(4);
+        w.InsertField("cat");
+        w.setFieldChangeable(false);
+        w.setSelStart(7);
+        w.setSelText(" Cat");
+        QCOMPARE(w.ReplaceAll("cat", "dog"), 2);
+        QCOMPARE(w.Text(), QString("dog cat dog"));
+        w.setSelStart(0);
+        QVERIFY(w.FindNext("CAT"));
+        QCOMPARE(w.SelStart(), 4);
+    }
+
+    void listStylesAndListAccess() {
+        TWpTextControl w;
+        w.setText("one\rtwo\rthree");
+        w.setSelStart(0);
+        w.setSelLength(7);
+        w.SetListStyle(8);
+        TWpListInfo second = w.ListAt(5);
+        QCOMPARE(second.kind, 2);
+        QCOMPARE(second.numbering, 4);
+        QCOMPARE(second.itemNumber, 2);
+        QCOMPARE(second.level, 1);
+        QCOMPARE(w.ListAt(9).kind, 0);
+        w.SetListStyle(1);
+        QCOMPARE(w.ListAt(0).kind, 1);
+        w.SetListStyle(0);
+        QCOMPARE(w.ListAt(0).kind, 0);
+        QCOMPARE(w.ListAt(5).kind, 0);
+    }
+
+    void tableBordersFromProperties() {
+        TWpTextControl w;
+        const int id = w.InsertTable(2, 2);
+        QVERIFY(w.SetTableBorder(30));
+        QCOMPARE(w.TableCellBorder(id, 2, 2, 3), 30);
+        w.setSelStart(w.TableEnd(id) + 1);
+        QVERIFY(!w.SetTableBorder(30));
+    }
+
+    void headerAndFooterShowAroundTheText() {
+        TWpTextControl w;
+        w.resize(800, 600);
+        w.ActivateHeaderFooter(PartHeader);
+        w.setText("Head");
+        w.DeactivateHeaderFooter(PartHeader);
+        w.setHeaderFooter(5);
+        auto panes = w.findChildren<QTextEdit *>();
+        auto visibleWith = [&](const QString &text) {
+            for (QTextEdit *e : panes)
+                if (e != w.editor() && e->isVisibleTo(&w) && e->toPlainText() == text)
+                    return true;
+            return false;
+        };
+        QVERIFY(visibleWith("Head"));
+        w.setHeaderFooter(0);
+        QVERIFY(!visibleWith("Head"));
+    }
+
+    void barsFollowTheCaretAndAct() {
+        TWpTextControl w;
+        TWpButtonBar bar;
+        TWpStatusBar status;
+        TWpRuler ruler;
+        w.setButtonBarHandle(&bar);
+        w.setStatusBarHandle(&status);
+        w.setRulerHandle(&ruler);
+        QCOMPARE(w.ButtonBarHandle(), &bar);
+        w.setText("plain bold");
+        w.setSelStart(6);
+        w.setSelLength(4);
+        bar.button("bold")->click();
+        QCOMPARE(w.FontBold(), 1);
+        w.setSelStart(2);
+        QVERIFY(!bar.button("bold")->isChecked());
+        w.setSelStart(8);
+        QVERIFY(bar.button("bold")->isChecked());
+        bar.button("centre")->click();
+        QCOMPARE(w.Alignment(), 2);
+
+        QCOMPARE(status.modeText(), QString("INS"));
+        w.setInsertionMode(false);
+        QCOMPARE(status.modeText(), QString("OVR"));
+        QCOMPARE(status.pageText(), QString("Page 1 of 1"));
+
+        ruler.resize(800, 24);
+        const int y = ruler.height() - 3;
+        QTest::mousePress(&ruler, Qt::LeftButton, {}, QPoint(ruler.xAt(0), y));
+        QMouseEvent move(QEvent::MouseMove, QPointF(ruler.xAt(1000), y),
+                         ruler.mapToGlobal(QPointF(ruler.xAt(1000), y)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&ruler, &move);
+        QTest::mouseRelease(&ruler, Qt::LeftButton, {}, QPoint(ruler.xAt(1000), y));
+        QVERIFY(qAbs(w.IndentL() - 1000) <= 15);
+        QVERIFY(qAbs(w.IndentL() + w.IndentFL()) <= 15); // the first line stayed at 0
+        QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(ruler.xAt(2835), 5));
+        w.setTabCurrent(1);
+        QVERIFY(qAbs(w.TabPos() - 2835) <= 15);
     }
 
     void printsPagesWithHeaderAndFooter() {
