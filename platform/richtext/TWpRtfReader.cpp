@@ -49,6 +49,9 @@ enum class Dest {
     List,
     ListPrefix,
     ListSuffix,
+    ListTable,    // list definitions of files from other programs
+    ListOverride, // their numbering instances
+    ListText,     // the number text other programs put before a list paragraph
 };
 
 struct CharState {
@@ -68,6 +71,7 @@ struct ParaState {
     bool inTable = false;
     int listId = 0, listStyle = 0, listLevel = 1;
     QString listPrefix, listSuffix;
+    int foreignList = 0, foreignLevel = 0; // \ls and \ilvl of other programs' files
 };
 
 struct CellDef {
@@ -202,6 +206,10 @@ private:
                 p.path = done.destText;
                 m_pictures.append(p);
             }
+            break;
+        case Dest::ListText:
+            if (parent.dest == Dest::Text)
+                m_lastListText = done.destText;
             break;
         case Dest::ListPrefix:
             if (parent.dest == Dest::List)
@@ -419,10 +427,46 @@ private:
             m_colorSet = true;
             return;
         }
-        if (gr.dest == Dest::ListPrefix || gr.dest == Dest::ListSuffix)
+        if (gr.dest == Dest::ListPrefix || gr.dest == Dest::ListSuffix || gr.dest == Dest::ListText)
             return;
+        if (gr.dest == Dest::ListTable) {
+            if (w == "list") {
+                m_levels.clear();
+            } else if (w == "listlevel") {
+                if (m_levels.size() < 9)
+                    m_levels.append(23);
+            } else if ((w == "levelnfc" || w == "levelnfcn") && !m_levels.isEmpty()) {
+                m_levels.last() = p;
+            } else if (w == "listid" && m_listDefs.size() < 1024) {
+                m_listDefs.insert(p, m_levels);
+            } else if (starred) {
+                startDest(Dest::Skip);
+            }
+            return;
+        }
+        if (gr.dest == Dest::ListOverride) {
+            if (w == "listid")
+                m_overrideList = p;
+            else if (w == "ls" && m_overrides.size() < 1024)
+                m_overrides.insert(p, m_overrideList);
+            else if (starred)
+                startDest(Dest::Skip);
+            return;
+        }
 
         // Destinations.
+        if (w == "listtable") {
+            startDest(Dest::ListTable);
+            return;
+        }
+        if (w == "listoverridetable") {
+            startDest(Dest::ListOverride);
+            return;
+        }
+        if (w == "listtext") {
+            startDest(Dest::ListText);
+            return;
+        }
         if (w == "fonttbl") {
             startDest(Dest::FontTable);
             return;
@@ -465,15 +509,12 @@ private:
                                                  "info",
                                                  "pict",
                                                  "object",
-                                                 "listtable",
-                                                 "listoverridetable",
                                                  "revtbl",
                                                  "rsidtbl",
                                                  "generator",
                                                  "xmlnstbl",
                                                  "filetbl",
                                                  "fldinst",
-                                                 "listtext",
                                                  "pntext",
                                                  "pntxta",
                                                  "pntxtb",
@@ -749,6 +790,12 @@ private:
             if (m_border)
                 *m_border = 0;
             break;
+        case 60:
+            pa.foreignList = qBound(0, p, 32767);
+            break;
+        case 61:
+            pa.foreignLevel = qBound(0, p, 8);
+            break;
         case 62:
             text(u' ');
             break;
@@ -766,7 +813,7 @@ private:
             return;
         }
         if (gr.dest == Dest::FontTable || gr.dest == Dest::Picture || gr.dest == Dest::ListPrefix ||
-            gr.dest == Dest::ListSuffix) {
+            gr.dest == Dest::ListSuffix || gr.dest == Dest::ListText) {
             if (gr.destText.size() < 4096)
                 gr.destText += c;
             return;
@@ -852,19 +899,40 @@ private:
             tabs.append(QTextOption::Tab(twipsToUnits(t), QTextOption::LeftTab));
         f.setTabPositions(tabs);
         s.cursor.setBlockFormat(f);
-        if (pa.listId > 0 && pa.listStyle > 0) {
-            QTextList *&list = s.lists[pa.listId];
+        ParaState own = pa;
+        if (own.listId == 0 && own.foreignList > 0)
+            resolveForeignList(own);
+        if (own.listId != 0 && own.listStyle > 0) {
+            QTextList *&list = s.lists[own.listId];
             if (!list) {
                 QTextListFormat lf;
-                lf.setStyle(QTextListFormat::Style(-pa.listStyle));
-                lf.setIndent(pa.listLevel);
-                lf.setNumberPrefix(pa.listPrefix);
-                lf.setNumberSuffix(pa.listSuffix);
+                lf.setStyle(QTextListFormat::Style(-own.listStyle));
+                lf.setIndent(own.listLevel);
+                lf.setNumberPrefix(own.listPrefix);
+                lf.setNumberSuffix(own.listSuffix);
                 list = s.cursor.createList(lf);
             } else if (s.cursor.block().textList() != list) {
                 list->add(s.cursor.block());
             }
         }
+    }
+
+    // A list paragraph of another program's file: the numbering kind comes from its list table,
+    // or, without one, from the number text written before the paragraph.
+    void resolveForeignList(ParaState &pa) const {
+        int nfc = -1;
+        const auto def = m_listDefs.constFind(m_overrides.value(pa.foreignList, -1));
+        if (def != m_listDefs.constEnd() && pa.foreignLevel < def->size())
+            nfc = def->at(pa.foreignLevel);
+        else if (std::any_of(m_lastListText.begin(), m_lastListText.end(),
+                             [](QChar c) { return c.isDigit(); }))
+            nfc = 0;
+        static const QHash<int, int> styles = {{0, 4}, {1, 8}, {2, 7}, {3, 6}, {4, 5}, {23, 1}};
+        pa.listStyle = styles.value(nfc, 1);
+        pa.listLevel = pa.foreignLevel + 1;
+        pa.listId = -(pa.foreignList * 16 + pa.foreignLevel + 1);
+        pa.listPrefix.clear();
+        pa.listSuffix = QStringLiteral(".");
     }
 
     void paragraph() {
@@ -992,6 +1060,11 @@ private:
     TWpPageSetup m_page;
     QList<TWpPicture> m_pictures;
     QSet<int> m_usedIds;
+    QHash<int, QList<int>> m_listDefs; // list id -> numbering kind of each level
+    QList<int> m_levels;
+    QHash<int, int> m_overrides; // \ls number -> list id
+    int m_overrideList = 0;
+    QString m_lastListText;
     int m_fieldCount = 0;
 };
 

@@ -281,6 +281,35 @@ TEST(RtfForeign, WordProcessorStyleFileLoads) {
     EXPECT_TRUE(text.endsWith("\rEnd of report.")) << text.toStdString();
 }
 
+TEST(RtfForeign, ListsKeepTheirNumberingKind) {
+    TWpDocument doc;
+    ASSERT_TRUE(readRtf(fixture("wordlists.rtf"), doc).ok);
+    const QString text = TWpDocument::plainText(doc.main());
+    EXPECT_EQ(text, "Findings:\rFirst finding\rSub point\rSecond finding\rA bullet\rNo table entry\rDone.");
+    const struct {
+        const char *item;
+        QTextListFormat::Style style;
+        int indent;
+        const char *number;
+    } cases[] = {
+        {"First finding", QTextListFormat::ListDecimal, 1, "1."},
+        {"Sub point", QTextListFormat::ListLowerAlpha, 2, "a."},
+        {"Second finding", QTextListFormat::ListDecimal, 1, "2."},
+        {"A bullet", QTextListFormat::ListDisc, 1, ""},
+        {"No table entry", QTextListFormat::ListDecimal, 1, "1."},
+    };
+    for (const auto &tc : cases) {
+        const QTextBlock b = doc.main()->findBlock(text.indexOf(tc.item));
+        ASSERT_NE(b.textList(), nullptr) << tc.item;
+        EXPECT_EQ(b.textList()->format().style(), tc.style) << tc.item;
+        EXPECT_EQ(b.textList()->format().indent(), tc.indent) << tc.item;
+        if (*tc.number) {
+            EXPECT_EQ(b.textList()->itemText(b), tc.number) << tc.item;
+        }
+    }
+    EXPECT_EQ(doc.main()->findBlock(text.indexOf("Done")).textList(), nullptr);
+}
+
 TEST(RtfReader, DecodesEscapesAndSkipsUnknown) {
     const struct {
         const char *rtf;
