@@ -127,17 +127,17 @@ void TWpRuler::attach(TWpTextControl *control) {
 }
 
 int TWpRuler::twipsAt(int x) const {
-    const int offset =
-        m_control ? m_control->editor()->viewport()->x() - m_control->editor()->horizontalScrollBar()->value()
-                  : 0;
-    return unitsToTwips(x - offset);
+    if (!m_control)
+        return 0;
+    const double origin = mapFromGlobal(m_control->textOriginGlobal()).x();
+    return unitsToTwips((x - origin) / m_control->zoomScale());
 }
 
 int TWpRuler::xAt(int twips) const {
-    const int offset =
-        m_control ? m_control->editor()->viewport()->x() - m_control->editor()->horizontalScrollBar()->value()
-                  : 0;
-    return qRound(twipsToUnits(twips)) + offset;
+    if (!m_control)
+        return 0;
+    const double origin = mapFromGlobal(m_control->textOriginGlobal()).x();
+    return qRound(origin + twipsToUnits(twips) * m_control->zoomScale());
 }
 
 void TWpRuler::paintEvent(QPaintEvent *) {

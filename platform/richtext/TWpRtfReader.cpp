@@ -987,6 +987,8 @@ private:
             cf.setLeftBorder(twipsToUnits(defs.at(c).border[1]));
             cf.setBottomBorder(twipsToUnits(defs.at(c).border[2]));
             cf.setRightBorder(twipsToUnits(defs.at(c).border[3]));
+            cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            cf.setBorderBrush(Qt::black);
             cell.setFormat(cf);
         }
         s.cursor = s.table->cellAt(s.row, 0).firstCursorPosition();

@@ -10,6 +10,9 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPagedPaintDevice>
@@ -26,7 +29,7 @@ namespace orva::richtext {
 
 // ---- the editing widget -------------------------------------------------------------------------
 
-TWpEditor::TWpEditor(TWpTextControl *control) : QTextEdit(control), m_control(control) {
+TWpEditor::TWpEditor(TWpTextControl *control) : m_control(control) {
     setContextMenuPolicy(Qt::NoContextMenu); // the editor shows its own menus on OnMouseDown
     setAcceptRichText(true);
 }
@@ -154,12 +157,23 @@ void TWpEditor::paintEvent(QPaintEvent *e) {
 // ---- the control ---------------------------------------------------------------------------------
 
 TWpTextControl::TWpTextControl(QWidget *parent)
-    : QWidget(parent), m_doc(std::make_unique<TWpDocument>()), m_editor(new TWpEditor(this)) {
-    auto *layout = new QVBoxLayout(this);
+    : QWidget(parent), m_doc(std::make_unique<TWpDocument>()), m_page(new QWidget),
+      m_editor(new TWpEditor(this)) {
+    // The page (header, text, footer) lives in a graphics scene, so zooming scales all of it,
+    // pictures and explicit font sizes included, while the editing stays QTextEdit's.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_scene = new QGraphicsScene(this);
+    m_view = new QGraphicsView(m_scene, this);
+    m_view->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_view->setBackgroundBrush(palette().dark());
+    outer->addWidget(m_view);
+    m_view->viewport()->installEventFilter(this);
+    auto *layout = new QVBoxLayout(m_page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_headerView = new QTextEdit(this);
-    m_footerView = new QTextEdit(this);
+    m_headerView = new QTextEdit(m_page);
+    m_footerView = new QTextEdit(m_page);
     for (QTextEdit *pane : {m_headerView, m_footerView}) {
         pane->setReadOnly(true);
         pane->setFocusPolicy(Qt::NoFocus);
@@ -174,6 +188,7 @@ TWpTextControl::TWpTextControl(QWidget *parent)
     layout->addWidget(m_headerView);
     layout->addWidget(m_editor, 1);
     layout->addWidget(m_footerView);
+    m_proxy = m_scene->addWidget(m_page);
     m_editor->setDocument(m_doc->main());
     connect(m_doc->header(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
     connect(m_doc->footer(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
@@ -416,6 +431,7 @@ void TWpTextControl::pageChanged() {
     for (QTextEdit *e : {static_cast<QTextEdit *>(m_editor), m_headerView, m_footerView})
         e->setLineWrapColumnOrWidth(width);
     updatePanes();
+    layoutPage();
 }
 
 void TWpTextControl::setHeaderFooter(int v) {
@@ -469,8 +485,39 @@ int TWpTextControl::GetPageSetting(int which) const {
 }
 
 void TWpTextControl::setZoomFactor(int percent) {
-    if (percent > 0)
-        m_zoom = qBound(10, percent, 500);
+    if (percent <= 0)
+        return;
+    m_zoom = qBound(10, percent, 500);
+    m_view->setTransform(QTransform::fromScale(m_zoom / 100.0, m_zoom / 100.0));
+    layoutPage();
+}
+
+// The page is as wide as the text plus the editor's frame and scroll bar, and as high as the
+// view shows at the current zoom.
+void TWpTextControl::layoutPage() {
+    const double scale = m_zoom / 100.0;
+    const int textWidth = qRound(twipsToUnits(m_doc->page.width - m_doc->page.marginL - m_doc->page.marginR));
+    const int chrome = 2 * m_editor->frameWidth() + m_editor->verticalScrollBar()->sizeHint().width() + 4;
+    const int height = qMax(100, int((m_view->viewport()->height() - 4) / scale));
+    m_page->setFixedSize(textWidth + chrome, height);
+    m_scene->setSceneRect(QRectF(QPointF(0, 0), m_page->size()));
+}
+
+bool TWpTextControl::eventFilter(QObject *watched, QEvent *e) {
+    if (watched == m_view->viewport() && e->type() == QEvent::Resize)
+        layoutPage();
+    return QWidget::eventFilter(watched, e);
+}
+
+double TWpTextControl::zoomScale() const {
+    return m_zoom / 100.0;
+}
+
+QPointF TWpTextControl::textOriginGlobal() const {
+    const QPoint inPage = m_editor->viewport()->mapTo(m_page, QPoint(0, 0));
+    const QPointF inScene =
+        m_proxy->mapToScene(QPointF(inPage) - QPointF(m_editor->horizontalScrollBar()->value(), 0));
+    return m_view->viewport()->mapToGlobal(m_view->mapFromScene(inScene));
 }
 void TWpTextControl::setScrollBars(int v) {
     m_scrollBars = v;
@@ -781,6 +828,8 @@ int TWpTextControl::InsertTable(int rows, int columns) {
             QTextTableCell cell = t->cellAt(r, col);
             QTextTableCellFormat cf = cell.format().toTableCellFormat();
             cf.setBorder(1);
+            cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            cf.setBorderBrush(Qt::black);
             cell.setFormat(cf);
         }
     m_editor->setTextCursor(c);

@@ -11,6 +11,9 @@
 #include <QTextTable>
 #include <QWidget>
 
+class QGraphicsProxyWidget;
+class QGraphicsScene;
+class QGraphicsView;
 class QPagedPaintDevice;
 
 namespace orva::richtext {
@@ -243,7 +246,15 @@ public:
     bool userEditAllowed(int from, int to) const;
     void pictureClicked(const QPoint &viewportPos);
     void paintPictures(QPainter &p, const QPointF &origin, double scale);
+    // Where the first text column's left edge is on screen, and the zoom as a factor: the
+    // ruler's scale follows them.
+    QPointF textOriginGlobal() const;
+    double zoomScale() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+public:
 signals:
     void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void OnKeyDown(int &key, Qt::KeyboardModifiers shift);
@@ -269,10 +280,15 @@ private:
     QTextTableCell cellAt(int id, int row, int column) const;
     void applyControlChars();
     void updatePanes();
+    void layoutPage();
     QPixmap pixmapFor(const TWpPicture &p);
 
     std::unique_ptr<TWpDocument> m_doc;
+    QWidget *m_page = nullptr; // owned by its proxy in the scene
     TWpEditor *m_editor = nullptr;
+    QGraphicsScene *m_scene = nullptr;
+    QGraphicsView *m_view = nullptr;
+    QGraphicsProxyWidget *m_proxy = nullptr;
     QTextEdit *m_headerView = nullptr, *m_footerView = nullptr; // header and footer as shown around the text
     int m_active = PartMain;
     int m_headerFooter = 5, m_headerFooterStyle = 2, m_viewMode = 1, m_zoom = 100, m_scrollBars = 3;

@@ -93,6 +93,8 @@ bool TWpTextControl::SetTableBorder(int twips) {
             QTextTableCell cell = t->cellAt(r, col);
             QTextTableCellFormat f = cell.format().toTableCellFormat();
             f.setBorder(w);
+            f.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            f.setBorderBrush(Qt::black);
             cell.setFormat(f);
         }
     return true;

@@ -396,10 +396,10 @@ private slots:
         w.setText("Head");
         w.DeactivateHeaderFooter(PartHeader);
         w.setHeaderFooter(5);
-        auto panes = w.findChildren<QTextEdit *>();
+        auto panes = w.editor()->parentWidget()->findChildren<QTextEdit *>();
         auto visibleWith = [&](const QString &text) {
             for (QTextEdit *e : panes)
-                if (e != w.editor() && e->isVisibleTo(&w) && e->toPlainText() == text)
+                if (e != w.editor() && !e->isHidden() && e->toPlainText() == text)
                     return true;
             return false;
         };
@@ -447,6 +447,13 @@ private slots:
         QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(ruler.xAt(2835), 5));
         w.setTabCurrent(1);
         QVERIFY(qAbs(w.TabPos() - 2835) <= 15);
+
+        // Zoom scales the page, and the ruler's scale with it.
+        QCOMPARE(ruler.xAt(1440) - ruler.xAt(0), 96);
+        w.setZoomFactor(200);
+        QCOMPARE(w.ZoomFactor(), 200);
+        QCOMPARE(ruler.xAt(1440) - ruler.xAt(0), 192);
+        QCOMPARE(ruler.twipsAt(ruler.xAt(2880)), 2880);
     }
 
     void printsPagesWithHeaderAndFooter() {
