@@ -143,7 +143,23 @@ void TWpEditor::dropEvent(QDropEvent *e) {
 void TWpEditor::mousePressEvent(QMouseEvent *e) {
     emit m_control->OnMouseDown(e->button(), e->modifiers(), int(e->position().x()), int(e->position().y()));
     m_control->pictureClicked(e->position().toPoint());
+    // ALT with the left button moves a picture, or resizes it from its lower right corner.
+    if (e->button() == Qt::LeftButton && (e->modifiers() & Qt::AltModifier) &&
+        m_control->beginPictureDrag(e->position().toPoint()))
+        return;
     QTextEdit::mousePressEvent(e);
+}
+
+void TWpEditor::mouseMoveEvent(QMouseEvent *e) {
+    if (m_control->dragPicture(e->position().toPoint()))
+        return;
+    QTextEdit::mouseMoveEvent(e);
+}
+
+void TWpEditor::mouseReleaseEvent(QMouseEvent *e) {
+    if (m_control->endPictureDrag())
+        return;
+    QTextEdit::mouseReleaseEvent(e);
 }
 
 void TWpEditor::paintEvent(QPaintEvent *e) {
@@ -189,6 +205,8 @@ TWpTextControl::TWpTextControl(QWidget *parent)
     layout->addWidget(m_editor, 1);
     layout->addWidget(m_footerView);
     m_proxy = m_scene->addWidget(m_page);
+    connect(m_editor->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TWpTextControl::checkPicturesInView);
     m_editor->setDocument(m_doc->main());
     connect(m_doc->header(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
     connect(m_doc->footer(), &QTextDocument::contentsChanged, this, &TWpTextControl::updatePanes);
@@ -630,6 +648,16 @@ int TWpTextControl::InsertField(const QString &text) {
     QTextCharFormat f;
     f.setProperty(FieldIdProperty, id);
     if (text.isEmpty()) {
+        // A field never spans a paragraph end: it ends with the selection's first paragraph.
+        const QTextBlock first = activeDocument()->findBlock(c.selectionStart());
+        const int start = c.selectionStart();
+        const int end = qMin(c.selectionEnd(), first.position() + first.length() - 1);
+        if (end <= start) {
+            m_doc->fieldTable().remove(id);
+            return 0;
+        }
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
         c.mergeCharFormat(f);
     } else {
         QTextCharFormat base = c.charFormat();
@@ -724,30 +752,116 @@ QPixmap TWpTextControl::pixmapFor(const TWpPicture &p) {
     return it.value();
 }
 
+// A picture's rectangle in document units; a picture whose file cannot be read keeps a
+// placeholder square so it can still be seen, moved and deleted.
+QRectF TWpTextControl::pictureRect(const TWpPicture &p) {
+    const QPixmap pix = pixmapFor(p);
+    const QSizeF size = pix.isNull() ? QSizeF(96, 96) : QSizeF(pix.size());
+    return QRectF(twipsToUnits(p.posX), twipsToUnits(p.posY), size.width() * p.scaleX / 100.0,
+                  size.height() * p.scaleY / 100.0);
+}
+
 void TWpTextControl::paintPictures(QPainter &painter, const QPointF &origin, double scale) {
     for (const TWpPicture &p : m_doc->pictures) {
         const QPixmap pix = pixmapFor(p);
-        if (pix.isNull())
+        const QRectF r = pictureRect(p);
+        const QRectF target(origin.x() + r.x() * scale, origin.y() + r.y() * scale, r.width() * scale,
+                            r.height() * scale);
+        if (pix.isNull()) {
+            painter.save();
+            painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
+            painter.drawRect(target);
+            painter.drawLine(target.topLeft(), target.bottomRight());
+            painter.drawLine(target.topRight(), target.bottomLeft());
+            painter.restore();
             continue;
-        const QRectF r(origin.x() + twipsToUnits(p.posX) * scale, origin.y() + twipsToUnits(p.posY) * scale,
-                       pix.width() * p.scaleX / 100.0 * scale, pix.height() * p.scaleY / 100.0 * scale);
-        painter.drawPixmap(r, pix, pix.rect());
+        }
+        painter.drawPixmap(target, pix, pix.rect());
     }
 }
 
+void TWpTextControl::setPathLookup(std::function<QString(const QString &)> lookup) {
+    m_doc->pathLookup = std::move(lookup);
+    m_pixmaps.clear();
+    m_editor->viewport()->update();
+}
+
+QPointF TWpTextControl::documentPoint(const QPoint &viewportPos) const {
+    return QPointF(viewportPos.x() + m_editor->horizontalScrollBar()->value(),
+                   viewportPos.y() + m_editor->verticalScrollBar()->value());
+}
+
+int TWpTextControl::pictureAt(const QPoint &viewportPos) {
+    const QPointF at = documentPoint(viewportPos);
+    for (qsizetype i = m_doc->pictures.size() - 1; i >= 0; --i) // the topmost, drawn last, first
+        if (pictureRect(m_doc->pictures.at(i)).contains(at))
+            return m_doc->pictures.at(i).id;
+    return 0;
+}
+
 void TWpTextControl::pictureClicked(const QPoint &pos) {
-    const QPointF at(pos.x() + m_editor->horizontalScrollBar()->value(),
-                     pos.y() + m_editor->verticalScrollBar()->value());
-    for (const TWpPicture &p : m_doc->pictures) {
-        const QPixmap pix = pixmapFor(p);
-        const QRectF r(twipsToUnits(p.posX), twipsToUnits(p.posY), pix.width() * p.scaleX / 100.0,
-                       pix.height() * p.scaleY / 100.0);
-        if (r.contains(at)) {
-            m_objectCurrent = p.id;
-            emit OnObjectClicked(p.id);
-            return;
+    const int id = pictureAt(pos);
+    if (id == 0)
+        return;
+    m_objectCurrent = id;
+    emit OnObjectClicked(id);
+}
+
+bool TWpTextControl::beginPictureDrag(const QPoint &viewportPos) {
+    const int id = pictureAt(viewportPos);
+    if (id == 0)
+        return false;
+    for (const TWpPicture &p : m_doc->pictures)
+        if (p.id == id)
+            m_dragOriginal = p;
+    const QRectF r = pictureRect(m_dragOriginal);
+    m_dragStart = documentPoint(viewportPos);
+    m_dragResize = QLineF(m_dragStart, r.bottomRight()).length() <= 8;
+    m_dragId = id;
+    return true;
+}
+
+bool TWpTextControl::dragPicture(const QPoint &viewportPos) {
+    if (m_dragId == 0)
+        return false;
+    const QPointF delta = documentPoint(viewportPos) - m_dragStart;
+    for (TWpPicture &p : m_doc->pictures) {
+        if (p.id != m_dragId)
+            continue;
+        if (m_dragResize) {
+            const QRectF r = pictureRect(m_dragOriginal);
+            p.scaleX = qBound(
+                1, qRound(m_dragOriginal.scaleX * (r.width() + delta.x()) / qMax(1.0, r.width())), 1000);
+            p.scaleY = qBound(
+                1, qRound(m_dragOriginal.scaleY * (r.height() + delta.y()) / qMax(1.0, r.height())), 1000);
+        } else {
+            p.posX = qMax(0, m_dragOriginal.posX + unitsToTwips(delta.x()));
+            p.posY = qMax(0, m_dragOriginal.posY + unitsToTwips(delta.y()));
         }
     }
+    m_editor->viewport()->update();
+    return true;
+}
+
+bool TWpTextControl::endPictureDrag() {
+    if (m_dragId == 0)
+        return false;
+    m_dragId = 0;
+    emit OnChange();
+    return true;
+}
+
+// Pictures that were in view and are no longer after a scroll are reported once.
+void TWpTextControl::checkPicturesInView() {
+    const QRectF view(documentPoint(QPoint(0, 0)), QSizeF(m_editor->viewport()->size()));
+    QSet<int> visible;
+    for (const TWpPicture &p : m_doc->pictures)
+        if (pictureRect(p).intersects(view))
+            visible.insert(p.id);
+    for (int id : std::as_const(m_picturesInView))
+        if (!visible.contains(id))
+            emit OnObjectScrollOut(id);
+    m_picturesInView = visible;
 }
 
 int TWpTextControl::ListPictures(const QString &file, QList<TWpPicture> *out) {

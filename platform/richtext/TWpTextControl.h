@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QTextEdit>
 #include <QTextTable>
 #include <QWidget>
@@ -35,6 +36,8 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void dropEvent(QDropEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
 
 private:
@@ -245,6 +248,12 @@ public:
     bool insideField(int pos) const;
     bool userEditAllowed(int from, int to) const;
     void pictureClicked(const QPoint &viewportPos);
+    int pictureAt(const QPoint &viewportPos);
+    bool beginPictureDrag(const QPoint &viewportPos);
+    bool dragPicture(const QPoint &viewportPos);
+    bool endPictureDrag();
+    // Sets how stored picture paths are found on this machine (identity by default).
+    void setPathLookup(std::function<QString(const QString &)> lookup);
     void paintPictures(QPainter &p, const QPointF &origin, double scale);
     // Where the first text column's left edge is on screen, and the zoom as a factor: the
     // ruler's scale follows them.
@@ -282,6 +291,9 @@ private:
     void updatePanes();
     void layoutPage();
     QPixmap pixmapFor(const TWpPicture &p);
+    QRectF pictureRect(const TWpPicture &p);
+    QPointF documentPoint(const QPoint &viewportPos) const;
+    void checkPicturesInView();
 
     std::unique_ptr<TWpDocument> m_doc;
     QWidget *m_page = nullptr; // owned by its proxy in the scene
@@ -301,6 +313,11 @@ private:
     int m_loading = 0;
     QHash<QString, QPixmap> m_pixmaps;
     QPointer<QWidget> m_buttonBar, m_ruler, m_statusBar;
+    int m_dragId = 0;
+    bool m_dragResize = false;
+    QPointF m_dragStart;
+    TWpPicture m_dragOriginal;
+    QSet<int> m_picturesInView;
 };
 
 } // namespace orva::richtext

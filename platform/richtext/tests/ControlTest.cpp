@@ -456,6 +456,50 @@ private slots:
         QCOMPARE(ruler.twipsAt(ruler.xAt(2880)), 2880);
     }
 
+    void altDragMovesAndResizesPictures() {
+        QImage image(50, 40, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QString local = path("pic.png");
+        QVERIFY(image.save(local));
+        TWpTextControl w;
+        w.resize(900, 700);
+        w.setPathLookup([&](const QString &stored) { return stored == "\\\\srv\\pic.png" ? local : stored; });
+        const int id = w.InsertPicture("\\\\srv\\pic.png", 1500, 1500, 100, 100, 0, 3, 20, 20, 20, 20);
+        QSignalSpy clicked(&w, &TWpTextControl::OnObjectClicked);
+        QWidget *vp = w.editor()->viewport();
+        auto drag = [&](QPoint from, QPoint to) {
+            QTest::mousePress(vp, Qt::LeftButton, Qt::AltModifier, from);
+            QMouseEvent move(QEvent::MouseMove, QPointF(to), vp->mapToGlobal(QPointF(to)), Qt::NoButton,
+                             Qt::LeftButton, Qt::AltModifier);
+            QApplication::sendEvent(vp, &move);
+            QTest::mouseRelease(vp, Qt::LeftButton, Qt::AltModifier, to);
+        };
+        drag(QPoint(110, 110), QPoint(140, 125)); // the picture spans 100..150 x 100..140
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(w.ObjectCurrent(), id);
+        const TWpPicture &moved = w.document().pictures.first();
+        QCOMPARE(moved.posX, 1500 + 30 * 15);
+        QCOMPARE(moved.posY, 1500 + 15 * 15);
+        QCOMPARE(moved.path, QString("\\\\srv\\pic.png")); // the stored path stays as given
+        drag(QPoint(180, 155), QPoint(230, 195));          // from the lower right corner: twice the size
+        QCOMPARE(w.document().pictures.first().scaleX, 200);
+        QCOMPARE(w.document().pictures.first().scaleY, 200);
+        QCOMPARE(w.document().pictures.first().posX, 1500 + 30 * 15);
+    }
+
+    void fieldsEndWithTheirParagraph() {
+        TWpTextControl w;
+        w.setText("abc\rdef");
+        w.setSelStart(1);
+        w.setSelLength(5);
+        const int id = w.InsertField("");
+        QCOMPARE(w.FieldText(), QString("bc"));
+        QCOMPARE(w.NextField(id), 0);
+        w.setSelStart(3);
+        w.setSelLength(1);
+        QCOMPARE(w.InsertField(""), 0); // only a paragraph end selected
+    }
+
     void printsPagesWithHeaderAndFooter() {
         TWpTextControl w;
         w.ActivateHeaderFooter(PartHeader);
