@@ -3,6 +3,7 @@
 #include "platform/richtext/TWpRtf.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextList>
@@ -89,7 +90,7 @@ struct Sink {
     bool rowDone = false;
     QList<CellDef> cells, nextCells;
     int gap = 0;
-    QHash<int, QTextList *> lists;
+    QHash<int, QPointer<QTextList>> lists; // a list left without paragraphs is deleted by the document
 };
 
 struct Group {
@@ -903,7 +904,7 @@ private:
         if (own.listId == 0 && own.foreignList > 0)
             resolveForeignList(own);
         if (own.listId != 0 && own.listStyle > 0) {
-            QTextList *&list = s.lists[own.listId];
+            QPointer<QTextList> &list = s.lists[own.listId];
             if (!list) {
                 QTextListFormat lf;
                 lf.setStyle(QTextListFormat::Style(-own.listStyle));

@@ -310,6 +310,16 @@ TEST(RtfForeign, ListsKeepTheirNumberingKind) {
     EXPECT_EQ(doc.main()->findBlock(text.indexOf("Done")).textList(), nullptr);
 }
 
+// Found by fuzzing: a list paragraph formatted again when a table starts left the list empty,
+// and the document deleted it under the reader.
+TEST(RtfReader, ListEmptiedByATableIsNotUsedAfterwards) {
+    TWpDocument doc;
+    ASSERT_TRUE(readRtf(fixture("list-reformat.rtf"), doc).ok);
+    const QString text = TWpDocument::plainText(doc.main());
+    EXPECT_TRUE(text.contains("First finding")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("Final line.")) << text.toStdString();
+}
+
 TEST(RtfReader, DecodesEscapesAndSkipsUnknown) {
     const struct {
         const char *rtf;
