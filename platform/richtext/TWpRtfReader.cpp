@@ -55,6 +55,70 @@ enum class Dest {
     ListText,     // the number text other programs put before a list paragraph
 };
 
+// The control words of the main text the reader acts on.
+enum class Word {
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    Pard,
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Super,
+    Sub,
+    NoSuperSub,
+    Up,
+    Down,
+    Font,
+    FontSize,
+    Color,
+    AlignLeft,
+    AlignRight,
+    AlignCentre,
+    Justify,
+    IndentLeft,
+    IndentRight,
+    IndentFirst,
+    TabStop,
+    InTable,
+    RowDefaults,
+    CellRight,
+    BorderTop,
+    BorderLeft,
+    BorderBottom,
+    BorderRight,
+    BorderWidth,
+    CellGap,
+    PaperWidth,
+    PaperHeight,
+    MarginLeft,
+    MarginRight,
+    MarginTop,
+    MarginBottom,
+    Unicode,
+    UnicodeSkip,
+    EmDash,
+    EnDash,
+    Bullet,
+    LeftQuote,
+    RightQuote,
+    LeftDoubleQuote,
+    RightDoubleQuote,
+    Section,
+    Page,
+    DefaultFont,
+    NestedCell,
+    BorderNone,
+    ListNumber,
+    ListLevel,
+    Space,
+};
+
 struct CharState {
     int font = -1;
     int halfPoints = 24;
@@ -309,7 +373,6 @@ private:
     }
 
     qsizetype controlSymbol(qsizetype i) {
-        const qsizetype n = m_in.size();
         const char c = m_in.at(i++);
         switch (c) {
         case '\'': {
@@ -352,7 +415,6 @@ private:
         default:
             break;
         }
-        (void)n;
         m_starred = false;
         return i;
     }
@@ -578,125 +640,177 @@ private:
 
         CharState &ch = gr.ch;
         ParaState &pa = gr.pa;
-        static const QHash<QByteArray, int> kinds = {
-            {"par", 1},        {"line", 2},       {"tab", 3},      {"cell", 4},     {"row", 5},
-            {"pard", 6},       {"plain", 7},      {"b", 8},        {"i", 9},        {"ul", 10},
-            {"ulnone", 11},    {"strike", 12},    {"super", 13},   {"sub", 14},     {"nosupersub", 15},
-            {"up", 16},        {"dn", 17},        {"f", 18},       {"fs", 19},      {"cf", 20},
-            {"ql", 21},        {"qr", 22},        {"qc", 23},      {"qj", 24},      {"li", 25},
-            {"ri", 26},        {"fi", 27},        {"tx", 28},      {"intbl", 29},   {"trowd", 30},
-            {"cellx", 31},     {"clbrdrt", 32},   {"clbrdrl", 33}, {"clbrdrb", 34}, {"clbrdrr", 35},
-            {"brdrw", 36},     {"trgaph", 37},    {"paperw", 38},  {"paperh", 39},  {"margl", 40},
-            {"margr", 41},     {"margt", 42},     {"margb", 43},   {"u", 44},       {"uc", 45},
-            {"emdash", 46},    {"endash", 47},    {"bullet", 48},  {"lquote", 49},  {"rquote", 50},
-            {"ldblquote", 51}, {"rdblquote", 52}, {"sect", 53},    {"page", 54},    {"uldb", 10},
-            {"ulw", 10},       {"uld", 10},       {"ulth", 10},    {"ulwave", 10},  {"striked", 12},
-            {"deff", 55},      {"nestcell", 56},  {"nestrow", 57}, {"brdrs", 58},   {"brdrnone", 59},
-            {"lastrow", 58},   {"ls", 60},        {"ilvl", 61},    {"emspace", 62}, {"enspace", 62},
-            {"qmspace", 62}};
+        static const QHash<QByteArray, Word> kinds = {{"par", Word::Par},
+                                                      {"line", Word::Line},
+                                                      {"tab", Word::Tab},
+                                                      {"cell", Word::Cell},
+                                                      {"row", Word::Row},
+                                                      {"pard", Word::Pard},
+                                                      {"plain", Word::Plain},
+                                                      {"b", Word::Bold},
+                                                      {"i", Word::Italic},
+                                                      {"ul", Word::Underline},
+                                                      {"ulnone", Word::UnderlineNone},
+                                                      {"strike", Word::Strike},
+                                                      {"super", Word::Super},
+                                                      {"sub", Word::Sub},
+                                                      {"nosupersub", Word::NoSuperSub},
+                                                      {"up", Word::Up},
+                                                      {"dn", Word::Down},
+                                                      {"f", Word::Font},
+                                                      {"fs", Word::FontSize},
+                                                      {"cf", Word::Color},
+                                                      {"ql", Word::AlignLeft},
+                                                      {"qr", Word::AlignRight},
+                                                      {"qc", Word::AlignCentre},
+                                                      {"qj", Word::Justify},
+                                                      {"li", Word::IndentLeft},
+                                                      {"ri", Word::IndentRight},
+                                                      {"fi", Word::IndentFirst},
+                                                      {"tx", Word::TabStop},
+                                                      {"intbl", Word::InTable},
+                                                      {"trowd", Word::RowDefaults},
+                                                      {"cellx", Word::CellRight},
+                                                      {"clbrdrt", Word::BorderTop},
+                                                      {"clbrdrl", Word::BorderLeft},
+                                                      {"clbrdrb", Word::BorderBottom},
+                                                      {"clbrdrr", Word::BorderRight},
+                                                      {"brdrw", Word::BorderWidth},
+                                                      {"trgaph", Word::CellGap},
+                                                      {"paperw", Word::PaperWidth},
+                                                      {"paperh", Word::PaperHeight},
+                                                      {"margl", Word::MarginLeft},
+                                                      {"margr", Word::MarginRight},
+                                                      {"margt", Word::MarginTop},
+                                                      {"margb", Word::MarginBottom},
+                                                      {"u", Word::Unicode},
+                                                      {"uc", Word::UnicodeSkip},
+                                                      {"emdash", Word::EmDash},
+                                                      {"endash", Word::EnDash},
+                                                      {"bullet", Word::Bullet},
+                                                      {"lquote", Word::LeftQuote},
+                                                      {"rquote", Word::RightQuote},
+                                                      {"ldblquote", Word::LeftDoubleQuote},
+                                                      {"rdblquote", Word::RightDoubleQuote},
+                                                      {"sect", Word::Section},
+                                                      {"page", Word::Page},
+                                                      {"uldb", Word::Underline},
+                                                      {"ulw", Word::Underline},
+                                                      {"uld", Word::Underline},
+                                                      {"ulth", Word::Underline},
+                                                      {"ulwave", Word::Underline},
+                                                      {"striked", Word::Strike},
+                                                      {"deff", Word::DefaultFont},
+                                                      {"nestcell", Word::NestedCell},
+                                                      {"brdrnone", Word::BorderNone},
+                                                      {"ls", Word::ListNumber},
+                                                      {"ilvl", Word::ListLevel},
+                                                      {"emspace", Word::Space},
+                                                      {"enspace", Word::Space},
+                                                      {"qmspace", Word::Space}};
         const auto it = kinds.find(w);
         if (it == kinds.end())
             return;
         switch (it.value()) {
-        case 1:
+        case Word::Par:
             paragraph();
             break;
-        case 2:
+        case Word::Line:
             text(QChar(0x2028));
             break;
-        case 3:
+        case Word::Tab:
             text(u'\t');
             break;
-        case 4:
+        case Word::Cell:
             cell();
             break;
-        case 5:
+        case Word::Row:
             endRow();
             break;
-        case 6:
+        case Word::Pard:
             pa = ParaState{};
             break;
-        case 7: {
+        case Word::Plain: {
             const int field = ch.field;
             ch = CharState{};
             ch.font = m_defaultFont;
             ch.field = field;
             break;
         }
-        case 8:
+        case Word::Bold:
             ch.bold = on;
             break;
-        case 9:
+        case Word::Italic:
             ch.italic = on;
             break;
-        case 10:
+        case Word::Underline:
             ch.underline = on;
             break;
-        case 11:
+        case Word::UnderlineNone:
             ch.underline = false;
             break;
-        case 12:
+        case Word::Strike:
             ch.strike = on;
             break;
-        case 13:
+        case Word::Super:
             ch.vertical = 1;
             break;
-        case 14:
+        case Word::Sub:
             ch.vertical = -1;
             break;
-        case 15:
+        case Word::NoSuperSub:
             ch.vertical = 0;
             break;
-        case 16:
+        case Word::Up:
             ch.vertical = (has && p == 0) ? 0 : 1;
             break;
-        case 17:
+        case Word::Down:
             ch.vertical = (has && p == 0) ? 0 : -1;
             break;
-        case 18:
+        case Word::Font:
             ch.font = p;
             break;
-        case 19:
+        case Word::FontSize:
             ch.halfPoints = has ? qBound(2, p, 3276) : 24;
             break;
-        case 20:
+        case Word::Color:
             ch.color = qMax(0, p);
             break;
-        case 21:
+        case Word::AlignLeft:
             pa.align = 0;
             break;
-        case 22:
+        case Word::AlignRight:
             pa.align = 1;
             break;
-        case 23:
+        case Word::AlignCentre:
             pa.align = 2;
             break;
-        case 24:
+        case Word::Justify:
             pa.align = 3;
             break;
-        case 25:
+        case Word::IndentLeft:
             pa.li = qBound(-31680, p, 31680);
             break;
-        case 26:
+        case Word::IndentRight:
             pa.ri = qBound(-31680, p, 31680);
             break;
-        case 27:
+        case Word::IndentFirst:
             pa.fi = qBound(-31680, p, 31680);
             break;
-        case 28:
+        case Word::TabStop:
             if (pa.tabs.size() < 64)
                 pa.tabs.append(qBound(0, p, 31680));
             break;
-        case 29:
+        case Word::InTable:
             pa.inTable = true;
             break;
-        case 30:
+        case Word::RowDefaults:
             gr.sink->nextCells.clear();
             gr.sink->gap = 0;
             m_border = nullptr;
             m_pendingCell = CellDef{};
             break;
-        case 31:
+        case Word::CellRight:
             if (gr.sink->nextCells.size() < MaxColumns) {
                 m_pendingCell.right = qBound(0, p, 31680 * 2);
                 gr.sink->nextCells.append(m_pendingCell);
@@ -704,100 +818,96 @@ private:
             m_pendingCell = CellDef{};
             m_border = nullptr;
             break;
-        case 32:
+        case Word::BorderTop:
             m_border = &m_pendingCell.border[0];
             *m_border = 15;
             break;
-        case 33:
+        case Word::BorderLeft:
             m_border = &m_pendingCell.border[1];
             *m_border = 15;
             break;
-        case 34:
+        case Word::BorderBottom:
             m_border = &m_pendingCell.border[2];
             *m_border = 15;
             break;
-        case 35:
+        case Word::BorderRight:
             m_border = &m_pendingCell.border[3];
             *m_border = 15;
             break;
-        case 36:
+        case Word::BorderWidth:
             if (m_border)
                 *m_border = qBound(0, p, 255);
             break;
-        case 37:
+        case Word::CellGap:
             gr.sink->gap = qBound(0, p, 1440);
             break;
-        case 38:
+        case Word::PaperWidth:
             m_page.width = qBound(1440, p, 31680 * 2);
             break;
-        case 39:
+        case Word::PaperHeight:
             m_page.height = qBound(1440, p, 31680 * 2);
             break;
-        case 40:
+        case Word::MarginLeft:
             m_page.marginL = qBound(0, p, 31680);
             break;
-        case 41:
+        case Word::MarginRight:
             m_page.marginR = qBound(0, p, 31680);
             break;
-        case 42:
+        case Word::MarginTop:
             m_page.marginT = qBound(0, p, 31680);
             break;
-        case 43:
+        case Word::MarginBottom:
             m_page.marginB = qBound(0, p, 31680);
             break;
-        case 44:
+        case Word::Unicode:
             text(QChar(char16_t(p < 0 ? p + 65536 : p)));
             m_skipChars = gr.uc;
             break;
-        case 45:
+        case Word::UnicodeSkip:
             gr.uc = qBound(0, p, 16);
             break;
-        case 46:
+        case Word::EmDash:
             text(QChar(0x2014));
             break;
-        case 47:
+        case Word::EnDash:
             text(QChar(0x2013));
             break;
-        case 48:
+        case Word::Bullet:
             text(QChar(0x2022));
             break;
-        case 49:
+        case Word::LeftQuote:
             text(QChar(0x2018));
             break;
-        case 50:
+        case Word::RightQuote:
             text(QChar(0x2019));
             break;
-        case 51:
+        case Word::LeftDoubleQuote:
             text(QChar(0x201C));
             break;
-        case 52:
+        case Word::RightDoubleQuote:
             text(QChar(0x201D));
             break;
-        case 53:
-        case 54:
+        case Word::Section:
+        case Word::Page:
             paragraph();
             break;
-        case 55:
+        case Word::DefaultFont:
             m_defaultFont = p;
             break;
-        case 56:
+        case Word::NestedCell:
             text(u' ');
             break;
-        case 57:
-            break;
-        case 58:
-            break;
-        case 59:
+        case Word::BorderNone:
             if (m_border)
                 *m_border = 0;
             break;
-        case 60:
+        case Word::ListNumber:
             pa.foreignList = qBound(0, p, 32767);
             break;
-        case 61:
+        case Word::ListLevel:
             pa.foreignLevel = qBound(0, p, 8);
             break;
-        case 62:
+        case Word::Space:
             text(u' ');
             break;
         default:

@@ -1030,7 +1030,7 @@ int TWpTextControl::TableCellWidth(int id, int row, int column) const {
     double w = full / t->columns();
     if (column - 1 < widths.size() && widths.at(column - 1).type() == QTextLength::FixedLength)
         w = widths.at(column - 1).rawValue();
-    (void)row;
+    (void)row; // widths are kept per column
     return unitsToTwips(w);
 }
 int TWpTextControl::TableCellBorder(int id, int row, int column, int side) const {

@@ -139,6 +139,16 @@ private slots:
         QCOMPARE(w.FieldText(), QString("Smith")); // typing at an edge never joins the field
     }
 
+    void overwriteModeCannotTypeOverAProtectedField() {
+        TWpTextControl w;
+        fieldDocument(w, false);
+        w.setInsertionMode(false);
+        type(w, 6, Qt::Key_Q); // would replace the field's first character
+        QCOMPARE(w.Text(), QString("Name: Smith end"));
+        type(w, 5, Qt::Key_Q); // replaces the blank before it
+        QCOMPARE(w.Text(), QString("Name:qSmith end"));
+    }
+
     void protectedFieldResistsPasteAndCut() {
         TWpTextControl w;
         fieldDocument(w, false);
