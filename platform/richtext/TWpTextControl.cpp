@@ -167,7 +167,7 @@ void TWpEditor::paintEvent(QPaintEvent *e) {
     if (m_control->activeDocument() != m_control->document().main())
         return;
     QPainter p(viewport());
-    m_control->paintPictures(p, QPointF(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), 1.0);
+    m_control->paintPictures(p, -m_control->documentPoint(QPoint(0, 0)), 1.0);
 }
 
 // ---- the control ---------------------------------------------------------------------------------
@@ -786,9 +786,11 @@ void TWpTextControl::setPathLookup(std::function<QString(const QString &)> looku
     m_editor->viewport()->update();
 }
 
+// Pictures are placed from the page's top left corner; the text area starts at the margins.
 QPointF TWpTextControl::documentPoint(const QPoint &viewportPos) const {
-    return QPointF(viewportPos.x() + m_editor->horizontalScrollBar()->value(),
-                   viewportPos.y() + m_editor->verticalScrollBar()->value());
+    return QPointF(
+        viewportPos.x() + m_editor->horizontalScrollBar()->value() + twipsToUnits(m_doc->page.marginL),
+        viewportPos.y() + m_editor->verticalScrollBar()->value() + twipsToUnits(m_doc->page.marginT));
 }
 
 int TWpTextControl::pictureAt(const QPoint &viewportPos) {

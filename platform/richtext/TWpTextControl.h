@@ -249,6 +249,8 @@ public:
     bool userEditAllowed(int from, int to) const;
     void pictureClicked(const QPoint &viewportPos);
     int pictureAt(const QPoint &viewportPos);
+    // A point of the editor's viewport in page coordinates (document units).
+    QPointF documentPoint(const QPoint &viewportPos) const;
     bool beginPictureDrag(const QPoint &viewportPos);
     bool dragPicture(const QPoint &viewportPos);
     bool endPictureDrag();
@@ -292,7 +294,6 @@ private:
     void layoutPage();
     QPixmap pixmapFor(const TWpPicture &p);
     QRectF pictureRect(const TWpPicture &p);
-    QPointF documentPoint(const QPoint &viewportPos) const;
     void checkPicturesInView();
 
     std::unique_ptr<TWpDocument> m_doc;
