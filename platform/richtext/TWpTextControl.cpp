@@ -73,18 +73,21 @@ void TWpEditor::keyPressEvent(QKeyEvent *e) {
     if (range.first >= 0) {
         if (!m_control->userEditAllowed(range.first, range.second))
             return;
-        if (range.first == range.second || !c.hasSelection()) {
-            // Text typed at a field's edge does not join the field.
-            if (!m_control->insideField(s)) {
-                QTextCharFormat f = currentCharFormat();
-                if (f.hasProperty(FieldIdProperty)) {
-                    f.clearProperty(FieldIdProperty);
-                    setCurrentCharFormat(f);
-                }
-            }
-        }
+        if (range.first == range.second || !c.hasSelection())
+            keepOutOfFieldEdge();
     }
     QTextEdit::keyPressEvent(e);
+}
+
+// Text typed at a field's edge does not join the field.
+void TWpEditor::keepOutOfFieldEdge() {
+    if (textCursor().hasSelection() || m_control->insideField(textCursor().position()))
+        return;
+    QTextCharFormat f = currentCharFormat();
+    if (f.hasProperty(FieldIdProperty)) {
+        f.clearProperty(FieldIdProperty);
+        setCurrentCharFormat(f);
+    }
 }
 
 void TWpEditor::keyReleaseEvent(QKeyEvent *e) {
@@ -101,6 +104,8 @@ void TWpEditor::inputMethodEvent(QInputMethodEvent *e) {
         e->ignore();
         return;
     }
+    if (!e->commitString().isEmpty())
+        keepOutOfFieldEdge();
     QTextEdit::inputMethodEvent(e);
 }
 

@@ -41,6 +41,8 @@ protected:
     void paintEvent(QPaintEvent *e) override;
 
 private:
+    void keepOutOfFieldEdge();
+
     TWpTextControl *m_control;
 };
 

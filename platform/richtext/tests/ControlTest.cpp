@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPdfWriter>
 #include <QProcess>
@@ -163,6 +164,11 @@ private slots:
         QTest::keyClick(w.editor(), Qt::Key_X, Qt::ControlModifier);
         w.ClipboardCommand(1);
         QCOMPARE(w.Text(), before);
+        w.setSelStart(8);
+        QInputMethodEvent im;
+        im.setCommitString("x");
+        QApplication::sendEvent(w.editor(), &im);
+        QCOMPARE(w.Text(), before);
         // Outside the field both work.
         w.setSelStart(0);
         w.setSelLength(4);
@@ -181,6 +187,13 @@ private slots:
         type(w, 12, Qt::Key_Z);
         QCOMPARE(w.FieldText(), QString("Smqith"));
         QCOMPARE(w.Text(), QString("Name: Smqithz end"));
+        // Nor does text committed by an input method.
+        w.setSelStart(12);
+        QInputMethodEvent im;
+        im.setCommitString("\u00e9");
+        QApplication::sendEvent(w.editor(), &im);
+        QCOMPARE(w.FieldText(), QString("Smqith"));
+        QCOMPARE(w.Text(), QString("Name: Smqith\u00e9z end"));
         // The editor's own calls still change a protected field.
         w.setFieldChangeable(false);
         w.setFieldText("Jones");
