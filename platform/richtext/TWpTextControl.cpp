@@ -1153,9 +1153,21 @@ int TWpTextControl::LoadDocument(const QString &file, int position, bool insert,
     return r.ok ? int(qMin<qsizetype>(bytes.size(), INT_MAX)) : 0;
 }
 
-bool TWpTextControl::SaveDocument(const QString &file, int, bool, int) {
+bool TWpTextControl::SaveDocument(const QString &file, int, bool selectionOnly, int) {
+    QByteArray rtf;
+    if (selectionOnly) {
+        // Just the selected text with its formats and fields, on the same page set-up.
+        TWpDocument part;
+        part.page = m_doc->page;
+        QTextCursor(part.main()).insertFragment(cursor().selection());
+        for (int id : part.fieldOrder(part.main()))
+            part.fieldTable().insert(id, m_doc->fieldTable().value(id));
+        rtf = writeRtf(part);
+    } else {
+        rtf = writeRtf(*m_doc);
+    }
     QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(writeRtf(*m_doc)) < 0 || !f.commit()) {
+    if (!f.open(QIODevice::WriteOnly) || f.write(rtf) < 0 || !f.commit()) {
         emit OnError(QStringLiteral("The file \"%1\" could not be saved: %2").arg(file, f.errorString()));
         return false;
     }

@@ -204,7 +204,8 @@ public:
     // Documents.
     void ClearDocument();
     int LoadDocument(const QString &file, int position, bool insert, int format);
-    bool SaveDocument(const QString &file, int position, bool insert, int format);
+    // Writes the whole document, or with `selectionOnly` just the selection (a formatted entry).
+    bool SaveDocument(const QString &file, int position, bool selectionOnly, int format);
     // Forward, from `start`, ignoring case, without any dialog (flag 24).
     int FindText(const QString &text, int start, int flags) const;
     // Selects the next occurrence from the caret (wrapping once); false when there is none.

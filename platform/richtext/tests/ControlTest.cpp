@@ -326,6 +326,34 @@ private slots:
         QCOMPARE(r.Text(), QString("LETTERHEAD"));
     }
 
+    void selectionSavesAsAFormattedEntry() {
+        TWpTextControl w;
+        w.setText("before Dr  after");
+        w.setSelStart(10);
+        const int id = w.InsertField("Who");
+        w.setFieldChangeable(false);
+        w.SetFieldData(id, 20);
+        w.setSelStart(7);
+        w.setSelLength(6);
+        w.setFontBold(1);
+        const QString file = path("entry.abx");
+        QVERIFY(w.SaveDocument(file, -1, true, 3));
+        QVERIFY(w.SaveDocument(path("unwritable/entry.abx"), -1, true, 3) == false);
+
+        TWpTextControl r;
+        r.setText("x");
+        r.setSelStart(1);
+        QVERIFY(r.LoadDocument(file, -1, true, 3) > 0);
+        QCOMPARE(r.Text(), QString("xDr Who"));
+        const int loaded = r.NextField(0);
+        r.setFieldCurrent(loaded);
+        QCOMPARE(r.FieldText(), QString("Who"));
+        QVERIFY(!r.FieldChangeable());
+        QCOMPARE(r.GetFieldData(loaded), 20);
+        r.setSelStart(2);
+        QCOMPARE(r.FontBold(), 1);
+    }
+
     void tableEventsAndAccess() {
         TWpTextControl w;
         QSignalSpy created(&w, &TWpTextControl::OnTableCreated);
