@@ -1,0 +1,1214 @@
+// RTF reader: a byte tokenizer feeding a group-state machine that builds QTextDocument parts.
+// Control words and destinations it does not know are skipped, so files from other programs load.
+#include "platform/richtext/TWpRtf.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextList>
+#include <QTextTable>
+#include <algorithm>
+
+namespace orva::richtext {
+
+TWpFileKind detectFileKind(const QByteArray &head) {
+    static const QByteArray ole("\xD0\xCF\x11\xE0", 4);
+    if (head.startsWith(ole))
+        return TWpFileKind::BinaryWordProcessor;
+    int i = 0;
+    if (head.startsWith("\xEF\xBB\xBF"))
+        i = 3;
+    while (i < head.size() &&
+           (head.at(i) == ' ' || head.at(i) == '\r' || head.at(i) == '\n' || head.at(i) == '\t'))
+        ++i;
+    return head.mid(i, 5) == "{\\rtf" ? TWpFileKind::Rtf : TWpFileKind::Other;
+}
+
+namespace {
+
+constexpr int MaxDepth = 512;     // deeper groups are read as flat text
+constexpr int MaxColumns = 63;    // as many cell definitions as a row may have
+constexpr int MaxParam = 1 << 24; // numeric parameters are clamped to this magnitude
+
+const char16_t cp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                 0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+QChar fromCp1252(uchar b) {
+    return b >= 0x80 && b < 0xA0 ? QChar(cp1252High[b - 0x80]) : QChar(b);
+}
+
+enum class Dest {
+    Text,
+    Skip,
+    FontTable,
+    ColorTable,
+    Field,
+    Picture,
+    List,
+    ListPrefix,
+    ListSuffix,
+    ListTable,    // list definitions of files from other programs
+    ListOverride, // their numbering instances
+    ListText,     // the number text other programs put before a list paragraph
+};
+
+// The control words of the main text the reader acts on.
+enum class Word {
+    Par,
+    Line,
+    Tab,
+    Cell,
+    Row,
+    Pard,
+    Plain,
+    Bold,
+    Italic,
+    Underline,
+    UnderlineNone,
+    Strike,
+    Super,
+    Sub,
+    NoSuperSub,
+    Up,
+    Down,
+    Font,
+    FontSize,
+    Color,
+    AlignLeft,
+    AlignRight,
+    AlignCentre,
+    Justify,
+    IndentLeft,
+    IndentRight,
+    IndentFirst,
+    TabStop,
+    InTable,
+    RowDefaults,
+    CellRight,
+    BorderTop,
+    BorderLeft,
+    BorderBottom,
+    BorderRight,
+    BorderWidth,
+    CellGap,
+    PaperWidth,
+    PaperHeight,
+    MarginLeft,
+    MarginRight,
+    MarginTop,
+    MarginBottom,
+    Unicode,
+    UnicodeSkip,
+    EmDash,
+    EnDash,
+    Bullet,
+    LeftQuote,
+    RightQuote,
+    LeftDoubleQuote,
+    RightDoubleQuote,
+    Section,
+    Page,
+    DefaultFont,
+    NestedCell,
+    BorderNone,
+    ListNumber,
+    ListLevel,
+    Space,
+};
+
+struct CharState {
+    int font = -1;
+    int halfPoints = 24;
+    bool bold = false, italic = false, underline = false, strike = false;
+    int vertical = 0; // 1 super, -1 sub
+    int color = 0;
+    int field = 0;
+    bool operator==(const CharState &) const = default;
+};
+
+struct ParaState {
+    int align = 0; // 0 left, 1 right, 2 centre, 3 justify
+    int li = 0, ri = 0, fi = 0;
+    QList<int> tabs;
+    bool inTable = false;
+    int listId = 0, listStyle = 0, listLevel = 1;
+    QString listPrefix, listSuffix;
+    int foreignList = 0, foreignLevel = 0; // \ls and \ilvl of other programs' files
+};
+
+struct CellDef {
+    int right = 0;
+    int border[4] = {0, 0, 0, 0}; // top, left, bottom, right in twips
+};
+
+// Where text goes: one per document part, each with its own table state.
+struct Sink {
+    QTextCursor cursor;
+    bool active = false;
+    bool pendingPar = false;
+    QTextTable *table = nullptr;
+    int row = 0, col = 0;
+    bool rowDone = false;
+    QList<CellDef> cells, nextCells;
+    int gap = 0;
+    QHash<int, QPointer<QTextList>> lists; // a list left without paragraphs is deleted by the document
+};
+
+struct Group {
+    Dest dest = Dest::Text;
+    Sink *sink = nullptr;
+    CharState ch;
+    ParaState pa;
+    int uc = 1;
+    // Field attributes gathered in a field destination, handed to the enclosing group.
+    int fieldId = 0, fieldChangeable = 1, fieldData = 0;
+    TWpPicture picture;
+    QString destText;
+};
+
+class Reader {
+public:
+    Reader(const QByteArray &in, TWpDocument *doc, QTextCursor *insertAt)
+        : m_in(in), m_doc(doc), m_insert(insertAt != nullptr) {
+        if (!doc)
+            return;
+        if (insertAt) {
+            m_main.cursor = *insertAt;
+        } else {
+            m_main.cursor = QTextCursor(doc->main());
+            m_header.cursor = QTextCursor(doc->header());
+            m_footer.cursor = QTextCursor(doc->footer());
+        }
+        m_main.active = true;
+    }
+
+    TWpRtfLoadResult run() {
+        TWpRtfLoadResult result;
+        if (detectFileKind(m_in.left(64)) != TWpFileKind::Rtf)
+            return result;
+        Group top;
+        top.sink = &m_main;
+        m_stack.append(top);
+        m_stack.append(top); // the document's outer group
+        const qsizetype n = m_in.size();
+        qsizetype i = m_in.indexOf('{') + 1;
+        while (i < n && !m_stack.isEmpty()) {
+            const char c = m_in.at(i);
+            if (c == '{') {
+                ++i;
+                openGroup();
+            } else if (c == '}') {
+                ++i;
+                closeGroup();
+                if (m_stack.size() <= 1)
+                    break;
+            } else if (c == '\\') {
+                i = controlWord(i + 1);
+            } else if (c == '\r' || c == '\n' || c == '\0') {
+                ++i;
+            } else {
+                ++i;
+                if (m_skipChars > 0) {
+                    --m_skipChars;
+                    continue;
+                }
+                text(fromCp1252(uchar(c)));
+            }
+        }
+        while (m_stack.size() > 1)
+            closeGroup();
+        for (Sink *s : {&m_main, &m_header, &m_footer})
+            finish(*s);
+        result.ok = true;
+        result.page = m_page;
+        result.fieldCount = m_fieldCount;
+        return result;
+    }
+
+    QList<TWpPicture> pictures() const { return m_pictures; }
+    void setScanOnly() { m_scanOnly = true; }
+
+private:
+    Group &g() { return m_stack.last(); }
+
+    void openGroup() {
+        flush();
+        m_skipChars = 0;
+        if (m_stack.size() >= MaxDepth) {
+            ++m_overflow;
+            return;
+        }
+        m_stack.append(m_stack.last());
+        Group &n = m_stack.last();
+        n.fieldId = 0;
+        n.fieldChangeable = 1;
+        n.fieldData = 0;
+        n.destText.clear();
+    }
+
+    void closeGroup() {
+        flush();
+        m_skipChars = 0;
+        if (m_overflow > 0) {
+            --m_overflow;
+            return;
+        }
+        if (m_stack.size() <= 1)
+            return;
+        const Group done = m_stack.takeLast();
+        Group &parent = m_stack.last();
+        switch (done.dest) {
+        case Dest::Field:
+            if (parent.dest == Dest::Text && done.fieldId > 0)
+                parent.ch.field = fieldFor(done);
+            break;
+        case Dest::Picture:
+            if (done.dest != parent.dest) {
+                TWpPicture p = done.picture;
+                p.path = done.destText;
+                m_pictures.append(p);
+            }
+            break;
+        case Dest::ListText:
+            if (parent.dest == Dest::Text)
+                m_lastListText = done.destText;
+            break;
+        case Dest::ListPrefix:
+            if (parent.dest == Dest::List)
+                parent.pa.listPrefix = done.destText;
+            break;
+        case Dest::ListSuffix:
+            if (parent.dest == Dest::List)
+                parent.pa.listSuffix = done.destText;
+            break;
+        case Dest::List:
+            if (parent.dest == Dest::Text) {
+                parent.pa.listId = done.pa.listId;
+                parent.pa.listStyle = done.pa.listStyle;
+                parent.pa.listLevel = done.pa.listLevel;
+                parent.pa.listPrefix = done.pa.listPrefix;
+                parent.pa.listSuffix = done.pa.listSuffix;
+            }
+            break;
+        case Dest::FontTable:
+            if (!done.destText.trimmed().isEmpty())
+                addFont(done);
+            break;
+        default:
+            break;
+        }
+    }
+
+    int fieldFor(const Group &done) {
+        if (!m_doc || m_scanOnly)
+            return 0;
+        // Ids are kept unless already taken, by the document (insert mode) or earlier in this file.
+        int id = done.fieldId;
+        if (m_usedIds.contains(id) || (m_insert && m_doc->fieldTable().contains(id)) || id > MaxParam / 2) {
+            id = m_doc->fieldTable().isEmpty() ? 1 : m_doc->fieldTable().lastKey() + 1;
+        }
+        m_usedIds.insert(id);
+        TWpFieldInfo info;
+        info.changeable = done.fieldChangeable != 0;
+        info.data = done.fieldData;
+        m_doc->fieldTable().insert(id, info);
+        ++m_fieldCount;
+        return id;
+    }
+
+    void addFont(const Group &done) {
+        QString name = done.destText.trimmed();
+        if (done.ch.font >= 0 && !name.isEmpty())
+            m_fonts.insert(done.ch.font, name);
+    }
+
+    int param(qsizetype &i, bool &has) {
+        const qsizetype n = m_in.size();
+        bool neg = false;
+        if (i < n && m_in.at(i) == '-') {
+            neg = true;
+            ++i;
+        }
+        qint64 v = 0;
+        has = false;
+        int digits = 0;
+        while (i < n && m_in.at(i) >= '0' && m_in.at(i) <= '9') {
+            if (digits++ < 10)
+                v = v * 10 + (m_in.at(i) - '0');
+            has = true;
+            ++i;
+        }
+        v = std::clamp<qint64>(neg ? -v : v, -MaxParam, MaxParam);
+        return int(v);
+    }
+
+    qsizetype controlWord(qsizetype i) {
+        const qsizetype n = m_in.size();
+        if (i >= n)
+            return i;
+        const char c = m_in.at(i);
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return controlSymbol(i);
+        const qsizetype start = i;
+        while (i < n && i - start < 32 &&
+               ((m_in.at(i) >= 'a' && m_in.at(i) <= 'z') || (m_in.at(i) >= 'A' && m_in.at(i) <= 'Z')))
+            ++i;
+        const QByteArray word = m_in.mid(start, i - start);
+        bool has = false;
+        const int p = param(i, has);
+        if (i < n && m_in.at(i) == ' ')
+            ++i;
+        if (word == "bin") {
+            return i + std::clamp<qsizetype>(p, 0, n - i); // binary data is never text
+        }
+        if (m_skipChars > 0 && word != "u") {
+            --m_skipChars;
+            return i;
+        }
+        apply(word, p, has);
+        return i;
+    }
+
+    qsizetype controlSymbol(qsizetype i) {
+        const char c = m_in.at(i++);
+        switch (c) {
+        case '\'': {
+            const QByteArray hex = m_in.mid(i, 2);
+            i += hex.size();
+            bool ok = false;
+            const uint v = hex.toUInt(&ok, 16);
+            if (m_skipChars > 0) {
+                --m_skipChars;
+                break;
+            }
+            if (ok)
+                text(fromCp1252(uchar(v)));
+            break;
+        }
+        case '*':
+            m_starred = true;
+            return i;
+        case '~':
+            text(QChar(0xA0));
+            break;
+        case '_':
+            text(QChar(0x2011));
+            break;
+        case '-':
+            break; // optional hyphen
+        case '\r':
+        case '\n':
+            paragraph();
+            break;
+        case '\\':
+        case '{':
+        case '}':
+            if (m_skipChars > 0) {
+                --m_skipChars;
+                break;
+            }
+            text(QChar::fromLatin1(c));
+            break;
+        default:
+            break;
+        }
+        m_starred = false;
+        return i;
+    }
+
+    void startDest(Dest d) {
+        flush();
+        g().dest = d;
+        g().destText.clear();
+    }
+
+    void apply(const QByteArray &w, int p, bool has) {
+        const bool starred = m_starred;
+        m_starred = false;
+        Group &gr = g();
+        const bool on = !has || p != 0;
+
+        // Destinations inside our own groups.
+        if (gr.dest == Dest::Skip)
+            return;
+        if (gr.dest == Dest::Field) {
+            if (w == "wpfid")
+                gr.fieldId = qMax(0, p);
+            else if (w == "wpfchg")
+                gr.fieldChangeable = p;
+            else if (w == "wpfdata")
+                gr.fieldData = p;
+            return;
+        }
+        if (gr.dest == Dest::Picture) {
+            TWpPicture &pic = gr.picture;
+            static const QHash<QByteArray, int TWpPicture::*> words = {
+                {"wpobjid", &TWpPicture::id},          {"wpposx", &TWpPicture::posX},
+                {"wpposy", &TWpPicture::posY},         {"wpscalex", &TWpPicture::scaleX},
+                {"wpscaley", &TWpPicture::scaleY},     {"wpobjmode", &TWpPicture::objectMode},
+                {"wptextflow", &TWpPicture::textFlow}, {"wpdistl", &TWpPicture::distL},
+                {"wpdistt", &TWpPicture::distT},       {"wpdistr", &TWpPicture::distR},
+                {"wpdistb", &TWpPicture::distB}};
+            if (auto it = words.find(w); it != words.end())
+                pic.*(it.value()) = p;
+            else if (w == "tab")
+                gr.destText += u'\t';
+            return;
+        }
+        if (gr.dest == Dest::List) {
+            if (w == "wplistid")
+                gr.pa.listId = p;
+            else if (w == "wpliststyle")
+                gr.pa.listStyle = qBound(0, p, 8);
+            else if (w == "wplistlevel")
+                gr.pa.listLevel = qBound(1, p, 9);
+            else if (w == "wplistprefix")
+                startDest(Dest::ListPrefix);
+            else if (w == "wplistsuffix")
+                startDest(Dest::ListSuffix);
+            return;
+        }
+        if (gr.dest == Dest::FontTable) {
+            if (w == "f")
+                gr.ch.font = p, gr.destText.clear();
+            else if (starred || w == "panose" || w == "falt")
+                startDest(Dest::Skip);
+            return;
+        }
+        if (gr.dest == Dest::ColorTable) {
+            if (w == "red")
+                m_color = (m_color & 0x00FFFF) | (qBound(0, p, 255) << 16);
+            else if (w == "green")
+                m_color = (m_color & 0xFF00FF) | (qBound(0, p, 255) << 8);
+            else if (w == "blue")
+                m_color = (m_color & 0xFFFF00) | qBound(0, p, 255);
+            else
+                return;
+            m_colorSet = true;
+            return;
+        }
+        if (gr.dest == Dest::ListPrefix || gr.dest == Dest::ListSuffix || gr.dest == Dest::ListText)
+            return;
+        if (gr.dest == Dest::ListTable) {
+            if (w == "list") {
+                m_levels.clear();
+            } else if (w == "listlevel") {
+                if (m_levels.size() < 9)
+                    m_levels.append(23);
+            } else if ((w == "levelnfc" || w == "levelnfcn") && !m_levels.isEmpty()) {
+                m_levels.last() = p;
+            } else if (w == "listid" && m_listDefs.size() < 1024) {
+                m_listDefs.insert(p, m_levels);
+            } else if (starred) {
+                startDest(Dest::Skip);
+            }
+            return;
+        }
+        if (gr.dest == Dest::ListOverride) {
+            if (w == "listid")
+                m_overrideList = p;
+            else if (w == "ls" && m_overrides.size() < 1024)
+                m_overrides.insert(p, m_overrideList);
+            else if (starred)
+                startDest(Dest::Skip);
+            return;
+        }
+
+        // Destinations.
+        if (w == "listtable") {
+            startDest(Dest::ListTable);
+            return;
+        }
+        if (w == "listoverridetable") {
+            startDest(Dest::ListOverride);
+            return;
+        }
+        if (w == "listtext") {
+            startDest(Dest::ListText);
+            return;
+        }
+        if (w == "fonttbl") {
+            startDest(Dest::FontTable);
+            return;
+        }
+        if (w == "colortbl") {
+            startDest(Dest::ColorTable);
+            m_colors.clear();
+            m_color = 0;
+            m_colorSet = false;
+            return;
+        }
+        if (w == "wpfield") {
+            startDest(Dest::Field);
+            return;
+        }
+        if (w == "wppicture") {
+            startDest(Dest::Picture);
+            return;
+        }
+        if (w == "wplist") {
+            startDest(Dest::List);
+            return;
+        }
+        if (w == "header" || w == "headerr" || w == "headerl" || w == "headerf" || w == "footer" ||
+            w == "footerr" || w == "footerl" || w == "footerf") {
+            flush();
+            Sink &s = w.startsWith("header") ? m_header : m_footer;
+            const bool wanted = !m_insert && !m_scanOnly && !s.active &&
+                                (w == "header" || w == "footer" || w.endsWith('r') || w.endsWith('l'));
+            if (!wanted) {
+                startDest(Dest::Skip);
+                return;
+            }
+            s.active = true;
+            gr.sink = &s;
+            gr.pa = ParaState{};
+            return;
+        }
+        static const QSet<QByteArray> skipped = {"stylesheet",
+                                                 "info",
+                                                 "pict",
+                                                 "object",
+                                                 "revtbl",
+                                                 "rsidtbl",
+                                                 "generator",
+                                                 "xmlnstbl",
+                                                 "filetbl",
+                                                 "fldinst",
+                                                 "pntext",
+                                                 "pntxta",
+                                                 "pntxtb",
+                                                 "pn",
+                                                 "footnote",
+                                                 "annotation",
+                                                 "atnid",
+                                                 "atnauthor",
+                                                 "shpinst",
+                                                 "nonshppict",
+                                                 "themedata",
+                                                 "colorschememapping",
+                                                 "datastore",
+                                                 "latentstyles",
+                                                 "pgdsctbl",
+                                                 "bkmkstart",
+                                                 "bkmkend",
+                                                 "template",
+                                                 "docvar",
+                                                 "userprops",
+                                                 "ftnsep",
+                                                 "ftnsepc",
+                                                 "ftncn",
+                                                 "aftnsep",
+                                                 "aftnsepc",
+                                                 "aftncn",
+                                                 "fchars",
+                                                 "lchars",
+                                                 "xe",
+                                                 "tc",
+                                                 "objdata",
+                                                 "sp",
+                                                 "sn",
+                                                 "sv",
+                                                 "do",
+                                                 "shppict",
+                                                 "mmathPr",
+                                                 "author",
+                                                 "operator",
+                                                 "title",
+                                                 "subject",
+                                                 "keywords",
+                                                 "comment",
+                                                 "doccomm",
+                                                 "company",
+                                                 "manager",
+                                                 "category",
+                                                 "hlinkbase",
+                                                 "pgptbl",
+                                                 "protusertbl",
+                                                 "passwordhash",
+                                                 "wgrffmtfilter",
+                                                 "ud"};
+        if (starred || skipped.contains(w)) {
+            startDest(Dest::Skip);
+            return;
+        }
+        if (gr.dest != Dest::Text)
+            return;
+
+        CharState &ch = gr.ch;
+        ParaState &pa = gr.pa;
+        static const QHash<QByteArray, Word> kinds = {{"par", Word::Par},
+                                                      {"line", Word::Line},
+                                                      {"tab", Word::Tab},
+                                                      {"cell", Word::Cell},
+                                                      {"row", Word::Row},
+                                                      {"pard", Word::Pard},
+                                                      {"plain", Word::Plain},
+                                                      {"b", Word::Bold},
+                                                      {"i", Word::Italic},
+                                                      {"ul", Word::Underline},
+                                                      {"ulnone", Word::UnderlineNone},
+                                                      {"strike", Word::Strike},
+                                                      {"super", Word::Super},
+                                                      {"sub", Word::Sub},
+                                                      {"nosupersub", Word::NoSuperSub},
+                                                      {"up", Word::Up},
+                                                      {"dn", Word::Down},
+                                                      {"f", Word::Font},
+                                                      {"fs", Word::FontSize},
+                                                      {"cf", Word::Color},
+                                                      {"ql", Word::AlignLeft},
+                                                      {"qr", Word::AlignRight},
+                                                      {"qc", Word::AlignCentre},
+                                                      {"qj", Word::Justify},
+                                                      {"li", Word::IndentLeft},
+                                                      {"ri", Word::IndentRight},
+                                                      {"fi", Word::IndentFirst},
+                                                      {"tx", Word::TabStop},
+                                                      {"intbl", Word::InTable},
+                                                      {"trowd", Word::RowDefaults},
+                                                      {"cellx", Word::CellRight},
+                                                      {"clbrdrt", Word::BorderTop},
+                                                      {"clbrdrl", Word::BorderLeft},
+                                                      {"clbrdrb", Word::BorderBottom},
+                                                      {"clbrdrr", Word::BorderRight},
+                                                      {"brdrw", Word::BorderWidth},
+                                                      {"trgaph", Word::CellGap},
+                                                      {"paperw", Word::PaperWidth},
+                                                      {"paperh", Word::PaperHeight},
+                                                      {"margl", Word::MarginLeft},
+                                                      {"margr", Word::MarginRight},
+                                                      {"margt", Word::MarginTop},
+                                                      {"margb", Word::MarginBottom},
+                                                      {"u", Word::Unicode},
+                                                      {"uc", Word::UnicodeSkip},
+                                                      {"emdash", Word::EmDash},
+                                                      {"endash", Word::EnDash},
+                                                      {"bullet", Word::Bullet},
+                                                      {"lquote", Word::LeftQuote},
+                                                      {"rquote", Word::RightQuote},
+                                                      {"ldblquote", Word::LeftDoubleQuote},
+                                                      {"rdblquote", Word::RightDoubleQuote},
+                                                      {"sect", Word::Section},
+                                                      {"page", Word::Page},
+                                                      {"uldb", Word::Underline},
+                                                      {"ulw", Word::Underline},
+                                                      {"uld", Word::Underline},
+                                                      {"ulth", Word::Underline},
+                                                      {"ulwave", Word::Underline},
+                                                      {"striked", Word::Strike},
+                                                      {"deff", Word::DefaultFont},
+                                                      {"nestcell", Word::NestedCell},
+                                                      {"brdrnone", Word::BorderNone},
+                                                      {"ls", Word::ListNumber},
+                                                      {"ilvl", Word::ListLevel},
+                                                      {"emspace", Word::Space},
+                                                      {"enspace", Word::Space},
+                                                      {"qmspace", Word::Space}};
+        const auto it = kinds.find(w);
+        if (it == kinds.end())
+            return;
+        switch (it.value()) {
+        case Word::Par:
+            paragraph();
+            break;
+        case Word::Line:
+            text(QChar(0x2028));
+            break;
+        case Word::Tab:
+            text(u'\t');
+            break;
+        case Word::Cell:
+            cell();
+            break;
+        case Word::Row:
+            endRow();
+            break;
+        case Word::Pard:
+            pa = ParaState{};
+            break;
+        case Word::Plain: {
+            const int field = ch.field;
+            ch = CharState{};
+            ch.font = m_defaultFont;
+            ch.field = field;
+            break;
+        }
+        case Word::Bold:
+            ch.bold = on;
+            break;
+        case Word::Italic:
+            ch.italic = on;
+            break;
+        case Word::Underline:
+            ch.underline = on;
+            break;
+        case Word::UnderlineNone:
+            ch.underline = false;
+            break;
+        case Word::Strike:
+            ch.strike = on;
+            break;
+        case Word::Super:
+            ch.vertical = 1;
+            break;
+        case Word::Sub:
+            ch.vertical = -1;
+            break;
+        case Word::NoSuperSub:
+            ch.vertical = 0;
+            break;
+        case Word::Up:
+            ch.vertical = (has && p == 0) ? 0 : 1;
+            break;
+        case Word::Down:
+            ch.vertical = (has && p == 0) ? 0 : -1;
+            break;
+        case Word::Font:
+            ch.font = p;
+            break;
+        case Word::FontSize:
+            ch.halfPoints = has ? qBound(2, p, 3276) : 24;
+            break;
+        case Word::Color:
+            ch.color = qMax(0, p);
+            break;
+        case Word::AlignLeft:
+            pa.align = 0;
+            break;
+        case Word::AlignRight:
+            pa.align = 1;
+            break;
+        case Word::AlignCentre:
+            pa.align = 2;
+            break;
+        case Word::Justify:
+            pa.align = 3;
+            break;
+        case Word::IndentLeft:
+            pa.li = qBound(-31680, p, 31680);
+            break;
+        case Word::IndentRight:
+            pa.ri = qBound(-31680, p, 31680);
+            break;
+        case Word::IndentFirst:
+            pa.fi = qBound(-31680, p, 31680);
+            break;
+        case Word::TabStop:
+            if (pa.tabs.size() < 64)
+                pa.tabs.append(qBound(0, p, 31680));
+            break;
+        case Word::InTable:
+            pa.inTable = true;
+            break;
+        case Word::RowDefaults:
+            gr.sink->nextCells.clear();
+            gr.sink->gap = 0;
+            m_border = nullptr;
+            m_pendingCell = CellDef{};
+            break;
+        case Word::CellRight:
+            if (gr.sink->nextCells.size() < MaxColumns) {
+                m_pendingCell.right = qBound(0, p, 31680 * 2);
+                gr.sink->nextCells.append(m_pendingCell);
+            }
+            m_pendingCell = CellDef{};
+            m_border = nullptr;
+            break;
+        case Word::BorderTop:
+            m_border = &m_pendingCell.border[0];
+            *m_border = 15;
+            break;
+        case Word::BorderLeft:
+            m_border = &m_pendingCell.border[1];
+            *m_border = 15;
+            break;
+        case Word::BorderBottom:
+            m_border = &m_pendingCell.border[2];
+            *m_border = 15;
+            break;
+        case Word::BorderRight:
+            m_border = &m_pendingCell.border[3];
+            *m_border = 15;
+            break;
+        case Word::BorderWidth:
+            if (m_border)
+                *m_border = qBound(0, p, 255);
+            break;
+        case Word::CellGap:
+            gr.sink->gap = qBound(0, p, 1440);
+            break;
+        case Word::PaperWidth:
+            m_page.width = qBound(1440, p, 31680 * 2);
+            break;
+        case Word::PaperHeight:
+            m_page.height = qBound(1440, p, 31680 * 2);
+            break;
+        case Word::MarginLeft:
+            m_page.marginL = qBound(0, p, 31680);
+            break;
+        case Word::MarginRight:
+            m_page.marginR = qBound(0, p, 31680);
+            break;
+        case Word::MarginTop:
+            m_page.marginT = qBound(0, p, 31680);
+            break;
+        case Word::MarginBottom:
+            m_page.marginB = qBound(0, p, 31680);
+            break;
+        case Word::Unicode:
+            text(QChar(char16_t(p < 0 ? p + 65536 : p)));
+            m_skipChars = gr.uc;
+            break;
+        case Word::UnicodeSkip:
+            gr.uc = qBound(0, p, 16);
+            break;
+        case Word::EmDash:
+            text(QChar(0x2014));
+            break;
+        case Word::EnDash:
+            text(QChar(0x2013));
+            break;
+        case Word::Bullet:
+            text(QChar(0x2022));
+            break;
+        case Word::LeftQuote:
+            text(QChar(0x2018));
+            break;
+        case Word::RightQuote:
+            text(QChar(0x2019));
+            break;
+        case Word::LeftDoubleQuote:
+            text(QChar(0x201C));
+            break;
+        case Word::RightDoubleQuote:
+            text(QChar(0x201D));
+            break;
+        case Word::Section:
+        case Word::Page:
+            paragraph();
+            break;
+        case Word::DefaultFont:
+            m_defaultFont = p;
+            break;
+        case Word::NestedCell:
+            text(u' ');
+            break;
+        case Word::BorderNone:
+            if (m_border)
+                *m_border = 0;
+            break;
+        case Word::ListNumber:
+            pa.foreignList = qBound(0, p, 32767);
+            break;
+        case Word::ListLevel:
+            pa.foreignLevel = qBound(0, p, 8);
+            break;
+        case Word::Space:
+            text(u' ');
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Text and structure.
+    void text(QChar c) {
+        Group &gr = g();
+        if (gr.dest == Dest::FontTable && c == u';') {
+            addFont(gr);
+            gr.destText.clear();
+            return;
+        }
+        if (gr.dest == Dest::FontTable || gr.dest == Dest::Picture || gr.dest == Dest::ListPrefix ||
+            gr.dest == Dest::ListSuffix || gr.dest == Dest::ListText) {
+            if (gr.destText.size() < 4096)
+                gr.destText += c;
+            return;
+        }
+        if (gr.dest == Dest::ColorTable) {
+            if (c == u';') {
+                if (m_colors.size() < 1024)
+                    m_colors.append(m_colorSet ? int(m_color) : -1);
+                m_color = 0;
+                m_colorSet = false;
+            }
+            return;
+        }
+        if (gr.dest != Dest::Text || !m_doc || m_scanOnly)
+            return;
+        Sink &s = *gr.sink;
+        if (s.cursor.isNull())
+            return;
+        enterParagraph(s, gr.pa);
+        if (!m_buffer.isEmpty() && !(m_bufferState == gr.ch))
+            flush();
+        if (m_buffer.isEmpty()) {
+            m_bufferState = gr.ch;
+            m_bufferSink = &s;
+        }
+        m_buffer += c;
+    }
+
+    // Called before anything is written into a paragraph: opens or leaves a table and starts the
+    // paragraph a \par left pending.
+    void enterParagraph(Sink &s, const ParaState &pa) {
+        if (pa.inTable) {
+            ensureTable(s);
+        } else if (s.table) {
+            flush();
+            leaveTable(s);
+        }
+        if (s.pendingPar) {
+            flush();
+            s.cursor.insertBlock();
+            s.pendingPar = false;
+        }
+    }
+
+    void flush() {
+        if (m_buffer.isEmpty() || !m_bufferSink)
+            return;
+        m_bufferSink->cursor.insertText(m_buffer, charFormat(m_bufferState));
+        m_buffer.clear();
+    }
+
+    QTextCharFormat charFormat(const CharState &ch) const {
+        QTextCharFormat f;
+        const QString family = m_fonts.value(ch.font, m_fonts.value(m_defaultFont));
+        if (!family.isEmpty())
+            f.setFontFamilies({family});
+        f.setFontPointSize(ch.halfPoints / 2.0);
+        f.setFontWeight(ch.bold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(ch.italic);
+        f.setFontUnderline(ch.underline);
+        f.setFontStrikeOut(ch.strike);
+        if (ch.vertical > 0)
+            f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        else if (ch.vertical < 0)
+            f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        if (ch.color > 0 && ch.color < m_colors.size() && m_colors.at(ch.color) >= 0)
+            f.setForeground(QColor(QRgb(m_colors.at(ch.color))));
+        if (ch.field)
+            f.setProperty(FieldIdProperty, ch.field);
+        return f;
+    }
+
+    void applyBlockFormat(Sink &s, const ParaState &pa) {
+        QTextBlockFormat f;
+        static const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter,
+                                               Qt::AlignJustify};
+        f.setAlignment(aligns[pa.align]);
+        f.setLeftMargin(twipsToUnits(pa.li));
+        f.setRightMargin(twipsToUnits(pa.ri));
+        f.setTextIndent(twipsToUnits(pa.fi));
+        QList<QTextOption::Tab> tabs;
+        for (int t : pa.tabs)
+            tabs.append(QTextOption::Tab(twipsToUnits(t), QTextOption::LeftTab));
+        f.setTabPositions(tabs);
+        s.cursor.setBlockFormat(f);
+        ParaState own = pa;
+        if (own.listId == 0 && own.foreignList > 0)
+            resolveForeignList(own);
+        if (own.listId != 0 && own.listStyle > 0) {
+            QPointer<QTextList> &list = s.lists[own.listId];
+            if (!list) {
+                QTextListFormat lf;
+                lf.setStyle(QTextListFormat::Style(-own.listStyle));
+                lf.setIndent(own.listLevel);
+                lf.setNumberPrefix(own.listPrefix);
+                lf.setNumberSuffix(own.listSuffix);
+                list = s.cursor.createList(lf);
+            } else if (s.cursor.block().textList() != list) {
+                list->add(s.cursor.block());
+            }
+        }
+    }
+
+    // A list paragraph of another program's file: the numbering kind comes from its list table,
+    // or, without one, from the number text written before the paragraph.
+    void resolveForeignList(ParaState &pa) const {
+        int nfc = -1;
+        const auto def = m_listDefs.constFind(m_overrides.value(pa.foreignList, -1));
+        if (def != m_listDefs.constEnd() && pa.foreignLevel < def->size())
+            nfc = def->at(pa.foreignLevel);
+        else if (std::any_of(m_lastListText.begin(), m_lastListText.end(),
+                             [](QChar c) { return c.isDigit(); }))
+            nfc = 0;
+        static const QHash<int, int> styles = {{0, 4}, {1, 8}, {2, 7}, {3, 6}, {4, 5}, {23, 1}};
+        pa.listStyle = styles.value(nfc, 1);
+        pa.listLevel = pa.foreignLevel + 1;
+        pa.listId = -(pa.foreignList * 16 + pa.foreignLevel + 1);
+        pa.listPrefix.clear();
+        pa.listSuffix = QStringLiteral(".");
+    }
+
+    void paragraph() {
+        Group &gr = g();
+        if (gr.dest != Dest::Text || !m_doc || m_scanOnly)
+            return;
+        Sink &s = *gr.sink;
+        if (s.cursor.isNull())
+            return;
+        enterParagraph(s, gr.pa);
+        flush();
+        applyBlockFormat(s, gr.pa);
+        s.pendingPar = true;
+    }
+
+    void ensureTable(Sink &s) {
+        if (s.table && !s.rowDone)
+            return;
+        flush();
+        const QList<CellDef> defs = s.nextCells.isEmpty() ? s.cells : s.nextCells;
+        const int cols = qBound(1, int(defs.size()), MaxColumns);
+        if (!s.table) {
+            s.pendingPar = false; // the \par before a table only ends the paragraph before it
+            QTextTableFormat tf;
+            tf.setBorder(0);
+            tf.setBorderCollapse(true);
+            tf.setCellSpacing(0);
+            tf.setCellPadding(twipsToUnits(s.gap));
+            QList<QTextLength> widths;
+            int left = 0;
+            for (const CellDef &d : defs) {
+                widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(qMax(15, d.right - left))));
+                left = qMax(left, d.right);
+            }
+            tf.setColumnWidthConstraints(widths);
+            s.table = s.cursor.insertTable(1, cols, tf);
+            s.row = 0;
+        } else {
+            s.pendingPar = false;
+            if (cols > s.table->columns())
+                s.table->appendColumns(cols - s.table->columns());
+            s.table->appendRows(1);
+            s.row = s.table->rows() - 1;
+        }
+        s.cells = defs;
+        s.col = 0;
+        s.rowDone = false;
+        for (int c = 0; c < defs.size() && c < s.table->columns(); ++c) {
+            QTextTableCell cell = s.table->cellAt(s.row, c);
+            QTextTableCellFormat cf = cell.format().toTableCellFormat();
+            cf.setTopBorder(twipsToUnits(defs.at(c).border[0]));
+            cf.setLeftBorder(twipsToUnits(defs.at(c).border[1]));
+            cf.setBottomBorder(twipsToUnits(defs.at(c).border[2]));
+            cf.setRightBorder(twipsToUnits(defs.at(c).border[3]));
+            cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+            cf.setBorderBrush(Qt::black);
+            cell.setFormat(cf);
+        }
+        s.cursor = s.table->cellAt(s.row, 0).firstCursorPosition();
+    }
+
+    void cell() {
+        Group &gr = g();
+        if (gr.dest != Dest::Text || !m_doc || m_scanOnly)
+            return;
+        Sink &s = *gr.sink;
+        if (s.cursor.isNull())
+            return;
+        flush();
+        ensureTable(s);
+        s.pendingPar = false;
+        applyBlockFormat(s, gr.pa);
+        // Cells beyond the row's columns are merged into its last cell.
+        ++s.col;
+        const int c = qMin(s.col, s.table->columns() - 1);
+        s.cursor = c == s.col ? s.table->cellAt(s.row, c).firstCursorPosition()
+                              : s.table->cellAt(s.row, c).lastCursorPosition();
+    }
+
+    void endRow() {
+        Group &gr = g();
+        if (gr.dest != Dest::Text || !m_doc || m_scanOnly)
+            return;
+        Sink &s = *gr.sink;
+        flush();
+        if (!s.table)
+            return;
+        s.pendingPar = false;
+        s.rowDone = true;
+        s.cursor = s.table->cellAt(s.row, s.table->columns() - 1).lastCursorPosition();
+    }
+
+    void leaveTable(Sink &s) {
+        s.pendingPar = false;
+        s.cursor.setPosition(s.table->lastPosition() + 1);
+        s.table = nullptr;
+    }
+
+    void finish(Sink &s) {
+        if (s.cursor.isNull() || m_scanOnly || !s.active)
+            return;
+        flush();
+        if (s.table)
+            leaveTable(s);
+        s.pendingPar = false;
+    }
+
+    const QByteArray &m_in;
+    TWpDocument *m_doc;
+    bool m_insert;
+    bool m_scanOnly = false;
+    QList<Group> m_stack;
+    int m_overflow = 0;
+    bool m_starred = false;
+    int m_skipChars = 0;
+    Sink m_main, m_header, m_footer;
+    QHash<int, QString> m_fonts;
+    int m_defaultFont = 0;
+    QList<int> m_colors;
+    quint32 m_color = 0;
+    bool m_colorSet = false;
+    CellDef m_pendingCell;
+    int *m_border = nullptr;
+    QString m_buffer;
+    CharState m_bufferState;
+    Sink *m_bufferSink = nullptr;
+    TWpPageSetup m_page;
+    QList<TWpPicture> m_pictures;
+    QSet<int> m_usedIds;
+    QHash<int, QList<int>> m_listDefs; // list id -> numbering kind of each level
+    QList<int> m_levels;
+    QHash<int, int> m_overrides; // \ls number -> list id
+    int m_overrideList = 0;
+    QString m_lastListText;
+    int m_fieldCount = 0;
+};
+
+} // namespace
+
+TWpRtfLoadResult readRtf(const QByteArray &rtf, TWpDocument &doc, QTextCursor *insertAt) {
+    if (detectFileKind(rtf.left(64)) != TWpFileKind::Rtf)
+        return {};
+    if (!insertAt)
+        doc.clear();
+    // One edit block per part: the layout sees one change instead of one per run of text, and
+    // a whole load undoes in one step.
+    QList<QTextCursor> blocks;
+    for (QTextDocument *d : {doc.main(), doc.header(), doc.footer()}) {
+        blocks.append(QTextCursor(d));
+        blocks.last().beginEditBlock();
+    }
+    Reader reader(rtf, &doc, insertAt);
+    TWpRtfLoadResult result = reader.run();
+    for (QTextCursor &c : blocks)
+        c.endEditBlock();
+    for (const TWpPicture &p : reader.pictures())
+        doc.addPicture(p);
+    return result;
+}
+
+QList<TWpPicture> scanRtfPictures(const QByteArray &rtf) {
+    Reader reader(rtf, nullptr, nullptr);
+    reader.setScanOnly();
+    reader.run();
+    return reader.pictures();
+}
+
+} // namespace orva::richtext
