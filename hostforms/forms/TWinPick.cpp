@@ -176,6 +176,9 @@ TWinPick::~TWinPick() {
     if (Tag == 1 && Container) {
         send(destroyedEvent(ContainerName(), Name, 1));
     }
+    if (auto *form = dynamic_cast<TFormWorkspace *>(Container.data())) {
+        form->OnCloseQuery = nullptr; // the list it reported to may be gone before the form
+    }
     if (Container) {
         // Off its parent and out of sight at once; freed once control is back in the event loop,
         // so that a handler of one of its controls still on the stack is not pulled from under it.

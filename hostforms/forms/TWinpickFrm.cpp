@@ -1,6 +1,7 @@
 // The host-forms container and its dispatcher.
 #include "hostforms/forms/TWinpickFrm.h"
 
+#include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/objectrequest/TObjectRequest.h"
 #include "hostforms/forms/AlignLayout.h"
@@ -218,7 +219,7 @@ void TWinpickFrm::loadMenuTree(const QList<QByteArray> &lines) {
         while (depth < line.size() && (line[depth] == '\t' || line[depth] == ' ')) {
             ++depth;
         }
-        const QString caption = QString::fromLatin1(line.mid(depth));
+        const QString caption = HostText::toUnicode(line.mid(depth));
         // A line deeper than one level below its predecessor hangs on the deepest node there is.
         depth = qMin(depth, int(path.size()));
         QTreeWidgetItem *item =

@@ -126,8 +126,14 @@ TEST(Dispatcher, FormNamesAreMatchedExactly) {
 
 TEST(Dispatcher, MenuTreeFollowsIndentation) {
     Container k;
-    k.run(request(
-        {{1, "m"}, {2, "8"}, {3, "a"}, {4, "\tb"}, {5, "\t\tc"}, {6, "d"}, {7, "\t\t\t\tdeep"}, {8, " e"}}));
+    k.run(request({{1, "m"},
+                   {2, "8"},
+                   {3, "a"},
+                   {4, "\tb"},
+                   {5, "\t\tc"},
+                   {6, "d\x80"},
+                   {7, "\t\t\t\tdeep"},
+                   {8, " e"}}));
     QTreeWidget *t = k.frm->TreeView1();
     ASSERT_EQ(t->topLevelItemCount(), 2);
     QTreeWidgetItem *a = t->topLevelItem(0);
@@ -137,6 +143,7 @@ TEST(Dispatcher, MenuTreeFollowsIndentation) {
     ASSERT_EQ(a->child(0)->childCount(), 1);
     EXPECT_EQ(a->child(0)->child(0)->text(0), "c");
     QTreeWidgetItem *d = t->topLevelItem(1);
+    EXPECT_EQ(d->text(0), QString::fromUtf8("d\xE2\x82\xAC")) << "host text is Windows-1252";
     ASSERT_EQ(d->childCount(), 2) << "a line far deeper than its predecessor hangs on the deepest node";
     EXPECT_EQ(d->child(0)->text(0), "deep");
     EXPECT_EQ(d->child(1)->text(0), "e") << "leading blanks count as levels";
