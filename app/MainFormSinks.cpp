@@ -2,6 +2,7 @@
 #include "app/MainFormSinks.h"
 
 #include "app/TOrvaMainForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
@@ -30,6 +31,18 @@ void MainFormSinks::LinkAdapter::Send(const QByteArray &data) {
 
 void MainFormSinks::WriteString(const QByteArray &text) {
     m_form.VtTerminal1()->WriteString(text);
+}
+
+void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
+    if (!m_hostForms) {
+        m_hostForms = std::make_unique<TWinpickFrm>();
+        m_hostForms->setLink(&m_link);
+        m_hostForms->setMainWindow(&m_form);
+        m_form.setProperty("orvaTag", 17);
+        QObject::connect(m_form.Telnet1(), &TTelnet::OnState, m_hostForms.get(),
+                         &TWinpickFrm::LinkStateChanged);
+    }
+    m_hostForms->ExecuteRequest(requestText);
 }
 
 void MainFormSinks::HostCaptureChanged(bool on) {

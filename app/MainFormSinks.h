@@ -5,8 +5,11 @@
 
 #include "app/pipeline/PipelineSinks.h"
 
+#include <memory>
+
 class TOrvaMainForm;
 class TTelnet;
+class TWinpickFrm;
 
 class MainFormSinks : public PipelineSinks {
 public:
@@ -14,6 +17,9 @@ public:
     ~MainFormSinks() override;
 
     void WriteString(const QByteArray &text) override;
+    // Request types 1-9: the host-forms container, created on first use.
+    void ExecuteRequest(const QByteArray &requestText) override;
+    TWinpickFrm *HostForms() const { return m_hostForms.get(); }
     HostProtocol::HostLink *Link() override { return &m_link; }
     void HostCaptureChanged(bool on) override;
     void ShowTransferPanel(int progress) override;
@@ -38,4 +44,6 @@ private:
     TOrvaMainForm &m_form;
     LinkAdapter m_link;
     bool m_busy = false;
+    // Declared after the link so that it goes first: its workspaces stop sending before then.
+    std::unique_ptr<TWinpickFrm> m_hostForms;
 };

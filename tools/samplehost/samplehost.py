@@ -196,7 +196,8 @@ def menu_screen(request=MENU_REQUEST):
     s += cup(5, 5) + b"2. Result entry"
     s += cup(6, 5) + b"3. Reports"
     s += cup(7, 5) + b"4. Line-drawing test"
-    s += cup(8, 5) + b"9. Log off"
+    s += cup(8, 5) + b"5. Host form"
+    s += cup(9, 5) + b"9. Log off"
     s += cup(22, 1) + b"Choice: "
     return bytes(s)
 
@@ -208,6 +209,18 @@ def line_drawing_screen():
     s += cup(5, 10) + ESC + b"(0" + b"mqqqqqqqqqqj" + ESC + b"(B"
     s += cup(22, 1) + b"Press RETURN: "
     return bytes(s)
+
+
+HOST_FORM_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "hostform.json")
+
+
+def send_host_form(conn):
+    """Menu choice 5: the object requests of hostform.json (a scroll-box workspace with one
+    control of every type, then the container shown), without waiting for the client's events."""
+    with open(HOST_FORM_SCRIPT, encoding="utf-8") as f:
+        for step in json.load(f):
+            if "frame" in step:
+                conn.send(object_request(step["frame"]))
 
 
 def interactive_session(conn, log):
@@ -234,6 +247,8 @@ def interactive_session(conn, log):
                 return
             if r.strip():
                 request = r.strip()[:18]
+        elif choice == b"5":
+            send_host_form(conn)
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:

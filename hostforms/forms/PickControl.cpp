@@ -1,0 +1,250 @@
+// Reading object definitions and the pure rules behind the setters.
+#include "hostforms/forms/PickControl.h"
+
+#include "common/WinColor.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QtGlobal>
+
+namespace PickControl {
+
+using namespace HostProtocol;
+
+QByteArray notANumber(const QByteArray &text) {
+    return '\'' + text + "' is not a valid integer value";
+}
+
+namespace {
+
+struct ParseError {
+    QByteArray reason;
+};
+
+int wholeGeometry(const QByteArray &text, bool emptyIsZero) {
+    if (text.isEmpty() && emptyIsZero) {
+        return 0;
+    }
+    const std::optional<qint64> v = readInteger(text);
+    if (!v) {
+        throw ParseError{notANumber(text)};
+    }
+    return clampGeometry(*v);
+}
+
+} // namespace
+
+QByteArray ParsePickControl(QList<QByteArray> fields, TPickControl &def) {
+    def.PresenceMask = 0;
+    if (fields.isEmpty()) {
+        fields.append(QByteArray());
+    }
+    def.FieldCount = int(fields.size()) - 1;
+    const int n = qMin(31, def.FieldCount);
+    for (int i = 1; i < fields.size(); ++i) {
+        if (i <= 16) {
+            fields[i] = fields[i].trimmed().toLower();
+        }
+        if (i <= n && !fields[i].isEmpty()) {
+            def.PresenceMask |= uint32_t(1) << i;
+        }
+    }
+    def.Fields = fields;
+    auto f = [&fields](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
+    int current = 4;
+    try {
+        def.Left = wholeGeometry(f(4), true);
+        for (int i = 5; i <= 8; ++i) {
+            current = i;
+            if (!f(i).isEmpty()) {
+                const int v = wholeGeometry(f(i), false);
+                (i == 5 ? def.Top : i == 6 ? def.Width : i == 7 ? def.Height : def.TabOrder) = v;
+            }
+        }
+        current = 9;
+        if (const std::optional<qint64> c = readInteger(f(9))) {
+            def.Colour = *c;
+        } else {
+            def.Colour = -1;
+            def.ParentColourFlag = f(9).contains('y');
+        }
+        current = 10;
+        if (const std::optional<Align> a = readAlign(f(10))) {
+            def.Align = *a;
+        }
+        current = 11;
+        if (!f(11).isEmpty()) {
+            const AlignmentWords a = readAlignment(f(11));
+            def.Alignment = a.TextAlignment;
+            def.LabelPosition = a.LabelPosition;
+            def.Layout = a.Layout;
+            def.Pitch = a.Pitch;
+            def.BevelShape = a.Bevel;
+        }
+        current = 12;
+        if (f(12).contains('\xFD') || f(12).contains(']')) {
+            def.FontText = f(12);
+            def.FontSource.clear();
+        } else {
+            def.FontText.clear();
+            def.FontSource = f(12);
+        }
+        current = 13;
+        if (!f(13).isEmpty()) {
+            const StyleWords s = readObjectStyle(f(13));
+            def.BorderStyle = s.PanelBorder.value_or(0);
+            def.FormBorderStyle = s.FormBorder.value_or(2);
+            def.ComboStyle = s.ComboStyle.value_or(0);
+            if (s.Layout) {
+                def.Layout = *s.Layout;
+            }
+            def.Bold = s.Bold;
+            def.Italic = s.Italic;
+            def.Underline = s.Underline;
+            def.StrikeOut = s.StrikeOut;
+        }
+        current = 14;
+        def.Parent = f(14);
+        current = 15;
+        def.Anchors = readAnchors(f(15));
+        current = 16;
+        def.Events = eventList(f(16));
+        if (def.FieldCount >= 17) {
+            current = 17;
+            def.Value = f(17);
+            current = 24;
+            if (def.given(24)) {
+                def.TextOut = f(24);
+            }
+            // The position text never fails the request: fields 18 onward also carry list items,
+            // memo lines and grid rows, which are not positions.
+            def.HasPosition = false;
+            if (def.given(25)) {
+                const QList<QByteArray> parts = f(25).split(']');
+                const std::optional<qint64> x = parts.size() >= 2 ? readInteger(parts[0]) : std::nullopt;
+                const std::optional<qint64> y = parts.size() >= 2 ? readInteger(parts[1]) : std::nullopt;
+                if (x && y) {
+                    def.HasPosition = true;
+                    def.PositionX = clampGeometry(*x);
+                    def.PositionY = clampGeometry(*y);
+                    def.PositionText = parts.size() >= 3
+                                           ? f(25).mid(f(25).indexOf(']', f(25).indexOf(']') + 1) + 1)
+                                           : QByteArray();
+                }
+            }
+        }
+    } catch (const ParseError &e) {
+        return E013Field(definitionFieldName(current), e.reason);
+    }
+    return {};
+}
+
+QByteArray ParseFontDefinition(const QByteArray &fontText, TPickControl &def) {
+    QByteArray text = fontText;
+    text.replace('\xFD', ']');
+    QList<QByteArray> positions = text.split(']');
+    positions.prepend(QByteArray());
+    def = TPickControl{};
+    def.ObjectType = 19;
+    return ParsePickControl(positions, def);
+}
+
+void applyFontDefinition(const TPickControl &d, QFont &font, std::optional<QColor> &colour) {
+    // Positions 4 and 5 are read as Left and Top of the definition.
+    if (d.given(4) && d.Left > 0) {
+        font.setPointSize(qBound(1, d.Left, 400));
+    }
+    if (d.given(5) && d.Top != 0) {
+        font.setPixelSize(qBound(1, qAbs(d.Top), 400));
+    }
+    // Pitch and style are applied when their own positions are given too, so that a font read
+    // back from a query (which writes only positions 4, 5, 11, 13 and 17) keeps them.
+    if ((d.given(8) || d.given(11)) && d.Pitch) {
+        font.setFixedPitch(*d.Pitch == 2);
+        font.setStyleHint(*d.Pitch == 2 ? QFont::Monospace : QFont::AnyStyle);
+    }
+    if (d.given(9) && d.Colour != -1) {
+        colour = colourFromNumber(d.Colour);
+    }
+    if (d.given(10) || d.given(11) || d.given(13)) {
+        font.setBold(d.Bold);
+        font.setItalic(d.Italic);
+        font.setUnderline(d.Underline);
+        font.setStrikeOut(d.StrikeOut);
+    }
+    if (d.given(17)) {
+        font.setFamilies({QString::fromLatin1(d.field(17).trimmed())});
+    }
+}
+
+std::optional<QColor> colourFromNumber(qint64 number) {
+    if (number >= 0 && number <= 0xFFFFFF) {
+        return bgrToQColor(std::uint32_t(number));
+    }
+    // System colours: 0x80000000 plus an index, written signed or unsigned.
+    qint64 bits = number < 0 ? number + (qint64(1) << 32) : number;
+    if (bits < 0x80000000LL || bits > 0x800000FFLL) {
+        return std::nullopt;
+    }
+    const int index = int(bits & 0xFF);
+    const QPalette p = QGuiApplication::palette();
+    switch (index) {
+    case 5: // window
+        return p.color(QPalette::Base);
+    case 8: // window text
+        return p.color(QPalette::Text);
+    case 13: // highlight
+        return p.color(QPalette::Highlight);
+    case 14: // highlight text
+        return p.color(QPalette::HighlightedText);
+    case 16: // button shadow
+        return p.color(QPalette::Dark);
+    case 17: // grey text
+        return p.color(QPalette::PlaceholderText);
+    case 18: // button text
+        return p.color(QPalette::ButtonText);
+    case 20: // button highlight
+        return p.color(QPalette::Light);
+    case 23: // info text
+        return p.color(QPalette::ToolTipText);
+    case 24: // info background
+        return p.color(QPalette::ToolTipBase);
+    case 15: // button face
+    default:
+        return p.color(QPalette::Window);
+    }
+}
+
+QByteArray substituteEnvironment(const QByteArray &value) {
+    if (value.count('%') != 2) {
+        return value;
+    }
+    const qsizetype a = value.indexOf('%');
+    const qsizetype b = value.indexOf('%', a + 1);
+    const QByteArray name = value.mid(a + 1, b - a - 1);
+    if (name.isEmpty() || !qEnvironmentVariableIsSet(name.constData())) {
+        return value;
+    }
+    return value.left(a) + qgetenv(name.constData()) + value.mid(b + 1);
+}
+
+bool looksLikeFilePath(const QByteArray &value) {
+    const QByteArray head = value.left(5);
+    return head.contains("\\\\") || head.contains(":\\") || value.startsWith('/');
+}
+
+QPoint labelPlacement(const QPoint &given, const QSize &labelSize, int labelPosition, int spacing) {
+    switch (labelPosition) {
+    case 0: // above
+        return {given.x(), given.y() + labelSize.height() + 4};
+    case 1: // below
+        return {given.x(), given.y() - labelSize.height() - 4};
+    case 3: // right
+        return {given.x() - labelSize.width() - spacing, given.y()};
+    case 2: // left
+    default:
+        return {given.x() + labelSize.width() + spacing, given.y()};
+    }
+}
+
+} // namespace PickControl
