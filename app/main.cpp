@@ -5,6 +5,8 @@
 #include <QApplication>
 
 int main(int argc, char **argv) {
+    // The host-forms web browser shares its rendering contexts with the rest of the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orva 4.1"));
     TOrvaMainForm form(QApplication::arguments());

@@ -1,6 +1,8 @@
 // Workspaces, creation of host controls and their setters.
 #include "hostforms/forms/TWinPick.h"
 
+#include "platform/richtext/TWpRtf.h"
+
 #include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/objectrequest/TObjectRequest.h"
@@ -681,7 +683,16 @@ void TWorkspaceList::loadTextFile(TWinPick *ws, QWidget *w, const QByteArray &na
         return;
     }
     if (rich) {
-        static_cast<QTextEdit *>(w)->setPlainText(text(r.data));
+        auto *edit = static_cast<QTextEdit *>(w);
+        // A rich edit shows an RTF file formatted; any other file as its text.
+        if (orva::richtext::detectFileKind(r.data.left(16)) == orva::richtext::TWpFileKind::Rtf) {
+            orva::richtext::TWpDocument doc;
+            if (orva::richtext::readRtf(r.data, doc).ok) {
+                edit->setDocument(doc.main()->clone(edit));
+                return;
+            }
+        }
+        edit->setPlainText(text(r.data));
     } else {
         static_cast<QPlainTextEdit *>(w)->setPlainText(text(r.data));
     }

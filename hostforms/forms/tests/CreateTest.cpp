@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
 #include <gtest/gtest.h>
@@ -476,6 +477,11 @@ TEST(Create, HostNamedFiles) {
     ASSERT_TRUE(t.open(QIODevice::WriteOnly));
     t.write("from file\n");
     t.close();
+    const QString rtf = dir.filePath("report.rtf");
+    QFile r(rtf);
+    ASSERT_TRUE(r.open(QIODevice::WriteOnly));
+    r.write("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 plain {\\b bold}\\par}");
+    r.close();
     const QString big = dir.filePath("big.txt");
     QFile b(big);
     ASSERT_TRUE(b.open(QIODevice::WriteOnly));
@@ -504,6 +510,23 @@ TEST(Create, HostNamedFiles) {
          text.toLocal8Bit(),
          {},
          [](QWidget *w) { EXPECT_EQ(as<QPlainTextEdit>(w)->toPlainText(), "from file\n"); }},
+        {"rich edit shows an RTF file formatted",
+         5,
+         rtf.toLocal8Bit(),
+         {},
+         [](QWidget *w) {
+             QTextCursor c(as<QTextEdit>(w)->document());
+             EXPECT_EQ(as<QTextEdit>(w)->toPlainText().trimmed(), "plain bold");
+             c.setPosition(8);
+             EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+             c.setPosition(3);
+             EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
+         }},
+        {"rich edit shows another file as text",
+         5,
+         text.toLocal8Bit(),
+         {},
+         [](QWidget *w) { EXPECT_EQ(as<QTextEdit>(w)->toPlainText(), "from file\n"); }},
         {"memo missing", 4, (dir.path() + "/none.txt").toLocal8Bit(),
          "File " + (dir.path() + "/none.txt").toLocal8Bit() + " does not exist.", nullptr},
         {"memo fifo", 4, fifo.toLocal8Bit(), "File " + fifo.toLocal8Bit() + " is not a regular file.",
