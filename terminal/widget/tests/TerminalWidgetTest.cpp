@@ -89,6 +89,7 @@ class TerminalWidgetTest : public QObject {
 private slots:
     void attributesRenderWithTheirColours();
     void doubleWidthAndReverseScreen();
+    void lineDrawingJoinsAcrossCells();
     void twoWritesMakeOneBlockAndAFailingBlockIsNotRepeated();
     void scrollbackScrollsTheView();
     void selectionCopiesAndFollowsScrolling();
@@ -150,6 +151,35 @@ void TerminalWidgetTest::doubleWidthAndReverseScreen() {
     m.write("\x1b[?5h");
     QCOMPARE(m.pixel(m.cell(24, 80).center()), white);
     QCOMPARE(m.pixel(m.cell(10, 1).topLeft()), white);
+}
+
+void TerminalWidgetTest::lineDrawingJoinsAcrossCells() {
+    // Box drawing through both character-set tables, with and without the graphics font.
+    const struct {
+        const char *table;
+        bool ignoreGraphicsFont;
+    } cases[] = {{"VTCharSet100", false}, {"VT100CharSet_LUCON", false}, {"VT100CharSet_LUCON", true}};
+    for (const auto &c : cases) {
+        Term m;
+        m.emu->CharSetMapping().LoadFromRes(QString::fromLatin1(c.table));
+        m.emu->IgnoreGraphicsFont = c.ignoreGraphicsFont;
+        m.write("\x1b(0lqqk\r\nx  x\r\nmqqj\x1b(B\r\n\xc9\xcd\xbb");
+        if (qEnvironmentVariableIsSet("ORVA_TERMINAL_DUMP"))
+            m.t.BackingImage().save(
+                QStringLiteral("/tmp/terminal-%1-%2.png").arg(c.table).arg(c.ignoreGraphicsFont));
+        // A horizontal line: some pixel row of the cell is lit from its left to its right edge.
+        const auto spans = [&](int row, int col) {
+            const QRect r = m.cell(row, col);
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                if (m.pixel(QPoint(r.left(), y)).red() > 128 && m.pixel(QPoint(r.right(), y)).red() > 128)
+                    return true;
+            return false;
+        };
+        QVERIFY2(spans(1, 2) && spans(3, 3), c.table);
+        // CP437 double lines from host bytes 128-255.
+        QVERIFY2(spans(4, 2), c.table);
+        QVERIFY2(!spans(2, 2), c.table);
+    }
 }
 
 void TerminalWidgetTest::twoWritesMakeOneBlockAndAFailingBlockIsNotRepeated() {
