@@ -361,6 +361,15 @@ void TVtCustomTerminal::updateScrollBars() {
     v->setSingleStep(1);
     v->setValue(m_firstRow - 1);
     m_updatingBars = was;
+    // A narrower range (scroll-back switched off, fewer rows) may have moved the view.
+    if (h->value() + 1 != m_firstCol || v->value() + 1 != m_firstRow) {
+        m_firstCol = h->value() + 1;
+        m_firstRow = v->value() + 1;
+        m_layout = ComputeLayout(viewport()->width(), viewport()->height(), m_cellWidth, m_cellHeight,
+                                 b.ColCount(), b.RowCount(), m_firstCol, m_firstRow);
+        if (!was)
+            paintAll();
+    }
 }
 
 void TVtCustomTerminal::scrollContentsBy(int, int) {

@@ -9,6 +9,7 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -81,6 +82,79 @@ void TVtRowPainter::drawGlyphs(QPainter &p, const QFont &font, const QString &te
     p.drawGlyphRun(QPointF(x, baseline), run);
 }
 
+void TVtRowPainter::drawCells(QPainter &p, const QFont &font, const QString &text, int x, int top,
+                              int cellWidth, int rowHeight, const QColor &fill, const QColor &color,
+                              bool underline) {
+    const int width = int(text.size()) * cellWidth;
+    p.fillRect(QRect(x, top, width, rowHeight), fill);
+    if (color != fill)
+        drawGlyphs(p, font, text, x, top, cellWidth, rowHeight, color);
+    if (underline)
+        p.fillRect(QRect(x, top + rowHeight - 2, width, 1), color);
+}
+
+void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QByteArray &fontName,
+                              const QString &text, int x, int top, const QColor &fill, const QColor &color,
+                              bool underline) {
+    // Cells of ordinary rows come from a cache of drawn cells, copied row by row: drawing each glyph
+    // again for every block of host text would cost far more than interpreting it.
+    auto *image = static_cast<QImage *>(p.device());
+    const int cw = ctx.CellWidth;
+    const int ch = ctx.CellHeight;
+    if (ctx.Font != m_cacheFont || cw != m_cacheCellWidth || ch != m_cacheCellHeight ||
+        m_cells.size() > kMaxCachedCells) {
+        m_cells.clear();
+        m_cacheFont = ctx.Font;
+        m_cacheCellWidth = cw;
+        m_cacheCellHeight = ch;
+    }
+    const bool graphics = !IsDefaultFontName(fontName);
+    const quint64 colours = (quint64(fill.rgb() & 0xFFFFFF) << 24) | quint64(color.rgb() & 0xFFFFFF);
+    const int width = image->width();
+    const int height = image->height();
+    // The cells of the segment that fall into the image, then their pixel rows copied across.
+    const int firstCell = x < 0 ? (-x + cw - 1) / cw : 0;
+    const int lastCell = std::min(int(text.size()) - 1, (width - 1 - x) / cw);
+    if (lastCell < firstCell)
+        return;
+    m_cellPixels.clear();
+    for (int i = firstCell; i <= lastCell; ++i) {
+        const CellKey key{colours, uint32_t(text[i].unicode()) | (graphics ? 0x10000u : 0u) |
+                                       (underline ? 0x20000u : 0u)};
+        auto it = m_cells.find(key);
+        if (it == m_cells.end()) {
+            QImage cell(cw, ch, QImage::Format_RGB32);
+            QPainter cp(&cell);
+            QFont font = ctx.Font;
+            if (graphics)
+                font.setFamily(QString::fromLatin1(fontName));
+            drawCells(cp, ResolveTerminalFont(font), text.mid(i, 1), 0, 0, cw, ch, fill, color, underline);
+            cp.end();
+            it = m_cells.insert(key, cell);
+        }
+        m_cellPixels.push_back(reinterpret_cast<const QRgb *>(it->constBits()));
+    }
+    const int left = x + firstCell * cw;
+    const int skip = std::max(0, -left);                                         // pixels cut off at the left
+    const int keep = std::min(cw, width - (left + (lastCell - firstCell) * cw)); // pixels of the last cell
+    auto *bits = reinterpret_cast<QRgb *>(image->bits());
+    const qsizetype stride = image->bytesPerLine() / 4;
+    for (int y = 0; y < ch; ++y) {
+        const int dy = top + y;
+        if (dy < 0 || dy >= height)
+            continue;
+        QRgb *dst = bits + dy * stride + left;
+        const std::size_t n = m_cellPixels.size();
+        for (std::size_t c = 0; c < n; ++c, dst += cw) {
+            const QRgb *src = m_cellPixels[c] + y * cw;
+            const int from = c == 0 ? skip : 0;
+            const int to = c + 1 == n ? keep : cw;
+            for (int px = from; px < to; ++px)
+                dst[px] = src[px];
+        }
+    }
+}
+
 void TVtRowPainter::drawRunVT100(QPainter &p, const TVtPaintContext &ctx, const TVtRun &run,
                                  int firstLineCell, int top, int cellWidth, int rowHeight, bool doubleHeight,
                                  int shift) {
@@ -104,16 +178,18 @@ void TVtRowPainter::drawRunVT100(QPainter &p, const TVtPaintContext &ctx, const 
     int lineCell = run.First;
     while (ctx.CharSets->GetNextDrawCommand(fontName, glyphs)) {
         const int x = (lineCell - firstLineCell) * cellWidth + shift;
-        const int width = int(glyphs.size()) * cellWidth;
-        p.fillRect(QRect(x, top, width, rowHeight), fill);
-        QFont font = terminalFont;
-        if (!IsDefaultFontName(fontName) && !ctx.IgnoreGraphicsFont)
-            font.setFamily(QString::fromLatin1(fontName)); // substituted like every named font
-        font = ResolveTerminalFont(font);
-        if (text != fill)
-            drawGlyphs(p, font, GlyphsToUnicode(fontName, glyphs), x, top, cellWidth, rowHeight, text);
-        if (run.Attrs & vtaUnderline)
-            p.fillRect(QRect(x, top + rowHeight - 2, width, 1), text);
+        const bool graphics = !IsDefaultFontName(fontName) && !ctx.IgnoreGraphicsFont;
+        const QString unicode = GlyphsToUnicode(fontName, glyphs);
+        if (!doubleHeight && cellWidth == ctx.CellWidth) {
+            blitCells(p, ctx, graphics ? fontName : TVtCharSetMapping::DefaultFontName, unicode, x, top, fill,
+                      text, run.Attrs & vtaUnderline);
+        } else {
+            QFont font = terminalFont;
+            if (graphics)
+                font.setFamily(QString::fromLatin1(fontName)); // substituted like every named font
+            drawCells(p, ResolveTerminalFont(font), unicode, x, top, cellWidth, rowHeight, fill, text,
+                      run.Attrs & vtaUnderline);
+        }
         lineCell += int(glyphs.size());
     }
 }
@@ -132,14 +208,9 @@ void TVtRowPainter::drawRunTTY(QPainter &p, const TVtPaintContext &ctx, const TV
     const QColor fill = reverse ? fore : back;
     const QColor text = (run.Attrs & vtaInvisible) ? fill : (reverse ? back : fore);
     const int x = (run.First - ctx.FirstCol) * ctx.CellWidth;
-    const int width = (run.Last - run.First + 1) * ctx.CellWidth;
-    p.fillRect(QRect(x, top, width, ctx.CellHeight), fill);
-    if (text != fill)
-        drawGlyphs(p, ResolveTerminalFont(ctx.Font),
-                   GlyphsToUnicode(TVtCharSetMapping::DefaultFontName, m_chars), x, top, ctx.CellWidth,
-                   ctx.CellHeight, text);
-    if (run.Attrs & vtaUnderline)
-        p.fillRect(QRect(x, top + ctx.CellHeight - 2, width, 1), text);
+    blitCells(p, ctx, TVtCharSetMapping::DefaultFontName,
+              GlyphsToUnicode(TVtCharSetMapping::DefaultFontName, m_chars), x, top, fill, text,
+              run.Attrs & vtaUnderline);
 }
 
 void TVtRowPainter::DrawRow(QImage &image, const TVtPaintContext &ctx, int row, int first, int last,

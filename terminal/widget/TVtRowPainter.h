@@ -71,6 +71,25 @@ private:
     void drawGlyphs(QPainter &p, const QFont &font, const QString &text, int x, int top, int cellWidth,
                     int rowHeight, const QColor &color);
     const QRawFont &rawFont(const QFont &font);
+    void drawCells(QPainter &p, const QFont &font, const QString &text, int x, int top, int cellWidth,
+                   int rowHeight, const QColor &fill, const QColor &color, bool underline);
+    void blitCells(QPainter &p, const TVtPaintContext &ctx, const QByteArray &fontName, const QString &text,
+                   int x, int top, const QColor &fill, const QColor &color, bool underline);
+
+    struct CellKey {
+        quint64 Colours;
+        uint32_t Glyph;
+        bool operator==(const CellKey &) const = default;
+    };
+    friend size_t qHash(const CellKey &key, size_t seed = 0) {
+        return qHashMulti(seed, key.Colours, key.Glyph);
+    }
+    static constexpr qsizetype kMaxCachedCells = 4096;
+    QHash<CellKey, QImage> m_cells;
+    std::vector<const QRgb *> m_cellPixels;
+    QFont m_cacheFont;
+    int m_cacheCellWidth = 0;
+    int m_cacheCellHeight = 0;
 
     QHash<QString, QRawFont> m_fonts;
     std::vector<quint32> m_glyphs;

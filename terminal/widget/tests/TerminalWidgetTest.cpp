@@ -102,6 +102,10 @@ private slots:
     void smartClicksOnlyForALeftOneCellClick();
     void readInterfaceOutsideTheBuffer();
     void propertiesClamp();
+    void hiddenTerminalStillPaints();
+    void lazyDisplayPaintsFromTheTimer();
+    void ttyPainterBrightensBold();
+    void bottomHalfWithoutARowAbove();
     void floodKeepsTheEventLoopResponsive();
 };
 
@@ -220,6 +224,12 @@ void TerminalWidgetTest::scrollbackScrollsTheView() {
     QVERIFY(m.cellHas(m.cell(-16, 1), bgrToQColor(kWhite)));
     m.t.ScrollToRow(1);
     QCOMPARE(m.t.BackingImage(), before);
+    // With the window shorter than the screen and scroll-back off, the view stays on the screen.
+    m.t.ScrollToRow(-10);
+    m.t.resize(m.t.width(), m.t.height() - 3 * m.t.CellHeight());
+    m.t.setScrollback(false);
+    QCOMPARE(m.t.FirstVisibleRow(), 1);
+    QCOMPARE(m.t.verticalScrollBar()->minimum(), 0);
 }
 
 void TerminalWidgetTest::selectionCopiesAndFollowsScrolling() {
@@ -412,6 +422,67 @@ void TerminalWidgetTest::propertiesClamp() {
     QVERIFY(t.Emulator() == nullptr);
     t.setColumns(300);
     QCOMPARE(t.Columns(), 255);
+}
+
+void TerminalWidgetTest::hiddenTerminalStillPaints() {
+    Term m;
+    m.t.hide();
+    m.write("\x1b[3;5HH");
+    QVERIFY(m.cellHas(m.cell(3, 5), bgrToQColor(kWhite)));
+    TVtRect rect;
+    QVERIFY(!m.emu->Buffer().GetInvalidRect(rect)); // nothing left queued for a later paint
+}
+
+void TerminalWidgetTest::lazyDisplayPaintsFromTheTimer() {
+    Term m;
+    m.t.setUseLazyDisplay(true);
+    const int paints = m.t.ImagePaintCount();
+    m.write("H");
+    QCOMPARE(m.t.ImagePaintCount(), paints);
+    m.t.TimerTick(); // 100 ms is not beyond the 100 ms delay
+    QCOMPARE(m.t.ImagePaintCount(), paints);
+    m.t.TimerTick();
+    QCOMPARE(m.t.ImagePaintCount(), paints + 1);
+    QVERIFY(m.cellHas(m.cell(1, 1), bgrToQColor(kWhite)));
+    // Enough bytes force the paint on the next tick.
+    m.t.setLazyByteDelay(10);
+    m.write(QByteArray(20, 'H'));
+    m.t.TimerTick();
+    QCOMPARE(m.t.ImagePaintCount(), paints + 2);
+}
+
+void TerminalWidgetTest::ttyPainterBrightensBold() {
+    TVtTerminalEx t;
+    t.setUseLazyDisplay(false);
+    t.resize(t.sizeHint());
+    TVtTerminalBuffer &b = t.CurrentEmulator()->Buffer();
+    b.SetForeColor(0x000080);
+    b.SetCharAttrs(vtaBold);
+    t.WriteString("H");
+    QCoreApplication::sendPostedEvents(&t);
+    const QRect r(0, 0, t.CellWidth(), t.CellHeight());
+    bool bright = false;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            bright = bright || t.BackingImage().pixelColor(x, y) == bgrToQColor(0x8080FF);
+    QVERIFY(bright);
+}
+
+void TerminalWidgetTest::bottomHalfWithoutARowAbove() {
+    // With no history the first screen row is the buffer's first row: a bottom half there shows itself.
+    TVtTerminalEx t;
+    t.setEmulator(std::make_unique<TVtVT100EmulatorEx>());
+    t.setScrollbackRows(24);
+    t.setUseLazyDisplay(false);
+    t.resize(t.sizeHint());
+    t.WriteString("\x1b#4HH\r\n\x1b#3HH");
+    QCoreApplication::sendPostedEvents(&t);
+    QCOMPARE(t.GetRowText(1).left(2), QByteArray("HH"));
+    bool text = false;
+    for (int y = 0; y < t.CellHeight(); ++y)
+        for (int x = 0; x < 2 * t.CellWidth(); ++x)
+            text = text || t.BackingImage().pixelColor(x, y).red() > 0x80;
+    QVERIFY(text);
 }
 
 void TerminalWidgetTest::floodKeepsTheEventLoopResponsive() {
