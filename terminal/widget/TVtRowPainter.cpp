@@ -145,12 +145,15 @@ void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QBy
             continue;
         QRgb *dst = bits + dy * stride + left;
         const std::size_t n = m_cellPixels.size();
+        const std::size_t rowBytes = std::size_t(cw) * sizeof(QRgb);
         for (std::size_t c = 0; c < n; ++c, dst += cw) {
             const QRgb *src = m_cellPixels[c] + y * cw;
             const int from = c == 0 ? skip : 0;
             const int to = c + 1 == n ? keep : cw;
-            for (int px = from; px < to; ++px)
-                dst[px] = src[px];
+            if (from == 0 && to == cw)
+                std::memcpy(dst, src, rowBytes);
+            else
+                std::memcpy(dst + from, src + from, std::size_t(to - from) * sizeof(QRgb));
         }
     }
 }

@@ -94,6 +94,7 @@ private slots:
     void scrollbackScrollsTheView();
     void selectionCopiesAndFollowsScrolling();
     void clickWithoutDragSelectsOneUnmarkedCell();
+    void dragAboveTheAreaScrollsIntoTheHistory();
     void blinkFlipsOnTheTimer();
     void caretSitsOnTheCursorCell();
     void horizontalBarAppearsFor132Columns();
@@ -270,6 +271,22 @@ void TerminalWidgetTest::clickWithoutDragSelectsOneUnmarkedCell() {
                       QPoint(m.t.BackingImage().width(), m.t.BackingImage().height()));
     QCOMPARE(m.t.Selection().StartCell(), (TVtCellPos{24, 80}));
     QCOMPARE(m.t.GetSelectedText(), QByteArray(" \r\n"));
+}
+
+void TerminalWidgetTest::dragAboveTheAreaScrollsIntoTheHistory() {
+    Term m;
+    m.write("top\r\n");
+    QTest::mousePress(m.t.viewport(), Qt::LeftButton, {}, m.centre(2, 5));
+    QTest::mouseMove(m.t.viewport(), QPoint(m.centre(1, 2).x(), -5));
+    QCOMPARE(m.t.FirstVisibleRow(), 1);
+    m.t.TimerTick();
+    m.t.TimerTick();
+    QCOMPARE(m.t.FirstVisibleRow(), -1);
+    QTest::mouseRelease(m.t.viewport(), Qt::LeftButton, {}, QPoint(m.centre(1, 2).x(), -5));
+    QCOMPARE(m.t.Selection().StartCell(), (TVtCellPos{-1, 2}));
+    QCOMPARE(m.t.Selection().EndCell(), (TVtCellPos{2, 5}));
+    m.t.TimerTick(); // no longer dragging: the view stays
+    QCOMPARE(m.t.FirstVisibleRow(), -1);
 }
 
 void TerminalWidgetTest::blinkFlipsOnTheTimer() {
