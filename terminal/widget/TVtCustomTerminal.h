@@ -45,6 +45,9 @@ public:
     explicit TVtCustomTerminal(QWidget *parent = nullptr);
     ~TVtCustomTerminal() override;
 
+    // The control's version text; read-only.
+    static QString Version() { return QStringLiteral("v%1").arg(1.15, 0, 'f', 2); }
+
     // Host bytes: queued now, interpreted from the event loop in the order written.
     void WriteString(const QByteArray &bytes);
     void ClearAll();
@@ -120,6 +123,8 @@ public:
     const QImage &BackingImage() const { return m_image; }
     // The caret's rectangle in viewport coordinates, whether or not it is shown.
     QRect CaretRect() const;
+    // Paints the whole character area again (after colour changes the buffer does not report).
+    void RepaintAll() { paintAll(); }
     // Runs one timer tick now (blink, lazy display, drag scroll).
     void TimerTick();
     int ImagePaintCount() const { return m_imagePaints; }

@@ -54,7 +54,7 @@ void TVtTerminalEx::SetForeColor(uint32_t color) {
 
 void TVtTerminalEx::repaintChanged() {
     // Colour changes touch history rows too, which the buffer does not report as changed.
-    ClearAll();
+    RepaintAll();
 }
 
 void TVtTerminalEx::setColourTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold) {

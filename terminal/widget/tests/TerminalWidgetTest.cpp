@@ -88,6 +88,7 @@ class TerminalWidgetTest : public QObject {
     Q_OBJECT
 private slots:
     void attributesRenderWithTheirColours();
+    void colourChangesKeepTheText();
     void doubleWidthAndReverseScreen();
     void lineDrawingJoinsAcrossCells();
     void twoWritesMakeOneBlockAndAFailingBlockIsNotRepeated();
@@ -141,6 +142,20 @@ void TerminalWidgetTest::attributesRenderWithTheirColours() {
     QCOMPARE(m.pixel(m.cell(1, 3).topLeft()), blue);
     QVERIFY(m.cellHas(m.cell(1, 3), white));
     QCOMPARE(m.t.GetAttrAt(1, 3) & 0x50, 0x50);
+}
+
+void TerminalWidgetTest::colourChangesKeepTheText() {
+    Term m;
+    m.write("line one\r\n\x1b[31mH");
+    m.t.SetDefBackColor(0x00FF00);
+    m.t.SetDefForeColor(0x0000FF);
+    QCOMPARE(m.t.GetRowText(1).left(8), QByteArray("line one"));
+    QCOMPARE(m.pixel(m.cell(1, 1).topLeft()), bgrToQColor(0x00FF00));
+    QVERIFY(m.cellHas(m.cell(1, 1), bgrToQColor(0x0000FF)));
+    QVERIFY(m.cellHas(m.cell(2, 1), bgrToQColor(0x80))); // a host colour stays
+    QCOMPARE(m.t.Color(), 0x00FF00u);
+    m.t.setTerminalFont(QFont(QStringLiteral("Orva VT"), 14));
+    QCOMPARE(m.t.GetRowText(1).left(8), QByteArray("line one"));
 }
 
 void TerminalWidgetTest::doubleWidthAndReverseScreen() {
@@ -435,6 +450,7 @@ void TerminalWidgetTest::propertiesClamp() {
     t.setScrollbackRows(0);
     QCOMPARE(t.ScrollbackRows(), 200);
     QCOMPARE(t.CaptureFile(), QStringLiteral("TALVERN.CAP"));
+    QCOMPARE(TVtCustomTerminal::Version(), QStringLiteral("v1.15"));
     QVERIFY(!t.IsMasterTerminal());
     QVERIFY(t.Emulator() == nullptr);
     t.setColumns(300);
