@@ -178,6 +178,24 @@ void TOrvaMainForm::buildTerminalArea() {
     v->addWidget(m_toolBar1);
     m_terminal = new TVtTerminalEx(m_vtPanel);
     m_terminal->setObjectName(QStringLiteral("VtTerminal1"));
+    m_terminal->setUseLazyDisplay(false);
+    m_terminal->setBorderStyle(TVtBorderStyle::bsNone);
+    m_terminal->setActive(false);
+    m_terminal->setCaptureFile(QStringLiteral("TALVERN.CAP"));
+    auto emulator = std::make_unique<TVtVT100EmulatorEx>();
+    emulator->TelnetTermType = "vt400";
+    emulator->DisplayUpperASCII = true;
+    emulator->HandleHookedKeys = true;
+    m_terminal->setEmulator(std::move(emulator));
+    m_terminal->setColourTexts("Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
+                               "Cyan=$808000; White=$C0C0C0; ",
+                               "Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
+                               "Cyan=$808000; White=$C0C0C0; ",
+                               "Black=$808080; Red=$8080FF; Green=$80FF80; Yellow=$80FFFF; Blue=$FF8080; "
+                               "Magenta=$FF80FF; Cyan=$FFFF80; "
+                               "White=$FFFFFF; ");
+    m_terminal->setScrollbackRows(500);
+    m_terminal->setScrollback(true);
     v->addWidget(m_terminal, 1);
     m_transferPanel = new QFrame(m_vtPanel);
     m_transferPanel->setObjectName(QStringLiteral("TransferPanel"));
@@ -308,6 +326,14 @@ bool TOrvaMainForm::FormCreate() {
     applyTerminalFont();
     SizeToTerminal();
     m_reqNum->clear();
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+        emulator->SetCursorKeyAppMode(true);
+        emulator->SetKeypadAppMode(true);
+        emulator->SetAnsiMode(true);
+        emulator->CharSetMapping().LoadFromRes(m_settings.GraphicsFontResource == 1
+                                                   ? QStringLiteral("VT100CharSet_LUCON")
+                                                   : QStringLiteral("VTCharSet100"));
+    }
     m_terminal->setSmartMouseClicks(m_smartMouse);
     m_created = true;
     return true;
@@ -379,6 +405,9 @@ void TOrvaMainForm::applySettingsToTerminal() {
     m_terminal->setColourTexts(fore, back, bold);
     m_terminal->setScrollbackRows(500);
     m_terminal->setScrollback(m_settings.ScrollLines != 0);
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+        emulator->IgnoreGraphicsFont = !m_settings.UseGraphicsFont;
+    }
 }
 
 bool TOrvaMainForm::CheckImageServer() {

@@ -1,88 +1,54 @@
-// The terminal control of the main window: host text in, a character screen out.
-// This first version keeps plain rows of text (carriage return, line feed, backspace and
-// printable bytes); the escape-sequence emulator replaces its inside behind the same calls.
+// The main window's terminal control: publishes its emulator and reports smart mouse clicks (a click
+// on a number yields that number); also the colour and font calls the main window makes.
 #pragma once
 
-#include <QByteArray>
-#include <QFont>
-#include <QList>
-#include <QWidget>
-#include <cstdint>
+#include "terminal/widget/TVtCustomTerminal.h"
+#include "terminal/widget/TVtVT100EmulatorEx.h"
 
-class TVtTerminalEx : public QWidget {
+#include <memory>
+
+class TVtTerminalEx : public TVtCustomTerminal {
     Q_OBJECT
 public:
     explicit TVtTerminalEx(QWidget *parent = nullptr);
+    ~TVtTerminalEx() override;
 
-    // Host bytes to the screen; interpreted after the caller returns, as the real control does.
-    void WriteString(const QByteArray &bytes);
-    // Screen and scrollback cleared, cursor home.
-    void ClearAll();
-    // Row 1..Rows on the screen, 0 and below in the history; exactly Columns() bytes.
-    QByteArray GetRowText(int row) const;
+    // The emulator in use; nullptr while the private TTY emulator serves.
+    TVtTerminalEmulator *Emulator() const { return UsesPrivateEmulator() ? nullptr : CurrentEmulator(); }
+    // The extended emulator when that is the one in use.
+    TVtVT100EmulatorEx *EmulatorEx() const { return dynamic_cast<TVtVT100EmulatorEx *>(Emulator()); }
+    // The control keeps the emulator it is given (so the emulator outlives every paint).
+    void setEmulator(std::unique_ptr<TVtTerminalEmulator> emulator);
 
-    int Columns() const { return m_columns; }
-    int Rows() const { return m_rows; }
-    void setColumns(int columns);
-    void setRows(int rows);
-    int ScrollbackRows() const { return m_scrollbackRows; }
-    void setScrollbackRows(int rows);
-    bool Scrollback() const { return m_scrollback; }
-    void setScrollback(bool on);
     bool SmartMouseClicks() const { return m_smartMouse; }
     void setSmartMouseClicks(bool on) { m_smartMouse = on; }
 
-    void setTerminalFont(const QFont &font);
-    QFont terminalFont() const { return m_font; }
-    int CellWidth() const { return m_cellWidth; }
-    int CellHeight() const { return m_cellHeight; }
+    // Colours of the emulator's buffer ($00BBGGRR). The default back colour is also the margin colour.
+    uint32_t DefForeColor() const;
+    uint32_t DefBackColor() const;
+    void SetDefForeColor(uint32_t color);
+    void SetDefBackColor(uint32_t color);
+    uint32_t ForeColor() const;
+    void SetForeColor(uint32_t color);
 
-    // Colours as Windows colour values.
-    std::uint32_t DefForeColor() const { return m_defFore; }
-    std::uint32_t DefBackColor() const { return m_defBack; }
-    void SetDefForeColor(std::uint32_t c);
-    void SetDefBackColor(std::uint32_t c);
-    std::uint32_t ForeColor() const { return m_fore; }
-    void SetForeColor(std::uint32_t c);
-
-    // Colour table texts of the emulator ("Black=$0; Red=$80; ...").
+    // The extended emulator's colour tables as text ("Black=$0; Red=$80; ...").
     void setColourTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold);
-    QByteArray foreColourText() const { return m_foreText; }
-    QByteArray backColourText() const { return m_backText; }
-    QByteArray boldColourText() const { return m_boldText; }
-
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    QByteArray foreColourText() const;
+    QByteArray backColourText() const;
+    QByteArray boldColourText() const;
 
 signals:
-    // A character typed in the terminal (the main window routes it to the host).
-    void typed(const QByteArray &bytes);
+    // A left click on one cell: the digits around it (empty when the cell holds no digit).
+    void smartMouseClick(int button, int shift, const QByteArray &text);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void drain();
-    void newLine();
-    QByteArray &row(int screenRow);
+    void repaintChanged();
 
-    QList<QByteArray> m_lines; // history first, screen last; each Columns() long
-    QByteArray m_pending;
-    bool m_drainQueued = false;
-    int m_columns = 80;
-    int m_rows = 24;
-    int m_scrollbackRows = 200;
-    bool m_scrollback = false;
+    std::unique_ptr<TVtTerminalEmulator> m_owned;
     bool m_smartMouse = false;
-    int m_cursorRow = 1;
-    int m_cursorCol = 1;
-    QFont m_font;
-    int m_cellWidth = 8;
-    int m_cellHeight = 16;
-    std::uint32_t m_defFore = 0xC0C0C0;
-    std::uint32_t m_defBack = 0;
-    std::uint32_t m_fore = 0xC0C0C0;
-    QByteArray m_foreText;
-    QByteArray m_backText;
-    QByteArray m_boldText;
+    bool m_leftPress = false;
 };

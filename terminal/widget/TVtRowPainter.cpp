@@ -1,0 +1,305 @@
+// Row painting.
+#include "terminal/widget/TVtRowPainter.h"
+
+#include "common/WinColor.h"
+#include "terminal/core/TVtCharSetMapping.h"
+#include "terminal/core/TVtGlyphCodePage.h"
+#include "terminal/widget/TVtSelection.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace {
+uint8_t cellAttrs(const TVtCell &cell, const TVtSelection *selection, int row, int col) {
+    uint8_t attrs = uint8_t(cell.Attrs & ~vtaSelected);
+    if (selection && selection->Contains(row, col))
+        attrs |= vtaSelected;
+    return attrs;
+}
+} // namespace
+
+std::vector<TVtRun> BuildRuns(const TVtCell *cells, int first, int last, bool useCharSet,
+                              const TVtSelection *selection, int row) {
+    std::vector<TVtRun> runs;
+    for (int col = first; col <= last; ++col) {
+        const TVtCell &cell = cells[col - 1];
+        const uint8_t attrs = cellAttrs(cell, selection, row, col);
+        const uint8_t set = useCharSet ? cell.CharSet : 0;
+        if (!runs.empty()) {
+            TVtRun &run = runs.back();
+            if (run.ForeColor == cell.ForeColor && run.BackColor == cell.BackColor && run.Attrs == attrs &&
+                run.CharSet == set) {
+                run.Last = col;
+                continue;
+            }
+        }
+        runs.push_back({col, col, cell.ForeColor, cell.BackColor, attrs, set});
+    }
+    return runs;
+}
+
+QString TerminalFontFamily() {
+    return QStringLiteral("DejaVu Sans Mono");
+}
+
+QFont ResolveTerminalFont(const QFont &font) {
+    QFont resolved(font);
+    resolved.setFamily(TerminalFontFamily());
+    resolved.setStyleHint(QFont::TypeWriter);
+    resolved.setFixedPitch(true);
+    resolved.setKerning(false);
+    return resolved;
+}
+
+const QRawFont &TVtRowPainter::rawFont(const QFont &font) {
+    const QString key = font.key();
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end())
+        it = m_fonts.insert(key, QRawFont::fromFont(font));
+    return *it;
+}
+
+void TVtRowPainter::drawGlyphs(QPainter &p, const QFont &font, const QString &text, int x, int top,
+                               int cellWidth, int rowHeight, const QColor &color) {
+    const QRawFont &raw = rawFont(font);
+    if (!raw.isValid() || text.isEmpty())
+        return;
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    for (qsizetype i = 0; i < glyphs.size(); ++i)
+        positions.append(QPointF(qreal(i * cellWidth), 0));
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    p.setPen(color);
+    // Glyphs sit on the baseline of a row as tall as the font's own line.
+    const qreal baseline = top + raw.ascent() + std::max(0.0, (rowHeight - raw.ascent() - raw.descent()) / 2);
+    p.drawGlyphRun(QPointF(x, baseline), run);
+}
+
+void TVtRowPainter::drawCells(QPainter &p, const QFont &font, const QString &text, int x, int top,
+                              int cellWidth, int rowHeight, const QColor &fill, const QColor &color,
+                              bool underline) {
+    const int width = int(text.size()) * cellWidth;
+    p.fillRect(QRect(x, top, width, rowHeight), fill);
+    if (color != fill)
+        drawGlyphs(p, font, text, x, top, cellWidth, rowHeight, color);
+    if (underline)
+        p.fillRect(QRect(x, top + rowHeight - 2, width, 1), color);
+}
+
+void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QByteArray &fontName,
+                              const QString &text, int x, int top, const QColor &fill, const QColor &color,
+                              bool underline) {
+    // Cells of ordinary rows come from a cache of drawn cells, copied row by row: drawing each glyph
+    // again for every block of host text would cost far more than interpreting it.
+    auto *image = static_cast<QImage *>(p.device());
+    const int cw = ctx.CellWidth;
+    const int ch = ctx.CellHeight;
+    if (ctx.Font != m_cacheFont || cw != m_cacheCellWidth || ch != m_cacheCellHeight ||
+        m_cells.size() > kMaxCachedCells) {
+        m_cells.clear();
+        m_cacheFont = ctx.Font;
+        m_cacheCellWidth = cw;
+        m_cacheCellHeight = ch;
+    }
+    const bool graphics = !IsDefaultFontName(fontName);
+    const quint64 colours = (quint64(fill.rgb() & 0xFFFFFF) << 24) | quint64(color.rgb() & 0xFFFFFF);
+    const int width = image->width();
+    const int height = image->height();
+    // The cells of the segment that fall into the image, then their pixel rows copied across.
+    const int firstCell = x < 0 ? (-x + cw - 1) / cw : 0;
+    const int lastCell = std::min(int(text.size()) - 1, (width - 1 - x) / cw);
+    if (lastCell < firstCell)
+        return;
+    m_cellPixels.clear();
+    for (int i = firstCell; i <= lastCell; ++i) {
+        const CellKey key{colours, uint32_t(text[i].unicode()) | (graphics ? 0x10000u : 0u) |
+                                       (underline ? 0x20000u : 0u)};
+        auto it = m_cells.find(key);
+        if (it == m_cells.end()) {
+            QImage cell(cw, ch, QImage::Format_RGB32);
+            QPainter cp(&cell);
+            QFont font = ctx.Font;
+            if (graphics)
+                font.setFamily(QString::fromLatin1(fontName));
+            drawCells(cp, ResolveTerminalFont(font), text.mid(i, 1), 0, 0, cw, ch, fill, color, underline);
+            cp.end();
+            it = m_cells.insert(key, cell);
+        }
+        m_cellPixels.push_back(reinterpret_cast<const QRgb *>(it->constBits()));
+    }
+    const int left = x + firstCell * cw;
+    const int skip = std::max(0, -left);                                         // pixels cut off at the left
+    const int keep = std::min(cw, width - (left + (lastCell - firstCell) * cw)); // pixels of the last cell
+    auto *bits = reinterpret_cast<QRgb *>(image->bits());
+    const qsizetype stride = image->bytesPerLine() / 4;
+    for (int y = 0; y < ch; ++y) {
+        const int dy = top + y;
+        if (dy < 0 || dy >= height)
+            continue;
+        QRgb *dst = bits + dy * stride + left;
+        const std::size_t n = m_cellPixels.size();
+        const std::size_t rowBytes = std::size_t(cw) * sizeof(QRgb);
+        for (std::size_t c = 0; c < n; ++c, dst += cw) {
+            const QRgb *src = m_cellPixels[c] + y * cw;
+            const int from = c == 0 ? skip : 0;
+            const int to = c + 1 == n ? keep : cw;
+            if (from == 0 && to == cw)
+                std::memcpy(dst, src, rowBytes);
+            else
+                std::memcpy(dst + from, src + from, std::size_t(to - from) * sizeof(QRgb));
+        }
+    }
+}
+
+void TVtRowPainter::drawRunVT100(QPainter &p, const TVtPaintContext &ctx, const TVtRun &run,
+                                 int firstLineCell, int top, int cellWidth, int rowHeight, bool doubleHeight,
+                                 int shift) {
+    const bool reverse = bool(run.Attrs & vtaReverse) != ctx.ReverseScreen ? !(run.Attrs & vtaSelected)
+                                                                           : bool(run.Attrs & vtaSelected);
+    const QColor fore = bgrToQColor(run.ForeColor);
+    const QColor back = bgrToQColor(run.BackColor);
+    const QColor fill = reverse ? fore : back;
+    const QColor text = (run.Attrs & vtaInvisible) ? fill : (reverse ? back : fore);
+
+    QFont terminalFont = ctx.Font;
+    if (doubleHeight) {
+        if (terminalFont.pixelSize() > 0)
+            terminalFont.setPixelSize(terminalFont.pixelSize() * 2);
+        else
+            terminalFont.setPointSizeF(terminalFont.pointSizeF() * 2);
+    }
+    ctx.CharSets->GenerateDrawScript(CharSetName(run.CharSet), m_chars);
+    QByteArray fontName;
+    QByteArray glyphs;
+    int lineCell = run.First;
+    while (ctx.CharSets->GetNextDrawCommand(fontName, glyphs)) {
+        const int x = (lineCell - firstLineCell) * cellWidth + shift;
+        const bool graphics = !IsDefaultFontName(fontName) && !ctx.IgnoreGraphicsFont;
+        const QString unicode = GlyphsToUnicode(fontName, glyphs);
+        if (!doubleHeight && cellWidth == ctx.CellWidth) {
+            blitCells(p, ctx, graphics ? fontName : TVtCharSetMapping::DefaultFontName, unicode, x, top, fill,
+                      text, run.Attrs & vtaUnderline);
+        } else {
+            QFont font = terminalFont;
+            if (graphics)
+                font.setFamily(QString::fromLatin1(fontName)); // substituted like every named font
+            drawCells(p, ResolveTerminalFont(font), unicode, x, top, cellWidth, rowHeight, fill, text,
+                      run.Attrs & vtaUnderline);
+        }
+        lineCell += int(glyphs.size());
+    }
+}
+
+void TVtRowPainter::drawRunTTY(QPainter &p, const TVtPaintContext &ctx, const TVtRun &run, int top) {
+    uint32_t foreColor = run.ForeColor;
+    if (run.Attrs & vtaBold) {
+        uint32_t bright = 0;
+        for (int s = 0; s <= 16; s += 8)
+            bright |= std::min<uint32_t>(((foreColor >> s) & 0xFF) + 128, 255) << s;
+        foreColor = bright;
+    }
+    const bool reverse = bool(run.Attrs & vtaReverse) != bool(run.Attrs & vtaSelected);
+    const QColor fore = bgrToQColor(foreColor);
+    const QColor back = bgrToQColor(run.BackColor);
+    const QColor fill = reverse ? fore : back;
+    const QColor text = (run.Attrs & vtaInvisible) ? fill : (reverse ? back : fore);
+    const int x = (run.First - ctx.FirstCol) * ctx.CellWidth;
+    blitCells(p, ctx, TVtCharSetMapping::DefaultFontName,
+              GlyphsToUnicode(TVtCharSetMapping::DefaultFontName, m_chars), x, top, fill, text,
+              run.Attrs & vtaUnderline);
+}
+
+void TVtRowPainter::DrawRow(QImage &image, const TVtPaintContext &ctx, int row, int first, int last,
+                            bool inLineCells, bool withText) {
+    QPainter p(&image);
+    drawRow(p, image.width(), ctx, row, first, last, inLineCells, withText);
+}
+
+void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &ctx, int row, int first,
+                            int last, bool inLineCells, bool withText) {
+    const TVtTerminalBuffer &buffer = *ctx.Buffer;
+    if (row < ctx.FirstRow || row >= ctx.FirstRow + ctx.VisibleRows || !buffer.IsValidRow(row))
+        return;
+    const int top = (row - ctx.FirstRow) * ctx.CellHeight;
+    p.setClipRect(QRect(0, top, imageWidth, ctx.CellHeight));
+    const bool vt100 = ctx.CharSets != nullptr;
+    const uint8_t lineAttr = vt100 ? buffer.GetLineAttr(row) : uint8_t(vtlSingle);
+    const int cols = buffer.ColCount();
+
+    int firstVisible = ctx.FirstCol;
+    int lastVisible = ctx.FirstCol + ctx.VisibleCols;
+    if (lineAttr != vtlSingle) {
+        if (!inLineCells) {
+            first = (first - 1) / 2 + 1;
+            last = (last - 1) / 2 + 1;
+        }
+        firstVisible = (ctx.FirstCol - 1) / 2 + 1;
+        lastVisible = (ctx.FirstCol + ctx.VisibleCols - 1) / 2 + 1;
+    }
+    if (last < firstVisible || first > lastVisible)
+        return;
+    first = std::max({first, firstVisible, 1});
+    last = std::min({last, lastVisible, cols});
+    if (first > last)
+        return;
+
+    const int cellWidth = lineAttr != vtlSingle ? ctx.CellWidth * 2 : ctx.CellWidth;
+    const int shift = lineAttr != vtlSingle && ctx.FirstCol % 2 == 0 ? -ctx.CellWidth : 0;
+    const bool doubleHeight = lineAttr == vtlDoubleHeightTop || lineAttr == vtlDoubleHeightBottom;
+    const int rowHeight = doubleHeight ? ctx.CellHeight * 2 : ctx.CellHeight;
+
+    // A bottom half shows the lower half of the row above drawn at double height; the buffer's first
+    // row has none above it, and then shows its own text.
+    int sourceRow = row;
+    int sourceTop = top;
+    if (lineAttr == vtlDoubleHeightBottom && buffer.IsValidRow(row - 1)) {
+        sourceRow = row - 1;
+        sourceTop = top - ctx.CellHeight;
+    }
+    const TVtCell *cells = buffer.GetRow(sourceRow);
+    const std::vector<TVtRun> runs = BuildRuns(cells, first, last, vt100, ctx.Selection, sourceRow);
+    for (const TVtRun &run : runs) {
+        try {
+            if (!withText) {
+                const bool reverse = bool(run.Attrs & vtaReverse) != ctx.ReverseScreen
+                                         ? !(run.Attrs & vtaSelected)
+                                         : bool(run.Attrs & vtaSelected);
+                const int x =
+                    (run.First - (lineAttr != vtlSingle ? firstVisible : ctx.FirstCol)) * cellWidth + shift;
+                p.fillRect(QRect(x, sourceTop, (run.Last - run.First + 1) * cellWidth, rowHeight),
+                           bgrToQColor(reverse ? run.ForeColor : run.BackColor));
+                continue;
+            }
+            m_chars.resize(run.Last - run.First + 1);
+            for (int c = run.First; c <= run.Last; ++c)
+                m_chars[c - run.First] = char(cells[c - 1].Char);
+            if (vt100)
+                drawRunVT100(p, ctx, run, lineAttr != vtlSingle ? firstVisible : ctx.FirstCol, sourceTop,
+                             cellWidth, rowHeight, doubleHeight, shift);
+            else
+                drawRunTTY(p, ctx, run, top);
+        } catch (const std::exception &) {
+            // One run that cannot be drawn leaves a gap; the rest of the screen still paints.
+        }
+    }
+}
+
+void TVtRowPainter::DrawRect(QImage &image, const TVtPaintContext &ctx, const TVtRect &rect) {
+    QPainter p(&image);
+    for (int row = rect.Top; row <= rect.Bottom; ++row)
+        drawRow(p, image.width(), ctx, row, rect.Left, rect.Right, false, true);
+}
+
+void TVtRowPainter::DrawBlinkRuns(QImage &image, const TVtPaintContext &ctx,
+                                  const std::vector<TVtBlinkRun> &runs, bool phase) {
+    QPainter p(&image);
+    for (const TVtBlinkRun &run : runs)
+        drawRow(p, image.width(), ctx, run.Row, run.FirstCol, run.LastCol, true, phase);
+}

@@ -1,0 +1,98 @@
+// Draws the buffer's rows into an image: runs of cells with equal colours, attributes and character
+// set, glyphs placed one cell apart, line attributes, the selection and the blink phase.
+#pragma once
+
+#include "terminal/core/TVtTerminalBuffer.h"
+#include "terminal/core/TVtVT100Emulator.h"
+
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <QRawFont>
+#include <vector>
+
+class TVtCharSetMapping;
+class TVtSelection;
+
+struct TVtRun {
+    int First;
+    int Last; // columns, 1-based, inclusive
+    uint32_t ForeColor;
+    uint32_t BackColor;
+    uint8_t Attrs; // with vtaSelected when the cells are selected
+    uint8_t CharSet;
+    bool operator==(const TVtRun &) const = default;
+};
+
+// Splits cells first..last (1-based) of a row into maximal runs; the selection supplies bit $40.
+std::vector<TVtRun> BuildRuns(const TVtCell *cells, int first, int last, bool useCharSet,
+                              const TVtSelection *selection = nullptr, int row = 0);
+
+// The fonts named by the system do not exist here; every one of them is drawn with this face, which
+// has the box-drawing and PC code page glyphs.
+QString TerminalFontFamily();
+QFont ResolveTerminalFont(const QFont &font);
+
+// What one paint needs to know; filled by the terminal control.
+struct TVtPaintContext {
+    const TVtTerminalBuffer *Buffer = nullptr;
+    // The VT100 painter's map (draw scripts, fonts); null selects the TTY painter.
+    TVtCharSetMapping *CharSets = nullptr;
+    const TVtSelection *Selection = nullptr;
+    bool ReverseScreen = false;
+    bool IgnoreGraphicsFont = false;
+    QFont Font;
+    int CellWidth = 8;
+    int CellHeight = 16;
+    int FirstCol = 1;
+    int FirstRow = 1;
+    int VisibleCols = 80; // partly visible columns
+    int VisibleRows = 24;
+};
+
+class TVtRowPainter {
+public:
+    // Draws the row over columns first..last (screen cells unless inLineCells), with the text or, in
+    // the blink-off phase, the backgrounds only.
+    void DrawRow(QImage &image, const TVtPaintContext &ctx, int row, int first, int last, bool inLineCells,
+                 bool withText);
+    // The rows and columns of a cell rectangle in screen numbering.
+    void DrawRect(QImage &image, const TVtPaintContext &ctx, const TVtRect &rect);
+    // The blinking runs with their text (phase on) or their backgrounds only (phase off).
+    void DrawBlinkRuns(QImage &image, const TVtPaintContext &ctx, const std::vector<TVtBlinkRun> &runs,
+                       bool phase);
+
+private:
+    void drawRow(QPainter &p, int imageWidth, const TVtPaintContext &ctx, int row, int first, int last,
+                 bool inLineCells, bool withText);
+    void drawRunVT100(QPainter &p, const TVtPaintContext &ctx, const TVtRun &run, int firstLineCell, int top,
+                      int cellWidth, int rowHeight, bool doubleHeight, int shift);
+    void drawRunTTY(QPainter &p, const TVtPaintContext &ctx, const TVtRun &run, int top);
+    void drawGlyphs(QPainter &p, const QFont &font, const QString &text, int x, int top, int cellWidth,
+                    int rowHeight, const QColor &color);
+    const QRawFont &rawFont(const QFont &font);
+    void drawCells(QPainter &p, const QFont &font, const QString &text, int x, int top, int cellWidth,
+                   int rowHeight, const QColor &fill, const QColor &color, bool underline);
+    void blitCells(QPainter &p, const TVtPaintContext &ctx, const QByteArray &fontName, const QString &text,
+                   int x, int top, const QColor &fill, const QColor &color, bool underline);
+
+    struct CellKey {
+        quint64 Colours;
+        uint32_t Glyph;
+        bool operator==(const CellKey &) const = default;
+    };
+    friend size_t qHash(const CellKey &key, size_t seed = 0) {
+        return qHashMulti(seed, key.Colours, key.Glyph);
+    }
+    static constexpr qsizetype kMaxCachedCells = 4096;
+    QHash<CellKey, QImage> m_cells;
+    std::vector<const QRgb *> m_cellPixels;
+    QFont m_cacheFont;
+    int m_cacheCellWidth = 0;
+    int m_cacheCellHeight = 0;
+
+    QHash<QString, QRawFont> m_fonts;
+    std::vector<quint32> m_glyphs;
+    std::vector<QPointF> m_positions;
+    QByteArray m_chars;
+};
