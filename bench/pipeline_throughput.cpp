@@ -5,6 +5,8 @@
 #include "hostforms/protocol/HostProtocol.h"
 #include "terminal/core/TVtVT100Emulator.h"
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -100,19 +102,6 @@ void pipelineAndTerminal(benchmark::State &state) {
     feed(state, streams().withFrames, [&](const char *p, int n) { pipeline.process(QByteArray(p, n)); });
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            const auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end()) {
-                rates[run.benchmark_name()] = it->second.value;
-            }
-        }
-    }
-    std::map<std::string, double> rates;
-};
 } // namespace
 
 BENCHMARK(terminalAlone);

@@ -4,8 +4,10 @@
 // total time spent painting.
 #include "terminal/widget/TVtTerminalEx.h"
 
+#include "bench/RatioReporter.h"
 #include <QApplication>
 #include <QScrollBar>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -94,18 +96,6 @@ void control(benchmark::State &state, const std::string &stream) {
     state.SetBytesProcessed(state.iterations() * data.size());
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            const auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end())
-                rates[run.benchmark_name()] = it->second.value;
-        }
-    }
-    std::map<std::string, double> rates;
-};
 } // namespace
 
 int main(int argc, char **argv) {

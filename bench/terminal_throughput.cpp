@@ -3,6 +3,8 @@
 // using it would). Prints MB/s (CPU time) for both and the ratio per stream.
 #include "terminal/core/TVtVT100Emulator.h"
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <vterm.h>
 
@@ -120,19 +122,6 @@ void vterm(benchmark::State &state, const std::string &stream) {
     vterm_free(vt);
 }
 
-// Collects bytes per second by benchmark name so the ratio can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            const auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end())
-                rates[run.benchmark_name()] = it->second.value;
-        }
-    }
-    std::map<std::string, double> rates;
-};
 } // namespace
 
 int main(int argc, char **argv) {

@@ -2,6 +2,8 @@
 // 0x01-0x1F and 0x7F), the terminal font's are Windows-1252 (its five undefined bytes show U+FFFD).
 #include "terminal/core/TVtGlyphCodePage.h"
 
+#include "common/HostText.h"
+
 namespace {
 const char16_t kCp437[256] = {
     u'\x0020', u'\x263A', u'\x263B', u'\x2665', u'\x2666', u'\x2663', u'\x2660', u'\x2022', // 00
@@ -38,40 +40,6 @@ const char16_t kCp437[256] = {
     u'\x00B0', u'\x2219', u'\x00B7', u'\x221A', u'\x207F', u'\x00B2', u'\x25A0', u'\x00A0', // F8
 };
 
-const char16_t kWindows1252[256] = {
-    u'\x0000', u'\x0001', u'\x0002', u'\x0003', u'\x0004', u'\x0005', u'\x0006', u'\x0007', // 00
-    u'\x0008', u'\x0009', u'\x000A', u'\x000B', u'\x000C', u'\x000D', u'\x000E', u'\x000F', // 08
-    u'\x0010', u'\x0011', u'\x0012', u'\x0013', u'\x0014', u'\x0015', u'\x0016', u'\x0017', // 10
-    u'\x0018', u'\x0019', u'\x001A', u'\x001B', u'\x001C', u'\x001D', u'\x001E', u'\x001F', // 18
-    u'\x0020', u'\x0021', u'\x0022', u'\x0023', u'\x0024', u'\x0025', u'\x0026', u'\x0027', // 20
-    u'\x0028', u'\x0029', u'\x002A', u'\x002B', u'\x002C', u'\x002D', u'\x002E', u'\x002F', // 28
-    u'\x0030', u'\x0031', u'\x0032', u'\x0033', u'\x0034', u'\x0035', u'\x0036', u'\x0037', // 30
-    u'\x0038', u'\x0039', u'\x003A', u'\x003B', u'\x003C', u'\x003D', u'\x003E', u'\x003F', // 38
-    u'\x0040', u'\x0041', u'\x0042', u'\x0043', u'\x0044', u'\x0045', u'\x0046', u'\x0047', // 40
-    u'\x0048', u'\x0049', u'\x004A', u'\x004B', u'\x004C', u'\x004D', u'\x004E', u'\x004F', // 48
-    u'\x0050', u'\x0051', u'\x0052', u'\x0053', u'\x0054', u'\x0055', u'\x0056', u'\x0057', // 50
-    u'\x0058', u'\x0059', u'\x005A', u'\x005B', u'\x005C', u'\x005D', u'\x005E', u'\x005F', // 58
-    u'\x0060', u'\x0061', u'\x0062', u'\x0063', u'\x0064', u'\x0065', u'\x0066', u'\x0067', // 60
-    u'\x0068', u'\x0069', u'\x006A', u'\x006B', u'\x006C', u'\x006D', u'\x006E', u'\x006F', // 68
-    u'\x0070', u'\x0071', u'\x0072', u'\x0073', u'\x0074', u'\x0075', u'\x0076', u'\x0077', // 70
-    u'\x0078', u'\x0079', u'\x007A', u'\x007B', u'\x007C', u'\x007D', u'\x007E', u'\x007F', // 78
-    u'\x20AC', u'\xFFFD', u'\x201A', u'\x0192', u'\x201E', u'\x2026', u'\x2020', u'\x2021', // 80
-    u'\x02C6', u'\x2030', u'\x0160', u'\x2039', u'\x0152', u'\xFFFD', u'\x017D', u'\xFFFD', // 88
-    u'\xFFFD', u'\x2018', u'\x2019', u'\x201C', u'\x201D', u'\x2022', u'\x2013', u'\x2014', // 90
-    u'\x02DC', u'\x2122', u'\x0161', u'\x203A', u'\x0153', u'\xFFFD', u'\x017E', u'\x0178', // 98
-    u'\x00A0', u'\x00A1', u'\x00A2', u'\x00A3', u'\x00A4', u'\x00A5', u'\x00A6', u'\x00A7', // A0
-    u'\x00A8', u'\x00A9', u'\x00AA', u'\x00AB', u'\x00AC', u'\x00AD', u'\x00AE', u'\x00AF', // A8
-    u'\x00B0', u'\x00B1', u'\x00B2', u'\x00B3', u'\x00B4', u'\x00B5', u'\x00B6', u'\x00B7', // B0
-    u'\x00B8', u'\x00B9', u'\x00BA', u'\x00BB', u'\x00BC', u'\x00BD', u'\x00BE', u'\x00BF', // B8
-    u'\x00C0', u'\x00C1', u'\x00C2', u'\x00C3', u'\x00C4', u'\x00C5', u'\x00C6', u'\x00C7', // C0
-    u'\x00C8', u'\x00C9', u'\x00CA', u'\x00CB', u'\x00CC', u'\x00CD', u'\x00CE', u'\x00CF', // C8
-    u'\x00D0', u'\x00D1', u'\x00D2', u'\x00D3', u'\x00D4', u'\x00D5', u'\x00D6', u'\x00D7', // D0
-    u'\x00D8', u'\x00D9', u'\x00DA', u'\x00DB', u'\x00DC', u'\x00DD', u'\x00DE', u'\x00DF', // D8
-    u'\x00E0', u'\x00E1', u'\x00E2', u'\x00E3', u'\x00E4', u'\x00E5', u'\x00E6', u'\x00E7', // E0
-    u'\x00E8', u'\x00E9', u'\x00EA', u'\x00EB', u'\x00EC', u'\x00ED', u'\x00EE', u'\x00EF', // E8
-    u'\x00F0', u'\x00F1', u'\x00F2', u'\x00F3', u'\x00F4', u'\x00F5', u'\x00F6', u'\x00F7', // F0
-    u'\x00F8', u'\x00F9', u'\x00FA', u'\x00FB', u'\x00FC', u'\x00FD', u'\x00FE', u'\x00FF', // F8
-};
 } // namespace
 
 char16_t Cp437ToUnicode(uint8_t glyph) {
@@ -79,7 +47,7 @@ char16_t Cp437ToUnicode(uint8_t glyph) {
 }
 
 char16_t Windows1252ToUnicode(uint8_t glyph) {
-    return kWindows1252[glyph];
+    return HostText::cp1252ToUnicode(glyph);
 }
 
 bool IsDefaultFontName(const QByteArray &fontName) {
