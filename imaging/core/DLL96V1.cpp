@@ -170,7 +170,7 @@ std::int16_t LastErrorCode() {
 QString LastErrorText() {
     return state().lastErrorText;
 }
-QString ProgressCaption() {
+QString LibraryCaption() {
     return state().caption;
 }
 void SetPathMapper(std::function<QString(const QString &)> mapper) {

@@ -18,8 +18,8 @@ using orva::imageio::DibBlock;
 // Last failure of a library call: its code and the library's text for it.
 std::int16_t LastErrorCode();
 QString LastErrorText();
-// The caption of the call in progress ("Reading " + file name, ...).
-QString ProgressCaption();
+// The caption of the library call in progress ("Reading " + file name, ...).
+QString LibraryCaption();
 
 // Seams for callers and tests. The path mapper turns the names callers hold into local paths
 // (identity until the application installs its own); the observer sees every library entry.

@@ -98,7 +98,7 @@ TEST_F(FrontEnd, ProgressCaptionReachesTheControlInLowerCase) {
     ASSERT_TRUE(ReadTIFFileDib("/X/A.TIF", 0, 0, 0, out, &control));
     ASSERT_FALSE(control.messages.isEmpty());
     EXPECT_EQ(control.messages.first(), QStringLiteral("reading /x/a.tif"));
-    EXPECT_EQ(ProgressCaption(), QStringLiteral("Reading /X/A.TIF"));
+    EXPECT_EQ(LibraryCaption(), QStringLiteral("Reading /X/A.TIF"));
     EXPECT_EQ(VisProgress(10, nullptr), 1);
     control.cancelAt50 = true;
     EXPECT_EQ(VisProgress(60, &control), 0);
