@@ -50,6 +50,7 @@ std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out
     // Objects with destructors must not live across setjmp; keep everything in plain storage.
     DibBlock *result = new DibBlock;
     std::vector<png_bytep> *rows = new std::vector<png_bytep>;
+    QVector<QRgb> *tablePtr = new QVector<QRgb>;
     std::int16_t code = ErrCorrupt;
     if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_read_fn(png, &src, pngRead);
@@ -61,7 +62,7 @@ std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out
         const int depth = png_get_bit_depth(png, info);
         const int type = png_get_color_type(png, info);
         int bits = 24;
-        QVector<QRgb> table;
+        QVector<QRgb> &table = *tablePtr;
         if (type == PNG_COLOR_TYPE_PALETTE) {
             png_colorp pal = nullptr;
             int n = 0;
@@ -114,6 +115,7 @@ std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out
     png_destroy_read_struct(&png, &info, nullptr);
     if (code == kOk)
         out = std::move(*result);
+    delete tablePtr;
     delete rows;
     delete result;
     return code;

@@ -244,6 +244,12 @@ DibBlock DibBlock::fromPacked(const std::uint8_t *data, std::size_t size, QStrin
     const std::uint8_t *src = data + start;
     const std::size_t avail = size - start;
 
+    // Run-length data may skip, but a few bytes claiming a giant picture are not a real bitmap.
+    if ((comp == 1 || comp == 2) &&
+        static_cast<std::uint64_t>(width) * height > static_cast<std::uint64_t>(avail) * 4096) {
+        setWhy(why, QStringLiteral("run-length data too short for the bitmap size"));
+        return {};
+    }
     const int outBits = comp == 3 ? 24 : bits;
     DibBlock out = create(width, height, outBits, outBits <= 8 ? colors : 0);
     if (!out) {

@@ -145,7 +145,7 @@ std::int16_t tiffInfo(const std::uint8_t *data, std::size_t size, int page, Tiff
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &comp);
     info.width = static_cast<int>(std::min<std::uint32_t>(w, INT32_MAX));
     info.height = static_cast<int>(std::min<std::uint32_t>(h, INT32_MAX));
-    info.bitsPerPixel = bps * spp;
+    info.bitsPerPixel = static_cast<int>(std::min<std::int64_t>(std::int64_t{bps} * spp, INT32_MAX));
     info.compression = comp;
     info.xDpi = dpiOf(tif.get(), TIFFTAG_XRESOLUTION);
     info.yDpi = dpiOf(tif.get(), TIFFTAG_YRESOLUTION);

@@ -223,9 +223,10 @@ std::int16_t copyPage(const Page &page, const Order &order, Bytes &out, std::siz
         order.put16(p, tag);
         order.put16(p + 2, e.type);
         order.put32(p + 4, e.count);
-        if (e.value.size() <= 4)
-            std::memcpy(p + 8, e.value.data(), e.value.size());
-        else
+        if (e.value.size() <= 4) {
+            if (!e.value.empty())
+                std::memcpy(p + 8, e.value.data(), e.value.size());
+        } else
             order.put32(p + 8, valueAt[i]);
         ++i;
     }

@@ -214,3 +214,35 @@ TEST(TiffTags, TypedByFieldTypeNotByLength) {
     ASSERT_EQ(lib::returntagsstream(block, 0, [&](const TiffTagValue &) { return ++seen < 3; }), kOk);
     EXPECT_EQ(seen, 3) << "the callback stops the listing";
 }
+
+TEST(TiffFuzzRegressions, EmptyEntriesAndHugeSampleCounts) {
+    // II*, one directory of seven entries: width 1, length 1, 65535 bits and samples, one strip,
+    // and an ASCII tag with no value at all.
+    Bytes f = {'I', 'I', 42, 0, 8, 0, 0, 0, 7, 0};
+    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+        const std::size_t at = f.size();
+        f.resize(at + 12);
+        writeLe16(f.data() + at, tag);
+        writeLe16(f.data() + at + 2, type);
+        writeLe32(f.data() + at + 4, count);
+        writeLe32(f.data() + at + 8, value);
+    };
+    entry(256, 4, 1, 1);
+    entry(257, 4, 1, 1);
+    entry(258, 3, 1, 65535);
+    entry(273, 4, 1, 100);
+    entry(277, 3, 1, 65535);
+    entry(279, 4, 1, 1);
+    entry(305, 2, 0, 0);
+    f.resize(f.size() + 4, 0);
+    f.resize(101, 0);
+    TiffPageInfo info;
+    const std::int16_t code = tiffInfo(f.data(), f.size(), 0, info);
+    if (code == kOk) {
+        EXPECT_GT(info.bitsPerPixel, 0);
+    }
+    DibBlock dib;
+    EXPECT_LT(decodeTiff(f.data(), f.size(), 0, dib), 0);
+    ASSERT_EQ(tiffPack(f), kOk);
+    EXPECT_EQ(tiffPageCount(f), 1);
+}
