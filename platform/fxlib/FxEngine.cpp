@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -15,6 +16,13 @@ namespace orva::fxlib {
 using namespace orva::imageio;
 
 namespace {
+
+constexpr std::array<std::uint32_t, 256> kBitCount = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<std::uint32_t>(std::popcount(static_cast<unsigned>(i)));
+    return t;
+}();
 
 int grayOf(QRgb c) {
     return (qRed(c) * 77 + qGreen(c) * 150 + qBlue(c) * 29) >> 8;
@@ -194,21 +202,47 @@ DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, in
         x1[x] = spanEnd(x, sw, width);
     }
     std::vector<std::uint8_t> gray(static_cast<std::size_t>(width) * height);
+    const bool mono = dib.bitCount() == 1;
+    const std::size_t rowBytes = dib.rowBytes();
+    std::vector<std::uint32_t> prefix(rowBytes + 1, 0);
+    const std::uint32_t lut0 = static_cast<std::uint32_t>(grayOf(dib.color(0)));
+    const std::uint32_t lut1 = static_cast<std::uint32_t>(grayOf(dib.color(1)));
     for (int y = 0; y < height; ++y) {
         std::fill(acc.begin(), acc.end(), 0);
         const int y0 = spanStart(y, sh, height), y1 = spanEnd(y, sh, height);
-        for (int sy = y0; sy < y1; ++sy) {
-            rows.row(sy, line.data());
-            for (int x = 0; x < width; ++x) {
-                std::uint32_t sum = 0;
-                for (int sx = x0[x]; sx < x1[x]; ++sx)
-                    sum += line[sx];
-                acc[x] += sum;
+        if (mono) {
+            // 1-bit rows: count the set pixels of each span from per-byte prefix counts.
+            for (int sy = y0; sy < y1; ++sy) {
+                const std::uint8_t *bitsRow = dib.scanLine(sy);
+                for (std::size_t b = 0; b < rowBytes; ++b)
+                    prefix[b + 1] = prefix[b] + kBitCount[bitsRow[b]];
+                auto onesBefore = [&](int p) {
+                    const int b = p >> 3, r = p & 7;
+                    return prefix[b] + (r ? kBitCount[bitsRow[b] >> (8 - r)] : 0u);
+                };
+                for (int x = 0; x < width; ++x)
+                    acc[x] += onesBefore(x1[x]) - onesBefore(x0[x]);
             }
-        }
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t n = static_cast<std::uint32_t>((x1[x] - x0[x]) * (y1 - y0));
-            gray[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>((acc[x] + n / 2) / n);
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t n = static_cast<std::uint32_t>((x1[x] - x0[x]) * (y1 - y0));
+                const std::uint32_t sum = acc[x] * lut1 + (n - acc[x]) * lut0;
+                gray[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>((sum + n / 2) / n);
+            }
+        } else {
+            for (int sy = y0; sy < y1; ++sy) {
+                rows.row(sy, line.data());
+                for (int x = 0; x < width; ++x) {
+                    std::uint32_t sum = 0;
+                    for (int sx = x0[x]; sx < x1[x]; ++sx)
+                        sum += line[sx];
+                    acc[x] += sum;
+                }
+            }
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t n = static_cast<std::uint32_t>((x1[x] - x0[x]) * (y1 - y0));
+                gray[static_cast<std::size_t>(y) * width + x] =
+                    static_cast<std::uint8_t>((acc[x] + n / 2) / n);
+            }
         }
         if (!tick(progress, y, height))
             return {};
@@ -236,8 +270,12 @@ DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, in
             std::memcpy(out.scanLine(y), g, static_cast<std::size_t>(width));
             continue;
         }
-        for (int x = 0; x < width; ++x)
-            setDibIndex(out, x, y, (g[x] * 15 + 127) / 255);
+        std::uint8_t *row = out.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const int level = (g[x] * 15 + 127) / 255;
+            row[x >> 1] = (x & 1) ? static_cast<std::uint8_t>(row[x >> 1] | level)
+                                  : static_cast<std::uint8_t>(level << 4);
+        }
     }
     return progress.step(100) ? std::move(out) : DibBlock();
 }
