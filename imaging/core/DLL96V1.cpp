@@ -26,6 +26,8 @@ struct LibraryState {
     std::function<QString(const QString &)> mapper;
     std::function<void(const char *)> observer;
     QStringList mciExtensions{QStringLiteral("WAV")};
+    TScanSourceChooser chooser;
+    QString scanSource;
 };
 
 LibraryState &state() {
@@ -745,8 +747,134 @@ TStretchMode SetBlitStretchMode(int bits, TBlitMode mode) {
     return ColorOnColor;
 }
 
+void SetScanSourceChooser(TScanSourceChooser chooser) {
+    state().chooser = std::move(chooser);
+}
+QString ScanSource() {
+    return state().scanSource;
+}
 bool TwainBusy() {
     return state().twainBusy;
+}
+
+namespace {
+
+// Set for the whole of a scanning call, also when it fails; a call while set is refused.
+class BusyScope {
+public:
+    BusyScope() : m_entered(!state().twainBusy) {
+        if (m_entered)
+            state().twainBusy = true;
+        else
+            fail(orva::imageio::ErrBusy);
+    }
+    ~BusyScope() {
+        if (m_entered)
+            state().twainBusy = false;
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+    bool entered() const { return m_entered; }
+
+private:
+    bool m_entered;
+};
+
+std::int16_t applyBits(DibBlock &dib, int bits, int dither) {
+    return orva::imageio::applyWantedBits(dib, bits, dither != 0) ? orva::imageio::kOk
+                                                                  : orva::imageio::ErrArgument;
+}
+
+int pixelTypeFor(int bits) {
+    switch (bits) {
+    case 1:
+        return 1;
+    case 4:
+        return 3;
+    case 8:
+        return 2;
+    case 24:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool SelectTwainSource(QObject *) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    return guarded("selectsource", QString(), true, [&] {
+        const QStringList devices = orva::imageio::scanDevices();
+        if (devices.isEmpty())
+            return orva::imageio::ErrNoScanner;
+        const QString chosen = state().chooser ? state().chooser(devices) : devices.first();
+        if (chosen.isEmpty())
+            return orva::imageio::ErrStopped;
+        state().scanSource = chosen;
+        return std::int16_t{0};
+    });
+}
+
+bool AcquireDibImage(int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    DibBlock page;
+    const bool ok = guarded("aquiredibimage", QStringLiteral("Aquiring Image "), true, [&] {
+        orva::imageio::ScanSettings settings;
+        settings.pixelType = pixelTypeFor(bits);
+        const std::int16_t code = orva::imageio::scanPages(
+            state().scanSource, settings,
+            [&](DibBlock &&p) {
+                page = std::move(p);
+                return true;
+            },
+            progressFor(control));
+        return code == orva::imageio::kOk ? applyBits(page, bits, dither) : code;
+    });
+    if (ok)
+        out = std::move(page);
+    return ok;
+}
+
+bool TwainMultiPage(const orva::imageio::ScanSettings &settings, int bits, const TScanPageCallback &perPage,
+                    QImage *bitmap, TProgressTarget *control) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    DibBlock single;
+    return guarded("twain_nu_dib", QStringLiteral("Aquiring Image "), true, [&] {
+        std::int16_t pageCode = orva::imageio::kOk;
+        // Without a page callback only one page is taken, into the caller's bitmap.
+        orva::imageio::ScanSettings wanted = settings;
+        if (!perPage)
+            wanted.pages = 1;
+        const std::int16_t code = orva::imageio::scanPages(
+            state().scanSource, wanted,
+            [&](DibBlock &&p) {
+                pageCode = applyBits(p, bits, 1);
+                if (pageCode != orva::imageio::kOk)
+                    return false;
+                if (perPage)
+                    return perPage(std::move(p));
+                single = std::move(p);
+                return true;
+            },
+            progressFor(control));
+        if (pageCode != orva::imageio::kOk)
+            return pageCode;
+        if (code != orva::imageio::kOk || perPage)
+            return code == orva::imageio::kOk ? std::int16_t{0} : code;
+        QImage image;
+        if (single.isNull() || !bitmap || !DibToBitmap(&single, 0, 0, control, image))
+            return orva::imageio::ErrArgument;
+        *bitmap = image;
+        FreeDib(single);
+        return std::int16_t{0};
+    });
 }
 
 } // namespace orva::imaging

@@ -6,6 +6,7 @@
 #include "imaging/core/ImagingTypes.h"
 #include "platform/imageio/DibBlock.h"
 #include "platform/imageio/ImageIoLibrary.h"
+#include "platform/imageio/SaneScanner.h"
 
 #include <QImage>
 #include <QStringList>
@@ -157,7 +158,19 @@ QString AnnotationIniPath();
 enum TStretchMode { ColorOnColor, BlackOnWhite, WhiteOnBlack };
 TStretchMode SetBlitStretchMode(int bits, TBlitMode mode);
 
-// Scanning: one source chooser and acquisitions; busy while any of them runs.
+// Scanning. The source chooser is the user interface's (it gets the device names and answers the
+// one to use); without one the first device is used. All three calls refuse at once while any of
+// them runs.
+using TScanSourceChooser = std::function<QString(const QStringList &devices)>;
+void SetScanSourceChooser(TScanSourceChooser chooser);
+QString ScanSource();
 bool TwainBusy();
+bool SelectTwainSource(QObject *parent = nullptr);
+bool AcquireDibImage(int bits, int dither, DibBlock &out, TProgressTarget *control = nullptr);
+// Multi-page acquisition: each page goes to perPage (false stops); without perPage the single page
+// becomes the bitmap.
+using TScanPageCallback = std::function<bool(DibBlock &&page)>;
+bool TwainMultiPage(const orva::imageio::ScanSettings &settings, int bits, const TScanPageCallback &perPage,
+                    QImage *bitmap, TProgressTarget *control = nullptr);
 
 } // namespace orva::imaging

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace orva::imaging;
 namespace io = orva::imageio;
 
@@ -240,4 +242,45 @@ TEST_F(FrontEnd, BitmapTwinsReadAtTheWantedDepth) {
     EXPECT_EQ(bitmap.format(), QImage::Format_Mono);
     EXPECT_FALSE(ReadTIFFileBitmap(file, 0, 0, 3, bitmap));
     EXPECT_EQ(LastErrorCode(), io::ErrPage);
+}
+
+TEST(FrontEndScanning, BusyFlagRefusesReentryFromAnyScanningCall) {
+    QTemporaryDir conf;
+    if (!QFile::exists("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1"))
+        GTEST_SKIP() << "SANE test backend not installed";
+    QFile dll(conf.filePath("dll.conf"));
+    ASSERT_TRUE(dll.open(QIODevice::WriteOnly));
+    dll.write("test\n");
+    dll.close();
+    setenv("SANE_CONFIG_DIR", QFile::encodeName(conf.path()).constData(), 1);
+    ASSERT_TRUE(SelectTwainSource());
+    EXPECT_EQ(ScanSource(), QStringLiteral("test:0"));
+    io::ScanSettings settings;
+    settings.dpi = 50;
+    settings.pixelType = 2;
+    settings.width = 1;
+    settings.height = 1;
+    bool innerAcquire = true, innerSelect = true;
+    int pages = 0;
+    ASSERT_TRUE(TwainMultiPage(
+        settings, 8,
+        [&](DibBlock &&page) {
+            ++pages;
+            EXPECT_EQ(page.bitCount(), 8);
+            DibBlock other;
+            innerAcquire = AcquireDibImage(8, 0, other);
+            innerSelect = SelectTwainSource();
+            return true;
+        },
+        nullptr));
+    EXPECT_EQ(pages, 1);
+    EXPECT_FALSE(innerAcquire);
+    EXPECT_FALSE(innerSelect);
+    EXPECT_FALSE(TwainBusy()) << "cleared after the call";
+    DibBlock page;
+    ASSERT_TRUE(AcquireDibImage(1, 0, page));
+    EXPECT_EQ(page.bitCount(), 1);
+    QImage bitmap;
+    ASSERT_TRUE(TwainMultiPage(settings, 24, {}, &bitmap));
+    EXPECT_NEAR(bitmap.width(), 50, 2);
 }
