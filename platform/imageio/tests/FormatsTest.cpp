@@ -253,3 +253,31 @@ TEST(Formats, EpsAndDxfSmoke) {
     e.close();
     EXPECT_EQ(lib::readdxftoddb(empty, 0, 0, image), ErrUnsupported);
 }
+
+TEST(Formats, PhotoCdBaseImagesAgreeWithImageMagick) {
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick not installed";
+    QTemporaryDir dir;
+    const QString file = dir.filePath("photo.pcd");
+    bool ok = false;
+    run("convert", {"-size", "768x512", "gradient:#ff2000-#0020c0", "-type", "TrueColor", file}, &ok);
+    ASSERT_TRUE(ok);
+    const int sizes[3][2] = {{192, 128}, {384, 256}, {768, 512}};
+    for (int mode = 0; mode < 3; ++mode) {
+        DibBlock dib;
+        ASSERT_EQ(lib::readpcdfiledib(file, 0, 0, mode, dib), kOk) << mode;
+        EXPECT_EQ(dib.width(), sizes[mode][0]);
+        EXPECT_EQ(dib.height(), sizes[mode][1]);
+    }
+    DibBlock base;
+    ASSERT_EQ(lib::readpcdfiledib(file, 0, 0, 2, base), kOk);
+    // Both decoders convert from Photo YCC; they may round differently.
+    const int diff = maxDifference(base, imageMagickPixels(file, -1));
+    EXPECT_GE(diff, 0);
+    EXPECT_LE(diff, 12);
+    lib::FileInfo info;
+    ASSERT_EQ(lib::fileinfo(file, info), kOk);
+    EXPECT_EQ(info.type, QStringLiteral("PCD"));
+    DibBlock none;
+    EXPECT_EQ(lib::readpcdfiledib(file, 0, 0, 3, none), ErrArgument);
+}

@@ -33,19 +33,19 @@ struct Reference {
     QByteArray rgb;
 };
 
+// frame -1 names the file without a frame (Photo CD files use frames for their resolutions).
 inline Reference imageMagickPixels(const QString &file, int frame = 0) {
+    const QString name = frame < 0 ? file : file + QStringLiteral("[%1]").arg(frame);
     Reference r;
     const QByteArray size =
-        run(QStringLiteral("identify"),
-            {QStringLiteral("-format"), QStringLiteral("%w %h"), file + QStringLiteral("[%1]").arg(frame)});
+        run(QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%w %h"), name});
     const QList<QByteArray> parts = size.trimmed().split(' ');
     if (parts.size() != 2)
         return r;
     r.width = parts[0].toInt();
     r.height = parts[1].toInt();
-    r.rgb = run(QStringLiteral("convert"),
-                {file + QStringLiteral("[%1]").arg(frame), QStringLiteral("-auto-orient"),
-                 QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgb:-")});
+    r.rgb = run(QStringLiteral("convert"), {name, QStringLiteral("-auto-orient"), QStringLiteral("-depth"),
+                                            QStringLiteral("8"), QStringLiteral("rgb:-")});
     return r;
 }
 
