@@ -2,6 +2,7 @@
 #include "imaging/core/DLL96V1.h"
 
 #include "imaging/core/ErrorInvalid.h"
+#include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
 #include "platform/imageio/DibReduce.h"
 
@@ -745,6 +746,29 @@ TStretchMode SetBlitStretchMode(int bits, TBlitMode mode) {
         break;
     }
     return ColorOnColor;
+}
+
+void AnnoInit(const void *window, void *control) {
+    orva::imageio::anno::InitAnnotation(window, control, AnnotationIniPath());
+}
+void AnnoDestroy(const void *window) {
+    orva::imageio::anno::DestroyAnnotation(window);
+}
+void AnnoDraw(const void *window, int originX, int originY, int offsetX, int offsetY, int scrollBarWidth,
+              double zoom) {
+    orva::imageio::anno::DrawAnnotation(window, originX, originY, offsetX, offsetY, scrollBarWidth, zoom);
+}
+void AnnoClear(const void *window) {
+    orva::imageio::anno::ClearAnnotation(window);
+}
+void AnnoLoad(const void *window, int page, const QString &file) {
+    orva::imageio::anno::LoadAnnotation(window, page, mapped(file));
+}
+void AnnoSave(const void *window, int page, const QString &file) {
+    orva::imageio::anno::SaveAnnotation(window, page, mapped(file));
+}
+int AnnotationCount(const void *window) {
+    return orva::imageio::anno::AnnotationCount(window);
 }
 
 void SetScanSourceChooser(TScanSourceChooser chooser) {

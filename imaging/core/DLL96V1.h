@@ -158,6 +158,16 @@ QString AnnotationIniPath();
 enum TStretchMode { ColorOnColor, BlackOnWhite, WhiteOnBlack };
 TStretchMode SetBlitStretchMode(int bits, TBlitMode mode);
 
+// The annotation engine (switched off in this system: started, cleared and asked to draw only).
+void AnnoInit(const void *window, void *control);
+void AnnoDestroy(const void *window);
+void AnnoDraw(const void *window, int originX, int originY, int offsetX, int offsetY, int scrollBarWidth,
+              double zoom);
+void AnnoClear(const void *window);
+void AnnoLoad(const void *window, int page, const QString &file);
+void AnnoSave(const void *window, int page, const QString &file);
+int AnnotationCount(const void *window);
+
 // Scanning. The source chooser is the user interface's (it gets the device names and answers the
 // one to use); without one the first device is used. All three calls refuse at once while any of
 // them runs.

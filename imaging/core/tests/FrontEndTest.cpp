@@ -1,6 +1,7 @@
 // The front end's call pattern (file check, caption, result tests, last error) and its tables.
 #include "imaging/core/DLL96V1.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
 
 #include <QFile>
@@ -283,4 +284,16 @@ TEST(FrontEndScanning, BusyFlagRefusesReentryFromAnyScanningCall) {
     QImage bitmap;
     ASSERT_TRUE(TwainMultiPage(settings, 24, {}, &bitmap));
     EXPECT_NEAR(bitmap.width(), 50, 2);
+}
+
+TEST(FrontEndAnnotations, EngineStartsAndStopsButHoldsNothing) {
+    int window = 0;
+    AnnoInit(&window, nullptr);
+    EXPECT_TRUE(io::anno::AnnotationStarted(&window));
+    AnnoDraw(&window, 0, 0, 0, 0, 16, 1.0);
+    AnnoLoad(&window, 0, "/nonexistent/file.ann");
+    EXPECT_EQ(AnnotationCount(&window), 0);
+    AnnoClear(&window);
+    AnnoDestroy(&window);
+    EXPECT_FALSE(io::anno::AnnotationStarted(&window));
 }
