@@ -80,6 +80,42 @@ inline int spanEnd(int i, int n, int m) {
     return std::max(spanStart(i, n, m) + 1, static_cast<int>((static_cast<std::int64_t>(i) + 1) * n / m));
 }
 
+inline int indexAt(const std::uint8_t *row, int x, int bits) {
+    switch (bits) {
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+        return (x & 1) ? row[x >> 1] & 0xF : row[x >> 1] >> 4;
+    default:
+        return row[x];
+    }
+}
+
+inline void setIndexAt(std::uint8_t *row, int x, int bits, int v) {
+    switch (bits) {
+    case 1: {
+        const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
+        row[x >> 3] =
+            v ? static_cast<std::uint8_t>(row[x >> 3] | bit) : static_cast<std::uint8_t>(row[x >> 3] & ~bit);
+        break;
+    }
+    case 4:
+        row[x >> 1] = (x & 1) ? static_cast<std::uint8_t>((row[x >> 1] & 0xF0) | (v & 0xF))
+                              : static_cast<std::uint8_t>((row[x >> 1] & 0x0F) | ((v & 0xF) << 4));
+        break;
+    default:
+        row[x] = static_cast<std::uint8_t>(v);
+    }
+}
+
+// Row pointers, top row first.
+std::vector<const std::uint8_t *> rowsOf(const DibBlock &dib) {
+    std::vector<const std::uint8_t *> rows(static_cast<std::size_t>(dib.height()));
+    for (int y = 0; y < dib.height(); ++y)
+        rows[static_cast<std::size_t>(y)] = dib.scanLine(y);
+    return rows;
+}
+
 bool tick(const Progress &progress, int y, int h) {
     const int band = std::max(1, h / 50);
     return y % band != 0 || progress.step(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
@@ -295,6 +331,7 @@ DibBlock quarterTurn(const DibBlock &dib, int quarters, const Progress &progress
                       swap ? dib.xPelsPerMeter() : dib.yPelsPerMeter());
     const int ow = out.width(), oh = out.height();
     const int bytes = bits / 8;
+    const auto src = rowsOf(dib);
     for (int y = 0; y < oh; ++y) {
         std::uint8_t *dst = out.scanLine(y);
         for (int x = 0; x < ow; ++x) {
@@ -317,9 +354,10 @@ DibBlock quarterTurn(const DibBlock &dib, int quarters, const Progress &progress
                 break;
             }
             if (bits <= 8)
-                setDibIndex(out, x, y, dibIndex(dib, sx, sy));
+                setIndexAt(dst, x, bits, indexAt(src[static_cast<std::size_t>(sy)], sx, bits));
             else
-                std::memcpy(dst + x * bytes, dib.scanLine(sy) + sx * bytes, static_cast<std::size_t>(bytes));
+                std::memcpy(dst + x * bytes, src[static_cast<std::size_t>(sy)] + sx * bytes,
+                            static_cast<std::size_t>(bytes));
         }
         if (!tick(progress, y, oh))
             return {};
@@ -371,6 +409,7 @@ DibBlock VisRotate(const DibBlock &dib, double angle, const QRect &area, QRgb fi
     const double cx = a.left() + a.width() / 2.0, cy = a.top() + a.height() / 2.0;
     const int fillIndex = bits <= 8 ? nearestIndex(dib, fill) : 0;
     const int bytes = bits / 8;
+    const auto src = rowsOf(dib);
     for (int y = a.top(); y <= a.bottom(); ++y) {
         std::uint8_t *dst = out.scanLine(y);
         for (int x = a.left(); x <= a.right(); ++x) {
@@ -382,7 +421,9 @@ DibBlock VisRotate(const DibBlock &dib, double angle, const QRect &area, QRgb fi
                                 syf < a.bottom() + 0.5;
             if (bits <= 8) {
                 const int sx = static_cast<int>(std::lround(sxf)), sy = static_cast<int>(std::lround(syf));
-                setDibIndex(out, x, y, inside && a.contains(sx, sy) ? dibIndex(dib, sx, sy) : fillIndex);
+                setIndexAt(dst, x, bits,
+                           inside && a.contains(sx, sy) ? indexAt(src[static_cast<std::size_t>(sy)], sx, bits)
+                                                        : fillIndex);
                 continue;
             }
             if (!inside) {
@@ -400,7 +441,7 @@ DibBlock VisRotate(const DibBlock &dib, double angle, const QRect &area, QRgb fi
             if (bits == 16) {
                 const int sx = std::clamp(static_cast<int>(std::lround(sxf)), a.left(), a.right());
                 const int sy = std::clamp(static_cast<int>(std::lround(syf)), a.top(), a.bottom());
-                std::memcpy(dst + 2 * x, dib.scanLine(sy) + 2 * sx, 2);
+                std::memcpy(dst + 2 * x, src[static_cast<std::size_t>(sy)] + 2 * sx, 2);
                 continue;
             }
             const double fx = std::clamp(sxf, double(a.left()), double(a.right()));
@@ -408,7 +449,8 @@ DibBlock VisRotate(const DibBlock &dib, double angle, const QRect &area, QRgb fi
             const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
             const int x1 = std::min(x0 + 1, a.right()), y1 = std::min(y0 + 1, a.bottom());
             const double wx = fx - x0, wy = fy - y0;
-            const std::uint8_t *r0 = dib.scanLine(y0), *r1 = dib.scanLine(y1);
+            const std::uint8_t *r0 = src[static_cast<std::size_t>(y0)],
+                               *r1 = src[static_cast<std::size_t>(y1)];
             for (int k = 0; k < bytes; ++k) {
                 const double top = r0[x0 * bytes + k] * (1 - wx) + r0[x1 * bytes + k] * wx;
                 const double bottom = r1[x0 * bytes + k] * (1 - wx) + r1[x1 * bytes + k] * wx;
@@ -617,8 +659,10 @@ DibBlock CropAutoDib(const DibBlock &dib, int tolerance, const Progress &progres
                         static_cast<std::size_t>(right - left) * bytes);
             continue;
         }
+        const std::uint8_t *in = dib.scanLine(y);
+        std::uint8_t *dst = out.scanLine(y - top);
         for (int x = left; x < right; ++x)
-            setDibIndex(out, x - left, y - top, dibIndex(dib, x, y));
+            setIndexAt(dst, x - left, bits, indexAt(in, x, bits));
     }
     return progress.step(100) ? std::move(out) : DibBlock();
 }

@@ -134,3 +134,19 @@ TEST(Bindings, RotateGraphicAndCaptions) {
     EXPECT_EQ(ProgressCaption(), QStringLiteral("Rotating Image "));
     EXPECT_EQ(SpProgress(5, nullptr), 1);
 }
+
+TEST(Bindings, AreasCountFromTheTopWhileRowsAreStoredBottomUp) {
+    DibBlock d = make(10, 10, 24);
+    const io::Bytes before = bytesOf(d);
+    // A half turn of the top two picture rows only.
+    ASSERT_TRUE(SpVisRotate(d, 0, 0, 10, 2, 180, 0));
+    const std::size_t row = d.rowBytes();
+    const std::size_t header = static_cast<std::size_t>(d.headerSize());
+    const io::Bytes after = bytesOf(d);
+    EXPECT_TRUE(
+        std::equal(after.begin(), after.begin() + static_cast<long>(header + 8 * row), before.begin()))
+        << "stored rows 0..7 (the bottom of the picture) are untouched";
+    EXPECT_FALSE(std::equal(after.begin() + static_cast<long>(header + 8 * row), after.end(),
+                            before.begin() + static_cast<long>(header + 8 * row)))
+        << "the last stored rows (the top of the picture) changed";
+}
