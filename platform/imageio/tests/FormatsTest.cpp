@@ -59,6 +59,8 @@ TEST(Formats, AgreeWithImageMagick) {
         {"bmp24.bmp", "BMP", {"-type", "TrueColor", "BMP3:"}, 24, 0},
         {"bmp-rle8.bmp", "BMP", {"-colors", "200", "-compress", "RLE", "BMP3:"}, 8, 0},
         {"bmp-v5.bmp", "BMP", {"-type", "TrueColor", "BMP:"}, 24, 0},
+        {"bmp565.bmp", "BMP", {"-define", "bmp:subtype=RGB565", "BMP:"}, 24, 8},
+        {"bmp32.bmp", "BMP", {"-define", "bmp:subtype=ARGB8888", "-alpha", "off", "BMP:"}, 0, 0},
         {"png1.png", "PNG", {"-monochrome", "PNG8:"}, 0, 0},
         {"png8.png", "PNG", {"-colors", "100", "PNG8:"}, 8, 0},
         {"pnggray.png", "PNG", {"-colorspace", "Gray", "-depth", "8", "PNG:"}, 8, 0},
