@@ -700,10 +700,10 @@ bool DibHandleToBitmap(const std::uint8_t *block, std::size_t size, QImage &bitm
 
 DibBlock GraphicToDib(const QImage *graphic) {
     if (!graphic || graphic->isNull())
-        throw ErrorInvalid(QStringLiteral("Input image is empty"));
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
     DibBlock dib = orva::imageio::qimageToDib(*graphic);
     if (!dib)
-        throw ErrorInvalid(QStringLiteral("Can't allocate memory"));
+        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
     return dib;
 }
 

@@ -205,10 +205,10 @@ bool SpVisInvert(DibBlock &dib) {
 
 void SpRotateGraphic(QImage &picture, double angle, QRgb fill) {
     if (picture.isNull())
-        throw ErrorInvalid(QStringLiteral("Input image is empty"));
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
     DibBlock dib = GraphicToDib(&picture);
     if (dib.size() <= 4)
-        throw ErrorInvalid(QStringLiteral("Input image is empty"));
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
     if (!SpVisRotate(dib, 0, 0, 0, 0, angle, fill))
         return;
     QImage rotated;

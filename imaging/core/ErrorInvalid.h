@@ -17,4 +17,41 @@ private:
     QString m_message;
 };
 
+// The messages the imaging code raises ErrorInvalid with.
+namespace ErrorInvalidText {
+inline QString InputImageEmpty() {
+    return QStringLiteral("Input image is empty");
+}
+inline QString InputFilenameNotValid() {
+    return QStringLiteral("Input filename isn't valid");
+}
+inline QString CantAllocateMemory() {
+    return QStringLiteral("Can't allocate memory");
+}
+inline QString StreamNilOrEmpty() {
+    return QStringLiteral("Stream is nil or empty");
+}
+inline QString NoFileSize() {
+    return QStringLiteral("Could not determine filesize. Error using Reset(F)");
+}
+inline QString NoFileInfo() {
+    return QStringLiteral("Could not determine fileinfo. Error GetTiffInfo");
+}
+inline QString FormatNotSupported() {
+    return QStringLiteral("This format is not supported by this application");
+}
+inline QString ParentWindowRequired() {
+    return QStringLiteral("Parent Window Handle required");
+}
+inline QString CouldNotOpenFile() {
+    return QStringLiteral("Could not open file!");
+}
+inline QString CouldNotCreateFile() {
+    return QStringLiteral("Could not create file!");
+}
+inline QString DibNot8Or4Bit() {
+    return QStringLiteral("Dib is not 8 or 4 bit");
+}
+} // namespace ErrorInvalidText
+
 } // namespace orva::imaging

@@ -98,7 +98,7 @@ bool TVisDib::CreateBlankDib(const QVector<QRgb> *palette, std::int32_t width, i
         return false;
     DibBlock block = DibBlock::create(width, height, bitCount);
     if (!block)
-        throw ErrorInvalid(QStringLiteral("Can't allocate memory"));
+        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
     if (palette)
         block.setColorTable(*palette);
     SetDib(std::move(block));
