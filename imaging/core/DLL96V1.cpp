@@ -1,0 +1,904 @@
+// The imaging front end: the one road from the image controls to the image-I/O library.
+#include "imaging/core/DLL96V1.h"
+
+#include "imaging/core/ErrorInvalid.h"
+#include "platform/imageio/Annotations.h"
+#include "platform/imageio/DibConvert.h"
+#include "platform/imageio/DibReduce.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <climits>
+
+namespace orva::imaging {
+
+namespace lib = orva::imageio::lib;
+using orva::imageio::Progress;
+
+namespace {
+
+struct LibraryState {
+    std::int16_t lastErrorCode = 0;
+    QString lastErrorText;
+    QString caption;
+    bool twainBusy = false;
+    std::function<QString(const QString &)> mapper;
+    std::function<void(const char *)> observer;
+    QStringList mciExtensions{QStringLiteral("WAV")};
+    TScanSourceChooser chooser;
+    QString scanSource;
+};
+
+LibraryState &state() {
+    static LibraryState s;
+    return s;
+}
+
+void fail(std::int16_t code) {
+    state().lastErrorCode = code;
+    state().lastErrorText = orva::imageio::errorText(code);
+}
+
+QString mapped(const QString &file) {
+    return state().mapper ? state().mapper(file) : file;
+}
+
+enum class Check { Go, Refused };
+
+// The file check of the readers and page calls: it must open, and hold at least 30 bytes.
+// Names are never cut short: a cut name could name another file.
+Check checkFile(const QString &file, bool mustExist) {
+    if (QFile::encodeName(file).size() >= PATH_MAX) {
+        fail(orva::imageio::ErrNameTooLong);
+        return Check::Refused;
+    }
+    if (!mustExist)
+        return Check::Go;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(orva::imageio::ErrOpen);
+        return Check::Refused;
+    }
+    if (f.size() < 30) {
+        fail(orva::imageio::ErrTooSmall);
+        return Check::Refused;
+    }
+    return Check::Go;
+}
+
+Progress progressFor(TProgressTarget *control) {
+    return Progress{VisProgress, control};
+}
+
+// One library call: caption, guard, result test, last error.
+template <typename Call>
+bool guarded(const char *exportName, const QString &caption, bool atLeastZero, Call &&call) {
+    if (state().observer)
+        state().observer(exportName);
+    state().caption = caption;
+    std::int16_t code = orva::imageio::ErrInternal;
+    try {
+        code = call();
+    } catch (const std::bad_alloc &) {
+        code = orva::imageio::ErrNoMemory;
+    } catch (const std::exception &) {
+        code = orva::imageio::ErrInternal;
+    }
+    if (atLeastZero ? code >= 0 : code > 0)
+        return true;
+    fail(code);
+    return false;
+}
+
+template <typename Call>
+bool fileCall(const char *exportName, const QString &word, const QString &file, bool mustExist, Call &&call) {
+    const QString local = mapped(file);
+    if (checkFile(local, mustExist) == Check::Refused)
+        return false;
+    return guarded(exportName, word + file, false, [&] { return call(local); });
+}
+
+using DibReader = std::int16_t (*)(const QString &, int, int, DibBlock &, const Progress &);
+
+bool readDib(const char *exportName, DibReader reader, const QString &file, int bits, int dither,
+             DibBlock &out, TProgressTarget *control) {
+    DibBlock result;
+    const bool ok = fileCall(exportName, QStringLiteral("Reading "), file, true, [&](const QString &local) {
+        return reader(local, bits, dither, result, progressFor(control));
+    });
+    if (ok)
+        out = std::move(result);
+    return ok;
+}
+
+template <typename Read>
+bool readBitmap(Read &&read, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    DibBlock dib;
+    if (!read(dib))
+        return false;
+    const bool ok = DibToBitmap(&dib, bits, dither, control, bitmap);
+    FreeDib(dib);
+    return ok;
+}
+
+std::uint16_t codeOf(TTiffCompression c) {
+    return TiffCompressionCode(c);
+}
+
+bool stringTags(const Bytes *block, const QString &file, int page, QObject *sender,
+                const TVisMesTag &callback) {
+    std::int16_t index = static_cast<std::int16_t>(page);
+    auto each = [&](const orva::imageio::TiffTagValue &t) {
+        bool cancel = false;
+        bool readOnly = false;
+        const QString name = TiffTagName(t.tag, &readOnly);
+        if (callback)
+            callback(sender, t.tag, t.length, t.number, t.text, name,
+                     readOnly || t.kind == orva::imageio::TiffTagKind::Array, index, cancel);
+        return !cancel;
+    };
+    if (block)
+        return guarded("returntagsstream", QStringLiteral("TAG Read = Stream"), false, [&] {
+            return block->size() <= 1 ? orva::imageio::ErrTooSmall
+                                      : lib::returntagsstream(*block, page, each);
+        });
+    return fileCall("returntags", QStringLiteral("TAG Read = "), file, true,
+                    [&](const QString &local) { return lib::returntags(local, page, each); });
+}
+
+void fillTag(const orva::imageio::TiffTagValue &v, TTagRead &out) {
+    out.length = v.length;
+    out.value = v.number;
+    out.text = v.text;
+    out.fieldType = v.type;
+    out.isText = v.kind == orva::imageio::TiffTagKind::Text;
+    out.isArray = v.kind == orva::imageio::TiffTagKind::Array;
+}
+
+void fillInfo(const orva::imageio::TiffPageInfo &i, TTiffInfo &info) {
+    info.pages = i.pages;
+    info.width = i.width;
+    info.height = i.height;
+    info.bitsPerPixel = i.bitsPerPixel;
+    info.compression = TiffCompressionName(static_cast<std::int16_t>(i.compression));
+}
+
+} // namespace
+
+std::int16_t LastErrorCode() {
+    return state().lastErrorCode;
+}
+QString LastErrorText() {
+    return state().lastErrorText;
+}
+QString LibraryCaption() {
+    return state().caption;
+}
+void SetPathMapper(std::function<QString(const QString &)> mapper) {
+    state().mapper = std::move(mapper);
+}
+void SetLibraryCallObserver(std::function<void(const char *)> observer) {
+    state().observer = std::move(observer);
+}
+
+std::int16_t VisProgress(std::int16_t percent, void *data) {
+    auto *control = static_cast<TProgressTarget *>(data);
+    if (!control)
+        return 1;
+    bool cancel = false;
+    control->DoProgress(percent, state().caption.toLower(), cancel);
+    return cancel ? 0 : 1;
+}
+
+bool ReadBMPFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("rdbmpfiledib", lib::rdbmpfiledib, file, bits, dither, out, control);
+}
+bool ReadPNGFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("rdpngfiledib", lib::rdpngfiledib, file, bits, dither, out, control);
+}
+bool ReadPCXFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("rdpcxfiledib", lib::rdpcxfiledib, file, bits, dither, out, control);
+}
+bool ReadGIFFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("rdgiffiledib", lib::rdgiffiledib, file, bits, dither, out, control);
+}
+bool ReadJPGFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    DibBlock result;
+    const bool ok =
+        fileCall("rdjpgfiledib", QStringLiteral("Reading "), file, true, [&](const QString &local) {
+            return lib::rdjpgfiledib(local, bits, 1, dither, result, progressFor(control));
+        });
+    if (ok)
+        out = std::move(result);
+    return ok;
+}
+bool ReadTGAFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("readtgafiledib", lib::readtgafiledib, file, bits, dither, out, control);
+}
+bool ReadEPSFileDib(const QString &file, int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    return readDib("readepsfiledib", lib::readepsfiledib, file, bits, dither, out, control);
+}
+bool ReadPCDFileDib(const QString &file, int bits, int dither, TPCDMode mode, DibBlock &out,
+                    TProgressTarget *control) {
+    DibBlock result;
+    const bool ok =
+        fileCall("readpcdfiledib", QStringLiteral("Reading "), file, true, [&](const QString &local) {
+            return lib::readpcdfiledib(local, bits, dither, static_cast<int>(mode), result,
+                                       progressFor(control));
+        });
+    if (ok)
+        out = std::move(result);
+    return ok;
+}
+bool ReadTIFFileDib(const QString &file, int bits, int dither, int page, DibBlock &out,
+                    TProgressTarget *control) {
+    DibBlock result;
+    const bool ok =
+        fileCall("readtiffiledib", QStringLiteral("Reading "), file, true, [&](const QString &local) {
+            return lib::readtiffiledib(local, bits, dither, page, result, progressFor(control));
+        });
+    if (ok)
+        out = std::move(result);
+    return ok;
+}
+bool ReadTIFFileDibStream(const Bytes &block, int bits, int dither, int page, DibBlock &out,
+                          TProgressTarget *control) {
+    DibBlock result;
+    const bool ok = guarded("readtiffiledibstream", QStringLiteral("Reading Tiff Stream"), false, [&] {
+        return lib::readtiffiledibstream(block, bits, dither, page, result, progressFor(control));
+    });
+    if (ok)
+        out = std::move(result);
+    return ok;
+}
+bool ReadDXFToDdb(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    QImage result;
+    const bool ok =
+        fileCall("readdxftoddb", QStringLiteral("Reading "), file, true, [&](const QString &local) {
+            return lib::readdxftoddb(local, bits, dither, result, progressFor(control));
+        });
+    if (ok)
+        bitmap = result;
+    return ok;
+}
+
+bool ReadBMPFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadBMPFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadPNGFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadPNGFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadPCXFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadPCXFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadGIFFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadGIFFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadJPGFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadJPGFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadTGAFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadTGAFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadEPSFileBitmap(const QString &file, int bits, int dither, QImage &bitmap, TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadEPSFileDib(file, bits, dither, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadPCDFileBitmap(const QString &file, int bits, int dither, TPCDMode mode, QImage &bitmap,
+                       TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadPCDFileDib(file, bits, dither, mode, d, control); }, bits,
+                      dither, bitmap, control);
+}
+bool ReadTIFFileBitmap(const QString &file, int bits, int dither, int page, QImage &bitmap,
+                       TProgressTarget *control) {
+    return readBitmap([&](DibBlock &d) { return ReadTIFFileDib(file, bits, dither, page, d, control); }, bits,
+                      dither, bitmap, control);
+}
+
+bool DllFileInfo(const QString &file, lib::FileInfo &info) {
+    return guarded("fileinfo", QString(), false, [&] { return lib::fileinfo(mapped(file), info); });
+}
+
+bool DllGetInfo(const QString &file, int page, TTiffInfo &info) {
+    orva::imageio::TiffPageInfo i;
+    if (!guarded("getinfo", QString(), true, [&] { return lib::getinfo(mapped(file), page, i); }))
+        return false;
+    fillInfo(i, info);
+    return true;
+}
+
+bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info) {
+    orva::imageio::TiffPageInfo i;
+    if (!guarded("getinfostream", QString(), true, [&] { return lib::getinfostream(block, page, i); }))
+        return false;
+    fillInfo(i, info);
+    return true;
+}
+
+bool DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
+    return guarded("getdxfinfo", QString(), false, [&] { return lib::getdxfinfo(mapped(file), info); });
+}
+
+bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,
+                     const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+    return fileCall("writetiffiledib", QStringLiteral("Writing "), file, false, [&](const QString &local) {
+        return lib::writetiffiledib(local, codeOf(compression), option == tiffAppend ? 1 : 0, dib, further,
+                                    progressFor(control));
+    });
+}
+bool WriteTIFFileDibPage(const QString &file, TTiffCompression compression, int page, const DibBlock &dib,
+                         std::int16_t further, TProgressTarget *control) {
+    return fileCall("writetiffiledibpage", QStringLiteral("Inserting "), file, false,
+                    [&](const QString &local) {
+                        return lib::writetiffiledibpage(local, codeOf(compression), page, dib, further,
+                                                        progressFor(control));
+                    });
+}
+bool WriteTIFFileDibPageReplace(const QString &file, TTiffCompression compression, int page,
+                                const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+    return fileCall("writetiffiledibpagereplace", QStringLiteral("Updating "), file, true,
+                    [&](const QString &local) {
+                        return lib::writetiffiledibpagereplace(local, codeOf(compression), page, dib, further,
+                                                               progressFor(control));
+                    });
+}
+bool DeleteTIFFPage(const QString &file, int page) {
+    return fileCall("deletepage", QString(), file, true,
+                    [&](const QString &local) { return lib::deletepage(local, page); });
+}
+bool PackTIFF(const QString &file, TProgressTarget *control) {
+    return fileCall("packtiff", QStringLiteral("Packing "), file, true,
+                    [&](const QString &local) { return lib::packtiff(local, progressFor(control)); });
+}
+bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveOpt option,
+                           const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+    return guarded("writetiffiledibstream", QStringLiteral("Writing Tiff Stream"), false, [&] {
+        return lib::writetiffiledibstream(block, codeOf(compression), option == tiffAppend ? 1 : 0, dib,
+                                          further, progressFor(control));
+    });
+}
+bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
+                                      const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+    return guarded("writetiffiledibpagereplacestream", QStringLiteral("Updating Tiff Stream"), false, [&] {
+        return lib::writetiffiledibpagereplacestream(block, codeOf(compression), page, dib, further,
+                                                     progressFor(control));
+    });
+}
+bool DeleteTIFFPageStream(Bytes &block, int page) {
+    return guarded("deletepagestream", QString(), false, [&] { return lib::deletepagestream(block, page); });
+}
+bool PackTIFFStream(Bytes &block, TProgressTarget *control) {
+    return guarded("packtiffstream", QStringLiteral("Packing Tiff Stream"), false,
+                   [&] { return lib::packtiffstream(block, progressFor(control)); });
+}
+
+bool ReadTag(const QString &file, int page, std::uint16_t tag, TTagRead &out) {
+    orva::imageio::TiffTagValue v;
+    if (!fileCall("readtag", QStringLiteral("TAG Read = "), file, true,
+                  [&](const QString &local) { return lib::readtag(local, page, tag, v); }))
+        return false;
+    fillTag(v, out);
+    return true;
+}
+bool ReadTagStream(const Bytes &block, int page, std::uint16_t tag, TTagRead &out) {
+    orva::imageio::TiffTagValue v;
+    if (!guarded("readtagstream", QStringLiteral("TAG Read = Stream"), false,
+                 [&] { return lib::readtagstream(block, page, tag, v); }))
+        return false;
+    fillTag(v, out);
+    return true;
+}
+bool ReturnTags(const QString &file, int page, QObject *sender, const TVisMesTag &callback) {
+    return stringTags(nullptr, file, page, sender, callback);
+}
+bool ReturnTagsStream(const Bytes &block, int page, QObject *sender, const TVisMesTag &callback) {
+    return stringTags(&block, QString(), page, sender, callback);
+}
+bool WriteTag(const QString &file, int page, std::uint16_t tag, std::int32_t value) {
+    return fileCall("writetag", QStringLiteral("TAG Write = "), file, true,
+                    [&](const QString &local) { return lib::writetag(local, page, tag, value); });
+}
+bool WriteTagStream(Bytes &block, int page, std::uint16_t tag, std::int32_t value) {
+    return guarded("writetagstream", QStringLiteral("TAG Write = Stream"), false,
+                   [&] { return lib::writetagstream(block, page, tag, value); });
+}
+bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByteArray &text) {
+    return fileCall("writetagstring", QStringLiteral("TAG Write = "), file, true,
+                    [&](const QString &local) { return lib::writetagstring(local, page, tag, text); });
+}
+bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text) {
+    return guarded("writetagstringstream", QStringLiteral("TAG Write = Stream"), false,
+                   [&] { return lib::writetagstringstream(block, page, tag, text); });
+}
+
+DibBlock DllCopyDib(const DibBlock &dib) {
+    return orva::imageio::DllCopyDib(dib);
+}
+DibBlock ConvertDib1To4(const DibBlock &dib) {
+    return orva::imageio::ConvertDib1To4(dib);
+}
+DibBlock ConvertDib1To8(const DibBlock &dib) {
+    return orva::imageio::ConvertDib1To8(dib);
+}
+DibBlock ConvertDib1To24(const DibBlock &dib) {
+    return orva::imageio::ConvertDib1To24(dib);
+}
+DibBlock ConvertDib4To8(const DibBlock &dib) {
+    return orva::imageio::ConvertDib4To8(dib);
+}
+DibBlock ConvertDib4To24(const DibBlock &dib) {
+    return orva::imageio::ConvertDib4To24(dib);
+}
+DibBlock ConvertDib8To24(const DibBlock &dib) {
+    return orva::imageio::ConvertDib8To24(dib);
+}
+DibBlock ConvertDib16To24(const DibBlock &dib) {
+    return orva::imageio::ConvertDib16To24(dib);
+}
+DibBlock ConvertDib32To24(const DibBlock &dib) {
+    return orva::imageio::ConvertDib32To24(dib);
+}
+
+void SetMciExtensions(const QStringList &extensions) {
+    state().mciExtensions.clear();
+    for (const QString &e : extensions)
+        state().mciExtensions.append(e.toUpper());
+}
+
+bool IsMciExtension(const QString &ext) {
+    return state().mciExtensions.contains(ext.toUpper());
+}
+
+QString MediaFilterText() {
+    static const char *const kMedia[] = {"WAV", "MID", "RMI", "AVI", "MOV"};
+    static const char *const kPairs[] = {"|Wave Sound    (WAV) |*.WAV", "|Midi Sound    (MID) |*.MID",
+                                         "|RMI Sound    (RMI) |*.RMI", "|Video for Windows    (AVI) |*.AVI",
+                                         "|Apple Quicktime Video    (MOV) |*.MOV"};
+    QString text =
+        QStringLiteral("All Supported Media Formats|*.BMP;*.CMS;*.GIF;*.JPG;*.PCX;*.PNG;*.SCM;*.TIF;*.PCD;"
+                       "*.EMF;*.WMF;*.TGA;");
+    for (const char *m : kMedia)
+        if (IsMciExtension(QLatin1String(m)))
+            text += QStringLiteral("*.%1;").arg(QLatin1String(m));
+    text += QStringLiteral(
+        "|Windows Bitmap    (BMP) |*.BMP|Credit Message    (CMS) |*.CMS|Compuserve Gif    (GIF) |*.GIF"
+        "|Jpeg    (JPG) |*.JPG|PaintShop Pro    (PCX) |*.PCX|Portable Graphics    (PNG) |*.PNG"
+        "|Scrolling Message    (SCM) |*.SCM|Tagged Image    (TIF) |*.TIF"
+        "|Kodak Photo CD    (PCD) |*.PCD|Windows Metafile    (WMF) |*.WMF"
+        "|Enhanced Metafile    (EMF) |*.EMF|Targe Image    (TGA) |*.TGA");
+    for (int i = 0; i < 5; ++i)
+        if (IsMciExtension(QLatin1String(kMedia[i])))
+            text += QLatin1String(kPairs[i]);
+    return text;
+}
+
+int DeviceColorDepth(int deviceBitsPerPixel) {
+    if (deviceBitsPerPixel <= 4)
+        return 4;
+    return deviceBitsPerPixel < 16 ? 8 : 24;
+}
+
+int SaveBitDepth(const QString &extension, TSaveResolution r, int deviceDepth) {
+    const QString ext = extension.toLower();
+    if (ext == QLatin1String("jpg"))
+        return r == sJpegGray || r == sMonoChrome ? 1 : 24;
+    if (ext == QLatin1String("tga"))
+        return std::max(8, r == sColorTrue ? 24 : r == sAutoMatic ? deviceDepth : 8);
+    if (ext == QLatin1String("dic"))
+        return std::max(8, r == sAutoMatic ? deviceDepth : 8);
+    if (ext == QLatin1String("gif")) {
+        switch (r) {
+        case sColorVga:
+            return 0;
+        case sMonoChrome:
+            return 1;
+        case sColor16:
+            return 4;
+        case sAutoMatic:
+            return std::min(8, deviceDepth);
+        default:
+            return 8;
+        }
+    }
+    switch (r) {
+    case sColorVga:
+        return 0;
+    case sMonoChrome:
+        return 1;
+    case sColor16:
+        return 4;
+    case sColor256:
+        return 8;
+    case sColorTrue:
+        return 24;
+    case sJpegGray:
+        return 8;
+    case sAutoMatic:
+        return deviceDepth;
+    }
+    return 0;
+}
+
+int ReadBitDepth(TLoadResolution r, int deviceDepth) {
+    switch (r) {
+    case lColorVga:
+        return 0;
+    case lMonoChrome:
+        return 1;
+    case lColor16:
+        return 4;
+    case lColor256:
+        return 8;
+    case lColorTrue:
+        return 24;
+    case lAutoMatic:
+        return deviceDepth;
+    }
+    return 0;
+}
+
+std::uint16_t TiffCompressionCode(TTiffCompression c) {
+    switch (c) {
+    case sNONE:
+        return 1;
+    case sCCITT:
+        return 2;
+    case sFAXCCITT3:
+        return 3;
+    case sFAXCCITT4:
+        return 4;
+    case sLZW:
+        return 5;
+    case sPACKBITS:
+        return 32773;
+    }
+    return 1;
+}
+
+QString TiffCompressionName(std::int16_t code) {
+    // The code arrives as a signed 16-bit value: 32773 is -32763.
+    switch (static_cast<std::uint16_t>(code)) {
+    case 1:
+        return QStringLiteral("NONE");
+    case 2:
+        return QStringLiteral("CCITT3");
+    case 3:
+        return QStringLiteral("FAXCCITT3");
+    case 4:
+        return QStringLiteral("FAXCCITT4");
+    case 5:
+        return QStringLiteral("LZW");
+    case 32773:
+        return QStringLiteral("PACKBITS");
+    default:
+        return QStringLiteral("UNKNOWN");
+    }
+}
+
+QString TiffTagName(std::uint16_t tag, bool *readOnly) {
+    struct Name {
+        std::uint16_t tag;
+        const char *name;
+        bool readOnly;
+    };
+    static const Name kNames[] = {
+        {254, "NEWSUBFILETYPE", true},
+        {255, "FILETYPE", false},
+        {256, "IMAGEWIDTH", true},
+        {257, "IMAGELENGTH", true},
+        {258, "BITSPERSAMPLE", true},
+        {259, "COMPRESSION", true},
+        {262, "PHOTOMETRICINTERPRETATION", true},
+        {263, "THRESHHOLDING", false},
+        {264, "CELLWIDTH", false},
+        {265, "CELLLENGTH", false},
+        {266, "FILLORDER", true},
+        {269, "DOCUMENTNAME", false},
+        {270, "IMAGEDESCRIPTION", false},
+        {271, "MAKE", false},
+        {272, "MODEL", false},
+        {273, "STRIPOFFSETS", true},
+        {274, "ORIENTATION", false},
+        {277, "SAMPLESPERPIXEL", true},
+        {278, "ROWSPERSTRIP", true},
+        {279, "STRIPBYTECOUNTS", true},
+        {280, "MINIMUMVALUE", false},
+        {281, "MAXIMUMVALUE", false},
+        {282, "XRESOLUTION", false},
+        {283, "YRESOLUTION", false},
+        {284, "PLANARCONFIG", false},
+        {285, "PAGENAME", true},
+        {286, "XPOSITION", false},
+        {287, "YPOSITION", false},
+        {288, "FREEOFFSETS", true},
+        {289, "FREEBYTECOUNTS", true},
+        {290, "GRAYRESPONSEUNITS", false},
+        {291, "GRAYSCALERRESPONSE", false},
+        {292, "GROUP3OPTIONS", true},
+        {293, "GROUP4OPTIONS", true},
+        {296, "RESOLUTIONUNIT", false},
+        {297, "PAGENUMBER", false},
+        {300, "COLORRESPONSEUNIT", false},
+        {301, "COLORRESPONSECURVES", false},
+        {305, "SOFTWARE", false},
+        {306, "DATETIME", false},
+        {315, "ARTIST", false},
+        {316, "HOSTCOMPUTER", false},
+        {317, "PREDICTOR", false},
+        {320, "COLORMAP", true},
+        {322, "TILEWIDTH", true},
+        {323, "TILELENGTH", true},
+        {324, "TILEOFFSETS", true},
+        {325, "TILEBYTECOUNTS", true},
+        {327, "CLEANFAXDATA", true},
+        {33432, "COPYRIGHT", false},
+    };
+    for (const Name &n : kNames)
+        if (n.tag == tag) {
+            if (readOnly)
+                *readOnly = n.readOnly;
+            return QLatin1String(n.name);
+        }
+    if (readOnly)
+        *readOnly = false;
+    return QStringLiteral("Unknown");
+}
+
+QString FileNameWithoutExt(const QString &path) {
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    QString name = path.mid(cut + 1).left(64);
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    return dot >= 0 ? name.left(dot) : name;
+}
+
+void FreeDib(DibBlock &dib) {
+    dib = DibBlock();
+}
+
+bool DibToBitmap(const DibBlock *dib, int bits, int dither, TProgressTarget *control, QImage &bitmap) {
+    if (!dib || dib->isNull())
+        return false;
+    const DibBlock *source = dib;
+    DibBlock converted;
+    if (bits != 0 && bits != dib->bitCount()) {
+        // The reduction makes a new DIB and leaves the caller's alone.
+        converted = bits > dib->bitCount()
+                        ? orva::imageio::convertDib(*dib, bits)
+                        : orva::imageio::reduceDib(*dib, bits, dither, progressFor(control));
+        if (!converted) {
+            fail(orva::imageio::ErrArgument);
+            return false;
+        }
+        source = &converted;
+    }
+    QImage image = orva::imageio::dibToQImage(*source);
+    if (image.isNull()) {
+        fail(orva::imageio::ErrNoMemory);
+        return false;
+    }
+    bitmap = image;
+    return true;
+}
+
+bool DibHandleToBitmap(const std::uint8_t *block, std::size_t size, QImage &bitmap) {
+    QString why;
+    DibBlock dib = DibBlock::fromPacked(block, size, &why);
+    if (!dib) {
+        fail(orva::imageio::ErrCorrupt);
+        return false;
+    }
+    return DibToBitmap(&dib, 0, 0, nullptr, bitmap);
+}
+
+DibBlock GraphicToDib(const QImage *graphic) {
+    if (!graphic || graphic->isNull())
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+    DibBlock dib = orva::imageio::qimageToDib(*graphic);
+    if (!dib)
+        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
+    return dib;
+}
+
+DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control) {
+    DibBlock dib = GraphicToDib(&graphic);
+    if (bits == 0 || bits == dib.bitCount())
+        return dib;
+    return bits > dib.bitCount() ? orva::imageio::convertDib(dib, bits)
+                                 : orva::imageio::reduceDib(dib, bits, dither, progressFor(control));
+}
+
+bool LoadResourceBitmap(const QString &name, QImage &bitmap) {
+    QImage image(QStringLiteral(":/") + name);
+    if (image.isNull())
+        return false;
+    if (image.format() == QImage::Format_Indexed8) {
+        QVector<QRgb> table = image.colorTable();
+        for (QRgb &c : table)
+            c |= 0xFF000000u;
+        image.setColorTable(table);
+    }
+    bitmap = image;
+    return true;
+}
+
+QString AnnotationIniPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/vis_anno.ini");
+}
+
+TStretchMode SetBlitStretchMode(int bits, TBlitMode mode) {
+    if (bits != 1)
+        return ColorOnColor;
+    switch (mode) {
+    case sDark:
+        return BlackOnWhite;
+    case sLightest:
+        return WhiteOnBlack;
+    case sLight:
+        break;
+    }
+    return ColorOnColor;
+}
+
+void AnnoInit(const void *window, void *control) {
+    orva::imageio::anno::InitAnnotation(window, control, AnnotationIniPath());
+}
+void AnnoDestroy(const void *window) {
+    orva::imageio::anno::DestroyAnnotation(window);
+}
+void AnnoDraw(const void *window, int originX, int originY, int offsetX, int offsetY, int scrollBarWidth,
+              double zoom) {
+    orva::imageio::anno::DrawAnnotation(window, originX, originY, offsetX, offsetY, scrollBarWidth, zoom);
+}
+void AnnoClear(const void *window) {
+    orva::imageio::anno::ClearAnnotation(window);
+}
+void AnnoLoad(const void *window, int page, const QString &file) {
+    orva::imageio::anno::LoadAnnotation(window, page, mapped(file));
+}
+void AnnoSave(const void *window, int page, const QString &file) {
+    orva::imageio::anno::SaveAnnotation(window, page, mapped(file));
+}
+int AnnotationCount(const void *window) {
+    return orva::imageio::anno::AnnotationCount(window);
+}
+
+void SetScanSourceChooser(TScanSourceChooser chooser) {
+    state().chooser = std::move(chooser);
+}
+QString ScanSource() {
+    return state().scanSource;
+}
+bool TwainBusy() {
+    return state().twainBusy;
+}
+
+namespace {
+
+// Set for the whole of a scanning call, also when it fails; a call while set is refused.
+class BusyScope {
+public:
+    BusyScope() : m_entered(!state().twainBusy) {
+        if (m_entered)
+            state().twainBusy = true;
+        else
+            fail(orva::imageio::ErrBusy);
+    }
+    ~BusyScope() {
+        if (m_entered)
+            state().twainBusy = false;
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+    bool entered() const { return m_entered; }
+
+private:
+    bool m_entered;
+};
+
+std::int16_t applyBits(DibBlock &dib, int bits, int dither) {
+    return orva::imageio::applyWantedBits(dib, bits, dither != 0) ? orva::imageio::kOk
+                                                                  : orva::imageio::ErrArgument;
+}
+
+int pixelTypeFor(int bits) {
+    switch (bits) {
+    case 1:
+        return 1;
+    case 4:
+        return 3;
+    case 8:
+        return 2;
+    case 24:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool SelectTwainSource(QObject *) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    return guarded("selectsource", QString(), true, [&] {
+        const QStringList devices = orva::imageio::scanDevices();
+        if (devices.isEmpty())
+            return orva::imageio::ErrNoScanner;
+        const QString chosen = state().chooser ? state().chooser(devices) : devices.first();
+        if (chosen.isEmpty())
+            return orva::imageio::ErrStopped;
+        state().scanSource = chosen;
+        return std::int16_t{0};
+    });
+}
+
+bool AcquireDibImage(int bits, int dither, DibBlock &out, TProgressTarget *control) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    DibBlock page;
+    const bool ok = guarded("aquiredibimage", QStringLiteral("Aquiring Image "), true, [&] {
+        orva::imageio::ScanSettings settings;
+        settings.pixelType = pixelTypeFor(bits);
+        const std::int16_t code = orva::imageio::scanPages(
+            state().scanSource, settings,
+            [&](DibBlock &&p) {
+                page = std::move(p);
+                return true;
+            },
+            progressFor(control));
+        return code == orva::imageio::kOk ? applyBits(page, bits, dither) : code;
+    });
+    if (ok)
+        out = std::move(page);
+    return ok;
+}
+
+bool TwainMultiPage(const orva::imageio::ScanSettings &settings, int bits, const TScanPageCallback &perPage,
+                    QImage *bitmap, TProgressTarget *control) {
+    BusyScope busy;
+    if (!busy.entered())
+        return false;
+    DibBlock single;
+    return guarded("twain_nu_dib", QStringLiteral("Aquiring Image "), true, [&] {
+        std::int16_t pageCode = orva::imageio::kOk;
+        // Without a page callback only one page is taken, into the caller's bitmap.
+        orva::imageio::ScanSettings wanted = settings;
+        if (!perPage)
+            wanted.pages = 1;
+        const std::int16_t code = orva::imageio::scanPages(
+            state().scanSource, wanted,
+            [&](DibBlock &&p) {
+                pageCode = applyBits(p, bits, 1);
+                if (pageCode != orva::imageio::kOk)
+                    return false;
+                if (perPage)
+                    return perPage(std::move(p));
+                single = std::move(p);
+                return true;
+            },
+            progressFor(control));
+        if (pageCode != orva::imageio::kOk)
+            return pageCode;
+        if (code != orva::imageio::kOk || perPage)
+            return code == orva::imageio::kOk ? std::int16_t{0} : code;
+        QImage image;
+        if (single.isNull() || !bitmap || !DibToBitmap(&single, 0, 0, control, image))
+            return orva::imageio::ErrArgument;
+        *bitmap = image;
+        FreeDib(single);
+        return std::int16_t{0};
+    });
+}
+
+} // namespace orva::imaging

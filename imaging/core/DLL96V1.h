@@ -1,0 +1,186 @@
+// The imaging front end: the one road from the image controls to the image-I/O library, with its
+// fixed call pattern (file check, progress caption, guarded call, 16-bit result, last error code
+// and text), and the imaging helpers that need no library.
+#pragma once
+
+#include "imaging/core/ImagingTypes.h"
+#include "platform/imageio/DibBlock.h"
+#include "platform/imageio/ImageIoLibrary.h"
+#include "platform/imageio/SaneScanner.h"
+
+#include <QImage>
+#include <QStringList>
+
+namespace orva::imaging {
+
+using orva::imageio::Bytes;
+using orva::imageio::DibBlock;
+
+// Last failure of a library call: its code and the library's text for it.
+std::int16_t LastErrorCode();
+QString LastErrorText();
+// The caption of the library call in progress ("Reading " + file name, ...).
+QString LibraryCaption();
+
+// Seams for callers and tests. The path mapper turns the names callers hold into local paths
+// (identity until the application installs its own); the observer sees every library entry.
+void SetPathMapper(std::function<QString(const QString &)> mapper);
+void SetLibraryCallObserver(std::function<void(const char *exportName)> observer);
+
+// The progress procedure handed to the library: asks the control, 1 to go on, 0 to stop.
+std::int16_t VisProgress(std::int16_t percent, void *data);
+
+// Readers; out holds the new DIB only when they return true.
+bool ReadBMPFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadPNGFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadPCXFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadGIFFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadJPGFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadTGAFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadEPSFileDib(const QString &file, int bits, int dither, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadPCDFileDib(const QString &file, int bits, int dither, TPCDMode mode, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadTIFFileDib(const QString &file, int bits, int dither, int page, DibBlock &out,
+                    TProgressTarget *control = nullptr);
+bool ReadTIFFileDibStream(const Bytes &block, int bits, int dither, int page, DibBlock &out,
+                          TProgressTarget *control = nullptr);
+bool ReadDXFToDdb(const QString &file, int bits, int dither, QImage &bitmap,
+                  TProgressTarget *control = nullptr);
+
+// Bitmap twins: read, convert with DibToBitmap at the wanted depth, free the DIB.
+bool ReadBMPFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadPNGFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadPCXFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadGIFFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadJPGFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadTGAFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadEPSFileBitmap(const QString &file, int bits, int dither, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadPCDFileBitmap(const QString &file, int bits, int dither, TPCDMode mode, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+bool ReadTIFFileBitmap(const QString &file, int bits, int dither, int page, QImage &bitmap,
+                       TProgressTarget *control = nullptr);
+
+// Information.
+bool DllFileInfo(const QString &file, orva::imageio::lib::FileInfo &info);
+struct TTiffInfo {
+    int pages = 0;
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    QString compression; // the name for the page's compression code
+};
+bool DllGetInfo(const QString &file, int page, TTiffInfo &info);
+bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info);
+bool DllGetDXFInfo(const QString &file, orva::imageio::lib::DxfInfo &info);
+
+// TIFF pages and memory TIFFs (the block grows as needed).
+bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,
+                     const DibBlock &dib, std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPage(const QString &file, TTiffCompression compression, int page, const DibBlock &dib,
+                         std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageReplace(const QString &file, TTiffCompression compression, int page,
+                                const DibBlock &dib, std::int16_t further,
+                                TProgressTarget *control = nullptr);
+bool DeleteTIFFPage(const QString &file, int page);
+bool PackTIFF(const QString &file, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveOpt option,
+                           const DibBlock &dib, std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
+                                      const DibBlock &dib, std::int16_t further,
+                                      TProgressTarget *control = nullptr);
+bool DeleteTIFFPageStream(Bytes &block, int page);
+bool PackTIFFStream(Bytes &block, TProgressTarget *control = nullptr);
+
+// Tags. A tag comes back as a number or as text by its TIFF field type; arrays are read-only.
+struct TTagRead {
+    std::int16_t length = 0;
+    std::int32_t value = 0;
+    QByteArray text;
+    std::uint16_t fieldType = 0;
+    bool isText = false;
+    bool isArray = false;
+};
+bool ReadTag(const QString &file, int page, std::uint16_t tag, TTagRead &out);
+bool ReadTagStream(const Bytes &block, int page, std::uint16_t tag, TTagRead &out);
+bool ReturnTags(const QString &file, int page, QObject *sender, const TVisMesTag &callback);
+bool ReturnTagsStream(const Bytes &block, int page, QObject *sender, const TVisMesTag &callback);
+bool WriteTag(const QString &file, int page, std::uint16_t tag, std::int32_t value);
+bool WriteTagStream(Bytes &block, int page, std::uint16_t tag, std::int32_t value);
+bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByteArray &text);
+bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text);
+
+// Conversions: a new DIB, the input untouched.
+DibBlock DllCopyDib(const DibBlock &dib);
+DibBlock ConvertDib1To4(const DibBlock &dib);
+DibBlock ConvertDib1To8(const DibBlock &dib);
+DibBlock ConvertDib1To24(const DibBlock &dib);
+DibBlock ConvertDib4To8(const DibBlock &dib);
+DibBlock ConvertDib4To24(const DibBlock &dib);
+DibBlock ConvertDib8To24(const DibBlock &dib);
+DibBlock ConvertDib16To24(const DibBlock &dib);
+DibBlock ConvertDib32To24(const DibBlock &dib);
+
+// Helpers without the library.
+void SetMciExtensions(const QStringList &extensions);
+bool IsMciExtension(const QString &ext);
+QString MediaFilterText();
+int DeviceColorDepth(int deviceBitsPerPixel);
+int SaveBitDepth(const QString &ext, TSaveResolution resolution, int deviceDepth);
+int ReadBitDepth(TLoadResolution resolution, int deviceDepth);
+std::uint16_t TiffCompressionCode(TTiffCompression compression);
+QString TiffCompressionName(std::int16_t code);
+QString TiffTagName(std::uint16_t tag, bool *readOnly = nullptr);
+QString FileNameWithoutExt(const QString &path);
+void FreeDib(DibBlock &dib);
+// The DIB as a picture at the wanted depth (0: its own); the DIB is not changed or freed.
+bool DibToBitmap(const DibBlock *dib, int bits, int dither, TProgressTarget *control, QImage &bitmap);
+// A foreign packed DIB (clipboard) fully validated before any of it is read.
+bool DibHandleToBitmap(const std::uint8_t *block, std::size_t size, QImage &bitmap);
+// A picture as a DIB at its own depth (16/32 bits become 24); raises ErrorInvalid for no picture.
+DibBlock GraphicToDib(const QImage *graphic);
+DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control = nullptr);
+bool LoadResourceBitmap(const QString &name, QImage &bitmap);
+QString AnnotationIniPath();
+enum TStretchMode { ColorOnColor, BlackOnWhite, WhiteOnBlack };
+TStretchMode SetBlitStretchMode(int bits, TBlitMode mode);
+
+// The annotation engine (switched off in this system: started, cleared and asked to draw only).
+void AnnoInit(const void *window, void *control);
+void AnnoDestroy(const void *window);
+void AnnoDraw(const void *window, int originX, int originY, int offsetX, int offsetY, int scrollBarWidth,
+              double zoom);
+void AnnoClear(const void *window);
+void AnnoLoad(const void *window, int page, const QString &file);
+void AnnoSave(const void *window, int page, const QString &file);
+int AnnotationCount(const void *window);
+
+// Scanning. The source chooser is the user interface's (it gets the device names and answers the
+// one to use); without one the first device is used. All three calls refuse at once while any of
+// them runs.
+using TScanSourceChooser = std::function<QString(const QStringList &devices)>;
+void SetScanSourceChooser(TScanSourceChooser chooser);
+QString ScanSource();
+bool TwainBusy();
+bool SelectTwainSource(QObject *parent = nullptr);
+bool AcquireDibImage(int bits, int dither, DibBlock &out, TProgressTarget *control = nullptr);
+// Multi-page acquisition: each page goes to perPage (false stops); without perPage the single page
+// becomes the bitmap.
+using TScanPageCallback = std::function<bool(DibBlock &&page)>;
+bool TwainMultiPage(const orva::imageio::ScanSettings &settings, int bits, const TScanPageCallback &perPage,
+                    QImage *bitmap, TProgressTarget *control = nullptr);
+
+} // namespace orva::imaging

@@ -1,0 +1,43 @@
+// Page and tag edits of whole TIFF files held in memory. Pages are relinked by copying each kept
+// page's directory, out-of-line values and strips unchanged into a fresh file, so the pixels of
+// the pages not touched stay byte for byte what they were.
+#pragma once
+
+#include "platform/imageio/DibBlock.h"
+#include "platform/imageio/ImageIoTypes.h"
+
+#include <QByteArray>
+
+#include <functional>
+
+namespace orva::imageio {
+
+enum class TiffTagKind { Number, Text, Array };
+
+struct TiffTagValue {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0; // TIFF field type (1 BYTE, 2 ASCII, 3 SHORT, 4 LONG, 5 RATIONAL, ...)
+    std::uint32_t count = 0;
+    std::int16_t length = 0; // data length in bytes, capped to 16 bits
+    std::int32_t number = 0; // numbers, and rationals rounded
+    QByteArray text;         // ASCII values without the closing NUL
+    TiffTagKind kind = TiffTagKind::Number;
+};
+
+int tiffPageCount(const Bytes &file);
+// Appends when page equals the page count; insert and replace use the file's byte order.
+std::int16_t tiffInsertPage(Bytes &file, int page, const DibBlock &dib, std::uint16_t compression,
+                            const Progress &progress = {});
+std::int16_t tiffAppendPage(Bytes &file, const DibBlock &dib, std::uint16_t compression,
+                            const Progress &progress = {});
+std::int16_t tiffReplacePage(Bytes &file, int page, const DibBlock &dib, std::uint16_t compression,
+                             const Progress &progress = {});
+std::int16_t tiffDeletePage(Bytes &file, int page);
+std::int16_t tiffPack(Bytes &file, const Progress &progress = {});
+
+std::int16_t tiffReadTag(const Bytes &file, int page, std::uint16_t tag, TiffTagValue &value);
+std::int16_t tiffListTags(const Bytes &file, int page, std::vector<TiffTagValue> &tags);
+std::int16_t tiffWriteTag(Bytes &file, int page, std::uint16_t tag, std::int32_t value);
+std::int16_t tiffWriteTagString(Bytes &file, int page, std::uint16_t tag, const QByteArray &text);
+
+} // namespace orva::imageio

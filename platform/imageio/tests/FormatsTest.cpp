@@ -1,0 +1,285 @@
+// Our readers against ImageMagick as the independent decoder, on pictures the test makes with it,
+// and hostile or truncated files that must give a failure code instead of a crash.
+#include "platform/imageio/Codecs.h"
+#include "platform/imageio/EpsDxf.h"
+#include "platform/imageio/ImageIoLibrary.h"
+#include "platform/imageio/tests/TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace orva::imageio;
+using namespace orva::imageio::test;
+
+namespace {
+
+std::int16_t readAny(const QString &type, const QString &file, DibBlock &out) {
+    if (type == "BMP")
+        return lib::rdbmpfiledib(file, 0, 0, out);
+    if (type == "PNG")
+        return lib::rdpngfiledib(file, 0, 0, out);
+    if (type == "GIF")
+        return lib::rdgiffiledib(file, 0, 0, out);
+    if (type == "JPEG")
+        return lib::rdjpgfiledib(file, 0, 1, 0, out);
+    if (type == "PCX")
+        return lib::rdpcxfiledib(file, 0, 0, out);
+    if (type == "TGA")
+        return lib::readtgafiledib(file, 0, 0, out);
+    return lib::readtiffiledib(file, 0, 0, 0, out);
+}
+
+struct Fixture {
+    const char *name;
+    const char *type;
+    QStringList convertArgs; // between the source picture and the output file
+    int bits;                // our expected depth (0: not checked)
+    int tolerance;
+};
+
+} // namespace
+
+TEST(Formats, AgreeWithImageMagick) {
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick not installed";
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.png");
+    bool ok = false;
+    run("convert",
+        {"-size", "53x31", "gradient:#ff0000-#0000ff", "(", "-size", "53x31", "pattern:checkerboard", ")",
+         "-compose", "multiply", "-composite", source},
+        &ok);
+    ASSERT_TRUE(ok);
+    const Fixture fixtures[] = {
+        {"bmp1.bmp", "BMP", {"-monochrome", "BMP3:"}, 1, 0},
+        {"bmp4.bmp", "BMP", {"-colors", "16", "BMP3:"}, 4, 0},
+        {"bmp8.bmp", "BMP", {"-colors", "200", "BMP3:"}, 8, 0},
+        {"bmp24.bmp", "BMP", {"-type", "TrueColor", "BMP3:"}, 24, 0},
+        {"bmp-rle8.bmp", "BMP", {"-colors", "200", "-compress", "RLE", "BMP3:"}, 8, 0},
+        {"bmp-v5.bmp", "BMP", {"-type", "TrueColor", "BMP:"}, 24, 0},
+        {"bmp565.bmp", "BMP", {"-define", "bmp:subtype=RGB565", "BMP:"}, 24, 8},
+        {"bmp32.bmp", "BMP", {"-define", "bmp:subtype=ARGB8888", "-alpha", "off", "BMP:"}, 0, 0},
+        {"png1.png", "PNG", {"-monochrome", "PNG8:"}, 0, 0},
+        {"png8.png", "PNG", {"-colors", "100", "PNG8:"}, 8, 0},
+        {"pnggray.png", "PNG", {"-colorspace", "Gray", "-depth", "8", "PNG:"}, 8, 0},
+        {"png24.png", "PNG", {"PNG24:"}, 24, 0},
+        {"png48.png", "PNG", {"-depth", "16", "PNG48:"}, 24, 1},
+        {"png-interlaced.png", "PNG", {"-interlace", "PNG", "PNG24:"}, 24, 0},
+        {"gif.gif", "GIF", {"-colors", "64", "GIF:"}, 8, 0},
+        {"gif-interlaced.gif", "GIF", {"-colors", "64", "-interlace", "GIF", "GIF:"}, 8, 0},
+        {"jpg.jpg", "JPEG", {"-quality", "90", "JPEG:"}, 24, 3},
+        {"jpggray.jpg", "JPEG", {"-colorspace", "Gray", "JPEG:"}, 8, 3},
+        {"pcx-mono.pcx", "PCX", {"-monochrome", "PCX:"}, 0, 0},
+        {"pcx4.pcx", "PCX", {"-colors", "16", "-type", "Palette", "PCX:"}, 0, 0},
+        {"pcx8.pcx", "PCX", {"-colors", "100", "-type", "Palette", "PCX:"}, 8, 0},
+        {"pcx24.pcx", "PCX", {"-type", "TrueColor", "PCX:"}, 24, 0},
+        {"tga8.tga", "TGA", {"-colors", "100", "-type", "Palette", "TGA:"}, 8, 0},
+        {"tga24.tga", "TGA", {"-type", "TrueColor", "TGA:"}, 24, 0},
+        {"tga-rle.tga", "TGA", {"-type", "TrueColor", "-compress", "RLE", "TGA:"}, 24, 0},
+        {"tgagray.tga", "TGA", {"-colorspace", "Gray", "TGA:"}, 8, 0},
+        {"tif1-g4-200.tif", "TIFF", {"-monochrome", "-density", "200", "-compress", "Group4", "TIFF:"}, 1, 0},
+        {"tif1-g3-300.tif", "TIFF", {"-monochrome", "-density", "300", "-compress", "Fax", "TIFF:"}, 1, 0},
+        {"tif4.tif", "TIFF", {"-colors", "16", "-depth", "4", "-type", "Palette", "TIFF:"}, 4, 0},
+        {"tif8gray.tif", "TIFF", {"-colorspace", "Gray", "-depth", "8", "-compress", "LZW", "TIFF:"}, 8, 0},
+        {"tif24.tif", "TIFF", {"-type", "TrueColor", "-depth", "8", "-compress", "Zip", "TIFF:"}, 24, 0},
+        {"tif48.tif", "TIFF", {"-type", "TrueColor", "-depth", "16", "TIFF:"}, 24, 1},
+        {"tif-jpeg.tif", "TIFF", {"-type", "TrueColor", "-compress", "JPEG", "TIFF:"}, 24, 4},
+        {"tif-tiled.tif",
+         "TIFF",
+         {"-type", "TrueColor", "-depth", "8", "-define", "tiff:tile-geometry=16x16", "TIFF:"},
+         24,
+         0},
+        {"tif-planar.tif",
+         "TIFF",
+         {"-type", "TrueColor", "-depth", "8", "-interlace", "Plane", "TIFF:"},
+         24,
+         0},
+        {"tif-nores.tif",
+         "TIFF",
+         {"-units", "Undefined", "-density", "0", "-type", "TrueColor", "-depth", "8", "TIFF:"},
+         24,
+         0},
+    };
+    for (const Fixture &f : fixtures) {
+        const QString file = dir.filePath(f.name);
+        QStringList args{source};
+        args += f.convertArgs.mid(0, f.convertArgs.size() - 1);
+        args += f.convertArgs.last() + file;
+        run("convert", args, &ok);
+        ASSERT_TRUE(ok) << f.name;
+        DibBlock dib;
+        ASSERT_EQ(readAny(f.type, file, dib), kOk) << f.name;
+        if (f.bits) {
+            EXPECT_EQ(dib.bitCount(), f.bits) << f.name;
+        }
+        const int diff = maxDifference(dib, imageMagickPixels(file));
+        EXPECT_GE(diff, 0) << f.name << ": size differs";
+        EXPECT_LE(diff, f.tolerance) << f.name << " " << dib.bitCount();
+        lib::FileInfo info;
+        ASSERT_EQ(lib::fileinfo(file, info), kOk) << f.name;
+        EXPECT_EQ(info.type, f.type) << f.name;
+        EXPECT_EQ(info.width, 53) << f.name;
+    }
+}
+
+TEST(Formats, FaxResolutionsAndMissingResolution) {
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick not installed";
+    QTemporaryDir dir;
+    struct Case {
+        const char *density;
+        const char *compress;
+        int dpi;
+    } cases[] = {{"200", "Group4", 200}, {"300", "Group4", 300}, {"200", "Fax", 200}, {"300", "Fax", 300}};
+    for (const auto &c : cases) {
+        const QString file = dir.filePath(QStringLiteral("fax-%1-%2.tif").arg(c.density, c.compress));
+        bool ok = false;
+        run("convert",
+            {"-size", "170x220", "xc:white", "-fill", "black", "-draw", "rectangle 10,10 60,200", "-draw",
+             "circle 120,100 150,130", "-monochrome", "-units", "PixelsPerInch", "-density", c.density,
+             "-compress", c.compress, file},
+            &ok);
+        ASSERT_TRUE(ok);
+        DibBlock dib;
+        ASSERT_EQ(lib::readtiffiledib(file, 0, 0, 0, dib), kOk);
+        EXPECT_EQ(dib.bitCount(), 1);
+        EXPECT_EQ(maxDifference(dib, imageMagickPixels(file)), 0) << file.toStdString();
+        EXPECT_NEAR(dib.xPelsPerMeter() * 0.0254, c.dpi, 0.5);
+        TiffPageInfo info;
+        ASSERT_EQ(lib::getinfo(file, 0, info), 0);
+        EXPECT_EQ(info.compression, QByteArray(c.compress) == "Group4" ? 4 : 3);
+    }
+    const QString plain = dir.filePath("nores.png");
+    bool ok = false;
+    run("convert", {"-size", "8x8", "xc:gray", "-units", "Undefined", "-strip", plain}, &ok);
+    ASSERT_TRUE(ok);
+    DibBlock dib;
+    ASSERT_EQ(lib::rdpngfiledib(plain, 0, 0, dib), kOk);
+    EXPECT_EQ(dib.xPelsPerMeter(), 0) << "no resolution stays 0, for callers to handle";
+}
+
+TEST(Formats, WantedBitsConvertTheDecodedPicture) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("p.tif");
+    ASSERT_EQ(lib::writetiffiledib(file, TiffLzw, 0, patternDib(40, 20, 24), 0), kOk);
+    for (int bits : {1, 4, 8, 24}) {
+        DibBlock d;
+        ASSERT_EQ(lib::readtiffiledib(file, bits, 1, 0, d), kOk) << bits;
+        EXPECT_EQ(d.bitCount(), bits);
+    }
+    DibBlock d;
+    EXPECT_EQ(lib::readtiffiledib(file, 7, 0, 0, d), ErrArgument);
+}
+
+TEST(Formats, CorruptFilesGiveFailureCodes) {
+    QTemporaryDir dir;
+    const QString tif = dir.filePath("ok.tif");
+    ASSERT_EQ(lib::writetiffiledib(tif, TiffFax4, 0, patternDib(100, 80, 1), 0), kOk);
+    Bytes good;
+    ASSERT_EQ(lib::readWholeFile(tif, good), kOk);
+    struct Case {
+        const char *name;
+        std::int16_t (*decode)(const std::uint8_t *, std::size_t, DibBlock &);
+        Bytes bytes;
+    } cases[] = {
+        {"jpeg header only", decodeJpeg, Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0}},
+        {"jpeg garbage", decodeJpeg, Bytes(200, 0xFF)},
+        {"png signature only", decodePng, Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13}},
+        {"gif header only", decodeGif, Bytes{'G', 'I', 'F', '8', '9', 'a', 10, 0, 10, 0, 0, 0, 0}},
+        {"bmp huge", decodeBmp,
+         [] {
+             Bytes b(54, 0);
+             b[0] = 'B';
+             b[1] = 'M';
+             b[10] = 54;
+             b[14] = 40;
+             writeLe32(b.data() + 18, 0x7FFFFFFF);
+             writeLe32(b.data() + 22, 0x7FFFFFFF);
+             b[26] = 1;
+             b[28] = 24;
+             return b;
+         }()},
+        {"pcx short", decodePcx, Bytes(127, 10)},
+        {"tga truncated", decodeTga,
+         Bytes{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100, 0, 100, 0, 24, 0, 1, 2, 3}},
+        {"tiff cut", [](const std::uint8_t *d, std::size_t n, DibBlock &o) { return decodeTiff(d, n, 0, o); },
+         Bytes(good.begin(), good.begin() + static_cast<long>(good.size() / 2))},
+        {"tiff garbage",
+         [](const std::uint8_t *d, std::size_t n, DibBlock &o) { return decodeTiff(d, n, 0, o); },
+         Bytes{'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    for (auto &c : cases) {
+        DibBlock out;
+        EXPECT_LT(c.decode(c.bytes.data(), c.bytes.size(), out), 0) << c.name;
+        EXPECT_TRUE(out.isNull()) << c.name;
+    }
+}
+
+TEST(Formats, EpsAndDxfSmoke) {
+    QTemporaryDir dir;
+    const QString eps = dir.filePath("box.eps");
+    QFile f(eps);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 72 36\nnewpath 0 0 moveto 72 36 lineto "
+            "stroke\nshowpage\n");
+    f.close();
+    DibBlock d;
+    setGhostscriptProgram(dir.filePath("no-such-gs"));
+    EXPECT_EQ(lib::readepsfiledib(eps, 0, 0, d), ErrNoGhostscript);
+    EXPECT_TRUE(errorText(ErrNoGhostscript).startsWith("format not supported"));
+    setGhostscriptProgram({});
+    if (!QStandardPaths::findExecutable("gs").isEmpty()) {
+        ASSERT_EQ(lib::readepsfiledib(eps, 0, 0, d), kOk);
+        EXPECT_EQ(d.width(), 72);
+        EXPECT_EQ(d.height(), 36);
+    }
+    const QString dxf = dir.filePath("draw.dxf");
+    QFile g(dxf);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n100\n21\n50\n31\n0\n"
+            "0\nCIRCLE\n8\n0\n10\n50\n20\n25\n30\n0\n40\n10\n0\nENDSEC\n0\nEOF\n");
+    g.close();
+    QImage image;
+    ASSERT_EQ(lib::readdxftoddb(dxf, 0, 0, image), kOk);
+    EXPECT_EQ(image.width(), kDxfRenderSize);
+    EXPECT_NEAR(image.height(), kDxfRenderSize / 2, 8);
+    lib::DxfInfo info;
+    ASSERT_EQ(lib::getdxfinfo(dxf, info), kOk);
+    EXPECT_DOUBLE_EQ(info.maxX, 100);
+    const QString empty = dir.filePath("empty.dxf");
+    QFile e(empty);
+    ASSERT_TRUE(e.open(QIODevice::WriteOnly));
+    e.write("0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+    e.close();
+    EXPECT_EQ(lib::readdxftoddb(empty, 0, 0, image), ErrUnsupported);
+}
+
+TEST(Formats, PhotoCdBaseImagesAgreeWithImageMagick) {
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick not installed";
+    QTemporaryDir dir;
+    const QString file = dir.filePath("photo.pcd");
+    bool ok = false;
+    run("convert", {"-size", "768x512", "gradient:#ff2000-#0020c0", "-type", "TrueColor", file}, &ok);
+    ASSERT_TRUE(ok);
+    const int sizes[3][2] = {{192, 128}, {384, 256}, {768, 512}};
+    for (int mode = 0; mode < 3; ++mode) {
+        DibBlock dib;
+        ASSERT_EQ(lib::readpcdfiledib(file, 0, 0, mode, dib), kOk) << mode;
+        EXPECT_EQ(dib.width(), sizes[mode][0]);
+        EXPECT_EQ(dib.height(), sizes[mode][1]);
+    }
+    DibBlock base;
+    ASSERT_EQ(lib::readpcdfiledib(file, 0, 0, 2, base), kOk);
+    // Both decoders convert from Photo YCC; they may round differently.
+    const int diff = maxDifference(base, imageMagickPixels(file, -1));
+    EXPECT_GE(diff, 0);
+    EXPECT_LE(diff, 12);
+    lib::FileInfo info;
+    ASSERT_EQ(lib::fileinfo(file, info), kOk);
+    EXPECT_EQ(info.type, QStringLiteral("PCD"));
+    DibBlock none;
+    EXPECT_EQ(lib::readpcdfiledib(file, 0, 0, 3, none), ErrArgument);
+}
