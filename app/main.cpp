@@ -1,5 +1,7 @@
 // Program entry: the application, its title, the main window and the event loop.
 #include "app/TOrvaMainForm.h"
+#include "common/LocalPath.h"
+#include "imaging/core/DLL96V1.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -9,6 +11,8 @@ int main(int argc, char **argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orva 4.1"));
+    // Image files named by the setup file or the host are Windows paths until opened.
+    orva::imaging::SetPathMapper(&LocalPath::toLocalPath);
     TOrvaMainForm form(QApplication::arguments());
     if (!form.FormCreate()) {
         return 1;
