@@ -112,7 +112,10 @@ void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QBy
     const quint64 colours = (quint64(fill.rgb() & 0xFFFFFF) << 24) | quint64(color.rgb() & 0xFFFFFF);
     const int width = image->width();
     const int height = image->height();
-    // The cells of the segment that fall into the image, then their pixel rows copied across.
+    // The cells of the segment that fall into the image, then their pixel rows copied across. A
+    // segment starting at or beyond the right edge has none (the division below truncates towards 0).
+    if (x >= width)
+        return;
     const int firstCell = x < 0 ? (-x + cw - 1) / cw : 0;
     const int lastCell = std::min(int(text.size()) - 1, (width - 1 - x) / cw);
     if (lastCell < firstCell)

@@ -105,6 +105,7 @@ private slots:
     void readInterfaceOutsideTheBuffer();
     void propertiesClamp();
     void hiddenTerminalStillPaints();
+    void narrowTerminalPaintsOnlyWhatFits();
     void lazyDisplayPaintsFromTheTimer();
     void ttyPainterBrightensBold();
     void bottomHalfWithoutARowAbove();
@@ -464,6 +465,20 @@ void TerminalWidgetTest::hiddenTerminalStillPaints() {
     QVERIFY(m.cellHas(m.cell(3, 5), bgrToQColor(kWhite)));
     TVtRect rect;
     QVERIFY(!m.emu->Buffer().GetInvalidRect(rect)); // nothing left queued for a later paint
+}
+
+void TerminalWidgetTest::narrowTerminalPaintsOnlyWhatFits() {
+    // A window collapsed to its menu bar leaves the terminal far narrower than its text.
+    Term m;
+    // Runs that start just right of the image's edge must draw nothing.
+    for (const int width : {1, 7, m.t.CellWidth() * 2 - 2, m.t.CellWidth() * 3 + 2}) {
+        m.t.resize(width, m.t.CellHeight() * 2);
+        m.write("\x1b[1;1HAB\x1b[7mCD\x1b[mEF\x1b[7mGH\x1b[mIJKLMNOPQRSTUVWXYZ\x1b[1;70Hend");
+        QVERIFY(m.t.BackingImage().width() <= qMax(width, 1));
+    }
+    m.t.resize(m.t.sizeHint());
+    m.write("\x1b[2;1HX");
+    QVERIFY(m.cellHas(m.cell(2, 1), bgrToQColor(kWhite)));
 }
 
 void TerminalWidgetTest::lazyDisplayPaintsFromTheTimer() {
