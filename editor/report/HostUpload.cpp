@@ -107,6 +107,13 @@ void HostSendQueue::SendQueuedLines() {
     }
 }
 
+bool HostSendQueue::SendDirect(const QByteArray &bytes) {
+    if (m_link.State() != 2)
+        return false;
+    m_link.Send(bytes);
+    return true;
+}
+
 void HostSendQueue::Clear() {
     m_lines.clear();
     m_index = 0;
@@ -160,6 +167,8 @@ ReportUploadResult StartReportUpload(HostSendQueue &queue, const QByteArray &tex
         if (!f.open(QIODevice::ReadOnly)) {
             if (error)
                 *error = f.errorString();
+            // Nothing comes back: the host is told so with a single ESC.
+            queue.SendDirect("\x1B");
             return ReportUploadResult::FileError;
         }
         base64 = f.readAll().toBase64();

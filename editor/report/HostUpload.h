@@ -49,6 +49,9 @@ public:
     // The link went down: an upload under way is ended (flags off, queue cleared). True when one was.
     bool LinkDropped();
 
+    // A reply outside the upload (the single ESC); false when the link is down.
+    bool SendDirect(const QByteArray &bytes);
+
     bool ResultTransferActive() const { return m_active; }
     void SetResultTransferActive(bool on) { m_active = on; }
     bool AudioTransfer() const { return m_audio; }
