@@ -928,6 +928,9 @@ void TOrvaMainForm::CleanWorkFiles() {
             QFile::remove(fi.absoluteFilePath());
         }
     }
+    // Plain-text copies of the last report message and the last upload hold patient data.
+    QFile::remove(dir.filePath(QStringLiteral("lastpendrastring.txt")));
+    QFile::remove(dir.filePath(QStringLiteral("Datacopy.txt")));
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {

@@ -125,6 +125,12 @@ private slots:
         QVERIFY(s.form->TransferPanel()->isHidden());
         QVERIFY(s.form->SendQueue().Lines().isEmpty());
         QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
+        // The plain-text copies of the message and the upload go when the window closes.
+        QVERIFY(QFile::exists(s.dir.filePath("work/lastpendrastring.txt")));
+        QVERIFY(QFile::exists(s.dir.filePath("work/Datacopy.txt")));
+        s.form->CleanWorkFiles();
+        QVERIFY(!QFile::exists(s.dir.filePath("work/lastpendrastring.txt")));
+        QVERIFY(!QFile::exists(s.dir.filePath("work/Datacopy.txt")));
     }
 
     void hostRefusals() {
