@@ -2,6 +2,8 @@
 #include "app/MainFormSinks.h"
 
 #include "app/TOrvaMainForm.h"
+#include "editor/report/HostUpload.h"
+#include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -49,6 +51,41 @@ void MainFormSinks::HostCaptureChanged(bool on) {
     if (QToolButton *b = m_form.toolButton(QStringLiteral("FileCapturebutton"))) {
         b->setChecked(on);
     }
+}
+
+bool MainFormSinks::ResultTransferActive() {
+    return m_form.SendQueue().ResultTransferActive();
+}
+
+void MainFormSinks::SetResultTransferActive(bool on) {
+    m_form.SendQueue().SetResultTransferActive(on);
+}
+
+bool MainFormSinks::AudioTransfer() {
+    return m_form.SendQueue().AudioTransfer();
+}
+
+void MainFormSinks::SetAudioTransfer(bool on) {
+    m_form.SendQueue().SetAudioTransfer(on);
+}
+
+void MainFormSinks::SendQueuedLines() {
+    m_form.SendQueue().SendQueuedLines();
+}
+
+void MainFormSinks::ClearSendQueue() {
+    m_form.SendQueue().Clear();
+}
+
+// Reloading the last saved copy belongs to the return of the report; until then the editor is
+// shown with its document flagged as changed, so that the user saves again.
+void MainFormSinks::TransferFailed(bool audio) {
+    if (TWPForm *editor = m_form.WPForm(); editor && !audio) {
+        editor->ReportChanged = true;
+        editor->show();
+        editor->raise();
+    }
+    m_form.Messages().error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
 }
 
 void MainFormSinks::ShowTransferPanel(int progress) {

@@ -22,6 +22,13 @@ public:
     TWinpickFrm *HostForms() const { return m_hostForms.get(); }
     HostProtocol::HostLink *Link() override { return &m_link; }
     void HostCaptureChanged(bool on) override;
+    bool ResultTransferActive() override;
+    void SetResultTransferActive(bool on) override;
+    bool AudioTransfer() override;
+    void SetAudioTransfer(bool on) override;
+    void SendQueuedLines() override;
+    void ClearSendQueue() override;
+    void TransferFailed(bool audio) override;
     void ShowTransferPanel(int progress) override;
     void HideTransferPanel() override;
     void SetBusyCursor(bool busy) override;

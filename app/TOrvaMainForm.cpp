@@ -9,6 +9,8 @@
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
+#include "editor/report/HostUpload.h"
+#include "editor/wpform/TWPForm.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -55,6 +57,34 @@ QPixmap lightPixmap(const QColor &colour) {
     p.drawEllipse(2, 2, 12, 12);
     return pm;
 }
+
+// The upload queue's view of the telnet link: pending output is the link's own.
+class TelnetUploadLink : public UploadLink {
+public:
+    explicit TelnetUploadLink(TTelnet *&telnet) : m_telnet(telnet) {}
+    int State() const override { return m_telnet->State(); }
+    void Send(const QByteArray &data) override { m_telnet->Send(data); }
+    qint64 BytesPending() const override { return m_telnet->BytesPending(); }
+
+private:
+    TTelnet *&m_telnet;
+};
+
+// The editor's boxes go through the main window's messages, so tests see them too.
+class EditorToUserMessages : public EditorMessages {
+public:
+    explicit EditorToUserMessages(UserMessages &messages) : m_messages(messages) {}
+    void show(Kind kind, const QString &caption, const QString &text) override {
+        if (kind == Kind::Error) {
+            m_messages.error(caption, text);
+        } else {
+            m_messages.information(caption, text);
+        }
+    }
+
+private:
+    UserMessages &m_messages;
+};
 } // namespace
 
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
@@ -65,6 +95,8 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     m_telnet = link ? link : new TTelnet(this);
     m_telnet->setParent(this);
     m_telnet->setTermType("vt400");
+    m_uploadLink = std::make_unique<TelnetUploadLink>(m_telnet);
+    m_sendQueue = std::make_unique<HostSendQueue>(*m_uploadLink);
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(1000);
@@ -104,6 +136,8 @@ TOrvaMainForm::~TOrvaMainForm() {
     // The pipeline refers to the sinks, the sinks to the form's children: end them first.
     m_pipeline.reset();
     m_sinks.reset();
+    // The editor uses the queue and the messages below; it goes before them.
+    delete m_wpForm;
 }
 
 bool TOrvaMainForm::LoginAnswered() const {
@@ -206,6 +240,19 @@ void TOrvaMainForm::buildTerminalArea() {
     t->addWidget(m_docProgressBar);
     m_transferPanel->hide();
     v->addWidget(m_transferPanel);
+    m_docProgressBar->setRange(0, 1000);
+    m_sendQueue->onProgress = [this](int position) { m_docProgressBar->setValue(position); };
+    m_sendQueue->onTransferLost = [this] {
+        m_transferPanel->hide();
+        QTimer::singleShot(0, this, [this] {
+            m_messages->error(QStringLiteral("Save Data"),
+                              QStringLiteral("The link to the host was lost while the report was being sent. "
+                                             "Please Re-save when the link is back."));
+            if (m_wpForm) {
+                m_wpForm->ReportChanged = true;
+            }
+        });
+    };
 
     connect(addToolButton(QStringLiteral("Fontupbutton"), QStringLiteral("Increase font size"),
                           QStringLiteral("A+")),
@@ -572,6 +619,7 @@ void TOrvaMainForm::showLinkLight(bool up) {
 void TOrvaMainForm::Telnet1State(int state) {
     const QString setupName = QFileInfo(m_setupFileName).fileName();
     if (state == 0) {
+        m_sendQueue->LinkDropped();
         showLinkLight(false);
         CollapseToMenuBar();
         m_imageLabel->setText(QStringLiteral("Image Retrieval System (") + setupName + QLatin1Char(')'));
@@ -610,9 +658,21 @@ void TOrvaMainForm::Telnet1Receive() {
     }
 }
 
+TWPForm *TOrvaMainForm::WPForm() const {
+    return m_wpForm;
+}
+
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
     m_lastReportMessage = reportMessage;
-    traceUnbuilt(QStringLiteral("results editor"));
+    if (!m_wpForm) {
+        m_editorMessages = std::make_unique<EditorToUserMessages>(*m_messages);
+        const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
+                                    m_settings.ResultDirectory, m_programDir};
+        m_wpForm = new TWPForm(folders, m_sendQueue.get(), m_editorMessages.get(), this);
+        m_wpForm->setWindowFlag(Qt::Window);
+    }
+    m_wpForm->ReceivedReportText = reportMessage;
+    m_wpForm->LoadReport();
 }
 
 // ---- window shapes ------------------------------------------------------------------------------
@@ -897,6 +957,9 @@ void TOrvaMainForm::CleanWorkFiles() {
             QFile::remove(fi.absoluteFilePath());
         }
     }
+    // Plain-text copies of the last report message and the last upload hold patient data.
+    QFile::remove(dir.filePath(QStringLiteral("lastpendrastring.txt")));
+    QFile::remove(dir.filePath(QStringLiteral("Datacopy.txt")));
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {

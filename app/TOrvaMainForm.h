@@ -23,7 +23,11 @@ class QPushButton;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class EditorMessages;
+class HostSendQueue;
 class MainFormSinks;
+class TWPForm;
+class UploadLink;
 class ReceivePipeline;
 class TTelnet;
 class TVtTerminalEx;
@@ -59,6 +63,10 @@ public:
     // Opens the results editor on a report message from the host.
     void showeditor(const QByteArray &reportMessage);
     QByteArray LastReportMessage() const { return m_lastReportMessage; }
+    // The results editor (created on the first report) and the one upload queue it shares with
+    // dictation.
+    TWPForm *WPForm() const;
+    HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
     // Window shapes.
     void LayoutMenuBar();
@@ -165,6 +173,10 @@ private:
     bool m_lastRequestFromReqNum = false;
 
     std::unique_ptr<MainFormSinks> m_sinks;
+    std::unique_ptr<UploadLink> m_uploadLink;
+    std::unique_ptr<HostSendQueue> m_sendQueue;
+    std::unique_ptr<EditorMessages> m_editorMessages;
+    QPointer<TWPForm> m_wpForm;
     std::unique_ptr<ReceivePipeline> m_pipeline;
     TTelnet *m_telnet = nullptr;
     QTimer *m_timer1 = nullptr;

@@ -10,6 +10,7 @@ Events (negotiation seen, lines typed, data received) are written as JSON lines 
 """
 
 import argparse
+import base64
 import json
 import os
 import socket
@@ -277,11 +278,117 @@ def step_payload(step):
         return object_request(fields + [str(a) for a in step.get("args", [])])
     if "report" in step:
         return REPORT_START + unescape(step["report"]) + REPORT_END
+    if "report_file" in step:
+        return REPORT_START + read_report_file(step["report_file"]) + REPORT_END
     if "print" in step:
         return PRINT_START + unescape(step["print"]) + PRINT_END
     if "handshake" in step:
         return b"".join(HANDSHAKE[h] for h in step["handshake"].split(","))
     return None
+
+
+def read_report_file(name):
+    """A report message body kept as a file: relative names are looked up in reports/ beside this
+    script. Line ends in the file are not part of the body (the host joins fields with "^")."""
+    path = name if os.path.isabs(name) else os.path.join(os.path.dirname(os.path.abspath(__file__)), "reports", name)
+    with open(path, "rb") as f:
+        return b"".join(line.rstrip(b"\r\n") for line in f)
+
+
+def host_checksum(data):
+    """Sum of (byte AND 0x7F) leaving out 0x0A and 0x8A."""
+    return sum(b & 0x7F for b in data if b & 0x7F != 0x0A)
+
+
+def read_exact(conn, count, deadline):
+    while len(conn.pending) < count:
+        left = deadline - time.monotonic()
+        if left <= 0 or not conn.read_some(left):
+            return None
+    data = bytes(conn.pending[:count])
+    del conn.pending[:count]
+    return data
+
+
+def read_until(conn, needle, deadline):
+    while needle not in conn.pending:
+        left = deadline - time.monotonic()
+        if left <= 0 or not conn.read_some(left):
+            return None
+    idx = conn.pending.find(needle)
+    data = bytes(conn.pending[:idx])
+    del conn.pending[:idx + len(needle)]
+    return data
+
+
+def receive_upload(conn, log, step):
+    """Receives one upload: BEL, the five numbers, ETX STX text ETX, then base64 lines each ended by
+    CR LF up to the line "|||", sending ACK after the header and after every line that arrives.
+    Every number of the header is checked against what came; the text is stored in the file named
+    by the step (and the decoded document beside it, with ".bin" added). The host then answers
+    "|" when all numbers agree, else NAK; "reply" ("nak", "bel", "none") overrides the answer,
+    "ack_delay" slows every ACK, "close_after_header" drops the link once the header is read."""
+    deadline = time.monotonic() + step.get("timeout", 30)
+    delay = step.get("ack_delay", 0)
+    if read_until(conn, b"\x07", deadline) is None:
+        log.event("upload", ok=False, error="no BEL")
+        return False
+    head = read_until(conn, b"\x03\x02", deadline)
+    try:
+        len_t, len_t_lf, len_q, ck_t, ck_b = (int(x) for x in head.split(b" "))
+    except (AttributeError, ValueError):
+        log.event("upload", ok=False, error="bad header", head=(head or b"").hex())
+        return False
+    text = read_exact(conn, len_t, deadline)
+    end = read_exact(conn, 1, deadline)
+    if text is None or end != b"\x03":
+        log.event("upload", ok=False, error="text not ended by ETX")
+        return False
+    if step.get("close_after_header"):
+        log.event("upload", ok=False, error="closed after header")
+        return "close"
+    reply = step.get("reply")
+    if reply in ("nak", "bel"):
+        conn.send(HANDSHAKE[reply])
+        log.event("upload", ok=False, replied=reply)
+        return True
+    lines = []
+    conn.send(b"\x06")
+    while True:
+        line = read_until(conn, b"\r\n", deadline)
+        if line is None:
+            log.event("upload", ok=False, error="lines stopped", lines=len(lines))
+            return False
+        if line == b"|||":
+            break
+        lines.append(line)
+        if delay:
+            time.sleep(delay)
+        conn.send(b"\x06")
+    b64 = b"".join(lines)
+    checks = {
+        "length": len(text) == len_t,
+        "length_less_lf": len(text) - text.count(b"\n") == len_t_lf,
+        "queued_length": sum(len(x) + 2 for x in lines) == len_q,
+        "text_checksum": host_checksum(text) == ck_t,
+        "data_checksum": host_checksum(b64) == ck_b,
+        "line_width": all(len(x) == 84 for x in lines[:-1]) and all(0 < len(x) <= 84 for x in lines),
+    }
+    ok = all(checks.values())
+    with open(step["receive_upload"], "wb") as f:
+        f.write(text)
+    try:
+        document = base64.b64decode(b64, validate=True) if b64.strip() else b""
+    except ValueError:
+        document = None
+        ok = False
+    if document is not None:
+        with open(step["receive_upload"] + ".bin", "wb") as f:
+            f.write(document)
+    log.event("upload", ok=ok, checks=checks, numbers=[len_t, len_t_lf, len_q, ck_t, ck_b], lines=len(lines))
+    if reply != "none":
+        conn.send(b"|" if ok else HANDSHAKE["nak"])
+    return True
 
 
 def send_pieces(conn, data, split, gap):
@@ -302,6 +409,9 @@ def scripted_session(conn, log, steps):
     {"frame": [field, ...]} an object request frame;
     {"client_command": code, "args": [...], "object": name} a request of type 10;
     {"report": body} a report message (0x02 "@|" body "|@" 0x03);
+    {"report_file": name} the same with the body read from a file (reports/ beside this script);
+    {"receive_upload": file, "ack_delay": s, "reply": "nak"|"bel"|"none", "close_after_header": true}
+    an upload from the client, checked and stored (see receive_upload);
     {"print": data} printer-controller data (ESC [5i data ESC [4i);
     {"handshake": "ack,bar"} upload replies: ack, nak, bel, bar ("|").
     Any sending step may carry "split": [byte positions] (and "gap": seconds, default 0.05)
@@ -325,6 +435,9 @@ def scripted_session(conn, log, steps):
                 return
             idx = conn.pending.find(needle)
             del conn.pending[:idx + len(needle)]
+        elif "receive_upload" in step:
+            if receive_upload(conn, log, step) == "close":
+                return
         elif "sleep" in step:
             time.sleep(step["sleep"])
         elif step.get("close"):

@@ -1,0 +1,163 @@
+// A report from the sample host opens in the editor through the main window; its upload goes back
+// through the send queue and the host checks every number of the header and stores the text. The
+// host's refusals (NAK, BEL) and a link dropped mid-upload end the transfer and tell the user.
+#include "app/TOrvaMainForm.h"
+#include "app/UserMessages.h"
+#include "editor/report/HostMarkup.h"
+#include "editor/report/HostUpload.h"
+#include "editor/wpform/TWPForm.h"
+#include "platform/richtext/TWpTextControl.h"
+#include "platform/telnet/TTelnet.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class RecordingMessages : public UserMessages {
+public:
+    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
+    void information(const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    bool inputBox(const QString &, const QString &, QString &) override { return false; }
+    QStringList shown;
+};
+
+// One session against the sample host running `upload` after sending the histology report.
+class Session {
+public:
+    explicit Session(const QJsonObject &upload) {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+        QJsonArray steps;
+        steps.append(QJsonObject{{"sleep", 0.2}});
+        steps.append(QJsonObject{{"report_file", "histology.txt"}, {"split", QJsonArray{5, 40}}});
+        QJsonObject receive = upload;
+        receive["receive_upload"] = dir.filePath("uploaded.txt");
+        steps.append(receive);
+        QFile script(dir.filePath("script.json"));
+        if (script.open(QIODevice::WriteOnly))
+            script.write(QJsonDocument(steps).toJson());
+        script.close();
+        const QString portFile = dir.filePath("port");
+        host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
+                               "0", "--port-file", portFile, "--script", script.fileName(), "--once", "--log",
+                               dir.filePath("host.log")});
+        host.waitForStarted();
+        for (int i = 0; i < 200 && !QFile::exists(portFile); ++i)
+            QTest::qWait(50);
+        QFile pf(portFile);
+        pf.open(QIODevice::ReadOnly);
+        QFile setup(dir.filePath("orva.inf"));
+        setup.open(QIODevice::WriteOnly);
+        setup.write("host name = 127.0.0.1:" + pf.readAll().trimmed() +
+                    "\r\ntemplatedirectory = " + dir.filePath("templates").toUtf8() +
+                    "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() +
+                    "\r\nrtfresultdirectory = " + dir.filePath("work").toUtf8() + "\r\n");
+        setup.close();
+        auto recording = std::make_unique<RecordingMessages>();
+        messages = recording.get();
+        form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup.fileName()}, nullptr,
+                                               std::move(recording));
+    }
+    ~Session() {
+        form.reset();
+        host.kill();
+        host.waitForFinished();
+    }
+    QString hostLog() {
+        QFile f(dir.filePath("host.log"));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll());
+    }
+
+    QTemporaryDir dir;
+    QProcess host;
+    RecordingMessages *messages = nullptr;
+    std::unique_ptr<TOrvaMainForm> form;
+};
+
+// Opens the report and starts its upload with the document as the binary part.
+bool openAndUpload(Session &s, QByteArray *text) {
+    if (!s.form->FormCreate())
+        return false;
+    s.form->Timer1Timer();
+    if (!QTest::qWaitFor([&] { return s.form->WPForm() && s.form->WPForm()->isVisible(); }, 15000))
+        return false;
+    TWPForm *editor = s.form->WPForm();
+    *text = ExportHostMarkup(editor->ResultBox->document());
+    if (!editor->ResultBox->SaveDocument(editor->WorkDocumentName + ".tmp", -1, false, 3))
+        return false;
+    return editor->ReturnReport(*text);
+}
+} // namespace
+
+class ReportUploadIntegrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reportOpensAndUploadArrivesIntact() {
+        Session s(QJsonObject{{"ack_delay", 0.01}});
+        QByteArray text;
+        QVERIFY(openAndUpload(s, &text));
+        TWPForm *editor = s.form->WPForm();
+        QCOMPARE(editor->ReportRecord.GetReqCode(), QByteArray("26/00123"));
+        QCOMPARE(editor->PATIENTStatic->text().left(15), QStringLiteral("Mrs Smith, Anne"));
+        QCOMPARE(
+            text,
+            QByteArray("Liver biopsy \r\nTwo cores of {liver{, 12 mm. \r\n|Caf? au lait| change 1/2 cm. "));
+        QVERIFY(s.form->SendQueue().ResultTransferActive());
+        QTRY_VERIFY_WITH_TIMEOUT(!s.form->SendQueue().ResultTransferActive(), 20000);
+        // Every number of the header agreed with what the host received.
+        QVERIFY(s.hostLog().contains("\"ok\": true, \"checks\""));
+        QFile stored(s.dir.filePath("uploaded.txt"));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), text);
+        QFile document(s.dir.filePath("uploaded.txt.bin"));
+        QVERIFY(document.open(QIODevice::ReadOnly));
+        QVERIFY(document.readAll().startsWith("{\\rtf1"));
+        QVERIFY(s.form->TransferPanel()->isHidden());
+        QVERIFY(s.form->SendQueue().Lines().isEmpty());
+        QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
+        // The plain-text copies of the message and the upload go when the window closes.
+        QVERIFY(QFile::exists(s.dir.filePath("work/lastpendrastring.txt")));
+        QVERIFY(QFile::exists(s.dir.filePath("work/Datacopy.txt")));
+        s.form->CleanWorkFiles();
+        QVERIFY(!QFile::exists(s.dir.filePath("work/lastpendrastring.txt")));
+        QVERIFY(!QFile::exists(s.dir.filePath("work/Datacopy.txt")));
+    }
+
+    void hostRefusals() {
+        for (const char *reply : {"nak", "bel"}) {
+            Session s(QJsonObject{{"reply", reply}});
+            QByteArray text;
+            QVERIFY(openAndUpload(s, &text));
+            QTRY_VERIFY_WITH_TIMEOUT(!s.form->SendQueue().ResultTransferActive(), 20000);
+            QVERIFY(s.form->SendQueue().Lines().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(s.messages->shown.contains("Save Data|Transfer failure. Please Re-save"),
+                                     5000);
+            QVERIFY(s.form->WPForm()->ReportChanged);
+        }
+    }
+
+    void droppedLinkEndsTheUpload() {
+        Session s(QJsonObject{{"close_after_header", true}});
+        QByteArray text;
+        QVERIFY(openAndUpload(s, &text));
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->Telnet1()->State() == 0, 20000);
+        QVERIFY(!s.form->SendQueue().ResultTransferActive());
+        QVERIFY(s.form->SendQueue().Lines().isEmpty());
+        QVERIFY(s.form->TransferPanel()->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(!s.messages->shown.filter("lost while the report was being sent").isEmpty(),
+                                 5000);
+    }
+};
+
+QTEST_MAIN(ReportUploadIntegrationTest)
+#include "ReportUploadIntegrationTest.moc"

@@ -1,0 +1,288 @@
+// Parsing of report messages: the two base64 blocks are cut out first, then the "KX_key~value"
+// fields are walked by position, so that a value may hold "^" and "~" and the walk always ends.
+#include "editor/report/TReportRecord.h"
+
+#include "common/GDStringManip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <optional>
+
+using namespace GDStringManip;
+
+namespace {
+
+const QByteArray kFieldStart = "KX_";
+const QByteArray kNextField = "^KX_";
+
+const char *const kReportKeys1 =
+    "KX_TEMPLATE~^KX_REQCODE~^KX_PROCCODE~^KX_PATCODE~^KX_PATSUR~^KX_PATGIVEN~^KX_PATTITLE~^KX_PATADD1~"
+    "^KX_PATADD2~^KX_PATADD3~^KX_PATPC~^KX_PATAGE~^KX_PATDOB~^KX_PATGENDER~^KX_TERM~^KX_DOCCODE~"
+    "^KX_DOCSUR~^KX_DOCGIVEN~^KX_DOCTITLE~^KX_DOCADD1~^KX_DOCADD2~^KX_DOCADD3~^KX_DOCPC~"
+    "^KX_DOCPROVIDER~^KX_DOCPHONE~^KX_WARD~^KX_WARDHIGHLIGHT~^KX_YOURREF~^KX_SERVICEDATE~^KX_PRINTER~"
+    "^KX_FILEID~^KX_SCANID~^KX_B64DATA~^KX_COLLDATE~^KX_RECDATE~^KX_IMAGEBOX~^KX_REPORTDATE~"
+    "^KX_PRINTDATE~^KX_VALIDATED~^KX_OTHERTESTS~^KX_REPORTFLAG~^KX_DEPARTMENT~";
+const char *const kReportKeys2 =
+    "KX_REPORTTITLE~^KX_SERVICEPROVIDER~^KX_INSTANTRETURN~^KX_PMASK~^KX_PMASK2~^KX_PDFDOC~"
+    "^KX_RESULTTEXT~^KX_TEXTFONT~^KX_TEXTSIZE~^KX_PAPERTRAY~^KX_NOFOOTER~^KX_TPLOVERRIDE~"
+    "^KX_ORIENTATION~^KX_SAVEDOC~^KX_APPROVALCHECK~^KX_DYNAMICRANGE~^KX_RETURNCONF~^KX_AUDIODATA~"
+    "^KX_AUDIOFILE~";
+
+// Cuts "KX_<key>~..." out of the body; the cleaned block goes to `out`. False when absent.
+bool cutBlock(QByteArray &body, const QByteArray &marker, QByteArray &out) {
+    const qsizetype at = body.indexOf(marker);
+    if (at < 0)
+        return false;
+    const qsizetype start = at + marker.size();
+    qsizetype end = body.indexOf(kNextField, at + 1);
+    if (end < 0)
+        end = body.size();
+    out = RemoveChars(body.mid(start, end - start), QByteArray("\r\n\0^ ", 5));
+    QByteArray before = body.left(at);
+    if (end < body.size()) {
+        body = before + body.mid(end + 1);
+    } else {
+        // The block was the last field: the "^" that joined it to the field before goes too, or
+        // that field's value would end in "^".
+        if (before.endsWith('^'))
+            before.chop(1);
+        body = before;
+    }
+    return true;
+}
+
+// A whole decimal number, or nothing (empty, junk or out of range).
+std::optional<int> parseInt(const QByteArray &text) {
+    int v = 0;
+    const char *first = text.constData();
+    const char *last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    const auto r = std::from_chars(first, last, v);
+    if (r.ec != std::errc() || r.ptr != last || first == last)
+        return std::nullopt;
+    return v;
+}
+
+int subNumber(const QByteArray &field, int whenEmpty, int whenBad) {
+    if (field.isEmpty())
+        return whenEmpty;
+    return parseInt(field).value_or(whenBad);
+}
+
+int pointsToTwips(int points) {
+    const qint64 twips = qint64(points) * 20;
+    return int(std::clamp<qint64>(twips, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+bool isImageSuffix(const QString &suffix) {
+    static const QStringList kSuffixes = {"bmp", "jpg", "jpeg", "png", "gif", "tif", "tiff"};
+    return kSuffixes.contains(suffix.toLower());
+}
+
+} // namespace
+
+TReportRecord::TReportRecord() = default;
+TReportRecord::~TReportRecord() = default;
+
+TImageRecord ParseImageBox(const QByteArray &value) {
+    TImageRecord box;
+    box.FileName = ExtractField(value, ',', 1);
+    box.PosX = pointsToTwips(subNumber(ExtractField(value, ',', 2), 0, 0));
+    box.PosY = pointsToTwips(subNumber(ExtractField(value, ',', 3), 0, 0));
+    box.ScaleX = subNumber(ExtractField(value, ',', 4), 0, 100);
+    box.ScaleY = subNumber(ExtractField(value, ',', 5), 0, 100);
+    box.FitWidth = subNumber(ExtractField(value, ',', 6), 0, 0);
+    box.FitHeight = subNumber(ExtractField(value, ',', 7), 0, 0);
+    box.FromMessage = true;
+    box.ObjectMode = 0;
+    box.TextFlow = 3;
+    box.DistanceL = box.DistanceT = box.DistanceR = box.DistanceB = 20;
+    return box;
+}
+
+void TReportRecord::Parse(const QByteArray &message) {
+    ImageBoxes.clear();
+    QByteArray body = message;
+    cutBlock(body, "KX_B64DATA~", B64Data);
+    cutBlock(body, "KX_AUDIODATA~", AudioData);
+    body += kNextField;
+
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype keyAt = body.indexOf(kFieldStart, pos);
+        if (keyAt < 0)
+            break;
+        const qsizetype start = keyAt + kFieldStart.size();
+        const qsizetype end = body.indexOf(kNextField, start);
+        if (end < 0)
+            break;
+        pos = end + 1;
+        const QByteArray field = body.mid(start, end - start);
+        const QByteArray key = TextBefore(field, "~");
+        // An empty key (the closing "^KX_", or a stray "KX_^") is never registered.
+        if (key.isEmpty())
+            continue;
+        const QByteArray raw = TextAfter(field, "~");
+        const QByteArray value = RemoveChars(raw, "\r\n");
+
+        if (key == "TEMPLATE") {
+            Template = value;
+        } else if (key == "PATGENDER") {
+            SetValue(key, value.isEmpty() ? QByteArray(1, '\0') : value.left(1));
+        } else if (key == "AUDIOFILE") {
+            AudioFile = raw;
+            SetValue(key, AudioFile);
+        } else if (key == "NOFOOTER") {
+            NoFooter = !value.isEmpty() && QByteArray("tTyY").contains(value.at(0));
+        } else if (key == "EXTRADATA") {
+            if (value.contains('|'))
+                ExtraData.append("/" + TextAfter(value, "|").replace('|', '='));
+        } else if (key == "RETURNCONF") {
+            ReturnConf = value;
+            SetValue(key, value);
+        } else if (key == "PAPERTRAY") {
+            PaperTray = value;
+            SetValue(key, value);
+        } else if (key == "TPLOVERRIDE") {
+            TplOverride = value;
+            SetValue(key, value);
+        } else if (key == "RESULTTEXT") {
+            ResultText = value;
+            SetValue(key, value);
+        } else if (key == "DYNAMICRANGE") {
+            if (value.isEmpty())
+                DynamicRangeErrors.clear();
+            else
+                dynamicRange(value);
+        } else if (key == "IMAGEBOX") {
+            if (!value.isEmpty())
+                ImageBoxes.append(ParseImageBox(value));
+        } else {
+            SetValue(key, value);
+        }
+    }
+}
+
+// The output file is named by the host: it is written only under a configured root, with a
+// picture suffix and without any ".." step.
+void TReportRecord::dynamicRange(const QByteArray &value) {
+    const QByteArray source = ExtractField(value, ',', 1).trimmed();
+    const QByteArray output = ExtractField(value, ',', 2).trimmed();
+    const QByteArray label = ExtractField(value, ',', 3);
+    const QByteArray percent = ExtractField(value, ',', 4).trimmed();
+    const QString out = QString::fromLatin1(output).replace('\\', '/');
+    bool allowed = !out.isEmpty() && !out.split('/').contains(QStringLiteral("..")) &&
+                   isImageSuffix(QFileInfo(out).suffix());
+    if (allowed) {
+        allowed = false;
+        for (const QString &root : DynamicRangeRoots) {
+            const QString r = QDir::cleanPath(root) + '/';
+            if (!root.isEmpty() && QDir::cleanPath(out).startsWith(r, Qt::CaseInsensitive))
+                allowed = true;
+        }
+    }
+    if (!allowed) {
+        DynamicRangeErrors += "The output file " + output + " is not in a picture folder.\r\n";
+        return;
+    }
+    if (!DynamicRangeDrawer)
+        return;
+    const QByteArray error = DynamicRangeDrawer(source, output, label, percent);
+    if (!error.isEmpty())
+        DynamicRangeErrors += error + "\r\n";
+}
+
+int TReportRecord::IndexOfName(const QByteArray &name) const {
+    for (size_t i = 0; i < Values.size(); ++i)
+        if (Values[i]->Name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+int TReportRecord::IndexOfCode(const QByteArray &code) const {
+    for (size_t i = 0; i < Values.size(); ++i)
+        if (Values[i]->Code == code)
+            return int(i);
+    return -1;
+}
+
+int TReportRecord::SetValue(const QByteArray &name, const QByteArray &text) {
+    int i = IndexOfName(name);
+    if (i < 0) {
+        auto v = std::make_unique<TReportValue>();
+        v->Name = name;
+        Values.push_back(std::move(v));
+        i = int(Values.size()) - 1;
+    }
+    Values[size_t(i)]->Value = text;
+    return i;
+}
+
+int TReportRecord::SetValueByCode(const QByteArray &code, const QByteArray &text) {
+    int i = IndexOfCode(code);
+    if (i < 0) {
+        auto v = std::make_unique<TReportValue>();
+        v->Code = code;
+        Values.push_back(std::move(v));
+        i = int(Values.size()) - 1;
+    }
+    Values[size_t(i)]->Value = text;
+    return i;
+}
+
+QByteArray TReportRecord::GetValue(const QByteArray &name) const {
+    const int i = IndexOfName(name);
+    return i < 0 ? QByteArray() : Values[size_t(i)]->Value;
+}
+
+QByteArray TReportRecord::GetValueByCode(const QByteArray &code) const {
+    const int i = IndexOfCode(code);
+    return i < 0 ? QByteArray() : Values[size_t(i)]->Value;
+}
+
+void TReportRecord::SetEntryTexts(int index, const QByteArray &name, const QByteArray &text) {
+    if (index < 0 || size_t(index) >= Values.size())
+        return;
+    Values[size_t(index)]->Name = name;
+    Values[size_t(index)]->Text = text;
+}
+
+void TReportRecord::LoadTags(const QByteArrayList &lines) {
+    for (const QByteArray &raw : lines) {
+        const QByteArray line = RemoveChars(raw, "\r\n");
+        const QByteArray code = TextBefore(line, "|");
+        // Blank lines and lines without a code would make entries with no code and no name.
+        if (line.trimmed().isEmpty() || !line.contains('|') || code.isEmpty())
+            continue;
+        int i = IndexOfCode(code);
+        if (i < 0)
+            i = SetValueByCode(code, QByteArray());
+        SetEntryTexts(i, ExtractField(line, '|', 2), QByteArray());
+    }
+}
+
+void TReportRecord::ClearValues() {
+    for (auto &v : Values)
+        v->Value.clear();
+}
+
+void TReportRecord::FreeValues() {
+    Values.clear();
+}
+
+void LoadReportKeys(TReportRecord &record) {
+    record.Parse(kReportKeys1);
+    record.Parse(kReportKeys2);
+    record.ExtraData.clear();
+}
+
+int PosFrom(const QByteArray &sub, const QByteArray &text, int start) {
+    if (sub.isEmpty() || start < 1)
+        return 0;
+    const qsizetype at = text.indexOf(sub, start - 1);
+    return at < 0 ? 0 : int(at) + 1;
+}

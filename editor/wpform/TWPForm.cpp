@@ -1,0 +1,601 @@
+// Loading report messages into the results editor.
+#include "editor/wpform/TWPForm.h"
+
+#include "common/GDFileManip.h"
+#include "common/HostText.h"
+#include "common/LocalPath.h"
+#include "common/Trace.h"
+#include "editor/report/HostMarkup.h"
+#include "platform/richtext/TWpTextControl.h"
+#include "platform/settings/TRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+using orva::richtext::TWpPicture;
+using orva::richtext::TWpTextControl;
+
+namespace {
+
+constexpr int kPageWidthPx = 794;
+constexpr int kPageHeightPx = 1123;
+constexpr int kTwipsPerPixel = 15;
+constexpr char16_t kCursorStartMark = 0x00A5;
+const QString kTemplateEditingText = QStringLiteral("TEMPLATE EDITING - No Template Loaded.");
+const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
+
+QString withSlash(const QString &folder) {
+    if (folder.isEmpty() || folder.endsWith('/') || folder.endsWith('\\'))
+        return folder;
+    return folder + '/';
+}
+
+QString local(const QString &path) {
+    return LocalPath::toLocalPath(path);
+}
+
+QByteArrayList readLines(const QString &path, QString *error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return {};
+    }
+    QByteArrayList lines;
+    for (QByteArray line : f.readAll().split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        lines.append(line);
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Work files hold patient data: only the owner may read them.
+bool writePrivate(const QString &path, const QByteArray &data) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return f.write(data) == data.size();
+}
+
+} // namespace
+
+void EditorMessages::show(Kind kind, const QString &caption, const QString &text) {
+    const QMessageBox::Icon icon = kind == Kind::Error     ? QMessageBox::Critical
+                                   : kind == Kind::Warning ? QMessageBox::Warning
+                                                           : QMessageBox::Information;
+    auto *box = new QMessageBox(icon, caption, text, QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+int FitWidthZoom(int panelWidth, int scrollBarExtent) {
+    const double zoom = double(panelWidth - 2 * scrollBarExtent) / kPageWidthPx * 100.0;
+    return qBound(10, int(std::lround(zoom)), 500);
+}
+
+int ControlWidthForZoom(double zoom) {
+    return int(std::lround(kPageWidthPx * zoom / 100.0)) + 20;
+}
+
+TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, EditorMessages *messages,
+                 QWidget *parent)
+    : QWidget(parent), m_folders(folders), m_queue(queue),
+      m_messages(messages ? messages : &m_defaultMessages) {
+    setObjectName(QStringLiteral("WPForm"));
+    setWindowTitle(QStringLiteral("Results"));
+    FormCreate();
+}
+
+TWPForm::~TWPForm() = default;
+
+void TWPForm::message(EditorMessages::Kind kind, const QString &caption, const QString &text) {
+    m_messages->show(kind, caption, text);
+}
+
+void TWPForm::FormCreate() {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *bar = new QToolBar(this);
+    Save1 = new QAction(QStringLiteral("&Save"), this);
+    Save1->setObjectName(QStringLiteral("Save1"));
+    SaveAs1 = new QAction(QStringLiteral("Save &As..."), this);
+    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+    ToolButton14 = new QToolButton(bar);
+    ToolButton14->setObjectName(QStringLiteral("ToolButton14"));
+    ToolButton14->setDefaultAction(Save1);
+    saveasbutton = new QToolButton(bar);
+    saveasbutton->setObjectName(QStringLiteral("saveasbutton"));
+    saveasbutton->setDefaultAction(SaveAs1);
+    bar->addWidget(ToolButton14);
+    bar->addWidget(saveasbutton);
+    layout->addWidget(bar);
+
+    detailspanel = new QWidget(this);
+    detailspanel->setObjectName(QStringLiteral("detailspanel"));
+    auto *strip = new QHBoxLayout(detailspanel);
+    auto label = [&](const char *name) {
+        auto *l = new QLabel(detailspanel);
+        l->setObjectName(QLatin1String(name));
+        l->setTextFormat(Qt::PlainText);
+        strip->addWidget(l);
+        return l;
+    };
+    PATIENTStatic = label("PATIENTStatic");
+    strip->addStretch(1);
+    ReqDateStatic = label("ReqDateStatic");
+    ProcStatic = label("ProcStatic");
+    RequestStatic = label("RequestStatic");
+    DrNameStatic = label("DrNameStatic");
+    layout->addWidget(detailspanel);
+
+    auto *body = new QHBoxLayout;
+    ResultPanel = new QWidget(this);
+    ResultPanel->setObjectName(QStringLiteral("ResultPanel"));
+    auto *panelLayout = new QHBoxLayout(ResultPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    ResultBox = new TWpTextControl(ResultPanel);
+    ResultBox->setObjectName(QStringLiteral("ResultBox"));
+    ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
+    panelLayout->addWidget(ResultBox, 0, Qt::AlignHCenter);
+    body->addWidget(ResultPanel, 1);
+    abrevlistbox = new QListWidget(this);
+    abrevlistbox->setObjectName(QStringLiteral("abrevlistbox"));
+    body->addWidget(abrevlistbox);
+    layout->addLayout(body, 1);
+    connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
+    connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
+
+    ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
+    ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    ResultBox->setScrollBars(3);
+
+    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
+
+    if (!m_folders.AbbreviationDirectory.isEmpty()) {
+        m_folders.AbbreviationDirectory = withSlash(m_folders.AbbreviationDirectory);
+        if (!QDir(local(m_folders.AbbreviationDirectory)).exists())
+            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
+                    QStringLiteral(
+                        "The Pendra abbreviations folder specified in your configuration \r\nfile does "
+                        "not exist. Please check your settings."));
+        else
+            loadAbbreviationIndex(false);
+    }
+    m_folders.TemplateDirectory = withSlash(m_folders.TemplateDirectory);
+    m_folders.ResultDirectory = withSlash(m_folders.ResultDirectory);
+    loadTags();
+    readRegistry();
+}
+
+// "abrevlist.txt": procedure code "=" list file, kept sorted.
+void TWPForm::loadAbbreviationIndex(bool reporting) {
+    const QString path = local(m_folders.AbbreviationDirectory + QStringLiteral("abrevlist.txt"));
+    if (!QFile::exists(path))
+        return;
+    QString error;
+    QByteArrayList lines = readLines(path, &error);
+    if (!error.isEmpty()) {
+        if (reporting)
+            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
+                    QStringLiteral("An error occured trying to open abbreviation file '") +
+                        m_folders.AbbreviationDirectory + QStringLiteral("abrevlist.txt'.\r\n") + error);
+        else
+            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
+                    QStringLiteral("Error opening abbreviations file '") + m_folders.AbbreviationDirectory +
+                        QStringLiteral("abrevlist.txt'.\r\n") + error +
+                        QStringLiteral("\r\nPlease check you configuration settings."));
+        return;
+    }
+    lines.removeIf([](const QByteArray &l) { return l.trimmed().isEmpty(); });
+    AbbreviationIndex = lines;
+    std::sort(AbbreviationIndex.begin(), AbbreviationIndex.end());
+}
+
+void TWPForm::loadTags() {
+    const QString path = QDir(m_folders.ProgramDirectory).filePath(QStringLiteral("tags.txt"));
+    QString error;
+    const QByteArrayList lines = readLines(path, &error);
+    if (!error.isEmpty()) {
+        message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
+                QStringLiteral("The Pendra 'tags.txt' file did not open.\r\n") + error);
+        return;
+    }
+    TagList = lines;
+    ReportRecord.LoadTags(TagList);
+}
+
+void TWPForm::readRegistry() {
+    TRegistry reg(kRegistryKey);
+    const int zoom = reg.ReadInteger(QStringLiteral("DefaultZoomFactor"), 100);
+    ResultBox->setControlChars(reg.ReadBool(QStringLiteral("ShowAllFormatMarks"), false));
+    SetZoom(zoom == 0 ? 100 : zoom);
+    if (reg.ValueExists(QStringLiteral("PendraFormMax")) &&
+        !reg.ReadBool(QStringLiteral("PendraFormMax"), true)) {
+        const QScreen *s = QGuiApplication::primaryScreen();
+        const QRect desk = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+        auto place = [&](const char *name, int fallback) {
+            bool ok = false;
+            const int v = reg.ReadString(QLatin1String(name)).toInt(&ok);
+            return ok ? v : fallback;
+        };
+        setGeometry(place("PENDRALeft", desk.left()), place("PENDRAtop", desk.top()),
+                    place("PENDRAWidth", desk.width()), place("PENDRAheight", desk.height()));
+        setWindowState(Qt::WindowNoState);
+    } else {
+        setWindowState(Qt::WindowMaximized);
+    }
+}
+
+void TWPForm::SetZoom(int zoom) {
+    double z = zoom;
+    if (zoom == -1) {
+        z = FitWidthZoom(ResultPanel->width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        FitToWidth = true;
+    } else if (zoom == -2) {
+        z = 90;
+        FitToWidth = false;
+    } else if (zoom > 0) {
+        z = qBound(10, zoom, 500);
+        FitToWidth = false;
+    } else {
+        return;
+    }
+    ZoomSetting = zoom;
+    ResultBox->setZoomFactor(int(std::lround(z)));
+    ResultBox->setFixedWidth(ControlWidthForZoom(z));
+}
+
+QString TWPForm::templatePath(const QByteArray &name, const char *suffix) const {
+    return local(m_folders.TemplateDirectory + HostText::toUnicode(GDFileManip::EscapeFileName(name)) +
+                 QLatin1String(suffix));
+}
+
+void TWPForm::writeLastMessage() {
+    const QString work = local(m_folders.ResultDirectory);
+    if (work.isEmpty())
+        return;
+    QDir().mkpath(work);
+    if (!writePrivate(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
+                      ReceivedReportText + "\r\n"))
+        ORVA_TRACE("lastpendrastring.txt not written", work);
+}
+
+bool TWPForm::LoadReport() {
+    ReportRecord.ClearValues();
+    LoadReportKeys(ReportRecord);
+    ReportRecord.B64Data.clear();
+    writeLastMessage();
+    ReportRecord.Parse(ReceivedReportText);
+
+    if (ShowDictationList)
+        ShowDictationList(!value("AUDIOTEXTINFO").isEmpty());
+    ReportChanged = false;
+
+    ResultBox->ClearDocument();
+    ResultBox->setFormatSelection(false);
+    ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
+    ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    ResultBox->setPageMarginL(0);
+    ResultBox->setPageMarginT(0);
+    ResultBox->setPageMarginR(0);
+    ResultBox->setPageMarginB(0);
+    ResultBox->setFormatSelection(true);
+    ResultBox->setHeaderFooter(5);
+    ResultBox->setHeaderFooterStyle(2);
+    ResultBox->setViewMode(1);
+    PictureList.clear();
+
+    loadAbbreviationIndex(true);
+
+    if (value("PatCode").isEmpty())
+        return templateEditing();
+
+    Save1->setEnabled(false);
+    SaveAs1->setEnabled(false);
+    ToolButton14->hide();
+    saveasbutton->hide();
+    const QString work = local(m_folders.ResultDirectory);
+    WorkDocumentName =
+        QDir(work).filePath(HostText::toUnicode(GDFileManip::EscapeFileName(ReportRecord.GetReqCode() + "_" +
+                                                                            ReportRecord.GetProcCode())) +
+                            QStringLiteral(".doc"));
+    QFile::remove(WorkDocumentName);
+    QDir().mkpath(work);
+    TemplateEditing = false;
+    if (!ReportRecord.B64Data.isEmpty() && !decodeStoredDocument())
+        return false;
+
+    loadLetterhead();
+
+    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    ResultBox->setSelStart(0);
+    ResultBox->setSelLength(ResultBox->Text().size());
+    bool bodyLoaded = false;
+    bool templateUsed = false;
+    if (RecoverPending) {
+        RecoverPending = false;
+        ResultBox->setSelText(QString());
+        bodyLoaded = ResultBox->LoadDocument(local(RecoveryFileName), -1, true, 3) > 0;
+    } else if (!ReportRecord.ResultText.isEmpty()) {
+        ResultBox->setSelText(QString());
+        const QByteArray markup = ReportRecord.ResultText == "." ? QByteArray() : ReportRecord.ResultText;
+        QTextCursor c = ResultBox->editor()->textCursor();
+        ImportHostMarkup(ResultBox->document(), c, markup, value("TEXTFONT"), value("TEXTSIZE"));
+        ResultBox->editor()->setTextCursor(c);
+        bodyLoaded = true;
+    } else if (QFile::exists(WorkDocumentName)) {
+        const int count = ResultBox->LoadDocument(WorkDocumentName, -1, true, 3);
+        scanStoredPictures(WorkDocumentName);
+        QFile::remove(WorkDocumentName);
+        // Any document that was read and is not empty counts, however short the report.
+        if (count <= 0) {
+            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
+                    QStringLiteral("An error occured trying to load the stored file \"") + WorkDocumentName +
+                        QStringLiteral("\"\r\nData file is empty or corrupted."));
+            return false;
+        }
+        bodyLoaded = true;
+    } else {
+        const QByteArray name =
+            ReportRecord.TplOverride.isEmpty() ? ReportRecord.GetProcCode() : ReportRecord.TplOverride;
+        const QString path = templatePath(name, ".tpl");
+        ORVA_TRACE("loading", path);
+        const int result = ResultBox->LoadDocument(path, -1, true, 3);
+        ORVA_TRACE("Result of resultbox.load call is", result);
+        bodyLoaded = result != 0;
+        templateUsed = true;
+    }
+
+    ResultBox->setViewMode(1);
+    fillPatientStrip();
+    if (MergeFields) {
+        bool ok = MergeFields(orva::richtext::PartFooter) && MergeFields(orva::richtext::PartHeader);
+        ok = ok && MergeFields(orva::richtext::PartMain);
+        ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+        if (!ok)
+            message(EditorMessages::Kind::Error, QStringLiteral("Template Error"),
+                    QStringLiteral("There was a problem filling in the patient details."));
+    }
+    placePictures();
+    if (RefreshDictationPlaceholders)
+        RefreshDictationPlaceholders();
+    show();
+    placeCaret();
+    loadAbbreviations();
+    AbandonReport = true;
+    ReportChanged = false;
+    return bodyLoaded || templateUsed;
+}
+
+bool TWPForm::templateEditing() {
+    TemplateEditing = true;
+    Save1->setEnabled(true);
+    SaveAs1->setEnabled(true);
+    ToolButton14->show();
+    saveasbutton->show();
+    RecoverPending = false;
+    fillPatientStrip();
+    WorkDocumentName.clear();
+    PATIENTStatic->setText(kTemplateEditingText);
+    ResultBox->setHeaderFooter(0);
+    AbandonReport = true;
+    ReportChanged = false;
+    show();
+    return true;
+}
+
+bool TWPForm::decodeStoredDocument() {
+    const auto decoded =
+        QByteArray::fromBase64Encoding(ReportRecord.B64Data, QByteArray::AbortOnBase64DecodingErrors);
+    QString error;
+    if (!decoded) {
+        error = QStringLiteral("The report data is not valid base64.");
+    } else if (!writePrivate(WorkDocumentName, *decoded)) {
+        QFile f(WorkDocumentName);
+        error =
+            f.errorString().isEmpty() ? QStringLiteral("The file could not be written.") : f.errorString();
+    } else {
+        return true;
+    }
+    QFile::remove(WorkDocumentName);
+    message(EditorMessages::Kind::Error, QStringLiteral("Download Report Data"),
+            QStringLiteral("The File downloaded from the server could not be created locally") + error);
+    return false;
+}
+
+void TWPForm::loadLetterhead() {
+    auto copyPage = [this] {
+        ResultBox->setPageWidth(ResultBox->GetPageSetting(0));
+        ResultBox->setPageHeight(ResultBox->GetPageSetting(1));
+        ResultBox->setPageMarginL(ResultBox->GetPageSetting(2));
+        ResultBox->setPageMarginT(ResultBox->GetPageSetting(3));
+        ResultBox->setPageMarginR(ResultBox->GetPageSetting(4));
+        ResultBox->setPageMarginB(ResultBox->GetPageSetting(5));
+    };
+    m_lastError.clear();
+    if (ResultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), 0, false, 9) > 0) {
+        copyPage();
+        return;
+    }
+    for (const char *fallback : {"tmpl_default", "lh_default"}) {
+        const QString path = templatePath(fallback, ".doc");
+        if (!QFile::exists(path))
+            continue;
+        if (ResultBox->LoadDocument(path, 0, false, 9) > 0) {
+            copyPage();
+            return;
+        }
+        break;
+    }
+    if (ReportRecord.IndexOfName("DONTRETURNBINARY") < 0 || value("DONTRETURNBINARY").isEmpty())
+        message(EditorMessages::Kind::Warning, QStringLiteral("Letterhead Error"),
+                QStringLiteral("Warning!!\r\nI couldn't load a Letterhead for this procedure.\r\n") +
+                    m_lastError);
+}
+
+int TWPForm::scanStoredPictures(const QString &file) {
+    QList<TWpPicture> pictures;
+    const int count = TWpTextControl::ListPictures(file, &pictures);
+    if (count < 0)
+        return count;
+    int added = 0;
+    for (const TWpPicture &p : pictures) {
+        TImageRecord r;
+        r.FileName = HostText::fromUnicode(p.path);
+        r.PosX = p.posX;
+        r.PosY = p.posY;
+        r.ScaleX = p.scaleX;
+        r.ScaleY = p.scaleY;
+        r.ObjectMode = p.objectMode;
+        r.TextFlow = p.textFlow;
+        r.DistanceL = p.distL;
+        r.DistanceT = p.distT;
+        r.DistanceR = p.distR;
+        r.DistanceB = p.distB;
+        r.FromMessage = false;
+        if (!ReportRecord.ImageBoxes.contains(r)) {
+            ReportRecord.ImageBoxes.append(r);
+            ++added;
+        }
+    }
+    return added;
+}
+
+void TWPForm::fillPatientStrip() {
+    auto v = [this](const char *name) { return HostText::toUnicode(value(name)); };
+    PATIENTStatic->setText(v("PATTitle") + ' ' + v("PatSur") + QStringLiteral(", ") + v("PatGiven") + ' ' +
+                           v("PatAdd1") + ' ' + v("patadd2") + ' ' + v("Patadd3") + ' ' + v("patpc"));
+    ReqDateStatic->setText(v("ServiceDate") + QStringLiteral("  "));
+    ProcStatic->setText(v("ProcCode") + QStringLiteral("  "));
+    RequestStatic->setText(v("ReqCode") + QStringLiteral("  "));
+    const QString given = v("DOCGiven");
+    if (!given.isEmpty())
+        DrNameStatic->setText(v("DOCTitle") + ' ' + given.left(1).toUpper() + ' ' + v("DOCSur") +
+                              QStringLiteral("  "));
+}
+
+void TWPForm::placePictures() {
+    while (const int id = ResultBox->NextObject(0)) {
+        if (!ResultBox->DeleteObject(id))
+            break;
+    }
+    for (TImageRecord &box : ReportRecord.ImageBoxes) {
+        const QString file = local(HostText::toUnicode(box.FileName));
+        if (!QFileInfo::exists(file)) {
+            message(EditorMessages::Kind::Information, QStringLiteral("Insert Image"),
+                    QStringLiteral("Warning!!\r\nThe image ") + HostText::toUnicode(box.FileName) +
+                        QStringLiteral(" is missing."));
+            continue;
+        }
+        if (box.FromMessage) {
+            if (ShowInImageControl)
+                ShowInImageControl(file);
+            const QSize size = MeasurePicture ? MeasurePicture(file) : QSize();
+            // A picture that cannot be measured keeps its scale rather than dividing by zero.
+            if (box.FitWidth != 0 && size.width() > 0)
+                box.ScaleX = int(std::lround(double(box.FitWidth) / size.width() * 100.0));
+            if (box.FitHeight != 0 && size.height() > 0)
+                box.ScaleY = int(std::lround(double(box.FitHeight) / size.height() * 100.0));
+            if ((box.FitWidth != 0 || box.FitHeight != 0) && !size.isValid())
+                ORVA_TRACE("picture could not be measured", file);
+        }
+        // An empty scale in the message means the picture's natural size.
+        const int scaleX = box.ScaleX > 0 ? box.ScaleX : 100;
+        const int scaleY = box.ScaleY > 0 ? box.ScaleY : 100;
+        box.ObjectId = ResultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY, scaleX,
+                                                scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
+                                                box.DistanceT, box.DistanceR, box.DistanceB);
+        PictureList.append(box);
+    }
+}
+
+void TWPForm::placeCaret() {
+    const int at = ResultBox->FindText(QString(QChar(kCursorStartMark)), 0, 24);
+    if (at >= 0) {
+        ResultBox->setSelStart(at);
+        ResultBox->setSelLength(1);
+        ResultBox->setSelText(QString());
+        return;
+    }
+    // A placeholder made by the markup keeps the caret; otherwise it goes to the end of the text.
+    if (ReportRecord.ResultText.contains('`'))
+        return;
+    ResultBox->setSelStart(ResultBox->Text().size());
+}
+
+void TWPForm::loadAbbreviations() {
+    AbbreviationList.clear();
+    abrevlistbox->clear();
+    const QByteArray code = GDFileManip::EscapeFileName(ReportRecord.GetProcCode());
+    QByteArray file;
+    for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
+        if (line.left(line.indexOf('=')).compare(code, Qt::CaseInsensitive) == 0) {
+            file = line.mid(line.indexOf('=') + 1);
+            break;
+        }
+    }
+    // An empty index means no list at all.
+    if (file.isEmpty() && !AbbreviationIndex.isEmpty())
+        file = AbbreviationIndex.first().mid(AbbreviationIndex.first().indexOf('=') + 1);
+    if (!file.isEmpty()) {
+        const QByteArrayList lines =
+            readLines(local(m_folders.AbbreviationDirectory + HostText::toUnicode(file.trimmed())), nullptr);
+        for (const QByteArray &line : lines)
+            // Host entries ("/" lines) come from the message, never from a stale saved copy.
+            if (!line.startsWith('/') && !line.trimmed().isEmpty())
+                AbbreviationList.append(line);
+    }
+    AbbreviationList += ReportRecord.ExtraData;
+    for (const QByteArray &line : std::as_const(AbbreviationList))
+        abrevlistbox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
+}
+
+bool TWPForm::ReturnReport(const QByteArray &text) {
+    if (!m_queue)
+        return false;
+    ResultBox->setSelStart(0);
+    ResultBox->setSelLength(1);
+    QString error;
+    const ReportUploadResult r =
+        StartReportUpload(*m_queue, text, WorkDocumentName + QStringLiteral(".tmp"),
+                          value("DONTRETURNBINARY") == "1", local(m_folders.ResultDirectory), &error);
+    switch (r) {
+    case ReportUploadResult::Started:
+        return true;
+    case ReportUploadResult::Busy:
+        message(EditorMessages::Kind::Warning, QStringLiteral("Save Data"),
+                QStringLiteral("An upload is already in progress. Please wait until it has finished and save "
+                               "again."));
+        return false;
+    case ReportUploadResult::LinkDown:
+        message(
+            EditorMessages::Kind::Error, QStringLiteral("Save Data"),
+            QStringLiteral("The link to the host is down: the report was not sent. It stays in the editor."));
+        ReportChanged = true;
+        return false;
+    case ReportUploadResult::FileError:
+        message(EditorMessages::Kind::Error, QStringLiteral("Save Data"),
+                QStringLiteral("Failed to Create B64Data \r\n") + error);
+        return false;
+    }
+    return false;
+}

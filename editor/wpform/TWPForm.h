@@ -1,0 +1,114 @@
+// The results word processor: one window that loads each report message into its document (the
+// letterhead, then a recovery copy, host markup, a stored document or a template), places the
+// picture boxes, fills the patient strip and starts uploads of finished reports.
+#pragma once
+
+#include "editor/report/HostUpload.h"
+#include "editor/report/TReportRecord.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QToolButton;
+namespace orva::richtext {
+class TWpTextControl;
+}
+
+// Boxes shown by the editor; tests record them instead.
+class EditorMessages {
+public:
+    enum class Kind { Information, Warning, Error };
+    virtual ~EditorMessages() = default;
+    virtual void show(Kind kind, const QString &caption, const QString &text);
+};
+
+struct EditorFolders {
+    QString TemplateDirectory;
+    QString AbbreviationDirectory;
+    QString ResultDirectory;  // the work folder
+    QString ProgramDirectory; // holds "tags.txt"
+};
+
+// Zoom that fits the page (794 pixels) into a panel, less two scroll bars, within 10-500 %.
+int FitWidthZoom(int panelWidth, int scrollBarExtent);
+// Width of the text control at a zoom: the page plus 20 pixels.
+int ControlWidthForZoom(double zoom);
+
+class TWPForm : public QWidget {
+    Q_OBJECT
+public:
+    TWPForm(const EditorFolders &folders, HostSendQueue *queue, EditorMessages *messages = nullptr,
+            QWidget *parent = nullptr);
+    ~TWPForm() override;
+
+    bool LoadReport();
+    void SetZoom(int zoom);
+    // Starts the upload of the finished report text; the outgoing copy is the work document + ".tmp".
+    bool ReturnReport(const QByteArray &text);
+
+    QByteArray ReceivedReportText;
+    TReportRecord ReportRecord;
+    bool TemplateEditing = false;
+    bool RecoverPending = false;
+    QString RecoveryFileName;
+    bool AbandonReport = true;
+    bool ReportChanged = false;
+    QString WorkDocumentName;
+    QByteArrayList TagList;
+    QByteArrayList AbbreviationIndex;
+    QByteArrayList AbbreviationList;
+    TImageRecordArray PictureList;
+    int ZoomSetting = 100;
+    bool FitToWidth = false;
+
+    orva::richtext::TWpTextControl *ResultBox = nullptr;
+    QWidget *ResultPanel = nullptr;
+    QWidget *detailspanel = nullptr;
+    QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
+           *RequestStatic = nullptr, *DrNameStatic = nullptr;
+    QListWidget *abrevlistbox = nullptr;
+    QAction *Save1 = nullptr, *SaveAs1 = nullptr;
+    QToolButton *ToolButton14 = nullptr, *saveasbutton = nullptr;
+
+    // Calls into parts that come later; each does nothing until it is installed.
+    // Merge fields on a part of the document (1 header, 4 footer, 16 main text); false on failure.
+    std::function<bool(int part)> MergeFields;
+    // The dictation list shown (AUDIOTEXTINFO set) or hidden, and its placeholders refreshed.
+    std::function<void(bool show)> ShowDictationList;
+    std::function<void()> RefreshDictationPlaceholders;
+    // The main window's image view shown on a picture of a message box.
+    std::function<void(const QString &file)> ShowInImageControl;
+    // Pixel size of a picture file (an invalid size when it cannot be read).
+    std::function<QSize(const QString &file)> MeasurePicture;
+
+private:
+    void FormCreate();
+    void readRegistry();
+    void loadAbbreviationIndex(bool reporting);
+    void loadTags();
+    bool templateEditing();
+    bool decodeStoredDocument();
+    void loadLetterhead();
+    int scanStoredPictures(const QString &file);
+    void fillPatientStrip();
+    void placePictures();
+    void placeCaret();
+    void loadAbbreviations();
+    void writeLastMessage();
+    void message(EditorMessages::Kind kind, const QString &caption, const QString &text);
+    QString templatePath(const QByteArray &name, const char *suffix) const;
+    QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
+
+    EditorFolders m_folders;
+    HostSendQueue *m_queue;
+    EditorMessages *m_messages;
+    EditorMessages m_defaultMessages;
+    QString m_lastError;
+};

@@ -1,0 +1,285 @@
+// Report messages loaded into the editor: letterhead and its fallbacks, host markup, a stored
+// document with pictures, a template, picture boxes, the patient strip and the abbreviation list.
+#include "editor/report/HostMarkup.h"
+#include "editor/wpform/TWPForm.h"
+#include "platform/richtext/TWpRtf.h"
+#include "platform/richtext/TWpTextControl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace orva::richtext;
+
+namespace {
+
+class RecordedMessages : public EditorMessages {
+public:
+    void show(Kind, const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    QStringList shown;
+};
+
+class NoLink : public UploadLink {
+public:
+    int State() const override { return 2; }
+    void Send(const QByteArray &data) override { sent.append(data); }
+    qint64 BytesPending() const override { return 0; }
+    QByteArrayList sent;
+};
+
+void writeFile(const QString &path, const QByteArray &data) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray rtfOf(const std::function<void(TWpDocument &)> &build) {
+    TWpDocument doc;
+    build(doc);
+    return writeRtf(doc);
+}
+
+QByteArray goldenPath(const char *name) {
+    return (qEnvironmentVariable("ORVA_SOURCE_DIR") + "/editor/wpform/tests/golden/" + name).toUtf8();
+}
+
+void compareGolden(const char *name, const QByteArray &actual) {
+    const QString path = QString::fromUtf8(goldenPath(name));
+    if (qEnvironmentVariableIsSet("ORVA_REGENERATE_GOLDEN")) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(actual);
+    }
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
+    QCOMPARE(actual, f.readAll());
+}
+
+} // namespace
+
+class LoadReportTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    EditorFolders m_folders;
+    QString m_picture;
+
+    std::unique_ptr<TWPForm> makeForm(RecordedMessages &messages, HostSendQueue *queue = nullptr) {
+        return std::make_unique<TWPForm>(m_folders, queue, &messages);
+    }
+
+private slots:
+    void initTestCase() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        m_folders.TemplateDirectory = m_dir.filePath("templates");
+        m_folders.AbbreviationDirectory = m_dir.filePath("abbrev");
+        m_folders.ResultDirectory = m_dir.filePath("work");
+        m_folders.ProgramDirectory = m_dir.filePath("program");
+        writeFile(m_dir.filePath("program/tags.txt"), "T01|PatSur|Surname\r\nT02|ReqCode|Request\r\n");
+        writeFile(m_dir.filePath("templates/LH1.doc"), rtfOf([](TWpDocument &d) {
+                      d.page.marginL = 1134;
+                      d.page.marginR = 1000;
+                      d.page.marginT = 700;
+                      QTextCursor(d.header()).insertText("Pathology Department");
+                  }));
+        writeFile(m_dir.filePath("templates/tmpl_default.doc"), rtfOf([](TWpDocument &d) {
+                      d.page.marginL = 500;
+                      QTextCursor(d.header()).insertText("Default letterhead");
+                  }));
+        writeFile(m_dir.filePath("templates/P1.tpl"), rtfOf([](TWpDocument &d) {
+                      QTextCursor c(d.main());
+                      c.insertText(QString::fromUtf8("Macroscopy: \xc2\xa5"));
+                      c.insertBlock();
+                      c.insertText("Microscopy:");
+                  }));
+        writeFile(m_dir.filePath("abbrev/abrevlist.txt"), "P1=p1.abr\r\nZZ=zz.abr\r\n");
+        writeFile(m_dir.filePath("abbrev/p1.abr"), "nad=No abnormality detected\r\n/old=stale host line\r\n");
+        writeFile(m_dir.filePath("abbrev/zz.abr"), "zz=sleep\r\n");
+        m_picture = m_dir.filePath("pictures/box.png");
+        QDir().mkpath(m_dir.filePath("pictures"));
+        QImage img(200, 100, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        QVERIFY(img.save(m_picture));
+    }
+
+    void markupBodyWithLetterheadAndStrip() {
+        RecordedMessages shown;
+        auto form = makeForm(shown);
+        form->ReceivedReportText =
+            "KX_TEMPLATE~LH1^KX_REQCODE~12/34^KX_PROCCODE~P1^KX_PATCODE~9^KX_PATSUR~Smith"
+            "^KX_PATGIVEN~Anne^KX_PATTITLE~Mrs^KX_PATADD1~1 High St^KX_PATPC~AB1 2CD"
+            "^KX_SERVICEDATE~01/02/2026^KX_DOCTITLE~Dr^KX_DOCGIVEN~john^KX_DOCSUR~Jones"
+            "^KX_EXTRADATA~x|lft|liver function"
+            "^KX_RESULTTEXT~{Report{~Liver \xa4"
+            "255\xa4normal\xa4"
+            "0\xa4 size.~|Note|";
+        QVERIFY(form->LoadReport());
+        QCOMPARE(shown.shown, QStringList());
+        TWpTextControl *box = form->ResultBox;
+        QCOMPARE(TWpDocument::plainText(box->document().main()),
+                 QStringLiteral("Report\rLiver normal size.\rNote"));
+        QTextCursor at(box->document().main());
+        at.setPosition(1);
+        QCOMPARE(at.charFormat().fontWeight(), int(QFont::Bold));
+        at.setPosition(14);
+        QCOMPARE(at.charFormat().foreground().color(), QColor(255, 0, 0));
+        QCOMPARE(at.charFormat().fontFamilies().toStringList().value(0), QStringLiteral("Courier New"));
+        QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Pathology Department"));
+        QCOMPARE(box->PageMarginL(), 1134);
+        QCOMPARE(box->PageMarginT(), 700);
+        QCOMPARE(form->PATIENTStatic->text(), QStringLiteral("Mrs Smith, Anne 1 High St   AB1 2CD"));
+        QCOMPARE(form->RequestStatic->text(), QStringLiteral("12/34  "));
+        QCOMPARE(form->DrNameStatic->text(), QStringLiteral("Dr J Jones  "));
+        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray("Smith"));
+        QCOMPARE(form->ReportRecord.Values[0]->Code, QByteArray("T01"));
+        QCOMPARE(form->WorkDocumentName, QDir(m_dir.filePath("work")).filePath("12%2F34_P1.doc"));
+        QVERIFY(form->AbandonReport);
+        QVERIFY(!form->ReportChanged);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->AbbreviationList,
+                 (QByteArrayList{"nad=No abnormality detected", "/lft=liver function"}));
+        QCOMPARE(form->abrevlistbox->count(), 2);
+        QFile last(m_dir.filePath("work/lastpendrastring.txt"));
+        QVERIFY(last.exists());
+        QCOMPARE(last.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
+        compareGolden("markup_export.txt", ExportHostMarkup(box->document()));
+
+        // The next message starts from a clean record: earlier values are emptied, names stay.
+        form->ReceivedReportText = "KX_REQCODE~R2^KX_PROCCODE~ZZ^KX_PATCODE~9^KX_RESULTTEXT~.";
+        QVERIFY(form->LoadReport());
+        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray());
+        QVERIFY(form->ReportRecord.IndexOfName("PATGIVEN") >= 0);
+        QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
+        QCOMPARE(form->AbbreviationList, QByteArrayList{"zz=sleep"});
+        // No letterhead named: the default one, silently.
+        QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
+        QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
+    }
+
+    void storedDocumentWithPictures() {
+        RecordedMessages shown;
+        auto form = makeForm(shown);
+        const QByteArray stored = rtfOf([&](TWpDocument &d) {
+            QTextCursor(d.main()).insertText("No abnormality detected.");
+            d.addPicture({0, m_picture, 1000, 2000, 50, 50, 1, 2, 0, 0, 0, 0});
+        });
+        form->ReceivedReportText = "KX_TEMPLATE~NOSUCH^KX_REQCODE~R3^KX_PROCCODE~P:1^KX_PATCODE~9"
+                                   "^KX_IMAGEBOX~" +
+                                   m_picture.toUtf8() + ",10,20,,,100^KX_IMAGEBOX~/no/such.png,1,1" +
+                                   "^KX_B64DATA~" + stored.toBase64() + "^KX_PATSUR~Brown";
+        QVERIFY(form->LoadReport());
+        TWpTextControl *box = form->ResultBox;
+        // A short stored report is a report all the same.
+        QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("No abnormality detected."));
+        QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
+        QCOMPARE(box->PageMarginL(), 500);
+        QVERIFY(!QFile::exists(form->WorkDocumentName));
+        QVERIFY(form->WorkDocumentName.endsWith("R3_P%3A1.doc"));
+        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray("Brown"));
+        QCOMPARE(form->PictureList.size(), 2);
+        QCOMPARE(box->document().pictures.size(), 2);
+        const TImageRecord &fromMessage = form->PictureList.at(0);
+        QCOMPARE(fromMessage.PosX, 200);
+        QCOMPARE(fromMessage.ScaleX, 50);                     // fitted: 100 of 200 pixels
+        QCOMPARE(box->document().pictures.at(0).scaleY, 100); // empty scale: natural size
+        QCOMPARE(form->PictureList.at(1).FromMessage, false);
+        QCOMPARE(form->PictureList.at(1).ObjectMode, 1);
+        QVERIFY(shown.shown.filter("Insert Image|Warning!!\r\nThe image /no/such.png is missing.").size() ==
+                1);
+        QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
+    }
+
+    void corruptStoredDocumentStopsTheLoad() {
+        RecordedMessages shown;
+        auto form = makeForm(shown);
+        form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==";
+        QVERIFY(!form->LoadReport());
+        QVERIFY(shown.shown.last().contains("Data file is empty or corrupted."));
+        form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~@@@";
+        QVERIFY(!form->LoadReport());
+        QVERIFY(shown.shown.last().startsWith("Download Report Data|"));
+    }
+
+    void templateBodyAndCaretMark() {
+        RecordedMessages shown;
+        auto form = makeForm(shown);
+        int merged = 0;
+        form->MergeFields = [&](int) {
+            ++merged;
+            return true;
+        };
+        form->ReceivedReportText = "KX_TEMPLATE~LH1^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9";
+        QVERIFY(form->LoadReport());
+        TWpTextControl *box = form->ResultBox;
+        QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("Macroscopy: \rMicroscopy:"));
+        QCOMPARE(box->SelStart(), 12);
+        QCOMPARE(merged, 3);
+        form->ReceivedReportText = "KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_TPLOVERRIDE~../P1";
+        // Escaped: no template is read outside the folder. A template was tried, so the load stands.
+        QVERIFY(form->LoadReport());
+        QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
+    }
+
+    void templateEditing() {
+        RecordedMessages shown;
+        auto form = makeForm(shown);
+        form->ReceivedReportText = "KX_REQCODE~R6^KX_RESULTTEXT~x";
+        QVERIFY(form->LoadReport());
+        QVERIFY(form->TemplateEditing);
+        QCOMPARE(form->PATIENTStatic->text(), QStringLiteral("TEMPLATE EDITING - No Template Loaded."));
+        QCOMPARE(form->ResultBox->HeaderFooter(), 0);
+        QVERIFY(form->Save1->isEnabled());
+        QVERIFY(form->WorkDocumentName.isEmpty());
+    }
+
+    void emptyAbbreviationIndex() {
+        EditorFolders folders = m_folders;
+        folders.AbbreviationDirectory = m_dir.filePath("emptyabbrev");
+        QDir().mkpath(folders.AbbreviationDirectory);
+        writeFile(folders.AbbreviationDirectory + "/abrevlist.txt", "");
+        RecordedMessages shown;
+        TWPForm form(folders, nullptr, &shown);
+        form.ReceivedReportText = "KX_REQCODE~R7^KX_PROCCODE~P9^KX_PATCODE~9^KX_RESULTTEXT~a";
+        QVERIFY(form.LoadReport());
+        QVERIFY(form.AbbreviationList.isEmpty());
+    }
+
+    void zoom() {
+        QCOMPARE(FitWidthZoom(1000, 17), 122);
+        QCOMPARE(FitWidthZoom(20, 17), 10);
+        QCOMPARE(FitWidthZoom(100000, 17), 500);
+        QCOMPARE(ControlWidthForZoom(90), 735);
+        QCOMPARE(ControlWidthForZoom(100), 814);
+    }
+
+    void returnReportThroughTheQueue() {
+        RecordedMessages shown;
+        NoLink link;
+        HostSendQueue queue(link);
+        auto form = makeForm(shown, &queue);
+        form->ReceivedReportText = "KX_REQCODE~R8^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~abc";
+        QVERIFY(form->LoadReport());
+        QVERIFY(form->ResultBox->SaveDocument(form->WorkDocumentName + ".tmp", -1, false, 3));
+        QVERIFY(form->ReturnReport("abc"));
+        QVERIFY(queue.ResultTransferActive());
+        QVERIFY(link.sent.first().startsWith("\x07"
+                                             "3 3 "));
+        QVERIFY(!QFile::exists(form->WorkDocumentName + ".tmp"));
+        QVERIFY(!form->ReturnReport("again")); // one upload at a time
+        QVERIFY(shown.shown.last().contains("already in progress"));
+        QCOMPARE(link.sent.size(), 1);
+    }
+};
+
+QTEST_MAIN(LoadReportTest)
+#include "LoadReportTest.moc"
