@@ -2,6 +2,7 @@
 // (ticks injected) and, for the connection itself, the sample host.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
+#include "app/tests/RecordingMessages.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -49,25 +50,6 @@ public:
     int state = 0;
 };
 
-class ScriptedMessages : public UserMessages {
-public:
-    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
-    void information(const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    bool inputBox(const QString &, const QString &prompt, QString &value) override {
-        prompts.append(prompt);
-        if (answers.isEmpty()) {
-            return false;
-        }
-        value = answers.takeFirst();
-        return true;
-    }
-    QStringList shown;
-    QStringList prompts;
-    QStringList answers;
-};
-
 } // namespace
 
 class MainFormTest : public QObject {
@@ -85,12 +67,12 @@ private:
     struct Made {
         std::unique_ptr<TOrvaMainForm> form;
         FakeLink *link;
-        ScriptedMessages *messages;
+        RecordingMessages *messages;
     };
     Made make(const QByteArray &setup) {
         auto *link = new FakeLink;
-        auto messages = std::make_unique<ScriptedMessages>();
-        ScriptedMessages *m = messages.get();
+        auto messages = std::make_unique<RecordingMessages>();
+        RecordingMessages *m = messages.get();
         const QString path =
             writeSetup(setup + "\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\n");
         auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", path}, link, std::move(messages));
@@ -214,8 +196,8 @@ private slots:
     }
 
     void missingSetupFileStopsStartUp() {
-        auto messages = std::make_unique<ScriptedMessages>();
-        ScriptedMessages *shown = messages.get();
+        auto messages = std::make_unique<RecordingMessages>();
+        RecordingMessages *shown = messages.get();
         const QString path = m_dir.filePath("absent.inf");
         TOrvaMainForm form({"orva", path}, new FakeLink, std::move(messages));
         QVERIFY(!form.FormCreate());
@@ -317,7 +299,7 @@ private slots:
         QVERIFY(pf.open(QIODevice::ReadOnly));
         const QByteArray port = pf.readAll().trimmed();
 
-        auto messages = std::make_unique<ScriptedMessages>();
+        auto messages = std::make_unique<RecordingMessages>();
         const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());

@@ -3,6 +3,7 @@
 // host's refusals (NAK, BEL) and a link dropped mid-upload end the transfer and tell the user.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
+#include "app/tests/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
@@ -21,15 +22,6 @@
 #include <QTest>
 
 namespace {
-class RecordingMessages : public UserMessages {
-public:
-    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
-    void information(const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    bool inputBox(const QString &, const QString &, QString &) override { return false; }
-    QStringList shown;
-};
 
 // One session against the sample host running `upload` after sending the histology report.
 class Session {

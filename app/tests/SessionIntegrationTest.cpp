@@ -3,6 +3,7 @@
 // without the frame, the frame is carried out, and the report reaches the editor intact.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
+#include "app/tests/RecordingMessages.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
@@ -14,18 +15,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-class RecordingMessages : public UserMessages {
-public:
-    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
-    void information(const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    bool inputBox(const QString &, const QString &, QString &) override { return false; }
-    QStringList shown;
-};
-} // namespace
 
 class SessionIntegrationTest : public QObject {
     Q_OBJECT
