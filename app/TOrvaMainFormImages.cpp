@@ -118,7 +118,8 @@ void TOrvaMainForm::buildImageArea() {
     m_imageKeyFilter = new ImageEventFilter(
         this, [this](QObject *watched, QEvent *event) { return imageAreaEvent(watched, event); });
     for (QObject *o : {static_cast<QObject *>(m_viewMultiImage), static_cast<QObject *>(m_viewPanel),
-                       static_cast<QObject *>(m_reqNum), static_cast<QObject *>(m_imageNameListBox)}) {
+                       static_cast<QObject *>(m_reqNum), static_cast<QObject *>(m_imageNameListBox),
+                       static_cast<QObject *>(m_zoomToolBar)}) {
         o->installEventFilter(m_imageKeyFilter);
     }
     connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
@@ -367,6 +368,8 @@ bool TOrvaMainForm::imageAreaEvent(QObject *watched, QEvent *event) {
         m_rowseekTimer->stop();
     } else if (event->type() == QEvent::FocusOut && watched == m_reqNum) {
         m_rowseekTimer->start();
+    } else if (watched == m_zoomToolBar && event->type() == QEvent::MouseButtonDblClick) {
+        UpdateImageControls(1 | 4);
     } else if (event->type() == QEvent::KeyPress) {
         return imageAreaKey(static_cast<QKeyEvent *>(event));
     } else if (watched == m_viewMultiImage && event->type() == QEvent::MouseButtonPress) {
