@@ -3,6 +3,7 @@
 // host-sent list falling back to the main window.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
+#include "app/pipeline/ReceivePipeline.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/view/TMultiImage.h"
@@ -205,6 +206,20 @@ private slots:
         form->ExitButtonClick();
         form->ShowInDetachedWindow(",..,12345678,");
         QCOMPARE(form->ViewMultiImage()->Picture().width(), 30);
+    }
+
+    void hostSentImageListReachesTheMainWindow() {
+        auto form = makeForm();
+        QVERIFY(form);
+        QVERIFY(form->Pipeline());
+        // Client command 1 with "ORVAIMAGE": an object request frame of type 10.
+        form->Pipeline()->process("\x9f"
+                                  "orva\x03"
+                                  "10\x03"
+                                  "1\x03ORVAIMAGE\x03"
+                                  "12345678\x9b");
+        QTRY_VERIFY_WITH_TIMEOUT(!form->ViewMultiImage()->Picture().isNull(), 3000);
+        QCOMPARE(form->ViewMultiImage()->GetImageName(), m_s2 + "1234\\12345678~A01.png");
     }
 
     void sourceMenuItems() {
