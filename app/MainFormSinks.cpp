@@ -141,3 +141,12 @@ void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {
         }
     });
 }
+
+void MainFormSinks::ShowImageList(const QByteArray &names) {
+    QPointer<TOrvaMainForm> form(&m_form);
+    QTimer::singleShot(0, &m_form, [form, names] {
+        if (form) {
+            form->ShowInDetachedWindow(names);
+        }
+    });
+}

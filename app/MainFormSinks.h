@@ -36,6 +36,8 @@ public:
     void Beep() override;
     void ShowMessage(MessageKind kind, const QString &caption, const QString &text) override;
     void ShowEditor(const QByteArray &reportMessage) override;
+    // Client command 1 "ORVAIMAGE": the request images (posted to the event loop).
+    void ShowImageList(const QByteArray &names) override;
 
 private:
     class LinkAdapter : public HostProtocol::HostLink {

@@ -116,6 +116,7 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     layout->addWidget(m_vtPanel, 1);
     layout->addWidget(m_viewPanel, 1);
     buildPopupMenu();
+    buildImageArea();
 
     connect(m_telnet, &TTelnet::OnState, this, &TOrvaMainForm::Telnet1State);
     connect(m_telnet, &TTelnet::OnError, this, &TOrvaMainForm::Telnet1Error);
@@ -133,6 +134,8 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
 }
 
 TOrvaMainForm::~TOrvaMainForm() {
+    // The image area's filter serves this object: it goes before the children are torn down.
+    delete m_imageKeyFilter;
     // The pipeline refers to the sinks, the sinks to the form's children: end them first.
     m_pipeline.reset();
     m_sinks.reset();
@@ -158,8 +161,7 @@ void TOrvaMainForm::buildMenuBar() {
     m_exitButton = new QPushButton(QStringLiteral("Exit!"), m_menuPanel);
     m_exitButton->setObjectName(QStringLiteral("ExitButton"));
     connect(m_exitButton, &QPushButton::clicked, this, &TOrvaMainForm::ExitButtonClick);
-    connect(m_formButton, &QPushButton::clicked, this,
-            [this] { traceUnbuilt(QStringLiteral("FormButton")); });
+    connect(m_formButton, &QPushButton::clicked, this, &TOrvaMainForm::FormButtonClick);
     m_orvaLabel = new QLabel(QStringLiteral("Orva"), m_menuPanel);
     m_orvaLabel->setObjectName(QStringLiteral("OrvaLabel"));
     QFont bold = m_orvaLabel->font();
@@ -311,13 +313,10 @@ void TOrvaMainForm::buildTerminalArea() {
 void TOrvaMainForm::buildPopupMenu() {
     m_mainBarPopUp = new QMenu(this);
     m_mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
-    m_mainBarPopUp->addAction(QStringLiteral("&Default Source"), this,
-                              [this] { traceUnbuilt(QStringLiteral("DefaultSource")); });
-    m_mainBarPopUp->addAction(QStringLiteral("&New Source"), this,
-                              [this] { traceUnbuilt(QStringLiteral("NewSource")); });
-    m_resetImagePosition = m_mainBarPopUp->addAction(QStringLiteral("&Reset Image Position"), this, [this] {
-        traceUnbuilt(QStringLiteral("ResetImagePosition1"));
-    });
+    m_mainBarPopUp->addAction(QStringLiteral("&Default Source"), this, &TOrvaMainForm::DefaultSourceClick);
+    m_mainBarPopUp->addAction(QStringLiteral("&New Source"), this, &TOrvaMainForm::NewSourceClick);
+    m_resetImagePosition = m_mainBarPopUp->addAction(QStringLiteral("&Reset Image Position"), this,
+                                                     &TOrvaMainForm::ResetImagePosition1Click);
     m_mainBarPopUp->addSeparator();
     m_loginState =
         m_mainBarPopUp->addAction(QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
@@ -417,6 +416,7 @@ bool TOrvaMainForm::ReadSetupFile() {
         ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
     }
     LocalPath::SetPathMap(m_settings.PathMap);
+    DefaultSourceClick();
     m_hostName = m_settings.HostName;
     m_hostPort = m_settings.HostPort;
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QComboBox;
+class QKeyEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -31,6 +32,11 @@ class UploadLink;
 class ReceivePipeline;
 class TTelnet;
 class TVtTerminalEx;
+class QPrinter;
+class QScrollBar;
+namespace orva::imaging {
+class TMultiImage;
+}
 
 class TOrvaMainForm : public QWidget {
     Q_OBJECT
@@ -126,6 +132,43 @@ public:
     int MenuBarHeight() const;
     int ToolBarHeight() const;
 
+    // ---- request images (the request box, the screen watcher and the image area) ----
+    void RowseekTimerTimer();
+    void ReqNumKeyPress();
+    void FormButtonClick();
+    void ShowRequestImages();
+    // The detached window comes later: the list is shown in the main window (and traced).
+    void ShowInDetachedWindow(const QByteArray &listText);
+    bool LoadRequestImages();
+    bool ShowImage(int index);
+    void UpdateImageControls(int flags);
+    void ViewFit();
+    void ViewActualSize();
+    void ViewToggleFit();
+    void ViewZoomIn();
+    void ViewZoomOut();
+    void ViewRotate(bool clockwise);
+    void ViewNext();
+    void ViewPrevious();
+    void PrintToolButtonClick();
+    bool PrintImage(QPrinter &printer);
+    void ViewImageClick();
+    void NewSourceClick();
+    void DefaultSourceClick();
+    void ResetImagePosition1Click();
+    orva::imaging::TMultiImage *ViewMultiImage() const { return m_viewMultiImage; }
+    QComboBox *ImageNameListBox() const { return m_imageNameListBox; }
+    QTimer *RowseekTimer() const { return m_rowseekTimer; }
+    QLabel *ViewCounter() const { return m_viewCounter; }
+    QToolBar *ZoomToolBar() const { return m_zoomToolBar; }
+    QToolButton *PrintToolButton() const { return m_printToolButton; }
+    QPushButton *PrevImageButton() const { return m_prevImage; }
+    QPushButton *NextImageButton() const { return m_nextImage; }
+    QMenu *VTPopup() const { return m_vtPopup; }
+    QString CurrentImageSource() const { return m_currentSource; }
+    QByteArray MaskInUse() const { return m_maskInUse; }
+    int ImageIndex() const { return m_imageIndex; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -203,4 +246,24 @@ private:
     QAction *m_loginAs = nullptr;
     QAction *m_logonNewSystem = nullptr;
     QAction *m_resetImagePosition = nullptr;
+
+    // ---- request images ----
+    void buildImageArea();
+    bool imageAreaKey(QKeyEvent *event);
+    bool imageAreaEvent(QObject *watched, QEvent *event);
+    void returnFromImages();
+    orva::imaging::TMultiImage *m_viewMultiImage = nullptr;
+    QToolBar *m_zoomToolBar = nullptr;
+    QToolButton *m_printToolButton = nullptr;
+    QPushButton *m_prevImage = nullptr;
+    QPushButton *m_nextImage = nullptr;
+    QLabel *m_viewCounter = nullptr;
+    QMenu *m_vtPopup = nullptr;
+    QObject *m_imageKeyFilter = nullptr;
+    QString m_currentSource;
+    QByteArray m_maskInUse;
+    int m_imageIndex = 0;
+    QString m_imageDateText;
+    bool m_rowseekBusy = false;
+    QPoint m_imagePressAt;
 };

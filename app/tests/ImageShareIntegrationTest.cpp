@@ -1,0 +1,101 @@
+// Request images end to end: a generated image share, the sample host's menu screen with its
+// request number on row 2, the screen watcher filling the request box, and Enter showing the
+// request's first file. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there.
+#include "app/TOrvaMainForm.h"
+#include "app/UserMessages.h"
+#include "common/LocalPath.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/view/TMultiImage.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class QuietMessages : public UserMessages {
+public:
+    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
+    void information(const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    bool inputBox(const QString &, const QString &, QString &) override { return false; }
+    QStringList shown;
+};
+} // namespace
+
+class ImageShareIntegrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void hostScreenToRequestImages() {
+        orva::imaging::SetPathMapper(LocalPath::toLocalPath);
+        QTemporaryDir dir;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+        const QString tools = qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/";
+        const QString share = dir.filePath("share") + "/";
+        const QString alternate = dir.filePath("alternate") + "/";
+        QCOMPARE(
+            QProcess::execute("python3", {tools + "make_image_share.py", share, "--alternate", alternate}),
+            0);
+
+        const QString portFile = dir.filePath("port");
+        QProcess host;
+        host.start("python3", {tools + "samplehost.py", "0", "--port-file", portFile, "--once"});
+        QVERIFY(host.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile) && QFileInfo(portFile).size() > 0, 10000);
+        QFile pf(portFile);
+        QVERIFY(pf.open(QIODevice::ReadOnly));
+
+        QFile setup(dir.filePath("orva.inf"));
+        QVERIFY(setup.open(QIODevice::WriteOnly));
+        setup.write(
+            "host name = 127.0.0.1:" + pf.readAll().trimmed() + "\r\nsourcedirectory = " + share.toUtf8() +
+            "\r\nalternatesource = " + alternate.toUtf8() +
+            "\r\nsubdirectory = ****....\r\nnoimagename = noimage.png\r\nprinteravailable = yes\r\n"
+            "captureset = 2,1,18:\"REQUEST:\"\r\nlogin conversation = see \"login:\" answer \"labuser\"\r\n");
+        setup.close();
+
+        auto messages = std::make_unique<QuietMessages>();
+        TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
+        QVERIFY(form.FormCreate());
+        form.show();
+        form.Timer1Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(2).startsWith("REQUEST: 12345678"), 15000);
+        // The watcher rests while the request box has the focus; the user is at the terminal.
+        form.VtTerminal1()->setFocus();
+        // Within two ticks of the one-second watcher the box holds the number.
+        QElapsedTimer shown;
+        shown.start();
+        QTRY_COMPARE_WITH_TIMEOUT(form.ReqNum()->text(), QString("12345678"), 2500);
+        QVERIFY(shown.elapsed() <= 2500);
+
+        form.ReqNum()->setFocus();
+        QTest::keyClick(form.ReqNum(), Qt::Key_Return);
+        QVERIFY(form.ViewPanel()->isVisible());
+        QCOMPARE(form.ImageNameListBox()->count(), 3);
+        QCOMPARE(form.ViewMultiImage()->GetImageName(), share + "1234\\12345678~A01.tif");
+        QCOMPARE(form.ViewMultiImage()->Picture().size(), QSize(2480, 3508));
+        QCOMPARE(form.ViewMultiImage()->Info().Pages, 3);
+        QVERIFY(form.ViewCounter()->text().startsWith("1/3   "));
+
+        const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
+        if (!screenshot.isEmpty()) {
+            QTest::qWait(500); // let the window manager-less X server map and paint the window
+            QVERIFY(form.screen()->grabWindow(0).save(screenshot));
+        }
+
+        form.CloseSpeedClick();
+        host.kill();
+        host.waitForFinished();
+    }
+};
+
+QTEST_MAIN(ImageShareIntegrationTest)
+#include "ImageShareIntegrationTest.moc"

@@ -1,0 +1,247 @@
+// The main window's request images, offscreen with a fake link: the screen watcher, Enter in the
+// request box, the image strip and its keys, print to PDF, the source menu items and the
+// host-sent list falling back to the main window.
+#include "app/TOrvaMainForm.h"
+#include "app/UserMessages.h"
+#include "app/pipeline/ReceivePipeline.h"
+#include "common/LocalPath.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/view/TMultiImage.h"
+#include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+using orva::imaging::TMultiImage;
+
+namespace {
+class OfflineLink : public TTelnet {
+public:
+    void Connect(const QString &, int) override {}
+    void Send(const QByteArray &, int = 0) override {}
+    QByteArray Receive() override { return {}; }
+    void Close() override {}
+    void Abort() override {}
+    int State() const override { return 0; }
+};
+
+class ScriptedMessages : public UserMessages {
+public:
+    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
+    void information(const QString &caption, const QString &text) override {
+        shown.append(caption + "|" + text);
+    }
+    bool inputBox(const QString &caption, const QString &prompt, QString &value) override {
+        prompts.append(caption + "|" + prompt);
+        if (answers.isEmpty()) {
+            return false;
+        }
+        value = answers.takeFirst();
+        return true;
+    }
+    QStringList shown;
+    QStringList prompts;
+    QStringList answers;
+};
+
+void writeImage(const QString &path, int width, QColor colour) {
+    QDir().mkpath(QFileInfo(path).path());
+    QImage img(width, 40, QImage::Format_RGB888);
+    img.fill(colour);
+    QVERIFY(img.save(path, "PNG"));
+}
+} // namespace
+
+class RequestImagesFormTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_s1, m_s2;
+    ScriptedMessages *m_messages = nullptr;
+
+    std::unique_ptr<TOrvaMainForm> makeForm(const QByteArray &extra = {}) {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        const QString setup = m_dir.filePath("orva.inf");
+        QFile f(setup);
+        if (!f.open(QIODevice::WriteOnly)) {
+            return nullptr;
+        }
+        f.write("sourcedirectory = " + m_s1.toUtf8() + "\r\nalternatesource = " + m_s2.toUtf8() +
+                "\r\nsubdirectory = ****....\r\nnoimagename = noimage.png\r\nprinteravailable = yes\r\n"
+                "haltonserverfail = no\r\ncaptureset = 99,1,18:\"REQUEST:\"\r\n"
+                "captureset = 2,1,30:\"REQUEST:\"\r\n" +
+                extra);
+        f.close();
+        auto messages = std::make_unique<ScriptedMessages>();
+        m_messages = messages.get();
+        auto form =
+            std::make_unique<TOrvaMainForm>(QStringList{"orva", setup}, new OfflineLink, std::move(messages));
+        if (!form->FormCreate()) {
+            return nullptr;
+        }
+        return form;
+    }
+
+private slots:
+    void initTestCase() {
+        // As the program does at start: names from settings and lists are Windows paths.
+        orva::imaging::SetPathMapper(LocalPath::toLocalPath);
+        m_s1 = m_dir.filePath("s1") + "/";
+        m_s2 = m_dir.filePath("s2") + "/";
+        QDir().mkpath(m_s1 + "1234");
+        writeImage(m_s1 + "noimage.png", 10, Qt::gray);
+        writeImage(m_s1 + "1234/1234567~A01.png", 70, Qt::black); // a shorter request in the same folder
+        writeImage(m_s2 + "1234/12345678~b01.png", 20, Qt::red);
+        writeImage(m_s2 + "1234/12345678~A01.png", 30, Qt::green);
+        writeImage(m_s2 + "1234/12345678~C01.png", 40, Qt::blue);
+    }
+
+    void screenWatcherCopiesTheRequestNumber() {
+        auto form = makeForm();
+        QVERIFY(form);
+        QVERIFY(form->RowseekTimer()->isActive());
+        form->VtTerminal1()->WriteString("\x1b[2;1HREQUEST: 87654321 NAME");
+        QTRY_COMPARE_WITH_TIMEOUT(form->ReqNum()->text(), QString("87654321"), 3000);
+        QVERIFY(m_messages->shown.isEmpty()); // the set on row 99 is passed over quietly
+    }
+
+    void enterShowsTheRequestAndTheStripWorks() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->show();
+        form->ReqNum()->setText("12345678");
+        QTest::keyClick(form->ReqNum(), Qt::Key_Return);
+        QVERIFY(form->ViewPanel()->isVisible());
+        QCOMPARE(form->ReqNum()->text(), QString());
+        QCOMPARE(form->ImageNameListBox()->count(), 3);
+        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("12345678~A01.png"));
+        QCOMPARE(form->ImageNameListBox()->itemText(1), QString("12345678~b01.png"));
+        TMultiImage *view = form->ViewMultiImage();
+        QCOMPARE(view->GetImageName(), m_s2 + "1234\\12345678~A01.png");
+        QCOMPARE(view->Picture().width(), 30);
+        QCOMPARE(form->CurrentImageSource(), m_s2);
+        QVERIFY(view->StretchRatio());
+        QVERIFY(form->ViewCounter()->text().startsWith("1/3   "));
+        QVERIFY(!form->ViewCounter()->text().endsWith('\n'));
+        QVERIFY(form->NextImageButton()->isVisible());
+        QVERIFY(form->PrintToolButton()->isEnabled());
+
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Period);
+        QCOMPARE(view->Picture().width(), 20);
+        QVERIFY(form->ViewCounter()->text().startsWith("2/3   "));
+        QTest::keyClick(view, Qt::Key_Period);
+        QTest::keyClick(view, Qt::Key_Period); // the last stays
+        QCOMPARE(form->ImageIndex(), 2);
+        QTest::keyClick(view, Qt::Key_Comma);
+        QCOMPARE(form->ImageIndex(), 1);
+        QTest::keyClick(view, Qt::Key_Z);
+        QVERIFY(!view->StretchRatio());
+        QTest::keyClick(view, Qt::Key_Plus);
+        QCOMPARE(view->Zoom(), 1.1);
+        QTest::keyClick(view, Qt::Key_Minus);
+        QVERIFY(qAbs(view->Zoom() - 0.99) < 1e-9);
+        QTest::keyClick(view, Qt::Key_Greater, Qt::ShiftModifier);
+        QCOMPARE(view->Picture().size(), QSize(40, 20));
+        QTest::keyClick(view, Qt::Key_Z);
+        QVERIFY(view->StretchRatio());
+
+        // Print into a PDF: the job is titled with the image name.
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_dir.filePath("print.pdf"));
+        QVERIFY(form->PrintImage(printer));
+        QCOMPARE(printer.docName(), "Orva:" + view->GetImageName());
+        QFile pdf(m_dir.filePath("print.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF"));
+
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!form->ViewPanel()->isVisible());
+    }
+
+    void noFilesAndRefusedNumbers() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->ReqNum()->setText("55555555");
+        form->ShowRequestImages();
+        QCOMPARE(form->ImageNameListBox()->count(), 1);
+        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("noimage.png"));
+        QCOMPARE(form->ViewMultiImage()->GetImageName(), m_s1 + "noimage.png");
+        QCOMPARE(form->ViewCounter()->text(), QString());
+        QVERIFY(!form->NextImageButton()->isVisibleTo(form.get()));
+
+        // A prefix of another request lists only its own file; wildcards and paths list nothing.
+        form->ReqNum()->setText("1234567");
+        form->ShowRequestImages();
+        QCOMPARE(form->ImageNameListBox()->count(), 1);
+        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("1234567~A01.png"));
+        for (const char *bad : {"1234*", "../1234", "1234\\12345678", ".."}) {
+            form->ImageNameListBox()->clear();
+            form->ReqNum()->setText(bad);
+            QVERIFY(!form->LoadRequestImages());
+            QCOMPARE(form->ImageNameListBox()->count(), 0);
+        }
+    }
+
+    void detachedOptionAndHostListFallBackToTheMainWindow() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->ImageDisplayOptionToolBtnClick();
+        QVERIFY(form->DetachedImagesDefault());
+        form->ReqNum()->setText("12345678");
+        form->ShowRequestImages();
+        QCOMPARE(form->ImageNameListBox()->count(), 3);
+        form->ExitButtonClick();
+        form->ShowInDetachedWindow(",..,12345678,");
+        QCOMPARE(form->ViewMultiImage()->Picture().width(), 30);
+    }
+
+    void hostSentImageListReachesTheMainWindow() {
+        auto form = makeForm();
+        QVERIFY(form);
+        QVERIFY(form->Pipeline());
+        // Client command 1 with "ORVAIMAGE": an object request frame of type 10.
+        form->Pipeline()->process("\x9f"
+                                  "orva\x03"
+                                  "10\x03"
+                                  "1\x03ORVAIMAGE\x03"
+                                  "12345678\x9b");
+        QTRY_VERIFY_WITH_TIMEOUT(!form->ViewMultiImage()->Picture().isNull(), 3000);
+        QCOMPARE(form->ViewMultiImage()->GetImageName(), m_s2 + "1234\\12345678~A01.png");
+    }
+
+    void sourceMenuItems() {
+        auto form = makeForm();
+        QVERIFY(form);
+        m_messages->answers = {m_s2, "**"};
+        form->NewSourceClick();
+        QCOMPARE(m_messages->prompts.value(0), "Change Source Directory|Current Source is \"" + m_s1 + "\".");
+        QCOMPARE(m_messages->prompts.value(1), QString("Change Subdirectory Pattern|Enter new pattern"));
+        QCOMPARE(form->CurrentImageSource(), m_s2);
+        QCOMPARE(form->MaskInUse(), QByteArray("**"));
+        m_messages->answers = {m_dir.filePath("nowhere")};
+        form->NewSourceClick();
+        QCOMPARE(
+            m_messages->shown.value(0),
+            QString("Invalid Path|That path does not exist \rOR maxiumum users is exceeded. \r\rNo changes "
+                    "recorded."));
+        QCOMPARE(form->CurrentImageSource(), m_s1);
+        form->DefaultSourceClick();
+        QCOMPARE(form->MaskInUse(), QByteArray("****...."));
+    }
+};
+
+QTEST_MAIN(RequestImagesFormTest)
+#include "RequestImagesFormTest.moc"

@@ -1,0 +1,762 @@
+// The image view control.
+#include "imaging/view/TMultiImage.h"
+
+#include "common/LocalPath.h"
+#include "common/Trace.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/core/ErrorInvalid.h"
+#include "imaging/view/ViewGeometry.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QScrollBar>
+
+namespace orva::imaging {
+
+using namespace ViewGeometry;
+
+namespace {
+bool fileExists(const QString &name) {
+    return QFileInfo::exists(LocalPath::toLocalPath(name));
+}
+
+QCursor grabHandCursor() {
+    // Drawn here: an open hand is what the platform offers for dragging a picture.
+    return QCursor(Qt::OpenHandCursor);
+}
+
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
+    m_color = palette().color(QPalette::Button);
+    RotateBackColor = m_color;
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_hbar = new QScrollBar(Qt::Horizontal, this);
+    m_vbar = new QScrollBar(Qt::Vertical, this);
+    m_hbar->setObjectName(QStringLiteral("HorzScrollBar"));
+    m_vbar->setObjectName(QStringLiteral("VertScrollBar"));
+    m_hbar->setFocusPolicy(Qt::NoFocus);
+    m_vbar->setFocusPolicy(Qt::NoFocus);
+    m_corner = new QWidget(this);
+    m_corner->setAutoFillBackground(true);
+    m_hbar->hide();
+    m_vbar->hide();
+    m_corner->hide();
+    connect(m_hbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (!m_updatingBars && m_zoom > 0) {
+            m_origin.setX(nearest(v / m_zoom));
+            repaint();
+        }
+    });
+    connect(m_vbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (!m_updatingBars && m_zoom > 0) {
+            m_origin.setY(nearest(v / m_zoom));
+            repaint();
+        }
+    });
+    AnnoInit(this, this);
+}
+
+TMultiImage::~TMultiImage() {
+    if (AutoSaveAnno && !m_imageName.isEmpty()) {
+        AnnoSave(this, m_tiffPage, AnnoFileName);
+    }
+    AnnoDestroy(this);
+}
+
+// ---- loading --------------------------------------------------------------------------------------
+
+void TMultiImage::SetImageName(const QString &name) {
+    m_imageName = name;
+    m_loading = true;
+    const TLoadKind kind = LoadKindFor(name);
+    if (kind != TLoadKind::Resource && !fileExists(name)) {
+        Clear();
+        m_loading = false;
+        return;
+    }
+    if (AutoSaveAnno) {
+        AnnoSave(this, m_tiffPage, AnnoFileName);
+    }
+    AnnoClear(this);
+    bool cancel = false;
+    DoProgress(0, QString(), cancel);
+
+    QImage bitmap;
+    switch (kind) {
+    case TLoadKind::PictureObject: {
+        // Icons through the platform's reader; metafiles are not drawn on this platform.
+        QImage icon(LocalPath::toLocalPath(name));
+        GetInfo(name);
+        m_loading = true;
+        handOver(icon);
+        m_loading = false;
+        return;
+    }
+    case TLoadKind::ScrollingText:
+    case TLoadKind::CreditText:
+        // Moving message texts are shown by a later part of the program.
+        Clear();
+        GetInfo(name);
+        ORVA_TRACE(QStringLiteral("moving text not shown"), name);
+        m_loading = false;
+        return;
+    case TLoadKind::BmpThumbnail:
+    case TLoadKind::JpegThumbnail: {
+        GetInfo(name);
+        const int bits = m_info.BitsPerPixel > 0 && m_info.BitsPerPixel < 4 ? 1 : 0;
+        const bool ok = kind == TLoadKind::BmpThumbnail
+                            ? ReadBMPFileBitmap(name, bits, ImageDither, bitmap, this)
+                            : ReadJPGFileBitmap(name, bits, ImageDither, bitmap, this);
+        handOver(ok ? bitmap : QImage());
+        m_loading = false;
+        return;
+    }
+    case TLoadKind::Resource:
+        LoadResourceBitmap(QFileInfo(name).completeBaseName(), bitmap);
+        handOver(bitmap);
+        m_loading = false;
+        return;
+    case TLoadKind::Picture:
+        break;
+    }
+
+    try {
+        if (!readPicture(name, bitmap)) {
+            if (OnVislibError) {
+                OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
+                bitmap = QImage();
+            } else {
+                throw ErrorInvalid(LastErrorText());
+            }
+        }
+        handOver(bitmap);
+        GetInfo(name);
+    } catch (const std::exception &e) {
+        ORVA_TRACE(QStringLiteral("image load failed"),
+                   name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        Clear();
+    }
+    m_loading = false;
+    if (AutoLoadAnno && QFileInfo::exists(AnnoFileName)) {
+        AnnoLoad(this, m_tiffPage, AnnoFileName);
+    }
+    emit stateChanged(this);
+    if (OnFinishedLoadSave) {
+        OnFinishedLoadSave(this);
+    }
+}
+
+bool TMultiImage::readPicture(const QString &name, QImage &out) {
+    if (!GetInfo(name)) {
+        return false;
+    }
+    const QString reader = ReaderFor(name, m_info.FileType);
+    const int wanted = ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+    const int bits = ReadBits(reader, m_info.BitsPerPixel, wanted);
+    const int dither = ImageDither ? 1 : 0;
+    if (reader == QLatin1String("BMP"))
+        return ReadBMPFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("PNG"))
+        return ReadPNGFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("GIF"))
+        return ReadGIFFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("TGA"))
+        return ReadTGAFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("PCX"))
+        return ReadPCXFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("EPS"))
+        return ReadEPSFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("PCD"))
+        return ReadPCDFileBitmap(name, bits, dither, PCDMode, out, this);
+    if (reader == QLatin1String("DXF"))
+        return ReadDXFToDdb(name, bits, dither, out, this);
+    if (reader == QLatin1String("JPG"))
+        return ReadJPGFileBitmap(name, bits, dither, out, this);
+    if (reader == QLatin1String("TIF")) {
+        // Pages count from 0: a page beyond the file reads its last page.
+        const int page = ClampTiffPage(m_tiffPage, m_info.Pages);
+        const bool ok = ReadTIFFileBitmap(name, bits, dither, page, out, this);
+        return ok;
+    }
+    // A file type no reader knows reads nothing.
+    out = QImage();
+    return true;
+}
+
+void TMultiImage::handOver(const QImage &bitmap) {
+    if (FXMethod != FXNone) {
+        // Transitions come with the effects layer; until then the picture arrives at once.
+        ORVA_TRACE(QStringLiteral("transition not shown"), static_cast<int>(FXMethod));
+    }
+    m_picture = bitmap;
+    pictureChanged();
+}
+
+bool TMultiImage::GetInfo(const QString &file) {
+    m_info = TImageInfo();
+    const QString ext = QFileInfo(file).suffix().toUpper().left(3);
+    if (ext == QLatin1String("RES")) {
+        m_info.FileType = QStringLiteral("RES");
+        m_info.Compression = QStringLiteral("BMP");
+        m_info.Width = m_picture.width();
+        m_info.Height = m_picture.height();
+        m_info.Size = m_picture.sizeInBytes();
+        return true;
+    }
+    if (ext == QLatin1String("WMF") || ext == QLatin1String("ICO") || ext == QLatin1String("SCM") ||
+        ext == QLatin1String("CMS")) {
+        if (!fileExists(file)) {
+            m_info.FileType = m_info.Compression = QStringLiteral("ERR");
+            m_info.Width = m_info.Height = -1;
+            m_info.Size = -1;
+            return false;
+        }
+        m_info.FileType = m_info.Compression = ext;
+        m_info.Width = m_picture.width();
+        m_info.Height = m_picture.height();
+        return true;
+    }
+    if (ext == QLatin1String("TIF")) {
+        TTiffInfo first;
+        if (!DllGetInfo(file, 0, first)) {
+            return false;
+        }
+        TTiffInfo page = first;
+        const int wanted = ClampTiffPage(m_tiffPage, first.pages);
+        if (wanted != 0 && !DllGetInfo(file, wanted, page)) {
+            return false;
+        }
+        m_info.FileType = QStringLiteral("TIF");
+        m_info.Width = page.width;
+        m_info.Height = page.height;
+        m_info.BitsPerPixel = page.bitsPerPixel;
+        m_info.Pages = first.pages;
+        m_info.Compression = page.compression;
+        m_info.Size = QFileInfo(LocalPath::toLocalPath(file)).size();
+        return true;
+    }
+    if (ext == QLatin1String("DXF")) {
+        orva::imageio::lib::DxfInfo dxf;
+        m_info.FileType = m_info.Compression = QStringLiteral("DXF");
+        if (DllGetDXFInfo(file, dxf)) {
+            m_info.Width = static_cast<int>(dxf.maxX - dxf.minX);
+            m_info.Height = static_cast<int>(dxf.maxY - dxf.minY);
+        }
+        return true;
+    }
+    orva::imageio::lib::FileInfo info;
+    if (!DllFileInfo(file, info)) {
+        reportFailure();
+        return false;
+    }
+    m_info.FileType = info.type;
+    m_info.Compression = info.compressionName;
+    m_info.Width = info.width;
+    m_info.Height = info.height;
+    m_info.BitsPerPixel = info.bitsPerPixel;
+    m_info.Attribute1 = info.xDpi;
+    m_info.Attribute2 = info.yDpi;
+    m_info.Size = info.size;
+    m_info.Pages = 1;
+    return true;
+}
+
+void TMultiImage::reportFailure() {
+    if (OnVislibError) {
+        OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
+    }
+}
+
+void TMultiImage::SetPicture(const QImage &picture) {
+    m_picture = picture;
+    pictureChanged();
+}
+
+void TMultiImage::Clear() {
+    m_picture = QImage();
+    pictureChanged();
+}
+
+void TMultiImage::SetTiffPage(int page) {
+    m_previousTiffPage = m_tiffPage;
+    m_tiffPage = page;
+}
+
+void TMultiImage::pictureChanged() {
+    m_scaledCacheKey = 0;
+    if (m_autoSize && hasPicture()) {
+        resize(m_picture.size());
+    }
+    if (m_loading) {
+        m_zoom = 1.0;
+        m_origin = QPoint();
+        m_savedOrigin = QPoint();
+        m_savedZoom = 1.0;
+        if (m_stretchRatio && hasPicture()) {
+            m_zoom = FitZoom(size(), m_picture.size());
+        }
+    }
+    if (OnPictureChanged) {
+        OnPictureChanged(this);
+    }
+    updateScrollBars();
+    update();
+}
+
+void TMultiImage::DoProgress(std::int16_t percent, const QString &message, bool &cancel) {
+    if (OnProgress) {
+        OnProgress(this, percent, message, cancel);
+    }
+}
+
+// ---- modes ----------------------------------------------------------------------------------------
+
+void TMultiImage::SetStretch(bool on) {
+    m_stretch = on;
+    if (on) {
+        m_stretchRatio = false;
+    }
+    updateScrollBars();
+    update();
+}
+
+void TMultiImage::SetStretchRatio(bool on) {
+    if (on != m_stretchRatio) {
+        if (on && hasPicture()) {
+            m_savedOrigin = m_origin;
+            m_savedZoom = m_zoom;
+            m_origin = QPoint();
+            m_zoom = FitZoom(size(), m_picture.size());
+        } else {
+            m_origin = m_savedOrigin;
+            m_zoom = m_savedZoom;
+        }
+    }
+    m_stretchRatio = on;
+    if (on) {
+        m_stretch = false;
+    }
+    updateScrollBars();
+    update();
+    emit stateChanged(this);
+}
+
+void TMultiImage::SetCenter(bool on) {
+    m_center = on;
+    update();
+    emit stateChanged(this);
+}
+
+void TMultiImage::SetScrolling(bool on) {
+    m_scrolling = on;
+    updateScrollBars();
+    update();
+}
+
+void TMultiImage::SetShowScrollbars(bool on) {
+    if (!on && hasPicture()) {
+        // The picture moves so that no gap is left where the bars were.
+        if (m_picture.width() * m_zoom > width()) {
+            const double g = width() - (m_picture.width() - m_origin.x()) * m_zoom;
+            if (g > 0)
+                m_origin.setX(std::max(0, nearest(m_origin.x() - g / m_zoom) - 1));
+        }
+        if (m_picture.height() * m_zoom > height()) {
+            const double g = height() - (m_picture.height() - m_origin.y()) * m_zoom;
+            if (g > 0)
+                m_origin.setY(std::max(0, nearest(m_origin.y() - g / m_zoom) - 1));
+        }
+    }
+    m_showScrollbars = on;
+    updateScrollBars();
+    update();
+}
+
+void TMultiImage::SetScrollbarWidth(int width) {
+    m_scrollbarWidth = std::max(0, width);
+    updateScrollBars();
+    update();
+}
+
+void TMultiImage::SetTileWindow(bool on) {
+    m_tile = on;
+    update();
+}
+
+void TMultiImage::SetColor(const QColor &c) {
+    m_color = c;
+    update();
+}
+
+void TMultiImage::SetBlitMode(TBlitMode mode) {
+    m_blitMode = mode;
+    m_scaledCacheKey = 0;
+    update();
+}
+
+void TMultiImage::SetText(const QString &text) {
+    if (text != m_text) {
+        m_text = text;
+        update();
+    }
+}
+
+void TMultiImage::SetTextPosition(int left, int top) {
+    m_textLeft = left;
+    m_textTop = top;
+    update();
+}
+
+void TMultiImage::SetTextRotate(int degrees) {
+    m_textRotate = degrees;
+    update();
+}
+
+void TMultiImage::SetTextShadow(bool on, const QColor &colour) {
+    m_textShadow = on;
+    m_textShadowColor = colour;
+    update();
+}
+
+void TMultiImage::SetTextTransParent(bool on) {
+    m_textTransparent = on;
+    update();
+}
+
+void TMultiImage::SetJPegSaveQuality(int q) {
+    m_jpegQuality = JpegQuality(q);
+}
+
+void TMultiImage::SetJPegSaveSmooth(int s) {
+    m_jpegSmooth = JpegSmooth(s);
+}
+
+// ---- zoom and rotation ----------------------------------------------------------------------------
+
+void TMultiImage::ZoomInBy(double factor) {
+    if (!hasPicture() || !ZoomInAllowed(m_zoom, factor)) {
+        return;
+    }
+    m_zoom *= factor;
+    updateScrollBars();
+    repaint();
+}
+
+void TMultiImage::ZoomOutBy(double factor) {
+    if (!hasPicture() || !ZoomOutAllowed(m_zoom, factor)) {
+        return;
+    }
+    m_zoom *= factor;
+    m_origin.setX(ZoomOutOrigin(width(), m_picture.width(), m_origin.x(), m_zoom));
+    m_origin.setY(ZoomOutOrigin(height(), m_picture.height(), m_origin.y(), m_zoom));
+    updateScrollBars();
+    repaint();
+}
+
+void TMultiImage::Rotate90() {
+    if (!hasPicture()) {
+        return;
+    }
+    const BusyCursor busy;
+    bool cancel = false;
+    DoProgress(0, QString(), cancel);
+    SpRotateGraphic(m_picture, 90.0, RotateBackColor.rgb());
+    m_origin = QPoint();
+    pictureChanged();
+}
+
+// ---- painting -------------------------------------------------------------------------------------
+
+bool TMultiImage::overflows() const {
+    return hasPicture() && (m_picture.width() * m_zoom > width() || m_picture.height() * m_zoom > height());
+}
+
+void TMultiImage::updateScrollBars() {
+    m_updatingBars = true;
+    const bool show =
+        hasPicture() && !m_stretch && !m_stretchRatio && m_scrolling && m_showScrollbars && overflows();
+    if (show) {
+        const int w = width(), h = height(), s = m_scrollbarWidth;
+        m_vbar->setGeometry(w - s, 1, s, h - s - 1);
+        m_hbar->setGeometry(1, h - s, w - s - 1, s);
+        m_corner->setGeometry(w - s, h - s, s, s);
+        const TBarState hs = ScrollBar(w, s, m_picture.width(), m_zoom, m_origin.x());
+        const TBarState vs = ScrollBar(h, s, m_picture.height(), m_zoom, m_origin.y());
+        m_hbar->setRange(0, hs.Maximum);
+        m_hbar->setValue(hs.Position);
+        m_hbar->setPageStep(std::max(1, w - s));
+        m_hbar->setSingleStep(std::max(1, (w - s) / 10));
+        m_vbar->setRange(0, vs.Maximum);
+        m_vbar->setValue(vs.Position);
+        m_vbar->setPageStep(std::max(1, h - s));
+        m_vbar->setSingleStep(std::max(1, (h - s) / 10));
+        m_hbar->show();
+        m_vbar->show();
+        m_corner->show();
+    } else {
+        m_hbar->hide();
+        m_vbar->hide();
+        m_corner->hide();
+    }
+    m_updatingBars = false;
+}
+
+QImage TMultiImage::scaledFor(const QSize &size) const {
+    const qint64 key = m_picture.cacheKey();
+    if (m_scaledCacheKey == key && m_scaledCacheSize == size) {
+        return m_scaledCache;
+    }
+    QImage source = m_picture;
+    if (m_picture.depth() == 1) {
+        // Averaging a black-on-white form keeps thin lines visible as grey; the darkest mode
+        // darkens that grey further.
+        source = m_picture.convertToFormat(QImage::Format_Grayscale8);
+    }
+    QImage scaled = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (m_picture.depth() == 1 && m_blitMode != sLight) {
+        for (int y = 0; y < scaled.height(); ++y) {
+            uchar *line = scaled.scanLine(y);
+            for (int x = 0; x < scaled.width(); ++x) {
+                line[x] = m_blitMode == sDark ? static_cast<uchar>(line[x] * line[x] / 255)
+                                              : static_cast<uchar>(line[x] < 255 ? 0 : 255);
+            }
+        }
+    }
+    m_scaledCache = scaled;
+    m_scaledCacheSize = size;
+    m_scaledCacheKey = key;
+    return scaled;
+}
+
+void TMultiImage::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    QRect area;
+    if (!hasPicture()) {
+        p.fillRect(rect(), m_color);
+    } else if (m_tile) {
+        for (int y = 0; y < height(); y += m_picture.height())
+            for (int x = 0; x < width(); x += m_picture.width())
+                p.drawImage(x, y, m_picture);
+        area = rect();
+    } else if (m_stretch) {
+        p.drawImage(rect(), scaledFor(size()));
+        area = rect();
+    } else if (!m_stretchRatio && !m_scrolling) {
+        QPoint at;
+        if (m_center) {
+            at = QPoint((width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2);
+        }
+        p.fillRect(rect(), m_color);
+        p.drawImage(at, m_picture);
+        area = QRect(at, m_picture.size());
+    } else {
+        const int bar = m_showScrollbars && !m_stretchRatio ? m_scrollbarWidth : 0;
+        const TZoomLayout l = ZoomLayout(size(), m_picture.size(), m_zoom, m_origin, bar, m_center);
+        p.fillRect(rect(), m_color);
+        if (m_zoom < 1.0 || m_picture.depth() == 1) {
+            // Scale the whole picture once and draw the visible part 1:1.
+            const QSize whole(std::max(1, nearest(m_picture.width() * m_zoom)),
+                              std::max(1, nearest(m_picture.height() * m_zoom)));
+            if (m_zoom <= 1.0) {
+                const QImage scaled = scaledFor(whole);
+                const QRect src(nearest(l.Source.left() * m_zoom), nearest(l.Source.top() * m_zoom),
+                                l.Target.width(), l.Target.height());
+                p.drawImage(l.Target.topLeft(), scaled, src);
+            } else {
+                p.drawImage(QRectF(l.Target), m_picture, l.Source);
+            }
+        } else {
+            p.drawImage(QRectF(l.Target), m_picture, l.Source);
+        }
+        area = l.Target;
+        AnnoDraw(this, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(), bar, m_zoom);
+    }
+    if (OnPaintArea && !area.isNull()) {
+        OnPaintArea(this, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    }
+    if (!m_text.isEmpty()) {
+        drawMessageText(p);
+    }
+    if (m_banding) {
+        QPen pen(Qt::white);
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.setPen(pen);
+        p.drawPolyline(QPolygon({m_bandAnchor, QPoint(m_bandAnchor.x(), m_bandCorner.y()), m_bandCorner,
+                                 QPoint(m_bandCorner.x(), m_bandAnchor.y()), m_bandAnchor}));
+    }
+    if (OnPaint) {
+        OnPaint(this);
+    }
+}
+
+void TMultiImage::drawMessageText(QPainter &p) {
+    p.save();
+    p.setFont(font());
+    p.translate(m_textLeft, m_textTop);
+    p.rotate(-m_textRotate);
+    const QFontMetrics fm(font());
+    if (!m_textTransparent) {
+        p.fillRect(QRect(QPoint(0, 0), fm.size(0, m_text)), m_color);
+    }
+    if (m_textShadow) {
+        p.setPen(m_textShadowColor);
+        p.drawText(2, 2 + fm.ascent(), m_text);
+    }
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(0, fm.ascent(), m_text);
+    p.restore();
+}
+
+void TMultiImage::resizeEvent(QResizeEvent *) {
+    if (m_stretchRatio && hasPicture()) {
+        m_zoom = FitZoom(size(), m_picture.size());
+    }
+    updateScrollBars();
+}
+
+// ---- mouse ----------------------------------------------------------------------------------------
+
+void TMultiImage::mousePressEvent(QMouseEvent *event) {
+    if (focusPolicy() != Qt::NoFocus) {
+        setFocus();
+    }
+    const QPoint at = event->position().toPoint();
+    if (AllowRubberBand && !EditAnnotat) {
+        if (event->button() == RubberBandBtn) {
+            m_banding = true;
+            m_bandButton = event->button();
+            m_bandAnchor = m_bandCorner = at;
+        }
+    } else if (!EditAnnotat && event->button() == Qt::LeftButton) {
+        m_lastMouse = at;
+        if (hasPicture() && !m_stretch && overflows()) {
+            m_grabbing = true;
+            setCursor(grabHandCursor());
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void TMultiImage::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint at = event->position().toPoint();
+    if (m_banding) {
+        m_bandCorner = RubberBandCorner(m_bandAnchor, at, size()).Corner;
+        update();
+    } else if (m_grabbing && hasPicture()) {
+        const int dx = GrabStep(m_lastMouse.x(), at.x(), m_zoom);
+        const int dy = GrabStep(m_lastMouse.y(), at.y(), m_zoom);
+        m_lastMouse = at;
+        const int b = m_hbar->isVisible() ? m_scrollbarWidth : 0;
+        m_origin.setX(PanOrigin(m_origin.x(), dx, width(), b, m_picture.width(), m_zoom));
+        m_origin.setY(PanOrigin(m_origin.y(), dy, height(), b, m_picture.height(), m_zoom));
+        updateScrollBars();
+        repaint();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void TMultiImage::mouseReleaseEvent(QMouseEvent *event) {
+    if (m_banding && event->button() == m_bandButton) {
+        m_banding = false;
+        update();
+        if (OnRubberband) {
+            OnRubberband(this, event->button(), event->modifiers(), m_bandAnchor.x(), m_bandAnchor.y(),
+                         m_bandCorner.x(), m_bandCorner.y());
+        }
+    }
+    if (m_grabbing && event->button() == Qt::LeftButton) {
+        m_grabbing = false;
+        unsetCursor();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+// ---- keys and clipboard ---------------------------------------------------------------------------
+
+void TMultiImage::keyPressEvent(QKeyEvent *event) {
+    emit keyDown(event->key());
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const int key = event->key();
+    if ((mods == Qt::ControlModifier && (key == Qt::Key_C || key == Qt::Key_Insert))) {
+        CopyToClipboard();
+    } else if ((mods == Qt::ControlModifier && key == Qt::Key_X) ||
+               (mods == Qt::ShiftModifier && key == Qt::Key_Delete)) {
+        CutToClipboard();
+    } else if ((mods == Qt::ControlModifier && key == Qt::Key_V) ||
+               (mods == Qt::ShiftModifier && key == Qt::Key_Insert)) {
+        PasteFromClipboard();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void TMultiImage::CopyToClipboard() {
+    if (!hasPicture()) {
+        return;
+    }
+    // Through the DIB form, so that what leaves is what a paste here would accept.
+    const DibBlock dib = GraphicToDib(&m_picture);
+    QImage copy;
+    if (DibToBitmap(&dib, 0, 0, nullptr, copy)) {
+        QApplication::clipboard()->setImage(copy);
+    }
+}
+
+void TMultiImage::CutToClipboard() {
+    if (hasPicture()) {
+        CopyToClipboard();
+        Clear();
+    }
+}
+
+void TMultiImage::PasteFromClipboard() {
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    if (!data) {
+        return;
+    }
+    QImage pasted;
+    bool ok = false;
+    const QByteArray bmp = data->data(QStringLiteral("image/bmp"));
+    if (bmp.size() > 14 && bmp.startsWith("BM")) {
+        // Another program's bitmap: its header is checked against its size before any of it is read.
+        const auto *block = reinterpret_cast<const std::uint8_t *>(bmp.constData()) + 14;
+        ok = DibHandleToBitmap(block, static_cast<std::size_t>(bmp.size() - 14), pasted);
+    } else if (data->hasImage()) {
+        pasted = qvariant_cast<QImage>(data->imageData());
+        ok = !pasted.isNull();
+    }
+    if (!ok) {
+        return;
+    }
+    const int bits = ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+    if (bits != 0 && bits != pasted.depth()) {
+        const DibBlock dib = GraphicToDib(&pasted);
+        QImage converted;
+        if (DibToBitmap(&dib, bits, ImageDither ? 1 : 0, this, converted)) {
+            pasted = converted;
+        }
+    }
+    m_picture = pasted;
+    if (m_stretchRatio) {
+        m_zoom = FitZoom(size(), m_picture.size());
+    }
+    pictureChanged();
+}
+
+} // namespace orva::imaging

@@ -1,0 +1,222 @@
+// The image view control rendered offscreen: pixels at known points after stretch, fit, zoom,
+// scrolling, panning and rotation; loading edge cases; rubber band; clipboard.
+#include "imaging/view/TMultiImage.h"
+#include "imaging/core/DLL96V1.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using orva::imaging::TMultiImage;
+
+namespace {
+// 100 x 50: left half red, right half blue, a green 10 x 10 block at the top left.
+QImage twoColours() {
+    QImage img(100, 50, QImage::Format_RGB888);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            img.setPixelColor(x, y, x < 10 && y < 10 ? Qt::green : (x < 50 ? Qt::red : Qt::blue));
+    return img;
+}
+
+QColor at(QWidget &w, int x, int y) {
+    return w.grab().toImage().pixelColor(x, y);
+}
+
+void mouse(QWidget &w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(p), w.mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+} // namespace
+
+class TMultiImageTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_png;
+
+private slots:
+    void initTestCase() {
+        m_png = m_dir.filePath("two.png");
+        QVERIFY(twoColours().save(m_png));
+    }
+
+    void stretchFitAndCentre() {
+        TMultiImage v;
+        v.resize(200, 100);
+        v.SetColor(Qt::white);
+        v.SetStretch(true);
+        v.SetImageName(m_png);
+        QCOMPARE(v.Picture().size(), QSize(100, 50));
+        QCOMPARE(at(v, 60, 60), QColor(Qt::red));
+        QCOMPARE(at(v, 150, 60), QColor(Qt::blue));
+        QCOMPARE(at(v, 5, 5), QColor(Qt::green));
+
+        v.resize(200, 200);
+        v.SetStretchRatio(true);
+        QVERIFY(!v.Stretch());
+        QCOMPARE(v.Zoom(), 2.0);
+        QCOMPARE(at(v, 150, 50), QColor(Qt::blue));
+        QCOMPARE(at(v, 150, 150), QColor(Qt::white)); // below the fitted picture
+        QVERIFY(!v.HorzScrollBar()->isVisible());
+
+        v.SetStretchRatio(false);
+        v.SetScrolling(false);
+        v.SetCenter(true);
+        QCOMPARE(at(v, 55, 80), QColor(Qt::green)); // picture at (50, 75)
+        QCOMPARE(at(v, 60, 80), QColor(Qt::red));
+        QCOMPARE(at(v, 10, 10), QColor(Qt::white));
+    }
+
+    void zoomScrollAndPan() {
+        TMultiImage v;
+        v.resize(60, 40);
+        v.show();
+        v.SetImageName(m_png);
+        QVERIFY(v.HorzScrollBar()->isVisible());
+        QCOMPARE(v.HorzScrollBar()->maximum(), 100 - 60 + 12);
+        QCOMPARE(v.VertScrollBar()->maximum(), 50 - 40 + 12);
+        QCOMPARE(at(v, 5, 5), QColor(Qt::green));
+        v.HorzScrollBar()->setValue(52);
+        QCOMPARE(v.Origin().x(), 52);
+        QCOMPARE(at(v, 2, 20), QColor(Qt::blue));
+
+        // Zoom in: the scroll range grows with the picture.
+        v.HorzScrollBar()->setValue(0);
+        v.ZoomInBy(2.0);
+        QCOMPARE(v.Zoom(), 2.0);
+        QCOMPARE(v.HorzScrollBar()->maximum(), 200 - 60 + 12);
+        QCOMPARE(at(v, 15, 15), QColor(Qt::green));
+        QCOMPARE(at(v, 25, 15), QColor(Qt::red));
+
+        // Grab-hand pan to the right edge is clamped there.
+        mouse(v, QEvent::MouseButtonPress, {40, 10}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {0, 10}, Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(v.Origin().x(), 20);
+        mouse(v, QEvent::MouseMove, {-400, 10}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {-400, 10}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(v.Origin().x(), 100 - 24); // picture width - nearest((60 - 12) / 2)
+        QCOMPARE(at(v, 40, 10), QColor(Qt::blue));
+
+        // Zoom limits and zoom out pulling the origin back.
+        for (int i = 0; i < 100; ++i)
+            v.ZoomInBy(1.1);
+        QVERIFY(v.Zoom() < 50.0);
+        QVERIFY(v.Zoom() * 1.1 >= 50.0);
+        for (int i = 0; i < 200; ++i)
+            v.ZoomOutBy(0.9);
+        QVERIFY(v.Zoom() > 0.075);
+        QCOMPARE(v.Origin(), QPoint(0, 0));
+
+        TMultiImage empty;
+        empty.ZoomInBy(1.1);
+        QCOMPARE(empty.Zoom(), 1.0);
+    }
+
+    void rotateQuarterTurn() {
+        TMultiImage v;
+        v.resize(100, 100);
+        v.SetColor(Qt::white);
+        v.SetImageName(m_png);
+        v.Rotate90();
+        QCOMPARE(v.Picture().size(), QSize(50, 100));
+        // A quarter turn anticlockwise: the top-left corner goes to the bottom left.
+        QCOMPARE(v.Picture().pixelColor(5, 95), QColor(Qt::green));
+        QCOMPARE(at(v, 5, 95), QColor(Qt::green));
+        QCOMPARE(at(v, 25, 20), QColor(Qt::blue));
+        QCOMPARE(at(v, 75, 50), QColor(Qt::white));
+    }
+
+    void loadingEdgeCases() {
+        TMultiImage v;
+        int finished = 0;
+        v.OnFinishedLoadSave = [&](QObject *) { ++finished; };
+        v.SetImageName(m_png);
+        QCOMPARE(finished, 1);
+        v.SetImageName(m_dir.filePath("missing.bmp"));
+        QVERIFY(v.Picture().isNull());
+        QCOMPARE(finished, 1);
+
+        // A three-page TIFF asked for page 7 shows its last page (pages differ in width).
+        const QString tif = m_dir.filePath("pages.tif");
+        for (int page = 0; page < 3; ++page) {
+            QImage img(10 + page * 10, 20, QImage::Format_RGB888);
+            img.fill(Qt::gray);
+            const auto dib = orva::imaging::GraphicToDib(&img);
+            QVERIFY(
+                orva::imaging::WriteTIFFileDib(tif, orva::imaging::sLZW, orva::imaging::tiffAppend, dib, 0));
+        }
+        v.SetTiffPage(7);
+        v.SetImageName(tif);
+        QCOMPARE(v.Info().Pages, 3);
+        QCOMPARE(v.Picture().width(), 30);
+        v.SetTiffPage(1);
+        v.SetImageName(tif);
+        QCOMPARE(v.Picture().width(), 20);
+
+        // A 2-bit PNG is read as one bit.
+        QImage four(8, 8, QImage::Format_Indexed8);
+        four.setColorTable({qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(255, 255, 255)});
+        four.fill(3);
+        const QString png2 = m_dir.filePath("two-bit.png");
+        QVERIFY(four.save(png2));
+        v.SetTiffPage(0);
+        v.SetImageName(png2);
+        if (v.Info().BitsPerPixel == 2) {
+            QCOMPARE(v.Picture().depth(), 1);
+        }
+
+        // A moving-text file clears the picture.
+        QFile scm(m_dir.filePath("note.scm"));
+        QVERIFY(scm.open(QIODevice::WriteOnly));
+        scm.close();
+        v.SetImageName(m_png);
+        v.SetImageName(scm.fileName());
+        QVERIFY(v.Picture().isNull());
+
+        v.SetJPegSaveQuality(0);
+        QCOMPARE(v.JPegSaveQuality(), 25);
+        v.SetJPegSaveQuality(101);
+        QCOMPARE(v.JPegSaveQuality(), 25);
+    }
+
+    void rubberBandKeepsTheAspect() {
+        TMultiImage v;
+        v.resize(200, 100);
+        v.AllowRubberBand = true;
+        QRect band;
+        v.OnRubberband = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, int xx,
+                             int yy) { band = QRect(QPoint(x, y), QPoint(xx, yy)); };
+        mouse(v, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {30, 10}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {30, 10}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(band, QRect(QPoint(10, 10), QPoint(28, 19)));
+    }
+
+    void clipboardRoundTrip() {
+        TMultiImage v;
+        v.SetImageName(m_png);
+        v.CutToClipboard();
+        QVERIFY(v.Picture().isNull());
+        v.PasteFromClipboard();
+        QCOMPARE(v.Picture().size(), QSize(100, 50));
+        QCOMPARE(v.Picture().pixelColor(60, 20), QColor(Qt::blue));
+
+        // A bitmap whose header claims more than it holds is refused.
+        auto *data = new QMimeData;
+        QByteArray bad("BM");
+        bad.append(12, '\0');
+        bad.append(QByteArray::fromHex("28000000ffff0000ffff0000010018000000000000000000"));
+        data->setData("image/bmp", bad);
+        QApplication::clipboard()->setMimeData(data);
+        v.Clear();
+        v.PasteFromClipboard();
+        QVERIFY(v.Picture().isNull());
+    }
+};
+
+QTEST_MAIN(TMultiImageTest)
+#include "TMultiImageTest.moc"
