@@ -38,7 +38,7 @@ struct EditorFolders {
 
 // Zoom that fits the page (794 pixels) into a panel, less two scroll bars, within 10-500 %.
 int FitWidthZoom(int panelWidth, int scrollBarExtent);
-// Width of the text control at a zoom: the page plus 20 pixels.
+// Width of the word-processor control at a zoom: the page plus 20 pixels.
 int ControlWidthForZoom(double zoom);
 
 class TWPForm : public QWidget {
