@@ -73,14 +73,25 @@ void TVtCharSetMapping::GenerateDrawScript(const QByteArray &charSet, const QByt
         return;
     m_script.clear();
     const Set *set = findSet(charSet);
-    for (char ch : text) {
-        const uint8_t code = uint8_t(ch);
-        const bool mapped = set && set->font[code] >= 0;
-        const QByteArray &font = mapped ? m_fonts[std::size_t(set->font[code])] : DefaultFontName;
-        const char glyph = char(mapped ? set->glyph[code] : code);
-        if (m_script.empty() || m_script.back().FontName != font)
-            m_script.push_back({font, {}});
-        m_script.back().Glyphs.append(glyph);
+    const auto fontOf = [&](uint8_t code) -> const QByteArray * {
+        return set && set->font[code] >= 0 ? &m_fonts[std::size_t(set->font[code])] : &DefaultFontName;
+    };
+    // One command per run of characters drawn in the same font (runs are compared by name, so a
+    // table entry naming the default font joins the unmapped characters around it).
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QByteArray *font = fontOf(uint8_t(text[i]));
+        QByteArray glyphs;
+        glyphs.reserve(n - i);
+        for (; i < n; ++i) {
+            const uint8_t code = uint8_t(text[i]);
+            const QByteArray *f = fontOf(code);
+            if (f != font && *f != *font)
+                break;
+            glyphs.append(char(f != &DefaultFontName ? set->glyph[code] : code));
+        }
+        m_script.push_back({*font, std::move(glyphs)});
     }
 }
 

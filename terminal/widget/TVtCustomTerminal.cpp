@@ -425,14 +425,17 @@ TVtPaintContext TVtCustomTerminal::paintContext() {
 void TVtCustomTerminal::resizeImage() {
     const QSize size(std::min(m_layout.PartCols * m_cellWidth, std::max(viewport()->width(), 0)),
                      std::min(m_layout.PartRows * m_cellHeight, std::max(viewport()->height(), 0)));
-    if (m_image.size() != size)
+    if (m_image.size() != size) {
         m_image = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        m_painter.ForgetShown();
+    }
 }
 
 void TVtCustomTerminal::paintAll() {
     resizeImage();
     TVtTerminalBuffer &b = m_emulator->Buffer();
     m_image.fill(bgrToQColor(b.GetDefBackColor()));
+    m_painter.ForgetShown();
     TVtRect rect;
     while (b.GetInvalidRect(rect)) {
     }

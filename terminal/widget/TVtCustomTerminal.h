@@ -121,6 +121,7 @@ public:
     bool BlinkPhase() const { return m_blinkPhase; }
     // The character area as painted (also while hidden).
     const QImage &BackingImage() const { return m_image; }
+    const TVtRowPainter &Painter() const { return m_painter; }
     // The caret's rectangle in viewport coordinates, whether or not it is shown.
     QRect CaretRect() const;
     // Paints the whole character area again (after colour changes the buffer does not report).

@@ -101,13 +101,7 @@ void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QBy
     auto *image = static_cast<QImage *>(p.device());
     const int cw = ctx.CellWidth;
     const int ch = ctx.CellHeight;
-    if (ctx.Font != m_cacheFont || cw != m_cacheCellWidth || ch != m_cacheCellHeight ||
-        m_cells.size() > kMaxCachedCells) {
-        m_cells.clear();
-        m_cacheFont = ctx.Font;
-        m_cacheCellWidth = cw;
-        m_cacheCellHeight = ch;
-    }
+    syncCache(ctx);
     const bool graphics = !IsDefaultFontName(fontName);
     const quint64 colours = (quint64(fill.rgb() & 0xFFFFFF) << 24) | quint64(color.rgb() & 0xFFFFFF);
     const int width = image->width();
@@ -120,10 +114,26 @@ void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QBy
     const int lastCell = std::min(int(text.size()) - 1, (width - 1 - x) / cw);
     if (lastCell < firstCell)
         return;
-    m_cellPixels.clear();
+    const int left = x + firstCell * cw;                                         // >= 0
+    const int keep = std::min(cw, width - (left + (lastCell - firstCell) * cw)); // pixels of the last cell
+    fitShown(width, height, cw, ch);
+    // Cells on the cell grid are looked up in what the image shows; anything else is simply drawn
+    // and the rows it touches forgotten.
+    const bool onGrid = left % cw == 0 && top >= 0 && top % ch == 0;
+    if (!onGrid)
+        forgetRows(top, ch);
+    m_copies.clear();
     for (int i = firstCell; i <= lastCell; ++i) {
         const CellKey key{colours, uint32_t(text[i].unicode()) | (graphics ? 0x10000u : 0u) |
                                        (underline ? 0x20000u : 0u)};
+        const int cellLeft = left + (i - firstCell) * cw;
+        if (onGrid && top / ch < m_shownRows) {
+            Shown &shown =
+                m_shown[std::size_t(top / ch) * std::size_t(m_shownCols) + std::size_t(cellLeft / cw)];
+            if (shown.Valid && shown.Key == key)
+                continue;
+            shown = {key, true};
+        }
         auto it = m_cells.find(key);
         if (it == m_cells.end()) {
             QImage cell(cw, ch, QImage::Format_RGB32);
@@ -135,29 +145,64 @@ void TVtRowPainter::blitCells(QPainter &p, const TVtPaintContext &ctx, const QBy
             cp.end();
             it = m_cells.insert(key, cell);
         }
-        m_cellPixels.push_back(reinterpret_cast<const QRgb *>(it->constBits()));
+        m_copies.push_back(
+            {cellLeft, 0, i == lastCell ? keep : cw, reinterpret_cast<const QRgb *>(it->constBits())});
     }
-    const int left = x + firstCell * cw;
-    const int skip = std::max(0, -left);                                         // pixels cut off at the left
-    const int keep = std::min(cw, width - (left + (lastCell - firstCell) * cw)); // pixels of the last cell
+    m_cellsCopied += qint64(m_copies.size());
+    if (m_copies.empty())
+        return;
     auto *bits = reinterpret_cast<QRgb *>(image->bits());
     const qsizetype stride = image->bytesPerLine() / 4;
     for (int y = 0; y < ch; ++y) {
         const int dy = top + y;
         if (dy < 0 || dy >= height)
             continue;
-        QRgb *dst = bits + dy * stride + left;
-        const std::size_t n = m_cellPixels.size();
-        const std::size_t rowBytes = std::size_t(cw) * sizeof(QRgb);
-        for (std::size_t c = 0; c < n; ++c, dst += cw) {
-            const QRgb *src = m_cellPixels[c] + y * cw;
-            const int from = c == 0 ? skip : 0;
-            const int to = c + 1 == n ? keep : cw;
-            if (from == 0 && to == cw)
-                std::memcpy(dst, src, rowBytes);
-            else
-                std::memcpy(dst + from, src + from, std::size_t(to - from) * sizeof(QRgb));
-        }
+        QRgb *row = bits + dy * stride;
+        for (const Copy &c : m_copies)
+            std::memcpy(row + c.Left + c.From, c.Pixels + y * cw + c.From,
+                        std::size_t(c.To - c.From) * sizeof(QRgb));
+    }
+}
+
+void TVtRowPainter::syncCache(const TVtPaintContext &ctx) {
+    if (ctx.Font != m_cacheFont || ctx.CellWidth != m_cacheCellWidth || ctx.CellHeight != m_cacheCellHeight ||
+        m_cells.size() > kMaxCachedCells) {
+        m_cells.clear();
+        ForgetShown();
+        m_cacheFont = ctx.Font;
+        m_cacheCellWidth = ctx.CellWidth;
+        m_cacheCellHeight = ctx.CellHeight;
+    }
+}
+
+void TVtRowPainter::ForgetShown() {
+    for (Shown &s : m_shown)
+        s.Valid = false;
+    for (RowShown &r : m_rowsShown)
+        r.Valid = false;
+}
+
+void TVtRowPainter::fitShown(int imageWidth, int imageHeight, int cellWidth, int cellHeight) {
+    const int cols = (imageWidth + cellWidth - 1) / cellWidth;
+    const int rows = (imageHeight + cellHeight - 1) / cellHeight;
+    if (cols == m_shownCols && rows == m_shownRows && cellHeight == m_shownCellHeight)
+        return;
+    m_shownCols = cols;
+    m_shownRows = rows;
+    m_shownCellHeight = cellHeight;
+    m_shown.assign(std::size_t(cols) * std::size_t(rows), Shown{});
+    m_rowsShown.assign(std::size_t(rows), RowShown{});
+}
+
+void TVtRowPainter::forgetRows(int topPixel, int heightPixels) {
+    if (m_shownCellHeight <= 0 || heightPixels <= 0)
+        return;
+    const int first = std::max(0, topPixel / m_shownCellHeight - (topPixel < 0 ? 1 : 0));
+    const int last = std::min(m_shownRows - 1, (topPixel + heightPixels - 1) / m_shownCellHeight);
+    for (int r = first; r <= last; ++r) {
+        m_rowsShown[std::size_t(r)].Valid = false;
+        for (int c = 0; c < m_shownCols; ++c)
+            m_shown[std::size_t(r) * std::size_t(m_shownCols) + std::size_t(c)].Valid = false;
     }
 }
 
@@ -190,6 +235,7 @@ void TVtRowPainter::drawRunVT100(QPainter &p, const TVtPaintContext &ctx, const 
             blitCells(p, ctx, graphics ? fontName : TVtCharSetMapping::DefaultFontName, unicode, x, top, fill,
                       text, run.Attrs & vtaUnderline);
         } else {
+            forgetRows(top, rowHeight);
             QFont font = terminalFont;
             if (graphics)
                 font.setFamily(QString::fromLatin1(fontName)); // substituted like every named font
@@ -267,7 +313,40 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
         sourceTop = top - ctx.CellHeight;
     }
     const TVtCell *cells = buffer.GetRow(sourceRow);
+
+    // Rows of single-width text without a selection keep a record of the cells they were drawn from:
+    // cells that have not changed are not drawn again.
+    RowShown *shown = nullptr;
+    bool recordMatches = false;
+    if (withText && lineAttr == vtlSingle && top % ctx.CellHeight == 0 &&
+        !(ctx.Selection && ctx.Selection->Marked())) {
+        syncCache(ctx);
+        fitShown(imageWidth, p.device()->height(), ctx.CellWidth, ctx.CellHeight);
+        if (top / ctx.CellHeight < m_shownRows) {
+            shown = &m_rowsShown[std::size_t(top / ctx.CellHeight)];
+            recordMatches = shown->Valid && shown->FirstCol == ctx.FirstCol &&
+                            shown->ReverseScreen == ctx.ReverseScreen &&
+                            shown->IgnoreGraphicsFont == ctx.IgnoreGraphicsFont &&
+                            shown->CharSets == ctx.CharSets && shown->Cells.size() == std::size_t(cols);
+            if (recordMatches) {
+                const auto same = [&](int col) {
+                    return std::memcmp(&cells[col - 1], &shown->Cells[std::size_t(col - 1)],
+                                       sizeof(TVtCell)) == 0;
+                };
+                while (first <= last && same(first))
+                    ++first;
+                while (last >= first && same(last))
+                    --last;
+                if (first > last)
+                    return;
+            }
+        }
+    } else if (top % ctx.CellHeight == 0) {
+        forgetRows(top, ctx.CellHeight);
+    }
+
     const std::vector<TVtRun> runs = BuildRuns(cells, first, last, vt100, ctx.Selection, sourceRow);
+    bool allDrawn = true;
     for (const TVtRun &run : runs) {
         try {
             if (!withText) {
@@ -276,6 +355,7 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
                                          : bool(run.Attrs & vtaSelected);
                 const int x =
                     (run.First - (lineAttr != vtlSingle ? firstVisible : ctx.FirstCol)) * cellWidth + shift;
+                forgetRows(sourceTop, rowHeight);
                 p.fillRect(QRect(x, sourceTop, (run.Last - run.First + 1) * cellWidth, rowHeight),
                            bgrToQColor(reverse ? run.ForeColor : run.BackColor));
                 continue;
@@ -290,7 +370,24 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
                 drawRunTTY(p, ctx, run, top);
         } catch (const std::exception &) {
             // One run that cannot be drawn leaves a gap; the rest of the screen still paints.
+            allDrawn = false;
         }
+    }
+    if (!shown)
+        return;
+    if (!allDrawn) {
+        shown->Valid = false;
+    } else if (recordMatches) {
+        std::copy(cells + first - 1, cells + last, shown->Cells.begin() + (first - 1));
+    } else if (first <= std::max(firstVisible, 1) && last >= std::min(lastVisible, cols)) {
+        *shown = {true,
+                  ctx.FirstCol,
+                  ctx.ReverseScreen,
+                  ctx.IgnoreGraphicsFont,
+                  ctx.CharSets,
+                  std::vector<TVtCell>(cells, cells + cols)};
+    } else {
+        shown->Valid = false;
     }
 }
 

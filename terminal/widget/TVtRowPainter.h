@@ -62,6 +62,12 @@ public:
     void DrawBlinkRuns(QImage &image, const TVtPaintContext &ctx, const std::vector<TVtBlinkRun> &runs,
                        bool phase);
 
+    // The image was filled or made anew: nothing drawn before is on it any more, so the next paint
+    // draws every cell.
+    void ForgetShown();
+    // Cells copied into the image so far (cells that already showed the same thing are skipped).
+    qint64 CellsCopied() const { return m_cellsCopied; }
+
 private:
     void drawRow(QPainter &p, int imageWidth, const TVtPaintContext &ctx, int row, int first, int last,
                  bool inLineCells, bool withText);
@@ -86,7 +92,38 @@ private:
     }
     static constexpr qsizetype kMaxCachedCells = 4096;
     QHash<CellKey, QImage> m_cells;
-    std::vector<const QRgb *> m_cellPixels;
+    // What each cell of the image shows, so that a cell already showing the same glyph in the same
+    // colours is not copied again (a repainted screen mostly repeats itself).
+    struct Shown {
+        CellKey Key{0, 0};
+        bool Valid = false;
+    };
+    void fitShown(int imageWidth, int imageHeight, int cellWidth, int cellHeight);
+    void forgetRows(int topPixel, int heightPixels);
+    std::vector<Shown> m_shown;
+    // The buffer cells each image row was last drawn from (whole rows of single-width text only), so
+    // that only the cells that changed are drawn again.
+    struct RowShown {
+        bool Valid = false;
+        int FirstCol = 0;
+        bool ReverseScreen = false;
+        bool IgnoreGraphicsFont = false;
+        const TVtCharSetMapping *CharSets = nullptr;
+        std::vector<TVtCell> Cells;
+    };
+    std::vector<RowShown> m_rowsShown;
+    void syncCache(const TVtPaintContext &ctx);
+    int m_shownCols = 0;
+    int m_shownRows = 0;
+    int m_shownCellHeight = 0;
+    qint64 m_cellsCopied = 0;
+    struct Copy {
+        int Left;
+        int From;
+        int To;
+        const QRgb *Pixels;
+    };
+    std::vector<Copy> m_copies;
     QFont m_cacheFont;
     int m_cacheCellWidth = 0;
     int m_cacheCellHeight = 0;

@@ -73,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ctx.VisibleRows = b.RowCount();
     QImage image(ctx.VisibleCols * ctx.CellWidth, ctx.VisibleRows * ctx.CellHeight, QImage::Format_RGB32);
     static TVtRowPainter painter; // its cell cache stays warm between inputs
+    painter.ForgetShown();        // a new image each input
     painter.DrawRect(image, ctx,
                      {ctx.FirstCol, ctx.FirstRow, b.ColCount() + 3, ctx.FirstRow + ctx.VisibleRows});
     painter.DrawBlinkRuns(image, ctx, emulator.BlinkRuns(), data[3] & 2);

@@ -106,6 +106,7 @@ private slots:
     void propertiesClamp();
     void hiddenTerminalStillPaints();
     void narrowTerminalPaintsOnlyWhatFits();
+    void paintingOnlyChangedCellsMatchesAFullRepaint();
     void lazyDisplayPaintsFromTheTimer();
     void ttyPainterBrightensBold();
     void bottomHalfWithoutARowAbove();
@@ -479,6 +480,59 @@ void TerminalWidgetTest::narrowTerminalPaintsOnlyWhatFits() {
     m.t.resize(m.t.sizeHint());
     m.write("\x1b[2;1HX");
     QVERIFY(m.cellHas(m.cell(2, 1), bgrToQColor(kWhite)));
+}
+
+void TerminalWidgetTest::paintingOnlyChangedCellsMatchesAFullRepaint() {
+    Term m;
+    const QByteArray steps[] = {
+        "\x1b[H\x1b[2J\x1b[7m TITLE \x1b[m\r\nline one\r\nline two",
+        "\x1b[H\x1b[7m TITLE \x1b[m", // the same again: nothing new to copy
+        "\x1b[2;6H\x1b[1;31mONE\x1b[m",
+        "\x1b(0lqqk\x1b(B\r\n",
+        "\x1b#6wide row\r\n",
+        QByteArray(3000, 'x') + "\r\n",
+        "\x1b[10;1H\x1b[4munder\x1b[m\x1b[?5h",
+        "\x1b[?5l\x1b[3;1Hend",
+    };
+    for (const QByteArray &step : steps) {
+        m.write(step);
+        m.t.TimerTick();
+        const QImage incremental = m.t.BackingImage().copy();
+        m.t.RepaintAll();
+        QVERIFY2(incremental == m.t.BackingImage(), step.left(40).toHex().constData());
+    }
+    const auto sameAsFullRepaint = [&m](const char *what) {
+        const QImage incremental = m.t.BackingImage().copy();
+        m.t.RepaintAll();
+        QVERIFY2(incremental == m.t.BackingImage(), what);
+    };
+    // Blinking text off and on again, the view scrolled into the history and back.
+    m.write("\x1b[12;1H\x1b[5mblink\x1b[m plain");
+    int flips = 0;
+    for (bool phase = m.t.BlinkPhase(); flips < 2 || !m.t.BlinkPhase(); m.t.TimerTick()) {
+        flips += m.t.BlinkPhase() != phase ? 1 : 0;
+        phase = m.t.BlinkPhase();
+    }
+    sameAsFullRepaint("blinking text off and on again");
+    m.write(QByteArray(200, 'y') + "\r\n");
+    m.t.ScrollToRow(-5);
+    sameAsFullRepaint("scrolled into the history");
+    m.t.ScrollToRow(1);
+    m.write("\x1b[1;1Hafter scroll");
+    sameAsFullRepaint("scrolled back");
+    // A screen written again over itself copies nothing.
+    m.write("\x1b[1;1H\x1b[7m TITLE \x1b[m");
+    const qint64 before = m.t.Painter().CellsCopied();
+    m.write("\x1b[1;1H\x1b[7m TITLE \x1b[m");
+    QCOMPARE(m.t.Painter().CellsCopied(), before);
+    // Selecting and clearing a selection repaints through the same record.
+    QTest::mousePress(m.t.viewport(), Qt::LeftButton, {}, m.centre(2, 1));
+    QTest::mouseMove(m.t.viewport(), m.centre(3, 4));
+    QTest::mouseRelease(m.t.viewport(), Qt::LeftButton, {}, m.centre(3, 4));
+    m.t.ClearSelection();
+    const QImage incremental = m.t.BackingImage().copy();
+    m.t.RepaintAll();
+    QCOMPARE(incremental, m.t.BackingImage());
 }
 
 void TerminalWidgetTest::lazyDisplayPaintsFromTheTimer() {
