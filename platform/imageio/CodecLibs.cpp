@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <gif_lib.h>
@@ -33,12 +34,24 @@ void pngError(png_structp png, png_const_charp) {
 }
 void pngWarning(png_structp, png_const_charp) {}
 
+// libpng's own buffers (rows, chunks) stay far below this; a crafted file cannot make it ask for
+// more: the request fails and the read ends with an error instead of taking the memory.
+constexpr png_alloc_size_t kMaxPngAllocation = png_alloc_size_t(128) << 20;
+
+png_voidp pngMalloc(png_structp, png_alloc_size_t size) {
+    return size > kMaxPngAllocation ? nullptr : std::malloc(size);
+}
+void pngFree(png_structp, png_voidp p) {
+    std::free(p);
+}
+
 } // namespace
 
 std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out) {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0)
         return ErrUnsupported;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning, nullptr,
+                                               pngMalloc, pngFree);
     if (!png)
         return ErrNoMemory;
     png_infop info = png_create_info_struct(png);
