@@ -3,6 +3,7 @@
 // using it would). Prints MB/s (CPU time) for both and the ratio per stream.
 #include "terminal/core/TVtVT100Emulator.h"
 
+#include "bench/HostStreams.h"
 #include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -22,30 +23,6 @@ constexpr int kCols = 80;
 constexpr int kTotalRows = 500;
 constexpr int kChunk = 4096;
 
-QByteArray plainLines() {
-    QByteArray s;
-    for (int i = 0; s.size() < (1 << 20); ++i)
-        s += "line " + QByteArray::number(i) + ": the quick brown fox jumps over the lazy dog 0123456789\r\n";
-    return s;
-}
-
-// A character-screen application repainting: cursor addressing, reverse video, erase to end of line.
-QByteArray screenRepaints() {
-    QByteArray s;
-    for (int frame = 0; s.size() < (1 << 20); ++frame) {
-        s += "\x1b[H\x1b[7m PATIENT REQUEST " + QByteArray::number(frame) + " \x1b[m\x1b[K";
-        for (int row = 2; row <= kRows; ++row) {
-            s += "\x1b[" + QByteArray::number(row) + ";1H";
-            s += "Field " + QByteArray::number(row) + ": ";
-            s += (row + frame) % 3 == 0 ? "\x1b[7mvalue " + QByteArray::number(frame * row) + "\x1b[m"
-                                        : "value " + QByteArray::number(frame + row);
-            s += "\x1b[K";
-        }
-        s += "\x1b[24;70H";
-    }
-    return s;
-}
-
 QByteArray vttestStreams() {
     QByteArray s;
     const QDir dir(QStringLiteral(ORVA_SOURCE_DIR "/tools/vttest/fixtures"));
@@ -60,7 +37,7 @@ QByteArray vttestStreams() {
 const std::map<std::string, QByteArray> &streams() {
     static const std::map<std::string, QByteArray> all = [] {
         std::map<std::string, QByteArray> m{{"plain_lines", plainLines()},
-                                            {"screen_repaints", screenRepaints()}};
+                                            {"screen_repaints", screenRepaints(false)}};
         const QByteArray vttest = vttestStreams();
         if (!vttest.isEmpty())
             m.emplace("vttest", vttest);
