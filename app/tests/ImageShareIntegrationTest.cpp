@@ -3,6 +3,7 @@
 // request's first file. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
+#include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/view/TMultiImage.h"
@@ -18,18 +19,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-class QuietMessages : public UserMessages {
-public:
-    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
-    void information(const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    bool inputBox(const QString &, const QString &, QString &) override { return false; }
-    QStringList shown;
-};
-} // namespace
 
 class ImageShareIntegrationTest : public QObject {
     Q_OBJECT
@@ -62,7 +51,7 @@ private slots:
             "captureset = 2,1,18:\"REQUEST:\"\r\nlogin conversation = see \"login:\" answer \"labuser\"\r\n");
         setup.close();
 
-        auto messages = std::make_unique<QuietMessages>();
+        auto messages = std::make_unique<RecordingMessages>();
         TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         form.show();

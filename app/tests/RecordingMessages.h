@@ -12,8 +12,9 @@ public:
     void information(const QString &caption, const QString &text) override {
         shown.append(caption + "|" + text);
     }
-    bool inputBox(const QString &, const QString &prompt, QString &value) override {
+    bool inputBox(const QString &caption, const QString &prompt, QString &value) override {
         prompts.append(prompt);
+        inputs.append(caption + "|" + prompt);
         if (answers.isEmpty()) {
             return false;
         }
@@ -21,6 +22,7 @@ public:
         return true;
     }
     QStringList shown;
-    QStringList prompts;
+    QStringList prompts; // the prompts alone
+    QStringList inputs;  // "caption|prompt"
     QStringList answers;
 };

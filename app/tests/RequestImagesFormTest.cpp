@@ -4,6 +4,7 @@
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
 #include "app/pipeline/ReceivePipeline.h"
+#include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/view/TMultiImage.h"
@@ -37,25 +38,6 @@ public:
     int State() const override { return 0; }
 };
 
-class ScriptedMessages : public UserMessages {
-public:
-    void error(const QString &caption, const QString &text) override { shown.append(caption + "|" + text); }
-    void information(const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    bool inputBox(const QString &caption, const QString &prompt, QString &value) override {
-        prompts.append(caption + "|" + prompt);
-        if (answers.isEmpty()) {
-            return false;
-        }
-        value = answers.takeFirst();
-        return true;
-    }
-    QStringList shown;
-    QStringList prompts;
-    QStringList answers;
-};
-
 void writeImage(const QString &path, int width, QColor colour) {
     QDir().mkpath(QFileInfo(path).path());
     QImage img(width, 40, QImage::Format_RGB888);
@@ -68,7 +50,7 @@ class RequestImagesFormTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_s1, m_s2;
-    ScriptedMessages *m_messages = nullptr;
+    RecordingMessages *m_messages = nullptr;
 
     std::unique_ptr<TOrvaMainForm> makeForm(const QByteArray &extra = {}) {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
@@ -83,7 +65,7 @@ class RequestImagesFormTest : public QObject {
                 "captureset = 2,1,30:\"REQUEST:\"\r\n" +
                 extra);
         f.close();
-        auto messages = std::make_unique<ScriptedMessages>();
+        auto messages = std::make_unique<RecordingMessages>();
         m_messages = messages.get();
         auto form =
             std::make_unique<TOrvaMainForm>(QStringList{"orva", setup}, new OfflineLink, std::move(messages));
@@ -227,8 +209,8 @@ private slots:
         QVERIFY(form);
         m_messages->answers = {m_s2, "**"};
         form->NewSourceClick();
-        QCOMPARE(m_messages->prompts.value(0), "Change Source Directory|Current Source is \"" + m_s1 + "\".");
-        QCOMPARE(m_messages->prompts.value(1), QString("Change Subdirectory Pattern|Enter new pattern"));
+        QCOMPARE(m_messages->inputs.value(0), "Change Source Directory|Current Source is \"" + m_s1 + "\".");
+        QCOMPARE(m_messages->inputs.value(1), QString("Change Subdirectory Pattern|Enter new pattern"));
         QCOMPARE(form->CurrentImageSource(), m_s2);
         QCOMPARE(form->MaskInUse(), QByteArray("**"));
         m_messages->answers = {m_dir.filePath("nowhere")};

@@ -3,18 +3,12 @@
 #include "editor/report/HostMarkup.h"
 #include "editor/report/TReportRecord.h"
 
-#include <QGuiApplication>
+#include "common/fuzz/OffscreenGuiApp.h"
+
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication *app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    ensureOffscreenGuiApp();
     if (size > 64 * 1024)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

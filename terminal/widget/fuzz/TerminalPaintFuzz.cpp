@@ -5,7 +5,8 @@
 #include "terminal/widget/TVtSelection.h"
 #include "terminal/widget/TVtVT100EmulatorEx.h"
 
-#include <QGuiApplication>
+#include "common/fuzz/OffscreenGuiApp.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -28,14 +29,7 @@ extern "C" const char *__lsan_default_suppressions() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 4)
         return 0;
-    static QGuiApplication *app = [] {
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char *argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    ensureOffscreenGuiApp();
     const QByteArray bytes(reinterpret_cast<const char *>(data) + 4, qsizetype(size - 4));
 
     TVtColorTable table = TVtVT100EmulatorEx::DefaultColors();
