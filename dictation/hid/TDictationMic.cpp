@@ -38,7 +38,7 @@ void TDictationMic::DeviceData(TUsbHidDevice *device, quint8, const QByteArray &
     if (data.size() < 9)
         return; // too short to hold the button word
     const quint16 word = quint16(quint8(data[7]) | quint8(data[8]) << 8);
-    const QString instance = device->DeviceInstance();
+    const QString &instance = device->DeviceInstance();
     const bool changed = m_lastWord.value(instance) != word;
     m_lastWord[instance] = word;
     m_buttonWord = word;

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 THidDevice::THidDevice(QObject *owner, std::unique_ptr<HidBackend> backend)
     : QObject(owner), m_controller(new TUsbHidDeviceController(this, std::move(backend))) {
@@ -14,11 +15,8 @@ THidDevice::THidDevice(QObject *owner, std::unique_ptr<HidBackend> backend)
 
 THidDevice::~THidDevice() {
     m_controller->SetOnDeviceChange(nullptr, false);
-    for (TUsbHidDevice *device : std::as_const(m_devices)) {
-        DeviceReleased(device);
+    for (TUsbHidDevice *device : std::exchange(m_devices, {}))
         m_controller->TakeBack(device);
-    }
-    m_devices.clear();
 }
 
 void THidDevice::FirstDeviceCheck() {

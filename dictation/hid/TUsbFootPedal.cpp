@@ -1,6 +1,8 @@
 // Foot pedal decoding and repeats.
 #include "dictation/hid/TUsbFootPedal.h"
 
+#include <utility>
+
 TUsbFootPedal::TUsbFootPedal(QObject *owner, std::unique_ptr<HidBackend> backend)
     : THidDevice(owner, std::move(backend)) {
     m_repeat0.setInterval(kDefaultRepeatMs);

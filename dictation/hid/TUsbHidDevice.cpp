@@ -4,6 +4,8 @@
 #include "dictation/hid/TUsbHidDeviceController.h"
 #include "platform/hid/TUsbHidDeviceReadThread.h"
 
+#include <utility>
+
 TUsbHidDevice::TUsbHidDevice(const HidInterfaceInfo &info, TUsbHidDeviceController *controller)
     : m_info(info), m_controller(controller) {
     if (info.DevicePath.isEmpty())

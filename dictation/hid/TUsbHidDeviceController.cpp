@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <utility>
 
 TUsbHidDeviceController::TUsbHidDeviceController(QObject *owner, std::unique_ptr<HidBackend> backend)
     : QObject(owner), m_backend(backend ? std::move(backend) : CreateSystemHidBackend()) {
