@@ -1,13 +1,9 @@
-// What pedal and microphone events make the dictation window do, only while it allows it, and
-// the udev rule that lets the person at the desk read both devices.
+// What pedal and microphone events make the dictation window do, and only while it allows it.
 #include "dictation/hid/TDictationDevices.h"
 #include "dictation/hid/tests/HidTestSupport.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
-#include <fnmatch.h>
 #include <stdexcept>
 
 using namespace hidtest;
@@ -126,41 +122,6 @@ TEST_F(DictationDevicesTest, DevicesOnTheMachineDriveTheWindow) {
     m_bus.Send("mic", QByteArray::fromHex("000000000000000001"));
     ASSERT_TRUE(waitFor([&] { return m_actions.calls.size() == 2; }));
     EXPECT_EQ(m_actions.calls, QStringList({"PlayBtn2Click", "Record"}));
-}
-
-// The rule file names the devices the program reads, so an ordinary user can open them.
-TEST(DictationUdevRuleTest, GrantsAccessToThePedalAndBothMicrophones) {
-    QFile rules(qEnvironmentVariable("ORVA_SOURCE_DIR") + "/resources/udev/70-orva-dictation.rules");
-    ASSERT_TRUE(rules.open(QIODevice::ReadOnly));
-    bool pedalFound = false;
-    QStringList mics;
-    for (const QByteArray &raw : rules.readAll().split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        EXPECT_TRUE(line.contains("SUBSYSTEM==\"hidraw\"")) << line.constData();
-        EXPECT_TRUE(line.contains("TAG+=\"uaccess\"")) << line.constData();
-        const auto value = [&line](const QByteArray &key) {
-            const qsizetype at = line.indexOf(key + "==\"");
-            if (at < 0)
-                return QByteArray();
-            const QByteArray rest = line.mid(at + key.size() + 3);
-            return rest.left(rest.indexOf('"'));
-        };
-        const QByteArray product = value("ATTRS{product}");
-        if (!product.isEmpty()) {
-            for (const char *name : {"VEC USB Footpedal", "vec usb footpedal", "VEC USB FOOTPEDAL"})
-                EXPECT_EQ(fnmatch(product.constData(), name, 0), 0) << name;
-            EXPECT_NE(fnmatch(product.constData(), "VEC USB Foot pedal", 0), 0);
-            pedalFound = true;
-            continue;
-        }
-        EXPECT_EQ(value("ATTRS{idVendor}"), "0911") << line.constData();
-        mics << value("ATTRS{idProduct}") + "/" + value("ATTRS{bcdDevice}");
-    }
-    EXPECT_TRUE(pedalFound);
-    mics.sort();
-    EXPECT_EQ(mics, QStringList({"149a/0114", "14a4/0217"}));
 }
 
 } // namespace
