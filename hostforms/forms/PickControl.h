@@ -16,7 +16,7 @@
 #include <optional>
 
 struct TPickControl {
-    int ObjectType = -1;
+    HostProtocol::PickType ObjectType = HostProtocol::PickType::Unknown;
     int Left = 0, Top = 0, Width = 0, Height = 0, TabOrder = 0;
     qint64 Colour = -1;
     HostProtocol::Align Align = HostProtocol::Align::None;
@@ -79,3 +79,8 @@ QPoint labelPlacement(const QPoint &given, const QSize &labelSize, int labelPosi
 QByteArray notANumber(const QByteArray &text);
 
 } // namespace PickControl
+
+namespace PickNames {
+// A component name: a letter or "_" then letters, digits and "_"; empty text when valid.
+QByteArray invalidReason(const QByteArray &name);
+} // namespace PickNames

@@ -3,7 +3,14 @@
 // references, host-named files).
 #include "hostforms/forms/AlignLayout.h"
 #include "hostforms/forms/HostFiles.h"
-#include "hostforms/forms/PickWidgets.h"
+#include "hostforms/forms/TBevel.h"
+#include "hostforms/forms/TFormWorkspace.h"
+#include "hostforms/forms/TLabeledEdit.h"
+#include "hostforms/forms/TPickImage.h"
+#include "hostforms/forms/TPickLabel.h"
+#include "hostforms/forms/TPickPanel.h"
+#include "hostforms/forms/TScrollWorkspace.h"
+#include "hostforms/forms/TSplitterBar.h"
 #include "hostforms/forms/WebBrowser.h"
 #include "hostforms/forms/tests/HostFormsTestSupport.h"
 
@@ -596,6 +603,29 @@ TEST(Create, AlignedControlsShareTheClientArea) {
     bar->dragBy(20);
     EXPECT_EQ(f.find("ws.left")->width(), 120);
     EXPECT_EQ(body->x(), 124);
+}
+
+TEST(Create, AFamilySetterRefusesAWidgetOfAnotherClass) {
+    // Every family is reached through a checked cast: a Tag that does not match the widget is an
+    // error text, never a cast to the wrong class.
+    Forms f;
+    f.run(create("btn", 10, {{17, "Go"}}));
+    TWorkspaceList &l = f.frm->WorkspaceList();
+    TWinPick *ws = l.FindWorkspace("ws");
+    TPickControl def;
+    ASSERT_TRUE(
+        PickControl::ParsePickControl(
+            {{}, "btn", "6", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "text", "line"}, def)
+            .isEmpty());
+    for (HostProtocol::PickType wrong :
+         {HostProtocol::PickType::LabeledEdit, HostProtocol::PickType::Memo,
+          HostProtocol::PickType::GridPanel, HostProtocol::PickType::ResultEntry,
+          HostProtocol::PickType::FormWorkspace}) {
+        SCOPED_TRACE(HostProtocol::typeNumber(wrong));
+        EXPECT_EQ(l.ApplyDefinition(ws, f.find("ws.btn"), wrong, def, nullptr),
+                  "Object btn is not a control of type " +
+                      QByteArray::number(HostProtocol::typeNumber(wrong)));
+    }
 }
 
 } // namespace

@@ -1,6 +1,13 @@
 // The container's dispatcher: error replies, special names, menu tree, reset, lifecycle messages,
 // re-entrancy and teardown.
-#include "hostforms/forms/PickWidgets.h"
+#include "hostforms/forms/TBevel.h"
+#include "hostforms/forms/TFormWorkspace.h"
+#include "hostforms/forms/TLabeledEdit.h"
+#include "hostforms/forms/TPickImage.h"
+#include "hostforms/forms/TPickLabel.h"
+#include "hostforms/forms/TPickPanel.h"
+#include "hostforms/forms/TScrollWorkspace.h"
+#include "hostforms/forms/TSplitterBar.h"
 #include "hostforms/forms/tests/HostFormsTestSupport.h"
 
 #include <QTreeWidget>

@@ -78,7 +78,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     TWorkspaceList &list = frm.WorkspaceList();
     TWinPick *ws = list.FindWorkspace("ws1");
     ASSERT_NE(ws, nullptr);
-    EXPECT_EQ(ws->Tag, 1);
+    EXPECT_EQ(ws->Tag, HostProtocol::PickType::ScrollWorkspace);
     EXPECT_EQ(ws->Container->parentWidget(), frm.ClientArea());
     EXPECT_EQ(ws->Name, "formws");
     TWinPick *form = list.FindWorkspace("frm1");
@@ -101,7 +101,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
         QWidget *w = list.FindPickObject(ws, "ws1." + name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->objectName().toLatin1(), name);
-        const int tag = ws->TagOf(w);
+        const int tag = HostProtocol::typeNumber(ws->TagOf(w));
         EXPECT_EQ(tag == 14 ? 13 : tag, type);
         EXPECT_TRUE(w->isVisible());
         const QByteArray align = f[9].toString().toLatin1();
