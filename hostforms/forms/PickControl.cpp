@@ -1,8 +1,10 @@
 // Reading object definitions and the pure rules behind the setters.
 #include "hostforms/forms/PickControl.h"
 
+#include "common/HostText.h"
 #include "common/WinColor.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QtGlobal>
@@ -269,3 +271,32 @@ QByteArray invalidReason(const QByteArray &name) {
 }
 
 } // namespace PickNames
+
+namespace PickControl {
+
+QByteArray FontToText(const QFont &font) {
+    namespace P = Field::FontPos;
+    QList<QByteArray> positions(P::Name + 1);
+    const QFontInfo info(font);
+    positions[P::Size] = QByteArray::number(font.pointSize() > 0 ? font.pointSize() : info.pointSize());
+    positions[P::Height] = QByteArray::number(-info.pixelSize());
+    if (font.resolveMask() & QFont::FixedPitchResolved) {
+        positions[P::Pitch] = font.fixedPitch() ? "fixed" : "variable";
+    } else {
+        positions[P::Pitch] = "default";
+    }
+    QByteArray style;
+    style += font.bold() ? "bold," : "";
+    style += font.italic() ? "italic," : "";
+    style += font.underline() ? "underline," : "";
+    style += font.strikeOut() ? "strikeout," : "";
+    positions[P::Style] = style;
+    // An installed family may hold any character: through the host codec, and never a separator.
+    QByteArray name = userText(HostText::fromUnicode(font.family())).bytes();
+    name.replace(']', '?');
+    positions[P::Name] = name;
+    positions.removeFirst(); // position 0 is not written
+    return positions.join(']');
+}
+
+} // namespace PickControl

@@ -84,3 +84,9 @@ namespace PickNames {
 // A component name: a letter or "_" then letters, digits and "_"; empty text when valid.
 QByteArray invalidReason(const QByteArray &name);
 } // namespace PickNames
+
+namespace PickControl {
+// A font as a font definition: positions separated by "]", size at 4, height (negative pixels) at
+// 5, the pitch word at 11, the style words at 13 and the name at 17.
+QByteArray FontToText(const QFont &font);
+} // namespace PickControl

@@ -13,6 +13,8 @@
 #include "hostforms/forms/TPickPanel.h"
 #include "hostforms/forms/TScrollWorkspace.h"
 #include "hostforms/forms/TWorkspaceList.h"
+#include "hostforms/forms/TgdGridPanel.h"
+#include "hostforms/forms/TkalvexResult.h"
 #include "platform/richtext/TWpRtf.h"
 
 #include <QBuffer>
@@ -114,6 +116,17 @@ QList<QByteArray> fieldsFrom(const TPickControl &def, int first) {
 
 } // namespace
 
+void loadRichText(QTextEdit *edit, const QByteArray &data) {
+    if (orva::richtext::detectFileKind(data.left(16)) == orva::richtext::TWpFileKind::Rtf) {
+        orva::richtext::TWpDocument doc;
+        if (orva::richtext::readRtf(data, doc).ok) {
+            edit->setDocument(doc.main()->clone(edit));
+            return;
+        }
+    }
+    edit->setPlainText(text(data));
+}
+
 // One row of the family table: which Tag, whether the hint (24) and the font (12) apply, and the
 // family's own setter.
 struct TPickSetters::Family {
@@ -151,10 +164,10 @@ QByteArray TPickSetters::Apply(TWinPick *ws, QWidget *w, PickType tag, const TPi
         {PickType::RadioButton, true, true, &checked<QAbstractButton, &S::checkBox>},
         {PickType::CheckBox, true, true, &checked<QAbstractButton, &S::checkBox>},
         {PickType::WebBrowser, false, true, &checked<QWidget, &S::nothing>},
-        {PickType::GridPanel, false, true, &checked<TPickPanel, &S::panel>},
+        {PickType::GridPanel, false, true, &checked<TgdGridPanel, &S::gridPanel>},
         {PickType::FormWorkspace, true, true, &checked<TFormWorkspace, &S::formWorkspace>},
         {PickType::Bevel, false, false, &checked<TBevel, &S::bevel>},
-        {PickType::ResultEntry, false, true, &checked<TPickPanel, &S::panel>},
+        {PickType::ResultEntry, false, true, &checked<TkalvexResult, &S::resultEntry>},
         {PickType::PrintPanel, true, true, &checked<TPickPanel, &S::panel>},
     };
     if (QByteArray err = applyCommon(w, tag, def, parentControl); !err.isEmpty()) {
@@ -239,6 +252,7 @@ void TPickSetters::applyColour(QWidget *w, PickType tag, const TPickControl &def
     if (!c) {
         return;
     }
+    w->setProperty(kColourNumberProperty, def.Colour);
     QPalette p = w->palette();
     if (colourIsBase(tag)) {
         p.setColor(QPalette::Base, *c);
@@ -296,15 +310,7 @@ void TPickSetters::loadTextFile(const Target &t, const QByteArray &value, bool r
         return;
     }
     if (auto *edit = qobject_cast<QTextEdit *>(t.w); rich && edit) {
-        // A rich edit shows an RTF file formatted; any other file as its text.
-        if (orva::richtext::detectFileKind(r.data.left(16)) == orva::richtext::TWpFileKind::Rtf) {
-            orva::richtext::TWpDocument doc;
-            if (orva::richtext::readRtf(r.data, doc).ok) {
-                edit->setDocument(doc.main()->clone(edit));
-                return;
-            }
-        }
-        edit->setPlainText(text(r.data));
+        loadRichText(edit, r.data);
     } else if (auto *plain = qobject_cast<QPlainTextEdit *>(t.w)) {
         plain->setPlainText(text(r.data));
     }
@@ -469,12 +475,14 @@ QByteArray TPickSetters::richEdit(const Target &t, QTextEdit *r) {
         r->setLineWrapMode(wrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
     }
     if (def.present(F::Lines)) {
-        // Until the rich-text reader is here, the stream is shown as it came.
+        // The lines from field 21 on are one rich-text stream (0xFD stands for a line break).
         QByteArray flat = fieldsFrom(def, F::Lines).join();
         flat.replace(kValueMark, QByteArray());
         if (!flat.trimmed().isEmpty()) {
+            QByteArray stream = fieldsFrom(def, F::Lines).join('\n');
+            stream.replace(kValueMark, '\n');
             r->clear();
-            r->setPlainText(joinedLines(def));
+            loadRichText(r, stream);
         }
     }
     return {};
@@ -653,6 +661,65 @@ QByteArray TPickSetters::formWorkspace(const Target &t, TFormWorkspace *f) {
                       font,
                       f->palette().color(QPalette::WindowText)};
         f->update();
+    }
+    return {};
+}
+
+QByteArray TPickSetters::gridPanel(const Target &t, TgdGridPanel *g) {
+    namespace F = Field::Grid;
+    const TPickControl &def = t.def;
+    if (def.given(Field::ObjectStyle)) {
+        g->setFrameShape(def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
+    }
+    if (def.given(Field::Value)) {
+        g->SetWidthFactors(def.Value);
+    }
+    if (def.given(F::Fixed)) {
+        g->SetFixed(def.field(F::Fixed));
+    }
+    if (def.given(F::ReadOnly)) {
+        g->SetReadOnly(def.field(F::ReadOnly).toLower().contains('y'));
+    }
+    if (def.given(F::RowSelect)) {
+        g->SetRowSelect(def.field(F::RowSelect).toLower().contains('y'));
+    }
+    if (def.given(F::SortedColumn)) {
+        g->SortedColumn =
+            int(std::clamp<qint64>(readInteger(def.field(F::SortedColumn)).value_or(0), INT_MIN, INT_MAX));
+    }
+    if (def.present(F::FirstRow)) {
+        g->SetRows(fieldsFrom(def, F::FirstRow));
+    }
+    return {};
+}
+
+QByteArray TPickSetters::resultEntry(const Target &t, TkalvexResult *r) {
+    namespace F = Field::Result;
+    const TPickControl &def = t.def;
+    if (def.given(Field::ObjectStyle)) {
+        r->setFrameShape(def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
+    }
+    // Header and footer are print panels of the same workspace.
+    auto printPanel = [&t](const QByteArray &name) -> TPickPanel * {
+        QWidget *w = t.ws->FindObject(name.trimmed().toLower());
+        return t.ws->TagOf(w) == PickType::PrintPanel ? qobject_cast<TPickPanel *>(w) : nullptr;
+    };
+    if (def.given(F::Header)) {
+        r->Header = printPanel(def.field(F::Header));
+    }
+    if (def.given(F::Footer)) {
+        r->Footer = printPanel(def.field(F::Footer));
+    }
+    if (def.present(F::FirstData)) {
+        r->SetData(fieldsFrom(def, F::FirstData).join('\n'));
+        if (def.given(F::DisplayState)) {
+            const std::optional<qint64> state = readInteger(def.field(F::DisplayState));
+            const QByteArray err = r->SetDisplayState(state ? int(std::clamp<qint64>(*state, -1, 5)) : -1,
+                                                      def.field(F::PrintSettings));
+            if (!err.isEmpty()) {
+                return "UpdateKXResult " + err;
+            }
+        }
     }
     return {};
 }

@@ -21,6 +21,8 @@ class TPickImage;
 class TPickLabel;
 class TPickPanel;
 class TScrollWorkspace;
+class TgdGridPanel;
+class TkalvexResult;
 class TWinPick;
 class TWorkspaceList;
 
@@ -62,6 +64,8 @@ private:
     QByteArray bevel(const Target &t, TBevel *b);
     QByteArray scrollWorkspace(const Target &t, TScrollWorkspace *s);
     QByteArray formWorkspace(const Target &t, TFormWorkspace *f);
+    QByteArray gridPanel(const Target &t, TgdGridPanel *g);
+    QByteArray resultEntry(const Target &t, TkalvexResult *r);
     QByteArray nothing(const Target &t, QWidget *w);
 
     template <class W, QByteArray (TPickSetters::*Setter)(const Target &, W *)>
@@ -69,3 +73,8 @@ private:
 
     TWorkspaceList &m_list;
 };
+
+// The colour number a control was last given (field 9), echoed by a query as it was sent.
+inline constexpr const char *kColourNumberProperty = "orvaColour";
+// Loads a rich-text stream into a rich edit, or shows the bytes as text when they are not one.
+void loadRichText(QTextEdit *edit, const QByteArray &data);

@@ -19,7 +19,8 @@ TWinPick::TWinPick(QWidget *owner, bool isForm)
 }
 
 TWinPick::~TWinPick() {
-    if (Tag == PickType::ScrollWorkspace && Container) {
+    // Scroll boxes and forms alike report their own end once; their controls go with them unreported.
+    if (Container) {
         send(destroyedEvent(ContainerName(), Name, typeNumber(Tag)));
     }
     if (auto *form = qobject_cast<TFormWorkspace *>(Container.data())) {
@@ -83,6 +84,14 @@ void TWinPick::Register(const QByteArray &name, QWidget *w, PickType tag) {
 
 void TWinPick::Unregister(const QWidget *w) {
     m_objects.removeIf([w](const PickEntry &e) { return e.Widget == w || e.Widget.isNull(); });
+}
+
+void TWinPick::Rename(const QWidget *w, const QByteArray &name) {
+    for (PickEntry &e : m_objects) {
+        if (e.Widget == w) {
+            e.Name = name;
+        }
+    }
 }
 
 void TWinPick::send(const QByteArray &message) const {

@@ -44,6 +44,8 @@ public:
     HostProtocol::PickType TagOf(const QWidget *w);
     void Register(const QByteArray &name, QWidget *w, HostProtocol::PickType tag);
     void Unregister(const QWidget *w);
+    // The registry entry of `w` takes its new name.
+    void Rename(const QWidget *w, const QByteArray &name);
     // Sends through this workspace's Sender (nothing while it is empty).
     void send(const QByteArray &message) const;
 

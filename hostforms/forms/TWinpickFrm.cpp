@@ -64,6 +64,7 @@ TWinpickFrm::~TWinpickFrm() {
     // Nothing may send through the link once teardown starts.
     m_workspaces.ClearSenders();
     m_link = nullptr;
+    TRequestExecutors::RestoreScreenCursor();
     m_workspaces.Reset();
 }
 
@@ -205,7 +206,12 @@ void TWinpickFrm::Button1Click() {
 }
 
 void TWinpickFrm::LinkStateChanged(LinkState state) {
-    if (state != LinkState::Closed || !m_mainWindow) {
+    if (state != LinkState::Closed) {
+        return;
+    }
+    // A busy cursor the host set is not left behind by a host that is gone.
+    TRequestExecutors::RestoreScreenCursor();
+    if (!m_mainWindow) {
         return;
     }
     m_mainWindow->setEnabled(true);

@@ -7,11 +7,14 @@
 #include "hostforms/forms/TBevel.h"
 #include "hostforms/forms/TFormWorkspace.h"
 #include "hostforms/forms/TLabeledEdit.h"
+#include "hostforms/forms/TPickEvents.h"
 #include "hostforms/forms/TPickImage.h"
 #include "hostforms/forms/TPickLabel.h"
 #include "hostforms/forms/TPickPanel.h"
 #include "hostforms/forms/TScrollWorkspace.h"
 #include "hostforms/forms/TSplitterBar.h"
+#include "hostforms/forms/TgdGridPanel.h"
+#include "hostforms/forms/TkalvexResult.h"
 #include "hostforms/forms/WebBrowser.h"
 
 #include <QCheckBox>
@@ -20,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -78,9 +82,10 @@ void TWorkspaceList::relayout(QWidget *parent) {
     }
 }
 
-TWorkspaceList::TWorkspaceList() : m_setters(*this) {}
+TWorkspaceList::TWorkspaceList() : m_self(std::make_shared<TWorkspaceList *>(this)), m_setters(*this) {}
 
 TWorkspaceList::~TWorkspaceList() {
+    *m_self = nullptr;
     Reset();
 }
 
@@ -218,6 +223,7 @@ QByteArray TWorkspaceList::ExecuteCreate(const TObjectRequest &request) {
         TWinPick *w = owned.get();
         m_items.push_back(std::move(owned));
         w->Container->setObjectName(QString::fromLatin1(def.Name));
+        TPickEvents::attach(m_self, w->Container, T);
         const QByteArray err = ApplyDefinition(w, w->Container, T, def, nullptr);
         if (!err.isEmpty()) {
             // Reported, so that the host is not left waiting for an object that never came.
@@ -245,6 +251,7 @@ QByteArray TWorkspaceList::ExecuteCreate(const TObjectRequest &request) {
                 }
             };
         }
+        InstallHooks(w->Container, T);
         w->send(createdEvent(def.Name, w->Name, typeNumber(T)));
         return {};
     }
@@ -309,12 +316,16 @@ QWidget *TWorkspaceList::CreatePickObject(TWinPick *ws, TPickControl &def, QWidg
     case PickType::WebBrowser:
         w = WebBrowser::create(parent);
         break;
-    case PickType::GridPanel:
+    case PickType::GridPanel: {
+        auto *grid = new TgdGridPanel(parent);
+        PickProperties::setTag(grid->StringGrid(), tag);
+        w = grid;
+        break;
+    }
     case PickType::ResultEntry: {
-        // Placeholders until the grid panel and the result-entry control exist.
-        auto *f = new TPickPanel(parent);
-        f->setFrameShape(QFrame::StyledPanel);
-        w = f;
+        auto *result = new TkalvexResult(parent);
+        PickProperties::setTag(result->KxResult(), tag);
+        w = result;
         break;
     }
     case PickType::Bevel:
@@ -329,6 +340,7 @@ QWidget *TWorkspaceList::CreatePickObject(TWinPick *ws, TPickControl &def, QWidg
         AlignLayout::Engine::setAlign(w, Align::None);
     }
     w->resize(defaultSize(tag));
+    TPickEvents::attach(m_self, w, tag);
     const QByteArray err = ApplyDefinition(ws, w, tag, def, nullptr);
     if (!err.isEmpty()) {
         delete w;
@@ -336,6 +348,7 @@ QWidget *TWorkspaceList::CreatePickObject(TWinPick *ws, TPickControl &def, QWidg
         return nullptr;
     }
     ws->Register(def.Name, w, tag);
+    InstallHooks(w, tag);
     w->show();
     relayout(w->parentWidget());
     if (auto *browser = qobject_cast<TWebBrowserView *>(w)) {
@@ -390,5 +403,13 @@ void TWorkspaceList::ClearSenders() {
 
 QByteArray TWorkspaceList::ApplyDefinition(TWinPick *ws, QWidget *w, PickType tag, const TPickControl &def,
                                            QWidget *parentControl) {
+    // The control's own change signals fire while host data is applied; the host is not told.
+    const TPickEvents::Quiet quiet;
     return m_setters.Apply(ws, w, tag, def, parentControl);
+}
+
+void TWorkspaceList::InstallHooks(QWidget *w, PickType tag) {
+    if (w) {
+        TPickEvents::attach(m_self, w, tag)->install();
+    }
 }

@@ -40,6 +40,9 @@ public:
     QByteArray ApplyDefinition(TWinPick *ws, QWidget *w, HostProtocol::PickType tag, const TPickControl &def,
                                QWidget *parentControl);
     bool DestroyPickObject(TWinPick *ws, const QByteArray &name);
+    // Installs or removes the event hooks of a control from its stored event words (the end of
+    // every create and update).
+    void InstallHooks(QWidget *w, HostProtocol::PickType tag);
     // Frees one workspace (its destroyed event first), or all of them.
     void Remove(TWinPick *ws);
     void Reset();
@@ -55,6 +58,8 @@ public:
 
 private:
     void prune();
+    // The hooks reach the list through this; it is emptied when the list goes.
+    std::shared_ptr<TWorkspaceList *> m_self;
     std::vector<std::unique_ptr<TWinPick>> m_items;
     TPickSetters m_setters;
     QByteArray m_lastCreateError;

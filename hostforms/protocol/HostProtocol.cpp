@@ -390,10 +390,6 @@ QByteArray eventList(const QByteArray &field16) {
     return ',' + trimmedLower(field16) + ',';
 }
 
-bool hasEvent(const QByteArray &events, const QByteArray &word) {
-    return events.contains(',' + word + ',');
-}
-
 QByteArray menuPick(const QByteArray &name, const QByteArray &menuText, const QByteArray &itemText) {
     return name + S + "8" + S + menuText + S + itemText;
 }
@@ -482,9 +478,8 @@ QByteArray createdEvent(const QByteArray &name, const QByteArray &workspace, int
     return head(name, "91", workspace) + num(objectType) + S;
 }
 
-QByteArray queryReply(const QByteArray &containerName, const QByteArray &objectName,
-                      const QList<EncodedValue> &fieldsFrom4) {
-    QByteArray out = containerName + '.' + objectName + S + "92" + S + S;
+QByteArray queryReply(const QByteArray &replyName, const QList<EncodedValue> &fieldsFrom4) {
+    QByteArray out = replyName + S + "92" + S + S;
     for (const EncodedValue &f : fieldsFrom4) {
         out += f.bytes() + S;
     }

@@ -228,9 +228,9 @@ StyleWords readObjectStyle(const QByteArray &field13);
 enum Anchor : unsigned { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
 unsigned readAnchors(const QByteArray &field15);
 
-// Field 16 stored as "," + list + "," (lower-cased), and the test for one event word in it.
+// Field 16 stored as "," + list + "," (lower-cased). Which hooks its words install is decided per
+// control family by substrings of this text (the host-forms event hooks).
 QByteArray eventList(const QByteArray &field16);
-bool hasEvent(const QByteArray &events, const QByteArray &word);
 
 // Messages to the host (the text between the frame bytes). `name` and `workspace` are names the
 // host gave; `value` is a value text made above.
@@ -261,9 +261,9 @@ QByteArray startDragEvent(const QByteArray &dragName, const QByteArray &workspac
 QByteArray closeQueryEvent(const QByteArray &formName, const QByteArray &workspace);
 QByteArray destroyedEvent(const QByteArray &name, const QByteArray &workspace, int objectType);
 QByteArray createdEvent(const QByteArray &name, const QByteArray &workspace, int objectType);
-// Definition fields 4 onward, each followed by 0x03, then one more 0x03.
-QByteArray queryReply(const QByteArray &containerName, const QByteArray &objectName,
-                      const QList<EncodedValue> &fieldsFrom4);
+// The reply name (container name "." object name, or "screen"), then definition fields 4 onward,
+// each followed by 0x03, then one more 0x03.
+QByteArray queryReply(const QByteArray &replyName, const QList<EncodedValue> &fieldsFrom4);
 QByteArray resultSave(const QByteArray &name, const QByteArray &workspace, const QList<QByteArray> &lines);
 QByteArray resultAbort(const QByteArray &name, const QByteArray &workspace);
 QByteArray requestError(const QByteArray &component, const QByteArray &errorText);
