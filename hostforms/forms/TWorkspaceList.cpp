@@ -341,13 +341,16 @@ QWidget *TWorkspaceList::CreatePickObject(TWinPick *ws, TPickControl &def, QWidg
     }
     w->resize(defaultSize(tag));
     TPickEvents::attach(m_self, w, tag);
+    // Registered before its setter runs, so that what the setter reports (a grid's end of update)
+    // finds its workspace.
+    ws->Register(def.Name, w, tag);
     const QByteArray err = ApplyDefinition(ws, w, tag, def, nullptr);
     if (!err.isEmpty()) {
+        ws->Unregister(w);
         delete w;
         m_lastCreateError = err;
         return nullptr;
     }
-    ws->Register(def.Name, w, tag);
     InstallHooks(w, tag);
     w->show();
     relayout(w->parentWidget());

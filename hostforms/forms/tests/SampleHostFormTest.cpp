@@ -1,9 +1,13 @@
-// The sample host's form script sent through the telnet link and the receive pipeline: the
+// The sample host's form scripts sent through the telnet link and the receive pipeline: the
 // container builds the scroll-box workspace with one control of every type, answers with the
-// created events the host waits for, and is shown by the final control action.
+// created events the host waits for, and is shown by the final control action; the result form
+// is edited, its grid changed and the form closed, and the host receives exactly the events the
+// protocol defines.
 #include "app/pipeline/ReceivePipeline.h"
 #include "hostforms/forms/AlignLayout.h"
 #include "hostforms/forms/TWinpickFrm.h"
+#include "hostforms/forms/TgdGridPanel.h"
+#include "hostforms/forms/TkalvexResult.h"
 #include "platform/telnet/TTelnet.h"
 
 #include <QApplication>
@@ -12,8 +16,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,6 +144,130 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
         }
     }
     EXPECT_EQ(expects, 2) << "the host saw both created events";
+}
+
+// A character typed with no key of its own (QTest's key clicks know only ASCII).
+void typeChar(QWidget *w, QChar c) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+}
+
+// The result form of menu choice 2, then the events the test causes, as the host must see them.
+TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
+    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
+    if (source.isEmpty()) {
+        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
+    }
+    QFile formFile(source + "/tools/samplehost/resultform.json");
+    ASSERT_TRUE(formFile.open(QIODevice::ReadOnly));
+    QJsonArray steps = QJsonDocument::fromJson(formFile.readAll()).array();
+    ASSERT_GT(steps.size(), 3);
+    auto expect = [&steps](const char *text) {
+        steps.append(QJsonObject{{"expect", text}, {"timeout", 20}});
+    };
+    // Created with its rows: the end of the fill (the visible row count depends on the screen).
+    expect(R"(,5:0\x03Hb\xFD152\xFD\xFD\x03Hct\xFD0.45\xFD\xFD)");
+    // Field 1 changed, then the calculated field 5 (its rule divides field 1 by field 4).
+    expect(R"(res1\x0358\x03resev\x031\x03165)");
+    expect(R"(res1\x0358\x03resev\x035\x03366.666666666667)");
+    // The comment took "A", y-acute (the host's value mark) and 0x9B (the frame end): encoded.
+    expect(R"(res1\x0358\x03resev\x036\x03Ay?)");
+    expect(R"(res1\x0394\x03resev\x03165\xFD11.2\xFD250\xFD0.45\xFD366.666666666667\xFDAy?\xFD\xFD)");
+    // A grid cell typed into: column 1 of row 2, sorted column 0.
+    expect(R"(grid1\x0358\x03resev\x031,2:0\x0399)");
+    expect(R"(resform\x0370\x03resev\x03)");
+    steps.append(QJsonObject{{"frame", QJsonArray{"resform", "2"}}});
+    expect(R"(resform\x0390\x03resev\x0317\x03)");
+
+    QTemporaryDir dir;
+    const QString scriptPath = dir.filePath("script.json");
+    QFile script(scriptPath);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QJsonDocument(steps).toJson());
+    script.close();
+
+    QProcess host;
+    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script", scriptPath,
+                           "--log", dir.filePath("log.jsonl")});
+    ASSERT_TRUE(host.waitForStarted(10000));
+    QByteArray banner;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            banner += host.readAllStandardOutput();
+            return banner.contains('\n');
+        },
+        20000));
+    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
+    ASSERT_GT(port, 0);
+
+    TTelnet telnet;
+    TWinpickFrm frm;
+    frm.setLink(&telnet);
+    FormSinks sinks(frm, telnet);
+    PipelineSettings settings;
+    settings.CaptureDirectory = dir.filePath("capture");
+    ReceivePipeline pipeline(sinks, settings);
+    QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
+    telnet.Connect("127.0.0.1", port);
+    TWorkspaceList &list = frm.WorkspaceList();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            TWinPick *ws = list.FindWorkspace("resform");
+            return ws && ws->Container->isVisible();
+        },
+        30000))
+        << "the form and its show action";
+    TWinPick *ws = list.FindWorkspace("resform");
+    auto *result = qobject_cast<TkalvexResult *>(list.FindPickObject(ws, "resform.res1"));
+    auto *grid = qobject_cast<TgdGridPanel *>(list.FindPickObject(ws, "resform.grid1"));
+    ASSERT_NE(result, nullptr);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(result->EditState(), TKalvexResultModel::State::Edit);
+    ASSERT_EQ(result->currentField(), 1);
+
+    QPlainTextEdit *editor = result->FieldEditor();
+    QTest::keyClick(editor, Qt::Key_BracketLeft); // clears the field
+    QTest::keyClicks(editor, "16a5");             // "a" is not allowed in a numeric field
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(result->currentField(), 2);
+    QTest::keyClick(editor, Qt::Key_F2); // jumps to the comment
+    EXPECT_EQ(result->currentField(), 6);
+    for (QChar c : QStringLiteral("A\u00FD\u203A")) {
+        typeChar(editor, c);
+    }
+    QTest::keyClick(editor, Qt::Key_F10);
+
+    QTableWidget *table = grid->StringGrid();
+    table->setCurrentCell(2, 1);
+    table->editItem(table->item(2, 1));
+    QWidget *cellEditor = table->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(cellEditor, nullptr);
+    QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(cellEditor, "99");
+    QTest::keyClick(cellEditor, Qt::Key_Return);
+
+    if (const QString shot = qEnvironmentVariable("ORVA_RESULT_SCREENSHOT"); !shot.isEmpty()) {
+        result->openField(3);
+        ws->Container->grab().save(shot);
+    }
+    ws->Container->close(); // asks the host, which destroys the form
+    EXPECT_TRUE(waitFor([&] { return list.FindWorkspace("resform") == nullptr; }, 20000));
+
+    telnet.Close();
+    host.waitForFinished(10000);
+    QFile log(dir.filePath("log.jsonl"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QStringList found, missing;
+    for (const QByteArray &line : log.readAll().split('\n')) {
+        const QJsonObject e = QJsonDocument::fromJson(line).object();
+        if (e.value("event") == "expect") {
+            (e.value("found").toBool() ? found : missing).append(e.value("text").toString());
+        }
+    }
+    EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
+    EXPECT_EQ(found.size(), 8) << found.join("\n").toStdString();
 }
 
 } // namespace
