@@ -227,8 +227,9 @@ bool TKalvexResultModel::accepts(int n, char c) const {
     if (always.contains(c)) {
         return true;
     }
+    // A last character without its partner is no pair; with no pair at all nothing is limited.
     const QByteArray allowed = field(n).allowed;
-    if (allowed.isEmpty()) {
+    if (allowed.size() < 2) {
         return true;
     }
     const char upper = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;

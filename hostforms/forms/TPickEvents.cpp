@@ -369,8 +369,8 @@ void TPickEvents::focusNextTabStop() {
         if (!w || w == m_control) {
             return;
         }
-        if (ws->TagOf(w) != PickType::None && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
-            w->isEnabled()) {
+        if (w != ws->Container && ws->TagOf(w) != PickType::None && (w->focusPolicy() & Qt::TabFocus) &&
+            w->isVisible() && w->isEnabled()) {
             w->setFocus(Qt::TabFocusReason);
             return;
         }
@@ -488,7 +488,11 @@ bool TPickEvents::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-        onMouse(watched, static_cast<QMouseEvent *>(event));
+        // A scroll area's mouse events are taken from its viewport; what the viewport does not
+        // take comes up to the area again and is not reported twice.
+        if (!qobject_cast<QAbstractScrollArea *>(watched)) {
+            onMouse(watched, static_cast<QMouseEvent *>(event));
+        }
         break;
     default:
         break;

@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QImage>
 
+class QPainter;
+
 class TPickPanel : public QFrame {
     Q_OBJECT
 public:
@@ -13,6 +15,9 @@ public:
     void setCaptionAlignment(Qt::Alignment a);
     // The panel as a picture (used as the header or footer image of a result print).
     QImage renderImage();
+    // Draws the panel (background, border, caption, then its controls) on any painter at the
+    // painter's current origin; text stays text on a printer.
+    void printOn(QPainter &p);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

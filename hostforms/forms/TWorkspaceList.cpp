@@ -373,6 +373,12 @@ bool TWorkspaceList::DestroyPickObject(TWinPick *ws, const QByteArray &name) {
     }
     const PickType tag = ws->TagOf(w);
     QWidget *parent = w->parentWidget();
+    // The controls placed on it go with it: none of them reports anything any more.
+    for (const PickEntry &e : QList<PickEntry>(ws->Objects())) {
+        if (e.Widget && w->isAncestorOf(e.Widget)) {
+            ws->Unregister(e.Widget);
+        }
+    }
     ws->Unregister(w);
     w->hide();
     w->setParent(nullptr);

@@ -378,7 +378,7 @@ QByteArray TkalvexResult::Print() {
         p.save();
         p.translate(0, atTop ? 0 : height - h);
         p.scale(scale, scale);
-        panel->render(&p, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::DrawWindowBackground);
+        panel->printOn(p);
         p.restore();
         return h;
     };

@@ -34,43 +34,6 @@ namespace {
 
 const QByteArray S("\x03", 1);
 
-struct Forms {
-    FakeHostLink link;
-    std::unique_ptr<TWinpickFrm> frm = std::make_unique<TWinpickFrm>();
-    Forms(bool workspace = true) {
-        frm->setLink(&link);
-        if (workspace) {
-            frm->ExecuteRequest(
-                request({{1, "ws"}, {2, "1"}, {3, "1"}, {6, "600"}, {7, "400"}, {18, "wsev"}}));
-            link.sends.clear();
-        }
-    }
-    ~Forms() {
-        frm.reset();
-        flushDeletes();
-    }
-    QByteArray run(const QByteArray &text) { return frm->ExecuteRequest(text); }
-    QWidget *find(const QByteArray &name) {
-        TWorkspaceList &l = frm->WorkspaceList();
-        return l.FindPickObject(l.FindWorkspace(name), name);
-    }
-};
-
-// A create request for `type` named `name` in workspace "ws", with the given fields.
-QByteArray create(const QByteArray &name, int type, std::map<int, QByteArray> fields, int count = 16) {
-    fields[1] = name;
-    fields[2] = "1";
-    fields[3] = QByteArray::number(type);
-    if (!fields.count(14)) {
-        fields[14] = "ws";
-    }
-    return request(fields, count);
-}
-
-template <class T> T *as(QWidget *w) {
-    return dynamic_cast<T *>(w);
-}
-
 struct TypeCase {
     const char *what;
     int type;
