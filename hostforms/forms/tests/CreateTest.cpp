@@ -591,4 +591,20 @@ TEST(Create, AFamilySetterRefusesAWidgetOfAnotherClass) {
     }
 }
 
+TEST(Create, RichEditLinesAreOneRichTextStream) {
+    Forms f;
+    f.run(create("rich", 5, {{21, "{\\rtf1\\ansi {\\b Bold}"}, {22, " plain\\par second}"}}, 22));
+    auto *r = as<QTextEdit>(f.find("ws.rich"));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->toPlainText(), "Bold plain\nsecond");
+    QTextCursor c(r->document());
+    c.movePosition(QTextCursor::Right);
+    EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+    // Text that is no rich-text stream is shown as it is; blank lines change nothing.
+    f.run(on("ws.rich", "6", {{21, "just text"}}, 21));
+    EXPECT_EQ(r->toPlainText(), "just text");
+    f.run(on("ws.rich", "6", {{21, " "}, {22, "\xFD"}}, 22));
+    EXPECT_EQ(r->toPlainText(), "just text");
+}
+
 } // namespace

@@ -177,6 +177,26 @@ TEST(Dispatcher, ResetWorkspacesSendsOneDestroyedEventPerScrollBox) {
     flushDeletes();
 }
 
+TEST(Dispatcher, AFormWorkspaceReportsItsEndOnce) {
+    // By "Reset Workspaces" and by request type 2, a form is reported as a scroll box is, its
+    // controls not one by one.
+    for (const bool reset : {true, false}) {
+        Container k;
+        k.frm->setExecutors(nullptr);
+        k.run(request({{1, "F1"}, {2, "1"}, {3, "17"}, {18, "evf"}}));
+        k.run(request({{1, "b1"}, {2, "1"}, {3, "10"}, {14, "f1"}}, 16));
+        k.link.sends.clear();
+        if (reset) {
+            k.frm->ResetWorkspaces1()->trigger();
+        } else {
+            EXPECT_EQ(k.run(request({{1, "f1"}, {2, "2"}})), "");
+        }
+        EXPECT_EQ(k.link.messages(), QList<QByteArray>{"f1" + S + "90" + S + "evf" + S + "17" + S}) << reset;
+        EXPECT_EQ(k.frm->WorkspaceList().count(), 0);
+        flushDeletes();
+    }
+}
+
 TEST(Dispatcher, FormCloseQueryIsSentAndTheFormStays) {
     Container k;
     k.run(request({{1, "F1"}, {2, "1"}, {3, "17"}, {18, "evf"}}));
