@@ -57,6 +57,8 @@ public:
         }
         m_rate = info.samplerate;
         m_channels = info.channels;
+        // Float data is read as full-scale 16-bit samples, not as -1..1 rounded to integers.
+        sf_command(m_file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
         return true;
     }
 
