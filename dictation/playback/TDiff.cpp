@@ -134,8 +134,17 @@ bool TDiff::compare(const Range &whole, TChangeMerger &merger) {
             continue;
         }
         int x = 0, y = 0;
-        if (!bisect(r, x, y))
+        const Bisect found = bisect(r, x, y);
+        if (found == Bisect::TooLong)
             return false;
+        if (found == Bisect::Disjoint) {
+            // Adds first: with the deletes that follow at the same place they become modifies.
+            for (int q = r.a2; q < r.b2; ++q)
+                merger.Add(r.a1, q);
+            for (int p = r.a1; p < r.b1; ++p)
+                merger.Delete(p);
+            continue;
+        }
         if ((x == r.a1 && y == r.a2) || (x == r.b1 && y == r.b2))
             return false; // no progress: cannot happen for ranges whose ends differ
         pending.push_back(Range{x, r.b1, y, r.b2});
@@ -144,7 +153,7 @@ bool TDiff::compare(const Range &whole, TChangeMerger &merger) {
     return true;
 }
 
-bool TDiff::bisect(const Range &r, int &splitX, int &splitY) {
+TDiff::Bisect TDiff::bisect(const Range &r, int &splitX, int &splitY) {
     const QChar *t1 = m_t1 + r.a1;
     const QChar *t2 = m_t2 + r.a2;
     const int n = r.b1 - r.a1;
@@ -183,7 +192,7 @@ bool TDiff::bisect(const Range &r, int &splitX, int &splitY) {
                 if (j >= 0 && j < int(length) && m_backward[j] != -1 && x1 >= n - m_backward[j]) {
                     splitX = r.a1 + x1;
                     splitY = r.a2 + y1;
-                    return true;
+                    return Bisect::Split;
                 }
             }
         }
@@ -211,13 +220,14 @@ bool TDiff::bisect(const Range &r, int &splitX, int &splitY) {
                     if (x1 >= n - x2) {
                         splitX = r.a1 + x1;
                         splitY = r.a2 + y1;
-                        return true;
+                        return Bisect::Split;
                     }
                 }
             }
         }
         if (m_work > kMaxWork)
-            return false;
+            return Bisect::TooLong;
     }
-    return false;
+    // The paths only meet after every character was added or deleted.
+    return Bisect::Disjoint;
 }

@@ -59,8 +59,10 @@ private:
         int a1, b1, a2, b2;
     };
     bool compare(const Range &whole, TChangeMerger &merger);
-    // The split point of the middle snake of a range whose ends differ; false past the work limit.
-    bool bisect(const Range &r, int &x, int &y);
+    enum class Bisect { Split, Disjoint, TooLong };
+    // The split point of the middle snake of a range whose ends differ; Disjoint when the two parts
+    // have no character in common.
+    Bisect bisect(const Range &r, int &x, int &y);
 
     const QChar *m_t1 = nullptr;
     const QChar *m_t2 = nullptr;

@@ -215,6 +215,7 @@ void WaveDevice::play(int fromMs, int toMs) {
     const qint64 toSample =
         std::min<qint64>(qint64(to) * kGsmRate / 1000, qint64(blockCount()) * kGsmBlockSamples);
     m_source = std::make_unique<PlaySource>(m_blocks, fromSample, toSample);
+    m_retiredOutput.reset();
     m_output = m_devices.createOutput();
     connect(m_output.get(), &PcmOutput::drained, this, [this] { finishPlaying(true); });
     connect(m_output.get(), &PcmOutput::failed, this, &WaveDevice::deviceFailed);
@@ -236,8 +237,8 @@ void WaveDevice::finishPlaying(bool toEnd) {
     m_output->disconnect(this);
     m_output->stop();
     m_state = Idle;
-    // Freed later: this may run inside the output's own signal.
-    m_output.release()->deleteLater();
+    // Kept until the next start: this may run inside the output's own signal.
+    m_retiredOutput = std::move(m_output);
     m_source.reset();
     if (toEnd)
         emit stateChanged();
@@ -253,6 +254,7 @@ void WaveDevice::record(int fromMs, int toMs) {
     if (m_recordBlock >= m_recordEnd)
         return;
     m_sink = std::make_unique<RecordSink>(*this);
+    m_retiredInput.reset();
     m_input = m_devices.createInput();
     connect(m_input.get(), &PcmInput::failed, this, &WaveDevice::deviceFailed);
     m_state = Recording;
@@ -291,7 +293,7 @@ void WaveDevice::finishRecording() {
     m_sink->flush();
     m_position = msOfBlocks(m_recordBlock);
     m_state = Idle;
-    m_input.release()->deleteLater();
+    m_retiredInput = std::move(m_input);
     m_sink.reset();
     save();
 }

@@ -96,6 +96,8 @@ private:
     int m_recordEnd = 0; // block index, INT_MAX for no end
     std::unique_ptr<orva::audio::PcmOutput> m_output;
     std::unique_ptr<orva::audio::PcmInput> m_input;
+    std::unique_ptr<orva::audio::PcmOutput> m_retiredOutput;
+    std::unique_ptr<orva::audio::PcmInput> m_retiredInput;
     std::unique_ptr<PlaySource> m_source;
     std::unique_ptr<RecordSink> m_sink;
 };
