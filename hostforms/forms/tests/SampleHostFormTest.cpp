@@ -247,6 +247,8 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
     QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(cellEditor, "99");
     QTest::keyClick(cellEditor, Qt::Key_Return);
+    // The view commits the cell once control is back in the event loop.
+    ASSERT_TRUE(waitFor([&] { return grid->cell(1, 2) == "99"; }, 5000));
 
     if (const QString shot = qEnvironmentVariable("ORVA_RESULT_SCREENSHOT"); !shot.isEmpty()) {
         result->openField(3);
