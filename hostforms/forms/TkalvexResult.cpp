@@ -63,6 +63,7 @@ TkalvexResult::TkalvexResult(QWidget *parent)
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->setTabChangesFocus(false);
+    m_editor->document()->setDocumentMargin(0); // the text sits where the page draws the value
     QPalette p = m_editor->palette();
     p.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xCC));
     m_editor->setPalette(p);

@@ -338,7 +338,7 @@ class ResultEntry:
         elif key == "G":
             self.fills += 1
             rows = ["Test]Result]Flag"] + ["Run %d row %d]%d]" % (self.fills, r, r * self.fills) for r in range(1, 9)]
-            self.send(definition(g, "6", f22=rows[0], **{"f%d" % (22 + i): r for i, r in enumerate(rows)}),
+            self.send(definition(g, "6", **{"f%d" % (22 + i): r for i, r in enumerate(rows)}),
                       "fill the grid with 9 rows")
         elif key == "Q":
             self.send(definition(g, "7", f4="*", f5="*", f6="*", f7="*", f16="*", f17="*", f18="*", f22="*"),

@@ -30,7 +30,8 @@ namespace {
 class FormSinks : public PipelineSinks {
 public:
     FormSinks(TWinpickFrm &frm, HostLink &link) : m_frm(frm), m_link(link) {}
-    void WriteString(const QByteArray &) override {}
+    void WriteString(const QByteArray &text) override { screen += text; }
+    QByteArray screen; // what reached the terminal
     HostLink *Link() override { return &m_link; }
     void ExecuteRequest(const QByteArray &text) override { m_frm.ExecuteRequest(text); }
 
@@ -270,6 +271,65 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
     }
     EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
     EXPECT_EQ(found.size(), 8) << found.join("\n").toStdString();
+}
+
+// Menu choice 2 of the interactive sample host: the result form comes up, the host's keys query,
+// clear and fill the grid, and "X" destroys the form and brings the menu back.
+TEST(SampleHostForm, MenuChoiceTwoDrivesTheResultForm) {
+    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
+    if (source.isEmpty()) {
+        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
+    }
+    QTemporaryDir dir;
+    QProcess host;
+    host.start("python3",
+               {source + "/tools/samplehost/samplehost.py", "0", "--once", "--log", dir.filePath("log")});
+    ASSERT_TRUE(host.waitForStarted(10000));
+    QByteArray banner;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            banner += host.readAllStandardOutput();
+            return banner.contains('\n');
+        },
+        20000));
+    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
+    TTelnet telnet;
+    TWinpickFrm frm;
+    frm.setLink(&telnet);
+    FormSinks sinks(frm, telnet);
+    PipelineSettings settings;
+    settings.CaptureDirectory = dir.filePath("capture");
+    ReceivePipeline pipeline(sinks, settings);
+    QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
+    telnet.Connect("127.0.0.1", port);
+    ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("login: "); }, 20000));
+    telnet.Send("labuser\r");
+    ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("Choice: "); }, 20000));
+    telnet.Send("2\r");
+    TWorkspaceList &list = frm.WorkspaceList();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            TWinPick *ws = list.FindWorkspace("resform");
+            return ws && ws->Container->isVisible();
+        },
+        20000));
+    TWinPick *ws = list.FindWorkspace("resform");
+    auto *grid = qobject_cast<TgdGridPanel *>(list.FindPickObject(ws, "resform.grid1"));
+    ASSERT_NE(grid, nullptr);
+    telnet.Send("Q");
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.contains("<- resform.grid1 | 92 |  | "); }, 20000))
+        << "the query reply is listed";
+    telnet.Send("C");
+    EXPECT_TRUE(waitFor([&] { return grid->cell(0, 1).isEmpty(); }, 20000)) << "cleared";
+    telnet.Send("G");
+    EXPECT_TRUE(waitFor([&] { return grid->cell(0, 1) == "Run 1 row 1"; }, 20000)) << "filled";
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.contains("<- grid1 | 58 | resev | "); }, 20000))
+        << "the end of the fill is listed";
+    telnet.Send("X");
+    EXPECT_TRUE(waitFor([&] { return list.FindWorkspace("resform") == nullptr; }, 20000));
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.count("Choice: ") >= 2; }, 20000)) << "back at the menu";
+    telnet.Send("9\r");
+    host.waitForFinished(10000);
 }
 
 } // namespace
