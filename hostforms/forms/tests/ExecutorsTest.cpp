@@ -129,6 +129,48 @@ TEST(Executors, ErrorReplies) {
     EXPECT_EQ(none.link.messages(), QList<B>{error("Object Query", "E011 - No Workspace defined.")});
 }
 
+TEST(Executors, EveryRequestOnEveryType) {
+    Forms f;
+    createAll(f);
+    const QList<B> names = {"ed",  "lbl",   "memo", "rich", "list", "combo", "img", "btn", "split",
+                            "pnl", "radio", "chk",  "web",  "grid", "bev",   "res", "pp",  "ws"};
+    for (const B &name : names) {
+        const B object = "ws." + name;
+        const bool notImplemented = name == "web" || name == "bev";
+        const QList<QPair<B, B>> requests = {
+            {on(object, "3", {{4, "1"}, {5, "2"}, {6, "30"}, {7, "20"}}, 7), {}},
+            {on(object, "6", {{9, "255"}, {24, "hint"}}, 24),
+             notImplemented ? B("Object Update for object type not implemented.") : B()},
+            {on(object, "7", {{4, "*"}, {9, "*"}, {12, "*"}, {16, "*"}, {17, "*"}, {19, "*"}}, 19), {}},
+            {on(object, "5.1"), {}},
+            {on(object, "5.0"), {}},
+            {on(object, "5.3"), {}},
+            {on(object, "5.2"), {}},
+            {on(object, "4"), {}},
+        };
+        for (const auto &[request, result] : requests) {
+            f.link.sends.clear();
+            EXPECT_EQ(f.run(request), result)
+                << name.constData() << " " << request.split('\x03').value(1).constData();
+            if (request.split('\x03').value(1) == "7") {
+                ASSERT_EQ(f.link.messages().size(), 1) << name.constData();
+                EXPECT_TRUE(f.link.messages()[0].startsWith("ws." + name +
+                                                            "\x03"
+                                                            "92\x03\x03"
+                                                            "1\x03"))
+                    << f.link.messages()[0].constData();
+            }
+        }
+    }
+    // Every control reports its end; the workspace goes by its own name.
+    for (const B &name : names) {
+        f.link.sends.clear();
+        EXPECT_EQ(f.run(on(name == "ws" ? name : "ws." + name, "2")), "") << name.constData();
+        EXPECT_EQ(f.link.messages().size(), 1) << name.constData();
+    }
+    EXPECT_EQ(f.frm->WorkspaceList().count(), 0);
+}
+
 TEST(Executors, DestroyAControlOrTheWorkspace) {
     Forms f;
     f.run(create("b1", 10, {}));
