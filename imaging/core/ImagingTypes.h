@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <functional>
 
+class QImage;
+class QPainter;
+
 namespace orva::imaging {
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
@@ -35,6 +38,14 @@ using TSaveAnnoFile = std::function<void(QObject *Sender, const QString &SavedTo
 using TLoadAnnoFile = std::function<void(QObject *Sender, QString &LoadFromThisFile)>;
 using TSaveAnnoStream = std::function<void(QObject *Sender, const QByteArray &SavedToThisPChar)>;
 using TLoadAnnoStream = std::function<void(QObject *Sender, QByteArray &LoadFromThisPChar)>;
+using TOnAnnoClick = std::function<void(QObject *Sender, std::int32_t AObjectAsLong, bool Selecting)>;
+using TOnCustomAnnotationDraw = std::function<void(QObject *Sender, QPainter &HandleDC,
+                                                   const QString &CustomName, int x, int y, int xx, int yy)>;
+using TOnCustomAnnotationHardDraw = std::function<void(
+    QObject *Sender, QImage *HandleBitmap, const QString &CustomName, int x, int y, int xx, int yy)>;
+using TOnBeforeAnnotationDraw =
+    std::function<void(QObject *Sender, std::int32_t PassCode, bool &CanDraw, const QString &AnnoName)>;
+using TOnAfterAnnotationDraw = std::function<void(QObject *Sender, const QString &AnnoName)>;
 
 // What an image control offers the library calls it makes: progress with a stop flag.
 class TProgressTarget {

@@ -93,8 +93,12 @@ std::int16_t writetagstringstream(Bytes &block, int page, std::uint16_t tag, con
 
 // File helpers shared with the front end.
 std::int16_t readWholeFile(const QString &file, Bytes &out);
-// Writes through a temporary file renamed into place; progress runs from 90 to 100 while writing.
-std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress = {});
+// Writes through a temporary file in the target's folder, flushed and renamed into place; a new file
+// is created readable by its owner only, an existing one keeps its permissions. stillCurrent, when
+// given, is asked just before the rename (false: ErrChanged, the file is left as it is). Progress
+// runs from 90 to 100 while writing.
+std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress = {},
+                             const std::function<bool()> &stillCurrent = {});
 // The format by its content (TGA and DXF, which have no signature, by extension); empty if unknown.
 QString detectType(const Bytes &head, const QString &file);
 
