@@ -29,6 +29,7 @@ struct LibraryState {
     QStringList mciExtensions{QStringLiteral("WAV")};
     TScanSourceChooser chooser;
     QString scanSource;
+    QString scanDirectory;
 };
 
 LibraryState &state() {
@@ -136,7 +137,9 @@ bool stringTags(const Bytes *block, const QString &file, int page, QObject *send
         const QString name = TiffTagName(t.tag, &readOnly);
         if (callback)
             callback(sender, t.tag, t.length, t.number, t.text, name,
-                     readOnly || t.kind == orva::imageio::TiffTagKind::Array, index, cancel);
+                     readOnly || t.kind == orva::imageio::TiffTagKind::Array ||
+                         !orva::imageio::tiffTagWritable(t.tag),
+                     index, t.type, t.count, cancel);
         return !cancel;
     };
     if (block)
@@ -153,6 +156,7 @@ void fillTag(const orva::imageio::TiffTagValue &v, TTagRead &out) {
     out.value = v.number;
     out.text = v.text;
     out.fieldType = v.type;
+    out.count = v.count;
     out.isText = v.kind == orva::imageio::TiffTagKind::Text;
     out.isArray = v.kind == orva::imageio::TiffTagKind::Array;
 }
@@ -372,6 +376,13 @@ bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression
                                                      progressFor(control));
     });
 }
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+                               std::int16_t further, TProgressTarget *control) {
+    return guarded("writetiffiledibpagestream", QStringLiteral("Inserting Tiff Stream"), false, [&] {
+        return lib::writetiffiledibpagestream(block, codeOf(compression), page, dib, further,
+                                              progressFor(control));
+    });
+}
 bool DeleteTIFFPageStream(Bytes &block, int page) {
     return guarded("deletepagestream", QString(), false, [&] { return lib::deletepagestream(block, page); });
 }
@@ -417,6 +428,22 @@ bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByt
 bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text) {
     return guarded("writetagstringstream", QStringLiteral("TAG Write = Stream"), false,
                    [&] { return lib::writetagstringstream(block, page, tag, text); });
+}
+bool WriteTags(const QString &file, int page, const std::vector<orva::imageio::TiffTagWrite> &writes) {
+    return fileCall("writetags", QStringLiteral("TAG Write = "), file, true,
+                    [&](const QString &local) { return lib::writetags(local, page, writes); });
+}
+bool WriteTagsStream(Bytes &block, int page, const std::vector<orva::imageio::TiffTagWrite> &writes) {
+    return guarded("writetagsstream", QStringLiteral("TAG Write = Stream"), false,
+                   [&] { return lib::writetagsstream(block, page, writes); });
+}
+bool TiffTagWritable(std::uint16_t tag, std::uint16_t fieldType, std::uint32_t count) {
+    bool readOnly = true;
+    const QString name = TiffTagName(tag, &readOnly);
+    const bool known = name != QLatin1String("Unknown");
+    const bool single = fieldType == 2 || count == 1;
+    const bool numberType = fieldType >= 1 && fieldType <= 10 && fieldType != 7;
+    return known && !readOnly && single && numberType && orva::imageio::tiffTagWritable(tag);
 }
 
 DibBlock DllCopyDib(const DibBlock &dib) {
@@ -939,6 +966,12 @@ bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, 
 
 void SetScanSourceChooser(TScanSourceChooser chooser) {
     state().chooser = std::move(chooser);
+}
+void SetScanDirectory(const QString &directory) {
+    state().scanDirectory = directory;
+}
+QString ScanDirectory() {
+    return state().scanDirectory;
 }
 QString ScanSource() {
     return state().scanSource;

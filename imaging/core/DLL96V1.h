@@ -105,6 +105,8 @@ bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveO
 bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
                                       const DibBlock &dib, std::int16_t further,
                                       TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+                               std::int16_t further, TProgressTarget *control = nullptr);
 bool DeleteTIFFPageStream(Bytes &block, int page);
 bool PackTIFFStream(Bytes &block, TProgressTarget *control = nullptr);
 
@@ -114,6 +116,7 @@ struct TTagRead {
     std::int32_t value = 0;
     QByteArray text;
     std::uint16_t fieldType = 0;
+    std::uint32_t count = 0;
     bool isText = false;
     bool isArray = false;
 };
@@ -125,6 +128,12 @@ bool WriteTag(const QString &file, int page, std::uint16_t tag, std::int32_t val
 bool WriteTagStream(Bytes &block, int page, std::uint16_t tag, std::int32_t value);
 bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByteArray &text);
 bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text);
+// Several tags of a page in one write (all or none), each in its own field type.
+bool WriteTags(const QString &file, int page, const std::vector<orva::imageio::TiffTagWrite> &writes);
+bool WriteTagsStream(Bytes &block, int page, const std::vector<orva::imageio::TiffTagWrite> &writes);
+// Whether the tag editor may change a tag: a named, writable tag of one value (or ASCII text) of a
+// number or text type, not one that describes the pixel layout or decoding.
+bool TiffTagWritable(std::uint16_t tag, std::uint16_t fieldType, std::uint32_t count);
 
 // Conversions: a new DIB, the input untouched.
 DibBlock DllCopyDib(const DibBlock &dib);
@@ -223,6 +232,10 @@ bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, 
 // one to use); without one the first device is used. All three calls refuse at once while any of
 // them runs.
 using TScanSourceChooser = std::function<QString(const QStringList &devices)>;
+// The folder scans are written to when their name has no folder of its own (the setup file's
+// "scandirectory", as written there); empty: scanning is refused.
+void SetScanDirectory(const QString &directory);
+QString ScanDirectory();
 void SetScanSourceChooser(TScanSourceChooser chooser);
 QString ScanSource();
 bool TwainBusy();

@@ -25,9 +25,12 @@ enum TLoadAnnoFrom { anFromFile, anFromStream };
 
 using TVisMesProgress =
     std::function<void(QObject *Sender, std::int16_t Progress, const QString &PMessage, bool &CancelProcess)>;
-using TVisMesTag = std::function<void(
-    QObject *Sender, std::uint16_t iTag, std::int16_t iLen, std::int32_t lValue, const QByteArray &sStrData,
-    const QString &iTagName, bool iReadOnly, std::int16_t iPage, bool &CancelProcess)>;
+// One tag of a page: number, data length, value (numbers; rationals rounded), text (ASCII tags),
+// name and read-only flag, page, and the TIFF field type and value count.
+using TVisMesTag = std::function<void(QObject *Sender, std::uint16_t iTag, std::int16_t iLen,
+                                      std::int32_t lValue, const QByteArray &sStrData,
+                                      const QString &iTagName, bool iReadOnly, std::int16_t iPage,
+                                      std::uint16_t iFieldType, std::uint32_t iCount, bool &CancelProcess)>;
 using TlibError = std::function<void(QObject *Sender, std::int16_t ErrorCode, const QString &ErrorString,
                                      const QByteArray &ErrorPChar)>;
 using TRubberband = std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,

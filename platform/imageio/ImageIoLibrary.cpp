@@ -374,6 +374,11 @@ std::int16_t writetiffiledibpagereplacestream(Bytes &block, std::uint16_t compre
     return tiffReplacePage(block, page, dib, compression, progress);
 }
 
+std::int16_t writetiffiledibpagestream(Bytes &block, std::uint16_t compression, int page, const DibBlock &dib,
+                                       std::int16_t, const Progress &progress) {
+    return tiffInsertPage(block, page, dib, compression, progress);
+}
+
 std::int16_t deletepagestream(Bytes &block, int page) {
     return tiffDeletePage(block, page);
 }
@@ -430,6 +435,16 @@ std::int16_t writetagstringstream(Bytes &block, int page, std::uint16_t tag, con
     if (block.size() <= 1)
         return ErrTooSmall;
     return tiffWriteTagString(block, page, tag, text);
+}
+
+std::int16_t writetags(const QString &file, int page, const std::vector<TiffTagWrite> &writes) {
+    return rewrite(file, false, [&](Bytes &data) { return writetagsstream(data, page, writes); });
+}
+
+std::int16_t writetagsstream(Bytes &block, int page, const std::vector<TiffTagWrite> &writes) {
+    if (block.size() <= 1)
+        return ErrTooSmall;
+    return tiffWriteTags(block, page, writes);
 }
 
 } // namespace orva::imageio::lib
