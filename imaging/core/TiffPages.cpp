@@ -150,6 +150,9 @@ std::int64_t TTiffTagRecord::Maximum() const {
 
 std::int64_t TagMinimum(const TTiffTagRecord &r) {
     switch (r.Tag) {
+    case 280: // MINIMUMVALUE and MAXIMUMVALUE hold sample values, whatever their type
+    case 281:
+        return 0;
     case 255: // FILETYPE
     case 263: // THRESHHOLDING
     case 274: // ORIENTATION
@@ -164,6 +167,9 @@ std::int64_t TagMinimum(const TTiffTagRecord &r) {
 
 std::int64_t TagMaximum(const TTiffTagRecord &r) {
     switch (r.Tag) {
+    case 280:
+    case 281:
+        return 65535;
     case 255:
     case 263:
     case 296:

@@ -603,6 +603,8 @@ void AnnotationEngine::rubberBandOff() {
 void AnnotationEngine::menu(int command) {
     if (command >= CmdSelect && command <= CmdNote) {
         rubberBandOff();
+        // A new tool starts afresh: a colour picked next is for the marks to come.
+        m_selected = 0;
         m_tool = command;
         return;
     }
