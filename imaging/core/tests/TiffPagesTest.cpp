@@ -421,24 +421,12 @@ TEST(ScanNames, TheFileNameRule) {
 
 namespace {
 
-bool useTestBackend(const QTemporaryDir &dir) {
-    if (!QFileInfo::exists("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1"))
-        return false;
-    QFile conf(dir.filePath("dll.conf"));
-    if (!conf.open(QIODevice::WriteOnly))
-        return false;
-    conf.write("test\n");
-    conf.close();
-    setenv("SANE_CONFIG_DIR", QFile::encodeName(dir.path()).constData(), 1);
-    return true;
-}
-
 struct Scanning : ::testing::Test {
     QTemporaryDir conf;
     QTemporaryDir scans;
     TScanSettings settings;
     void SetUp() override {
-        if (!useTestBackend(conf))
+        if (!io::test::useSaneTestBackend(conf))
             GTEST_SKIP() << "SANE test backend not installed";
         SetScanDirectory(scans.path());
         settings.ScanShowUI = false;
