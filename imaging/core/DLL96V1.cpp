@@ -919,6 +919,16 @@ bool AnnoInsertPage(const void *window, int page, const QString &file) {
     return guarded("InsertAnnotation", QString(), false,
                    [&] { return orva::imageio::anno::InsertAnnotation(window, page, mapped(file)); });
 }
+bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file) {
+    const bool ok = !autoSave || file.isEmpty() || AnnoSave(window, page, file);
+    AnnoClear(window);
+    return ok;
+}
+bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file) {
+    if (!autoLoad || file.isEmpty() || !QFileInfo::exists(mapped(file)))
+        return true;
+    return AnnoLoad(window, page, file);
+}
 bool AnnoIsAnnotation(const void *window) {
     return orva::imageio::anno::IsAnnotation(window);
 }

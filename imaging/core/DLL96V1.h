@@ -219,6 +219,11 @@ bool AnnoStreamLoad(const void *window, int page, const QByteArray &text);
 bool AnnoRemovePage(const void *window, int page, const QString &file);
 bool AnnoInsertPage(const void *window, int page, const QString &file);
 bool AnnoIsAnnotation(const void *window);
+// The calls the image controls make when they leave a picture or page (save when autoSave and
+// there is a file, then clear) and when they enter one (load when autoLoad and the file exists).
+// False when a save or load was refused (the last error says why).
+bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file);
+bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file);
 int AnnotationCount(const void *window);
 
 // Message text files. Both answer false for a missing file (the credit list emptied even then)

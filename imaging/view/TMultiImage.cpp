@@ -115,11 +115,10 @@ void TMultiImage::SetImageName(const QString &name) {
         m_loading = false;
         return;
     }
-    if (AutoSaveAnno && !leftAnno.isEmpty() && !AnnoSave(this, m_tiffPage, leftAnno)) {
+    if (!AnnoLeave(this, AutoSaveAnno, m_tiffPage, leftAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"),
                    leftAnno + QStringLiteral(": ") + LastErrorText());
     }
-    AnnoClear(this);
     endTextMode(true);
     bool cancel = false;
     DoProgress(0, QString(), cancel);
@@ -189,8 +188,7 @@ void TMultiImage::SetImageName(const QString &name) {
     }
     m_loading = false;
     const QString enteredAnno = AnnotationFile();
-    if (AutoLoadAnno && !enteredAnno.isEmpty() && fileExists(enteredAnno) &&
-        !AnnoLoad(this, m_tiffPage, enteredAnno)) {
+    if (!AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not loaded"),
                    enteredAnno + QStringLiteral(": ") + LastErrorText());
     }
