@@ -683,6 +683,13 @@ bool TMultiImage::forwardToAnnotations(QMouseEvent *event) {
     if (event->type() == QEvent::MouseButtonPress) {
         emit annoMouseDown(this);
     }
+    if (hasPicture()) {
+        // The engine maps the mouse through the view: the one on screen now, even before a paint.
+        const int bar = m_showScrollbars && !m_stretchRatio ? m_scrollbarWidth : 0;
+        const TZoomLayout l = ZoomLayout(size(), m_picture.size(), m_zoom, m_origin, bar, m_center);
+        AnnoDraw(this, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(),
+                 m_hbar->isVisible() ? bar : 0, m_zoom);
+    }
     AnnoMouseMon(this, message, event->position().toPoint());
     if (event->type() == QEvent::MouseButtonRelease) {
         emit annoMouseUp(this);

@@ -249,6 +249,7 @@ private slots:
         v.SetEditAnnotat(true);
         QCOMPARE(edit.count(), 1);
         v.AnnoMenuCommand(anno::CmdLine);
+        v.AnnoMenuCommand(anno::CmdRed); // the colour last chosen is kept in the settings file
         mouse(v, QEvent::MouseButtonPress, {10, 40}, Qt::LeftButton, Qt::LeftButton);
         mouse(v, QEvent::MouseMove, {90, 40}, Qt::NoButton, Qt::LeftButton);
         mouse(v, QEvent::MouseButtonRelease, {90, 40}, Qt::LeftButton, Qt::NoButton);
@@ -258,6 +259,20 @@ private slots:
         QCOMPARE(up.count(), 1);
         QVERIFY(band.isNull()); // editing takes the mouse from the rubber band
         QCOMPARE(at(v, 50, 40), QColor(Qt::red));
+        // Drawn at zoom 2, the mark sits in picture pixels: half the screen distance.
+        v.SetStretchRatio(true);
+        v.AnnoMenuCommand(anno::CmdLine);
+        v.AnnoMenuCommand(anno::CmdBlue);
+        mouse(v, QEvent::MouseButtonPress, {20, 80}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {180, 80}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {180, 80}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(anno::Engine(&v)->marks().back().points, (QList<QPoint>{{10, 40}, {90, 40}}));
+        QCOMPARE(at(v, 100, 80), QColor(Qt::blue));
+        v.SetStretchRatio(false);
+        v.AnnoMenuCommand(anno::CmdSelect);
+        mouse(v, QEvent::MouseButtonPress, {50, 40}, Qt::RightButton, Qt::RightButton);
+        v.AnnoMenuCommand(anno::CmdDelete);
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
         QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseButtonPress, Qt::RightButton), 516);
         QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseButtonRelease, Qt::LeftButton), 514);
         QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseMove, Qt::NoButton), 512);
