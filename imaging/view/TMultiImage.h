@@ -84,9 +84,11 @@ public:
     int TiffPage() const { return m_tiffPage; }
     void SetTiffPage(int page);
     QColor RotateBackColor;
+    // A new picture is uncovered with this transition (delay in ms per step, strip thickness).
     TFXMethod FXMethod = FXNone;
     int FXDelay = 25;
     int FXColRowThick = 4;
+    bool TransitionRunning() const;
 
     // Rubber band.
     bool AllowRubberBand = false;
@@ -203,6 +205,8 @@ private:
     Qt::MouseButton m_bandButton = Qt::NoButton;
     QPoint m_bandAnchor;
     QPoint m_bandCorner;
+
+    TransitionPlayer *m_transition = nullptr;
 
     mutable QImage m_scaledCache;
     mutable QSize m_scaledCacheSize;
