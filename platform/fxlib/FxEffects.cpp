@@ -840,8 +840,9 @@ DibBlock TileDib(const DibBlock &dib, const Progress &progress) {
         const int w = src.width(), h = src.height();
         return eachPixel(src, dst, work, [&](int x, int y, std::uint8_t *out) {
             // The picture in the middle, its copy shifted by half a tile at the seams.
-            const double wx = 1 - std::fabs(2 * (x + 0.5) / w - 1);
-            const double wy = 1 - std::fabs(2 * (y + 0.5) / h - 1);
+            // 1 in the middle, 0 on the edges, where only the shifted copy shows.
+            const double wx = w > 1 ? std::min(1.0, std::min(x, w - 1 - x) / ((w - 1) / 2.0)) : 1.0;
+            const double wy = h > 1 ? std::min(1.0, std::min(y, h - 1 - y) / ((h - 1) / 2.0)) : 1.0;
             const double own = wx * wy, shifted = std::max(1 - wx, 1 - wy);
             blend(out, src.at(x, y), src.at((x + w / 2) % w, (y + h / 2) % h), shifted / (own + shifted));
         });

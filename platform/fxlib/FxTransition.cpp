@@ -91,7 +91,9 @@ bool TransitionPlayer::start(const QImage &to, TransitionKind kind, int thicknes
     m_pieces = transitionPieces(kind, m_target.size(), thickness);
     m_steps = transitionSteps(static_cast<int>(m_pieces.size()), delayMs);
     m_step = 0;
-    m_timer.start(std::clamp(delayMs, 1, kMaxTransitionMs));
+    m_delay = std::clamp(delayMs, 1, kMaxTransitionMs);
+    m_clock.start();
+    m_timer.start(m_delay);
     emit frameChanged();
     return true;
 }
@@ -120,7 +122,10 @@ void TransitionPlayer::advance() {
         return;
     const qsizetype n = m_pieces.size();
     const int from = static_cast<int>(n * m_step / m_steps);
-    ++m_step;
+    // Steps follow the clock, so that a slow timer does not stretch the transition past its cap;
+    // each tick moves on by one step at least.
+    m_step = static_cast<int>(
+        std::min<qint64>(m_steps, std::max<qint64>(m_step + 1, m_clock.elapsed() / m_delay)));
     if (m_step >= m_steps) {
         finish();
         return;

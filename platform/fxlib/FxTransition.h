@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QPolygon>
@@ -56,6 +57,8 @@ private:
     QVector<QPolygon> m_pieces;
     int m_step = 0;
     int m_steps = 0;
+    int m_delay = 1;
+    QElapsedTimer m_clock;
     QTimer m_timer;
 };
 

@@ -72,7 +72,7 @@ bool Work::run(int count, int from, int to, const std::function<void(int)> &fn) 
         return from + static_cast<int>(static_cast<std::int64_t>(to - from) * done / std::max(1, count));
     };
     const int threads = static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
-    if (count < 16 || threads == 1) {
+    if (!m_parallel || count < 16 || threads == 1) {
         for (int i = 0; i < count; ++i) {
             fn(i);
             const int p = percentAt(i + 1);
@@ -138,7 +138,7 @@ DibBlock areaEffect(const DibBlock &dib, const QRect &area, const Progress &prog
     const QRect a = clipArea(dib, area);
     if (a.isEmpty())
         return {};
-    Work work(progress);
+    Work work(progress, static_cast<std::int64_t>(a.width()) * a.height());
     if (!work.step(0))
         return {};
     const Plane src = Plane::from(dib, a);

@@ -64,7 +64,11 @@ inline int grayOf(const std::uint8_t *bgr) {
 // A stop asked through progress ends the run early and makes every later call fail.
 class Work {
 public:
-    explicit Work(const Progress &progress) : m_progress(progress) {}
+    // Threads pay only on large pictures; small ones (previews, tests) run on the calling thread.
+    static constexpr std::int64_t kParallelPixels = 1 << 18;
+
+    explicit Work(const Progress &progress, std::int64_t pixels = kParallelPixels)
+        : m_progress(progress), m_parallel(pixels >= kParallelPixels) {}
     // fn(i) for every i in [0, count); progress runs from `from` to `to` percent. False when stopped.
     bool run(int count, int from, int to, const std::function<void(int)> &fn);
     bool step(int percent);
@@ -72,6 +76,7 @@ public:
 
 private:
     Progress m_progress;
+    bool m_parallel;
     int m_lastPercent = -1;
     bool m_stopped = false;
 };
