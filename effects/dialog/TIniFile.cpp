@@ -8,11 +8,16 @@
 
 namespace orva::effects {
 
-namespace {
-bool same(const QString &a, const QString &b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+void TIniFile::Section::set(const QString &key, const QString &value) {
+    const QString folded = key.toLower();
+    const auto it = index.constFind(folded);
+    if (it != index.constEnd()) {
+        keys[*it].second = value;
+        return;
+    }
+    index.insert(folded, keys.size());
+    keys.append({key, value});
 }
-} // namespace
 
 TIniFile TIniFile::parse(const QByteArray &bytes) {
     TIniFile ini;
@@ -25,30 +30,15 @@ TIniFile TIniFile::parse(const QByteArray &bytes) {
             const qsizetype close = line.indexOf(']');
             if (close < 0)
                 continue;
-            const QString name = QString::fromUtf8(line.mid(1, close - 1)).trimmed();
-            current = ini.find(name);
-            if (!current) {
-                ini.m_sections.append({name, {}});
-                current = &ini.m_sections.last();
-            }
+            current = &ini.findOrAdd(QString::fromUtf8(line.mid(1, close - 1)).trimmed());
             continue;
         }
         const qsizetype eq = line.indexOf('=');
         if (!current || eq <= 0)
             continue;
         const QString key = QString::fromUtf8(line.left(eq)).trimmed();
-        if (key.isEmpty())
-            continue;
-        const QString value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
-        bool replaced = false;
-        for (auto &kv : current->keys)
-            if (same(kv.first, key)) {
-                kv.second = value;
-                replaced = true;
-                break;
-            }
-        if (!replaced)
-            current->keys.append({key, value});
+        if (!key.isEmpty())
+            current->set(key, QString::fromUtf8(line.mid(eq + 1)).trimmed());
     }
     return ini;
 }
@@ -93,17 +83,21 @@ bool TIniFile::save(const QString &path) const {
 }
 
 TIniFile::Section *TIniFile::find(const QString &section) {
-    for (Section &s : m_sections)
-        if (same(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = m_index.constFind(section.toLower());
+    return it == m_index.constEnd() ? nullptr : &m_sections[*it];
 }
 
 const TIniFile::Section *TIniFile::find(const QString &section) const {
-    for (const Section &s : m_sections)
-        if (same(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = m_index.constFind(section.toLower());
+    return it == m_index.constEnd() ? nullptr : &m_sections[*it];
+}
+
+TIniFile::Section &TIniFile::findOrAdd(const QString &section) {
+    if (Section *s = find(section))
+        return *s;
+    m_index.insert(section.toLower(), m_sections.size());
+    m_sections.append({section, {}, {}});
+    return m_sections.last();
 }
 
 bool TIniFile::hasSection(const QString &section) const {
@@ -114,10 +108,10 @@ std::optional<QString> TIniFile::value(const QString &section, const QString &ke
     const Section *s = find(section);
     if (!s)
         return std::nullopt;
-    for (const auto &kv : s->keys)
-        if (same(kv.first, key))
-            return kv.second;
-    return std::nullopt;
+    const auto it = s->index.constFind(key.toLower());
+    if (it == s->index.constEnd())
+        return std::nullopt;
+    return s->keys[*it].second;
 }
 
 QString TIniFile::readString(const QString &section, const QString &key, const QString &fallback) const {
@@ -137,17 +131,7 @@ void TIniFile::write(const QString &section, const QString &key, const QString &
     // A line break inside a value would start a new key when read back.
     QString clean = value;
     clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    Section *s = find(section);
-    if (!s) {
-        m_sections.append({section, {}});
-        s = &m_sections.last();
-    }
-    for (auto &kv : s->keys)
-        if (same(kv.first, key)) {
-            kv.second = clean;
-            return;
-        }
-    s->keys.append({key, clean});
+    findOrAdd(section).set(key, clean);
 }
 
 } // namespace orva::effects

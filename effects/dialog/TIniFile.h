@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -33,14 +34,20 @@ public:
     void write(const QString &section, const QString &key, const QString &value);
 
 private:
+    // Keys and sections are found through an index of their lower-case names, so that reading a file
+    // takes time in proportion to its length.
     struct Section {
         QString name;
         QList<QPair<QString, QString>> keys;
+        QHash<QString, qsizetype> index;
+        void set(const QString &key, const QString &value);
     };
     Section *find(const QString &section);
     const Section *find(const QString &section) const;
+    Section &findOrAdd(const QString &section);
 
     QList<Section> m_sections;
+    QHash<QString, qsizetype> m_index;
 };
 
 } // namespace orva::effects

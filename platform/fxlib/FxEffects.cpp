@@ -57,7 +57,7 @@ double reflectInto(double v, double max) {
 }
 
 bool copyArea(const Plane &src, Plane &dst) {
-    dst = src;
+    dst.copyFrom(src);
     return true;
 }
 
@@ -247,27 +247,44 @@ DibBlock Wave(const DibBlock &dib, const QRect &area, const WaveOptions &options
     });
 }
 
+namespace {
+
+// 4096 draws of a near-normal distribution (spread 0.5), so that a pixel needs one random number.
+const std::array<float, 4096> &normalTable() {
+    static const std::array<float, 4096> table = [] {
+        std::array<float, 4096> t{};
+        RowRandom rnd(0x6A55, 0);
+        for (float &v : t)
+            v = static_cast<float>((rnd.symmetric() + rnd.symmetric() + rnd.symmetric() + rnd.symmetric()) /
+                                   1.1547 / 2);
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 DibBlock Noise(const DibBlock &dib, const QRect &area, bool gauss, bool gray, int red, int green, int blue,
                const Progress &progress) {
     const double amount[3] = {double(std::clamp(blue, 0, 255)), double(std::clamp(green, 0, 255)),
                               double(std::clamp(red, 0, 255))};
+    const std::array<float, 4096> &normal = normalTable();
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         const int w = src.width();
         return work.run(src.height(), 0, 100, [&](int y) {
             RowRandom rnd(0x4E01, y);
-            auto draw = [&] {
-                if (!gauss)
-                    return rnd.symmetric();
-                // Four uniform draws make a near-normal one with the same spread each time.
-                const double s = rnd.symmetric() + rnd.symmetric() + rnd.symmetric() + rnd.symmetric();
-                return s / 1.1547 / 2;
-            };
             for (int x = 0; x < w; ++x) {
+                // Four 16-bit draws out of one number: one per channel and one shared by all three.
+                const std::uint64_t r = rnd.next();
+                auto draw = [&](int k) {
+                    const unsigned bits = static_cast<unsigned>(r >> (16 * k)) & 0xFFFF;
+                    return gauss ? double(normal[bits >> 4]) : bits / 32767.5 - 1.0;
+                };
+                const double shared = draw(3);
                 const std::uint8_t *in = src.at(x, y);
                 std::uint8_t *out = dst.at(x, y);
-                const double shared = draw();
                 for (int k = 0; k < 3; ++k)
-                    out[k] = clampByte(in[k] + (gray ? shared : draw()) * amount[k]);
+                    out[k] = clampByte(in[k] + (gray ? shared : draw(k)) * amount[k]);
             }
         });
     });
@@ -299,7 +316,7 @@ DibBlock Motion(const DibBlock &dib, const QRect &area, int value, int angle, in
                 const Progress &progress) {
     const int v = std::clamp(value, 1, 500);
     const double direction = radians(std::clamp(angle, -3600, 3600));
-    constexpr int kMaxSamples = 48;
+    constexpr int kMaxSamples = 32;
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         const double cx = src.width() / 2.0, cy = src.height() / 2.0;
         const double span = radians(std::clamp(angle * v / 100.0, -360.0, 360.0));
@@ -340,8 +357,17 @@ DibBlock Motion(const DibBlock &dib, const QRect &area, int value, int angle, in
             }
             int sum[3] = {0, 0, 0};
             for (int i = 0; i < n; ++i) {
+                const auto [sx, sy] = at[static_cast<std::size_t>(i)];
+                if (n > 8) {
+                    // Many samples blur enough on their own: the nearest pixel will do.
+                    const std::uint8_t *p =
+                        src.clamped(static_cast<int>(std::lround(sx)), static_cast<int>(std::lround(sy)));
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += p[k];
+                    continue;
+                }
                 std::uint8_t p[3];
-                src.sample(at[static_cast<std::size_t>(i)].first, at[static_cast<std::size_t>(i)].second, p);
+                src.sample(sx, sy, p);
                 for (int k = 0; k < 3; ++k)
                     sum[k] += p[k];
             }
@@ -523,36 +549,30 @@ DibBlock Mosaic(const DibBlock &dib, const QRect &area, const MosaicOptions &o, 
             double dx, dy;
         };
         // The tile of a pixel, its distance to the tile's border, and its offset from the centre.
-        auto nearest = [&](int x, int y) {
+        auto nearest = [&](int x, int y, bool withEdge) {
             const double px = x + 0.5, py = y + 0.5;
             const int ci = static_cast<int>(px / tile), cj = static_cast<int>(py / tile);
             std::pair<double, double> c[9];
+            double d[9];
             int id[9];
             int n = 0, best = 0;
-            double bestD = 1e300;
-            for (int j = cj - 1; j <= cj + 1; ++j)
-                for (int i = ci - 1; i <= ci + 1; ++i) {
-                    if (i < 0 || j < 0 || i >= cols || j >= rows)
-                        continue;
+            for (int j = std::max(0, cj - 1); j <= std::min(rows - 1, cj + 1); ++j)
+                for (int i = std::max(0, ci - 1); i <= std::min(cols - 1, ci + 1); ++i) {
                     c[n] = centre(i, j);
                     id[n] = j * cols + i;
-                    const double d =
-                        (px - c[n].first) * (px - c[n].first) + (py - c[n].second) * (py - c[n].second);
-                    if (d < bestD) {
-                        bestD = d;
+                    d[n] = (px - c[n].first) * (px - c[n].first) + (py - c[n].second) * (py - c[n].second);
+                    if (d[n] < d[best])
                         best = n;
-                    }
                     ++n;
                 }
             double edge = 1e300;
-            for (int k = 0; k < n; ++k) {
+            for (int k = 0; withEdge && k < n; ++k) {
                 if (k == best)
                     continue;
-                const double d =
-                    (px - c[k].first) * (px - c[k].first) + (py - c[k].second) * (py - c[k].second);
-                const double gap = std::hypot(c[k].first - c[best].first, c[k].second - c[best].second);
+                const double gx = c[k].first - c[best].first, gy = c[k].second - c[best].second;
+                const double gap = std::sqrt(gx * gx + gy * gy);
                 if (gap > 0)
-                    edge = std::min(edge, (d - bestD) / (2 * gap));
+                    edge = std::min(edge, (d[k] - d[best]) / (2 * gap));
             }
             return Near{id[best], edge, px - c[best].first, py - c[best].second};
         };
@@ -567,7 +587,7 @@ DibBlock Mosaic(const DibBlock &dib, const QRect &area, const MosaicOptions &o, 
                 acc.assign(cells, {0, 0, 0, 0});
                 for (int y = h * b / kBands; y < h * (b + 1) / kBands; ++y)
                     for (int x = 0; x < w; ++x) {
-                        auto &a = acc[static_cast<std::size_t>(nearest(x, y).cell)];
+                        auto &a = acc[static_cast<std::size_t>(nearest(x, y, false).cell)];
                         const std::uint8_t *p = src.at(x, y);
                         a[0] += p[0];
                         a[1] += p[1];
@@ -597,7 +617,7 @@ DibBlock Mosaic(const DibBlock &dib, const QRect &area, const MosaicOptions &o, 
         const double lx = std::cos(light), ly = -std::sin(light);
         return work.run(h, o.smooth ? 40 : 0, 100, [&](int y) {
             for (int x = 0; x < w; ++x) {
-                const Near n = nearest(x, y);
+                const Near n = nearest(x, y, true);
                 const auto &c = colour[static_cast<std::size_t>(n.cell)];
                 std::uint8_t base[3] = {static_cast<std::uint8_t>(c[0]), static_cast<std::uint8_t>(c[1]),
                                         static_cast<std::uint8_t>(c[2])};
@@ -646,13 +666,28 @@ DibBlock PixelFix(const DibBlock &dib, const QRect &area, int value, const Progr
 
 DibBlock AutoContrast(const DibBlock &dib, const QRect &area, const Progress &progress) {
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
-        std::array<std::array<std::uint64_t, 256>, 3> hist{};
+        using Histogram = std::array<std::array<std::uint64_t, 256>, 3>;
         const int w = src.width(), h = src.height();
-        for (int y = 0; y < h; ++y) {
-            const std::uint8_t *p = src.row(y);
-            for (int i = 0; i < 3 * w; ++i)
-                ++hist[static_cast<std::size_t>(i % 3)][p[i]];
-        }
+        constexpr int kBands = 16;
+        std::vector<Histogram> part(kBands, Histogram{});
+        const bool counted = work.run(kBands, 0, 50, [&](int b) {
+            Histogram &hb = part[static_cast<std::size_t>(b)];
+            for (int y = h * b / kBands; y < h * (b + 1) / kBands; ++y) {
+                const std::uint8_t *p = src.row(y);
+                for (int x = 0; x < w; ++x) {
+                    ++hb[0][p[3 * x]];
+                    ++hb[1][p[3 * x + 1]];
+                    ++hb[2][p[3 * x + 2]];
+                }
+            }
+        });
+        if (!counted)
+            return false;
+        Histogram hist{};
+        for (const Histogram &hb : part)
+            for (std::size_t k = 0; k < 3; ++k)
+                for (std::size_t v = 0; v < 256; ++v)
+                    hist[k][v] += hb[k][v];
         // The levels below the lowest and above the highest half percent are clipped away.
         const std::uint64_t cut = static_cast<std::uint64_t>(w) * h / 200;
         std::array<std::uint8_t, 768> tables = identityTables();
@@ -712,12 +747,18 @@ DibBlock FadeDib(const DibBlock &dib, const QRect &area, int edge, int red, int 
     const std::uint8_t colour[3] = {clampByte(blue), clampByte(green), clampByte(red)};
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         const int w = src.width(), h = src.height();
-        return eachPixel(src, dst, work, [&](int x, int y, std::uint8_t *out) {
-            const int d = std::min({x, y, w - 1 - x, h - 1 - y});
-            if (d >= e)
-                copyPixel(src.at(x, y), out);
-            else
-                blend(out, src.at(x, y), colour, double(e - d) / e);
+        return work.run(h, 0, 100, [&](int y) {
+            std::memcpy(dst.row(y), src.row(y), static_cast<std::size_t>(w) * 3);
+            const int dy = std::min(y, h - 1 - y);
+            // Only the pixels within the edge of a side are faded; a row far from the top and bottom
+            // has them at its two ends.
+            for (int x = 0; x < w; ++x) {
+                if (dy >= e && x == e && w - e > x)
+                    x = w - e;
+                const int d = std::min({x, w - 1 - x, dy});
+                if (d < e)
+                    blend(dst.at(x, y), src.at(x, y), colour, double(e - d) / e);
+            }
         });
     });
 }
@@ -772,19 +813,20 @@ DibBlock Warp(const DibBlock &dib, const WarpOptions &o, const Progress &progres
                 return false;
             flow = std::move(smooth);
         }
-        Plane current = src;
+        Plane current = src.copy();
+        Plane next(w, h);
         for (int s = 0; s < steps; ++s) {
             const int from = 20 + 80 * s / steps, to = 20 + 80 * (s + 1) / steps;
             const bool moved = work.run(h, from, to, [&](int y) {
                 for (int x = 0; x < w; ++x) {
                     const std::uint8_t *f = flow.at(x, y);
                     const double fx = (f[0] - 128) / 127.0, fy = (f[1] - 128) / 127.0;
-                    current.sample(x - fx * stride, y - fy * stride, dst.at(x, y));
+                    current.sample(x - fx * stride, y - fy * stride, next.at(x, y));
                 }
             });
             if (!moved)
                 return false;
-            std::swap(current, dst);
+            std::swap(current, next);
             if (frame && s + 1 < steps) {
                 DibBlock shown = dib.copy();
                 current.storeInto(shown, whole);
@@ -792,7 +834,7 @@ DibBlock Warp(const DibBlock &dib, const WarpOptions &o, const Progress &progres
                     return false;
             }
         }
-        std::swap(current, dst);
+        dst.copyFrom(current);
         return true;
     });
 }

@@ -11,6 +11,29 @@
 
 namespace orva::fxlib::detail {
 
+Plane::Plane(int width, int height)
+    : m_w(width), m_h(height), m_px(static_cast<std::size_t>(width) * height * 3),
+      m_rows(static_cast<std::size_t>(height)) {
+    for (int y = 0; y < height; ++y)
+        m_rows[static_cast<std::size_t>(y)] = m_px.data() + static_cast<std::size_t>(y) * width * 3;
+}
+
+Plane Plane::view(DibBlock &dib, const QRect &area) {
+    Plane p;
+    p.m_w = area.width();
+    p.m_h = area.height();
+    p.m_rows.resize(static_cast<std::size_t>(area.height()));
+    for (int y = 0; y < area.height(); ++y)
+        p.m_rows[static_cast<std::size_t>(y)] =
+            dib.scanLine(area.top() + y) + static_cast<std::size_t>(area.left()) * 3;
+    return p;
+}
+
+Plane Plane::view(const DibBlock &dib, const QRect &area) {
+    // Only ever read through a const plane.
+    return view(const_cast<DibBlock &>(dib), area);
+}
+
 Plane Plane::from(const DibBlock &dib, const QRect &area) {
     Plane p(area.width(), area.height());
     const int bytes = dib.bitCount() / 8;
@@ -39,6 +62,17 @@ void Plane::storeInto(DibBlock &dib, const QRect &area) const {
         for (int x = 0; x < m_w; ++x)
             std::memcpy(out + 4 * x, in + 3 * x, 3);
     }
+}
+
+Plane Plane::copy() const {
+    Plane p(m_w, m_h);
+    p.copyFrom(*this);
+    return p;
+}
+
+void Plane::copyFrom(const Plane &other) {
+    for (int y = 0; y < m_h && y < other.m_h; ++y)
+        std::memcpy(row(y), other.row(y), static_cast<std::size_t>(std::min(m_w, other.m_w)) * 3);
 }
 
 void Plane::sample(double x, double y, std::uint8_t *out) const {
@@ -141,12 +175,20 @@ DibBlock areaEffect(const DibBlock &dib, const QRect &area, const Progress &prog
     Work work(progress, static_cast<std::int64_t>(a.width()) * a.height());
     if (!work.step(0))
         return {};
+    DibBlock out = dib.copy();
+    if (!out)
+        return {};
+    if (dib.bitCount() == 24) {
+        // Read from the source's rows, write into the copy's: no working copies of the page.
+        const Plane src = Plane::view(dib, a);
+        Plane dst = Plane::view(out, a);
+        if (!fn(src, dst, work) || !work.step(100))
+            return {};
+        return out;
+    }
     const Plane src = Plane::from(dib, a);
     Plane dst(a.width(), a.height());
     if (!fn(src, dst, work) || !work.step(100))
-        return {};
-    DibBlock out = dib.copy();
-    if (!out)
         return {};
     dst.storeInto(out, a);
     return out;

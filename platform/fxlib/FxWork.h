@@ -19,22 +19,33 @@ namespace orva::fxlib::detail {
 using orva::imageio::DibBlock;
 using orva::imageio::Progress;
 
-// An area of a 24- or 32-bit picture as 3 bytes (B, G, R) per pixel, rows top-down.
+// An area of a 24- or 32-bit picture as 3 bytes (B, G, R) per pixel, rows top-down: either pixels of
+// its own, or a view straight onto the rows of a 24-bit DIB (no copy in or out).
 class Plane {
 public:
     Plane() = default;
-    Plane(int width, int height)
-        : m_w(width), m_h(height), m_px(static_cast<std::size_t>(width) * height * 3) {}
-    // The area (inside the picture) copied out of the DIB.
+    Plane(int width, int height);
+    Plane(Plane &&) noexcept = default;
+    Plane &operator=(Plane &&) noexcept = default;
+    Plane(const Plane &) = delete;
+    Plane &operator=(const Plane &) = delete;
+
+    // The area (inside the picture) of a 24-bit DIB, looked at in place.
+    static Plane view(const DibBlock &dib, const QRect &area);
+    static Plane view(DibBlock &dib, const QRect &area);
+    // The area copied out of a 24- or 32-bit DIB.
     static Plane from(const DibBlock &dib, const QRect &area);
     // Writes the plane into the DIB at the area's place; bytes outside the area are not touched
     // (and neither is the fourth byte of 32-bit pixels).
     void storeInto(DibBlock &dib, const QRect &area) const;
+    // A plane of its own with the same pixels; and the pixels of another plane of the same size.
+    Plane copy() const;
+    void copyFrom(const Plane &other);
 
     int width() const { return m_w; }
     int height() const { return m_h; }
-    std::uint8_t *row(int y) { return m_px.data() + static_cast<std::size_t>(y) * m_w * 3; }
-    const std::uint8_t *row(int y) const { return m_px.data() + static_cast<std::size_t>(y) * m_w * 3; }
+    std::uint8_t *row(int y) { return m_rows[static_cast<std::size_t>(y)]; }
+    const std::uint8_t *row(int y) const { return m_rows[static_cast<std::size_t>(y)]; }
     std::uint8_t *at(int x, int y) { return row(y) + 3 * x; }
     const std::uint8_t *at(int x, int y) const { return row(y) + 3 * x; }
     // The pixel nearest to (x, y), coordinates held inside the plane.
@@ -48,6 +59,7 @@ private:
     int m_w = 0;
     int m_h = 0;
     std::vector<std::uint8_t> m_px;
+    std::vector<std::uint8_t *> m_rows;
 };
 
 inline std::uint8_t clampByte(double v) {
