@@ -9,6 +9,8 @@
 #include "platform/imageio/DibConvert.h"
 #include "platform/imageio/DibReduce.h"
 
+#include <QHash>
+
 namespace orva::imaging {
 
 namespace fx = orva::fxlib;
@@ -94,6 +96,44 @@ DibBlock reduceColors(const DibBlock &dib, int bitCount, int dither, const Progr
     return orva::imageio::reduceDib(dib, bitCount, dither, p);
 }
 
+// The way back of the depth rule for a result that holds only colours of the source's own table (an
+// effect that moved pixels about, or changed nothing): the table is kept and every pixel finds its
+// index again, so nothing is lost to a new reduction. None when any colour is not in the table.
+DibBlock ontoOwnTable(const DibBlock &result, const DibBlock &source) {
+    const int bits = source.bitCount();
+    if (bits > 8 || result.bitCount() != 24 || result.width() != source.width() ||
+        result.height() != source.height())
+        return {};
+    const int target = bits == 1 ? 4 : bits;
+    DibBlock out =
+        DibBlock::create(result.width(), result.height(), target, target == 4 ? 16 : source.numColors());
+    if (!out)
+        return {};
+    QHash<QRgb, int> index;
+    for (int i = source.numColors() - 1; i >= 0; --i) {
+        out.setColor(i, source.color(i));
+        index.insert(source.color(i) & 0xFFFFFFu, i);
+    }
+    for (int y = 0; y < result.height(); ++y) {
+        const std::uint8_t *in = result.scanLine(y);
+        QRgb last = 0xFFFFFFFFu;
+        int found = 0;
+        for (int x = 0; x < result.width(); ++x) {
+            const QRgb c = in[3 * x] | (in[3 * x + 1] << 8) | (QRgb(in[3 * x + 2]) << 16);
+            if (c != last) {
+                const auto it = index.constFind(c);
+                if (it == index.constEnd())
+                    return {};
+                last = c;
+                found = *it;
+            }
+            orva::imageio::setDibIndex(out, x, y, found);
+        }
+    }
+    out.setResolution(result.xPelsPerMeter(), result.yPelsPerMeter());
+    return out;
+}
+
 // The depth rule without the binding pattern, for bindings that already set their caption.
 DibBlock depthRule(const DibBlock &dib, const std::function<DibBlock(const DibBlock &)> &engine,
                    const Progress &p, bool back) {
@@ -108,6 +148,8 @@ DibBlock depthRule(const DibBlock &dib, const std::function<DibBlock(const DibBl
     DibBlock result = engine(promoted);
     if (!result || !back)
         return result;
+    if (DibBlock exact = ontoOwnTable(result, dib))
+        return exact;
     return reduceColors(result, bits == 1 ? 4 : bits, 0, p);
 }
 

@@ -167,6 +167,27 @@ TEST(EffectBindings, DepthRuleAndAreaRule) {
     EXPECT_TRUE(SpGrayArea(DibBlock(), 0, 0, 0, 0).isNull());
 }
 
+TEST(EffectBindings, NeutralSettingsKeepEveryPixelAtEveryDepth) {
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        const DibBlock source = make(37, 21, bits);
+        auto same = [&](const DibBlock &out, const char *what) {
+            ASSERT_FALSE(out.isNull()) << what << " " << bits;
+            for (int y = 0; y < source.height(); ++y)
+                for (int x = 0; x < source.width(); ++x)
+                    ASSERT_EQ(io::dibPixel(out, x, y), io::dibPixel(source, x, y)) << what << " " << bits;
+        };
+        same(SpEnhance(source, 0, 0, 0, 0, 0, 0, 10, 10, 10), "Enhance");
+        same(SpBetter(source, 0, 0, 0, 0, 0), "Sharp/Soft");
+        DibBlock bright = source.copy(), gamma = source.copy(), hue = source.copy(), rotate = source.copy();
+        same(SpVisBrightness(bright, 0), "Bright");
+        same(SpVisGamma(gamma, 10), "Gamma");
+        ASSERT_TRUE(SpvisHueAndSaturation(hue, true, true, true, true, true, true, 0, 0, 0, 0, 0, 0, 0));
+        same(hue, "Hue and Saturation");
+        ASSERT_TRUE(SpVisRotate(rotate, 0, 0, 0, 0, 0, 0));
+        same(rotate, "Rotate");
+    }
+}
+
 TEST(EffectBindings, InPlaceAdjustmentsClampAndShareTheChange) {
     DibBlock d = make(20, 10, 24);
     DibBlock same = d.copy();

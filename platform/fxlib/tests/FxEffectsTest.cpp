@@ -292,3 +292,39 @@ TEST(FxTransitions, PiecesCoverTheFrameAndTheLastFrameIsTheNewPicture) {
     EXPECT_EQ(transitionSteps(5, 1), 5);
     EXPECT_EQ(transitionSteps(0, 10), 0);
 }
+
+TEST(FxEffects, LargePicturesSpreadOverThreadsGiveTheSameBlur) {
+    // Large enough for the work to be shared between threads.
+    const int w = 700, h = 500, r = 2;
+    const DibBlock source = picture(w, h, 24);
+    const DibBlock out = Blur(source, QRect(0, 0, w, h), r);
+    ASSERT_FALSE(out.isNull());
+    // The same box blur written plainly: across (rounded), then down (rounded), edges repeated.
+    std::vector<int> across(static_cast<std::size_t>(w) * h * 3);
+    const int n = 2 * r + 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < 3; ++k) {
+                int sum = 0;
+                for (int d = -r; d <= r; ++d)
+                    sum += source.scanLine(y)[3 * std::clamp(x + d, 0, w - 1) + k];
+                across[(static_cast<std::size_t>(y) * w + x) * 3 + k] = (sum + n / 2) / n;
+            }
+    for (int y = 0; y < h; y += 3)
+        for (int x = 0; x < w; x += 5)
+            for (int k = 0; k < 3; ++k) {
+                int sum = 0;
+                for (int d = -r; d <= r; ++d)
+                    sum += across[(static_cast<std::size_t>(std::clamp(y + d, 0, h - 1)) * w + x) * 3 + k];
+                ASSERT_EQ(out.scanLine(y)[3 * x + k], (sum + n / 2) / n) << x << "," << y;
+            }
+    int calls = 0;
+    const Progress counting{[](std::int16_t, void *data) -> std::int16_t {
+                                ++*static_cast<int *>(data);
+                                return 1;
+                            },
+                            &calls};
+    EXPECT_FALSE(Blur(source, QRect(0, 0, w, h), 30, counting).isNull());
+    EXPECT_GE(calls, 2) << "progress reaches the caller while threads work";
+    EXPECT_TRUE(Blur(source, QRect(0, 0, w, h), 30, stopAt(1)).isNull());
+}
