@@ -163,6 +163,27 @@ DibBlock Blur(const DibBlock &dib, const QRect &area, int value, const Progress 
     });
 }
 
+namespace {
+
+// Pixels inside the circle on the area's shorter side come from where `from` sends them (offsets
+// from the centre, given the offset and the distance as a share of the radius); the rest stay.
+template <typename Map> bool withinCircle(const Plane &src, Plane &dst, Work &work, Map from) {
+    const double cx = src.width() / 2.0, cy = src.height() / 2.0;
+    const double radius = std::min(cx, cy);
+    return eachPixel(src, dst, work, [&](int x, int y, std::uint8_t *out) {
+        const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+        const double d = std::hypot(dx, dy);
+        if (d >= radius || d == 0) {
+            copyPixel(src.at(x, y), out);
+            return;
+        }
+        const auto [sx, sy] = from(dx, dy, d / radius);
+        src.sample(cx + sx - 0.5, cy + sy - 0.5, out);
+    });
+}
+
+} // namespace
+
 DibBlock PinchHole(const DibBlock &dib, const QRect &area, double value, const Progress &progress) {
     if (!std::isfinite(value))
         return {};
@@ -170,17 +191,9 @@ DibBlock PinchHole(const DibBlock &dib, const QRect &area, double value, const P
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         if (amount == 0)
             return copyArea(src, dst);
-        const double cx = src.width() / 2.0, cy = src.height() / 2.0;
-        const double radius = std::min(cx, cy);
-        return eachPixel(src, dst, work, [&](int x, int y, std::uint8_t *out) {
-            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-            const double d = std::hypot(dx, dy);
-            if (d >= radius || d == 0) {
-                copyPixel(src.at(x, y), out);
-                return;
-            }
-            const double f = std::pow(std::sin(kPi / 2 * d / radius), amount);
-            src.sample(cx + dx * f - 0.5, cy + dy * f - 0.5, out);
+        return withinCircle(src, dst, work, [&](double dx, double dy, double share) {
+            const double f = std::pow(std::sin(kPi / 2 * share), amount);
+            return std::pair{dx * f, dy * f};
         });
     });
 }
@@ -192,19 +205,10 @@ DibBlock Whirl(const DibBlock &dib, const QRect &area, double value, const Progr
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         if (turn == 0)
             return copyArea(src, dst);
-        const double cx = src.width() / 2.0, cy = src.height() / 2.0;
-        const double radius = std::min(cx, cy);
-        return eachPixel(src, dst, work, [&](int x, int y, std::uint8_t *out) {
-            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-            const double d = std::hypot(dx, dy);
-            if (d >= radius) {
-                copyPixel(src.at(x, y), out);
-                return;
-            }
-            const double t = 1 - d / radius;
-            const double a = turn * t * t;
+        return withinCircle(src, dst, work, [&](double dx, double dy, double share) {
+            const double a = turn * (1 - share) * (1 - share);
             const double c = std::cos(a), s = std::sin(a);
-            src.sample(cx + dx * c - dy * s - 0.5, cy + dx * s + dy * c - 0.5, out);
+            return std::pair{dx * c - dy * s, dx * s + dy * c};
         });
     });
 }

@@ -5,6 +5,8 @@
 #include "platform/fxlib/FxTransition.h"
 #include "platform/imageio/DibConvert.h"
 
+#include "platform/fxlib/tests/FxTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -15,12 +17,9 @@
 
 using namespace orva::fxlib;
 using namespace orva::imageio;
+using namespace orva::fxlib::testing;
 
 namespace {
-
-Bytes bytesOf(const DibBlock &d) {
-    return Bytes(d.data(), d.data() + d.size());
-}
 
 DibBlock picture(int w, int h, int bits) {
     DibBlock d = DibBlock::create(w, h, bits);
@@ -83,12 +82,6 @@ std::vector<Named> areaEffects() {
         {"HueAndSaturation",
          [](auto &d, auto &a, auto &p) { return visHueAndSaturation(d, a, HueChannels{}, 40, 20, -10, p); }},
     };
-}
-
-Progress stopAt(int percent) {
-    static int limit;
-    limit = percent;
-    return Progress{[](std::int16_t p, void *) -> std::int16_t { return p >= limit ? 0 : 1; }, nullptr};
 }
 
 bool sameOutside(const DibBlock &a, const DibBlock &b, const QRect &area) {

@@ -3,6 +3,8 @@
 #include "platform/fxlib/Palettes.h"
 #include "platform/imageio/DibConvert.h"
 
+#include "platform/fxlib/tests/FxTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,6 +12,7 @@
 
 using namespace orva::fxlib;
 using namespace orva::imageio;
+using namespace orva::fxlib::testing;
 
 namespace {
 
@@ -26,12 +29,6 @@ QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &b
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
     return path;
-}
-
-Progress stopAt(int percent) {
-    static int limit;
-    limit = percent;
-    return Progress{[](std::int16_t p, void *) -> std::int16_t { return p >= limit ? 0 : 1; }, nullptr};
 }
 
 } // namespace
