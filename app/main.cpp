@@ -1,7 +1,6 @@
 // Program entry: the application, its title, the main window and the event loop.
 #include "app/TOrvaMainForm.h"
 #include "common/LocalPath.h"
-#include "effects/dialog/EffectsDialogHook.h"
 #include "imaging/core/DLL96V1.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
@@ -14,8 +13,6 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Orva 4.1"));
     // Image files named by the setup file or the host are Windows paths until opened.
     orva::imaging::SetPathMapper(&LocalPath::toLocalPath);
-    // The document viewer opens the filters-and-effects dialog of the layer above it.
-    orva::effects::InstallEffectsDialog();
     TOrvaMainForm form(QApplication::arguments());
     if (!form.FormCreate()) {
         return 1;

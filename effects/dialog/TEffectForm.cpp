@@ -25,7 +25,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -136,20 +135,13 @@ bool TEffectForm::HelpAvailable() {
     return QFileInfo(helpFolder()).isDir();
 }
 
-TEffectForm::TEffectForm(QWidget *parent) : QDialog(parent) {
+TEffectForm::TEffectForm(UserMessages &messages, QWidget *parent) : QDialog(parent), m_messages(messages) {
     setObjectName(QStringLiteral("EffectForm"));
     setWindowTitle(QStringLiteral("Filters and Effects"));
     SettingsPath = DefaultSettingsDirectory() + QLatin1Char('/') + QLatin1String(kEffectSettingsFileName);
-    Confirm = [](QWidget *owner, const QString &question) {
-        return QMessageBox::question(owner, QStringLiteral("Confirm"), question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
     ChooseColor = [](QWidget *owner, const QColor &current) -> std::optional<QColor> {
         const QColor c = QColorDialog::getColor(current, owner);
         return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
-    };
-    ShowMessage = [](QWidget *owner, const QString &message) {
-        QMessageBox::warning(owner, QStringLiteral("Filters and Effects"), message);
     };
     const QColor face = palette().color(QPalette::Button);
     m_colours = {face, face, face};
@@ -181,8 +173,9 @@ TEffectForm::~TEffectForm() {
     }
 }
 
-TEffectForm *TEffectForm::ShowEffects(QWidget *parent, DibBlock copy, std::function<void(DibBlock &&)> done) {
-    auto *form = new TEffectForm(parent);
+TEffectForm *TEffectForm::ShowEffects(QWidget *parent, UserMessages &messages, DibBlock copy,
+                                      std::function<void(DibBlock &&)> done) {
+    auto *form = new TEffectForm(messages, parent);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->EffectDib = std::move(copy);
     connect(form, &QDialog::finished, form, [form, done = std::move(done)](int result) {
@@ -191,7 +184,7 @@ TEffectForm *TEffectForm::ShowEffects(QWidget *parent, DibBlock copy, std::funct
         try {
             done(std::move(form->EffectDib));
         } catch (const std::exception &e) {
-            form->ShowMessage(form->parentWidget(), QString::fromUtf8(e.what()));
+            form->m_messages.error(QStringLiteral("Filters and Effects"), QString::fromUtf8(e.what()));
         }
     });
     form->open();
@@ -563,7 +556,7 @@ void TEffectForm::runEffect(bool apply) {
         ok = RunEffect(*target, call, static_cast<TProgressTarget *>(this), &SpProgress,
                        &TEffectForm::warpFrame);
     } catch (const std::exception &e) {
-        ShowMessage(this, QString::fromUtf8(e.what()));
+        m_messages.error(QStringLiteral("Filters and Effects"), QString::fromUtf8(e.what()));
     }
     m_frameDib = DibBlock();
     endRun();
@@ -671,7 +664,7 @@ std::int16_t TEffectForm::warpFrame(const DibBlock &dib, void *data) {
 void TEffectForm::CloseAndSave() {
     if (m_running)
         return;
-    if (!m_nothingPending && !Confirm(this, kPending))
+    if (!m_nothingPending && !m_messages.yesNo(QStringLiteral("Confirm"), kPending))
         return;
     accept();
 }

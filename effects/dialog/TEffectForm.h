@@ -3,10 +3,12 @@
 // it to the full-size picture as often as wanted, and closes keeping the result (OK) or not. It
 // remembers its controls, place, colours, area and tab in "IFiltSet.Ini".
 //
-// Opened with ShowEffects on a copy of a picture: window-modal, without a loop of its own; the
-// result is handed over on OK and the dialog deletes itself when it closes.
+// Opened with ShowEffects on a copy of a picture (the document viewer's way): window-modal, without a
+// loop of its own; the result is handed over on OK and the dialog deletes itself when it closes.
+// Questions, messages and the palette file dialogs go through the caller's UserMessages.
 #pragma once
 
+#include "common/UserMessages.h"
 #include "effects/dialog/EffectMath.h"
 #include "effects/dialog/EffectSettings.h"
 #include "effects/dialog/TEffectCall.h"
@@ -49,21 +51,19 @@ class TVisRubberBand;
 class TEffectForm : public QDialog, public orva::imaging::TProgressTarget {
     Q_OBJECT
 public:
-    explicit TEffectForm(QWidget *parent = nullptr);
+    explicit TEffectForm(UserMessages &messages, QWidget *parent = nullptr);
     ~TEffectForm() override;
 
     // Opens the dialog on a copy of a picture; done receives the new picture when the user closes
-    // with OK. Returns at once.
-    static TEffectForm *ShowEffects(QWidget *parent, DibBlock copy, std::function<void(DibBlock &&)> done);
+    // with OK. Returns at once. The messages outlive the dialog.
+    static TEffectForm *ShowEffects(QWidget *parent, UserMessages &messages, DibBlock copy,
+                                    std::function<void(DibBlock &&)> done);
 
     // The full-size picture: set before showing; Apply replaces it; freed with the dialog.
     DibBlock EffectDib;
 
-    // What the dialog asks of the user, replaceable by tests.
-    std::function<bool(QWidget *parent, const QString &question)> Confirm;
+    // The colour dialog (its custom colours are kept in the settings file), replaceable by tests.
     std::function<std::optional<QColor>(QWidget *parent, const QColor &current)> ChooseColor;
-    std::function<QString(QWidget *parent, bool save)> ChoosePaletteFile;
-    std::function<void(QWidget *parent, const QString &message)> ShowMessage;
     // Where "IFiltSet.Ini" lives.
     QString SettingsPath;
 
@@ -170,6 +170,7 @@ private:
     void ensurePasteBrowser();
     static std::int16_t warpFrame(const DibBlock &dib, void *data);
 
+    UserMessages &m_messages;
     // Pictures: all owned here; the previews only look at them.
     DibBlock m_previewDib;
     DibBlock m_backup;

@@ -15,7 +15,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFrame>
@@ -112,16 +111,6 @@ void TEffectForm::buildPaletteTab(QWidget *page) {
             [this] { RunPaletteAction(m_paletteAction->currentIndex()); });
     tools->addWidget(apply, 5, 2);
     grid->addWidget(m_paletteTools, 1, 0, 1, 3);
-    ChoosePaletteFile = [](QWidget *owner, bool save) {
-        if (!save)
-            return QFileDialog::getOpenFileName(owner, QStringLiteral("Load Palette"), QString(),
-                                                kPaletteFilter);
-        QString file =
-            QFileDialog::getSaveFileName(owner, QStringLiteral("Save Palette"), QString(), kPaletteFilter);
-        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
-            file += QStringLiteral(".VPL");
-        return file;
-    };
 }
 
 void TEffectForm::refreshPaletteTools() {
@@ -180,11 +169,15 @@ void TEffectForm::RunPaletteAction(int action) {
         QVector<QRgb> palette = EffectDib.colorTable();
         const int colours = EffectDib.numColors();
         QString file;
-        if (action != 0) {
-            file = ChoosePaletteFile(this, action == 3);
-            if (file.isEmpty())
-                return;
+        if (action == 1 || action == 2)
+            file = m_messages.openFileName(QStringLiteral("Load Palette"), QString(), kPaletteFilter);
+        if (action == 3) {
+            file = m_messages.saveFileName(QStringLiteral("Save Palette"), QString(), kPaletteFilter);
+            if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+                file += QStringLiteral(".VPL");
         }
+        if (action != 0 && file.isEmpty())
+            return;
         switch (action) {
         case 0:
         case 1: {
@@ -214,7 +207,7 @@ void TEffectForm::RunPaletteAction(int action) {
             return;
         }
     } catch (const ErrorInvalid &e) {
-        ShowMessage(this, e.message());
+        m_messages.error(QStringLiteral("Filters and Effects"), e.message());
     }
     m_paletteChanged = true;
     m_paletteBox->SetColours(EffectDib.colorTable());

@@ -3,11 +3,10 @@
 // runs; what each tab passes to its effect; the Color, Borders, Color Palette, Paste Image and
 // Transitions tabs; the settings file across two showings.
 #include "effects/dialog/TEffectForm.h"
-#include "effects/dialog/EffectsDialogHook.h"
+#include "common/testing/RecordingMessages.h"
 #include "effects/dialog/TVisPImage.h"
 #include "effects/dialog/TVisRubberBand.h"
 #include "imaging/core/DllSP96.h"
-#include "imaging/core/EffectsHook.h"
 #include "platform/fxlib/Palettes.h"
 #include "platform/imageio/DibConvert.h"
 
@@ -81,14 +80,12 @@ bool enabled(QObject *root, const char *name) {
 class TEffectFormTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QStringList m_questions;
-    bool m_answer = false;
-    QStringList m_messages;
+    RecordingMessages m_messages;
     int m_forms = 0;
 
     // A dialog with its settings in a folder of its own and the user's answers stood in for.
     std::unique_ptr<TEffectForm> form(DibBlock dib, const QString &settings = QString()) {
-        auto f = std::make_unique<TEffectForm>();
+        auto f = std::make_unique<TEffectForm>(m_messages);
         prepare(*f, settings);
         f->EffectDib = std::move(dib);
         f->show();
@@ -98,11 +95,6 @@ class TEffectFormTest : public QObject {
     void prepare(TEffectForm &f, const QString &settings) {
         f.SettingsPath =
             settings.isEmpty() ? m_dir.filePath(QStringLiteral("s%1/IFiltSet.Ini").arg(++m_forms)) : settings;
-        f.Confirm = [this](QWidget *, const QString &q) {
-            m_questions.append(q);
-            return m_answer;
-        };
-        f.ShowMessage = [this](QWidget *, const QString &m) { m_messages.append(m); };
         f.ChooseColor = [](QWidget *, const QColor &) { return std::optional<QColor>(QColor(10, 20, 30)); };
     }
 
@@ -112,26 +104,21 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
     }
 
-    void init() {
-        m_questions.clear();
-        m_messages.clear();
-        m_answer = false;
-    }
+    void init() { m_messages = RecordingMessages(); }
 
-    void openedThroughTheViewersHookAndHandsBackTheResult() {
+    void openedForTheViewerAndHandsBackTheResult() {
         QWidget viewer;
         viewer.show();
-        InstallEffectsDialog();
-        QVERIFY(orva::imaging::ShowEffectsAvailable());
         const DibBlock original = picture(120, 90, 24);
         DibBlock result;
         int handed = 0;
-        QVERIFY(orva::imaging::ShowEffectsDialog(&viewer, original.copy(), [&](DibBlock &&d) {
-            result = std::move(d);
-            ++handed;
-        }));
-        QPointer<TEffectForm> f = viewer.findChild<TEffectForm *>();
+        QPointer<TEffectForm> f =
+            TEffectForm::ShowEffects(&viewer, m_messages, original.copy(), [&](DibBlock &&d) {
+                result = std::move(d);
+                ++handed;
+            });
         QVERIFY(f);
+        QCOMPARE(f->parentWidget(), &viewer);
         prepare(*f, QString());
         QVERIFY(f->isVisible());
         QCOMPARE(f->windowModality(), Qt::WindowModal);
@@ -141,15 +128,14 @@ private slots:
         f->DoApply();
         QVERIFY(!f->Pending());
         f->CloseAndSave();
-        QVERIFY(m_questions.isEmpty());
+        QVERIFY(m_messages.asked.isEmpty());
         QCOMPARE(handed, 1);
         DibBlock inverted = original.copy();
         orva::imaging::SpVisInvert(inverted);
         QCOMPARE(bytesOf(result), bytesOf(inverted));
         QTRY_VERIFY(f.isNull());
 
-        QVERIFY(orva::imaging::ShowEffectsDialog(&viewer, original.copy(), [&](DibBlock &&) { ++handed; }));
-        f = viewer.findChild<TEffectForm *>();
+        f = TEffectForm::ShowEffects(&viewer, m_messages, original.copy(), [&](DibBlock &&) { ++handed; });
         prepare(*f, QString());
         f->ShowTab(QStringLiteral("Invert"));
         f->DoApply();
@@ -175,10 +161,11 @@ private slots:
         QCOMPARE(bytesOf(f->PreviewDib()), start);
         QVERIFY2(f->Pending(), "Reload does not clear the pending action");
         f->CloseAndSave();
-        QCOMPARE(m_questions, QStringList{QStringLiteral(
-                                  "There is still an action pending. Are you sure you want to exit ?")});
+        QCOMPARE(m_messages.asked,
+                 QStringList{QStringLiteral(
+                     "Confirm|There is still an action pending. Are you sure you want to exit ?")});
         QVERIFY2(f->isVisible(), "No keeps the dialog open");
-        m_answer = true;
+        m_messages.replies = {UserMessages::Answer::Yes};
         f->CloseAndSave();
         QVERIFY(!f->isVisible());
         QCOMPARE(f->result(), int(QDialog::Accepted));
@@ -377,7 +364,7 @@ private slots:
         QCOMPARE(qRed(f->EffectDib.color(3)), 200);
         f->SelectPaletteEntry(9999);
         const QString file = m_dir.filePath(QStringLiteral("saved.VPL"));
-        f->ChoosePaletteFile = [&](QWidget *, bool) { return file; };
+        m_messages.chosenFiles = {m_dir.filePath(QStringLiteral("saved")), file};
         f->RunPaletteAction(3);
         QCOMPARE(QFileInfo(file).size(), qint64(1047));
         f->RunPaletteAction(0);
@@ -390,6 +377,8 @@ private slots:
         f->ShowTab(QStringLiteral("Blur"));
         QVERIFY(f->Preview()->Dib() != &f->EffectDib);
 
+        QCOMPARE(m_messages.fileDialogs.first(),
+                 QStringLiteral("save|Save Palette||Vistrane 3.0 Palette (*.VPL *.vpl)"));
         auto rgb = form(picture(60, 40, 24));
         rgb->ShowTab(QStringLiteral("Color Palette"));
         QVERIFY(rgb->findChild<QLabel *>(QStringLiteral("PaletteNotice"))->isVisible());
