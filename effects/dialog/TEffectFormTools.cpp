@@ -208,6 +208,9 @@ void TEffectForm::RunPaletteAction(int action) {
         }
     } catch (const ErrorInvalid &e) {
         m_messages.error(QStringLiteral("Filters and Effects"), e.message());
+    } catch (const std::exception &e) {
+        m_messages.error(QStringLiteral("Filters and Effects"), QString::fromUtf8(e.what()));
+        return;
     }
     m_paletteChanged = true;
     m_paletteBox->SetColours(EffectDib.colorTable());

@@ -4,6 +4,7 @@
 // Transitions tabs; the settings file across two showings.
 #include "effects/dialog/TEffectForm.h"
 #include "common/testing/RecordingMessages.h"
+#include "effects/dialog/TPaletteBox.h"
 #include "effects/dialog/TVisPImage.h"
 #include "effects/dialog/TVisRubberBand.h"
 #include "imaging/core/DllSP96.h"
@@ -363,6 +364,11 @@ private slots:
         f->findChild<QSlider *>(QStringLiteral("PaletteRedBar"))->setValue(200);
         QCOMPARE(qRed(f->EffectDib.color(3)), 200);
         f->SelectPaletteEntry(9999);
+        // A click on the preview picks the entry of the pixel under it.
+        const QPoint at(f->Preview()->width() / 3, f->Preview()->height() / 2);
+        const QPoint pixel = f->Preview()->ImagePoint(at);
+        QTest::mouseClick(f->Preview(), Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(f->findChild<TPaletteBox *>()->Selected(), io::dibIndex(f->EffectDib, pixel.x(), pixel.y()));
         const QString file = m_dir.filePath(QStringLiteral("saved.VPL"));
         m_messages.chosenFiles = {m_dir.filePath(QStringLiteral("saved")), file};
         f->RunPaletteAction(3);
