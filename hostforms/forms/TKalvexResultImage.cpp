@@ -87,7 +87,9 @@ void TKalvexResultImage::paintPage(QPainter &p, const QFont &font, QPaintDevice 
     auto baseline = [&](int row) { return TKalvexResultModel::kTopMargin + row * m.lineHeight + ascent; };
 
     QHash<int, QPair<int, int>> rangeAt; // field -> shown row, column of its "~"
+    QHash<int, int> rowOf;               // layout line -> shown row
     for (int row = 0; row < shown.size(); ++row) {
+        rowOf.insert(shown[row], row);
         const TKalvexResultModel::LayoutLine line = m_model.parseLine(shown[row]);
         for (const auto &[field, column] : line.rangeMarks) {
             rangeAt.insert(field, {row, column});
@@ -103,7 +105,7 @@ void TKalvexResultImage::paintPage(QPainter &p, const QFont &font, QPaintDevice 
     }
     for (int n = 1; n <= m_model.fieldCount(); ++n) {
         const TKalvexResultModel::Field f = m_model.field(n);
-        const int row = f.valid ? int(shown.indexOf(f.row - 1)) : -1;
+        const int row = f.valid ? rowOf.value(f.row - 1, -1) : -1;
         if (row < 0) {
             continue;
         }

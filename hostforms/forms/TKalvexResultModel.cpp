@@ -92,6 +92,7 @@ void TKalvexResultModel::SetLayout(const QList<QByteArray> &lines) {
     const QList<QByteArray> l = nonEmpty(lines);
     auto list = [](const QByteArray &text) { return text.isEmpty() ? QList<QByteArray>() : text.split(FD); };
     m_layout = list(line(l, 3));
+    countFields();
     m_rangeLines = list(line(l, 4));
     m_results = QList<QByteArray>(m_rangeLines.size());
     m_order.clear();
@@ -137,6 +138,16 @@ QList<TKalvexResultModel::Change> TKalvexResultModel::SetResult(const QList<QByt
 void TKalvexResultModel::SetField(qint64 n, const QByteArray &text) {
     if (n >= 0 && n < m_layout.size()) {
         m_layout[qsizetype(n)] = text;
+        countFields();
+    }
+}
+
+void TKalvexResultModel::countFields() {
+    m_fieldsBefore.resize(m_layout.size());
+    int field = 0;
+    for (qsizetype i = 0; i < m_layout.size(); ++i) {
+        m_fieldsBefore[i] = field;
+        field += int(m_layout[i].count('@'));
     }
 }
 
@@ -437,10 +448,7 @@ TKalvexResultModel::LayoutLine TKalvexResultModel::parseLine(int index) const {
         return out;
     }
     // Fields are numbered by their "@" from the top of the page.
-    int field = 0;
-    for (int i = 0; i < index; ++i) {
-        field += int(m_layout[i].count('@'));
-    }
+    int field = m_fieldsBefore.value(index);
     bool bold = false, underline = false, red = false;
     int column = 0;
     Run run;

@@ -109,9 +109,12 @@ private:
     QList<Change> evaluateRules(QSet<int> changed);
     std::optional<Change> evaluateRule(int field);
     QByteArray line(const QList<QByteArray> &lines, int n) const;
+    // The "@" count of the lines above each layout line, so a line is parsed without rereading them.
+    void countFields();
 
     QList<QByteArray> m_layout, m_rangeLines, m_results, m_rules, m_fnActions;
     QList<Field> m_fields;
     QList<int> m_order;
+    QList<int> m_fieldsBefore;
     QList<QByteArray> m_ranges;
 };
