@@ -31,6 +31,8 @@ public:
         MouseUp = 1u << 7,
         Change = 1u << 8,
         DoubleClick = 1u << 9,
+        // No control is given a drag mode, so a drag never ends: the hook is kept for the query's
+        // event words but never sends.
         EndDrag = 1u << 10,
         KeyDownDefaultColour = 1u << 11,
         MouseDownDefaultColour = 1u << 12,
