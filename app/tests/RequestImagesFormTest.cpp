@@ -128,6 +128,14 @@ private slots:
         QCOMPARE(form->ImageIndex(), 2);
         QTest::keyClick(view, Qt::Key_Comma);
         QCOMPARE(form->ImageIndex(), 1);
+        QTest::keyClick(view, Qt::Key_Comma);
+        QCOMPARE(form->ImageIndex(), 0);
+        QCOMPARE(view->Picture().width(), 30);
+        QVERIFY(form->ViewCounter()->text().startsWith("1/3   "));
+        QTest::keyClick(view, Qt::Key_Comma); // the first stays
+        QCOMPARE(form->ImageIndex(), 0);
+        QTest::keyClick(view, Qt::Key_Period);
+        QCOMPARE(form->ImageIndex(), 1);
         QTest::keyClick(view, Qt::Key_Z);
         QVERIFY(!view->StretchRatio());
         QTest::keyClick(view, Qt::Key_Plus);
