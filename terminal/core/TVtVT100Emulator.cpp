@@ -339,7 +339,7 @@ void TVtVT100Emulator::setMode(bool on) {
     case 3:
         m_col132 = on;
         if (m_host)
-            m_host->SetColumns(on ? 132 : 80);
+            m_host->ColumnModeChanged(on ? 132 : 80);
         break;
     case 4:
         m_smoothScroll = on;
@@ -470,7 +470,7 @@ void TVtVT100Emulator::reset() {
     if (m_col132) {
         m_col132 = false;
         if (m_host)
-            m_host->SetColumns(80);
+            m_host->ColumnModeChanged(80);
     }
     m_smoothScroll = false;
     m_interlace = false;

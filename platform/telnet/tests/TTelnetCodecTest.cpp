@@ -146,7 +146,7 @@ TEST(TelnetState, QtSocketStatesMapExplicitly) {
         {QAbstractSocket::ListeningState, 3},
     };
     for (const auto &[qt, expected] : cases)
-        EXPECT_EQ(TTelnet::mapState(qt), expected) << int(qt);
+        EXPECT_EQ(int(TTelnet::mapState(qt)), expected) << int(qt); // the control's numbers
 }
 
 } // namespace
