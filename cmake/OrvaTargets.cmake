@@ -84,10 +84,6 @@ set(ORVA_TEST_TIMEOUT 300)
 # it is built: a build never runs a test program, and the listing gets the tests' own environment.
 include(GoogleTest)
 
-function(_orva_test_env name)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ORVA_TEST_ENVIRONMENT}" TIMEOUT ${ORVA_TEST_TIMEOUT})
-endfunction()
-
 # Gives every case listed in the ctest variable <name>_TESTS the test environment.
 function(_orva_discovered_env name)
     set(file "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
@@ -100,16 +96,18 @@ function(_orva_discovered_env name)
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
-# orva_gtest(name [GUI] SOURCES ... [DEPS ...]): a GoogleTest program, each case a CTest test.
-# GUI: the program's main creates the QApplication its cases need.
+# orva_gtest(name [GUI | QT] SOURCES ... [DEPS ...]): a GoogleTest program, each case a CTest test.
+# GUI: the program's main creates the QApplication its cases need; QT: a QCoreApplication.
 function(orva_gtest name)
     if(NOT ORVA_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;QT" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE ${ARG_DEPS} orva_gtest_gui_main GTest::gtest GTest::gmock)
+    elseif(ARG_QT)
+        target_link_libraries(${name} PRIVATE ${ARG_DEPS} orva_gtest_qt_main GTest::gtest GTest::gmock)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     endif()
@@ -139,7 +137,7 @@ function(orva_qtest name)
 "if(EXISTS [==[$<TARGET_FILE:${name}>]==])
   if(NOT EXISTS [==[${base}_tests.cmake]==] OR
      NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN [==[$<TARGET_FILE:${name}>]==] OR
-     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN \${CMAKE_CURRENT_LIST_FILE})
+     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN \"\${CMAKE_CURRENT_LIST_FILE}\")
     include([==[${PROJECT_SOURCE_DIR}/cmake/OrvaQtTestList.cmake]==])
     orva_qtest_list([==[${name}]==] [==[$<TARGET_FILE:${name}>]==] [==[${base}_tests.cmake]==]
                     [==[${CMAKE_COMMAND}]==] [==[${ORVA_TEST_ENVIRONMENT}]==])

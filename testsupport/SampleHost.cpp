@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QJsonDocument>
 
-namespace orva::testsupport {
-
-QString sourceDir() {
+QString PeerProcess::sourceDir() {
     const QString fromTest = qEnvironmentVariable("ORVA_SOURCE_DIR");
     return fromTest.isEmpty() ? QStringLiteral(ORVA_SOURCE_DIR_FALLBACK) : fromTest;
 }
@@ -102,5 +100,3 @@ QList<QJsonObject> SampleHost::events(const QString &kind) const {
     }
     return out;
 }
-
-} // namespace orva::testsupport

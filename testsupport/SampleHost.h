@@ -9,11 +9,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-namespace orva::testsupport {
-
-// The repository's root: ORVA_SOURCE_DIR as ctest sets it, else the folder this was built from.
-QString sourceDir();
-
 // A python3 script run as a child process that writes its port to portFile() once it listens.
 class PeerProcess {
 public:
@@ -23,6 +18,10 @@ public:
     ~PeerProcess();
     PeerProcess(const PeerProcess &) = delete;
     PeerProcess &operator=(const PeerProcess &) = delete;
+
+    // The repository's root, where the peers' scripts are: ORVA_SOURCE_DIR as ctest sets it, else
+    // the folder the tests were built from.
+    static QString sourceDir();
 
     // Runs `python3 script arguments...` (the arguments tell the script where portFile() is) and waits,
     // at most `waitMs`, for the port. False, with error() saying why, when the script ends first or
@@ -60,5 +59,3 @@ public:
     // The events of the host's log so far, in order; only those of `kind` when one is given.
     QList<QJsonObject> events(const QString &kind = {}) const;
 };
-
-} // namespace orva::testsupport

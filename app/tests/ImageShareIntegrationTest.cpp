@@ -27,14 +27,14 @@ private slots:
         orva::imaging::SetPathMapper(LocalPath::toLocalPath);
         QTemporaryDir dir;
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
-        const QString tools = orva::testsupport::sourceDir() + "/tools/samplehost/";
+        const QString tools = SampleHost::sourceDir() + "/tools/samplehost/";
         const QString share = dir.filePath("share") + "/";
         const QString alternate = dir.filePath("alternate") + "/";
         QCOMPARE(
             QProcess::execute("python3", {tools + "make_image_share.py", share, "--alternate", alternate}),
             0);
 
-        orva::testsupport::SampleHost host;
+        SampleHost host;
         QVERIFY2(host.start({"--once"}), qPrintable(host.error()));
 
         QFile setup(dir.filePath("orva.inf"));

@@ -254,7 +254,7 @@ private slots:
     }
 
     void reachesTheSampleHost() {
-        orva::testsupport::SampleHost host;
+        SampleHost host;
         QVERIFY2(host.start(), qPrintable(host.error()));
 
         auto messages = std::make_unique<RecordingMessages>();

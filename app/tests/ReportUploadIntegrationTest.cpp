@@ -61,7 +61,7 @@ public:
     }
 
     QTemporaryDir dir;
-    orva::testsupport::SampleHost host;
+    SampleHost host;
     RecordingMessages *messages = nullptr;
     std::unique_ptr<TOrvaMainForm> form;
 };

@@ -33,7 +33,7 @@ private slots:
         script.write(QJsonDocument(steps).toJson());
         script.close();
 
-        orva::testsupport::SampleHost host;
+        SampleHost host;
         QVERIFY2(host.start({"--script", script.fileName(), "--once"}), qPrintable(host.error()));
 
         QFile setup(dir.filePath("orva.inf"));

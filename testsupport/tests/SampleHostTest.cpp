@@ -6,9 +6,6 @@
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
-using orva::testsupport::PeerProcess;
-using orva::testsupport::SampleHost;
-
 namespace {
 
 TEST(SampleHostFixture, ServesOnTheWrittenPortAndLogsTheConnection) {

@@ -4,7 +4,6 @@
 #include "app/pipeline/tests/RecordingSinks.h"
 #include "testsupport/SampleHost.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,10 +60,6 @@ private:
 };
 
 TEST(SampleHost, InBandMessagesThroughThePipeline) {
-    int argc = 1;
-    char name[] = "pipeline_tests";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QJsonArray steps{
         QJsonObject{{"handshake", "ack"}},
@@ -83,7 +78,7 @@ TEST(SampleHost, InBandMessagesThroughThePipeline) {
     script.write(QJsonDocument(steps).toJson());
     script.close();
 
-    orva::testsupport::SampleHost host;
+    SampleHost host;
     ASSERT_TRUE(host.start({"--once", "--script", script.fileName()})) << host.error().toStdString();
 
     RecordingSinks sinks;

@@ -39,14 +39,14 @@ template <class Pred> bool waitFor(Pred done, int ms) {
 }
 
 TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
-    const QString scriptPath = orva::testsupport::sourceDir() + "/tools/samplehost/hostform.json";
+    const QString scriptPath = SampleHost::sourceDir() + "/tools/samplehost/hostform.json";
     QFile scriptFile(scriptPath);
     ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
     const QJsonArray steps = QJsonDocument::fromJson(scriptFile.readAll()).array();
     ASSERT_GT(steps.size(), 10);
 
     QTemporaryDir dir;
-    orva::testsupport::SampleHost host;
+    SampleHost host;
     ASSERT_TRUE(host.start({"--once", "--script", scriptPath})) << host.error().toStdString();
 
     TTelnet telnet;

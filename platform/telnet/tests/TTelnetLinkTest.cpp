@@ -18,10 +18,6 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-using orva::testsupport::PeerProcess;
-using orva::testsupport::SampleHost;
-using orva::testsupport::sourceDir;
-
 // Starts the sample host for one connection; extra arguments select its mode.
 std::unique_ptr<SampleHost> startSampleHost(const QStringList &mode) {
     auto host = std::make_unique<SampleHost>();
@@ -210,7 +206,7 @@ private slots:
         if (!QFile::exists(daemon))
             QSKIP("inetutils-telnetd is not installed");
         PeerProcess listener;
-        QVERIFY2(listener.startScript(sourceDir() + "/platform/telnet/tests/oneshot_telnetd.py",
+        QVERIFY2(listener.startScript(PeerProcess::sourceDir() + "/platform/telnet/tests/oneshot_telnetd.py",
                                       {listener.portFile()}),
                  qPrintable(listener.error()));
         const int port = listener.port();
