@@ -72,13 +72,10 @@ void MainFormSinks::ClearSendQueue() {
     m_form.SendQueue().Clear();
 }
 
-// Reloading the last saved copy belongs to the return of the report; until then the editor is
-// shown with its document flagged as changed, so that the user saves again.
+// The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
     if (TWPForm *editor = m_form.WPForm(); editor && !audio) {
-        editor->ReportChanged = true;
-        editor->show();
-        editor->raise();
+        editor->ReloadLastReport();
     }
     m_form.Messages().error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
 }

@@ -4,6 +4,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostRequests.h"
 #include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
@@ -188,6 +189,7 @@ private:
     QRect desktop() const;
     void placeWindow(const QPoint &topLeft, const QSize &size);
     void showLinkLight(bool up);
+    THostAbbreviationAccess hostAbbreviationAccess();
     void reportTimerFailure(const QString &step, const QString &what);
 
     QStringList m_arguments;
