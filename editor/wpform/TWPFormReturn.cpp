@@ -187,7 +187,9 @@ void TWPForm::FinishReport() {
         if (SaveReportFiles()) {
             const ReportUploadResult r = ReturnReport(text);
             if (r == ReportUploadResult::Busy || r == ReportUploadResult::LinkDown) {
-                // Nothing reached the host: the report stays for another try.
+                // Nothing reached the host: the report stays for another try, and no selection is
+                // left that the next key would overwrite.
+                ResultBox->setSelLength(0);
                 showProgressPanel(false);
                 return;
             }
