@@ -9,6 +9,7 @@
 #include "hostforms/forms/TgdGridPanel.h"
 #include "hostforms/forms/TkalvexResult.h"
 #include "platform/telnet/TTelnet.h"
+#include "testsupport/SampleHost.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -19,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,30 +49,15 @@ template <class Pred> bool waitFor(Pred done, int ms) {
 }
 
 TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
-    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
-    }
-    const QString scriptPath = source + "/tools/samplehost/hostform.json";
+    const QString scriptPath = SampleHost::sourceDir() + "/tools/samplehost/hostform.json";
     QFile scriptFile(scriptPath);
     ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
     const QJsonArray steps = QJsonDocument::fromJson(scriptFile.readAll()).array();
     ASSERT_GT(steps.size(), 10);
 
     QTemporaryDir dir;
-    QProcess host;
-    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script", scriptPath,
-                           "--log", dir.filePath("log.jsonl")});
-    ASSERT_TRUE(host.waitForStarted(10000));
-    QByteArray banner;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            banner += host.readAllStandardOutput();
-            return banner.contains('\n');
-        },
-        20000));
-    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
-    ASSERT_GT(port, 0);
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once", "--script", scriptPath})) << host.error().toStdString();
 
     TTelnet telnet;
     TWinpickFrm frm;
@@ -82,7 +67,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);
     QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
-    telnet.Connect("127.0.0.1", port);
+    telnet.Connect("127.0.0.1", host.port());
     ASSERT_TRUE(waitFor([&] { return frm.isVisible(); }, 30000)) << "control action 5.0 on WINPICKFORM";
 
     TWorkspaceList &list = frm.WorkspaceList();
@@ -134,15 +119,10 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     }
     telnet.Close();
     host.waitForFinished(10000);
-    QFile log(dir.filePath("log.jsonl"));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     int expects = 0;
-    for (const QByteArray &line : log.readAll().split('\n')) {
-        const QJsonObject e = QJsonDocument::fromJson(line).object();
-        if (e.value("event") == "expect") {
-            EXPECT_TRUE(e.value("found").toBool()) << line.constData();
-            ++expects;
-        }
+    for (const QJsonObject &e : host.events("expect")) {
+        EXPECT_TRUE(e.value("found").toBool()) << QJsonDocument(e).toJson().constData();
+        ++expects;
     }
     EXPECT_EQ(expects, 2) << "the host saw both created events";
 }
@@ -157,10 +137,7 @@ void typeChar(QWidget *w, QChar c) {
 
 // The result form of menu choice 2, then the events the test causes, as the host must see them.
 TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
-    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
-    }
+    const QString source = SampleHost::sourceDir();
     QFile formFile(source + "/tools/samplehost/resultform.json");
     ASSERT_TRUE(formFile.open(QIODevice::ReadOnly));
     QJsonArray steps = QJsonDocument::fromJson(formFile.readAll()).array();
@@ -189,19 +166,8 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
     script.write(QJsonDocument(steps).toJson());
     script.close();
 
-    QProcess host;
-    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script", scriptPath,
-                           "--log", dir.filePath("log.jsonl")});
-    ASSERT_TRUE(host.waitForStarted(10000));
-    QByteArray banner;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            banner += host.readAllStandardOutput();
-            return banner.contains('\n');
-        },
-        20000));
-    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
-    ASSERT_GT(port, 0);
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once", "--script", scriptPath})) << host.error().toStdString();
 
     TTelnet telnet;
     TWinpickFrm frm;
@@ -211,7 +177,7 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);
     QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
-    telnet.Connect("127.0.0.1", port);
+    telnet.Connect("127.0.0.1", host.port());
     TWorkspaceList &list = frm.WorkspaceList();
     ASSERT_TRUE(waitFor(
         [&] {
@@ -260,14 +226,9 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
 
     telnet.Close();
     host.waitForFinished(10000);
-    QFile log(dir.filePath("log.jsonl"));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     QStringList found, missing;
-    for (const QByteArray &line : log.readAll().split('\n')) {
-        const QJsonObject e = QJsonDocument::fromJson(line).object();
-        if (e.value("event") == "expect") {
-            (e.value("found").toBool() ? found : missing).append(e.value("text").toString());
-        }
+    for (const QJsonObject &e : host.events("expect")) {
+        (e.value("found").toBool() ? found : missing).append(e.value("text").toString());
     }
     EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
     EXPECT_EQ(found.size(), 8) << found.join("\n").toStdString();
@@ -276,23 +237,9 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
 // Menu choice 2 of the interactive sample host: the result form comes up, the host's keys query,
 // clear and fill the grid, and "X" destroys the form and brings the menu back.
 TEST(SampleHostForm, MenuChoiceTwoDrivesTheResultForm) {
-    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
-    }
     QTemporaryDir dir;
-    QProcess host;
-    host.start("python3",
-               {source + "/tools/samplehost/samplehost.py", "0", "--once", "--log", dir.filePath("log")});
-    ASSERT_TRUE(host.waitForStarted(10000));
-    QByteArray banner;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            banner += host.readAllStandardOutput();
-            return banner.contains('\n');
-        },
-        20000));
-    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once"})) << host.error().toStdString();
     TTelnet telnet;
     TWinpickFrm frm;
     frm.setLink(&telnet);
@@ -301,7 +248,7 @@ TEST(SampleHostForm, MenuChoiceTwoDrivesTheResultForm) {
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);
     QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
-    telnet.Connect("127.0.0.1", port);
+    telnet.Connect("127.0.0.1", host.port());
     ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("login: "); }, 20000));
     telnet.Send("labuser\r");
     ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("Choice: "); }, 20000));
