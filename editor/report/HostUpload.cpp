@@ -2,6 +2,7 @@
 // bytes that are sent.
 #include "editor/report/HostUpload.h"
 
+#include "common/PrivateFile.h"
 #include "common/Trace.h"
 
 #include <QDir>
@@ -135,17 +136,12 @@ namespace {
 void writeDebugCopy(const QString &workFolder, const UploadMessage &m) {
     if (workFolder.isEmpty())
         return;
-    QFile f(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        ORVA_TRACE("upload debug copy not written", f.errorString());
-        return;
-    }
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray out = m.head + '\x03' + kCrLf;
     for (const QByteArray &line : m.lines)
         out += line + kCrLf;
-    if (f.write(out) != out.size())
-        ORVA_TRACE("upload debug copy not written", f.errorString());
+    QString error;
+    if (!PrivateFile::save(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
+        ORVA_TRACE("upload debug copy not written", error);
 }
 } // namespace
 

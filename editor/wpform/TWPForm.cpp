@@ -4,6 +4,7 @@
 #include "common/GDFileManip.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
+#include "common/PrivateFile.h"
 #include "common/Trace.h"
 #include "editor/report/HostMarkup.h"
 #include "platform/richtext/TWpTextControl.h"
@@ -69,13 +70,10 @@ QByteArrayList readLines(const QString &path, QString *error) {
     return lines;
 }
 
-// Work files hold patient data: only the owner may read them.
-bool writePrivate(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return f.write(data) == data.size();
+// Work files hold patient data: only the owner may read them, and a write that fails (a full
+// disk) must not leave a cut-off copy to be loaded as the report.
+bool writePrivate(const QString &path, const QByteArray &data, QString *error = nullptr) {
+    return PrivateFile::save(path, data, error);
 }
 
 } // namespace
@@ -262,10 +260,10 @@ void TWPForm::writeLastMessage() {
     const QString work = local(m_folders.ResultDirectory);
     if (work.isEmpty())
         return;
-    QDir().mkpath(work);
+    QString error;
     if (!writePrivate(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
-                      ReceivedReportText + "\r\n"))
-        ORVA_TRACE("lastpendrastring.txt not written", work);
+                      ReceivedReportText + "\r\n", &error))
+        ORVA_TRACE("lastpendrastring.txt not written", error);
 }
 
 void TWPForm::showSaveButtons(bool show) {
@@ -318,7 +316,7 @@ bool TWPForm::LoadReport() {
                                                                             ReportRecord.GetProcCode())) +
                             QStringLiteral(".doc"));
     QFile::remove(WorkDocumentName);
-    QDir().mkpath(work);
+    PrivateFile::makeFolder(work);
     TemplateEditing = false;
     if (!ReportRecord.B64Data.isEmpty() && !decodeStoredDocument())
         return false;
@@ -407,17 +405,13 @@ bool TWPForm::decodeStoredDocument() {
     QString error;
     if (!decoded) {
         error = QStringLiteral("The report data is not valid base64.");
-    } else if (!writePrivate(WorkDocumentName, *decoded)) {
-        QFile f(WorkDocumentName);
-        error =
-            f.errorString().isEmpty() ? QStringLiteral("The file could not be written.") : f.errorString();
-    } else {
+    } else if (writePrivate(WorkDocumentName, *decoded, &error)) {
         return true;
     }
     QFile::remove(WorkDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),
                      QStringLiteral("The File downloaded from the server could not be created locally") +
-                         error);
+                         QStringLiteral("\r\n") + error);
     return false;
 }
 
