@@ -3,6 +3,7 @@
 #include "app/pipeline/ClientCommands.h"
 #include "app/pipeline/tests/RecordingSinks.h"
 #include "common/LocalPath.h"
+#include "common/testing/FailingDisk.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -238,6 +241,33 @@ TEST(ClientCommand, CaptureStartStopAndReplace) {
     fx.commands.handleobject(cmd({"2", "two.txt"}));
     fx.commands.handleobject(cmd({"3"}));
     EXPECT_EQ(QFileInfo(fx.dir.filePath("capture/two.txt")).size(), 0);
+}
+
+// Captures hold patient data: the folders made for them and the files are the owner's alone,
+// whatever the umask, and a write that fails ends the capture instead of losing bytes unseen.
+TEST(ClientCommand, CaptureIsOwnerOnlyAndFailsVisibly) {
+    Fixture fx;
+    const mode_t before = ::umask(022);
+    fx.commands.handleobject(cmd({"2", "sub\\cap.txt"}));
+    ::umask(before);
+    ASSERT_TRUE(fx.commands.Capture.isOn());
+    const auto mode = [](const QString &path) {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    };
+    EXPECT_EQ(mode(fx.dir.filePath("capture")), 0700);
+    EXPECT_EQ(mode(fx.dir.filePath("capture/sub")), 0700);
+    EXPECT_EQ(mode(fx.dir.filePath("capture/sub/cap.txt")), 0600);
+    fx.commands.writeCapture("first block");
+    {
+        FileSizeLimit limit(64);
+        fx.commands.writeCapture(QByteArray(100, 'x'));
+    }
+    EXPECT_FALSE(fx.commands.Capture.isOn());
+    EXPECT_EQ(fx.sinks.captureButton, (QList<bool>{true, false}));
+    QFile f(fx.dir.filePath("capture/sub/cap.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("first block")) << "what reached the file stays";
 }
 
 TEST(ClientCommand, FileThatCannotBeCreated) {
