@@ -387,6 +387,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     for (const QString &problem : m_settings.Problems) {
         ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
     }
+    reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
     DefaultSourceClick();
     m_hostName = m_settings.HostName;
@@ -412,6 +413,24 @@ bool TOrvaMainForm::ReadSetupFile() {
         return false;
     }
     return true;
+}
+
+// A Windows path that no pathmap line translates would name a place nobody meant; it is said once,
+// when the setup file is read.
+void TOrvaMainForm::reportUnmappedPaths() {
+    if (m_settings.UnmappedPaths.isEmpty()) {
+        return;
+    }
+    for (const QString &line : m_settings.UnmappedPaths) {
+        ORVA_TRACE(QStringLiteral("setup path not mapped"), line);
+    }
+    m_messages->warning(QStringLiteral("Setup File"),
+                        QStringLiteral("No pathmap line in ") + m_setupFileName +
+                            QStringLiteral(" translates these Windows paths:\r\n") +
+                            m_settings.UnmappedPaths.join(QStringLiteral("\r\n")) +
+                            QStringLiteral("\r\n\r\nAdd a line such as \"pathmap = \\\\server\\share => "
+                                           "/mnt/share\" for each. Until then work files are kept in ") +
+                            m_settings.ResultDirectory);
 }
 
 void TOrvaMainForm::applySettingsToTerminal() {

@@ -182,6 +182,7 @@ private:
     void traceUnbuilt(const QString &control);
     void readRegistry();
     void applySettingsToTerminal();
+    void reportUnmappedPaths();
     void applyTerminalFont();
     void setFontSize(int size);
     QRect workArea() const;

@@ -34,7 +34,13 @@ QList<QPair<QString, QString>> PathMap() {
 }
 
 QString toLocalPath(const QString &path) {
-    const QList<QPair<QString, QString>> map = PathMap();
+    return translate(path, PathMap());
+}
+
+QString translate(const QString &path, const QList<QPair<QString, QString>> &map, bool *unmapped) {
+    if (unmapped) {
+        *unmapped = false;
+    }
     const QString winPath = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
     for (const auto &[from, to] : map) {
         const QString prefix = backslashed(from);
@@ -50,6 +56,12 @@ QString toLocalPath(const QString &path) {
             local.chop(1);
         }
         return local + QString(rest).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    }
+    if (unmapped) {
+        const bool unc = winPath.startsWith(QLatin1String("\\\\"));
+        const bool drive = winPath.size() > 1 && winPath[0].isLetter() && winPath[1] == QLatin1Char(':') &&
+                           (winPath.size() == 2 || winPath[2] == QLatin1Char('\\'));
+        *unmapped = unc || drive;
     }
     return QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
