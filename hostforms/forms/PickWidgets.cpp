@@ -79,6 +79,8 @@ void TFormWorkspace::paintEvent(QPaintEvent *event) {
 
 TLabeledEdit::TLabeledEdit(QWidget *parent) : QLineEdit(parent), m_label(new QLabel(parent)) {
     m_label->setObjectName(QStringLiteral("EditLabel"));
+    // Host text: markup in it is shown, never followed (an <img> would load a local file).
+    m_label->setTextFormat(Qt::PlainText);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_label->adjustSize();
     placeLabel();
@@ -163,6 +165,7 @@ void TLabeledEdit::resizeEvent(QResizeEvent *event) {
 // ---- label ---------------------------------------------------------------------------------------
 
 TPickLabel::TPickLabel(QWidget *parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText); // host text, shown as it is
     setAutoFillBackground(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -1011,7 +1012,9 @@ QByteArray TWorkspaceList::applyFamily(TWinPick *ws, QWidget *w, int tag, const 
         break;
     }
     if (hint && def.given(24)) {
-        w->setToolTip(text(def.TextOut));
+        // Qt takes a hint that looks like markup as rich text; host text is shown as it is.
+        const QString hintText = text(def.TextOut);
+        w->setToolTip(Qt::mightBeRichText(hintText) ? Qt::convertFromPlainText(hintText) : hintText);
     }
     return {};
 }
