@@ -3,6 +3,7 @@
 #include "app/pipeline/ClientCommands.h"
 #include "app/pipeline/tests/RecordingSinks.h"
 #include "common/LocalPath.h"
+#include "common/SetupFile.h"
 #include "common/testing/FailingDisk.h"
 
 #include <QDeadlineTimer>
@@ -191,6 +192,41 @@ TEST(ClientCommand, CaptureFileIsConfined) {
         }
     }
     EXPECT_FALSE(QFile::exists("/etc/cap.txt"));
+}
+
+// A Windows result folder mapped through pathmap: the capture folder under it is the mapped one,
+// and a host path naming a file inside it (as the host knows it) is taken, not refused.
+TEST(ClientCommand, CaptureFolderIsMappedThroughPathMap) {
+    QTemporaryDir dir;
+    const TOrvaSettings s = SetupFile::Parse(
+        "rtfresultdirectory = C:\\orva\\results\\\npathmap = C:\\orva => " + dir.path().toUtf8(),
+        "/opt/orva/");
+    ASSERT_EQ(s.CaptureDirectory, dir.filePath("results/capture/"));
+    LocalPath::SetPathMap(s.PathMap);
+    const struct {
+        const char *name;
+        QByteArray hostPath;
+        char reply;
+        const char *file;
+    } rows[] = {
+        {"bare name", "cap.txt", '\x03', "results/capture/cap.txt"},
+        {"host path inside", "C:\\orva\\results\\capture\\sub\\cap.txt", '\x03',
+         "results/capture/sub/cap.txt"},
+        {"host path outside", "C:\\orva\\results\\cap.txt", '3', nullptr},
+    };
+    for (const auto &c : rows) {
+        RecordingSinks sinks;
+        ClientCommands commands{sinks, [](std::function<void()> f) { f(); }, s.CaptureDirectory};
+        commands.handleobject(cmd({"2", c.hostPath}));
+        EXPECT_EQ(sinks.link.sent, QByteArray(1, c.reply)) << c.name;
+        commands.handleobject(cmd({"3"}));
+        if (c.file) {
+            EXPECT_TRUE(QFile::exists(dir.filePath(c.file))) << c.name;
+        }
+    }
+    LocalPath::SetPathMap({});
+    EXPECT_FALSE(QFile::exists(dir.filePath("results/cap.txt")));
+    EXPECT_EQ(QDir::current().entryList({"C:*"}), QStringList()) << "nothing under the current folder";
 }
 
 TEST(ClientCommand, CaptureAbsolutePathInsideAndLinksOut) {
