@@ -5,6 +5,7 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/pipeline/ReceivePipeline.h"
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
@@ -450,7 +451,8 @@ void TOrvaMainForm::applySettingsToTerminal() {
 
 bool TOrvaMainForm::CheckImageServer() {
     const QString source = m_settings.ImageSources.value(0);
-    if (source.isEmpty() || QFileInfo(LocalPath::toLocalPath(source)).isDir()) {
+    // A server that does not answer in time is as unavailable as one that is not there.
+    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
         return true;
     }
     QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"

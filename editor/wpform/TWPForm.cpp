@@ -16,7 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
@@ -152,8 +152,6 @@ void TWPForm::FormCreate() {
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
-
-    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
 
     if (!m_folders.AbbreviationDirectory.isEmpty()) {
         m_folders.AbbreviationDirectory = withSlash(m_folders.AbbreviationDirectory);
@@ -496,7 +494,23 @@ void TWPForm::placePictures() {
     }
     for (TImageRecord &box : ReportRecord.ImageBoxes) {
         const QString file = local(HostText::toUnicode(box.FileName));
-        if (!QFileInfo::exists(file)) {
+        // Read in a worker: a picture on a share that does not answer must not freeze the window.
+        struct Read {
+            bool exists = false;
+            QImage image;
+        };
+        const std::optional<Read> read = FileWait::Bounded(
+            [file] {
+                Read r;
+                r.exists = QFileInfo::exists(file);
+                if (r.exists)
+                    r.image = QImage(file);
+                return r;
+            },
+            PictureWaitMs);
+        if (!read)
+            FileWait::TraceNoAnswer(QStringLiteral("picture"), file);
+        if (!read || !read->exists) {
             m_messages.information(QStringLiteral("Insert Image"), QStringLiteral("Warning!!\r\nThe image ") +
                                                                        HostText::toUnicode(box.FileName) +
                                                                        QStringLiteral(" is missing."));
@@ -505,7 +519,7 @@ void TWPForm::placePictures() {
         if (box.FromMessage) {
             if (ShowInImageControl)
                 ShowInImageControl(file);
-            const QSize size = MeasurePicture ? MeasurePicture(file) : QSize();
+            const QSize size = read->image.size();
             // A picture that cannot be measured keeps its scale rather than dividing by zero.
             if (box.FitWidth != 0 && size.width() > 0)
                 box.ScaleX = int(std::lround(double(box.FitWidth) / size.width() * 100.0));
@@ -517,6 +531,7 @@ void TWPForm::placePictures() {
         // An empty scale in the message means the picture's natural size.
         const int scaleX = box.ScaleX > 0 ? box.ScaleX : 100;
         const int scaleY = box.ScaleY > 0 ? box.ScaleY : 100;
+        ResultBox->SetPictureImage(HostText::toUnicode(box.FileName), read->image);
         box.ObjectId = ResultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY, scaleX,
                                                 scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
                                                 box.DistanceT, box.DistanceR, box.DistanceB);

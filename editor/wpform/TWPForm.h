@@ -3,6 +3,7 @@
 // picture boxes, fills the patient strip and starts uploads of finished reports.
 #pragma once
 
+#include "common/FileWait.h"
 #include "common/UserMessages.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
@@ -82,8 +83,8 @@ public:
     std::function<void()> RefreshDictationPlaceholders;
     // The main window's image view shown on a picture of a message box.
     std::function<void(const QString &file)> ShowInImageControl;
-    // Pixel size of a picture file (an invalid size when it cannot be read).
-    std::function<QSize(const QString &file)> MeasurePicture;
+    // How long a picture file may take to answer (a hung share) before it is taken as missing.
+    int PictureWaitMs = FileWait::kDefaultMs;
 
 private:
     void FormCreate();

@@ -1,6 +1,7 @@
 // The image view control.
 #include "imaging/view/TMultiImage.h"
 
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "imaging/core/DLL96V1.h"
@@ -24,7 +25,8 @@ using namespace ViewGeometry;
 
 namespace {
 bool fileExists(const QString &name) {
-    return QFileInfo::exists(LocalPath::toLocalPath(name));
+    // A picture on a hung share is taken as missing rather than freezing the window.
+    return FileWait::Exists(LocalPath::toLocalPath(name));
 }
 
 QCursor grabHandCursor() {
@@ -151,7 +153,7 @@ void TMultiImage::SetImageName(const QString &name) {
         Clear();
     }
     m_loading = false;
-    if (AutoLoadAnno && QFileInfo::exists(AnnoFileName)) {
+    if (AutoLoadAnno && FileWait::Exists(AnnoFileName)) {
         AnnoLoad(this, m_tiffPage, AnnoFileName);
     }
     emit stateChanged(this);

@@ -751,6 +751,12 @@ void TWpTextControl::setObjectScaleX(int scale) {
     m_editor->viewport()->update();
 }
 
+void TWpTextControl::SetPictureImage(const QString &file, const QImage &image) {
+    const QString local = m_doc->pathLookup ? m_doc->pathLookup(file) : file;
+    m_pixmaps.insert(local, QPixmap::fromImage(image));
+    m_editor->viewport()->update();
+}
+
 QPixmap TWpTextControl::pixmapFor(const TWpPicture &p) {
     const QString local = m_doc->pathLookup ? m_doc->pathLookup(p.path) : p.path;
     auto it = m_pixmaps.find(local);

@@ -2,6 +2,7 @@
 // document with pictures, a template, picture boxes, the patient strip and the abbreviation list.
 #include "common/testing/FailingDisk.h"
 #include "common/testing/FakeHostLink.h"
+#include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
@@ -184,6 +185,29 @@ private slots:
         QVERIFY(shown.shown.filter("Insert Image|Warning!!\r\nThe image /no/such.png is missing.").size() ==
                 1);
         QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
+    }
+
+    // A picture on a share that does not answer (a FIFO stands in for it) is taken as missing
+    // after a bounded wait instead of freezing the window; the other pictures are placed.
+    void pictureOnAHungShareDoesNotBlock() {
+        RecordingMessages shown;
+        auto form = makeForm(shown);
+        form->PictureWaitMs = 200;
+        const QString hung = m_dir.filePath("pictures/hung.png");
+        HungFile fifo(hung);
+        QVERIFY(fifo.made());
+        form->ReceivedReportText =
+            "KX_TEMPLATE~NOSUCH^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_IMAGEBOX~" + hung.toUtf8() +
+            ",10,20,,,100^KX_IMAGEBOX~" + m_picture.toUtf8() + ",1,1,,,100^KX_RESULTTEXT~{Report{~text";
+        fifo.watch(5000);
+        const bool loaded = form->LoadReport();
+        fifo.finished();
+        QVERIFY2(!fifo.blocked(), "the load waited on the hung file");
+        QVERIFY(loaded);
+        QCOMPARE(shown.shown.filter("Insert Image|Warning!!\r\nThe image " + hung + " is missing.").size(),
+                 1);
+        QCOMPARE(form->PictureList.size(), 1);
+        QCOMPARE(form->PictureList.at(0).ScaleX, 50);
     }
 
     void corruptStoredDocumentStopsTheLoad() {
