@@ -5,7 +5,7 @@
 #include "common/GDStringManip.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>

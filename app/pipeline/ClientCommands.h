@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/pipeline/PipelineSinks.h"
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 #include "common/objectrequest/TObjectRequest.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // as the audio layer's EACMAudioStreamError.
 #pragma once
 
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // bytes that are sent.
 #include "editor/report/HostUpload.h"
 
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 #include "common/Trace.h"
 
 #include <QDir>

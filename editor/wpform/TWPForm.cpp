@@ -4,7 +4,7 @@
 #include "common/GDFileManip.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 #include "common/Trace.h"
 #include "editor/report/HostMarkup.h"
 #include "platform/richtext/TWpTextControl.h"

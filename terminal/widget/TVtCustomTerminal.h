@@ -3,7 +3,7 @@
 // screen and the history, selects and copies text, captures host bytes and routes keys.
 #pragma once
 
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 #include "terminal/core/TVtTerminalEmulator.h"
 #include "terminal/core/TVtTerminalHost.h"
 #include "terminal/core/TaaByteQueue.h"

@@ -1,7 +1,7 @@
 // The private work-file writer: modes from the first byte (with a watcher running as another
 // user), links planted at a name, failed writes on a full disk that keep the old file, folders,
 // streams and seeking.
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 #include "common/testing/FailingDisk.h"
 
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 // Private work files on POSIX calls: mkostemp creates a file 0600 with O_EXCL, so never through a
 // link; O_NOFOLLOW guards the one open of an existing name (appending); and rename replaces a
 // link planted at the name rather than writing through it.
-#include "common/PrivateFile.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
