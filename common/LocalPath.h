@@ -15,6 +15,8 @@ QList<QPair<QString, QString>> PathMap();
 // A complete joined path made local: a mapped UNC or drive prefix is replaced (compared without
 // case), then every "\" becomes "/". Linux paths pass unchanged.
 QString toLocalPath(const QString &path);
+// The same for a path under a mapped prefix only; empty when no prefix matches.
+QString mappedPath(const QString &path);
 // toLocalPath through a given table. `unmapped` is set when the path is a Windows one (a UNC path or
 // one with a drive letter) that no line of the table maps: made local, it would name a place
 // relative to the current folder, or under "/", that nobody meant.

@@ -181,6 +181,8 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             resultDirectory = withTrailingDelimiter(path);
         } else if (key == "capturedirectory") {
             s.CaptureDirectory = withTrailingDelimiter(path);
+        } else if (key == "scandirectory") {
+            s.ScanDirectory = withTrailingDelimiter(path);
         } else if (key == "customdictionary") {
             customDictionary = path;
         } else if (key == "sourcedirectory") {
@@ -277,6 +279,9 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     }
     if (!s.CaptureDirectory.isEmpty() && !local(s.CaptureDirectory, "capturedirectory", true)) {
         s.CaptureDirectory.clear();
+    }
+    if (!s.ScanDirectory.isEmpty() && !local(s.ScanDirectory, "scandirectory", true)) {
+        s.ScanDirectory.clear();
     }
     local(s.TemplateDirectory, "templatedirectory", true);
     local(s.AbbreviationDirectory, "rtfabbreviationdirectory", true);

@@ -1,15 +1,18 @@
 // A whole session through the main window: the sample host sends a screen with an object request
 // frame in its middle, cut into several blocks, and a report message; the screen shows the text
 // without the frame, the frame is carried out, and the report reaches the editor intact.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/tests/FormChildren.h"
 #include "common/testing/RecordingMessages.h"
+#include "editor/wpform/TWPForm.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,33 +36,26 @@ private slots:
         script.write(QJsonDocument(steps).toJson());
         script.close();
 
-        const QString portFile = dir.filePath("port");
-        QProcess host;
-        host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
-                               "0", "--port-file", portFile, "--script", script.fileName(), "--once"});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
+        SampleHost host;
+        QVERIFY2(host.start({"--script", script.fileName(), "--once"}), qPrintable(host.error()));
 
         QFile setup(dir.filePath("orva.inf"));
         QVERIFY(setup.open(QIODevice::WriteOnly));
-        setup.write("host name = 127.0.0.1:" + pf.readAll().trimmed() + "\r\ntemplatedirectory = " +
-                    dir.path().toUtf8() + "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() + "\r\n");
+        setup.write("host name = " + host.address() + "\r\ntemplatedirectory = " + dir.path().toUtf8() +
+                    "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() + "\r\n");
         setup.close();
 
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *shown = messages.get();
         TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
-        form.Timer1Timer();
-        QTRY_COMPARE_WITH_TIMEOUT(form.LastReportMessage(), report, 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(1).trimmed(),
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(form.findChild<TWPForm *>(), 15000);
+        QCOMPARE(form.findChild<TWPForm *>()->ReceivedReportText, report);
+        QTRY_COMPARE_WITH_TIMEOUT(child<TVtTerminalEx>(&form, "VtTerminal1")->GetRowText(1).trimmed(),
                                   QByteArray("SCREEN TOPSCREEN BOTTOM"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(shown->shown.contains("Lab|Hello"), 5000);
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 };
 

@@ -19,6 +19,7 @@ TEST(SetupFile, EveryKeyIsRead) {
                             "rtf abbreviation directory = \\\\srv\\abr\r\n"
                             "rtfresultdirectory = /var/orva/results\r\n"
                             "capture directory = /var/orva/cap\r\n"
+                            "Scan Directory = \\\\srv\\scans\r\n"
                             "custom dictionary = " +
                             dic.toLatin1() +
                             "\r\n"
@@ -59,10 +60,13 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(s.TemplateDirectory, "\\\\srv\\tpl");
     EXPECT_EQ(s.AbbreviationDirectory, "\\\\srv\\abr");
     EXPECT_EQ(s.UnmappedPaths,
-              QStringList({"templatedirectory = \\\\srv\\tpl", "rtfabbreviationdirectory = \\\\srv\\abr",
-                           "alternatesource = \\\\srv2\\images\\", "alternatesource = \\\\srv3\\images\\"}));
+              QStringList({"scandirectory = \\\\srv\\scans\\", "templatedirectory = \\\\srv\\tpl",
+                           "rtfabbreviationdirectory = \\\\srv\\abr", "alternatesource = \\\\srv2\\images\\",
+                           "alternatesource = \\\\srv3\\images\\"}));
     EXPECT_EQ(s.ResultDirectory, "/var/orva/results/");
     EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
+    EXPECT_EQ(s.ScanDirectory, "") << "an unmapped scan folder is left unset";
+    EXPECT_TRUE(Parse("", "/").ScanDirectory.isEmpty()) << "no folder is made up for scans";
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));
     EXPECT_EQ(s.SubDirectoryMask, "****....");

@@ -2,12 +2,13 @@
 // bytes that are sent.
 #include "editor/report/HostUpload.h"
 
-#include "platform/files/PrivateFile.h"
 #include "common/Trace.h"
+#include "editor/report/WorkFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <utility>
 
 namespace {
 const QByteArray kCrLf = "\r\n";
@@ -115,6 +116,21 @@ bool HostSendQueue::SendDirect(const QByteArray &bytes) {
     return true;
 }
 
+void HostSendQueue::SendWhenIdle(const QByteArray &bytes) {
+    if (m_active) {
+        m_held += bytes;
+        return;
+    }
+    SendDirect(bytes);
+}
+
+void HostSendQueue::SetResultTransferActive(bool on) {
+    m_active = on;
+    if (on || m_held.isEmpty())
+        return;
+    SendDirect(std::exchange(m_held, QByteArray()));
+}
+
 void HostSendQueue::Clear() {
     m_lines.clear();
     m_index = 0;
@@ -122,11 +138,13 @@ void HostSendQueue::Clear() {
 
 bool HostSendQueue::LinkDropped() {
     const bool wasActive = m_active;
+    const bool audio = m_audio;
     m_active = false;
     m_audio = false;
+    m_held.clear();
     Clear();
     if (wasActive && onTransferLost)
-        onTransferLost();
+        onTransferLost(audio);
     return wasActive;
 }
 
@@ -140,7 +158,7 @@ void writeDebugCopy(const QString &workFolder, const UploadMessage &m) {
     for (const QByteArray &line : m.lines)
         out += line + kCrLf;
     QString error;
-    if (!PrivateFile::save(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
+    if (!writePrivate(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
         ORVA_TRACE("upload debug copy not written", error);
 }
 } // namespace
