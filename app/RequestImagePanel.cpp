@@ -1,6 +1,7 @@
 // The image area of the main window: the strip, the picture, the image keys, print and the source.
 #include "app/RequestImagePanel.h"
 
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
@@ -387,7 +388,7 @@ void RequestImagePanel::NewSourceClick() {
         answer += QLatin1Char('\\');
     }
     m_currentSource = answer;
-    if (QFileInfo(LocalPath::toLocalPath(answer)).isDir()) {
+    if (FileWait::IsFolder(LocalPath::toLocalPath(answer))) {
         QString mask = HostText::toUnicode(m_maskInUse);
         if (m_messages.inputBox(QStringLiteral("Change Subdirectory Pattern"),
                                 QStringLiteral("Enter new pattern"), mask)) {

@@ -8,6 +8,7 @@
 #include "app/MainWindowLogic.h"
 #include "app/RequestImagePanel.h"
 #include "app/pipeline/ReceivePipeline.h"
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
@@ -403,6 +404,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     for (const QString &problem : m_settings.Problems) {
         ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
     }
+    reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
@@ -431,6 +433,24 @@ bool TOrvaMainForm::ReadSetupFile() {
     return true;
 }
 
+// A Windows path that no pathmap line translates would name a place nobody meant; it is said once,
+// when the setup file is read.
+void TOrvaMainForm::reportUnmappedPaths() {
+    if (m_settings.UnmappedPaths.isEmpty()) {
+        return;
+    }
+    for (const QString &line : m_settings.UnmappedPaths) {
+        ORVA_TRACE(QStringLiteral("setup path not mapped"), line);
+    }
+    m_messages->warning(QStringLiteral("Setup File"),
+                        QStringLiteral("No pathmap line in ") + m_setupFileName +
+                            QStringLiteral(" translates these Windows paths:\r\n") +
+                            m_settings.UnmappedPaths.join(QStringLiteral("\r\n")) +
+                            QStringLiteral("\r\n\r\nAdd a line such as \"pathmap = \\\\server\\share => "
+                                           "/mnt/share\" for each. Until then work files are kept in ") +
+                            m_settings.ResultDirectory);
+}
+
 void TOrvaMainForm::applySettingsToTerminal() {
     const QByteArray fore =
         m_settings.ForegroundColors.isEmpty() ? m_terminal->foreColorText() : m_settings.ForegroundColors;
@@ -448,7 +468,8 @@ void TOrvaMainForm::applySettingsToTerminal() {
 
 bool TOrvaMainForm::CheckImageServer() {
     const QString source = m_settings.ImageSources.value(0);
-    if (source.isEmpty() || QFileInfo(LocalPath::toLocalPath(source)).isDir()) {
+    // A server that does not answer in time is as unavailable as one that is not there.
+    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
         return true;
     }
     QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"

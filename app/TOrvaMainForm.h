@@ -114,6 +114,7 @@ private:
     void traceUnbuilt(const QString &control);
     void readRegistry();
     void applySettingsToTerminal();
+    void reportUnmappedPaths();
     void applyTerminalFont();
     void setFontSize(int size);
     QRect workArea() const;

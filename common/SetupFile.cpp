@@ -4,6 +4,8 @@
 
 #include "common/GDStringManip.h"
 #include "common/HostText.h"
+#include "common/LocalPath.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,8 +135,7 @@ QString DefaultResultDirectory() {
         base = QDir::homePath() + QStringLiteral("/.cache");
     }
     const QString dir = base + QStringLiteral("/orva");
-    QDir().mkpath(dir);
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    PrivateFile::makeFolder(dir);
     return dir + QLatin1Char('/');
 }
 
@@ -142,6 +143,7 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     TOrvaSettings s;
     s.CustomDictionary = programDir + QStringLiteral("Custom.dic");
     QString resultDirectory;
+    QString customDictionary;
 
     for (const QByteArray &line : splitLines(text)) {
         const qsizetype eq = line.indexOf('=');
@@ -182,9 +184,7 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
         } else if (key == "scandirectory") {
             s.ScanDirectory = withTrailingDelimiter(path);
         } else if (key == "customdictionary") {
-            if (QFileInfo::exists(path)) {
-                s.CustomDictionary = path;
-            }
+            customDictionary = path;
         } else if (key == "sourcedirectory") {
             s.ImageSources[0] = withTrailingDelimiter(path);
         } else if (key == "alternatesource") {
@@ -259,9 +259,43 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             }
         }
     }
+    // Translated after the whole file is read: a pathmap line may come after the folder it maps.
+    const auto local = [&s](QString &value, const char *key, bool folder) {
+        bool unmapped = false;
+        QString mapped = LocalPath::translate(value, s.PathMap, &unmapped);
+        if (unmapped) {
+            s.UnmappedPaths.append(QLatin1String(key) + QStringLiteral(" = ") + value);
+            return false;
+        }
+        if (folder && !mapped.isEmpty() && !mapped.endsWith(QLatin1Char('/'))) {
+            mapped += QLatin1Char('/');
+        }
+        value = mapped;
+        return true;
+    };
+    // Work files are never written to a place nobody meant: an unmapped folder gives the default.
+    if (!resultDirectory.isEmpty() && !local(resultDirectory, "rtfresultdirectory", true)) {
+        resultDirectory.clear();
+    }
+    if (!s.CaptureDirectory.isEmpty() && !local(s.CaptureDirectory, "capturedirectory", true)) {
+        s.CaptureDirectory.clear();
+    }
+    if (!s.ScanDirectory.isEmpty() && !local(s.ScanDirectory, "scandirectory", true)) {
+        s.ScanDirectory.clear();
+    }
+    local(s.TemplateDirectory, "templatedirectory", true);
+    local(s.AbbreviationDirectory, "rtfabbreviationdirectory", true);
+    if (!customDictionary.isEmpty() && local(customDictionary, "customdictionary", false) &&
+        QFileInfo::exists(customDictionary)) {
+        s.CustomDictionary = customDictionary;
+    }
+    for (qsizetype i = 0; i < s.ImageSources.size(); ++i) {
+        QString checked = s.ImageSources.at(i);
+        local(checked, i == 0 ? "sourcedirectory" : "alternatesource", true);
+    }
     s.ResultDirectory = resultDirectory.isEmpty() ? DefaultResultDirectory() : resultDirectory;
     if (s.CaptureDirectory.isEmpty()) {
-        s.CaptureDirectory = s.ResultDirectory + QStringLiteral("capture") + s.ResultDirectory.back();
+        s.CaptureDirectory = s.ResultDirectory + QStringLiteral("capture/");
     }
     if (s.D3Filed.isEmpty()) {
         s.D3Filed = TOrvaSettings().D3Filed;

@@ -24,6 +24,10 @@ struct TSetupPair {
     bool operator==(const TSetupPair &) const = default;
 };
 
+// The template, abbreviation, result and capture folders and the custom dictionary are local
+// paths: each is translated once through the file's own pathmap lines as the file is read. Image
+// sources stay as written (they are shown and compared as the host names them) and are made local
+// where they are listed.
 struct TOrvaSettings {
     static constexpr int kMaxKeyMaps = 50;
     static constexpr int kMaxCaptureSets = 10;
@@ -68,6 +72,9 @@ struct TOrvaSettings {
 
     // Lines that were read but could not be used, for the trace (start-up goes on).
     QStringList Problems;
+    // "key = value" of each configured Windows path that no pathmap line maps, for one message at
+    // start-up. The result and capture folders fall back to their defaults meanwhile.
+    QStringList UnmappedPaths;
 };
 
 namespace SetupFile {

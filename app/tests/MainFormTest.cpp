@@ -203,6 +203,17 @@ private slots:
         QVERIFY(!goOn.messages->shown.value(0).contains("Orva will close"));
     }
 
+    void unmappedWindowsPathIsReportedOnce() {
+        Made m = make("capture directory = C:\\orva\\cap\ntemplatedirectory = T:\\tpl");
+        QVERIFY(m.form->FormCreate());
+        const QStringList boxes = m.messages->shown.filter("Setup File|");
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().contains(
+                     "\r\ncapturedirectory = C:\\orva\\cap\\\r\ntemplatedirectory = T:\\tpl\r\n"),
+                 qPrintable(boxes.first()));
+        QVERIFY(boxes.first().endsWith("work files are kept in " + m_dir.filePath("work") + "/"));
+    }
+
     void registryDefaultsAndWriteAtClose() {
         {
             Made m = make("");

@@ -89,6 +89,9 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
     state.colour = defaultColour;
     const double defaultSize = state.size;
 
+    // One edit block: the layout and whoever watches the document see one change at the end, not
+    // one per piece, which would cost the length of the paragraph each time.
+    c.beginEditBlock();
     c.removeSelectedText();
     int firstPlaceholder = -1;
     qsizetype pos = 0;
@@ -164,6 +167,7 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
         }
         state = next;
     }
+    c.endEditBlock();
     if (firstPlaceholder >= 0)
         c.setPosition(firstPlaceholder);
     return firstPlaceholder;

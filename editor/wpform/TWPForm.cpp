@@ -8,6 +8,7 @@
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
 
@@ -17,7 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -149,7 +150,6 @@ void TWPForm::FormCreate() {
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
 
-    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
         [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
@@ -262,10 +262,10 @@ void TWPForm::writeLastMessage() {
     const QString work = local(m_folders.ResultDirectory);
     if (work.isEmpty())
         return;
-    QDir().mkpath(work);
+    QString error;
     if (!writePrivate(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
-                      ReceivedReportText + "\r\n"))
-        ORVA_TRACE("lastpendrastring.txt not written", work);
+                      ReceivedReportText + "\r\n", &error))
+        ORVA_TRACE("lastpendrastring.txt not written", error);
 }
 
 void TWPForm::showSaveButtons(bool show) {
@@ -324,7 +324,7 @@ bool TWPForm::LoadReport() {
                                                                             ReportRecord.GetProcCode())) +
                             QStringLiteral(".doc"));
     QFile::remove(WorkDocumentName);
-    QDir().mkpath(work);
+    PrivateFile::makeFolder(work);
     TemplateEditing = false;
     if (!ReportRecord.B64Data.isEmpty() && !decodeStoredDocument())
         return false;
@@ -418,7 +418,7 @@ bool TWPForm::decodeStoredDocument() {
     QFile::remove(WorkDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),
                      QStringLiteral("The File downloaded from the server could not be created locally") +
-                         error);
+                         QStringLiteral("\r\n") + error);
     return false;
 }
 
@@ -503,7 +503,23 @@ void TWPForm::placePictures() {
     }
     for (TImageRecord &box : ReportRecord.ImageBoxes) {
         const QString file = local(HostText::toUnicode(box.FileName));
-        if (!QFileInfo::exists(file)) {
+        // Read in a worker: a picture on a share that does not answer must not freeze the window.
+        struct Read {
+            bool exists = false;
+            QImage image;
+        };
+        const std::optional<Read> read = FileWait::Bounded(
+            [file] {
+                Read r;
+                r.exists = QFileInfo::exists(file);
+                if (r.exists)
+                    r.image = QImage(file);
+                return r;
+            },
+            PictureWaitMs);
+        if (!read)
+            FileWait::TraceNoAnswer(QStringLiteral("picture"), file);
+        if (!read || !read->exists) {
             m_messages.information(QStringLiteral("Insert Image"), QStringLiteral("Warning!!\r\nThe image ") +
                                                                        HostText::toUnicode(box.FileName) +
                                                                        QStringLiteral(" is missing."));
@@ -512,7 +528,7 @@ void TWPForm::placePictures() {
         if (box.FromMessage) {
             if (ShowInImageControl)
                 ShowInImageControl(file);
-            const QSize size = MeasurePicture ? MeasurePicture(file) : QSize();
+            const QSize size = read->image.size();
             // A picture that cannot be measured keeps its scale rather than dividing by zero.
             if (box.FitWidth != 0 && size.width() > 0)
                 box.ScaleX = int(std::lround(double(box.FitWidth) / size.width() * 100.0));
@@ -524,6 +540,7 @@ void TWPForm::placePictures() {
         // An empty scale in the message means the picture's natural size.
         const int scaleX = box.ScaleX > 0 ? box.ScaleX : 100;
         const int scaleY = box.ScaleY > 0 ? box.ScaleY : 100;
+        ResultBox->SetPictureImage(HostText::toUnicode(box.FileName), read->image);
         box.ObjectId = ResultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY, scaleX,
                                                 scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
                                                 box.DistanceT, box.DistanceR, box.DistanceB);

@@ -3,6 +3,7 @@
 // picture boxes, fills the patient strip and starts uploads of finished reports.
 #pragma once
 
+#include "common/FileWait.h"
 #include "common/UserMessages.h"
 #include "editor/report/HostRequests.h"
 #include "editor/report/HostUpload.h"
@@ -123,8 +124,8 @@ public:
     std::function<void()> RefreshDictationPlaceholders;
     // The main window's image view shown on a picture of a message box.
     std::function<void(const QString &file)> ShowInImageControl;
-    // Pixel size of a picture file (an invalid size when it cannot be read).
-    std::function<QSize(const QString &file)> MeasurePicture;
+    // How long a picture file may take to answer (a hung share) before it is taken as missing.
+    int PictureWaitMs = FileWait::kDefaultMs;
     // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
     std::function<QByteArrayList()> TypedDictationEntries;
     // The dictation window's report of new text for an entry (name, text, status code).

@@ -10,6 +10,7 @@
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -253,7 +254,7 @@ bool TWPForm::writeReportCopies() {
     const QString work = local(m_folders.ResultDirectory);
     if (work.isEmpty() || WorkDocumentName.isEmpty())
         return false;
-    QDir().mkpath(work);
+    PrivateFile::makeFolder(work);
     if (LastReportFileName.isEmpty())
         LastReportFileName =
             QDir(work).filePath(QStringLiteral("LastReport.") + lastReportStamp() + QStringLiteral(".txc"));

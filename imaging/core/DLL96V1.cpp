@@ -1,6 +1,7 @@
 // The imaging front end: the one road from the image controls to the image-I/O library.
 #include "imaging/core/DLL96V1.h"
 
+#include "common/FileWait.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
@@ -925,7 +926,8 @@ bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file)
     return ok;
 }
 bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file) {
-    if (!autoLoad || file.isEmpty() || !QFileInfo::exists(mapped(file)))
+    // An annotation file on a share that does not answer is left for now, as a missing one is.
+    if (!autoLoad || file.isEmpty() || !FileWait::Exists(mapped(file)))
         return true;
     return AnnoLoad(window, page, file);
 }

@@ -1,6 +1,7 @@
 // The image view control.
 #include "imaging/view/TMultiImage.h"
 
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
@@ -28,7 +29,8 @@ using namespace ViewGeometry;
 
 namespace {
 bool fileExists(const QString &name) {
-    return QFileInfo::exists(LocalPath::toLocalPath(name));
+    // A picture on a hung share is taken as missing rather than freezing the window.
+    return FileWait::Exists(LocalPath::toLocalPath(name));
 }
 
 QCursor grabHandCursor() {

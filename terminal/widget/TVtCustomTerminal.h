@@ -3,6 +3,7 @@
 // screen and the history, selects and copies text, captures host bytes and routes keys.
 #pragma once
 
+#include "platform/files/PrivateFile.h"
 #include "terminal/core/TVtTerminalEmulator.h"
 #include "terminal/core/TVtTerminalHost.h"
 #include "terminal/core/TaaByteQueue.h"
@@ -10,7 +11,6 @@
 #include "terminal/widget/TVtSelection.h"
 
 #include <QAbstractScrollArea>
-#include <QFile>
 #include <QImage>
 #include <QTimer>
 #include <functional>
@@ -188,6 +188,7 @@ private:
     void cancelMode();
     void writeCapture(const char *bytes, int count);
     void openCapture(TVtCaptureMode mode);
+    void closeCapture();
     void onScrollRows(int count, int first, int last);
 
     std::unique_ptr<TVtTTYEmulator> m_tty;
@@ -200,7 +201,7 @@ private:
     TVtRowPainter m_painter;
     TVtLayout m_layout;
     TVtSelection m_selection;
-    QFile m_captureFile;
+    std::unique_ptr<PrivateFile> m_captureFile; // the session's bytes: owner only, never through a link
     TVtSockControl *m_sockControl = nullptr;
 
     QFont m_font;

@@ -1,6 +1,7 @@
 // The terminal control offscreen: what lands in its backing image, scrolling, selection and copy,
 // blinking, the caret, keys, capture, smart clicks and a flood of host text.
 #include "common/WinColor.h"
+#include "common/testing/FailingDisk.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QClipboard>
@@ -401,12 +402,21 @@ void TerminalWidgetTest::captureWritesTheExactBytes() {
     QFile f(name);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), bytes + "CD");
-    // A capture file that cannot be written stops the capture instead of failing every block.
+    // The capture holds the session: it is the owner's alone.
+    QCOMPARE(f.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+    // A capture that cannot be written (a full disk) stops instead of failing every block; a
+    // device is never taken for a capture file.
+    m.t.setCapture(TVtCaptureMode::cmOn);
+    {
+        FileSizeLimit limit(4);
+        m.write("EFGHIJ");
+    }
+    QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
     m.t.setCaptureFile(QStringLiteral("/dev/full"));
     m.t.setCapture(TVtCaptureMode::cmOn);
-    m.write("E");
     QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
-    QVERIFY(m.t.GetRowText(1).startsWith("ABCDE"));
+    m.write("K");
+    QVERIFY(m.t.GetRowText(1).startsWith("ABCDEFGHIJK"));
 }
 
 void TerminalWidgetTest::smartClicksOnlyForALeftOneCellClick() {
