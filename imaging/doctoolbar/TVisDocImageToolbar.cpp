@@ -5,6 +5,7 @@
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
 #include "imaging/doctoolbar/TScanPagesDialog.h"
+#include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
@@ -19,29 +20,6 @@
 #include <QPrinter>
 
 namespace orva::imaging {
-
-namespace {
-
-class BusyCursor {
-public:
-    explicit BusyCursor(bool on) : m_on(on) {
-        if (m_on) {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        }
-    }
-    ~BusyCursor() {
-        if (m_on) {
-            QApplication::restoreOverrideCursor();
-        }
-    }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-private:
-    bool m_on;
-};
-
-} // namespace
 
 // ---- the button -----------------------------------------------------------------------------------
 

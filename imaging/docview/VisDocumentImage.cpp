@@ -4,6 +4,7 @@
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
@@ -48,14 +49,6 @@ QCursor slotCursor(int slot) {
                                               {9, QStringLiteral("ZOOMOUT")}};
     return DocCursor(names.value(slot));
 }
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // Marks the viewer busy for the length of a load; a load asked for meanwhile (from a progress
 // handler that lets events through) is refused instead of replacing the picture under the first.
