@@ -4,6 +4,7 @@
 
 #include "app/UserMessages.h"
 #include "common/SetupFile.h"
+#include "imaging/detached/TDetachedImageForm.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -38,7 +39,7 @@ namespace orva::imaging {
 class TMultiImage;
 }
 
-class TOrvaMainForm : public QWidget {
+class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
     Q_OBJECT
 public:
     // `link` and `messages` replace the real telnet link and message boxes (tests); the form
@@ -127,7 +128,8 @@ public:
     QByteArray CurrentLoginConversation() const;
     bool SmartMouseOn() const { return m_smartMouse; }
     bool DetachedImagesDefault() const { return m_detachedImages; }
-    bool InvertDetachedPrint() const { return m_invertDetachedPrint; }
+    bool InvertDetachedPrint() const override { return m_invertDetachedPrint; }
+    void SetInvertDetachedPrint(bool on) override { m_invertDetachedPrint = on; }
     QPoint RememberedPlace() const { return {m_windowLeft, m_windowTop}; }
     int MenuBarHeight() const;
     int ToolBarHeight() const;
@@ -137,8 +139,14 @@ public:
     void ReqNumKeyPress();
     void FormButtonClick();
     void ShowRequestImages();
-    // The detached window comes later: the list is shown in the main window (and traced).
+    // Shows one request number, or a list with a comma after each, in the detached image window
+    // (made on first use and kept).
     void ShowInDetachedWindow(const QByteArray &listText);
+    // The detached image window once made (the key map drives it), else null.
+    orva::imaging::TDetachedImageForm *DetachedImageForm() const { return m_detachedForm; }
+    // What the detached window lists from: the image sources, the mask in use, the no-image name.
+    ImageList::TImageListSettings ImageListSettings() const override;
+    void SetCurrentImageSource(const QString &source) override { m_currentSource = source; }
     bool LoadRequestImages();
     bool ShowImage(int index);
     void UpdateImageControls(int flags);
@@ -260,6 +268,7 @@ private:
     QLabel *m_viewCounter = nullptr;
     QMenu *m_vtPopup = nullptr;
     QObject *m_imageKeyFilter = nullptr;
+    QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     QString m_currentSource;
     QByteArray m_maskInUse;
     int m_imageIndex = 0;

@@ -25,6 +25,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
@@ -211,22 +212,23 @@ void TOrvaMainForm::ShowRequestImages() {
 }
 
 void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
-    ORVA_TRACE(QStringLiteral("detached image window not available; shown in the main window"),
-               HostText::toUnicode(listText));
-    const QList<QByteArray> numbers = ImageList::SplitRequestNumbers(listText);
-    if (numbers.isEmpty()) {
-        return;
+    if (!m_detachedForm) {
+        m_detachedForm = new orva::imaging::TDetachedImageForm(*this, this);
     }
-    if (numbers.size() > 1) {
-        ORVA_TRACE(QStringLiteral("requests not shown"), numbers.size() - 1);
+    m_detachedForm->ClearImage();
+    m_detachedForm->LoadRequestImages(listText);
+    m_detachedForm->RestorePosition();
+    if (!m_detachedForm->isVisible()) {
+        m_detachedForm->show();
     }
-    m_reqNum->setText(HostText::toUnicode(numbers.first()));
-    m_imageIndex = 0;
-    if (LoadRequestImages()) {
-        m_viewMultiImage->setFocus();
-    } else {
-        returnFromImages();
-    }
+}
+
+ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
+    ImageList::TImageListSettings list;
+    list.ImageSources = m_settings.ImageSources;
+    list.SubDirectoryMask = m_maskInUse;
+    list.NoImageName = m_settings.NoImageName;
+    return list;
 }
 
 void TOrvaMainForm::returnFromImages() {
@@ -253,12 +255,8 @@ bool TOrvaMainForm::LoadRequestImages() {
         m_exitButton->setFocus();
         return false;
     }
-    ImageList::TImageListSettings list;
-    list.ImageSources = m_settings.ImageSources;
-    list.SubDirectoryMask = m_maskInUse;
-    list.NoImageName = m_settings.NoImageName;
     QString used;
-    const QStringList entries = RequestImages::RequestEntries(number, list, used);
+    const QStringList entries = RequestImages::RequestEntries(number, ImageListSettings(), used);
     m_currentSource = used;
     m_imageNameListBox->clear();
     for (const QString &entry : entries) {
@@ -558,5 +556,11 @@ void TOrvaMainForm::DefaultSourceClick() {
 }
 
 void TOrvaMainForm::ResetImagePosition1Click() {
-    ORVA_TRACE(QStringLiteral("detached image window not available"), QStringLiteral("Reset Image Position"));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!m_detachedForm || !screen) {
+        return;
+    }
+    const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
+    m_detachedForm->move(place.topLeft());
+    m_detachedForm->resize(place.size());
 }

@@ -1,12 +1,13 @@
 // The main window's request images, offscreen with a fake link: the screen watcher, Enter in the
 // request box, the image strip and its keys, print to PDF, the source menu items and the
-// host-sent list falling back to the main window.
+// host-sent list and the display option opening the detached window.
 #include "app/TOrvaMainForm.h"
 #include "app/UserMessages.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
+#include "imaging/docview/VisDocumentImage.h"
 #include "imaging/view/TMultiImage.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -177,20 +179,36 @@ private slots:
         }
     }
 
-    void detachedOptionAndHostListFallBackToTheMainWindow() {
+    void detachedOptionAndHostListOpenTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
+        QVERIFY(form->DetachedImageForm() == nullptr);
         form->ImageDisplayOptionToolBtnClick();
         QVERIFY(form->DetachedImagesDefault());
         form->ReqNum()->setText("12345678");
         form->ShowRequestImages();
-        QCOMPARE(form->ImageNameListBox()->count(), 3);
-        form->ExitButtonClick();
+        orva::imaging::TDetachedImageForm *detached = form->DetachedImageForm();
+        QVERIFY(detached);
+        QVERIFY(detached->isVisible());
+        QCOMPARE(detached->parent(), form.get()); // owned by the main window
+        QCOMPARE(detached->Items().size(), 3);
+        QCOMPARE(detached->Items().at(0).File, m_s2 + "1234\\12345678~A01.png");
+        QCOMPARE(form->CurrentImageSource(), m_s2);
+        QCOMPARE(form->ImageNameListBox()->count(), 0); // the main window's own area is left alone
+        // The next request reuses the window; refused pieces of a host list ask for nothing.
+        detached->close();
         form->ShowInDetachedWindow(",..,12345678,");
-        QCOMPARE(form->ViewMultiImage()->Picture().width(), 30);
+        QCOMPARE(form->DetachedImageForm(), detached);
+        QVERIFY(detached->isVisible());
+        QCOMPARE(detached->Items().size(), 4); // ".." is refused and shows the no-image picture
+        QCOMPARE(detached->Items().at(0).File, m_s1 + "noimage.png");
+        QCOMPARE(detached->VisDocumentImage1()->ImageWidth(), 10);
+        // "Negative Image on Print" is the main window's option.
+        detached->NegativeImageonPrint1Click();
+        QVERIFY(form->InvertDetachedPrint());
     }
 
-    void hostSentImageListReachesTheMainWindow() {
+    void hostSentImageListReachesTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
         QVERIFY(form->Pipeline());
@@ -200,8 +218,23 @@ private slots:
                                   "10\x03"
                                   "1\x03ORVAIMAGE\x03"
                                   "12345678\x9b");
-        QTRY_VERIFY_WITH_TIMEOUT(!form->ViewMultiImage()->Picture().isNull(), 3000);
-        QCOMPARE(form->ViewMultiImage()->GetImageName(), m_s2 + "1234\\12345678~A01.png");
+        QTRY_VERIFY_WITH_TIMEOUT(form->DetachedImageForm() && form->DetachedImageForm()->isVisible(), 3000);
+        QCOMPARE(form->DetachedImageForm()->VisDocumentImage1()->ImageWidth(), 30);
+        QCOMPARE(form->DetachedImageForm()->Panel(0)->text(), QString("Page 1 of 3"));
+    }
+
+    void resetImagePosition() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->ResetImagePosition1Click(); // no window yet: nothing to move
+        form->ShowInDetachedWindow("12345678,");
+        orva::imaging::TDetachedImageForm *detached = form->DetachedImageForm();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        detached->move(screen.left() + 300, screen.top() + 200);
+        detached->resize(screen.width() + 100, 300);
+        form->ResetImagePosition1Click();
+        QCOMPARE(detached->pos(), screen.topLeft());
+        QCOMPARE(detached->size(), QSize(screen.width() - 4, 300));
     }
 
     void sourceMenuItems() {

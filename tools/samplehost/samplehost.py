@@ -198,7 +198,8 @@ def menu_screen(request=MENU_REQUEST):
     s += cup(6, 5) + b"3. Reports"
     s += cup(7, 5) + b"4. Line-drawing test"
     s += cup(8, 5) + b"5. Host form"
-    s += cup(9, 5) + b"9. Log off"
+    s += cup(9, 5) + b"6. Request forms in the image window"
+    s += cup(10, 5) + b"9. Log off"
     s += cup(22, 1) + b"Choice: "
     return bytes(s)
 
@@ -222,6 +223,13 @@ def send_host_form(conn):
         for step in json.load(f):
             if "frame" in step:
                 conn.send(object_request(step["frame"]))
+
+
+def send_image_request(conn, request):
+    """Menu choice 6: client command 1 asking Orva to show the request's forms in its image window.
+    Several request numbers entered at choice 1 with commas between them ("12345678,87654321") list
+    the forms of each."""
+    conn.send(object_request(["orva", "10", "1", "ORVAIMAGE", request.decode("latin-1")]))
 
 
 def interactive_session(conn, log):
@@ -250,6 +258,8 @@ def interactive_session(conn, log):
                 request = r.strip()[:18]
         elif choice == b"5":
             send_host_form(conn)
+        elif choice == b"6":
+            send_image_request(conn, request)
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:

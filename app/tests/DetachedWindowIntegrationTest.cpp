@@ -1,0 +1,149 @@
+// The detached image window end to end: the sample host's menu choice 6 sends the client command
+// that asks for a request's forms; the window opens on them; the key map's image actions step
+// between the files, scroll by 20 pixels and zoom; its place is kept in the registry from one run
+// of the program to the next.
+#include "app/TOrvaMainForm.h"
+#include "app/tests/RecordingMessages.h"
+#include "common/LocalPath.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/docview/VisDocumentImage.h"
+#include "imaging/docview/tests/TiffFixtures.h"
+#include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtTerminalEx.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace orva::imaging;
+
+class DetachedWindowIntegrationTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_share;
+    QString m_setup;
+
+    // A share with the sample host's request: a three-page form, a second TIFF and a picture.
+    void writeShare() {
+        m_share = m_dir.filePath("share") + "/";
+        QDir().mkpath(m_share + "1234");
+        std::vector<test::TiffPage> pages;
+        for (int p = 0; p < 3; ++p) {
+            pages.push_back(
+                {test::formPage(850, 1100, {100 + p * 200, 100, 150, 150}), COMPRESSION_CCITTFAX4, 100, 100});
+        }
+        QVERIFY(test::writeTiff(m_share + "1234/12345678~A01.tif", pages));
+        QVERIFY(test::writeTiff(m_share + "1234/12345678~B01.tif", {pages[2]}));
+        QVERIFY(test::colourPage(600, 400, 50).save(m_share + "1234/12345678~C01.png"));
+        QVERIFY(test::colourPage(300, 200, 20).save(m_share + "noimage.png"));
+    }
+
+    std::unique_ptr<TOrvaMainForm> makeForm(const QByteArray &port) {
+        QFile setup(m_dir.filePath("orva.inf"));
+        if (!setup.open(QIODevice::WriteOnly)) {
+            return nullptr;
+        }
+        setup.write(
+            "host name = 127.0.0.1:" + port + "\r\nsourcedirectory = " + m_share.toUtf8() +
+            "\r\nsubdirectory = ****....\r\nnoimagename = noimage.png\r\nprinteravailable = yes\r\n"
+            "captureset = 2,1,18:\"REQUEST:\"\r\nlogin conversation = see \"login:\" answer \"labuser\"\r\n");
+        setup.close();
+        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup.fileName()}, nullptr,
+                                                    std::make_unique<RecordingMessages>());
+        return form->FormCreate() ? std::move(form) : nullptr;
+    }
+
+private slots:
+    void hostAsksForTheFormsAndTheKeyMapDrivesTheWindow() {
+        SetPathMapper(LocalPath::toLocalPath);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        writeShare();
+        const QString tools = qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/";
+        const QString portFile = m_dir.filePath("port");
+        QProcess host;
+        host.start("python3", {tools + "samplehost.py", "0", "--port-file", portFile});
+        QVERIFY(host.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile) && QFileInfo(portFile).size() > 0, 10000);
+        QFile pf(portFile);
+        QVERIFY(pf.open(QIODevice::ReadOnly));
+        const QByteArray port = pf.readAll().trimmed();
+
+        QRect place;
+        {
+            auto form = makeForm(port);
+            QVERIFY(form);
+            form->show();
+            form->Timer1Timer();
+            QTRY_VERIFY_WITH_TIMEOUT(form->VtTerminal1()->GetRowText(2).startsWith("REQUEST: 12345678"),
+                                     15000);
+            QVERIFY(form->VtTerminal1()->GetRowText(9).contains("6. Request forms in the image window"));
+            QTRY_VERIFY_WITH_TIMEOUT(form->VtTerminal1()->GetRowText(22).startsWith("Choice:"), 5000);
+            QVERIFY(form->DetachedImageForm() == nullptr);
+            form->Telnet1()->Send("6\r");
+            QTRY_VERIFY_WITH_TIMEOUT(form->DetachedImageForm() && form->DetachedImageForm()->isVisible(),
+                                     10000);
+
+            TDetachedImageForm *w = form->DetachedImageForm();
+            VisDocumentImage *v = w->VisDocumentImage1();
+            QCOMPARE(w->FileListCombo()->count(), 3);
+            QCOMPARE(w->Panel(0)->text(), QString("Page 1 of 3"));
+            QCOMPARE(w->Panel(5)->text(), "File Name: " + m_share + "1234\\12345678~A01.tif");
+            QCOMPARE(v->TiffPageCount(), 3);
+
+            // {prevpage} (code 2) runs the next-file action, {nextpage} (code 0) the previous one.
+            QVERIFY(RunImageKey(w, ikNextFile));
+            QCOMPARE(w->Panel(0)->text(), QString("Page 2 of 3"));
+            QVERIFY(RunImageKey(w, ikNextFile));
+            QCOMPARE(v->ImageWidth(), 600); // the picture
+            QVERIFY(RunImageKey(w, ikPreviousFile));
+            QVERIFY(RunImageKey(w, ikPreviousFile));
+            QCOMPARE(w->FileListCombo()->currentIndex(), 0);
+
+            const double fitted = v->ScalePercent();
+            QVERIFY(RunImageKey(w, ikZoomIn));
+            QVERIFY(RunImageKey(w, ikZoomIn));
+            QCOMPARE(v->ScalePercent(), fitted + 10);
+            QVERIFY(RunImageKey(w, ikZoomOut));
+            QCOMPARE(v->ScalePercent(), fitted + 5);
+            v->SetScalePercent(200);
+            QVERIFY(RunImageKey(w, ikScrollDown));
+            QVERIFY(RunImageKey(w, ikScrollDown));
+            QVERIFY(RunImageKey(w, ikScrollRight));
+            QCOMPARE(v->ScrollPosition(), QPoint(20, 40));
+            QVERIFY(RunImageKey(w, ikScrollUp));
+            QVERIFY(RunImageKey(w, ikScrollLeft));
+            QCOMPARE(v->ScrollPosition(), QPoint(0, 20));
+            QVERIFY(RunImageKey(w, ikZoomReset));
+            QVERIFY(v->DisplayedSize().height() <= v->height());
+
+            // Moved and sized by the user, then closed: the place is stored.
+            w->move(120, 90);
+            w->resize(500, 400); // within the offscreen screen of 800 x 600
+            place = QRect(w->pos(), w->size());
+            w->close();
+            QVERIFY(!RunImageKey(w, ikNextFile)); // hidden: the keys leave it alone
+            form->CloseSpeedClick();
+        }
+        {
+            // The next run of the program opens the window where it was.
+            auto form = makeForm(port);
+            QVERIFY(form);
+            form->ShowInDetachedWindow("12345678,");
+            TDetachedImageForm *w = form->DetachedImageForm();
+            QVERIFY(w->isVisible());
+            QCOMPARE(QRect(w->pos(), w->size()), place);
+            form->CloseSpeedClick();
+        }
+        host.kill();
+        host.waitForFinished();
+    }
+};
+
+QTEST_MAIN(DetachedWindowIntegrationTest)
+#include "DetachedWindowIntegrationTest.moc"
