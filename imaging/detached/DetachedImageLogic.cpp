@@ -2,6 +2,7 @@
 #include "imaging/detached/DetachedImageLogic.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace DetachedImage {
 
@@ -91,15 +92,23 @@ TPlace PlaceFromValues(const std::optional<QString> &left, const std::optional<Q
     return p;
 }
 
-QRect KeepOnScreen(const QRect &frame, const QRect &available) {
+QRect KeepOnScreen(const TPlace &place, const QRect &available) {
     if (available.isEmpty()) {
-        return frame;
+        return {};
     }
-    const int w = std::clamp(frame.width(), 1, available.width());
-    const int h = std::clamp(frame.height(), 1, available.height());
-    const int x = std::clamp(frame.left(), available.left(), available.right() + 1 - w);
-    const int y = std::clamp(frame.top(), available.top(), available.bottom() + 1 - h);
+    const int w = std::clamp(place.Width, 1, available.width());
+    const int h = std::clamp(place.Height, 1, available.height());
+    const int x = std::clamp(place.Left, available.left(), available.right() + 1 - w);
+    const int y = std::clamp(place.Top, available.top(), available.bottom() + 1 - h);
     return {x, y, w, h};
+}
+
+QPoint PlaceCentre(const TPlace &place) {
+    const auto middle = [](int start, int extent) {
+        const std::int64_t m = static_cast<std::int64_t>(start) + extent / 2;
+        return static_cast<int>(std::clamp<std::int64_t>(m, INT32_MIN, INT32_MAX));
+    };
+    return {middle(place.Left, place.Width), middle(place.Top, place.Height)};
 }
 
 QRect ResetPlace(const QRect &frame, const QRect &available) {

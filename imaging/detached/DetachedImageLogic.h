@@ -59,8 +59,11 @@ struct TPlace {
 TPlace PlaceFromValues(const std::optional<QString> &left, const std::optional<QString> &top,
                        const std::optional<QString> &width, const std::optional<QString> &height,
                        const TPlace &remembered);
-// The place moved and shrunk as far as needed to lie within the screen's available area.
-QRect KeepOnScreen(const QRect &frame, const QRect &available);
+// The place moved and shrunk as far as needed to lie within the screen's available area (any
+// stored numbers, however large or negative).
+QRect KeepOnScreen(const TPlace &place, const QRect &available);
+// The middle of the place, for finding the screen it was on.
+QPoint PlaceCentre(const TPlace &place);
 // "Reset Image Position": the top left of the primary screen's available area, shrunk to that area
 // less 4 pixels when larger.
 QRect ResetPlace(const QRect &frame, const QRect &available);

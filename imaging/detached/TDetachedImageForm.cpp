@@ -431,15 +431,13 @@ void TDetachedImageForm::RestorePosition() {
     m_place = PlaceFromValues(
         value(QStringLiteral("DetachedFormLeft")), value(QStringLiteral("DetachedFormTop")),
         value(QStringLiteral("DetachedFormWidth")), value(QStringLiteral("DetachedFormHieght")), m_place);
-    QRect frame(m_place.Left, m_place.Top, m_place.Width, m_place.Height);
     // A place stored on a monitor that has gone is brought back onto one that is there.
-    const QScreen *screen = QGuiApplication::screenAt(frame.center());
+    const QScreen *screen = QGuiApplication::screenAt(PlaceCentre(m_place));
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
-    if (screen) {
-        frame = KeepOnScreen(frame, screen->availableGeometry());
-    }
+    QRect frame = screen ? KeepOnScreen(m_place, screen->availableGeometry())
+                         : QRect(0, 0, std::max(1, m_place.Width), std::max(1, m_place.Height));
     if (canPlaceWindows()) {
         move(frame.topLeft());
     }

@@ -117,6 +117,8 @@ TEST(DetachedImageLogic, Screens) {
     EXPECT_EQ(KeepOnScreen({3000, 100, 615, 452}, screen), QRect(1920 - 615, 100, 615, 452)); // monitor gone
     EXPECT_EQ(KeepOnScreen({-700, -50, 615, 452}, screen), QRect(0, 0, 615, 452));
     EXPECT_EQ(KeepOnScreen({10, 10, 4000, 3000}, screen), QRect(0, 0, 1920, 1040));
+    EXPECT_EQ(KeepOnScreen({INT32_MAX, INT32_MIN, INT32_MAX, -5}, screen), QRect(0, 0, 1920, 1));
+    EXPECT_EQ(PlaceCentre({INT32_MAX, 10, INT32_MAX, 100}), QPoint(INT32_MAX, 60));
     EXPECT_EQ(ResetPlace({500, 400, 615, 452}, screen), QRect(0, 0, 615, 452));
     EXPECT_EQ(ResetPlace({500, 400, 2500, 1200}, screen), QRect(0, 0, 1916, 1036));
     EXPECT_EQ(ResetPlace({500, 400, 615, 452}, QRect(1920, 0, 1280, 1024)), QRect(1920, 0, 615, 452));
