@@ -275,6 +275,29 @@ private slots:
         QVERIFY(!v.HasImage());
     }
 
+    void aLoadDuringALoadIsRefused() {
+        const QString first = tiff("first.tif", {{formPage(120, 80, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
+        const QString second = tiff("second.tif", {{formPage(60, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
+        VisDocumentImage v;
+        int nested = 0;
+        QStringList captions;
+        v.OnProgress = [&](QObject *, std::int16_t, const QString &caption, bool &) {
+            captions << caption;
+            // A progress handler that lets the user start another load meanwhile.
+            if (nested++ == 0) {
+                v.LoadTiff(second, 0, 0);
+            }
+        };
+        v.LoadTiff(first, 0, 0);
+        QVERIFY(nested > 0);
+        QCOMPARE(QSize(v.ImageWidth(), v.ImageHeight()), QSize(120, 80));
+        QCOMPARE(v.FileName(), first);
+        QVERIFY(captions.first().startsWith("reading "));
+        v.OnProgress = {};
+        v.LoadTiff(second, 0, 0);
+        QCOMPARE(QSize(v.ImageWidth(), v.ImageHeight()), QSize(60, 40));
+    }
+
     void pagesAndTags() {
         const QString file =
             tiff("three.tif", {{formPage(100, 100, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4},
