@@ -1,7 +1,8 @@
 // The detached image window end to end: the sample host's menu choice 6 sends the client command
 // that asks for a request's forms; the window opens on them; the key map's image actions step
 // between the files, scroll by 20 pixels and zoom; its place is kept in the registry from one run
-// of the program to the next.
+// of the program to the next. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there
+// with the window open on the request's first form.
 #include "app/TOrvaMainForm.h"
 #include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
@@ -16,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,14 +32,41 @@ class DetachedWindowIntegrationTest : public QObject {
     QString m_share;
     QString m_setup;
 
+    // A request form page at 100 dpi, black on white: frame, title, request number, ruled lines.
+    static QImage formPage(int page) {
+        QImage canvas(850, 1100, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter p(&canvas);
+        p.setPen(QPen(Qt::black, 3));
+        p.drawRect(50, 50, 750, 1000);
+        p.drawLine(50, 190, 800, 190);
+        p.setPen(QPen(Qt::black, 1));
+        for (int y = 260; y < 1000; y += 60) {
+            p.drawLine(90, y, 760, y);
+        }
+        QFont font("DejaVu Sans");
+        font.setPixelSize(36);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(90, 110, "PATHOLOGY REQUEST FORM");
+        font.setPixelSize(24);
+        font.setBold(false);
+        p.setFont(font);
+        p.drawText(90, 165, "Request 12345678");
+        p.drawText(600, 165, QString("Page %1 of 3").arg(page));
+        p.drawText(90, 245, "Clinical details:");
+        p.drawText(90, 1030, "Specimen: biopsy");
+        p.end();
+        return canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    }
+
     // A share with the sample host's request: a three-page form, a second TIFF and a picture.
     void writeShare() {
         m_share = m_dir.filePath("share") + "/";
         QDir().mkpath(m_share + "1234");
         std::vector<test::TiffPage> pages;
-        for (int p = 0; p < 3; ++p) {
-            pages.push_back(
-                {test::formPage(850, 1100, {100 + p * 200, 100, 150, 150}), COMPRESSION_CCITTFAX4, 100, 100});
+        for (int p = 1; p <= 3; ++p) {
+            pages.push_back({formPage(p), COMPRESSION_CCITTFAX4, 100, 100});
         }
         QVERIFY(test::writeTiff(m_share + "1234/12345678~A01.tif", pages));
         QVERIFY(test::writeTiff(m_share + "1234/12345678~B01.tif", {pages[2]}));
@@ -95,6 +125,13 @@ private slots:
             QCOMPARE(w->Panel(0)->text(), QString("Page 1 of 3"));
             QCOMPARE(w->Panel(5)->text(), "File Name: " + m_share + "1234\\12345678~A01.tif");
             QCOMPARE(v->TiffPageCount(), 3);
+            const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
+            if (!screenshot.isEmpty()) {
+                w->move(form->width() / 2, 60);
+                w->resize(640, 720);
+                QTest::qWait(500); // let the window manager-less X server map and paint the window
+                QVERIFY(w->screen()->grabWindow(0).save(screenshot));
+            }
 
             // {prevpage} (code 2) runs the next-file action, {nextpage} (code 0) the previous one.
             QVERIFY(RunImageKey(w, ikNextFile));

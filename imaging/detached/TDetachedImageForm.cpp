@@ -198,14 +198,20 @@ void TDetachedImageForm::buildStatusBar() {
         auto *panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // The last panel (the file name) takes what is left of the bar.
-        if (i < 5) {
-            panel->setFixedWidth(widths[i]);
-        } else {
-            panel->setMinimumWidth(widths[i]);
-        }
+        // At least the designed width, more when the text needs it and the bar has room; the last
+        // panel (the file name) takes what is left.
+        panel->setMinimumWidth(widths[i]);
         bar->addPermanentWidget(panel, i < 5 ? 0 : 1);
         m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+void TDetachedImageForm::showPanels(const QStringList &texts) {
+    for (int i = 0; i < 6; ++i) {
+        QLabel *panel = m_panels[static_cast<std::size_t>(i)];
+        panel->setText(texts.value(i));
+        // A panel too narrow for its text still tells it in full when the mouse rests on it.
+        panel->setToolTip(texts.value(i));
     }
 }
 
@@ -265,10 +271,7 @@ bool TDetachedImageForm::ShowSelectedFile() {
         }
         m_toolbar->ScaleCombo()->setCurrentIndex(static_cast<int>(S_Gray_Anti_256));
         showFileButtons(index);
-        const QStringList texts = PanelTexts(index, static_cast<int>(m_items.size()), item.Record.get());
-        for (int i = 0; i < 6; ++i) {
-            m_panels[static_cast<std::size_t>(i)]->setText(texts.value(i));
-        }
+        showPanels(PanelTexts(index, static_cast<int>(m_items.size()), item.Record.get()));
         return true;
     } catch (const std::exception &e) {
         // The viewer has said what went wrong in its own way; here the panels just go blank.
@@ -295,9 +298,7 @@ double TDetachedImageForm::fitPercent(Qt::Orientation extent) const {
 }
 
 void TDetachedImageForm::clearPanels() {
-    for (QLabel *panel : m_panels) {
-        panel->clear();
-    }
+    showPanels(QStringList(6));
 }
 
 void TDetachedImageForm::showFileButtons(int index) {

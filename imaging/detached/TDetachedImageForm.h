@@ -90,6 +90,7 @@ private:
     void buildToolBar();
     void buildStatusBar();
     void clearPanels();
+    void showPanels(const QStringList &texts);
     void showFileButtons(int index);
     void wheelScroll(int angle);
     void reportFailure(const QString &message);

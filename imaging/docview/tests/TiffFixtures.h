@@ -37,8 +37,12 @@ inline bool writeTiff(const QString &file, const std::vector<TiffPage> &pages) {
         TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(img.height()));
         TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(mono ? 1 : 8));
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(mono || gray ? 1 : 3));
+        // A bilevel picture whose index 0 is the lighter colour is stored as white-is-zero.
+        const bool whiteIsZero = mono && img.colorCount() == 2 && qGray(img.color(0)) > qGray(img.color(1));
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
-                     static_cast<uint16_t>(mono || gray ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB));
+                     static_cast<uint16_t>(whiteIsZero    ? PHOTOMETRIC_MINISWHITE
+                                           : mono || gray ? PHOTOMETRIC_MINISBLACK
+                                                          : PHOTOMETRIC_RGB));
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, static_cast<uint16_t>(PLANARCONFIG_CONTIG));
         TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(img.height()));
