@@ -78,7 +78,12 @@ TDetachedImageForm::TDetachedImageForm(TDetachedImageHost &host, QWidget *owner)
     resize(615, 452);
 }
 
-TDetachedImageForm::~TDetachedImageForm() = default;
+TDetachedImageForm::~TDetachedImageForm() {
+    // The program ends with the window where the user left it: that place is kept for the next run.
+    if (m_placeUnsaved) {
+        writePlace();
+    }
+}
 
 QAction *TDetachedImageForm::Action(const QString &name) const {
     return findChild<QAction *>(name);
@@ -421,6 +426,10 @@ void TDetachedImageForm::RestorePosition() {
     if (m_placing) {
         return;
     }
+    // A window the user has moved since the place was stored stays where it is now.
+    if (m_placeUnsaved) {
+        writePlace();
+    }
     m_placing = true;
     const TRegistry reg(kConfigKey);
     const auto value = [&reg](const QString &name) -> std::optional<QString> {
@@ -447,9 +456,17 @@ void TDetachedImageForm::RestorePosition() {
 }
 
 void TDetachedImageForm::SavePosition() {
+    rememberPlace();
+    writePlace();
+}
+
+void TDetachedImageForm::rememberPlace() {
     if (!isMinimized()) {
         m_place = {x(), y(), width(), height()};
     }
+}
+
+void TDetachedImageForm::writePlace() {
     TRegistry reg(kConfigKey);
     reg.WriteInteger(QStringLiteral("DetachedFormTop"), m_place.Top);
     reg.WriteInteger(QStringLiteral("DetachedFormLeft"), m_place.Left);
@@ -457,6 +474,16 @@ void TDetachedImageForm::SavePosition() {
     reg.WriteInteger(QStringLiteral("DetachedFormHieght"), m_place.Height);
     if (!reg.Flush()) {
         ORVA_TRACE(QStringLiteral("detached window place not stored"), kConfigKey);
+    }
+    m_placeUnsaved = false;
+}
+
+void TDetachedImageForm::moveEvent(QMoveEvent *event) {
+    QMainWindow::moveEvent(event);
+    // Moves are only noted here; the place is written when it is next needed or the window goes.
+    if (!m_placing && isVisible()) {
+        rememberPlace();
+        m_placeUnsaved = true;
     }
 }
 

@@ -82,6 +82,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -89,6 +90,8 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
+    void rememberPlace();
+    void writePlace();
     void clearPanels();
     void showPanels(const QStringList &texts);
     void showFileButtons(int index);
@@ -102,6 +105,7 @@ private:
     QList<DetachedImage::TFileItem> m_items;
     DetachedImage::TPlace m_place;
     bool m_placing = false;
+    bool m_placeUnsaved = false;
     QPrinter m_printer;
     TdlgOpenImage *m_openImage = nullptr;
 

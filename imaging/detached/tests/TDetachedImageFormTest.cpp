@@ -371,6 +371,19 @@ private slots:
         again.RestorePosition();
         QCOMPARE(again.geometry().size(), QSize(700, 500));
         QCOMPARE(again.pos(), QPoint(60, 70));
+        // Moved by the user and shown again for the next request: it stays where it was put.
+        again.show();
+        again.move(15, 25);
+        again.RestorePosition();
+        QCOMPARE(again.pos(), QPoint(15, 25));
+        // Moved, then the program ends with the window open: the place is kept all the same.
+        {
+            TDetachedImageForm open(m_host);
+            open.RestorePosition();
+            open.show();
+            open.move(35, 45);
+        }
+        QCOMPARE(TRegistry(key).ReadInteger("DetachedFormLeft", -1), 35);
         // A place on a monitor that is no longer there comes back onto the screen.
         {
             TRegistry reg(key);
