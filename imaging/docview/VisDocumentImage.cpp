@@ -594,7 +594,8 @@ void VisDocumentImage::buildGrayCopy() {
     }
     m_grayBuilding = true;
     caption(QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc));
-    DibBlock gray = SpScaleToGray(*m_image.Dib(), m_scaleDoc, size.width(), size.height(), this, SpProgress);
+    DibBlock gray =
+        SpScaleToGray(*m_image.Dib(), m_scaleDoc, size.width(), size.height(), progressData(), SpProgress);
     bool cancel = false;
     DoProgress(100, QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc), cancel);
     m_grayBuilding = false;
@@ -777,8 +778,8 @@ bool VisDocumentImage::squarePixels(bool force) {
     const DibBlock &dib = *m_image.Dib();
     DibBlock resampled =
         dib.bitCount() == 1
-            ? SpScaleToGray(dib, S_Gray_None, square->width(), square->height(), this, SpProgress)
-            : SpScaleDib(dib, square->width(), square->height(), dib.bitCount(), this, SpProgress);
+            ? SpScaleToGray(dib, S_Gray_None, square->width(), square->height(), progressData(), SpProgress)
+            : SpScaleDib(dib, square->width(), square->height(), dib.bitCount(), progressData(), SpProgress);
     if (!resampled) {
         return false;
     }
@@ -807,7 +808,7 @@ double VisDocumentImage::GetSkewAngle() {
     requireImage();
     caption(QStringLiteral("Deskewing Image "));
     return static_cast<double>(SpTDeskew(*m_image.Dib(), DeskewSubsampling, DeskewGrayValue, DeskewLine_res,
-                                         DeskewAngle_res, DeskewRange, this, SpProgress));
+                                         DeskewAngle_res, DeskewRange, progressData(), SpProgress));
 }
 
 void VisDocumentImage::Deskew(int fillChoice) {
@@ -821,7 +822,7 @@ void VisDocumentImage::Rotate(QRgb fill, double angle) {
     requireImage();
     caption(QStringLiteral("Rotating Image "));
     DibBlock copy = m_image.CopyDib();
-    if (!SpVisRotate(copy, 0, 0, 0, 0, angle, fill, this, SpProgress)) {
+    if (!SpVisRotate(copy, 0, 0, 0, 0, angle, fill, progressData(), SpProgress)) {
         return;
     }
     SetImage(std::move(copy));
@@ -831,7 +832,7 @@ void VisDocumentImage::RemoveBorder(int value) {
     requireImage();
     caption(QStringLiteral("Removing Unwanted Border "));
     DibBlock copy = m_image.CopyDib();
-    if (!SpCropAutoDib(copy, value, this, SpProgress)) {
+    if (!SpCropAutoDib(copy, value, progressData(), SpProgress)) {
         return;
     }
     SetImage(std::move(copy));
@@ -1132,7 +1133,7 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
         // The gray copy is made at the print size, but never larger than the picture: the printer
         // stretches it further.
         const DibBlock gray = SpScaleToGray(dib, PrintScaleDoc, std::min(width, dib.width()),
-                                            std::min(height, dib.height()), this, SpProgress);
+                                            std::min(height, dib.height()), progressData(), SpProgress);
         if (gray.isNull() || !DibToBitmap(&gray, 0, 0, nullptr, picture)) {
             throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
         }

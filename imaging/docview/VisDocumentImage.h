@@ -268,6 +268,9 @@ private:
     void requireFile() const;
     void reportLibraryFailure();
     void caption(const QString &text);
+    // What the effect routines hand back to their progress procedure: this viewer as a progress
+    // target (its address as that base, not as the widget).
+    void *progressData() { return static_cast<TProgressTarget *>(this); }
     QPoint boxPoint(QPoint viewportPoint) const;
     QRect boxRect() const;
     void paintPicture(QPainter &p, const QRect &exposed);

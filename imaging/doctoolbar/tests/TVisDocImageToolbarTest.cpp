@@ -224,8 +224,9 @@ private slots:
         held.start();
         QTest::mousePress(next, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(v.TiffPage() >= 3, 5000);
-        // Three pages while held: the first repeat after 400 ms, the next ones 100 ms apart.
-        QVERIFY(held.elapsed() >= 400 + 100 + 100);
+        // Three pages while held: the first repeat after 400 ms, the next ones 100 ms apart (coarse
+        // timers may fire up to 5% early).
+        QVERIFY(held.elapsed() >= (400 + 100 + 100) * 95 / 100);
         QTest::mouseRelease(next, Qt::LeftButton);
         const int stopped = v.TiffPage();
         QTest::qWait(300); // held no more: nothing turns

@@ -211,7 +211,16 @@ private slots:
         VisDocumentImage v;
         v.resize(300, 300);
         v.LoadTiff(tiff("r.tif", {{colourPage(100, 50, 10), COMPRESSION_LZW}}), 0, 0);
+        QStringList captions;
+        v.OnProgress = [&](QObject *sender, std::int16_t, const QString &caption, bool &) {
+            QCOMPARE(sender, &v);
+            captions << caption;
+        };
         v.Rotate(qRgb(255, 255, 255), -90); // a quarter turn clockwise
+        // The effect routine's own progress reaches the viewer's handler.
+        QVERIFY(captions.contains("Rotating Image "));
+        QVERIFY(captions.size() > 1);
+        v.OnProgress = {};
         QCOMPARE(QSize(v.ImageWidth(), v.ImageHeight()), QSize(50, 100));
         QCOMPARE(shown(v, 45, 5), QColor(Qt::green));
         QCOMPARE(shown(v, 5, 5), QColor(Qt::red));
