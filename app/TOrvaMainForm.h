@@ -4,7 +4,7 @@
 
 #include "app/UserMessages.h"
 #include "common/SetupFile.h"
-#include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/detached/TDetachedImageHost.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -36,8 +36,9 @@ class TVtTerminalEx;
 class QPrinter;
 class QScrollBar;
 namespace orva::imaging {
+class TDetachedImageForm;
 class TMultiImage;
-}
+} // namespace orva::imaging
 
 class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
     Q_OBJECT
@@ -143,7 +144,7 @@ public:
     // (made on first use and kept).
     void ShowInDetachedWindow(const QByteArray &listText);
     // The detached image window once made (the key map drives it), else null.
-    orva::imaging::TDetachedImageForm *DetachedImageForm() const { return m_detachedForm; }
+    orva::imaging::TDetachedImageForm *DetachedImageForm() const;
     // What the detached window lists from: the image sources, the mask in use, the no-image name.
     ImageList::TImageListSettings ImageListSettings() const override;
     void SetCurrentImageSource(const QString &source) override { m_currentSource = source; }

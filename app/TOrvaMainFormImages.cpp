@@ -6,6 +6,7 @@
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
+#include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/view/TMultiImage.h"
@@ -221,6 +222,10 @@ void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
     if (!m_detachedForm->isVisible()) {
         m_detachedForm->show();
     }
+}
+
+orva::imaging::TDetachedImageForm *TOrvaMainForm::DetachedImageForm() const {
+    return m_detachedForm;
 }
 
 ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {

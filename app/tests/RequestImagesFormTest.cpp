@@ -7,6 +7,7 @@
 #include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
+#include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/view/TMultiImage.h"
 #include "platform/telnet/TTelnet.h"

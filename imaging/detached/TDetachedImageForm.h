@@ -5,6 +5,7 @@
 #pragma once
 
 #include "imaging/detached/DetachedImageLogic.h"
+#include "imaging/detached/TDetachedImageHost.h"
 #include "imaging/detached/TImageKeyTarget.h"
 #include "imaging/docview/ModalRunner.h"
 #include "imaging/imagelist/ImageList.h"
@@ -28,17 +29,6 @@ namespace orva::imaging {
 class TdlgOpenImage;
 class TVisDocImageToolbar;
 class VisDocumentImage;
-
-// What the window needs of the main window: where images are listed from, the image source in use
-// (which each listing sets), and the negative-print option it shows and toggles.
-class TDetachedImageHost {
-public:
-    virtual ~TDetachedImageHost() = default;
-    virtual ImageList::TImageListSettings ImageListSettings() const = 0;
-    virtual void SetCurrentImageSource(const QString &source) = 0;
-    virtual bool InvertDetachedPrint() const = 0;
-    virtual void SetInvertDetachedPrint(bool on) = 0;
-};
 
 class TDetachedImageForm : public QMainWindow, public TImageKeyTarget {
     Q_OBJECT

@@ -1,0 +1,20 @@
+// What the detached image window needs of the main window: where images are listed from, the image
+// source in use (which each listing sets), and the negative-print option it shows and toggles.
+#pragma once
+
+#include "imaging/imagelist/ImageList.h"
+
+#include <QString>
+
+namespace orva::imaging {
+
+class TDetachedImageHost {
+public:
+    virtual ~TDetachedImageHost() = default;
+    virtual ImageList::TImageListSettings ImageListSettings() const = 0;
+    virtual void SetCurrentImageSource(const QString &source) = 0;
+    virtual bool InvertDetachedPrint() const = 0;
+    virtual void SetInvertDetachedPrint(bool on) = 0;
+};
+
+} // namespace orva::imaging
