@@ -5,7 +5,6 @@
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
-#include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -15,7 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-MainFormSinks::MainFormSinks(TOrvaMainForm &form) : m_form(form), m_link(form) {}
+MainFormSinks::MainFormSinks(TOrvaMainForm &form) : m_form(form), m_posted(form) {}
 
 MainFormSinks::~MainFormSinks() {
     if (m_busy) {
@@ -23,12 +22,8 @@ MainFormSinks::~MainFormSinks() {
     }
 }
 
-int MainFormSinks::LinkAdapter::State() const {
-    return m_form.Telnet1()->State();
-}
-
-void MainFormSinks::LinkAdapter::Send(const QByteArray &data) {
-    m_form.Telnet1()->Send(data);
+HostLink *MainFormSinks::Link() {
+    return m_form.Telnet1();
 }
 
 void MainFormSinks::WriteString(const QByteArray &text) {
@@ -38,10 +33,10 @@ void MainFormSinks::WriteString(const QByteArray &text) {
 void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
     if (!m_hostForms) {
         m_hostForms = std::make_unique<TWinpickFrm>();
-        m_hostForms->setLink(&m_link);
+        m_hostForms->setLink(m_form.Telnet1());
         m_hostForms->setMainWindow(&m_form);
         m_form.setProperty("orvaTag", 17);
-        QObject::connect(m_form.Telnet1(), &TTelnet::OnState, m_hostForms.get(),
+        QObject::connect(m_form.Telnet1(), &HostLink::OnState, m_hostForms.get(),
                          &TWinpickFrm::LinkStateChanged);
     }
     m_hostForms->ExecuteRequest(requestText);
@@ -118,19 +113,32 @@ void MainFormSinks::Beep() {
     QApplication::beep();
 }
 
-void MainFormSinks::ShowMessage(MessageKind kind, const QString &caption, const QString &text) {
-    // Posted, so that the box's own event loop never runs inside the receive slot.
+void MainFormSinks::PostedMessages::show(Kind kind, const QString &caption, const QString &text) {
     QPointer<TOrvaMainForm> form(&m_form);
     QTimer::singleShot(0, &m_form, [form, kind, caption, text] {
-        if (!form) {
-            return;
-        }
-        if (kind == MessageKind::Error) {
-            form->Messages().error(caption, text);
-        } else {
-            form->Messages().information(caption, text);
+        if (form) {
+            form->Messages().show(kind, caption, text);
         }
     });
+}
+
+UserMessages::Answer MainFormSinks::PostedMessages::ask(Buttons buttons, const QString &caption,
+                                                        const QString &text) {
+    return m_form.Messages().ask(buttons, caption, text);
+}
+
+bool MainFormSinks::PostedMessages::inputBox(const QString &caption, const QString &prompt, QString &value) {
+    return m_form.Messages().inputBox(caption, prompt, value);
+}
+
+QString MainFormSinks::PostedMessages::openFileName(const QString &caption, const QString &folder,
+                                                    const QString &filter) {
+    return m_form.Messages().openFileName(caption, folder, filter);
+}
+
+QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, const QString &folder,
+                                                    const QString &filter) {
+    return m_form.Messages().saveFileName(caption, folder, filter);
 }
 
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {

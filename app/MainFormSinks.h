@@ -8,7 +8,6 @@
 #include <memory>
 
 class TOrvaMainForm;
-class TTelnet;
 class TWinpickFrm;
 
 class MainFormSinks : public PipelineSinks {
@@ -20,7 +19,7 @@ public:
     // Request types 1-9: the host-forms container, created on first use.
     void ExecuteRequest(const QByteArray &requestText) override;
     TWinpickFrm *HostForms() const { return m_hostForms.get(); }
-    HostProtocol::HostLink *Link() override { return &m_link; }
+    HostLink *Link() override;
     void HostCaptureChanged(bool on) override;
     bool ResultTransferActive() override;
     void SetResultTransferActive(bool on) override;
@@ -34,25 +33,30 @@ public:
     void SetBusyCursor(bool busy) override;
     bool EditorFoldersSet() override;
     void Beep() override;
-    void ShowMessage(MessageKind kind, const QString &caption, const QString &text) override;
+    // The main window's boxes; notices are posted to the event loop.
+    UserMessages &Messages() override { return m_posted; }
     void ShowEditor(const QByteArray &reportMessage) override;
     // Client command 1 "ORVAIMAGE": the request images (posted to the event loop).
     void ShowImageList(const QByteArray &names) override;
 
 private:
-    class LinkAdapter : public HostProtocol::HostLink {
+    // Notices go to the event loop, so that no box runs inside the slot that took the host's
+    // bytes; questions and dialogs, which need their answer at once, go to the main window's boxes.
+    class PostedMessages : public UserMessages {
     public:
-        explicit LinkAdapter(TOrvaMainForm &form) : m_form(form) {}
-        int State() const override;
-        void Send(const QByteArray &data) override;
+        explicit PostedMessages(TOrvaMainForm &form) : m_form(form) {}
+        void show(Kind kind, const QString &caption, const QString &text) override;
+        Answer ask(Buttons buttons, const QString &caption, const QString &text) override;
+        bool inputBox(const QString &caption, const QString &prompt, QString &value) override;
+        QString openFileName(const QString &caption, const QString &folder, const QString &filter) override;
+        QString saveFileName(const QString &caption, const QString &folder, const QString &filter) override;
 
     private:
         TOrvaMainForm &m_form;
     };
 
     TOrvaMainForm &m_form;
-    LinkAdapter m_link;
+    PostedMessages m_posted;
     bool m_busy = false;
-    // Declared after the link so that it goes first: its workspaces stop sending before then.
     std::unique_ptr<TWinpickFrm> m_hostForms;
 };

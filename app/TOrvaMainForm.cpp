@@ -1,9 +1,9 @@
 // Main window: start-up order, settings, the connect timer, link states and window shapes.
 #include "app/TOrvaMainForm.h"
 
+#include "app/DialogMessages.h"
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
-#include "app/UserMessages.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
@@ -58,36 +58,9 @@ QPixmap lightPixmap(const QColor &colour) {
     return pm;
 }
 
-// The upload queue's view of the telnet link: pending output is the link's own.
-class TelnetUploadLink : public UploadLink {
-public:
-    explicit TelnetUploadLink(TTelnet *&telnet) : m_telnet(telnet) {}
-    int State() const override { return m_telnet->State(); }
-    void Send(const QByteArray &data) override { m_telnet->Send(data); }
-    qint64 BytesPending() const override { return m_telnet->BytesPending(); }
-
-private:
-    TTelnet *&m_telnet;
-};
-
-// The editor's boxes go through the main window's messages, so tests see them too.
-class EditorToUserMessages : public EditorMessages {
-public:
-    explicit EditorToUserMessages(UserMessages &messages) : m_messages(messages) {}
-    void show(Kind kind, const QString &caption, const QString &text) override {
-        if (kind == Kind::Error) {
-            m_messages.error(caption, text);
-        } else {
-            m_messages.information(caption, text);
-        }
-    }
-
-private:
-    UserMessages &m_messages;
-};
 } // namespace
 
-TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
+TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_arguments(arguments),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)) {
@@ -95,8 +68,7 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     m_telnet = link ? link : new TTelnet(this);
     m_telnet->setParent(this);
     m_telnet->setTermType("vt400");
-    m_uploadLink = std::make_unique<TelnetUploadLink>(m_telnet);
-    m_sendQueue = std::make_unique<HostSendQueue>(*m_uploadLink);
+    m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(1000);
@@ -118,16 +90,16 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, TTelnet *link,
     buildPopupMenu();
     buildImageArea();
 
-    connect(m_telnet, &TTelnet::OnState, this, &TOrvaMainForm::Telnet1State);
-    connect(m_telnet, &TTelnet::OnError, this, &TOrvaMainForm::Telnet1Error);
-    connect(m_telnet, &TTelnet::OnReceive, this, &TOrvaMainForm::Telnet1Receive);
-    connect(m_telnet, &TTelnet::OnSend, this, [this] {
+    connect(m_telnet, &HostLink::OnState, this, &TOrvaMainForm::Telnet1State);
+    connect(m_telnet, &HostLink::OnError, this, &TOrvaMainForm::Telnet1Error);
+    connect(m_telnet, &HostLink::OnReceive, this, &TOrvaMainForm::Telnet1Receive);
+    connect(m_telnet, &HostLink::OnSend, this, [this] {
         if (m_pipeline) {
             m_pipeline->Telnet1Send();
         }
     });
     connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
-        if (m_telnet->State() == 2) {
+        if (m_telnet->IsConnected()) {
             m_telnet->Send(bytes);
         }
     });
@@ -223,13 +195,13 @@ void TOrvaMainForm::buildTerminalArea() {
     emulator->DisplayUpperASCII = true;
     emulator->HandleHookedKeys = true;
     m_terminal->setEmulator(std::move(emulator));
-    m_terminal->setColourTexts("Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
-                               "Cyan=$808000; White=$C0C0C0; ",
-                               "Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
-                               "Cyan=$808000; White=$C0C0C0; ",
-                               "Black=$808080; Red=$8080FF; Green=$80FF80; Yellow=$80FFFF; Blue=$FF8080; "
-                               "Magenta=$FF80FF; Cyan=$FFFF80; "
-                               "White=$FFFFFF; ");
+    m_terminal->setColorTexts("Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
+                              "Cyan=$808000; White=$C0C0C0; ",
+                              "Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
+                              "Cyan=$808000; White=$C0C0C0; ",
+                              "Black=$808080; Red=$8080FF; Green=$80FF80; Yellow=$80FFFF; Blue=$FF8080; "
+                              "Magenta=$FF80FF; Cyan=$FFFF80; "
+                              "White=$FFFFFF; ");
     m_terminal->setScrollbackRows(500);
     m_terminal->setScrollback(true);
     v->addWidget(m_terminal, 1);
@@ -436,7 +408,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     m_exitButton->setVisible(hasSource);
     m_reqNum->setVisible(hasSource);
 
-    if (m_telnet->State() != 2 && !CheckImageServer()) {
+    if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;
     }
     return true;
@@ -444,12 +416,12 @@ bool TOrvaMainForm::ReadSetupFile() {
 
 void TOrvaMainForm::applySettingsToTerminal() {
     const QByteArray fore =
-        m_settings.ForegroundColors.isEmpty() ? m_terminal->foreColourText() : m_settings.ForegroundColors;
+        m_settings.ForegroundColors.isEmpty() ? m_terminal->foreColorText() : m_settings.ForegroundColors;
     const QByteArray back =
-        m_settings.BackgroundColors.isEmpty() ? m_terminal->backColourText() : m_settings.BackgroundColors;
-    const QByteArray bold = m_settings.BoldForegroundColors.isEmpty() ? m_terminal->boldColourText()
+        m_settings.BackgroundColors.isEmpty() ? m_terminal->backColorText() : m_settings.BackgroundColors;
+    const QByteArray bold = m_settings.BoldForegroundColors.isEmpty() ? m_terminal->boldColorText()
                                                                       : m_settings.BoldForegroundColors;
-    m_terminal->setColourTexts(fore, back, bold);
+    m_terminal->setColorTexts(fore, back, bold);
     m_terminal->setScrollbackRows(500);
     m_terminal->setScrollback(m_settings.ScrollLines != 0);
     if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
@@ -547,7 +519,7 @@ void TOrvaMainForm::ConnectToHost() {
     const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(m_hostName, m_hostPort);
     m_hostPort = hp.port;
     m_hostName = hp.host;
-    if (m_telnet->State() == 2) {
+    if (m_telnet->IsConnected()) {
         Disconnect();
     }
     m_connectWait = -1;
@@ -600,7 +572,7 @@ void TOrvaMainForm::Timer1Timer() {
             return;
         }
         step = QStringLiteral("Error Condition encountered in the Timer1. Telnet1.state <> tcpconnected");
-        if (m_telnet->State() != 2) {
+        if (!m_telnet->IsConnected()) {
             CollapseToMenuBar();
             m_telnet->Abort();
             showLinkLight(false);
@@ -616,9 +588,9 @@ void TOrvaMainForm::showLinkLight(bool up) {
     m_noLinkLight->setVisible(!up);
 }
 
-void TOrvaMainForm::Telnet1State(int state) {
+void TOrvaMainForm::Telnet1State(LinkState state) {
     const QString setupName = QFileInfo(m_setupFileName).fileName();
-    if (state == 0) {
+    if (state == LinkState::Closed) {
         m_sendQueue->LinkDropped();
         showLinkLight(false);
         CollapseToMenuBar();
@@ -627,7 +599,7 @@ void TOrvaMainForm::Telnet1State(int state) {
         if (!m_startPending) {
             m_timer1->stop();
         }
-    } else if (state == 2) {
+    } else if (state == LinkState::Connected) {
         const QString host = HostText::toUnicode(m_hostName);
         if (!m_settings.ImageSources.value(0).isEmpty()) {
             m_imageLabel->setText(QStringLiteral("Imaging System on ") + host + QStringLiteral(" (") +
@@ -665,10 +637,9 @@ TWPForm *TOrvaMainForm::WPForm() const {
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
     m_lastReportMessage = reportMessage;
     if (!m_wpForm) {
-        m_editorMessages = std::make_unique<EditorToUserMessages>(*m_messages);
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
-        m_wpForm = new TWPForm(folders, m_sendQueue.get(), m_editorMessages.get(), this);
+        m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
     }
     m_wpForm->ReceivedReportText = reportMessage;
@@ -775,7 +746,7 @@ void TOrvaMainForm::ShowTerminal() {
 }
 
 void TOrvaMainForm::ExitButtonClick() {
-    if (m_telnet->State() == 2) {
+    if (m_telnet->IsConnected()) {
         SizeToTerminal();
     } else {
         CollapseToMenuBar();
@@ -819,12 +790,12 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
 // ---- menu and buttons ---------------------------------------------------------------------------
 
 void TOrvaMainForm::MainBarPopUpPopup() {
-    const int state = m_telnet->State();
-    if (state == 2) {
+    const LinkState state = m_telnet->State();
+    if (state == LinkState::Connected) {
         m_loginState->setText(QStringLiteral("&Logout"));
         m_loginAs->setEnabled(false);
         m_logonNewSystem->setEnabled(false);
-    } else if (state == 0) {
+    } else if (state == LinkState::Closed) {
         m_loginState->setText(QStringLiteral("&Login in as ") +
                               HostText::toUnicode(SetupFile::LoginReply(CurrentLoginConversation())));
         m_loginAs->setEnabled(true);
@@ -835,11 +806,11 @@ void TOrvaMainForm::MainBarPopUpPopup() {
 
 void TOrvaMainForm::LoginStateClick() {
     m_dragging = false;
-    const int state = m_telnet->State();
-    if (state == 0) {
+    const LinkState state = m_telnet->State();
+    if (state == LinkState::Closed) {
         SizeToTerminal();
         ConnectToHost();
-    } else if (state == 2) {
+    } else if (state == LinkState::Connected) {
         Disconnect();
     }
 }
@@ -877,7 +848,7 @@ void TOrvaMainForm::LogontoNewsystem1Click() {
 }
 
 void TOrvaMainForm::NoLinkLightClick() {
-    if (m_telnet->State() != 2) {
+    if (!m_telnet->IsConnected()) {
         SizeToTerminal();
         ConnectToHost();
     }
@@ -964,11 +935,11 @@ void TOrvaMainForm::CleanWorkFiles() {
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
     CleanWorkFiles();
-    const int state = m_telnet->State();
-    if (state == 2) {
+    const LinkState state = m_telnet->State();
+    if (state == LinkState::Connected) {
         Disconnect();
     } else {
-        if (state == 1) {
+        if (state == LinkState::Connecting) {
             m_timer1->stop();
             m_telnet->Abort();
         }

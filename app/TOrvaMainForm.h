@@ -2,9 +2,10 @@
 // and the image area; it owns the host link, reads the settings and runs the connect timer.
 #pragma once
 
-#include "app/UserMessages.h"
 #include "common/SetupFile.h"
+#include "common/UserMessages.h"
 #include "imaging/detached/TDetachedImageHost.h"
+#include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -25,13 +26,10 @@ class QPushButton;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class EditorMessages;
 class HostSendQueue;
 class MainFormSinks;
 class TWPForm;
-class UploadLink;
 class ReceivePipeline;
-class TTelnet;
 class TVtTerminalEx;
 class QPrinter;
 class QScrollBar;
@@ -45,7 +43,7 @@ class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
 public:
     // `link` and `messages` replace the real telnet link and message boxes (tests); the form
     // takes ownership of the link.
-    explicit TOrvaMainForm(const QStringList &arguments, TTelnet *link = nullptr,
+    explicit TOrvaMainForm(const QStringList &arguments, HostLink *link = nullptr,
                            std::unique_ptr<UserMessages> messages = nullptr);
     ~TOrvaMainForm() override;
 
@@ -64,7 +62,7 @@ public:
     void ConnectToHost();
     void Disconnect();
     void Timer1Timer();
-    void Telnet1State(int state);
+    void Telnet1State(LinkState state);
     void Telnet1Error(int number, const QString &description);
     void Telnet1Receive();
     bool CheckImageServer();
@@ -102,7 +100,7 @@ public:
     void MainBarPopUpPopup();
 
     // State read by tests and by later parts of the session.
-    TTelnet *Telnet1() const { return m_telnet; }
+    HostLink *Telnet1() const { return m_telnet; }
     TVtTerminalEx *VtTerminal1() const { return m_terminal; }
     QTimer *Timer1() const { return m_timer1; }
     QLabel *ImageLabel() const { return m_imageLabel; }
@@ -150,6 +148,8 @@ public:
     void SetCurrentImageSource(const QString &source) override { m_currentSource = source; }
     bool LoadRequestImages();
     bool ShowImage(int index);
+    // Flags of UpdateImageControls.
+    enum ImageControlFlag { ShowZoomToolBar = 1, EnableImagePrint = 4 };
     void UpdateImageControls(int flags);
     void ViewFit();
     void ViewActualSize();
@@ -225,12 +225,10 @@ private:
     bool m_lastRequestFromReqNum = false;
 
     std::unique_ptr<MainFormSinks> m_sinks;
-    std::unique_ptr<UploadLink> m_uploadLink;
     std::unique_ptr<HostSendQueue> m_sendQueue;
-    std::unique_ptr<EditorMessages> m_editorMessages;
     QPointer<TWPForm> m_wpForm;
     std::unique_ptr<ReceivePipeline> m_pipeline;
-    TTelnet *m_telnet = nullptr;
+    HostLink *m_telnet = nullptr;
     QTimer *m_timer1 = nullptr;
     QTimer *m_rowseekTimer = nullptr;
     QFrame *m_menuPanel = nullptr;

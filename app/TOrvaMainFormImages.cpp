@@ -10,7 +10,6 @@
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/view/TMultiImage.h"
-#include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -237,7 +236,7 @@ ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
 }
 
 void TOrvaMainForm::returnFromImages() {
-    if (m_telnet->State() == 2) {
+    if (m_telnet->IsConnected()) {
         SizeToTerminal();
     } else {
         CollapseToMenuBar();
@@ -303,8 +302,8 @@ bool TOrvaMainForm::ShowImage(int index) {
 // ---- viewer operations -----------------------------------------------------------------------------
 
 void TOrvaMainForm::UpdateImageControls(int flags) {
-    m_zoomToolBar->setVisible(flags & 1);
-    m_printToolButton->setEnabled((flags & 4) && m_settings.PrinterAvailable);
+    m_zoomToolBar->setVisible(flags & ShowZoomToolBar);
+    m_printToolButton->setEnabled((flags & EnableImagePrint) && m_settings.PrinterAvailable);
     const int count = m_imageNameListBox->count();
     m_viewCounter->setText(RequestImages::ViewCounterText(m_imageIndex, count, m_imageDateText));
     m_prevImage->setVisible(count >= 2);
@@ -314,7 +313,7 @@ void TOrvaMainForm::UpdateImageControls(int flags) {
 void TOrvaMainForm::ViewFit() {
     m_viewMultiImage->SetStretch(false);
     m_viewMultiImage->SetStretchRatio(true);
-    UpdateImageControls(1 | 4);
+    UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
 }
 
 void TOrvaMainForm::ViewActualSize() {
@@ -323,7 +322,7 @@ void TOrvaMainForm::ViewActualSize() {
     }
     m_viewMultiImage->SetStretchRatio(false);
     m_viewMultiImage->SetScrolling(true);
-    UpdateImageControls(1 | 4);
+    UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
 }
 
 void TOrvaMainForm::ViewToggleFit() {
@@ -372,7 +371,7 @@ bool TOrvaMainForm::imageAreaEvent(QObject *watched, QEvent *event) {
     } else if (event->type() == QEvent::FocusOut && watched == m_reqNum) {
         m_rowseekTimer->start();
     } else if (watched == m_zoomToolBar && event->type() == QEvent::MouseButtonDblClick) {
-        UpdateImageControls(1 | 4);
+        UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
     } else if (event->type() == QEvent::KeyPress) {
         return imageAreaKey(static_cast<QKeyEvent *>(event));
     } else if (watched == m_viewMultiImage && event->type() == QEvent::MouseButtonPress) {

@@ -1,4 +1,4 @@
-// Windows-1252 conversion table.
+// Windows-1252 conversion table and the encoder of user text.
 #include "common/HostText.h"
 
 #include <array>
@@ -43,6 +43,21 @@ QByteArray fromUnicode(const QString &text) {
             }
         }
         out += b;
+    }
+    return out;
+}
+
+QByteArray userText(const QByteArray &text) {
+    QByteArray out = text;
+    for (char &c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == kFrameStart || c == kFrameEnd) {
+            c = kReplacementByte;
+        } else if (c == kValueMark) {
+            c = 'y';
+        } else if (c == kSubValueMark) {
+            c = 'u';
+        }
     }
     return out;
 }

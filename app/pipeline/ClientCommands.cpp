@@ -142,9 +142,7 @@ void ClientCommands::clientCommand(const TObjectRequest &r) {
     case 5: {
         const QString caption = HostText::toUnicode(r.commandEntry(1));
         const QString message = HostText::toUnicode(r.commandEntry(2));
-        m_defer([this, caption, message] {
-            m_sinks.ShowMessage(PipelineSinks::MessageKind::Information, caption, message);
-        });
+        m_defer([this, caption, message] { m_sinks.Messages().information(caption, message); });
         break;
     }
     default:
@@ -297,7 +295,7 @@ void ClientCommands::abbreviation(const TObjectRequest &r) {
 }
 
 void ClientCommands::reply(char byte) {
-    if (HostProtocol::HostLink *link = m_sinks.Link()) {
+    if (HostLink *link = m_sinks.Link()) {
         link->Send(QByteArray(1, byte));
     }
 }

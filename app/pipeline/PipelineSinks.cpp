@@ -11,6 +11,30 @@ namespace {
 QString hex(const QByteArray &b) {
     return QString::fromLatin1(b.left(256).toHex(' '));
 }
+
+// Boxes nobody sees: traced, and every question cancelled.
+class TracedMessages : public UserMessages {
+public:
+    void show(Kind kind, const QString &caption, const QString &text) override {
+        ORVA_TRACE("pipeline message", QString::number(int(kind)) + " " + caption + ": " + text);
+    }
+    Answer ask(Buttons buttons, const QString &caption, const QString &text) override {
+        ORVA_TRACE("pipeline question", caption + ": " + text);
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+    bool inputBox(const QString &caption, const QString &prompt, QString &) override {
+        ORVA_TRACE("pipeline input box", caption + ": " + prompt);
+        return false;
+    }
+    QString openFileName(const QString &caption, const QString &, const QString &) override {
+        ORVA_TRACE("pipeline open dialog", caption);
+        return {};
+    }
+    QString saveFileName(const QString &caption, const QString &, const QString &) override {
+        ORVA_TRACE("pipeline save dialog", caption);
+        return {};
+    }
+};
 } // namespace
 
 void PipelineSinks::WriteString(const QByteArray &text) {
@@ -84,6 +108,7 @@ void PipelineSinks::OpenDictationTask(const QByteArray &reportMessage) {
 void PipelineSinks::Beep() {
     ORVA_TRACE("pipeline Beep", "");
 }
-void PipelineSinks::ShowMessage(MessageKind kind, const QString &caption, const QString &text) {
-    ORVA_TRACE("pipeline ShowMessage", QString::number(int(kind)) + " " + caption + ": " + text);
+UserMessages &PipelineSinks::Messages() {
+    static TracedMessages traced;
+    return traced;
 }

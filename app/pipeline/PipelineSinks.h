@@ -7,7 +7,8 @@
 // without exec, or post the work), so that host input keeps flowing.
 #pragma once
 
-#include "hostforms/protocol/HostProtocol.h"
+#include "common/UserMessages.h"
+#include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,14 +18,12 @@ class PipelineSinks {
 public:
     virtual ~PipelineSinks() = default;
 
-    enum class MessageKind { Information, Warning, Error };
-
     // --- Terminal and host link ---------------------------------------------------------------
     // Text for the screen (the terminal's WriteString).
     virtual void WriteString(const QByteArray &text);
-    // The telnet link: state (2 = connected) and send. Replies of client commands, the key-set
-    // reply, the login answer and the single ESC go out here.
-    virtual HostProtocol::HostLink *Link() { return nullptr; }
+    // The host link. Replies of client commands, the key-set reply, the login answer and the
+    // single ESC go out here.
+    virtual HostLink *Link() { return nullptr; }
 
     // --- Object requests ----------------------------------------------------------------------
     // Request types 1-9: the host-forms window (created on first use, main window Tag 17) gets
@@ -83,6 +82,7 @@ public:
 
     // --- User ---------------------------------------------------------------------------------
     virtual void Beep();
-    // Deferred. Texts from the host are shown as plain text, never as rich text.
-    virtual void ShowMessage(MessageKind kind, const QString &caption, const QString &text);
+    // The user's boxes; the pipeline only shows notices, and only deferred. Texts from the host are
+    // shown as plain text, never as rich text.
+    virtual UserMessages &Messages();
 };

@@ -171,15 +171,12 @@ void ReceivePipeline::runGuarded(const QByteArray &block) {
 
 void ReceivePipeline::reportFailure(const QString &message) {
     const QString text = '"' + message + '"' + m_step;
-    defer([this, text] {
-        m_sinks.ShowMessage(PipelineSinks::MessageKind::Error, QStringLiteral("Error condition detected"),
-                            text);
-    });
+    defer([this, text] { m_sinks.Messages().error(QStringLiteral("Error condition detected"), text); });
 }
 
 void ReceivePipeline::notice(const QString &text) {
     ORVA_TRACE("pipeline notice", text);
-    defer([this, text] { m_sinks.ShowMessage(PipelineSinks::MessageKind::Warning, kCaption, text); });
+    defer([this, text] { m_sinks.Messages().warning(kCaption, text); });
 }
 
 void ReceivePipeline::runBlock(const QByteArray &block) {
@@ -472,7 +469,7 @@ void ReceivePipeline::openReport() {
         return;
     }
     send(QByteArray(1, '\x1B'));
-    defer([this] { m_sinks.ShowMessage(PipelineSinks::MessageKind::Error, kCaption, kEditorFolderMessage); });
+    defer([this] { m_sinks.Messages().error(kCaption, kEditorFolderMessage); });
 }
 
 void ReceivePipeline::OutPuttoTerm(const QByteArray &text) {
@@ -515,7 +512,7 @@ void ReceivePipeline::setSelectionHold(bool on) {
 }
 
 void ReceivePipeline::send(const QByteArray &bytes) {
-    if (HostProtocol::HostLink *link = m_sinks.Link()) {
+    if (HostLink *link = m_sinks.Link()) {
         link->Send(bytes);
     }
 }

@@ -4,7 +4,7 @@
 // of the program to the next. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there
 // with the window open on the request's first form.
 #include "app/TOrvaMainForm.h"
-#include "app/tests/RecordingMessages.h"
+#include "common/testing/RecordingMessages.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"

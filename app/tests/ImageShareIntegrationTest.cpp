@@ -2,9 +2,8 @@
 // request number on row 2, the screen watcher filling the request box, and Enter showing the
 // request's first file. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there.
 #include "app/TOrvaMainForm.h"
-#include "app/UserMessages.h"
-#include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/view/TMultiImage.h"
 #include "terminal/widget/TVtTerminalEx.h"

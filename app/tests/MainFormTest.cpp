@@ -1,10 +1,9 @@
 // The main window's start-up, connect timer, link states, registry and closing, with a fake link
 // (ticks injected) and, for the connection itself, the sample host.
 #include "app/TOrvaMainForm.h"
-#include "app/UserMessages.h"
-#include "app/tests/RecordingMessages.h"
+#include "common/testing/FakeHostLink.h"
+#include "common/testing/RecordingMessages.h"
 #include "platform/settings/TRegistry.h"
-#include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
@@ -22,36 +21,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace {
-
-// A link that never touches the network: the test decides its state.
-class FakeLink : public TTelnet {
-public:
-    void Connect(const QString &host, int port) override {
-        connects.append({host, port});
-        setState(1);
-    }
-    void Send(const QByteArray &data, int length = 0) override { sent += length ? data.left(length) : data; }
-    QByteArray Receive() override { return std::exchange(inbound, QByteArray()); }
-    void Close() override { setState(0); }
-    void Abort() override {
-        ++aborts;
-        setState(0);
-    }
-    int State() const override { return state; }
-    void setState(int s) {
-        state = s;
-        emit OnState(s);
-    }
-    QList<QPair<QString, int>> connects;
-    QByteArray sent;
-    QByteArray inbound;
-    int aborts = 0;
-    int state = 0;
-};
-
-} // namespace
-
 class MainFormTest : public QObject {
     Q_OBJECT
 
@@ -66,11 +35,11 @@ private:
     }
     struct Made {
         std::unique_ptr<TOrvaMainForm> form;
-        FakeLink *link;
+        FakeHostLink *link;
         RecordingMessages *messages;
     };
     Made make(const QByteArray &setup) {
-        auto *link = new FakeLink;
+        auto *link = new FakeHostLink(LinkState::Closed);
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *m = messages.get();
         const QString path =
@@ -130,7 +99,7 @@ private slots:
         m.form->Timer1Timer();
         QCOMPARE(m.link->connects.value(0), (QPair<QString, int>{"lab1", 2023}));
         emit m.link->OnError(10061, QStringLiteral("Connection refused"));
-        m.link->setState(0);
+        m.link->setState(LinkState::Closed);
         QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Image Retrieval System (test.inf)"));
         QVERIFY(!m.form->NoLinkLight()->isHidden());
         // The countdown stops with the refusal instead of overwriting the caption.
@@ -144,7 +113,7 @@ private slots:
         QVERIFY(m.form->FormCreate());
         m.form->FormShow();
         m.form->Timer1Timer();
-        m.link->setState(2);
+        m.link->setState(LinkState::Connected);
         QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Connected to lab1 (test.inf)"));
         QVERIFY(!m.form->LinkLight()->isHidden());
         QVERIFY(m.form->NoLinkLight()->isHidden());
@@ -154,7 +123,7 @@ private slots:
         Made withImages = make("host name = lab1\n" + source);
         QVERIFY(withImages.form->FormCreate());
         withImages.form->Timer1Timer();
-        withImages.link->setState(2);
+        withImages.link->setState(LinkState::Connected);
         QCOMPARE(withImages.form->ImageLabel()->text(), QStringLiteral("Imaging System on lab1 (test.inf)"));
         QVERIFY(!withImages.form->ReqNum()->isHidden());
         QVERIFY(m.form->ReqNum()->isHidden());
@@ -164,12 +133,12 @@ private slots:
         Made m = make("host name = h:2323");
         QVERIFY(m.form->FormCreate());
         m.form->Timer1Timer();
-        m.link->setState(0);
+        m.link->setState(LinkState::Closed);
         m.messages->answers = {"h2", "h3:", "h4:abc"};
         m.form->LogontoNewsystem1Click();
-        m.link->setState(0);
+        m.link->setState(LinkState::Closed);
         m.form->LogontoNewsystem1Click();
-        m.link->setState(0);
+        m.link->setState(LinkState::Closed);
         m.form->LogontoNewsystem1Click();
         QCOMPARE(m.link->connects,
                  (QList<QPair<QString, int>>{{"h", 2323}, {"h2", 2323}, {"h3", 2323}, {"h4", 23}}));
@@ -182,12 +151,12 @@ private slots:
         m.form->MainBarPopUpPopup();
         QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Login in as fred"));
         QVERIFY(m.form->LoginAs()->isEnabled());
-        m.link->setState(2);
+        m.link->setState(LinkState::Connected);
         m.form->MainBarPopUpPopup();
         QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Logout"));
         QVERIFY(!m.form->LogontoNewsystem1()->isEnabled());
         m.form->LoginStateClick(); // logs out
-        QCOMPARE(m.link->State(), 0);
+        QCOMPARE(m.link->State(), LinkState::Closed);
         m.messages->answers = {"jim"};
         m.form->LoginAsClick();
         QCOMPARE(m.messages->prompts.value(0), QStringLiteral("Change login name from \"fred\" to ..\n"));
@@ -199,7 +168,7 @@ private slots:
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *shown = messages.get();
         const QString path = m_dir.filePath("absent.inf");
-        TOrvaMainForm form({"orva", path}, new FakeLink, std::move(messages));
+        TOrvaMainForm form({"orva", path}, new FakeHostLink(LinkState::Closed), std::move(messages));
         QVERIFY(!form.FormCreate());
         QCOMPARE(shown->shown,
                  QStringList{"Setup File Error|The Setup file " + path + " is missing.\n\rOrva will close"});
@@ -279,7 +248,7 @@ private slots:
         Made m = make("host name = lab1");
         QVERIFY(m.form->FormCreate());
         m.form->Timer1Timer();
-        QCOMPARE(m.link->State(), 1);
+        QCOMPARE(m.link->State(), LinkState::Connecting);
         m.form->close();
         QCOMPARE(m.link->aborts, 1);
         QVERIFY(!m.form->Timer1()->isActive());
@@ -304,7 +273,7 @@ private slots:
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         form.Timer1Timer();
-        QTRY_COMPARE_WITH_TIMEOUT(form.Telnet1()->State(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Telnet1()->State(), LinkState::Connected, 10000);
         QCOMPARE(form.ImageLabel()->text(), QStringLiteral("Connected to 127.0.0.1 (sample.inf)"));
         QVERIFY(!form.LinkLight()->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(4).startsWith("login:") ||

@@ -2,13 +2,11 @@
 // through the send queue and the host checks every number of the header and stores the text. The
 // host's refusals (NAK, BEL) and a link dropped mid-upload end the transfer and tell the user.
 #include "app/TOrvaMainForm.h"
-#include "app/UserMessages.h"
-#include "app/tests/RecordingMessages.h"
+#include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpTextControl.h"
-#include "platform/telnet/TTelnet.h"
 
 #include <QFile>
 #include <QFrame>
@@ -142,7 +140,7 @@ private slots:
         Session s(QJsonObject{{"close_after_header", true}});
         QByteArray text;
         QVERIFY(openAndUpload(s, &text));
-        QTRY_VERIFY_WITH_TIMEOUT(s.form->Telnet1()->State() == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->Telnet1()->State() == LinkState::Closed, 20000);
         QVERIFY(!s.form->SendQueue().ResultTransferActive());
         QVERIFY(s.form->SendQueue().Lines().isEmpty());
         QVERIFY(s.form->TransferPanel()->isHidden());

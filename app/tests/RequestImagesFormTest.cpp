@@ -2,15 +2,14 @@
 // request box, the image strip and its keys, print to PDF, the source menu items and the
 // host-sent list and the display option opening the detached window.
 #include "app/TOrvaMainForm.h"
-#include "app/UserMessages.h"
 #include "app/pipeline/ReceivePipeline.h"
-#include "app/tests/RecordingMessages.h"
 #include "common/LocalPath.h"
+#include "common/testing/FakeHostLink.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/view/TMultiImage.h"
-#include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QComboBox>
@@ -31,15 +30,6 @@
 using orva::imaging::TMultiImage;
 
 namespace {
-class OfflineLink : public TTelnet {
-public:
-    void Connect(const QString &, int) override {}
-    void Send(const QByteArray &, int = 0) override {}
-    QByteArray Receive() override { return {}; }
-    void Close() override {}
-    void Abort() override {}
-    int State() const override { return 0; }
-};
 
 void writeImage(const QString &path, int width, QColor colour) {
     QDir().mkpath(QFileInfo(path).path());
@@ -70,8 +60,8 @@ class RequestImagesFormTest : public QObject {
         f.close();
         auto messages = std::make_unique<RecordingMessages>();
         m_messages = messages.get();
-        auto form =
-            std::make_unique<TOrvaMainForm>(QStringList{"orva", setup}, new OfflineLink, std::move(messages));
+        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup},
+                                                    new FakeHostLink(LinkState::Closed), std::move(messages));
         if (!form->FormCreate()) {
             return nullptr;
         }

@@ -2,9 +2,7 @@
 // frame in its middle, cut into several blocks, and a report message; the screen shows the text
 // without the frame, the frame is carried out, and the report reaches the editor intact.
 #include "app/TOrvaMainForm.h"
-#include "app/UserMessages.h"
-#include "app/tests/RecordingMessages.h"
-#include "platform/telnet/TTelnet.h"
+#include "common/testing/RecordingMessages.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QFile>

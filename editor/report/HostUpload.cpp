@@ -71,7 +71,7 @@ UploadMessage BuildUploadMessage(const QByteArray &text, const QByteArray &base6
 HostSendQueue::StartResult HostSendQueue::Start(const UploadMessage &message, bool audio) {
     if (m_active)
         return StartResult::Busy;
-    if (m_link.State() != 2)
+    if (!m_link.IsConnected())
         return StartResult::LinkDown;
     m_lines = message.lines;
     m_index = 0;
@@ -82,7 +82,7 @@ HostSendQueue::StartResult HostSendQueue::Start(const UploadMessage &message, bo
 }
 
 void HostSendQueue::SendQueuedLines() {
-    if (m_link.State() != 2) {
+    if (!m_link.IsConnected()) {
         LinkDropped();
         return;
     }
@@ -108,7 +108,7 @@ void HostSendQueue::SendQueuedLines() {
 }
 
 bool HostSendQueue::SendDirect(const QByteArray &bytes) {
-    if (m_link.State() != 2)
+    if (!m_link.IsConnected())
         return false;
     m_link.Send(bytes);
     return true;

@@ -2,6 +2,8 @@
 // outbound line queue that releases its base64 lines as the host acknowledges them.
 #pragma once
 
+#include "platform/hostlink/HostLink.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
@@ -22,22 +24,13 @@ struct UploadMessage {
 };
 UploadMessage BuildUploadMessage(const QByteArray &text, const QByteArray &base64);
 
-// What the queue needs of the telnet link.
-class UploadLink {
-public:
-    virtual ~UploadLink() = default;
-    virtual int State() const = 0; // 2 = connected
-    virtual void Send(const QByteArray &data) = 0;
-    virtual qint64 BytesPending() const = 0;
-};
-
 class HostSendQueue {
 public:
     enum class StartResult { Started, Busy, LinkDown };
     // Lines stop leaving in one call once the link holds more than this many unsent bytes.
     static constexpr qint64 kPendingLimit = 10000;
 
-    explicit HostSendQueue(UploadLink &link) : m_link(link) {}
+    explicit HostSendQueue(HostLink &link) : m_link(link) {}
 
     // Sends the head at once and queues the lines; refused while another upload is under way
     // (that one goes on) and when the link is down (nothing is sent).
@@ -66,7 +59,7 @@ public:
     std::function<void()> onTransferLost;
 
 private:
-    UploadLink &m_link;
+    HostLink &m_link;
     QByteArrayList m_lines;
     int m_index = 0;
     bool m_active = false;

@@ -18,7 +18,6 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -26,6 +25,10 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+using orva::richtext::FormatEditorFile;
+using orva::richtext::FormatLetterhead;
+using orva::richtext::LoadAtSelection;
+using orva::richtext::LoadReplacing;
 using orva::richtext::TWpPicture;
 using orva::richtext::TWpTextControl;
 
@@ -77,16 +80,6 @@ bool writePrivate(const QString &path, const QByteArray &data) {
 
 } // namespace
 
-void EditorMessages::show(Kind kind, const QString &caption, const QString &text) {
-    const QMessageBox::Icon icon = kind == Kind::Error     ? QMessageBox::Critical
-                                   : kind == Kind::Warning ? QMessageBox::Warning
-                                                           : QMessageBox::Information;
-    auto *box = new QMessageBox(icon, caption, text, QMessageBox::Ok);
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
 int FitWidthZoom(int panelWidth, int scrollBarExtent) {
     const double zoom = double(panelWidth - 2 * scrollBarExtent) / kPageWidthPx * 100.0;
     return qBound(10, int(std::lround(zoom)), 500);
@@ -96,20 +89,14 @@ int ControlWidthForZoom(double zoom) {
     return int(std::lround(kPageWidthPx * zoom / 100.0)) + 20;
 }
 
-TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, EditorMessages *messages,
-                 QWidget *parent)
-    : QWidget(parent), m_folders(folders), m_queue(queue),
-      m_messages(messages ? messages : &m_defaultMessages) {
+TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages, QWidget *parent)
+    : QWidget(parent), m_folders(folders), m_queue(queue), m_messages(messages) {
     setObjectName(QStringLiteral("WPForm"));
     setWindowTitle(QStringLiteral("Results"));
     FormCreate();
 }
 
 TWPForm::~TWPForm() = default;
-
-void TWPForm::message(EditorMessages::Kind kind, const QString &caption, const QString &text) {
-    m_messages->show(kind, caption, text);
-}
 
 void TWPForm::FormCreate() {
     auto *layout = new QVBoxLayout(this);
@@ -119,14 +106,14 @@ void TWPForm::FormCreate() {
     Save1->setObjectName(QStringLiteral("Save1"));
     SaveAs1 = new QAction(QStringLiteral("Save &As..."), this);
     SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
-    ToolButton14 = new QToolButton(bar);
-    ToolButton14->setObjectName(QStringLiteral("ToolButton14"));
-    ToolButton14->setDefaultAction(Save1);
-    saveasbutton = new QToolButton(bar);
-    saveasbutton->setObjectName(QStringLiteral("saveasbutton"));
-    saveasbutton->setDefaultAction(SaveAs1);
-    bar->addWidget(ToolButton14);
-    bar->addWidget(saveasbutton);
+    m_saveButton = new QToolButton(bar);
+    m_saveButton->setObjectName(QStringLiteral("ToolButton14"));
+    m_saveButton->setDefaultAction(Save1);
+    m_saveAsButton = new QToolButton(bar);
+    m_saveAsButton->setObjectName(QStringLiteral("saveasbutton"));
+    m_saveAsButton->setDefaultAction(SaveAs1);
+    bar->addWidget(m_saveButton);
+    bar->addWidget(m_saveAsButton);
     layout->addWidget(bar);
 
     detailspanel = new QWidget(this);
@@ -157,26 +144,27 @@ void TWPForm::FormCreate() {
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
     panelLayout->addWidget(ResultBox, 0, Qt::AlignHCenter);
     body->addWidget(ResultPanel, 1);
-    abrevlistbox = new QListWidget(this);
-    abrevlistbox->setObjectName(QStringLiteral("abrevlistbox"));
-    body->addWidget(abrevlistbox);
+    m_abbreviationListBox = new QListWidget(this);
+    m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
+    body->addWidget(m_abbreviationListBox);
     layout->addLayout(body, 1);
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
-    ResultBox->setScrollBars(3);
+    ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
 
     MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
 
     if (!m_folders.AbbreviationDirectory.isEmpty()) {
         m_folders.AbbreviationDirectory = withSlash(m_folders.AbbreviationDirectory);
         if (!QDir(local(m_folders.AbbreviationDirectory)).exists())
-            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
-                    QStringLiteral(
-                        "The Pendra abbreviations folder specified in your configuration \r\nfile does "
-                        "not exist. Please check your settings."));
+            m_messages.warning(
+                QStringLiteral("Warning"),
+                QStringLiteral(
+                    "The Pendra abbreviations folder specified in your configuration \r\nfile does "
+                    "not exist. Please check your settings."));
         else
             loadAbbreviationIndex(false);
     }
@@ -195,14 +183,15 @@ void TWPForm::loadAbbreviationIndex(bool reporting) {
     QByteArrayList lines = readLines(path, &error);
     if (!error.isEmpty()) {
         if (reporting)
-            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
-                    QStringLiteral("An error occured trying to open abbreviation file '") +
-                        m_folders.AbbreviationDirectory + QStringLiteral("abrevlist.txt'.\r\n") + error);
+            m_messages.warning(QStringLiteral("Warning"),
+                               QStringLiteral("An error occured trying to open abbreviation file '") +
+                                   m_folders.AbbreviationDirectory + QStringLiteral("abrevlist.txt'.\r\n") +
+                                   error);
         else
-            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
-                    QStringLiteral("Error opening abbreviations file '") + m_folders.AbbreviationDirectory +
-                        QStringLiteral("abrevlist.txt'.\r\n") + error +
-                        QStringLiteral("\r\nPlease check you configuration settings."));
+            m_messages.warning(QStringLiteral("Warning"),
+                               QStringLiteral("Error opening abbreviations file '") +
+                                   m_folders.AbbreviationDirectory + QStringLiteral("abrevlist.txt'.\r\n") +
+                                   error + QStringLiteral("\r\nPlease check you configuration settings."));
         return;
     }
     lines.removeIf([](const QByteArray &l) { return l.trimmed().isEmpty(); });
@@ -215,8 +204,8 @@ void TWPForm::loadTags() {
     QString error;
     const QByteArrayList lines = readLines(path, &error);
     if (!error.isEmpty()) {
-        message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
-                QStringLiteral("The Pendra 'tags.txt' file did not open.\r\n") + error);
+        m_messages.warning(QStringLiteral("Warning"),
+                           QStringLiteral("The Pendra 'tags.txt' file did not open.\r\n") + error);
         return;
     }
     TagList = lines;
@@ -247,10 +236,10 @@ void TWPForm::readRegistry() {
 
 void TWPForm::SetZoom(int zoom) {
     double z = zoom;
-    if (zoom == -1) {
+    if (zoom == ZoomPageWidth) {
         z = FitWidthZoom(ResultPanel->width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         FitToWidth = true;
-    } else if (zoom == -2) {
+    } else if (zoom == ZoomCentred90) {
         z = 90;
         FitToWidth = false;
     } else if (zoom > 0) {
@@ -279,6 +268,19 @@ void TWPForm::writeLastMessage() {
         ORVA_TRACE("lastpendrastring.txt not written", work);
 }
 
+void TWPForm::showSaveButtons(bool show) {
+    Save1->setEnabled(show);
+    SaveAs1->setEnabled(show);
+    m_saveButton->setVisible(show);
+    m_saveAsButton->setVisible(show);
+}
+
+bool TWPForm::RecoverLast(const QString &recoveryFile) {
+    RecoverPending = true;
+    RecoveryFileName = recoveryFile;
+    return LoadReport();
+}
+
 bool TWPForm::LoadReport() {
     ReportRecord.ClearValues();
     LoadReportKeys(ReportRecord);
@@ -299,9 +301,9 @@ bool TWPForm::LoadReport() {
     ResultBox->setPageMarginR(0);
     ResultBox->setPageMarginB(0);
     ResultBox->setFormatSelection(true);
-    ResultBox->setHeaderFooter(5);
-    ResultBox->setHeaderFooterStyle(2);
-    ResultBox->setViewMode(1);
+    ResultBox->setHeaderFooter(orva::richtext::HeaderFooterReport);
+    ResultBox->setHeaderFooterStyle(orva::richtext::HeaderFooterStyleEditor);
+    ResultBox->setViewMode(orva::richtext::ViewModeEditor);
     PictureList.clear();
 
     loadAbbreviationIndex(true);
@@ -309,10 +311,7 @@ bool TWPForm::LoadReport() {
     if (value("PatCode").isEmpty())
         return templateEditing();
 
-    Save1->setEnabled(false);
-    SaveAs1->setEnabled(false);
-    ToolButton14->hide();
-    saveasbutton->hide();
+    showSaveButtons(false);
     const QString work = local(m_folders.ResultDirectory);
     WorkDocumentName =
         QDir(work).filePath(HostText::toUnicode(GDFileManip::EscapeFileName(ReportRecord.GetReqCode() + "_" +
@@ -334,7 +333,8 @@ bool TWPForm::LoadReport() {
     if (RecoverPending) {
         RecoverPending = false;
         ResultBox->setSelText(QString());
-        bodyLoaded = ResultBox->LoadDocument(local(RecoveryFileName), -1, true, 3) > 0;
+        bodyLoaded =
+            ResultBox->LoadDocument(local(RecoveryFileName), LoadAtSelection, true, FormatEditorFile) > 0;
     } else if (!ReportRecord.ResultText.isEmpty()) {
         ResultBox->setSelText(QString());
         const QByteArray markup = ReportRecord.ResultText == "." ? QByteArray() : ReportRecord.ResultText;
@@ -343,14 +343,15 @@ bool TWPForm::LoadReport() {
         ResultBox->editor()->setTextCursor(c);
         bodyLoaded = true;
     } else if (QFile::exists(WorkDocumentName)) {
-        const int count = ResultBox->LoadDocument(WorkDocumentName, -1, true, 3);
+        const int count = ResultBox->LoadDocument(WorkDocumentName, LoadAtSelection, true, FormatEditorFile);
         scanStoredPictures(WorkDocumentName);
         QFile::remove(WorkDocumentName);
         // Any document that was read and is not empty counts, however short the report.
         if (count <= 0) {
-            message(EditorMessages::Kind::Warning, QStringLiteral("Warning"),
-                    QStringLiteral("An error occured trying to load the stored file \"") + WorkDocumentName +
-                        QStringLiteral("\"\r\nData file is empty or corrupted."));
+            m_messages.warning(QStringLiteral("Warning"),
+                               QStringLiteral("An error occured trying to load the stored file \"") +
+                                   WorkDocumentName +
+                                   QStringLiteral("\"\r\nData file is empty or corrupted."));
             return false;
         }
         bodyLoaded = true;
@@ -359,21 +360,21 @@ bool TWPForm::LoadReport() {
             ReportRecord.TplOverride.isEmpty() ? ReportRecord.GetProcCode() : ReportRecord.TplOverride;
         const QString path = templatePath(name, ".tpl");
         ORVA_TRACE("loading", path);
-        const int result = ResultBox->LoadDocument(path, -1, true, 3);
+        const int result = ResultBox->LoadDocument(path, LoadAtSelection, true, FormatEditorFile);
         ORVA_TRACE("Result of resultbox.load call is", result);
         bodyLoaded = result != 0;
         templateUsed = true;
     }
 
-    ResultBox->setViewMode(1);
+    ResultBox->setViewMode(orva::richtext::ViewModeEditor);
     fillPatientStrip();
     if (MergeFields) {
         bool ok = MergeFields(orva::richtext::PartFooter) && MergeFields(orva::richtext::PartHeader);
         ok = ok && MergeFields(orva::richtext::PartMain);
         ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
         if (!ok)
-            message(EditorMessages::Kind::Error, QStringLiteral("Template Error"),
-                    QStringLiteral("There was a problem filling in the patient details."));
+            m_messages.error(QStringLiteral("Template Error"),
+                             QStringLiteral("There was a problem filling in the patient details."));
     }
     placePictures();
     if (RefreshDictationPlaceholders)
@@ -388,15 +389,12 @@ bool TWPForm::LoadReport() {
 
 bool TWPForm::templateEditing() {
     TemplateEditing = true;
-    Save1->setEnabled(true);
-    SaveAs1->setEnabled(true);
-    ToolButton14->show();
-    saveasbutton->show();
+    showSaveButtons(true);
     RecoverPending = false;
     fillPatientStrip();
     WorkDocumentName.clear();
     PATIENTStatic->setText(kTemplateEditingText);
-    ResultBox->setHeaderFooter(0);
+    ResultBox->setHeaderFooter(orva::richtext::HeaderFooterNone);
     AbandonReport = true;
     ReportChanged = false;
     show();
@@ -417,22 +415,25 @@ bool TWPForm::decodeStoredDocument() {
         return true;
     }
     QFile::remove(WorkDocumentName);
-    message(EditorMessages::Kind::Error, QStringLiteral("Download Report Data"),
-            QStringLiteral("The File downloaded from the server could not be created locally") + error);
+    m_messages.error(QStringLiteral("Download Report Data"),
+                     QStringLiteral("The File downloaded from the server could not be created locally") +
+                         error);
     return false;
 }
 
 void TWPForm::loadLetterhead() {
     auto copyPage = [this] {
-        ResultBox->setPageWidth(ResultBox->GetPageSetting(0));
-        ResultBox->setPageHeight(ResultBox->GetPageSetting(1));
-        ResultBox->setPageMarginL(ResultBox->GetPageSetting(2));
-        ResultBox->setPageMarginT(ResultBox->GetPageSetting(3));
-        ResultBox->setPageMarginR(ResultBox->GetPageSetting(4));
-        ResultBox->setPageMarginB(ResultBox->GetPageSetting(5));
+        using namespace orva::richtext;
+        ResultBox->setPageWidth(ResultBox->GetPageSetting(PageSettingWidth));
+        ResultBox->setPageHeight(ResultBox->GetPageSetting(PageSettingHeight));
+        ResultBox->setPageMarginL(ResultBox->GetPageSetting(PageSettingMarginL));
+        ResultBox->setPageMarginT(ResultBox->GetPageSetting(PageSettingMarginT));
+        ResultBox->setPageMarginR(ResultBox->GetPageSetting(PageSettingMarginR));
+        ResultBox->setPageMarginB(ResultBox->GetPageSetting(PageSettingMarginB));
     };
     m_lastError.clear();
-    if (ResultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), 0, false, 9) > 0) {
+    if (ResultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), LoadReplacing, false,
+                                FormatLetterhead) > 0) {
         copyPage();
         return;
     }
@@ -440,16 +441,17 @@ void TWPForm::loadLetterhead() {
         const QString path = templatePath(fallback, ".doc");
         if (!QFile::exists(path))
             continue;
-        if (ResultBox->LoadDocument(path, 0, false, 9) > 0) {
+        if (ResultBox->LoadDocument(path, LoadReplacing, false, FormatLetterhead) > 0) {
             copyPage();
             return;
         }
         break;
     }
     if (ReportRecord.IndexOfName("DONTRETURNBINARY") < 0 || value("DONTRETURNBINARY").isEmpty())
-        message(EditorMessages::Kind::Warning, QStringLiteral("Letterhead Error"),
-                QStringLiteral("Warning!!\r\nI couldn't load a Letterhead for this procedure.\r\n") +
-                    m_lastError);
+        m_messages.warning(
+            QStringLiteral("Letterhead Error"),
+            QStringLiteral("Warning!!\r\nI couldn't load a Letterhead for this procedure.\r\n") +
+                m_lastError);
 }
 
 int TWPForm::scanStoredPictures(const QString &file) {
@@ -501,9 +503,9 @@ void TWPForm::placePictures() {
     for (TImageRecord &box : ReportRecord.ImageBoxes) {
         const QString file = local(HostText::toUnicode(box.FileName));
         if (!QFileInfo::exists(file)) {
-            message(EditorMessages::Kind::Information, QStringLiteral("Insert Image"),
-                    QStringLiteral("Warning!!\r\nThe image ") + HostText::toUnicode(box.FileName) +
-                        QStringLiteral(" is missing."));
+            m_messages.information(QStringLiteral("Insert Image"), QStringLiteral("Warning!!\r\nThe image ") +
+                                                                       HostText::toUnicode(box.FileName) +
+                                                                       QStringLiteral(" is missing."));
             continue;
         }
         if (box.FromMessage) {
@@ -529,7 +531,8 @@ void TWPForm::placePictures() {
 }
 
 void TWPForm::placeCaret() {
-    const int at = ResultBox->FindText(QString(QChar(kCursorStartMark)), 0, 24);
+    const int at =
+        ResultBox->FindText(QString(QChar(kCursorStartMark)), 0, orva::richtext::FindForwardNoCase);
     if (at >= 0) {
         ResultBox->setSelStart(at);
         ResultBox->setSelLength(1);
@@ -544,7 +547,7 @@ void TWPForm::placeCaret() {
 
 void TWPForm::loadAbbreviations() {
     AbbreviationList.clear();
-    abrevlistbox->clear();
+    m_abbreviationListBox->clear();
     const QByteArray code = GDFileManip::EscapeFileName(ReportRecord.GetProcCode());
     QByteArray file;
     for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
@@ -566,7 +569,7 @@ void TWPForm::loadAbbreviations() {
     }
     AbbreviationList += ReportRecord.ExtraData;
     for (const QByteArray &line : std::as_const(AbbreviationList))
-        abrevlistbox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
+        m_abbreviationListBox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
 }
 
 bool TWPForm::ReturnReport(const QByteArray &text) {
@@ -582,19 +585,20 @@ bool TWPForm::ReturnReport(const QByteArray &text) {
     case ReportUploadResult::Started:
         return true;
     case ReportUploadResult::Busy:
-        message(EditorMessages::Kind::Warning, QStringLiteral("Save Data"),
-                QStringLiteral("An upload is already in progress. Please wait until it has finished and save "
-                               "again."));
+        m_messages.warning(
+            QStringLiteral("Save Data"),
+            QStringLiteral("An upload is already in progress. Please wait until it has finished and save "
+                           "again."));
         return false;
     case ReportUploadResult::LinkDown:
-        message(
-            EditorMessages::Kind::Error, QStringLiteral("Save Data"),
+        m_messages.error(
+            QStringLiteral("Save Data"),
             QStringLiteral("The link to the host is down: the report was not sent. It stays in the editor."));
         ReportChanged = true;
         return false;
     case ReportUploadResult::FileError:
-        message(EditorMessages::Kind::Error, QStringLiteral("Save Data"),
-                QStringLiteral("Failed to Create B64Data \r\n") + error);
+        m_messages.error(QStringLiteral("Save Data"),
+                         QStringLiteral("Failed to Create B64Data \r\n") + error);
         return false;
     }
     return false;

@@ -3,6 +3,7 @@
 // picture boxes, fills the patient strip and starts uploads of finished reports.
 #pragma once
 
+#include "common/UserMessages.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
 
@@ -21,14 +22,6 @@ namespace orva::richtext {
 class TWpTextControl;
 }
 
-// Boxes shown by the editor; tests record them instead.
-class EditorMessages {
-public:
-    enum class Kind { Information, Warning, Error };
-    virtual ~EditorMessages() = default;
-    virtual void show(Kind kind, const QString &caption, const QString &text);
-};
-
 struct EditorFolders {
     QString TemplateDirectory;
     QString AbbreviationDirectory;
@@ -44,11 +37,17 @@ int ControlWidthForZoom(double zoom);
 class TWPForm : public QWidget {
     Q_OBJECT
 public:
-    TWPForm(const EditorFolders &folders, HostSendQueue *queue, EditorMessages *messages = nullptr,
+    // Zoom settings besides a percentage.
+    static constexpr int ZoomPageWidth = -1;
+    static constexpr int ZoomCentred90 = -2;
+
+    TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages,
             QWidget *parent = nullptr);
     ~TWPForm() override;
 
     bool LoadReport();
+    // "Recover Last": the report is loaded again with the recovery copy as its body.
+    bool RecoverLast(const QString &recoveryFile);
     void SetZoom(int zoom);
     // Starts the upload of the finished report text; the outgoing copy is the work document + ".tmp".
     bool ReturnReport(const QByteArray &text);
@@ -73,9 +72,7 @@ public:
     QWidget *detailspanel = nullptr;
     QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
            *RequestStatic = nullptr, *DrNameStatic = nullptr;
-    QListWidget *abrevlistbox = nullptr;
     QAction *Save1 = nullptr, *SaveAs1 = nullptr;
-    QToolButton *ToolButton14 = nullptr, *saveasbutton = nullptr;
 
     // Calls into parts that come later; each does nothing until it is installed.
     // Merge fields on a part of the document (1 header, 4 footer, 16 main text); false on failure.
@@ -102,13 +99,17 @@ private:
     void placeCaret();
     void loadAbbreviations();
     void writeLastMessage();
-    void message(EditorMessages::Kind kind, const QString &caption, const QString &text);
+    void showSaveButtons(bool show);
     QString templatePath(const QByteArray &name, const char *suffix) const;
     QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
 
     EditorFolders m_folders;
     HostSendQueue *m_queue;
-    EditorMessages *m_messages;
-    EditorMessages m_defaultMessages;
+    UserMessages &m_messages;
     QString m_lastError;
+    // The tool buttons of Save1 and SaveAs1 (object names "ToolButton14" and "saveasbutton") and
+    // the abbreviation list shown beside the document ("abrevlistbox").
+    QToolButton *m_saveButton = nullptr;
+    QToolButton *m_saveAsButton = nullptr;
+    QListWidget *m_abbreviationListBox = nullptr;
 };

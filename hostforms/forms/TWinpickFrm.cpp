@@ -71,7 +71,7 @@ void TWinpickFrm::setExecutors(std::unique_ptr<TRequestExecutors> executors) {
 }
 
 void TWinpickFrm::SendToHost(const QByteArray &text) {
-    sendFramed(m_link, text);
+    sendFramed(m_link.data(), text);
 }
 
 QByteArray TWinpickFrm::ExecuteRequest(const QByteArray &requestText) {
@@ -203,8 +203,8 @@ void TWinpickFrm::Button1Click() {
     }
 }
 
-void TWinpickFrm::LinkStateChanged(int state) {
-    if (state != 0 || !m_mainWindow) {
+void TWinpickFrm::LinkStateChanged(LinkState state) {
+    if (state != LinkState::Closed || !m_mainWindow) {
         return;
     }
     m_mainWindow->setEnabled(true);

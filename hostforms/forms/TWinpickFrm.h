@@ -24,9 +24,9 @@ public:
     explicit TWinpickFrm(QWidget *parent = nullptr);
     ~TWinpickFrm() override;
 
-    // The telnet link (state and send) and the main window (target of "WINPICKFORMCONTAINER" and
-    // "ORVAMAINFORM"); both may be absent.
-    void setLink(HostProtocol::HostLink *link) { m_link = link; }
+    // The host link and the main window (target of "WINPICKFORMCONTAINER" and "ORVAMAINFORM");
+    // both may be absent.
+    void setLink(HostLink *link) { m_link = link; }
     void setMainWindow(QWidget *mainWindow) { m_mainWindow = mainWindow; }
     void setExecutors(std::unique_ptr<TRequestExecutors> executors);
 
@@ -40,7 +40,7 @@ public:
     void Button2Click() { ResetWorkspaces1Click(); }
     // The link went down: a main window the host hid or disabled comes back, so that the user is
     // never left without a usable window.
-    void LinkStateChanged(int state);
+    void LinkStateChanged(LinkState state);
 
     TWorkspaceList &WorkspaceList() { return m_workspaces; }
     QTreeWidget *TreeView1() const { return m_tree; }
@@ -51,7 +51,7 @@ private:
     QByteArray execute(const QByteArray &requestText);
     void loadMenuTree(const QList<QByteArray> &lines);
 
-    HostProtocol::HostLink *m_link = nullptr;
+    QPointer<HostLink> m_link;
     QPointer<QWidget> m_mainWindow;
     std::unique_ptr<TRequestExecutors> m_executors;
     TWorkspaceList m_workspaces;

@@ -1,6 +1,8 @@
 // Frames, keywords, value texts, message builders and error texts of host-driven forms.
 #include "hostforms/protocol/HostProtocol.h"
 
+#include "common/HostText.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -29,7 +31,7 @@ QByteArray frame(const QByteArray &message) {
 }
 
 bool sendFramed(HostLink *link, const QByteArray &message) {
-    if (!link || link->State() != 2) {
+    if (!link || !link->IsConnected()) {
         return false;
     }
     link->Send(frame(message));
@@ -37,18 +39,7 @@ bool sendFramed(HostLink *link, const QByteArray &message) {
 }
 
 EncodedValue userText(const QByteArray &text) {
-    QByteArray out = text;
-    for (char &c : out) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == kFrameStart || c == kFrameEnd) {
-            c = kReplacementByte;
-        } else if (c == kValueMark) {
-            c = 'y';
-        } else if (c == kSubValueMark) {
-            c = 'u';
-        }
-    }
-    return EncodedValue(out);
+    return EncodedValue(HostText::userText(text));
 }
 
 EncodedValue joinValues(const QList<EncodedValue> &values, char separator, bool after) {

@@ -3,7 +3,9 @@
 // Everything is bytes; text the user typed reaches a message only through HostProtocol::userText.
 #pragma once
 
+#include "common/HostText.h"
 #include "common/objectrequest/TObjectRequest.h"
+#include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,21 +14,11 @@
 
 namespace HostProtocol {
 
-constexpr char kFrameStart = '\x9F';
-constexpr char kFrameEnd = '\x9B';
+constexpr char kFrameStart = HostText::kFrameStart;
+constexpr char kFrameEnd = HostText::kFrameEnd;
 constexpr char kFieldSeparator = '\x03';
-constexpr char kValueMark = '\xFD';
-constexpr char kSubValueMark = '\xFC';
-// What a byte of user text becomes when it would break a frame, a field or a list.
-constexpr char kReplacementByte = '?';
-
-// The link a message goes out on: the telnet control's state (2 = connected) and send operation.
-class HostLink {
-public:
-    virtual ~HostLink() = default;
-    virtual int State() const = 0;
-    virtual void Send(const QByteArray &data) = 0;
-};
+constexpr char kValueMark = HostText::kValueMark;
+constexpr char kSubValueMark = HostText::kSubValueMark;
 
 // 0x9F message 0x9B.
 QByteArray frame(const QByteArray &message);
@@ -50,9 +42,7 @@ private:
     friend EncodedValue trustedValue(const QByteArray &);
 };
 
-// The encoder for text that came from the user (typed, pasted, picked): the frame bytes 0x9F and
-// 0x9B, the field separator and every other C0 control become kReplacementByte, and the host's
-// value marks 0xFD and 0xFC (the letters y-acute and u-umlaut) become plain "y" and "u".
+// Text that came from the user, through the one encoder HostText::userText.
 EncodedValue userText(const QByteArray &text);
 // Values joined by a separator the layout defines (0xFD between list entries or lines, 0x03 between
 // grid cells); `after` puts the separator after every value instead of between them.

@@ -544,8 +544,10 @@ QPointF TWpTextControl::textOriginGlobal() const {
 }
 void TWpTextControl::setScrollBars(int v) {
     m_scrollBars = v;
-    m_editor->setHorizontalScrollBarPolicy(v & 1 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    m_editor->setVerticalScrollBarPolicy(v & 2 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    m_editor->setHorizontalScrollBarPolicy(v & ScrollBarsHorizontal ? Qt::ScrollBarAsNeeded
+                                                                    : Qt::ScrollBarAlwaysOff);
+    m_editor->setVerticalScrollBarPolicy(v & ScrollBarsVertical ? Qt::ScrollBarAsNeeded
+                                                                : Qt::ScrollBarAlwaysOff);
 }
 void TWpTextControl::setControlChars(bool on) {
     m_controlChars = on;
@@ -1186,14 +1188,14 @@ int TWpTextControl::FindText(const QString &text, int start, int flags) const {
 void TWpTextControl::ClipboardCommand(int command) {
     const QTextCursor c = cursor();
     switch (command) {
-    case 1:
+    case ClipboardCut:
         if (c.hasSelection() && !touchesProtected(c.selectionStart(), c.selectionEnd()))
             m_editor->cut();
         break;
-    case 2:
+    case ClipboardCopy:
         m_editor->copy();
         break;
-    case 3:
+    case ClipboardPaste:
         if (userEditAllowed(c.selectionStart(), c.selectionEnd()))
             m_editor->paste();
         break;

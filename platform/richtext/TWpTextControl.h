@@ -55,6 +55,37 @@ struct TWpListInfo {
     int itemNumber = 0;
 };
 
+// Named values of the control's numbered properties and arguments; the numbers are the control's own.
+// LoadDocument: where the file goes (0 replaces everything, -1 inserts at the selection) and the
+// two kinds of file the editor loads.
+constexpr int LoadReplacing = 0;
+constexpr int LoadAtSelection = -1;
+enum TWpFileFormat { FormatEditorFile = 3, FormatLetterhead = 9 };
+// HeaderFooter: the parts shown around the main text (header and footer for reports, none while
+// templates are edited); the style and view mode the editor always sets.
+constexpr int HeaderFooterNone = 0;
+constexpr int HeaderFooterReport = PartHeader | PartFooter;
+constexpr int HeaderFooterStyleEditor = 2;
+constexpr int ViewModeEditor = 1;
+enum TWpScrollBars {
+    ScrollBarsNone = 0,
+    ScrollBarsHorizontal = 1,
+    ScrollBarsVertical = 2,
+    ScrollBarsBoth = 3
+};
+// FindText: forward from the start, ignoring case, without any dialog.
+constexpr int FindForwardNoCase = 24;
+// GetPageSetting: the loaded document's page, in twips.
+enum TWpPageSetting {
+    PageSettingWidth,
+    PageSettingHeight,
+    PageSettingMarginL,
+    PageSettingMarginT,
+    PageSettingMarginR,
+    PageSettingMarginB
+};
+enum TWpClipboardCommand { ClipboardCut = 1, ClipboardCopy = 2, ClipboardPaste = 3 };
+
 class TWpTextControl : public QWidget {
     Q_OBJECT
 public:
@@ -206,7 +237,7 @@ public:
     int LoadDocument(const QString &file, int position, bool insert, int format);
     // Writes the whole document, or with `selectionOnly` just the selection (a formatted entry).
     bool SaveDocument(const QString &file, int position, bool selectionOnly, int format);
-    // Forward, from `start`, ignoring case, without any dialog (flag 24).
+    // Forward, from `start`, ignoring case, without any dialog (FindForwardNoCase).
     int FindText(const QString &text, int start, int flags) const;
     // Selects the next occurrence from the caret (wrapping once); false when there is none.
     bool FindNext(const QString &text);
@@ -307,7 +338,8 @@ private:
     QGraphicsProxyWidget *m_proxy = nullptr;
     QTextEdit *m_headerView = nullptr, *m_footerView = nullptr; // header and footer as shown around the text
     int m_active = PartMain;
-    int m_headerFooter = 5, m_headerFooterStyle = 2, m_viewMode = 1, m_zoom = 100, m_scrollBars = 3;
+    int m_headerFooter = HeaderFooterReport, m_headerFooterStyle = HeaderFooterStyleEditor;
+    int m_viewMode = ViewModeEditor, m_zoom = 100, m_scrollBars = ScrollBarsBoth;
     bool m_controlChars = false, m_formatSelection = true;
     int m_fieldCurrent = 0, m_objectCurrent = 0, m_tabCurrent = 1;
     TWpPageSetup m_loadedPage;

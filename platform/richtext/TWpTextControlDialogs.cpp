@@ -22,9 +22,9 @@ bool TWpTextControl::FindNext(const QString &text) {
     if (text.isEmpty())
         return false;
     const QTextCursor c = cursor();
-    int at = FindText(text, c.selectionEnd(), 24);
+    int at = FindText(text, c.selectionEnd(), FindForwardNoCase);
     if (at < 0)
-        at = FindText(text, 0, 24);
+        at = FindText(text, 0, FindForwardNoCase);
     if (at < 0)
         return false;
     setSelStart(at);
@@ -38,7 +38,7 @@ int TWpTextControl::ReplaceAll(const QString &text, const QString &replacement) 
     int count = 0;
     QTextCursor c(activeDocument());
     c.beginEditBlock();
-    for (int at = FindText(text, 0, 24); at >= 0; at = FindText(text, at, 24)) {
+    for (int at = FindText(text, 0, FindForwardNoCase); at >= 0; at = FindText(text, at, FindForwardNoCase)) {
         const int end = at + int(text.size());
         if (touchesProtected(at, end)) {
             at = end;

@@ -5,27 +5,27 @@
 
 #include <utility>
 
-TTelnet::TTelnet(QObject *parent) : QObject(parent) {}
+TTelnet::TTelnet(QObject *parent) : HostLink(parent) {}
 
 TTelnet::~TTelnet() {
     dropSocket();
 }
 
-int TTelnet::mapState(QAbstractSocket::SocketState state) {
+LinkState TTelnet::mapState(QAbstractSocket::SocketState state) {
     switch (state) {
     case QAbstractSocket::UnconnectedState:
-        return Closed;
+        return LinkState::Closed;
     case QAbstractSocket::HostLookupState:
     case QAbstractSocket::ConnectingState:
-        return Connecting;
+        return LinkState::Connecting;
     case QAbstractSocket::ConnectedState:
-        return Connected;
+        return LinkState::Connected;
     case QAbstractSocket::BoundState:
     case QAbstractSocket::ListeningState:
     case QAbstractSocket::ClosingState:
         break;
     }
-    return Other;
+    return LinkState::Other;
 }
 
 void TTelnet::dropSocket() {
@@ -40,7 +40,7 @@ void TTelnet::dropSocket() {
 
 void TTelnet::Connect(const QString &host, int port) {
     dropSocket();
-    m_state = Closed;
+    m_state = LinkState::Closed;
     m_errorReported = false;
     m_inbound.clear();
     m_codec.reset();
@@ -55,14 +55,14 @@ void TTelnet::Connect(const QString &host, int port) {
         reportError(QAbstractSocket::UnsupportedSocketOperationError,
                     QStringLiteral("Invalid port number %1").arg(port));
         // The caller waits for a state event after every attempt, even one that never started.
-        emit OnState(Closed);
+        emit OnState(LinkState::Closed);
         return;
     }
     socket->connectToHost(host, static_cast<quint16>(port));
 }
 
 void TTelnet::Send(const QByteArray &data, int length) {
-    if (State() != Connected)
+    if (State() != LinkState::Connected)
         return;
     const qsizetype count = length > 0 && length < data.size() ? length : data.size();
     m_codec.encode(data.constData(), count);
@@ -77,7 +77,7 @@ void TTelnet::Close() {
     if (!m_socket)
         return;
     // Qt would finish a pending attempt first and close only once connected.
-    if (State() == Connecting)
+    if (State() == LinkState::Connecting)
         m_socket->abort();
     else
         m_socket->disconnectFromHost();
@@ -88,8 +88,8 @@ void TTelnet::Abort() {
         m_socket->abort();
 }
 
-int TTelnet::State() const {
-    return m_socket ? mapState(m_socket->state()) : Closed;
+LinkState TTelnet::State() const {
+    return m_socket ? mapState(m_socket->state()) : LinkState::Closed;
 }
 
 qint64 TTelnet::BytesAvailable() const {
@@ -116,7 +116,7 @@ void TTelnet::flushWire() {
     m_socket->write(wire);
 }
 
-void TTelnet::publishState(int state) {
+void TTelnet::publishState(LinkState state) {
     if (state == m_state)
         return;
     m_state = state;
@@ -130,10 +130,10 @@ void TTelnet::reportError(int number, const QString &description) {
 
 void TTelnet::socketStateChanged(QAbstractSocket::SocketState state) {
     QTcpSocket *socket = m_socket;
-    const int mapped = mapState(state);
-    if (mapped == Connected)
+    const LinkState mapped = mapState(state);
+    if (mapped == LinkState::Connected)
         m_errorReported = false;
-    if (mapped == Closed && socket) {
+    if (mapped == LinkState::Closed && socket) {
         // Whatever the host sent before it went away is still delivered, and a failed attempt
         // reports its error before the closed state, whichever order the socket signals in.
         // A handler may start a new connection meanwhile; this one then says no more.

@@ -12,7 +12,7 @@ public:
     virtual void WriteToHost(const QByteArray &bytes) { (void)bytes; }
     virtual void Beep() {}
     // The host switched between 80 and 132 columns: the control sets its Columns (resizing the buffer).
-    virtual void SetColumns(int columns) { (void)columns; }
+    virtual void ColumnModeChanged(int columns) { (void)columns; }
     // Local echo of what the emulator sends.
     virtual bool HalfDuplex() const { return false; }
     // The buffer's cursor moved (row and column as the buffer reports them).

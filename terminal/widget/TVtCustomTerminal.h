@@ -151,7 +151,7 @@ protected:
     // TVtTerminalHost
     void WriteToHost(const QByteArray &bytes) override;
     void Beep() override;
-    void SetColumns(int columns) override { setColumns(columns); }
+    void ColumnModeChanged(int columns) override { setColumns(columns); }
     void CursorMoved(int row, int col) override;
     void InvalidateAll() override { m_fullRepaint = true; }
 

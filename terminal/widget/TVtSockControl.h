@@ -1,6 +1,8 @@
 // The socket partner a terminal could have: the contract it would offer, the telnet window-size notice
-// and the two log formats. Nothing in this system creates a socket control, so a terminal without
-// one drops what its emulator sends; the logs are plain formatters with an injected clock.
+// and the two log formats. Nothing in this system creates a socket control (the host is reached
+// through the host link), so a terminal without one drops what its emulator sends; the logs are plain
+// formatters with an injected clock. It stays, idle on purpose, so that the terminal's calls have a
+// defined partner and the log formats are kept and tested; do not wire a socket through it.
 #pragma once
 
 #include <QByteArray>

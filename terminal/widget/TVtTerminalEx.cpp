@@ -57,7 +57,7 @@ void TVtTerminalEx::repaintChanged() {
     RepaintAll();
 }
 
-void TVtTerminalEx::setColourTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold) {
+void TVtTerminalEx::setColorTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold) {
     TVtVT100EmulatorEx *ex = EmulatorEx();
     if (!ex)
         return;
@@ -66,17 +66,17 @@ void TVtTerminalEx::setColourTexts(const QByteArray &fore, const QByteArray &bac
     ex->SetBoldColorsStr(bold);
 }
 
-QByteArray TVtTerminalEx::foreColourText() const {
+QByteArray TVtTerminalEx::foreColorText() const {
     const TVtVT100EmulatorEx *ex = EmulatorEx();
     return ex ? ex->ForeColorsStr() : TVtVT100EmulatorEx::ColorTableText(TVtVT100EmulatorEx::DefaultColors());
 }
 
-QByteArray TVtTerminalEx::backColourText() const {
+QByteArray TVtTerminalEx::backColorText() const {
     const TVtVT100EmulatorEx *ex = EmulatorEx();
     return ex ? ex->BackColorsStr() : TVtVT100EmulatorEx::ColorTableText(TVtVT100EmulatorEx::DefaultColors());
 }
 
-QByteArray TVtTerminalEx::boldColourText() const {
+QByteArray TVtTerminalEx::boldColorText() const {
     const TVtVT100EmulatorEx *ex = EmulatorEx();
     return ex ? ex->BoldColorsStr() : TVtVT100EmulatorEx::ColorTableText(TVtVT100EmulatorEx::BoldDefaults());
 }

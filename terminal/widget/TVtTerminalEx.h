@@ -32,10 +32,10 @@ public:
     void SetForeColor(uint32_t color);
 
     // The extended emulator's colour tables as text ("Black=$0; Red=$80; ...").
-    void setColourTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold);
-    QByteArray foreColourText() const;
-    QByteArray backColourText() const;
-    QByteArray boldColourText() const;
+    void setColorTexts(const QByteArray &fore, const QByteArray &back, const QByteArray &bold);
+    QByteArray foreColorText() const;
+    QByteArray backColorText() const;
+    QByteArray boldColorText() const;
 
 signals:
     // A left click on one cell: the digits around it (empty when the cell holds no digit).

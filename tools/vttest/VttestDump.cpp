@@ -12,7 +12,7 @@ namespace {
 class DumpHost : public TVtTerminalHost {
 public:
     explicit DumpHost(TVtTerminalEmulator &emulator) : m_emulator(emulator) {}
-    void SetColumns(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
+    void ColumnModeChanged(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
 
 private:
     TVtTerminalEmulator &m_emulator;

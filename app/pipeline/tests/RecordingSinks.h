@@ -2,6 +2,8 @@
 #pragma once
 
 #include "app/pipeline/PipelineSinks.h"
+#include "common/testing/FakeHostLink.h"
+#include "common/testing/RecordingMessages.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,17 +11,17 @@
 #include <QStringList>
 #include <functional>
 
-class RecordingLink : public HostProtocol::HostLink {
-public:
-    int state = 2;
-    QByteArray sent;
-    int State() const override { return state; }
-    void Send(const QByteArray &data) override { sent += data; }
-};
-
 class RecordingSinks : public PipelineSinks {
 public:
-    RecordingLink link;
+    RecordingSinks() {
+        boxes.onShow = [this](UserMessages::Kind kind, const QString &caption, const QString &text) {
+            messages.append(QString::number(int(kind)) + "|" + caption + "|" + text);
+            log.append("message");
+        };
+    }
+
+    FakeHostLink link;
+    RecordingMessages boxes;
     QByteArray terminal;
     QList<QByteArray> writes;
     QList<QByteArray> requests;
@@ -63,7 +65,7 @@ public:
             onWrite(text);
         }
     }
-    HostProtocol::HostLink *Link() override { return &link; }
+    HostLink *Link() override { return &link; }
     void ExecuteRequest(const QByteArray &t) override { requests.append(t); }
     void ShowImageList(const QByteArray &n) override { imageLists.append(n); }
     bool SetDictationPlayPosition(int ms) override {
@@ -121,8 +123,5 @@ public:
         log.append("dictation");
     }
     void Beep() override { ++beeps; }
-    void ShowMessage(MessageKind k, const QString &c, const QString &t) override {
-        messages.append(QString::number(int(k)) + "|" + c + "|" + t);
-        log.append("message");
-    }
+    UserMessages &Messages() override { return boxes; }
 };

@@ -1,5 +1,6 @@
 // The upload message bytes, checksums, base64 lines and the paced sender on a fake link.
 #include "editor/report/HostUpload.h"
+#include "common/testing/FakeHostLink.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -71,38 +72,22 @@ TEST(UploadMessage, HeaderBytes) {
     EXPECT_EQ(HostChecksum(t, 5), QByteArray::number(0 + 0 + 0 + 127 + 0x69));
 }
 
-class FakeLink : public UploadLink {
-public:
-    int State() const override { return state; }
-    void Send(const QByteArray &data) override {
-        sent.append(data);
-        if (!holdPending)
-            return;
-        pending += data.size();
-    }
-    qint64 BytesPending() const override { return pending; }
-    int state = 2;
-    bool holdPending = false;
-    qint64 pending = 0;
-    QByteArrayList sent;
-};
-
 UploadMessage tenLines() {
     return BuildUploadMessage("report", QByteArray(84 * 9 + 10, 'B'));
 }
 
 TEST(HostSendQueue, AllLinesWhenNothingIsPending) {
-    FakeLink link;
+    FakeHostLink link;
     HostSendQueue q(link);
     QList<int> progress;
     q.onProgress = [&](int p) { progress.append(p); };
     ASSERT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::Started);
     EXPECT_TRUE(q.ResultTransferActive());
-    EXPECT_EQ(link.sent.size(), 1);
+    EXPECT_EQ(link.sends.size(), 1);
     q.SendQueuedLines();
-    ASSERT_EQ(link.sent.size(), 12);
-    EXPECT_EQ(link.sent.last(), "|||\r\n");
-    EXPECT_EQ(link.sent.at(1).size(), 86);
+    ASSERT_EQ(link.sends.size(), 12);
+    EXPECT_EQ(link.sends.last(), "|||\r\n");
+    EXPECT_EQ(link.sends.at(1).size(), 86);
     EXPECT_TRUE(q.Lines().isEmpty());
     EXPECT_EQ(progress, (QList<int>{500, 1000}));
     // The flag stays until the host's "|".
@@ -110,7 +95,7 @@ TEST(HostSendQueue, AllLinesWhenNothingIsPending) {
 }
 
 TEST(HostSendQueue, OneLinePerCallWhileTheLinkIsFull) {
-    FakeLink link;
+    FakeHostLink link;
     link.pending = 20000;
     HostSendQueue q(link);
     QList<int> progress;
@@ -118,19 +103,19 @@ TEST(HostSendQueue, OneLinePerCallWhileTheLinkIsFull) {
     ASSERT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::Started);
     for (int call = 1; call <= 11; ++call) {
         q.SendQueuedLines();
-        EXPECT_EQ(link.sent.size(), 1 + call);
+        EXPECT_EQ(link.sends.size(), 1 + call);
     }
-    EXPECT_EQ(link.sent.last(), "|||\r\n");
+    EXPECT_EQ(link.sends.last(), "|||\r\n");
     EXPECT_EQ(q.Lines().size(), 11); // cleared by the next call
     q.SendQueuedLines();
     EXPECT_TRUE(q.Lines().isEmpty());
-    EXPECT_EQ(link.sent.size(), 12);
+    EXPECT_EQ(link.sends.size(), 12);
     for (int p : progress)
         EXPECT_LE(p, 1000);
 }
 
 TEST(HostSendQueue, StopsOnceThePendingCountPassesTheLimit) {
-    FakeLink link;
+    FakeHostLink link;
     link.holdPending = true;
     HostSendQueue q(link);
     ASSERT_EQ(q.Start(BuildUploadMessage("r", QByteArray(84 * 300, 'C'))),
@@ -139,17 +124,17 @@ TEST(HostSendQueue, StopsOnceThePendingCountPassesTheLimit) {
     // 86 bytes a line: the line that takes the count past 10000 is the last of the call.
     EXPECT_GT(link.pending, HostSendQueue::kPendingLimit);
     EXPECT_LE(link.pending - 86, HostSendQueue::kPendingLimit);
-    EXPECT_LT(link.sent.size(), 300);
+    EXPECT_LT(link.sends.size(), 300);
 }
 
 TEST(HostSendQueue, SecondUploadIsRefusedWhileOneIsActive) {
-    FakeLink link;
+    FakeHostLink link;
     link.pending = 20000;
     HostSendQueue q(link);
     ASSERT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::Started);
     q.SendQueuedLines();
     EXPECT_EQ(q.Start(BuildUploadMessage("other", "")), HostSendQueue::StartResult::Busy);
-    EXPECT_EQ(link.sent.size(), 2);
+    EXPECT_EQ(link.sends.size(), 2);
     EXPECT_EQ(q.HostSendIndex(), 1);
     EXPECT_EQ(q.Lines().size(), 11);
     // After the host ends it (NAK, "|", BEL or Reset), a new upload replaces the queue.
@@ -160,22 +145,22 @@ TEST(HostSendQueue, SecondUploadIsRefusedWhileOneIsActive) {
 }
 
 TEST(HostSendQueue, LinkDownAndDroppedLink) {
-    FakeLink link;
-    link.state = 0;
+    FakeHostLink link;
+    link.state = LinkState::Closed;
     HostSendQueue q(link);
     EXPECT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::LinkDown);
-    EXPECT_TRUE(link.sent.isEmpty());
+    EXPECT_TRUE(link.sends.isEmpty());
     EXPECT_FALSE(q.ResultTransferActive());
 
-    link.state = 2;
+    link.state = LinkState::Connected;
     link.pending = 20000;
     int lost = 0;
     q.onTransferLost = [&] { ++lost; };
     ASSERT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::Started);
     q.SendQueuedLines();
-    link.state = 0;
+    link.state = LinkState::Closed;
     q.SendQueuedLines(); // the ACK that raced the drop sends nothing
-    EXPECT_EQ(link.sent.size(), 2);
+    EXPECT_EQ(link.sends.size(), 2);
     EXPECT_FALSE(q.ResultTransferActive());
     EXPECT_TRUE(q.Lines().isEmpty());
     EXPECT_EQ(lost, 1);
@@ -186,7 +171,7 @@ TEST(HostSendQueue, LinkDownAndDroppedLink) {
 TEST(StartReportUpload, ReadsTheCopyAndRemovesIt) {
     QTemporaryDir dir;
     const QString tmp = dir.filePath("12_P.doc.tmp");
-    FakeLink link;
+    FakeHostLink link;
     HostSendQueue q(link);
     {
         QFile f(tmp);
@@ -195,9 +180,9 @@ TEST(StartReportUpload, ReadsTheCopyAndRemovesIt) {
     }
     ASSERT_EQ(StartReportUpload(q, "a\r\nb", tmp, false, dir.path(), nullptr), ReportUploadResult::Started);
     EXPECT_FALSE(QFile::exists(tmp));
-    EXPECT_EQ(link.sent.first(), QByteArray("\x07"
-                                            "4 3 6 208 ") +
-                                     HostChecksum("QUJD", 4) + "\x03\x02" + "a\r\nb\x03");
+    EXPECT_EQ(link.sends.first(), QByteArray("\x07"
+                                             "4 3 6 208 ") +
+                                      HostChecksum("QUJD", 4) + "\x03\x02" + "a\r\nb\x03");
     EXPECT_EQ(q.Lines(), (QByteArrayList{"QUJD", "|||"}));
     QFile copy(dir.filePath("Datacopy.txt"));
     EXPECT_EQ(copy.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),

@@ -1,5 +1,7 @@
 // Report messages loaded into the editor: letterhead and its fallbacks, host markup, a stored
 // document with pictures, a template, picture boxes, the patient strip and the abbreviation list.
+#include "common/testing/FakeHostLink.h"
+#include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpRtf.h"
@@ -18,22 +20,6 @@
 using namespace orva::richtext;
 
 namespace {
-
-class RecordedMessages : public EditorMessages {
-public:
-    void show(Kind, const QString &caption, const QString &text) override {
-        shown.append(caption + "|" + text);
-    }
-    QStringList shown;
-};
-
-class NoLink : public UploadLink {
-public:
-    int State() const override { return 2; }
-    void Send(const QByteArray &data) override { sent.append(data); }
-    qint64 BytesPending() const override { return 0; }
-    QByteArrayList sent;
-};
 
 void writeFile(const QString &path, const QByteArray &data) {
     QDir().mkpath(QFileInfo(path).path());
@@ -73,8 +59,8 @@ class LoadReportTest : public QObject {
     EditorFolders m_folders;
     QString m_picture;
 
-    std::unique_ptr<TWPForm> makeForm(RecordedMessages &messages, HostSendQueue *queue = nullptr) {
-        return std::make_unique<TWPForm>(m_folders, queue, &messages);
+    std::unique_ptr<TWPForm> makeForm(RecordingMessages &messages, HostSendQueue *queue = nullptr) {
+        return std::make_unique<TWPForm>(m_folders, queue, messages);
     }
 
 private slots:
@@ -112,7 +98,7 @@ private slots:
     }
 
     void markupBodyWithLetterheadAndStrip() {
-        RecordedMessages shown;
+        RecordingMessages shown;
         auto form = makeForm(shown);
         form->ReceivedReportText =
             "KX_TEMPLATE~LH1^KX_REQCODE~12/34^KX_PROCCODE~P1^KX_PATCODE~9^KX_PATSUR~Smith"
@@ -147,7 +133,7 @@ private slots:
         QVERIFY(form->isVisible());
         QCOMPARE(form->AbbreviationList,
                  (QByteArrayList{"nad=No abnormality detected", "/lft=liver function"}));
-        QCOMPARE(form->abrevlistbox->count(), 2);
+        QCOMPARE(form->findChild<QListWidget *>("abrevlistbox")->count(), 2);
         QFile last(m_dir.filePath("work/lastpendrastring.txt"));
         QVERIFY(last.exists());
         QCOMPARE(last.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
@@ -167,7 +153,7 @@ private slots:
     }
 
     void storedDocumentWithPictures() {
-        RecordedMessages shown;
+        RecordingMessages shown;
         auto form = makeForm(shown);
         const QByteArray stored = rtfOf([&](TWpDocument &d) {
             QTextCursor(d.main()).insertText("No abnormality detected.");
@@ -200,7 +186,7 @@ private slots:
     }
 
     void corruptStoredDocumentStopsTheLoad() {
-        RecordedMessages shown;
+        RecordingMessages shown;
         auto form = makeForm(shown);
         form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==";
         QVERIFY(!form->LoadReport());
@@ -211,7 +197,7 @@ private slots:
     }
 
     void templateBodyAndCaretMark() {
-        RecordedMessages shown;
+        RecordingMessages shown;
         auto form = makeForm(shown);
         int merged = 0;
         form->MergeFields = [&](int) {
@@ -230,8 +216,32 @@ private slots:
         QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
     }
 
+    void recoverLastLoadsTheRecoveryCopy() {
+        RecordingMessages shown;
+        auto form = makeForm(shown);
+        const QString recovery = m_dir.filePath("work/recover.R9 P1.txc");
+        writeFile(recovery,
+                  rtfOf([](TWpDocument &d) { QTextCursor(d.main()).insertText("Recovered text."); }));
+        form->ReceivedReportText =
+            "KX_TEMPLATE~LH1^KX_REQCODE~R9^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Host";
+        QVERIFY(form->LoadReport());
+        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QStringLiteral("Host"));
+        // The recovery copy takes the place of the message's body, once.
+        QVERIFY(form->RecoverLast(recovery));
+        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()),
+                 QStringLiteral("Recovered text."));
+        QCOMPARE(form->ResultBox->document().header()->toPlainText(), QStringLiteral("Pathology Department"));
+        QVERIFY(!form->RecoverPending);
+        QVERIFY(form->LoadReport());
+        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QStringLiteral("Host"));
+        // A recovery copy that cannot be read leaves an empty body, and the load says it failed.
+        QVERIFY(!form->RecoverLast(m_dir.filePath("work/missing.txc")));
+        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QString());
+        QCOMPARE(shown.shown, QStringList());
+    }
+
     void templateEditing() {
-        RecordedMessages shown;
+        RecordingMessages shown;
         auto form = makeForm(shown);
         form->ReceivedReportText = "KX_REQCODE~R6^KX_RESULTTEXT~x";
         QVERIFY(form->LoadReport());
@@ -247,8 +257,8 @@ private slots:
         folders.AbbreviationDirectory = m_dir.filePath("emptyabbrev");
         QDir().mkpath(folders.AbbreviationDirectory);
         writeFile(folders.AbbreviationDirectory + "/abrevlist.txt", "");
-        RecordedMessages shown;
-        TWPForm form(folders, nullptr, &shown);
+        RecordingMessages shown;
+        TWPForm form(folders, nullptr, shown);
         form.ReceivedReportText = "KX_REQCODE~R7^KX_PROCCODE~P9^KX_PATCODE~9^KX_RESULTTEXT~a";
         QVERIFY(form.LoadReport());
         QVERIFY(form.AbbreviationList.isEmpty());
@@ -263,8 +273,8 @@ private slots:
     }
 
     void returnReportThroughTheQueue() {
-        RecordedMessages shown;
-        NoLink link;
+        RecordingMessages shown;
+        FakeHostLink link;
         HostSendQueue queue(link);
         auto form = makeForm(shown, &queue);
         form->ReceivedReportText = "KX_REQCODE~R8^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~abc";
@@ -272,12 +282,12 @@ private slots:
         QVERIFY(form->ResultBox->SaveDocument(form->WorkDocumentName + ".tmp", -1, false, 3));
         QVERIFY(form->ReturnReport("abc"));
         QVERIFY(queue.ResultTransferActive());
-        QVERIFY(link.sent.first().startsWith("\x07"
-                                             "3 3 "));
+        QVERIFY(link.sends.first().startsWith("\x07"
+                                              "3 3 "));
         QVERIFY(!QFile::exists(form->WorkDocumentName + ".tmp"));
         QVERIFY(!form->ReturnReport("again")); // one upload at a time
         QVERIFY(shown.shown.last().contains("already in progress"));
-        QCOMPARE(link.sent.size(), 1);
+        QCOMPARE(link.sends.size(), 1);
     }
 };
 

@@ -1,6 +1,7 @@
 // Object requests of any shape through the parser and the dispatcher: creation of every type,
 // unknown types, huge numbers, repeated names, menu trees and control actions. The browser only
 // records its address and files are read only from a private temporary folder.
+#include "common/testing/FakeHostLink.h"
 #include "hostforms/forms/HostFiles.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "hostforms/forms/WebBrowser.h"
@@ -14,20 +15,13 @@
 
 namespace {
 
-class CountingLink : public HostProtocol::HostLink {
-public:
-    int State() const override { return 2; }
-    void Send(const QByteArray &data) override { bytes += data.size(); }
-    qint64 bytes = 0;
-};
-
 struct Env {
     int argc = 1;
     char name[8] = "fuzz";
     char *argv[2] = {name, nullptr};
     QApplication *app;
     QTemporaryDir dir;
-    CountingLink link;
+    FakeHostLink link;
     TWinpickFrm *frm;
     Env() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -64,5 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     env.frm->ResetWorkspaces1Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // What was sent is not looked at; it must not pile up over the run.
+    env.link.sends.clear();
+    env.link.sent.clear();
     return 0;
 }

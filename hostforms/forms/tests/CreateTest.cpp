@@ -28,14 +28,14 @@ namespace {
 const QByteArray S("\x03", 1);
 
 struct Forms {
-    RecordingLink link;
+    FakeHostLink link;
     std::unique_ptr<TWinpickFrm> frm = std::make_unique<TWinpickFrm>();
     Forms(bool workspace = true) {
         frm->setLink(&link);
         if (workspace) {
             frm->ExecuteRequest(
                 request({{1, "ws"}, {2, "1"}, {3, "1"}, {6, "600"}, {7, "400"}, {18, "wsev"}}));
-            link.frames.clear();
+            link.sends.clear();
         }
     }
     ~Forms() {
@@ -294,7 +294,7 @@ TEST(Create, EachTypeWithAllItsFields) {
             count = std::max(count, i);
         }
         EXPECT_EQ(f.run(create("obj", c.type, c.fields, count)), QByteArray());
-        EXPECT_TRUE(f.link.frames.isEmpty()) << f.link.frames.value(0).constData();
+        EXPECT_TRUE(f.link.sends.isEmpty()) << f.link.sends.value(0).constData();
         QWidget *w = f.find("ws.obj");
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->objectName(), "obj");
@@ -559,7 +559,7 @@ TEST(Create, HostNamedFiles) {
         Forms f;
         EXPECT_EQ(f.run(create("o", c.type, {{17, c.value}}, 17)), QByteArray());
         if (c.error.isEmpty()) {
-            EXPECT_TRUE(f.link.frames.isEmpty());
+            EXPECT_TRUE(f.link.sends.isEmpty());
         } else {
             EXPECT_EQ(f.link.messages(), QList<QByteArray>{"o" + S + "99" + S + "wsev" + S + c.error + S});
         }

@@ -29,7 +29,7 @@ public:
 };
 
 struct Container {
-    RecordingLink link;
+    FakeHostLink link;
     std::unique_ptr<TWinpickFrm> frm = std::make_unique<TWinpickFrm>();
     RecordingExecutors *exec = new RecordingExecutors;
     Container() {
@@ -85,8 +85,8 @@ TEST(Dispatcher, ErrorRepliesOfTheCommandParserAndCreator) {
     for (const Case &c : cases) {
         Container k;
         k.run(c.request);
-        ASSERT_EQ(k.link.frames.size(), 1) << c.what;
-        EXPECT_EQ(k.link.frames[0], c.frame) << c.what;
+        ASSERT_EQ(k.link.sends.size(), 1) << c.what;
+        EXPECT_EQ(k.link.sends[0], c.frame) << c.what;
         EXPECT_TRUE(k.exec->calls.isEmpty()) << c.what;
         EXPECT_FALSE(k.frm->isVisible()) << c.what;
     }
@@ -109,17 +109,17 @@ TEST(Dispatcher, FormNamesAreMatchedExactly) {
     EXPECT_TRUE(main.isVisible());
     k.run(request({{1, "ORVAMAINFORM"}, {2, "5.3"}}));
     EXPECT_FALSE(main.isEnabled());
-    k.link.frames.clear();
+    k.link.sends.clear();
     k.run(request({{1, "ORVAMAINFORM"}, {2, "5.4"}}));
-    ASSERT_EQ(k.link.frames.size(), 1);
-    EXPECT_TRUE(k.link.frames[0].startsWith("\x9F"
-                                            "Object Controller\x03"
-                                            "99\x03\x03"
-                                            "E124 - Object Setfocus Error: \""));
+    ASSERT_EQ(k.link.sends.size(), 1);
+    EXPECT_TRUE(k.link.sends[0].startsWith("\x9F"
+                                           "Object Controller\x03"
+                                           "99\x03\x03"
+                                           "E124 - Object Setfocus Error: \""));
     // The link drops: the main window the host disabled and hid is usable again.
     k.run(request({{1, "WINPICKFORMCONTAINER"}, {2, "5.1"}}));
     EXPECT_FALSE(main.isVisible());
-    k.frm->LinkStateChanged(0);
+    k.frm->LinkStateChanged(LinkState::Closed);
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(main.isEnabled());
 }
@@ -147,7 +147,7 @@ TEST(Dispatcher, MenuTreeFollowsIndentation) {
     ASSERT_EQ(d->childCount(), 2) << "a line far deeper than its predecessor hangs on the deepest node";
     EXPECT_EQ(d->child(0)->text(0), "deep");
     EXPECT_EQ(d->child(1)->text(0), "e") << "leading blanks count as levels";
-    EXPECT_TRUE(k.link.frames.isEmpty());
+    EXPECT_TRUE(k.link.sends.isEmpty());
 
     k.run(request({{1, "m"}, {2, "8"}, {3, "x MENU-HTM"}, {4, "z"}}));
     EXPECT_EQ(t->topLevelItemCount(), 2) << "a MENU-HTM tree changes nothing";
@@ -159,11 +159,11 @@ TEST(Dispatcher, ResetWorkspacesSendsOneDestroyedEventPerScrollBox) {
     k.run(request({{1, "ed1"}, {2, "1"}, {3, "2"}, {14, "ws1"}}, 16));
     k.run(request({{1, "lbl"}, {2, "1"}, {3, "3"}, {14, "ws1"}}, 16));
     ASSERT_EQ(k.link.messages(), QList<QByteArray>{"ws1" + S + "91" + S + "evws" + S + "1" + S});
-    k.link.frames.clear();
+    k.link.sends.clear();
     k.frm->ResetWorkspaces1()->trigger();
     EXPECT_EQ(k.link.messages(), QList<QByteArray>{"ws1" + S + "90" + S + "evws" + S + "1" + S});
     EXPECT_EQ(k.frm->WorkspaceList().count(), 0);
-    k.link.frames.clear();
+    k.link.sends.clear();
     k.run(request({{1, "ed2"}, {2, "1"}, {3, "2"}, {14, "ws1"}}, 16));
     ASSERT_EQ(k.link.messages().size(), 1);
     EXPECT_EQ(k.link.messages()[0], "Object Creator" + S + "99" + S + S + "E011 - No Workspace defined." + S);
@@ -178,7 +178,7 @@ TEST(Dispatcher, FormCloseQueryIsSentAndTheFormStays) {
     EXPECT_FALSE(ws->Container->isVisible()) << "forms are created hidden";
     EXPECT_FALSE(ws->Container->testAttribute(Qt::WA_QuitOnClose));
     ws->Container->show();
-    k.link.frames.clear();
+    k.link.sends.clear();
     EXPECT_FALSE(ws->Container->close());
     EXPECT_TRUE(ws->Container->isVisible());
     EXPECT_EQ(k.link.messages(), QList<QByteArray>{"f1" + S + "70" + S + "evf" + S});
@@ -186,10 +186,10 @@ TEST(Dispatcher, FormCloseQueryIsSentAndTheFormStays) {
 
 TEST(Dispatcher, NothingIsSentWhileTheLinkIsDown) {
     Container k;
-    k.link.state = 0;
+    k.link.state = LinkState::Closed;
     EXPECT_EQ(k.run(""), "E001-Empty Object Request");
     k.run(request({{1, "WS1"}, {2, "1"}, {3, "1"}}, 16));
-    EXPECT_TRUE(k.link.frames.isEmpty());
+    EXPECT_TRUE(k.link.sends.isEmpty());
     EXPECT_EQ(k.frm->WorkspaceList().count(), 1);
 }
 
@@ -213,9 +213,9 @@ TEST(Dispatcher, ARequestArrivingDuringAnotherWaitsForIt) {
 TEST(Dispatcher, TeardownSendsNothingThroughTheLink) {
     Container k;
     k.run(request({{1, "WS1"}, {2, "1"}, {3, "1"}}, 16));
-    k.link.frames.clear();
+    k.link.sends.clear();
     k.frm.reset();
-    EXPECT_TRUE(k.link.frames.isEmpty());
+    EXPECT_TRUE(k.link.sends.isEmpty());
     EXPECT_EQ(CurrentWinpickFrm(), nullptr);
     flushDeletes();
 }

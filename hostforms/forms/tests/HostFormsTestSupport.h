@@ -1,6 +1,7 @@
-// Shared pieces of the host-forms tests: a link that records frames and a request builder.
+// Shared pieces of the host-forms tests: the fake link and a request builder.
 #pragma once
 
+#include "common/testing/FakeHostLink.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "hostforms/protocol/HostProtocol.h"
 
@@ -9,22 +10,6 @@
 #include <QEvent>
 #include <QList>
 #include <map>
-
-class RecordingLink : public HostProtocol::HostLink {
-public:
-    int state = 2;
-    QList<QByteArray> frames;
-    int State() const override { return state; }
-    void Send(const QByteArray &data) override { frames.append(data); }
-    // The messages without their frame bytes.
-    QList<QByteArray> messages() const {
-        QList<QByteArray> out;
-        for (const QByteArray &f : frames) {
-            out.append(f.mid(1, f.size() - 2));
-        }
-        return out;
-    }
-};
 
 // A request from numbered fields; fields not named are empty, `count` fields in all.
 inline QByteArray request(const std::map<int, QByteArray> &fields, int count = 0) {

@@ -18,26 +18,16 @@
 
 namespace {
 
-class TelnetLink : public HostProtocol::HostLink {
-public:
-    explicit TelnetLink(TTelnet &t) : m_t(t) {}
-    int State() const override { return m_t.State(); }
-    void Send(const QByteArray &data) override { m_t.Send(data); }
-
-private:
-    TTelnet &m_t;
-};
-
 class FormSinks : public PipelineSinks {
 public:
-    FormSinks(TWinpickFrm &frm, HostProtocol::HostLink &link) : m_frm(frm), m_link(link) {}
+    FormSinks(TWinpickFrm &frm, HostLink &link) : m_frm(frm), m_link(link) {}
     void WriteString(const QByteArray &) override {}
-    HostProtocol::HostLink *Link() override { return &m_link; }
+    HostLink *Link() override { return &m_link; }
     void ExecuteRequest(const QByteArray &text) override { m_frm.ExecuteRequest(text); }
 
 private:
     TWinpickFrm &m_frm;
-    HostProtocol::HostLink &m_link;
+    HostLink &m_link;
 };
 
 template <class Pred> bool waitFor(Pred done, int ms) {
@@ -75,10 +65,9 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     ASSERT_GT(port, 0);
 
     TTelnet telnet;
-    TelnetLink link(telnet);
     TWinpickFrm frm;
-    frm.setLink(&link);
-    FormSinks sinks(frm, link);
+    frm.setLink(&telnet);
+    FormSinks sinks(frm, telnet);
     PipelineSettings settings;
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);

@@ -46,7 +46,7 @@ TEST(WebBrowser, NavigatesToThePageTheHostNames) {
     const QByteArray url =
         "http://127.0.0.1:" + portText.match(QString::fromLatin1(out)).captured(1).toLatin1() + "/index.html";
 
-    RecordingLink link;
+    FakeHostLink link;
     auto owned = std::make_unique<TWinpickFrm>();
     TWinpickFrm &frm = *owned;
     frm.setLink(&link);

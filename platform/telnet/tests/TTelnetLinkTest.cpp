@@ -87,7 +87,8 @@ struct Collector {
                 emptyReceives++;
             data += bytes;
         });
-        QObject::connect(&link, &TTelnet::OnState, [this](int state) { log << QString::number(state); });
+        QObject::connect(&link, &TTelnet::OnState,
+                         [this](LinkState state) { log << QString::number(int(state)); });
         QObject::connect(&link, &TTelnet::OnError,
                          [this](int, const QString &text) { log << "error:" + text; });
     }
@@ -112,7 +113,7 @@ private slots:
         link.Send("\xFF\xF4");
         link.Close();
         link.Abort();
-        QCOMPARE(link.State(), 0);
+        QCOMPARE(link.State(), LinkState::Closed);
         QCOMPARE(link.BytesPending(), 0);
         QCOMPARE(link.Receive(), QByteArray());
         QCOMPARE(sent.count(), 0);
@@ -132,7 +133,7 @@ private slots:
         QCOMPARE(seen.log.at(0), "1");
         QVERIFY2(seen.log.at(1).startsWith("error:"), qPrintable(seen.log.join(' ')));
         QCOMPARE(seen.log.at(2), "0");
-        QCOMPARE(link.State(), 0);
+        QCOMPARE(link.State(), LinkState::Closed);
         link.Send("dropped");
         QCOMPARE(link.BytesPending(), 0);
     }
@@ -144,7 +145,7 @@ private slots:
         QCOMPARE(seen.log.size(), 2);
         QVERIFY(seen.log.at(0).startsWith("error:"));
         QCOMPARE(seen.log.at(1), "0");
-        QCOMPARE(link.State(), 0);
+        QCOMPARE(link.State(), LinkState::Closed);
     }
 
     void commandsStayOffTheDataPath() {
@@ -156,7 +157,7 @@ private slots:
         link.Connect("127.0.0.1", server.serverPort());
         QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), kWaitMs);
         std::unique_ptr<QTcpSocket> host(server.nextPendingConnection());
-        QTRY_COMPARE_WITH_TIMEOUT(link.State(), 2, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(link.State(), LinkState::Connected, kWaitMs);
         QByteArray wire;
         auto readWire = [&] { return wire += host->readAll(); };
 
@@ -185,9 +186,9 @@ private slots:
         Collector seen(link);
         link.setWindowSize(100, 30);
         link.Connect("127.0.0.1", port);
-        QCOMPARE(link.State(), 1); // Qt's own number for "connecting" is 2
+        QCOMPARE(link.State(), LinkState::Connecting); // Qt's own number for "connecting" is 2
         QCOMPARE(seen.log.value(0), "1");
-        QTRY_COMPARE_WITH_TIMEOUT(link.State(), 2, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(link.State(), LinkState::Connected, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(seen.data.contains("login: "), kWaitMs);
         QVERIFY(!seen.data.contains('\xFF'));
         QCOMPARE(seen.emptyReceives, 0);
@@ -205,7 +206,7 @@ private slots:
 
         link.Close();
         QTRY_COMPARE_WITH_TIMEOUT(seen.log.last(), "0", kWaitMs);
-        QCOMPARE(link.State(), 0);
+        QCOMPARE(link.State(), LinkState::Closed);
         QVERIFY2(!seen.log.join(' ').contains("error"), qPrintable(seen.log.join(' ')));
     }
 
@@ -219,7 +220,7 @@ private slots:
         Collector seen(link);
         QSignalSpy drained(&link, &TTelnet::OnSend);
         link.Connect("127.0.0.1", port);
-        QTRY_COMPARE_WITH_TIMEOUT(link.State(), 2, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(link.State(), LinkState::Connected, kWaitMs);
 
         const QByteArray bytes("\xFF\x00\x9F\x9B\xFC\xFD\xFF\xFF\xF4\r\n\r\x00 end", 17);
         drained.clear();
@@ -269,10 +270,10 @@ private slots:
         Collector seen(link);
         link.Connect("127.0.0.1", port);
         QTRY_VERIFY_WITH_TIMEOUT(seen.data.contains("login:"), 30000);
-        QCOMPARE(link.State(), 2);
+        QCOMPARE(link.State(), LinkState::Connected);
         QVERIFY(!seen.data.contains('\xFF'));
         link.Close();
-        QTRY_COMPARE_WITH_TIMEOUT(link.State(), 0, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(link.State(), LinkState::Closed, kWaitMs);
     }
 };
 

@@ -10,7 +10,7 @@ namespace {
 class FuzzHost : public TVtTerminalHost {
 public:
     explicit FuzzHost(TVtTerminalEmulator &emulator) : m_emulator(emulator) {}
-    void SetColumns(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
+    void ColumnModeChanged(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
     bool HalfDuplex() const override { return true; }
 
 private:

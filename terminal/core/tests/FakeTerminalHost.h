@@ -13,7 +13,7 @@ public:
     }
     void WriteToHost(const QByteArray &bytes) override { sent += bytes; }
     void Beep() override { ++beeps; }
-    void SetColumns(int columns) override {
+    void ColumnModeChanged(int columns) override {
         columnChanges.push_back(columns);
         m_emulator.Buffer().tbSetColCount(columns);
     }

@@ -14,7 +14,7 @@ namespace {
 class FuzzHost : public TVtTerminalHost {
 public:
     explicit FuzzHost(TVtTerminalEmulator &emulator) : m_emulator(emulator) {}
-    void SetColumns(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
+    void ColumnModeChanged(int columns) override { m_emulator.Buffer().tbSetColCount(columns); }
 
 private:
     TVtTerminalEmulator &m_emulator;

@@ -148,7 +148,7 @@ TEST(RowPainter, RunsOfEqualCells) {
     EXPECT_EQ(runs[1].Last, 3);
 }
 
-TEST(EmulatorEx, ColourTexts) {
+TEST(EmulatorEx, ColorTexts) {
     TVtVT100EmulatorEx e;
     e.SetForeColorsStr("red=$FF");
     EXPECT_EQ(e.ForeColorsStr(), QByteArray("Black=$0; Red=$FF; Green=$8000; Yellow=$8080; Blue=$800000; "

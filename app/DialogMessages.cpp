@@ -1,0 +1,107 @@
+// Qt message boxes, input box and file dialogs, each run modally.
+#include "app/DialogMessages.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace {
+
+QMessageBox::Icon iconOf(UserMessages::Kind kind) {
+    switch (kind) {
+    case UserMessages::Kind::Error:
+        return QMessageBox::Critical;
+    case UserMessages::Kind::Warning:
+        return QMessageBox::Warning;
+    case UserMessages::Kind::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+// Runs a dialog modally. Should its parent go while it runs, the parent has deleted it, and the
+// answer is a cancel.
+template <class Dialog> int runModal(std::unique_ptr<Dialog> &dialog, int cancelled) {
+    const QPointer<Dialog> alive = dialog.get();
+    const int result = dialog->exec();
+    if (!alive) {
+        (void)dialog.release();
+        return cancelled;
+    }
+    return result;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> DialogMessages::messageBox(Kind kind, const QString &caption,
+                                                        const QString &text, QWidget *parent) {
+    auto box = std::make_unique<QMessageBox>(iconOf(kind), caption, text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> DialogMessages::questionBox(Buttons buttons, const QString &caption,
+                                                         const QString &text, QWidget *parent) {
+    const bool withCancel = buttons == Buttons::YesNoCancel;
+    auto box =
+        std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
+                                      withCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                                 : QMessageBox::Yes | QMessageBox::No,
+                                      parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    return box;
+}
+
+std::unique_ptr<QInputDialog> DialogMessages::inputDialog(const QString &caption, const QString &prompt,
+                                                          const QString &value, QWidget *parent) {
+    auto dialog = std::make_unique<QInputDialog>(parent);
+    dialog->setWindowTitle(caption);
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(value);
+    // QInputDialog has no text format of its own; its label would take a prompt that looks like
+    // markup as rich text.
+    for (QLabel *label : dialog->findChildren<QLabel *>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    return dialog;
+}
+
+void DialogMessages::show(Kind kind, const QString &caption, const QString &text) {
+    std::unique_ptr<QMessageBox> box = messageBox(kind, caption, text, m_parent);
+    runModal(box, QMessageBox::Ok);
+}
+
+UserMessages::Answer DialogMessages::ask(Buttons buttons, const QString &caption, const QString &text) {
+    std::unique_ptr<QMessageBox> box = questionBox(buttons, caption, text, m_parent);
+    switch (runModal(box, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        break;
+    }
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+bool DialogMessages::inputBox(const QString &caption, const QString &prompt, QString &value) {
+    std::unique_ptr<QInputDialog> dialog = inputDialog(caption, prompt, value, m_parent);
+    if (runModal(dialog, QDialog::Rejected) != QDialog::Accepted) {
+        return false;
+    }
+    value = dialog->textValue();
+    return true;
+}
+
+QString DialogMessages::openFileName(const QString &caption, const QString &folder, const QString &filter) {
+    return QFileDialog::getOpenFileName(m_parent, caption, folder, filter);
+}
+
+QString DialogMessages::saveFileName(const QString &caption, const QString &folder, const QString &filter) {
+    return QFileDialog::getSaveFileName(m_parent, caption, folder, filter);
+}

@@ -1,0 +1,343 @@
+#include "dictation/playback/WaveDevice.h"
+
+#include "dictation/wave/AudioErrors.h"
+#include "dictation/wave/PrivateFile.h"
+#include "dictation/wave/TdeRIFFAudioReader.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+using namespace orva::audio;
+
+namespace {
+
+QByteArray le32(quint32 v) {
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray gsmWave(const QByteArray &format, const QByteArray &blocks) {
+    const qint64 samples = qint64(blocks.size() / kGsmBlockBytes) * kGsmBlockSamples;
+    const bool pad = blocks.size() % 2 != 0;
+    const quint32 riff = quint32(4 + 8 + format.size() + 8 + 4 + 8 + blocks.size() + (pad ? 1 : 0));
+    QByteArray file = "RIFF" + le32(riff) + "WAVE" + "fmt " + le32(quint32(format.size())) + format + "fact" +
+                      le32(4) + le32(quint32(samples)) + "data" + le32(quint32(blocks.size())) + blocks;
+    if (pad)
+        file.append('\0');
+    return file;
+}
+
+QByteArray gsmFormatChunk() {
+    return GsmFormat(kGsmRate).toBytes();
+}
+
+} // namespace
+
+QByteArray EmptyGsmWave() {
+    return gsmWave(gsmFormatChunk(), {});
+}
+
+void WriteEmptyGsmWave(const QString &name) {
+    try {
+        WritePrivateFile(name, EmptyGsmWave());
+    } catch (const EAudioError &e) {
+        throw EMCIDeviceError(e.Message());
+    }
+}
+
+// Decodes the blocks of a range of samples for the sound output, one block at a time.
+class WaveDevice::PlaySource : public QIODevice {
+public:
+    PlaySource(const QByteArray &blocks, qint64 fromSample, qint64 toSample)
+        : m_blocks(blocks), m_next(fromSample), m_end(toSample) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_next >= m_end; }
+    qint64 bytesAvailable() const override { return (m_end - m_next) * 2 + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override {
+        qint64 written = 0;
+        while (written + 2 <= maxSize && m_next < m_end) {
+            const qint64 block = m_next / kGsmBlockSamples;
+            if (block != m_decodedBlock) {
+                // Blocks are decoded in order from the first one, as a fresh stream.
+                const auto *bytes = reinterpret_cast<const std::uint8_t *>(m_blocks.constData());
+                m_decoder.decodeBlock(bytes + block * kGsmBlockBytes, m_pcm);
+                m_decodedBlock = block;
+            }
+            const qint64 inBlock = m_next % kGsmBlockSamples;
+            const qint64 n =
+                std::min({qint64(kGsmBlockSamples) - inBlock, m_end - m_next, (maxSize - written) / 2});
+            std::memcpy(data + written, m_pcm + inBlock, std::size_t(n) * 2);
+            written += n * 2;
+            m_next += n;
+        }
+        return written;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_blocks;
+    qint64 m_next;
+    qint64 m_end;
+    qint64 m_decodedBlock = -1;
+    GsmBlockDecoder m_decoder;
+    std::int16_t m_pcm[kGsmBlockSamples] = {};
+};
+
+// Encodes captured PCM into blocks and hands them to the device as they fill.
+class WaveDevice::RecordSink : public QIODevice {
+public:
+    explicit RecordSink(WaveDevice &device) : m_device(device) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    void flush() {
+        QByteArray coded;
+        m_encoder.flush(coded);
+        m_device.putBlocks(coded);
+    }
+    std::size_t pendingSamples() const { return m_encoder.pendingSamples(); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override {
+        m_odd.append(data, size);
+        const qsizetype samples = m_odd.size() / 2;
+        QByteArray coded;
+        m_encoder.push(reinterpret_cast<const std::int16_t *>(m_odd.constData()), std::size_t(samples),
+                       coded);
+        m_odd.remove(0, samples * 2);
+        m_device.putBlocks(coded);
+        return size;
+    }
+
+private:
+    WaveDevice &m_device;
+    GsmBlockEncoder m_encoder;
+    QByteArray m_odd;
+};
+
+WaveDevice::WaveDevice(AudioDevices &devices, QObject *parent) : QObject(parent), m_devices(devices) {}
+
+WaveDevice::~WaveDevice() {
+    if (m_output)
+        m_output->stop();
+    if (m_input)
+        m_input->stop();
+}
+
+int WaveDevice::blockAtMs(qint64 ms) {
+    return int(std::max<qint64>(ms, 0) * kGsmRate / 1000 / kGsmBlockSamples);
+}
+
+int WaveDevice::msOfBlocks(qint64 blocks) {
+    return int(blocks * kGsmBlockSamples * 1000 / kGsmRate);
+}
+
+void WaveDevice::open(const QString &path) {
+    close();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EMCIDeviceError(
+            QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, file.errorString()));
+    try {
+        TdeRIFFAudioReader reader(&file);
+        const TdeWaveFormat &format = reader.Format();
+        if (format.FormatTag() != kTagGsm610 || format.Channels() != 1 ||
+            format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes)
+            throw EMCIDeviceError(
+                QStringLiteral(
+                    "The audio file %1 is not in the dictation format (GSM 6.10, 22.050 kHz, Mono).")
+                    .arg(path));
+        reader.SelectTrack(0);
+        const qint64 whole = reader.TrackSize(0) / kGsmBlockBytes * kGsmBlockBytes;
+        QByteArray blocks(whole, Qt::Uninitialized);
+        if (reader.ReadTrack(blocks.data(), whole) != whole)
+            throw EMCIDeviceError(QStringLiteral("The audio file %1 cannot be read.").arg(path));
+        m_format = format.Bytes();
+        m_blocks = blocks;
+    } catch (const EAudioError &e) {
+        throw EMCIDeviceError(
+            QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, e.Message()));
+    }
+    m_path = path;
+    m_position = 0;
+    m_state = Idle;
+}
+
+void WaveDevice::close() {
+    if (m_state == Playing || m_state == Recording)
+        stop();
+    m_state = Closed;
+    m_path.clear();
+    m_blocks.clear();
+    m_format.clear();
+    m_position = 0;
+}
+
+int WaveDevice::positionMs() const {
+    switch (m_state) {
+    case Playing:
+        return int(std::min<qint64>(m_playFrom + (m_output ? m_output->playedMs() : 0), m_playTo));
+    case Recording:
+        return msOfBlocks(m_recordBlock);
+    default:
+        return m_position;
+    }
+}
+
+void WaveDevice::seek(int ms) {
+    if (m_state == Playing || m_state == Recording)
+        stop();
+    m_position = std::clamp(ms, 0, lengthMs());
+}
+
+void WaveDevice::play(int fromMs, int toMs) {
+    if (m_state == Closed)
+        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    if (m_state == Playing || m_state == Recording)
+        stop();
+    const int length = lengthMs();
+    const int from = std::clamp(fromMs, 0, length);
+    const int to = (toMs < 0 || toMs > length) ? length : std::max(toMs, from);
+    m_position = from;
+    if (from >= to)
+        return;
+    const qint64 fromSample = qint64(from) * kGsmRate / 1000;
+    const qint64 toSample =
+        std::min<qint64>(qint64(to) * kGsmRate / 1000, qint64(blockCount()) * kGsmBlockSamples);
+    m_source = std::make_unique<PlaySource>(m_blocks, fromSample, toSample);
+    m_retiredOutput.reset();
+    m_output = m_devices.createOutput();
+    connect(m_output.get(), &PcmOutput::drained, this, [this] { finishPlaying(true); });
+    connect(m_output.get(), &PcmOutput::failed, this, &WaveDevice::deviceFailed);
+    if (!m_output->start(m_source.get())) {
+        const QString reason = m_output->errorString();
+        m_output.reset();
+        m_source.reset();
+        throw EMCIDeviceError(reason);
+    }
+    m_playFrom = from;
+    m_playTo = to;
+    m_state = Playing;
+}
+
+void WaveDevice::finishPlaying(bool toEnd) {
+    if (m_state != Playing)
+        return;
+    m_position = toEnd ? m_playTo : positionMs();
+    m_output->disconnect(this);
+    m_output->stop();
+    m_state = Idle;
+    // Kept until the next start: this may run inside the output's own signal.
+    m_retiredOutput = std::move(m_output);
+    m_source.reset();
+    if (toEnd)
+        emit stateChanged();
+}
+
+void WaveDevice::record(int fromMs, int toMs) {
+    if (m_state == Closed)
+        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    if (m_state == Playing || m_state == Recording)
+        stop();
+    m_recordBlock = std::min(blockAtMs(std::max(fromMs, 0)), blockCount());
+    m_recordEnd = toMs < 0 ? INT_MAX : std::max(m_recordBlock, blockAtMs(toMs));
+    if (m_recordBlock >= m_recordEnd)
+        return;
+    m_sink = std::make_unique<RecordSink>(*this);
+    m_retiredInput.reset();
+    m_input = m_devices.createInput();
+    connect(m_input.get(), &PcmInput::failed, this, &WaveDevice::deviceFailed);
+    m_state = Recording;
+    if (!m_input->start(m_sink.get())) {
+        const QString reason = m_input->errorString();
+        m_state = Idle;
+        m_input.reset();
+        m_sink.reset();
+        throw EMCIDeviceError(reason);
+    }
+}
+
+void WaveDevice::putBlocks(const QByteArray &coded) {
+    for (qsizetype at = 0; at + kGsmBlockBytes <= coded.size() && m_recordBlock < m_recordEnd;
+         at += kGsmBlockBytes) {
+        const qsizetype offset = qsizetype(m_recordBlock) * kGsmBlockBytes;
+        if (offset < m_blocks.size())
+            std::memcpy(m_blocks.data() + offset, coded.constData() + at, kGsmBlockBytes);
+        else
+            m_blocks.append(coded.constData() + at, kGsmBlockBytes);
+        ++m_recordBlock;
+    }
+    if (m_state == Recording && m_recordBlock >= m_recordEnd)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_state == Recording && m_recordBlock >= m_recordEnd)
+                    stopFromEvent();
+            },
+            Qt::QueuedConnection);
+}
+
+void WaveDevice::finishRecording() {
+    m_input->disconnect(this);
+    m_input->stop();
+    m_sink->flush();
+    m_position = msOfBlocks(m_recordBlock);
+    m_state = Idle;
+    m_retiredInput = std::move(m_input);
+    m_sink.reset();
+    save();
+}
+
+void WaveDevice::stop() {
+    if (m_state == Playing)
+        finishPlaying(false);
+    else if (m_state == Recording)
+        finishRecording();
+}
+
+void WaveDevice::deviceFailed(const QString &reason) {
+    m_error = reason;
+    stopFromEvent();
+}
+
+void WaveDevice::stopFromEvent() {
+    // Runs from the event loop: a failed save is kept for lastError(), never thrown from here.
+    try {
+        stop();
+    } catch (const EMCIDeviceError &e) {
+        m_error = e.Message();
+    }
+    emit stateChanged();
+}
+
+void WaveDevice::deleteRange(int fromMs, int toMs) {
+    if (m_state == Closed)
+        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    if (m_state == Playing || m_state == Recording)
+        stop();
+    const int first = std::min(blockAtMs(fromMs), blockCount());
+    const int last = toMs < 0 ? blockCount() : std::clamp(blockAtMs(toMs), first, blockCount());
+    m_blocks.remove(qsizetype(first) * kGsmBlockBytes, qsizetype(last - first) * kGsmBlockBytes);
+    m_position = std::min(m_position, lengthMs());
+    save();
+}
+
+void WaveDevice::save() {
+    if (m_state == Closed)
+        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    try {
+        WritePrivateFile(m_path, gsmWave(m_format, m_blocks));
+    } catch (const EAudioError &e) {
+        throw EMCIDeviceError(e.Message());
+    }
+}

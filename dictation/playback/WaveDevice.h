@@ -1,0 +1,103 @@
+// The wave document and device behind the player, in place of the media control interface: the
+// GSM 6.10 blocks of one file kept in memory exactly as read, played through the sound output and
+// recorded over from the sound input, cut and saved. Blocks outside a change are never re-encoded.
+#pragma once
+
+#include "platform/audio/AudioDevices.h"
+#include "platform/audio/GsmCodec.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+class EMCIDeviceError : public std::runtime_error {
+public:
+    explicit EMCIDeviceError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &Message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The 60-byte empty recording: "fmt " of GSM 6.10, 22,050 Hz, mono, "fact" 0, "data" 0.
+QByteArray EmptyGsmWave();
+// Writes it (mode 0600); raises EMCIDeviceError when it cannot.
+void WriteEmptyGsmWave(const QString &name);
+
+class WaveDevice : public QObject {
+    Q_OBJECT
+public:
+    enum State { Closed, Idle, Playing, Recording };
+
+    explicit WaveDevice(orva::audio::AudioDevices &devices, QObject *parent = nullptr);
+    ~WaveDevice() override;
+
+    // Reads a GSM 6.10 22,050 Hz mono wave file; raises EMCIDeviceError for any other.
+    void open(const QString &path);
+    void close();
+    State state() const { return m_state; }
+    QString path() const { return m_path; }
+
+    int lengthMs() const { return msOfBlocks(blockCount()); }
+    int positionMs() const;
+    // Stops and moves to `ms` (clamped to the audio).
+    void seek(int ms);
+    // Plays from `fromMs` to `toMs` (-1 or past the end: the end); raises EMCIDeviceError when the
+    // sound output cannot start.
+    void play(int fromMs, int toMs);
+    // Stops playing or recording; the position stays. A recording's last partial block is kept,
+    // padded with silence, and the file is saved.
+    void stop();
+    // Records over the blocks from the one holding `fromMs` on, up to `toMs` (-1: no end).
+    void record(int fromMs, int toMs);
+    // Removes the blocks from the one holding `fromMs` to the one holding `toMs` (-1: the end) and
+    // saves the file.
+    void deleteRange(int fromMs, int toMs);
+    // Writes the file: the header of the file as opened ("fmt " as read, "fact" with the samples,
+    // "data"), the blocks and a pad byte after an odd size.
+    void save();
+
+    const QByteArray &blocks() const { return m_blocks; }
+    int blockCount() const { return int(m_blocks.size() / orva::audio::kGsmBlockBytes); }
+    // The last failure that could not be raised to a caller (device lost, save after a recording
+    // that ended by itself); empty when none.
+    QString lastError() const { return m_error; }
+    static int blockAtMs(qint64 ms);
+    static int msOfBlocks(qint64 blocks);
+
+signals:
+    // Playing ended by itself, recording reached its end, or the device failed.
+    void stateChanged();
+
+private:
+    class PlaySource;
+    class RecordSink;
+
+    void finishPlaying(bool toEnd);
+    void finishRecording();
+    void putBlocks(const QByteArray &coded);
+    void deviceFailed(const QString &reason);
+    void stopFromEvent();
+
+    orva::audio::AudioDevices &m_devices;
+    State m_state = Closed;
+    QString m_path;
+    QString m_error;
+    QByteArray m_format; // the "fmt " chunk's body as read
+    QByteArray m_blocks;
+    int m_position = 0; // ms, while idle
+    int m_playFrom = 0; // ms
+    int m_playTo = 0;   // ms
+    int m_recordBlock = 0;
+    int m_recordEnd = 0; // block index, INT_MAX for no end
+    std::unique_ptr<orva::audio::PcmOutput> m_output;
+    std::unique_ptr<orva::audio::PcmInput> m_input;
+    std::unique_ptr<orva::audio::PcmOutput> m_retiredOutput;
+    std::unique_ptr<orva::audio::PcmInput> m_retiredInput;
+    std::unique_ptr<PlaySource> m_source;
+    std::unique_ptr<RecordSink> m_sink;
+};

@@ -1,0 +1,122 @@
+// The player on a real sound server: a private PulseAudio daemon with a null sink and a 440 Hz sine
+// source, started here and stopped by its process id. Recording must give GSM blocks that decode
+// to the tone; playing must run to the end of the file by itself.
+#include "dictation/playback/TPlayback.h"
+#include "platform/audio/GsmCodec.h"
+#include "platform/audio/tests/AudioTestSupport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace orva::audio;
+using namespace orva::audio::test;
+
+namespace {
+
+class SoundServer {
+public:
+    SoundServer() {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (program.isEmpty() || !m_dir.isValid()) {
+            m_why = QStringLiteral("pulseaudio is not installed");
+            return;
+        }
+        const QString socket = m_dir.filePath(QStringLiteral("native"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        env.remove(QStringLiteral("PULSE_SERVER"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(program, {"-n", "--daemonize=no", "--exit-idle-time=-1", "-L", "module-null-sink",
+                                  "-L", "module-sine-source source_name=sine frequency=440", "-L",
+                                  "module-native-protocol-unix socket=" + socket + " auth-anonymous=1"});
+        if (!m_process.waitForStarted(10000) ||
+            !QTest::qWaitFor([&] { return QFile::exists(socket) || m_process.state() != QProcess::Running; },
+                             15000) ||
+            !QFile::exists(socket)) {
+            m_why =
+                QStringLiteral("pulseaudio did not start: ") + QString::fromLocal8Bit(m_process.readAll());
+            return;
+        }
+        m_server = QStringLiteral("unix:") + socket;
+    }
+    ~SoundServer() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate(); // SIGTERM to this child's process id only
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    QString server() const { return m_server; }
+    QString why() const { return m_why; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_server;
+    QString m_why;
+};
+
+SoundServer *g_server = nullptr;
+
+class SoundServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (g_server->server().isEmpty())
+            GTEST_SKIP() << g_server->why().toStdString();
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(SoundServerTest, RecordsTheSineSourceAndPlaysItBack) {
+    TPlayback player;
+    const QString file = dir.filePath("rec.wav");
+    player.CreateRecordingFile(file);
+    player.Record(0, -1);
+    ASSERT_EQ(player.Mode(), PlaybackControl::Recording);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.Position() >= 1500; }, 20000)) << player.Position();
+    player.Pause();
+    player.SaveRecording();
+
+    const QByteArray blocks = chunk(readFile(file), "data");
+    ASSERT_GE(blocks.size() / kGsmBlockBytes, 100);
+    GsmBlockDecoder decoder;
+    std::vector<std::int16_t> pcm(std::size_t(blocks.size() / kGsmBlockBytes) * kGsmBlockSamples);
+    for (qsizetype b = 0; b < blocks.size() / kGsmBlockBytes; ++b)
+        decoder.decodeBlock(reinterpret_cast<const std::uint8_t *>(blocks.constData()) + b * kGsmBlockBytes,
+                            pcm.data() + b * kGsmBlockSamples);
+    // Past the first half second (the stream starting), the tone fills the recording.
+    EXPECT_GT(toneShare(pcm.data() + 11025, 11025, 440), 0.6);
+    EXPECT_LT(toneShare(pcm.data() + 11025, 11025, 1000), 0.05);
+
+    player.Play(0, -1);
+    ASSERT_EQ(player.Mode(), PlaybackControl::Playing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.Mode() == PlaybackControl::Stopped; }, 30000));
+    // The next tick after playing to the end goes back to 0.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player.TimerActive(); }, 5000));
+    EXPECT_EQ(player.Position(), 0);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    SoundServer server;
+    // Qt's sound backend connects to the server named here on first use.
+    if (!server.server().isEmpty())
+        qputenv("PULSE_SERVER", server.server().toLocal8Bit());
+    g_server = &server;
+    return RUN_ALL_TESTS();
+}
