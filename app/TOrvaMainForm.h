@@ -114,7 +114,7 @@ public:
     QFrame *TransferPanel() const { return m_transferPanel; }
     QProgressBar *DocProgressBar() const { return m_docProgressBar; }
     ReceivePipeline *Pipeline() const { return m_pipeline.get(); }
-    UserMessages &Messages() const { return *m_messages; }
+    UserMessages &Messages() const override { return *m_messages; }
     QAction *LoginState() const { return m_loginState; }
     QAction *LoginAs() const { return m_loginAs; }
     QAction *LogontoNewsystem1() const { return m_logonNewSystem; }

@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QScreen>
 #include <QScrollBar>
@@ -354,8 +353,7 @@ void TDetachedImageForm::ScrollBy(int dx, int dy) {
 }
 
 void TDetachedImageForm::reportFailure(const QString &message) {
-    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
-    RunModal(box, m_dialogRunner);
+    m_host.Messages().warning(windowTitle(), message);
 }
 
 // ---- print, copy, open ----------------------------------------------------------------------------

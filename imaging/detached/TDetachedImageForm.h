@@ -55,7 +55,8 @@ public:
     void aStayOnTopExecute();
     void NegativeImageonPrint1Click();
 
-    // Modal dialogs (print, open image, messages) run through this; tests answer them.
+    // Modal dialogs (print, print options, open image) run through this; tests answer them. Message
+    // boxes go to the host's UserMessages.
     void SetDialogRunner(TModalRunner runner);
 
     VisDocumentImage *VisDocumentImage1() const { return m_viewer; }

@@ -1,7 +1,9 @@
 // What the detached image window needs of the main window: where images are listed from, the image
-// source in use (which each listing sets), and the negative-print option it shows and toggles.
+// source in use (which each listing sets), the negative-print option it shows and toggles, and the
+// user's message boxes.
 #pragma once
 
+#include "common/UserMessages.h"
 #include "imaging/imagelist/ImageList.h"
 
 #include <QString>
@@ -15,6 +17,7 @@ public:
     virtual void SetCurrentImageSource(const QString &source) = 0;
     virtual bool InvertDetachedPrint() const = 0;
     virtual void SetInvertDetachedPrint(bool on) = 0;
+    virtual UserMessages &Messages() const = 0;
 };
 
 } // namespace orva::imaging

@@ -361,6 +361,7 @@ void TVisDocImageToolbar::runAction(TVisTbBtn button) {
 
 void TVisDocImageToolbar::tell(const QString &text) {
     QMessageBox box(QMessageBox::Information, window()->windowTitle(), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     RunModal(box, DialogRunner);
 }
 
@@ -441,6 +442,7 @@ void TVisDocImageToolbar::deletePage() {
         QMessageBox box(QMessageBox::Question, window()->windowTitle(),
                         QStringLiteral("Delete Current Tiff Page ?"), QMessageBox::Ok | QMessageBox::Cancel,
                         this);
+        box.setTextFormat(Qt::PlainText);
         if (RunModal(box, DialogRunner) != QMessageBox::Ok) {
             return;
         }

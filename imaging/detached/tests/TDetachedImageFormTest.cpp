@@ -3,6 +3,7 @@
 // toolbar's Print button too), copy, the image name dialog, stay on top and the remembered place.
 #include "imaging/detached/TDetachedImageForm.h"
 #include "common/LocalPath.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TdlgOpenImage.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
@@ -40,6 +41,8 @@ public:
     ImageList::TImageListSettings settings;
     QStringList sourcesUsed;
     bool invert = false;
+    mutable RecordingMessages messages;
+    UserMessages &Messages() const override { return messages; }
     ImageList::TImageListSettings ImageListSettings() const override { return settings; }
     void SetCurrentImageSource(const QString &source) override { sourcesUsed << source; }
     bool InvertDetachedPrint() const override { return invert; }
@@ -210,6 +213,10 @@ private slots:
         QVERIFY(!f.VisDocumentImage1()->HasImage()); // the library cannot read it
         QCOMPARE(f.Panel(0)->text(), QString("Page 1 of 1"));
         QCOMPARE(f.Panel(1)->text(), QString("Doc. Type: A"));
+        // A key action that cannot act says why in the user's message box.
+        m_host.messages.shown.clear();
+        f.ToolbarAction(ibdocInvert);
+        QCOMPARE(m_host.messages.shown, QStringList{"Orva Image System|Input image is empty"});
 
         f.LoadRequestImages("12349999");
         QVERIFY(f.VisDocumentImage1()->HasImage());
