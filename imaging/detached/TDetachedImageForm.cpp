@@ -278,10 +278,12 @@ bool TDetachedImageForm::ShowSelectedFile() {
         showPanels(PanelTexts(index, static_cast<int>(m_items.size()), item.Record.get()));
         return true;
     } catch (const std::exception &e) {
-        // The viewer has said what went wrong in its own way; here the panels just go blank.
+        // The viewer has said what went wrong in its own way; here the panels go blank, and so does
+        // the picture: the file before must not stand under the name of this one.
         ORVA_TRACE(QStringLiteral("detached image not shown"),
                    file + QStringLiteral(": ") + QString::fromUtf8(e.what()));
         clearPanels();
+        m_viewer->ClearImage();
         return false;
     }
 }

@@ -223,6 +223,7 @@ private slots:
         QVERIFY(QFile::remove(m_share + "1234/12349999~A01.tif"));
         QVERIFY(!f.ShowSelectedFile()); // the TIFF has gone
         QCOMPARE(panels(f), QStringList(6));
+        QVERIFY(!f.VisDocumentImage1()->HasImage()); // not the picture shown before
         f.FileListCombo()->setCurrentIndex(-1);
         QVERIFY(!f.ShowSelectedFile());
     }
