@@ -23,20 +23,20 @@ MainFormSinks::~MainFormSinks() {
 }
 
 HostLink *MainFormSinks::Link() {
-    return m_form.Telnet1();
+    return m_form.m_telnet;
 }
 
 void MainFormSinks::WriteString(const QByteArray &text) {
-    m_form.VtTerminal1()->WriteString(text);
+    m_form.m_terminal->WriteString(text);
 }
 
 void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
     if (!m_hostForms) {
         m_hostForms = std::make_unique<TWinpickFrm>();
-        m_hostForms->setLink(m_form.Telnet1());
+        m_hostForms->setLink(m_form.m_telnet);
         m_hostForms->setMainWindow(&m_form);
         m_form.setProperty("orvaTag", 17);
-        QObject::connect(m_form.Telnet1(), &HostLink::OnState, m_hostForms.get(),
+        QObject::connect(m_form.m_telnet, &HostLink::OnState, m_hostForms.get(),
                          &TWinpickFrm::LinkStateChanged);
     }
     m_hostForms->ExecuteRequest(requestText);
@@ -49,47 +49,47 @@ void MainFormSinks::HostCaptureChanged(bool on) {
 }
 
 bool MainFormSinks::ResultTransferActive() {
-    return m_form.SendQueue().ResultTransferActive();
+    return m_form.m_sendQueue->ResultTransferActive();
 }
 
 void MainFormSinks::SetResultTransferActive(bool on) {
-    m_form.SendQueue().SetResultTransferActive(on);
+    m_form.m_sendQueue->SetResultTransferActive(on);
 }
 
 bool MainFormSinks::AudioTransfer() {
-    return m_form.SendQueue().AudioTransfer();
+    return m_form.m_sendQueue->AudioTransfer();
 }
 
 void MainFormSinks::SetAudioTransfer(bool on) {
-    m_form.SendQueue().SetAudioTransfer(on);
+    m_form.m_sendQueue->SetAudioTransfer(on);
 }
 
 void MainFormSinks::SendQueuedLines() {
-    m_form.SendQueue().SendQueuedLines();
+    m_form.m_sendQueue->SendQueuedLines();
 }
 
 void MainFormSinks::ClearSendQueue() {
-    m_form.SendQueue().Clear();
+    m_form.m_sendQueue->Clear();
 }
 
 // Reloading the last saved copy belongs to the return of the report; until then the editor is
 // shown with its document flagged as changed, so that the user saves again.
 void MainFormSinks::TransferFailed(bool audio) {
-    if (TWPForm *editor = m_form.WPForm(); editor && !audio) {
+    if (TWPForm *editor = m_form.m_wpForm.data(); editor && !audio) {
         editor->ReportChanged = true;
         editor->show();
         editor->raise();
     }
-    m_form.Messages().error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
+    m_form.m_messages->error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
 }
 
 void MainFormSinks::ShowTransferPanel(int progress) {
-    m_form.DocProgressBar()->setValue(progress);
-    m_form.TransferPanel()->show();
+    m_form.m_docProgressBar->setValue(progress);
+    m_form.m_transferPanel->show();
 }
 
 void MainFormSinks::HideTransferPanel() {
-    m_form.TransferPanel()->hide();
+    m_form.m_transferPanel->hide();
 }
 
 void MainFormSinks::SetBusyCursor(bool busy) {
@@ -105,8 +105,8 @@ void MainFormSinks::SetBusyCursor(bool busy) {
 }
 
 bool MainFormSinks::EditorFoldersSet() {
-    return !m_form.Settings().TemplateDirectory.isEmpty() &&
-           !m_form.Settings().AbbreviationDirectory.isEmpty();
+    return !m_form.m_settings.TemplateDirectory.isEmpty() &&
+           !m_form.m_settings.AbbreviationDirectory.isEmpty();
 }
 
 void MainFormSinks::Beep() {
@@ -117,28 +117,28 @@ void MainFormSinks::PostedMessages::show(Kind kind, const QString &caption, cons
     QPointer<TOrvaMainForm> form(&m_form);
     QTimer::singleShot(0, &m_form, [form, kind, caption, text] {
         if (form) {
-            form->Messages().show(kind, caption, text);
+            form->m_messages->show(kind, caption, text);
         }
     });
 }
 
 UserMessages::Answer MainFormSinks::PostedMessages::ask(Buttons buttons, const QString &caption,
                                                         const QString &text) {
-    return m_form.Messages().ask(buttons, caption, text);
+    return m_form.m_messages->ask(buttons, caption, text);
 }
 
 bool MainFormSinks::PostedMessages::inputBox(const QString &caption, const QString &prompt, QString &value) {
-    return m_form.Messages().inputBox(caption, prompt, value);
+    return m_form.m_messages->inputBox(caption, prompt, value);
 }
 
 QString MainFormSinks::PostedMessages::openFileName(const QString &caption, const QString &folder,
                                                     const QString &filter) {
-    return m_form.Messages().openFileName(caption, folder, filter);
+    return m_form.m_messages->openFileName(caption, folder, filter);
 }
 
 QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, const QString &folder,
                                                     const QString &filter) {
-    return m_form.Messages().saveFileName(caption, folder, filter);
+    return m_form.m_messages->saveFileName(caption, folder, filter);
 }
 
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {

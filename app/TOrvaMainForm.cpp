@@ -1,9 +1,12 @@
-// Main window: start-up order, settings, the connect timer, link states and window shapes.
+// Main window: start-up order, settings, window shapes, the menu bar and tool bar, the request box
+// and screen watcher, and the wiring of the connection, the pipeline and the image area.
 #include "app/TOrvaMainForm.h"
 
+#include "app/ConnectionController.h"
 #include "app/DialogMessages.h"
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
+#include "app/RequestImagePanel.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
@@ -11,6 +14,9 @@
 #include "common/WinColor.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/imagelist/ImageList.h"
+#include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -24,6 +30,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,9 +50,9 @@ namespace {
 const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
-constexpr int kConnectWaitTicks = 30;
 constexpr int kMaxFontSize = 30;
 constexpr int kMinFontSizeToShrink = 8;
+const QString kErrorCaption = QStringLiteral("Error condition detected");
 
 QPixmap lightPixmap(const QColor &colour) {
     QPixmap pm(16, 16);
@@ -62,18 +69,18 @@ QPixmap lightPixmap(const QColor &colour) {
 
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_arguments(arguments),
-      m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
+      m_telnet(link ? link : new TTelnet(this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
-    m_telnet = link ? link : new TTelnet(this);
     m_telnet->setParent(this);
+    m_telnet->setObjectName(QStringLiteral("Telnet1"));
     m_telnet->setTermType("vt400");
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
+    m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setInterval(1000);
-    connect(m_timer1, &QTimer::timeout, this, &TOrvaMainForm::Timer1Timer);
     m_rowseekTimer = new QTimer(this);
+    m_rowseekTimer->setObjectName(QStringLiteral("RowseekTimer"));
     m_rowseekTimer->setInterval(1000);
 
     auto *layout = new QVBoxLayout(this);
@@ -81,17 +88,15 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     layout->setSpacing(0);
     buildMenuBar();
     buildTerminalArea();
-    m_viewPanel = new QWidget(this);
-    m_viewPanel->setObjectName(QStringLiteral("ViewPanel"));
+    m_viewPanel = new RequestImagePanel(*m_imageNameListBox, *m_messages, this);
     m_viewPanel->hide();
     layout->addWidget(m_menuPanel);
     layout->addWidget(m_vtPanel, 1);
     layout->addWidget(m_viewPanel, 1);
     buildPopupMenu();
     buildImageArea();
+    wireConnection();
 
-    connect(m_telnet, &HostLink::OnState, this, &TOrvaMainForm::Telnet1State);
-    connect(m_telnet, &HostLink::OnError, this, &TOrvaMainForm::Telnet1Error);
     connect(m_telnet, &HostLink::OnReceive, this, &TOrvaMainForm::Telnet1Receive);
     connect(m_telnet, &HostLink::OnSend, this, [this] {
         if (m_pipeline) {
@@ -105,18 +110,30 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     });
 }
 
-TOrvaMainForm::~TOrvaMainForm() {
-    // The image area's filter serves this object: it goes before the children are torn down.
-    delete m_imageKeyFilter;
-    // The pipeline refers to the sinks, the sinks to the form's children: end them first.
-    m_pipeline.reset();
-    m_sinks.reset();
-    // The editor uses the queue and the messages below; it goes before them.
-    delete m_wpForm;
-}
+TOrvaMainForm::~TOrvaMainForm() = default;
 
-bool TOrvaMainForm::LoginAnswered() const {
-    return m_pipeline && m_pipeline->loginAnswered();
+void TOrvaMainForm::wireConnection() {
+    ConnectionController *c = m_connection;
+    connect(c, &ConnectionController::captionChanged, m_imageLabel, &QLabel::setText);
+    connect(c, &ConnectionController::linkLightChanged, this, [this](bool on) {
+        m_linkLight->setVisible(on);
+        m_noLinkLight->setVisible(!on);
+    });
+    connect(c, &ConnectionController::sizeToTerminal, this, &TOrvaMainForm::SizeToTerminal);
+    connect(c, &ConnectionController::collapseToMenuBar, this, &TOrvaMainForm::CollapseToMenuBar);
+    connect(c, &ConnectionController::settingsRequested, this,
+            [this] { traceUnbuilt(QStringLiteral("Advancedbutton")); });
+    connect(c, &ConnectionController::connecting, this, [this] {
+        if (m_pipeline) {
+            m_pipeline->connectionStarted();
+        }
+        m_terminal->ClearAll();
+        m_telnet->setWindowSize(m_terminal->Columns(), m_terminal->Rows());
+    });
+    connect(c, &ConnectionController::disconnected, this, &TOrvaMainForm::WriteRegistrySettings);
+    connect(c, &ConnectionController::linkClosed, this, [this] { m_sendQueue->LinkDropped(); });
+    connect(c, &ConnectionController::terminalText, this,
+            [this](const QByteArray &text) { m_terminal->WriteString(text); });
 }
 
 void TOrvaMainForm::buildMenuBar() {
@@ -285,22 +302,25 @@ void TOrvaMainForm::buildTerminalArea() {
 void TOrvaMainForm::buildPopupMenu() {
     m_mainBarPopUp = new QMenu(this);
     m_mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
-    m_mainBarPopUp->addAction(QStringLiteral("&Default Source"), this, &TOrvaMainForm::DefaultSourceClick);
-    m_mainBarPopUp->addAction(QStringLiteral("&New Source"), this, &TOrvaMainForm::NewSourceClick);
-    m_resetImagePosition = m_mainBarPopUp->addAction(QStringLiteral("&Reset Image Position"), this,
-                                                     &TOrvaMainForm::ResetImagePosition1Click);
+    const auto add = [this](const char *name, const QString &caption, const auto *receiver, auto slot) {
+        QAction *action = m_mainBarPopUp->addAction(caption, receiver, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    add("DefaultSource", QStringLiteral("&Default Source"), m_viewPanel,
+        &RequestImagePanel::DefaultSourceClick);
+    add("NewSource", QStringLiteral("&New Source"), m_viewPanel, &RequestImagePanel::NewSourceClick);
+    m_resetImagePosition = add("ResetImagePosition1", QStringLiteral("&Reset Image Position"), this,
+                               &TOrvaMainForm::ResetImagePosition1Click);
     m_mainBarPopUp->addSeparator();
-    m_loginState =
-        m_mainBarPopUp->addAction(QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
-    m_loginAs =
-        m_mainBarPopUp->addAction(QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
-    m_logonNewSystem = m_mainBarPopUp->addAction(QStringLiteral("Log onto new S&ystem"), this,
-                                                 &TOrvaMainForm::LogontoNewsystem1Click);
+    m_loginState = add("LoginState", QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
+    m_loginAs = add("LoginAs", QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
+    m_logonNewSystem = add("LogontoNewsystem1", QStringLiteral("Log onto new S&ystem"), this,
+                           &TOrvaMainForm::LogontoNewsystem1Click);
     m_mainBarPopUp->addSeparator();
-    m_mainBarPopUp->addAction(QStringLiteral("&Modify Settings"), this,
-                              [this] { traceUnbuilt(QStringLiteral("Advanced1")); });
-    m_mainBarPopUp->addAction(QStringLiteral("&About"), this,
-                              [this] { traceUnbuilt(QStringLiteral("About1")); });
+    add("Advanced1", QStringLiteral("&Modify Settings"), this,
+        [this] { traceUnbuilt(QStringLiteral("Advanced1")); });
+    add("About1", QStringLiteral("&About"), this, [this] { traceUnbuilt(QStringLiteral("About1")); });
     connect(m_mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
     m_menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_menuPanel, &QWidget::customContextMenuRequested, this,
@@ -320,7 +340,6 @@ void TOrvaMainForm::traceUnbuilt(const QString &control) {
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
     ORVA_TRACE(QStringLiteral("key-name table"), QStringLiteral("not filled"));
-    m_startPending = true;
     m_smartMouse = false;
     m_detachedImages = false;
 
@@ -357,15 +376,13 @@ bool TOrvaMainForm::FormCreate() {
     return true;
 }
 
-void TOrvaMainForm::FormShow() {
-    if (m_startPending) {
-        m_timer1->start();
-    }
+void TOrvaMainForm::FocusTerminal() {
+    m_terminal->setFocus();
 }
 
 void TOrvaMainForm::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    FormShow();
+    m_connection->FormShow();
 }
 
 bool TOrvaMainForm::ReadSetupFile() {
@@ -388,9 +405,10 @@ bool TOrvaMainForm::ReadSetupFile() {
         ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
     }
     LocalPath::SetPathMap(m_settings.PathMap);
-    DefaultSourceClick();
-    m_hostName = m_settings.HostName;
-    m_hostPort = m_settings.HostPort;
+    m_viewPanel->setSettings(m_settings);
+    m_connection->setSetupFileName(m_setupFileName);
+    m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
+    m_connection->setHost(m_settings.HostName, m_settings.HostPort);
 
     if (!m_created) {
         const QRect area = workArea();
@@ -511,113 +529,6 @@ void TOrvaMainForm::applyTerminalFont() {
 
 // ---- link ---------------------------------------------------------------------------------------
 
-void TOrvaMainForm::ConnectToHost() {
-    if (m_hostName.isEmpty()) {
-        traceUnbuilt(QStringLiteral("Advancedbutton"));
-        return;
-    }
-    const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(m_hostName, m_hostPort);
-    m_hostPort = hp.port;
-    m_hostName = hp.host;
-    if (m_telnet->IsConnected()) {
-        Disconnect();
-    }
-    m_connectWait = -1;
-    m_connectCaption = QStringLiteral(" - Attempting: ") + HostText::toUnicode(m_hostName);
-    m_timer1->start();
-    if (m_pipeline) {
-        m_pipeline->connectionStarted();
-    }
-    m_terminal->ClearAll();
-    m_telnet->setWindowSize(m_terminal->Columns(), m_terminal->Rows());
-    m_telnet->Connect(HostText::toUnicode(m_hostName), m_hostPort);
-}
-
-void TOrvaMainForm::Disconnect() {
-    showLinkLight(false);
-    m_telnet->Close();
-    WriteRegistrySettings();
-}
-
-void TOrvaMainForm::reportTimerFailure(const QString &step, const QString &what) {
-    // Stop the timer while the box is up, or every tick would stack another box.
-    const bool wasActive = m_timer1->isActive();
-    m_timer1->stop();
-    m_messages->error(QStringLiteral("Error condition detected"),
-                      QLatin1Char('"') + what + QStringLiteral("\" ") + step);
-    if (wasActive) {
-        m_timer1->start();
-    }
-}
-
-void TOrvaMainForm::Timer1Timer() {
-    QString step;
-    try {
-        if (m_startPending) {
-            SizeToTerminal();
-            m_startPending = false;
-            if (!m_hostName.isEmpty()) {
-                ConnectToHost();
-            } else {
-                m_timer1->stop();
-                CollapseToMenuBar();
-            }
-            return;
-        }
-        ++m_connectWait;
-        if (m_connectWait < kConnectWaitTicks) {
-            m_imageLabel->setText(m_connectCaption + QStringLiteral("..") +
-                                  QString::number(kConnectWaitTicks - m_connectWait) +
-                                  QStringLiteral(" sec(s)"));
-            return;
-        }
-        step = QStringLiteral("Error Condition encountered in the Timer1. Telnet1.state <> tcpconnected");
-        if (!m_telnet->IsConnected()) {
-            CollapseToMenuBar();
-            m_telnet->Abort();
-            showLinkLight(false);
-        }
-        m_timer1->stop();
-    } catch (const std::exception &e) {
-        reportTimerFailure(step, QString::fromLocal8Bit(e.what()));
-    }
-}
-
-void TOrvaMainForm::showLinkLight(bool up) {
-    m_linkLight->setVisible(up);
-    m_noLinkLight->setVisible(!up);
-}
-
-void TOrvaMainForm::Telnet1State(LinkState state) {
-    const QString setupName = QFileInfo(m_setupFileName).fileName();
-    if (state == LinkState::Closed) {
-        m_sendQueue->LinkDropped();
-        showLinkLight(false);
-        CollapseToMenuBar();
-        m_imageLabel->setText(QStringLiteral("Image Retrieval System (") + setupName + QLatin1Char(')'));
-        // A refused or dropped link ends the countdown; otherwise the caption would go on counting.
-        if (!m_startPending) {
-            m_timer1->stop();
-        }
-    } else if (state == LinkState::Connected) {
-        const QString host = HostText::toUnicode(m_hostName);
-        if (!m_settings.ImageSources.value(0).isEmpty()) {
-            m_imageLabel->setText(QStringLiteral("Imaging System on ") + host + QStringLiteral(" (") +
-                                  setupName + QLatin1Char(')'));
-        } else {
-            m_imageLabel->setText(QStringLiteral("Connected to ") + host + QStringLiteral(" (") + setupName +
-                                  QLatin1Char(')'));
-        }
-        showLinkLight(true);
-        m_timer1->stop();
-        m_timer1->setInterval(1000);
-    }
-}
-
-void TOrvaMainForm::Telnet1Error(int, const QString &description) {
-    m_terminal->WriteString(QByteArrayLiteral("Error: \r\n") + HostText::fromUnicode(description));
-}
-
 void TOrvaMainForm::Telnet1Receive() {
     const QByteArray block = m_telnet->Receive();
     if (block.isEmpty()) {
@@ -630,12 +541,7 @@ void TOrvaMainForm::Telnet1Receive() {
     }
 }
 
-TWPForm *TOrvaMainForm::WPForm() const {
-    return m_wpForm;
-}
-
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
-    m_lastReportMessage = reportMessage;
     if (!m_wpForm) {
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
@@ -704,7 +610,7 @@ void TOrvaMainForm::SizeToTerminal() {
     m_windowLeft = place.x();
     m_windowTop = place.y();
     m_viewPanel->hide();
-    m_imageNameListBox->clear();
+    m_viewPanel->ClearImageList();
     m_vtPanel->show();
     placeWindow(place, size);
     LayoutMenuBar();
@@ -713,7 +619,7 @@ void TOrvaMainForm::SizeToTerminal() {
 void TOrvaMainForm::CollapseToMenuBar() {
     const QRect area = workArea();
     m_viewPanel->hide();
-    m_imageNameListBox->clear();
+    m_viewPanel->ClearImageList();
     m_vtPanel->hide();
     placeWindow(area.topLeft(), QSize(area.width(), MenuBarHeight()));
     LayoutMenuBar();
@@ -759,12 +665,40 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         NoLinkLightClick();
         return true;
     }
+    if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
+        // The watcher rests while the user types a number.
+        m_rowseekTimer->stop();
+    } else if (watched == m_reqNum && event->type() == QEvent::FocusOut) {
+        m_rowseekTimer->start();
+    } else if ((watched == m_reqNum || watched == m_imageNameListBox) && event->type() == QEvent::KeyPress) {
+        return menuBarKey(static_cast<QKeyEvent *>(event));
+    }
+    if (menuBarDrag(watched, event)) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Keys in the request box and the image name list: the image keys while images are shown, else
+// Escape goes back to the terminal.
+bool TOrvaMainForm::menuBarKey(QKeyEvent *event) {
+    if (m_viewPanel->isVisible()) {
+        return m_viewPanel->ImageKey(event, m_reqNum->hasFocus());
+    }
+    if (event->key() == Qt::Key_Escape && !m_terminal->hasFocus()) {
+        ShowTerminal();
+        return true;
+    }
+    return false;
+}
+
+bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
     if (watched != m_menuPanel && watched != m_orvaLabel && watched != m_imageLabel) {
-        return QWidget::eventFilter(watched, event);
+        return false;
     }
     auto *mouse = dynamic_cast<QMouseEvent *>(event);
     if (!mouse) {
-        return QWidget::eventFilter(watched, event);
+        return false;
     }
     if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
         m_vtPanel->isVisible()) {
@@ -784,7 +718,170 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         m_windowTop = y();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return false;
+}
+
+// ---- request images ---------------------------------------------------------------------------------
+
+void TOrvaMainForm::buildImageArea() {
+    m_reqNum->installEventFilter(this);
+    m_imageNameListBox->installEventFilter(this);
+    connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
+    connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
+    connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
+    m_rowseekTimer->start();
+
+    m_vtPopup = new QMenu(this);
+    m_vtPopup->setObjectName(QStringLiteral("VTPopup"));
+    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick);
+    m_terminal->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_terminal, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_vtPopup->popup(m_terminal->mapToGlobal(pos)); });
+}
+
+void TOrvaMainForm::RowseekTimerTimer() {
+    // One tick at a time: a box shown by a failure must not stack another one each second.
+    if (m_rowseekBusy || m_settings.CaptureSets.isEmpty()) {
+        return;
+    }
+    m_rowseekBusy = true;
+    QString step = QStringLiteral("Rowseek timer - looping through capturesets.");
+    try {
+        const RequestImages::TScreenRows screen{m_terminal->Rows(),
+                                                [this](int row) { return m_terminal->GetRowText(row); }};
+        const std::optional<QByteArray> number =
+            RequestImages::CaptureRequestNumber(m_settings.CaptureSets, screen);
+        if (number) {
+            step = QStringLiteral("Rowseek timer - found set");
+            const QString text = HostText::toUnicode(*number);
+            if (m_reqNum->text() != text) {
+                m_reqNum->setText(text);
+            }
+        }
+    } catch (const std::exception &e) {
+        m_rowseekTimer->stop();
+        m_messages->error(kErrorCaption,
+                          QLatin1Char('"') + QString::fromLocal8Bit(e.what()) + QStringLiteral("\" ") + step);
+        m_rowseekTimer->start();
+    }
+    m_rowseekBusy = false;
+}
+
+void TOrvaMainForm::ReqNumKeyPress() {
+    if (m_settings.ImageSources.size() == 1 && m_settings.ImageSources.value(0).isEmpty()) {
+        return;
+    }
+    ShowRequestImages();
+    m_reqNum->clear();
+    m_reqNum->setFocus();
+    m_lastRequestFromReqNum = true;
+}
+
+void TOrvaMainForm::FormButtonClick() {
+    try {
+        LayoutMenuBar();
+        ShowRequestImages();
+    } catch (const std::exception &e) {
+        m_messages->error(kErrorCaption,
+                          QStringLiteral("Unexpected Image error in ") + QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TOrvaMainForm::ShowRequestImages() {
+    QString number = m_reqNum->text();
+    number.remove(QLatin1Char(' '));
+    if (number.isEmpty()) {
+        ShowTerminal();
+        return;
+    }
+    if (m_detachedImages) {
+        ShowInDetachedWindow(HostText::fromUnicode(m_reqNum->text().trimmed()));
+        return;
+    }
+    if (LoadRequestImages()) {
+        m_viewPanel->FocusImage();
+    } else {
+        returnFromImages();
+    }
+    m_lastRequestFromReqNum = false;
+}
+
+void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
+    if (!m_detachedForm) {
+        m_detachedForm = new orva::imaging::TDetachedImageForm(*this, this);
+    }
+    m_detachedForm->ClearImage();
+    m_detachedForm->LoadRequestImages(listText);
+    m_detachedForm->RestorePosition();
+    if (!m_detachedForm->isVisible()) {
+        m_detachedForm->show();
+    }
+}
+
+ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
+    return m_viewPanel->ListSettings();
+}
+
+void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
+    m_viewPanel->SetCurrentImageSource(source);
+}
+
+void TOrvaMainForm::returnFromImages() {
+    if (m_telnet->IsConnected()) {
+        SizeToTerminal();
+    } else {
+        CollapseToMenuBar();
+    }
+}
+
+bool TOrvaMainForm::LoadRequestImages() {
+    const QByteArray number = HostText::fromUnicode(m_reqNum->text().trimmed());
+    if (number.isEmpty()) {
+        return false;
+    }
+    const QString problem = ImageList::RequestNumberProblem(number);
+    if (!problem.isEmpty()) {
+        // Typed, captured or host-sent text never reaches a path or a pattern unchecked.
+        ORVA_TRACE(QStringLiteral("request number refused"), problem);
+        return false;
+    }
+    if (!CheckImageServer()) {
+        returnFromImages();
+        m_exitButton->setFocus();
+        return false;
+    }
+    if (!m_viewPanel->LoadRequest(number)) {
+        return false;
+    }
+    ExpandToWorkArea();
+    m_viewPanel->ViewFit();
+    return true;
+}
+
+void TOrvaMainForm::ViewImageClick() {
+    QByteArray selected = m_terminal->GetSelectedText();
+    selected.replace("\r", "").replace("\n", "");
+    if (selected.isEmpty() || selected.contains(' ')) {
+        return;
+    }
+    m_reqNum->setText(HostText::toUnicode(selected));
+    if (m_pipeline) {
+        m_pipeline->setSelectionHold(false);
+    }
+    m_terminal->ClearSelection();
+    if (!LoadRequestImages()) {
+        returnFromImages();
+    }
+}
+
+void TOrvaMainForm::ResetImagePosition1Click() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!m_detachedForm || !screen) {
+        return;
+    }
+    const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
+    m_detachedForm->move(place.topLeft());
+    m_detachedForm->resize(place.size());
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------
@@ -809,9 +906,9 @@ void TOrvaMainForm::LoginStateClick() {
     const LinkState state = m_telnet->State();
     if (state == LinkState::Closed) {
         SizeToTerminal();
-        ConnectToHost();
+        m_connection->ConnectToHost();
     } else if (state == LinkState::Connected) {
-        Disconnect();
+        m_connection->Disconnect();
     }
 }
 
@@ -824,7 +921,7 @@ void TOrvaMainForm::LoginAsClick() {
         return;
     }
     SizeToTerminal();
-    ConnectToHost();
+    m_connection->ConnectToHost();
     // Set after the connect (which goes back to the saved copy): the new name serves this connection,
     // and once it has answered, the pipeline returns to the saved copy.
     if (m_pipeline) {
@@ -837,20 +934,20 @@ QByteArray TOrvaMainForm::CurrentLoginConversation() const {
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QString host = HostText::toUnicode(m_hostName);
+    QString host = HostText::toUnicode(m_connection->HostName());
     if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
                               QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
-    m_hostName = HostText::fromUnicode(host);
+    m_connection->setHostName(HostText::fromUnicode(host));
     SizeToTerminal();
-    ConnectToHost();
+    m_connection->ConnectToHost();
 }
 
 void TOrvaMainForm::NoLinkLightClick() {
     if (!m_telnet->IsConnected()) {
         SizeToTerminal();
-        ConnectToHost();
+        m_connection->ConnectToHost();
     }
 }
 
@@ -859,7 +956,7 @@ void TOrvaMainForm::MinimiseSpeedClick() {
 }
 
 void TOrvaMainForm::CloseSpeedClick() {
-    Disconnect();
+    m_connection->Disconnect();
     close();
 }
 
@@ -935,15 +1032,10 @@ void TOrvaMainForm::CleanWorkFiles() {
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
     CleanWorkFiles();
-    const LinkState state = m_telnet->State();
-    if (state == LinkState::Connected) {
-        Disconnect();
-    } else {
-        if (state == LinkState::Connecting) {
-            m_timer1->stop();
-            m_telnet->Abort();
-        }
-        // Changes made while not connected are kept too, whichever way the window was closed.
+    const bool connected = m_telnet->IsConnected();
+    m_connection->FormClose();
+    // Disconnecting writes the registry; changes made while not connected are kept too.
+    if (!connected) {
         WriteRegistrySettings();
     }
     event->accept();

@@ -2,7 +2,6 @@
 #include "app/TOrvaMainForm.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
-#include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
 
@@ -18,6 +17,6 @@ int main(int argc, char **argv) {
         return 1;
     }
     form.show();
-    form.VtTerminal1()->setFocus();
+    form.FocusTerminal();
     return app.exec();
 }

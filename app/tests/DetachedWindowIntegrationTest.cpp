@@ -3,14 +3,16 @@
 // between the files, scroll by 20 pixels and zoom; its place is kept in the registry from one run
 // of the program to the next. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there
 // with the window open on the request's first form.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
-#include "common/testing/RecordingMessages.h"
+#include "app/tests/FormChildren.h"
 #include "common/LocalPath.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/docview/tests/TiffFixtures.h"
-#include "platform/telnet/TTelnet.h"
+#include "platform/hostlink/HostLink.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QComboBox>
@@ -109,17 +111,18 @@ private slots:
             auto form = makeForm(port);
             QVERIFY(form);
             form->show();
-            form->Timer1Timer();
-            QTRY_VERIFY_WITH_TIMEOUT(form->VtTerminal1()->GetRowText(2).startsWith("REQUEST: 12345678"),
-                                     15000);
-            QVERIFY(form->VtTerminal1()->GetRowText(9).contains("6. Request forms in the image window"));
-            QTRY_VERIFY_WITH_TIMEOUT(form->VtTerminal1()->GetRowText(22).startsWith("Choice:"), 5000);
-            QVERIFY(form->DetachedImageForm() == nullptr);
-            form->Telnet1()->Send("6\r");
-            QTRY_VERIFY_WITH_TIMEOUT(form->DetachedImageForm() && form->DetachedImageForm()->isVisible(),
+            child<ConnectionController>(form.get(), "ConnectionController")->Timer1Timer();
+            auto *terminal = child<TVtTerminalEx>(form.get(), "VtTerminal1");
+            QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(2).startsWith("REQUEST: 12345678"), 15000);
+            QVERIFY(terminal->GetRowText(9).contains("6. Request forms in the image window"));
+            QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(22).startsWith("Choice:"), 5000);
+            QVERIFY(form->findChild<TDetachedImageForm *>() == nullptr);
+            child<HostLink>(form.get(), "Telnet1")->Send("6\r");
+            QTRY_VERIFY_WITH_TIMEOUT(form->findChild<TDetachedImageForm *>() &&
+                                         form->findChild<TDetachedImageForm *>()->isVisible(),
                                      10000);
 
-            TDetachedImageForm *w = form->DetachedImageForm();
+            auto *w = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
             VisDocumentImage *v = w->VisDocumentImage1();
             QCOMPARE(w->FileListCombo()->count(), 3);
             QCOMPARE(w->Panel(0)->text(), QString("Page 1 of 3"));
@@ -172,7 +175,7 @@ private slots:
             auto form = makeForm(port);
             QVERIFY(form);
             form->ShowInDetachedWindow("12345678,");
-            TDetachedImageForm *w = form->DetachedImageForm();
+            auto *w = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
             QVERIFY(w->isVisible());
             QCOMPARE(QRect(w->pos(), w->size()), place);
             form->CloseSpeedClick();

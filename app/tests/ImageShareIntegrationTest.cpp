@@ -1,7 +1,9 @@
 // Request images end to end: a generated image share, the sample host's menu screen with its
 // request number on row 2, the screen watcher filling the request box, and Enter showing the
 // request's first file. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/tests/FormChildren.h"
 #include "common/LocalPath.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
@@ -54,24 +56,27 @@ private slots:
         TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         form.show();
-        form.Timer1Timer();
-        QTRY_VERIFY_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(2).startsWith("REQUEST: 12345678"), 15000);
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        auto *terminal = child<TVtTerminalEx>(&form, "VtTerminal1");
+        auto *reqNum = child<QLineEdit>(&form, "ReqNum");
+        auto *view = child<orva::imaging::TMultiImage>(&form, "ViewMultiImage");
+        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(2).startsWith("REQUEST: 12345678"), 15000);
         // The watcher rests while the request box has the focus; the user is at the terminal.
-        form.VtTerminal1()->setFocus();
+        terminal->setFocus();
         // Within two ticks of the one-second watcher the box holds the number.
         QElapsedTimer shown;
         shown.start();
-        QTRY_COMPARE_WITH_TIMEOUT(form.ReqNum()->text(), QString("12345678"), 2500);
+        QTRY_COMPARE_WITH_TIMEOUT(reqNum->text(), QString("12345678"), 2500);
         QVERIFY(shown.elapsed() <= 2500);
 
-        form.ReqNum()->setFocus();
-        QTest::keyClick(form.ReqNum(), Qt::Key_Return);
-        QVERIFY(form.ViewPanel()->isVisible());
-        QCOMPARE(form.ImageNameListBox()->count(), 3);
-        QCOMPARE(form.ViewMultiImage()->GetImageName(), share + "1234\\12345678~A01.tif");
-        QCOMPARE(form.ViewMultiImage()->Picture().size(), QSize(2480, 3508));
-        QCOMPARE(form.ViewMultiImage()->Info().Pages, 3);
-        QVERIFY(form.ViewCounter()->text().startsWith("1/3   "));
+        reqNum->setFocus();
+        QTest::keyClick(reqNum, Qt::Key_Return);
+        QVERIFY(child<QWidget>(&form, "ViewPanel")->isVisible());
+        QCOMPARE(child<QComboBox>(&form, "ImageNameListBox")->count(), 3);
+        QCOMPARE(view->GetImageName(), share + "1234\\12345678~A01.tif");
+        QCOMPARE(view->Picture().size(), QSize(2480, 3508));
+        QCOMPARE(view->Info().Pages, 3);
+        QVERIFY(child<QLabel>(&form, "ViewCounter")->text().startsWith("1/3   "));
 
         const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
         if (!screenshot.isEmpty()) {

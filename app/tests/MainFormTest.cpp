@@ -1,6 +1,8 @@
 // The main window's start-up, connect timer, link states, registry and closing, with a fake link
 // (ticks injected) and, for the connection itself, the sample host.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/tests/FormChildren.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "platform/settings/TRegistry.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -47,6 +50,18 @@ private:
         auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", path}, link, std::move(messages));
         return {std::move(form), link, m};
     }
+    static ConnectionController *connection(const Made &m) {
+        return child<ConnectionController>(m.form.get(), "ConnectionController");
+    }
+    static bool timerOn(const Made &m) { return child<QTimer>(m.form.get(), "Timer1")->isActive(); }
+    static QLabel *label(const Made &m, const char *name) { return child<QLabel>(m.form.get(), name); }
+    static TVtTerminalEx *terminal(const TOrvaMainForm &form) {
+        return child<TVtTerminalEx>(&form, "VtTerminal1");
+    }
+    static int menuBarHeight(const Made &m) {
+        return child<QFrame>(m.form.get(), "MenuPanel")->minimumHeight();
+    }
+    static QAction *action(const Made &m, const char *name) { return child<QAction>(m.form.get(), name); }
     void clearRegistry() {
         QSettings s(QSettings::IniFormat, QSettings::UserScope, "Tessel", "OrvaVT4");
         s.clear();
@@ -64,75 +79,76 @@ private slots:
     void countsDownThenGivesUp() {
         Made m = make("host name = lab1");
         QVERIFY(m.form->FormCreate());
-        m.form->FormShow();
-        QVERIFY(m.form->Timer1()->isActive());
-        m.form->Timer1Timer(); // first tick connects
+        connection(m)->FormShow();
+        QVERIFY(timerOn(m));
+        connection(m)->Timer1Timer(); // first tick connects
         QCOMPARE(m.link->connects, (QList<QPair<QString, int>>{{"lab1", 23}}));
         for (int remaining = 30; remaining >= 1; --remaining) {
-            m.form->Timer1Timer();
-            QCOMPARE(m.form->ImageLabel()->text(),
+            connection(m)->Timer1Timer();
+            QCOMPARE(label(m, "ImageLabel")->text(),
                      QStringLiteral(" - Attempting: lab1..%1 sec(s)").arg(remaining));
         }
         QCOMPARE(m.link->aborts, 0);
-        m.form->Timer1Timer();
+        connection(m)->Timer1Timer();
         QCOMPARE(m.link->aborts, 1);
-        QVERIFY(!m.form->NoLinkLight()->isHidden());
-        QVERIFY(m.form->LinkLight()->isHidden());
-        QVERIFY(!m.form->Timer1()->isActive());
-        QCOMPARE(m.form->height(), m.form->MenuBarHeight());
+        QVERIFY(!label(m, "NoLinkLight")->isHidden());
+        QVERIFY(label(m, "LinkLight")->isHidden());
+        QVERIFY(!timerOn(m));
+        QCOMPARE(m.form->height(), menuBarHeight(m));
     }
 
     void noHostCollapsesWithoutConnecting() {
         Made m = make("scroll lines = 500");
         QVERIFY(m.form->FormCreate());
-        m.form->FormShow();
-        m.form->Timer1Timer();
+        connection(m)->FormShow();
+        connection(m)->Timer1Timer();
         QVERIFY(m.link->connects.isEmpty());
-        QVERIFY(!m.form->Timer1()->isActive());
-        QCOMPARE(m.form->height(), m.form->MenuBarHeight());
+        QVERIFY(!timerOn(m));
+        QCOMPARE(m.form->height(), menuBarHeight(m));
     }
 
     void refusedLinkShowsClosedStateAndError() {
         Made m = make("host name = lab1:2023");
         QVERIFY(m.form->FormCreate());
-        m.form->FormShow();
-        m.form->Timer1Timer();
+        connection(m)->FormShow();
+        connection(m)->Timer1Timer();
         QCOMPARE(m.link->connects.value(0), (QPair<QString, int>{"lab1", 2023}));
         emit m.link->OnError(10061, QStringLiteral("Connection refused"));
         m.link->setState(LinkState::Closed);
-        QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Image Retrieval System (test.inf)"));
-        QVERIFY(!m.form->NoLinkLight()->isHidden());
+        QCOMPARE(label(m, "ImageLabel")->text(), QStringLiteral("Image Retrieval System (test.inf)"));
+        QVERIFY(!label(m, "NoLinkLight")->isHidden());
         // The countdown stops with the refusal instead of overwriting the caption.
-        QVERIFY(!m.form->Timer1()->isActive());
-        QTRY_VERIFY(m.form->VtTerminal1()->GetRowText(2).startsWith("Connection refused"));
-        QVERIFY(m.form->VtTerminal1()->GetRowText(1).startsWith("Error: "));
+        QVERIFY(!timerOn(m));
+        QTRY_VERIFY(terminal(*m.form)->GetRowText(2).startsWith("Connection refused"));
+        QVERIFY(terminal(*m.form)->GetRowText(1).startsWith("Error: "));
     }
 
     void connectedCaptions() {
         Made m = make("host name = lab1");
         QVERIFY(m.form->FormCreate());
-        m.form->FormShow();
-        m.form->Timer1Timer();
+        connection(m)->FormShow();
+        connection(m)->Timer1Timer();
         m.link->setState(LinkState::Connected);
-        QCOMPARE(m.form->ImageLabel()->text(), QStringLiteral("Connected to lab1 (test.inf)"));
-        QVERIFY(!m.form->LinkLight()->isHidden());
-        QVERIFY(m.form->NoLinkLight()->isHidden());
-        QVERIFY(!m.form->Timer1()->isActive());
+        QCOMPARE(label(m, "ImageLabel")->text(), QStringLiteral("Connected to lab1 (test.inf)"));
+        QVERIFY(!label(m, "LinkLight")->isHidden());
+        QVERIFY(label(m, "NoLinkLight")->isHidden());
+        QVERIFY(!timerOn(m));
 
         const QByteArray source = "Source directory = " + m_dir.path().toUtf8();
         Made withImages = make("host name = lab1\n" + source);
         QVERIFY(withImages.form->FormCreate());
-        withImages.form->Timer1Timer();
+        connection(withImages)->Timer1Timer();
         withImages.link->setState(LinkState::Connected);
-        QCOMPARE(withImages.form->ImageLabel()->text(), QStringLiteral("Imaging System on lab1 (test.inf)"));
-        QVERIFY(!withImages.form->ReqNum()->isHidden());
-        QVERIFY(m.form->ReqNum()->isHidden());
+        QCOMPARE(label(withImages, "ImageLabel")->text(),
+                 QStringLiteral("Imaging System on lab1 (test.inf)"));
+        QVERIFY(!child<QLineEdit>(withImages.form.get(), "ReqNum")->isHidden());
+        QVERIFY(child<QLineEdit>(m.form.get(), "ReqNum")->isHidden());
     }
 
     void portSticksAcrossHosts() {
         Made m = make("host name = h:2323");
         QVERIFY(m.form->FormCreate());
-        m.form->Timer1Timer();
+        connection(m)->Timer1Timer();
         m.link->setState(LinkState::Closed);
         m.messages->answers = {"h2", "h3:", "h4:abc"};
         m.form->LogontoNewsystem1Click();
@@ -149,19 +165,22 @@ private slots:
         Made m = make("host name = lab1\nlogin conversation = see \"login:\" answer \"fred\"");
         QVERIFY(m.form->FormCreate());
         m.form->MainBarPopUpPopup();
-        QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Login in as fred"));
-        QVERIFY(m.form->LoginAs()->isEnabled());
+        QCOMPARE(action(m, "LoginState")->text(), QStringLiteral("&Login in as fred"));
+        QVERIFY(action(m, "LoginAs")->isEnabled());
         m.link->setState(LinkState::Connected);
         m.form->MainBarPopUpPopup();
-        QCOMPARE(m.form->LoginState()->text(), QStringLiteral("&Logout"));
-        QVERIFY(!m.form->LogontoNewsystem1()->isEnabled());
+        QCOMPARE(action(m, "LoginState")->text(), QStringLiteral("&Logout"));
+        QVERIFY(!action(m, "LogontoNewsystem1")->isEnabled());
         m.form->LoginStateClick(); // logs out
         QCOMPARE(m.link->State(), LinkState::Closed);
         m.messages->answers = {"jim"};
         m.form->LoginAsClick();
         QCOMPARE(m.messages->prompts.value(0), QStringLiteral("Change login name from \"fred\" to ..\n"));
-        QCOMPARE(m.form->CurrentLoginConversation(), QByteArray("see \"login:\" answer \"jim\""));
         QCOMPARE(m.link->connects.size(), 1);
+        // The new name serves the next connection.
+        m.link->setState(LinkState::Closed);
+        m.form->MainBarPopUpPopup();
+        QCOMPARE(action(m, "LoginState")->text(), QStringLiteral("&Login in as jim"));
     }
 
     void missingSetupFileStopsStartUp() {
@@ -189,15 +208,15 @@ private slots:
         {
             Made m = make("");
             QVERIFY(m.form->FormCreate());
-            QCOMPARE(m.form->TerminalFontSize(), 12);
-            QCOMPARE(m.form->VtTerminal1()->DefForeColor(), 0xFFFFFFu);
-            QCOMPARE(m.form->VtTerminal1()->DefBackColor(), 0xFF0000u);
-            QCOMPARE(m.form->VtTerminal1()->terminalFont().family().isEmpty(), false);
+            QCOMPARE(terminal(*m.form)->terminalFont().pointSize(), 12);
+            QCOMPARE(terminal(*m.form)->DefForeColor(), 0xFFFFFFu);
+            QCOMPARE(terminal(*m.form)->DefBackColor(), 0xFF0000u);
+            QCOMPARE(terminal(*m.form)->terminalFont().family().isEmpty(), false);
             m.form->SmartMouseClick();
             for (int i = 0; i < 40; ++i) {
                 m.form->FontupbuttonClick();
             }
-            QCOMPARE(m.form->TerminalFontSize(), 30);
+            QCOMPARE(terminal(*m.form)->terminalFont().pointSize(), 30);
             m.form->close(); // from state 0: still written
         }
         TRegistry reg("\\Software\\Tessel\\OrvaVT4\\settings");
@@ -210,12 +229,12 @@ private slots:
 
         Made again = make("");
         QVERIFY(again.form->FormCreate());
-        QVERIFY(again.form->SmartMouseOn());
-        QVERIFY(again.form->VtTerminal1()->SmartMouseClicks());
+        QVERIFY(child<QToolButton>(again.form.get(), "SmartMouse")->isChecked());
+        QVERIFY(terminal(*again.form)->SmartMouseClicks());
         for (int i = 0; i < 40; ++i) {
             again.form->FontDownbuttonClick();
         }
-        QCOMPARE(again.form->TerminalFontSize(), 7);
+        QCOMPARE(terminal(*again.form)->terminalFont().pointSize(), 7);
         again.form->WriteRegistrySettings();
         QCOMPARE(TRegistry("\\Software\\Tessel\\OrvaVT4\\settings").ReadString("FontName"),
                  QStringLiteral("OrvaVT Courier New"));
@@ -247,11 +266,11 @@ private slots:
     void closingWhileConnectingAborts() {
         Made m = make("host name = lab1");
         QVERIFY(m.form->FormCreate());
-        m.form->Timer1Timer();
+        connection(m)->Timer1Timer();
         QCOMPARE(m.link->State(), LinkState::Connecting);
         m.form->close();
         QCOMPARE(m.link->aborts, 1);
-        QVERIFY(!m.form->Timer1()->isActive());
+        QVERIFY(!timerOn(m));
     }
 
     void reachesTheSampleHost() {
@@ -272,12 +291,13 @@ private slots:
         const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
-        form.Timer1Timer();
-        QTRY_COMPARE_WITH_TIMEOUT(form.Telnet1()->State(), LinkState::Connected, 10000);
-        QCOMPARE(form.ImageLabel()->text(), QStringLiteral("Connected to 127.0.0.1 (sample.inf)"));
-        QVERIFY(!form.LinkLight()->isHidden());
-        QTRY_VERIFY_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(4).startsWith("login:") ||
-                                     form.VtTerminal1()->GetRowText(3).startsWith("login:"),
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(child<HostLink>(&form, "Telnet1")->State(), LinkState::Connected, 10000);
+        QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(),
+                 QStringLiteral("Connected to 127.0.0.1 (sample.inf)"));
+        QVERIFY(!child<QLabel>(&form, "LinkLight")->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(terminal(form)->GetRowText(4).startsWith("login:") ||
+                                     terminal(form)->GetRowText(3).startsWith("login:"),
                                  10000);
         auto events = [&] {
             QFile f(log);

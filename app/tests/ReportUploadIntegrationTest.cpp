@@ -1,7 +1,9 @@
 // A report from the sample host opens in the editor through the main window; its upload goes back
 // through the send queue and the host checks every number of the header and stores the text. The
 // host's refusals (NAK, BEL) and a link dropped mid-upload end the transfer and tell the user.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/tests/FormChildren.h"
 #include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/HostUpload.h"
@@ -62,6 +64,8 @@ public:
         host.kill();
         host.waitForFinished();
     }
+    TWPForm *editor() const { return form->findChild<TWPForm *>(); }
+    QFrame *transferPanel() const { return child<QFrame>(form.get(), "TransferPanel"); }
     QString hostLog() {
         QFile f(dir.filePath("host.log"));
         f.open(QIODevice::ReadOnly);
@@ -78,10 +82,10 @@ public:
 bool openAndUpload(Session &s, QByteArray *text) {
     if (!s.form->FormCreate())
         return false;
-    s.form->Timer1Timer();
-    if (!QTest::qWaitFor([&] { return s.form->WPForm() && s.form->WPForm()->isVisible(); }, 15000))
+    child<ConnectionController>(s.form.get(), "ConnectionController")->Timer1Timer();
+    if (!QTest::qWaitFor([&] { return s.editor() && s.editor()->isVisible(); }, 15000))
         return false;
-    TWPForm *editor = s.form->WPForm();
+    TWPForm *editor = s.editor();
     *text = ExportHostMarkup(editor->ResultBox->document());
     if (!editor->ResultBox->SaveDocument(editor->WorkDocumentName + ".tmp", -1, false, 3))
         return false;
@@ -96,7 +100,7 @@ private slots:
         Session s(QJsonObject{{"ack_delay", 0.01}});
         QByteArray text;
         QVERIFY(openAndUpload(s, &text));
-        TWPForm *editor = s.form->WPForm();
+        TWPForm *editor = s.editor();
         QCOMPARE(editor->ReportRecord.GetReqCode(), QByteArray("26/00123"));
         QCOMPARE(editor->PATIENTStatic->text().left(15), QStringLiteral("Mrs Smith, Anne"));
         QCOMPARE(
@@ -112,7 +116,7 @@ private slots:
         QFile document(s.dir.filePath("uploaded.txt.bin"));
         QVERIFY(document.open(QIODevice::ReadOnly));
         QVERIFY(document.readAll().startsWith("{\\rtf1"));
-        QVERIFY(s.form->TransferPanel()->isHidden());
+        QVERIFY(s.transferPanel()->isHidden());
         QVERIFY(s.form->SendQueue().Lines().isEmpty());
         QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
         // The plain-text copies of the message and the upload go when the window closes.
@@ -132,7 +136,7 @@ private slots:
             QVERIFY(s.form->SendQueue().Lines().isEmpty());
             QTRY_VERIFY_WITH_TIMEOUT(s.messages->shown.contains("Save Data|Transfer failure. Please Re-save"),
                                      5000);
-            QVERIFY(s.form->WPForm()->ReportChanged);
+            QVERIFY(s.editor()->ReportChanged);
         }
     }
 
@@ -140,10 +144,11 @@ private slots:
         Session s(QJsonObject{{"close_after_header", true}});
         QByteArray text;
         QVERIFY(openAndUpload(s, &text));
-        QTRY_VERIFY_WITH_TIMEOUT(s.form->Telnet1()->State() == LinkState::Closed, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<HostLink>(s.form.get(), "Telnet1")->State() == LinkState::Closed,
+                                 20000);
         QVERIFY(!s.form->SendQueue().ResultTransferActive());
         QVERIFY(s.form->SendQueue().Lines().isEmpty());
-        QVERIFY(s.form->TransferPanel()->isHidden());
+        QVERIFY(s.transferPanel()->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(!s.messages->shown.filter("lost while the report was being sent").isEmpty(),
                                  5000);
     }

@@ -1,8 +1,9 @@
 // The main window's request images, offscreen with a fake link: the screen watcher, Enter in the
-// request box, the image strip and its keys, print to PDF, the source menu items and the
-// host-sent list and the display option opening the detached window.
+// request box, the image strip and its keys, print to PDF, the source menu items, and the display
+// option and the host-sent list opening the detached window.
+#include "app/RequestImagePanel.h"
 #include "app/TOrvaMainForm.h"
-#include "app/pipeline/ReceivePipeline.h"
+#include "app/tests/FormChildren.h"
 #include "common/LocalPath.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
@@ -27,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using orva::imaging::TDetachedImageForm;
 using orva::imaging::TMultiImage;
 
 namespace {
@@ -44,6 +46,7 @@ class RequestImagesFormTest : public QObject {
     QTemporaryDir m_dir;
     QString m_s1, m_s2;
     RecordingMessages *m_messages = nullptr;
+    FakeHostLink *m_link = nullptr;
 
     std::unique_ptr<TOrvaMainForm> makeForm(const QByteArray &extra = {}) {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
@@ -60,12 +63,27 @@ class RequestImagesFormTest : public QObject {
         f.close();
         auto messages = std::make_unique<RecordingMessages>();
         m_messages = messages.get();
-        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup},
-                                                    new FakeHostLink(LinkState::Closed), std::move(messages));
+        m_link = new FakeHostLink(LinkState::Closed);
+        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup}, m_link, std::move(messages));
         if (!form->FormCreate()) {
             return nullptr;
         }
         return form;
+    }
+    static RequestImagePanel *panel(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<RequestImagePanel>(form.get(), "ViewPanel");
+    }
+    static QLineEdit *reqNum(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<QLineEdit>(form.get(), "ReqNum");
+    }
+    static QComboBox *names(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<QComboBox>(form.get(), "ImageNameListBox");
+    }
+    static TMultiImage *view(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<TMultiImage>(form.get(), "ViewMultiImage");
+    }
+    static QLabel *counter(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<QLabel>(form.get(), "ViewCounter");
     }
 
 private slots:
@@ -85,9 +103,9 @@ private slots:
     void screenWatcherCopiesTheRequestNumber() {
         auto form = makeForm();
         QVERIFY(form);
-        QVERIFY(form->RowseekTimer()->isActive());
-        form->VtTerminal1()->WriteString("\x1b[2;1HREQUEST: 87654321 NAME");
-        QTRY_COMPARE_WITH_TIMEOUT(form->ReqNum()->text(), QString("87654321"), 3000);
+        QVERIFY(child<QTimer>(form.get(), "RowseekTimer")->isActive());
+        child<TVtTerminalEx>(form.get(), "VtTerminal1")->WriteString("\x1b[2;1HREQUEST: 87654321 NAME");
+        QTRY_COMPARE_WITH_TIMEOUT(reqNum(form)->text(), QString("87654321"), 3000);
         QVERIFY(m_messages->shown.isEmpty()); // the set on row 99 is passed over quietly
     }
 
@@ -95,32 +113,32 @@ private slots:
         auto form = makeForm();
         QVERIFY(form);
         form->show();
-        form->ReqNum()->setText("12345678");
-        QTest::keyClick(form->ReqNum(), Qt::Key_Return);
-        QVERIFY(form->ViewPanel()->isVisible());
-        QCOMPARE(form->ReqNum()->text(), QString());
-        QCOMPARE(form->ImageNameListBox()->count(), 3);
-        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("12345678~A01.png"));
-        QCOMPARE(form->ImageNameListBox()->itemText(1), QString("12345678~b01.png"));
-        TMultiImage *view = form->ViewMultiImage();
+        reqNum(form)->setText("12345678");
+        QTest::keyClick(reqNum(form), Qt::Key_Return);
+        QVERIFY(panel(form)->isVisible());
+        QCOMPARE(reqNum(form)->text(), QString());
+        QCOMPARE(names(form)->count(), 3);
+        QCOMPARE(names(form)->itemText(0), QString("12345678~A01.png"));
+        QCOMPARE(names(form)->itemText(1), QString("12345678~b01.png"));
+        TMultiImage *view = ::RequestImagesFormTest::view(form);
         QCOMPARE(view->GetImageName(), m_s2 + "1234\\12345678~A01.png");
         QCOMPARE(view->Picture().width(), 30);
-        QCOMPARE(form->CurrentImageSource(), m_s2);
+        QCOMPARE(panel(form)->CurrentImageSource(), m_s2);
         QVERIFY(view->StretchRatio());
-        QVERIFY(form->ViewCounter()->text().startsWith("1/3   "));
-        QVERIFY(!form->ViewCounter()->text().endsWith('\n'));
-        QVERIFY(form->NextImageButton()->isVisible());
-        QVERIFY(form->PrintToolButton()->isEnabled());
+        QVERIFY(counter(form)->text().startsWith("1/3   "));
+        QVERIFY(!counter(form)->text().endsWith('\n'));
+        QVERIFY(child<QPushButton>(form.get(), "NextImageButton")->isVisible());
+        QVERIFY(child<QToolButton>(form.get(), "PrintToolButton")->isEnabled());
 
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Period);
         QCOMPARE(view->Picture().width(), 20);
-        QVERIFY(form->ViewCounter()->text().startsWith("2/3   "));
+        QVERIFY(counter(form)->text().startsWith("2/3   "));
         QTest::keyClick(view, Qt::Key_Period);
         QTest::keyClick(view, Qt::Key_Period); // the last stays
-        QCOMPARE(form->ImageIndex(), 2);
+        QCOMPARE(panel(form)->ImageIndex(), 2);
         QTest::keyClick(view, Qt::Key_Comma);
-        QCOMPARE(form->ImageIndex(), 1);
+        QCOMPARE(panel(form)->ImageIndex(), 1);
         QTest::keyClick(view, Qt::Key_Z);
         QVERIFY(!view->StretchRatio());
         QTest::keyClick(view, Qt::Key_Plus);
@@ -136,65 +154,65 @@ private slots:
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_dir.filePath("print.pdf"));
-        QVERIFY(form->PrintImage(printer));
+        QVERIFY(panel(form)->PrintImage(printer));
         QCOMPARE(printer.docName(), "Orva:" + view->GetImageName());
         QFile pdf(m_dir.filePath("print.pdf"));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.readAll().startsWith("%PDF"));
 
         QTest::keyClick(view, Qt::Key_Escape);
-        QVERIFY(!form->ViewPanel()->isVisible());
+        QVERIFY(!panel(form)->isVisible());
     }
 
     void noFilesAndRefusedNumbers() {
         auto form = makeForm();
         QVERIFY(form);
-        form->ReqNum()->setText("55555555");
+        reqNum(form)->setText("55555555");
         form->ShowRequestImages();
-        QCOMPARE(form->ImageNameListBox()->count(), 1);
-        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("noimage.png"));
-        QCOMPARE(form->ViewMultiImage()->GetImageName(), m_s1 + "noimage.png");
-        QCOMPARE(form->ViewCounter()->text(), QString());
-        QVERIFY(!form->NextImageButton()->isVisibleTo(form.get()));
+        QCOMPARE(names(form)->count(), 1);
+        QCOMPARE(names(form)->itemText(0), QString("noimage.png"));
+        QCOMPARE(view(form)->GetImageName(), m_s1 + "noimage.png");
+        QCOMPARE(counter(form)->text(), QString());
+        QVERIFY(!child<QPushButton>(form.get(), "NextImageButton")->isVisibleTo(form.get()));
 
         // A prefix of another request lists only its own file; wildcards and paths list nothing.
-        form->ReqNum()->setText("1234567");
+        reqNum(form)->setText("1234567");
         form->ShowRequestImages();
-        QCOMPARE(form->ImageNameListBox()->count(), 1);
-        QCOMPARE(form->ImageNameListBox()->itemText(0), QString("1234567~A01.png"));
+        QCOMPARE(names(form)->count(), 1);
+        QCOMPARE(names(form)->itemText(0), QString("1234567~A01.png"));
         for (const char *bad : {"1234*", "../1234", "1234\\12345678", ".."}) {
-            form->ImageNameListBox()->clear();
-            form->ReqNum()->setText(bad);
+            names(form)->clear();
+            reqNum(form)->setText(bad);
             QVERIFY(!form->LoadRequestImages());
-            QCOMPARE(form->ImageNameListBox()->count(), 0);
+            QCOMPARE(names(form)->count(), 0);
         }
     }
 
     void detachedOptionAndHostListOpenTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
-        QVERIFY(form->DetachedImageForm() == nullptr);
+        QVERIFY(form->findChild<TDetachedImageForm *>() == nullptr);
         form->ImageDisplayOptionToolBtnClick();
-        QVERIFY(form->DetachedImagesDefault());
-        form->ReqNum()->setText("12345678");
+        QVERIFY(child<QToolButton>(form.get(), "ImageDisplayOptionToolBtn")->isChecked());
+        reqNum(form)->setText("12345678");
         form->ShowRequestImages();
-        orva::imaging::TDetachedImageForm *detached = form->DetachedImageForm();
-        QVERIFY(detached);
+        auto *detached = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
         QVERIFY(detached->isVisible());
         QCOMPARE(detached->parent(), form.get()); // owned by the main window
         QCOMPARE(detached->Items().size(), 3);
         QCOMPARE(detached->Items().at(0).File, m_s2 + "1234\\12345678~A01.png");
-        QCOMPARE(form->CurrentImageSource(), m_s2);
-        QCOMPARE(form->ImageNameListBox()->count(), 0); // the main window's own area is left alone
+        QCOMPARE(panel(form)->CurrentImageSource(), m_s2);
+        QCOMPARE(names(form)->count(), 0); // the main window's own area is left alone
         // The next request reuses the window; refused pieces of a host list ask for nothing.
         detached->close();
         form->ShowInDetachedWindow(",..,12345678,");
-        QCOMPARE(form->DetachedImageForm(), detached);
+        QCOMPARE(form->findChildren<TDetachedImageForm *>().size(), 1);
         QVERIFY(detached->isVisible());
         QCOMPARE(detached->Items().size(), 4); // ".." is refused and shows the no-image picture
         QCOMPARE(detached->Items().at(0).File, m_s1 + "noimage.png");
         QCOMPARE(detached->VisDocumentImage1()->ImageWidth(), 10);
         // "Negative Image on Print" is the main window's option.
+        QVERIFY(!form->InvertDetachedPrint());
         detached->NegativeImageonPrint1Click();
         QVERIFY(form->InvertDetachedPrint());
     }
@@ -202,16 +220,20 @@ private slots:
     void hostSentImageListReachesTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
-        QVERIFY(form->Pipeline());
-        // Client command 1 with "ORVAIMAGE": an object request frame of type 10.
-        form->Pipeline()->process("\x9f"
-                                  "orva\x03"
-                                  "10\x03"
-                                  "1\x03ORVAIMAGE\x03"
-                                  "12345678\x9b");
-        QTRY_VERIFY_WITH_TIMEOUT(form->DetachedImageForm() && form->DetachedImageForm()->isVisible(), 3000);
-        QCOMPARE(form->DetachedImageForm()->VisDocumentImage1()->ImageWidth(), 30);
-        QCOMPARE(form->DetachedImageForm()->Panel(0)->text(), QString("Page 1 of 3"));
+        // Client command 1 with "ORVAIMAGE": an object request frame of type 10, from the host.
+        m_link->setState(LinkState::Connected);
+        m_link->deliver("\x9f"
+                        "orva\x03"
+                        "10\x03"
+                        "1\x03ORVAIMAGE\x03"
+                        "12345678\x9b");
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<TDetachedImageForm *>() &&
+                                     form->findChild<TDetachedImageForm *>()->isVisible(),
+                                 3000);
+        auto *detached = form->findChild<TDetachedImageForm *>();
+        QCOMPARE(detached->VisDocumentImage1()->ImageWidth(), 30);
+        QCOMPARE(detached->Panel(0)->text(), QString("Page 1 of 3"));
+        QVERIFY(view(form)->Picture().isNull());
     }
 
     void resetImagePosition() {
@@ -219,7 +241,7 @@ private slots:
         QVERIFY(form);
         form->ResetImagePosition1Click(); // no window yet: nothing to move
         form->ShowInDetachedWindow("12345678,");
-        orva::imaging::TDetachedImageForm *detached = form->DetachedImageForm();
+        auto *detached = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         detached->move(screen.left() + 300, screen.top() + 200);
         detached->resize(screen.width() + 100, 300);
@@ -232,20 +254,20 @@ private slots:
         auto form = makeForm();
         QVERIFY(form);
         m_messages->answers = {m_s2, "**"};
-        form->NewSourceClick();
+        panel(form)->NewSourceClick();
         QCOMPARE(m_messages->inputs.value(0), "Change Source Directory|Current Source is \"" + m_s1 + "\".");
         QCOMPARE(m_messages->inputs.value(1), QString("Change Subdirectory Pattern|Enter new pattern"));
-        QCOMPARE(form->CurrentImageSource(), m_s2);
-        QCOMPARE(form->MaskInUse(), QByteArray("**"));
+        QCOMPARE(panel(form)->CurrentImageSource(), m_s2);
+        QCOMPARE(panel(form)->MaskInUse(), QByteArray("**"));
         m_messages->answers = {m_dir.filePath("nowhere")};
-        form->NewSourceClick();
+        panel(form)->NewSourceClick();
         QCOMPARE(
             m_messages->shown.value(0),
             QString("Invalid Path|That path does not exist \rOR maxiumum users is exceeded. \r\rNo changes "
                     "recorded."));
-        QCOMPARE(form->CurrentImageSource(), m_s1);
-        form->DefaultSourceClick();
-        QCOMPARE(form->MaskInUse(), QByteArray("****...."));
+        QCOMPARE(panel(form)->CurrentImageSource(), m_s1);
+        panel(form)->DefaultSourceClick();
+        QCOMPARE(panel(form)->MaskInUse(), QByteArray("****...."));
     }
 };
 

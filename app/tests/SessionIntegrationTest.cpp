@@ -1,8 +1,11 @@
 // A whole session through the main window: the sample host sends a screen with an object request
 // frame in its middle, cut into several blocks, and a report message; the screen shows the text
 // without the frame, the frame is carried out, and the report reaches the editor intact.
+#include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/tests/FormChildren.h"
 #include "common/testing/RecordingMessages.h"
+#include "editor/wpform/TWPForm.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QFile>
@@ -52,9 +55,10 @@ private slots:
         RecordingMessages *shown = messages.get();
         TOrvaMainForm form({"orva", setup.fileName()}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
-        form.Timer1Timer();
-        QTRY_COMPARE_WITH_TIMEOUT(form.LastReportMessage(), report, 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(form.VtTerminal1()->GetRowText(1).trimmed(),
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        QTRY_VERIFY_WITH_TIMEOUT(form.findChild<TWPForm *>(), 15000);
+        QCOMPARE(form.findChild<TWPForm *>()->ReceivedReportText, report);
+        QTRY_COMPARE_WITH_TIMEOUT(child<TVtTerminalEx>(&form, "VtTerminal1")->GetRowText(1).trimmed(),
                                   QByteArray("SCREEN TOPSCREEN BOTTOM"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(shown->shown.contains("Lab|Hello"), 5000);
         form.CloseSpeedClick();
