@@ -96,17 +96,6 @@ void InvertBits(std::uint8_t *bits, std::size_t count) {
     }
 }
 
-QString DefaultAnnoFileName(const QString &imageFile) {
-    if (imageFile.isEmpty()) {
-        return QStringLiteral("default.ant");
-    }
-    // The first dot of the name itself: a dot in a folder name must not cut the path short.
-    const qsizetype slash =
-        std::max(imageFile.lastIndexOf(QLatin1Char('/')), imageFile.lastIndexOf(QLatin1Char('\\')));
-    const qsizetype dot = imageFile.indexOf(QLatin1Char('.'), slash + 1);
-    return (dot >= 0 ? imageFile.left(dot) : imageFile) + QStringLiteral(".ant");
-}
-
 QString ScaleToGrayName(int mode) {
     static const char *const kNames[] = {"None Gray",
                                          "Gray 4 bit 8 pixels",

@@ -50,10 +50,6 @@ QSize FitInside(QSize picture, QSize page);
 // Inverts 1-bit pixels: every byte of the rows flipped.
 void InvertBits(std::uint8_t *bits, std::size_t count);
 
-// The annotation file of an image: its name up to the first "." followed by ".ant"; "default.ant"
-// without an image file.
-QString DefaultAnnoFileName(const QString &imageFile);
-
 // The names of the scale-to-gray modes in progress captions ("None Gray" ... "Gray 8 bit Anti Alias").
 QString ScaleToGrayName(int mode);
 

@@ -196,7 +196,8 @@ void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
     }
     saveAnnotations();
     AnnoClear(this);
-    m_stream = stream;
+    m_stream.assign(reinterpret_cast<const std::uint8_t *>(stream.constData()),
+                    reinterpret_cast<const std::uint8_t *>(stream.constData()) + stream.size());
     m_fromStream = true;
     m_fileName = QStringLiteral("STREAM");
     readPage(page, bits);
@@ -210,8 +211,7 @@ void VisDocumentImage::readPage(int page, int bits) {
         DibBlock dib;
         bool ok = false;
         if (m_fromStream) {
-            const auto *data = reinterpret_cast<const std::uint8_t *>(m_stream.constData());
-            ok = ReadTIFFileDibStream(Bytes(data, data + m_stream.size()), bits, 0, page, dib, this);
+            ok = ReadTIFFileDibStream(m_stream, bits, 0, page, dib, this);
         } else {
             ok = ReadTIFFileDib(m_fileName, bits, 0, page, dib, this);
         }
@@ -239,8 +239,7 @@ void VisDocumentImage::takePage(DibBlock page) {
     m_image.SetDib(std::move(page));
     if (AutoCorrectDib && m_image.BitCount() == 1) {
         TTagRead photometric;
-        const bool read = m_fromStream ? ReadTagStream(Bytes(m_stream.begin(), m_stream.end()), m_tiffPage,
-                                                       262, photometric)
+        const bool read = m_fromStream ? ReadTagStream(m_stream, m_tiffPage, 262, photometric)
                                        : ReadTag(m_fileName, m_tiffPage, 262, photometric);
         if (read && photometric.value != 0) {
             InvertBits(m_image.Bits(), m_image.Dib()->imageBytes());
@@ -345,14 +344,13 @@ void VisDocumentImage::ReadTiffInfo() {
     TTiffInfo info;
     qint64 size = 0;
     if (m_fromStream) {
-        if (m_stream.isEmpty()) {
+        if (m_stream.empty()) {
             throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
         }
-        const auto *data = reinterpret_cast<const std::uint8_t *>(m_stream.constData());
-        if (!DllGetInfoStream(Bytes(data, data + m_stream.size()), m_tiffPage, info)) {
+        if (!DllGetInfoStream(m_stream, m_tiffPage, info)) {
             throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
         }
-        size = m_stream.size();
+        size = static_cast<qint64>(m_stream.size());
     } else {
         requireFile();
         QFile f(LocalPath::toLocalPath(m_fileName));
@@ -378,33 +376,12 @@ void VisDocumentImage::ReadTiffInfo() {
     }
 }
 
+TTiffSource VisDocumentImage::source() {
+    return m_fromStream ? TTiffSource::OfStream(m_stream) : TTiffSource::OfFile(m_fileName);
+}
+
 void VisDocumentImage::ReadTags() {
-    m_tags.clear();
-    const TVisMesTag each = [this](QObject *sender, std::uint16_t tag, std::int16_t length,
-                                   std::int32_t value, const QByteArray &text, const QString &name,
-                                   bool readOnly, std::int16_t page, bool &cancel) {
-        TTiffTagRecord r;
-        r.Tag = tag;
-        r.Length = length;
-        r.Value = value;
-        r.Text = text;
-        r.Name = name;
-        r.ReadOnly = readOnly;
-        r.Page = page;
-        m_tags.append(r);
-        if (OnTag) {
-            OnTag(sender, tag, length, value, text, name, readOnly, page, cancel);
-        }
-    };
-    if (m_fromStream) {
-        if (m_stream.size() > 1) {
-            const auto *data = reinterpret_cast<const std::uint8_t *>(m_stream.constData());
-            ReturnTagsStream(Bytes(data, data + m_stream.size()), m_tiffPage, this, each);
-        }
-        return;
-    }
-    requireFile();
-    ReturnTags(m_fileName, m_tiffPage, this, each);
+    ReadTagRecords(source(), m_tiffPage, m_tags, this, OnTag);
 }
 
 // ---- pages ----------------------------------------------------------------------------------------
@@ -683,7 +660,7 @@ void VisDocumentImage::paintEvent(QPaintEvent *event) {
     }
     const QRect box = boxRect();
     const double zoom = m_scalePercent / 100.0;
-    AnnoDraw(this, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
+    AnnoDraw(this, p, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
     const QRect visible = viewport()->rect().intersected(box).translated(-box.topLeft());
     if (OnPaintArea && !visible.isEmpty()) {
         OnPaintArea(this, visible.left(), visible.top(), visible.right() + 1, visible.bottom() + 1);
@@ -891,6 +868,9 @@ void VisDocumentImage::SetControlMode(TControlMode mode) {
     m_controlMode = mode;
     m_panning = false;
     m_banding = false;
+    if (mode == cmNone || mode == cmPanning || mode == cmRubberBand || mode == cmZoomRubberBand) {
+        AnnoRubberBandOff(this);
+    }
     viewport()->setCursor(cursorForMode());
     emit annotationModeChanged(mode == cmAnnotationEdit);
     notify();
@@ -923,6 +903,7 @@ void VisDocumentImage::mousePressEvent(QMouseEvent *event) {
         break;
     case cmAnnotationEdit:
         emit annotationMouseDown(at);
+        toAnnotations(event);
         break;
     case cmZoomIn:
     case cmZoomOut:
@@ -953,6 +934,7 @@ void VisDocumentImage::mouseMoveEvent(QMouseEvent *event) {
         viewport()->update();
     } else if (m_controlMode == cmAnnotationEdit) {
         emit annotationMouseMove(at);
+        toAnnotations(event);
     }
     event->accept();
 }
@@ -971,9 +953,23 @@ void VisDocumentImage::mouseReleaseEvent(QMouseEvent *event) {
         }
     }
     if (m_controlMode == cmAnnotationEdit) {
+        toAnnotations(event);
         emit annotationMouseUp(at);
     }
     event->accept();
+}
+
+void VisDocumentImage::toAnnotations(QMouseEvent *event) {
+    const int message = AnnoMouseMessage(event->type(), event->button());
+    if (message == 0 || !HasImage()) {
+        return;
+    }
+    // The engine maps the mouse through the view on screen now, which may not have been painted yet.
+    const QRect box = boxRect();
+    const double zoom = m_scalePercent / 100.0;
+    AnnoDraw(this, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
+    AnnoMouseMon(this, message, event->position().toPoint());
+    viewport()->update();
 }
 
 void VisDocumentImage::leaveEvent(QEvent *event) {
@@ -1150,10 +1146,7 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
 // ---- annotations ----------------------------------------------------------------------------------
 
 QString VisDocumentImage::AnnoFileName() const {
-    if (!m_annoFileName.isEmpty()) {
-        return m_annoFileName;
-    }
-    return DefaultAnnoFileName(m_fromStream ? QString() : m_fileName);
+    return AnnotationFileName(m_annoFileName, m_fromStream ? QString() : m_fileName);
 }
 
 int VisDocumentImage::AnnotationCount() const {
@@ -1161,10 +1154,10 @@ int VisDocumentImage::AnnotationCount() const {
 }
 
 void VisDocumentImage::saveAnnotations() {
-    if (!AutoSaveAnno || !HasImage()) {
+    const QString file = AnnoFileName();
+    if (!AutoSaveAnno || !HasImage() || file.isEmpty()) {
         return;
     }
-    const QString file = AnnoFileName();
     AnnoSave(this, m_tiffPage, file);
     if (OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, file);
@@ -1179,7 +1172,7 @@ void VisDocumentImage::loadAnnotations() {
     if (OnBeforeLoadAnnoFromFile) {
         OnBeforeLoadAnnoFromFile(this, file);
     }
-    if (fileExists(file)) {
+    if (!file.isEmpty() && fileExists(file)) {
         AnnoLoad(this, m_tiffPage, file);
     }
 }

@@ -9,6 +9,7 @@
 #include "imaging/core/DllSP96.h"
 #include "imaging/core/ImagingTypes.h"
 #include "imaging/core/TVisDib.h"
+#include "imaging/core/TiffPages.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -33,18 +34,6 @@ enum TControlMode {
     cmAnnotationEdit,
     cmZoomIn,
     cmZoomOut
-};
-
-// One tag of the current TIFF page, as the tag listing gives it.
-struct TTiffTagRecord {
-    std::uint16_t Tag = 0;
-    std::int16_t Length = 0;
-    std::int32_t Value = 0;
-    QByteArray Text;
-    QString Name;
-    bool ReadOnly = false;
-    std::int16_t Page = 0;
-    bool Modified = false;
 };
 
 // What the viewer knows of the current page's file: the information event carries it.
@@ -86,7 +75,7 @@ public:
     static int LoadImageFileBits(TLoadResolution resolution);
     void ReadTiffInfo();
     void ReadTags();
-    const QList<TTiffTagRecord> &TagList() const { return m_tags; }
+    const TTiffTagList &TagList() const { return m_tags; }
     const TVisInfo &Info() const { return m_info; }
     QString FileName() const { return m_fileName; }
     bool FromStream() const { return m_fromStream; }
@@ -234,7 +223,8 @@ signals:
     void annotationModeChanged(bool editing);
     // A key went down in the viewer.
     void keyDown(int key);
-    // The mouse went down, up or moved while annotating (viewer coordinates).
+    // The mouse went down, up or moved while annotating (viewer coordinates); the annotation engine
+    // gets each as well.
     void annotationMouseDown(QPoint at);
     void annotationMouseUp(QPoint at);
     void annotationMouseMove(QPoint at);
@@ -267,6 +257,8 @@ private:
     void requireImage() const;
     void requireFile() const;
     void reportLibraryFailure();
+    // Where the current TIFF lives, for the page and tag routines.
+    TTiffSource source();
     void caption(const QString &text);
     // What the effect routines hand back to their progress procedure: this viewer as a progress
     // target (its address as that base, not as the widget).
@@ -277,6 +269,8 @@ private:
     const QImage &reducedForDisplay(const DibBlock &source, QSize size);
     void drawBand(QPainter &p) const;
     void magnifyAt(QPoint viewportPoint);
+    // A mouse event in annotation editing, handed to the annotation engine.
+    void toAnnotations(QMouseEvent *event);
     void hideMagnifier();
     QCursor cursorForMode() const;
     bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height);
@@ -291,10 +285,10 @@ private:
     int m_paintHolds = 0;
     bool m_busy = false;
     QString m_fileName;
-    QByteArray m_stream;
+    Bytes m_stream;
     bool m_fromStream = false;
     TVisInfo m_info;
-    QList<TTiffTagRecord> m_tags;
+    TTiffTagList m_tags;
     int m_tiffPage = 0;
     int m_previousTiffPage = 0;
     int m_tiffPageCount = 0;

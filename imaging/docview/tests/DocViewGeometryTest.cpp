@@ -1,5 +1,5 @@
 // Document viewer arithmetic and display rendering: scale, best fit, resolutions, square pixels,
-// exposed parts, page fit, 1-bit inversion, and the reduced picture's averaging rules.
+// exposed parts, page fit, 1-bit inversion, gray mode names, and the reduced picture's averaging rules.
 #include "imaging/docview/DocViewGeometry.h"
 #include "imaging/docview/DocRender.h"
 #include "platform/imageio/DibConvert.h"
@@ -106,12 +106,7 @@ TEST(DocViewGeometry, InvertTwiceGivesTheSameBytes) {
     EXPECT_EQ(std::memcmp(bits, original, sizeof bits), 0);
 }
 
-TEST(DocViewGeometry, AnnotationFileNames) {
-    EXPECT_EQ(DefaultAnnoFileName("/share/1234/12345678~A01.tif"), "/share/1234/12345678~A01.ant");
-    EXPECT_EQ(DefaultAnnoFileName("\\\\lab.srv\\images\\1234\\form.x.tif"),
-              "\\\\lab.srv\\images\\1234\\form.ant");
-    EXPECT_EQ(DefaultAnnoFileName("noext"), "noext.ant");
-    EXPECT_EQ(DefaultAnnoFileName(""), "default.ant");
+TEST(DocViewGeometry, ScaleToGrayNames) {
     EXPECT_EQ(ScaleToGrayName(0), "None Gray");
     EXPECT_EQ(ScaleToGrayName(7), "Gray 8 bit Anti Alias");
     EXPECT_EQ(ScaleToGrayName(8), "");

@@ -7,6 +7,8 @@
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
 
+#include <QFileInfo>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
@@ -286,7 +288,8 @@ private slots:
 
     void aLoadDuringALoadIsRefused() {
         const QString first = tiff("first.tif", {{formPage(120, 80, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
-        const QString second = tiff("second.tif", {{formPage(60, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
+        const QString second =
+            tiff("second.tif", {{formPage(60, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
         VisDocumentImage v;
         int nested = 0;
         QStringList captions;
@@ -514,12 +517,45 @@ private slots:
         VisDocumentImage::SetEffectsRunner({});
     }
 
+    // Marks drawn with the mouse in annotation editing go to the engine at the page's scale; with
+    // auto-save and auto-load they follow the pages of the file.
+    void annotationsFollowThePages() {
+        namespace anno = orva::imageio::anno;
+        const QString file = tiff("marked.tif", {{formPage(200, 100, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4},
+                                                 {formPage(200, 100, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4}});
+        VisDocumentImage v;
+        v.resize(300, 200);
+        v.AutoSaveAnno = true;
+        v.AutoLoadAnno = true;
+        v.LoadTiffPage(file, 0, 0, 200, S_Gray_None);
+        QCOMPARE(v.AnnoFileName(), m_dir.filePath("marked.ant"));
+        QSignalSpy editing(&v, &VisDocumentImage::annotationModeChanged);
+        v.SetControlMode(cmAnnotationEdit);
+        QCOMPARE(editing.last().at(0).toBool(), true);
+        AnnoMenuMsg(&v, anno::CmdLine);
+        AnnoMenuMsg(&v, anno::CmdRed);
+        QWidget *vp = v.viewport();
+        mouse(vp, QEvent::MouseButtonPress, {20, 40}, Qt::LeftButton, Qt::LeftButton);
+        mouse(vp, QEvent::MouseMove, {180, 40}, Qt::NoButton, Qt::LeftButton);
+        mouse(vp, QEvent::MouseButtonRelease, {180, 40}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(v.AnnotationCount(), 1);
+        // Drawn at 200 percent, the mark is held in page pixels.
+        QCOMPARE(anno::Engine(&v)->marks().back().points, (QList<QPoint>{{10, 20}, {90, 20}}));
+        QCOMPARE(shown(v, 100, 40), QColor(Qt::red));
+        QVERIFY(v.NextPage());
+        QCOMPARE(v.AnnotationCount(), 0);
+        QVERIFY(QFileInfo::exists(m_dir.filePath("marked.ant")));
+        QVERIFY(v.PriorPage());
+        QCOMPARE(v.AnnotationCount(), 1);
+        v.SetControlMode(cmNone);
+    }
+
     void annotationEngineFollowsTheViewer() {
         auto *v = new VisDocumentImage;
         const auto key = reinterpret_cast<quintptr>(v);
         QVERIFY(orva::imageio::anno::AnnotationStarted(v));
         QCOMPARE(v->AnnotationCount(), 0);
-        QCOMPARE(v->AnnoFileName(), QString("default.ant"));
+        QCOMPARE(v->AnnoFileName(), QString()); // no picture, no annotation file
         delete v;
         // The engine knows windows by their address only; the window is gone from its list.
         QVERIFY(!orva::imageio::anno::AnnotationStarted(reinterpret_cast<const void *>(key)));
