@@ -14,6 +14,7 @@
 #include "common/WinColor.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
@@ -405,6 +406,8 @@ bool TOrvaMainForm::ReadSetupFile() {
         ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
     }
     LocalPath::SetPathMap(m_settings.PathMap);
+    // Scans go under the setup file's folder; without one the viewer refuses to scan.
+    orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());

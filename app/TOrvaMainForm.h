@@ -106,6 +106,7 @@ public:
     bool InvertDetachedPrint() const override { return m_invertDetachedPrint; }
     void SetInvertDetachedPrint(bool on) override { m_invertDetachedPrint = on; }
     UserMessages &Messages() const override { return *m_messages; }
+    bool ImageTools() const override { return m_settings.ImageTools; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -62,6 +62,9 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
     EXPECT_EQ(s.ScanDirectory, "\\\\srv\\scans\\");
     EXPECT_TRUE(Parse("", "/").ScanDirectory.isEmpty()) << "no folder is made up for scans";
+    EXPECT_TRUE(Parse("image tools = YES", "/").ImageTools);
+    EXPECT_FALSE(Parse("image tools = on", "/").ImageTools);
+    EXPECT_FALSE(Parse("", "/").ImageTools) << "the image window's tools change the share: off unless asked";
     EXPECT_EQ(Parse("rtfresultdirectory = \\\\srv\\res", "/").CaptureDirectory, "\\\\srv\\res\\capture\\");
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));

@@ -68,6 +68,10 @@ TDetachedImageForm::TDetachedImageForm(TDetachedImageHost &host, QWidget *owner)
     m_viewer->MagnifyXOffset = 2;
     m_viewer->MagnifyYOffset = 2;
     m_viewer->SetMagnifyScale(200);
+    m_viewer->Messages = &m_host.Messages();
+    // With the tools offered, marks drawn on a page are kept beside its file and shown again.
+    m_viewer->AutoSaveAnno = m_host.ImageTools();
+    m_viewer->AutoLoadAnno = m_host.ImageTools();
     m_viewer->viewport()->installEventFilter(this);
     setCentralWidget(m_viewer);
     buildMenus();
@@ -171,6 +175,12 @@ void TDetachedImageForm::buildToolBar() {
                         ibdocBestFit, ibdocInvert, ibdocRotate90, ibdocRotate180, ibdocDeskew,
                         ibdocRemoveBorder, ibdocFirst, ibdocPrior, ibdocNext, ibdocLast}) {
         visible.set(b);
+    }
+    if (m_host.ImageTools()) {
+        for (TVisTbBtn b : {ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit, ibdocEditTags, ibdocEffects,
+                            ibdocDelete, ibdocPack, ibdocUpdate}) {
+            visible.set(b);
+        }
     }
     m_toolbar->SetVisibleButtons(visible);
     m_toolbar->SetDocumentImage(m_viewer);

@@ -18,6 +18,8 @@ public:
     virtual bool InvertDetachedPrint() const = 0;
     virtual void SetInvertDetachedPrint(bool on) = 0;
     virtual UserMessages &Messages() const = 0;
+    // Whether the viewer's page, tag, annotation, scanning and effects buttons are offered too.
+    virtual bool ImageTools() const { return false; }
 };
 
 } // namespace orva::imaging

@@ -3,6 +3,7 @@
 
 #include "common/Trace.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "imaging/docforms/ScanDialogs.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
 #include "imaging/doctoolbar/TScanPagesDialog.h"
 #include "imaging/docview/BusyCursor.h"
@@ -303,7 +304,7 @@ void TVisDocImageToolbar::runAction(TVisTbBtn button) {
         if (!window()) {
             throw ErrorInvalid(ErrorInvalidText::ParentWindowRequired());
         }
-        SelectTwainSource(window());
+        selectScanner();
         break;
     case ibdocCut:
         v.CutToClipboard();
@@ -432,8 +433,21 @@ void TVisDocImageToolbar::print() {
 
 void TVisDocImageToolbar::scanPages() {
     TScanPagesDialog dialog(this);
-    if (RunModal(dialog, DialogRunner) == QDialog::Accepted) {
-        m_viewer->Scan(dialog.Pages());
+    if (RunModal(dialog, DialogRunner) == QDialog::Accepted && !m_viewer->Scan(dialog.Pages()) &&
+        !m_viewer->ScanMessage().isEmpty()) {
+        throw ErrorInvalid(m_viewer->ScanMessage());
+    }
+}
+
+void TVisDocImageToolbar::selectScanner() {
+    // The chooser is asked for this window only: the next call installs its own.
+    QWidget *owner = window();
+    SetScanSourceChooser(
+        [owner](const QStringList &devices) { return ChooseScanSource(owner, devices, ScanSource()); });
+    const bool chosen = SelectTwainSource(owner);
+    SetScanSourceChooser({});
+    if (!chosen && LastErrorCode() != orva::imageio::ErrStopped) {
+        throw ErrorInvalid(LastErrorText());
     }
 }
 

@@ -113,6 +113,7 @@ private:
     void save();
     void print();
     void scanPages();
+    void selectScanner();
     void deletePage();
     bool isLongAction(TVisTbBtn button) const;
     void layoutButtons();

@@ -3,11 +3,16 @@
 
 #include "common/LocalPath.h"
 #include "common/Trace.h"
+#include "common/UserMessages.h"
+#include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "imaging/docforms/ScanDialogs.h"
+#include "imaging/docforms/TTifTagEdit.h"
 #include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
+#include "imaging/view/AnnotationMenu.h"
 #include "imaging/view/ViewGeometry.h"
 #include "platform/imageio/DibConvert.h"
 
@@ -16,9 +21,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
 
@@ -30,11 +37,6 @@ using namespace DocViewGeometry;
 using ViewGeometry::nearest;
 
 namespace {
-
-TEffectsRunner &effectsRunner() {
-    static TEffectsRunner runner;
-    return runner;
-}
 
 bool fileExists(const QString &name) {
     return QFileInfo(LocalPath::toLocalPath(name)).isFile();
@@ -116,10 +118,31 @@ VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent
             OnVScrollBarClick(this, action);
         }
     });
-    AnnoInit(this, this);
+    AnnoTextPrompt = [this](const QString &current) {
+        return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"),
+                                              QStringLiteral("Note text:"), current);
+    };
+    QObject *self = this;
+    AnnoInit(this, self,
+             AnnotationCallbacks(
+                 this, [this](QObject *) { emit annoDone(this); },
+                 [this](QObject *, bool selecting, std::int32_t object) {
+                     if (focusPolicy() != Qt::NoFocus) {
+                         setFocus(Qt::OtherFocusReason);
+                     }
+                     emit annoClick(selecting, object);
+                 },
+                 [this](QObject *, const QString &current) {
+                     return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
+                 }));
 }
 
 VisDocumentImage::~VisDocumentImage() {
+    // A scan still running stops; none of its hooks reaches this viewer any more.
+    m_scanJob.reset();
+    if (AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
+        AnnoSave(this, m_tiffPage, AnnoFileName());
+    }
     AnnoDestroy(this);
 }
 
@@ -150,6 +173,17 @@ void VisDocumentImage::requireFile() const {
     }
 }
 
+void VisDocumentImage::requireSource() const {
+    if (m_fromStream ? m_stream.empty() : !fileExists(m_fileName)) {
+        throw ErrorInvalid(m_fromStream ? ErrorInvalidText::StreamNilOrEmpty()
+                                        : ErrorInvalidText::InputFilenameNotValid());
+    }
+}
+
+int VisDocumentImage::readBits() const {
+    return ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+}
+
 void VisDocumentImage::reportLibraryFailure() {
     if (OnVislibError) {
         OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
@@ -168,13 +202,12 @@ void VisDocumentImage::LoadTiff(const QString &file, int page, int bits) {
     if (!busy.entered()) {
         return;
     }
-    saveAnnotations();
-    AnnoClear(this);
+    leaveAnnotations();
     m_fileName = file;
     m_fromStream = false;
     m_stream.clear();
     readPage(page, bits);
-    loadAnnotations();
+    enterAnnotations();
 }
 
 void VisDocumentImage::LoadTiffPage(const QString &file, int page, int bits, double percent,
@@ -194,14 +227,13 @@ void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
     if (!busy.entered()) {
         return;
     }
-    saveAnnotations();
-    AnnoClear(this);
+    leaveAnnotations();
     m_stream.assign(reinterpret_cast<const std::uint8_t *>(stream.constData()),
                     reinterpret_cast<const std::uint8_t *>(stream.constData()) + stream.size());
     m_fromStream = true;
     m_fileName = QStringLiteral("STREAM");
     readPage(page, bits);
-    loadAnnotations();
+    enterAnnotations();
 }
 
 void VisDocumentImage::readPage(int page, int bits) {
@@ -256,8 +288,7 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
     }
     {
         const PaintHold hold(*this);
-        saveAnnotations();
-        AnnoClear(this);
+        leaveAnnotations();
         dropImage();
         m_fileName = file;
         m_fromStream = false;
@@ -402,19 +433,19 @@ bool VisDocumentImage::GoToPage(int page) {
     if (!busy.entered()) {
         return false;
     }
-    readPage(page, ReadBitDepth(ImageReadRes, DeviceColorDepth(depth())));
+    readPage(page, readBits());
     return HasImage() && m_tiffPage == page;
 }
 
 bool VisDocumentImage::movePage(int page) {
-    saveAnnotations();
-    if (page == m_tiffPage || !GoToPage(page)) {
+    if (page == m_tiffPage || page < 0 || page >= m_tiffPageCount || m_busy) {
         return false;
     }
-    AnnoClear(this);
-    loadAnnotations();
+    leaveAnnotations();
+    const bool moved = GoToPage(page);
+    enterAnnotations();
     notify();
-    return true;
+    return moved;
 }
 
 bool VisDocumentImage::NextPage() {
@@ -433,38 +464,229 @@ bool VisDocumentImage::LastPage() {
     return movePage(m_tiffPageCount - 1);
 }
 
-// Page writing, tag editing and scanning come with the TIFF page writer; until then the viewer
-// leaves the file alone and says so in the trace.
+// ---- page writing, tags and scanning ---------------------------------------------------------------
+
 void VisDocumentImage::SetScanFileName(const QString &name) {
-    ORVA_TRACE(QStringLiteral("scan file name not taken"), name);
+    ScanFileName = name;
 }
-bool VisDocumentImage::DeleteCurrentPage() {
-    ORVA_TRACE(QStringLiteral("page not deleted"), m_tiffPage);
+
+bool VisDocumentImage::writeFailed() {
+    if (!OnVislibError) {
+        throw ErrorInvalid(LastErrorText());
+    }
+    OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
     return false;
 }
+
+void VisDocumentImage::reloadAfterWrite(int page) {
+    ReadTiffInfo();
+    if (m_tiffPageCount > 0) {
+        readPage(std::clamp(page, 0, m_tiffPageCount - 1), readBits());
+    } else {
+        ReadTags();
+    }
+}
+
 bool VisDocumentImage::DeletePage(int page) {
-    ORVA_TRACE(QStringLiteral("page not deleted"), page);
-    return false;
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    // The page's marks go with it (the annotation file's later pages move down), so nothing of
+    // the deleted page is saved on leaving it.
+    AnnoClear(this);
+    const QString anno = AnnoFileName();
+    int showPage = m_tiffPage;
+    int pageCount = m_tiffPageCount;
+    if (!DeleteTiffPage(source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
+        enterAnnotations();
+        return writeFailed();
+    }
+    if (!anno.isEmpty() && OnAfterSavedAnnoToFile) {
+        OnAfterSavedAnnoToFile(this, anno);
+    }
+    m_tiffPage = showPage;
+    reloadAfterWrite(showPage);
+    enterAnnotations();
+    return true;
 }
-bool VisDocumentImage::PackTiff() {
-    ORVA_TRACE(QStringLiteral("file not packed"), m_fileName);
-    return false;
+
+bool VisDocumentImage::DeleteCurrentPage() {
+    const bool deleted = DeletePage(m_tiffPage);
+    notify();
+    return deleted;
 }
+
 bool VisDocumentImage::ReplacePage() {
-    ORVA_TRACE(QStringLiteral("page not replaced"), m_tiffPage);
-    return false;
+    requireImage();
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    caption(QStringLiteral("Updating ") + m_fileName);
+    const int bits = TiffWriteBits(TifSaveCompress, ImageWriteRes, DeviceColorDepth(depth()));
+    if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TifSaveCompress, bits, this)) {
+        return writeFailed();
+    }
+    ReadTiffInfo();
+    ReadTags();
+    notify();
+    return true;
 }
-bool VisDocumentImage::SaveTiff(const QString &file, double, int, TScaleToGray) {
-    ORVA_TRACE(QStringLiteral("picture not saved"), file);
-    return false;
+
+bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode) {
+    requireImage();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    DibBlock scaled = GetScaledDib(percent, mode);
+    if (scaled.isNull()) {
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+    }
+    leaveAnnotations();
+    // The file written becomes the viewer's; its annotation file follows the new name.
+    const bool toStream = file.compare(QLatin1String("STREAM"), Qt::CaseInsensitive) == 0;
+    if (toStream) {
+        m_fromStream = true;
+        m_fileName = QStringLiteral("STREAM");
+    } else {
+        m_fromStream = false;
+        m_stream.clear();
+        m_fileName = file;
+    }
+    const QString anno = AnnoFileName();
+    int pageCount = 0;
+    caption((TifSaveOptions == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) +
+            file);
+    if (!SaveTiffPage(source(), scaled, TifSaveOptions, TifInsertAt, TifSaveCompress, bits,
+                      TAnnoPages{this, anno}, pageCount, this)) {
+        return writeFailed();
+    }
+    if (TifSaveOptions == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
+        OnAfterSavedAnnoToFile(this, anno);
+    }
+    // The page written is the one shown: appended last, inserted at its place, or the only one.
+    const int written = TifSaveOptions == tiffAppend   ? pageCount - 1
+                        : TifSaveOptions == tiffInsert ? std::clamp(TifInsertAt, 0, pageCount - 1)
+                                                       : 0;
+    m_tiffPage = std::max(0, written);
+    ReadTiffInfo();
+    ReadTags();
+    enterAnnotations();
+    notify();
+    if (OnFinishedLoadSave) {
+        OnFinishedLoadSave(this);
+    }
+    return true;
 }
+
+bool VisDocumentImage::PackTiff() {
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    caption(QStringLiteral("Packing ") + m_fileName);
+    if (!PackTiffSource(source(), this)) {
+        return writeFailed();
+    }
+    ReadTiffInfo();
+    ReadTags();
+    notify();
+    return true;
+}
+
 bool VisDocumentImage::EditTags() {
-    ORVA_TRACE(QStringLiteral("tags not edited"), m_tags.size());
-    return false;
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    bool resolutionChanged = false;
+    const bool written = orva::imaging::EditTags(this, source(), m_tiffPage, m_tags, resolutionChanged);
+    if (!written) {
+        return writeFailed();
+    }
+    if (resolutionChanged && HasImage()) {
+        // The picture in memory still has the old resolutions: read the page again, which squares
+        // its pixels by the new ones.
+        readPage(m_tiffPage, readBits());
+        CorrectAspect(true);
+    }
+    viewport()->update();
+    notify();
+    return true;
 }
+
 bool VisDocumentImage::Scan(int pages) {
-    ORVA_TRACE(QStringLiteral("pages not scanned"), pages);
-    return false;
+    const BusyScope busy(m_busy);
+    if (!busy.entered() || m_scanJob) {
+        m_scanMessage = QStringLiteral("A scan or a load is still running.");
+        return false;
+    }
+    m_scannedFiles.clear();
+    m_scanJob = std::make_unique<TScanJob>();
+    TScanJob &job = *m_scanJob;
+    QPointer<VisDocumentImage> self(this);
+    if (ScanOptionsDialog) {
+        job.ShowOptions = ScanOptionsDialog;
+    } else {
+        job.ShowOptions = [self](TScanSettings &settings) { return self && EditScanOptions(self, settings); };
+    }
+    if (OnScanFileName) {
+        // Without a handler the job's own naming rule applies.
+        job.OnScanFileName = [self](QString &name, int &number) {
+            if (self && self->OnScanFileName) {
+                self->OnScanFileName(self, name, number);
+            }
+        };
+    }
+    job.OnShowDibBetweenScan = [self](DibBlock &page, const QString &file) {
+        if (!self) {
+            return;
+        }
+        self->m_fileName = file;
+        self->m_fromStream = false;
+        self->SetImage(page.copy());
+        if (self->OnShowDibBetweenScan) {
+            self->OnShowDibBetweenScan(self, page);
+        }
+    };
+    job.OnFinishedLoadSave = [self](const QString &file, int) {
+        if (self) {
+            self->m_scannedFiles.append(file);
+            if (self->OnFinishedLoadSave) {
+                self->OnFinishedLoadSave(self);
+            }
+        }
+    };
+    job.OnProgress = [self](int percent, const QString &message, bool &cancel) {
+        if (self) {
+            self->DoProgress(static_cast<std::int16_t>(percent), message, cancel);
+        }
+    };
+    const TScanSettings &settings = *this;
+    const bool ok = job.Scan(settings, pages);
+    // The event loop ran during the scan: this viewer may have been destroyed meanwhile (its
+    // destructor stopped the job), so nothing of it is touched before that is known.
+    if (!self) {
+        return false;
+    }
+    ScanSaveNumber = job.ScanSaveNumber();
+    // A scan the user stopped needs no message.
+    m_scanMessage = job.Cancelled() ? QString() : job.Message();
+    m_scanJob.reset();
+    if (!m_scannedFiles.isEmpty()) {
+        // The last page written is shown, read back from its file.
+        m_busy = false;
+        LoadTiff(m_scannedFiles.back(), 0, readBits());
+        m_busy = true;
+    }
+    notify();
+    return ok;
 }
 
 // ---- the picture ----------------------------------------------------------------------------------
@@ -491,8 +713,9 @@ void VisDocumentImage::SetImage(DibBlock picture) {
 }
 
 void VisDocumentImage::ClearImage() {
+    // The marks drawn on the page are saved first (AutoSaveAnno), as when any page is left.
+    leaveAnnotations();
     dropImage();
-    AnnoClear(this);
     // Nothing is shown, so there is no page to move to either.
     m_tiffPage = m_previousTiffPage = m_tiffPageCount = 0;
     SetScaleDoc(m_scaleDoc);
@@ -815,28 +1038,29 @@ void VisDocumentImage::RemoveBorder(int value) {
     SetImage(std::move(copy));
 }
 
-void VisDocumentImage::SetEffectsRunner(TEffectsRunner runner) {
-    effectsRunner() = std::move(runner);
-}
-
 bool VisDocumentImage::ShowEffects() {
     requireImage();
-    if (!effectsRunner()) {
+    if (!Messages) {
+        ORVA_TRACE(QStringLiteral("effects dialog"), QStringLiteral("no message boxes to show it with"));
         return false;
     }
-    const DibBlock copy = m_image.CopyDib();
-    DibBlock result;
-    const bool replaced = effectsRunner()(this, copy, result) && !result.isNull();
-    if (replaced) {
-        const PaintHold hold(*this);
-        m_image.SetDib(result.copy());
-        m_gray.SetDib(DibBlock());
-        m_grayShown = false;
-        imageChanged();
-    }
-    SetScaleDoc(m_scaleDoc);
-    viewport()->update();
-    return replaced;
+    QPointer<VisDocumentImage> self(this);
+    orva::effects::TEffectForm::ShowEffects(this, *Messages, m_image.CopyDib(), [self](DibBlock &&result) {
+        if (!self || result.isNull()) {
+            return;
+        }
+        {
+            const PaintHold hold(*self);
+            self->m_image.SetDib(std::move(result));
+            self->m_gray.SetDib(DibBlock());
+            self->m_grayShown = false;
+            self->imageChanged();
+        }
+        self->SetScaleDoc(self->m_scaleDoc);
+        self->viewport()->update();
+        self->notify();
+    });
+    return true;
 }
 
 // ---- mouse ----------------------------------------------------------------------------------------
@@ -970,6 +1194,11 @@ void VisDocumentImage::toAnnotations(QMouseEvent *event) {
     AnnoDraw(this, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
     AnnoMouseMon(this, message, event->position().toPoint());
     viewport()->update();
+    if (event->type() == QEvent::MouseButtonRelease && event->button() == Qt::RightButton) {
+        if (const int command = ExecAnnotationMenu(this, this, event->globalPosition().toPoint())) {
+            AnnoMenuCommand(command);
+        }
+    }
 }
 
 void VisDocumentImage::leaveEvent(QEvent *event) {
@@ -1153,18 +1382,22 @@ int VisDocumentImage::AnnotationCount() const {
     return orva::imaging::AnnotationCount(this);
 }
 
-void VisDocumentImage::saveAnnotations() {
+void VisDocumentImage::leaveAnnotations() {
     const QString file = AnnoFileName();
-    if (!AutoSaveAnno || !HasImage() || file.isEmpty()) {
-        return;
-    }
-    AnnoSave(this, m_tiffPage, file);
-    if (OnAfterSavedAnnoToFile) {
+    const bool save = AutoSaveAnno && HasImage() && !file.isEmpty();
+    if (!AnnoLeave(this, save, m_tiffPage, file)) {
+        ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
+        if (Messages) {
+            Messages->error(QStringLiteral("Annotations"),
+                            QStringLiteral("The annotations could not be saved to ") + file +
+                                QStringLiteral(": ") + LastErrorText());
+        }
+    } else if (save && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, file);
     }
 }
 
-void VisDocumentImage::loadAnnotations() {
+void VisDocumentImage::enterAnnotations() {
     if (!AutoLoadAnno || !HasImage()) {
         return;
     }
@@ -1172,9 +1405,14 @@ void VisDocumentImage::loadAnnotations() {
     if (OnBeforeLoadAnnoFromFile) {
         OnBeforeLoadAnnoFromFile(this, file);
     }
-    if (!file.isEmpty() && fileExists(file)) {
-        AnnoLoad(this, m_tiffPage, file);
+    if (!AnnoEnter(this, true, m_tiffPage, file)) {
+        ORVA_TRACE(QStringLiteral("annotations not loaded"), file + QStringLiteral(": ") + LastErrorText());
     }
+}
+
+void VisDocumentImage::AnnoMenuCommand(int command) {
+    AnnoMenuMsg(this, command);
+    viewport()->update();
 }
 
 } // namespace orva::imaging

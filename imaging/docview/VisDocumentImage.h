@@ -8,6 +8,7 @@
 #include "imaging/core/DLL96V1.h"
 #include "imaging/core/DllSP96.h"
 #include "imaging/core/ImagingTypes.h"
+#include "imaging/core/ScanJob.h"
 #include "imaging/core/TVisDib.h"
 #include "imaging/core/TiffPages.h"
 
@@ -19,9 +20,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QPrinter;
+class UserMessages;
 
 namespace orva::imaging {
 
@@ -51,10 +54,13 @@ using TOnInfo = std::function<void(QObject *Sender, const TVisInfo &Info)>;
 // The magnifier: the bitmap is null when the mouse is outside the picture; clearing Show keeps the
 // viewer from drawing it.
 using TMagnify = std::function<void(QObject *Sender, const QImage *Bitmap, bool &Show, const QRect &Area)>;
-// Hands a copy of the picture to the effects dialog; true with the result when the user chose OK.
-using TEffectsRunner = std::function<bool(QWidget *Owner, const DibBlock &Picture, DibBlock &Result)>;
-
-class VisDocumentImage : public QAbstractScrollArea, public TProgressTarget {
+// The scan properties (ScanColorres ... ScanShowBetweenScan) and the TIFF write settings
+// (TifSaveCompress, ImageWriteRes) are those of TScanSettings; the annotation events those of
+// TAnnotationEvents.
+class VisDocumentImage : public QAbstractScrollArea,
+                         public TProgressTarget,
+                         public TAnnotationEvents,
+                         public TScanSettings {
     Q_OBJECT
 public:
     explicit VisDocumentImage(QWidget *parent = nullptr);
@@ -93,15 +99,32 @@ public:
     // when the file has gone.
     bool GoToPage(int page);
 
-    // ---- page writing, tags and scanning: built with the TIFF page writer; each does nothing yet ----
+    // ---- page writing, tags and scanning ----
+    // Each answers false when the library refused (OnVislibError is told, or ErrorInvalid raised
+    // with the library's text when it is not assigned); the file is then as it was.
+    // The scan target as given; each scan makes its numbered files from it under the scan folder.
     virtual void SetScanFileName(const QString &name);
     virtual bool DeleteCurrentPage();
     virtual bool DeletePage(int page);
     virtual bool PackTiff();
     virtual bool ReplacePage();
+    TTifSaveOpt TifSaveOptions = tiffAppend;
+    int TifInsertAt = 0;
     virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode);
+    // The tag editor on the page's tags (a memory TIFF or a file); the picture is read again at
+    // square pixels when a resolution was written.
     virtual bool EditTags();
+    // Scans into ScanFileName's numbered files; the viewer shows the last page written. The
+    // event loop runs meanwhile: the viewer takes no load until the scan ends, and a viewer
+    // destroyed mid-scan stops it. False when refused, cancelled or failed; ScanMessage() says why.
     virtual bool Scan(int pages);
+    bool Scanning() const { return m_scanJob != nullptr; }
+    QString ScanMessage() const { return m_scanMessage; }
+    QStringList ScannedFiles() const { return m_scannedFiles; }
+    // The scan options dialog (ScanShowUI) and the between-scan and file-name hooks.
+    std::function<bool(TScanSettings &settings)> ScanOptionsDialog;
+    std::function<void(QObject *Sender, DibBlock &Page)> OnShowDibBetweenScan;
+    std::function<void(QObject *Sender, QString &Name, int &Number)> OnScanFileName;
 
     // ---- the picture ----
     bool HasImage() const { return m_image.HasDib(); }
@@ -151,9 +174,11 @@ public:
     void Deskew(int fillChoice);
     void Rotate(QRgb fill, double angle);
     void RemoveBorder(int value);
-    // Runs the installed effects dialog on a copy of the picture; true when the picture was replaced.
+    // Opens the effects dialog (window-modal) on a copy of the picture; when the user closes it
+    // with OK the result replaces the picture. True when the dialog opened: it needs the user's
+    // message boxes (Messages).
     bool ShowEffects();
-    static void SetEffectsRunner(TEffectsRunner runner);
+    UserMessages *Messages = nullptr;
     std::int16_t DeskewSubsampling = 1;
     double DeskewRange = 90.0;
     double DeskewAngle_res = 0.1;
@@ -194,11 +219,13 @@ public:
     QString AnnoFileName() const;
     void SetAnnoFileName(const QString &name) { m_annoFileName = name; }
     int AnnotationCount() const;
+    // The engine's menu command (the annotation edit menu's choice).
+    void AnnoMenuCommand(int command);
+    // Asks the user for a note's text; empty leaves the note as it was.
+    std::function<QString(const QString &current)> AnnoTextPrompt;
 
-    // ---- reading and writing depths ----
+    // ---- reading depth ----
     TLoadResolution ImageReadRes = lAutoMatic;
-    TSaveResolution ImageWriteRes = sMonoChrome;
-    TTiffCompression TifSaveCompress = sNONE;
 
     // ---- events ----
     TVisMesProgress OnProgress;
@@ -228,6 +255,10 @@ signals:
     void annotationMouseDown(QPoint at);
     void annotationMouseUp(QPoint at);
     void annotationMouseMove(QPoint at);
+    // The engine's done and click notifications (a click on the mark `object`, or 0 when the
+    // selection was dropped).
+    void annoDone(QObject *sender);
+    void annoClick(bool selecting, std::int32_t object);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -252,10 +283,20 @@ private:
     void notify();
     void updateScrollRanges();
     void applyAutoSize();
-    void saveAnnotations();
-    void loadAnnotations();
+    // Leaving a page or picture: its annotations saved (AutoSaveAnno) and cleared. Entering one:
+    // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
+    void leaveAnnotations();
+    void enterAnnotations();
+    // A library write refused: told to OnVislibError, else raised with the library's text.
+    bool writeFailed();
+    // After a page operation: the information, tags and shown page read again.
+    void reloadAfterWrite(int page);
     void requireImage() const;
     void requireFile() const;
+    // The file or memory image the page routines work on must be there.
+    void requireSource() const;
+    // The bits pages are read with (ImageReadRes on this display).
+    int readBits() const;
     void reportLibraryFailure();
     // Where the current TIFF lives, for the page and tag routines.
     TTiffSource source();
@@ -299,6 +340,9 @@ private:
     TControlMode m_controlMode = cmNone;
     int m_magnifyScale = 200;
     QString m_annoFileName;
+    std::unique_ptr<TScanJob> m_scanJob;
+    QString m_scanMessage;
+    QStringList m_scannedFiles;
 
     // The reduced picture shown below 100 percent, made once per picture, size and stretch mode.
     QImage m_reduced;

@@ -2,16 +2,20 @@
 // scale and gray copy, zoom, rotation and invert by their pixels, pages and tags, mouse modes,
 // clipboard, print to PDF (checked with pdftoppm), effects hand-over and the annotation engine.
 #include "imaging/docview/VisDocumentImage.h"
+#include "common/testing/RecordingMessages.h"
+#include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/docview/tests/TiffFixtures.h"
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
+#include "platform/imageio/tests/TestSupport.h"
 
 #include <QFileInfo>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -19,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstring>
 
@@ -60,6 +65,11 @@ class VisDocumentImageTest : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        // The effects dialog and the annotation tools keep their settings here, not in the user's.
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    }
+
     void everyCompressionDisplays() {
         const QRect square(20, 10, 30, 30);
         const struct {
@@ -503,18 +513,168 @@ private slots:
         }
     }
 
+    // The effects dialog opens on a copy; its result replaces the picture only on OK.
     void effectsHandOver() {
         VisDocumentImage v;
         v.LoadTiff(tiff("e.tif", {{colourPage(40, 20, 4), COMPRESSION_LZW}}), 0, 0);
-        QVERIFY(!v.ShowEffects()); // no dialog installed
-        VisDocumentImage::SetEffectsRunner(
-            [](QWidget *, const orva::imageio::DibBlock &in, orva::imageio::DibBlock &out) {
-                out = in.copy();
-                orva::imageio::setDibIndex(out, 0, 0, 0);
-                return orva::imageio::dibPixel(in, 0, 0) == qRgb(0, 255, 0);
-            });
-        QVERIFY(v.ShowEffects());
-        VisDocumentImage::SetEffectsRunner({});
+        QVERIFY(!v.ShowEffects()); // no message boxes to show it with
+        RecordingMessages messages;
+        v.Messages = &messages;
+        const QRgb before = orva::imageio::dibPixel(*v.Image().Dib(), 0, 0);
+        for (const bool keep : {false, true}) {
+            QVERIFY(v.ShowEffects());
+            QPointer<orva::effects::TEffectForm> f = v.findChild<orva::effects::TEffectForm *>();
+            QVERIFY(f);
+            QCOMPARE(f->windowModality(), Qt::WindowModal);
+            f->SettingsPath = m_dir.filePath(QStringLiteral("fx/IFiltSet.Ini"));
+            f->ShowTab(QStringLiteral("Invert"));
+            f->DoApply();
+            QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0), before); // still the copy
+            if (keep) {
+                f->CloseAndSave();
+            } else {
+                f->reject();
+            }
+            QTRY_VERIFY(f.isNull());
+        }
+        QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0), qRgb(255, 255, 255) ^ (before & 0xffffff));
+    }
+
+    // Page writing on a file and on a memory image: the page shown afterwards, the count, and the
+    // pixels the file then holds.
+    void pagesAreDeletedReplacedSavedAndPacked() {
+        const auto page = [](int n) {
+            return TiffPage{formPage(80, 40, {n * 10, 0, 10, 10}), COMPRESSION_CCITTFAX4};
+        };
+        const auto dark = [](VisDocumentImage &v, int x) {
+            return (orva::imageio::dibPixel(*v.Image().Dib(), x, 5) & 0xffffff) == 0;
+        };
+        for (const bool memory : {false, true}) {
+            const QString file = tiff(memory ? "m.tif" : "f.tif", {page(0), page(1), page(2)});
+            VisDocumentImage v;
+            if (memory) {
+                QFile f(file);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                v.LoadTiffFromStream(f.readAll(), 0, 0);
+            } else {
+                v.LoadTiff(file, 0, 0);
+            }
+            QVERIFY(v.LastPage());
+            QVERIFY(dark(v, 25));
+            QVERIFY(v.DeleteCurrentPage());
+            QCOMPARE(v.TiffPageCount(), 2);
+            QCOMPARE(v.TiffPage(), 1); // the last page went: the new last page is shown
+            QVERIFY(dark(v, 15));
+
+            v.Invert();
+            v.ReplacePage();
+            v.FirstPage();
+            QVERIFY(v.GoToPage(1));
+            QVERIFY(!dark(v, 15)); // the inverted page was written over the old one
+
+            v.TifSaveOptions = tiffInsert;
+            v.TifInsertAt = 0;
+            QVERIFY(v.SaveTiff(memory ? QStringLiteral("STREAM") : file, 100, 1, S_Gray_None));
+            QCOMPARE(v.TiffPageCount(), 3);
+            QCOMPARE(v.TiffPage(), 0);
+            v.TifSaveOptions = tiffAppend;
+            QVERIFY(v.SaveTiff(memory ? QStringLiteral("STREAM") : file, 100, 1, S_Gray_None));
+            QCOMPARE(v.TiffPageCount(), 4);
+            QCOMPARE(v.TiffPage(), 3);
+            QVERIFY(v.PackTiff());
+            QCOMPARE(v.TiffPageCount(), 4);
+            QVERIFY(v.FirstPage());
+            QVERIFY(dark(v, 5));
+        }
+    }
+
+    // The only page of a TIFF is never deleted: the library's refusal goes to OnVislibError, or is
+    // raised without it; the file stays as it was.
+    void refusedWritesAreReported() {
+        const QString file = tiff("one.tif", {{formPage(80, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4}});
+        const QByteArray before = [&] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        VisDocumentImage v;
+        v.LoadTiff(file, 0, 0);
+        bool raised = false;
+        try {
+            v.DeleteCurrentPage();
+        } catch (const ErrorInvalid &e) {
+            raised = !e.message().isEmpty();
+        }
+        QVERIFY(raised);
+        int told = 0;
+        v.OnVislibError = [&](QObject *, std::int16_t, const QString &, const QByteArray &) { ++told; };
+        QVERIFY(!v.DeleteCurrentPage());
+        QCOMPARE(told, 1);
+        QVERIFY(v.HasImage());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QVERIFY_THROWS_EXCEPTION(ErrorInvalid, VisDocumentImage().ReplacePage()); // no picture
+    }
+
+    // Cancelling the tag editor leaves the file alone and reads the tags again.
+    void cancelledTagEditorLeavesTheFile() {
+        const QString file =
+            tiff("tags.tif", {{formPage(80, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4, 200, 200}});
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        VisDocumentImage v;
+        v.LoadTiff(file, 0, 0);
+        const qsizetype tags = v.TagList().size();
+        QVERIFY(tags > 0);
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                shown = true;
+                d->reject();
+            }
+        });
+        QVERIFY(v.EditTags());
+        QVERIFY(shown);
+        QCOMPARE(v.TagList().size(), tags);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+
+    // Scanning through SANE's test device: numbered single pages under the scan folder, the last
+    // one shown; without a scan folder the scan is refused with a message.
+    void scansIntoNumberedFiles() {
+        QTemporaryDir conf;
+        if (!orva::imageio::test::useSaneTestBackend(conf)) {
+            QSKIP("SANE test backend not installed");
+        }
+        VisDocumentImage v;
+        v.ScanShowUI = false;
+        v.ScanUseAdf = true;
+        v.ScanDpi = 60;
+        v.sScanWidth = 1;
+        v.sScanHeight = 0.5;
+        v.TifSaveCompress = sFAXCCITT4;
+        v.SetScanFileName(QStringLiteral("REQ.TIF"));
+        SetScanDirectory({});
+        QVERIFY(!v.Scan(1));
+        QVERIFY(v.ScanMessage().contains(QStringLiteral("scandirectory")));
+        const QString scans = m_dir.filePath(QStringLiteral("scans"));
+        SetScanDirectory(scans);
+        int finished = 0;
+        v.OnFinishedLoadSave = [&](QObject *) { ++finished; };
+        const bool ok = v.Scan(2);
+        SetScanDirectory({});
+        QVERIFY2(ok, qPrintable(v.ScanMessage()));
+        QCOMPARE(v.ScannedFiles().size(), 2);
+        QCOMPARE(QFileInfo(v.ScannedFiles().back()).fileName(), QStringLiteral("REQ00002.TIF"));
+        QCOMPARE(v.ScanSaveNumber, 2);
+        QVERIFY(finished >= 2);
+        QVERIFY(v.HasImage());
+        QCOMPARE(v.FileName(), v.ScannedFiles().back());
+        QCOMPARE(v.Info().Attributes.bitsPerPixel, 1); // black and white, written G4
+        QVERIFY(!v.Scanning());
     }
 
     // Marks drawn with the mouse in annotation editing go to the engine at the page's scale; with
