@@ -41,7 +41,9 @@ public:
     ImageList::TImageListSettings settings;
     QStringList sourcesUsed;
     bool invert = false;
+    bool tools = false;
     mutable RecordingMessages messages;
+    bool ImageTools() const override { return tools; }
     UserMessages &Messages() const override { return messages; }
     ImageList::TImageListSettings ImageListSettings() const override { return settings; }
     void SetCurrentImageSource(const QString &source) override { sourcesUsed << source; }
@@ -131,6 +133,20 @@ private slots:
         QVERIFY(f.VisDocImageToolbar1()->Button(ibdocOpen)->isHidden());
         QCOMPARE(f.VisDocImageToolbar1()->VisibleButtons().count(), std::size_t(16));
         QCOMPARE(f.VisDocImageToolbar1()->PrintDialog(), &f.PrintDialog1());
+        QVERIFY(!f.VisDocumentImage1()->AutoSaveAnno);
+        // With the image tools the page, tag, annotation, scanning and effects buttons come too,
+        // and marks drawn are kept with the pictures.
+        m_host.tools = true;
+        TDetachedImageForm withTools(m_host);
+        const TVisDocImageToolbar &t = *withTools.VisDocImageToolbar1();
+        QCOMPARE(t.VisibleButtons().count(), std::size_t(24));
+        for (TVisTbBtn b : {ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit, ibdocEditTags, ibdocEffects,
+                            ibdocDelete, ibdocPack, ibdocUpdate}) {
+            QVERIFY(t.VisibleButtons().test(b));
+        }
+        QVERIFY(withTools.VisDocumentImage1()->AutoSaveAnno && withTools.VisDocumentImage1()->AutoLoadAnno);
+        QCOMPARE(withTools.VisDocumentImage1()->Messages, &m_host.Messages());
+        m_host.tools = false;
     }
 
     void oneRequestFileByFile() {

@@ -2,16 +2,22 @@
 // hooks, failures, zoom and scale choices, auto-repeat, clipboard, printing to PDF, the dialogs of
 // the hidden buttons, keyboard focus and layout.
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
+#include "common/testing/RecordingMessages.h"
+#include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
 #include "imaging/doctoolbar/TScanPagesDialog.h"
 #include "imaging/docview/tests/TiffFixtures.h"
+#include "platform/imageio/DibConvert.h"
+#include "platform/imageio/tests/TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace orva::imaging;
 using namespace orva::imaging::test;
@@ -66,6 +73,8 @@ class TVisDocImageToolbarTest : public QObject {
 
 private slots:
     void initTestCase() {
+        // The effects dialog keeps its settings here, not in the user's.
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
         std::vector<TiffPage> pages;
         for (int i = 0; i < 20; ++i) {
             pages.push_back({formPage(100, 100, {i * 4, 0, 4, 4}), COMPRESSION_CCITTFAX4, 100, 100});
@@ -368,6 +377,86 @@ private slots:
         t.ExecuteButton(&t, ibdocScanPages);
         QCOMPARE(v.scanned, 3);
         QCOMPARE(scanDefault, 50);
+    }
+
+    // The page, tag, annotation, scanner and effects buttons on a real viewer and a copy of a file.
+    void writingButtonsReachTheFile() {
+        const QString file = m_dir.filePath("work.tif");
+        QFile::remove(file);
+        QVERIFY(QFile::copy(m_book, file));
+        TVisDocImageToolbar t;
+        VisDocumentImage v;
+        t.SetDocumentImage(&v);
+        v.LoadTiff(file, 0, 0);
+        t.ConfirmDelete = false;
+        t.ExecuteButton(&t, ibdocDelete);
+        QCOMPARE(v.TiffPageCount(), 19);
+        v.Invert();
+        t.ExecuteButton(&t, ibdocUpdate);
+        t.ExecuteButton(&t, ibdocPack);
+        VisDocumentImage again;
+        again.LoadTiff(file, 0, 0);
+        QCOMPARE(again.TiffPageCount(), 19);
+        // The page shown after the delete (the second of the book, its square at 4..7) went back
+        // inverted.
+        const auto rgb = [&](int x, int y) {
+            return orva::imageio::dibPixel(*again.Image().Dib(), x, y) & 0xffffff;
+        };
+        QCOMPARE(rgb(5, 1), 0xffffffu);
+        QCOMPARE(rgb(50, 50), 0u);
+        QCOMPARE(rgb(1, 1), 0u);
+
+        t.ExecuteButton(&t, ibdocAnnotEdit);
+        QCOMPARE(v.ControlMode(), cmAnnotationEdit);
+        t.ExecuteButton(&t, ibdocAnnotEdit);
+        QCOMPARE(v.ControlMode(), cmNone);
+
+        int dialogs = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                d->reject();
+            }
+        });
+        closer.start(10);
+        t.ExecuteButton(&t, ibdocEditTags); // the tag editor, cancelled
+        QCOMPARE(dialogs, 1);
+        closer.stop();
+
+        // Without a scan folder the scan is refused with the reason.
+        SetScanDirectory({});
+        t.DialogRunner = [](QDialog &) { return int(QDialog::Accepted); };
+        v.ScanShowUI = false;
+        try {
+            t.ExecuteButton(&t, ibdocScanPages);
+            QFAIL("a scan without a folder was not refused");
+        } catch (const ErrorInvalid &e) {
+            QVERIFY(e.message().contains(QStringLiteral("scandirectory")));
+        }
+
+        RecordingMessages messages;
+        v.Messages = &messages;
+        t.ExecuteButton(&t, ibdocEffects);
+        QPointer<QDialog> effects = v.findChild<orva::effects::TEffectForm *>();
+        QVERIFY(effects);
+        effects->reject();
+        QTRY_VERIFY(effects.isNull());
+
+        // The scanner chooser lists SANE's devices; the choice is the source scans use.
+        QTemporaryDir conf;
+        if (!orva::imageio::test::useSaneTestBackend(conf)) {
+            return;
+        }
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                d->accept();
+            }
+        });
+        chooser.start(10);
+        t.ExecuteButton(&t, ibdocSelectScanner);
+        QVERIFY(ScanSource().startsWith(QStringLiteral("test:")));
     }
 
     void keyboardFocusRing() {
