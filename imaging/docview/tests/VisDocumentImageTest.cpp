@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
@@ -707,6 +708,26 @@ private slots:
         QVERIFY(QFileInfo::exists(m_dir.filePath("marked.ant")));
         QVERIFY(v.PriorPage());
         QCOMPARE(v.AnnotationCount(), 1);
+        // A right click brings up the engine's menu; its choice runs in the engine.
+        QStringList captions;
+        QTimer picker;
+        connect(&picker, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *a : menu->actions()) {
+                    captions << a->text();
+                    if (a->text() == QLatin1String("Clear Page")) {
+                        menu->setActiveAction(a);
+                    }
+                }
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+        });
+        picker.start(10);
+        mouse(vp, QEvent::MouseButtonPress, {150, 150}, Qt::RightButton, Qt::RightButton);
+        mouse(vp, QEvent::MouseButtonRelease, {150, 150}, Qt::RightButton, Qt::NoButton);
+        picker.stop();
+        QVERIFY(captions.contains(QStringLiteral("Clear Page")));
+        QCOMPARE(v.AnnotationCount(), 0);
         v.SetControlMode(cmNone);
     }
 
