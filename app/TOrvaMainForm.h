@@ -5,6 +5,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostRequests.h"
 #include "imaging/detached/TDetachedImageHost.h"
 #include "platform/hostlink/HostLink.h"
 
@@ -138,6 +139,7 @@ private:
     bool menuBarKey(QKeyEvent *event);
     void returnFromImages();
     void Telnet1Receive();
+    THostAbbreviationAccess hostAbbreviationAccess();
     QByteArray CurrentLoginConversation() const;
 
     // Declared first, so that they are the last members to go; the children that refer to them
