@@ -622,15 +622,25 @@ bool VisDocumentImage::EditTags() {
 }
 
 bool VisDocumentImage::Scan(int pages) {
-    const BusyScope busy(m_busy);
-    if (!busy.entered() || m_scanJob) {
+    if (m_busy || m_scanJob) {
         m_scanMessage = QStringLiteral("A scan or a load is still running.");
         return false;
     }
+    QPointer<VisDocumentImage> self(this);
+    // Busy for the whole scan; the mark is taken off only while the viewer is still there.
+    struct ScanBusy {
+        QPointer<VisDocumentImage> viewer;
+        ~ScanBusy() {
+            if (viewer) {
+                viewer->m_busy = false;
+                viewer->m_scanJob.reset();
+            }
+        }
+    } busy{self};
+    m_busy = true;
     m_scannedFiles.clear();
     m_scanJob = std::make_unique<TScanJob>();
     TScanJob &job = *m_scanJob;
-    QPointer<VisDocumentImage> self(this);
     if (ScanOptionsDialog) {
         job.ShowOptions = ScanOptionsDialog;
     } else {
@@ -679,11 +689,10 @@ bool VisDocumentImage::Scan(int pages) {
     // A scan the user stopped needs no message.
     m_scanMessage = job.Cancelled() ? QString() : job.Message();
     m_scanJob.reset();
+    m_busy = false;
     if (!m_scannedFiles.isEmpty()) {
         // The last page written is shown, read back from its file.
-        m_busy = false;
         LoadTiff(m_scannedFiles.back(), 0, readBits());
-        m_busy = true;
     }
     notify();
     return ok;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -676,6 +677,21 @@ private slots:
         QCOMPARE(v.FileName(), v.ScannedFiles().back());
         QCOMPARE(v.Info().Attributes.bitsPerPixel, 1); // black and white, written G4
         QVERIFY(!v.Scanning());
+
+        // A viewer closed while its scan runs stops the scan; nothing of it is touched afterwards.
+        SetScanDirectory(scans);
+        QPointer<VisDocumentImage> gone = new VisDocumentImage;
+        gone->ScanShowUI = false;
+        gone->ScanShowBetweenScan = true;
+        gone->SetScanFileName(QStringLiteral("GONE.TIF"));
+        // Deleted from an event the scan's wait lets through, as a closing window would be.
+        gone->OnShowDibBetweenScan = [&](QObject *, orva::imageio::DibBlock &) {
+            QTimer::singleShot(0, [&] { delete gone.data(); });
+        };
+        QVERIFY(!gone->Scan(3));
+        SetScanDirectory({});
+        QVERIFY(gone.isNull()); // gone while its scan ran
+        QVERIFY(!QFileInfo::exists(QDir(scans).filePath(QStringLiteral("GONE0003.TIF"))));
     }
 
     // Marks drawn with the mouse in annotation editing go to the engine at the page's scale; with
