@@ -117,13 +117,17 @@ void RequestImagePanel::setSettings(const TOrvaSettings &settings) {
 
 // ---- the request's files ---------------------------------------------------------------------------
 
-bool RequestImagePanel::LoadRequest(const QByteArray &number) {
+ImageList::TImageListSettings RequestImagePanel::ListSettings() const {
     ImageList::TImageListSettings list;
     list.ImageSources = m_settings.ImageSources;
     list.SubDirectoryMask = m_maskInUse;
     list.NoImageName = m_settings.NoImageName;
+    return list;
+}
+
+bool RequestImagePanel::LoadRequest(const QByteArray &number) {
     QString used;
-    const QStringList entries = RequestImages::RequestEntries(number, list, used);
+    const QStringList entries = RequestImages::RequestEntries(number, ListSettings(), used);
     m_currentSource = used;
     m_nameList.clear();
     for (const QString &entry : entries) {

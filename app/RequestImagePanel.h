@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/SetupFile.h"
+#include "imaging/imagelist/ImageList.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -58,7 +59,11 @@ public:
     void NewSourceClick();
     void DefaultSourceClick();
 
+    // Where requests are listed from: the image sources, the mask in use and the no-image name.
+    ImageList::TImageListSettings ListSettings() const;
     QString CurrentImageSource() const { return m_currentSource; }
+    // The detached window's listings set the source in use, as this panel's own do.
+    void SetCurrentImageSource(const QString &source) { m_currentSource = source; }
     QByteArray MaskInUse() const { return m_maskInUse; }
     int ImageIndex() const { return m_imageIndex; }
 

@@ -15,6 +15,8 @@
 #include "common/WinColor.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
@@ -406,6 +408,8 @@ bool TOrvaMainForm::ReadSetupFile() {
     }
     reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
+    // Scans go under the setup file's folder; without one the viewer refuses to scan.
+    orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
@@ -855,21 +859,23 @@ void TOrvaMainForm::ShowRequestImages() {
 }
 
 void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
-    ORVA_TRACE(QStringLiteral("detached image window not available; shown in the main window"),
-               HostText::toUnicode(listText));
-    const QList<QByteArray> numbers = ImageList::SplitRequestNumbers(listText);
-    if (numbers.isEmpty()) {
-        return;
+    if (!m_detachedForm) {
+        m_detachedForm = new orva::imaging::TDetachedImageForm(*this, this);
     }
-    if (numbers.size() > 1) {
-        ORVA_TRACE(QStringLiteral("requests not shown"), numbers.size() - 1);
+    m_detachedForm->ClearImage();
+    m_detachedForm->LoadRequestImages(listText);
+    m_detachedForm->RestorePosition();
+    if (!m_detachedForm->isVisible()) {
+        m_detachedForm->show();
     }
-    m_reqNum->setText(HostText::toUnicode(numbers.first()));
-    if (LoadRequestImages()) {
-        m_viewPanel->FocusImage();
-    } else {
-        returnFromImages();
-    }
+}
+
+ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
+    return m_viewPanel->ListSettings();
+}
+
+void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
+    m_viewPanel->SetCurrentImageSource(source);
 }
 
 void TOrvaMainForm::returnFromImages() {
@@ -921,7 +927,13 @@ void TOrvaMainForm::ViewImageClick() {
 }
 
 void TOrvaMainForm::ResetImagePosition1Click() {
-    ORVA_TRACE(QStringLiteral("detached image window not available"), QStringLiteral("Reset Image Position"));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!m_detachedForm || !screen) {
+        return;
+    }
+    const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
+    m_detachedForm->move(place.topLeft());
+    m_detachedForm->resize(place.size());
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------

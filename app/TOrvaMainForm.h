@@ -6,6 +6,7 @@
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
 #include "editor/report/HostRequests.h"
+#include "imaging/detached/TDetachedImageHost.h"
 #include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
@@ -34,8 +35,11 @@ class ReceivePipeline;
 class RequestImagePanel;
 class TVtTerminalEx;
 class TWPForm;
+namespace orva::imaging {
+class TDetachedImageForm;
+}
 
-class TOrvaMainForm : public QWidget {
+class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
     Q_OBJECT
 public:
     // `link` and `messages` replace the real telnet link and message boxes (tests); the form
@@ -89,11 +93,21 @@ public:
     void ReqNumKeyPress();
     void FormButtonClick();
     void ShowRequestImages();
-    // The detached window comes later: the list is shown in the main window (and traced).
+    // Shows one request number, or a list with a comma after each, in the detached image window
+    // (made on first use, owned by this window and kept).
     void ShowInDetachedWindow(const QByteArray &listText);
     bool LoadRequestImages();
     void ViewImageClick();
     void ResetImagePosition1Click();
+
+    // What the detached image window needs of this window: the image sources, the mask in use and
+    // the no-image name; the source in use; the negative-print option; the user's boxes.
+    ImageList::TImageListSettings ImageListSettings() const override;
+    void SetCurrentImageSource(const QString &source) override;
+    bool InvertDetachedPrint() const override { return m_invertDetachedPrint; }
+    void SetInvertDetachedPrint(bool on) override { m_invertDetachedPrint = on; }
+    UserMessages &Messages() const override { return *m_messages; }
+    bool ImageTools() const override { return m_settings.ImageTools; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -172,6 +186,7 @@ private:
     QToolButton *m_closeSpeed = nullptr;
     QComboBox *m_imageNameListBox = nullptr;
     RequestImagePanel *m_viewPanel = nullptr;
+    QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     QWidget *m_vtPanel = nullptr;
     QToolBar *m_toolBar1 = nullptr;
     TVtTerminalEx *m_terminal = nullptr;

@@ -196,6 +196,8 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             s.NoImageName = path;
         } else if (key == "secureimagename") {
             s.SecureImageName = path;
+        } else if (key == "imagetools") {
+            s.ImageTools = value.toLower() == "yes";
         } else if (key == "printeravailable") {
             s.PrinterAvailable = value.toLower() == "yes";
         } else if (key == "haltonserverfail") {

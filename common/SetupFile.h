@@ -40,6 +40,9 @@ struct TOrvaSettings {
     QString CaptureDirectory;
     // Where scanned pages are written ("scandirectory"); empty: scanning is refused.
     QString ScanDirectory;
+    // "image tools = yes": the image window also offers the page, tag, annotation, scanning and
+    // effects tools of its viewer (they change files on the share, so they are off by default).
+    bool ImageTools = false;
     QString CustomDictionary;
     QStringList ImageSources{QString()};
     QString SubDirectoryMask;

@@ -1,6 +1,6 @@
 // The main window's request images, offscreen with a fake link: the screen watcher, Enter in the
-// request box, the image strip and its keys, print to PDF, the source menu items and the
-// host-sent list falling back to the main window.
+// request box, the image strip and its keys, print to PDF, the source menu items, and the display
+// option and the host-sent list opening the detached window.
 #include "app/RequestImagePanel.h"
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
@@ -8,6 +8,8 @@
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
+#include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/docview/VisDocumentImage.h"
 #include "imaging/view/TMultiImage.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using orva::imaging::TDetachedImageForm;
 using orva::imaging::TMultiImage;
 
 namespace {
@@ -192,20 +196,36 @@ private slots:
         }
     }
 
-    void detachedOptionAndHostListFallBackToTheMainWindow() {
+    void detachedOptionAndHostListOpenTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
+        QVERIFY(form->findChild<TDetachedImageForm *>() == nullptr);
         form->ImageDisplayOptionToolBtnClick();
         QVERIFY(child<QToolButton>(form.get(), "ImageDisplayOptionToolBtn")->isChecked());
         reqNum(form)->setText("12345678");
         form->ShowRequestImages();
-        QCOMPARE(names(form)->count(), 3);
-        form->ExitButtonClick();
+        auto *detached = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
+        QVERIFY(detached->isVisible());
+        QCOMPARE(detached->parent(), form.get()); // owned by the main window
+        QCOMPARE(detached->Items().size(), 3);
+        QCOMPARE(detached->Items().at(0).File, m_s2 + "1234\\12345678~A01.png");
+        QCOMPARE(panel(form)->CurrentImageSource(), m_s2);
+        QCOMPARE(names(form)->count(), 0); // the main window's own area is left alone
+        // The next request reuses the window; refused pieces of a host list ask for nothing.
+        detached->close();
         form->ShowInDetachedWindow(",..,12345678,");
-        QCOMPARE(view(form)->Picture().width(), 30);
+        QCOMPARE(form->findChildren<TDetachedImageForm *>().size(), 1);
+        QVERIFY(detached->isVisible());
+        QCOMPARE(detached->Items().size(), 4); // ".." is refused and shows the no-image picture
+        QCOMPARE(detached->Items().at(0).File, m_s1 + "noimage.png");
+        QCOMPARE(detached->VisDocumentImage1()->ImageWidth(), 10);
+        // "Negative Image on Print" is the main window's option.
+        QVERIFY(!form->InvertDetachedPrint());
+        detached->NegativeImageonPrint1Click();
+        QVERIFY(form->InvertDetachedPrint());
     }
 
-    void hostSentImageListReachesTheMainWindow() {
+    void hostSentImageListReachesTheDetachedWindow() {
         auto form = makeForm();
         QVERIFY(form);
         // Client command 1 with "ORVAIMAGE": an object request frame of type 10, from the host.
@@ -215,8 +235,27 @@ private slots:
                         "10\x03"
                         "1\x03ORVAIMAGE\x03"
                         "12345678\x9b");
-        QTRY_VERIFY_WITH_TIMEOUT(!view(form)->Picture().isNull(), 3000);
-        QCOMPARE(view(form)->GetImageName(), m_s2 + "1234\\12345678~A01.png");
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<TDetachedImageForm *>() &&
+                                     form->findChild<TDetachedImageForm *>()->isVisible(),
+                                 3000);
+        auto *detached = form->findChild<TDetachedImageForm *>();
+        QCOMPARE(detached->VisDocumentImage1()->ImageWidth(), 30);
+        QCOMPARE(detached->Panel(0)->text(), QString("Page 1 of 3"));
+        QVERIFY(view(form)->Picture().isNull());
+    }
+
+    void resetImagePosition() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->ResetImagePosition1Click(); // no window yet: nothing to move
+        form->ShowInDetachedWindow("12345678,");
+        auto *detached = child<TDetachedImageForm>(form.get(), "DetachedImageForm");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        detached->move(screen.left() + 300, screen.top() + 200);
+        detached->resize(screen.width() + 100, 300);
+        form->ResetImagePosition1Click();
+        QCOMPARE(detached->pos(), screen.topLeft());
+        QCOMPARE(detached->size(), QSize(screen.width() - 4, 300));
     }
 
     void sourceMenuItems() {

@@ -67,6 +67,9 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
     EXPECT_EQ(s.ScanDirectory, "") << "an unmapped scan folder is left unset";
     EXPECT_TRUE(Parse("", "/").ScanDirectory.isEmpty()) << "no folder is made up for scans";
+    EXPECT_TRUE(Parse("image tools = YES", "/").ImageTools);
+    EXPECT_FALSE(Parse("image tools = on", "/").ImageTools);
+    EXPECT_FALSE(Parse("", "/").ImageTools) << "the image window's tools change the share: off unless asked";
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));
     EXPECT_EQ(s.SubDirectoryMask, "****....");

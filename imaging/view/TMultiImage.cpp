@@ -7,6 +7,7 @@
 #include "common/WinColor.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "imaging/view/AnnotationMenu.h"
 #include "imaging/view/ViewGeometry.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -721,20 +721,8 @@ bool TMultiImage::forwardToAnnotations(QMouseEvent *event) {
 }
 
 void TMultiImage::showAnnotationMenu(const QPoint &at) {
-    QMenu menu(this);
-    for (const auto &item : AnnoMenuItems(this)) {
-        if (item.command == 0) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction *action = menu.addAction(item.caption);
-        action->setData(item.command);
-        action->setCheckable(item.checked);
-        action->setChecked(item.checked);
-        action->setEnabled(item.enabled);
-    }
-    if (const QAction *chosen = menu.exec(at)) {
-        AnnoMenuCommand(chosen->data().toInt());
+    if (const int command = ExecAnnotationMenu(this, this, at)) {
+        AnnoMenuCommand(command);
     }
 }
 

@@ -199,7 +199,8 @@ def menu_screen(request=MENU_REQUEST, status=b""):
     s += cup(6, 5) + b"3. Reports"
     s += cup(7, 5) + b"4. Line-drawing test"
     s += cup(8, 5) + b"5. Host form"
-    s += cup(9, 5) + b"9. Log off"
+    s += cup(9, 5) + b"6. Request forms in the image window"
+    s += cup(10, 5) + b"9. Log off"
     if status:
         s += cup(20, 1) + status
     s += cup(22, 1) + b"Choice: "
@@ -225,6 +226,13 @@ def send_host_form(conn):
         for step in json.load(f):
             if "frame" in step:
                 conn.send(object_request(step["frame"]))
+
+
+def send_image_request(conn, request):
+    """Menu choice 6: client command 1 asking Orva to show the request's forms in its image window.
+    Several request numbers entered at choice 1 with commas between them ("12345678,87654321") list
+    the forms of each."""
+    conn.send(object_request(["orva", "10", "1", "ORVAIMAGE", request.decode("latin-1")]))
 
 
 RESULT_FORM_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "resultform.json")
@@ -508,6 +516,8 @@ def interactive_session(conn, log, upload_dir=None):
             status = report_session(conn, log, upload_dir)
             if status is None:
                 return
+        elif choice == b"6":
+            send_image_request(conn, request)
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:
