@@ -27,9 +27,15 @@ void ConnectionController::setSetupFileName(const QString &path) {
     m_setupName = QFileInfo(path).fileName();
 }
 
-void ConnectionController::setHost(const QByteArray &setting, int port) {
-    m_hostName = setting;
+void ConnectionController::setHost(const QByteArray &host, int port) {
+    m_hostName = host;
     m_hostPort = port;
+}
+
+void ConnectionController::setHostSetting(const QByteArray &setting) {
+    const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(setting, m_hostPort);
+    m_hostName = hp.host;
+    m_hostPort = hp.port;
 }
 
 bool ConnectionController::Timer1Active() const {
@@ -100,9 +106,6 @@ void ConnectionController::ConnectToHost() {
         emit settingsRequested();
         return;
     }
-    const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(m_hostName, m_hostPort);
-    m_hostPort = hp.port;
-    m_hostName = hp.host;
     if (m_link.IsConnected()) {
         Disconnect();
     }

@@ -925,12 +925,16 @@ QByteArray TOrvaMainForm::CurrentLoginConversation() const {
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QString host = HostText::toUnicode(m_connection->HostName());
+    QByteArray current = m_connection->HostName();
+    if (current.contains(':')) {
+        current = '[' + current + ']'; // an IPv6 address, kept apart from a port the user adds
+    }
+    QString host = HostText::toUnicode(current);
     if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
                               QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
-    m_connection->setHostName(HostText::fromUnicode(host));
+    m_connection->setHostSetting(HostText::fromUnicode(host));
     SizeToTerminal();
     m_connection->ConnectToHost();
 }

@@ -15,9 +15,9 @@ struct Rig {
     ConnectionController c{link, messages};
     QStringList log;
 
-    explicit Rig(const QByteArray &host, int port = 23) {
+    explicit Rig(const QByteArray &setting) {
         c.setSetupFileName(QStringLiteral("/etc/orva/lab.inf"));
-        c.setHost(host, port);
+        c.setHostSetting(setting);
         QObject::connect(&c, &ConnectionController::captionChanged,
                          [this](const QString &t) { log.append("caption " + t); });
         QObject::connect(&c, &ConnectionController::linkLightChanged,
@@ -123,15 +123,25 @@ private slots:
     void portSticksAcrossHostSettings() {
         Rig r("h:2323");
         r.c.Timer1Timer();
-        for (const char *next : {"h2", "h3:", "h4:abc", "h5: 99"}) {
+        for (const char *next : {"h2", "h3:", "h4:abc", "h5: 99", "[::1]:2424", "[::1]", "::1", "[::1]:"}) {
             r.link.setState(LinkState::Closed);
-            r.c.setHostName(next);
+            r.c.setHostSetting(next);
             r.c.ConnectToHost();
         }
-        QCOMPARE(r.link.connects, (QList<QPair<QString, int>>{
-                                      {"h", 2323}, {"h2", 2323}, {"h3", 2323}, {"h4", 23}, {"h5", 99}}));
-        QCOMPARE(r.c.HostName(), QByteArray("h5"));
-        QCOMPARE(r.c.HostPort(), 99);
+        QCOMPARE(r.link.connects, (QList<QPair<QString, int>>{{"h", 2323},
+                                                              {"h2", 2323},
+                                                              {"h3", 2323},
+                                                              {"h4", 23},
+                                                              {"h5", 99},
+                                                              {"::1", 2424},
+                                                              {"::1", 2424},
+                                                              {"::1", 2424},
+                                                              {"::1", 2424}}));
+        // A second connect asks for the same host and port: nothing is cut again.
+        r.link.setState(LinkState::Closed);
+        r.c.ConnectToHost();
+        QCOMPARE(r.link.connects.last(), (QPair<QString, int>{"::1", 2424}));
+        QCOMPARE(r.c.HostName(), QByteArray("::1"));
     }
 
     void connectWhileConnectedDisconnectsFirst() {

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -273,19 +274,60 @@ private slots:
         QVERIFY(!timerOn(m));
     }
 
-    void reachesTheSampleHost() {
-        const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-        QVERIFY(!source.isEmpty());
+    // The sample host on a loopback address; its port, or empty when it did not start.
+    QByteArray startSampleHost(QProcess &host, const QStringList &extra) {
         const QString portFile = m_dir.filePath("port");
+        QFile::remove(portFile);
+        host.start("python3",
+                   QStringList{qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
+                               "0", "--port-file", portFile} +
+                       extra);
+        if (!host.waitForStarted() || !QTest::qWaitFor([&] { return QFile::exists(portFile); }, 10000)) {
+            return {};
+        }
+        QFile pf(portFile);
+        return pf.open(QIODevice::ReadOnly) ? pf.readAll().trimmed() : QByteArray();
+    }
+
+    void connectsOverIPv6() {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHostIPv6)) {
+            QSKIP("this machine has no IPv6 loopback (::1)");
+        }
+        probe.close();
+        QProcess host;
+        const QByteArray port = startSampleHost(host, {"--address", "::1"});
+        QVERIFY(!port.isEmpty());
+        const QString path = writeSetup("host name = [::1]:" + port + "\n", "v6.inf");
+        auto messages = std::make_unique<RecordingMessages>();
+        RecordingMessages *answers = messages.get();
+        TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
+        QVERIFY(form.FormCreate());
+        auto *link = child<HostLink>(&form, "Telnet1");
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Connected, 10000);
+        QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(), QStringLiteral("Connected to ::1 (v6.inf)"));
+        QTRY_VERIFY_WITH_TIMEOUT(terminal(form)->GetRowText(4).startsWith("login:") ||
+                                     terminal(form)->GetRowText(3).startsWith("login:"),
+                                 10000);
+
+        // Typed into "Log onto new System", the bracketed address connects too.
+        form.LoginStateClick();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Closed, 10000);
+        answers->answers = {QString::fromLatin1("[::1]:" + port)};
+        form.LogontoNewsystem1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Connected, 10000);
+        QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(), QStringLiteral("Connected to ::1 (v6.inf)"));
+        form.CloseSpeedClick();
+        host.kill();
+        host.waitForFinished();
+    }
+
+    void reachesTheSampleHost() {
         const QString log = m_dir.filePath("host.log");
         QProcess host;
-        host.start("python3",
-                   {source + "/tools/samplehost/samplehost.py", "0", "--port-file", portFile, "--log", log});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
-        const QByteArray port = pf.readAll().trimmed();
+        const QByteArray port = startSampleHost(host, {"--log", log});
+        QVERIFY(!port.isEmpty());
 
         auto messages = std::make_unique<RecordingMessages>();
         const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
