@@ -664,6 +664,10 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         NoLinkLightClick();
         return true;
     }
+    if (m_terminal && (watched == m_terminal->viewport() || watched == m_terminal)) {
+        terminalEvent(event);
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
         m_rowseekTimer->stop();
@@ -676,6 +680,32 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The selection hold: a left-button press in the terminal holds back the host's text, so that what
+// the user is selecting stays put; a release with fewer than 4 characters selected, or a key, ends it.
+void TOrvaMainForm::terminalEvent(QEvent *event) {
+    const auto leftButton = [event] { return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton; };
+    if (event->type() == QEvent::MouseButtonPress && leftButton()) {
+        if (m_pipeline) {
+            m_pipeline->setSelectionHold(true);
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && leftButton()) {
+        QByteArray selected = m_terminal->Selection().Marked() ? m_terminal->GetSelectedText() : QByteArray();
+        selected.replace("\r\n", "");
+        if (selected.size() < 4) {
+            EndSelectionHold();
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        EndSelectionHold();
+    }
+}
+
+void TOrvaMainForm::EndSelectionHold() {
+    if (m_pipeline) {
+        m_pipeline->setSelectionHold(false);
+    }
+    m_terminal->ClearSelection();
 }
 
 // Keys in the request box and the image name list: the image keys while images are shown, else
@@ -725,6 +755,8 @@ bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
 void TOrvaMainForm::buildImageArea() {
     m_reqNum->installEventFilter(this);
     m_imageNameListBox->installEventFilter(this);
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
     connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
     connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
     connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
@@ -862,10 +894,7 @@ void TOrvaMainForm::ViewImageClick() {
         return;
     }
     m_reqNum->setText(HostText::toUnicode(selected));
-    if (m_pipeline) {
-        m_pipeline->setSelectionHold(false);
-    }
-    m_terminal->ClearSelection();
+    EndSelectionHold();
     if (!LoadRequestImages()) {
         returnFromImages();
     }

@@ -93,6 +93,8 @@ public:
     bool LoadRequestImages();
     void ViewImageClick();
     void ResetImagePosition1Click();
+    // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
+    void EndSelectionHold();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -122,6 +124,7 @@ private:
     void placeWindow(const QPoint &topLeft, const QSize &size);
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
+    void terminalEvent(QEvent *event);
     void returnFromImages();
     void Telnet1Receive();
     QByteArray CurrentLoginConversation() const;

@@ -184,6 +184,37 @@ private slots:
         QCOMPARE(action(m, "LoginState")->text(), QStringLiteral("&Login in as jim"));
     }
 
+    // A press holds the host's text back; a release that leaves fewer than 4 characters selected lets
+    // it through and clears the selection, a longer selection keeps it held.
+    void selectionHoldEndsOnShortSelections() {
+        const struct {
+            int lastColumn; // 0: a click without a drag
+            bool held;
+        } cases[] = {{0, false}, {3, false}, {4, true}, {10, true}};
+        for (const auto &c : cases) {
+            Made m = make("host name = lab1");
+            QVERIFY(m.form->FormCreate());
+            m.form->show();
+            TVtTerminalEx *t = terminal(*m.form);
+            m.link->setState(LinkState::Connected);
+            m.link->deliver("ABCDEFGHIJKL\r\n");
+            QTRY_VERIFY(t->GetRowText(1).startsWith("ABCDEFGHIJKL"));
+            const auto at = [t](int col) {
+                return QPoint((col - 1) * t->CellWidth() + t->CellWidth() / 2, t->CellHeight() / 2);
+            };
+            QTest::mousePress(t->viewport(), Qt::LeftButton, {}, at(1));
+            if (c.lastColumn > 0) {
+                QTest::mouseMove(t->viewport(), at(c.lastColumn));
+            }
+            QTest::mouseRelease(t->viewport(), Qt::LeftButton, {}, at(std::max(c.lastColumn, 1)));
+            m.link->deliver("NEXT");
+            QCoreApplication::processEvents(); // the terminal takes what was written
+            const QByteArray row = QByteArray::number(c.lastColumn);
+            QVERIFY2(t->GetRowText(2).startsWith("NEXT") != c.held, row.constData());
+            QVERIFY2(t->GetSelectedText().isEmpty() != c.held, row.constData());
+        }
+    }
+
     void missingSetupFileStopsStartUp() {
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *shown = messages.get();
