@@ -14,6 +14,7 @@
 #include "common/WinColor.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
@@ -257,23 +258,29 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
+    // Buttons whose windows come with later parts say so in the trace until then.
     const struct {
         const char *name;
         const char *hint;
         const char *glyph;
-    } later[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set"},
-        {"FileCapturebutton", "Save data to file", "Cap"},
-        {"PrintTextButton", "Print Screen", "Prn"},
-        {"ToolButton5", "Export File to d3", "Exp"},
-        {"ToolButton6", "Import File From d3", "Imp"},
-        {"WPEditButton", "WP Editor Templates", "WP"},
-        {"SHowAudioBtn", "Audio Playback", "Aud"},
+        void (TOrvaMainForm::*click)();
+    } buttons[] = {
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"FileCapturebutton", "Save data to file", "Cap", nullptr},
+        {"PrintTextButton", "Print Screen", "Prn", nullptr},
+        {"ToolButton5", "Export File to d3", "Exp", nullptr},
+        {"ToolButton6", "Import File From d3", "Imp", nullptr},
+        {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
+        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
     };
-    for (const auto &b : later) {
+    for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        if (b.click) {
+            connect(button, &QToolButton::clicked, this, b.click);
+        } else {
+            connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        }
     }
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
@@ -289,7 +296,7 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Rst")),
             &QToolButton::clicked, this, &TOrvaMainForm::ResetPendraBtnClick);
     QToolButton *forms = addToolButton(QStringLiteral("ToolButton11"), QString(), QStringLiteral("Frm"));
-    connect(forms, &QToolButton::clicked, this, [this] { traceUnbuilt(QStringLiteral("ToolButton11")); });
+    connect(forms, &QToolButton::clicked, this, &TOrvaMainForm::ToolButton11Click);
     // Hidden: a tool-bar widget is hidden through its action.
     for (QAction *a : m_toolBar1->actions()) {
         if (m_toolBar1->widgetForAction(a) == forms) {
@@ -541,14 +548,50 @@ void TOrvaMainForm::Telnet1Receive() {
 }
 
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
+    m_reportMessage = reportMessage;
     if (!m_wpForm) {
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
+        // However the editor goes away, the main window comes back.
+        m_wpForm->installEventFilter(this);
     }
     m_wpForm->ReceivedReportText = reportMessage;
-    m_wpForm->LoadReport();
+    if (!m_wpForm->LoadReport()) {
+        m_messages->information(QStringLiteral("Orva"),
+                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
+                                               "You should Escape from this document and retry"));
+        return;
+    }
+    hide();
+    m_wpForm->show();
+    m_wpForm->raise();
+    m_wpForm->activateWindow();
+}
+
+void TOrvaMainForm::WPEditButtonClick() {
+    if (m_sinks) {
+        m_sinks->SetBusyCursor(false);
+    }
+    if ((m_settings.TemplateDirectory.isEmpty() || m_settings.AbbreviationDirectory.isEmpty()) &&
+        !m_messages->yesNo(
+            QStringLiteral("Orva"),
+            QStringLiteral("The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                           "not been specified.\r\n\r\n"
+                           "To resolve this issue, open the options dialog and specify the "
+                           "necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                           "Are you sure you wish to open Pendra anyway?"))) {
+        return;
+    }
+    showeditor(m_reportMessage);
+}
+
+void TOrvaMainForm::ToolButton11Click() {
+    if (m_sinks && m_sinks->HostForms()) {
+        m_sinks->HostForms()->show();
+        m_sinks->HostForms()->raise();
+    }
 }
 
 // ---- window shapes ------------------------------------------------------------------------------
@@ -660,6 +703,11 @@ void TOrvaMainForm::ExitButtonClick() {
 }
 
 bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_wpForm && event->type() == QEvent::Hide && !event->spontaneous() && isHidden()) {
+        show();
+        FocusTerminal();
+        return false;
+    }
     if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease) {
         NoLinkLightClick();
         return true;

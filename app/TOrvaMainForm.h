@@ -53,8 +53,12 @@ public:
     void WriteRegistrySettings();
     bool CheckImageServer();
 
-    // Opens the results editor on a report message from the host.
+    // Opens the results editor on a report message (the host's, or the last one again) and hides the
+    // main window while the editor is up.
     void showeditor(const QByteArray &reportMessage);
+    void WPEditButtonClick();
+    // Shows the host-forms window once the host has made it.
+    void ToolButton11Click();
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -156,6 +160,8 @@ private:
     QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
     bool m_rowseekBusy = false;
+    // The report message buffer: the last report opened, opened again by WPEditButton.
+    QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;

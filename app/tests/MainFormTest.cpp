@@ -5,10 +5,13 @@
 #include "app/tests/FormChildren.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
+#include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -213,6 +216,84 @@ private slots:
             QVERIFY2(t->GetRowText(2).startsWith("NEXT") != c.held, row.constData());
             QVERIFY2(t->GetSelectedText().isEmpty() != c.held, row.constData());
         }
+    }
+
+    // A report that loads hides the main window while the editor is up; closing the editor brings it
+    // back. A report that does not load says so and leaves the main window where it is.
+    void editorOpensOverTheMainWindow() {
+        const QByteArray folders = "templatedirectory = " + m_dir.path().toUtf8() +
+                                   "\nrtfabbreviationdirectory = " + m_dir.path().toUtf8() + "\n";
+        Made m = make("host name = lab1\n" + folders);
+        QVERIFY(m.form->FormCreate());
+        m.form->show();
+        m.form->showeditor("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==");
+        QVERIFY(m.messages->shown.contains("Orva|An error occurred opening this document.\r\n\r\n"
+                                           "You should Escape from this document and retry"));
+        QVERIFY(m.form->isVisible());
+
+        m.messages->shown.clear();
+        m.form->showeditor("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Liver biopsy");
+        auto *editor = m.form->findChild<TWPForm *>();
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QVERIFY(!m.form->isVisible());
+        QVERIFY(m.messages->shown.filter("An error occurred").isEmpty());
+        editor->close();
+        QVERIFY(m.form->isVisible());
+
+        // The tool button opens the last report again.
+        child<QToolButton>(m.form.get(), "WPEditButton")->click();
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->ReportRecord.GetReqCode(), QByteArray("R4"));
+        QVERIFY(m.messages->asked.isEmpty());
+    }
+
+    void editorButtonAsksWhenFoldersAreMissing() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.form->show();
+        QToolButton *button = child<QToolButton>(m.form.get(), "WPEditButton");
+        button->click();
+        QCOMPARE(m.messages->asked,
+                 QStringList{"Orva|The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                             "not been specified.\r\n\r\nTo resolve this issue, open the options dialog "
+                             "and specify the necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                             "Are you sure you wish to open Pendra anyway?"});
+        QVERIFY(!m.form->findChild<TWPForm *>());
+        // Yes opens it anyway; with no report yet, on template editing.
+        m.messages->replies = {UserMessages::Answer::Yes};
+        button->click();
+        auto *editor = m.form->findChild<TWPForm *>();
+        QVERIFY(editor && editor->isVisible());
+        QVERIFY(editor->TemplateEditing);
+    }
+
+    // The hidden tool button ToolButton11 shows the host-forms window once the host has made it.
+    void hostFormsWindowComesBackFromItsButton() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.link->setState(LinkState::Connected);
+        const auto hostForms = [] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *f = qobject_cast<TWinpickFrm *>(w)) {
+                    return f;
+                }
+            }
+            return static_cast<TWinpickFrm *>(nullptr);
+        };
+        m.form->ToolButton11Click(); // nothing made yet: nothing shown
+        QVERIFY(!hostForms());
+        m.link->deliver("\x9fWS1\x03"
+                        "1\x03"
+                        "1\x03"
+                        "0\x03"
+                        "0\x03"
+                        "300\x03"
+                        "200\x9b");
+        QTRY_VERIFY(hostForms());
+        hostForms()->hide();
+        m.form->ToolButton11Click();
+        QVERIFY(hostForms()->isVisible());
     }
 
     void missingSetupFileStopsStartUp() {
