@@ -10,11 +10,11 @@
 #include "imaging/view/TMultiImage.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -37,7 +37,7 @@ public:
 };
 } // namespace
 
-RequestImagePanel::RequestImagePanel(QComboBox &nameList, UserMessages &messages, QWidget *parent)
+RequestImagePanel::RequestImagePanel(QListWidget &nameList, UserMessages &messages, QWidget *parent)
     : QWidget(parent), m_nameList(nameList), m_messages(messages) {
     setObjectName(QStringLiteral("ViewPanel"));
     buildStrip();
@@ -48,11 +48,9 @@ RequestImagePanel::RequestImagePanel(QComboBox &nameList, UserMessages &messages
     static_cast<QVBoxLayout *>(layout())->addWidget(m_view, 1);
     m_view->installEventFilter(this);
     m_zoomToolBar->installEventFilter(this);
-    connect(&m_nameList, &QComboBox::activated, this, [this](int index) {
-        if (ShowImage(index)) {
-            ViewFit();
-        }
-    });
+    m_nameList.installEventFilter(this);
+    connect(&m_nameList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { ShowEntry(m_nameList.row(item)); });
     UpdateImageControls(0);
 }
 
@@ -126,7 +124,8 @@ bool RequestImagePanel::LoadRequest(const QByteArray &number) {
     m_currentSource = used;
     m_nameList.clear();
     for (const QString &entry : entries) {
-        m_nameList.addItem(entry.section(QLatin1Char('\n'), 0, 0), entry);
+        auto *item = new QListWidgetItem(entry.section(QLatin1Char('\n'), 0, 0), &m_nameList);
+        item->setData(Qt::UserRole, entry);
     }
     m_imageIndex = 0;
     return ShowImage(m_imageIndex);
@@ -144,17 +143,23 @@ bool RequestImagePanel::ShowImage(int index) {
         show.Mask = m_maskInUse;
         show.NoImageName = m_settings.NoImageName;
         show.SecureImageName = m_settings.SecureImageName;
-        const RequestImages::TShownImage shown =
-            RequestImages::ChooseImage(m_nameList.itemData(index).toString(), show, RequestImages::ProbeFile);
+        const RequestImages::TShownImage shown = RequestImages::ChooseImage(
+            m_nameList.item(index)->data(Qt::UserRole).toString(), show, RequestImages::ProbeFile);
         m_imageDateText = shown.DateText;
         m_view->SetImageName(shown.Path);
         m_imageIndex = index;
-        m_nameList.setCurrentIndex(index);
+        m_nameList.setCurrentRow(index);
     } catch (const std::exception &e) {
         ORVA_TRACE(QStringLiteral("image not shown"), QString::fromLocal8Bit(e.what()));
         return false;
     }
     return true;
+}
+
+void RequestImagePanel::ShowEntry(int index) {
+    if (ShowImage(index)) {
+        ViewFit();
+    }
 }
 
 void RequestImagePanel::ClearImageList() {
@@ -234,6 +239,15 @@ void RequestImagePanel::ViewPrevious() {
 // ---- events and keys -------------------------------------------------------------------------------
 
 bool RequestImagePanel::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == &m_nameList) {
+        const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
+        if (key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            m_nameList.currentItem()) {
+            ShowEntry(m_nameList.currentRow());
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_zoomToolBar && event->type() == QEvent::MouseButtonDblClick) {
         UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
     } else if (event->type() == QEvent::KeyPress) {
@@ -320,20 +334,22 @@ bool RequestImagePanel::ImageKey(QKeyEvent *event, bool inRequestBox) {
     case Qt::Key_Minus:
         ViewZoomOut();
         return true;
+    // "," and "." step through the files; with Shift alone (which may arrive as "<" and ">") on an
+    // image that is not fitted they turn it instead.
     case Qt::Key_Comma:
-        ViewPrevious();
-        return true;
-    case Qt::Key_Period:
-        ViewNext();
-        return true;
     case Qt::Key_Less:
-        if (!m_view->StretchRatio()) {
+        if (shiftOnly && !m_view->StretchRatio()) {
             ViewRotate(false);
+        } else {
+            ViewPrevious();
         }
         return true;
+    case Qt::Key_Period:
     case Qt::Key_Greater:
-        if (!m_view->StretchRatio()) {
+        if (shiftOnly && !m_view->StretchRatio()) {
             ViewRotate(true);
+        } else {
+            ViewNext();
         }
         return true;
     default:

@@ -25,7 +25,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -33,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -178,8 +178,12 @@ void TOrvaMainForm::buildMenuBar() {
     m_closeSpeed->setText(QStringLiteral("X"));
     m_closeSpeed->setToolTip(QStringLiteral("Close Orva"));
     connect(m_closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
-    m_imageNameListBox = new QComboBox(m_menuPanel);
+    // One row high in the menu bar; the arrow keys and the wheel move through the request's files.
+    m_imageNameListBox = new QListWidget(m_menuPanel);
     m_imageNameListBox->setObjectName(QStringLiteral("ImageNameListBox"));
+    m_imageNameListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setUniformItemSizes(true);
     m_imageNameListBox->hide();
 }
 
@@ -365,6 +369,8 @@ bool TOrvaMainForm::FormCreate() {
     m_pipeline = std::make_unique<ReceivePipeline>(
         *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
     LayoutMenuBar();
+    m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
+                                     RequestImagePanel::EnableImagePrint);
     readRegistry();
     applyTerminalFont();
     SizeToTerminal();
@@ -431,6 +437,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     m_formButton->setVisible(hasSource);
     m_exitButton->setVisible(hasSource);
     m_reqNum->setVisible(hasSource);
+    m_imageNameListBox->setVisible(hasSource);
 
     if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;

@@ -14,11 +14,11 @@
 #include <QWidget>
 #include <memory>
 
-class QComboBox;
 class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QAction;
 class QProgressBar;
@@ -176,7 +176,7 @@ private:
     QLabel *m_noLinkLight = nullptr;
     QToolButton *m_minimiseSpeed = nullptr;
     QToolButton *m_closeSpeed = nullptr;
-    QComboBox *m_imageNameListBox = nullptr;
+    QListWidget *m_imageNameListBox = nullptr;
     RequestImagePanel *m_viewPanel = nullptr;
     QWidget *m_vtPanel = nullptr;
     QToolBar *m_toolBar1 = nullptr;
