@@ -3,6 +3,7 @@
 
 #include "app/MainWindowLogic.h"
 #include "common/HostText.h"
+#include "common/Trace.h"
 #include "common/UserMessages.h"
 
 #include <QFileInfo>
@@ -58,12 +59,15 @@ void ConnectionController::FormShow() {
     }
 }
 
+// The box names the step that failed; a failure outside the give-up step, which has no step of its
+// own, shows the error instead of an empty box.
 void ConnectionController::reportTimerFailure(const QString &step, const QString &what) {
+    ORVA_TRACE(QStringLiteral("Timer1 failure"), what);
     // Stop the timer while the box is up, or every tick would stack another box.
     const bool wasActive = m_timer1->isActive();
     m_timer1->stop();
     m_messages.error(QStringLiteral("Error condition detected"),
-                     QLatin1Char('"') + what + QStringLiteral("\" ") + step);
+                     step.isEmpty() ? QLatin1Char('"') + what + QLatin1Char('"') : step);
     if (wasActive) {
         m_timer1->start();
     }

@@ -3,6 +3,7 @@
 
 #include "common/HostText.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/Trace.h"
 #include "common/UserMessages.h"
 #include "imaging/imagelist/ImageList.h"
@@ -28,12 +29,13 @@
 using orva::imaging::TMultiImage;
 
 namespace {
-class WaitCursor {
+// A cursor over the whole application while a step runs.
+class OverrideCursor {
 public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
+    explicit OverrideCursor(const QCursor &cursor) { QApplication::setOverrideCursor(cursor); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+    OverrideCursor(const OverrideCursor &) = delete;
+    OverrideCursor &operator=(const OverrideCursor &) = delete;
 };
 } // namespace
 
@@ -45,6 +47,7 @@ RequestImagePanel::RequestImagePanel(QListWidget &nameList, UserMessages &messag
     m_view->setObjectName(QStringLiteral("ViewMultiImage"));
     m_view->SetJPegSaveSmooth(5);
     m_view->setFocusPolicy(Qt::StrongFocus);
+    m_view->setCursor(ResourceCursors::Load("MAGGLASS"));
     static_cast<QVBoxLayout *>(layout())->addWidget(m_view, 1);
     m_view->installEventFilter(this);
     m_zoomToolBar->installEventFilter(this);
@@ -135,7 +138,7 @@ bool RequestImagePanel::ShowImage(int index) {
     if (index < 0 || index >= m_nameList.count()) {
         return false;
     }
-    const WaitCursor wait;
+    const OverrideCursor wait(Qt::WaitCursor);
     try {
         RequestImages::TShowSettings show;
         show.CurrentSource = m_currentSource;
@@ -182,6 +185,7 @@ void RequestImagePanel::UpdateImageControls(int flags) {
 }
 
 void RequestImagePanel::ViewFit() {
+    m_view->setCursor(ResourceCursors::Load("MAGGLASS"));
     m_view->SetStretch(false);
     m_view->SetStretchRatio(true);
     UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
@@ -217,7 +221,7 @@ void RequestImagePanel::ViewZoomOut() {
 }
 
 void RequestImagePanel::ViewRotate(bool clockwise) {
-    const WaitCursor wait;
+    const OverrideCursor wait(Qt::WaitCursor);
     for (int i = 0; i < (clockwise ? 3 : 1); ++i) {
         m_view->Rotate90();
     }
@@ -378,7 +382,7 @@ bool RequestImagePanel::PrintImage(QPrinter &printer) {
         return false;
     }
     printer.setDocName(QStringLiteral("Orva:") + m_view->GetImageName());
-    const WaitCursor wait;
+    const OverrideCursor printing(ResourceCursors::Load("PRINTER"));
     QPainter painter;
     if (!painter.begin(&printer)) {
         return false;

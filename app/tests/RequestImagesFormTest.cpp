@@ -5,6 +5,7 @@
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
@@ -171,6 +172,10 @@ private slots:
         form->show();
         QVERIFY(child<QToolBar>(form.get(), "ZoomToolBar")->isVisibleTo(panel(form)));
         QVERIFY(child<QToolButton>(form.get(), "PrintToolButton")->isEnabled());
+        // The image area's own cursor, the magnifying glass.
+        QCOMPARE(view(form)->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(view(form)->cursor().pixmap().toImage(),
+                 ResourceCursors::Load("MAGGLASS").pixmap().toImage());
 
         reqNum(form)->setText("12345678");
         QTest::keyClick(reqNum(form), Qt::Key_Return);
