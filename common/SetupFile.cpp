@@ -183,6 +183,8 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             resultDirectory = withTrailingDelimiter(path);
         } else if (key == "capturedirectory") {
             s.CaptureDirectory = withTrailingDelimiter(path);
+        } else if (key == "scandirectory") {
+            s.ScanDirectory = withTrailingDelimiter(path);
         } else if (key == "customdictionary") {
             if (QFileInfo::exists(path)) {
                 s.CustomDictionary = path;

@@ -34,6 +34,8 @@ struct TOrvaSettings {
     QString ResultDirectory;
     // Where host-named capture files may be written: "capturedirectory", else ResultDirectory + "capture/".
     QString CaptureDirectory;
+    // Where scanned pages are written ("scandirectory"); empty: scanning is refused.
+    QString ScanDirectory;
     QString CustomDictionary;
     QStringList ImageSources{QString()};
     QString SubDirectoryMask;

@@ -19,6 +19,7 @@ TEST(SetupFile, EveryKeyIsRead) {
                             "rtf abbreviation directory = \\\\srv\\abr\r\n"
                             "rtfresultdirectory = /var/orva/results\r\n"
                             "capture directory = /var/orva/cap\r\n"
+                            "Scan Directory = \\\\srv\\scans\r\n"
                             "custom dictionary = " +
                             dic.toLatin1() +
                             "\r\n"
@@ -59,6 +60,8 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(s.AbbreviationDirectory, "\\\\srv\\abr");
     EXPECT_EQ(s.ResultDirectory, "/var/orva/results/");
     EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
+    EXPECT_EQ(s.ScanDirectory, "\\\\srv\\scans\\");
+    EXPECT_TRUE(Parse("", "/").ScanDirectory.isEmpty()) << "no folder is made up for scans";
     EXPECT_EQ(Parse("rtfresultdirectory = \\\\srv\\res", "/").CaptureDirectory, "\\\\srv\\res\\capture\\");
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));

@@ -29,6 +29,7 @@ struct LibraryState {
     QStringList mciExtensions{QStringLiteral("WAV")};
     TScanSourceChooser chooser;
     QString scanSource;
+    QString scanDirectory;
 };
 
 LibraryState &state() {
@@ -136,7 +137,9 @@ bool stringTags(const Bytes *block, const QString &file, int page, QObject *send
         const QString name = TiffTagName(t.tag, &readOnly);
         if (callback)
             callback(sender, t.tag, t.length, t.number, t.text, name,
-                     readOnly || t.kind == orva::imageio::TiffTagKind::Array, index, cancel);
+                     readOnly || t.kind == orva::imageio::TiffTagKind::Array ||
+                         !orva::imageio::tiffTagWritable(t.tag),
+                     index, t.type, t.count, cancel);
         return !cancel;
     };
     if (block)
@@ -153,6 +156,7 @@ void fillTag(const orva::imageio::TiffTagValue &v, TTagRead &out) {
     out.value = v.number;
     out.text = v.text;
     out.fieldType = v.type;
+    out.count = v.count;
     out.isText = v.kind == orva::imageio::TiffTagKind::Text;
     out.isArray = v.kind == orva::imageio::TiffTagKind::Array;
 }
@@ -372,6 +376,13 @@ bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression
                                                      progressFor(control));
     });
 }
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+                               std::int16_t further, TProgressTarget *control) {
+    return guarded("writetiffiledibpagestream", QStringLiteral("Inserting Tiff Stream"), false, [&] {
+        return lib::writetiffiledibpagestream(block, codeOf(compression), page, dib, further,
+                                              progressFor(control));
+    });
+}
 bool DeleteTIFFPageStream(Bytes &block, int page) {
     return guarded("deletepagestream", QString(), false, [&] { return lib::deletepagestream(block, page); });
 }
@@ -417,6 +428,22 @@ bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByt
 bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text) {
     return guarded("writetagstringstream", QStringLiteral("TAG Write = Stream"), false,
                    [&] { return lib::writetagstringstream(block, page, tag, text); });
+}
+bool WriteTags(const QString &file, int page, const std::vector<orva::imageio::TiffTagWrite> &writes) {
+    return fileCall("writetags", QStringLiteral("TAG Write = "), file, true,
+                    [&](const QString &local) { return lib::writetags(local, page, writes); });
+}
+bool WriteTagsStream(Bytes &block, int page, const std::vector<orva::imageio::TiffTagWrite> &writes) {
+    return guarded("writetagsstream", QStringLiteral("TAG Write = Stream"), false,
+                   [&] { return lib::writetagsstream(block, page, writes); });
+}
+bool TiffTagWritable(std::uint16_t tag, std::uint16_t fieldType, std::uint32_t count) {
+    bool readOnly = true;
+    const QString name = TiffTagName(tag, &readOnly);
+    const bool known = name != QLatin1String("Unknown");
+    const bool single = fieldType == 2 || count == 1;
+    const bool numberType = fieldType >= 1 && fieldType <= 10 && fieldType != 7;
+    return known && !readOnly && single && numberType && orva::imageio::tiffTagWritable(tag);
 }
 
 DibBlock DllCopyDib(const DibBlock &dib) {
@@ -748,8 +775,96 @@ TStretchMode SetBlitStretchMode(int bits, TBlitMode mode) {
     return ColorOnColor;
 }
 
+QString AnnotationFileName(const QString &annoFileName, const QString &pictureName) {
+    if (!annoFileName.isEmpty())
+        return annoFileName;
+    if (pictureName.isEmpty())
+        return {};
+    const qsizetype cut =
+        std::max(pictureName.lastIndexOf(QLatin1Char('/')), pictureName.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = pictureName.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > cut + 1 ? pictureName.left(dot) : pictureName;
+    return stem + QStringLiteral(".ant");
+}
+
+int AnnoMouseMessage(QEvent::Type type, Qt::MouseButton button) {
+    namespace a = orva::imageio::anno;
+    switch (type) {
+    case QEvent::MouseMove:
+        return a::kMouseMove;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return button == Qt::RightButton ? a::kRightDown : a::kLeftDown;
+    case QEvent::MouseButtonRelease:
+        return button == Qt::RightButton ? a::kRightUp : a::kLeftUp;
+    default:
+        return 0;
+    }
+}
+
+orva::imageio::anno::Callbacks
+AnnotationCallbacks(const TAnnotationEvents *events, std::function<void(QObject *)> afterDone,
+                    std::function<void(QObject *, bool, std::int32_t)> afterClick,
+                    std::function<QString(QObject *, const QString &)> askText) {
+    orva::imageio::anno::Callbacks cb;
+    auto control = [](void *data) { return static_cast<QObject *>(data); };
+    cb.customDraw = [=](void *data, QPainter &p, const QString &name, int x, int y, int xx, int yy) {
+        if (!data || !events->OnCustomAnnotationDraw)
+            return 0;
+        events->OnCustomAnnotationDraw(control(data), p, name, x, y, xx, yy);
+        return 1;
+    };
+    cb.hardDraw = [=](void *data, QImage *bitmap, const QString &name, int x, int y, int xx, int yy) {
+        if (!data || !events->OnCustomAnnotationHardDraw)
+            return 0;
+        events->OnCustomAnnotationHardDraw(control(data), bitmap, name, x, y, xx, yy);
+        return 1;
+    };
+    cb.beforeDraw = [=](void *data, std::int32_t pass, std::int16_t &flag, const QString &name) {
+        if (!data)
+            return 0;
+        if (events->OnBeforeAnnotationDraw) {
+            bool canDraw = flag == 1;
+            events->OnBeforeAnnotationDraw(control(data), pass, canDraw, name);
+            flag = canDraw ? 1 : 0;
+        }
+        return 1;
+    };
+    cb.afterDraw = [=](void *data, const QString &name) {
+        if (!data)
+            return 0;
+        if (events->OnAfterAnnotationDraw)
+            events->OnAfterAnnotationDraw(control(data), name);
+        return 1;
+    };
+    cb.done = [=](void *data) {
+        if (!data)
+            return 0;
+        if (events->OnAnnoDone)
+            events->OnAnnoDone(control(data));
+        if (afterDone)
+            afterDone(control(data));
+        return 1;
+    };
+    cb.click = [=](void *data, bool selecting, std::int32_t object) {
+        if (!data)
+            return;
+        if (events->OnAnnoClick)
+            events->OnAnnoClick(control(data), object, selecting);
+        if (afterClick)
+            afterClick(control(data), selecting, object);
+    };
+    cb.askText = [=](void *data, const QString &current) {
+        return data && askText ? askText(control(data), current) : QString();
+    };
+    return cb;
+}
+
 void AnnoInit(const void *window, void *control) {
     orva::imageio::anno::InitAnnotation(window, control, AnnotationIniPath());
+}
+void AnnoInit(const void *window, void *control, const orva::imageio::anno::Callbacks &callbacks) {
+    orva::imageio::anno::InitAnnotation(window, control, AnnotationIniPath(), callbacks);
 }
 void AnnoDestroy(const void *window) {
     orva::imageio::anno::DestroyAnnotation(window);
@@ -758,21 +873,115 @@ void AnnoDraw(const void *window, int originX, int originY, int offsetX, int off
               double zoom) {
     orva::imageio::anno::DrawAnnotation(window, originX, originY, offsetX, offsetY, scrollBarWidth, zoom);
 }
+void AnnoDraw(const void *window, QPainter &painter, int originX, int originY, int offsetX, int offsetY,
+              int scrollBarWidth, double zoom) {
+    orva::imageio::anno::DrawAnnotation(window, painter, originX, originY, offsetX, offsetY, scrollBarWidth,
+                                        zoom);
+}
+void AnnoDrawWhole(const void *window, QPainter &painter, int originX, int originY, double zoom) {
+    orva::imageio::anno::DrawAnnotationWholeDC(window, painter, originX, originY, zoom);
+}
+void AnnoMouseMon(const void *window, int message, const QPoint &point) {
+    orva::imageio::anno::MouseMon(window, message, 0, orva::imageio::anno::PackPoint(point.x(), point.y()));
+}
+void AnnoMenuMsg(const void *window, int command) {
+    orva::imageio::anno::MenuMsg(window, command);
+}
+QList<orva::imageio::anno::MenuItem> AnnoMenuItems(const void *window) {
+    return orva::imageio::anno::AnnotationMenu(window);
+}
+void AnnoRubberBandOff(const void *window) {
+    orva::imageio::anno::RubberBandOFF(window);
+}
 void AnnoClear(const void *window) {
     orva::imageio::anno::ClearAnnotation(window);
 }
-void AnnoLoad(const void *window, int page, const QString &file) {
-    orva::imageio::anno::LoadAnnotation(window, page, mapped(file));
+bool AnnoLoad(const void *window, int page, const QString &file) {
+    return guarded("LoadAnnotation", QString(), false,
+                   [&] { return orva::imageio::anno::LoadAnnotation(window, page, mapped(file)); });
 }
-void AnnoSave(const void *window, int page, const QString &file) {
-    orva::imageio::anno::SaveAnnotation(window, page, mapped(file));
+bool AnnoSave(const void *window, int page, const QString &file) {
+    return guarded("SaveAnnotation", QString(), false,
+                   [&] { return orva::imageio::anno::SaveAnnotation(window, page, mapped(file)); });
+}
+QByteArray AnnoStreamSave(const void *window, int page) {
+    return orva::imageio::anno::StreamSaveAnnotation(window, page);
+}
+bool AnnoStreamLoad(const void *window, int page, const QByteArray &text) {
+    return guarded("StreamLoadAnnotation", QString(), false,
+                   [&] { return orva::imageio::anno::StreamLoadAnnotation(window, page, text); });
+}
+bool AnnoRemovePage(const void *window, int page, const QString &file) {
+    return guarded("RemoveAnnotation", QString(), false,
+                   [&] { return orva::imageio::anno::RemoveAnnotation(window, page, mapped(file)); });
+}
+bool AnnoInsertPage(const void *window, int page, const QString &file) {
+    return guarded("InsertAnnotation", QString(), false,
+                   [&] { return orva::imageio::anno::InsertAnnotation(window, page, mapped(file)); });
+}
+bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file) {
+    const bool ok = !autoSave || file.isEmpty() || AnnoSave(window, page, file);
+    AnnoClear(window);
+    return ok;
+}
+bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file) {
+    if (!autoLoad || file.isEmpty() || !QFileInfo::exists(mapped(file)))
+        return true;
+    return AnnoLoad(window, page, file);
+}
+bool AnnoIsAnnotation(const void *window) {
+    return orva::imageio::anno::IsAnnotation(window);
 }
 int AnnotationCount(const void *window) {
     return orva::imageio::anno::AnnotationCount(window);
 }
 
+namespace {
+
+// A message text file is a few lines; anything much larger is not one.
+constexpr qint64 kMaxMessageFileBytes = 1 << 20;
+
+bool readMessageFile(const QString &file, QByteArray &text) {
+    QFile f(mapped(file));
+    if (!f.exists())
+        return false;
+    if (!f.open(QIODevice::ReadOnly))
+        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrOpen));
+    if (f.size() > kMaxMessageFileBytes)
+        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrTooLarge));
+    text = f.read(kMaxMessageFileBytes);
+    return true;
+}
+
+} // namespace
+
+bool ReadScrollingMessageFile(const QString &file, TMessageFont &font, int &speed, QString &message,
+                              std::uint32_t &backColor) {
+    QByteArray text;
+    if (!readMessageFile(file, text))
+        return false;
+    ParseScrollingMessage(text, font, speed, message, backColor);
+    return true;
+}
+
+bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, QStringList &lines,
+                           std::uint32_t &backColor) {
+    lines.clear();
+    QByteArray text;
+    if (!readMessageFile(file, text))
+        return false;
+    ParseCreditMessage(text, font, speed, lines, backColor);
+    return true;
+}
+
 void SetScanSourceChooser(TScanSourceChooser chooser) {
     state().chooser = std::move(chooser);
+}
+void SetScanDirectory(const QString &directory) {
+    state().scanDirectory = directory;
+}
+QString ScanDirectory() {
+    return state().scanDirectory;
 }
 QString ScanSource() {
     return state().scanSource;

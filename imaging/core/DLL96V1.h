@@ -4,10 +4,13 @@
 #pragma once
 
 #include "imaging/core/ImagingTypes.h"
+#include "imaging/core/MessageText.h"
+#include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibBlock.h"
 #include "platform/imageio/ImageIoLibrary.h"
 #include "platform/imageio/SaneScanner.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QStringList>
 
@@ -102,6 +105,8 @@ bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveO
 bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
                                       const DibBlock &dib, std::int16_t further,
                                       TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+                               std::int16_t further, TProgressTarget *control = nullptr);
 bool DeleteTIFFPageStream(Bytes &block, int page);
 bool PackTIFFStream(Bytes &block, TProgressTarget *control = nullptr);
 
@@ -111,6 +116,7 @@ struct TTagRead {
     std::int32_t value = 0;
     QByteArray text;
     std::uint16_t fieldType = 0;
+    std::uint32_t count = 0;
     bool isText = false;
     bool isArray = false;
 };
@@ -122,6 +128,12 @@ bool WriteTag(const QString &file, int page, std::uint16_t tag, std::int32_t val
 bool WriteTagStream(Bytes &block, int page, std::uint16_t tag, std::int32_t value);
 bool WriteTagString(const QString &file, int page, std::uint16_t tag, const QByteArray &text);
 bool WriteTagStringStream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text);
+// Several tags of a page in one write (all or none), each in its own field type.
+bool WriteTags(const QString &file, int page, const std::vector<orva::imageio::TiffTagWrite> &writes);
+bool WriteTagsStream(Bytes &block, int page, const std::vector<orva::imageio::TiffTagWrite> &writes);
+// Whether the tag editor may change a tag: a named, writable tag of one value (or ASCII text) of a
+// number or text type, not one that describes the pixel layout or decoding.
+bool TiffTagWritable(std::uint16_t tag, std::uint16_t fieldType, std::uint32_t count);
 
 // Conversions: a new DIB, the input untouched.
 DibBlock DllCopyDib(const DibBlock &dib);
@@ -158,20 +170,77 @@ QString AnnotationIniPath();
 enum TStretchMode { ColorOnColor, BlackOnWhite, WhiteOnBlack };
 TStretchMode SetBlitStretchMode(int bits, TBlitMode mode);
 
-// The annotation engine (switched off in this system: started, cleared and asked to draw only).
+// The annotation engine, one per image control (keyed by the control).
+// The annotation file of a picture: the control's own name for it when set, else the picture's
+// path with the extension of its file-name part replaced by ".ant" (a folder's dots stay, so each
+// picture has its own file); empty without a picture, when nothing is loaded or saved.
+QString AnnotationFileName(const QString &annoFileName, const QString &pictureName);
+// The mouse message number the engine takes for a button event (right button 516/517, any other
+// 513/514) or a move (512); 0 for events it does not take.
+int AnnoMouseMessage(QEvent::Type type, Qt::MouseButton button);
+// The annotation events of an image control, and the engine callbacks that fire them (the control,
+// a QObject, is the engine's callback data).
+struct TAnnotationEvents {
+    std::function<void(QObject *)> OnAnnoDone;
+    TOnAnnoClick OnAnnoClick;
+    TOnCustomAnnotationDraw OnCustomAnnotationDraw;
+    TOnCustomAnnotationHardDraw OnCustomAnnotationHardDraw;
+    TOnBeforeAnnotationDraw OnBeforeAnnotationDraw;
+    TOnAfterAnnotationDraw OnAfterAnnotationDraw;
+};
+// afterDone and afterClick run after the events (the control's own notifications); askText asks
+// the user for a note's text.
+orva::imageio::anno::Callbacks
+AnnotationCallbacks(const TAnnotationEvents *events, std::function<void(QObject *)> afterDone,
+                    std::function<void(QObject *, bool, std::int32_t)> afterClick,
+                    std::function<QString(QObject *, const QString &)> askText);
 void AnnoInit(const void *window, void *control);
+void AnnoInit(const void *window, void *control, const orva::imageio::anno::Callbacks &callbacks);
 void AnnoDestroy(const void *window);
+// Takes the view of the paint; the overload with the paint's painter also draws.
 void AnnoDraw(const void *window, int originX, int originY, int offsetX, int offsetY, int scrollBarWidth,
               double zoom);
+void AnnoDraw(const void *window, QPainter &painter, int originX, int originY, int offsetX, int offsetY,
+              int scrollBarWidth, double zoom);
+// The annotations onto a whole surface (printing, a page's bitmap) at that origin and zoom.
+void AnnoDrawWhole(const void *window, QPainter &painter, int originX, int originY, double zoom);
+void AnnoMouseMon(const void *window, int message, const QPoint &point);
+void AnnoMenuMsg(const void *window, int command);
+QList<orva::imageio::anno::MenuItem> AnnoMenuItems(const void *window);
+void AnnoRubberBandOff(const void *window);
 void AnnoClear(const void *window);
-void AnnoLoad(const void *window, int page, const QString &file);
-void AnnoSave(const void *window, int page, const QString &file);
+// Load and save answer false (the last error set) when the engine refused, for example a corrupt file.
+bool AnnoLoad(const void *window, int page, const QString &file);
+bool AnnoSave(const void *window, int page, const QString &file);
+// The current page's annotations as text and back (memory images keep no file of their own).
+QByteArray AnnoStreamSave(const void *window, int page);
+bool AnnoStreamLoad(const void *window, int page, const QByteArray &text);
+// Page bookkeeping in a picture's annotation file when pages are removed or inserted.
+bool AnnoRemovePage(const void *window, int page, const QString &file);
+bool AnnoInsertPage(const void *window, int page, const QString &file);
+bool AnnoIsAnnotation(const void *window);
+// The calls the image controls make when they leave a picture or page (save when autoSave and
+// there is a file, then clear) and when they enter one (load when autoLoad and the file exists).
+// False when a save or load was refused (the last error says why).
+bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file);
+bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file);
 int AnnotationCount(const void *window);
+
+// Message text files. Both answer false for a missing file (the credit list emptied even then)
+// and raise ErrorInvalid for a number field that is no decimal or a file too large to be one.
+bool ReadScrollingMessageFile(const QString &file, TMessageFont &font, int &speed, QString &message,
+                              std::uint32_t &backColor);
+bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, QStringList &lines,
+                           std::uint32_t &backColor);
 
 // Scanning. The source chooser is the user interface's (it gets the device names and answers the
 // one to use); without one the first device is used. All three calls refuse at once while any of
 // them runs.
 using TScanSourceChooser = std::function<QString(const QStringList &devices)>;
+// The folder scans are written to when their name has no folder of its own (the setup file's
+// "scandirectory", as written there); empty: scanning is refused.
+void SetScanDirectory(const QString &directory);
+QString ScanDirectory();
 void SetScanSourceChooser(TScanSourceChooser chooser);
 QString ScanSource();
 bool TwainBusy();

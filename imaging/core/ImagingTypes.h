@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <functional>
 
+class QImage;
+class QPainter;
+
 namespace orva::imaging {
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
@@ -22,9 +25,12 @@ enum TLoadAnnoFrom { anFromFile, anFromStream };
 
 using TVisMesProgress =
     std::function<void(QObject *Sender, std::int16_t Progress, const QString &PMessage, bool &CancelProcess)>;
-using TVisMesTag = std::function<void(
-    QObject *Sender, std::uint16_t iTag, std::int16_t iLen, std::int32_t lValue, const QByteArray &sStrData,
-    const QString &iTagName, bool iReadOnly, std::int16_t iPage, bool &CancelProcess)>;
+// One tag of a page: number, data length, value (numbers; rationals rounded), text (ASCII tags),
+// name and read-only flag, page, and the TIFF field type and value count.
+using TVisMesTag = std::function<void(QObject *Sender, std::uint16_t iTag, std::int16_t iLen,
+                                      std::int32_t lValue, const QByteArray &sStrData,
+                                      const QString &iTagName, bool iReadOnly, std::int16_t iPage,
+                                      std::uint16_t iFieldType, std::uint32_t iCount, bool &CancelProcess)>;
 using TlibError = std::function<void(QObject *Sender, std::int16_t ErrorCode, const QString &ErrorString,
                                      const QByteArray &ErrorPChar)>;
 using TRubberband = std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
@@ -35,6 +41,14 @@ using TSaveAnnoFile = std::function<void(QObject *Sender, const QString &SavedTo
 using TLoadAnnoFile = std::function<void(QObject *Sender, QString &LoadFromThisFile)>;
 using TSaveAnnoStream = std::function<void(QObject *Sender, const QByteArray &SavedToThisPChar)>;
 using TLoadAnnoStream = std::function<void(QObject *Sender, QByteArray &LoadFromThisPChar)>;
+using TOnAnnoClick = std::function<void(QObject *Sender, std::int32_t AObjectAsLong, bool Selecting)>;
+using TOnCustomAnnotationDraw = std::function<void(QObject *Sender, QPainter &HandleDC,
+                                                   const QString &CustomName, int x, int y, int xx, int yy)>;
+using TOnCustomAnnotationHardDraw = std::function<void(
+    QObject *Sender, QImage *HandleBitmap, const QString &CustomName, int x, int y, int xx, int yy)>;
+using TOnBeforeAnnotationDraw =
+    std::function<void(QObject *Sender, std::int32_t PassCode, bool &CanDraw, const QString &AnnoName)>;
+using TOnAfterAnnotationDraw = std::function<void(QObject *Sender, const QString &AnnoName)>;
 
 // What an image control offers the library calls it makes: progress with a stop flag.
 class TProgressTarget {

@@ -103,6 +103,10 @@ QList<TListedFile> ListRequestFiles(const QString &localFolder, const QByteArray
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
+        // A picture's annotations are kept beside it; they are no picture of the request.
+        if (name.endsWith(QLatin1String(".ant"), Qt::CaseInsensitive)) {
+            continue;
+        }
         if (BelongsToRequest(name, request)) {
             files.append({name, it.fileInfo().lastModified()});
         } else if (name.startsWith(QString::fromLatin1(request), Qt::CaseInsensitive)) {

@@ -4,6 +4,7 @@
 #include "common/LocalPath.h"
 #include "common/ResourceCursors.h"
 #include "common/Trace.h"
+#include "common/WinColor.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/view/ViewGeometry.h"
@@ -12,12 +13,15 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace orva::imaging {
 
@@ -64,12 +68,36 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
             repaint();
         }
     });
-    AnnoInit(this, this);
+    m_stepTimer = new QTimer(this);
+    m_stepTimer->setInterval(20);
+    connect(m_stepTimer, &QTimer::timeout, this, [this] {
+        if (m_textMode == TTextMode::Scrolling)
+            StepScrollingText();
+        else if (m_textMode == TTextMode::Credit)
+            StepCreditText();
+    });
+    AnnoTextPrompt = [this](const QString &current) {
+        return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"),
+                                              QStringLiteral("Note text:"), current);
+    };
+    AnnoInit(this, this,
+             AnnotationCallbacks(
+                 this, [this](QObject *) { emit annoDone(this); },
+                 [this](QObject *, bool selecting, std::int32_t object) {
+                     if (object != 0)
+                         emit annoClick(selecting, object);
+                 },
+                 [this](QObject *, const QString &current) {
+                     return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
+                 }));
+    m_transition = new TransitionPlayer(this);
+    connect(m_transition, &TransitionPlayer::frameChanged, this, qOverload<>(&QWidget::update));
 }
 
 TMultiImage::~TMultiImage() {
-    if (AutoSaveAnno && !m_imageName.isEmpty()) {
-        AnnoSave(this, m_tiffPage, AnnoFileName);
+    const QString anno = AnnotationFile();
+    if (AutoSaveAnno && !anno.isEmpty()) {
+        AnnoSave(this, m_tiffPage, anno);
     }
     AnnoDestroy(this);
 }
@@ -77,6 +105,7 @@ TMultiImage::~TMultiImage() {
 // ---- loading --------------------------------------------------------------------------------------
 
 void TMultiImage::SetImageName(const QString &name) {
+    const QString leftAnno = AnnotationFile();
     m_imageName = name;
     m_loading = true;
     const TLoadKind kind = LoadKindFor(name);
@@ -85,10 +114,11 @@ void TMultiImage::SetImageName(const QString &name) {
         m_loading = false;
         return;
     }
-    if (AutoSaveAnno) {
-        AnnoSave(this, m_tiffPage, AnnoFileName);
+    if (!AnnoLeave(this, AutoSaveAnno, m_tiffPage, leftAnno)) {
+        ORVA_TRACE(QStringLiteral("annotations not saved"),
+                   leftAnno + QStringLiteral(": ") + LastErrorText());
     }
-    AnnoClear(this);
+    endTextMode(true);
     bool cancel = false;
     DoProgress(0, QString(), cancel);
 
@@ -105,10 +135,18 @@ void TMultiImage::SetImageName(const QString &name) {
     }
     case TLoadKind::ScrollingText:
     case TLoadKind::CreditText:
-        // Moving message texts are shown by a later part of the program.
         Clear();
-        GetInfo(name);
-        ORVA_TRACE(QStringLiteral("moving text not shown"), name);
+        try {
+            if (kind == TLoadKind::ScrollingText)
+                startScrollingText(name);
+            else
+                startCreditText(name);
+            GetInfo(name);
+        } catch (const std::exception &e) {
+            ORVA_TRACE(QStringLiteral("message text not shown"),
+                       name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+            Clear();
+        }
         m_loading = false;
         return;
     case TLoadKind::BmpThumbnail:
@@ -151,8 +189,10 @@ void TMultiImage::SetImageName(const QString &name) {
         Clear();
     }
     m_loading = false;
-    if (AutoLoadAnno && QFileInfo::exists(AnnoFileName)) {
-        AnnoLoad(this, m_tiffPage, AnnoFileName);
+    const QString enteredAnno = AnnotationFile();
+    if (!AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
+        ORVA_TRACE(QStringLiteral("annotations not loaded"),
+                   enteredAnno + QStringLiteral(": ") + LastErrorText());
     }
     emit stateChanged(this);
     if (OnFinishedLoadSave) {
@@ -198,12 +238,20 @@ bool TMultiImage::readPicture(const QString &name, QImage &out) {
 }
 
 void TMultiImage::handOver(const QImage &bitmap) {
-    if (FXMethod != FXNone) {
-        // Transitions come with the effects layer; until then the picture arrives at once.
-        ORVA_TRACE(QStringLiteral("transition not shown"), static_cast<int>(FXMethod));
-    }
+    m_transition->finish();
+    const bool animate = FXMethod != FXNone && isVisible() && !bitmap.isNull() && !size().isEmpty();
+    // The new picture is uncovered over what the control shows now, as the control will draw it.
+    const QImage before = animate ? grab().toImage() : QImage();
     m_picture = bitmap;
     pictureChanged();
+    if (animate) {
+        m_transition->setFrame(before);
+        SpTransition(*m_transition, grab().toImage(), FXMethod, FXColRowThick, FXDelay);
+    }
+}
+
+bool TMultiImage::TransitionRunning() const {
+    return m_transition->isActive();
 }
 
 bool TMultiImage::GetInfo(const QString &file) {
@@ -287,6 +335,7 @@ void TMultiImage::SetPicture(const QImage &picture) {
 }
 
 void TMultiImage::Clear() {
+    endTextMode(true);
     m_picture = QImage();
     pictureChanged();
 }
@@ -563,6 +612,11 @@ QImage TMultiImage::scaledFor(const QSize &size) const {
 
 void TMultiImage::paintEvent(QPaintEvent *) {
     QPainter p(this);
+    // A transition's frames are grabs of the whole control, border and all.
+    if (m_transition->isActive()) {
+        p.drawImage(0, 0, m_transition->frame());
+        return;
+    }
     if (border() > 0) {
         p.setPen(palette().color(QPalette::WindowText));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -574,6 +628,8 @@ void TMultiImage::paintEvent(QPaintEvent *) {
     QRect area;
     if (!hasPicture()) {
         p.fillRect(whole, m_color);
+        if (m_textMode != TTextMode::None && !m_textBitmap.isNull())
+            p.drawImage(TextBitmapPos(), m_textBitmap);
     } else if (m_tile) {
         for (int y = 0; y < client.height(); y += m_picture.height())
             for (int x = 0; x < client.width(); x += m_picture.width())
@@ -610,7 +666,8 @@ void TMultiImage::paintEvent(QPaintEvent *) {
             p.drawImage(QRectF(l.Target), m_picture, l.Source);
         }
         area = l.Target;
-        AnnoDraw(this, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(), bar, m_zoom);
+        AnnoDraw(this, p, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(),
+                 m_hbar->isVisible() ? bar : 0, m_zoom);
     }
     if (OnPaintArea && !area.isNull()) {
         OnPaintArea(this, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
@@ -649,6 +706,7 @@ void TMultiImage::drawMessageText(QPainter &p) {
 }
 
 void TMultiImage::resizeEvent(QResizeEvent *) {
+    m_transition->finish();
     if (m_stretchRatio && hasPicture()) {
         m_zoom = FitZoom(clientSize(), m_picture.size());
     }
@@ -657,18 +715,92 @@ void TMultiImage::resizeEvent(QResizeEvent *) {
 
 // ---- mouse ----------------------------------------------------------------------------------------
 
+bool TMultiImage::forwardToAnnotations(QMouseEvent *event) {
+    if (!m_editAnnotat || LoadKindFor(m_imageName) == TLoadKind::PictureObject) {
+        return false;
+    }
+    const int message = AnnoMouseMessage(event->type(), event->button());
+    if (message == 0) {
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        emit annoMouseDown(this);
+    }
+    if (hasPicture()) {
+        // The engine maps the mouse through the view: the one on screen now, even before a paint.
+        const int bar = m_showScrollbars && !m_stretchRatio ? m_scrollbarWidth : 0;
+        const TZoomLayout l = ZoomLayout(clientSize(), m_picture.size(), m_zoom, m_origin, bar, m_center);
+        AnnoDraw(this, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(),
+                 m_hbar->isVisible() ? bar : 0, m_zoom);
+    }
+    AnnoMouseMon(this, message, event->position().toPoint() - QPoint(border(), border()));
+    if (event->type() == QEvent::MouseButtonRelease) {
+        emit annoMouseUp(this);
+        if (event->button() == Qt::RightButton) {
+            showAnnotationMenu(event->globalPosition().toPoint());
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        emit annoMouseMove(this);
+    }
+    update();
+    return true;
+}
+
+void TMultiImage::showAnnotationMenu(const QPoint &at) {
+    QMenu menu(this);
+    for (const auto &item : AnnoMenuItems(this)) {
+        if (item.command == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction *action = menu.addAction(item.caption);
+        action->setData(item.command);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+        action->setEnabled(item.enabled);
+    }
+    if (const QAction *chosen = menu.exec(at)) {
+        AnnoMenuCommand(chosen->data().toInt());
+    }
+}
+
+void TMultiImage::AnnoMenuCommand(int command) {
+    AnnoMenuMsg(this, command);
+    update();
+}
+
+void TMultiImage::SetEditAnnotat(bool on) {
+    if (!on) {
+        AnnoRubberBandOff(this);
+    }
+    m_editAnnotat = on;
+    if (on) {
+        m_grabbing = false;
+        m_banding = false;
+        setCursor(Qt::CrossCursor);
+    } else {
+        unsetCursor();
+    }
+    emit annoEditChanged(on);
+    emit stateChanged(this);
+    update();
+}
+
 void TMultiImage::mousePressEvent(QMouseEvent *event) {
     if (focusPolicy() != Qt::NoFocus) {
         setFocus();
     }
+    if (forwardToAnnotations(event)) {
+        return;
+    }
     const QPoint at = event->position().toPoint() - QPoint(border(), border());
-    if (AllowRubberBand && !EditAnnotat) {
+    if (AllowRubberBand) {
         if (event->button() == RubberBandBtn) {
             m_banding = true;
             m_bandButton = event->button();
             m_bandAnchor = m_bandCorner = at;
         }
-    } else if (!EditAnnotat && event->button() == Qt::LeftButton) {
+    } else if (event->button() == Qt::LeftButton) {
         m_lastMouse = at;
         if (hasPicture() && !m_stretch && !isMetafile() && overflows()) {
             m_grabbing = true;
@@ -681,6 +813,9 @@ void TMultiImage::mousePressEvent(QMouseEvent *event) {
 }
 
 void TMultiImage::mouseMoveEvent(QMouseEvent *event) {
+    if (forwardToAnnotations(event)) {
+        return;
+    }
     const QPoint at = event->position().toPoint() - QPoint(border(), border());
     if (m_banding) {
         m_bandCorner = RubberBandCorner(m_bandAnchor, at, clientSize()).Corner;
@@ -699,6 +834,9 @@ void TMultiImage::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void TMultiImage::mouseReleaseEvent(QMouseEvent *event) {
+    if (forwardToAnnotations(event)) {
+        return;
+    }
     if (m_banding && event->button() == m_bandButton) {
         m_banding = false;
         update();
@@ -777,6 +915,8 @@ void TMultiImage::PasteFromClipboard() {
     if (!ok) {
         return;
     }
+    // A paste ends a moving text without giving the control its colour back.
+    endTextMode(false);
     const int bits = ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
     if (bits != 0 && bits != pasted.depth()) {
         const DibBlock dib = GraphicToDib(&pasted);
@@ -790,6 +930,106 @@ void TMultiImage::PasteFromClipboard() {
         m_zoom = FitZoom(clientSize(), m_picture.size());
     }
     pictureChanged();
+}
+
+// ---- moving message texts -------------------------------------------------------------------------
+
+int TMultiImage::TextStepInterval() const {
+    return m_stepTimer->interval();
+}
+
+void TMultiImage::SetTextStepInterval(int milliseconds) {
+    m_stepTimer->setInterval(std::max(1, milliseconds));
+}
+
+QPoint TMultiImage::TextBitmapPos() const {
+    if (m_textMode == TTextMode::Scrolling)
+        return QPoint(m_scrollText.Left(), m_scrollText.Top());
+    return QPoint(m_creditText.Left(), m_creditText.Top());
+}
+
+void TMultiImage::startScrollingText(const QString &name) {
+    const int w0 = clientSize().width(), h0 = clientSize().height();
+    ReadScrollingMessageFile(name, m_textFont, m_textSpeed, m_scrollMessage, m_textBack);
+    const QFont font = m_textFont.ToQFont();
+    const QFontMetrics fm(font);
+    const QSize size(std::max(1, fm.horizontalAdvance(m_scrollMessage)), std::max(1, fm.height()));
+    QImage bitmap(size, QImage::Format_RGB32);
+    bitmap.fill(bgrToQColor(m_textBack));
+    {
+        QPainter p(&bitmap);
+        p.setFont(font);
+        p.setPen(m_textFont.TextColor());
+        p.drawText(0, fm.ascent(), m_scrollMessage);
+    }
+    m_textBitmap = bitmap;
+    m_scrollText.Start(w0, h0, size);
+    m_stepGate.Reset();
+    m_colorBeforeText = m_color;
+    m_color = bgrToQColor(m_textBack);
+    m_textMode = TTextMode::Scrolling;
+    m_stepTimer->start();
+    update();
+}
+
+void TMultiImage::startCreditText(const QString &name) {
+    ReadCreditMessageFile(name, m_textFont, m_textSpeed, m_creditLines, m_textBack);
+    const QFont font = m_textFont.ToQFont();
+    m_creditText.Start(clientSize().width(), clientSize().height(), m_creditLines,
+                       [font](const QString &line) {
+                           const QFontMetrics fm(font);
+                           return QSize(fm.horizontalAdvance(line), fm.height());
+                       });
+    m_textBitmap = QImage();
+    renderCreditLine();
+    m_stepGate.Reset();
+    if (m_textMode != TTextMode::Credit)
+        m_colorBeforeText = m_color;
+    m_color = bgrToQColor(m_textBack);
+    m_textMode = TTextMode::Credit;
+    m_stepTimer->start();
+    update();
+}
+
+void TMultiImage::renderCreditLine() {
+    const QSize size = m_creditText.BitmapSize();
+    if (!size.isValid() || size.isEmpty())
+        return;
+    const QFont font = m_textFont.ToQFont();
+    QImage bitmap(size, QImage::Format_RGB32);
+    bitmap.fill(bgrToQColor(m_textBack));
+    QPainter p(&bitmap);
+    p.setFont(font);
+    p.setPen(m_textFont.TextColor());
+    p.drawText(0, QFontMetrics(font).ascent(), m_creditText.Shown());
+    p.end();
+    m_textBitmap = bitmap;
+}
+
+void TMultiImage::StepScrollingText() {
+    if (m_textMode != TTextMode::Scrolling || !m_stepGate.Step(m_textSpeed))
+        return;
+    m_scrollText.Step();
+    update();
+}
+
+void TMultiImage::StepCreditText() {
+    if (m_textMode != TTextMode::Credit || !m_stepGate.Step(m_textSpeed))
+        return;
+    if (m_creditText.Step())
+        renderCreditLine();
+    update();
+}
+
+void TMultiImage::endTextMode(bool restoreColor) {
+    if (m_textMode == TTextMode::None)
+        return;
+    if (restoreColor)
+        m_color = m_colorBeforeText;
+    m_textMode = TTextMode::None;
+    m_stepTimer->stop();
+    m_textBitmap = QImage();
+    update();
 }
 
 } // namespace orva::imaging

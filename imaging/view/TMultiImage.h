@@ -4,8 +4,10 @@
 // and progress events. Toolbars follow it through stateChanged.
 #pragma once
 
+#include "imaging/core/DLL96V1.h"
 #include "imaging/core/DllSP96.h"
 #include "imaging/core/ImagingTypes.h"
+#include "imaging/core/MessageText.h"
 
 #include <QColor>
 #include <QCursor>
@@ -17,6 +19,7 @@
 #include <functional>
 
 class QScrollBar;
+class QTimer;
 
 namespace orva::imaging {
 
@@ -39,7 +42,7 @@ struct TImageInfo {
     int Pages = 0;
 };
 
-class TMultiImage : public QWidget, public TProgressTarget {
+class TMultiImage : public QWidget, public TProgressTarget, public TAnnotationEvents {
     Q_OBJECT
 public:
     explicit TMultiImage(QWidget *parent = nullptr);
@@ -97,9 +100,11 @@ public:
     int TiffPage() const { return m_tiffPage; }
     void SetTiffPage(int page);
     QColor RotateBackColor;
+    // A new picture is uncovered with this transition (delay in ms per step, strip thickness).
     TFXMethod FXMethod = FXNone;
     int FXDelay = 25;
     int FXColRowThick = 4;
+    bool TransitionRunning() const;
 
     // Rubber band.
     bool AllowRubberBand = false;
@@ -113,11 +118,30 @@ public:
     void SetTextShadow(bool on, const QColor &colour = Qt::black);
     void SetTextTransParent(bool on);
 
-    // Annotations (the engine is switched off: only started, cleared and asked to draw).
-    bool EditAnnotat = false;
+    // Annotations: edited with the mouse while EditAnnotat is on; saved when a picture is left
+    // (AutoSaveAnno) and loaded when one is entered (AutoLoadAnno), in AnnoFileName or else the
+    // picture's own annotation file.
+    bool EditAnnotat() const { return m_editAnnotat; }
+    void SetEditAnnotat(bool on);
     bool AutoLoadAnno = false;
     bool AutoSaveAnno = false;
     QString AnnoFileName;
+    QString AnnotationFile() const { return AnnotationFileName(AnnoFileName, m_imageName); }
+    // Runs one of the annotation engine's menu commands (what a menu or toolbar picked).
+    void AnnoMenuCommand(int command);
+    // Asks for a note's text; the default shows an input box.
+    std::function<QString(const QString &current)> AnnoTextPrompt;
+
+    // Moving message texts (".SCM", ".CMS"): the control's own timer sends the steps.
+    enum class TTextMode { None, Scrolling, Credit };
+    TTextMode TextMode() const { return m_textMode; }
+    int TextStepInterval() const;
+    void SetTextStepInterval(int milliseconds);
+    // One step message each; outside their mode they do nothing.
+    void StepScrollingText();
+    void StepCreditText();
+    QPoint TextBitmapPos() const;
+    const QImage &TextBitmap() const { return m_textBitmap; }
 
     // Stored only.
     int JPegSaveQuality() const { return m_jpegQuality; }
@@ -156,6 +180,15 @@ signals:
     void stateChanged(QObject *sender);
     // A key went down in the control (for annotation tools).
     void keyDown(int key);
+    // Annotation notifications for an annotation toolbar: editing switched on or off, an edit
+    // done, mouse down (before the engine sees it), up and move while editing, and a click on an
+    // annotation (object not 0).
+    void annoEditChanged(bool on);
+    void annoDone(QObject *sender);
+    void annoMouseDown(QObject *sender);
+    void annoMouseUp(QObject *sender);
+    void annoMouseMove(QObject *sender);
+    void annoClick(bool selecting, std::int32_t object);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -180,6 +213,12 @@ private:
     QImage scaledFor(const QSize &size) const;
     void drawBandOutline();
     void drawMessageText(QPainter &p);
+    bool forwardToAnnotations(QMouseEvent *event);
+    void showAnnotationMenu(const QPoint &at);
+    void startScrollingText(const QString &name);
+    void startCreditText(const QString &name);
+    void renderCreditLine();
+    void endTextMode(bool restoreColor);
 
     QString m_imageName;
     QImage m_picture;
@@ -226,6 +265,22 @@ private:
     Qt::MouseButton m_bandButton = Qt::NoButton;
     QPoint m_bandAnchor;
     QPoint m_bandCorner;
+
+    bool m_editAnnotat = false;
+
+    TTextMode m_textMode = TTextMode::None;
+    TMessageFont m_textFont;
+    int m_textSpeed = 1;
+    QString m_scrollMessage;
+    std::uint32_t m_textBack = 0;
+    QStringList m_creditLines;
+    TStepGate m_stepGate;
+    TScrollingText m_scrollText;
+    TCreditText m_creditText;
+    QImage m_textBitmap;
+    QColor m_colorBeforeText;
+    QTimer *m_stepTimer = nullptr;
+    TransitionPlayer *m_transition = nullptr;
 
     mutable QImage m_scaledCache;
     mutable QSize m_scaledCacheSize;

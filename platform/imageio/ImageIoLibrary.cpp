@@ -5,6 +5,7 @@
 #include "platform/imageio/DibReduce.h"
 #include "platform/imageio/EpsDxf.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -46,10 +47,35 @@ std::int16_t readWith(Decoder decoder, const QString &file, int bits, int dither
     return finish(code, decoded, bits, dither, out, progress);
 }
 
-std::int16_t loadOrEmpty(const QString &file, Bytes &data) {
-    if (!QFileInfo::exists(file))
-        return kOk;
-    return readWholeFile(file, data);
+// What a file was when it was read, to see whether another workstation wrote it meanwhile.
+struct Stamp {
+    bool exists = false;
+    qint64 size = 0;
+    QDateTime modified;
+    static Stamp of(const QString &file) {
+        const QFileInfo info(file);
+        return info.exists() ? Stamp{true, info.size(), info.lastModified()} : Stamp{};
+    }
+    bool operator==(const Stamp &o) const {
+        return exists == o.exists && size == o.size && modified == o.modified;
+    }
+};
+
+// Reads the file (a missing one as empty when allowed), changes it and writes it back in place;
+// refused when the file changed on disk between the read and the write.
+std::int16_t rewrite(const QString &file, bool mayBeMissing,
+                     const std::function<std::int16_t(Bytes &)> &change, const Progress &progress = {}) {
+    const Stamp before = Stamp::of(file);
+    Bytes data;
+    if (before.exists || !mayBeMissing) {
+        const std::int16_t code = readWholeFile(file, data);
+        if (code != kOk)
+            return code;
+    }
+    const std::int16_t code = change(data);
+    if (code != kOk)
+        return code;
+    return writeFileAtomic(file, data, progress, [&] { return Stamp::of(file) == before; });
 }
 
 } // namespace
@@ -71,10 +97,18 @@ std::int16_t readWholeFile(const QString &file, Bytes &out) {
     return kOk;
 }
 
-std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress) {
+std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress,
+                             const std::function<bool()> &stillCurrent) {
+    const bool existed = QFileInfo::exists(file);
     QSaveFile f(file);
     if (!f.open(QIODevice::WriteOnly))
         return ErrWrite;
+    // A new file is readable by its owner only from its first byte; an existing one keeps the
+    // permissions it had (the temporary file takes them over before it is renamed into place).
+    if (!existed && !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        f.cancelWriting();
+        return ErrWrite;
+    }
     constexpr std::size_t kChunk = 1 << 20;
     for (std::size_t done = 0; done < data.size(); done += kChunk) {
         const std::size_t n = std::min(kChunk, data.size() - done);
@@ -85,6 +119,10 @@ std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progr
             f.cancelWriting();
             return ErrStopped;
         }
+    }
+    if (stillCurrent && !stillCurrent()) {
+        f.cancelWriting();
+        return ErrChanged;
     }
     return f.commit() ? kOk : ErrWrite;
 }
@@ -284,52 +322,42 @@ std::int16_t getdxfinfo(const QString &file, DxfInfo &info) {
 
 std::int16_t writetiffiledib(const QString &file, std::uint16_t compression, int append, const DibBlock &dib,
                              std::int16_t further, const Progress &progress) {
-    Bytes data;
-    if (append) {
-        const std::int16_t code = loadOrEmpty(file, data);
-        if (code != kOk)
-            return code;
+    if (!append) {
+        // A new file (or one written over whole): nothing of the old one is read.
+        Bytes data;
+        const std::int16_t code = writetiffiledibstream(data, compression, 0, dib, further, progress);
+        return code == kOk ? writeFileAtomic(file, data, progress) : code;
     }
-    const std::int16_t code = writetiffiledibstream(data, compression, append, dib, further, progress);
-    return code == kOk ? writeFileAtomic(file, data, progress) : code;
+    return rewrite(
+        file, true,
+        [&](Bytes &data) { return writetiffiledibstream(data, compression, 1, dib, further, progress); },
+        progress);
 }
 
 std::int16_t writetiffiledibpage(const QString &file, std::uint16_t compression, int page,
                                  const DibBlock &dib, std::int16_t, const Progress &progress) {
-    Bytes data;
-    std::int16_t code = loadOrEmpty(file, data);
-    if (code != kOk)
-        return code;
-    code = tiffInsertPage(data, page, dib, compression, progress);
-    return code == kOk ? writeFileAtomic(file, data, progress) : code;
+    return rewrite(
+        file, true, [&](Bytes &data) { return tiffInsertPage(data, page, dib, compression, progress); },
+        progress);
 }
 
 std::int16_t writetiffiledibpagereplace(const QString &file, std::uint16_t compression, int page,
                                         const DibBlock &dib, std::int16_t further, const Progress &progress) {
-    Bytes data;
-    std::int16_t code = readWholeFile(file, data);
-    if (code != kOk)
-        return code;
-    code = writetiffiledibpagereplacestream(data, compression, page, dib, further, progress);
-    return code == kOk ? writeFileAtomic(file, data, progress) : code;
+    return rewrite(
+        file, false,
+        [&](Bytes &data) {
+            return writetiffiledibpagereplacestream(data, compression, page, dib, further, progress);
+        },
+        progress);
 }
 
 std::int16_t deletepage(const QString &file, int page) {
-    Bytes data;
-    std::int16_t code = readWholeFile(file, data);
-    if (code != kOk)
-        return code;
-    code = tiffDeletePage(data, page);
-    return code == kOk ? writeFileAtomic(file, data) : code;
+    return rewrite(file, false, [&](Bytes &data) { return tiffDeletePage(data, page); });
 }
 
 std::int16_t packtiff(const QString &file, const Progress &progress) {
-    Bytes data;
-    std::int16_t code = readWholeFile(file, data);
-    if (code != kOk)
-        return code;
-    code = tiffPack(data, progress);
-    return code == kOk ? writeFileAtomic(file, data, progress) : code;
+    return rewrite(
+        file, false, [&](Bytes &data) { return tiffPack(data, progress); }, progress);
 }
 
 std::int16_t writetiffiledibstream(Bytes &block, std::uint16_t compression, int append, const DibBlock &dib,
@@ -344,6 +372,11 @@ std::int16_t writetiffiledibstream(Bytes &block, std::uint16_t compression, int 
 std::int16_t writetiffiledibpagereplacestream(Bytes &block, std::uint16_t compression, int page,
                                               const DibBlock &dib, std::int16_t, const Progress &progress) {
     return tiffReplacePage(block, page, dib, compression, progress);
+}
+
+std::int16_t writetiffiledibpagestream(Bytes &block, std::uint16_t compression, int page, const DibBlock &dib,
+                                       std::int16_t, const Progress &progress) {
+    return tiffInsertPage(block, page, dib, compression, progress);
 }
 
 std::int16_t deletepagestream(Bytes &block, int page) {
@@ -366,19 +399,11 @@ std::int16_t returntags(const QString &file, int page, const TagCallback &callba
 }
 
 std::int16_t writetag(const QString &file, int page, std::uint16_t tag, std::int32_t value) {
-    Bytes data;
-    std::int16_t code = readWholeFile(file, data);
-    if (code == kOk)
-        code = writetagstream(data, page, tag, value);
-    return code == kOk ? writeFileAtomic(file, data) : code;
+    return rewrite(file, false, [&](Bytes &data) { return writetagstream(data, page, tag, value); });
 }
 
 std::int16_t writetagstring(const QString &file, int page, std::uint16_t tag, const QByteArray &text) {
-    Bytes data;
-    std::int16_t code = readWholeFile(file, data);
-    if (code == kOk)
-        code = writetagstringstream(data, page, tag, text);
-    return code == kOk ? writeFileAtomic(file, data) : code;
+    return rewrite(file, false, [&](Bytes &data) { return writetagstringstream(data, page, tag, text); });
 }
 
 std::int16_t readtagstream(const Bytes &block, int page, std::uint16_t tag, TiffTagValue &value) {
@@ -410,6 +435,16 @@ std::int16_t writetagstringstream(Bytes &block, int page, std::uint16_t tag, con
     if (block.size() <= 1)
         return ErrTooSmall;
     return tiffWriteTagString(block, page, tag, text);
+}
+
+std::int16_t writetags(const QString &file, int page, const std::vector<TiffTagWrite> &writes) {
+    return rewrite(file, false, [&](Bytes &data) { return writetagsstream(data, page, writes); });
+}
+
+std::int16_t writetagsstream(Bytes &block, int page, const std::vector<TiffTagWrite> &writes) {
+    if (block.size() <= 1)
+        return ErrTooSmall;
+    return tiffWriteTags(block, page, writes);
 }
 
 } // namespace orva::imageio::lib

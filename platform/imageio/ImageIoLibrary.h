@@ -77,6 +77,8 @@ std::int16_t writetiffiledibstream(Bytes &block, std::uint16_t compression, int 
 std::int16_t writetiffiledibpagereplacestream(Bytes &block, std::uint16_t compression, int page,
                                               const DibBlock &dib, std::int16_t further,
                                               const Progress &progress = {});
+std::int16_t writetiffiledibpagestream(Bytes &block, std::uint16_t compression, int page, const DibBlock &dib,
+                                       std::int16_t further, const Progress &progress = {});
 std::int16_t deletepagestream(Bytes &block, int page);
 std::int16_t packtiffstream(Bytes &block, const Progress &progress = {});
 
@@ -90,11 +92,18 @@ std::int16_t readtagstream(const Bytes &block, int page, std::uint16_t tag, Tiff
 std::int16_t returntagsstream(const Bytes &block, int page, const TagCallback &callback);
 std::int16_t writetagstream(Bytes &block, int page, std::uint16_t tag, std::int32_t value);
 std::int16_t writetagstringstream(Bytes &block, int page, std::uint16_t tag, const QByteArray &text);
+// Several tags of one page in one write: all of them or none.
+std::int16_t writetags(const QString &file, int page, const std::vector<TiffTagWrite> &writes);
+std::int16_t writetagsstream(Bytes &block, int page, const std::vector<TiffTagWrite> &writes);
 
 // File helpers shared with the front end.
 std::int16_t readWholeFile(const QString &file, Bytes &out);
-// Writes through a temporary file renamed into place; progress runs from 90 to 100 while writing.
-std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress = {});
+// Writes through a temporary file in the target's folder, flushed and renamed into place; a new file
+// is created readable by its owner only, an existing one keeps its permissions. stillCurrent, when
+// given, is asked just before the rename (false: ErrChanged, the file is left as it is). Progress
+// runs from 90 to 100 while writing.
+std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress = {},
+                             const std::function<bool()> &stillCurrent = {});
 // The format by its content (TGA and DXF, which have no signature, by extension); empty if unknown.
 QString detectType(const Bytes &head, const QString &file);
 

@@ -39,6 +39,10 @@ QString errorText(std::int16_t code) {
         return QStringLiteral("format not supported: Ghostscript is not installed");
     case ErrInternal:
         return QStringLiteral("An error occurred in the image library");
+    case ErrOnlyPage:
+        return QStringLiteral("The only page of a TIFF file cannot be deleted");
+    case ErrChanged:
+        return QStringLiteral("The file was changed by another user meanwhile; nothing was written");
     default:
         return code > 0 ? QString() : QStringLiteral("Unknown image library error %1").arg(code);
     }

@@ -27,6 +27,8 @@ constexpr std::int16_t ErrCompression = -14;
 constexpr std::int16_t ErrNoScanner = -15;
 constexpr std::int16_t ErrNoGhostscript = -16;
 constexpr std::int16_t ErrInternal = -17;
+constexpr std::int16_t ErrChanged = -18;
+constexpr std::int16_t ErrOnlyPage = -19;
 
 constexpr std::int16_t kOk = 1;
 

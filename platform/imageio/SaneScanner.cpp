@@ -117,7 +117,9 @@ void configure(SANE_Handle h, const ScanSettings &s) {
     Device dev(h);
     switch (s.pixelType) {
     case 1:
-        dev.setChoice(SANE_NAME_SCAN_MODE, {"Lineart", "Binary", "Halftone"});
+        // Without a line-art mode, gray at one bit: the device keeps the mode of its last scan
+        // otherwise, and a colour mode cannot give one bit.
+        dev.setChoice(SANE_NAME_SCAN_MODE, {"Lineart", "Binary", "Halftone", "Gray", "Grey"});
         break;
     case 2:
     case 3:

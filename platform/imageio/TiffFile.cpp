@@ -323,9 +323,11 @@ std::int16_t tiffDeletePage(Bytes &file, int page) {
     const std::int16_t code = pagesOf(file, order, pages);
     if (code != kOk)
         return code;
-    // A TIFF needs at least one page; removing the last one would leave an unreadable file.
-    if (page < 0 || page >= static_cast<int>(pages.size()) || pages.size() == 1)
+    if (page < 0 || page >= static_cast<int>(pages.size()))
         return ErrPage;
+    // A TIFF needs at least one page; removing the last one would leave an unreadable file.
+    if (pages.size() == 1)
+        return ErrOnlyPage;
     pages.erase(pages.begin() + page);
     return rebuild(pages, order, file, {});
 }
@@ -407,22 +409,105 @@ std::int16_t pageEntries(const Bytes &file, int page, Order &order, std::vector<
     return readEntries(file, order, chain[page], entries) ? kOk : ErrCorrupt;
 }
 
-std::int16_t overrideTag(Bytes &file, int page, Entry entry) {
-    Order order;
-    std::vector<Page> pages;
-    const std::int16_t code = pagesOf(file, order, pages);
-    if (code != kOk)
-        return code;
-    if (page < 0 || page >= static_cast<int>(pages.size()))
-        return ErrPage;
-    pages[page].overrides[entry.tag] = std::move(entry);
-    return rebuild(pages, order, file, {});
+// Tags that describe the pixel layout or how the strips decode: changing one makes the page
+// unreadable or wrong, so they are never written.
+bool structuralTag(std::uint16_t tag) {
+    static const std::uint16_t kTags[] = {256, 257, 258, 259, 262, 266, 273, 277, 278, 279, 284, 292, 293,
+                                          317, 320, 322, 323, 324, 325, 338, 339, 347, 530, 531, 532};
+    return std::find(std::begin(kTags), std::end(kTags), tag) != std::end(kTags) || droppedTag(tag);
 }
 
-bool structuralTag(std::uint16_t tag) {
-    return tag == 256 || tag == 257 || tag == 258 || tag == 259 || tag == 262 || tag == 273 || tag == 277 ||
-           tag == 278 || tag == 279 || tag == 284 || tag == 320 || tag == 322 || tag == 323 || tag == 324 ||
-           tag == 325 || droppedTag(tag);
+// The field type of a number for a tag the page lacks: RATIONAL for the resolutions, else the
+// smallest unsigned type that holds it (SLONG for a negative one).
+std::uint16_t typeForNewTag(std::uint16_t tag, std::int32_t value) {
+    if (tag == 282 || tag == 283)
+        return 5;
+    if (value < 0)
+        return 9;
+    return value <= 0xFFFF ? 3 : 4;
+}
+
+// The value in the tag's own type; empty when it does not fit that type's range.
+Bytes encodeNumber(std::uint16_t type, std::int32_t value, const Order &order) {
+    Bytes b;
+    switch (type) {
+    case 1:
+    case 7:
+        if (value >= 0 && value <= 0xFF)
+            b.push_back(static_cast<std::uint8_t>(value));
+        break;
+    case 6:
+        if (value >= -128 && value <= 127)
+            b.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(value)));
+        break;
+    case 3:
+        if (value >= 0 && value <= 0xFFFF) {
+            b.resize(2);
+            order.put16(b.data(), static_cast<std::uint16_t>(value));
+        }
+        break;
+    case 8:
+        if (value >= -32768 && value <= 32767) {
+            b.resize(2);
+            order.put16(b.data(), static_cast<std::uint16_t>(static_cast<std::int16_t>(value)));
+        }
+        break;
+    case 4:
+    case 13:
+        if (value >= 0) {
+            b.resize(4);
+            order.put32(b.data(), static_cast<std::uint32_t>(value));
+        }
+        break;
+    case 9:
+        b.resize(4);
+        order.put32(b.data(), static_cast<std::uint32_t>(value));
+        break;
+    case 5:
+        if (value >= 0) {
+            b.resize(8);
+            order.put32(b.data(), static_cast<std::uint32_t>(value));
+            order.put32(b.data() + 4, 1);
+        }
+        break;
+    case 10:
+        b.resize(8);
+        order.put32(b.data(), static_cast<std::uint32_t>(value));
+        order.put32(b.data() + 4, 1);
+        break;
+    default:
+        break;
+    }
+    return b;
+}
+
+// The entry a write makes, checked against what the page holds: numbers keep the tag's type and
+// must fit it, text goes only to ASCII tags, arrays are never replaced by one value.
+std::int16_t entryForWrite(const std::vector<Entry> &entries, const Order &order, const TiffTagWrite &w,
+                           Entry &entry) {
+    if (structuralTag(w.tag))
+        return ErrTag;
+    const Entry *old = nullptr;
+    for (const auto &e : entries)
+        if (e.tag == w.tag)
+            old = &e;
+    entry = Entry{};
+    entry.tag = w.tag;
+    if (w.isText) {
+        if ((old && old->type != 2) || w.text.contains('\0'))
+            return ErrTag;
+        entry.type = 2;
+        entry.count = static_cast<std::uint32_t>(w.text.size() + 1);
+        entry.value.assign(w.text.begin(), w.text.end());
+        entry.value.push_back(0);
+        return kOk;
+    }
+    if (old && (old->type == 2 || old->count != 1))
+        return ErrTag;
+    entry.type = old ? old->type : typeForNewTag(w.tag, w.number);
+    entry.count = 1;
+    entry.value = encodeNumber(entry.type, w.number, order);
+    return entry.value.empty() ? ErrTag : kOk;
 }
 
 } // namespace
@@ -452,51 +537,37 @@ std::int16_t tiffListTags(const Bytes &file, int page, std::vector<TiffTagValue>
     return kOk;
 }
 
-std::int16_t tiffWriteTag(Bytes &file, int page, std::uint16_t tag, std::int32_t value) {
-    // Tags that describe the pixel layout would make the page unreadable when changed.
-    if (structuralTag(tag))
-        return ErrTag;
+std::int16_t tiffWriteTags(Bytes &file, int page, const std::vector<TiffTagWrite> &writes) {
     Order order;
-    std::vector<Entry> entries;
-    std::int16_t code = pageEntries(file, page, order, entries);
+    std::vector<Page> pages;
+    std::int16_t code = pagesOf(file, order, pages);
     if (code != kOk)
         return code;
-    std::uint16_t type = 4;
-    for (const auto &e : entries)
-        if (e.tag == tag)
-            type = e.type;
-    if (tag == 282 || tag == 283)
-        type = 5;
-    Entry entry;
-    entry.tag = tag;
-    entry.count = 1;
-    if (type == 5 || type == 10) {
-        entry.type = type;
-        entry.value.resize(8);
-        order.put32(entry.value.data(), static_cast<std::uint32_t>(value));
-        order.put32(entry.value.data() + 4, 1);
-    } else if ((type == 3 && value >= 0 && value <= 0xFFFF) || (type == 1 && value >= 0 && value <= 0xFF)) {
-        entry.type = 3;
-        entry.value.resize(2);
-        order.put16(entry.value.data(), static_cast<std::uint16_t>(value));
-    } else {
-        entry.type = value < 0 ? 9 : 4;
-        entry.value.resize(4);
-        order.put32(entry.value.data(), static_cast<std::uint32_t>(value));
+    if (page < 0 || page >= static_cast<int>(pages.size()))
+        return ErrPage;
+    std::vector<Entry> entries;
+    if (!readEntries(file, order, pages[page].ifd, entries))
+        return ErrCorrupt;
+    for (const TiffTagWrite &w : writes) {
+        Entry entry;
+        code = entryForWrite(entries, order, w, entry);
+        if (code != kOk)
+            return code;
+        pages[page].overrides[w.tag] = std::move(entry);
     }
-    return overrideTag(file, page, std::move(entry));
+    return rebuild(pages, order, file, {});
+}
+
+std::int16_t tiffWriteTag(Bytes &file, int page, std::uint16_t tag, std::int32_t value) {
+    return tiffWriteTags(file, page, {TiffTagWrite{tag, false, value, {}}});
 }
 
 std::int16_t tiffWriteTagString(Bytes &file, int page, std::uint16_t tag, const QByteArray &text) {
-    if (structuralTag(tag) || text.contains('\0'))
-        return ErrTag;
-    Entry entry;
-    entry.tag = tag;
-    entry.type = 2;
-    entry.count = static_cast<std::uint32_t>(text.size() + 1);
-    entry.value.assign(text.begin(), text.end());
-    entry.value.push_back(0);
-    return overrideTag(file, page, std::move(entry));
+    return tiffWriteTags(file, page, {TiffTagWrite{tag, true, 0, text}});
+}
+
+bool tiffTagWritable(std::uint16_t tag) {
+    return !structuralTag(tag);
 }
 
 } // namespace orva::imageio

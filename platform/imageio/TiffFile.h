@@ -37,7 +37,19 @@ std::int16_t tiffPack(Bytes &file, const Progress &progress = {});
 
 std::int16_t tiffReadTag(const Bytes &file, int page, std::uint16_t tag, TiffTagValue &value);
 std::int16_t tiffListTags(const Bytes &file, int page, std::vector<TiffTagValue> &tags);
+// One tag write: a number in the tag's own field type (refused when it does not fit that type, or
+// the tag is text or holds several values) or text to an ASCII tag. Tags that describe the pixel
+// layout or decoding are refused. A tag the page lacks is added with the type its kind always has.
+struct TiffTagWrite {
+    std::uint16_t tag = 0;
+    bool isText = false;
+    std::int32_t number = 0;
+    QByteArray text;
+};
+std::int16_t tiffWriteTags(Bytes &file, int page, const std::vector<TiffTagWrite> &writes);
 std::int16_t tiffWriteTag(Bytes &file, int page, std::uint16_t tag, std::int32_t value);
 std::int16_t tiffWriteTagString(Bytes &file, int page, std::uint16_t tag, const QByteArray &text);
+// False for the tags no write may change (pixel layout, strips, decoding).
+bool tiffTagWritable(std::uint16_t tag);
 
 } // namespace orva::imageio

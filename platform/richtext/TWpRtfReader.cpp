@@ -55,70 +55,6 @@ enum class Dest {
     ListText,     // the number text other programs put before a list paragraph
 };
 
-// The control words of the main text the reader acts on.
-enum class Word {
-    Par,
-    Line,
-    Tab,
-    Cell,
-    Row,
-    Pard,
-    Plain,
-    Bold,
-    Italic,
-    Underline,
-    UnderlineNone,
-    Strike,
-    Super,
-    Sub,
-    NoSuperSub,
-    Up,
-    Down,
-    Font,
-    FontSize,
-    Color,
-    AlignLeft,
-    AlignRight,
-    AlignCentre,
-    Justify,
-    IndentLeft,
-    IndentRight,
-    IndentFirst,
-    TabStop,
-    InTable,
-    RowDefaults,
-    CellRight,
-    BorderTop,
-    BorderLeft,
-    BorderBottom,
-    BorderRight,
-    BorderWidth,
-    CellGap,
-    PaperWidth,
-    PaperHeight,
-    MarginLeft,
-    MarginRight,
-    MarginTop,
-    MarginBottom,
-    Unicode,
-    UnicodeSkip,
-    EmDash,
-    EnDash,
-    Bullet,
-    LeftQuote,
-    RightQuote,
-    LeftDoubleQuote,
-    RightDoubleQuote,
-    Section,
-    Page,
-    DefaultFont,
-    NestedCell,
-    BorderNone,
-    ListNumber,
-    ListLevel,
-    Space,
-};
-
 struct CharState {
     int font = -1;
     int halfPoints = 24;
@@ -169,8 +105,21 @@ struct Group {
     QString destText;
 };
 
+// One control word as read: its keyword, its parameter and whether "\*" came before it.
+struct ControlWord {
+    const QByteArray &word;
+    int p;
+    bool has;
+    bool starred;
+    // A toggle is on without a parameter or with one other than 0.
+    bool on() const { return !has || p != 0; }
+};
+
 class Reader {
 public:
+    // What a keyword of the main text does; the tables are below the class.
+    using WordHandler = void (*)(Reader &, Group &, const ControlWord &);
+
     Reader(const QByteArray &in, TWpDocument *doc, QTextCursor *insertAt)
         : m_in(in), m_doc(doc), m_insert(insertAt != nullptr) {
         if (!doc)
@@ -425,494 +374,213 @@ private:
         g().destText.clear();
     }
 
+    // A control word goes to the handler of the destination it is in; in the main text, to the
+    // handler its keyword names in the tables below the class.
     void apply(const QByteArray &w, int p, bool has) {
-        const bool starred = m_starred;
+        const ControlWord cw{w, p, has, m_starred};
         m_starred = false;
         Group &gr = g();
-        const bool on = !has || p != 0;
+        switch (gr.dest) {
+        case Dest::Text:
+            textWord(gr, cw);
+            break;
+        case Dest::Field:
+            fieldWord(gr, cw);
+            break;
+        case Dest::Picture:
+            pictureWord(gr, cw);
+            break;
+        case Dest::List:
+            listWord(gr, cw);
+            break;
+        case Dest::FontTable:
+            fontTableWord(gr, cw);
+            break;
+        case Dest::ColorTable:
+            colorTableWord(cw);
+            break;
+        case Dest::ListTable:
+            listTableWord(cw);
+            break;
+        case Dest::ListOverride:
+            listOverrideWord(cw);
+            break;
+        case Dest::Skip:
+        case Dest::ListPrefix:
+        case Dest::ListSuffix:
+        case Dest::ListText:
+            break; // skipped groups and the texts around list numbers take no control words
+        }
+    }
 
-        // Destinations inside our own groups.
-        if (gr.dest == Dest::Skip)
-            return;
-        if (gr.dest == Dest::Field) {
-            if (w == "wpfid")
-                gr.fieldId = qMax(0, p);
-            else if (w == "wpfchg")
-                gr.fieldChangeable = p;
-            else if (w == "wpfdata")
-                gr.fieldData = p;
-            return;
-        }
-        if (gr.dest == Dest::Picture) {
-            TWpPicture &pic = gr.picture;
-            static const QHash<QByteArray, int TWpPicture::*> words = {
-                {"wpobjid", &TWpPicture::id},          {"wpposx", &TWpPicture::posX},
-                {"wpposy", &TWpPicture::posY},         {"wpscalex", &TWpPicture::scaleX},
-                {"wpscaley", &TWpPicture::scaleY},     {"wpobjmode", &TWpPicture::objectMode},
-                {"wptextflow", &TWpPicture::textFlow}, {"wpdistl", &TWpPicture::distL},
-                {"wpdistt", &TWpPicture::distT},       {"wpdistr", &TWpPicture::distR},
-                {"wpdistb", &TWpPicture::distB}};
-            if (auto it = words.find(w); it != words.end())
-                pic.*(it.value()) = p;
-            else if (w == "tab")
-                gr.destText += u'\t';
-            return;
-        }
-        if (gr.dest == Dest::List) {
-            if (w == "wplistid")
-                gr.pa.listId = p;
-            else if (w == "wpliststyle")
-                gr.pa.listStyle = qBound(0, p, 8);
-            else if (w == "wplistlevel")
-                gr.pa.listLevel = qBound(1, p, 9);
-            else if (w == "wplistprefix")
-                startDest(Dest::ListPrefix);
-            else if (w == "wplistsuffix")
-                startDest(Dest::ListSuffix);
-            return;
-        }
-        if (gr.dest == Dest::FontTable) {
-            if (w == "f")
-                gr.ch.font = p, gr.destText.clear();
-            else if (starred || w == "panose" || w == "falt")
-                startDest(Dest::Skip);
-            return;
-        }
-        if (gr.dest == Dest::ColorTable) {
-            if (w == "red")
-                m_color = (m_color & 0x00FFFF) | (qBound(0, p, 255) << 16);
-            else if (w == "green")
-                m_color = (m_color & 0xFF00FF) | (qBound(0, p, 255) << 8);
-            else if (w == "blue")
-                m_color = (m_color & 0xFFFF00) | qBound(0, p, 255);
-            else
-                return;
-            m_colorSet = true;
-            return;
-        }
-        if (gr.dest == Dest::ListPrefix || gr.dest == Dest::ListSuffix || gr.dest == Dest::ListText)
-            return;
-        if (gr.dest == Dest::ListTable) {
-            if (w == "list") {
-                m_levels.clear();
-            } else if (w == "listlevel") {
-                if (m_levels.size() < 9)
-                    m_levels.append(23);
-            } else if ((w == "levelnfc" || w == "levelnfcn") && !m_levels.isEmpty()) {
-                m_levels.last() = p;
-            } else if (w == "listid" && m_listDefs.size() < 1024) {
-                m_listDefs.insert(p, m_levels);
-            } else if (starred) {
-                startDest(Dest::Skip);
-            }
-            return;
-        }
-        if (gr.dest == Dest::ListOverride) {
-            if (w == "listid")
-                m_overrideList = p;
-            else if (w == "ls" && m_overrides.size() < 1024)
-                m_overrides.insert(p, m_overrideList);
-            else if (starred)
-                startDest(Dest::Skip);
-            return;
-        }
-
-        // Destinations.
-        if (w == "listtable") {
-            startDest(Dest::ListTable);
-            return;
-        }
-        if (w == "listoverridetable") {
-            startDest(Dest::ListOverride);
-            return;
-        }
-        if (w == "listtext") {
-            startDest(Dest::ListText);
-            return;
-        }
-        if (w == "fonttbl") {
-            startDest(Dest::FontTable);
-            return;
-        }
-        if (w == "colortbl") {
-            startDest(Dest::ColorTable);
-            m_colors.clear();
-            m_color = 0;
-            m_colorSet = false;
-            return;
-        }
-        if (w == "wpfield") {
-            startDest(Dest::Field);
-            return;
-        }
-        if (w == "wppicture") {
-            startDest(Dest::Picture);
-            return;
-        }
-        if (w == "wplist") {
-            startDest(Dest::List);
-            return;
-        }
-        if (w == "header" || w == "headerr" || w == "headerl" || w == "headerf" || w == "footer" ||
-            w == "footerr" || w == "footerl" || w == "footerf") {
-            flush();
-            Sink &s = w.startsWith("header") ? m_header : m_footer;
-            const bool wanted = !m_insert && !m_scanOnly && !s.active &&
-                                (w == "header" || w == "footer" || w.endsWith('r') || w.endsWith('l'));
-            if (!wanted) {
-                startDest(Dest::Skip);
+    void textWord(Group &gr, const ControlWord &cw) {
+        // Formatting words are the most frequent, so they are looked up first; a starred one
+        // marks a destination of another program.
+        if (!cw.starred) {
+            if (const WordHandler run = s_textWords.value(cw.word)) {
+                run(*this, gr, cw);
                 return;
             }
-            s.active = true;
-            gr.sink = &s;
-            gr.pa = ParaState{};
+        }
+        if (const WordHandler open = s_destinations.value(cw.word)) {
+            open(*this, gr, cw);
             return;
         }
-        static const QSet<QByteArray> skipped = {"stylesheet",
-                                                 "info",
-                                                 "pict",
-                                                 "object",
-                                                 "revtbl",
-                                                 "rsidtbl",
-                                                 "generator",
-                                                 "xmlnstbl",
-                                                 "filetbl",
-                                                 "fldinst",
-                                                 "pntext",
-                                                 "pntxta",
-                                                 "pntxtb",
-                                                 "pn",
-                                                 "footnote",
-                                                 "annotation",
-                                                 "atnid",
-                                                 "atnauthor",
-                                                 "shpinst",
-                                                 "nonshppict",
-                                                 "themedata",
-                                                 "colorschememapping",
-                                                 "datastore",
-                                                 "latentstyles",
-                                                 "pgdsctbl",
-                                                 "bkmkstart",
-                                                 "bkmkend",
-                                                 "template",
-                                                 "docvar",
-                                                 "userprops",
-                                                 "ftnsep",
-                                                 "ftnsepc",
-                                                 "ftncn",
-                                                 "aftnsep",
-                                                 "aftnsepc",
-                                                 "aftncn",
-                                                 "fchars",
-                                                 "lchars",
-                                                 "xe",
-                                                 "tc",
-                                                 "objdata",
-                                                 "sp",
-                                                 "sn",
-                                                 "sv",
-                                                 "do",
-                                                 "shppict",
-                                                 "mmathPr",
-                                                 "author",
-                                                 "operator",
-                                                 "title",
-                                                 "subject",
-                                                 "keywords",
-                                                 "comment",
-                                                 "doccomm",
-                                                 "company",
-                                                 "manager",
-                                                 "category",
-                                                 "hlinkbase",
-                                                 "pgptbl",
-                                                 "protusertbl",
-                                                 "passwordhash",
-                                                 "wgrffmtfilter",
-                                                 "ud"};
-        if (starred || skipped.contains(w)) {
+        if (cw.starred || s_skippedDestinations.contains(cw.word))
+            startDest(Dest::Skip);
+    }
+
+    // Our own field attributes: id, changeable, data.
+    void fieldWord(Group &gr, const ControlWord &cw) {
+        if (cw.word == "wpfid")
+            gr.fieldId = qMax(0, cw.p);
+        else if (cw.word == "wpfchg")
+            gr.fieldChangeable = cw.p;
+        else if (cw.word == "wpfdata")
+            gr.fieldData = cw.p;
+    }
+
+    // A linked picture's place, scale and text flow; its path is the group's text.
+    void pictureWord(Group &gr, const ControlWord &cw) {
+        static const QHash<QByteArray, int TWpPicture::*> words = {
+            {"wpobjid", &TWpPicture::id},          {"wpposx", &TWpPicture::posX},
+            {"wpposy", &TWpPicture::posY},         {"wpscalex", &TWpPicture::scaleX},
+            {"wpscaley", &TWpPicture::scaleY},     {"wpobjmode", &TWpPicture::objectMode},
+            {"wptextflow", &TWpPicture::textFlow}, {"wpdistl", &TWpPicture::distL},
+            {"wpdistt", &TWpPicture::distT},       {"wpdistr", &TWpPicture::distR},
+            {"wpdistb", &TWpPicture::distB}};
+        if (auto it = words.find(cw.word); it != words.end())
+            gr.picture.*(it.value()) = cw.p;
+        else if (cw.word == "tab")
+            gr.destText += u'\t';
+    }
+
+    // Our own list attributes, with the number's prefix and suffix as nested destinations.
+    void listWord(Group &gr, const ControlWord &cw) {
+        if (cw.word == "wplistid")
+            gr.pa.listId = cw.p;
+        else if (cw.word == "wpliststyle")
+            gr.pa.listStyle = qBound(0, cw.p, 8);
+        else if (cw.word == "wplistlevel")
+            gr.pa.listLevel = qBound(1, cw.p, 9);
+        else if (cw.word == "wplistprefix")
+            startDest(Dest::ListPrefix);
+        else if (cw.word == "wplistsuffix")
+            startDest(Dest::ListSuffix);
+    }
+
+    // The font table: "\f" starts an entry whose name is the text up to ";".
+    void fontTableWord(Group &gr, const ControlWord &cw) {
+        if (cw.word == "f") {
+            gr.ch.font = cw.p;
+            gr.destText.clear();
+        } else if (cw.starred || cw.word == "panose" || cw.word == "falt") {
+            startDest(Dest::Skip);
+        }
+    }
+
+    // The colour table: components gathered until ";" ends an entry.
+    void colorTableWord(const ControlWord &cw) {
+        const quint32 v = quint32(qBound(0, cw.p, 255));
+        if (cw.word == "red")
+            m_color = (m_color & 0x00FFFF) | (v << 16);
+        else if (cw.word == "green")
+            m_color = (m_color & 0xFF00FF) | (v << 8);
+        else if (cw.word == "blue")
+            m_color = (m_color & 0xFFFF00) | v;
+        else
+            return;
+        m_colorSet = true;
+    }
+
+    // Other programs' list definitions: the numbering kind of each level, by list id.
+    void listTableWord(const ControlWord &cw) {
+        if (cw.word == "list") {
+            m_levels.clear();
+        } else if (cw.word == "listlevel") {
+            if (m_levels.size() < 9)
+                m_levels.append(23);
+        } else if ((cw.word == "levelnfc" || cw.word == "levelnfcn") && !m_levels.isEmpty()) {
+            m_levels.last() = cw.p;
+        } else if (cw.word == "listid" && m_listDefs.size() < 1024) {
+            m_listDefs.insert(cw.p, m_levels);
+        } else if (cw.starred) {
+            startDest(Dest::Skip);
+        }
+    }
+
+    // Other programs' list instances: "\ls" numbers mapped to list ids.
+    void listOverrideWord(const ControlWord &cw) {
+        if (cw.word == "listid")
+            m_overrideList = cw.p;
+        else if (cw.word == "ls" && m_overrides.size() < 1024)
+            m_overrides.insert(cw.p, m_overrideList);
+        else if (cw.starred)
+            startDest(Dest::Skip);
+    }
+
+    void openColorTable() {
+        startDest(Dest::ColorTable);
+        m_colors.clear();
+        m_color = 0;
+        m_colorSet = false;
+    }
+
+    // Header and footer text goes to its own part; only the first of each is kept (the
+    // variants for first and left pages yield to it), and inserting a file keeps the
+    // document's own.
+    void headerFooter(Group &gr, const ControlWord &cw) {
+        flush();
+        const QByteArray &w = cw.word;
+        Sink &s = w.startsWith("header") ? m_header : m_footer;
+        const bool wanted = !m_insert && !m_scanOnly && !s.active &&
+                            (w == "header" || w == "footer" || w.endsWith('r') || w.endsWith('l'));
+        if (!wanted) {
             startDest(Dest::Skip);
             return;
         }
-        if (gr.dest != Dest::Text)
-            return;
+        s.active = true;
+        gr.sink = &s;
+        gr.pa = ParaState{};
+    }
 
-        CharState &ch = gr.ch;
-        ParaState &pa = gr.pa;
-        static const QHash<QByteArray, Word> kinds = {{"par", Word::Par},
-                                                      {"line", Word::Line},
-                                                      {"tab", Word::Tab},
-                                                      {"cell", Word::Cell},
-                                                      {"row", Word::Row},
-                                                      {"pard", Word::Pard},
-                                                      {"plain", Word::Plain},
-                                                      {"b", Word::Bold},
-                                                      {"i", Word::Italic},
-                                                      {"ul", Word::Underline},
-                                                      {"ulnone", Word::UnderlineNone},
-                                                      {"strike", Word::Strike},
-                                                      {"super", Word::Super},
-                                                      {"sub", Word::Sub},
-                                                      {"nosupersub", Word::NoSuperSub},
-                                                      {"up", Word::Up},
-                                                      {"dn", Word::Down},
-                                                      {"f", Word::Font},
-                                                      {"fs", Word::FontSize},
-                                                      {"cf", Word::Color},
-                                                      {"ql", Word::AlignLeft},
-                                                      {"qr", Word::AlignRight},
-                                                      {"qc", Word::AlignCentre},
-                                                      {"qj", Word::Justify},
-                                                      {"li", Word::IndentLeft},
-                                                      {"ri", Word::IndentRight},
-                                                      {"fi", Word::IndentFirst},
-                                                      {"tx", Word::TabStop},
-                                                      {"intbl", Word::InTable},
-                                                      {"trowd", Word::RowDefaults},
-                                                      {"cellx", Word::CellRight},
-                                                      {"clbrdrt", Word::BorderTop},
-                                                      {"clbrdrl", Word::BorderLeft},
-                                                      {"clbrdrb", Word::BorderBottom},
-                                                      {"clbrdrr", Word::BorderRight},
-                                                      {"brdrw", Word::BorderWidth},
-                                                      {"trgaph", Word::CellGap},
-                                                      {"paperw", Word::PaperWidth},
-                                                      {"paperh", Word::PaperHeight},
-                                                      {"margl", Word::MarginLeft},
-                                                      {"margr", Word::MarginRight},
-                                                      {"margt", Word::MarginTop},
-                                                      {"margb", Word::MarginBottom},
-                                                      {"u", Word::Unicode},
-                                                      {"uc", Word::UnicodeSkip},
-                                                      {"emdash", Word::EmDash},
-                                                      {"endash", Word::EnDash},
-                                                      {"bullet", Word::Bullet},
-                                                      {"lquote", Word::LeftQuote},
-                                                      {"rquote", Word::RightQuote},
-                                                      {"ldblquote", Word::LeftDoubleQuote},
-                                                      {"rdblquote", Word::RightDoubleQuote},
-                                                      {"sect", Word::Section},
-                                                      {"page", Word::Page},
-                                                      {"uldb", Word::Underline},
-                                                      {"ulw", Word::Underline},
-                                                      {"uld", Word::Underline},
-                                                      {"ulth", Word::Underline},
-                                                      {"ulwave", Word::Underline},
-                                                      {"striked", Word::Strike},
-                                                      {"deff", Word::DefaultFont},
-                                                      {"nestcell", Word::NestedCell},
-                                                      {"brdrnone", Word::BorderNone},
-                                                      {"ls", Word::ListNumber},
-                                                      {"ilvl", Word::ListLevel},
-                                                      {"emspace", Word::Space},
-                                                      {"enspace", Word::Space},
-                                                      {"qmspace", Word::Space}};
-        const auto it = kinds.find(w);
-        if (it == kinds.end())
-            return;
-        switch (it.value()) {
-        case Word::Par:
-            paragraph();
-            break;
-        case Word::Line:
-            text(QChar(0x2028));
-            break;
-        case Word::Tab:
-            text(u'\t');
-            break;
-        case Word::Cell:
-            cell();
-            break;
-        case Word::Row:
-            endRow();
-            break;
-        case Word::Pard:
-            pa = ParaState{};
-            break;
-        case Word::Plain: {
-            const int field = ch.field;
-            ch = CharState{};
-            ch.font = m_defaultFont;
-            ch.field = field;
-            break;
+    // Table rows: cell definitions gathered for the next row.
+    void rowDefaults(Group &gr) {
+        gr.sink->nextCells.clear();
+        gr.sink->gap = 0;
+        m_border = nullptr;
+        m_pendingCell = CellDef{};
+    }
+
+    void cellRight(Group &gr, int right) {
+        if (gr.sink->nextCells.size() < MaxColumns) {
+            m_pendingCell.right = qBound(0, right, 31680 * 2);
+            gr.sink->nextCells.append(m_pendingCell);
         }
-        case Word::Bold:
-            ch.bold = on;
-            break;
-        case Word::Italic:
-            ch.italic = on;
-            break;
-        case Word::Underline:
-            ch.underline = on;
-            break;
-        case Word::UnderlineNone:
-            ch.underline = false;
-            break;
-        case Word::Strike:
-            ch.strike = on;
-            break;
-        case Word::Super:
-            ch.vertical = 1;
-            break;
-        case Word::Sub:
-            ch.vertical = -1;
-            break;
-        case Word::NoSuperSub:
-            ch.vertical = 0;
-            break;
-        case Word::Up:
-            ch.vertical = (has && p == 0) ? 0 : 1;
-            break;
-        case Word::Down:
-            ch.vertical = (has && p == 0) ? 0 : -1;
-            break;
-        case Word::Font:
-            ch.font = p;
-            break;
-        case Word::FontSize:
-            ch.halfPoints = has ? qBound(2, p, 3276) : 24;
-            break;
-        case Word::Color:
-            ch.color = qMax(0, p);
-            break;
-        case Word::AlignLeft:
-            pa.align = 0;
-            break;
-        case Word::AlignRight:
-            pa.align = 1;
-            break;
-        case Word::AlignCentre:
-            pa.align = 2;
-            break;
-        case Word::Justify:
-            pa.align = 3;
-            break;
-        case Word::IndentLeft:
-            pa.li = qBound(-31680, p, 31680);
-            break;
-        case Word::IndentRight:
-            pa.ri = qBound(-31680, p, 31680);
-            break;
-        case Word::IndentFirst:
-            pa.fi = qBound(-31680, p, 31680);
-            break;
-        case Word::TabStop:
-            if (pa.tabs.size() < 64)
-                pa.tabs.append(qBound(0, p, 31680));
-            break;
-        case Word::InTable:
-            pa.inTable = true;
-            break;
-        case Word::RowDefaults:
-            gr.sink->nextCells.clear();
-            gr.sink->gap = 0;
-            m_border = nullptr;
-            m_pendingCell = CellDef{};
-            break;
-        case Word::CellRight:
-            if (gr.sink->nextCells.size() < MaxColumns) {
-                m_pendingCell.right = qBound(0, p, 31680 * 2);
-                gr.sink->nextCells.append(m_pendingCell);
-            }
-            m_pendingCell = CellDef{};
-            m_border = nullptr;
-            break;
-        case Word::BorderTop:
-            m_border = &m_pendingCell.border[0];
-            *m_border = 15;
-            break;
-        case Word::BorderLeft:
-            m_border = &m_pendingCell.border[1];
-            *m_border = 15;
-            break;
-        case Word::BorderBottom:
-            m_border = &m_pendingCell.border[2];
-            *m_border = 15;
-            break;
-        case Word::BorderRight:
-            m_border = &m_pendingCell.border[3];
-            *m_border = 15;
-            break;
-        case Word::BorderWidth:
-            if (m_border)
-                *m_border = qBound(0, p, 255);
-            break;
-        case Word::CellGap:
-            gr.sink->gap = qBound(0, p, 1440);
-            break;
-        case Word::PaperWidth:
-            m_page.width = qBound(1440, p, 31680 * 2);
-            break;
-        case Word::PaperHeight:
-            m_page.height = qBound(1440, p, 31680 * 2);
-            break;
-        case Word::MarginLeft:
-            m_page.marginL = qBound(0, p, 31680);
-            break;
-        case Word::MarginRight:
-            m_page.marginR = qBound(0, p, 31680);
-            break;
-        case Word::MarginTop:
-            m_page.marginT = qBound(0, p, 31680);
-            break;
-        case Word::MarginBottom:
-            m_page.marginB = qBound(0, p, 31680);
-            break;
-        case Word::Unicode:
-            text(QChar(char16_t(p < 0 ? p + 65536 : p)));
-            m_skipChars = gr.uc;
-            break;
-        case Word::UnicodeSkip:
-            gr.uc = qBound(0, p, 16);
-            break;
-        case Word::EmDash:
-            text(QChar(0x2014));
-            break;
-        case Word::EnDash:
-            text(QChar(0x2013));
-            break;
-        case Word::Bullet:
-            text(QChar(0x2022));
-            break;
-        case Word::LeftQuote:
-            text(QChar(0x2018));
-            break;
-        case Word::RightQuote:
-            text(QChar(0x2019));
-            break;
-        case Word::LeftDoubleQuote:
-            text(QChar(0x201C));
-            break;
-        case Word::RightDoubleQuote:
-            text(QChar(0x201D));
-            break;
-        case Word::Section:
-        case Word::Page:
-            paragraph();
-            break;
-        case Word::DefaultFont:
-            m_defaultFont = p;
-            break;
-        case Word::NestedCell:
-            text(u' ');
-            break;
-        case Word::BorderNone:
-            if (m_border)
-                *m_border = 0;
-            break;
-        case Word::ListNumber:
-            pa.foreignList = qBound(0, p, 32767);
-            break;
-        case Word::ListLevel:
-            pa.foreignLevel = qBound(0, p, 8);
-            break;
-        case Word::Space:
-            text(u' ');
-            break;
-        default:
-            break;
-        }
+        m_pendingCell = CellDef{};
+        m_border = nullptr;
+    }
+
+    void cellBorder(int side) {
+        m_border = &m_pendingCell.border[side];
+        *m_border = 15;
+    }
+
+    void borderWidth(int width) {
+        if (m_border)
+            *m_border = width;
+    }
+
+    void plain(CharState &ch) {
+        const int field = ch.field;
+        ch = CharState{};
+        ch.font = m_defaultFont;
+        ch.field = field;
+    }
+
+    void unicode(Group &gr, int p) {
+        text(QChar(char16_t(p < 0 ? p + 65536 : p)));
+        m_skipChars = gr.uc;
     }
 
     // Text and structure.
@@ -1179,7 +847,215 @@ private:
     int m_overrideList = 0;
     QString m_lastListText;
     int m_fieldCount = 0;
+
+    // Handlers for the tables that several keywords share.
+    template <char16_t Char> static void insert(Reader &r, Group &, const ControlWord &) {
+        r.text(QChar(Char));
+    }
+    template <Dest D> static void open(Reader &r, Group &, const ControlWord &) { r.startDest(D); }
+    template <int TWpPageSetup::*Field, int Min, int Max>
+    static void page(Reader &r, Group &, const ControlWord &cw) {
+        r.m_page.*Field = qBound(Min, cw.p, Max);
+    }
+    static void openHeaderFooter(Reader &r, Group &gr, const ControlWord &cw) { r.headerFooter(gr, cw); }
+
+    static const QHash<QByteArray, WordHandler> s_textWords;
+    static const QHash<QByteArray, WordHandler> s_destinations;
+    static const QSet<QByteArray> s_skippedDestinations;
 };
+
+// Handlers of character and paragraph formats that several keywords share.
+template <bool CharState::*Flag> void toggle(Reader &, Group &gr, const ControlWord &cw) {
+    gr.ch.*Flag = cw.on();
+}
+
+template <int Vertical> void vertical(Reader &, Group &gr, const ControlWord &) {
+    gr.ch.vertical = Vertical;
+}
+
+// "\up" and "\dn" raise or lower the text; with 0 they end the shift.
+template <int Vertical> void shift(Reader &, Group &gr, const ControlWord &cw) {
+    gr.ch.vertical = (cw.has && cw.p == 0) ? 0 : Vertical;
+}
+
+template <int Align> void align(Reader &, Group &gr, const ControlWord &) {
+    gr.pa.align = Align;
+}
+
+template <int ParaState::*Indent> void indent(Reader &, Group &gr, const ControlWord &cw) {
+    gr.pa.*Indent = qBound(-31680, cw.p, 31680);
+}
+
+// The keywords of the main text and what each does. Other programs' variants of one effect
+// (the underline styles, "\striked") share its handler.
+const QHash<QByteArray, Reader::WordHandler> Reader::s_textWords = {
+    // Structure.
+    {"par", [](Reader &r, Group &, const ControlWord &) { r.paragraph(); }},
+    {"sect", [](Reader &r, Group &, const ControlWord &) { r.paragraph(); }},
+    {"page", [](Reader &r, Group &, const ControlWord &) { r.paragraph(); }},
+    {"cell", [](Reader &r, Group &, const ControlWord &) { r.cell(); }},
+    {"row", [](Reader &r, Group &, const ControlWord &) { r.endRow(); }},
+    // Characters.
+    {"line", insert<0x2028>},
+    {"tab", insert<u'\t'>},
+    {"emdash", insert<0x2014>},
+    {"endash", insert<0x2013>},
+    {"bullet", insert<0x2022>},
+    {"lquote", insert<0x2018>},
+    {"rquote", insert<0x2019>},
+    {"ldblquote", insert<0x201C>},
+    {"rdblquote", insert<0x201D>},
+    {"nestcell", insert<u' '>},
+    {"emspace", insert<u' '>},
+    {"enspace", insert<u' '>},
+    {"qmspace", insert<u' '>},
+    {"u", [](Reader &r, Group &gr, const ControlWord &cw) { r.unicode(gr, cw.p); }},
+    {"uc", [](Reader &, Group &gr, const ControlWord &cw) { gr.uc = qBound(0, cw.p, 16); }},
+    // Character format.
+    {"plain", [](Reader &r, Group &gr, const ControlWord &) { r.plain(gr.ch); }},
+    {"b", toggle<&CharState::bold>},
+    {"i", toggle<&CharState::italic>},
+    {"ul", toggle<&CharState::underline>},
+    {"uldb", toggle<&CharState::underline>},
+    {"ulw", toggle<&CharState::underline>},
+    {"uld", toggle<&CharState::underline>},
+    {"ulth", toggle<&CharState::underline>},
+    {"ulwave", toggle<&CharState::underline>},
+    {"ulnone", [](Reader &, Group &gr, const ControlWord &) { gr.ch.underline = false; }},
+    {"strike", toggle<&CharState::strike>},
+    {"striked", toggle<&CharState::strike>},
+    {"super", vertical<1>},
+    {"sub", vertical<-1>},
+    {"nosupersub", vertical<0>},
+    {"up", shift<1>},
+    {"dn", shift<-1>},
+    {"f", [](Reader &, Group &gr, const ControlWord &cw) { gr.ch.font = cw.p; }},
+    {"fs",
+     [](Reader &, Group &gr, const ControlWord &cw) {
+         gr.ch.halfPoints = cw.has ? qBound(2, cw.p, 3276) : 24; // half points; none is 12 pt
+     }},
+    {"cf", [](Reader &, Group &gr, const ControlWord &cw) { gr.ch.color = qMax(0, cw.p); }},
+    {"deff", [](Reader &r, Group &, const ControlWord &cw) { r.m_defaultFont = cw.p; }},
+    // Paragraph format.
+    {"pard", [](Reader &, Group &gr, const ControlWord &) { gr.pa = ParaState{}; }},
+    {"ql", align<0>},
+    {"qr", align<1>},
+    {"qc", align<2>},
+    {"qj", align<3>},
+    {"li", indent<&ParaState::li>},
+    {"ri", indent<&ParaState::ri>},
+    {"fi", indent<&ParaState::fi>},
+    {"tx",
+     [](Reader &, Group &gr, const ControlWord &cw) {
+         if (gr.pa.tabs.size() < 64)
+             gr.pa.tabs.append(qBound(0, cw.p, 31680));
+     }},
+    {"ls", [](Reader &, Group &gr, const ControlWord &cw) { gr.pa.foreignList = qBound(0, cw.p, 32767); }},
+    {"ilvl", [](Reader &, Group &gr, const ControlWord &cw) { gr.pa.foreignLevel = qBound(0, cw.p, 8); }},
+    // Tables.
+    {"intbl", [](Reader &, Group &gr, const ControlWord &) { gr.pa.inTable = true; }},
+    {"trowd", [](Reader &r, Group &gr, const ControlWord &) { r.rowDefaults(gr); }},
+    {"cellx", [](Reader &r, Group &gr, const ControlWord &cw) { r.cellRight(gr, cw.p); }},
+    {"clbrdrt", [](Reader &r, Group &, const ControlWord &) { r.cellBorder(0); }},
+    {"clbrdrl", [](Reader &r, Group &, const ControlWord &) { r.cellBorder(1); }},
+    {"clbrdrb", [](Reader &r, Group &, const ControlWord &) { r.cellBorder(2); }},
+    {"clbrdrr", [](Reader &r, Group &, const ControlWord &) { r.cellBorder(3); }},
+    {"brdrw", [](Reader &r, Group &, const ControlWord &cw) { r.borderWidth(qBound(0, cw.p, 255)); }},
+    {"brdrnone", [](Reader &r, Group &, const ControlWord &) { r.borderWidth(0); }},
+    {"trgaph", [](Reader &, Group &gr, const ControlWord &cw) { gr.sink->gap = qBound(0, cw.p, 1440); }},
+    // Page set-up.
+    {"paperw", page<&TWpPageSetup::width, 1440, 31680 * 2>},
+    {"paperh", page<&TWpPageSetup::height, 1440, 31680 * 2>},
+    {"margl", page<&TWpPageSetup::marginL, 0, 31680>},
+    {"margr", page<&TWpPageSetup::marginR, 0, 31680>},
+    {"margt", page<&TWpPageSetup::marginT, 0, 31680>},
+    {"margb", page<&TWpPageSetup::marginB, 0, 31680>},
+};
+
+// The destinations the reader reads, each handled by its word handler above.
+const QHash<QByteArray, Reader::WordHandler> Reader::s_destinations = {
+    {"fonttbl", open<Dest::FontTable>},
+    {"colortbl", [](Reader &r, Group &, const ControlWord &) { r.openColorTable(); }},
+    {"listtable", open<Dest::ListTable>},
+    {"listoverridetable", open<Dest::ListOverride>},
+    {"listtext", open<Dest::ListText>},
+    {"wpfield", open<Dest::Field>},
+    {"wppicture", open<Dest::Picture>},
+    {"wplist", open<Dest::List>},
+    {"header", openHeaderFooter},
+    {"headerr", openHeaderFooter},
+    {"headerl", openHeaderFooter},
+    {"headerf", openHeaderFooter},
+    {"footer", openHeaderFooter},
+    {"footerr", openHeaderFooter},
+    {"footerl", openHeaderFooter},
+    {"footerf", openHeaderFooter},
+};
+
+// Destinations of other programs whose content is not text of the document.
+const QSet<QByteArray> Reader::s_skippedDestinations = {"stylesheet",
+                                                        "info",
+                                                        "pict",
+                                                        "object",
+                                                        "revtbl",
+                                                        "rsidtbl",
+                                                        "generator",
+                                                        "xmlnstbl",
+                                                        "filetbl",
+                                                        "fldinst",
+                                                        "pntext",
+                                                        "pntxta",
+                                                        "pntxtb",
+                                                        "pn",
+                                                        "footnote",
+                                                        "annotation",
+                                                        "atnid",
+                                                        "atnauthor",
+                                                        "shpinst",
+                                                        "nonshppict",
+                                                        "themedata",
+                                                        "colorschememapping",
+                                                        "datastore",
+                                                        "latentstyles",
+                                                        "pgdsctbl",
+                                                        "bkmkstart",
+                                                        "bkmkend",
+                                                        "template",
+                                                        "docvar",
+                                                        "userprops",
+                                                        "ftnsep",
+                                                        "ftnsepc",
+                                                        "ftncn",
+                                                        "aftnsep",
+                                                        "aftnsepc",
+                                                        "aftncn",
+                                                        "fchars",
+                                                        "lchars",
+                                                        "xe",
+                                                        "tc",
+                                                        "objdata",
+                                                        "sp",
+                                                        "sn",
+                                                        "sv",
+                                                        "do",
+                                                        "shppict",
+                                                        "mmathPr",
+                                                        "author",
+                                                        "operator",
+                                                        "title",
+                                                        "subject",
+                                                        "keywords",
+                                                        "comment",
+                                                        "doccomm",
+                                                        "company",
+                                                        "manager",
+                                                        "category",
+                                                        "hlinkbase",
+                                                        "pgptbl",
+                                                        "protusertbl",
+                                                        "passwordhash",
+                                                        "wgrffmtfilter",
+                                                        "ud"};
 
 } // namespace
 

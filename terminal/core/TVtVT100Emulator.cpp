@@ -2,6 +2,7 @@
 #include "terminal/core/TVtVT100Emulator.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 constexpr uint8_t ESC = 0x1B;
@@ -105,190 +106,122 @@ void TVtVT100Emulator::reply(const QByteArray &bytes) {
         m_host->WriteToHost(bytes);
 }
 
-void TVtVT100Emulator::ExecuteCommand() {
-    TVtTerminalBuffer &b = m_buffer;
-    const int argc = m_parser.ArgumentCount();
-    const int n = m_parser.GetArgument(0);
-    switch (m_parser.Command()) {
-    case vcCursorPosition:
-        if (argc == 2)
-            b.SetCursorPosition(std::max(n, 1), std::max(m_parser.GetArgument(1), 1));
-        break;
-    case vcCursorUp:
-    case vcCursorDown:
-    case vcCursorForward:
-    case vcCursorBackward: {
-        if (argc != 1)
-            break;
-        const int steps = n == 0 ? 1 : n;
-        switch (m_parser.Command()) {
-        case vcCursorUp:
-            b.MoveCursorUp(steps);
-            break;
-        case vcCursorDown:
-            b.MoveCursorDown(steps);
-            break;
-        case vcCursorForward:
-            b.MoveCursorRight(steps);
-            break;
-        default:
-            b.MoveCursorLeft(steps);
-            break;
-        }
-        break;
+// What each parser command does to the buffer, the modes and the host; a command without a row
+// (the keyboard LEDs, the confidence tests) is ignored.
+struct TVtVT100Emulator::Commands {
+    using Emulator = TVtVT100Emulator;
+    using Buffer = TVtTerminalBuffer;
+    // argc is the number of arguments the parser gave, n the first (0 when there is none).
+    using Handler = void (*)(Emulator &e, int argc, int n);
+    struct Row {
+        int command;
+        Handler run;
+    };
+
+    template <void (Buffer::*Op)()> static void plain(Emulator &e, int, int) { (e.m_buffer.*Op)(); }
+
+    template <void (Buffer::*Op)(int)> static void counted(Emulator &e, int, int n) { (e.m_buffer.*Op)(n); }
+
+    // Cursor moves take exactly one argument; 0 moves one step.
+    template <void (Buffer::*Move)(int)> static void move(Emulator &e, int argc, int n) {
+        if (argc == 1)
+            (e.m_buffer.*Move)(n == 0 ? 1 : n);
     }
-    case vcSetMode:
-        setMode(true);
-        break;
-    case vcResetMode:
-        setMode(false);
-        break;
-    case vcRendition:
-        rendition();
-        break;
-    case vcSaveCursor:
-        saveCursor();
-        break;
-    case vcRestoreCursor:
-        restoreCursor();
-        break;
-    case vcStatusReport:
+
+    // Erasing in the display or the line: 0 to the end, 1 from the start, 2 all of it.
+    template <void (Buffer::*ToEnd)(), void (Buffer::*FromStart)(), void (Buffer::*All)()>
+    static void erase(Emulator &e, int, int n) {
+        if (n == 0)
+            (e.m_buffer.*ToEnd)();
+        else if (n == 1)
+            (e.m_buffer.*FromStart)();
+        else if (n == 2)
+            (e.m_buffer.*All)();
+    }
+
+    static void cursorPosition(Emulator &e, int argc, int n) {
+        if (argc == 2)
+            e.m_buffer.SetCursorPosition(std::max(n, 1), std::max(e.m_parser.GetArgument(1), 1));
+    }
+
+    static void statusReport(Emulator &e, int argc, int n) {
         if (argc == 1 && n == 5)
-            reply("\x1b[0n");
+            e.reply("\x1b[0n");
         else if (argc == 1 && n == 6)
-            reply("\x1b[" + QByteArray::number(b.GetCursorRow()) + ";" +
-                  QByteArray::number(b.GetCursorCol()) + "R");
-        break;
-    case vcHorizontalTab:
-        for (int i = 0; i < std::min(n, b.ColCount()); ++i)
-            b.HorizontalTab();
-        break;
-    case vcVerticalTab:
-        if (n >= 1)
-            b.VerticalTab();
-        break;
-    case vcIdentify:
+            e.reply("\x1b[" + QByteArray::number(e.m_buffer.GetCursorRow()) + ";" +
+                    QByteArray::number(e.m_buffer.GetCursorCol()) + "R");
+    }
+
+    static void identify(Emulator &e, int argc, int n) {
         if (argc == 1 && n == 0)
-            reply("\x1b[?1;0c");
+            e.reply("\x1b[?1;0c");
         else if (argc == 1 && n == 52)
-            reply("\x1b/Z");
-        break;
-    case vcDeleteChars:
-        b.DeleteChars(n);
-        break;
-    case vcDeleteLines:
-        b.DeleteLines(n);
-        break;
-    case vcEraseChars:
-        b.EraseChars(n);
-        break;
-    case vcInsertChars:
-        b.InsertChars(n);
-        break;
-    case vcInsertLines:
-        b.InsertLines(n);
-        break;
-    case vcEraseInDisplay:
+            e.reply("\x1b/Z");
+    }
+
+    static void horizontalTab(Emulator &e, int, int n) {
+        for (int i = 0; i < std::min(n, e.m_buffer.ColCount()); ++i)
+            e.m_buffer.HorizontalTab();
+    }
+
+    static void nextLine(Emulator &e, int, int) {
+        e.m_buffer.LineFeed();
+        if (!e.m_buffer.UseNewLineMode())
+            e.m_buffer.CarriageReturn();
+    }
+
+    static void tabClear(Emulator &e, int, int n) {
         if (n == 0)
-            b.EraseToEOS();
-        else if (n == 1)
-            b.EraseToBOS();
-        else if (n == 2)
-            b.EraseScreen();
-        break;
-    case vcEraseInLine:
-        if (n == 0)
-            b.EraseToEOL();
-        else if (n == 1)
-            b.EraseToBOL();
-        else if (n == 2)
-            b.EraseLine();
-        break;
-    case vcSetTabStop:
-        b.SetHorzTabStop();
-        break;
-    case vcNextLine:
-        b.LineFeed();
-        if (!b.UseNewLineMode())
-            b.CarriageReturn();
-        break;
-    case vcReverseIndex:
-        b.CursorUp(true);
-        break;
-    case vcReset:
-        reset();
-        break;
-    case vcTabClear:
-        if (n == 0)
-            b.ClearHorzTabStop();
+            e.m_buffer.ClearHorzTabStop();
         else if (n == 3)
-            b.ClearHorzTabStops();
-        break;
-    case vcScrollRegion: {
+            e.m_buffer.ClearHorzTabStops();
+    }
+
+    // A missing or 0 margin is the screen's edge.
+    static void scrollRegion(Emulator &e, int argc, int n) {
+        Buffer &b = e.m_buffer;
         int top = argc >= 1 ? n : 0;
-        int bottom = argc >= 2 ? m_parser.GetArgument(1) : 0;
+        int bottom = argc >= 2 ? e.m_parser.GetArgument(1) : 0;
         if (top <= 0)
             top = 1;
         if (bottom <= 0)
             bottom = b.RowCount();
         b.SetScrollRegion(std::clamp(top, 1, b.RowCount()), std::clamp(bottom, 1, b.RowCount()));
-        break;
     }
-    case vcEnquiry:
-        reply(Answerback);
-        break;
-    case vcBell:
-        if (m_host)
-            m_host->Beep();
-        break;
-    case vcBackspace:
-        b.Backspace();
-        break;
-    case vcLineFeed:
-        b.LineFeed();
-        break;
-    case vcCarriageReturn:
-        b.CarriageReturn();
-        break;
-    case vcShiftOut:
-        b.SetCharSet(m_ansi ? m_g1 : uint8_t(vcsLineDraw));
-        m_g1Active = true;
-        break;
-    case vcShiftIn:
-        b.SetCharSet(m_ansi ? m_g0 : uint8_t(vcsUSASCII));
-        m_g1Active = false;
-        break;
-    case vcIndex:
-        b.CursorDown(true);
-        break;
-    case vcScreenAlignment: {
+
+    // Shift out and in: G1 and G0 in ANSI mode, line drawing and ASCII in VT52 mode.
+    template <bool G1> static void shift(Emulator &e, int, int) {
+        if constexpr (G1)
+            e.m_buffer.SetCharSet(e.m_ansi ? e.m_g1 : uint8_t(vcsLineDraw));
+        else
+            e.m_buffer.SetCharSet(e.m_ansi ? e.m_g0 : uint8_t(vcsUSASCII));
+        e.m_g1Active = G1;
+    }
+
+    static void screenAlignment(Emulator &e, int, int) {
+        Buffer &b = e.m_buffer;
         const uint8_t def = b.GetDefChar();
         b.SetDefChar('E');
         b.EraseScreen();
         b.SetDefChar(def);
-        break;
     }
-    case vcDoubleHeightLine:
-    case vcDoubleWidthLine:
-    case vcSingleWidthLine: {
-        uint8_t attr = vtlSingle;
-        if (m_parser.Command() == vcDoubleHeightLine)
-            attr = n == 0 ? vtlDoubleHeightTop : vtlDoubleHeightBottom;
-        else if (m_parser.Command() == vcDoubleWidthLine)
-            attr = vtlDoubleWidth;
+
+    static void lineAttribute(Emulator &e, uint8_t attr) {
+        Buffer &b = e.m_buffer;
         const int row = b.CursorScreenRow();
         b.SetLineAttr(row, attr);
         b.Invalidate(1, row, b.ColCount(), row);
-        break;
     }
-    case vcRequestParameters: {
+
+    static void requestParameters(Emulator &e, int argc, int n) {
         const int p = argc == 1 ? std::clamp(n, 0, 1) : 1;
-        reply("\x1b[" + QByteArray::number(p + 2) + ";1;1;120;120;1;0x");
-        break;
+        e.reply("\x1b[" + QByteArray::number(p + 2) + ";1;1;120;120;1;0x");
     }
-    case vcDesignate: {
-        uint8_t set;
-        switch (m_parser.GetArgument(1)) {
+
+    // n chooses G0 or G1; the second argument names the set.
+    static void designate(Emulator &e, int, int n) {
+        uint8_t set = vcsUSASCII;
+        switch (e.m_parser.GetArgument(1)) {
         case 0:
             set = vcsLineDraw;
             break;
@@ -302,18 +235,85 @@ void TVtVT100Emulator::ExecuteCommand() {
             set = vcsUK;
             break;
         default:
-            set = vcsUSASCII;
             break;
         }
         const bool g1 = n == 1;
-        (g1 ? m_g1 : m_g0) = set;
-        if (g1 == m_g1Active)
-            b.SetCharSet(set);
-        break;
+        (g1 ? e.m_g1 : e.m_g0) = set;
+        if (g1 == e.m_g1Active)
+            e.m_buffer.SetCharSet(set);
     }
-    default:
-        break;
-    }
+
+    static constexpr Row rows[] = {
+        {vcCursorPosition, cursorPosition},
+        {vcCursorUp, move<&Buffer::MoveCursorUp>},
+        {vcCursorDown, move<&Buffer::MoveCursorDown>},
+        {vcCursorForward, move<&Buffer::MoveCursorRight>},
+        {vcCursorBackward, move<&Buffer::MoveCursorLeft>},
+        {vcSetMode, [](Emulator &e, int, int) { e.setMode(true); }},
+        {vcResetMode, [](Emulator &e, int, int) { e.setMode(false); }},
+        {vcRendition, [](Emulator &e, int, int) { e.rendition(); }},
+        {vcSaveCursor, [](Emulator &e, int, int) { e.saveCursor(); }},
+        {vcRestoreCursor, [](Emulator &e, int, int) { e.restoreCursor(); }},
+        {vcReset, [](Emulator &e, int, int) { e.reset(); }},
+        {vcStatusReport, statusReport},
+        {vcIdentify, identify},
+        {vcRequestParameters, requestParameters},
+        {vcEnquiry, [](Emulator &e, int, int) { e.reply(e.Answerback); }},
+        {vcBell,
+         [](Emulator &e, int, int) {
+             if (e.m_host)
+                 e.m_host->Beep();
+         }},
+        {vcHorizontalTab, horizontalTab},
+        {vcVerticalTab,
+         [](Emulator &e, int, int n) {
+             if (n >= 1)
+                 e.m_buffer.VerticalTab();
+         }},
+        {vcSetTabStop, plain<&Buffer::SetHorzTabStop>},
+        {vcTabClear, tabClear},
+        {vcDeleteChars, counted<&Buffer::DeleteChars>},
+        {vcDeleteLines, counted<&Buffer::DeleteLines>},
+        {vcEraseChars, counted<&Buffer::EraseChars>},
+        {vcInsertChars, counted<&Buffer::InsertChars>},
+        {vcInsertLines, counted<&Buffer::InsertLines>},
+        {vcEraseInDisplay, erase<&Buffer::EraseToEOS, &Buffer::EraseToBOS, &Buffer::EraseScreen>},
+        {vcEraseInLine, erase<&Buffer::EraseToEOL, &Buffer::EraseToBOL, &Buffer::EraseLine>},
+        {vcScrollRegion, scrollRegion},
+        {vcBackspace, plain<&Buffer::Backspace>},
+        {vcLineFeed, plain<&Buffer::LineFeed>},
+        {vcCarriageReturn, plain<&Buffer::CarriageReturn>},
+        {vcNextLine, nextLine},
+        {vcIndex, [](Emulator &e, int, int) { e.m_buffer.CursorDown(true); }},
+        {vcReverseIndex, [](Emulator &e, int, int) { e.m_buffer.CursorUp(true); }},
+        {vcShiftOut, shift<true>},
+        {vcShiftIn, shift<false>},
+        {vcDesignate, designate},
+        {vcScreenAlignment, screenAlignment},
+        {vcDoubleHeightLine,
+         [](Emulator &e, int, int n) {
+             lineAttribute(e, n == 0 ? vtlDoubleHeightTop : vtlDoubleHeightBottom);
+         }},
+        {vcDoubleWidthLine, [](Emulator &e, int, int) { lineAttribute(e, vtlDoubleWidth); }},
+        {vcSingleWidthLine, [](Emulator &e, int, int) { lineAttribute(e, vtlSingle); }},
+    };
+
+    // The rows by command code, so a command costs one look-up.
+    static constexpr int kCount = vcDesignate + 1;
+    static constexpr std::array<Handler, kCount> byCode = [] {
+        std::array<Handler, kCount> table{};
+        for (const Row &row : rows)
+            table[std::size_t(row.command)] = row.run;
+        return table;
+    }();
+};
+
+void TVtVT100Emulator::ExecuteCommand() {
+    const int command = m_parser.Command();
+    if (command < 0 || command >= Commands::kCount)
+        return;
+    if (const Commands::Handler run = Commands::byCode[std::size_t(command)])
+        run(*this, m_parser.ArgumentCount(), m_parser.GetArgument(0));
 }
 
 void TVtVT100Emulator::setMode(bool on) {

@@ -90,4 +90,7 @@ protected:
         uint32_t fore = 0;
         int row = 1;
     } m_saved;
+
+private:
+    struct Commands; // the handler of each parser command
 };

@@ -9,6 +9,8 @@ Layout under each share (sub-directory mask "****....": the first four character
   <share>/1234/12345678~C01.png            a label scan
   <share>/1234/1234567~A01.tif             another request whose number is a prefix of the first
   <share>/8765/87654321~A01.tif            a further request
+  <share>/8765/87654321~M01.scm            a scrolling message shown with it
+  <share>/8765/87654321~M02.cms            a credit message (lines rolling upward)
 and, with --alternate, <alternate>/5555/55550001~A01.png, found only in the second source.
 
 Needs ImageMagick's "convert". Usage: make_image_share.py SHARE [--alternate DIR]
@@ -62,6 +64,17 @@ def write_png(path, text, colour="#204080"):
          "-fill", "white", "-pointsize", "72", "-annotate", "+70+280", text, path])
 
 
+def write_messages(folder, request):
+    """A scrolling and a credit message file for the request (Windows colour numbers 0x00BBGGRR)."""
+    with open(os.path.join(folder, "%s~M01.scm" % request), "wb") as f:
+        f.write(b"/fc|16777215/fh|-28/fn|DejaVu Sans/fs|/ft|1000/bc|8388608/sp|0/sm|"
+                b"Request %s: urgent - frozen section booked for 14:30/eo|" % request.encode())
+    with open(os.path.join(folder, "%s~M02.cms" % request), "wb") as f:
+        f.write(b"\r\n".join([b"Credits", b"65535", b"-22", b"DejaVu Sans", b"", b"0000", b"0", b"0",
+                              b"Request %s" % request.encode(), b"Specimen received 09:12",
+                              b"Grossed by the duty biomedical scientist", b"Reported by the consultant", b""]))
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     p.add_argument("share")
@@ -77,6 +90,7 @@ def main():
     write_png(os.path.join(share, "1234", "12345678~C01.png"), "Label 12345678")
     write_tiff(os.path.join(share, "1234", "1234567~A01.tif"), "1234567", pages=1)
     write_tiff(os.path.join(share, "8765", "87654321~A01.tif"), "87654321", pages=2)
+    write_messages(os.path.join(share, "8765"), "87654321")
     if a.alternate:
         os.makedirs(os.path.join(a.alternate, "5555"), exist_ok=True)
         write_png(os.path.join(a.alternate, "5555", "55550001~A01.png"), "Label 55550001")

@@ -136,7 +136,8 @@ TEST_F(FrontEnd, InformationCallsSucceedAtZero) {
     int listed = 0;
     ASSERT_TRUE(ReturnTags(file, 1, nullptr,
                            [&](QObject *, std::uint16_t t, std::int16_t, std::int32_t, const QByteArray &,
-                               const QString &name, bool readOnly, std::int16_t page, bool &) {
+                               const QString &name, bool readOnly, std::int16_t page, std::uint16_t,
+                               std::uint32_t, bool &) {
                                ++listed;
                                EXPECT_EQ(page, 1);
                                if (t == 273) {

@@ -88,6 +88,7 @@ TEST(ImageList, SourcesRecordsAndOddNames) {
     touch(s2 + "1234/12345678", t1);
     touch(s2 + "1234/x~Ay~z.tif", t1);
     touch(s2 + "1234/12345678~Z99.png", t2);
+    touch(s2 + "1234/12345678~Z99.ant", t2); // annotations of a picture are not listed
     QDir().mkpath(s2 + "1234/12345678.old");
     touch(s1 + "1234/99990000.tif");
 

@@ -2,12 +2,16 @@
 // scrolling, panning and rotation; loading edge cases; rubber band; clipboard.
 #include "imaging/view/TMultiImage.h"
 #include "imaging/core/DLL96V1.h"
+#include "platform/imageio/Annotations.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -294,6 +298,174 @@ private slots:
         v.Clear();
         v.PasteFromClipboard();
         QVERIFY(v.Picture().isNull());
+    }
+
+    // Annotations drawn with the mouse are saved to the picture's own ".ant" file when the picture
+    // is left and come back when it is entered again; without auto-save they are dropped.
+    void annotationsFollowThePicture() {
+        namespace anno = orva::imageio::anno;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("12345.old");
+        QVERIFY(QDir().mkpath(folder));
+        const QString first = folder + "/scan.png";
+        const QString second = folder + "/other.png";
+        QVERIFY(twoColours().save(first) && twoColours().save(second));
+        QCOMPARE(orva::imaging::AnnotationFileName(QString(), first), folder + "/scan.ant");
+
+        TMultiImage v;
+        v.resize(200, 100);
+        v.AutoSaveAnno = true;
+        v.AutoLoadAnno = true;
+        v.SetImageName(first);
+        QSignalSpy edit(&v, &TMultiImage::annoEditChanged);
+        QSignalSpy down(&v, &TMultiImage::annoMouseDown);
+        QSignalSpy up(&v, &TMultiImage::annoMouseUp);
+        QSignalSpy done(&v, &TMultiImage::annoDone);
+        QRect band;
+        v.AllowRubberBand = true;
+        v.OnRubberband = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, int xx,
+                             int yy) { band = QRect(QPoint(x, y), QPoint(xx, yy)); };
+        v.SetEditAnnotat(true);
+        QCOMPARE(edit.count(), 1);
+        v.AnnoMenuCommand(anno::CmdLine);
+        v.AnnoMenuCommand(anno::CmdRed); // the colour last chosen is kept in the settings file
+        mouse(v, QEvent::MouseButtonPress, {10, 40}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {90, 40}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {90, 40}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(down.count(), 1);
+        QCOMPARE(up.count(), 1);
+        QVERIFY(band.isNull()); // editing takes the mouse from the rubber band
+        QCOMPARE(at(v, 50, 40), QColor(Qt::red));
+        // Drawn at zoom 2, the mark sits in picture pixels: half the screen distance.
+        v.SetStretchRatio(true);
+        v.AnnoMenuCommand(anno::CmdLine);
+        v.AnnoMenuCommand(anno::CmdBlue);
+        mouse(v, QEvent::MouseButtonPress, {20, 80}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {180, 80}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {180, 80}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(anno::Engine(&v)->marks().back().points, (QList<QPoint>{{10, 40}, {90, 40}}));
+        QCOMPARE(at(v, 100, 80), QColor(Qt::blue));
+        v.SetStretchRatio(false);
+        v.AnnoMenuCommand(anno::CmdSelect);
+        mouse(v, QEvent::MouseButtonPress, {50, 40}, Qt::RightButton, Qt::RightButton);
+        v.AnnoMenuCommand(anno::CmdDelete);
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
+        QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseButtonPress, Qt::RightButton), 516);
+        QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseButtonRelease, Qt::LeftButton), 514);
+        QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseMove, Qt::NoButton), 512);
+
+        v.SetImageName(second);
+        QVERIFY(QFileInfo::exists(folder + "/scan.ant"));
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 0);
+        v.SetImageName(first);
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
+
+        v.AutoSaveAnno = false;
+        v.AnnoMenuCommand(anno::CmdClearPage);
+        v.SetImageName(second);
+        v.SetImageName(first);
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 1); // the clearing was not saved
+
+        // A corrupt annotation file is refused and the picture still shows.
+        QFile bad(folder + "/other.ant");
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("{ not annotations");
+        bad.close();
+        v.SetImageName(second);
+        QCOMPARE(v.Picture().size(), QSize(100, 50));
+        QCOMPARE(orva::imaging::AnnotationCount(&v), 0);
+
+        v.SetEditAnnotat(false);
+        QCOMPARE(edit.count(), 2);
+        mouse(v, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseMove, {30, 10}, Qt::NoButton, Qt::LeftButton);
+        mouse(v, QEvent::MouseButtonRelease, {30, 10}, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!band.isNull()); // the rubber band is back
+    }
+
+    void scrollingAndCreditMessages() {
+        QTemporaryDir dir;
+        const QString scm = dir.filePath("run.scm");
+        QFile f(scm);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("/fc|16777215/fh|-12/fn|DejaVu Sans/fs|/ft|0000/bc|65280/sp|2/sm|Moving text/eo|");
+        f.close();
+        TMultiImage v;
+        v.resize(120, 40);
+        v.SetColor(Qt::white);
+        v.SetTextStepInterval(100000); // the test sends the steps itself
+        v.SetImageName(scm);
+        QCOMPARE(v.TextMode(), TMultiImage::TTextMode::Scrolling);
+        QCOMPARE(v.Color(), QColor(0, 255, 0)); // back colour 65280 is green
+        QCOMPARE(v.TextBitmapPos().x(), 120);
+        v.StepScrollingText();
+        v.StepScrollingText();
+        QCOMPARE(v.TextBitmapPos().x(), 120); // speed 2: the third step moves
+        for (int i = 0; i < 3 * 60; ++i)
+            v.StepScrollingText();
+        QCOMPARE(v.TextBitmapPos().x(), 60);
+        const QImage shot = v.grab().toImage();
+        QCOMPARE(shot.pixelColor(2, 2), QColor(0, 255, 0));
+        bool white = false;
+        for (int x = 60; x < 120 && !white; ++x)
+            for (int y = 0; y < 40 && !white; ++y)
+                white = shot.pixelColor(x, y) == QColor(Qt::white);
+        QVERIFY(white); // the white text is drawn where the bitmap is
+        v.StepCreditText();
+        QCOMPARE(v.TextBitmapPos().x(), 60); // a credit step does nothing to a scrolling text
+
+        const QString cms = dir.filePath("roll.cms");
+        QFile c(cms);
+        QVERIFY(c.open(QIODevice::WriteOnly));
+        c.write("Credits\r\n255\r\n-12\r\nDejaVu Sans\r\n\r\n1000\r\n0\r\n0\r\nThanks\r\nAll\r\n");
+        c.close();
+        v.SetImageName(cms);
+        QCOMPARE(v.TextMode(), TMultiImage::TTextMode::Credit);
+        QCOMPARE(v.Color(), QColor(Qt::black));
+        QCOMPARE(v.TextBitmapPos().y(), 40);
+        v.StepCreditText();
+        QCOMPARE(v.TextBitmapPos().y(), 39); // speed 0: every step moves
+
+        // The control's own timer sends the steps.
+        v.SetTextStepInterval(5);
+        QTRY_VERIFY_WITH_TIMEOUT(v.TextBitmapPos().y() < 30, 5000);
+
+        v.Clear();
+        QCOMPARE(v.TextMode(), TMultiImage::TTextMode::None);
+        QCOMPARE(v.Color(), QColor(Qt::white)); // the colour before the text came back
+
+        // A number that is no number clears the picture and starts no text.
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("/fc|red/fh|-12/fn|x/fs|/ft|/bc|0/sp|1/sm|x/eo|");
+        f.close();
+        v.SetImageName(m_png);
+        v.SetImageName(scm);
+        QCOMPARE(v.TextMode(), TMultiImage::TTextMode::None);
+        QVERIFY(v.Picture().isNull());
+    }
+
+    void newPictureArrivesThroughItsTransition() {
+        TMultiImage v;
+        v.resize(120, 80);
+        v.SetStretch(true);
+        v.show();
+        v.SetImageName(m_png);
+        QVERIFY(!v.TransitionRunning());
+        const QImage shown = v.grab().toImage();
+        v.FXMethod = orva::imaging::FXDiagonalSquares;
+        v.FXDelay = 1;
+        QImage blue(100, 50, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        const QString second = m_dir.filePath("blue.png");
+        QVERIFY(blue.save(second));
+        v.SetImageName(second);
+        QVERIFY(v.TransitionRunning());
+        QCOMPARE(at(v, 2, 2), shown.pixelColor(2, 2)); // the old picture shows until uncovered
+        QTRY_VERIFY_WITH_TIMEOUT(!v.TransitionRunning(), 5000);
+        QCOMPARE(at(v, 2, 2), QColor(Qt::blue));
+        QCOMPARE(at(v, 119, 79), QColor(Qt::blue));
     }
 };
 

@@ -1,6 +1,7 @@
 // Scanning against SANE's test backend (synthetic pages, no hardware): pages arrive at the wanted
 // depth and resolution, and a stop from the caller ends the scan promptly.
 #include "platform/imageio/SaneScanner.h"
+#include "platform/imageio/tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,25 +14,9 @@
 
 using namespace orva::imageio;
 
-namespace {
-
-bool useTestBackend(const QTemporaryDir &dir) {
-    if (!QFileInfo::exists("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1"))
-        return false;
-    QFile conf(dir.filePath("dll.conf"));
-    if (!conf.open(QIODevice::WriteOnly))
-        return false;
-    conf.write("test\n");
-    conf.close();
-    setenv("SANE_CONFIG_DIR", QFile::encodeName(dir.path()).constData(), 1);
-    return true;
-}
-
-} // namespace
-
 TEST(SaneScanner, TestBackendDeliversPagesAtTheWantedDepth) {
     QTemporaryDir dir;
-    if (!useTestBackend(dir))
+    if (!test::useSaneTestBackend(dir))
         GTEST_SKIP() << "SANE test backend not installed";
     ASSERT_TRUE(scanDevices().contains("test:0"));
     struct Case {
@@ -61,7 +46,7 @@ TEST(SaneScanner, TestBackendDeliversPagesAtTheWantedDepth) {
 
 TEST(SaneScanner, StopFromThePageCallbackOrProgressEndsTheScan) {
     QTemporaryDir dir;
-    if (!useTestBackend(dir))
+    if (!test::useSaneTestBackend(dir))
         GTEST_SKIP() << "SANE test backend not installed";
     ScanSettings s;
     s.dpi = 50;

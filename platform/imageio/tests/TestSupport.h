@@ -5,12 +5,28 @@
 #include "platform/imageio/DibConvert.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace orva::imageio::test {
+
+// Points SANE at a dll.conf in dir listing only its "test" backend (Debian ships it commented
+// out); false when the backend is not installed.
+inline bool useSaneTestBackend(const QTemporaryDir &dir) {
+    if (!QFileInfo::exists(QStringLiteral("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1")))
+        return false;
+    QFile conf(dir.filePath(QStringLiteral("dll.conf")));
+    if (!conf.open(QIODevice::WriteOnly))
+        return false;
+    conf.write("test\n");
+    conf.close();
+    return qputenv("SANE_CONFIG_DIR", QFile::encodeName(dir.path()));
+}
 
 inline bool haveImageMagick() {
     return !QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty() &&

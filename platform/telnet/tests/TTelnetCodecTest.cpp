@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 namespace {
 
 QByteArray hex(const char *text) {
@@ -64,8 +67,23 @@ TEST_P(Decode, SameResultWhenSplitAnywhere) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Telnet, Decode, testing::ValuesIn(kDecodeCases),
-                         [](const auto &info) { return "case" + std::to_string(info.index); });
+// Each case is reported by its own name; a run of characters a test name may not hold becomes "_".
+std::string caseName(const testing::TestParamInfo<DecodeCase> &info) {
+    std::string name;
+    for (const char *c = info.param.name; *c; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c)))
+            name += *c;
+        else if (name.empty() || name.back() != '_')
+            name += '_';
+    }
+    return name;
+}
+
+void PrintTo(const DecodeCase &c, std::ostream *os) {
+    *os << "\"" << c.name << "\" (host sends " << c.input << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Telnet, Decode, testing::ValuesIn(kDecodeCases), caseName);
 
 struct EncodeCase {
     const char *data;

@@ -1,0 +1,202 @@
+// Scanning pages into TIFF files.
+#include "imaging/core/ScanJob.h"
+
+#include "common/LocalPath.h"
+#include "imaging/core/TiffPages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace orva::imaging {
+
+namespace io = orva::imageio;
+
+TScanPixels ScanPixelsFor(TTwainColorres colorres, int baseBits) {
+    switch (colorres) {
+    case t_TW_BW:
+        return {1, 1};
+    case t_TW_GRAY:
+        return {8, 2};
+    case t_TW_GRAY4:
+        return {4, 3};
+    case t_TW_RGB:
+        return {24, 4};
+    case t_TW_PALETTE:
+        return {8, 8};
+    case t_TW_ANYTYPE:
+        break;
+    }
+    return {baseBits, 0};
+}
+
+struct TScanJob::State : TProgressTarget {
+    TScanSettings settings;
+    bool cancel = false;
+    bool alive = true; // false once the job is gone: no hook is called any more
+    QStringList files;
+    QString message;
+    std::function<void(DibBlock &, const QString &)> between;
+    std::function<void(QString &, int &)> fileName;
+    std::function<void(const QString &, int)> finished;
+    std::function<void(int, const QString &, bool &)> progress;
+
+    void DoProgress(std::int16_t percent, const QString &text, bool &stop) override {
+        if (alive && progress)
+            progress(percent, text, stop);
+        stop = stop || cancel;
+    }
+
+    QString target(int number) {
+        if (alive && fileName) {
+            QString name = settings.ScanFileName;
+            fileName(name, number);
+            settings.ScanSaveNumber = number;
+            return LocalPath::toLocalPath(name);
+        }
+        return ScanFileNameFor(settings.ScanFileName, number, settings.ScanSaveOpt, ScanDirectory());
+    }
+};
+
+TScanJob::TScanJob() : m_state(std::make_shared<State>()) {}
+
+TScanJob::~TScanJob() {
+    m_state->alive = false;
+    m_state->cancel = true;
+}
+
+void TScanJob::Cancel() {
+    m_state->cancel = true;
+}
+
+QStringList TScanJob::Files() const {
+    return m_state->files;
+}
+int TScanJob::ScanSaveNumber() const {
+    return m_state->settings.ScanSaveNumber;
+}
+QString TScanJob::Message() const {
+    return m_state->message;
+}
+bool TScanJob::Cancelled() const {
+    return m_state->cancel;
+}
+
+namespace {
+
+bool makeFolder(const QString &file) {
+    const QString dir = QFileInfo(file).absolutePath();
+    if (QFileInfo::exists(dir))
+        return true;
+    if (!QDir().mkpath(dir))
+        return false;
+    // Scans are patient data: a folder made for them is the user's own.
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return true;
+}
+
+} // namespace
+
+bool TScanJob::Scan(const TScanSettings &settings, int pages) {
+    // Everything below works on the shared state only: the event loop runs while the scanner
+    // works, and the job's owner may be gone by the time a page arrives.
+    const std::shared_ptr<State> st = m_state;
+    st->settings = settings;
+    st->settings.ScanSaveNumber = std::clamp(settings.ScanSaveNumber, 0, kMaxScanNumber);
+    st->settings.ScanDpi = std::clamp(settings.ScanDpi, 30, 3600);
+    st->settings.ScanBright = std::clamp(settings.ScanBright, -1000, 1000);
+    st->settings.ScanContrast = std::clamp(settings.ScanContrast, -1000, 1000);
+    st->cancel = false;
+    st->files.clear();
+    st->message.clear();
+    st->between = OnShowDibBetweenScan;
+    st->fileName = OnScanFileName;
+    st->finished = OnFinishedLoadSave;
+    st->progress = OnProgress;
+
+    if (ScanDirectory().isEmpty()) {
+        st->message =
+            QStringLiteral("Scanning needs a folder for the scanned files: set \"scandirectory\" in "
+                           "the setup file.");
+        return false;
+    }
+    if (TwainBusy()) {
+        st->message = io::errorText(io::ErrBusy);
+        return false;
+    }
+    if (st->settings.ScanShowUI && ShowOptions && !ShowOptions(st->settings)) {
+        st->cancel = true;
+        st->message = io::errorText(io::ErrStopped);
+        return false;
+    }
+
+    const TScanSettings &s = st->settings;
+    const TScanPixels pixels =
+        ScanPixelsFor(s.ScanColorres, TiffWriteBits(s.TifSaveCompress, s.ImageWriteRes, 24));
+    io::ScanSettings scan;
+    scan.dpi = s.ScanDpi;
+    scan.pixelType = pixels.PixelType;
+    scan.pages = pages;
+    scan.contrast = s.ScanContrast;
+    scan.brightness = s.ScanBright;
+    scan.top = s.sScanTop;
+    scan.left = s.sScanLeft;
+    scan.width = s.sScanWidth;
+    scan.height = s.sScanHeight;
+    scan.useAdf = s.ScanUseAdf;
+
+    bool first = true;
+    QString file = s.ScanSaveOpt == sSinglePage ? QString() : st->target(s.ScanSaveNumber);
+    int written = 0;
+    const bool ok = TwainMultiPage(
+        scan, pixels.Bits,
+        [st, &first, &file, &written](DibBlock &&page) {
+            if (st->cancel)
+                return false;
+            TTifSaveOpt option =
+                first && st->settings.ScanSaveOpt != sMultiPageAppend ? tiffReplace : tiffAppend;
+            if (st->settings.ScanSaveOpt == sSinglePage) {
+                // Each page a new file: the next number whose file does not exist yet.
+                int number = st->settings.ScanSaveNumber;
+                do {
+                    if (++number > kMaxScanNumber) {
+                        st->message =
+                            QStringLiteral("All scan numbers up to %1 are used for \"%2\"; nothing more "
+                                           "was scanned.")
+                                .arg(kMaxScanNumber)
+                                .arg(st->settings.ScanFileName);
+                        return false;
+                    }
+                    file = st->target(number);
+                } while (QFileInfo::exists(file));
+                st->settings.ScanSaveNumber = number;
+                option = tiffReplace;
+            }
+            if (st->alive && st->settings.ScanShowBetweenScan && st->between)
+                st->between(page, file);
+            if (st->cancel || !st->alive)
+                return false;
+            if (page.isNull())
+                return true;
+            if (!makeFolder(file) ||
+                !WriteTIFFileDib(file, st->settings.TifSaveCompress, option, page, 0, st.get())) {
+                st->message = QStringLiteral("%1: %2").arg(
+                    file, LastErrorText().isEmpty() ? io::errorText(io::ErrWrite) : LastErrorText());
+                return false;
+            }
+            st->files.append(file);
+            first = false;
+            if (st->alive && st->finished)
+                st->finished(file, written);
+            ++written;
+            return !st->cancel;
+        },
+        nullptr, st.get());
+    if (!ok && st->message.isEmpty())
+        st->message = st->cancel ? io::errorText(io::ErrStopped) : LastErrorText();
+    return ok && st->message.isEmpty();
+}
+
+} // namespace orva::imaging

@@ -1,0 +1,1 @@
+/fc|red/sm|no end

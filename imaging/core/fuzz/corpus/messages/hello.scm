@@ -1,0 +1,1 @@
+/fc|255/fh|-20/fn|Arial/fs|/ft|1100/bc|0/sp|2/sm|Hello/eo|

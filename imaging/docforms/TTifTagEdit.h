@@ -1,0 +1,66 @@
+// TTifTagEdit ("Tif Tag Editor"): the tags of a TIFF page in a list; the writable ones can be
+// changed, each in the kind of box its TIFF field type calls for. The form edits the records it is
+// given; EditTags writes the modified ones back and reads the tags again.
+#pragma once
+
+#include "imaging/core/TiffPages.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace orva::imaging {
+
+class TTifTagEdit : public QDialog {
+    Q_OBJECT
+public:
+    explicit TTifTagEdit(QWidget *parent = nullptr);
+
+    // The records to show and edit (the viewer's list); set before the form is shown.
+    void SetTags(TTiffTagList *tags);
+
+    QListWidget *TagBox = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label8 = nullptr;
+    QLabel *Label9 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    QPushButton *BitBtn2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormShow();
+    void TagBoxClick();
+    void Edit1Change();
+    void Memo1Change();
+    void SetModifiedFlag();
+    TTiffTagRecord *selected();
+
+    TTiffTagList *m_tags = nullptr;
+    bool m_filling = false;
+    QString m_memoBefore;
+};
+
+// The viewer's EditTags: the editor on the page's tags; on OK the modified writable tags are
+// written (all in one write), on Cancel nothing is; either way the tags are read again.
+// resolutionChanged says whether XResolution or YResolution was written. False when the write
+// failed (the last library error tells why; the file is as it was).
+bool EditTags(QWidget *parent, const TTiffSource &source, int page, TTiffTagList &tags,
+              bool &resolutionChanged);
+
+} // namespace orva::imaging
