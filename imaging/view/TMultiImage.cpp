@@ -300,10 +300,9 @@ bool TMultiImage::GetInfo(const QString &file) {
     if (ext == QLatin1String("DXF")) {
         orva::imageio::lib::DxfInfo dxf;
         m_info.FileType = m_info.Compression = QStringLiteral("DXF");
-        if (DllGetDXFInfo(file, dxf)) {
-            m_info.Width = static_cast<int>(dxf.maxX - dxf.minX);
-            m_info.Height = static_cast<int>(dxf.maxY - dxf.minY);
-        }
+        DllGetDXFInfo(file, dxf);
+        m_info.Width = static_cast<int>(dxf.maxX - dxf.minX);
+        m_info.Height = static_cast<int>(dxf.maxY - dxf.minY);
         return true;
     }
     orva::imageio::lib::FileInfo info;
