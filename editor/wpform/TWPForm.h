@@ -19,8 +19,11 @@ class QLabel;
 class QListWidget;
 class QToolButton;
 namespace orva::richtext {
+class TWpButtonBar;
+class TWpRuler;
+class TWpStatusBar;
 class TWpTextControl;
-}
+} // namespace orva::richtext
 
 struct EditorFolders {
     QString TemplateDirectory;
@@ -33,6 +36,9 @@ struct EditorFolders {
 int FitWidthZoom(int panelWidth, int scrollBarExtent);
 // Width of the word-processor control at a zoom: the page plus 20 pixels.
 int ControlWidthForZoom(double zoom);
+// Left edge of that control in its panel: centred, and 10 pixels further left for a percentage
+// zoom; never left of the panel.
+int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting);
 
 class TWPForm : public QWidget {
     Q_OBJECT
@@ -68,6 +74,9 @@ public:
     bool FitToWidth = false;
 
     orva::richtext::TWpTextControl *ResultBox = nullptr;
+    orva::richtext::TWpButtonBar *WpButtonBar = nullptr;
+    orva::richtext::TWpRuler *WpRuler = nullptr;
+    orva::richtext::TWpStatusBar *WpStatus = nullptr;
     QWidget *ResultPanel = nullptr;
     QWidget *detailspanel = nullptr;
     QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
@@ -85,8 +94,12 @@ public:
     // Pixel size of a picture file (an invalid size when it cannot be read).
     std::function<QSize(const QString &file)> MeasurePicture;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void FormCreate();
+    void placeResultBox();
     void readRegistry();
     void loadAbbreviationIndex(bool reporting);
     void loadTags();
