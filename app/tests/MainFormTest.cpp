@@ -9,17 +9,16 @@
 #include "hostforms/forms/TWinpickFrm.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTcpServer>
@@ -386,30 +385,15 @@ private slots:
         QVERIFY(!timerOn(m));
     }
 
-    // The sample host on a loopback address; its port, or empty when it did not start.
-    QByteArray startSampleHost(QProcess &host, const QStringList &extra) {
-        const QString portFile = m_dir.filePath("port");
-        QFile::remove(portFile);
-        host.start("python3",
-                   QStringList{qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
-                               "0", "--port-file", portFile} +
-                       extra);
-        if (!host.waitForStarted() || !QTest::qWaitFor([&] { return QFile::exists(portFile); }, 10000)) {
-            return {};
-        }
-        QFile pf(portFile);
-        return pf.open(QIODevice::ReadOnly) ? pf.readAll().trimmed() : QByteArray();
-    }
-
     void connectsOverIPv6() {
         QTcpServer probe;
         if (!probe.listen(QHostAddress::LocalHostIPv6)) {
             QSKIP("this machine has no IPv6 loopback (::1)");
         }
         probe.close();
-        QProcess host;
-        const QByteArray port = startSampleHost(host, {"--address", "::1"});
-        QVERIFY(!port.isEmpty());
+        SampleHost host;
+        QVERIFY2(host.start({"--address", "::1"}), qPrintable(host.error()));
+        const QByteArray port = QByteArray::number(host.port());
         const QString path = writeSetup("host name = [::1]:" + port + "\n", "v6.inf");
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *answers = messages.get();
@@ -431,18 +415,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Connected, 10000);
         QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(), QStringLiteral("Connected to ::1 (v6.inf)"));
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 
     void reachesTheSampleHost() {
-        const QString log = m_dir.filePath("host.log");
-        QProcess host;
-        const QByteArray port = startSampleHost(host, {"--log", log});
-        QVERIFY(!port.isEmpty());
+        SampleHost host;
+        QVERIFY2(host.start(), qPrintable(host.error()));
 
         auto messages = std::make_unique<RecordingMessages>();
-        const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
+        const QString path = writeSetup("host name = " + host.address() + "\n", "sample.inf");
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
@@ -453,22 +433,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(terminal(form)->GetRowText(4).startsWith("login:") ||
                                      terminal(form)->GetRowText(3).startsWith("login:"),
                                  10000);
-        auto events = [&] {
-            QFile f(log);
-            f.open(QIODevice::ReadOnly);
-            QList<QJsonObject> out;
-            for (const QByteArray &line : f.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    out.append(QJsonDocument::fromJson(line).object());
-                }
-            }
-            return out;
-        };
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
                 bool ttype = false;
                 bool naws = false;
-                for (const QJsonObject &e : events()) {
+                for (const QJsonObject &e : host.events()) {
                     ttype = ttype || (e["event"] == "ttype" && e["value"] == "vt400");
                     naws = naws || (e["event"] == "naws" && e["width"] == 80 && e["height"] == 24);
                 }
@@ -476,8 +445,6 @@ private slots:
             }(),
             10000);
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 };
 

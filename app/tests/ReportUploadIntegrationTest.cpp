@@ -9,6 +9,7 @@
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpTextControl.h"
+#include "testsupport/SampleHost.h"
 
 #include <QFile>
 #include <QFrame>
@@ -16,7 +17,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,18 +38,11 @@ public:
         if (script.open(QIODevice::WriteOnly))
             script.write(QJsonDocument(steps).toJson());
         script.close();
-        const QString portFile = dir.filePath("port");
-        host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
-                               "0", "--port-file", portFile, "--script", script.fileName(), "--once", "--log",
-                               dir.filePath("host.log")});
-        host.waitForStarted();
-        for (int i = 0; i < 200 && !QFile::exists(portFile); ++i)
-            QTest::qWait(50);
-        QFile pf(portFile);
-        pf.open(QIODevice::ReadOnly);
+        if (!host.start({"--script", script.fileName(), "--once"}))
+            qWarning("sample host: %s", qPrintable(host.error()));
         QFile setup(dir.filePath("orva.inf"));
         setup.open(QIODevice::WriteOnly);
-        setup.write("host name = 127.0.0.1:" + pf.readAll().trimmed() +
+        setup.write("host name = " + host.address() +
                     "\r\ntemplatedirectory = " + dir.filePath("templates").toUtf8() +
                     "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() +
                     "\r\nrtfresultdirectory = " + dir.filePath("work").toUtf8() + "\r\n");
@@ -61,19 +54,18 @@ public:
     }
     ~Session() {
         form.reset();
-        host.kill();
-        host.waitForFinished();
+        host.stop();
     }
     TWPForm *editor() const { return form->findChild<TWPForm *>(); }
     QFrame *transferPanel() const { return child<QFrame>(form.get(), "TransferPanel"); }
     QString hostLog() {
-        QFile f(dir.filePath("host.log"));
+        QFile f(host.logPath());
         f.open(QIODevice::ReadOnly);
         return QString::fromUtf8(f.readAll());
     }
 
     QTemporaryDir dir;
-    QProcess host;
+    SampleHost host;
     RecordingMessages *messages = nullptr;
     std::unique_ptr<TOrvaMainForm> form;
 };
