@@ -26,22 +26,14 @@ QPoint cellCentre(const TVtTerminalEx *t, int row, int col) {
             (row - 1) * t->CellHeight() + t->CellHeight() / 2};
 }
 
-// The sample host running `steps`; its port, or empty when it did not start.
-QByteArray startScriptedHost(QProcess &host, const QTemporaryDir &dir, const QJsonArray &steps) {
+// The sample host serving one connection with `steps`.
+bool startScripted(SampleHost &host, const QTemporaryDir &dir, const QJsonArray &steps) {
     QFile script(dir.filePath("script.json"));
-    if (!script.open(QIODevice::WriteOnly)) {
-        return {};
+    if (!script.open(QIODevice::WriteOnly) || script.write(QJsonDocument(steps).toJson()) < 0) {
+        return false;
     }
-    script.write(QJsonDocument(steps).toJson());
     script.close();
-    const QString portFile = dir.filePath("port");
-    host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py", "0",
-                           "--port-file", portFile, "--script", script.fileName(), "--once"});
-    if (!host.waitForStarted() || !QTest::qWaitFor([&] { return QFile::exists(portFile); }, 10000)) {
-        return {};
-    }
-    QFile pf(portFile);
-    return pf.open(QIODevice::ReadOnly) ? pf.readAll().trimmed() : QByteArray();
+    return host.start({"--script", script.fileName(), "--once"});
 }
 
 } // namespace
@@ -62,12 +54,11 @@ private slots:
         steps.append(QJsonObject{{"send", "HELD TWO\\r\\nHELD THREE"}, {"split", QJsonArray{4}}});
         // A frame after the text: its box shows that everything before it has arrived.
         steps.append(QJsonObject{{"client_command", 5}, {"args", QJsonArray{"Held", "sent"}}});
-        QProcess host;
-        const QByteArray port = startScriptedHost(host, dir, steps);
-        QVERIFY(!port.isEmpty());
+        SampleHost host;
+        QVERIFY2(startScripted(host, dir, steps), qPrintable(host.error()));
         QFile setup(dir.filePath("orva.inf"));
         QVERIFY(setup.open(QIODevice::WriteOnly));
-        setup.write("host name = 127.0.0.1:" + port + "\r\n");
+        setup.write("host name = " + host.address() + "\r\n");
         setup.close();
 
         auto messages = std::make_unique<RecordingMessages>();
@@ -99,8 +90,6 @@ private slots:
         QCOMPARE(terminal->GetRowText(4).trimmed(), QByteArray("HELD THREE"));
         QCOMPARE(terminal->GetSelectedText(), QByteArray());
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 
     void screenFrameAndReportThroughTheWindow() {
@@ -114,13 +103,9 @@ private slots:
             {"client_command", 5}, {"args", QJsonArray{"Lab", "Hello"}}, {"split", QJsonArray{1, 4, 9}}});
         steps.append(QJsonObject{{"send", "SCREEN BOTTOM"}});
         steps.append(QJsonObject{{"report", QString::fromLatin1(report)}, {"split", QJsonArray{2, 10, 30}}});
-        QFile script(dir.filePath("script.json"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QJsonDocument(steps).toJson());
-        script.close();
 
         SampleHost host;
-        QVERIFY2(host.start({"--script", script.fileName(), "--once"}), qPrintable(host.error()));
+        QVERIFY2(startScripted(host, dir, steps), qPrintable(host.error()));
 
         QFile setup(dir.filePath("orva.inf"));
         QVERIFY(setup.open(QIODevice::WriteOnly));
