@@ -4,6 +4,7 @@
 #include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
+#include "editor/wpform/tests/EditorTestFiles.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
@@ -21,19 +22,6 @@
 using namespace orva::richtext;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray rtfOf(const std::function<void(TWpDocument &)> &build) {
-    TWpDocument doc;
-    build(doc);
-    return writeRtf(doc);
-}
 
 QByteArray goldenPath(const char *name) {
     return (qEnvironmentVariable("ORVA_SOURCE_DIR") + "/editor/wpform/tests/golden/" + name).toUtf8();
@@ -66,11 +54,7 @@ class LoadReportTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        m_folders.TemplateDirectory = m_dir.filePath("templates");
-        m_folders.AbbreviationDirectory = m_dir.filePath("abbrev");
-        m_folders.ResultDirectory = m_dir.filePath("work");
-        m_folders.ProgramDirectory = m_dir.filePath("program");
+        m_folders = testFolders(m_dir);
         writeFile(m_dir.filePath("program/tags.txt"), "T01|PatSur|Surname\r\nT02|ReqCode|Request\r\n");
         writeFile(m_dir.filePath("templates/LH1.doc"), rtfOf([](TWpDocument &d) {
                       d.page.marginL = 1134;
@@ -312,24 +296,6 @@ private slots:
         form->resize(1500, 900); // the control stays in its place as the panel changes
         QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() < panel, 5000);
         QCOMPARE(form->ResultBox->geometry().left(), (form->ResultPanel->width() - 973) / 2 - 10);
-    }
-
-    void returnReportThroughTheQueue() {
-        RecordingMessages shown;
-        FakeHostLink link;
-        HostSendQueue queue(link);
-        auto form = makeForm(shown, &queue);
-        form->ReceivedReportText = "KX_REQCODE~R8^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~abc";
-        QVERIFY(form->LoadReport());
-        QVERIFY(form->ResultBox->SaveDocument(form->WorkDocumentName + ".tmp", -1, false, 3));
-        QVERIFY(form->ReturnReport("abc"));
-        QVERIFY(queue.ResultTransferActive());
-        QVERIFY(link.sends.first().startsWith("\x07"
-                                              "3 3 "));
-        QVERIFY(!QFile::exists(form->WorkDocumentName + ".tmp"));
-        QVERIFY(!form->ReturnReport("again")); // one upload at a time
-        QVERIFY(shown.shown.last().contains("already in progress"));
-        QCOMPARE(link.sends.size(), 1);
     }
 };
 
