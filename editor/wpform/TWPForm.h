@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/UserMessages.h"
+#include "editor/report/HostMarkup.h"
 #include "editor/report/HostRequests.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
@@ -167,6 +168,7 @@ private:
     void sendEscape();
     void resetAfterFinish();
     void showProgressPanel(bool show);
+    MarkupProgress conversionProgress();
     bool writeReportCopies();
     bool saveTemplate();
     // A failed save offers one more attempt; giving it up clears ReportChanged.
