@@ -15,6 +15,7 @@
 #include "common/WinColor.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/imagelist/ImageList.h"
@@ -27,7 +28,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +35,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -180,8 +181,12 @@ void TOrvaMainForm::buildMenuBar() {
     m_closeSpeed->setText(QStringLiteral("X"));
     m_closeSpeed->setToolTip(QStringLiteral("Close Orva"));
     connect(m_closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
-    m_imageNameListBox = new QComboBox(m_menuPanel);
+    // One row high in the menu bar; the arrow keys and the wheel move through the request's files.
+    m_imageNameListBox = new QListWidget(m_menuPanel);
     m_imageNameListBox->setObjectName(QStringLiteral("ImageNameListBox"));
+    m_imageNameListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setUniformItemSizes(true);
     m_imageNameListBox->hide();
 }
 
@@ -260,23 +265,29 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
+    // Buttons whose windows come with later parts say so in the trace until then.
     const struct {
         const char *name;
         const char *hint;
         const char *glyph;
-    } later[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set"},
-        {"FileCapturebutton", "Save data to file", "Cap"},
-        {"PrintTextButton", "Print Screen", "Prn"},
-        {"ToolButton5", "Export File to d3", "Exp"},
-        {"ToolButton6", "Import File From d3", "Imp"},
-        {"WPEditButton", "WP Editor Templates", "WP"},
-        {"SHowAudioBtn", "Audio Playback", "Aud"},
+        void (TOrvaMainForm::*click)();
+    } buttons[] = {
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"FileCapturebutton", "Save data to file", "Cap", nullptr},
+        {"PrintTextButton", "Print Screen", "Prn", nullptr},
+        {"ToolButton5", "Export File to d3", "Exp", nullptr},
+        {"ToolButton6", "Import File From d3", "Imp", nullptr},
+        {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
+        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
     };
-    for (const auto &b : later) {
+    for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        if (b.click) {
+            connect(button, &QToolButton::clicked, this, b.click);
+        } else {
+            connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        }
     }
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
@@ -292,7 +303,7 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Rst")),
             &QToolButton::clicked, this, &TOrvaMainForm::ResetPendraBtnClick);
     QToolButton *forms = addToolButton(QStringLiteral("ToolButton11"), QString(), QStringLiteral("Frm"));
-    connect(forms, &QToolButton::clicked, this, [this] { traceUnbuilt(QStringLiteral("ToolButton11")); });
+    connect(forms, &QToolButton::clicked, this, &TOrvaMainForm::ToolButton11Click);
     // Hidden: a tool-bar widget is hidden through its action.
     for (QAction *a : m_toolBar1->actions()) {
         if (m_toolBar1->widgetForAction(a) == forms) {
@@ -361,6 +372,8 @@ bool TOrvaMainForm::FormCreate() {
     m_pipeline = std::make_unique<ReceivePipeline>(
         *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
     LayoutMenuBar();
+    m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
+                                     RequestImagePanel::EnableImagePrint);
     readRegistry();
     applyTerminalFont();
     SizeToTerminal();
@@ -430,6 +443,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     m_formButton->setVisible(hasSource);
     m_exitButton->setVisible(hasSource);
     m_reqNum->setVisible(hasSource);
+    m_imageNameListBox->setVisible(hasSource);
 
     if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;
@@ -566,11 +580,14 @@ void TOrvaMainForm::Telnet1Receive() {
 }
 
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
+    m_reportMessage = reportMessage;
     if (!m_wpForm) {
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
+        // However the editor goes away, the main window comes back.
+        m_wpForm->installEventFilter(this);
         m_wpForm->HostAbbreviations = hostAbbreviationAccess();
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             show();
@@ -580,7 +597,40 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
         });
     }
     m_wpForm->ReceivedReportText = reportMessage;
-    m_wpForm->LoadReport();
+    if (!m_wpForm->LoadReport()) {
+        m_messages->information(QStringLiteral("Orva"),
+                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
+                                               "You should Escape from this document and retry"));
+        return;
+    }
+    hide();
+    m_wpForm->show();
+    m_wpForm->raise();
+    m_wpForm->activateWindow();
+}
+
+void TOrvaMainForm::WPEditButtonClick() {
+    if (m_sinks) {
+        m_sinks->SetBusyCursor(false);
+    }
+    if ((m_settings.TemplateDirectory.isEmpty() || m_settings.AbbreviationDirectory.isEmpty()) &&
+        !m_messages->yesNo(
+            QStringLiteral("Orva"),
+            QStringLiteral("The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                           "not been specified.\r\n\r\n"
+                           "To resolve this issue, open the options dialog and specify the "
+                           "necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                           "Are you sure you wish to open Pendra anyway?"))) {
+        return;
+    }
+    showeditor(m_reportMessage);
+}
+
+void TOrvaMainForm::ToolButton11Click() {
+    if (m_sinks && m_sinks->HostForms()) {
+        m_sinks->HostForms()->show();
+        m_sinks->HostForms()->raise();
+    }
 }
 
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.
@@ -713,9 +763,18 @@ void TOrvaMainForm::ExitButtonClick() {
 }
 
 bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_wpForm && event->type() == QEvent::Hide && !event->spontaneous() && isHidden()) {
+        show();
+        FocusTerminal();
+        return false;
+    }
     if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease) {
         NoLinkLightClick();
         return true;
+    }
+    if (m_terminal && (watched == m_terminal->viewport() || watched == m_terminal)) {
+        terminalEvent(event);
+        return QWidget::eventFilter(watched, event);
     }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
@@ -729,6 +788,32 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The selection hold: a left-button press in the terminal holds back the host's text, so that what
+// the user is selecting stays put; a release with fewer than 4 characters selected, or a key, ends it.
+void TOrvaMainForm::terminalEvent(QEvent *event) {
+    const auto leftButton = [event] { return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton; };
+    if (event->type() == QEvent::MouseButtonPress && leftButton()) {
+        if (m_pipeline) {
+            m_pipeline->setSelectionHold(true);
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && leftButton()) {
+        QByteArray selected = m_terminal->Selection().Marked() ? m_terminal->GetSelectedText() : QByteArray();
+        selected.replace("\r\n", "");
+        if (selected.size() < 4) {
+            EndSelectionHold();
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        EndSelectionHold();
+    }
+}
+
+void TOrvaMainForm::EndSelectionHold() {
+    if (m_pipeline) {
+        m_pipeline->setSelectionHold(false);
+    }
+    m_terminal->ClearSelection();
 }
 
 // Keys in the request box and the image name list: the image keys while images are shown, else
@@ -778,6 +863,8 @@ bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
 void TOrvaMainForm::buildImageArea() {
     m_reqNum->installEventFilter(this);
     m_imageNameListBox->installEventFilter(this);
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
     connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
     connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
     connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
@@ -917,10 +1004,7 @@ void TOrvaMainForm::ViewImageClick() {
         return;
     }
     m_reqNum->setText(HostText::toUnicode(selected));
-    if (m_pipeline) {
-        m_pipeline->setSelectionHold(false);
-    }
-    m_terminal->ClearSelection();
+    EndSelectionHold();
     if (!LoadRequestImages()) {
         returnFromImages();
     }
@@ -986,12 +1070,16 @@ QByteArray TOrvaMainForm::CurrentLoginConversation() const {
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QString host = HostText::toUnicode(m_connection->HostName());
+    QByteArray current = m_connection->HostName();
+    if (current.contains(':')) {
+        current = '[' + current + ']'; // an IPv6 address, kept apart from a port the user adds
+    }
+    QString host = HostText::toUnicode(current);
     if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
                               QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
-    m_connection->setHostName(HostText::fromUnicode(host));
+    m_connection->setHostSetting(HostText::fromUnicode(host));
     SizeToTerminal();
     m_connection->ConnectToHost();
 }

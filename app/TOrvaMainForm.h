@@ -16,11 +16,11 @@
 #include <QWidget>
 #include <memory>
 
-class QComboBox;
 class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QAction;
 class QProgressBar;
@@ -58,8 +58,12 @@ public:
     void WriteRegistrySettings();
     bool CheckImageServer();
 
-    // Opens the results editor on a report message from the host.
+    // Opens the results editor on a report message (the host's, or the last one again) and hides the
+    // main window while the editor is up.
     void showeditor(const QByteArray &reportMessage);
+    void WPEditButtonClick();
+    // Shows the host-forms window once the host has made it.
+    void ToolButton11Click();
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -99,6 +103,8 @@ public:
     bool LoadRequestImages();
     void ViewImageClick();
     void ResetImagePosition1Click();
+    // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
+    void EndSelectionHold();
 
     // What the detached image window needs of this window: the image sources, the mask in use and
     // the no-image name; the source in use; the negative-print option; the user's boxes.
@@ -138,6 +144,7 @@ private:
     void placeWindow(const QPoint &topLeft, const QSize &size);
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
+    void terminalEvent(QEvent *event);
     void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
@@ -170,6 +177,8 @@ private:
     QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
     bool m_rowseekBusy = false;
+    // The report message buffer: the last report opened, opened again by WPEditButton.
+    QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;
@@ -184,7 +193,7 @@ private:
     QLabel *m_noLinkLight = nullptr;
     QToolButton *m_minimiseSpeed = nullptr;
     QToolButton *m_closeSpeed = nullptr;
-    QComboBox *m_imageNameListBox = nullptr;
+    QListWidget *m_imageNameListBox = nullptr;
     RequestImagePanel *m_viewPanel = nullptr;
     QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     QWidget *m_vtPanel = nullptr;

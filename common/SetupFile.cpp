@@ -111,22 +111,26 @@ std::optional<TCaptureSet> parseCaptureSet(const QByteArray &value) {
 
 } // namespace
 
-QPair<QByteArray, int> SplitHostPort(const QByteArray &raw, int fallbackPort) {
+THostParts SplitHostText(const QByteArray &raw) {
     const QByteArray value = raw.trimmed();
     if (value.startsWith('[') && value.contains(']')) {
-        const QByteArray host = TextBetween(value, "[", "]");
         const QByteArray after = TextAfter(value, "]");
-        if (!after.startsWith(':')) {
-            return {host, fallbackPort};
-        }
-        const auto port = wholeNumber(after.mid(1));
-        return {host, port ? *port : 23};
+        return {TextBetween(value, "[", "]").trimmed(), after.startsWith(':'), after.mid(1).trimmed()};
     }
-    if (!value.contains(':')) {
-        return {value, fallbackPort};
+    // An IPv6 address has colons of its own: without brackets it carries no port.
+    if (value.count(':') != 1) {
+        return {value, false, {}};
     }
-    const auto port = wholeNumber(TextAfter(value, ":"));
-    return {TextBefore(value, ":").trimmed(), port ? *port : 23};
+    return {TextBefore(value, ":").trimmed(), true, TextAfter(value, ":").trimmed()};
+}
+
+QPair<QByteArray, int> SplitHostPort(const QByteArray &raw, int fallbackPort) {
+    const THostParts parts = SplitHostText(raw);
+    if (!parts.HasPort) {
+        return {parts.Host, fallbackPort};
+    }
+    const auto port = wholeNumber(parts.Port);
+    return {parts.Host, port ? *port : 23};
 }
 
 QString DefaultResultDirectory() {

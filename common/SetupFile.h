@@ -89,7 +89,17 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir);
 // created readable by the user only.
 QString DefaultResultDirectory();
 
-// "host[:port]" → host and port; a missing or unreadable port gives `fallbackPort`, "[v6]:port" works.
+// A host setting cut into the host and the text after the colon that starts its port: "name",
+// "name:port", "[v6]", "[v6]:port", or an IPv6 address written bare (two colons or more), which has
+// no port. `HasPort` is false when no port colon is there; the port text may then still be empty.
+struct THostParts {
+    QByteArray Host;
+    bool HasPort = false;
+    QByteArray Port;
+};
+THostParts SplitHostText(const QByteArray &value);
+
+// "host[:port]" → host and port; a missing port gives `fallbackPort`, an unreadable one 23.
 QPair<QByteArray, int> SplitHostPort(const QByteArray &value, int fallbackPort);
 
 // The text written when no setup file exists (CR LF after every line but the last).

@@ -213,8 +213,9 @@ TEST(SetupFile, HostAndPort) {
         const char *value;
         const char *host;
         int port;
-    } cases[] = {{"lab : 2023", "lab", 2023}, {"lab:xyz", "lab", 23},      {"lab", "lab", 77},
-                 {"lab:", "lab", 23},         {"[::1]:2323", "::1", 2323}, {"[::1]", "::1", 77}};
+    } cases[] = {{"lab : 2023", "lab", 2023}, {"lab:xyz", "lab", 23},           {"lab", "lab", 77},
+                 {"lab:", "lab", 23},         {"[::1]:2323", "::1", 2323},      {"[::1]", "::1", 77},
+                 {"::1", "::1", 77},          {"fe80::2:23", "fe80::2:23", 77}, {"[::1]:x", "::1", 23}};
     for (const Case &c : cases) {
         const auto [host, port] = SplitHostPort(c.value, 77);
         EXPECT_EQ(host, c.host) << c.value;

@@ -9,6 +9,7 @@
 #include "editor/report/HostMarkup.h"
 #include "editor/report/WorkFile.h"
 #include "platform/files/PrivateFile.h"
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
 
@@ -27,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 using orva::richtext::FormatEditorFile;
@@ -83,6 +85,12 @@ int ControlWidthForZoom(double zoom) {
     return int(std::lround(kPageWidthPx * zoom / 100.0)) + 20;
 }
 
+int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting) {
+    const int left = (panelWidth - controlWidth) / 2 - (zoomSetting > 0 ? 10 : 0);
+    // A page wider than the panel starts at its left edge: nothing of it may sit out of reach.
+    return std::max(0, left);
+}
+
 TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages, QWidget *parent)
     : QWidget(parent), m_folders(folders), m_queue(queue), m_messages(messages) {
     setObjectName(QStringLiteral("WPForm"));
@@ -109,6 +117,9 @@ void TWPForm::FormCreate() {
     bar->addWidget(m_saveButton);
     bar->addWidget(m_saveAsButton);
     layout->addWidget(bar);
+    WpButtonBar = new orva::richtext::TWpButtonBar(this);
+    WpButtonBar->setObjectName(QStringLiteral("WpButtonBar"));
+    layout->addWidget(WpButtonBar);
 
     detailspanel = new QWidget(this);
     detailspanel->setObjectName(QStringLiteral("detailspanel"));
@@ -128,27 +139,42 @@ void TWPForm::FormCreate() {
     DrNameStatic = label("DrNameStatic");
     layout->addWidget(detailspanel);
 
+    WpRuler = new orva::richtext::TWpRuler(this);
+    WpRuler->setObjectName(QStringLiteral("WpRuler"));
+    layout->addWidget(WpRuler);
+
     auto *body = new QHBoxLayout;
     ResultPanel = new QWidget(this);
     ResultPanel->setObjectName(QStringLiteral("ResultPanel"));
-    auto *panelLayout = new QHBoxLayout(ResultPanel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
+    // The control is placed by SetZoom rather than by a layout: it sits a little left of centre.
+    ResultPanel->installEventFilter(this);
     ResultBox = new TWpTextControl(ResultPanel);
     ResultBox->setObjectName(QStringLiteral("ResultBox"));
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
-    panelLayout->addWidget(ResultBox, 0, Qt::AlignHCenter);
     body->addWidget(ResultPanel, 1);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);
     layout->addLayout(body, 1);
+    WpStatus = new orva::richtext::TWpStatusBar(this);
+    WpStatus->setObjectName(QStringLiteral("WpStatus"));
+    layout->addWidget(WpStatus);
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
     connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    WpStatus->setPageMode(1);
+    ResultBox->setButtonBarHandle(WpButtonBar);
+    ResultBox->setStatusBarHandle(WpStatus);
+    ResultBox->setRulerHandle(WpRuler);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
+    // From the last stop down: clearing a stop moves the later ones up a place.
+    for (int tab = 14; tab >= 1; --tab) {
+        ResultBox->setTabCurrent(tab);
+        ResultBox->setTabPos(0);
+    }
 
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
@@ -250,7 +276,19 @@ void TWPForm::SetZoom(int zoom) {
     }
     ZoomSetting = zoom;
     ResultBox->setZoomFactor(int(std::lround(z)));
-    ResultBox->setFixedWidth(ControlWidthForZoom(z));
+    placeResultBox();
+}
+
+void TWPForm::placeResultBox() {
+    const int width = ControlWidthForZoom(ResultBox->ZoomFactor());
+    ResultBox->setGeometry(ControlLeftForZoom(ResultPanel->width(), width, ZoomSetting), 0, width,
+                           ResultPanel->height());
+}
+
+bool TWPForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ResultPanel && ResultBox && event->type() == QEvent::Resize)
+        placeResultBox();
+    return QWidget::eventFilter(watched, event);
 }
 
 QString TWPForm::templatePath(const QByteArray &name, const char *suffix) const {

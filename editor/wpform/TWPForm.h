@@ -5,6 +5,7 @@
 
 #include "common/FileWait.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostMarkup.h"
 #include "editor/report/HostRequests.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
@@ -22,8 +23,11 @@ class QProgressBar;
 class QListWidget;
 class QToolButton;
 namespace orva::richtext {
+class TWpButtonBar;
+class TWpRuler;
+class TWpStatusBar;
 class TWpTextControl;
-}
+} // namespace orva::richtext
 
 struct EditorFolders {
     QString TemplateDirectory;
@@ -36,6 +40,9 @@ struct EditorFolders {
 int FitWidthZoom(int panelWidth, int scrollBarExtent);
 // Width of the word-processor control at a zoom: the page plus 20 pixels.
 int ControlWidthForZoom(double zoom);
+// Left edge of that control in its panel: centred, and 10 pixels further left for a percentage
+// zoom; never left of the panel.
+int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting);
 
 class TWPForm : public QWidget {
     Q_OBJECT
@@ -110,6 +117,9 @@ public:
     int LookupRoundMs = 100;
 
     orva::richtext::TWpTextControl *ResultBox = nullptr;
+    orva::richtext::TWpButtonBar *WpButtonBar = nullptr;
+    orva::richtext::TWpRuler *WpRuler = nullptr;
+    orva::richtext::TWpStatusBar *WpStatus = nullptr;
     QWidget *ResultPanel = nullptr;
     QWidget *detailspanel = nullptr;
     QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
@@ -135,8 +145,12 @@ signals:
     // The report was returned or abandoned and the editor hidden: the main window takes over.
     void ReportFinished();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void FormCreate();
+    void placeResultBox();
     void readRegistry();
     void loadAbbreviationIndex(bool reporting);
     void loadTags();
@@ -155,6 +169,7 @@ private:
     void sendEscape();
     void resetAfterFinish();
     void showProgressPanel(bool show);
+    MarkupProgress conversionProgress();
     bool writeReportCopies();
     bool saveTemplate();
     // A failed save offers one more attempt; giving it up clears ReportChanged.

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <climits>
+#include <utility>
 
 namespace orva::imaging {
 
@@ -75,19 +76,22 @@ Progress progressFor(TProgressTarget *control) {
 }
 
 // One library call: caption, guard, result test, last error.
-template <typename Call>
-bool guarded(const char *exportName, const QString &caption, bool atLeastZero, Call &&call) {
+template <typename Call> std::int16_t called(const char *exportName, const QString &caption, Call &&call) {
     if (state().observer)
         state().observer(exportName);
     state().caption = caption;
-    std::int16_t code = orva::imageio::ErrInternal;
     try {
-        code = call();
+        return call();
     } catch (const std::bad_alloc &) {
-        code = orva::imageio::ErrNoMemory;
+        return orva::imageio::ErrNoMemory;
     } catch (const std::exception &) {
-        code = orva::imageio::ErrInternal;
+        return orva::imageio::ErrInternal;
     }
+}
+
+template <typename Call>
+bool guarded(const char *exportName, const QString &caption, bool atLeastZero, Call &&call) {
+    const std::int16_t code = called(exportName, caption, std::forward<Call>(call));
     if (atLeastZero ? code >= 0 : code > 0)
         return true;
     fail(code);
@@ -328,8 +332,10 @@ bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info) {
     return true;
 }
 
-bool DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
-    return guarded("getdxfinfo", QString(), false, [&] { return lib::getdxfinfo(mapped(file), info); });
+void DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
+    // The drawing's size is taken as it comes: a drawing that cannot be read has size 0 and is no error.
+    info = {};
+    called("getdxfinfo", QString(), [&] { return lib::getdxfinfo(mapped(file), info); });
 }
 
 bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,

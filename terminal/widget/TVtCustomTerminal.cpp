@@ -274,7 +274,35 @@ void TVtCustomTerminal::setBorderStyle(TVtBorderStyle style) {
 
 void TVtCustomTerminal::setColor(uint32_t color) {
     m_color = color;
+    if (!dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        paintAll();
+    }
     viewport()->update();
+}
+
+void TVtCustomTerminal::setFontColor(uint32_t color) {
+    m_fontColor = color;
+    if (!dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        paintAll();
+    }
+    viewport()->update();
+}
+
+// The TTY painter's colours follow the control: a margin or font colour that differs from the
+// buffer's defaults becomes both the default and the current colour, and everything is drawn again.
+bool TVtCustomTerminal::syncTtyColours() {
+    if (dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        return false;
+    }
+    TVtTerminalBuffer &b = m_emulator->Buffer();
+    if (m_color == b.GetDefBackColor() && m_fontColor == b.GetDefForeColor()) {
+        return false;
+    }
+    b.SetDefBackColor(m_color);
+    b.SetDefForeColor(m_fontColor);
+    b.SetBackColor(m_color);
+    b.SetForeColor(m_fontColor);
+    return true;
 }
 
 void TVtCustomTerminal::setTerminalFont(const QFont &font) {
@@ -432,6 +460,7 @@ void TVtCustomTerminal::resizeImage() {
 }
 
 void TVtCustomTerminal::paintAll() {
+    syncTtyColours();
     resizeImage();
     TVtTerminalBuffer &b = m_emulator->Buffer();
     m_image.fill(bgrToQColor(b.GetDefBackColor()));
@@ -451,7 +480,7 @@ void TVtCustomTerminal::paintAll() {
 
 void TVtCustomTerminal::lazyPaint() {
     TVtTerminalBuffer &b = m_emulator->Buffer();
-    if (m_emulator->TakeFullRepaint() || m_fullRepaint) {
+    if (syncTtyColours() || m_emulator->TakeFullRepaint() || m_fullRepaint) {
         m_fullRepaint = false;
         paintAll();
         return;

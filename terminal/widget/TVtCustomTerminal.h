@@ -111,6 +111,10 @@ public:
     // Margin colour ($00BBGGRR).
     uint32_t Color() const { return m_color; }
     void setColor(uint32_t color);
+    // The font's colour ($00BBGGRR). The TTY painter takes both colours from the control: the margin
+    // colour as the default background and the font colour as the default foreground.
+    uint32_t FontColor() const { return m_fontColor; }
+    void setFontColor(uint32_t color);
 
     // View state, for the painter, the caret and tests.
     int FirstVisibleCol() const { return m_firstCol; }
@@ -182,6 +186,7 @@ private:
     // Paint into the backing image: everything, what changed, or the blinking runs.
     void paintAll();
     void lazyPaint();
+    bool syncTtyColours();
     void blinkPaint(bool phase);
     void scheduleScreenUpdate();
     void selectTo(TVtCellPos cell);
@@ -210,6 +215,7 @@ private:
     int m_firstCol = 1;
     int m_firstRow = 1;
     uint32_t m_color = 0;
+    uint32_t m_fontColor = 0xC0C0C0;
     bool m_scrollback = false;
     int m_blinkTime = 500;
     int m_blinkAccumulator = 0;

@@ -739,9 +739,10 @@ def serve(args):
     if args.script:
         with open(args.script, encoding="utf-8") as f:
             steps = json.load(f)
-    srv = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    family = socket.AF_INET6 if ":" in args.address else socket.AF_INET
+    srv = socket.socket(family, socket.SOCK_STREAM)
     srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    srv.bind(("127.0.0.1", args.port))
+    srv.bind((args.address, args.port))
     srv.listen(5)
     port = srv.getsockname()[1]
     if args.port_file:
@@ -749,7 +750,8 @@ def serve(args):
         with open(tmp, "w") as f:
             f.write(str(port))
         os.replace(tmp, args.port_file)
-    print("samplehost listening on 127.0.0.1:%d" % port, flush=True)
+    shown = "[%s]" % args.address if family == socket.AF_INET6 else args.address
+    print("samplehost listening on %s:%d" % (shown, port), flush=True)
 
     def handle(sock):
         conn = TelnetConnection(sock, log)
@@ -782,7 +784,9 @@ def serve(args):
 
 def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    p.add_argument("port", nargs="?", type=int, default=2323, help="port on 127.0.0.1 (0 picks a free one)")
+    p.add_argument("port", nargs="?", type=int, default=2323, help="port to listen on (0 picks a free one)")
+    p.add_argument("--address", default="127.0.0.1", choices=["127.0.0.1", "::1"],
+                   help="loopback address to listen on (::1 for IPv6)")
     p.add_argument("--log", help="file that receives one JSON line per event")
     p.add_argument("--port-file", help="file that receives the port once listening")
     p.add_argument("--script", help="JSON list of steps to run instead of the menu")

@@ -7,6 +7,7 @@
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
 #include "editor/wpform/tests/EditorTestFiles.h"
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -334,6 +335,47 @@ private slots:
         QCOMPARE(FitWidthZoom(100000, 17), 500);
         QCOMPARE(ControlWidthForZoom(90), 735);
         QCOMPARE(ControlWidthForZoom(100), 814);
+        struct {
+            int panel, control, setting, left;
+        } const places[] = {
+            {1000, 814, 100, 83},                     // centred, then 10 to the left
+            {1000, 735, TWPForm::ZoomCentred90, 132}, // centred only
+            {1000, 814, TWPForm::ZoomPageWidth, 93},  // centred only
+            {700, 814, 100, 0},                       // wider than the panel: from its left edge
+            {834, 814, 100, 0},
+        };
+        for (const auto &p : places)
+            QCOMPARE(ControlLeftForZoom(p.panel, p.control, p.setting), p.left);
+    }
+
+    void creationGivesTheControlItsBarsAndPlace() {
+        RecordingMessages shown;
+        auto form = makeForm(shown);
+        QCOMPARE(form->ResultBox->ButtonBarHandle(), static_cast<QWidget *>(form->WpButtonBar));
+        QCOMPARE(form->ResultBox->RulerHandle(), static_cast<QWidget *>(form->WpRuler));
+        QCOMPARE(form->ResultBox->StatusBarHandle(), static_cast<QWidget *>(form->WpStatus));
+        QCOMPARE(form->WpStatus->PageMode(), 1);
+        QVERIFY(form->WpButtonBar->isEnabled());
+        for (int tab = 1; tab <= 14; ++tab) {
+            form->ResultBox->setTabCurrent(tab);
+            QCOMPARE(form->ResultBox->TabPos(), 0);
+        }
+
+        form->show();
+        form->setWindowState(Qt::WindowNoState);
+        form->resize(1600, 900);
+        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() > 1200, 5000);
+        const int panel = form->ResultPanel->width();
+        form->SetZoom(100);
+        QCOMPARE(form->ResultBox->geometry(),
+                 QRect((panel - 814) / 2 - 10, 0, 814, form->ResultPanel->height()));
+        form->SetZoom(TWPForm::ZoomCentred90);
+        QCOMPARE(form->ResultBox->geometry().left(), (panel - 735) / 2);
+        QCOMPARE(form->ResultBox->width(), 735);
+        form->SetZoom(120);
+        form->resize(1500, 900); // the control stays in its place as the panel changes
+        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() < panel, 5000);
+        QCOMPARE(form->ResultBox->geometry().left(), (form->ResultPanel->width() - 973) / 2 - 10);
     }
 };
 
