@@ -7,17 +7,20 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/RequestImagePanel.h"
+#include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
+#include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
@@ -66,11 +69,27 @@ QPixmap lightPixmap(const QColor &colour) {
 
 } // namespace
 
+// Key-map entries act on the link (sent whatever its state: the link drops what it cannot send), the
+// request images, the detached image window and the dictation window.
+class MainFormKeyActions : public KeyMapActions {
+public:
+    explicit MainFormKeyActions(TOrvaMainForm &form) : m_form(form) {}
+    void SendKeyText(const QByteArray &bytes) override { m_form.m_telnet->Send(bytes); }
+    void ShowRequestImages() override { m_form.ShowRequestImages(); }
+    void doImageKey(int code) override { m_form.doImageKey(code); }
+    void DictationKey(TDictationKey key) override { RunDictationKey(*m_form.m_dictationKeys, key); }
+
+private:
+    TOrvaMainForm &m_form;
+};
+
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
-      m_telnet(link ? link : new TTelnet(this)), m_arguments(arguments) {
+      m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
+      m_dictationKeys(std::make_unique<TNoDictationWindow>()),
+      m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
@@ -102,11 +121,14 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
             m_pipeline->Telnet1Send();
         }
     });
+    // A typed character goes to the host as one byte; keys without one only through the key map.
     connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
         if (m_telnet->IsConnected()) {
             m_telnet->Send(bytes);
         }
     });
+    m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    m_terminal->installEventFilter(this);
 }
 
 TOrvaMainForm::~TOrvaMainForm() = default;
@@ -338,7 +360,7 @@ void TOrvaMainForm::traceUnbuilt(const QString &control) {
 
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
-    ORVA_TRACE(QStringLiteral("key-name table"), QStringLiteral("not filled"));
+    m_keyMap->FillKeyNameTable();
     m_smartMouse = false;
     m_detachedImages = false;
 
@@ -355,8 +377,9 @@ bool TOrvaMainForm::FormCreate() {
     }
 
     m_sinks = std::make_unique<MainFormSinks>(*this);
-    m_pipeline = std::make_unique<ReceivePipeline>(
-        *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
+    PipelineSettings pipelineSettings = PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
+    pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+    m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
     readRegistry();
     applyTerminalFont();
@@ -400,8 +423,13 @@ bool TOrvaMainForm::ReadSetupFile() {
         return false;
     }
     m_settings = SetupFile::Parse(file.readAll(), m_programDir);
-    for (const QString &problem : m_settings.Problems) {
-        ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
+    // A re-read replaces the key map and the swap intercepts the pipeline applies.
+    const QStringList problems = m_settings.Problems + m_keyMap->Load(m_settings);
+    for (const QString &problem : problems) {
+        qCWarning(orvaSetup).noquote() << m_setupFileName + QStringLiteral(": ") + problem;
+    }
+    if (m_pipeline) {
+        m_pipeline->setSwapIntercepts(m_keyMap->SwapIntercepts());
     }
     LocalPath::SetPathMap(m_settings.PathMap);
     m_viewPanel->setSettings(m_settings);
@@ -664,6 +692,10 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         NoLinkLightClick();
         return true;
     }
+    if (watched == m_terminal && event->type() == QEvent::KeyPress) {
+        terminalKeyPress(static_cast<QKeyEvent *>(event));
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
         m_rowseekTimer->stop();
@@ -676,6 +708,53 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// ---- keys in the terminal ---------------------------------------------------------------------------
+
+// Keys without a virtual-key code never reach the key map: they end the selection hold here. Shift,
+// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy.
+void TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
+    const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
+    if (stroke.Key == 0 && !stroke.Modifier) {
+        EndSelectionHold();
+    }
+}
+
+void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+        emulator->KeyHandled = false;
+    }
+    // A held mouse button is part of the shift state (left 8, right 16, middle 32), so it prevents a match.
+    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    const int mouse = (buttons & Qt::LeftButton ? 8 : 0) | (buttons & Qt::RightButton ? 16 : 0) |
+                      (buttons & Qt::MiddleButton ? 32 : 0);
+    try {
+        if (MapKeyPress(key & 0xFF, (shift | mouse) & 0xFF) == 0) {
+            key = 0;
+        }
+    } catch (const std::exception &) {
+        m_messages->error(
+            kErrorCaption,
+            QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
+                QString::number(m_keyMap->LastExamined()));
+    }
+}
+
+int TOrvaMainForm::MapKeyPress(int key, int shift) {
+    EndSelectionHold();
+    return m_keyMap->MapKeyPress(key, shift, *m_keyActions);
+}
+
+void TOrvaMainForm::doImageKey(int code) {
+    ORVA_TRACE(QStringLiteral("detached image window not available; image key"), code);
+}
+
+void TOrvaMainForm::EndSelectionHold() {
+    if (m_pipeline) {
+        m_pipeline->setSelectionHold(false);
+    }
+    m_terminal->ClearSelection();
 }
 
 // Keys in the request box and the image name list: the image keys while images are shown, else
@@ -862,10 +941,7 @@ void TOrvaMainForm::ViewImageClick() {
         return;
     }
     m_reqNum->setText(HostText::toUnicode(selected));
-    if (m_pipeline) {
-        m_pipeline->setSelectionHold(false);
-    }
-    m_terminal->ClearSelection();
+    EndSelectionHold();
     if (!LoadRequestImages()) {
         returnFromImages();
     }
