@@ -1,16 +1,22 @@
-// Bindings of the image-effects routines the image controls call: the area rule, the depth rule,
-// the clamps, the ownership of every DIB in and out, and one shared progress caption.
+// Bindings of the image-effects routines the image controls and the effects dialog call: the area
+// rule, the depth rule, the clamps, the ownership of every DIB in and out, one shared progress
+// caption, the transitions and the palette routines.
 #pragma once
 
 #include "imaging/core/ImagingTypes.h"
+#include "platform/fxlib/FxTransition.h"
 #include "platform/imageio/DibBlock.h"
 #include "platform/imageio/ImageIoTypes.h"
 
 #include <QImage>
 #include <QRect>
+#include <QVector>
+
+#include <array>
 
 namespace orva::imaging {
 
+using orva::fxlib::TransitionPlayer;
 using orva::imageio::DibBlock;
 using orva::imageio::ProgressProc;
 
@@ -64,5 +70,128 @@ bool SpCropAutoDib(DibBlock &dib, int value, void *data = nullptr, ProgressProc 
 bool SpVisInvert(DibBlock &dib);
 // Rotates a picture object; raises ErrorInvalid "Input image is empty" without a picture.
 void SpRotateGraphic(QImage &picture, double angle, QRgb fill);
+
+// Every effect below that says "depth rule": a picture of 24 bits or more goes to the engine as it
+// is; below 24 bits it is promoted, worked on at 24 bits and brought back to its own depth (1 bit
+// comes back as 4). A failed promotion, engine call or way back, or a stop, gives none; the caller's
+// DIB is not changed and every intermediate is released.
+
+// Area effects: a new DIB with the area changed (depth rule), or none. The area follows the area
+// rule; an empty one gives none without calling the engine. The caller keeps its DIB.
+DibBlock SpOilPainting(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                       void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpBlur(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpPinchHole(const DibBlock &dib, int left, int top, int right, int bottom, double value,
+                     void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpWhirl(const DibBlock &dib, int left, int top, int right, int bottom, double value,
+                 void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpEngrave(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                   void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpWave(const DibBlock &dib, int left, int top, int right, int bottom, double amplitude,
+                int waveLength, double phase, bool smear, bool reflection, void *data = nullptr,
+                ProgressProc progress = nullptr);
+DibBlock SpNoise(const DibBlock &dib, int left, int top, int right, int bottom, bool gauss, bool gray,
+                 int red, int green, int blue, void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpEnhance(const DibBlock &dib, int left, int top, int right, int bottom, int brightness,
+                   int contrast, int gammaRed, int gammaGreen, int gammaBlue, void *data = nullptr,
+                   ProgressProc progress = nullptr);
+// kind 1 zoom, 2 rotate, 3 line.
+DibBlock SpMotion(const DibBlock &dib, int left, int top, int right, int bottom, int value, int angle,
+                  int kind, void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpGrayArea(const DibBlock &dib, int left, int top, int right, int bottom, void *data = nullptr,
+                    ProgressProc progress = nullptr);
+DibBlock SpBled(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpEdge(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                void *data = nullptr, ProgressProc progress = nullptr);
+// Positive sharpens, negative softens.
+DibBlock SpBetter(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                  void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpRecToPolar(const DibBlock &dib, int left, int top, int right, int bottom, int value, int angle,
+                      bool inverse, bool backwards, void *data = nullptr, ProgressProc progress = nullptr);
+// The twelve page-curl check states in the dialog's order (B_CFC, B_CBC, C_Trans, B_CUBC, B_CUFC,
+// CShade, C_LT, C_RT, C_LB, C_RB, C_OV, C_OH).
+using TCurlFlags = std::array<bool, 12>;
+DibBlock SpCurl(const DibBlock &dib, int left, int top, int right, int bottom, const TCurlFlags &flags,
+                QRgb background, QRgb foreground, int shading, void *data = nullptr,
+                ProgressProc progress = nullptr);
+DibBlock SpMosaic(const DibBlock &dib, int left, int top, int right, int bottom, int size, int height,
+                  int space, int light, int random, int polygonType, bool smooth, bool antiAlias,
+                  QRgb foreground, QRgb background, void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpPixelFix(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                    void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpAutoContrast(const DibBlock &dib, int left, int top, int right, int bottom, void *data = nullptr,
+                        ProgressProc progress = nullptr);
+// shape 0 sine, 1 triangle.
+DibBlock SpJiggle(const DibBlock &dib, int left, int top, int right, int bottom, int period, int amplitude,
+                  int shape, void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpSpray(const DibBlock &dib, int left, int top, int right, int bottom, int value, int random,
+                 void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpFadeDib(const DibBlock &dib, int left, int top, int right, int bottom, int edge, std::uint8_t red,
+                   std::uint8_t green, std::uint8_t blue, void *data = nullptr,
+                   ProgressProc progress = nullptr);
+DibBlock SpThresholdDib(const DibBlock &dib, int left, int top, int right, int bottom, int value,
+                        bool antiAlias, void *data = nullptr, ProgressProc progress = nullptr);
+
+// Whole-picture effects (depth rule). The warp's frame callback sees every intermediate picture
+// (24 bits, the engine's own: copy it to keep it) and returns 1 to go on.
+using TWarpFrameProc = std::int16_t (*)(const DibBlock &dib, void *data);
+DibBlock SpWarp(const DibBlock &dib, bool rgbToHue, bool rgbToSaturation, bool convolve, int scale,
+                int vectorRotation, int steps, int displacement, void *data = nullptr,
+                ProgressProc progress = nullptr, TWarpFrameProc frame = nullptr);
+// shape 0 circle, 1 ellipse, 2 square, 3 diamond, 4 line, 5 cross.
+DibBlock SpHToneImage(const DibBlock &dib, int cellSize, int shape, double angle, void *data = nullptr,
+                      ProgressProc progress = nullptr);
+DibBlock SpTileDib(const DibBlock &dib, void *data = nullptr, ProgressProc progress = nullptr);
+DibBlock SpExtrudeDib(const DibBlock &dib, bool levels, int value, void *data = nullptr,
+                      ProgressProc progress = nullptr);
+
+// Merging: the overlay with its top left corner at (left, top) on a new copy of the target; red,
+// green and blue name its transparent colour (any of them negative: none). Only what falls inside
+// the target is written. The result has the target's depth (a 1-bit target comes back as 4 bits).
+DibBlock SpMergeDib(const DibBlock &target, const DibBlock &overlay, int red, int green, int blue, int top,
+                    int left);
+DibBlock SpDropDib(const DibBlock &target, const DibBlock &overlay, int red, int green, int blue, int top,
+                   int left);
+
+// Replacing: hue, saturation and lightness of the chosen channels moved by the offsets within the
+// area; the DIB is replaced (at its own depth) only on success.
+bool SpvisHueAndSaturation(DibBlock &dib, bool red, bool green, bool blue, bool yellow, bool magenta,
+                           bool cyan, int hue, int saturation, int brightness, int left, int top, int right,
+                           int bottom, void *data = nullptr, ProgressProc progress = nullptr);
+
+// In-place adjustments. At 24 bits and more the caller's DIB is changed and a copy of it returned
+// (the caller then holds two); below 24 bits the depth rule gives a new DIB and the caller's stays.
+DibBlock SpVisMirror(DibBlock &dib, bool vertical, bool horizontal);
+DibBlock SpVisBrightness(DibBlock &dib, int amount);
+DibBlock SpVisGamma(DibBlock &dib, int value);
+
+// Transitions: the picture uncovered over what the player shows, a step every delay milliseconds.
+// False when the engine is absent or there is no picture.
+bool SpFXSkipHorizontal(TransitionPlayer &player, const QImage &bitmap, int thickness, int delay);
+bool SpFXSkipVertical(TransitionPlayer &player, const QImage &bitmap, int thickness, int delay);
+bool SpFXSkipDiagonals(TransitionPlayer &player, const QImage &bitmap, int thickness, int delay);
+bool SpFXSkipDiagonalSquares(TransitionPlayer &player, const QImage &bitmap, int thickness, int delay);
+bool SpFXSkipRectangles(TransitionPlayer &player, const QImage &bitmap, int delay);
+bool SpFXSkipHorizontalDib(TransitionPlayer &player, const DibBlock &dib, int thickness, int delay);
+bool SpFXSkipVerticalDib(TransitionPlayer &player, const DibBlock &dib, int thickness, int delay);
+bool SpFXSkipDiagonalsDib(TransitionPlayer &player, const DibBlock &dib, int thickness, int delay);
+bool SpFXSkipDiagonalSquaresDib(TransitionPlayer &player, const DibBlock &dib, int thickness, int delay);
+bool SpFXSkipRectanglesDib(TransitionPlayer &player, const DibBlock &dib, int delay);
+// The transition of a control's FXMethod; FXNone plays nothing and answers false.
+bool SpTransition(TransitionPlayer &player, const QImage &bitmap, TFXMethod method, int thickness, int delay);
+
+// Palettes and palette files. Saving raises ErrorInvalid "Could not create file!" when the file
+// cannot be written and answers false for more entries than the palette has; loading raises
+// "Could not open file!" for a file that is there but cannot be read and answers 0 for a missing file
+// or one of the wrong size or signature; remapping raises "Dib is not 8 or 4 bit".
+QVector<QRgb> CreateGrayPalette(int n);
+bool SavePaletteFile(const QString &file, const QVector<QRgb> &palette, int n);
+int LoadPaletteFile(const QString &file, QVector<QRgb> &palette);
+void SortPalette(QVector<QRgb> &palette);
+// False when progress stopped it (the DIB is then unchanged).
+bool RemapDibToPalette(const QVector<QRgb> &palette, DibBlock &dib, void *data = nullptr,
+                       ProgressProc progress = nullptr);
 
 } // namespace orva::imaging

@@ -93,6 +93,8 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
                  [this](QObject *, const QString &current) {
                      return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
                  }));
+    m_transition = new TransitionPlayer(this);
+    connect(m_transition, &TransitionPlayer::frameChanged, this, qOverload<>(&QWidget::update));
 }
 
 TMultiImage::~TMultiImage() {
@@ -236,12 +238,20 @@ bool TMultiImage::readPicture(const QString &name, QImage &out) {
 }
 
 void TMultiImage::handOver(const QImage &bitmap) {
-    if (FXMethod != FXNone) {
-        // Transitions come with the effects layer; until then the picture arrives at once.
-        ORVA_TRACE(QStringLiteral("transition not shown"), static_cast<int>(FXMethod));
-    }
+    m_transition->finish();
+    const bool animate = FXMethod != FXNone && isVisible() && !bitmap.isNull() && !size().isEmpty();
+    // The new picture is uncovered over what the control shows now, as the control will draw it.
+    const QImage before = animate ? grab().toImage() : QImage();
     m_picture = bitmap;
     pictureChanged();
+    if (animate) {
+        m_transition->setFrame(before);
+        SpTransition(*m_transition, grab().toImage(), FXMethod, FXColRowThick, FXDelay);
+    }
+}
+
+bool TMultiImage::TransitionRunning() const {
+    return m_transition->isActive();
 }
 
 bool TMultiImage::GetInfo(const QString &file) {
@@ -583,6 +593,10 @@ QImage TMultiImage::scaledFor(const QSize &size) const {
 
 void TMultiImage::paintEvent(QPaintEvent *) {
     QPainter p(this);
+    if (m_transition->isActive()) {
+        p.drawImage(0, 0, m_transition->frame());
+        return;
+    }
     QRect area;
     if (!hasPicture()) {
         p.fillRect(rect(), m_color);
@@ -664,6 +678,7 @@ void TMultiImage::drawMessageText(QPainter &p) {
 }
 
 void TMultiImage::resizeEvent(QResizeEvent *) {
+    m_transition->finish();
     if (m_stretchRatio && hasPicture()) {
         m_zoom = FitZoom(size(), m_picture.size());
     }

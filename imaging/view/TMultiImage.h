@@ -87,9 +87,11 @@ public:
     int TiffPage() const { return m_tiffPage; }
     void SetTiffPage(int page);
     QColor RotateBackColor;
+    // A new picture is uncovered with this transition (delay in ms per step, strip thickness).
     TFXMethod FXMethod = FXNone;
     int FXDelay = 25;
     int FXColRowThick = 4;
+    bool TransitionRunning() const;
 
     // Rubber band.
     bool AllowRubberBand = false;
@@ -255,6 +257,7 @@ private:
     QImage m_textBitmap;
     QColor m_colorBeforeText;
     QTimer *m_stepTimer = nullptr;
+    TransitionPlayer *m_transition = nullptr;
 
     mutable QImage m_scaledCache;
     mutable QSize m_scaledCacheSize;

@@ -366,6 +366,28 @@ private slots:
         QCOMPARE(v.TextMode(), TMultiImage::TTextMode::None);
         QVERIFY(v.Picture().isNull());
     }
+
+    void newPictureArrivesThroughItsTransition() {
+        TMultiImage v;
+        v.resize(120, 80);
+        v.SetStretch(true);
+        v.show();
+        v.SetImageName(m_png);
+        QVERIFY(!v.TransitionRunning());
+        const QImage shown = v.grab().toImage();
+        v.FXMethod = orva::imaging::FXDiagonalSquares;
+        v.FXDelay = 1;
+        QImage blue(100, 50, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        const QString second = m_dir.filePath("blue.png");
+        QVERIFY(blue.save(second));
+        v.SetImageName(second);
+        QVERIFY(v.TransitionRunning());
+        QCOMPARE(at(v, 2, 2), shown.pixelColor(2, 2)); // the old picture shows until uncovered
+        QTRY_VERIFY_WITH_TIMEOUT(!v.TransitionRunning(), 5000);
+        QCOMPARE(at(v, 2, 2), QColor(Qt::blue));
+        QCOMPARE(at(v, 119, 79), QColor(Qt::blue));
+    }
 };
 
 QTEST_MAIN(TMultiImageTest)

@@ -4,18 +4,17 @@
 #include "platform/fxlib/Palettes.h"
 #include "platform/imageio/DibConvert.h"
 
+#include "platform/fxlib/tests/FxTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 using namespace orva::fxlib;
 using namespace orva::imageio;
+using namespace orva::fxlib::testing;
 
 namespace {
-
-Bytes bytesOf(const DibBlock &d) {
-    return Bytes(d.data(), d.data() + d.size());
-}
 
 DibBlock pattern(int w, int h, int bits) {
     DibBlock d = DibBlock::create(w, h, bits);
@@ -51,12 +50,6 @@ DibBlock textPage(int w, int h) {
         }
     }
     return d;
-}
-
-Progress stopAt(int percent) {
-    static int limit;
-    limit = percent;
-    return Progress{[](std::int16_t p, void *) -> std::int16_t { return p >= limit ? 0 : 1; }, nullptr};
 }
 
 } // namespace
