@@ -30,6 +30,7 @@ const QByteArray kKeyMaps = "keymap-F1 = #$027OP\n"
                             "KEYMAP-#$110 = dot\n"
                             "KEYMAP_EX-Shift+A = mapped\n"
                             "KEYMAP-S+F2 = #$000\n"
+                            "keymap-LTAB = #$027[Z\n"
                             "KEYMAP-X+F5 = never\n";
 
 } // namespace
@@ -103,6 +104,10 @@ private slots:
             << int(Qt::Key_A) << int(Qt::ShiftModifier) << QString("A") << false << QByteArray("mapped");
         QTest::newRow("{null} sends one NUL")
             << int(Qt::Key_F2) << int(Qt::ShiftModifier) << QString() << false << QByteArray(1, '\0');
+        QTest::newRow("Tab stays in the terminal")
+            << int(Qt::Key_Tab) << none << QString("\t") << false << QByteArray("\t");
+        QTest::newRow("Shift+Tab is LTAB")
+            << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << QString() << false << QByteArray("\x1B[Z");
         QTest::newRow("letter") << int(Qt::Key_A) << none << QString("a") << false << QByteArray("a");
         QTest::newRow("Enter") << int(Qt::Key_Return) << none << QString("\r") << false << QByteArray("\r");
         QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << int(Qt::ControlModifier) << QString("\r")
@@ -133,6 +138,23 @@ private slots:
         Made m = make("keymap-DELETE = #$027[3~\n");
         press(m.terminal, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7F"));
         QCOMPARE(m.link->sent, QByteArray("\x1B[3~"));
+    }
+
+    void readingTheSetupAgainReplacesKeysAndSwaps() {
+        Made m = make("keymap-F1 = one\nkeymap-F2 = gone\nSWAP-1 = abc:xyz\n");
+        m.link->deliver("abc\r\n");
+        QTRY_COMPARE(m.terminal->GetRowText(1).trimmed(), QByteArray("xyz"));
+        QFile f(m_dir.filePath("keys.inf"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("keymap-F1 = two\nSWAP-1 = abc:ABC\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() +
+                "\n");
+        f.close();
+        QVERIFY(m.form->ReadSetupFile());
+        press(m.terminal, Qt::Key_F1, Qt::NoModifier, QString());
+        press(m.terminal, Qt::Key_F2, Qt::NoModifier, QString());
+        QCOMPARE(m.link->sent, QByteArray("two"));
+        m.link->deliver("abc");
+        QTRY_COMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray("ABC"));
     }
 
     void malformedLinesAreNamedInAShownWarning() {

@@ -208,6 +208,21 @@ TEST(KeyMap, FirstOfTwoEntriesActs) {
     EXPECT_EQ(map.LastExamined(), 0);
 }
 
+TEST(DictationKeys, OnlyWhileTheWindowShows) {
+    struct Window : TDictationKeyTarget {
+        bool showing = false;
+        QList<TDictationKey> keys;
+        bool DictationWindowShowing() const override { return showing; }
+        void DictationKey(TDictationKey key) override { keys.append(key); }
+    } window;
+    EXPECT_FALSE(RunDictationKey(window, TDictationKey::Record));
+    window.showing = true;
+    EXPECT_TRUE(RunDictationKey(window, TDictationKey::Record));
+    EXPECT_EQ(window.keys, QList<TDictationKey>{TDictationKey::Record});
+    TNoDictationWindow none;
+    EXPECT_FALSE(RunDictationKey(none, TDictationKey::Stop));
+}
+
 TEST(KeyShortcut, WindowsAndQtNamesAgree) {
     const struct {
         const char *text;
