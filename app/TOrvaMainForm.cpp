@@ -16,6 +16,7 @@
 #include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
@@ -89,6 +90,7 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
       m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
       m_dictationKeys(std::make_unique<TNoDictationWindow>()),
+      m_imageKeys(std::make_unique<TNoDetachedImageWindow>()),
       m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
@@ -129,6 +131,7 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     });
     m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
     m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
 }
 
 TOrvaMainForm::~TOrvaMainForm() = default;
@@ -696,6 +699,12 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         terminalKeyPress(static_cast<QKeyEvent *>(event));
         return QWidget::eventFilter(watched, event);
     }
+    if (m_terminal && watched == m_terminal->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        terminalLeftButton(event->type() == QEvent::MouseButtonPress);
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
         m_rowseekTimer->stop();
@@ -721,6 +730,26 @@ void TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
     }
 }
 
+// Received text is held back from the press of the left button in the terminal, so that the screen
+// stays put while the user selects; a release with fewer than 4 characters selected lets it through.
+void TOrvaMainForm::terminalLeftButton(bool pressed) {
+    if (!m_pipeline) {
+        return;
+    }
+    if (pressed) {
+        m_pipeline->setSelectionHold(true);
+        return;
+    }
+    const TVtSelection &selection = m_terminal->Selection();
+    const int cells = selection.Marked()
+                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_terminal->Columns() +
+                                selection.EndCell().Col - selection.StartCell().Col + 1
+                          : 0;
+    if (cells < 4) {
+        EndSelectionHold();
+    }
+}
+
 void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
     if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
         emulator->KeyHandled = false;
@@ -733,7 +762,7 @@ void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
         if (MapKeyPress(key & 0xFF, (shift | mouse) & 0xFF) == 0) {
             key = 0;
         }
-    } catch (const std::exception &) {
+    } catch (...) {
         m_messages->error(
             kErrorCaption,
             QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
@@ -747,7 +776,15 @@ int TOrvaMainForm::MapKeyPress(int key, int shift) {
 }
 
 void TOrvaMainForm::doImageKey(int code) {
-    ORVA_TRACE(QStringLiteral("detached image window not available; image key"), code);
+    RunImageKey(*m_imageKeys, code);
+}
+
+void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target) {
+    m_imageKeys = target ? std::move(target) : std::make_unique<TNoDetachedImageWindow>();
+}
+
+void TOrvaMainForm::SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target) {
+    m_dictationKeys = target ? std::move(target) : std::make_unique<TNoDictationWindow>();
 }
 
 void TOrvaMainForm::EndSelectionHold() {

@@ -34,6 +34,7 @@ class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
 class TDictationKeyTarget;
+class TImageKeyTarget;
 class TVtTerminalEx;
 class TWPForm;
 
@@ -105,6 +106,9 @@ public:
     int MapKeyPress(int key, int shift);
     // The detached image window's key actions (codes 0 to 256), only while it is visible.
     void doImageKey(int code);
+    // The windows the key map's image and dictation tokens drive (none until they are set).
+    void SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target);
+    void SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target);
     // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
     void EndSelectionHold();
 
@@ -139,6 +143,7 @@ private:
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
     void terminalKeyPress(QKeyEvent *event);
+    void terminalLeftButton(bool pressed);
     void returnFromImages();
     void Telnet1Receive();
     QByteArray CurrentLoginConversation() const;
@@ -153,6 +158,7 @@ private:
     std::unique_ptr<ReceivePipeline> m_pipeline;
     std::unique_ptr<KeyMap> m_keyMap;
     std::unique_ptr<TDictationKeyTarget> m_dictationKeys;
+    std::unique_ptr<TImageKeyTarget> m_imageKeys;
     std::unique_ptr<MainFormKeyActions> m_keyActions;
 
     QStringList m_arguments;

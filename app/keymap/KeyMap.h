@@ -6,6 +6,7 @@
 #include "common/SetupFile.h"
 #include "common/SwapIntercepts.h"
 #include "dictation/keys/TDictationKeyTarget.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -21,19 +22,6 @@ struct TKeyMapEntry {
     QByteArray Text;   // decoded (DecodeKeyText)
     bool operator==(const TKeyMapEntry &) const = default;
 };
-
-// The detached image window's action codes (doImageKey).
-namespace ImageKeyCode {
-constexpr int PreviousFile = 0;
-constexpr int NextFile = 2;
-constexpr int ScrollRight = 4; // the picture moves by -20 horizontally
-constexpr int ScrollLeft = 8;  // +20 horizontally
-constexpr int ScrollUp = 16;   // +20 vertically
-constexpr int ScrollDown = 32; // -20 vertically
-constexpr int ZoomIn = 64;
-constexpr int ZoomOut = 128;
-constexpr int ZoomReset = 256;
-} // namespace ImageKeyCode
 
 // What a matched entry drives; the main window implements it.
 class KeyMapActions {

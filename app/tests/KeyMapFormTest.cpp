@@ -7,6 +7,7 @@
 #include "common/Trace.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -173,7 +174,19 @@ private slots:
         QCOMPARE(m.link->sent, QByteArray());
     }
 
-    void aKeyPressClearsTheSelection() {
+    // A left press holds received text back; a release with 4 or more characters selected keeps the
+    // hold, and the next key press in the terminal releases it and clears the selection.
+    void aSelectionHoldsHostOutputUntilAKey_data() {
+        QTest::addColumn<int>("lastCol");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("4 characters hold") << 4 << true;
+        QTest::newRow("6 characters hold") << 6 << true;
+        QTest::newRow("3 characters let through") << 3 << false;
+        QTest::newRow("a click lets through") << 1 << false;
+    }
+    void aSelectionHoldsHostOutputUntilAKey() {
+        QFETCH(int, lastCol);
+        QFETCH(bool, held);
         Made m = make(QByteArray());
         m.form->show();
         m.link->deliver("SELECT THIS TEXT");
@@ -183,11 +196,45 @@ private slots:
                           m.terminal->CellHeight() / 2);
         };
         QTest::mousePress(m.terminal->viewport(), Qt::LeftButton, {}, centre(1));
-        QTest::mouseMove(m.terminal->viewport(), centre(6));
-        QTest::mouseRelease(m.terminal->viewport(), Qt::LeftButton, {}, centre(6));
-        QVERIFY(m.terminal->Selection().Marked());
-        press(m.terminal, Qt::Key_F3, Qt::NoModifier, QString());
-        QVERIFY(!m.terminal->Selection().Present());
+        if (lastCol > 1) {
+            QTest::mouseMove(m.terminal->viewport(), centre(lastCol));
+        }
+        QTest::mouseRelease(m.terminal->viewport(), Qt::LeftButton, {}, centre(lastCol));
+        QCOMPARE(m.terminal->Selection().Marked(), held);
+        m.link->deliver("\r\nNEW");
+        if (held) {
+            QCOMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray());
+            press(m.terminal, Qt::Key_F3, Qt::NoModifier, QString());
+            QVERIFY(!m.terminal->Selection().Present());
+        }
+        QTRY_COMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray("NEW"));
+        QCOMPARE(m.link->sent, QByteArray());
+    }
+
+    // The key map's image tokens reach the detached window only while it is visible.
+    void imageKeysDriveTheVisibleDetachedWindow() {
+        struct Window : TImageKeyTarget {
+            bool visible = false;
+            QStringList *calls = nullptr;
+            bool DetachedWindowVisible() const override { return visible; }
+            void PreviousFile() override { calls->append("previous"); }
+            void NextFile() override { calls->append("next"); }
+            void ScrollBy(int dx, int dy) override { calls->append(QString("scroll %1 %2").arg(dx).arg(dy)); }
+            void ToolbarAction(int action) override { calls->append(QString("toolbar %1").arg(action)); }
+        };
+        Made m = make("keymap-PGDN = {nextpage}\nkeymap-C+HOME = {zoomreset}\n");
+        QStringList calls;
+        auto window = std::make_unique<Window>();
+        window->calls = &calls;
+        Window *shown = window.get();
+        m.form->SetImageKeyTarget(std::move(window));
+        press(m.terminal, Qt::Key_PageDown, Qt::NoModifier, QString());
+        QVERIFY(calls.isEmpty());
+        shown->visible = true;
+        press(m.terminal, Qt::Key_PageDown, Qt::NoModifier, QString());
+        press(m.terminal, Qt::Key_Home, Qt::ControlModifier, QString());
+        QCOMPARE(calls, (QStringList{"previous", "toolbar 8"}));
+        QCOMPARE(m.link->sent, QByteArray());
     }
 
     void modifierKeysKeepTheSelectionForCopying() {
