@@ -5,6 +5,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostRequests.h"
 #include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
@@ -146,6 +147,7 @@ private:
     void terminalLeftButton(bool pressed);
     void returnFromImages();
     void Telnet1Receive();
+    THostAbbreviationAccess hostAbbreviationAccess();
     QByteArray CurrentLoginConversation() const;
 
     // Declared first, so that they are the last members to go; the children that refer to them

@@ -9,14 +9,13 @@
 #include "common/testing/RecordingMessages.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -255,23 +254,14 @@ private slots:
     }
 
     void keyRoundTripThroughTheSampleHost() {
-        const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-        QVERIFY(!source.isEmpty());
-        const QString portFile = m_dir.filePath("port");
-        const QString log = m_dir.filePath("host.log");
-        QProcess host;
-        host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--port-file", portFile,
-                               "--log", log, "--once"});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
+        SampleHost host;
+        QVERIFY2(host.start({"--once"}), qPrintable(host.error()));
 
         // The demo setup file's key maps and login, pointed at this host.
-        QFile demo(source + "/tools/samplehost/orva.inf");
+        QFile demo(SampleHost::sourceDir() + "/tools/samplehost/orva.inf");
         QVERIFY(demo.open(QIODevice::ReadOnly));
         QByteArray setup = demo.readAll();
-        setup.replace("host name = 127.0.0.1:2323", "host name = 127.0.0.1:" + pf.readAll().trimmed());
+        setup.replace("host name = 127.0.0.1:2323", "host name = " + host.address());
         const QString path = m_dir.filePath("demo.inf");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -294,19 +284,12 @@ private slots:
         press(terminal, Qt::Key_F1, Qt::NoModifier, QString());
         QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(1).startsWith(" HELP"), 10000);
 
-        QFile events(log);
-        QVERIFY(events.open(QIODevice::ReadOnly));
         QStringList keys;
-        for (const QByteArray &line : events.readAll().split('\n')) {
-            const QJsonObject e = QJsonDocument::fromJson(line).object();
-            if (e["event"] == "key") {
-                keys.append(e["name"].toString());
-            }
+        for (const QJsonObject &e : host.events("key")) {
+            keys.append(e["name"].toString());
         }
         QCOMPARE(keys, (QStringList{"DOWN", "UP", "F1"}));
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 };
 
