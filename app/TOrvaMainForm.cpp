@@ -724,8 +724,7 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (watched == m_terminal && event->type() == QEvent::KeyPress) {
-        terminalKeyPress(static_cast<QKeyEvent *>(event));
-        return QWidget::eventFilter(watched, event);
+        return terminalKeyPress(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
     }
     if (m_terminal && watched == m_terminal->viewport() &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
@@ -750,12 +749,22 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
 // ---- keys in the terminal ---------------------------------------------------------------------------
 
 // Keys without a virtual-key code never reach the key map: they end the selection hold here. Shift,
-// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy.
-void TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
+// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
+// copy the selection and then end the hold, so that held host output is not left waiting for a
+// further key. True when the key was taken here.
+bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
     const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
+    const bool ctrlOnly = (stroke.Shift & (vssCtrl | vssShift | vssAlt)) == vssCtrl;
+    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
+        m_terminal->Selection().Present()) {
+        m_terminal->CopyToClipboard();
+        EndSelectionHold();
+        return true;
+    }
     if (stroke.Key == 0 && !stroke.Modifier) {
         EndSelectionHold();
     }
+    return false;
 }
 
 // Received text is held back from the press of the left button in the terminal, so that the screen

@@ -143,7 +143,7 @@ private:
     void placeWindow(const QPoint &topLeft, const QSize &size);
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
-    void terminalKeyPress(QKeyEvent *event);
+    bool terminalKeyPress(QKeyEvent *event);
     void terminalLeftButton(bool pressed);
     void returnFromImages();
     void Telnet1Receive();

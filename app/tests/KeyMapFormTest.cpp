@@ -236,7 +236,8 @@ private slots:
         QCOMPARE(m.link->sent, QByteArray());
     }
 
-    void modifierKeysKeepTheSelectionForCopying() {
+    // Ctrl alone keeps the selection; Ctrl+C copies it, then lets the held host output through.
+    void theCopyKeyCopiesTheSelectionThenEndsTheHold() {
         Made m = make(QByteArray());
         m.form->show();
         m.link->deliver("COPY ME");
@@ -246,11 +247,15 @@ private slots:
         QTest::mousePress(m.terminal->viewport(), Qt::LeftButton, {}, QPoint(w / 2, h / 2));
         QTest::mouseMove(m.terminal->viewport(), QPoint(3 * w + w / 2, h / 2));
         QTest::mouseRelease(m.terminal->viewport(), Qt::LeftButton, {}, QPoint(3 * w + w / 2, h / 2));
+        m.link->deliver("\r\nHELD");
         press(m.terminal, Qt::Key_Control, Qt::ControlModifier, QString());
         QVERIFY(m.terminal->Selection().Marked());
+        QCOMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray());
         press(m.terminal, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
         QCOMPARE(m.link->sent, QByteArray()); // the copy key goes no further
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("COPY\r\n"));
+        QVERIFY(!m.terminal->Selection().Present());
+        QTRY_COMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray("HELD"));
     }
 
     void keyRoundTripThroughTheSampleHost() {
