@@ -7,21 +7,25 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/RequestImagePanel.h"
+#include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
+#include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
@@ -70,11 +74,28 @@ QPixmap lightPixmap(const QColor &colour) {
 
 } // namespace
 
+// Key-map entries act on the link (sent whatever its state: the link drops what it cannot send), the
+// request images, the detached image window and the dictation window.
+class MainFormKeyActions : public KeyMapActions {
+public:
+    explicit MainFormKeyActions(TOrvaMainForm &form) : m_form(form) {}
+    void SendKeyText(const QByteArray &bytes) override { m_form.m_telnet->Send(bytes); }
+    void ShowRequestImages() override { m_form.ShowRequestImages(); }
+    void doImageKey(int code) override { m_form.doImageKey(code); }
+    void DictationKey(TDictationKey key) override { RunDictationKey(*m_form.m_dictationKeys, key); }
+
+private:
+    TOrvaMainForm &m_form;
+};
+
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
-      m_telnet(link ? link : new TTelnet(this)), m_arguments(arguments) {
+      m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
+      m_dictationKeys(std::make_unique<TNoDictationWindow>()),
+      m_imageKeys(std::make_unique<TNoDetachedImageWindow>()),
+      m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
@@ -106,11 +127,15 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
             m_pipeline->Telnet1Send();
         }
     });
+    // A typed character goes to the host as one byte; keys without one only through the key map.
     connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
         if (m_telnet->IsConnected()) {
             m_telnet->Send(bytes);
         }
     });
+    m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
 }
 
 TOrvaMainForm::~TOrvaMainForm() = default;
@@ -352,7 +377,7 @@ void TOrvaMainForm::traceUnbuilt(const QString &control) {
 
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
-    ORVA_TRACE(QStringLiteral("key-name table"), QStringLiteral("not filled"));
+    m_keyMap->FillKeyNameTable();
     m_smartMouse = false;
     m_detachedImages = false;
 
@@ -369,8 +394,9 @@ bool TOrvaMainForm::FormCreate() {
     }
 
     m_sinks = std::make_unique<MainFormSinks>(*this);
-    m_pipeline = std::make_unique<ReceivePipeline>(
-        *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
+    PipelineSettings pipelineSettings = PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
+    pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+    m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
     m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
                                      RequestImagePanel::EnableImagePrint);
@@ -416,8 +442,13 @@ bool TOrvaMainForm::ReadSetupFile() {
         return false;
     }
     m_settings = SetupFile::Parse(file.readAll(), m_programDir);
-    for (const QString &problem : m_settings.Problems) {
-        ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
+    // A re-read replaces the key map and the swap intercepts the pipeline applies.
+    const QStringList problems = m_settings.Problems + m_keyMap->Load(m_settings);
+    for (const QString &problem : problems) {
+        qCWarning(orvaSetup).noquote() << m_setupFileName + QStringLiteral(": ") + problem;
+    }
+    if (m_pipeline) {
+        m_pipeline->setSwapIntercepts(m_keyMap->SwapIntercepts());
     }
     reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
@@ -772,8 +803,13 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         NoLinkLightClick();
         return true;
     }
-    if (m_terminal && (watched == m_terminal->viewport() || watched == m_terminal)) {
-        terminalEvent(event);
+    if (watched == m_terminal && event->type() == QEvent::KeyPress) {
+        return terminalKeyPress(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
+    }
+    if (m_terminal && watched == m_terminal->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        terminalLeftButton(event->type() == QEvent::MouseButtonPress);
         return QWidget::eventFilter(watched, event);
     }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
@@ -790,23 +826,82 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// The selection hold: a left-button press in the terminal holds back the host's text, so that what
-// the user is selecting stays put; a release with fewer than 4 characters selected, or a key, ends it.
-void TOrvaMainForm::terminalEvent(QEvent *event) {
-    const auto leftButton = [event] { return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton; };
-    if (event->type() == QEvent::MouseButtonPress && leftButton()) {
-        if (m_pipeline) {
-            m_pipeline->setSelectionHold(true);
-        }
-    } else if (event->type() == QEvent::MouseButtonRelease && leftButton()) {
-        QByteArray selected = m_terminal->Selection().Marked() ? m_terminal->GetSelectedText() : QByteArray();
-        selected.replace("\r\n", "");
-        if (selected.size() < 4) {
-            EndSelectionHold();
-        }
-    } else if (event->type() == QEvent::KeyPress) {
+// ---- keys in the terminal ---------------------------------------------------------------------------
+
+// Keys without a virtual-key code never reach the key map: they end the selection hold here. Shift,
+// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
+// copy the selection and then end the hold, so that held host output is not left waiting for a
+// further key. True when the key was taken here.
+bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
+    const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
+    const bool ctrlOnly = (stroke.Shift & (vssCtrl | vssShift | vssAlt)) == vssCtrl;
+    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
+        m_terminal->Selection().Present()) {
+        m_terminal->CopyToClipboard();
+        EndSelectionHold();
+        return true;
+    }
+    if (stroke.Key == 0 && !stroke.Modifier) {
         EndSelectionHold();
     }
+    return false;
+}
+
+// Received text is held back from the press of the left button in the terminal, so that the screen
+// stays put while the user selects; a release with fewer than 4 characters selected lets it through.
+void TOrvaMainForm::terminalLeftButton(bool pressed) {
+    if (!m_pipeline) {
+        return;
+    }
+    if (pressed) {
+        m_pipeline->setSelectionHold(true);
+        return;
+    }
+    const TVtSelection &selection = m_terminal->Selection();
+    const int cells = selection.Marked()
+                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_terminal->Columns() +
+                                selection.EndCell().Col - selection.StartCell().Col + 1
+                          : 0;
+    if (cells < 4) {
+        EndSelectionHold();
+    }
+}
+
+void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+        emulator->KeyHandled = false;
+    }
+    // A held mouse button is part of the shift state (left 8, right 16, middle 32), so it prevents a match.
+    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    const int mouse = (buttons & Qt::LeftButton ? 8 : 0) | (buttons & Qt::RightButton ? 16 : 0) |
+                      (buttons & Qt::MiddleButton ? 32 : 0);
+    try {
+        if (MapKeyPress(key & 0xFF, (shift | mouse) & 0xFF) == 0) {
+            key = 0;
+        }
+    } catch (...) {
+        m_messages->error(
+            kErrorCaption,
+            QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
+                QString::number(m_keyMap->LastExamined()));
+    }
+}
+
+int TOrvaMainForm::MapKeyPress(int key, int shift) {
+    EndSelectionHold();
+    return m_keyMap->MapKeyPress(key, shift, *m_keyActions);
+}
+
+void TOrvaMainForm::doImageKey(int code) {
+    RunImageKey(*m_imageKeys, code);
+}
+
+void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target) {
+    m_imageKeys = target ? std::move(target) : std::make_unique<TNoDetachedImageWindow>();
+}
+
+void TOrvaMainForm::SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target) {
+    m_dictationKeys = target ? std::move(target) : std::make_unique<TNoDictationWindow>();
 }
 
 void TOrvaMainForm::EndSelectionHold() {

@@ -30,9 +30,13 @@ class QToolBar;
 class QToolButton;
 class ConnectionController;
 class HostSendQueue;
+class KeyMap;
+class MainFormKeyActions;
 class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
+class TDictationKeyTarget;
+class TImageKeyTarget;
 class TVtTerminalEx;
 class TWPForm;
 namespace orva::imaging {
@@ -103,8 +107,6 @@ public:
     bool LoadRequestImages();
     void ViewImageClick();
     void ResetImagePosition1Click();
-    // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
-    void EndSelectionHold();
 
     // What the detached image window needs of this window: the image sources, the mask in use and
     // the no-image name; the source in use; the negative-print option; the user's boxes.
@@ -115,6 +117,20 @@ public:
     UserMessages &Messages() const override { return *m_messages; }
     bool ImageTools() const override { return m_settings.ImageTools; }
 
+    // Keys in the terminal: a key with a virtual-key code goes through the key map first (the key's
+    // low byte, the shift state with held mouse buttons); a key the map takes is set to 0, so it types
+    // nothing. Also the way in for the smart mouse (Enter with no modifier).
+    void VtTerminal1KeyDown(int &key, int shift);
+    // The key map on one key press: 0 when an entry took the key, else the key.
+    int MapKeyPress(int key, int shift);
+    // The detached image window's key actions (codes 0 to 256), only while it is visible.
+    void doImageKey(int code);
+    // The windows the key map's image and dictation tokens drive (none until they are set).
+    void SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target);
+    void SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target);
+    // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
+    void EndSelectionHold();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -123,6 +139,8 @@ protected:
 private:
     // The pipeline's view of the window (terminal, link, transfer panel, editor, boxes).
     friend class MainFormSinks;
+    // What key-map entries drive (the link, the request images, the image and dictation windows).
+    friend class MainFormKeyActions;
 
     void buildMenuBar();
     void buildTerminalArea();
@@ -144,7 +162,8 @@ private:
     void placeWindow(const QPoint &topLeft, const QSize &size);
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
-    void terminalEvent(QEvent *event);
+    bool terminalKeyPress(QKeyEvent *event);
+    void terminalLeftButton(bool pressed);
     void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
@@ -158,6 +177,10 @@ private:
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
+    std::unique_ptr<KeyMap> m_keyMap;
+    std::unique_ptr<TDictationKeyTarget> m_dictationKeys;
+    std::unique_ptr<TImageKeyTarget> m_imageKeys;
+    std::unique_ptr<MainFormKeyActions> m_keyActions;
 
     QStringList m_arguments;
     TOrvaSettings m_settings;

@@ -180,30 +180,113 @@ class TelnetConnection:
                 self.send(bytes([b]))
 
 
+def read_menu_input(conn):
+    """Reads a typed line like read_line, or one key sequence sent by a mapped key (only at the start
+    of a line). Returns ("line", bytes), ("key", name), or None when the client has gone."""
+    line = bytearray()
+
+    def next_byte():
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        return conn.pending.pop(0)
+
+    while True:
+        b = next_byte()
+        if b is None:
+            return None
+        if b == 0x1B:
+            seq = bytearray(b"\x1b")
+            intro = next_byte()
+            if intro is None:
+                return None
+            seq.append(intro)
+            # SS3 takes one final byte; CSI takes parameters up to its final byte.
+            while True:
+                c = next_byte()
+                if c is None:
+                    return None
+                seq.append(c)
+                if intro != ord("[") or 0x40 <= c <= 0x7E:
+                    break
+            name = KEY_SEQUENCES.get(bytes(seq))
+            if name and not line:
+                return ("key", name)
+            continue
+        if b in (13, 10):
+            if b == 13 and conn.pending[:1] in (b"\n", b"\0"):
+                conn.pending.pop(0)
+            conn.send(b"\r\n")
+            return ("line", bytes(line))
+        if b in (8, 127):
+            if line:
+                line.pop()
+                conn.send(b"\b \b")
+            continue
+        line.append(b)
+        conn.send(bytes([b]))
+
+
 def cup(row, col):
     return ESC + b"[%d;%dH" % (row, col)
 
 
 MENU_REQUEST = b"12345678"
 
+# The menu's choices: what is typed to pick one, and its text. Up and Down move the highlight over
+# them; Enter on an empty line picks the highlighted one.
+MENU_CHOICES = [
+    (b"1", b"Request enquiry"),
+    (b"2", b"Result entry"),
+    (b"3", b"Reports"),
+    (b"4", b"Line-drawing test"),
+    (b"5", b"Host form"),
+    (b"6", b"Request forms in the image window"),
+    (b"9", b"Log off"),
+]
+MENU_FIRST_ROW = 4
 
-def menu_screen(request=MENU_REQUEST, status=b""):
-    """The main menu of the laboratory system, in reverse-video title and box-drawn frame, with the
-    outcome of the last choice on row 20."""
+# Keys the demo setup file maps (keymap-F1, keymap-UP ARROW, keymap-DN ARROW).
+KEY_SEQUENCES = {
+    ESC + b"OP": "F1",
+    ESC + b"[A": "UP",
+    ESC + b"[B": "DOWN",
+    ESC + b"OA": "UP",
+    ESC + b"OB": "DOWN",
+}
+
+
+def menu_screen(request=MENU_REQUEST, highlight=0, status=b""):
+    """The main menu of the laboratory system, in reverse-video title and box-drawn frame; the
+    highlighted choice in reverse video, and the outcome of the last choice on row 20."""
     s = bytearray()
     s += ESC + b"[H" + ESC + b"[2J"
     s += cup(1, 1) + ESC + b"[7m" + b" ORVA SAMPLE LABORATORY SYSTEM".ljust(80) + ESC + b"[0m"
     s += cup(2, 1) + b"REQUEST: " + request
-    s += cup(4, 5) + b"1. Request enquiry"
-    s += cup(5, 5) + b"2. Result entry"
-    s += cup(6, 5) + b"3. Reports"
-    s += cup(7, 5) + b"4. Line-drawing test"
-    s += cup(8, 5) + b"5. Host form"
-    s += cup(9, 5) + b"6. Request forms in the image window"
-    s += cup(10, 5) + b"9. Log off"
+    for i, (key, text) in enumerate(MENU_CHOICES):
+        entry = key + b". " + text
+        if i == highlight:
+            entry = ESC + b"[7m" + entry + ESC + b"[0m"
+        s += cup(MENU_FIRST_ROW + i, 5) + entry
     if status:
         s += cup(20, 1) + status
+    s += cup(21, 1) + b"F1 help   Up/Down choose   Enter run"
     s += cup(22, 1) + b"Choice: "
+    return bytes(s)
+
+
+def help_screen():
+    s = bytearray(ESC + b"[H" + ESC + b"[2J")
+    s += cup(1, 1) + ESC + b"[7m" + b" HELP".ljust(80) + ESC + b"[0m"
+    lines = [
+        b"F1          this help",
+        b"Up, Down    move the highlighted choice",
+        b"Enter       run the highlighted choice, or type a choice's number",
+        b"Ctrl+F5     show the scanned forms of the request on row 2",
+    ]
+    for i, line in enumerate(lines):
+        s += cup(3 + i, 3) + line
+    s += cup(22, 1) + b"Press RETURN: "
     return bytes(s)
 
 
@@ -489,15 +572,28 @@ def interactive_session(conn, log, upload_dir=None):
         return
     log.event("login", user=user.decode("latin-1"))
     request = MENU_REQUEST
+    highlight = 0
     status = b""
     while not conn.closed:
-        conn.send(menu_screen(request, status))
+        conn.send(menu_screen(request, highlight, status))
         status = b""
-        choice = conn.read_line()
-        if choice is None:
+        got = read_menu_input(conn)
+        if got is None:
             return
-        log.event("line", text=choice.decode("latin-1"))
-        choice = choice.strip()
+        kind, value = got
+        if kind == "key":
+            log.event("key", name=value)
+            if value == "UP":
+                highlight = (highlight - 1) % len(MENU_CHOICES)
+            elif value == "DOWN":
+                highlight = (highlight + 1) % len(MENU_CHOICES)
+            elif value == "F1":
+                conn.send(help_screen())
+                if conn.read_line() is None:
+                    return
+            continue
+        log.event("line", text=value.decode("latin-1"))
+        choice = value.strip() or MENU_CHOICES[highlight][0]
         if choice == b"9":
             conn.send(b"\r\nGoodbye\r\n")
             return
