@@ -828,8 +828,8 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- keys in the terminal ---------------------------------------------------------------------------
 
-// Keys without a virtual-key code never reach the key map: they end the selection hold here. Shift,
-// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
+// Keys without a virtual-key code never reach the key map: they end the selection hold here. Ctrl
+// and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
 // copy the selection and then end the hold, so that held host output is not left waiting for a
 // further key. True when the key was taken here.
 bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
@@ -841,7 +841,8 @@ bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
         EndSelectionHold();
         return true;
     }
-    if (stroke.Key == 0 && !stroke.Modifier) {
+    // Shift alone ends the hold too: it starts no copy, and the user may just want the screen back.
+    if ((stroke.Key == 0 && !stroke.Modifier) || event->key() == Qt::Key_Shift) {
         EndSelectionHold();
     }
     return false;
