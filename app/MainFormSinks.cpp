@@ -141,6 +141,12 @@ QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, cons
     return m_form.m_messages->saveFileName(caption, folder, filter);
 }
 
+QString MainFormSinks::PostedMessages::saveFileNameNoOverwriteCheck(const QString &caption,
+                                                                    const QString &folder,
+                                                                    const QString &filter) {
+    return m_form.m_messages->saveFileNameNoOverwriteCheck(caption, folder, filter);
+}
+
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {
     QPointer<TOrvaMainForm> form(&m_form);
     QTimer::singleShot(0, &m_form, [form, reportMessage] {

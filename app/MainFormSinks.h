@@ -50,6 +50,8 @@ private:
         bool inputBox(const QString &caption, const QString &prompt, QString &value) override;
         QString openFileName(const QString &caption, const QString &folder, const QString &filter) override;
         QString saveFileName(const QString &caption, const QString &folder, const QString &filter) override;
+        QString saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                             const QString &filter) override;
 
     private:
         TOrvaMainForm &m_form;
