@@ -59,6 +59,8 @@ const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settin
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
 constexpr int kMaxFontSize = 30;
+// The Enter key's virtual-key code, as the key-down handling knows keys.
+constexpr int kEnterKey = 0x0D;
 constexpr int kMinFontSizeToShrink = 8;
 const QString kErrorCaption = QStringLiteral("Error condition detected");
 
@@ -90,9 +92,11 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
     m_rawPrint->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
     connect(m_rawPrint, &RawPrintQueue::jobFailed, this, [this](const QString &reason) {
-        m_messages->warning(QStringLiteral("Orva"),
-                            QStringLiteral("The host sent a print job, but it could not be printed.\n") +
-                                reason);
+        // Not while a block is on its way to the screen: the posted box waits for the block's end.
+        UserMessages &messages = m_sinks ? m_sinks->Messages() : *m_messages;
+        messages.warning(QStringLiteral("Orva"),
+                         QStringLiteral("The host sent a print job, but it could not be printed.\n") +
+                             reason);
     });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
@@ -908,6 +912,7 @@ void TOrvaMainForm::ResetImagePosition1Click() {
 // ---- capture, screen print, export and import, clipboard, smart mouse ---------------------------
 
 void TOrvaMainForm::buildTerminalTools() {
+    m_keyDownPath = [this](int &, int) { EndSelectionHold(); };
     connect(m_terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
     connect(m_terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
 }
@@ -999,8 +1004,9 @@ void TOrvaMainForm::VtTerminal1SmartMouseClick(int, int, const QByteArray &text)
         return;
     }
     m_telnet->Send(text + '\r');
-    // Then as the Enter key pressed without a modifier: the selection hold and the selection end.
-    EndSelectionHold();
+    // Then as the Enter key pressed without a modifier.
+    int key = kEnterKey;
+    m_keyDownPath(key, 0);
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------

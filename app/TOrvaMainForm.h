@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -100,6 +101,10 @@ public:
     void VtTerminal1SmartMouseClick(int button, int shift, const QByteArray &text);
     // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
     void EndSelectionHold();
+    // The terminal's key-down handling (virtual-key code, shift state) that the smart mouse runs for
+    // Enter after its digits; until key maps are in, it ends the selection hold and the selection.
+    using KeyDownPath = std::function<void(int &key, int shift)>;
+    void setKeyDownPath(KeyDownPath path) { m_keyDownPath = std::move(path); }
 
     // Request images: the request box, the screen watcher and the host's lists.
     void RowseekTimerTimer();
@@ -202,6 +207,7 @@ private:
     QMenu *m_mainBarPopUp = nullptr;
     QMenu *m_vtPopup = nullptr;
     QAction *m_copyAction = nullptr;
+    KeyDownPath m_keyDownPath;
     QAction *m_loginState = nullptr;
     QAction *m_loginAs = nullptr;
     QAction *m_logonNewSystem = nullptr;
