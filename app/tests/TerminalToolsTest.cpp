@@ -2,6 +2,7 @@
 // screen print on a PDF printer, and an export and import of a host item through the sample host's
 // command prompt.
 #include "app/ConnectionController.h"
+#include "app/ScreenPrint.h"
 #include "app/TOrvaMainForm.h"
 #include "app/TerminalClipboard.h"
 #include "app/export/ItemTransfer.h"
@@ -244,6 +245,27 @@ private slots:
         for (int row = 1; row <= 24; ++row) {
             QCOMPARE(rows[row - 1], QStringLiteral(u"ROW%1 caf\u00e9").arg(row, 2, 10, QLatin1Char('0')));
         }
+    }
+
+    // A row wider than 80 columns ends at the right margin.
+    void screenPrintClipsWideRows() {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty()) {
+            QSKIP("pdftotext not installed");
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("wide.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        const QByteArray wide = QByteArray(80, 'A') + QByteArray(52, 'B');
+        QVERIFY(ScreenPrint::PrintRows(printer, QFont(QStringLiteral("Lucida Console")), {wide, "second"}));
+        QProcess text;
+        text.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QList<QByteArray> lines = text.readAllStandardOutput().split('\n');
+        QVERIFY(lines.size() >= 2);
+        QCOMPARE(lines[0].trimmed(), QByteArray(80, 'A'));
+        QCOMPARE(lines[1].trimmed(), QByteArray("second"));
     }
 
     // Export a Windows file into a new item of the sample host, then import it back with line ends:
