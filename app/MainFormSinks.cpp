@@ -123,13 +123,10 @@ void MainFormSinks::ClearSendQueue() {
     m_form.m_sendQueue->Clear();
 }
 
-// Reloading the last saved copy belongs to the return of the report; until then the editor is
-// shown with its document flagged as changed, so that the user saves again.
+// The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
     if (TWPForm *editor = m_form.m_wpForm.data(); editor && !audio) {
-        editor->ReportChanged = true;
-        editor->show();
-        editor->raise();
+        editor->ReloadLastReport();
     }
     m_form.m_messages->error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
 }

@@ -254,15 +254,15 @@ void TOrvaMainForm::buildTerminalArea() {
     v->addWidget(m_transferPanel);
     m_docProgressBar->setRange(0, 1000);
     m_sendQueue->onProgress = [this](int position) { m_docProgressBar->setValue(position); };
-    m_sendQueue->onTransferLost = [this] {
+    m_sendQueue->onTransferLost = [this](bool audio) {
         m_transferPanel->hide();
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [this, audio] {
+            if (m_wpForm && !audio) {
+                m_wpForm->ReloadLastReport();
+            }
             m_messages->error(QStringLiteral("Save Data"),
                               QStringLiteral("The link to the host was lost while the report was being sent. "
                                              "Please Re-save when the link is back."));
-            if (m_wpForm) {
-                m_wpForm->ReportChanged = true;
-            }
         });
     };
 
@@ -575,9 +575,37 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
                                     m_settings.ResultDirectory, m_programDir};
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
+        m_wpForm->HostAbbreviations = hostAbbreviationAccess();
+        connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
+            show();
+            raise();
+            activateWindow();
+            m_terminal->setFocus();
+        });
     }
     m_wpForm->ReceivedReportText = reportMessage;
     m_wpForm->LoadReport();
+}
+
+// The editor reads the host's abbreviation list (client command 4) through the pipeline.
+THostAbbreviationAccess TOrvaMainForm::hostAbbreviationAccess() {
+    auto list = [this]() -> THostAbbreviations * {
+        return m_pipeline ? &m_pipeline->abbreviations() : nullptr;
+    };
+    THostAbbreviationAccess access;
+    access.ListCreated = [list] { return list() && list()->ListCreated; };
+    access.Value = [list](const QByteArray &name) { return list() ? list()->value(name) : QByteArray(); };
+    access.ClearAnswer = [list] {
+        if (THostAbbreviations *l = list()) {
+            l->LookupAnswer.clear();
+            l->LookupName.clear();
+        }
+    };
+    access.Answer = [list] {
+        THostAbbreviations *l = list();
+        return l ? qMakePair(l->LookupName, l->LookupAnswer) : QPair<QByteArray, QByteArray>();
+    };
+    return access;
 }
 
 // ---- window shapes ------------------------------------------------------------------------------

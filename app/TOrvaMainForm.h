@@ -5,6 +5,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostRequests.h"
 #include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
@@ -147,6 +148,7 @@ private:
     bool menuBarKey(QKeyEvent *event);
     void returnFromImages();
     void Telnet1Receive();
+    THostAbbreviationAccess hostAbbreviationAccess();
     QByteArray CurrentLoginConversation() const;
     void buildTerminalTools();
     void sendAsPasted(const QString &text);

@@ -34,6 +34,11 @@ QList<QPair<QString, QString>> PathMap() {
 }
 
 QString toLocalPath(const QString &path) {
+    const QString mapped = mappedPath(path);
+    return mapped.isEmpty() ? QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')) : mapped;
+}
+
+QString mappedPath(const QString &path) {
     const QList<QPair<QString, QString>> map = PathMap();
     const QString winPath = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
     for (const auto &[from, to] : map) {
@@ -51,7 +56,7 @@ QString toLocalPath(const QString &path) {
         }
         return local + QString(rest).replace(QLatin1Char('\\'), QLatin1Char('/'));
     }
-    return QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return {};
 }
 
 } // namespace LocalPath

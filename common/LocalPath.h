@@ -15,5 +15,7 @@ QList<QPair<QString, QString>> PathMap();
 // A complete joined path made local: a mapped UNC or drive prefix is replaced (compared without
 // case), then every "\" becomes "/". Linux paths pass unchanged.
 QString toLocalPath(const QString &path);
+// The same for a path under a mapped prefix only; empty when no prefix matches.
+QString mappedPath(const QString &path);
 
 } // namespace LocalPath

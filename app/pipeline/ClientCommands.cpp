@@ -273,6 +273,7 @@ void ClientCommands::abbreviation(const TObjectRequest &r) {
     QByteArray key = r.commandEntry(1).toLower();
     key.replace(' ', QByteArray());
     const QList<QByteArray> entries = r.Fields();
+    Abbreviations.ListCreated = true;
     if (key == "systemabrreset") {
         Abbreviations.List.clear();
         Abbreviations.AbbreviationStatus = "reset";
@@ -287,10 +288,13 @@ void ClientCommands::abbreviation(const TObjectRequest &r) {
     } else if (key == "systemabrnotfound") {
         Abbreviations.AbbreviationStatus = "!!NOT FOUND!!";
         Abbreviations.LookupAnswer = "!!NOT FOUND!!";
+        Abbreviations.LookupName.clear();
     } else if (entries.size() >= 3) {
-        Abbreviations.setValue(r.commandEntry(1).toLower().trimmed(), r.commandEntry(2));
+        const QByteArray name = r.commandEntry(1).toLower().trimmed();
+        Abbreviations.setValue(name, r.commandEntry(2));
         Abbreviations.AbbreviationStatus = r.commandEntry(2);
         Abbreviations.LookupAnswer = r.commandEntry(2);
+        Abbreviations.LookupName = name;
     }
 }
 

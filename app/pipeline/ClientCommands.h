@@ -20,6 +20,10 @@ struct THostAbbreviations {
     // The answer of a look-up, set only by a name=value command or "!!NOT FOUND!!", so that list
     // maintenance arriving during a look-up is not taken for its answer.
     QByteArray LookupAnswer;
+    // The name that answer is for (lower case, trimmed); empty for a bare "!!NOT FOUND!!".
+    QByteArray LookupName;
+    // A client command 4 has come: the host keeps a list, and the editor may ask it.
+    bool ListCreated = false;
 
     // The text of the first entry whose name matches without case; empty when none does.
     QByteArray value(const QByteArray &name) const;

@@ -10,6 +10,7 @@
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -273,17 +274,10 @@ private slots:
     void exportThenImportThroughTheHost() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString portFile = dir.filePath(QStringLiteral("port"));
-        QProcess host;
-        host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        host.start(QStringLiteral("python3"),
-                   {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py", "0",
-                    "--port-file", portFile, "--once"});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QByteArray port = readAll(portFile).trimmed();
+        SampleHost host;
+        QVERIFY2(host.start({"--once"}), qPrintable(host.error()));
 
-        Made m = make(nullptr, nullptr, "host name = 127.0.0.1:" + port);
+        Made m = make(nullptr, nullptr, "host name = " + host.address());
         child<ConnectionController>(m.form.get(), "ConnectionController")->Timer1Timer();
         auto *terminal = child<TVtTerminalEx>(m.form.get(), "VtTerminal1");
         const auto screenHas = [terminal](const QByteArray &text) {
@@ -325,6 +319,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m.messages->shown.contains(QStringLiteral("Import File|Transfer Complete")),
                                  15000);
         QCOMPARE(readAll(target), lines);
+        // The host wrote the path as typed here.
+        QTRY_COMPARE_WITH_TIMEOUT(host.events(QStringLiteral("imported")).size(), 1, 5000);
+        QCOMPARE(host.events(QStringLiteral("imported")).first().value(QStringLiteral("path")).toString(),
+                 target);
 
         // The host's refusal is shown with its own words.
         child<QLineEdit>(form, "d3Item")->setText(QStringLiteral("NOSUCH"));
@@ -339,8 +337,7 @@ private slots:
         child<QPushButton>(form, "ExportButton")->click();
         auto *transfer = form->findChild<ItemTransfer *>(QStringLiteral("ItemTransfer"));
         QVERIFY(transfer && transfer->Active());
-        host.kill();
-        host.waitForFinished();
+        host.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!transfer->Active(), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(
             !m.messages->shown

@@ -3,10 +3,12 @@
 #include "editor/report/HostUpload.h"
 
 #include "common/Trace.h"
+#include "editor/report/WorkFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <utility>
 
 namespace {
 const QByteArray kCrLf = "\r\n";
@@ -114,6 +116,21 @@ bool HostSendQueue::SendDirect(const QByteArray &bytes) {
     return true;
 }
 
+void HostSendQueue::SendWhenIdle(const QByteArray &bytes) {
+    if (m_active) {
+        m_held += bytes;
+        return;
+    }
+    SendDirect(bytes);
+}
+
+void HostSendQueue::SetResultTransferActive(bool on) {
+    m_active = on;
+    if (on || m_held.isEmpty())
+        return;
+    SendDirect(std::exchange(m_held, QByteArray()));
+}
+
 void HostSendQueue::Clear() {
     m_lines.clear();
     m_index = 0;
@@ -121,11 +138,13 @@ void HostSendQueue::Clear() {
 
 bool HostSendQueue::LinkDropped() {
     const bool wasActive = m_active;
+    const bool audio = m_audio;
     m_active = false;
     m_audio = false;
+    m_held.clear();
     Clear();
     if (wasActive && onTransferLost)
-        onTransferLost();
+        onTransferLost(audio);
     return wasActive;
 }
 
@@ -135,17 +154,12 @@ namespace {
 void writeDebugCopy(const QString &workFolder, const UploadMessage &m) {
     if (workFolder.isEmpty())
         return;
-    QFile f(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        ORVA_TRACE("upload debug copy not written", f.errorString());
-        return;
-    }
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray out = m.head + '\x03' + kCrLf;
     for (const QByteArray &line : m.lines)
         out += line + kCrLf;
-    if (f.write(out) != out.size())
-        ORVA_TRACE("upload debug copy not written", f.errorString());
+    QString error;
+    if (!writePrivate(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
+        ORVA_TRACE("upload debug copy not written", error);
 }
 } // namespace
 

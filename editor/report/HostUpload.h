@@ -44,9 +44,13 @@ public:
 
     // A reply outside the upload (the single ESC); false when the link is down.
     bool SendDirect(const QByteArray &bytes);
+    // Sent at once when no upload is under way; otherwise held back and sent when the upload ends,
+    // so that it never lands between the upload's lines. Held bytes are dropped with the link.
+    void SendWhenIdle(const QByteArray &bytes);
 
     bool ResultTransferActive() const { return m_active; }
-    void SetResultTransferActive(bool on) { m_active = on; }
+    // Switching the flag off ends the upload: bytes held back go out then.
+    void SetResultTransferActive(bool on);
     bool AudioTransfer() const { return m_audio; }
     void SetAudioTransfer(bool on) { m_audio = on; }
 
@@ -55,8 +59,8 @@ public:
 
     // Position 0..1000 of the transfer's progress bar.
     std::function<void(int)> onProgress;
-    // An upload ended because the link was lost.
-    std::function<void()> onTransferLost;
+    // An upload ended because the link was lost; true when it was a dictation.
+    std::function<void(bool audio)> onTransferLost;
 
 private:
     HostLink &m_link;
@@ -64,6 +68,7 @@ private:
     int m_index = 0;
     bool m_active = false;
     bool m_audio = false;
+    QByteArray m_held;
 };
 
 // Starting a report upload from the outgoing copy of the document (`tmpFile`, deleted afterwards

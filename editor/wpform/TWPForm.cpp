@@ -5,7 +5,9 @@
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
+#include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
+#include "editor/report/WorkFile.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
 
@@ -18,6 +20,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -38,7 +41,6 @@ constexpr int kPageWidthPx = 794;
 constexpr int kPageHeightPx = 1123;
 constexpr int kTwipsPerPixel = 15;
 constexpr char16_t kCursorStartMark = 0x00A5;
-const QString kTemplateEditingText = QStringLiteral("TEMPLATE EDITING - No Template Loaded.");
 const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 
 QString withSlash(const QString &folder) {
@@ -67,15 +69,6 @@ QByteArrayList readLines(const QString &path, QString *error) {
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-// Work files hold patient data: only the owner may read them.
-bool writePrivate(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return f.write(data) == data.size();
 }
 
 } // namespace
@@ -150,12 +143,19 @@ void TWPForm::FormCreate() {
     layout->addLayout(body, 1);
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
+    connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
 
     MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
+    // The dictation window reports through this; the editor lives as long as the program.
+    SetEditorAudioStatusCallback(
+        [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
+            if (editor && editor->AudioStatusChanged)
+                editor->AudioStatusChanged(name, text, code);
+        });
 
     if (!m_folders.AbbreviationDirectory.isEmpty()) {
         m_folders.AbbreviationDirectory = withSlash(m_folders.AbbreviationDirectory);
@@ -282,6 +282,12 @@ bool TWPForm::RecoverLast(const QString &recoveryFile) {
 }
 
 bool TWPForm::LoadReport() {
+    ++m_generation;
+    m_reportOpen = true;
+    // A dictation paused in the last report goes on from there in this one.
+    TAudioFilePositions &positions = AudioFilePositions();
+    if (positions.AudioFilePosEnd != 0)
+        positions.AudioFilePosStart = positions.AudioFilePosEnd;
     ReportRecord.ClearValues();
     LoadReportKeys(ReportRecord);
     ReportRecord.B64Data.clear();
@@ -393,7 +399,7 @@ bool TWPForm::templateEditing() {
     RecoverPending = false;
     fillPatientStrip();
     WorkDocumentName.clear();
-    PATIENTStatic->setText(kTemplateEditingText);
+    PATIENTStatic->setText(NoTemplateText);
     ResultBox->setHeaderFooter(orva::richtext::HeaderFooterNone);
     AbandonReport = true;
     ReportChanged = false;
@@ -405,15 +411,10 @@ bool TWPForm::decodeStoredDocument() {
     const auto decoded =
         QByteArray::fromBase64Encoding(ReportRecord.B64Data, QByteArray::AbortOnBase64DecodingErrors);
     QString error;
-    if (!decoded) {
+    if (!decoded)
         error = QStringLiteral("The report data is not valid base64.");
-    } else if (!writePrivate(WorkDocumentName, *decoded)) {
-        QFile f(WorkDocumentName);
-        error =
-            f.errorString().isEmpty() ? QStringLiteral("The file could not be written.") : f.errorString();
-    } else {
+    else if (writePrivate(WorkDocumentName, *decoded, &error))
         return true;
-    }
     QFile::remove(WorkDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),
                      QStringLiteral("The File downloaded from the server could not be created locally") +
@@ -548,6 +549,7 @@ void TWPForm::placeCaret() {
 void TWPForm::loadAbbreviations() {
     AbbreviationList.clear();
     m_abbreviationListBox->clear();
+    m_abbreviationFile.clear();
     const QByteArray code = GDFileManip::EscapeFileName(ReportRecord.GetProcCode());
     QByteArray file;
     for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
@@ -560,8 +562,8 @@ void TWPForm::loadAbbreviations() {
     if (file.isEmpty() && !AbbreviationIndex.isEmpty())
         file = AbbreviationIndex.first().mid(AbbreviationIndex.first().indexOf('=') + 1);
     if (!file.isEmpty()) {
-        const QByteArrayList lines =
-            readLines(local(m_folders.AbbreviationDirectory + HostText::toUnicode(file.trimmed())), nullptr);
+        m_abbreviationFile = local(m_folders.AbbreviationDirectory + HostText::toUnicode(file.trimmed()));
+        const QByteArrayList lines = readLines(m_abbreviationFile, nullptr);
         for (const QByteArray &line : lines)
             // Host entries ("/" lines) come from the message, never from a stale saved copy.
             if (!line.startsWith('/') && !line.trimmed().isEmpty())
@@ -570,36 +572,4 @@ void TWPForm::loadAbbreviations() {
     AbbreviationList += ReportRecord.ExtraData;
     for (const QByteArray &line : std::as_const(AbbreviationList))
         m_abbreviationListBox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
-}
-
-bool TWPForm::ReturnReport(const QByteArray &text) {
-    if (!m_queue)
-        return false;
-    ResultBox->setSelStart(0);
-    ResultBox->setSelLength(1);
-    QString error;
-    const ReportUploadResult r =
-        StartReportUpload(*m_queue, text, WorkDocumentName + QStringLiteral(".tmp"),
-                          value("DONTRETURNBINARY") == "1", local(m_folders.ResultDirectory), &error);
-    switch (r) {
-    case ReportUploadResult::Started:
-        return true;
-    case ReportUploadResult::Busy:
-        m_messages.warning(
-            QStringLiteral("Save Data"),
-            QStringLiteral("An upload is already in progress. Please wait until it has finished and save "
-                           "again."));
-        return false;
-    case ReportUploadResult::LinkDown:
-        m_messages.error(
-            QStringLiteral("Save Data"),
-            QStringLiteral("The link to the host is down: the report was not sent. It stays in the editor."));
-        ReportChanged = true;
-        return false;
-    case ReportUploadResult::FileError:
-        m_messages.error(QStringLiteral("Save Data"),
-                         QStringLiteral("Failed to Create B64Data \r\n") + error);
-        return false;
-    }
-    return false;
 }

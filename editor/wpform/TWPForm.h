@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/UserMessages.h"
+#include "editor/report/HostRequests.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
 
@@ -16,6 +17,7 @@
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QListWidget;
 class QToolButton;
 namespace orva::richtext {
@@ -40,6 +42,8 @@ public:
     // Zoom settings besides a percentage.
     static constexpr int ZoomPageWidth = -1;
     static constexpr int ZoomCentred90 = -2;
+    // The patient strip while templates are edited and none is open.
+    static inline const QString NoTemplateText = QStringLiteral("TEMPLATE EDITING - No Template Loaded.");
 
     TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages,
             QWidget *parent = nullptr);
@@ -50,7 +54,35 @@ public:
     bool RecoverLast(const QString &recoveryFile);
     void SetZoom(int zoom);
     // Starts the upload of the finished report text; the outgoing copy is the work document + ".tmp".
-    bool ReturnReport(const QByteArray &text);
+    ReportUploadResult ReturnReport(const QByteArray &text);
+
+    // Returns the report (changed and not abandoned) or tells the host nothing comes back (one ESC);
+    // then the editor is emptied and hidden and ReportFinished follows. While another upload is
+    // under way nothing is sent and the report stays. A report whose upload did not start (the link
+    // is down) stays in the editor with its changes.
+    void FinishReport();
+    // The last-report, outgoing and recovery copies (a report), or the template (template editing);
+    // a failure offers one more attempt.
+    bool SaveReportFiles();
+    // ESC and Exit: with changes asks whether to abandon them; Yes abandons, No returns the report.
+    void LeaveReport();
+    // Asks the host for a dictation entry's audio; false when nothing was sent (link down, or an
+    // upload under way).
+    bool SendAudioCommand(const QByteArray &entryName, const QByteArray &command);
+    // Asks the host for an abbreviation and waits for its answer (at most LookupRounds rounds of
+    // LookupRoundMs) with the editor's input blocked; the host's events go on meanwhile. Gives
+    // abbreviation "=" answer, or empty (no host list, no link, no answer, "!!NOT FOUND!!", or a new
+    // report loaded meanwhile).
+    QByteArray LookupHostAbbreviation(const QByteArray &abbreviation);
+    // F2: the word before the caret from the host list, the active list or the host look-up.
+    void ExpandAbbreviation(bool fromKeyboard);
+    // Keys of ResultBox: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
+    void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
+    // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
+    // changed, so that the user returns it again. False (the editor untouched) when there is none.
+    bool ReloadLastReport();
+    // The recovery copy of the open report: "recover." + request and procedure code + ".txc".
+    QString RecoveryFilePath() const;
 
     QByteArray ReceivedReportText;
     TReportRecord ReportRecord;
@@ -66,6 +98,15 @@ public:
     TImageRecordArray PictureList;
     int ZoomSetting = 100;
     bool FitToWidth = false;
+    // The last-report copy: named at the first save of the run and kept for the rest of it.
+    QString LastReportFileName;
+    // The template open in template editing (set by Open and Save As); empty: none loaded.
+    QString TemplateFileName;
+    // The host's abbreviation list, installed by the main window.
+    THostAbbreviationAccess HostAbbreviations;
+    // The look-up's bound: rounds of a wait each.
+    int LookupRounds = 201;
+    int LookupRoundMs = 100;
 
     orva::richtext::TWpTextControl *ResultBox = nullptr;
     QWidget *ResultPanel = nullptr;
@@ -84,6 +125,14 @@ public:
     std::function<void(const QString &file)> ShowInImageControl;
     // Pixel size of a picture file (an invalid size when it cannot be read).
     std::function<QSize(const QString &file)> MeasurePicture;
+    // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
+    std::function<QByteArrayList()> TypedDictationEntries;
+    // The dictation window's report of new text for an entry (name, text, status code).
+    std::function<void(const QByteArray &name, const QByteArray &text, int code)> AudioStatusChanged;
+
+signals:
+    // The report was returned or abandoned and the editor hidden: the main window takes over.
+    void ReportFinished();
 
 private:
     void FormCreate();
@@ -101,6 +150,14 @@ private:
     void writeLastMessage();
     void showSaveButtons(bool show);
     QString templatePath(const QByteArray &name, const char *suffix) const;
+    bool uploadInProgress();
+    void sendEscape();
+    void resetAfterFinish();
+    void showProgressPanel(bool show);
+    bool writeReportCopies();
+    bool saveTemplate();
+    // A failed save offers one more attempt; giving it up clears ReportChanged.
+    bool saveOrAsk(const QString &caption, const std::function<bool()> &save);
     QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
 
     EditorFolders m_folders;
@@ -112,4 +169,15 @@ private:
     QToolButton *m_saveButton = nullptr;
     QToolButton *m_saveAsButton = nullptr;
     QListWidget *m_abbreviationListBox = nullptr;
+    // The active abbreviation list's file (its formatted entries lie beside it).
+    QString m_abbreviationFile;
+    // "Document Creation" shown while the report is converted and saved.
+    QWidget *m_progressPanel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    // Counts loads and finishes: a look-up answer is used only in the document it was asked for.
+    quint64 m_generation = 0;
+    bool m_lookupActive = false;
+    bool m_finishing = false;
+    // A report is open and the host waits for its answer (the upload or one ESC).
+    bool m_reportOpen = false;
 };

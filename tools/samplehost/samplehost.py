@@ -192,8 +192,9 @@ def cup(row, col):
 MENU_REQUEST = b"12345678"
 
 
-def menu_screen(request=MENU_REQUEST):
-    """The main menu of the laboratory system, in reverse-video title and box-drawn frame."""
+def menu_screen(request=MENU_REQUEST, status=b""):
+    """The main menu of the laboratory system, in reverse-video title and box-drawn frame, with the
+    outcome of the last choice on row 20."""
     s = bytearray()
     s += ESC + b"[H" + ESC + b"[2J"
     s += cup(1, 1) + ESC + b"[7m" + b" ORVA SAMPLE LABORATORY SYSTEM".ljust(80) + ESC + b"[0m"
@@ -206,6 +207,8 @@ def menu_screen(request=MENU_REQUEST):
     s += cup(9, 5) + b"6. Print a test page (printer controller)"
     s += cup(10, 5) + b"7. Command prompt (export and import of items)"
     s += cup(11, 5) + b"9. Log off"
+    if status:
+        s += cup(20, 1) + status
     s += cup(22, 1) + b"Choice: "
     return bytes(s)
 
@@ -231,15 +234,94 @@ def send_host_form(conn):
                 conn.send(object_request(step["frame"]))
 
 
-def interactive_session(conn, log):
+# Menu choice 3: the report the host opens in the editor, the entries of the host's abbreviation
+# list (client command 4) sent before it, and what the host answers to look-ups of other words.
+DEMO_REPORT = "biopsy.txt"
+HOST_ABBREVIATIONS = ["mets=metastatic carcinoma", "ihc=immunohistochemistry"]
+LOOKUP_ANSWERS = {b"scc": b"squamous cell carcinoma", b"bcc": b"basal cell carcinoma",
+                  b"sk": b"seborrhoeic keratosis"}
+ENQ, ACK_BYTE, ETX = b"\x05", b"\x06", b"\x03"
+
+
+def report_fields(body):
+    """The KX_ fields of a report message body as a dict (keys upper case)."""
+    fields = {}
+    for field in body.split(b"^KX_"):
+        key, _, value = field.removeprefix(b"KX_").partition(b"~")
+        fields[key.upper()] = value
+    return fields
+
+
+def answer_request(conn, log, request):
+    """One ENQ request of the editor (ENQ kind ETX fields ETX ACK): a look-up gets client command 4
+    with the answer or "systemabrnotfound"; an audio command is logged."""
+    parts = request.split(ETX)
+    kind = parts[0]
+    if kind == b"ABR" and len(parts) >= 2:
+        name = parts[1].strip().lower()
+        log.event("lookup", name=name.decode("latin-1"))
+        if name in LOOKUP_ANSWERS:
+            conn.send(object_request(["orva", "10", "4", name.decode("latin-1"),
+                                      LOOKUP_ANSWERS[name].decode("latin-1")]))
+        else:
+            conn.send(object_request(["orva", "10", "4", "systemabrnotfound"]))
+    else:
+        log.event("request", kind=kind.decode("latin-1"), fields=[p.decode("latin-1") for p in parts[1:]])
+
+
+def report_session(conn, log, upload_dir):
+    """Menu choice 3: sends the host's abbreviation list and a report message, then waits for the
+    editor: look-ups are answered, a single ESC abandons the report, an upload is received, checked
+    and filed. Returns the text for the menu's status line."""
+    body = read_report_file(DEMO_REPORT)
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b"*" + fields.get(b"PROCCODE", b"")
+    conn.send(object_request(["orva", "10", "4", "systemabrreplace"] + HOST_ABBREVIATIONS))
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event("report", name=name.decode("latin-1"))
+    count = 0
+    while True:
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        data = conn.pending
+        if data[:1] == ENQ:
+            end = data.find(ACK_BYTE)
+            if end < 0:
+                if not conn.read_some():
+                    return None
+                continue
+            request = bytes(data[1:end]).rstrip(ETX)
+            del data[:end + 1]
+            answer_request(conn, log, request)
+        elif data[:1] == ESC and data[1:2] not in (b"[", b"O"):
+            del data[:1]
+            log.event("report", name=name.decode("latin-1"), abandoned=True)
+            return b"Report " + name + b" abandoned: nothing filed."
+        elif data[:1] == b"\x07":
+            count += 1
+            path = os.path.join(upload_dir, "upload-%d.txt" % count) if upload_dir else None
+            result = receive_upload(conn, log, {"receive_upload": path})
+            if result == "filed":
+                return b"[221] 'REPORT " + name + b"' filed."
+            if result != "refused":
+                return b"Report " + name + b": the upload did not arrive."
+            # Refused with NAK: the editor takes the report back and the user returns it again.
+        else:
+            del data[:1]
+
+
+def interactive_session(conn, log, upload_dir=None):
     conn.send(b"\r\nOrva sample host\r\n\r\nlogin: ")
     user = conn.read_line()
     if user is None:
         return
     log.event("login", user=user.decode("latin-1"))
     request = MENU_REQUEST
+    status = b""
     while not conn.closed:
-        conn.send(menu_screen(request))
+        conn.send(menu_screen(request, status))
+        status = b""
         choice = conn.read_line()
         if choice is None:
             return
@@ -264,6 +346,10 @@ def interactive_session(conn, log):
                 return
         elif choice == b"7":
             if not command_prompt(conn, log):
+                return
+        elif choice == b"3":
+            status = report_session(conn, log, upload_dir)
+            if status is None:
                 return
         elif choice == b"4":
             conn.send(line_drawing_screen())
@@ -499,9 +585,11 @@ def receive_upload(conn, log, step):
     """Receives one upload: BEL, the five numbers, ETX STX text ETX, then base64 lines each ended by
     CR LF up to the line "|||", sending ACK after the header and after every line that arrives.
     Every number of the header is checked against what came; the text is stored in the file named
-    by the step (and the decoded document beside it, with ".bin" added). The host then answers
-    "|" when all numbers agree, else NAK; "reply" ("nak", "bel", "none") overrides the answer,
-    "ack_delay" slows every ACK, "close_after_header" drops the link once the header is read."""
+    by the step, when it names one (and the decoded document beside it, with ".bin" added). The
+    host then answers "|" when all numbers agree, else NAK; "reply" ("nak", "bel", "none")
+    overrides the answer, "ack_delay" slows every ACK, "close_after_header" drops the link once the
+    header is read. Returns "filed", "refused" (NAK or BEL sent), "unanswered" (reply "none"),
+    "close", or False when the upload did not arrive whole."""
     deadline = time.monotonic() + step.get("timeout", 30)
     delay = step.get("ack_delay", 0)
     if read_until(conn, b"\x07", deadline) is None:
@@ -525,7 +613,7 @@ def receive_upload(conn, log, step):
     if reply in ("nak", "bel"):
         conn.send(HANDSHAKE[reply])
         log.event("upload", ok=False, replied=reply)
-        return True
+        return "refused"
     lines = []
     conn.send(b"\x06")
     while True:
@@ -549,20 +637,23 @@ def receive_upload(conn, log, step):
         "line_width": all(len(x) == 84 for x in lines[:-1]) and all(0 < len(x) <= 84 for x in lines),
     }
     ok = all(checks.values())
-    with open(step["receive_upload"], "wb") as f:
-        f.write(text)
+    target = step["receive_upload"]
+    if target:
+        with open(target, "wb") as f:
+            f.write(text)
     try:
         document = base64.b64decode(b64, validate=True) if b64.strip() else b""
     except ValueError:
         document = None
         ok = False
-    if document is not None:
-        with open(step["receive_upload"] + ".bin", "wb") as f:
+    if document is not None and target:
+        with open(target + ".bin", "wb") as f:
             f.write(document)
     log.event("upload", ok=ok, checks=checks, numbers=[len_t, len_t_lf, len_q, ck_t, ck_b], lines=len(lines))
-    if reply != "none":
-        conn.send(b"|" if ok else HANDSHAKE["nak"])
-    return True
+    if reply == "none":
+        return "unanswered"
+    conn.send(b"|" if ok else HANDSHAKE["nak"])
+    return "filed" if ok else "refused"
 
 
 def send_pieces(conn, data, split, gap):
@@ -578,7 +669,8 @@ def send_pieces(conn, data, split, gap):
 
 
 def scripted_session(conn, log, steps):
-    """Steps: {"send": text}, {"send_raw": text}, {"expect": text, "timeout": s}, {"sleep": s},
+    """Steps: {"send": text}, {"send_raw": text}, {"expect": text, "timeout": s} (the bytes that came
+    before it are logged as "skipped"), {"sleep": s},
     {"close": true}, and the in-band messages of the client:
     {"frame": [field, ...]} an object request frame;
     {"client_command": code, "args": [...], "object": name} a request of type 10;
@@ -604,10 +696,10 @@ def scripted_session(conn, log, steps):
         elif "expect" in step:
             needle = unescape(step["expect"])
             ok = conn.wait_for(needle, step.get("timeout", 10))
-            log.event("expect", text=step["expect"], found=ok)
+            idx = conn.pending.find(needle)
+            log.event("expect", text=step["expect"], found=ok, skipped=bytes(conn.pending[:max(idx, 0)]).hex())
             if not ok:
                 return
-            idx = conn.pending.find(needle)
             del conn.pending[:idx + len(needle)]
         elif "receive_upload" in step:
             if receive_upload(conn, log, step) == "close":
@@ -661,7 +753,7 @@ def serve(args):
             elif steps is not None:
                 scripted_session(conn, log, steps)
             else:
-                interactive_session(conn, log)
+                interactive_session(conn, log, args.upload_dir)
         except OSError:
             pass
         finally:
@@ -688,6 +780,7 @@ def main():
     p.add_argument("--script", help="JSON list of steps to run instead of the menu")
     p.add_argument("--echo", action="store_true", help="echo every data byte back")
     p.add_argument("--once", action="store_true", help="serve one connection, then exit")
+    p.add_argument("--upload-dir", help="folder where the menu's report uploads are stored")
     args = p.parse_args()
     try:
         serve(args)

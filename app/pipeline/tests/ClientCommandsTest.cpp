@@ -127,7 +127,10 @@ TEST(ClientCommand, MessageIsDeferredAndPlain) {
 TEST(ClientCommand, AbbreviationList) {
     Fixture fx;
     THostAbbreviations &a = fx.commands.Abbreviations;
+    EXPECT_FALSE(a.ListCreated);
     fx.commands.handleobject(cmd({"4", "MyAbbr", "Text"}));
+    EXPECT_TRUE(a.ListCreated) << "any command 4 creates the list";
+    EXPECT_EQ(a.LookupName, "myabbr") << "the answer says which name it answers";
     EXPECT_EQ(a.value("myabbr"), "Text");
     EXPECT_EQ(a.value("MYABBR"), "Text");
     EXPECT_EQ(a.AbbreviationStatus, "Text");
@@ -151,6 +154,7 @@ TEST(ClientCommand, AbbreviationList) {
     fx.commands.handleobject(cmd({"4", "System Abr  NOTfound"}));
     EXPECT_EQ(a.AbbreviationStatus, "!!NOT FOUND!!");
     EXPECT_EQ(a.LookupAnswer, "!!NOT FOUND!!");
+    EXPECT_EQ(a.LookupName, "") << "the bare refusal names no abbreviation";
     fx.commands.handleobject(cmd({"4", "SystemAbr  RESET"}));
     EXPECT_TRUE(a.List.isEmpty());
     EXPECT_EQ(a.AbbreviationStatus, "reset");

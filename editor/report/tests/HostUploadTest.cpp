@@ -155,7 +155,7 @@ TEST(HostSendQueue, LinkDownAndDroppedLink) {
     link.state = LinkState::Connected;
     link.pending = 20000;
     int lost = 0;
-    q.onTransferLost = [&] { ++lost; };
+    q.onTransferLost = [&](bool) { ++lost; };
     ASSERT_EQ(q.Start(tenLines()), HostSendQueue::StartResult::Started);
     q.SendQueuedLines();
     link.state = LinkState::Closed;
@@ -166,6 +166,35 @@ TEST(HostSendQueue, LinkDownAndDroppedLink) {
     EXPECT_EQ(lost, 1);
     EXPECT_FALSE(q.LinkDropped());
     EXPECT_EQ(lost, 1);
+}
+
+TEST(HostSendQueue, EscapeWaitsForTheUploadToEnd) {
+    FakeHostLink link;
+    link.pending = 20000;
+    HostSendQueue q(link);
+    q.SendWhenIdle("\x1B"); // idle: at once
+    EXPECT_EQ(link.sends, QList<QByteArray>{"\x1B"});
+    ASSERT_EQ(q.Start(tenLines(), true), HostSendQueue::StartResult::Started);
+    q.SendWhenIdle("\x1B");
+    q.SendQueuedLines();
+    EXPECT_FALSE(link.sent.endsWith("\x1B")) << "no ESC between the lines";
+    q.SetResultTransferActive(false); // the host's "|"
+    EXPECT_TRUE(link.sent.endsWith("\x1B"));
+    const qsizetype sent = link.sends.size();
+    q.SetResultTransferActive(false);
+    EXPECT_EQ(link.sends.size(), sent) << "sent once";
+
+    // A link lost during the upload takes the held ESC with it; the loss says it was a dictation.
+    bool lostAudio = false;
+    q.onTransferLost = [&](bool audio) { lostAudio = audio; };
+    ASSERT_EQ(q.Start(tenLines(), true), HostSendQueue::StartResult::Started);
+    q.SendWhenIdle("\x1B");
+    link.state = LinkState::Closed;
+    EXPECT_TRUE(q.LinkDropped());
+    EXPECT_TRUE(lostAudio);
+    link.state = LinkState::Connected;
+    q.SetResultTransferActive(false);
+    EXPECT_EQ(link.sends.size(), sent + 1) << "only the new upload's head went out";
 }
 
 TEST(StartReportUpload, ReadsTheCopyAndRemovesIt) {

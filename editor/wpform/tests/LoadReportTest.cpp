@@ -4,6 +4,7 @@
 #include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
+#include "editor/wpform/tests/EditorTestFiles.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -20,19 +21,6 @@
 using namespace orva::richtext;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray rtfOf(const std::function<void(TWpDocument &)> &build) {
-    TWpDocument doc;
-    build(doc);
-    return writeRtf(doc);
-}
 
 QByteArray goldenPath(const char *name) {
     return (qEnvironmentVariable("ORVA_SOURCE_DIR") + "/editor/wpform/tests/golden/" + name).toUtf8();
@@ -65,11 +53,7 @@ class LoadReportTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        m_folders.TemplateDirectory = m_dir.filePath("templates");
-        m_folders.AbbreviationDirectory = m_dir.filePath("abbrev");
-        m_folders.ResultDirectory = m_dir.filePath("work");
-        m_folders.ProgramDirectory = m_dir.filePath("program");
+        m_folders = testFolders(m_dir);
         writeFile(m_dir.filePath("program/tags.txt"), "T01|PatSur|Surname\r\nT02|ReqCode|Request\r\n");
         writeFile(m_dir.filePath("templates/LH1.doc"), rtfOf([](TWpDocument &d) {
                       d.page.marginL = 1134;
@@ -270,24 +254,6 @@ private slots:
         QCOMPARE(FitWidthZoom(100000, 17), 500);
         QCOMPARE(ControlWidthForZoom(90), 735);
         QCOMPARE(ControlWidthForZoom(100), 814);
-    }
-
-    void returnReportThroughTheQueue() {
-        RecordingMessages shown;
-        FakeHostLink link;
-        HostSendQueue queue(link);
-        auto form = makeForm(shown, &queue);
-        form->ReceivedReportText = "KX_REQCODE~R8^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~abc";
-        QVERIFY(form->LoadReport());
-        QVERIFY(form->ResultBox->SaveDocument(form->WorkDocumentName + ".tmp", -1, false, 3));
-        QVERIFY(form->ReturnReport("abc"));
-        QVERIFY(queue.ResultTransferActive());
-        QVERIFY(link.sends.first().startsWith("\x07"
-                                              "3 3 "));
-        QVERIFY(!QFile::exists(form->WorkDocumentName + ".tmp"));
-        QVERIFY(!form->ReturnReport("again")); // one upload at a time
-        QVERIFY(shown.shown.last().contains("already in progress"));
-        QCOMPARE(link.sends.size(), 1);
     }
 };
 

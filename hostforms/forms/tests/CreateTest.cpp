@@ -598,4 +598,28 @@ TEST(Create, AlignedControlsShareTheClientArea) {
     EXPECT_EQ(body->x(), 124);
 }
 
+TEST(Create, FormBorderStylesGiveToolWindowsAndFixedSizes) {
+    struct Case {
+        const char *word;
+        bool tool;
+        bool fixed;
+    };
+    const Case cases[] = {
+        {"single", false, true},    {"sizeable", false, false},   {"dialog", false, true},
+        {"toolwindow", true, true}, {"sizetoolwin", true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.word);
+        Forms f;
+        ASSERT_EQ(
+            f.run(request({{1, "FORM"}, {2, "1"}, {3, "17"}, {6, "300"}, {7, "200"}, {13, c.word}}, 16)),
+            QByteArray());
+        TWinPick *form = f.frm->WorkspaceList().FindWorkspace("form");
+        ASSERT_NE(form, nullptr);
+        QWidget *window = form->Container.data();
+        EXPECT_EQ((window->windowFlags() & Qt::WindowType_Mask) == Qt::Tool, c.tool);
+        EXPECT_EQ(window->minimumSize() == window->maximumSize(), c.fixed);
+    }
+}
+
 } // namespace

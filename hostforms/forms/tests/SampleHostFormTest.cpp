@@ -5,6 +5,7 @@
 #include "hostforms/forms/AlignLayout.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "platform/telnet/TTelnet.h"
+#include "testsupport/SampleHost.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -12,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -39,30 +39,15 @@ template <class Pred> bool waitFor(Pred done, int ms) {
 }
 
 TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
-    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
-    }
-    const QString scriptPath = source + "/tools/samplehost/hostform.json";
+    const QString scriptPath = SampleHost::sourceDir() + "/tools/samplehost/hostform.json";
     QFile scriptFile(scriptPath);
     ASSERT_TRUE(scriptFile.open(QIODevice::ReadOnly));
     const QJsonArray steps = QJsonDocument::fromJson(scriptFile.readAll()).array();
     ASSERT_GT(steps.size(), 10);
 
     QTemporaryDir dir;
-    QProcess host;
-    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script", scriptPath,
-                           "--log", dir.filePath("log.jsonl")});
-    ASSERT_TRUE(host.waitForStarted(10000));
-    QByteArray banner;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            banner += host.readAllStandardOutput();
-            return banner.contains('\n');
-        },
-        20000));
-    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
-    ASSERT_GT(port, 0);
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once", "--script", scriptPath})) << host.error().toStdString();
 
     TTelnet telnet;
     TWinpickFrm frm;
@@ -72,7 +57,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);
     QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
-    telnet.Connect("127.0.0.1", port);
+    telnet.Connect("127.0.0.1", host.port());
     ASSERT_TRUE(waitFor([&] { return frm.isVisible(); }, 30000)) << "control action 5.0 on WINPICKFORM";
 
     TWorkspaceList &list = frm.WorkspaceList();
@@ -124,15 +109,10 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     }
     telnet.Close();
     host.waitForFinished(10000);
-    QFile log(dir.filePath("log.jsonl"));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     int expects = 0;
-    for (const QByteArray &line : log.readAll().split('\n')) {
-        const QJsonObject e = QJsonDocument::fromJson(line).object();
-        if (e.value("event") == "expect") {
-            EXPECT_TRUE(e.value("found").toBool()) << line.constData();
-            ++expects;
-        }
+    for (const QJsonObject &e : host.events("expect")) {
+        EXPECT_TRUE(e.value("found").toBool()) << QJsonDocument(e).toJson().constData();
+        ++expects;
     }
     EXPECT_EQ(expects, 2) << "the host saw both created events";
 }

@@ -1,0 +1,207 @@
+// Audio task records, their embedded audio and the dictation upload.
+#include "dictation/audiotask/TAudioTask.h"
+
+#include "common/HostText.h"
+#include "editor/report/EditorAudioStatus.h"
+#include "editor/report/WorkFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <charconv>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Audio Task");
+
+// Entries of a ";"-separated list (line ends separate too), empty ones left out.
+QByteArrayList entries(const QByteArray &text) {
+    QByteArray t = text;
+    t.replace(';', '\n').replace('\r', '\n');
+    QByteArrayList out = t.split('\n');
+    out.removeIf([](const QByteArray &e) { return e.isEmpty(); });
+    return out;
+}
+
+// Field n (1-based) of a ":"-separated entry; empty when the entry has fewer.
+QByteArray field(const QByteArrayList &fields, int n) {
+    return fields.value(n - 1);
+}
+
+// A decimal integer with an optional sign and nothing else around it; else 0.
+int integerOr0(const QByteArray &text) {
+    int v = 0;
+    const char *begin = text.constData();
+    const char *end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, v);
+    return ec == std::errc() && ptr == end && begin != end ? v : 0;
+}
+
+} // namespace
+
+void ParseAuthorList(const QByteArray &text, TAudioAuthors &authors) {
+    authors.clear();
+    for (const QByteArray &entry : entries(text)) {
+        const QByteArrayList f = entry.split(':');
+        TAudioAuthor a;
+        a.DisplayName = field(f, 1);
+        a.Default = a.DisplayName.startsWith('*');
+        if (a.Default)
+            a.DisplayName.remove(0, 1);
+        a.FirstCode = field(f, 2);
+        a.SecondCode = field(f, 3);
+        a.Context = field(f, 4);
+        authors.append(a);
+    }
+}
+
+void ParseBatchInfo(const QByteArray &text, TAudioBatchInfoRecords &batches) {
+    batches.clear();
+    for (const QByteArray &entry : entries(text)) {
+        if (entry == "1")
+            continue;
+        const QByteArrayList f = entry.split(':');
+        TAudioBATCHINFO b;
+        b.Name = field(f, 1);
+        b.Start = integerOr0(field(f, 2));
+        b.End = integerOr0(field(f, 3));
+        b.Flag = !field(f, 4).isEmpty();
+        batches.append(b);
+    }
+}
+
+bool DecodeBase64ToFile(const QByteArray &base64, const QString &file, QString *error) {
+    const auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) {
+        if (error)
+            *error = QStringLiteral("The audio data is not valid base64.");
+        return false;
+    }
+    if (writePrivate(file, *decoded, error))
+        return true;
+    QFile::remove(file);
+    return false;
+}
+
+QString AudioWorkFileName(const QDateTime &at) {
+    return QStringLiteral("AudioData.") + at.toString(QStringLiteral("ddhhmmsszzz")) + QStringLiteral(".wav");
+}
+
+TAudioTask::TAudioTask(QString workFolder, UserMessages &messages)
+    : m_workFolder(std::move(workFolder)), m_messages(messages) {}
+
+bool TAudioTask::ReadAudioTask() {
+    AudioReportRecord.ClearValues();
+    LoadReportKeys(AudioReportRecord);
+    AudioReportRecord.Parse(TaskText);
+    writeAudio();
+    return true;
+}
+
+TAudioFileRef TAudioTask::AudioFile() const {
+    return ResolveAudioFile(AudioReportRecord.AudioFile, m_workFolder);
+}
+
+void TAudioTask::writeAudio() {
+    TReportRecord &r = AudioReportRecord;
+    if (r.AudioData.isEmpty())
+        return;
+    if (r.AudioFile.trimmed().isEmpty()) {
+        const bool record = value("AUDIOTASK").trimmed().compare("RECORD", Qt::CaseInsensitive) == 0;
+        r.AudioFile = record ? AudioWorkFileName().toLatin1() : QByteArray("Default.wav");
+        r.SetValue("AUDIOFILE", r.AudioFile);
+    }
+    const TAudioFileRef ref = AudioFile();
+    const QString name = HostText::toUnicode(r.AudioFile.trimmed());
+    if (ref.kind == TAudioFileRef::Kind::Shared) {
+        m_messages.warning(kCaption,
+                           QStringLiteral("The audio sent with this task was not saved: the host "
+                                          "names a file on a shared folder, which is only read.\r\n") +
+                               name);
+        return;
+    }
+    if (!ref.writable()) {
+        m_messages.warning(
+            kCaption, QStringLiteral("The audio sent with this task was not saved: the host names a file "
+                                     "outside the work folder.\r\n") +
+                          name);
+        return;
+    }
+    QDir().mkpath(m_workFolder);
+    QFile::remove(ref.path);
+    QString error;
+    if (!DecodeBase64ToFile(r.AudioData, ref.path, &error)) {
+        m_messages.warning(kCaption,
+                           QStringLiteral("The audio sent with this task could not be saved.\r\n") + error);
+        return;
+    }
+    r.AudioData.clear();
+}
+
+QByteArray TAudioTask::UploadText() const {
+    QByteArray t = "KX_AUDIOTEXT\r";
+    t += AudioReportRecord.GetReqCode() + ' ' + AudioReportRecord.GetProcCode() + '\r';
+    for (const char *name : {"AUTHOR", "CONTEXT", "AUDIODESCRIPTION", "AUDIOFORMAT", "AUDIOJOBNUMBER"})
+        t += value(name) + '\r';
+    return t + value("CORRECTEDTEXT");
+}
+
+bool TAudioTask::BuildAudioUpload(const QString &audioFile, UploadMessage &message, QString *error) const {
+    QByteArray base64;
+    if (!audioFile.isEmpty()) {
+        QFile f(audioFile);
+        if (!f.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = f.errorString();
+            return false;
+        }
+        const QByteArray data = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            if (error)
+                *error = f.errorString();
+            return false;
+        }
+        base64 = data.toBase64();
+    }
+    message = BuildUploadMessage(UploadText(), base64);
+    return true;
+}
+
+bool TAudioTask::TransmitAudio(HostSendQueue &queue, const QString &audioFile) {
+    const QString caption = QStringLiteral("Audio File Transmit");
+    const QString busy =
+        QStringLiteral("An upload is already in progress. Please wait until it has finished, "
+                       "then transmit again.");
+    if (queue.ResultTransferActive()) {
+        m_messages.warning(caption, busy);
+        return false;
+    }
+    UploadMessage message;
+    QString error;
+    if (!BuildAudioUpload(audioFile, message, &error)) {
+        m_messages.error(caption,
+                         QStringLiteral("The recording could not be read, so nothing was sent.\r\n") +
+                             audioFile + QStringLiteral("\r\n") + error);
+        return false;
+    }
+    switch (queue.Start(message, true)) {
+    case HostSendQueue::StartResult::Busy:
+        m_messages.warning(caption, busy);
+        return false;
+    case HostSendQueue::StartResult::LinkDown:
+        m_messages.error(caption,
+                         QStringLiteral("The link to the host is down: the dictation was not sent."));
+        return false;
+    case HostSendQueue::StartResult::Started:
+        break;
+    }
+    const QByteArray corrected = value("CORRECTEDTEXT");
+    if (!corrected.isEmpty())
+        NotifyEditorAudioStatus(value("AUDIOJOBNUMBER"), corrected, AudioStatusCode(8));
+    return true;
+}
+
+void TAudioTask::SendCloseEscape(HostSendQueue &queue) {
+    queue.SendWhenIdle(QByteArray(1, '\x1B'));
+}

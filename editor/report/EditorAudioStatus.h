@@ -1,0 +1,28 @@
+// What the dictation side and the results editor share: the editor's status call-out (through which
+// the dictation window reports recognised and corrected text), the status code of a dictation item
+// type, and the audio positions returned with a report. User-interface thread only.
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+
+// Status of a dictation entry in the editor: 2 recognised text, 3 recognised text (used), 4 corrected
+// text, 5 corrected text (used), 0 a recording. From the item type the host gives.
+int AudioStatusCode(int itemType);
+
+// The editor's call-out: the dictation's file or job name, its text and a status code.
+using TEditorAudioStatusCallback =
+    std::function<void(const QByteArray &name, const QByteArray &text, int code)>;
+// The editor registers its call-out once it exists; an empty function removes it.
+void SetEditorAudioStatusCallback(TEditorAudioStatusCallback callback);
+// Calls the editor's call-out when one is registered; otherwise does nothing.
+void NotifyEditorAudioStatus(const QByteArray &name, const QByteArray &text, int code);
+
+// Where the dictation window last played, in milliseconds: the start of the played audio and the
+// position at the last pause. Both 0 until the dictation window sets them; the editor returns them
+// with the report ("^KX_AUDIOFILEPOS~start;end").
+struct TAudioFilePositions {
+    int AudioFilePosStart = 0;
+    int AudioFilePosEnd = 0;
+};
+TAudioFilePositions &AudioFilePositions();

@@ -1,0 +1,476 @@
+// Returning the report: finishing (return or abandon), the saved copies, the keys of the document,
+// the reload after a failed upload, and the two short requests the editor sends the host (the audio
+// command and the abbreviation look-up with its bounded wait).
+#include "editor/wpform/TWPForm.h"
+
+#include "common/GDFileManip.h"
+#include "common/HostText.h"
+#include "common/LocalPath.h"
+#include "common/Trace.h"
+#include "editor/report/EditorAudioStatus.h"
+#include "editor/report/HostMarkup.h"
+#include "editor/report/WorkFile.h"
+#include "platform/richtext/TWpRtf.h"
+#include "platform/richtext/TWpTextControl.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+using orva::richtext::FormatEditorFile;
+using orva::richtext::FormatLetterhead;
+using orva::richtext::TWpDocument;
+
+namespace {
+
+const QString kUploadBusyText =
+    QStringLiteral("An upload is already in progress. Please wait until it has finished, then try again.");
+const QString kSaveFailedText = QStringLiteral("The data failed to save.  Do you want to try again?");
+const QString kSaveAbortedText = QStringLiteral("Sorry, the data could not be saved.  Aborting edits..");
+const QString kAbandonCaption = QStringLiteral("Not Saved!");
+const QString kAbandonText = QStringLiteral("Do you want to abandon changes?");
+// A failed save is tried once more after this pause (a file briefly held by another program).
+constexpr unsigned long kRetryPauseMs = 200;
+// The characters an abbreviation name is made of.
+const QString kAbbreviationChars =
+    QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890!@#$%^&*()-+/");
+// An expansion holding one of these is formatted text rather than plain text.
+const QByteArray kAbbreviationMarks = "_|{~`\xA4\xA9\xAE\xAB\xAC\xAD";
+const QByteArray kFileEntry = "///file:";
+
+QString local(const QString &path) {
+    return LocalPath::toLocalPath(path);
+}
+
+// The document as the host keeps it: the same text with the header and footer emptied.
+QByteArray withoutHeaderFooter(const QByteArray &rtf) {
+    TWpDocument doc;
+    orva::richtext::readRtf(rtf, doc);
+    doc.header()->clear();
+    doc.footer()->clear();
+    return orva::richtext::writeRtf(doc);
+}
+
+// Deletes the old copy and writes the new one; once more after a pause when that fails.
+bool writeCopy(const QString &path, const QByteArray &data) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(kRetryPauseMs);
+        QFile::remove(path);
+        QString error;
+        if (writePrivate(path, data, &error))
+            return true;
+        ORVA_TRACE("work copy not written", path + QStringLiteral(": ") + error);
+    }
+    return false;
+}
+
+// "yymmddhhnnsszz": the time to the hundredth of a second.
+QString lastReportStamp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toString(QStringLiteral("yyMMddhhmmss")) +
+           QString::number(now.time().msec() / 10).rightJustified(2, QLatin1Char('0'));
+}
+
+// The line of an abbreviation list whose name (before "=") is `name`, case ignored.
+QByteArray listEntry(const QByteArrayList &list, const QByteArray &name) {
+    for (const QByteArray &entry : list) {
+        const qsizetype eq = entry.indexOf('=');
+        if (eq > 0 && entry.left(eq).toLower() == name)
+            return entry;
+    }
+    return {};
+}
+
+} // namespace
+
+ReportUploadResult TWPForm::ReturnReport(const QByteArray &text) {
+    if (!m_queue)
+        return ReportUploadResult::LinkDown;
+    ResultBox->setSelStart(0);
+    ResultBox->setSelLength(1);
+    QString error;
+    const ReportUploadResult r =
+        StartReportUpload(*m_queue, text, WorkDocumentName + QStringLiteral(".tmp"),
+                          value("DONTRETURNBINARY") == "1", local(m_folders.ResultDirectory), &error);
+    switch (r) {
+    case ReportUploadResult::Started:
+        break;
+    case ReportUploadResult::Busy:
+        m_messages.warning(QStringLiteral("Save Data"), kUploadBusyText);
+        ReportChanged = true;
+        break;
+    case ReportUploadResult::LinkDown:
+        m_messages.error(
+            QStringLiteral("Save Data"),
+            QStringLiteral("The link to the host is down: the report was not sent. It stays in the editor."));
+        ReportChanged = true;
+        break;
+    case ReportUploadResult::FileError:
+        m_messages.error(QStringLiteral("Save Data"),
+                         QStringLiteral("Failed to Create B64Data \r\n") + error);
+        break;
+    }
+    return r;
+}
+
+bool TWPForm::uploadInProgress() {
+    if (!m_queue || !m_queue->ResultTransferActive())
+        return false;
+    m_messages.warning(QStringLiteral("Save Data"), kUploadBusyText);
+    return true;
+}
+
+void TWPForm::sendEscape() {
+    if (m_queue)
+        m_queue->SendDirect(QByteArray(1, '\x1B'));
+}
+
+void TWPForm::showProgressPanel(bool show) {
+    if (!m_progressPanel) {
+        m_progressPanel = new QWidget(this);
+        m_progressPanel->setObjectName(QStringLiteral("CreateProgressPanel"));
+        auto *l = new QVBoxLayout(m_progressPanel);
+        l->addWidget(new QLabel(QStringLiteral("Document Creation"), m_progressPanel));
+        m_progressBar = new QProgressBar(m_progressPanel);
+        m_progressBar->setRange(0, 0);
+        l->addWidget(m_progressBar);
+        l->addStretch(1);
+        if (auto *v = qobject_cast<QVBoxLayout *>(layout()))
+            v->insertWidget(v->count() - 1, m_progressPanel);
+        m_progressPanel->hide();
+    }
+    ResultBox->setVisible(!show);
+    m_progressPanel->setVisible(show);
+    if (show)
+        m_progressPanel->repaint();
+}
+
+void TWPForm::FinishReport() {
+    if (m_finishing || m_lookupActive)
+        return;
+    m_finishing = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_finishing};
+
+    // The host has had its answer for this report: nothing more goes to it.
+    if (!m_reportOpen) {
+        hide();
+        return;
+    }
+    const bool returning = !WorkDocumentName.isEmpty() && ReportChanged && !AbandonReport;
+    // Nothing may go out between the lines of another upload: the report stays as it is.
+    if (!TemplateEditing && uploadInProgress()) {
+        ReportChanged = ReportChanged || returning;
+        return;
+    }
+    ++m_generation;
+    if (returning) {
+        showProgressPanel(true);
+        const TAudioFilePositions &positions = AudioFilePositions();
+        const QByteArrayList typed = TypedDictationEntries ? TypedDictationEntries() : QByteArrayList();
+        const QByteArray text =
+            BuildReturnText(ExportHostMarkup(ResultBox->document(), typed), ReportRecord.ReturnConf,
+                            positions.AudioFilePosStart, positions.AudioFilePosEnd);
+        if (SaveReportFiles()) {
+            const ReportUploadResult r = ReturnReport(text);
+            if (r == ReportUploadResult::Busy || r == ReportUploadResult::LinkDown) {
+                // Nothing reached the host: the report stays for another try, and no selection is
+                // left that the next key would overwrite.
+                ResultBox->setSelLength(0);
+                showProgressPanel(false);
+                return;
+            }
+        } else {
+            sendEscape();
+        }
+    } else {
+        if (!TemplateEditing)
+            sendEscape();
+        if (!WorkDocumentName.isEmpty() &&
+            !WorkDocumentName.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive))
+            QFile::remove(WorkDocumentName);
+    }
+    ResultBox->ClearDocument();
+    resetAfterFinish();
+}
+
+void TWPForm::resetAfterFinish() {
+    showProgressPanel(false);
+    ReceivedReportText.clear();
+    ResultBox->setSelStart(0);
+    AbbreviationList.clear();
+    m_abbreviationListBox->clear();
+    if (TemplateEditing) {
+        TemplateFileName.clear();
+        PATIENTStatic->setText(NoTemplateText);
+    }
+    AbandonReport = true;
+    ReportChanged = false;
+    m_reportOpen = false;
+    hide();
+    emit ReportFinished();
+}
+
+void TWPForm::LeaveReport() {
+    if (m_finishing || m_lookupActive)
+        return;
+    if (TemplateEditing) {
+        if (ReportChanged && !m_messages.yesNo(kAbandonCaption, kAbandonText) && !saveTemplate()) {
+            m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
+            return;
+        }
+        FinishReport();
+        return;
+    }
+    if (uploadInProgress())
+        return;
+    if (ReportChanged)
+        AbandonReport = m_messages.yesNo(kAbandonCaption, kAbandonText);
+    FinishReport();
+}
+
+QString TWPForm::RecoveryFilePath() const {
+    const QByteArray name =
+        GDFileManip::EscapeFileName(ReportRecord.GetReqCode() + ' ' + ReportRecord.GetProcCode());
+    return QDir(local(m_folders.ResultDirectory))
+        .filePath(QStringLiteral("recover.") + HostText::toUnicode(name) + QStringLiteral(".txc"));
+}
+
+bool TWPForm::writeReportCopies() {
+    const QString work = local(m_folders.ResultDirectory);
+    if (work.isEmpty() || WorkDocumentName.isEmpty())
+        return false;
+    QDir().mkpath(work);
+    if (LastReportFileName.isEmpty())
+        LastReportFileName =
+            QDir(work).filePath(QStringLiteral("LastReport.") + lastReportStamp() + QStringLiteral(".txc"));
+    // The live document keeps its header and footer, so that a report that stays in the editor
+    // (its upload refused) is still whole.
+    const QByteArray whole = orva::richtext::writeRtf(ResultBox->document());
+    const QByteArray body = withoutHeaderFooter(whole);
+    // Each copy matters: the last-report copy comes back when the host fails the upload, the
+    // recovery copy when the user recovers the report, the outgoing copy is what is sent.
+    bool ok = writeCopy(LastReportFileName, whole);
+    ok = writeCopy(WorkDocumentName + QStringLiteral(".tmp"), body) && ok;
+    ok = writeCopy(RecoveryFilePath(), body) && ok;
+    return ok;
+}
+
+bool TWPForm::saveOrAsk(const QString &caption, const std::function<bool()> &save) {
+    if (save())
+        return true;
+    if (!m_messages.yesNo(caption, kSaveFailedText)) {
+        ReportChanged = false;
+        return false;
+    }
+    if (save())
+        return true;
+    m_messages.error(caption, kSaveAbortedText);
+    return false;
+}
+
+bool TWPForm::SaveReportFiles() {
+    if (TemplateEditing)
+        return saveTemplate();
+    if (!saveOrAsk(QStringLiteral("Save Report"), [this] { return writeReportCopies(); }))
+        return false;
+    ResultBox->setSelLength(0);
+    return true;
+}
+
+// Templates are shared files, not work files: they keep their mode and are replaced in one step,
+// so that a failed save leaves the old template whole.
+bool TWPForm::saveTemplate() {
+    if (TemplateFileName.isEmpty())
+        return false;
+    const QString file = local(TemplateFileName);
+    const int format =
+        file.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive) ? FormatEditorFile : FormatLetterhead;
+    const bool saved = saveOrAsk(QStringLiteral("Save Template"), [&] {
+        for (int i = 0; i < 2; ++i) {
+            if (i > 0)
+                QThread::msleep(kRetryPauseMs);
+            if (ResultBox->SaveDocument(file, -1, false, format))
+                return true;
+        }
+        return false;
+    });
+    if (saved)
+        ReportChanged = false;
+    return saved;
+}
+
+bool TWPForm::ReloadLastReport() {
+    if (LastReportFileName.isEmpty())
+        return false;
+    ++m_generation;
+    m_lastError.clear();
+    if (ResultBox->LoadDocument(LastReportFileName, orva::richtext::LoadReplacing, false, FormatEditorFile) <=
+        0) {
+        m_messages.error(QStringLiteral("Save Data"),
+                         QStringLiteral("The last saved copy of the report could not be loaded.\r\n") +
+                             m_lastError + QStringLiteral("\r\nIts recovery copy is ") + RecoveryFilePath());
+        return false;
+    }
+    ReportChanged = true;
+    m_reportOpen = true;
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+bool TWPForm::SendAudioCommand(const QByteArray &entryName, const QByteArray &command) {
+    if (!m_queue || m_queue->ResultTransferActive())
+        return false;
+    return m_queue->SendDirect(AudioCommandMessage(entryName, command));
+}
+
+QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
+    const QByteArray name = WithoutControls(abbreviation);
+    if (name.trimmed().isEmpty() || m_lookupActive || !m_queue || m_queue->ResultTransferActive())
+        return {};
+    if (!HostAbbreviations.ListCreated || !HostAbbreviations.ListCreated())
+        return {};
+    if (HostAbbreviations.ClearAnswer)
+        HostAbbreviations.ClearAnswer();
+    if (!m_queue->SendDirect(AbbreviationLookupMessage(name)))
+        return {};
+
+    // A local event loop: the host's bytes (and the answer with them) keep arriving, while the
+    // editor takes no input that could change or close the report under the wait.
+    const QPointer<TWPForm> self(this);
+    const quint64 generation = m_generation;
+    m_lookupActive = true;
+    setEnabled(false);
+    LookupState state = LookupState::Waiting;
+    QByteArray answer;
+    {
+        QEventLoop loop;
+        QTimer round;
+        round.setInterval(LookupRoundMs);
+        int rounds = 0;
+        QObject::connect(&round, &QTimer::timeout, &loop, [&] {
+            if (!self) {
+                loop.quit();
+                return;
+            }
+            ++rounds;
+            if (HostAbbreviations.Answer) {
+                const QPair<QByteArray, QByteArray> a = HostAbbreviations.Answer();
+                state = MatchLookupAnswer(name, a.first, a.second);
+                answer = a.second;
+            }
+            if (state != LookupState::Waiting || rounds >= LookupRounds || m_generation != generation)
+                loop.quit();
+        });
+        round.start();
+        loop.exec();
+    }
+    if (!self)
+        return {};
+    m_lookupActive = false;
+    setEnabled(true);
+    ResultBox->editor()->setFocus();
+    if (state != LookupState::Found || m_generation != generation)
+        return {};
+    return abbreviation + '=' + answer;
+}
+
+void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
+    const QString text = ResultBox->Text();
+    const int end = ResultBox->SelStart();
+    int start = end;
+    while (start > 0 && start <= text.size() && kAbbreviationChars.contains(text.at(start - 1)))
+        --start;
+    // No word before the caret: nothing to look for, and nothing is asked of the host.
+    if (start == end)
+        return;
+    const QString word = text.mid(start, end - start);
+    const QByteArray name = HostText::fromUnicode(word).toLower();
+    QByteArray line;
+    if (fromKeyboard && HostAbbreviations.Value) {
+        const QByteArray hostText = HostAbbreviations.Value(name);
+        if (!hostText.isEmpty())
+            line = name + '=' + hostText;
+    }
+    if (line.isEmpty())
+        line = listEntry(AbbreviationList, name);
+    if (line.isEmpty()) {
+        const quint64 generation = m_generation;
+        line = LookupHostAbbreviation(name);
+        // The answer belongs to the word it was asked for: the same report, the word still there.
+        if (line.isEmpty() || m_generation != generation || ResultBox->Text().mid(start, end - start) != word)
+            return;
+    }
+    const QByteArray expansion = line.mid(line.indexOf('=') + 1);
+    ResultBox->setSelStart(start);
+    ResultBox->setSelLength(end - start);
+    if (const qsizetype at = line.toLower().indexOf(kFileEntry); at >= 0) {
+        const QString file =
+            m_abbreviationFile + '.' + HostText::toUnicode(line.mid(at + kFileEntry.size()).trimmed());
+        m_lastError.clear();
+        if (ResultBox->LoadDocument(file, orva::richtext::LoadAtSelection, true, FormatEditorFile) <= 0)
+            m_messages.warning(QStringLiteral("Abbreviation"),
+                               QStringLiteral("The formatted abbreviation did not load.\r\n") + m_lastError);
+        return;
+    }
+    if (expansion.isEmpty()) {
+        ResultBox->setSelStart(end);
+        return;
+    }
+    if (std::any_of(expansion.begin(), expansion.end(),
+                    [](char c) { return kAbbreviationMarks.contains(c); })) {
+        QTextCursor c = ResultBox->editor()->textCursor();
+        c.removeSelectedText();
+        ImportHostMarkup(ResultBox->document(), c, expansion, HostText::fromUnicode(ResultBox->FontName()),
+                         QByteArray::number(ResultBox->FontSize()));
+        ResultBox->editor()->setTextCursor(c);
+        return;
+    }
+    ResultBox->setSelText(HostText::toUnicode(expansion));
+}
+
+void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers) {
+    try {
+        switch (key) {
+        case Qt::Key_F10:
+            key = 0;
+            if (TemplateEditing) {
+                if (!SaveReportFiles())
+                    m_messages.error(QStringLiteral("Save Template"),
+                                     QStringLiteral("The template did not save"));
+                return;
+            }
+            AbandonReport = false;
+            ReportChanged = true;
+            FinishReport();
+            return;
+        case Qt::Key_Escape:
+            key = 0;
+            LeaveReport();
+            return;
+        case Qt::Key_F2:
+            key = 0;
+            ExpandAbbreviation(true);
+            return;
+        default:
+            return;
+        }
+    } catch (const std::exception &e) {
+        m_messages.error(QStringLiteral("Error condition detected"), QString::fromLocal8Bit(e.what()));
+    }
+}
