@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -32,6 +33,10 @@ class ConnectionController;
 class HostSendQueue;
 class KeyMap;
 class MainFormKeyActions;
+class LocalCapture;
+class QPrinter;
+class RawPrintQueue;
+class TExportForm;
 class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
@@ -95,6 +100,22 @@ public:
     void SmartMouseClick();
     void ResetPendraBtnClick();
     void MainBarPopUpPopup();
+
+    // Capture, screen print, export and import (the tool bar), copy and paste (the terminal's menu),
+    // text dropped on the terminal, and the smart mouse.
+    void FileCapturebuttonClick();
+    void PrintTextButtonClick();
+    // The screen print on a printer the user has chosen; false when it could not be printed.
+    bool PrintScreenText(QPrinter &printer);
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void CopyClick();
+    void PasteClick();
+    void VtTerminal1SmartMouseClick(int button, int shift, const QByteArray &text);
+    // The terminal's key-down handling (virtual-key code, shift state) that the smart mouse runs for
+    // Enter after its digits: the key map's VtTerminal1KeyDown unless a test puts its own.
+    using KeyDownPath = std::function<void(int &key, int shift)>;
+    void setKeyDownPath(KeyDownPath path) { m_keyDownPath = std::move(path); }
 
     // Request images: the request box, the screen watcher and the host's lists.
     void RowseekTimerTimer();
@@ -168,12 +189,17 @@ private:
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
     QByteArray CurrentLoginConversation() const;
+    void buildTerminalTools();
+    void sendAsPasted(const QString &text);
+    void showCaptureButton(bool hostCaptureOn);
+    TExportForm *exportForm();
 
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
     std::unique_ptr<UserMessages> m_messages;
     HostLink *m_telnet = nullptr;
     std::unique_ptr<HostSendQueue> m_sendQueue;
+    std::unique_ptr<LocalCapture> m_capture;
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
@@ -205,6 +231,8 @@ private:
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;
+    QPointer<TExportForm> m_exportForm;
+    RawPrintQueue *m_rawPrint = nullptr;
     QTimer *m_rowseekTimer = nullptr;
     QFrame *m_menuPanel = nullptr;
     QLineEdit *m_reqNum = nullptr;
@@ -226,6 +254,8 @@ private:
     QProgressBar *m_docProgressBar = nullptr;
     QMenu *m_mainBarPopUp = nullptr;
     QMenu *m_vtPopup = nullptr;
+    QAction *m_copyAction = nullptr;
+    KeyDownPath m_keyDownPath;
     QAction *m_loginState = nullptr;
     QAction *m_loginAs = nullptr;
     QAction *m_logonNewSystem = nullptr;
