@@ -235,7 +235,13 @@ void TOrvaMainForm::buildTerminalArea() {
     m_sendQueue->onTransferLost = [this](bool audio) {
         m_transferPanel->hide();
         QTimer::singleShot(0, this, [this, audio] {
-            if (m_wpForm && !audio) {
+            if (audio) {
+                dictationTransferFailed(
+                    QStringLiteral("The link to the host was lost while the dictation was "
+                                   "being sent. Please transmit it again when the link is back."));
+                return;
+            }
+            if (m_wpForm) {
                 m_wpForm->ReloadLastReport();
             }
             m_messages->error(QStringLiteral("Save Data"),
@@ -268,13 +274,15 @@ void TOrvaMainForm::buildTerminalArea() {
         {"ToolButton5", "Export File to d3", "Exp"},
         {"ToolButton6", "Import File From d3", "Imp"},
         {"WPEditButton", "WP Editor Templates", "WP"},
-        {"SHowAudioBtn", "Audio Playback", "Aud"},
     };
     for (const auto &b : later) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
         connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
     }
+    connect(addToolButton(QStringLiteral("SHowAudioBtn"), QStringLiteral("Audio Playback"),
+                          QStringLiteral("Aud")),
+            &QToolButton::clicked, this, &TOrvaMainForm::SHowAudioBtnClick);
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
         addToolButton(QStringLiteral("ImageDisplayOptionToolBtn"),
@@ -556,6 +564,81 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
     }
     m_wpForm->ReceivedReportText = reportMessage;
     m_wpForm->LoadReport();
+}
+
+void TOrvaMainForm::SetDictationFactories(TwpAudioForm::PlayerFactory players,
+                                          TDictationDevices::BackendFactory backends) {
+    m_audioPlayers = std::move(players);
+    m_hidBackends = std::move(backends);
+}
+
+TwpAudioForm &TOrvaMainForm::audioForm() {
+    if (!m_audioForm) {
+        m_audioForm = new TwpAudioForm(LocalPath::toLocalPath(m_settings.ResultDirectory), *m_messages,
+                                       m_audioPlayers, m_hidBackends, this);
+        QPointer<TwpAudioForm> form = m_audioForm;
+        m_audioForm->AudioHostSend.Transmit = [this, form](TAudioTask &task, const QString &audioFile) {
+            if (!task.TransmitAudio(*m_sendQueue, audioFile)) {
+                return false;
+            }
+            m_transferPanel->show();
+            // The window goes once the upload is under way; its task ends without an ESC.
+            QTimer::singleShot(0, this, [form] {
+                if (form) {
+                    form->close();
+                }
+            });
+            return true;
+        };
+        m_audioForm->AudioHostSend.Escape = [this, form] {
+            if (form) {
+                form->Task().SendCloseEscape(*m_sendQueue);
+            }
+        };
+    }
+    return *m_audioForm;
+}
+
+void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
+    TwpAudioForm &form = audioForm();
+    if (form.isVisible()) {
+        form.close();
+    }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool opened = form.OpenAudioTask(reportMessage);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        return;
+    }
+    form.setWindowModality(reportMessage.contains("KX_SHOWMODAL~1") ? Qt::ApplicationModal : Qt::NonModal);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+void TOrvaMainForm::SHowAudioBtnClick() {
+    if (m_audioForm && m_audioForm->isVisible()) {
+        m_audioForm->raise();
+        m_audioForm->activateWindow();
+        return;
+    }
+    m_sendQueue->SetAudioTransfer(false);
+    OpenDictationTask(QByteArrayLiteral("KX_AUDIOTASK~PLAYBACK"));
+}
+
+bool TOrvaMainForm::SetDictationPlayPosition(int milliseconds) {
+    return m_audioForm && m_audioForm->PlayFrom(milliseconds);
+}
+
+void TOrvaMainForm::dictationTransferFailed(const QString &text) {
+    m_transferPanel->hide();
+    if (m_audioForm) {
+        // The work file is kept: the user transmits the same dictation again.
+        m_audioForm->ReopenAudioTask();
+        m_audioForm->show();
+        m_audioForm->raise();
+    }
+    m_messages->error(QStringLiteral("Audio File Transmit"), text);
 }
 
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.

@@ -70,13 +70,14 @@ TwpAudioForm::TwpAudioForm(QString workFolder, UserMessages &messages, PlayerFac
         m_players = [] { return std::make_unique<TPlayback>(); };
     buildForm();
     m_devices = new TDictationDevices(*this, this, backends);
+    SetTimePosBySelPosProvider([this](int position) { return GetTimePosBySelPos(position); });
     connect(m_devices, &TDictationDevices::DeviceAccessDenied, this, [this](const QString &path) {
         m_statusPanels[1]->setText(QStringLiteral("No access to ") + path);
     });
 }
 
 TwpAudioForm::~TwpAudioForm() {
-    qApp->removeEventFilter(this);
+    SetTimePosBySelPosProvider({});
 }
 
 void TwpAudioForm::buildForm() {
