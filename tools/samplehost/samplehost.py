@@ -199,7 +199,9 @@ def menu_screen(request=MENU_REQUEST, status=b""):
     s += cup(6, 5) + b"3. Reports"
     s += cup(7, 5) + b"4. Line-drawing test"
     s += cup(8, 5) + b"5. Host form"
-    s += cup(9, 5) + b"9. Log off"
+    s += cup(9, 5) + b"6. Dictation: record"
+    s += cup(10, 5) + b"7. Dictation: playback"
+    s += cup(11, 5) + b"9. Log off"
     if status:
         s += cup(20, 1) + status
     s += cup(22, 1) + b"Choice: "
@@ -304,6 +306,41 @@ def report_session(conn, log, upload_dir):
             del data[:1]
 
 
+# Menu choices 6 and 7: the audio tasks the host sends the dictation window.
+DICTATION_TASKS = {b"6": "dictation-record.txt", b"7": "dictation.txt"}
+
+
+def dictation_session(conn, log, upload_dir, task_file):
+    """Menu choices 6 and 7: sends an audio task and waits for the dictation window: a single ESC
+    closes the task unsent, an upload is received, checked and filed. Returns the text for the
+    menu's status line."""
+    body = read_report_file(task_file)
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event("dictation", name=name.decode("latin-1"))
+    count = 0
+    while True:
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        data = conn.pending
+        if data[:1] == ESC and data[1:2] not in (b"[", b"O"):
+            del data[:1]
+            log.event("dictation", name=name.decode("latin-1"), abandoned=True)
+            return b"Dictation " + name + b" closed: nothing filed."
+        if data[:1] == b"\x07":
+            count += 1
+            path = os.path.join(upload_dir, "dictation-%d.txt" % count) if upload_dir else None
+            result = receive_upload(conn, log, {"receive_upload": path})
+            if result == "filed":
+                return b"[221] 'DICTATION " + name + b"' filed."
+            if result != "refused":
+                return b"Dictation " + name + b": the upload did not arrive."
+        else:
+            del data[:1]
+
+
 def interactive_session(conn, log, upload_dir=None):
     conn.send(b"\r\nOrva sample host\r\n\r\nlogin: ")
     user = conn.read_line()
@@ -334,6 +371,10 @@ def interactive_session(conn, log, upload_dir=None):
             send_host_form(conn)
         elif choice == b"3":
             status = report_session(conn, log, upload_dir)
+            if status is None:
+                return
+        elif choice in DICTATION_TASKS:
+            status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice])
             if status is None:
                 return
         elif choice == b"4":
