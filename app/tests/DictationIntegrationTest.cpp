@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -36,6 +37,34 @@ TwpAudioForm *openedWindow(Session &s) {
 class DictationIntegrationTest : public QObject {
     Q_OBJECT
 private slots:
+    // The sample host's menu: choice 7 opens a playback task, which closes unsent with one ESC;
+    // choice 6 a recording task (saved to ORVA_SCREENSHOT when set, under Xvfb).
+    void menuTasksOpenTheWindow() {
+        Session s;
+        QVERIFY(s.connect());
+        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("Choice:"), 20000);
+        s.link()->Send("7\r");
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->AudioForm() && s.form->AudioForm()->isVisible(), 20000);
+        TwpAudioForm *w = s.form->AudioForm();
+        QCOMPARE(w->AudioTaskKind(), QByteArray("PLAYBACK"));
+        QVERIFY(w->findChild<QPushButton *>("btnPlay")->isEnabled());
+        w->ActionQuit();
+        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("closed: nothing filed"), 20000);
+
+        s.link()->Send("6\r");
+        QTRY_VERIFY_WITH_TIMEOUT(w->isVisible() && w->AudioTaskKind() == "RECORD", 20000);
+        QCOMPARE(w->findChild<QLineEdit *>("LabReferenceEdit")->text(), QString("26/00125"));
+        QVERIFY(w->findChild<QPushButton *>("btnRecord")->isEnabled());
+        QVERIFY2(!w->findChild<QPushButton *>("TransmitButton")->isEnabled(), "nothing recorded yet");
+        const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
+        if (!screenshot.isEmpty()) {
+            QTest::qWait(500); // let the X server map and paint the window
+            QVERIFY(w->grab().save(screenshot));
+        }
+        w->close();
+        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("26/00125 RECORD closed"), 20000);
+    }
+
     void recordingIsTransmittedAndFiled() {
         SoundServer server;
         if (server.server().isEmpty())

@@ -309,6 +309,7 @@ bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
         m_correctWpText->clear();
         m_audioReceivedText.clear();
         m_audioFileName.clear();
+        m_statusPanels[0]->clear();
         m_statusPanels[2]->setText(QStringLiteral("No Audio Loaded"));
         m_task.TaskText = messageText;
         m_task.ReadAudioTask();
