@@ -1133,6 +1133,10 @@ void TOrvaMainForm::CleanWorkFiles() {
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
+    // A recording under way is stopped and saved, and the host told, while the link is still up.
+    if (m_audioForm && m_audioForm->TaskOpen()) {
+        m_audioForm->close();
+    }
     CleanWorkFiles();
     const bool connected = m_telnet->IsConnected();
     m_connection->FormClose();
