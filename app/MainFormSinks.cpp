@@ -125,7 +125,11 @@ void MainFormSinks::ClearSendQueue() {
 
 // The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
-    if (TWPForm *editor = m_form.m_wpForm.data(); editor && !audio) {
+    if (audio) {
+        m_form.dictationTransferFailed(QStringLiteral("Transfer failure. Please Re-save"));
+        return;
+    }
+    if (TWPForm *editor = m_form.m_wpForm.data()) {
         editor->ReloadLastReport();
     }
     m_form.m_messages->error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
@@ -211,4 +215,17 @@ void MainFormSinks::ShowImageList(const QByteArray &names) {
             form->ShowInDetachedWindow(names);
         }
     });
+}
+
+void MainFormSinks::OpenDictationTask(const QByteArray &reportMessage) {
+    QPointer<TOrvaMainForm> form(&m_form);
+    QTimer::singleShot(0, &m_form, [form, reportMessage] {
+        if (form) {
+            form->OpenDictationTask(reportMessage);
+        }
+    });
+}
+
+bool MainFormSinks::SetDictationPlayPosition(int milliseconds) {
+    return m_form.SetDictationPlayPosition(milliseconds);
 }

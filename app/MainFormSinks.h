@@ -48,6 +48,9 @@ public:
     // The main window's boxes; notices are posted to the event loop.
     UserMessages &Messages() override { return m_posted; }
     void ShowEditor(const QByteArray &reportMessage) override;
+    // The dictation window on an audio task message (posted to the event loop).
+    void OpenDictationTask(const QByteArray &reportMessage) override;
+    bool SetDictationPlayPosition(int milliseconds) override;
     // Client command 1 "ORVAIMAGE": the request images (posted to the event loop).
     void ShowImageList(const QByteArray &names) override;
 

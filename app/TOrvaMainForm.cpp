@@ -290,7 +290,13 @@ void TOrvaMainForm::buildTerminalArea() {
     m_sendQueue->onTransferLost = [this](bool audio) {
         m_transferPanel->hide();
         QTimer::singleShot(0, this, [this, audio] {
-            if (m_wpForm && !audio) {
+            if (audio) {
+                dictationTransferFailed(
+                    QStringLiteral("The link to the host was lost while the dictation was "
+                                   "being sent. Please transmit it again when the link is back."));
+                return;
+            }
+            if (m_wpForm) {
                 m_wpForm->ReloadLastReport();
             }
             m_messages->error(QStringLiteral("Save Data"),
@@ -325,7 +331,7 @@ void TOrvaMainForm::buildTerminalArea() {
         {"ToolButton5", "Export File to d3", "Exp", &TOrvaMainForm::ToolButton5Click},
         {"ToolButton6", "Import File From d3", "Imp", &TOrvaMainForm::ToolButton6Click},
         {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
-        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
+        {"SHowAudioBtn", "Audio Playback", "Aud", &TOrvaMainForm::SHowAudioBtnClick},
     };
     for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
@@ -685,6 +691,81 @@ void TOrvaMainForm::ToolButton11Click() {
         m_sinks->HostForms()->show();
         m_sinks->HostForms()->raise();
     }
+}
+
+void TOrvaMainForm::SetDictationFactories(TwpAudioForm::PlayerFactory players,
+                                          TDictationDevices::BackendFactory backends) {
+    m_audioPlayers = std::move(players);
+    m_hidBackends = std::move(backends);
+}
+
+TwpAudioForm &TOrvaMainForm::audioForm() {
+    if (!m_audioForm) {
+        m_audioForm = new TwpAudioForm(LocalPath::toLocalPath(m_settings.ResultDirectory), *m_messages,
+                                       m_audioPlayers, m_hidBackends, this);
+        QPointer<TwpAudioForm> form = m_audioForm;
+        m_audioForm->AudioHostSend.Transmit = [this, form](TAudioTask &task, const QString &audioFile) {
+            if (!task.TransmitAudio(*m_sendQueue, audioFile)) {
+                return false;
+            }
+            m_transferPanel->show();
+            // The window goes once the upload is under way; its task ends without an ESC.
+            QTimer::singleShot(0, this, [form] {
+                if (form) {
+                    form->close();
+                }
+            });
+            return true;
+        };
+        m_audioForm->AudioHostSend.Escape = [this, form] {
+            if (form) {
+                form->Task().SendCloseEscape(*m_sendQueue);
+            }
+        };
+    }
+    return *m_audioForm;
+}
+
+void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
+    TwpAudioForm &form = audioForm();
+    if (form.isVisible()) {
+        form.close();
+    }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool opened = form.OpenAudioTask(reportMessage);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        return;
+    }
+    form.setWindowModality(reportMessage.contains("KX_SHOWMODAL~1") ? Qt::ApplicationModal : Qt::NonModal);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+void TOrvaMainForm::SHowAudioBtnClick() {
+    if (m_audioForm && m_audioForm->isVisible()) {
+        m_audioForm->raise();
+        m_audioForm->activateWindow();
+        return;
+    }
+    m_sendQueue->SetAudioTransfer(false);
+    OpenDictationTask(QByteArrayLiteral("KX_AUDIOTASK~PLAYBACK"));
+}
+
+bool TOrvaMainForm::SetDictationPlayPosition(int milliseconds) {
+    return m_audioForm && m_audioForm->PlayFrom(milliseconds);
+}
+
+void TOrvaMainForm::dictationTransferFailed(const QString &text) {
+    m_transferPanel->hide();
+    if (m_audioForm) {
+        // The work file is kept: the user transmits the same dictation again.
+        m_audioForm->ReopenAudioTask();
+        m_audioForm->show();
+        m_audioForm->raise();
+    }
+    m_messages->error(QStringLiteral("Audio File Transmit"), text);
 }
 
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.
@@ -1392,6 +1473,10 @@ void TOrvaMainForm::CleanWorkFiles() {
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
+    // A recording under way is stopped and saved, and the host told, while the link is still up.
+    if (m_audioForm && m_audioForm->TaskOpen()) {
+        m_audioForm->close();
+    }
     CleanWorkFiles();
     const bool connected = m_telnet->IsConnected();
     m_connection->FormClose();

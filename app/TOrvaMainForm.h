@@ -5,6 +5,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "dictation/audioform/TwpAudioForm.h"
 #include "editor/report/HostRequests.h"
 #include "imaging/detached/TDetachedImageHost.h"
 #include "platform/hostlink/HostLink.h"
@@ -73,6 +74,18 @@ public:
     void WPEditButtonClick();
     // Shows the host-forms window once the host has made it.
     void ToolButton11Click();
+    // The dictation window on an audio task message: opened through window modality when the task
+    // says "KX_SHOWMODAL~1", never a nested event loop.
+    void OpenDictationTask(const QByteArray &reportMessage);
+    // "Audio Playback": the dictation window again, or a PLAYBACK task of its own.
+    void SHowAudioBtnClick();
+    // Client command "ORVAAUDIO" "PLAYFROM"; false without a dictation window that can play.
+    bool SetDictationPlayPosition(int milliseconds);
+    // The dictation window, created on first use; null until then.
+    TwpAudioForm *AudioForm() const { return m_audioForm; }
+    // The dictation window's player and HID access (tests give stand-ins); before its first use.
+    void SetDictationFactories(TwpAudioForm::PlayerFactory players,
+                               TDictationDevices::BackendFactory backends);
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -188,6 +201,9 @@ private:
     void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
+    TwpAudioForm &audioForm();
+    // The upload of a dictation ended without the host filing it: the task is shown again.
+    void dictationTransferFailed(const QString &text);
     QByteArray CurrentLoginConversation() const;
     void buildTerminalTools();
     void sendAsPasted(const QString &text);
@@ -233,6 +249,9 @@ private:
     QPointer<TWPForm> m_wpForm;
     QPointer<TExportForm> m_exportForm;
     RawPrintQueue *m_rawPrint = nullptr;
+    QPointer<TwpAudioForm> m_audioForm;
+    TwpAudioForm::PlayerFactory m_audioPlayers;
+    TDictationDevices::BackendFactory m_hidBackends;
     QTimer *m_rowseekTimer = nullptr;
     QFrame *m_menuPanel = nullptr;
     QLineEdit *m_reqNum = nullptr;

@@ -249,6 +249,8 @@ MENU_CHOICES = [
     (b"6", b"Request forms in the image window"),
     (b"7", b"Print a test page (printer controller)"),
     (b"8", b"Command prompt (export and import of items)"),
+    (b"A", b"Dictation: record"),
+    (b"B", b"Dictation: playback"),
     (b"9", b"Log off"),
 ]
 MENU_FIRST_ROW = 4
@@ -572,6 +574,41 @@ def report_session(conn, log, upload_dir):
             del data[:1]
 
 
+# Menu choices 6 and 7: the audio tasks the host sends the dictation window.
+DICTATION_TASKS = {b"A": "dictation-record.txt", b"B": "dictation.txt"}
+
+
+def dictation_session(conn, log, upload_dir, task_file):
+    """Menu choices A and B: sends an audio task and waits for the dictation window: a single ESC
+    closes the task unsent, an upload is received, checked and filed. Returns the text for the
+    menu's status line."""
+    body = read_report_file(task_file)
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event("dictation", name=name.decode("latin-1"))
+    count = 0
+    while True:
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        data = conn.pending
+        if data[:1] == ESC and data[1:2] not in (b"[", b"O"):
+            del data[:1]
+            log.event("dictation", name=name.decode("latin-1"), abandoned=True)
+            return b"Dictation " + name + b" closed: nothing filed."
+        if data[:1] == b"\x07":
+            count += 1
+            path = os.path.join(upload_dir, "dictation-%d.txt" % count) if upload_dir else None
+            result = receive_upload(conn, log, {"receive_upload": path})
+            if result == "filed":
+                return b"[221] 'DICTATION " + name + b"' filed."
+            if result != "refused":
+                return b"Dictation " + name + b": the upload did not arrive."
+        else:
+            del data[:1]
+
+
 def interactive_session(conn, log, upload_dir=None):
     conn.send(b"\r\nOrva sample host\r\n\r\nlogin: ")
     user = conn.read_line()
@@ -600,7 +637,7 @@ def interactive_session(conn, log, upload_dir=None):
                     return
             continue
         log.event("line", text=value.decode("latin-1"))
-        choice = value.strip() or MENU_CHOICES[highlight][0]
+        choice = value.strip().upper() or MENU_CHOICES[highlight][0]
         if choice == b"9":
             conn.send(b"\r\nGoodbye\r\n")
             return
@@ -629,6 +666,10 @@ def interactive_session(conn, log, upload_dir=None):
                 return
         elif choice == b"6":
             send_image_request(conn, request)
+        elif choice in DICTATION_TASKS:
+            status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice])
+            if status is None:
+                return
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:
