@@ -3,6 +3,8 @@
 // print and the image source in use.
 #pragma once
 
+#include <QSize>
+
 #include "common/SetupFile.h"
 
 #include <QByteArray>
@@ -35,6 +37,8 @@ public:
     // false when nothing could be shown.
     bool LoadRequest(const QByteArray &number);
     bool ShowImage(int index);
+    // Shows a picture file (one the editor places) and gives its size; invalid when it did not load.
+    QSize ShowPictureFile(const QString &file);
     void ClearImageList();
 
     // Flags of UpdateImageControls.

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -144,12 +145,17 @@ void TWPForm::FormCreate() {
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
     connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
+    createCommands(bar);
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
 
     MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
+    MergeFields = [this](int part) { return mergeFields(part); };
+    m_abbreviationListBox->installEventFilter(this);
+    connect(m_abbreviationListBox, &QListWidget::itemDoubleClicked, this,
+            [this] { expandChosenAbbreviation(); });
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
         [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
@@ -234,6 +240,12 @@ void TWPForm::readRegistry() {
     }
 }
 
+bool TWPForm::eventFilter(QObject *watched, QEvent *e) {
+    if (watched == m_abbreviationListBox && e->type() == QEvent::KeyPress)
+        return abbreviationListKey(static_cast<QKeyEvent *>(e));
+    return QWidget::eventFilter(watched, e);
+}
+
 void TWPForm::SetZoom(int zoom) {
     double z = zoom;
     if (zoom == ZoomPageWidth) {
@@ -292,6 +304,10 @@ bool TWPForm::LoadReport() {
     LoadReportKeys(ReportRecord);
     ReportRecord.B64Data.clear();
     writeLastMessage();
+    // DYNAMICRANGE pictures are written only to the work folder or a mapped network folder.
+    ReportRecord.DynamicRangeRoots = {local(m_folders.ResultDirectory)};
+    for (const auto &entry : LocalPath::PathMap())
+        ReportRecord.DynamicRangeRoots.append(entry.second);
     ReportRecord.Parse(ReceivedReportText);
 
     if (ShowDictationList)
@@ -547,10 +563,12 @@ void TWPForm::placeCaret() {
 }
 
 void TWPForm::loadAbbreviations() {
+    loadAbbreviationsFor(GDFileManip::EscapeFileName(ReportRecord.GetProcCode()));
+}
+
+void TWPForm::loadAbbreviationsFor(const QByteArray &code) {
     AbbreviationList.clear();
-    m_abbreviationListBox->clear();
     m_abbreviationFile.clear();
-    const QByteArray code = GDFileManip::EscapeFileName(ReportRecord.GetProcCode());
     QByteArray file;
     for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
         if (line.left(line.indexOf('=')).compare(code, Qt::CaseInsensitive) == 0) {
@@ -570,6 +588,11 @@ void TWPForm::loadAbbreviations() {
                 AbbreviationList.append(line);
     }
     AbbreviationList += ReportRecord.ExtraData;
+    refreshAbbreviationListBox();
+}
+
+void TWPForm::refreshAbbreviationListBox() {
+    m_abbreviationListBox->clear();
     for (const QByteArray &line : std::as_const(AbbreviationList))
         m_abbreviationListBox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
 }

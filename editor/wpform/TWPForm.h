@@ -10,12 +10,21 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QKeySequence>
 #include <QSize>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+#include "editor/wpform/EditorCommands.h"
 
 class QAction;
+class QKeyEvent;
+class QMenu;
+class QPagedPaintDevice;
+class QToolBar;
+class TSpellForm;
 class QLabel;
 class QProgressBar;
 class QListWidget;
@@ -29,6 +38,13 @@ struct EditorFolders {
     QString AbbreviationDirectory;
     QString ResultDirectory;  // the work folder
     QString ProgramDirectory; // holds "tags.txt"
+    // Warn about pictures that are not network resources.
+    bool ShowWarnings = true;
+    // The user's own word list ("autocorrect.txt" lies beside it).
+    QString CustomDictionary;
+    // Shown by About.
+    QString PrimaryHost;
+    QString ConfigurationFile;
 };
 
 // Zoom that fits the page (794 pixels) into a panel, less two scroll bars, within 10-500 %.
@@ -76,6 +92,33 @@ public:
     QByteArray LookupHostAbbreviation(const QByteArray &abbreviation);
     // F2: the word before the caret from the host list, the active list or the host look-up.
     void ExpandAbbreviation(bool fromKeyboard);
+    // Abbreviation markup at the caret, in the caret's font, colour and size.
+    void InsertAbbreviationText(const QByteArray &markup);
+    // Adds the selection to the active list: 1 plain text, 2 abbreviation markup, 3 a formatted entry.
+    void Addabbreviation1Click(int tag);
+    // The selection in abbreviation markup.
+    QByteArray SelectionAsAbbreviationMarkup() const;
+    // Commands of the menus and buttons that carry decisions of their own.
+    void ClearText();
+    void InsertSymbol(int code);
+    void InsertCursorStartMarker();
+    // Asks rows and columns (Cancel gives up) and inserts the table.
+    bool InsertTableAsked();
+    bool InsertPictureFile(const QString &path);
+    // Every page as a print job of its own; false when a page did not print or nothing was chosen.
+    bool PrintReport();
+    bool OpenTemplate(const QString &path);
+    bool SaveTemplateAs(const QString &path);
+    bool LoadAbbreviationFile(const QString &path);
+    void CloseTemplate();
+    void ExitEditor();
+    void AboutBox();
+    // Checks the main text (from the selection when there is one); the dialog is shown only when a
+    // word needs the user. `showDialog` runs it (modal by default).
+    void SpellCheckButtonClick();
+    std::function<void(TSpellForm *)> ShowSpellForm;
+    // The menu the right mouse button shows at a point of the document.
+    QMenu *ContextMenuFor(const QPoint &viewportPos);
     // Keys of ResultBox: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
     void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
     // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
@@ -104,6 +147,12 @@ public:
     QString TemplateFileName;
     // The host's abbreviation list, installed by the main window.
     THostAbbreviationAccess HostAbbreviations;
+    // The main dictionary of the spelling check (hunspell files without ".aff"/".dic").
+    QString SpellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
+    // Tables of the document, from the control's events.
+    TTableList TableList;
+    // A new print job for a page; empty: the print dialog chooses the printer.
+    std::function<std::unique_ptr<QPagedPaintDevice>(int page)> NewPrintJob;
     // The look-up's bound: rounds of a wait each.
     int LookupRounds = 201;
     int LookupRoundMs = 100;
@@ -134,8 +183,38 @@ signals:
     // The report was returned or abandoned and the editor hidden: the main window takes over.
     void ReportFinished();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
 private:
     void FormCreate();
+    bool mergeFields(int part);
+    bool saveAbbreviationList(QString *error);
+    void expandChosenAbbreviation();
+    void deleteChosenAbbreviation();
+    bool abbreviationListKey(QKeyEvent *e);
+    bool writeListFile(const QString &path, const QByteArrayList &lines, QString *error);
+    void refreshAbbreviationListBox();
+    void loadAbbreviationsFor(const QByteArray &code);
+    QAction *command(QMenu *menu, const char *name, const QString &text, const std::function<void()> &run,
+                     const QKeySequence &shortcut = {});
+    void createCommands(QToolBar *bar);
+    void updateFileMenu();
+    void updateEditMenu();
+    void updateInsertMenu();
+    void updateAbbreviationMenu();
+    void updateDateItems();
+    void scriptStep(bool up);
+    bool isNetworkPicture(const QString &path) const;
+    void insertPictureDialog();
+    bool printPages(int pages);
+    void openTemplateDialog();
+    void saveTemplateAsDialog();
+    void loadAbbreviationFileDialog();
+    void showAbbreviationList();
+    void writeRegistry(bool options);
+    bool fieldKey(int key, Qt::KeyboardModifiers shift);
     void readRegistry();
     void loadAbbreviationIndex(bool reporting);
     void loadTags();
@@ -169,6 +248,12 @@ private:
     QToolButton *m_saveButton = nullptr;
     QToolButton *m_saveAsButton = nullptr;
     QListWidget *m_abbreviationListBox = nullptr;
+    QAction *m_openAction = nullptr, *m_recoverAction = nullptr, *m_cutAction = nullptr,
+            *m_pasteAction = nullptr, *m_deleteFieldAction = nullptr, *m_cursorMarkAction = nullptr;
+    QList<QAction *> m_addAbbreviationActions;
+    QMenu *m_tablePopup = nullptr, *m_editorMenu = nullptr;
+    QLabel *m_statusHint = nullptr;
+    TSpellForm *m_spellForm = nullptr;
     // The active abbreviation list's file (its formatted entries lie beside it).
     QString m_abbreviationFile;
     // "Document Creation" shown while the report is converted and saved.
