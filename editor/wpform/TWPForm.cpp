@@ -138,6 +138,7 @@ void TWPForm::FormCreate() {
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
     panelLayout->addWidget(ResultBox, 0, Qt::AlignHCenter);
     body->addWidget(ResultPanel, 1);
+    createDictationPanel(body);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/wpform/DictationList.h"
 #include "editor/wpform/EditorCommands.h"
 
 class QAction;
@@ -24,6 +25,9 @@ class QKeyEvent;
 class QMenu;
 class QPagedPaintDevice;
 class QToolBar;
+class QBoxLayout;
+class QPlainTextEdit;
+class QPushButton;
 class TSpellForm;
 class QLabel;
 class QProgressBar;
@@ -119,6 +123,10 @@ public:
     std::function<void(TSpellForm *)> ShowSpellForm;
     // The menu the right mouse button shows at a point of the document.
     QMenu *ContextMenuFor(const QPoint &viewportPos);
+    // The dictation panel: play the selected entry, insert its text, or a placeholder for a new one.
+    bool PlaySelectedDictation();
+    bool BtnInsTextClick();
+    bool InsertAudioPlaceholder();
     // Keys of ResultBox: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
     void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
     // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
@@ -149,6 +157,16 @@ public:
     THostAbbreviationAccess HostAbbreviations;
     // The main dictionary of the spelling check (hunspell files without ".aff"/".dic").
     QString SpellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
+    // The report's dictations and their panel.
+    TAudioTextRecords AudioRecords;
+    QWidget *TreePanel = nullptr;
+    QListWidget *lvAudioRecs = nullptr;
+    QPlainTextEdit *TextMemo = nullptr;
+    QPushButton *sbPlayAudio = nullptr, *BtnInsText = nullptr;
+    // The dictation window's audio times (ms) of a part of a job's text; false when it does not hold
+    // that job. Installed with the dictation window.
+    std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>
+        DictationTimes;
     // Tables of the document, from the control's events.
     TTableList TableList;
     // A new print job for a page; empty: the print dialog chooses the printer.
@@ -200,6 +218,10 @@ private:
     QAction *command(QMenu *menu, const char *name, const QString &text, const std::function<void()> &run,
                      const QKeySequence &shortcut = {});
     void createCommands(QToolBar *bar);
+    void createDictationPanel(QBoxLayout *body);
+    void redrawDictationList(int row);
+    void showSelectedDictation();
+    void fillDictationPlaceholders();
     void updateFileMenu();
     void updateEditMenu();
     void updateInsertMenu();

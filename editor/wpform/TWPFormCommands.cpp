@@ -186,6 +186,7 @@ void TWPForm::createCommands(QToolBar *bar) {
     updateDateItems();
     m_cursorMarkAction = command(insert, "CursorStartMarker1", QStringLiteral("&Cursor Start Marker"),
                                  [this] { InsertCursorStartMarker(); });
+    command(insert, "InsertAudio1", QStringLiteral("Insert &Audio..."), [this] { InsertAudioPlaceholder(); });
     command(insert, "TableDownMarker1", QStringLiteral("Abbreviation Table &Down marker"),
             [box] { box->setSelText(QString(QChar(0xAC))); });
     command(insert, "TableNextMarker1", QStringLiteral("Abbreviation Table &Next marker"),
