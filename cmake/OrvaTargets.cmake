@@ -64,35 +64,66 @@ function(orva_library name)
     orva_warnings(${name})
 endfunction()
 
-function(_orva_test_env name)
-    set(env
-        "QT_QPA_PLATFORM=offscreen"
-        "XDG_RUNTIME_DIR=${ORVA_TEST_ROOT}/runtime"
-        "XDG_CONFIG_HOME=${ORVA_TEST_ROOT}/config"
-        "XDG_CACHE_HOME=${ORVA_TEST_ROOT}/cache"
-        "XDG_DATA_HOME=${ORVA_TEST_ROOT}/data"
-        "ORVA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-        "ORVA_BINARY_DIR=${PROJECT_BINARY_DIR}"
-        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
-        "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
-        "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+# What every test process runs with: the offscreen platform, private per-user folders, the sanitizers'
+# options, and where the sources and the build are.
+set(ORVA_TEST_ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen"
+    "XDG_RUNTIME_DIR=${ORVA_TEST_ROOT}/runtime"
+    "XDG_CONFIG_HOME=${ORVA_TEST_ROOT}/config"
+    "XDG_CACHE_HOME=${ORVA_TEST_ROOT}/cache"
+    "XDG_DATA_HOME=${ORVA_TEST_ROOT}/data"
+    "ORVA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    "ORVA_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+    "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+set(ORVA_TEST_TIMEOUT 300)
+
+# Each test case is its own CTest test, named "<program>.<case>", so that one crash does not hide the
+# rest. The cases are listed when ctest starts (and again only after the program is rebuilt), not when
+# it is built: a build never runs a test program, and the listing gets the tests' own environment.
+include(GoogleTest)
+
+# Gives every case listed in the ctest variable <name>_TESTS the test environment.
+function(_orva_discovered_env name)
+    set(file "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+    file(WRITE "${file}"
+         "if(${name}_TESTS)\n"
+         "  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
+         "    ENVIRONMENT [==[${ORVA_TEST_ENVIRONMENT}]==]\n"
+         "    TIMEOUT ${ORVA_TEST_TIMEOUT})\n"
+         "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
-# orva_gtest(name SOURCES ... [DEPS ...]): a GoogleTest program registered with CTest.
+# orva_gtest(name [GUI | QT] SOURCES ... [DEPS ...]): a GoogleTest program, each case a CTest test.
+# GUI: the program's main creates the QApplication its cases need; QT: a QCoreApplication.
 function(orva_gtest name)
     if(NOT ORVA_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;QT" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    if(ARG_GUI)
+        target_link_libraries(${name} PRIVATE ${ARG_DEPS} orva_gtest_gui_main GTest::gtest GTest::gmock)
+    elseif(ARG_QT)
+        target_link_libraries(${name} PRIVATE ${ARG_DEPS} orva_gtest_qt_main GTest::gtest GTest::gmock)
+    else()
+        target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    endif()
     orva_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
-    _orva_test_env(${name})
+    gtest_discover_tests(${name}
+        TEST_PREFIX "${name}."
+        TEST_LIST ${name}_TESTS
+        # A table's cases are named by their parameter's own name, not by the value printed after it.
+        NO_PRETTY_VALUES
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 120)
+    _orva_discovered_env(${name})
 endfunction()
 
-# orva_qtest(name SOURCES ... [DEPS ...]): a Qt Test program registered with CTest.
+# orva_qtest(name SOURCES ... [DEPS ...]): a Qt Test program, each test function a CTest test
+# (the program lists them itself with -functions).
 function(orva_qtest name)
     if(NOT ORVA_TESTS)
         return()
@@ -101,8 +132,23 @@ function(orva_qtest name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
     orva_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
-    _orva_test_env(${name})
+    set(base "${CMAKE_CURRENT_BINARY_DIR}/${name}")
+    file(GENERATE OUTPUT "${base}_include.cmake" CONTENT
+"if(EXISTS [==[$<TARGET_FILE:${name}>]==])
+  if(NOT EXISTS [==[${base}_tests.cmake]==] OR
+     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN [==[$<TARGET_FILE:${name}>]==] OR
+     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN \"\${CMAKE_CURRENT_LIST_FILE}\")
+    include([==[${PROJECT_SOURCE_DIR}/cmake/OrvaQtTestList.cmake]==])
+    orva_qtest_list([==[${name}]==] [==[$<TARGET_FILE:${name}>]==] [==[${base}_tests.cmake]==]
+                    [==[${CMAKE_COMMAND}]==] [==[${ORVA_TEST_ENVIRONMENT}]==])
+  endif()
+  include([==[${base}_tests.cmake]==])
+else()
+  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)
+endif()
+")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${base}_include.cmake")
+    _orva_discovered_env(${name})
 endfunction()
 
 # orva_fuzz(name SOURCES ... [DEPS ...] [CORPUS dir]): a libFuzzer target (ORVA_FUZZ builds only).

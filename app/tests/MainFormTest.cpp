@@ -7,16 +7,15 @@
 #include "common/testing/RecordingMessages.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -274,21 +273,11 @@ private slots:
     }
 
     void reachesTheSampleHost() {
-        const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-        QVERIFY(!source.isEmpty());
-        const QString portFile = m_dir.filePath("port");
-        const QString log = m_dir.filePath("host.log");
-        QProcess host;
-        host.start("python3",
-                   {source + "/tools/samplehost/samplehost.py", "0", "--port-file", portFile, "--log", log});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
-        const QByteArray port = pf.readAll().trimmed();
+        SampleHost host;
+        QVERIFY2(host.start(), qPrintable(host.error()));
 
         auto messages = std::make_unique<RecordingMessages>();
-        const QString path = writeSetup("host name = 127.0.0.1:" + port + "\n", "sample.inf");
+        const QString path = writeSetup("host name = " + host.address() + "\n", "sample.inf");
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
@@ -299,22 +288,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(terminal(form)->GetRowText(4).startsWith("login:") ||
                                      terminal(form)->GetRowText(3).startsWith("login:"),
                                  10000);
-        auto events = [&] {
-            QFile f(log);
-            f.open(QIODevice::ReadOnly);
-            QList<QJsonObject> out;
-            for (const QByteArray &line : f.readAll().split('\n')) {
-                if (!line.isEmpty()) {
-                    out.append(QJsonDocument::fromJson(line).object());
-                }
-            }
-            return out;
-        };
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
                 bool ttype = false;
                 bool naws = false;
-                for (const QJsonObject &e : events()) {
+                for (const QJsonObject &e : host.events()) {
                     ttype = ttype || (e["event"] == "ttype" && e["value"] == "vt400");
                     naws = naws || (e["event"] == "naws" && e["width"] == 80 && e["height"] == 24);
                 }
@@ -322,8 +300,6 @@ private slots:
             }(),
             10000);
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 };
 

@@ -12,6 +12,7 @@
 #include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QFile>
 #include <QFrame>
@@ -69,16 +70,11 @@ public:
                 script.write(QJsonDocument(named).toJson());
             mode = QStringList{"--script", script.fileName(), "--once"};
         }
-        const QString portFile = dir.filePath("port");
-        host.start("python3", QStringList{source("tools/samplehost/samplehost.py"), "0", "--port-file",
-                                          portFile, "--log", dir.filePath("host.log")} +
-                                  mode);
-        host.waitForStarted();
-        if (!QTest::qWaitFor([&] { return QFile::exists(portFile); }, 20000))
-            qWarning("the sample host did not start");
+        if (!host.start(mode))
+            qWarning("sample host: %s", qPrintable(host.error()));
         QFile setup(dir.filePath("orva.inf"));
         setup.open(QIODevice::WriteOnly);
-        setup.write("host name = 127.0.0.1:" + readFile(portFile).trimmed() +
+        setup.write("host name = " + host.address() +
                     "\r\nlogin conversation = see \"login:\" answer \"labuser\"" +
                     "\r\ntemplatedirectory = " + source("tools/samplehost/templates").toUtf8() +
                     "\r\nrtfabbreviationdirectory = " + source("tools/samplehost/abbreviations").toUtf8() +
@@ -91,8 +87,7 @@ public:
     }
     ~Session() {
         form.reset();
-        host.kill();
-        host.waitForFinished();
+        host.stop();
     }
 
     TWPForm *editor() const { return form->findChild<TWPForm *>(); }
@@ -111,7 +106,7 @@ public:
     }
     QList<QJsonObject> events(const QString &kind) {
         QList<QJsonObject> out;
-        for (const QByteArray &line : readFile(dir.filePath("host.log")).split('\n')) {
+        for (const QByteArray &line : readFile(host.logPath()).split('\n')) {
             const QJsonObject e = QJsonDocument::fromJson(line).object();
             if (e.value("event").toString() == kind)
                 out.append(e);
@@ -127,7 +122,7 @@ public:
     }
 
     QTemporaryDir dir;
-    QProcess host;
+    SampleHost host;
     RecordingMessages *messages = nullptr;
     std::unique_ptr<TOrvaMainForm> form;
 };

@@ -135,6 +135,14 @@ private slots:
         QCOMPARE(panel(form)->ImageIndex(), 2);
         QTest::keyClick(view, Qt::Key_Comma);
         QCOMPARE(panel(form)->ImageIndex(), 1);
+        QTest::keyClick(view, Qt::Key_Comma);
+        QCOMPARE(panel(form)->ImageIndex(), 0);
+        QCOMPARE(view->Picture().width(), 30);
+        QVERIFY(counter(form)->text().startsWith("1/3   "));
+        QTest::keyClick(view, Qt::Key_Comma); // the first stays
+        QCOMPARE(panel(form)->ImageIndex(), 0);
+        QTest::keyClick(view, Qt::Key_Period);
+        QCOMPARE(panel(form)->ImageIndex(), 1);
         QTest::keyClick(view, Qt::Key_Z);
         QVERIFY(!view->StretchRatio());
         QTest::keyClick(view, Qt::Key_Plus);

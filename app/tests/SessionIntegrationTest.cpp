@@ -7,12 +7,12 @@
 #include "common/testing/RecordingMessages.h"
 #include "editor/wpform/TWPForm.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,19 +36,13 @@ private slots:
         script.write(QJsonDocument(steps).toJson());
         script.close();
 
-        const QString portFile = dir.filePath("port");
-        QProcess host;
-        host.start("python3", {qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/samplehost.py",
-                               "0", "--port-file", portFile, "--script", script.fileName(), "--once"});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile), 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
+        SampleHost host;
+        QVERIFY2(host.start({"--script", script.fileName(), "--once"}), qPrintable(host.error()));
 
         QFile setup(dir.filePath("orva.inf"));
         QVERIFY(setup.open(QIODevice::WriteOnly));
-        setup.write("host name = 127.0.0.1:" + pf.readAll().trimmed() + "\r\ntemplatedirectory = " +
-                    dir.path().toUtf8() + "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() + "\r\n");
+        setup.write("host name = " + host.address() + "\r\ntemplatedirectory = " + dir.path().toUtf8() +
+                    "\r\nrtfabbreviationdirectory = " + dir.path().toUtf8() + "\r\n");
         setup.close();
 
         auto messages = std::make_unique<RecordingMessages>();
@@ -62,8 +56,6 @@ private slots:
                                   QByteArray("SCREEN TOPSCREEN BOTTOM"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(shown->shown.contains("Lab|Hello"), 5000);
         form.CloseSpeedClick();
-        host.kill();
-        host.waitForFinished();
     }
 };
 

@@ -18,6 +18,18 @@ namespace {
 
 constexpr qint64 kMaxFileBytes = 1ll << 30;
 
+// The bits per pixel a palette or gray PNG stores (its header's bit depth); 0 for other PNGs. Such
+// files of 2 bits decode to 8-bit bitmaps, but callers choose how deep to read from the file's own
+// depth (a 2-bit file is read as 1 bit).
+int pngStoredBits(const Bytes &data) {
+    // Signature (8), IHDR length and type (8), width and height (8), then bit depth and colour type.
+    if (data.size() < 26)
+        return 0;
+    const int depth = data[24];
+    const int colourType = data[25];
+    return colourType == 0 || colourType == 3 ? depth : 0;
+}
+
 using Decoder = std::int16_t (*)(const std::uint8_t *, std::size_t, DibBlock &);
 
 std::int16_t finish(std::int16_t code, DibBlock &decoded, int bits, int dither, DibBlock &out,
@@ -295,6 +307,11 @@ std::int16_t fileinfo(const QString &file, FileInfo &info) {
     info.width = dib.width();
     info.height = dib.height();
     info.bitsPerPixel = dib.bitCount();
+    if (info.type == QLatin1String("PNG")) {
+        const int stored = pngStoredBits(data);
+        if (stored > 0 && stored < info.bitsPerPixel)
+            info.bitsPerPixel = stored;
+    }
     info.xDpi = static_cast<int>(dib.xPelsPerMeter() * 0.0254 + 0.5);
     info.yDpi = static_cast<int>(dib.yPelsPerMeter() * 0.0254 + 0.5);
     if (info.type == QLatin1String("JPEG"))

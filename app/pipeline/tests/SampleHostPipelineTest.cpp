@@ -2,13 +2,12 @@
 // chose, fed block by block into the pipeline as they arrive.
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/pipeline/tests/RecordingSinks.h"
+#include "testsupport/SampleHost.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -61,14 +60,6 @@ private:
 };
 
 TEST(SampleHost, InBandMessagesThroughThePipeline) {
-    int argc = 1;
-    char name[] = "pipeline_tests";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    const QString source = qEnvironmentVariable("ORVA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "ORVA_SOURCE_DIR is not set (run through ctest)";
-    }
     QTemporaryDir dir;
     const QJsonArray steps{
         QJsonObject{{"handshake", "ack"}},
@@ -87,18 +78,8 @@ TEST(SampleHost, InBandMessagesThroughThePipeline) {
     script.write(QJsonDocument(steps).toJson());
     script.close();
 
-    QProcess host;
-    host.start("python3", {source + "/tools/samplehost/samplehost.py", "0", "--once", "--script",
-                           script.fileName(), "--log", dir.filePath("log.jsonl")});
-    ASSERT_TRUE(host.waitForStarted(10000));
-    QByteArray banner;
-    const QDeadlineTimer started(20000);
-    while (!banner.contains('\n') && !started.hasExpired() &&
-           host.waitForReadyRead(started.remainingTime())) {
-        banner += host.readAllStandardOutput();
-    }
-    const int port = banner.mid(banner.lastIndexOf(':') + 1).trimmed().toInt();
-    ASSERT_GT(port, 0) << banner.constData();
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once", "--script", script.fileName()})) << host.error().toStdString();
 
     RecordingSinks sinks;
     sinks.transferActive = true;
@@ -106,7 +87,7 @@ TEST(SampleHost, InBandMessagesThroughThePipeline) {
     settings.CaptureDirectory = dir.filePath("capture");
     ReceivePipeline pipeline(sinks, settings);
     QTcpSocket socket;
-    socket.connectToHost("127.0.0.1", quint16(port));
+    socket.connectToHost("127.0.0.1", quint16(host.port()));
     ASSERT_TRUE(socket.waitForConnected(10000));
     TelnetStripper telnet;
     int blocks = 0;

@@ -6,7 +6,6 @@
 #include "platform/audio/GsmCodec.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,9 +251,3 @@ TEST_F(PlaybackTest, DeviceAndFileErrors) {
 }
 
 } // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,7 +5,6 @@
 #include "platform/audio/GsmCodec.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -70,6 +69,26 @@ private:
 
 SoundServer *g_server = nullptr;
 
+// One server for the program, started when its cases run (not when they are only listed).
+class SoundServerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_server = std::make_unique<SoundServer>();
+        // Qt's sound backend connects to the server named here on first use.
+        if (!m_server->server().isEmpty())
+            qputenv("PULSE_SERVER", m_server->server().toLocal8Bit());
+        g_server = m_server.get();
+    }
+    void TearDown() override {
+        g_server = nullptr;
+        m_server.reset();
+    }
+
+private:
+    std::unique_ptr<SoundServer> m_server;
+};
+[[maybe_unused]] auto *const environment = ::testing::AddGlobalTestEnvironment(new SoundServerEnvironment);
+
 class SoundServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,14 +128,3 @@ TEST_F(SoundServerTest, RecordsTheSineSourceAndPlaysItBack) {
 }
 
 } // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    SoundServer server;
-    // Qt's sound backend connects to the server named here on first use.
-    if (!server.server().isEmpty())
-        qputenv("PULSE_SERVER", server.server().toLocal8Bit());
-    g_server = &server;
-    return RUN_ALL_TESTS();
-}

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 
 using namespace orva::effects;
 namespace io = orva::imageio;
@@ -131,10 +130,4 @@ TEST(EffectCall, BordersWithAMaskColourMergeTheMaskAsItIs) {
     ASSERT_TRUE(RunEffect(e, black));
     EXPECT_EQ(io::dibPixel(e, 20, 15), qRgb(255, 255, 255));
     EXPECT_EQ(io::dibPixel(e, 1, 1), io::dibPixel(source, 1, 1));
-}
-
-int main(int argc, char **argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -83,13 +83,3 @@ TEST(WebBrowser, NavigatesToThePageTheHostNames) {
 }
 
 } // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,11 +1,10 @@
 // The link against real peers on 127.0.0.1: the sample host and the system's telnet daemon, each
 // started here as a child process and stopped by its process id.
 #include "platform/telnet/TTelnet.h"
+#include "testsupport/SampleHost.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -19,62 +18,11 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-QString sourceDir() {
-    return qEnvironmentVariable("ORVA_SOURCE_DIR");
-}
-
-// A peer process that writes its port to a file once it listens.
-class Peer {
-public:
-    explicit Peer(const QStringList &arguments) {
-        m_portFile = m_dir.filePath("port");
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start("python3", QStringList(arguments) << m_portFile);
-    }
-    ~Peer() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate(); // SIGTERM to this child's process id only
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    int port() {
-        if (!QTest::qWaitFor([&] { return QFile::exists(m_portFile); }, kWaitMs))
-            return 0;
-        QFile file(m_portFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return 0;
-        return file.readAll().trimmed().toInt();
-    }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_portFile;
-    QProcess m_process;
-};
-
-// Starts the sample host with its JSON event log; extra arguments select its mode.
-std::unique_ptr<Peer> startSampleHost(const QTemporaryDir &logDir, const QStringList &mode) {
-    QStringList args{sourceDir() + "/tools/samplehost/samplehost.py", "0", "--once", "--log",
-                     logDir.filePath("host.log")};
-    args << mode << "--port-file";
-    return std::make_unique<Peer>(args);
-}
-
-QList<QJsonObject> hostEvents(const QString &logPath, const QString &kind) {
-    QList<QJsonObject> events;
-    QFile file(logPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return events;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QJsonObject event = QJsonDocument::fromJson(line).object();
-        if (event.value("event").toString() == kind)
-            events << event;
-    }
-    return events;
+// Starts the sample host for one connection; extra arguments select its mode.
+std::unique_ptr<SampleHost> startSampleHost(const QStringList &mode) {
+    auto host = std::make_unique<SampleHost>();
+    host->start(QStringList{"--once"} + mode);
+    return host;
 }
 
 // Collects everything the link delivers, as the receive pipeline does.
@@ -104,8 +52,6 @@ class TTelnetLinkTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY2(!sourceDir().isEmpty(), "ORVA_SOURCE_DIR is not set"); }
-
     void sendWhileClosedIsDropped() {
         QTest::failOnWarning(QRegularExpression(".*"));
         TTelnet link;
@@ -177,10 +123,9 @@ private slots:
     }
 
     void negotiatesWithTheSampleHost() {
-        QTemporaryDir logDir;
-        auto host = startSampleHost(logDir, {});
+        auto host = startSampleHost({});
         const int port = host->port();
-        QVERIFY(port > 0);
+        QVERIFY2(port > 0, qPrintable(host->error()));
 
         TTelnet link;
         Collector seen(link);
@@ -193,16 +138,15 @@ private slots:
         QVERIFY(!seen.data.contains('\xFF'));
         QCOMPARE(seen.emptyReceives, 0);
 
-        const QString log = logDir.filePath("host.log");
-        QTRY_VERIFY_WITH_TIMEOUT(!hostEvents(log, "ttype").isEmpty(), kWaitMs);
-        QCOMPARE(hostEvents(log, "ttype").first().value("value").toString(), "vt400");
-        QTRY_VERIFY_WITH_TIMEOUT(!hostEvents(log, "naws").isEmpty(), kWaitMs);
-        QCOMPARE(hostEvents(log, "naws").last().value("width").toInt(), 100);
-        QCOMPARE(hostEvents(log, "naws").last().value("height").toInt(), 30);
+        QTRY_VERIFY_WITH_TIMEOUT(!host->events("ttype").isEmpty(), kWaitMs);
+        QCOMPARE(host->events("ttype").first().value("value").toString(), "vt400");
+        QTRY_VERIFY_WITH_TIMEOUT(!host->events("naws").isEmpty(), kWaitMs);
+        QCOMPARE(host->events("naws").last().value("width").toInt(), 100);
+        QCOMPARE(host->events("naws").last().value("height").toInt(), 30);
 
         // A resize while connected reaches the host at once.
         link.setWindowSize(132, 24);
-        QTRY_COMPARE_WITH_TIMEOUT(hostEvents(log, "naws").last().value("width").toInt(), 132, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(host->events("naws").last().value("width").toInt(), 132, kWaitMs);
 
         link.Close();
         QTRY_COMPARE_WITH_TIMEOUT(seen.log.last(), "0", kWaitMs);
@@ -211,10 +155,9 @@ private slots:
     }
 
     void bytesComeBackUnchangedThroughTheEchoHost() {
-        QTemporaryDir logDir;
-        auto host = startSampleHost(logDir, {"--echo"});
+        auto host = startSampleHost({"--echo"});
         const int port = host->port();
-        QVERIFY(port > 0);
+        QVERIFY2(port > 0, qPrintable(host->error()));
 
         TTelnet link;
         Collector seen(link);
@@ -234,7 +177,7 @@ private slots:
 
         // The host decoded the same bytes from the wire: no 0xFF was taken as a command.
         QByteArray atHost;
-        for (const auto &event : hostEvents(logDir.filePath("host.log"), "data"))
+        for (const auto &event : host->events("data"))
             atHost += QByteArray::fromHex(event.value("hex").toString().toLatin1());
         QCOMPARE(atHost.toHex(' '), expected.toHex(' '));
     }
@@ -245,9 +188,9 @@ private slots:
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write(R"([{"send": "bye\\r\\n"}, {"close": true}])");
         script.close();
-        auto host = startSampleHost(logDir, {"--script", script.fileName()});
+        auto host = startSampleHost({"--script", script.fileName()});
         const int port = host->port();
-        QVERIFY(port > 0);
+        QVERIFY2(port > 0, qPrintable(host->error()));
 
         TTelnet link;
         Collector seen(link);
@@ -262,9 +205,11 @@ private slots:
         const QString daemon = "/usr/sbin/telnetd";
         if (!QFile::exists(daemon))
             QSKIP("inetutils-telnetd is not installed");
-        Peer listener({sourceDir() + "/platform/telnet/tests/oneshot_telnetd.py"});
+        PeerProcess listener;
+        QVERIFY2(listener.startScript(PeerProcess::sourceDir() + "/platform/telnet/tests/oneshot_telnetd.py",
+                                      {listener.portFile()}),
+                 qPrintable(listener.error()));
         const int port = listener.port();
-        QVERIFY(port > 0);
 
         TTelnet link;
         Collector seen(link);
