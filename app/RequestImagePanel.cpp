@@ -430,3 +430,8 @@ void RequestImagePanel::DefaultSourceClick() {
     m_currentSource = m_settings.ImageSources.value(0);
     m_maskInUse = HostText::fromUnicode(m_settings.SubDirectoryMask);
 }
+
+QSize RequestImagePanel::ShowPictureFile(const QString &file) {
+    m_view->SetImageName(file);
+    return m_view->Picture().isNull() ? QSize() : m_view->Picture().size();
+}

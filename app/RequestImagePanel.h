@@ -3,6 +3,8 @@
 // print and the image source in use.
 #pragma once
 
+#include <QSize>
+
 #include "common/SetupFile.h"
 #include "imaging/imagelist/ImageList.h"
 
@@ -39,6 +41,8 @@ public:
     bool ShowImage(int index);
     // An entry of the list shown fitted.
     void ShowEntry(int index);
+    // Shows a picture file (one the editor places) and gives its size; invalid when it did not load.
+    QSize ShowPictureFile(const QString &file);
     void ClearImageList();
 
     // Flags of UpdateImageControls.

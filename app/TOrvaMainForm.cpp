@@ -642,13 +642,23 @@ void TOrvaMainForm::Telnet1Receive() {
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
     m_reportMessage = reportMessage;
     if (!m_wpForm) {
-        const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
-                                    m_settings.ResultDirectory, m_programDir};
+        EditorFolders folders;
+        folders.TemplateDirectory = m_settings.TemplateDirectory;
+        folders.AbbreviationDirectory = m_settings.AbbreviationDirectory;
+        folders.ResultDirectory = m_settings.ResultDirectory;
+        folders.ProgramDirectory = m_programDir;
+        folders.ShowWarnings = m_settings.ShowWarnings;
+        folders.CustomDictionary = m_settings.CustomDictionary;
+        folders.PrimaryHost = HostText::toUnicode(m_settings.HostName);
+        folders.ConfigurationFile = m_setupFileName;
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
         // However the editor goes away, the main window comes back.
         m_wpForm->installEventFilter(this);
         m_wpForm->HostAbbreviations = hostAbbreviationAccess();
+        // Pictures of the report are shown and measured in the request picture view.
+        m_wpForm->ShowInImageControl = [this](const QString &file) { m_viewPanel->ShowPictureFile(file); };
+        m_wpForm->MeasurePicture = [this](const QString &file) { return m_viewPanel->ShowPictureFile(file); };
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             show();
             raise();

@@ -145,7 +145,10 @@ QString DefaultResultDirectory() {
 
 TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     TOrvaSettings s;
-    s.CustomDictionary = programDir + QStringLiteral("Custom.dic");
+    // The user's own words are the user's: kept with the user's settings, made on the first Add.
+    Q_UNUSED(programDir);
+    s.CustomDictionary = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/orva/Custom.dic");
     QString resultDirectory;
     QString customDictionary;
 

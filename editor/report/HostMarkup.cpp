@@ -26,7 +26,12 @@ constexpr char kSizeMark = char(0xA9);
 constexpr char kFontMark = char(0xAE);
 constexpr char kCaretMark = char(0xAF);
 constexpr int kPlaceholderData = 20;
+constexpr char kBlankCellMark = char(0xAB);
+constexpr char kDownMark = char(0xAC);
+constexpr char kNextCellMark = char(0xAD);
 const QByteArray kMarks = QByteArray("{|_[]~`") + kColourMark + kSizeMark + kFontMark + kCaretMark;
+const QByteArray kAbbreviationMarks =
+    QByteArray("{|_~`") + kColourMark + kSizeMark + kFontMark + kBlankCellMark + kDownMark + kNextCellMark;
 
 std::optional<qint64> parseNumber(const QByteArray &text) {
     const QByteArray t = text.trimmed();
@@ -78,10 +83,41 @@ void writePiece(QTextCursor &c, const QByteArray &piece, const QTextCharFormat &
     }
 }
 
+// The table marks of abbreviation markup, at the cursor's cell; outside a table, or past its last
+// row or cell, nothing happens.
+void tableMark(QTextCursor &c, char mark) {
+    QTextTable *table = c.currentTable();
+    if (!table)
+        return;
+    const QTextTableCell cell = table->cellAt(c);
+    if (!cell.isValid())
+        return;
+    if (mark == kBlankCellMark) {
+        c.setPosition(cell.firstCursorPosition().position());
+        c.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        return;
+    }
+    int row = cell.row() + cell.rowSpan() - 1;
+    int column = cell.column();
+    if (mark == kDownMark) {
+        ++row;
+    } else if (column + cell.columnSpan() < table->columns()) {
+        column += cell.columnSpan();
+    } else {
+        ++row;
+        column = 0;
+    }
+    if (row >= table->rows())
+        return;
+    c.setPosition(table->cellAt(row, column).firstCursorPosition().position());
+}
+
 } // namespace
 
 int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup, const QByteArray &fontName,
-                     const QByteArray &fontSize) {
+                     const QByteArray &fontSize, MarkupKind kind) {
+    const QByteArray &marks = kind == MarkupKind::Abbreviation ? kAbbreviationMarks : kMarks;
     ImportState state;
     state.font = fontName.isEmpty() ? QStringLiteral("Courier New") : HostText::toUnicode(fontName);
     const std::optional<qint64> givenSize = parseNumber(fontSize);
@@ -99,7 +135,7 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
     const qsizetype n = markup.size();
     while (pos < n) {
         qsizetype at = pos;
-        while (at < n && !kMarks.contains(markup.at(at)))
+        while (at < n && !marks.contains(markup.at(at)))
             ++at;
         QByteArray piece = markup.mid(pos, at - pos);
         if (at >= n) {
@@ -130,6 +166,13 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
             break;
         case kCaretMark:
             piece += '^';
+            break;
+        case kBlankCellMark:
+        case kDownMark:
+        case kNextCellMark:
+            writePiece(c, piece, formatOf(state));
+            piece.clear();
+            tableMark(c, mark);
             break;
         case kColourMark:
         case kSizeMark:

@@ -14,8 +14,13 @@
 // Writes `markup` at the cursor of a part of `doc` in the given font (host bytes; empty gives
 // "Courier New") and size (decimal; not a number gives 10). When the markup held a placeholder,
 // the cursor ends at the first one; returns its position, or -1.
+// Abbreviation markup leaves out the size steps "[", "]" and the caret mark 0xAF (literal characters
+// there) and adds the table marks 0xAB (empty the cell), 0xAC (same column, next row) and 0xAD (next
+// cell); a table mark with nowhere to go is ignored.
+enum class MarkupKind { Report, Abbreviation };
 int ImportHostMarkup(orva::richtext::TWpDocument &doc, QTextCursor &cursor, const QByteArray &markup,
-                     const QByteArray &fontName, const QByteArray &fontSize);
+                     const QByteArray &fontName, const QByteArray &fontSize,
+                     MarkupKind kind = MarkupKind::Report);
 
 // Characters of the main text passed so far (a multiple of 20) and their total.
 using MarkupProgress = std::function<void(int done, int total)>;

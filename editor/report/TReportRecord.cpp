@@ -3,6 +3,9 @@
 #include "editor/report/TReportRecord.h"
 
 #include "common/GDStringManip.h"
+#include "common/HostText.h"
+#include "common/LocalPath.h"
+#include "editor/report/DynamicTarget.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,7 +95,14 @@ bool isImageSuffix(const QString &suffix) {
 
 } // namespace
 
-TReportRecord::TReportRecord() = default;
+TReportRecord::TReportRecord() {
+    DynamicRangeDrawer = [](const QString &source, const QString &output, const QByteArray &label,
+                            const QByteArray &percent) {
+        tDynamicTarget target;
+        return tDynamicTarget::ImageError(
+            target.AddTarget(source, output, percent, HostText::toUnicode(label)));
+    };
+}
 TReportRecord::~TReportRecord() = default;
 
 TImageRecord ParseImageBox(const QByteArray &value) {
@@ -176,14 +186,13 @@ void TReportRecord::Parse(const QByteArray &message) {
     }
 }
 
-// The output file is named by the host: it is written only under a configured root, with a
-// picture suffix and without any ".." step.
+// The output file is named by the host: it is written only under a configured root (after the path
+// is made local), with a picture suffix and without any ".." step.
 void TReportRecord::dynamicRange(const QByteArray &value) {
-    const QByteArray source = ExtractField(value, ',', 1).trimmed();
-    const QByteArray output = ExtractField(value, ',', 2).trimmed();
+    const QString source = LocalPath::toLocalPath(HostText::toUnicode(ExtractField(value, ',', 1).trimmed()));
+    const QString out = LocalPath::toLocalPath(HostText::toUnicode(ExtractField(value, ',', 2).trimmed()));
     const QByteArray label = ExtractField(value, ',', 3);
     const QByteArray percent = ExtractField(value, ',', 4).trimmed();
-    const QString out = QString::fromLatin1(output).replace('\\', '/');
     bool allowed = !out.isEmpty() && !out.split('/').contains(QStringLiteral("..")) &&
                    isImageSuffix(QFileInfo(out).suffix());
     if (allowed) {
@@ -195,12 +204,12 @@ void TReportRecord::dynamicRange(const QByteArray &value) {
         }
     }
     if (!allowed) {
-        DynamicRangeErrors += "The output file " + output + " is not in a picture folder.\r\n";
+        DynamicRangeErrors += tDynamicTarget::ImageError(tDynamicTarget::SaveFailed) + "\r\n";
         return;
     }
     if (!DynamicRangeDrawer)
         return;
-    const QByteArray error = DynamicRangeDrawer(source, output, label, percent);
+    const QByteArray error = DynamicRangeDrawer(source, out, label, percent);
     if (!error.isEmpty())
         DynamicRangeErrors += error + "\r\n";
 }

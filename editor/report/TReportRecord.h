@@ -36,9 +36,9 @@ struct TImageRecord {
 };
 using TImageRecordArray = QList<TImageRecord>;
 
-// Draws the marker picture of a DYNAMICRANGE field (source picture, output file, label, position in
-// percent). Returns an empty text on success, else the error line to record.
-using TDynamicRangeDrawer = std::function<QByteArray(const QByteArray &source, const QByteArray &output,
+// Draws the marker picture of a DYNAMICRANGE field (source picture and output file as local paths,
+// label, position in percent). Returns an empty text on success, else the error line to record.
+using TDynamicRangeDrawer = std::function<QByteArray(const QString &source, const QString &output,
                                                      const QByteArray &label, const QByteArray &percent)>;
 
 class TReportRecord {
@@ -83,7 +83,8 @@ public:
 
     // The DYNAMICRANGE drawer; until one is installed the fields are read and nothing is drawn.
     TDynamicRangeDrawer DynamicRangeDrawer;
-    // Folders a DYNAMICRANGE output file may be written under (local paths); empty refuses all.
+    // Folders a DYNAMICRANGE output file may be written under (local paths): the work folder and the
+    // mapped network folders; empty refuses all.
     QStringList DynamicRangeRoots;
 
     // A name as a key of the look-up, matched without regard to ASCII case.

@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -152,6 +154,7 @@ void TWPForm::FormCreate() {
     ResultBox->setObjectName(QStringLiteral("ResultBox"));
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
     body->addWidget(ResultPanel, 1);
+    createDictationPanel(body);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);
@@ -162,6 +165,7 @@ void TWPForm::FormCreate() {
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
     connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
+    createCommands(bar);
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
@@ -176,6 +180,11 @@ void TWPForm::FormCreate() {
         ResultBox->setTabPos(0);
     }
 
+    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
+    MergeFields = [this](int part) { return mergeFields(part); };
+    m_abbreviationListBox->installEventFilter(this);
+    connect(m_abbreviationListBox, &QListWidget::itemDoubleClicked, this,
+            [this] { expandChosenAbbreviation(); });
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
         [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
@@ -288,6 +297,8 @@ void TWPForm::placeResultBox() {
 bool TWPForm::eventFilter(QObject *watched, QEvent *event) {
     if (watched == ResultPanel && ResultBox && event->type() == QEvent::Resize)
         placeResultBox();
+    if (watched == m_abbreviationListBox && event->type() == QEvent::KeyPress)
+        return abbreviationListKey(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }
 
@@ -330,6 +341,10 @@ bool TWPForm::LoadReport() {
     LoadReportKeys(ReportRecord);
     ReportRecord.B64Data.clear();
     writeLastMessage();
+    // DYNAMICRANGE pictures are written only to the work folder or a mapped network folder.
+    ReportRecord.DynamicRangeRoots = {local(m_folders.ResultDirectory)};
+    for (const auto &entry : LocalPath::PathMap())
+        ReportRecord.DynamicRangeRoots.append(entry.second);
     ReportRecord.Parse(ReceivedReportText);
 
     if (ShowDictationList)
@@ -602,10 +617,12 @@ void TWPForm::placeCaret() {
 }
 
 void TWPForm::loadAbbreviations() {
+    loadAbbreviationsFor(GDFileManip::EscapeFileName(ReportRecord.GetProcCode()));
+}
+
+void TWPForm::loadAbbreviationsFor(const QByteArray &code) {
     AbbreviationList.clear();
-    m_abbreviationListBox->clear();
     m_abbreviationFile.clear();
-    const QByteArray code = GDFileManip::EscapeFileName(ReportRecord.GetProcCode());
     QByteArray file;
     for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
         if (line.left(line.indexOf('=')).compare(code, Qt::CaseInsensitive) == 0) {
@@ -625,6 +642,11 @@ void TWPForm::loadAbbreviations() {
                 AbbreviationList.append(line);
     }
     AbbreviationList += ReportRecord.ExtraData;
+    refreshAbbreviationListBox();
+}
+
+void TWPForm::refreshAbbreviationListBox() {
+    m_abbreviationListBox->clear();
     for (const QByteArray &line : std::as_const(AbbreviationList))
         m_abbreviationListBox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
 }

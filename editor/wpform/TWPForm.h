@@ -12,12 +12,25 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QKeySequence>
 #include <QSize>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+#include "editor/wpform/DictationList.h"
+#include "editor/wpform/EditorCommands.h"
 
 class QAction;
+class QKeyEvent;
+class QMenu;
+class QPagedPaintDevice;
+class QToolBar;
+class QBoxLayout;
+class QPlainTextEdit;
+class QPushButton;
+class TSpellForm;
 class QLabel;
 class QProgressBar;
 class QListWidget;
@@ -34,6 +47,13 @@ struct EditorFolders {
     QString AbbreviationDirectory;
     QString ResultDirectory;  // the work folder
     QString ProgramDirectory; // holds "tags.txt"
+    // Warn about pictures that are not network resources.
+    bool ShowWarnings = true;
+    // The user's own word list ("autocorrect.txt" lies beside it).
+    QString CustomDictionary;
+    // Shown by About.
+    QString PrimaryHost;
+    QString ConfigurationFile;
 };
 
 // Zoom that fits the page (794 pixels) into a panel, less two scroll bars, within 10-500 %.
@@ -84,6 +104,37 @@ public:
     QByteArray LookupHostAbbreviation(const QByteArray &abbreviation);
     // F2: the word before the caret from the host list, the active list or the host look-up.
     void ExpandAbbreviation(bool fromKeyboard);
+    // Abbreviation markup at the caret, in the caret's font, colour and size.
+    void InsertAbbreviationText(const QByteArray &markup);
+    // Adds the selection to the active list: 1 plain text, 2 abbreviation markup, 3 a formatted entry.
+    void Addabbreviation1Click(int tag);
+    // The selection in abbreviation markup.
+    QByteArray SelectionAsAbbreviationMarkup() const;
+    // Commands of the menus and buttons that carry decisions of their own.
+    void ClearText();
+    void InsertSymbol(int code);
+    void InsertCursorStartMarker();
+    // Asks rows and columns (Cancel gives up) and inserts the table.
+    bool InsertTableAsked();
+    bool InsertPictureFile(const QString &path);
+    // Every page as a print job of its own; false when a page did not print or nothing was chosen.
+    bool PrintReport();
+    bool OpenTemplate(const QString &path);
+    bool SaveTemplateAs(const QString &path);
+    bool LoadAbbreviationFile(const QString &path);
+    void CloseTemplate();
+    void ExitEditor();
+    void AboutBox();
+    // Checks the main text (from the selection when there is one); the dialog is shown only when a
+    // word needs the user. `showDialog` runs it (modal by default).
+    void SpellCheckButtonClick();
+    std::function<void(TSpellForm *)> ShowSpellForm;
+    // The menu the right mouse button shows at a point of the document.
+    QMenu *ContextMenuFor(const QPoint &viewportPos);
+    // The dictation panel: play the selected entry, insert its text, or a placeholder for a new one.
+    bool PlaySelectedDictation();
+    bool BtnInsTextClick();
+    bool InsertAudioPlaceholder();
     // Keys of ResultBox: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
     void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
     // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
@@ -112,6 +163,22 @@ public:
     QString TemplateFileName;
     // The host's abbreviation list, installed by the main window.
     THostAbbreviationAccess HostAbbreviations;
+    // The main dictionary of the spelling check (hunspell files without ".aff"/".dic").
+    QString SpellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
+    // The report's dictations and their panel.
+    TAudioTextRecords AudioRecords;
+    QWidget *TreePanel = nullptr;
+    QListWidget *lvAudioRecs = nullptr;
+    QPlainTextEdit *TextMemo = nullptr;
+    QPushButton *sbPlayAudio = nullptr, *BtnInsText = nullptr;
+    // The dictation window's audio times (ms) of a part of a job's text; false when it does not hold
+    // that job. Installed with the dictation window.
+    std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>
+        DictationTimes;
+    // Tables of the document, from the control's events.
+    TTableList TableList;
+    // A new print job for a page; empty: the print dialog chooses the printer.
+    std::function<std::unique_ptr<QPagedPaintDevice>(int page)> NewPrintJob;
     // The look-up's bound: rounds of a wait each.
     int LookupRounds = 201;
     int LookupRoundMs = 100;
@@ -136,6 +203,8 @@ public:
     std::function<void(const QString &file)> ShowInImageControl;
     // How long a picture file may take to answer (a hung share) before it is taken as missing.
     int PictureWaitMs = FileWait::kDefaultMs;
+    // Pixel size of a picture file the user inserts (an invalid size when it cannot be read).
+    std::function<QSize(const QString &file)> MeasurePicture;
     // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
     std::function<QByteArrayList()> TypedDictationEntries;
     // The dictation window's report of new text for an entry (name, text, status code).
@@ -146,11 +215,42 @@ signals:
     void ReportFinished();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
 
 private:
     void FormCreate();
     void placeResultBox();
+    bool mergeFields(int part);
+    bool saveAbbreviationList(QString *error);
+    void expandChosenAbbreviation();
+    void deleteChosenAbbreviation();
+    bool abbreviationListKey(QKeyEvent *e);
+    bool writeListFile(const QString &path, const QByteArrayList &lines, QString *error);
+    void refreshAbbreviationListBox();
+    void loadAbbreviationsFor(const QByteArray &code);
+    QAction *command(QMenu *menu, const char *name, const QString &text, const std::function<void()> &run,
+                     const QKeySequence &shortcut = {});
+    void createCommands(QToolBar *bar);
+    void createDictationPanel(QBoxLayout *body);
+    void redrawDictationList(int row);
+    void showSelectedDictation();
+    void fillDictationPlaceholders();
+    void updateFileMenu();
+    void updateEditMenu();
+    void updateInsertMenu();
+    void updateAbbreviationMenu();
+    void updateDateItems();
+    void scriptStep(bool up);
+    bool isNetworkPicture(const QString &path) const;
+    void insertPictureDialog();
+    bool printPages(int pages);
+    void openTemplateDialog();
+    void saveTemplateAsDialog();
+    void loadAbbreviationFileDialog();
+    void showAbbreviationList();
+    void writeRegistry(bool options);
+    bool fieldKey(int key, Qt::KeyboardModifiers shift);
     void readRegistry();
     void loadAbbreviationIndex(bool reporting);
     void loadTags();
@@ -185,6 +285,12 @@ private:
     QToolButton *m_saveButton = nullptr;
     QToolButton *m_saveAsButton = nullptr;
     QListWidget *m_abbreviationListBox = nullptr;
+    QAction *m_openAction = nullptr, *m_recoverAction = nullptr, *m_cutAction = nullptr,
+            *m_pasteAction = nullptr, *m_deleteFieldAction = nullptr, *m_cursorMarkAction = nullptr;
+    QList<QAction *> m_addAbbreviationActions;
+    QMenu *m_tablePopup = nullptr, *m_editorMenu = nullptr;
+    QLabel *m_statusHint = nullptr;
+    TSpellForm *m_spellForm = nullptr;
     // The active abbreviation list's file (its formatted entries lie beside it).
     QString m_abbreviationFile;
     // "Document Creation" shown while the report is converted and saved.

@@ -14,6 +14,7 @@
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
@@ -449,18 +450,37 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
     }
     if (std::any_of(expansion.begin(), expansion.end(),
                     [](char c) { return kAbbreviationMarks.contains(c); })) {
-        QTextCursor c = ResultBox->editor()->textCursor();
-        c.removeSelectedText();
-        ImportHostMarkup(ResultBox->document(), c, expansion, HostText::fromUnicode(ResultBox->FontName()),
-                         QByteArray::number(ResultBox->FontSize()));
-        ResultBox->editor()->setTextCursor(c);
+        InsertAbbreviationText(expansion);
         return;
     }
     ResultBox->setSelText(HostText::toUnicode(expansion));
 }
 
-void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers) {
+void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift) {
     try {
+        if (fieldKey(key, shift)) {
+            key = 0;
+            return;
+        }
+        const bool ctrl = shift & Qt::ControlModifier;
+        if (ctrl && !(shift & (Qt::AltModifier | Qt::ShiftModifier))) {
+            const char *action = key == Qt::Key_B   ? "BoldButton"
+                                 : key == Qt::Key_I ? "ItalicButton"
+                                 : key == Qt::Key_U ? "UnderlineButton"
+                                 : key == Qt::Key_P ? "Print1"
+                                                    : nullptr;
+            if (action) {
+                key = 0;
+                if (QAction *a = findChild<QAction *>(QLatin1String(action)))
+                    a->trigger();
+                return;
+            }
+        }
+        if (key == Qt::Key_Insert && !(shift & (Qt::ControlModifier | Qt::ShiftModifier))) {
+            key = 0;
+            ResultBox->setInsertionMode(!ResultBox->InsertionMode());
+            return;
+        }
         switch (key) {
         case Qt::Key_F10:
             key = 0;

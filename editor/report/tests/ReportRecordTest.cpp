@@ -183,18 +183,18 @@ TEST(ReportRecord, NameLookupFollowsRenamesAndDuplicates) {
 TEST(ReportRecord, DynamicRangeOutputIsConfined) {
     TReportRecord r;
     r.DynamicRangeRoots = {"/srv/images"};
-    QList<QByteArray> drawn;
-    r.DynamicRangeDrawer = [&](const QByteArray &, const QByteArray &out, const QByteArray &,
-                               const QByteArray &p) {
+    QList<QString> drawn;
+    r.DynamicRangeDrawer = [&](const QString &, const QString &out, const QByteArray &, const QByteArray &p) {
         drawn.append(out);
         return p == "x" ? QByteArray("bad position") : QByteArray();
     };
     r.Parse(
         "KX_DYNAMICRANGE~/a.png,/srv/images/out.png,L,50^KX_DYNAMICRANGE~/a.png,/srv/images/../etc/x.png,L,5"
         "^KX_DYNAMICRANGE~/a.png,/srv/images/o.sh,L,5^KX_DYNAMICRANGE~/a.png,/srv/images/o2.png,L,x");
-    EXPECT_EQ(drawn, (QList<QByteArray>{"/srv/images/out.png", "/srv/images/o2.png"}));
+    EXPECT_EQ(drawn, (QList<QString>{"/srv/images/out.png", "/srv/images/o2.png"}));
     EXPECT_EQ(r.DynamicRangeErrors.count("\r\n"), 3);
     EXPECT_TRUE(r.DynamicRangeErrors.contains("bad position\r\n"));
+    EXPECT_EQ(r.DynamicRangeErrors.count("Unable to save Destination image\r\n"), 2);
     EXPECT_EQ(r.IndexOfName("DYNAMICRANGE"), -1);
 }
 

@@ -35,5 +35,11 @@ inline QByteArray readFile(const QString &path) {
 // there too.
 inline EditorFolders testFolders(const QTemporaryDir &dir) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
-    return {dir.filePath("templates"), dir.filePath("abbrev"), dir.filePath("work"), dir.filePath("program")};
+    EditorFolders f;
+    f.TemplateDirectory = dir.filePath("templates");
+    f.AbbreviationDirectory = dir.filePath("abbrev");
+    f.ResultDirectory = dir.filePath("work");
+    f.ProgramDirectory = dir.filePath("program");
+    f.CustomDictionary = dir.filePath("config/Custom.dic");
+    return f;
 }

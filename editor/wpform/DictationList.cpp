@@ -1,0 +1,95 @@
+// Dictation entries of a report.
+#include "editor/wpform/DictationList.h"
+
+#include "common/HostText.h"
+#include "editor/report/EditorAudioStatus.h"
+
+#include <algorithm>
+
+TAudioTextRecords ParseAudioTextInfo(const QByteArray &value) {
+    QByteArrayList entries = value.split(']');
+    std::sort(entries.begin(), entries.end());
+    TAudioTextRecords out;
+    for (const QByteArray &entry : std::as_const(entries)) {
+        const QByteArrayList f = entry.split('\\');
+        if (f.size() < 4)
+            continue;
+        TAudioTextRecord r;
+        r.Name = f.at(0);
+        bool numeric = false;
+        const int type = f.at(1).trimmed().toInt(&numeric);
+        r.Status = numeric ? AudioStatusCode(type) : 0;
+        r.ProcCode = f.at(2);
+        r.Description = f.at(3);
+        r.Batched = f.size() > 4 && f.at(4).trimmed().compare("B", Qt::CaseInsensitive) == 0;
+        r.Text = f.mid(5).join("\r\n");
+        if (r.Text.isEmpty() && r.Status > 1)
+            r.Status = 1;
+        if (r.Batched)
+            r.Status = 6;
+        out.append(r);
+    }
+    return out;
+}
+
+QString StatusCaption(int status) {
+    static const char *const captions[] = {
+        "Recording",      "Recording (Used)",      "Recognised Text", "Recognised Text (Used)",
+        "Corrected Text", "Corrected Text (Used)", "Batched Text"};
+    return status >= 0 && status <= 6 ? QString::fromLatin1(captions[status]) : QString();
+}
+
+QString PlaceholderText(const TAudioTextRecord &r) {
+    return QChar(0xA8) + QStringLiteral("INSERT AUDIO HERE-") + HostText::toUnicode(r.Name) + ';' +
+           HostText::toUnicode(r.ProcCode) + ';' + HostText::toUnicode(r.Description);
+}
+
+int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder) {
+    const QString spec = placeholder.mid(placeholder.indexOf('-') + 1);
+    const QStringList parts = spec.split(';');
+    const QString name = parts.value(0), code = parts.value(1), description = parts.value(2);
+    for (int i = 0; i < records.size(); ++i) {
+        const TAudioTextRecord &r = records.at(i);
+        if (r.Status != 4 && r.Status != 5)
+            continue;
+        const bool anyName = name == QStringLiteral("*");
+        if (!anyName && HostText::toUnicode(r.Name).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (code != QStringLiteral("*") &&
+            HostText::toUnicode(r.ProcCode).compare(code, Qt::CaseInsensitive) != 0)
+            continue;
+        if (anyName && HostText::toUnicode(r.Description) != description)
+            continue;
+        return i;
+    }
+    return -1;
+}
+
+void MarkInserted(TAudioTextRecord &r) {
+    switch (r.Status) {
+    case 0:
+        r.Status = 1;
+        r.Typed = true;
+        break;
+    case 1:
+        r.Status = 0;
+        r.Typed = false;
+        break;
+    case 2:
+    case 4:
+        ++r.Status;
+        r.Typed = true;
+        break;
+    default:
+        r.Typed = true;
+        break;
+    }
+}
+
+QByteArray SafeEntryName(const QByteArray &name) {
+    QByteArray out;
+    for (char c : name)
+        if (uchar(c) >= 0x20 && c != '^' && c != '~' && c != ';' && c != '\x7F')
+            out += c;
+    return out;
+}

@@ -1,0 +1,32 @@
+// The dictations of a report (AUDIOTEXTINFO): entries with their status, the captions of each
+// status, the placeholder text of a dictation to come and the rules for filling placeholders.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+struct TAudioTextRecord {
+    QByteArray Name;
+    int Status = 0; // 0..6, see StatusCaption
+    QByteArray ProcCode;
+    QByteArray Description;
+    bool Typed = false;
+    QByteArray Text; // lines joined by CR LF
+    bool Batched = false;
+};
+using TAudioTextRecords = QList<TAudioTextRecord>;
+
+// Entries split at "]", sorted by their whole text, fields split at "\"; entries of fewer than four
+// fields are skipped.
+TAudioTextRecords ParseAudioTextInfo(const QByteArray &value);
+QString StatusCaption(int status);
+// U+00A8 "INSERT AUDIO HERE-" name;code;description
+QString PlaceholderText(const TAudioTextRecord &r);
+// The entry a placeholder's text (after "-") asks for: "*" matches any name or code; a "*" name
+// also needs the description. -1 when none has corrected text.
+int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder);
+// The status after the entry's text is inserted (used and unused toggle for recordings).
+void MarkInserted(TAudioTextRecord &r);
+// Characters the host cannot take inside a command: control bytes and the separators.
+QByteArray SafeEntryName(const QByteArray &name);

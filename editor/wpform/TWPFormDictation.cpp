@@ -1,0 +1,209 @@
+// The dictation side panel of the results editor: the report's dictations, playing one through the
+// host, inserting its text or a placeholder for a dictation to come, and the updates the dictation
+// window reports.
+#include "editor/wpform/DictationList.h"
+#include "editor/wpform/TWPForm.h"
+
+#include "common/HostText.h"
+#include "editor/report/EditorAudioStatus.h"
+#include "editor/report/HostDateTime.h"
+#include "platform/richtext/TWpTextControl.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+using orva::richtext::TWpDocument;
+
+void TWPForm::createDictationPanel(QBoxLayout *body) {
+    TreePanel = new QWidget(this);
+    TreePanel->setObjectName(QStringLiteral("TreePanel"));
+    auto *l = new QVBoxLayout(TreePanel);
+    lvAudioRecs = new QListWidget(TreePanel);
+    lvAudioRecs->setObjectName(QStringLiteral("lvAudioRecs"));
+    TextMemo = new QPlainTextEdit(TreePanel);
+    TextMemo->setObjectName(QStringLiteral("TextMemo"));
+    TextMemo->setReadOnly(true);
+    auto *buttons = new QHBoxLayout;
+    sbPlayAudio = new QPushButton(QStringLiteral("Play"), TreePanel);
+    sbPlayAudio->setObjectName(QStringLiteral("sbPlayAudio"));
+    BtnInsText = new QPushButton(StatusCaption(0), TreePanel);
+    BtnInsText->setObjectName(QStringLiteral("BtnInsText"));
+    buttons->addWidget(sbPlayAudio);
+    buttons->addWidget(BtnInsText);
+    l->addWidget(lvAudioRecs, 1);
+    l->addWidget(TextMemo, 1);
+    l->addLayout(buttons);
+    body->insertWidget(0, TreePanel);
+    TreePanel->hide();
+
+    connect(lvAudioRecs, &QListWidget::currentRowChanged, this, [this](int) { showSelectedDictation(); });
+    connect(lvAudioRecs, &QListWidget::itemDoubleClicked, this, [this] { PlaySelectedDictation(); });
+    connect(sbPlayAudio, &QPushButton::clicked, this, [this] { PlaySelectedDictation(); });
+    connect(BtnInsText, &QPushButton::clicked, this, [this] { BtnInsTextClick(); });
+
+    ShowDictationList = [this](bool show) {
+        AudioRecords = show ? ParseAudioTextInfo(value("AUDIOTEXTINFO")) : TAudioTextRecords();
+        TreePanel->setVisible(show);
+        redrawDictationList(0);
+    };
+    RefreshDictationPlaceholders = [this] { fillDictationPlaceholders(); };
+    TypedDictationEntries = [this] {
+        QByteArrayList typed;
+        for (const TAudioTextRecord &r : std::as_const(AudioRecords))
+            if (r.Typed)
+                typed.append(r.Name);
+        return typed;
+    };
+    AudioStatusChanged = [this](const QByteArray &name, const QByteArray &text, int code) {
+        for (TAudioTextRecord &r : AudioRecords)
+            if (r.Name.compare(name, Qt::CaseInsensitive) == 0) {
+                r.Status = code;
+                r.Text = text;
+            }
+        if (code == 4)
+            fillDictationPlaceholders();
+        redrawDictationList(lvAudioRecs->currentRow());
+    };
+}
+
+void TWPForm::redrawDictationList(int row) {
+    const QSignalBlocker block(lvAudioRecs);
+    lvAudioRecs->clear();
+    for (const TAudioTextRecord &r : std::as_const(AudioRecords))
+        lvAudioRecs->addItem(HostText::toUnicode(r.ProcCode + ' ' + r.Description) + QStringLiteral(" - ") +
+                             StatusCaption(r.Status));
+    if (!AudioRecords.isEmpty())
+        lvAudioRecs->setCurrentRow(qBound(0, row, int(AudioRecords.size()) - 1));
+    showSelectedDictation();
+}
+
+void TWPForm::showSelectedDictation() {
+    const int row = lvAudioRecs->currentRow();
+    if (row < 0 || row >= AudioRecords.size()) {
+        TextMemo->clear();
+        return;
+    }
+    const TAudioTextRecord &r = AudioRecords.at(row);
+    TextMemo->setPlainText(HostText::toUnicode(r.Text));
+    TextMemo->setVisible(r.Status > 1);
+    BtnInsText->setText(StatusCaption(r.Status));
+}
+
+bool TWPForm::PlaySelectedDictation() {
+    const int row = lvAudioRecs->currentRow();
+    if (row < 0 || row >= AudioRecords.size())
+        return false;
+    return SendAudioCommand(SafeEntryName(AudioRecords.at(row).Name), "PLAY");
+}
+
+bool TWPForm::BtnInsTextClick() {
+    const int row = lvAudioRecs->currentRow();
+    if (row < 0 || row >= AudioRecords.size())
+        return false;
+    TAudioTextRecord &r = AudioRecords[row];
+    if (r.Status % 2 == 1 &&
+        !m_messages.yesNo(
+            QStringLiteral("Reusing Audio File Text"),
+            QStringLiteral("Warning!!\r\n\r\nThis Audio has already been used.\r\n\r\nAre you sure "
+                           "you want to Re-Use it?")))
+        return false;
+    if (r.Status == 3 && !m_messages.yesNo(QStringLiteral("Using Uncorrected Audio File Text"),
+                                           QStringLiteral("Warning!!\r\n\r\nThis text has not been "
+                                                          "corrected.\r\n\r\nAre you sure ?")))
+        return false;
+    const QByteArray code = ReportRecord.GetProcCode();
+    if (!r.Batched && r.ProcCode.compare(code, Qt::CaseInsensitive) != 0 &&
+        !m_messages.yesNo(
+            QStringLiteral("Audio Procedure does not match Audio File Text"),
+            QStringLiteral("Warning!!\r\n\r\nThe Audio Procedure Code does not match this Result "
+                           "Page.\r\n\r\nAre you sure you want to insert the ") +
+                HostText::toUnicode(r.ProcCode.toUpper()) + QStringLiteral(" text into the ") +
+                HostText::toUnicode(code.toUpper()) + QStringLiteral(" ?")))
+        return false;
+    const QTextCursor memo = TextMemo->textCursor();
+    const QString text =
+        memo.hasSelection()
+            ? memo.selectedText().replace(QChar(0x2029), QStringLiteral("\r"))
+            : HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    ResultBox->setSelText(text);
+    if (r.Status == 6) {
+        r.Typed = true;
+        // The audio times of the selection come from the dictation window, when it holds this job.
+        if (memo.hasSelection() && DictationTimes) {
+            int start = 0, end = 0;
+            if (DictationTimes(r.Name, memo.selectionStart(), memo.selectionEnd(), start, end)) {
+                AudioFilePositions().AudioFilePosStart = start;
+                AudioFilePositions().AudioFilePosEnd = end;
+            }
+        }
+    } else {
+        MarkInserted(r);
+    }
+    redrawDictationList(row);
+    return true;
+}
+
+bool TWPForm::InsertAudioPlaceholder() {
+    QString description;
+    if (!m_messages.inputBox(QStringLiteral("Insert Audio File Placeholder"),
+                             QStringLiteral("Enter a Description"), description))
+        return false;
+    description.remove(';');
+    if (description.trimmed().isEmpty())
+        return false;
+    TAudioTextRecord r;
+    const QDateTime now = QDateTime::currentDateTime();
+    const double dateTime =
+        double(QDate(1899, 12, 30).daysTo(now.date())) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    QByteArray name = SafeEntryName(ReportRecord.GetReqCode() + '_' + DateTimeToHostDateTime(dateTime));
+    // Two placeholders within one second still get names of their own.
+    const QByteArray base = name;
+    for (int n = 2; std::any_of(AudioRecords.begin(), AudioRecords.end(),
+                                [&](const TAudioTextRecord &e) { return e.Name == name; });
+         ++n)
+        name = base + '_' + QByteArray::number(n);
+    r.Name = name;
+    r.ProcCode = ReportRecord.GetProcCode();
+    r.Description = HostText::fromUnicode(description);
+    AudioRecords.append(r);
+    TreePanel->show();
+    redrawDictationList(int(AudioRecords.size()) - 1);
+    const int id = ResultBox->InsertField(PlaceholderText(r));
+    if (id != 0) {
+        ResultBox->setFieldCurrent(id);
+        ResultBox->setFieldChangeable(false);
+    }
+    return SendAudioCommand(r.Name, "RECORD^KX_ALWAYSONTOP~1");
+}
+
+// Works from the end of the text back, so that a filled placeholder never moves one still to do.
+void TWPForm::fillDictationPlaceholders() {
+    if (AudioRecords.isEmpty())
+        return;
+    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    QTextDocument *doc = ResultBox->activeDocument();
+    const QString text = ResultBox->Text();
+    for (qsizetype at = text.lastIndexOf(QChar(0xA8)); at >= 0;
+         at = at > 0 ? text.lastIndexOf(QChar(0xA8), at - 1) : -1) {
+        const int id = TWpDocument::fieldIdAt(doc, int(at) + 1);
+        if (id == 0)
+            continue;
+        ResultBox->setFieldCurrent(id);
+        const int match = PlaceholderMatch(AudioRecords, ResultBox->FieldText());
+        if (match < 0)
+            continue;
+        TAudioTextRecord &r = AudioRecords[match];
+        ResultBox->setFieldChangeable(true);
+        ResultBox->setFieldText(
+            HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+        ResultBox->setFieldCurrent(id);
+        ResultBox->DeleteField(0);
+        r.Typed = true;
+        r.Status = 5;
+    }
+}
