@@ -1,8 +1,10 @@
 // Reading object definitions and the pure rules behind the setters.
 #include "hostforms/forms/PickControl.h"
 
+#include "common/HostText.h"
 #include "common/WinColor.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QtGlobal>
@@ -40,9 +42,9 @@ QByteArray ParsePickControl(QList<QByteArray> fields, TPickControl &def) {
         fields.append(QByteArray());
     }
     def.FieldCount = int(fields.size()) - 1;
-    const int n = qMin(31, def.FieldCount);
+    const int n = qMin(Field::LastDefinition, def.FieldCount);
     for (int i = 1; i < fields.size(); ++i) {
-        if (i <= 16) {
+        if (i <= Field::Events) {
             fields[i] = fields[i].trimmed().toLower();
         }
         if (i <= n && !fields[i].isEmpty()) {
@@ -51,47 +53,50 @@ QByteArray ParsePickControl(QList<QByteArray> fields, TPickControl &def) {
     }
     def.Fields = fields;
     auto f = [&fields](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
-    int current = 4;
+    int current = Field::Left;
     try {
-        def.Left = wholeGeometry(f(4), true);
-        for (int i = 5; i <= 8; ++i) {
-            current = i;
-            if (!f(i).isEmpty()) {
-                const int v = wholeGeometry(f(i), false);
-                (i == 5 ? def.Top : i == 6 ? def.Width : i == 7 ? def.Height : def.TabOrder) = v;
+        def.Left = wholeGeometry(f(Field::Left), true);
+        const std::pair<int, int *> numbers[] = {{Field::Top, &def.Top},
+                                                 {Field::Width, &def.Width},
+                                                 {Field::Height, &def.Height},
+                                                 {Field::TabOrder, &def.TabOrder}};
+        for (const auto &[field, target] : numbers) {
+            current = field;
+            if (!f(field).isEmpty()) {
+                *target = wholeGeometry(f(field), false);
             }
         }
-        current = 9;
-        if (const std::optional<qint64> c = readInteger(f(9))) {
+        current = Field::Colour;
+        if (const std::optional<qint64> c = readInteger(f(Field::Colour))) {
             def.Colour = *c;
         } else {
             def.Colour = -1;
-            def.ParentColourFlag = f(9).contains('y');
+            def.ParentColourFlag = f(Field::Colour).contains('y');
         }
-        current = 10;
-        if (const std::optional<Align> a = readAlign(f(10))) {
+        current = Field::Align;
+        if (const std::optional<Align> a = readAlign(f(Field::Align))) {
             def.Align = *a;
         }
-        current = 11;
-        if (!f(11).isEmpty()) {
-            const AlignmentWords a = readAlignment(f(11));
+        current = Field::Alignment;
+        if (!f(Field::Alignment).isEmpty()) {
+            const AlignmentWords a = readAlignment(f(Field::Alignment));
             def.Alignment = a.TextAlignment;
             def.LabelPosition = a.LabelPosition;
             def.Layout = a.Layout;
             def.Pitch = a.Pitch;
             def.BevelShape = a.Bevel;
         }
-        current = 12;
-        if (f(12).contains('\xFD') || f(12).contains(']')) {
-            def.FontText = f(12);
+        current = Field::Font;
+        if (f(Field::Font).contains('\xFD') || f(Field::Font).contains(']')) {
+            def.FontText = f(Field::Font);
             def.FontSource.clear();
         } else {
             def.FontText.clear();
-            def.FontSource = f(12);
+            def.FontSource = f(Field::Font);
         }
-        current = 13;
-        if (!f(13).isEmpty()) {
-            const StyleWords s = readObjectStyle(f(13));
+        current = Field::ObjectStyle;
+        if (!f(Field::ObjectStyle).isEmpty()) {
+            const StyleWords s = readObjectStyle(f(Field::ObjectStyle));
             def.BorderStyle = s.PanelBorder.value_or(0);
             def.FormBorderStyle = s.FormBorder.value_or(2);
             def.ComboStyle = s.ComboStyle.value_or(0);
@@ -103,33 +108,36 @@ QByteArray ParsePickControl(QList<QByteArray> fields, TPickControl &def) {
             def.Underline = s.Underline;
             def.StrikeOut = s.StrikeOut;
         }
-        current = 14;
-        def.Parent = f(14);
-        current = 15;
-        def.Anchors = readAnchors(f(15));
-        current = 16;
-        def.Events = eventList(f(16));
-        if (def.FieldCount >= 17) {
-            current = 17;
-            def.Value = f(17);
-            current = 24;
-            if (def.given(24)) {
-                def.TextOut = f(24);
+        current = Field::Parent;
+        def.Parent = f(Field::Parent);
+        current = Field::Anchors;
+        def.Anchors = readAnchors(f(Field::Anchors));
+        current = Field::Events;
+        def.Events = eventList(f(Field::Events));
+        if (def.FieldCount >= Field::Value) {
+            current = Field::Value;
+            def.Value = f(Field::Value);
+            current = Field::TextOut;
+            if (def.given(Field::TextOut)) {
+                def.TextOut = f(Field::TextOut);
             }
             // The position text never fails the request: fields 18 onward also carry list items,
             // memo lines and grid rows, which are not positions.
             def.HasPosition = false;
-            if (def.given(25)) {
-                const QList<QByteArray> parts = f(25).split(']');
+            if (def.given(Field::Position)) {
+                const QList<QByteArray> parts = f(Field::Position).split(']');
                 const std::optional<qint64> x = parts.size() >= 2 ? readInteger(parts[0]) : std::nullopt;
                 const std::optional<qint64> y = parts.size() >= 2 ? readInteger(parts[1]) : std::nullopt;
                 if (x && y) {
                     def.HasPosition = true;
                     def.PositionX = clampGeometry(*x);
                     def.PositionY = clampGeometry(*y);
-                    def.PositionText = parts.size() >= 3
-                                           ? f(25).mid(f(25).indexOf(']', f(25).indexOf(']') + 1) + 1)
-                                           : QByteArray();
+                    def.PositionText =
+                        parts.size() >= 3
+                            ? f(Field::Position)
+                                  .mid(f(Field::Position).indexOf(']', f(Field::Position).indexOf(']') + 1) +
+                                       1)
+                            : QByteArray();
                 }
             }
         }
@@ -145,35 +153,36 @@ QByteArray ParseFontDefinition(const QByteArray &fontText, TPickControl &def) {
     QList<QByteArray> positions = text.split(']');
     positions.prepend(QByteArray());
     def = TPickControl{};
-    def.ObjectType = 19;
+    def.ObjectType = PickType::FontDefinition;
     return ParsePickControl(positions, def);
 }
 
 void applyFontDefinition(const TPickControl &d, QFont &font, std::optional<QColor> &colour) {
+    namespace P = Field::FontPos;
     // Positions 4 and 5 are read as Left and Top of the definition.
-    if (d.given(4) && d.Left > 0) {
+    if (d.given(P::Size) && d.Left > 0) {
         font.setPointSize(qBound(1, d.Left, 400));
     }
-    if (d.given(5) && d.Top != 0) {
+    if (d.given(P::Height) && d.Top != 0) {
         font.setPixelSize(qBound(1, qAbs(d.Top), 400));
     }
     // Pitch and style are applied when their own positions are given too, so that a font read
     // back from a query (which writes only positions 4, 5, 11, 13 and 17) keeps them.
-    if ((d.given(8) || d.given(11)) && d.Pitch) {
+    if ((d.given(P::PitchGiven) || d.given(P::Pitch)) && d.Pitch) {
         font.setFixedPitch(*d.Pitch == 2);
         font.setStyleHint(*d.Pitch == 2 ? QFont::Monospace : QFont::AnyStyle);
     }
-    if (d.given(9) && d.Colour != -1) {
+    if (d.given(P::Colour) && d.Colour != -1) {
         colour = colourFromNumber(d.Colour);
     }
-    if (d.given(10) || d.given(11) || d.given(13)) {
+    if (d.given(P::StyleGiven) || d.given(P::Pitch) || d.given(P::Style)) {
         font.setBold(d.Bold);
         font.setItalic(d.Italic);
         font.setUnderline(d.Underline);
         font.setStrikeOut(d.StrikeOut);
     }
-    if (d.given(17)) {
-        font.setFamilies({QString::fromLatin1(d.field(17).trimmed())});
+    if (d.given(P::Name)) {
+        font.setFamilies({QString::fromLatin1(d.field(P::Name).trimmed())});
     }
 }
 
@@ -245,6 +254,49 @@ QPoint labelPlacement(const QPoint &given, const QSize &labelSize, int labelPosi
     default:
         return {given.x() + labelSize.width() + spacing, given.y()};
     }
+}
+
+} // namespace PickControl
+
+namespace PickNames {
+
+QByteArray invalidReason(const QByteArray &name) {
+    bool ok = !name.isEmpty() && name.size() <= 255;
+    for (qsizetype i = 0; ok && i < name.size(); ++i) {
+        const char c = name[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+        ok = letter || (i > 0 && c >= '0' && c <= '9');
+    }
+    return ok ? QByteArray() : '\'' + name + "' is not a valid component name";
+}
+
+} // namespace PickNames
+
+namespace PickControl {
+
+QByteArray FontToText(const QFont &font) {
+    namespace P = Field::FontPos;
+    QList<QByteArray> positions(P::Name + 1);
+    const QFontInfo info(font);
+    positions[P::Size] = QByteArray::number(font.pointSize() > 0 ? font.pointSize() : info.pointSize());
+    positions[P::Height] = QByteArray::number(-info.pixelSize());
+    if (font.resolveMask() & QFont::FixedPitchResolved) {
+        positions[P::Pitch] = font.fixedPitch() ? "fixed" : "variable";
+    } else {
+        positions[P::Pitch] = "default";
+    }
+    QByteArray style;
+    style += font.bold() ? "bold," : "";
+    style += font.italic() ? "italic," : "";
+    style += font.underline() ? "underline," : "";
+    style += font.strikeOut() ? "strikeout," : "";
+    positions[P::Style] = style;
+    // An installed family may hold any character: through the host codec, and never a separator.
+    QByteArray name = userText(HostText::fromUnicode(font.family())).bytes();
+    name.replace(']', '?');
+    positions[P::Name] = name;
+    positions.removeFirst(); // position 0 is not written
+    return positions.join(']');
 }
 
 } // namespace PickControl

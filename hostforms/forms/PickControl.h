@@ -16,7 +16,7 @@
 #include <optional>
 
 struct TPickControl {
-    int ObjectType = -1;
+    HostProtocol::PickType ObjectType = HostProtocol::PickType::Unknown;
     int Left = 0, Top = 0, Width = 0, Height = 0, TabOrder = 0;
     qint64 Colour = -1;
     HostProtocol::Align Align = HostProtocol::Align::None;
@@ -78,4 +78,15 @@ QPoint labelPlacement(const QPoint &given, const QSize &labelSize, int labelPosi
 // "'x' is not a valid integer value" (the reason of a failed number).
 QByteArray notANumber(const QByteArray &text);
 
+} // namespace PickControl
+
+namespace PickNames {
+// A component name: a letter or "_" then letters, digits and "_"; empty text when valid.
+QByteArray invalidReason(const QByteArray &name);
+} // namespace PickNames
+
+namespace PickControl {
+// A font as a font definition: positions separated by "]", size at 4, height (negative pixels) at
+// 5, the pitch word at 11, the style words at 13 and the name at 17.
+QByteArray FontToText(const QFont &font);
 } // namespace PickControl

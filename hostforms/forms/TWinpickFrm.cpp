@@ -5,7 +5,8 @@
 #include "common/Trace.h"
 #include "common/objectrequest/TObjectRequest.h"
 #include "hostforms/forms/AlignLayout.h"
-#include "hostforms/forms/PickWidgets.h"
+#include "hostforms/forms/PickProperties.h"
+#include "hostforms/forms/TLabeledEdit.h"
 
 #include <QComboBox>
 #include <QMenuBar>
@@ -26,7 +27,7 @@ TWinpickFrm::TWinpickFrm(QWidget *parent)
     setObjectName(QStringLiteral("WinpickFrm"));
     setWindowTitle(QStringLiteral("ORVA 5 - Not Logged in"));
     setAttribute(Qt::WA_QuitOnClose, false);
-    setProperty("orvaTag", 17);
+    PickProperties::setTag(this, PickType::FormWorkspace);
     move(192, 107);
     resize(366, 140);
     QMenu *action = menuBar()->addMenu(tr("&Action"));
@@ -63,6 +64,7 @@ TWinpickFrm::~TWinpickFrm() {
     // Nothing may send through the link once teardown starts.
     m_workspaces.ClearSenders();
     m_link = nullptr;
+    TRequestExecutors::RestoreScreenCursor();
     m_workspaces.Reset();
 }
 
@@ -97,29 +99,29 @@ QByteArray TWinpickFrm::execute(const QByteArray &requestText) {
     TObjectRequest request;
     const QByteArray parsed = request.Parse(requestText);
     if (parsed != "OK") {
-        const QByteArray text = E002(request.field(2));
+        const QByteArray text = E002(request.field(Field::RequestType));
         SendToHost(requestError("Command Parser", text));
         return text;
     }
     QByteArray result;
-    switch (request.RequestType) {
-    case 1:
-        if (!readInteger(request.field(3))) {
-            result = E010(request.field(3));
+    switch (RequestType(request.RequestType)) {
+    case RequestType::Create:
+        if (!readInteger(request.field(Field::ObjectType))) {
+            result = E010(request.field(Field::ObjectType));
         } else {
             result = m_workspaces.ExecuteCreate(request);
         }
         break;
-    case 2:
+    case RequestType::Destroy:
         result = m_executors->ExecuteDestroy(request, m_workspaces);
         break;
-    case 3:
+    case RequestType::Move:
         result = m_executors->ExecuteMove(request, m_workspaces);
         break;
-    case 4:
+    case RequestType::Clear:
         result = m_executors->ExecuteClear(request, m_workspaces);
         break;
-    case 5:
+    case RequestType::Control:
         if (request.ObjectName == "winpick.explorer") {
             SendToHost(requestError("winpick.explorer", "OK"));
             return {};
@@ -131,16 +133,16 @@ QByteArray TWinpickFrm::execute(const QByteArray &requestText) {
         }
         result = m_executors->ExecuteControl(request, m_workspaces);
         break;
-    case 6:
+    case RequestType::Update:
         result = m_executors->ExecuteUpdate(request, m_workspaces);
         break;
-    case 7:
+    case RequestType::Query:
         result = m_executors->ExecuteQuery(request, m_workspaces);
         break;
-    case 8:
-        if (!request.field(3).contains("MENU-HTM")) {
+    case RequestType::MenuTree:
+        if (!request.field(Field::ObjectType).contains("MENU-HTM")) {
             QList<QByteArray> lines;
-            for (int i = 3; i <= request.fieldCount(); ++i) {
+            for (int i = Field::ObjectType; i <= request.fieldCount(); ++i) {
                 lines.append(request.field(i));
             }
             loadMenuTree(lines);
@@ -160,25 +162,25 @@ void TWinpickFrm::ControlForm(const TObjectRequest &request, QWidget *form) {
     if (!form) {
         return;
     }
-    const bool window = form->property("orvaTag").toInt() == 17 || form->isWindow();
-    switch (request.SubAction) {
-    case 0:
+    const bool window = PickProperties::tagOf(form) == PickType::FormWorkspace || form->isWindow();
+    switch (ControlAction(request.SubAction)) {
+    case ControlAction::Show:
         form->setVisible(true);
         if (window) {
             form->show();
             form->raise();
         }
         break;
-    case 1:
+    case ControlAction::Hide:
         form->setVisible(false);
         break;
-    case 2:
+    case ControlAction::Enable:
         form->setEnabled(true);
         break;
-    case 3:
+    case ControlAction::Disable:
         form->setEnabled(false);
         break;
-    case 4:
+    case ControlAction::SetFocus:
         if (!form->isVisible() || !form->isEnabled()) {
             SendToHost(
                 requestError("Object Controller", E124("Cannot focus a disabled or invisible window")));
@@ -204,7 +206,12 @@ void TWinpickFrm::Button1Click() {
 }
 
 void TWinpickFrm::LinkStateChanged(LinkState state) {
-    if (state != LinkState::Closed || !m_mainWindow) {
+    if (state != LinkState::Closed) {
+        return;
+    }
+    // A busy cursor the host set is not left behind by a host that is gone.
+    TRequestExecutors::RestoreScreenCursor();
+    if (!m_mainWindow) {
         return;
     }
     m_mainWindow->setEnabled(true);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "hostforms/forms/RequestExecutors.h"
-#include "hostforms/forms/TWinPick.h"
+#include "hostforms/forms/TWorkspaceList.h"
 #include "hostforms/protocol/HostProtocol.h"
 
 #include <QByteArray>

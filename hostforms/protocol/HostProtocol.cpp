@@ -130,26 +130,25 @@ QByteArray buttonWord(MouseButton b) {
 }
 
 QByteArray componentName(int requestType) {
-    switch (requestType) {
-    case 1:
+    switch (RequestType(requestType)) {
+    case RequestType::Create:
         return "Object Creator";
-    case 2:
+    case RequestType::Destroy:
         return "Object Destroyer";
-    case 3:
+    case RequestType::Move:
         return "Object Mover";
-    case 4:
+    case RequestType::Clear:
         return "Object Clearer";
-    case 5:
+    case RequestType::Control:
         return "Object Controler";
-    case 6:
+    case RequestType::Update:
         return "Object Updater";
-    case 7:
+    case RequestType::Query:
         return "Object Query";
-    case 8:
+    case RequestType::MenuTree:
         return {};
-    default:
-        return "Command Parser";
     }
+    return "Command Parser";
 }
 
 QByteArray renamedName(const QByteArray &field3) {
@@ -204,7 +203,7 @@ std::optional<qint64> readInteger(const QByteArray &field) {
 }
 
 int objectType(const TObjectRequest &request) {
-    const std::optional<qint64> v = readInteger(request.field(3));
+    const std::optional<qint64> v = readInteger(request.field(Field::ObjectType));
     return v && *v >= 0 && *v <= std::numeric_limits<int>::max() ? int(*v) : -1;
 }
 
@@ -212,196 +211,169 @@ int clampGeometry(qint64 value) {
     return int(std::clamp<qint64>(value, -32768, 32767));
 }
 
+PickType pickTypeOf(qint64 number) {
+    switch (number) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 19:
+    case 21:
+    case 22:
+    case 23:
+        return PickType(int(number));
+    default:
+        return PickType::Unknown;
+    }
+}
+
+namespace {
+
+using E = KeywordEffects;
+constexpr KeywordTest Exact = KeywordTest::Exact;
+constexpr KeywordTest Contains = KeywordTest::Contains;
+
+void nothing(E &) {}
+
+} // namespace
+
 const QList<Keyword> &keywordTable() {
     static const QList<Keyword> table = {
-        {1, "none", 10, true},
-        {2, "top", 10, true},
-        {3, "bottom", 10, true},
-        {4, "left", 10, true},
-        {5, "right", 10, true},
-        {6, "client", 10, true},
-        {7, "custom", 10, true},
-        {8, "left", 11, true},
-        {9, "right", 11, true},
-        {10, "centre", 11, true},
-        {11, "above", 11, true},
-        {12, "below", 11, true},
-        {13, "top", 11, true},
-        {14, "bottom", 11, true},
-        {15, "default", 11, true},
-        {16, "fixed", 11, true},
-        {17, "variable", 11, true},
-        {18, "none", 13, true},
-        {19, "single", 13, true},
-        {20, "dialog", 13, true},
-        {21, "sizeable", 13, true},
-        {22, "toolwindow", 13, true},
-        {23, "sizetoolwin", 13, true},
-        {24, "dropdown", 13, true},
-        {25, "simple", 13, true},
-        {26, "dropdownlist", 13, true},
-        {27, "ownerdrawfixed", 13, true},
-        {28, "ownerdrawvariable", 13, true},
-        {29, "bold", 13, false},
-        {30, "italic", 13, false},
-        {31, "underline", 13, false},
-        {32, "strikeout", 13, false},
-        {33, "regular", 13, false},
-        {34, "box", 11, true},
-        {35, "frame", 11, true},
-        {36, "topline", 11, true},
-        {37, "bottomline", 11, true},
-        {38, "leftline", 11, true},
-        {39, "rightline", 11, true},
-        {40, "spacer", 11, true},
-        {41, "top", 13, true},
-        {42, "bottom", 13, true},
-        {43, "centre", 13, true},
-        {44, "click", 16, false},
-        {45, "keypress", 16, false},
-        {46, "keydown", 16, false},
-        {47, "keyup", 16, false},
-        {48, "exit", 16, false},
-        {49, "enter", 16, false},
-        {50, "mousedown", 16, false},
-        {51, "mouseup", 16, false},
-        {52, "change", 16, false},
-        {53, "doubleclick", 16, false},
-        {54, "enddrag", 16, false},
-        {55, "startdrag", 16, false},
-        {56, "closequery", 16, false},
-        {57, "close", 16, false},
-        {58, "destroy", 16, false},
-        {59, "create", 16, false},
-        {60, "exception", 16, false},
-        {61, "save", 16, false},
-        {62, "abort", 16, false},
+        {1, "none", 10, Exact, [](E &e) { e.align = Align::None; }},
+        {2, "top", 10, Exact, [](E &e) { e.align = Align::Top; }},
+        {3, "bottom", 10, Exact, [](E &e) { e.align = Align::Bottom; }},
+        {4, "left", 10, Exact, [](E &e) { e.align = Align::Left; }},
+        {5, "right", 10, Exact, [](E &e) { e.align = Align::Right; }},
+        {6, "client", 10, Exact, [](E &e) { e.align = Align::Client; }},
+        {7, "custom", 10, Exact, [](E &e) { e.align = Align::Custom; }},
+        {8, "left", 11, Exact, [](E &e) { e.alignment.TextAlignment = 0; }},
+        {9, "right", 11, Exact,
+         [](E &e) {
+             e.alignment.TextAlignment = 1;
+             e.alignment.LabelPosition = 3;
+         }},
+        {10, "centre", 11, Exact,
+         [](E &e) {
+             e.alignment.TextAlignment = 2;
+             e.alignment.Layout = 1;
+         }},
+        {11, "above", 11, Exact, [](E &e) { e.alignment.LabelPosition = 0; }},
+        {12, "below", 11, Exact, [](E &e) { e.alignment.LabelPosition = 1; }},
+        {13, "top", 11, Exact, [](E &e) { e.alignment.Layout = 0; }},
+        {14, "bottom", 11, Exact, [](E &e) { e.alignment.Layout = 2; }},
+        {15, "default", 11, Exact, [](E &e) { e.alignment.Pitch = 0; }},
+        {16, "fixed", 11, Exact, [](E &e) { e.alignment.Pitch = 2; }},
+        {17, "variable", 11, Exact, [](E &e) { e.alignment.Pitch = 1; }},
+        // Panel border none and form border sizeable are the defaults already.
+        {18, "none", 13, Exact, nothing},
+        {19, "single", 13, Exact,
+         [](E &e) {
+             e.style.PanelBorder = 1;
+             e.style.FormBorder = 1;
+         }},
+        {20, "dialog", 13, Exact, [](E &e) { e.style.FormBorder = 3; }},
+        {21, "sizeable", 13, Exact, [](E &e) { e.style.FormBorder = 2; }},
+        {22, "toolwindow", 13, Exact, [](E &e) { e.style.FormBorder = 4; }},
+        {23, "sizetoolwin", 13, Exact, [](E &e) { e.style.FormBorder = 5; }},
+        {24, "dropdown", 13, Exact, [](E &e) { e.style.ComboStyle = 0; }},
+        {25, "simple", 13, Exact, [](E &e) { e.style.ComboStyle = 1; }},
+        {26, "dropdownlist", 13, Exact, [](E &e) { e.style.ComboStyle = 2; }},
+        {27, "ownerdrawfixed", 13, Exact, [](E &e) { e.style.ComboStyle = 3; }},
+        {28, "ownerdrawvariable", 13, Exact, [](E &e) { e.style.ComboStyle = 4; }},
+        {29, "bold", 13, Contains, [](E &e) { e.style.Bold = true; }},
+        {30, "italic", 13, Contains, [](E &e) { e.style.Italic = true; }},
+        {31, "underline", 13, Contains, [](E &e) { e.style.Underline = true; }},
+        {32, "strikeout", 13, Contains, [](E &e) { e.style.StrikeOut = true; }},
+        {33, "regular", 13, Contains, nothing},
+        {34, "box", 11, Exact, [](E &e) { e.alignment.Bevel = 0; }},
+        {35, "frame", 11, Exact, [](E &e) { e.alignment.Bevel = 1; }},
+        {36, "topline", 11, Exact, [](E &e) { e.alignment.Bevel = 2; }},
+        {37, "bottomline", 11, Exact, [](E &e) { e.alignment.Bevel = 3; }},
+        {38, "leftline", 11, Exact, [](E &e) { e.alignment.Bevel = 4; }},
+        {39, "rightline", 11, Exact, [](E &e) { e.alignment.Bevel = 5; }},
+        {40, "spacer", 11, Exact, [](E &e) { e.alignment.Bevel = 6; }},
+        {41, "top", 13, Exact, [](E &e) { e.style.Layout = 0; }},
+        {42, "bottom", 13, Exact, [](E &e) { e.style.Layout = 2; }},
+        {43, "centre", 13, Exact, [](E &e) { e.style.Layout = 1; }},
+        {44, "click", 16, Contains, nothing},
+        {45, "keypress", 16, Contains, nothing},
+        {46, "keydown", 16, Contains, nothing},
+        {47, "keyup", 16, Contains, nothing},
+        {48, "exit", 16, Contains, nothing},
+        {49, "enter", 16, Contains, nothing},
+        {50, "mousedown", 16, Contains, nothing},
+        {51, "mouseup", 16, Contains, nothing},
+        {52, "change", 16, Contains, nothing},
+        {53, "doubleclick", 16, Contains, nothing},
+        {54, "enddrag", 16, Contains, nothing},
+        {55, "startdrag", 16, Contains, nothing},
+        {56, "closequery", 16, Contains, nothing},
+        {57, "close", 16, Contains, nothing},
+        {58, "destroy", 16, Contains, nothing},
+        {59, "create", 16, Contains, nothing},
+        {60, "exception", 16, Contains, nothing},
+        {61, "save", 16, Contains, nothing},
+        {62, "abort", 16, Contains, nothing},
     };
     return table;
 }
 
+namespace {
+bool matches(const Keyword &k, int field, const QByteArray &lowerText) {
+    return k.field == field && (k.test == Exact ? lowerText == k.word : lowerText.contains(k.word));
+}
+} // namespace
+
 QList<int> matchKeywords(int field, const QByteArray &lowerText) {
     QList<int> out;
     for (const Keyword &k : keywordTable()) {
-        if (k.field == field && (k.exact ? lowerText == k.word : lowerText.contains(k.word))) {
+        if (matches(k, field, lowerText)) {
             out.append(k.number);
         }
     }
     return out;
 }
 
-std::optional<Align> readAlign(const QByteArray &field10) {
-    const QList<int> m = matchKeywords(10, trimmedLower(field10));
-    if (m.isEmpty()) {
-        return std::nullopt;
+void applyKeywords(int field, const QByteArray &text, KeywordEffects &effects) {
+    const QByteArray lower = trimmedLower(text);
+    for (const Keyword &k : keywordTable()) {
+        if (matches(k, field, lower)) {
+            k.effect(effects);
+        }
     }
-    return Align(m.first() - 1);
+}
+
+// The words of one field are distinct within their group (8-17, 34-40 of field 11; the exact
+// words of field 13), so applying every matched row in table order is "the first equal word".
+std::optional<Align> readAlign(const QByteArray &field10) {
+    KeywordEffects e;
+    applyKeywords(Field::Align, field10, e);
+    return e.align;
 }
 
 AlignmentWords readAlignment(const QByteArray &field11) {
-    AlignmentWords a;
-    const QList<int> m = matchKeywords(11, trimmedLower(field11));
-    for (int n : m) {
-        if (n >= 8 && n <= 17) {
-            switch (n) {
-            case 8:
-                a.TextAlignment = 0;
-                break;
-            case 9:
-                a.TextAlignment = 1;
-                a.LabelPosition = 3;
-                break;
-            case 10:
-                a.TextAlignment = 2;
-                a.Layout = 1;
-                break;
-            case 11:
-                a.LabelPosition = 0;
-                break;
-            case 12:
-                a.LabelPosition = 1;
-                break;
-            case 13:
-                a.Layout = 0;
-                break;
-            case 14:
-                a.Layout = 2;
-                break;
-            case 15:
-                a.Pitch = 0;
-                break;
-            case 16:
-                a.Pitch = 2;
-                break;
-            case 17:
-                a.Pitch = 1;
-                break;
-            }
-            break; // the first equal word applies
-        }
-    }
-    for (int n : m) {
-        if (n >= 34 && n <= 40) {
-            a.Bevel = n - 34;
-        }
-    }
-    return a;
+    KeywordEffects e;
+    applyKeywords(Field::Alignment, field11, e);
+    return e.alignment;
 }
 
 StyleWords readObjectStyle(const QByteArray &field13) {
-    StyleWords s;
-    const QList<int> m = matchKeywords(13, trimmedLower(field13));
-    for (int n : m) {
-        switch (n) {
-        case 19:
-            s.PanelBorder = 1;
-            s.FormBorder = 1;
-            break;
-        case 20:
-            s.FormBorder = 3;
-            break;
-        case 21:
-            s.FormBorder = 2;
-            break;
-        case 22:
-            s.FormBorder = 4;
-            break;
-        case 23:
-            s.FormBorder = 5;
-            break;
-        case 24:
-        case 25:
-        case 26:
-        case 27:
-        case 28:
-            s.ComboStyle = n - 24;
-            break;
-        case 29:
-            s.Bold = true;
-            break;
-        case 30:
-            s.Italic = true;
-            break;
-        case 31:
-            s.Underline = true;
-            break;
-        case 32:
-            s.StrikeOut = true;
-            break;
-        case 41:
-            s.Layout = 0;
-            break;
-        case 42:
-            s.Layout = 2;
-            break;
-        case 43:
-            s.Layout = 1;
-            break;
-        default:
-            break;
-        }
-    }
-    return s;
+    KeywordEffects e;
+    applyKeywords(Field::ObjectStyle, field13, e);
+    return e.style;
 }
 
 unsigned readAnchors(const QByteArray &field15) {
@@ -416,10 +388,6 @@ unsigned readAnchors(const QByteArray &field15) {
 
 QByteArray eventList(const QByteArray &field16) {
     return ',' + trimmedLower(field16) + ',';
-}
-
-bool hasEvent(const QByteArray &events, const QByteArray &word) {
-    return events.contains(',' + word + ',');
 }
 
 QByteArray menuPick(const QByteArray &name, const QByteArray &menuText, const QByteArray &itemText) {
@@ -510,9 +478,8 @@ QByteArray createdEvent(const QByteArray &name, const QByteArray &workspace, int
     return head(name, "91", workspace) + num(objectType) + S;
 }
 
-QByteArray queryReply(const QByteArray &containerName, const QByteArray &objectName,
-                      const QList<EncodedValue> &fieldsFrom4) {
-    QByteArray out = containerName + '.' + objectName + S + "92" + S + S;
+QByteArray queryReply(const QByteArray &replyName, const QList<EncodedValue> &fieldsFrom4) {
+    QByteArray out = replyName + S + "92" + S + S;
     for (const EncodedValue &f : fieldsFrom4) {
         out += f.bytes() + S;
     }

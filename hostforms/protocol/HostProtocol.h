@@ -82,9 +82,92 @@ enum class ControlAction { Show = 0, Hide, Enable, Disable, SetFocus, Rename };
 // Field 3 of a rename with every punctuation character and blank removed.
 QByteArray renamedName(const QByteArray &field3);
 
+// Object types (field 3 of a create request) and the Tag each control carries. A check box is
+// created as 13 and carries 14; 19 is the type of a parsed font definition, which no control has.
+enum class PickType : int {
+    Unknown = -1,
+    None = 0,
+    ScrollWorkspace = 1,
+    LabeledEdit = 2,
+    Label = 3,
+    Memo = 4,
+    RichEdit = 5,
+    ListBox = 6,
+    ComboBox = 7,
+    Image = 8,
+    Button = 10,
+    Splitter = 11,
+    Panel = 12,
+    RadioButton = 13,
+    CheckBox = 14,
+    WebBrowser = 15,
+    GridPanel = 16,
+    FormWorkspace = 17,
+    FontDefinition = 19,
+    Bevel = 21,
+    ResultEntry = 22,
+    PrintPanel = 23,
+};
+constexpr int typeNumber(PickType t) {
+    return int(t);
+}
+// The type a number names; Unknown for numbers no control or definition has.
+PickType pickTypeOf(qint64 number);
+constexpr bool isWorkspace(PickType t) {
+    return t == PickType::ScrollWorkspace || t == PickType::FormWorkspace;
+}
+
+// Field numbers of a request (position i = field i). Fields 18 to 23 mean something per type.
+namespace Field {
+constexpr int Name = 1;
+constexpr int RequestType = 2;
+constexpr int ObjectType = 3; // also the new name of a rename, the first line of a menu tree
+constexpr int Left = 4;
+constexpr int Top = 5;
+constexpr int Width = 6;
+constexpr int Height = 7;
+constexpr int TabOrder = 8;
+constexpr int Colour = 9;
+constexpr int Align = 10;
+constexpr int Alignment = 11;
+constexpr int Font = 12;
+constexpr int ObjectStyle = 13;
+constexpr int Parent = 14;
+constexpr int Anchors = 15;
+constexpr int Events = 16;
+constexpr int Value = 17;
+constexpr int TextOut = 24;  // hint
+constexpr int Position = 25; // X "]" Y "]" text
+constexpr int LastDefinition = 31;
+constexpr int WorkspaceEventName = 18;
+namespace Edit {
+constexpr int Text = 18, MaxLength = 19, LabelWordWrap = 20, LabelPositionWords = 21, LabelPlacement = 22;
+}
+namespace Memo {
+constexpr int ScrollBars = 18, ReadOnly = 19, WordWrap = 20, Lines = 21;
+}
+namespace List {
+constexpr int Items = 18;
+}
+namespace Check {
+constexpr int Kind = 18, Checked = 19;
+}
+namespace Grid {
+constexpr int Fixed = 18, ReadOnly = 19, RowSelect = 20, SortedColumn = 21, FirstRow = 22;
+}
+namespace Result {
+constexpr int Header = 18, Footer = 19, DisplayState = 20, PrintSettings = 21, FirstData = 22;
+}
+// Positions of a font definition (read like a definition of type 19).
+namespace FontPos {
+constexpr int Size = 4, Height = 5, PitchGiven = 8, Colour = 9, StyleGiven = 10, Pitch = 11, Style = 13,
+              Name = 17;
+}
+} // namespace Field
+
 // Field numbering and the presence mask: bit i set when field i (1..31) is not empty, fields 1-16
 // counted after trimming. Fields after the 31st are kept in the request; only the mask ignores them.
-constexpr int kFieldValue = 17;
+constexpr int kFieldValue = Field::Value;
 uint32_t presenceMask(const TObjectRequest &request);
 // Fields 1-16 as they are used: trimmed and lower-cased.
 QByteArray definitionField(const TObjectRequest &request, int i);
@@ -98,19 +181,7 @@ int objectType(const TObjectRequest &request);
 // Geometry handed to the widgets stays within what they can take.
 int clampGeometry(qint64 value);
 
-// Keyword table (numbers 1-62) and its readings.
-struct Keyword {
-    int number;
-    const char *word;
-    int field;
-    bool exact;
-};
-const QList<Keyword> &keywordTable();
-// Keyword numbers of `field` matched by the lower-cased field text, in table order.
-QList<int> matchKeywords(int field, const QByteArray &lowerText);
-
 enum class Align { None, Top, Bottom, Left, Right, Client, Custom };
-std::optional<Align> readAlign(const QByteArray &field10);
 
 struct AlignmentWords {
     int TextAlignment = 0; // left, right, centre
@@ -119,7 +190,6 @@ struct AlignmentWords {
     std::optional<int> Pitch;
     int Bevel = 0; // box, frame, top line, bottom line, left line, right line, spacer
 };
-AlignmentWords readAlignment(const QByteArray &field11);
 
 struct StyleWords {
     std::optional<int> PanelBorder; // 0 none, 1 single
@@ -128,14 +198,39 @@ struct StyleWords {
     std::optional<int> Layout;      // top, centre, bottom
     bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
 };
+
+// What the keywords of fields 10, 11 and 13 set; each keyword row applies its own effect.
+struct KeywordEffects {
+    std::optional<Align> align;
+    AlignmentWords alignment;
+    StyleWords style;
+};
+
+// Keyword table (numbers 1-62). Event words (field 16) set nothing here: the hooks read them.
+enum class KeywordTest { Exact, Contains };
+struct Keyword {
+    int number;
+    const char *word;
+    int field;
+    KeywordTest test;
+    void (*effect)(KeywordEffects &);
+};
+const QList<Keyword> &keywordTable();
+// Keyword numbers of `field` matched by the lower-cased field text, in table order.
+QList<int> matchKeywords(int field, const QByteArray &lowerText);
+// Applies the effects of the keywords of `field` that the text matches, in table order.
+void applyKeywords(int field, const QByteArray &text, KeywordEffects &effects);
+
+std::optional<Align> readAlign(const QByteArray &field10);
+AlignmentWords readAlignment(const QByteArray &field11);
 StyleWords readObjectStyle(const QByteArray &field13);
 
 enum Anchor : unsigned { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
 unsigned readAnchors(const QByteArray &field15);
 
-// Field 16 stored as "," + list + "," (lower-cased), and the test for one event word in it.
+// Field 16 stored as "," + list + "," (lower-cased). Which hooks its words install is decided per
+// control family by substrings of this text (the host-forms event hooks).
 QByteArray eventList(const QByteArray &field16);
-bool hasEvent(const QByteArray &events, const QByteArray &word);
 
 // Messages to the host (the text between the frame bytes). `name` and `workspace` are names the
 // host gave; `value` is a value text made above.
@@ -166,9 +261,9 @@ QByteArray startDragEvent(const QByteArray &dragName, const QByteArray &workspac
 QByteArray closeQueryEvent(const QByteArray &formName, const QByteArray &workspace);
 QByteArray destroyedEvent(const QByteArray &name, const QByteArray &workspace, int objectType);
 QByteArray createdEvent(const QByteArray &name, const QByteArray &workspace, int objectType);
-// Definition fields 4 onward, each followed by 0x03, then one more 0x03.
-QByteArray queryReply(const QByteArray &containerName, const QByteArray &objectName,
-                      const QList<EncodedValue> &fieldsFrom4);
+// The reply name (container name "." object name, or "screen"), then definition fields 4 onward,
+// each followed by 0x03, then one more 0x03.
+QByteArray queryReply(const QByteArray &replyName, const QList<EncodedValue> &fieldsFrom4);
 QByteArray resultSave(const QByteArray &name, const QByteArray &workspace, const QList<QByteArray> &lines);
 QByteArray resultAbort(const QByteArray &name, const QByteArray &workspace);
 QByteArray requestError(const QByteArray &component, const QByteArray &errorText);

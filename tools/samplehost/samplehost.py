@@ -310,6 +310,176 @@ def send_host_form(conn):
                 conn.send(object_request(step["frame"]))
 
 
+RESULT_FORM_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "resultform.json")
+RESULT_HELP = [
+    "E edit  R review  F final  P print      G fill grid  Q query grid  M move grid",
+    "C clear grid  H hide grid  S show grid  D disable/enable grid  N rename grid",
+    "W busy cursor on/off   X close the form (back to the menu)",
+]
+
+
+def describe(frame):
+    """A message from the workstation as one terminal line: fields split at 0x03 shown as " | ",
+    0xFD as "]", 0xFC as "\\" and other control bytes as "."."""
+    out = []
+    for b in frame:
+        if b == 3:
+            out.append(" | ")
+        elif b == 0xFD:
+            out.append("]")
+        elif b == 0xFC:
+            out.append("\\")
+        elif b < 32 or 0x7F <= b < 0xA0:
+            out.append(".")
+        else:
+            out.append(chr(b))
+    return "".join(out)
+
+
+def definition(name, request_type, **fields):
+    """An object request with fields given by number (f4=..., f20=...); the rest empty."""
+    last = max([int(k[1:]) for k in fields] + [2])
+    frame = [""] * last
+    frame[0], frame[1] = name, request_type
+    for k, v in fields.items():
+        frame[int(k[1:]) - 1] = v
+    return frame
+
+
+class ResultEntry:
+    """Menu choice 2: a form workspace with the result-entry control, a grid panel and header and
+    footer print panels. The host answers the events it receives, shows them on the terminal, and
+    the keys of RESULT_HELP send updates, queries, moves, clears, control actions and destroys."""
+
+    def __init__(self, conn, log):
+        self.conn = conn
+        self.log = log
+        self.lines = []
+        self.grid = "grid1"
+        self.grid_hidden = False
+        self.grid_disabled = False
+        self.busy = False
+        self.fills = 0
+        self.results = ["152", "11.2", "250", "0.45", "", "", "", ""]
+
+    def send(self, frame, note=None):
+        # Fields here may hold what the user typed: sent as they are, no escapes read.
+        data = FRAME_START + FIELD_SEP.join(f.encode("latin-1", "replace") for f in frame) + FRAME_END
+        self.conn.send(data)
+        self.log.event("form_request", hex=data.hex())
+        self.show("-> " + (note or describe(data[1:-1])))
+
+    def show(self, text):
+        self.lines.append(text[:79])
+        self.lines = self.lines[-12:]
+        s = bytearray()
+        for i, line in enumerate(self.lines):
+            s += cup(9 + i, 1) + ESC + b"[K" + line.encode("latin-1", "replace")
+        s += cup(22, 1) + ESC + b"[K" + b"Key: "
+        self.conn.send(bytes(s))
+
+    def screen(self):
+        s = bytearray(ESC + b"[H" + ESC + b"[2J")
+        s += cup(1, 1) + ESC + b"[7m" + b" RESULT ENTRY - request 12345678 (host form)".ljust(80) + ESC + b"[0m"
+        for i, line in enumerate(RESULT_HELP):
+            s += cup(3 + i, 3) + line.encode("latin-1")
+        s += cup(7, 1) + b"Messages (<- from the workstation, -> sent to it):"
+        s += cup(22, 1) + b"Key: "
+        self.conn.send(bytes(s))
+
+    def result_update(self, state, print_settings=""):
+        data = "<RESULT_DATA>" + "\x04".join(self.results)
+        return definition("resform.res1", "6", f20=str(state), f21=print_settings, f22=data)
+
+    def on_frame(self, frame):
+        self.show("<- " + describe(frame))
+        fields = frame.split(FIELD_SEP)
+        name = fields[0].decode("latin-1")
+        code = fields[1] if len(fields) > 1 else b""
+        if code == b"70":
+            self.send(definition("resform", "2"), "destroy the form (its close was asked for)")
+        elif code == b"90" and name == "resform":
+            return False
+        elif name == "res1" and code == b"58" and len(fields) >= 5:
+            field = int(fields[3]) if fields[3].isdigit() else 0
+            if 1 <= field <= len(self.results):
+                self.results[field - 1] = fields[4].decode("latin-1")
+        elif name == "res1" and code == b"94" and len(fields) >= 4:
+            self.results = fields[3].decode("latin-1").split("\xfd")
+            self.send(self.result_update(2), "saved: show the final report")
+        elif name == "res1" and code == b"95":
+            self.send(self.result_update(3), "aborted: show the report for review")
+        return True
+
+    def on_key(self, key):
+        g = "resform." + self.grid
+        if key == "E":
+            self.send(self.result_update(1), "edit the results")
+        elif key == "R":
+            self.send(self.result_update(3), "review state")
+        elif key == "F":
+            self.send(self.result_update(2), "final state")
+        elif key == "P":
+            self.send(self.result_update(4, "36;"), "print at scale 36 on the default printer")
+        elif key == "G":
+            self.fills += 1
+            rows = ["Test]Result]Flag"] + ["Run %d row %d]%d]" % (self.fills, r, r * self.fills) for r in range(1, 9)]
+            self.send(definition(g, "6", **{"f%d" % (22 + i): r for i, r in enumerate(rows)}),
+                      "fill the grid with 9 rows")
+        elif key == "Q":
+            self.send(definition(g, "7", f4="*", f5="*", f6="*", f7="*", f16="*", f17="*", f18="*", f22="*"),
+                      "query the grid")
+        elif key == "M":
+            self.send(definition(g, "3", f4="0", f5="0", f6="760", f7="180", f10="bottom"), "move the grid")
+        elif key == "C":
+            self.send(definition(g, "4"), "clear the grid")
+        elif key in ("H", "S"):
+            self.send(definition(g, "5.1" if key == "H" else "5.0"), "hide the grid" if key == "H" else "show the grid")
+        elif key == "D":
+            self.grid_disabled = not self.grid_disabled
+            self.send(definition(g, "5.3" if self.grid_disabled else "5.2"),
+                      "disable the grid" if self.grid_disabled else "enable the grid")
+        elif key == "N":
+            new = "grid2" if self.grid == "grid1" else "grid1"
+            self.send(definition(g, "5.5", f3=new), "rename the grid to " + new)
+            self.grid = new
+        elif key == "W":
+            self.busy = not self.busy
+            self.send(definition("screen", "6", f8="-11" if self.busy else "0"),
+                      "busy cursor" if self.busy else "default cursor")
+        elif key == "X":
+            self.send(definition("resform", "2"), "destroy the form")
+
+    def run(self):
+        self.screen()
+        with open(RESULT_FORM_SCRIPT, encoding="utf-8") as f:
+            for step in json.load(f):
+                if "frame" in step:
+                    self.conn.send(object_request(step["frame"]))
+        self.show("-> the result form: header, result page, grid, footer")
+        conn = self.conn
+        while not conn.closed:
+            while not conn.pending:
+                if not conn.read_some():
+                    return
+            if conn.pending[0] == FRAME_START[0]:
+                end = conn.pending.find(FRAME_END)
+                if end < 0:
+                    if not conn.read_some():
+                        return
+                    continue
+                frame = bytes(conn.pending[1:end])
+                del conn.pending[:end + 1]
+                self.log.event("form_event", hex=frame.hex())
+                if not self.on_frame(frame):
+                    return
+                continue
+            b = conn.pending.pop(0)
+            if b in (13, 10, 0):
+                continue
+            self.on_key(chr(b).upper())
+
+
 # Menu choice 3: the report the host opens in the editor, the entries of the host's abbreviation
 # list (client command 4) sent before it, and what the host answers to look-ups of other words.
 DEMO_REPORT = "biopsy.txt"
@@ -426,6 +596,8 @@ def interactive_session(conn, log, upload_dir=None):
                 return
             if r.strip():
                 request = r.strip()[:18]
+        elif choice == b"2":
+            ResultEntry(conn, log).run()
         elif choice == b"5":
             send_host_form(conn)
         elif choice == b"3":

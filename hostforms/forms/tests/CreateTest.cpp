@@ -3,7 +3,14 @@
 // references, host-named files).
 #include "hostforms/forms/AlignLayout.h"
 #include "hostforms/forms/HostFiles.h"
-#include "hostforms/forms/PickWidgets.h"
+#include "hostforms/forms/TBevel.h"
+#include "hostforms/forms/TFormWorkspace.h"
+#include "hostforms/forms/TLabeledEdit.h"
+#include "hostforms/forms/TPickImage.h"
+#include "hostforms/forms/TPickLabel.h"
+#include "hostforms/forms/TPickPanel.h"
+#include "hostforms/forms/TScrollWorkspace.h"
+#include "hostforms/forms/TSplitterBar.h"
 #include "hostforms/forms/WebBrowser.h"
 #include "hostforms/forms/tests/HostFormsTestSupport.h"
 
@@ -26,43 +33,6 @@
 namespace {
 
 const QByteArray S("\x03", 1);
-
-struct Forms {
-    FakeHostLink link;
-    std::unique_ptr<TWinpickFrm> frm = std::make_unique<TWinpickFrm>();
-    Forms(bool workspace = true) {
-        frm->setLink(&link);
-        if (workspace) {
-            frm->ExecuteRequest(
-                request({{1, "ws"}, {2, "1"}, {3, "1"}, {6, "600"}, {7, "400"}, {18, "wsev"}}));
-            link.sends.clear();
-        }
-    }
-    ~Forms() {
-        frm.reset();
-        flushDeletes();
-    }
-    QByteArray run(const QByteArray &text) { return frm->ExecuteRequest(text); }
-    QWidget *find(const QByteArray &name) {
-        TWorkspaceList &l = frm->WorkspaceList();
-        return l.FindPickObject(l.FindWorkspace(name), name);
-    }
-};
-
-// A create request for `type` named `name` in workspace "ws", with the given fields.
-QByteArray create(const QByteArray &name, int type, std::map<int, QByteArray> fields, int count = 16) {
-    fields[1] = name;
-    fields[2] = "1";
-    fields[3] = QByteArray::number(type);
-    if (!fields.count(14)) {
-        fields[14] = "ws";
-    }
-    return request(fields, count);
-}
-
-template <class T> T *as(QWidget *w) {
-    return dynamic_cast<T *>(w);
-}
 
 struct TypeCase {
     const char *what;
@@ -596,6 +566,45 @@ TEST(Create, AlignedControlsShareTheClientArea) {
     bar->dragBy(20);
     EXPECT_EQ(f.find("ws.left")->width(), 120);
     EXPECT_EQ(body->x(), 124);
+}
+
+TEST(Create, AFamilySetterRefusesAWidgetOfAnotherClass) {
+    // Every family is reached through a checked cast: a Tag that does not match the widget is an
+    // error text, never a cast to the wrong class.
+    Forms f;
+    f.run(create("btn", 10, {{17, "Go"}}));
+    TWorkspaceList &l = f.frm->WorkspaceList();
+    TWinPick *ws = l.FindWorkspace("ws");
+    TPickControl def;
+    ASSERT_TRUE(
+        PickControl::ParsePickControl(
+            {{}, "btn", "6", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "text", "line"}, def)
+            .isEmpty());
+    for (HostProtocol::PickType wrong :
+         {HostProtocol::PickType::LabeledEdit, HostProtocol::PickType::Memo,
+          HostProtocol::PickType::GridPanel, HostProtocol::PickType::ResultEntry,
+          HostProtocol::PickType::FormWorkspace}) {
+        SCOPED_TRACE(HostProtocol::typeNumber(wrong));
+        EXPECT_EQ(l.ApplyDefinition(ws, f.find("ws.btn"), wrong, def, nullptr),
+                  "Object btn is not a control of type " +
+                      QByteArray::number(HostProtocol::typeNumber(wrong)));
+    }
+}
+
+TEST(Create, RichEditLinesAreOneRichTextStream) {
+    Forms f;
+    f.run(create("rich", 5, {{21, "{\\rtf1\\ansi {\\b Bold}"}, {22, " plain\\par second}"}}, 22));
+    auto *r = as<QTextEdit>(f.find("ws.rich"));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->toPlainText(), "Bold plain\nsecond");
+    QTextCursor c(r->document());
+    c.movePosition(QTextCursor::Right);
+    EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+    // Text that is no rich-text stream is shown as it is; blank lines change nothing.
+    f.run(on("ws.rich", "6", {{21, "just text"}}, 21));
+    EXPECT_EQ(r->toPlainText(), "just text");
+    f.run(on("ws.rich", "6", {{21, " "}, {22, "\xFD"}}, 22));
+    EXPECT_EQ(r->toPlainText(), "just text");
 }
 
 TEST(Create, FormBorderStylesGiveToolWindowsAndFixedSizes) {

@@ -1,6 +1,13 @@
 // The container's dispatcher: error replies, special names, menu tree, reset, lifecycle messages,
 // re-entrancy and teardown.
-#include "hostforms/forms/PickWidgets.h"
+#include "hostforms/forms/TBevel.h"
+#include "hostforms/forms/TFormWorkspace.h"
+#include "hostforms/forms/TLabeledEdit.h"
+#include "hostforms/forms/TPickImage.h"
+#include "hostforms/forms/TPickLabel.h"
+#include "hostforms/forms/TPickPanel.h"
+#include "hostforms/forms/TScrollWorkspace.h"
+#include "hostforms/forms/TSplitterBar.h"
 #include "hostforms/forms/tests/HostFormsTestSupport.h"
 
 #include <QTreeWidget>
@@ -168,6 +175,26 @@ TEST(Dispatcher, ResetWorkspacesSendsOneDestroyedEventPerScrollBox) {
     ASSERT_EQ(k.link.messages().size(), 1);
     EXPECT_EQ(k.link.messages()[0], "Object Creator" + S + "99" + S + S + "E011 - No Workspace defined." + S);
     flushDeletes();
+}
+
+TEST(Dispatcher, AFormWorkspaceReportsItsEndOnce) {
+    // By "Reset Workspaces" and by request type 2, a form is reported as a scroll box is, its
+    // controls not one by one.
+    for (const bool reset : {true, false}) {
+        Container k;
+        k.frm->setExecutors(nullptr);
+        k.run(request({{1, "F1"}, {2, "1"}, {3, "17"}, {18, "evf"}}));
+        k.run(request({{1, "b1"}, {2, "1"}, {3, "10"}, {14, "f1"}}, 16));
+        k.link.sends.clear();
+        if (reset) {
+            k.frm->ResetWorkspaces1()->trigger();
+        } else {
+            EXPECT_EQ(k.run(request({{1, "f1"}, {2, "2"}})), "");
+        }
+        EXPECT_EQ(k.link.messages(), QList<QByteArray>{"f1" + S + "90" + S + "evf" + S + "17" + S}) << reset;
+        EXPECT_EQ(k.frm->WorkspaceList().count(), 0);
+        flushDeletes();
+    }
 }
 
 TEST(Dispatcher, FormCloseQueryIsSentAndTheFormStays) {

@@ -103,7 +103,7 @@ TEST(FontDefinition, BothSeparatorsGiveTheSameFont) {
     TPickControl da, db;
     ASSERT_EQ(PickControl::ParseFontDefinition(a, da), QByteArray());
     ASSERT_EQ(PickControl::ParseFontDefinition(b, db), QByteArray());
-    EXPECT_EQ(da.ObjectType, 19);
+    EXPECT_EQ(da.ObjectType, HostProtocol::PickType::FontDefinition);
     PickControl::applyFontDefinition(da, fa, ca);
     PickControl::applyFontDefinition(db, fb, cb);
     EXPECT_EQ(fa, fb);

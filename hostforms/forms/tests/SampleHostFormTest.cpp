@@ -1,9 +1,13 @@
-// The sample host's form script sent through the telnet link and the receive pipeline: the
+// The sample host's form scripts sent through the telnet link and the receive pipeline: the
 // container builds the scroll-box workspace with one control of every type, answers with the
-// created events the host waits for, and is shown by the final control action.
+// created events the host waits for, and is shown by the final control action; the result form
+// is edited, its grid changed and the form closed, and the host receives exactly the events the
+// protocol defines.
 #include "app/pipeline/ReceivePipeline.h"
 #include "hostforms/forms/AlignLayout.h"
 #include "hostforms/forms/TWinpickFrm.h"
+#include "hostforms/forms/TgdGridPanel.h"
+#include "hostforms/forms/TkalvexResult.h"
 #include "platform/telnet/TTelnet.h"
 #include "testsupport/SampleHost.h"
 
@@ -13,7 +17,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,7 +30,8 @@ namespace {
 class FormSinks : public PipelineSinks {
 public:
     FormSinks(TWinpickFrm &frm, HostLink &link) : m_frm(frm), m_link(link) {}
-    void WriteString(const QByteArray &) override {}
+    void WriteString(const QByteArray &text) override { screen += text; }
+    QByteArray screen; // what reached the terminal
     HostLink *Link() override { return &m_link; }
     void ExecuteRequest(const QByteArray &text) override { m_frm.ExecuteRequest(text); }
 
@@ -63,7 +73,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
     TWorkspaceList &list = frm.WorkspaceList();
     TWinPick *ws = list.FindWorkspace("ws1");
     ASSERT_NE(ws, nullptr);
-    EXPECT_EQ(ws->Tag, 1);
+    EXPECT_EQ(ws->Tag, HostProtocol::PickType::ScrollWorkspace);
     EXPECT_EQ(ws->Container->parentWidget(), frm.ClientArea());
     EXPECT_EQ(ws->Name, "formws");
     TWinPick *form = list.FindWorkspace("frm1");
@@ -86,7 +96,7 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
         QWidget *w = list.FindPickObject(ws, "ws1." + name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->objectName().toLatin1(), name);
-        const int tag = ws->TagOf(w);
+        const int tag = HostProtocol::typeNumber(ws->TagOf(w));
         EXPECT_EQ(tag == 14 ? 13 : tag, type);
         EXPECT_TRUE(w->isVisible());
         const QByteArray align = f[9].toString().toLatin1();
@@ -115,6 +125,158 @@ TEST(SampleHostForm, ScriptBuildsTheWorkspaceThroughTheLink) {
         ++expects;
     }
     EXPECT_EQ(expects, 2) << "the host saw both created events";
+}
+
+// A character typed with no key of its own (QTest's key clicks know only ASCII).
+void typeChar(QWidget *w, QChar c) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+}
+
+// The result form of menu choice 2, then the events the test causes, as the host must see them.
+TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
+    const QString source = SampleHost::sourceDir();
+    QFile formFile(source + "/tools/samplehost/resultform.json");
+    ASSERT_TRUE(formFile.open(QIODevice::ReadOnly));
+    QJsonArray steps = QJsonDocument::fromJson(formFile.readAll()).array();
+    ASSERT_GT(steps.size(), 3);
+    auto expect = [&steps](const char *text) {
+        steps.append(QJsonObject{{"expect", text}, {"timeout", 20}});
+    };
+    // Created with its rows: the end of the fill (the visible row count depends on the screen).
+    expect(R"(,5:0\x03Hb\xFD152\xFD\xFD\x03Hct\xFD0.45\xFD\xFD)");
+    // Field 1 changed, then the calculated field 5 (its rule divides field 1 by field 4).
+    expect(R"(res1\x0358\x03resev\x031\x03165)");
+    expect(R"(res1\x0358\x03resev\x035\x03366.666666666667)");
+    // The comment took "A", y-acute (the host's value mark) and 0x9B (the frame end): encoded.
+    expect(R"(res1\x0358\x03resev\x036\x03Ay?)");
+    expect(R"(res1\x0394\x03resev\x03165\xFD11.2\xFD250\xFD0.45\xFD366.666666666667\xFDAy?\xFD\xFD)");
+    // A grid cell typed into: column 1 of row 2, sorted column 0.
+    expect(R"(grid1\x0358\x03resev\x031,2:0\x0399)");
+    expect(R"(resform\x0370\x03resev\x03)");
+    steps.append(QJsonObject{{"frame", QJsonArray{"resform", "2"}}});
+    expect(R"(resform\x0390\x03resev\x0317\x03)");
+
+    QTemporaryDir dir;
+    const QString scriptPath = dir.filePath("script.json");
+    QFile script(scriptPath);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QJsonDocument(steps).toJson());
+    script.close();
+
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once", "--script", scriptPath})) << host.error().toStdString();
+
+    TTelnet telnet;
+    TWinpickFrm frm;
+    frm.setLink(&telnet);
+    FormSinks sinks(frm, telnet);
+    PipelineSettings settings;
+    settings.CaptureDirectory = dir.filePath("capture");
+    ReceivePipeline pipeline(sinks, settings);
+    QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
+    telnet.Connect("127.0.0.1", host.port());
+    TWorkspaceList &list = frm.WorkspaceList();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            TWinPick *ws = list.FindWorkspace("resform");
+            return ws && ws->Container->isVisible();
+        },
+        30000))
+        << "the form and its show action";
+    TWinPick *ws = list.FindWorkspace("resform");
+    auto *result = qobject_cast<TkalvexResult *>(list.FindPickObject(ws, "resform.res1"));
+    auto *grid = qobject_cast<TgdGridPanel *>(list.FindPickObject(ws, "resform.grid1"));
+    ASSERT_NE(result, nullptr);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(result->EditState(), TKalvexResultModel::State::Edit);
+    ASSERT_EQ(result->currentField(), 1);
+
+    QPlainTextEdit *editor = result->FieldEditor();
+    QTest::keyClick(editor, Qt::Key_BracketLeft); // clears the field
+    QTest::keyClicks(editor, "16a5");             // "a" is not allowed in a numeric field
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(result->currentField(), 2);
+    QTest::keyClick(editor, Qt::Key_F2); // jumps to the comment
+    EXPECT_EQ(result->currentField(), 6);
+    for (QChar c : QStringLiteral("A\u00FD\u203A")) {
+        typeChar(editor, c);
+    }
+    QTest::keyClick(editor, Qt::Key_F10);
+
+    QTableWidget *table = grid->StringGrid();
+    table->setCurrentCell(2, 1);
+    table->editItem(table->item(2, 1));
+    QWidget *cellEditor = table->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(cellEditor, nullptr);
+    QTest::keyClick(cellEditor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(cellEditor, "99");
+    QTest::keyClick(cellEditor, Qt::Key_Return);
+    // The view commits the cell once control is back in the event loop.
+    ASSERT_TRUE(waitFor([&] { return grid->cell(1, 2) == "99"; }, 5000));
+
+    if (const QString shot = qEnvironmentVariable("ORVA_RESULT_SCREENSHOT"); !shot.isEmpty()) {
+        result->openField(3);
+        ws->Container->grab().save(shot);
+    }
+    ws->Container->close(); // asks the host, which destroys the form
+    EXPECT_TRUE(waitFor([&] { return list.FindWorkspace("resform") == nullptr; }, 20000));
+
+    telnet.Close();
+    host.waitForFinished(10000);
+    QStringList found, missing;
+    for (const QJsonObject &e : host.events("expect")) {
+        (e.value("found").toBool() ? found : missing).append(e.value("text").toString());
+    }
+    EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
+    EXPECT_EQ(found.size(), 8) << found.join("\n").toStdString();
+}
+
+// Menu choice 2 of the interactive sample host: the result form comes up, the host's keys query,
+// clear and fill the grid, and "X" destroys the form and brings the menu back.
+TEST(SampleHostForm, MenuChoiceTwoDrivesTheResultForm) {
+    QTemporaryDir dir;
+    SampleHost host;
+    ASSERT_TRUE(host.start({"--once"})) << host.error().toStdString();
+    TTelnet telnet;
+    TWinpickFrm frm;
+    frm.setLink(&telnet);
+    FormSinks sinks(frm, telnet);
+    PipelineSettings settings;
+    settings.CaptureDirectory = dir.filePath("capture");
+    ReceivePipeline pipeline(sinks, settings);
+    QObject::connect(&telnet, &TTelnet::OnReceive, [&] { pipeline.process(telnet.Receive()); });
+    telnet.Connect("127.0.0.1", host.port());
+    ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("login: "); }, 20000));
+    telnet.Send("labuser\r");
+    ASSERT_TRUE(waitFor([&] { return sinks.screen.contains("Choice: "); }, 20000));
+    telnet.Send("2\r");
+    TWorkspaceList &list = frm.WorkspaceList();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            TWinPick *ws = list.FindWorkspace("resform");
+            return ws && ws->Container->isVisible();
+        },
+        20000));
+    TWinPick *ws = list.FindWorkspace("resform");
+    auto *grid = qobject_cast<TgdGridPanel *>(list.FindPickObject(ws, "resform.grid1"));
+    ASSERT_NE(grid, nullptr);
+    telnet.Send("Q");
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.contains("<- resform.grid1 | 92 |  | "); }, 20000))
+        << "the query reply is listed";
+    telnet.Send("C");
+    EXPECT_TRUE(waitFor([&] { return grid->cell(0, 1).isEmpty(); }, 20000)) << "cleared";
+    telnet.Send("G");
+    EXPECT_TRUE(waitFor([&] { return grid->cell(0, 1) == "Run 1 row 1"; }, 20000)) << "filled";
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.contains("<- grid1 | 58 | resev | "); }, 20000))
+        << "the end of the fill is listed";
+    telnet.Send("X");
+    EXPECT_TRUE(waitFor([&] { return list.FindWorkspace("resform") == nullptr; }, 20000));
+    EXPECT_TRUE(waitFor([&] { return sinks.screen.count("Choice: ") >= 2; }, 20000)) << "back at the menu";
+    telnet.Send("9\r");
+    host.waitForFinished(10000);
 }
 
 } // namespace

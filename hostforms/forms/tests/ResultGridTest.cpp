@@ -1,0 +1,270 @@
+// The grid panel and the result-entry control as widgets: fills and their end-of-update event,
+// fixed rows and columns, proportional widths through resizes, the drawn result page against its
+// golden image, editing in the host's order, printing to PDF and printing with no printer.
+#include "hostforms/forms/TPickPanel.h"
+#include "hostforms/forms/TgdGridPanel.h"
+#include "hostforms/forms/TkalvexResult.h"
+#include "hostforms/forms/tests/HostFormsTestSupport.h"
+
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using B = QByteArray;
+const B FD("\x04");
+const B FC("\x05");
+
+TEST(GridPanel, AFillGrowsTheGridThenReportsItsEndOnce) {
+    Forms f;
+    std::map<int, B> fields{{16, "change"}};
+    for (int i = 0; i < 8; ++i) {
+        fields[22 + i] = "r" + B::number(i) + "]x";
+    }
+    f.run(create("grid", 16, fields, 29));
+    auto *grid = as<TgdGridPanel>(f.find("ws.grid"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->StringGrid()->rowCount(), 8);
+    EXPECT_EQ(grid->cell(0, 3), "r3"); // fields 24 and 25 are rows here, not the hint and position
+    ASSERT_EQ(f.link.messages().size(), 1);
+    const B m = f.link.messages()[0];
+    EXPECT_TRUE(m.startsWith("grid\x03"
+                             "58\x03wsev\x03"))
+        << m.constData();
+    EXPECT_TRUE(m.endsWith(",8:0\x03r1\xFDx\xFD\xFD\xFD\xFD\x03r7\xFDx\xFD\xFD\xFD\xFD")) << m.constData();
+    // An empty first row field is skipped; missing cells are empty.
+    f.link.sends.clear();
+    f.run(on("ws.grid", "6", {{22, ""}, {23, "only"}}, 23));
+    EXPECT_EQ(grid->cell(0, 0), "r0");
+    EXPECT_EQ(grid->cell(0, 1), "only");
+    EXPECT_EQ(grid->cell(1, 1), "");
+    EXPECT_EQ(f.link.messages().size(), 1);
+}
+
+TEST(GridPanel, FixedRowsAndColumnsAndTheirCells) {
+    struct Case {
+        B field18;
+        int rows, columns, rowCount;
+    };
+    for (const Case &c : QList<Case>{{"2,1", 2, 1, 5}, {"abc,xyz", 1, 0, 5}, {"5,0", 5, 0, 6}}) {
+        Forms f;
+        f.run(create("grid", 16, {{18, c.field18}}, 18));
+        auto *grid = as<TgdGridPanel>(f.find("ws.grid"));
+        EXPECT_EQ(grid->FixedRows(), c.rows) << c.field18.constData();
+        EXPECT_EQ(grid->FixedCols(), c.columns) << c.field18.constData();
+        EXPECT_EQ(grid->StringGrid()->rowCount(), c.rowCount) << c.field18.constData();
+        QTableWidgetItem *corner = grid->StringGrid()->item(0, 0);
+        ASSERT_NE(corner, nullptr);
+        EXPECT_FALSE(corner->flags() & Qt::ItemIsEditable);
+    }
+}
+
+TEST(GridPanel, WidthsStayProportionalThroughResizes) {
+    Forms f;
+    f.run(create("grid", 16, {{6, "300"}, {7, "100"}, {17, "2, 1 ,1"}}, 17));
+    auto *grid = as<TgdGridPanel>(f.find("ws.grid"));
+    QTableWidget *t = grid->StringGrid();
+    ASSERT_EQ(t->columnCount(), 3);
+    for (int width : {300, 101, 57, 640, 0, 3}) {
+        grid->resize(width, 100);
+        const int available = std::max(0, t->viewport()->width() - 3 * (t->showGrid() ? 1 : 0));
+        const int w0 = t->columnWidth(0), w1 = t->columnWidth(1), w2 = t->columnWidth(2);
+        EXPECT_EQ(w0 + w1 + w2, available) << width;
+        EXPECT_EQ(w0, available / 2) << width;
+        EXPECT_EQ(w1, available / 4) << width;
+    }
+    // A bad item: the former text stays and the top-left cell says why.
+    grid->SetWidthFactors("1,x");
+    EXPECT_EQ(grid->WidthFactors(), "2, 1 ,1");
+    EXPECT_EQ(grid->cell(0, 0), "Buggered \"x\"");
+    // Zero factors: two columns, the last takes everything.
+    grid->resize(200, 100);
+    grid->SetWidthFactors("0,0");
+    EXPECT_EQ(t->columnCount(), 2);
+    EXPECT_EQ(t->columnWidth(0), 0);
+    EXPECT_GT(t->columnWidth(1), 0);
+    EXPECT_EQ(grid->WidthFactors(), "2, 1 ,1");
+    // A grid never laid out, and one without columns.
+    TgdGridPanel unshown;
+    unshown.SetWidthFactors("1,2,3");
+    unshown.SetWidthFactors("");
+    unshown.StringGrid()->setColumnCount(0);
+    unshown.UpdateColumnWidths();
+    EXPECT_EQ(unshown.StringGrid()->columnCount(), 0);
+}
+
+TEST(GridPanel, PaintingSetsNoWidths) {
+    Forms f;
+    f.frm->show();
+    f.run(create("grid", 16, {{6, "300"}, {7, "100"}, {17, "1,2"}}, 17));
+    auto *grid = as<TgdGridPanel>(f.find("ws.grid"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.frm.get()));
+    struct Counter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    grid->StringGrid()->viewport()->installEventFilter(&counter);
+    grid->StringGrid()->viewport()->repaint();
+    const int afterOne = counter.paints;
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, afterOne) << "a paint led to another";
+}
+
+// A small result form: two numeric fields, a calculated one and a free-text comment.
+B resultData(const B &state) {
+    const B layout = "|RESULT| page" + FD + FD + "Value one   @        ~" + FD + "Value two   @        ~" +
+                     FD + "Ratio       @" + FD + "@";
+    auto range = [](int row, int column, int width, const B &allowed, int rangeWidth) {
+        return B::number(row) + FC + B::number(column) + FC + FC + B::number(width) + FC + allowed + FC + FC +
+               FC + FC + (rangeWidth ? B::number(rangeWidth) : B());
+    };
+    const B ranges = range(3, 13, 6, "09", 8) + FD + range(4, 13, 6, "09", 8) + FD + range(5, 13, 8, "", 0) +
+                     FD + "6" + FC + "1" + FC + FC + "80" + FC + FC + "l(#80)";
+    const B rules = FD + FD + "1" + FC + "2" + FC + "2" + FD;
+    return B("<LAYOUT_DATA>\nR\nv\n") + layout + "\n" + ranges + "\n2" + FD + "1" + FD + "4\n-\n" + rules +
+           "\n-\njump 4\n<RANGE_DATA>" + FC + "1" + FC + "-" + FC + "10" + FD + FC + "1" + FC + "-" + FC +
+           "10" + "\n<RESULT_DATA>12.5" + FD + "5" + FD + FD + "\n" + (state.isEmpty() ? B() : B());
+}
+
+struct ResultForm : Forms {
+    TkalvexResult *result = nullptr;
+    explicit ResultForm(const B &state = "1", const B &print = {}) {
+        frm->show();
+        run(create("hdr", 23, {{6, "400"}, {7, "30"}, {17, "HEADER OF THE REPORT"}}));
+        run(create("ftr", 23, {{5, "300"}, {6, "400"}, {7, "30"}, {17, "FOOTER OF THE REPORT"}}));
+        std::map<int, B> fields{{5, "40"},   {6, "560"},  {7, "200"},  {16, "save,change,abort"},
+                                {18, "hdr"}, {19, "ftr"}, {20, state}, {21, print}};
+        int i = 22;
+        for (const B &line : resultData(state).split('\n')) {
+            fields[i++] = line;
+        }
+        run(create("res", 22, fields, i - 1));
+        result = as<TkalvexResult>(find("ws.res"));
+    }
+};
+
+TEST(ResultEntry, PageMatchesItsGoldenImage) {
+    ResultForm f("3");
+    ASSERT_NE(f.result, nullptr);
+    const QFontInfo face(f.result->KxResult()->font());
+    ASSERT_EQ(face.family(), "Liberation Mono")
+        << "\"Courier New\" must resolve to Liberation Mono (fonts-liberation2); fontconfig gave "
+        << face.family().toStdString();
+    const QImage page = f.result->KxResult()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString golden =
+        qEnvironmentVariable("ORVA_SOURCE_DIR") + "/hostforms/forms/tests/golden/result_page.png";
+    if (qEnvironmentVariableIsSet("ORVA_REGENERATE_GOLDEN")) {
+        ASSERT_TRUE(page.save(golden));
+    }
+    const QImage want = QImage(golden).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(want.isNull()) << "missing " << golden.toStdString()
+                                << " (ORVA_REGENERATE_GOLDEN=1 writes it from this run)";
+    EXPECT_EQ(page, want) << "differs from " << golden.toStdString();
+}
+
+TEST(ResultEntry, OutOfRangeValuesAreRed) {
+    ResultForm f("3");
+    const QImage page = f.result->KxResult()->grab().toImage();
+    auto redIn = [&page](const QRect &r) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.red() > 200 && c.green() < 80 && c.blue() < 80) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(redIn(f.result->KxResult()->fieldRect(1, 1))) << "12.5 is above 10";
+    EXPECT_FALSE(redIn(f.result->KxResult()->fieldRect(2, 1))) << "5 is within 1 to 10";
+}
+
+TEST(ResultEntry, EditingFollowsTheHostsOrder) {
+    ResultForm f("1");
+    ASSERT_EQ(f.result->EditState(), TKalvexResultModel::State::Edit);
+    EXPECT_EQ(f.result->currentField(), 2);
+    QPlainTextEdit *editor = f.result->FieldEditor();
+    QTest::keyClick(editor, Qt::Key_Backtab);
+    EXPECT_EQ(f.result->currentField(), 4); // the last of the order
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(f.result->currentField(), 2);
+    QTest::keyClick(editor, Qt::Key_BracketRight); // clears
+    QTest::keyClicks(editor, "4x");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(f.result->currentField(), 1);
+    EXPECT_EQ(f.link.messages(), (QList<B>{B("res\x03"
+                                             "58\x03wsev\x03"
+                                             "2\x03"
+                                             "4"),
+                                           B("res\x03"
+                                             "58\x03wsev\x03"
+                                             "3\x03"
+                                             "3.125")}));
+    f.link.sends.clear();
+    QTest::keyClick(editor, Qt::Key_F1);
+    EXPECT_EQ(f.result->currentField(), 4);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(f.link.messages(), QList<B>{B("res\x03"
+                                            "95\x03wsev\x03")});
+    // A click on a field opens it.
+    const QRect r = f.result->KxResult()->fieldRect(1, 1);
+    QTest::mouseClick(f.result->KxResult(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(f.result->currentField(), 1);
+}
+
+TEST(ResultEntry, PrintsHeaderPageAndFooterInOrder) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("result.pdf");
+    TkalvexResult::setPrinterSource([pdf](const B &) {
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(pdf);
+        return p;
+    });
+    ResultForm f("4", "20;nosuchprinter");
+    TkalvexResult::setPrinterSource(nullptr);
+    EXPECT_TRUE(f.link.sends.isEmpty()) << f.link.messages().value(0).constData();
+    EXPECT_EQ(f.result->PrintScale, 20);
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const B out = text.readAllStandardOutput();
+    if (qEnvironmentVariableIsSet("ORVA_KEEP_PDF")) {
+        QFile::copy(pdf, qEnvironmentVariable("ORVA_KEEP_PDF"));
+    }
+    const qsizetype header = out.indexOf("HEADER OF THE REPORT");
+    const qsizetype body = out.indexOf("Value one");
+    const qsizetype footer = out.indexOf("FOOTER OF THE REPORT");
+    EXPECT_GE(header, 0) << out.constData();
+    EXPECT_GT(body, header) << out.constData();
+    EXPECT_GT(footer, body) << out.constData();
+}
+
+TEST(ResultEntry, PrintingWithNoPrinterIsAnError) {
+    TkalvexResult::setPrinterSource([](const B &) { return std::unique_ptr<QPrinter>(); });
+    ResultForm f("1");
+    f.link.sends.clear();
+    f.run(on("ws.res", "6", {{20, "4"}, {22, "<RESULT_DATA>1"}}, 22));
+    TkalvexResult::setPrinterSource(nullptr);
+    EXPECT_EQ(f.link.messages(), QList<B>{B("Object Updater\x03"
+                                            "99\x03\x03UpdateKXResult No printer is available.\x03")});
+}
+
+} // namespace
