@@ -4,15 +4,16 @@
 #pragma once
 
 #include "common/SetupFile.h"
+#include "imaging/imagelist/ImageList.h"
 
 #include <QByteArray>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
 
-class QComboBox;
 class QKeyEvent;
 class QLabel;
+class QListWidget;
 class QPrinter;
 class QPushButton;
 class QToolBar;
@@ -25,8 +26,9 @@ class TMultiImage;
 class RequestImagePanel : public QWidget {
     Q_OBJECT
 public:
-    // `nameList` is the image name list of the menu bar; the panel fills it and shows its entries.
-    RequestImagePanel(QComboBox &nameList, UserMessages &messages, QWidget *parent = nullptr);
+    // `nameList` is the image name list of the menu bar; the panel fills it and shows the entry
+    // double-clicked or chosen with Enter.
+    RequestImagePanel(QListWidget &nameList, UserMessages &messages, QWidget *parent = nullptr);
 
     // The image sources, names, mask and printer of the setup file; the default source comes back.
     void setSettings(const TOrvaSettings &settings);
@@ -35,6 +37,8 @@ public:
     // false when nothing could be shown.
     bool LoadRequest(const QByteArray &number);
     bool ShowImage(int index);
+    // An entry of the list shown fitted.
+    void ShowEntry(int index);
     void ClearImageList();
 
     // Flags of UpdateImageControls.
@@ -58,7 +62,11 @@ public:
     void NewSourceClick();
     void DefaultSourceClick();
 
+    // Where requests are listed from: the image sources, the mask in use and the no-image name.
+    ImageList::TImageListSettings ListSettings() const;
     QString CurrentImageSource() const { return m_currentSource; }
+    // The detached window's listings set the source in use, as this panel's own do.
+    void SetCurrentImageSource(const QString &source) { m_currentSource = source; }
     QByteArray MaskInUse() const { return m_maskInUse; }
     int ImageIndex() const { return m_imageIndex; }
 
@@ -74,7 +82,7 @@ private:
     void buildStrip();
     void imageClicked(const QPoint &at);
 
-    QComboBox &m_nameList;
+    QListWidget &m_nameList;
     UserMessages &m_messages;
     TOrvaSettings m_settings;
     orva::imaging::TMultiImage *m_view = nullptr;

@@ -10,6 +10,7 @@
 #include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/settingsform/TTextAttForm.h"
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
@@ -17,6 +18,9 @@
 #include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
@@ -30,7 +34,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -38,6 +41,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -203,8 +207,12 @@ void TOrvaMainForm::buildMenuBar() {
     m_closeSpeed->setText(QStringLiteral("X"));
     m_closeSpeed->setToolTip(QStringLiteral("Close Orva"));
     connect(m_closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
-    m_imageNameListBox = new QComboBox(m_menuPanel);
+    // One row high in the menu bar; the arrow keys and the wheel move through the request's files.
+    m_imageNameListBox = new QListWidget(m_menuPanel);
     m_imageNameListBox->setObjectName(QStringLiteral("ImageNameListBox"));
+    m_imageNameListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setUniformItemSizes(true);
     m_imageNameListBox->hide();
 }
 
@@ -283,23 +291,29 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
+    // Buttons whose windows come with later parts say so in the trace until then.
     const struct {
         const char *name;
         const char *hint;
         const char *glyph;
-    } later[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set"},
-        {"FileCapturebutton", "Save data to file", "Cap"},
-        {"PrintTextButton", "Print Screen", "Prn"},
-        {"ToolButton5", "Export File to d3", "Exp"},
-        {"ToolButton6", "Import File From d3", "Imp"},
-        {"WPEditButton", "WP Editor Templates", "WP"},
-        {"SHowAudioBtn", "Audio Playback", "Aud"},
+        void (TOrvaMainForm::*click)();
+    } buttons[] = {
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"FileCapturebutton", "Save data to file", "Cap", nullptr},
+        {"PrintTextButton", "Print Screen", "Prn", nullptr},
+        {"ToolButton5", "Export File to d3", "Exp", nullptr},
+        {"ToolButton6", "Import File From d3", "Imp", nullptr},
+        {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
+        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
     };
-    for (const auto &b : later) {
+    for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        if (b.click) {
+            connect(button, &QToolButton::clicked, this, b.click);
+        } else {
+            connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        }
     }
     QToolButton *advanced = toolButton(QStringLiteral("Advancedbutton"));
     advanced->disconnect(this);
@@ -318,7 +332,7 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Rst")),
             &QToolButton::clicked, this, &TOrvaMainForm::ResetPendraBtnClick);
     QToolButton *forms = addToolButton(QStringLiteral("ToolButton11"), QString(), QStringLiteral("Frm"));
-    connect(forms, &QToolButton::clicked, this, [this] { traceUnbuilt(QStringLiteral("ToolButton11")); });
+    connect(forms, &QToolButton::clicked, this, &TOrvaMainForm::ToolButton11Click);
     // Hidden: a tool-bar widget is hidden through its action.
     for (QAction *a : m_toolBar1->actions()) {
         if (m_toolBar1->widgetForAction(a) == forms) {
@@ -437,6 +451,8 @@ bool TOrvaMainForm::FormCreate() {
     pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
     m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
+    m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
+                                     RequestImagePanel::EnableImagePrint);
     readRegistry();
     applyTerminalFont();
     SizeToTerminal();
@@ -496,7 +512,10 @@ bool TOrvaMainForm::ReadSetupFile() {
         pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
         m_pipeline->setSettings(std::move(pipelineSettings));
     }
+    reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
+    // Scans go under the setup file's folder; without one the viewer refuses to scan.
+    orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
@@ -520,11 +539,30 @@ bool TOrvaMainForm::ReadSetupFile() {
     m_formButton->setVisible(hasSource);
     m_exitButton->setVisible(hasSource);
     m_reqNum->setVisible(hasSource);
+    m_imageNameListBox->setVisible(hasSource);
 
     if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;
     }
     return true;
+}
+
+// A Windows path that no pathmap line translates would name a place nobody meant; it is said once,
+// when the setup file is read.
+void TOrvaMainForm::reportUnmappedPaths() {
+    if (m_settings.UnmappedPaths.isEmpty()) {
+        return;
+    }
+    for (const QString &line : m_settings.UnmappedPaths) {
+        ORVA_TRACE(QStringLiteral("setup path not mapped"), line);
+    }
+    m_messages->warning(QStringLiteral("Setup File"),
+                        QStringLiteral("No pathmap line in ") + m_setupFileName +
+                            QStringLiteral(" translates these Windows paths:\r\n") +
+                            m_settings.UnmappedPaths.join(QStringLiteral("\r\n")) +
+                            QStringLiteral("\r\n\r\nAdd a line such as \"pathmap = \\\\server\\share => "
+                                           "/mnt/share\" for each. Until then work files are kept in ") +
+                            m_settings.ResultDirectory);
 }
 
 void TOrvaMainForm::applySettingsToTerminal() {
@@ -544,7 +582,8 @@ void TOrvaMainForm::applySettingsToTerminal() {
 
 bool TOrvaMainForm::CheckImageServer() {
     const QString source = m_settings.ImageSources.value(0);
-    if (source.isEmpty() || QFileInfo(LocalPath::toLocalPath(source)).isDir()) {
+    // A server that does not answer in time is as unavailable as one that is not there.
+    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
         return true;
     }
     QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"
@@ -637,11 +676,14 @@ void TOrvaMainForm::Telnet1Receive() {
 }
 
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
+    m_reportMessage = reportMessage;
     if (!m_wpForm) {
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
+        // However the editor goes away, the main window comes back.
+        m_wpForm->installEventFilter(this);
         m_wpForm->HostAbbreviations = hostAbbreviationAccess();
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             show();
@@ -651,7 +693,40 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
         });
     }
     m_wpForm->ReceivedReportText = reportMessage;
-    m_wpForm->LoadReport();
+    if (!m_wpForm->LoadReport()) {
+        m_messages->information(QStringLiteral("Orva"),
+                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
+                                               "You should Escape from this document and retry"));
+        return;
+    }
+    hide();
+    m_wpForm->show();
+    m_wpForm->raise();
+    m_wpForm->activateWindow();
+}
+
+void TOrvaMainForm::WPEditButtonClick() {
+    if (m_sinks) {
+        m_sinks->SetBusyCursor(false);
+    }
+    if ((m_settings.TemplateDirectory.isEmpty() || m_settings.AbbreviationDirectory.isEmpty()) &&
+        !m_messages->yesNo(
+            QStringLiteral("Orva"),
+            QStringLiteral("The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                           "not been specified.\r\n\r\n"
+                           "To resolve this issue, open the options dialog and specify the "
+                           "necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                           "Are you sure you wish to open Pendra anyway?"))) {
+        return;
+    }
+    showeditor(m_reportMessage);
+}
+
+void TOrvaMainForm::ToolButton11Click() {
+    if (m_sinks && m_sinks->HostForms()) {
+        m_sinks->HostForms()->show();
+        m_sinks->HostForms()->raise();
+    }
 }
 
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.
@@ -784,6 +859,11 @@ void TOrvaMainForm::ExitButtonClick() {
 }
 
 bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_wpForm && event->type() == QEvent::Hide && !event->spontaneous() && isHidden()) {
+        show();
+        FocusTerminal();
+        return false;
+    }
     if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease) {
         NoLinkLightClick();
         return true;
@@ -943,6 +1023,8 @@ bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
 void TOrvaMainForm::buildImageArea() {
     m_reqNum->installEventFilter(this);
     m_imageNameListBox->installEventFilter(this);
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
     connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
     connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
     connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
@@ -1024,21 +1106,23 @@ void TOrvaMainForm::ShowRequestImages() {
 }
 
 void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
-    ORVA_TRACE(QStringLiteral("detached image window not available; shown in the main window"),
-               HostText::toUnicode(listText));
-    const QList<QByteArray> numbers = ImageList::SplitRequestNumbers(listText);
-    if (numbers.isEmpty()) {
-        return;
+    if (!m_detachedForm) {
+        m_detachedForm = new orva::imaging::TDetachedImageForm(*this, this);
     }
-    if (numbers.size() > 1) {
-        ORVA_TRACE(QStringLiteral("requests not shown"), numbers.size() - 1);
+    m_detachedForm->ClearImage();
+    m_detachedForm->LoadRequestImages(listText);
+    m_detachedForm->RestorePosition();
+    if (!m_detachedForm->isVisible()) {
+        m_detachedForm->show();
     }
-    m_reqNum->setText(HostText::toUnicode(numbers.first()));
-    if (LoadRequestImages()) {
-        m_viewPanel->FocusImage();
-    } else {
-        returnFromImages();
-    }
+}
+
+ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
+    return m_viewPanel->ListSettings();
+}
+
+void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
+    m_viewPanel->SetCurrentImageSource(source);
 }
 
 void TOrvaMainForm::returnFromImages() {
@@ -1087,7 +1171,13 @@ void TOrvaMainForm::ViewImageClick() {
 }
 
 void TOrvaMainForm::ResetImagePosition1Click() {
-    ORVA_TRACE(QStringLiteral("detached image window not available"), QStringLiteral("Reset Image Position"));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!m_detachedForm || !screen) {
+        return;
+    }
+    const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
+    m_detachedForm->move(place.topLeft());
+    m_detachedForm->resize(place.size());
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------
@@ -1140,12 +1230,16 @@ QByteArray TOrvaMainForm::CurrentLoginConversation() const {
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QString host = HostText::toUnicode(m_connection->HostName());
+    QByteArray current = m_connection->HostName();
+    if (current.contains(':')) {
+        current = '[' + current + ']'; // an IPv6 address, kept apart from a port the user adds
+    }
+    QString host = HostText::toUnicode(current);
     if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
                               QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
-    m_connection->setHostName(HostText::fromUnicode(host));
+    m_connection->setHostSetting(HostText::fromUnicode(host));
     SizeToTerminal();
     m_connection->ConnectToHost();
 }

@@ -6,6 +6,7 @@
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
 #include "editor/report/HostRequests.h"
+#include "imaging/detached/TDetachedImageHost.h"
 #include "platform/hostlink/HostLink.h"
 
 #include <QByteArray>
@@ -15,11 +16,11 @@
 #include <QWidget>
 #include <memory>
 
-class QComboBox;
 class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QAction;
 class QProgressBar;
@@ -39,8 +40,11 @@ class TDictationKeyTarget;
 class TImageKeyTarget;
 class TVtTerminalEx;
 class TWPForm;
+namespace orva::imaging {
+class TDetachedImageForm;
+}
 
-class TOrvaMainForm : public QWidget {
+class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
     Q_OBJECT
 public:
     // `link` and `messages` replace the real telnet link and message boxes (tests); the form
@@ -59,8 +63,12 @@ public:
     void WriteRegistrySettings();
     bool CheckImageServer();
 
-    // Opens the results editor on a report message from the host.
+    // Opens the results editor on a report message (the host's, or the last one again) and hides the
+    // main window while the editor is up.
     void showeditor(const QByteArray &reportMessage);
+    void WPEditButtonClick();
+    // Shows the host-forms window once the host has made it.
+    void ToolButton11Click();
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -97,11 +105,21 @@ public:
     void ReqNumKeyPress();
     void FormButtonClick();
     void ShowRequestImages();
-    // The detached window comes later: the list is shown in the main window (and traced).
+    // Shows one request number, or a list with a comma after each, in the detached image window
+    // (made on first use, owned by this window and kept).
     void ShowInDetachedWindow(const QByteArray &listText);
     bool LoadRequestImages();
     void ViewImageClick();
     void ResetImagePosition1Click();
+
+    // What the detached image window needs of this window: the image sources, the mask in use and
+    // the no-image name; the source in use; the negative-print option; the user's boxes.
+    ImageList::TImageListSettings ImageListSettings() const override;
+    void SetCurrentImageSource(const QString &source) override;
+    bool InvertDetachedPrint() const override { return m_invertDetachedPrint; }
+    void SetInvertDetachedPrint(bool on) override { m_invertDetachedPrint = on; }
+    UserMessages &Messages() const override { return *m_messages; }
+    bool ImageTools() const override { return m_settings.ImageTools; }
 
     // Keys in the terminal: a key with a virtual-key code goes through the key map first (the key's
     // low byte, the shift state with held mouse buttons); a key the map takes is set to 0, so it types
@@ -138,6 +156,7 @@ private:
     void traceUnbuilt(const QString &control);
     void readRegistry();
     void applySettingsToTerminal();
+    void reportUnmappedPaths();
     void applyTerminalFont();
     void loadCharSetTable();
     void setFontSize(int size);
@@ -189,6 +208,8 @@ private:
     QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
     bool m_rowseekBusy = false;
+    // The report message buffer: the last report opened, opened again by WPEditButton.
+    QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;
@@ -203,8 +224,9 @@ private:
     QLabel *m_noLinkLight = nullptr;
     QToolButton *m_minimiseSpeed = nullptr;
     QToolButton *m_closeSpeed = nullptr;
-    QComboBox *m_imageNameListBox = nullptr;
+    QListWidget *m_imageNameListBox = nullptr;
     RequestImagePanel *m_viewPanel = nullptr;
+    QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     QWidget *m_vtPanel = nullptr;
     QToolBar *m_toolBar1 = nullptr;
     TVtTerminalEx *m_terminal = nullptr;

@@ -8,14 +8,15 @@
 class UserMessages {
 public:
     enum class Kind { Information, Warning, Error };
-    enum class Buttons { YesNo, YesNoCancel };
-    enum class Answer { Yes, No, Cancel };
+    // OkCancel is an error the user acknowledges (OK) or dismisses (Cancel), shown as an error.
+    enum class Buttons { YesNo, YesNoCancel, OkCancel };
+    enum class Answer { Yes, No, Cancel, Ok };
 
     virtual ~UserMessages() = default;
 
     // A box with an OK button.
     virtual void show(Kind kind, const QString &caption, const QString &text) = 0;
-    // A question. Closing the box without a choice answers No (YesNo) or Cancel (YesNoCancel).
+    // A question. Closing the box without a choice answers No (YesNo) or Cancel (the others).
     virtual Answer ask(Buttons buttons, const QString &caption, const QString &text) = 0;
     // False when the user cancels; `value` holds the initial and then the entered text.
     virtual bool inputBox(const QString &caption, const QString &prompt, QString &value) = 0;

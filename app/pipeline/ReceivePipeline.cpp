@@ -115,7 +115,10 @@ void ReceivePipeline::runGuarded(const QByteArray &block) {
 
 void ReceivePipeline::reportFailure(const QString &message) {
     const QString text = '"' + message + '"' + m_step;
-    defer([this, text] { m_sinks.Messages().error(QStringLiteral("Error condition detected"), text); });
+    defer([this, text] {
+        m_sinks.Messages().ask(UserMessages::Buttons::OkCancel, QStringLiteral("Error condition detected"),
+                               text);
+    });
 }
 
 void ReceivePipeline::notice(const QString &text) {

@@ -75,21 +75,62 @@ DibBlock convertDib(const DibBlock &src, int toBits) {
     out.setResolution(src.xPelsPerMeter(), src.yPelsPerMeter());
     const int w = src.width();
     const int h = src.height();
+    // Row by row with the colour table looked up once: a scanned page read at 24 bits goes through
+    // here, and per-pixel access would cost most of a second.
+    const auto indexAt = [from](const std::uint8_t *row, int x) -> int {
+        if (from == 1)
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        if (from == 4)
+            return (x & 1) ? row[x >> 1] & 0xF : row[x >> 1] >> 4;
+        return row[x];
+    };
     if (toBits <= 8) {
         for (int i = 0; i < src.numColors(); ++i)
             out.setColor(i, src.color(i));
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                setDibIndex(out, x, y, dibIndex(src, x, y));
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t *in = src.scanLine(y);
+            std::uint8_t *row = out.scanLine(y);
+            for (int x = 0; x < w; ++x) {
+                const int index = indexAt(in, x);
+                if (toBits == 8)
+                    row[x] = static_cast<std::uint8_t>(index);
+                else if (x & 1)
+                    row[x >> 1] = static_cast<std::uint8_t>((row[x >> 1] & 0xF0) | (index & 0xF));
+                else
+                    row[x >> 1] = static_cast<std::uint8_t>((row[x >> 1] & 0x0F) | ((index & 0xF) << 4));
+            }
+        }
         return out;
     }
+    std::uint8_t table[256][3] = {};
+    if (from <= 8)
+        for (int i = 0; i < (1 << from); ++i) {
+            const QRgb c = src.color(i);
+            table[i][0] = static_cast<std::uint8_t>(qBlue(c));
+            table[i][1] = static_cast<std::uint8_t>(qGreen(c));
+            table[i][2] = static_cast<std::uint8_t>(qRed(c));
+        }
     for (int y = 0; y < h; ++y) {
+        const std::uint8_t *in = src.scanLine(y);
         std::uint8_t *row = out.scanLine(y);
         for (int x = 0; x < w; ++x) {
-            const QRgb c = dibPixel(src, x, y);
-            row[3 * x] = static_cast<std::uint8_t>(qBlue(c));
-            row[3 * x + 1] = static_cast<std::uint8_t>(qGreen(c));
-            row[3 * x + 2] = static_cast<std::uint8_t>(qRed(c));
+            std::uint8_t *o = row + 3 * x;
+            if (from <= 8) {
+                const std::uint8_t *c = table[indexAt(in, x)];
+                o[0] = c[0];
+                o[1] = c[1];
+                o[2] = c[2];
+            } else if (from == 16) {
+                const std::uint16_t v = readLe16(in + 2 * x);
+                const int r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+                o[0] = static_cast<std::uint8_t>((b << 3) | (b >> 2));
+                o[1] = static_cast<std::uint8_t>((g << 3) | (g >> 2));
+                o[2] = static_cast<std::uint8_t>((r << 3) | (r >> 2));
+            } else {
+                o[0] = in[4 * x];
+                o[1] = in[4 * x + 1];
+                o[2] = in[4 * x + 2];
+            }
         }
     }
     return out;

@@ -241,6 +241,7 @@ MENU_CHOICES = [
     (b"3", b"Reports"),
     (b"4", b"Line-drawing test"),
     (b"5", b"Host form"),
+    (b"6", b"Request forms in the image window"),
     (b"9", b"Log off"),
 ]
 MENU_FIRST_ROW = 4
@@ -308,6 +309,13 @@ def send_host_form(conn):
         for step in json.load(f):
             if "frame" in step:
                 conn.send(object_request(step["frame"]))
+
+
+def send_image_request(conn, request):
+    """Menu choice 6: client command 1 asking Orva to show the request's forms in its image window.
+    Several request numbers entered at choice 1 with commas between them ("12345678,87654321") list
+    the forms of each."""
+    conn.send(object_request(["orva", "10", "1", "ORVAIMAGE", request.decode("latin-1")]))
 
 
 RESULT_FORM_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "resultform.json")
@@ -604,6 +612,8 @@ def interactive_session(conn, log, upload_dir=None):
             status = report_session(conn, log, upload_dir)
             if status is None:
                 return
+        elif choice == b"6":
+            send_image_request(conn, request)
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:
@@ -825,9 +835,10 @@ def serve(args):
     if args.script:
         with open(args.script, encoding="utf-8") as f:
             steps = json.load(f)
-    srv = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    family = socket.AF_INET6 if ":" in args.address else socket.AF_INET
+    srv = socket.socket(family, socket.SOCK_STREAM)
     srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    srv.bind(("127.0.0.1", args.port))
+    srv.bind((args.address, args.port))
     srv.listen(5)
     port = srv.getsockname()[1]
     if args.port_file:
@@ -835,7 +846,8 @@ def serve(args):
         with open(tmp, "w") as f:
             f.write(str(port))
         os.replace(tmp, args.port_file)
-    print("samplehost listening on 127.0.0.1:%d" % port, flush=True)
+    shown = "[%s]" % args.address if family == socket.AF_INET6 else args.address
+    print("samplehost listening on %s:%d" % (shown, port), flush=True)
 
     def handle(sock):
         conn = TelnetConnection(sock, log)
@@ -868,7 +880,9 @@ def serve(args):
 
 def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    p.add_argument("port", nargs="?", type=int, default=2323, help="port on 127.0.0.1 (0 picks a free one)")
+    p.add_argument("port", nargs="?", type=int, default=2323, help="port to listen on (0 picks a free one)")
+    p.add_argument("--address", default="127.0.0.1", choices=["127.0.0.1", "::1"],
+                   help="loopback address to listen on (::1 for IPv6)")
     p.add_argument("--log", help="file that receives one JSON line per event")
     p.add_argument("--port-file", help="file that receives the port once listening")
     p.add_argument("--script", help="JSON list of steps to run instead of the menu")

@@ -627,9 +627,12 @@ TEST(Pipeline, ErrorGuardKeepsTheConnection) {
         }
     };
     p.process("boom");
-    ASSERT_EQ(sinks.messages.size(), 1);
-    EXPECT_EQ(sinks.messages[0], "2|Error condition detected|\"disk full\"Error Condition encountered in the "
-                                 "Telnet Receive: OutPuttoTerm");
+    // An error box with OK and Cancel.
+    EXPECT_TRUE(sinks.messages.isEmpty());
+    EXPECT_EQ(sinks.boxes.asked,
+              QStringList{"Error condition detected|\"disk full\"Error Condition encountered "
+                          "in the Telnet Receive: OutPuttoTerm"});
+    EXPECT_EQ(sinks.boxes.askedButtons, QList<UserMessages::Buttons>{UserMessages::Buttons::OkCancel});
     p.process("fine");
     EXPECT_EQ(sinks.terminal, "boomfine");
 }

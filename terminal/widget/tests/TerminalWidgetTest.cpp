@@ -1,6 +1,7 @@
 // The terminal control offscreen: what lands in its backing image, scrolling, selection and copy,
 // blinking, the caret, keys, capture, smart clicks and a flood of host text.
 #include "common/WinColor.h"
+#include "common/testing/FailingDisk.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QClipboard>
@@ -108,6 +109,7 @@ private slots:
     void paintingOnlyChangedCellsMatchesAFullRepaint();
     void lazyDisplayPaintsFromTheTimer();
     void ttyPainterBrightensBold();
+    void ttyPainterTakesTheControlsColours();
     void bottomHalfWithoutARowAbove();
     void floodKeepsTheEventLoopResponsive();
 };
@@ -401,12 +403,21 @@ void TerminalWidgetTest::captureWritesTheExactBytes() {
     QFile f(name);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), bytes + "CD");
-    // A capture file that cannot be written stops the capture instead of failing every block.
+    // The capture holds the session: it is the owner's alone.
+    QCOMPARE(f.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+    // A capture that cannot be written (a full disk) stops instead of failing every block; a
+    // device is never taken for a capture file.
+    m.t.setCapture(TVtCaptureMode::cmOn);
+    {
+        FileSizeLimit limit(4);
+        m.write("EFGHIJ");
+    }
+    QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
     m.t.setCaptureFile(QStringLiteral("/dev/full"));
     m.t.setCapture(TVtCaptureMode::cmOn);
-    m.write("E");
     QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
-    QVERIFY(m.t.GetRowText(1).startsWith("ABCDE"));
+    m.write("K");
+    QVERIFY(m.t.GetRowText(1).startsWith("ABCDEFGHIJK"));
 }
 
 void TerminalWidgetTest::smartClicksOnlyForALeftOneCellClick() {
@@ -567,6 +578,32 @@ void TerminalWidgetTest::ttyPainterBrightensBold() {
         for (int x = r.left(); x <= r.right(); ++x)
             bright = bright || t.BackingImage().pixelColor(x, y) == bgrToQColor(0x8080FF);
     QVERIFY(bright);
+}
+
+// Without a VT100 emulator the colours come from the control: the margin colour becomes the
+// background and the font colour the text, for what is on screen and what comes next.
+void TerminalWidgetTest::ttyPainterTakesTheControlsColours() {
+    TVtTerminalEx t;
+    t.setUseLazyDisplay(false);
+    t.resize(t.sizeHint());
+    t.WriteString("AB");
+    QCoreApplication::sendPostedEvents(&t);
+    const TVtTerminalBuffer &b = t.CurrentEmulator()->Buffer();
+    QCOMPARE(b.GetDefBackColor(), 0u);
+    constexpr uint32_t kNavy = 0x800000, kYellow = 0x00FFFF;
+    t.setColor(kNavy);
+    t.setFontColor(kYellow);
+    QCOMPARE(b.GetDefBackColor(), kNavy);
+    QCOMPARE(b.GetDefForeColor(), kYellow);
+    const QRect blank(5 * t.CellWidth(), 0, t.CellWidth(), t.CellHeight());
+    QCOMPARE(t.BackingImage().pixelColor(blank.center()), bgrToQColor(kNavy));
+    t.WriteString("C");
+    QCoreApplication::sendPostedEvents(&t);
+    bool yellow = false;
+    for (int y = 0; y < t.CellHeight(); ++y)
+        for (int x = 2 * t.CellWidth(); x < 3 * t.CellWidth(); ++x)
+            yellow = yellow || t.BackingImage().pixelColor(x, y) == bgrToQColor(kYellow);
+    QVERIFY(yellow);
 }
 
 void TerminalWidgetTest::bottomHalfWithoutARowAbove() {

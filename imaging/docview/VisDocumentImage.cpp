@@ -1,0 +1,1427 @@
+// The document viewer.
+#include "imaging/docview/VisDocumentImage.h"
+
+#include "common/LocalPath.h"
+#include "common/Trace.h"
+#include "common/UserMessages.h"
+#include "effects/dialog/TEffectForm.h"
+#include "imaging/core/ErrorInvalid.h"
+#include "imaging/docforms/ScanDialogs.h"
+#include "imaging/docforms/TTifTagEdit.h"
+#include "imaging/docview/BusyCursor.h"
+#include "imaging/docview/DocGlyphs.h"
+#include "imaging/docview/DocRender.h"
+#include "imaging/docview/DocViewGeometry.h"
+#include "imaging/view/AnnotationMenu.h"
+#include "imaging/view/ViewGeometry.h"
+#include "platform/imageio/DibConvert.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QScrollBar>
+
+#include <cmath>
+
+namespace orva::imaging {
+
+using namespace DocViewGeometry;
+using ViewGeometry::nearest;
+
+namespace {
+
+bool fileExists(const QString &name) {
+    return QFileInfo(LocalPath::toLocalPath(name)).isFile();
+}
+
+// The screen cursors by slot number: 5 to 9 hold the viewer's own.
+QCursor slotCursor(int slot) {
+    static const QHash<int, QString> names = {{5, QStringLiteral("GRABHAND")},
+                                              {6, QStringLiteral("RUBBAND")},
+                                              {7, QStringLiteral("ANNO")},
+                                              {8, QStringLiteral("ZOOMIN")},
+                                              {9, QStringLiteral("ZOOMOUT")}};
+    return DocCursor(names.value(slot));
+}
+
+// Marks the viewer busy for the length of a load; a load asked for meanwhile (from a progress
+// handler that lets events through) is refused instead of replacing the picture under the first.
+class BusyScope {
+public:
+    explicit BusyScope(bool &flag) : m_flag(flag), m_entered(!flag) { m_flag = true; }
+    ~BusyScope() {
+        if (m_entered) {
+            m_flag = false;
+        }
+    }
+    bool entered() const { return m_entered; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_entered;
+};
+
+void invertDib(DibBlock &dib) {
+    if (dib.bitCount() == 1) {
+        InvertBits(dib.bits(), dib.imageBytes());
+    } else if (!SpVisInvert(dib)) {
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+    }
+}
+
+} // namespace
+
+// Holds painting off while the picture is replaced; the viewer repaints when the last hold ends.
+class VisDocumentImage::PaintHold {
+public:
+    explicit PaintHold(VisDocumentImage &v) : m_v(v) { ++m_v.m_paintHolds; }
+    ~PaintHold() {
+        --m_v.m_paintHolds;
+        m_v.viewport()->update();
+    }
+    PaintHold(const PaintHold &) = delete;
+    PaintHold &operator=(const PaintHold &) = delete;
+
+private:
+    VisDocumentImage &m_v;
+};
+
+VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent) {
+    resize(185, 41);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setFocusPolicy(Qt::ClickFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (QScrollBar *bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        bar->setSingleStep(8);
+        bar->setTracking(true);
+    }
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) {
+        if (OnHScrollBarClick) {
+            OnHScrollBarClick(this, action);
+        }
+    });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) {
+        if (OnVScrollBarClick) {
+            OnVScrollBarClick(this, action);
+        }
+    });
+    AnnoTextPrompt = [this](const QString &current) {
+        return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"),
+                                              QStringLiteral("Note text:"), current);
+    };
+    QObject *self = this;
+    AnnoInit(this, self,
+             AnnotationCallbacks(
+                 this, [this](QObject *) { emit annoDone(this); },
+                 [this](QObject *, bool selecting, std::int32_t object) {
+                     if (focusPolicy() != Qt::NoFocus) {
+                         setFocus(Qt::OtherFocusReason);
+                     }
+                     emit annoClick(selecting, object);
+                 },
+                 [this](QObject *, const QString &current) {
+                     return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
+                 }));
+}
+
+VisDocumentImage::~VisDocumentImage() {
+    // A scan still running stops; none of its hooks reaches this viewer any more.
+    m_scanJob.reset();
+    if (AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
+        AnnoSave(this, m_tiffPage, AnnoFileName());
+    }
+    AnnoDestroy(this);
+}
+
+void VisDocumentImage::DoProgress(std::int16_t percent, const QString &message, bool &cancel) {
+    if (OnProgress) {
+        OnProgress(this, percent, message, cancel);
+    }
+}
+
+void VisDocumentImage::caption(const QString &text) {
+    bool cancel = false;
+    DoProgress(0, text, cancel);
+}
+
+void VisDocumentImage::notify() {
+    emit stateChanged(this);
+}
+
+void VisDocumentImage::requireImage() const {
+    if (!HasImage()) {
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+    }
+}
+
+void VisDocumentImage::requireFile() const {
+    if (!fileExists(m_fileName)) {
+        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
+    }
+}
+
+void VisDocumentImage::requireSource() const {
+    if (m_fromStream ? m_stream.empty() : !fileExists(m_fileName)) {
+        throw ErrorInvalid(m_fromStream ? ErrorInvalidText::StreamNilOrEmpty()
+                                        : ErrorInvalidText::InputFilenameNotValid());
+    }
+}
+
+int VisDocumentImage::readBits() const {
+    return ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+}
+
+void VisDocumentImage::reportLibraryFailure() {
+    if (OnVislibError) {
+        OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
+    } else {
+        ORVA_TRACE(QStringLiteral("image library"), m_fileName + QStringLiteral(": ") + LastErrorText());
+    }
+}
+
+// ---- loading --------------------------------------------------------------------------------------
+
+void VisDocumentImage::LoadTiff(const QString &file, int page, int bits) {
+    if (!fileExists(file)) {
+        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
+    }
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return;
+    }
+    leaveAnnotations();
+    m_fileName = file;
+    m_fromStream = false;
+    m_stream.clear();
+    readPage(page, bits);
+    enterAnnotations();
+}
+
+void VisDocumentImage::LoadTiffPage(const QString &file, int page, int bits, double percent,
+                                    TScaleToGray mode) {
+    // The scale is taken before the page is read, so the picture is shown (and its gray copy made)
+    // once, at the scale asked for.
+    m_scalePercent = ClampScalePercent(percent);
+    m_scaleDoc = mode;
+    LoadTiff(file, page, bits);
+}
+
+void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, int bits) {
+    if (stream.isEmpty()) {
+        throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
+    }
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return;
+    }
+    leaveAnnotations();
+    m_stream.assign(reinterpret_cast<const std::uint8_t *>(stream.constData()),
+                    reinterpret_cast<const std::uint8_t *>(stream.constData()) + stream.size());
+    m_fromStream = true;
+    m_fileName = QStringLiteral("STREAM");
+    readPage(page, bits);
+    enterAnnotations();
+}
+
+void VisDocumentImage::readPage(int page, int bits) {
+    {
+        const PaintHold hold(*this);
+        dropImage();
+        DibBlock dib;
+        bool ok = false;
+        if (m_fromStream) {
+            ok = ReadTIFFileDibStream(m_stream, bits, 0, page, dib, this);
+        } else {
+            ok = ReadTIFFileDib(m_fileName, bits, 0, page, dib, this);
+        }
+        if (ok) {
+            m_tiffPageCount = 0;
+            SetTiffPage(page);
+            takePage(std::move(dib));
+            ReadTiffInfo();
+            SetScaleDoc(m_scaleDoc);
+            if (OnFinishedLoadSave) {
+                OnFinishedLoadSave(this);
+            }
+        } else {
+            reportLibraryFailure();
+            imageChanged();
+        }
+    }
+    ReadTags();
+    applyAutoSize();
+    updateScrollRanges();
+    viewport()->update();
+}
+
+void VisDocumentImage::takePage(DibBlock page) {
+    m_image.SetDib(std::move(page));
+    if (AutoCorrectDib && m_image.BitCount() == 1) {
+        TTagRead photometric;
+        const bool read = m_fromStream ? ReadTagStream(m_stream, m_tiffPage, 262, photometric)
+                                       : ReadTag(m_fileName, m_tiffPage, 262, photometric);
+        if (read && photometric.value != 0) {
+            InvertBits(m_image.Bits(), m_image.Dib()->imageBytes());
+        }
+    }
+    imageChanged();
+    squarePixels(false);
+}
+
+void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolution, bool dither) {
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return;
+    }
+    {
+        const PaintHold hold(*this);
+        leaveAnnotations();
+        dropImage();
+        m_fileName = file;
+        m_fromStream = false;
+        m_stream.clear();
+        m_tiffPage = m_previousTiffPage = m_tiffPageCount = 0;
+        m_tags.clear();
+        imageChanged();
+        if (fileExists(file)) {
+            orva::imageio::lib::FileInfo info;
+            if (DllFileInfo(file, info)) {
+                m_info = TVisInfo();
+                m_info.FileName = file;
+                m_info.PageCount = 1;
+                m_info.FileSize = info.size;
+                m_info.FileType = info.type;
+                m_info.Attributes.pages = 1;
+                m_info.Attributes.width = info.width;
+                m_info.Attributes.height = info.height;
+                m_info.Attributes.bitsPerPixel = info.bitsPerPixel;
+                m_info.Attributes.compression = info.compressionName;
+                if (OnInfo) {
+                    OnInfo(this, m_info);
+                }
+                const int bits = LoadImageFileBits(resolution);
+                const int d = dither ? 1 : 0;
+                const QString type = info.type.toUpper();
+                DibBlock dib;
+                bool ok = false;
+                if (type == QLatin1String("BMP"))
+                    ok = ReadBMPFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("PNG"))
+                    ok = ReadPNGFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("GIF"))
+                    ok = ReadGIFFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("PCX"))
+                    ok = ReadPCXFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("JPEG"))
+                    ok = ReadJPGFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("PCD"))
+                    ok = ReadPCDFileDib(file, bits, d, pcd_BASE4, dib, this);
+                else if (type == QLatin1String("TGA"))
+                    ok = ReadTGAFileDib(file, bits, d, dib, this);
+                else if (type == QLatin1String("EPS"))
+                    ok = ReadEPSFileDib(file, bits, d, dib, this);
+                else
+                    ORVA_TRACE(QStringLiteral("no reader for the picture type"), type);
+                if (ok && dib) {
+                    m_image.SetDib(std::move(dib));
+                    imageChanged();
+                    SetScaleDoc(m_scaleDoc);
+                } else if (!ok) {
+                    reportLibraryFailure();
+                }
+            } else {
+                reportLibraryFailure();
+            }
+        }
+    }
+    applyAutoSize();
+    updateScrollRanges();
+    if (OnFinishedLoadSave) {
+        OnFinishedLoadSave(this);
+    }
+}
+
+int VisDocumentImage::LoadImageFileBits(TLoadResolution resolution) {
+    switch (resolution) {
+    case lColorVga:
+    case lColor16:
+        return 4;
+    case lMonoChrome:
+        return 1;
+    case lColor256:
+        return 8;
+    case lColorTrue:
+        return 24;
+    case lAutoMatic:
+        return 0;
+    }
+    return 0;
+}
+
+void VisDocumentImage::ReadTiffInfo() {
+    TTiffInfo info;
+    qint64 size = 0;
+    if (m_fromStream) {
+        if (m_stream.empty()) {
+            throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
+        }
+        if (!DllGetInfoStream(m_stream, m_tiffPage, info)) {
+            throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
+        }
+        size = static_cast<qint64>(m_stream.size());
+    } else {
+        requireFile();
+        QFile f(LocalPath::toLocalPath(m_fileName));
+        if (!f.open(QIODevice::ReadOnly)) {
+            throw ErrorInvalid(ErrorInvalidText::NoFileSize());
+        }
+        size = f.size();
+        if (!DllGetInfo(m_fileName, m_tiffPage, info)) {
+            throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
+        }
+    }
+    m_tiffPageCount = info.pages;
+    m_info = TVisInfo();
+    m_info.FileName = m_fromStream ? QString() : m_fileName;
+    m_info.FromFile = !m_fromStream;
+    m_info.Page = m_tiffPage;
+    m_info.PageCount = info.pages;
+    m_info.FileSize = size;
+    m_info.FileType = QStringLiteral("TIFF");
+    m_info.Attributes = info;
+    if (OnInfo) {
+        OnInfo(this, m_info);
+    }
+}
+
+TTiffSource VisDocumentImage::source() {
+    return m_fromStream ? TTiffSource::OfStream(m_stream) : TTiffSource::OfFile(m_fileName);
+}
+
+void VisDocumentImage::ReadTags() {
+    ReadTagRecords(source(), m_tiffPage, m_tags, this, OnTag);
+}
+
+// ---- pages ----------------------------------------------------------------------------------------
+
+void VisDocumentImage::SetTiffPage(int page) {
+    m_previousTiffPage = m_tiffPage;
+    m_tiffPage = page;
+}
+
+bool VisDocumentImage::GoToPage(int page) {
+    if (m_tiffPageCount <= 0 || page < 0 || page >= m_tiffPageCount) {
+        return false;
+    }
+    if (!m_fromStream) {
+        requireFile();
+    }
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    readPage(page, readBits());
+    return HasImage() && m_tiffPage == page;
+}
+
+bool VisDocumentImage::movePage(int page) {
+    if (page == m_tiffPage || page < 0 || page >= m_tiffPageCount || m_busy) {
+        return false;
+    }
+    leaveAnnotations();
+    const bool moved = GoToPage(page);
+    enterAnnotations();
+    notify();
+    return moved;
+}
+
+bool VisDocumentImage::NextPage() {
+    return m_tiffPage < m_tiffPageCount - 1 && movePage(m_tiffPage + 1);
+}
+
+bool VisDocumentImage::PriorPage() {
+    return m_tiffPage > 0 && movePage(m_tiffPage - 1);
+}
+
+bool VisDocumentImage::FirstPage() {
+    return movePage(0);
+}
+
+bool VisDocumentImage::LastPage() {
+    return movePage(m_tiffPageCount - 1);
+}
+
+// ---- page writing, tags and scanning ---------------------------------------------------------------
+
+void VisDocumentImage::SetScanFileName(const QString &name) {
+    ScanFileName = name;
+}
+
+bool VisDocumentImage::writeFailed() {
+    if (!OnVislibError) {
+        throw ErrorInvalid(LastErrorText());
+    }
+    OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
+    return false;
+}
+
+void VisDocumentImage::reloadAfterWrite(int page) {
+    ReadTiffInfo();
+    if (m_tiffPageCount > 0) {
+        readPage(std::clamp(page, 0, m_tiffPageCount - 1), readBits());
+    } else {
+        ReadTags();
+    }
+}
+
+bool VisDocumentImage::DeletePage(int page) {
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    // The page's marks go with it (the annotation file's later pages move down), so nothing of
+    // the deleted page is saved on leaving it.
+    AnnoClear(this);
+    const QString anno = AnnoFileName();
+    int showPage = m_tiffPage;
+    int pageCount = m_tiffPageCount;
+    if (!DeleteTiffPage(source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
+        enterAnnotations();
+        return writeFailed();
+    }
+    if (!anno.isEmpty() && OnAfterSavedAnnoToFile) {
+        OnAfterSavedAnnoToFile(this, anno);
+    }
+    m_tiffPage = showPage;
+    reloadAfterWrite(showPage);
+    enterAnnotations();
+    return true;
+}
+
+bool VisDocumentImage::DeleteCurrentPage() {
+    const bool deleted = DeletePage(m_tiffPage);
+    notify();
+    return deleted;
+}
+
+bool VisDocumentImage::ReplacePage() {
+    requireImage();
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    caption(QStringLiteral("Updating ") + m_fileName);
+    const int bits = TiffWriteBits(TifSaveCompress, ImageWriteRes, DeviceColorDepth(depth()));
+    if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TifSaveCompress, bits, this)) {
+        return writeFailed();
+    }
+    ReadTiffInfo();
+    ReadTags();
+    notify();
+    return true;
+}
+
+bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode) {
+    requireImage();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    DibBlock scaled = GetScaledDib(percent, mode);
+    if (scaled.isNull()) {
+        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+    }
+    leaveAnnotations();
+    // The file written becomes the viewer's; its annotation file follows the new name.
+    const bool toStream = file.compare(QLatin1String("STREAM"), Qt::CaseInsensitive) == 0;
+    if (toStream) {
+        m_fromStream = true;
+        m_fileName = QStringLiteral("STREAM");
+    } else {
+        m_fromStream = false;
+        m_stream.clear();
+        m_fileName = file;
+    }
+    const QString anno = AnnoFileName();
+    int pageCount = 0;
+    caption((TifSaveOptions == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) +
+            file);
+    if (!SaveTiffPage(source(), scaled, TifSaveOptions, TifInsertAt, TifSaveCompress, bits,
+                      TAnnoPages{this, anno}, pageCount, this)) {
+        return writeFailed();
+    }
+    if (TifSaveOptions == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
+        OnAfterSavedAnnoToFile(this, anno);
+    }
+    // The page written is the one shown: appended last, inserted at its place, or the only one.
+    const int written = TifSaveOptions == tiffAppend   ? pageCount - 1
+                        : TifSaveOptions == tiffInsert ? std::clamp(TifInsertAt, 0, pageCount - 1)
+                                                       : 0;
+    m_tiffPage = std::max(0, written);
+    ReadTiffInfo();
+    ReadTags();
+    enterAnnotations();
+    notify();
+    if (OnFinishedLoadSave) {
+        OnFinishedLoadSave(this);
+    }
+    return true;
+}
+
+bool VisDocumentImage::PackTiff() {
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    caption(QStringLiteral("Packing ") + m_fileName);
+    if (!PackTiffSource(source(), this)) {
+        return writeFailed();
+    }
+    ReadTiffInfo();
+    ReadTags();
+    notify();
+    return true;
+}
+
+bool VisDocumentImage::EditTags() {
+    requireSource();
+    const BusyScope busy(m_busy);
+    if (!busy.entered()) {
+        return false;
+    }
+    bool resolutionChanged = false;
+    const bool written = orva::imaging::EditTags(this, source(), m_tiffPage, m_tags, resolutionChanged);
+    if (!written) {
+        return writeFailed();
+    }
+    if (resolutionChanged && HasImage()) {
+        // The picture in memory still has the old resolutions: read the page again, which squares
+        // its pixels by the new ones.
+        readPage(m_tiffPage, readBits());
+        CorrectAspect(true);
+    }
+    viewport()->update();
+    notify();
+    return true;
+}
+
+bool VisDocumentImage::Scan(int pages) {
+    if (m_busy || m_scanJob) {
+        m_scanMessage = QStringLiteral("A scan or a load is still running.");
+        return false;
+    }
+    QPointer<VisDocumentImage> self(this);
+    // Busy for the whole scan; the mark is taken off only while the viewer is still there.
+    struct ScanBusy {
+        QPointer<VisDocumentImage> viewer;
+        ~ScanBusy() {
+            if (viewer) {
+                viewer->m_busy = false;
+                viewer->m_scanJob.reset();
+            }
+        }
+    } busy{self};
+    m_busy = true;
+    m_scannedFiles.clear();
+    m_scanJob = std::make_unique<TScanJob>();
+    TScanJob &job = *m_scanJob;
+    if (ScanOptionsDialog) {
+        job.ShowOptions = ScanOptionsDialog;
+    } else {
+        job.ShowOptions = [self](TScanSettings &settings) { return self && EditScanOptions(self, settings); };
+    }
+    if (OnScanFileName) {
+        // Without a handler the job's own naming rule applies.
+        job.OnScanFileName = [self](QString &name, int &number) {
+            if (self && self->OnScanFileName) {
+                self->OnScanFileName(self, name, number);
+            }
+        };
+    }
+    job.OnShowDibBetweenScan = [self](DibBlock &page, const QString &file) {
+        if (!self) {
+            return;
+        }
+        self->m_fileName = file;
+        self->m_fromStream = false;
+        self->SetImage(page.copy());
+        if (self->OnShowDibBetweenScan) {
+            self->OnShowDibBetweenScan(self, page);
+        }
+    };
+    job.OnFinishedLoadSave = [self](const QString &file, int) {
+        if (self) {
+            self->m_scannedFiles.append(file);
+            if (self->OnFinishedLoadSave) {
+                self->OnFinishedLoadSave(self);
+            }
+        }
+    };
+    job.OnProgress = [self](int percent, const QString &message, bool &cancel) {
+        if (self) {
+            self->DoProgress(static_cast<std::int16_t>(percent), message, cancel);
+        }
+    };
+    const TScanSettings &settings = *this;
+    const bool ok = job.Scan(settings, pages);
+    // The event loop ran during the scan: this viewer may have been destroyed meanwhile (its
+    // destructor stopped the job), so nothing of it is touched before that is known.
+    if (!self) {
+        return false;
+    }
+    ScanSaveNumber = job.ScanSaveNumber();
+    // A scan the user stopped needs no message.
+    m_scanMessage = job.Cancelled() ? QString() : job.Message();
+    m_scanJob.reset();
+    m_busy = false;
+    if (!m_scannedFiles.isEmpty()) {
+        // The last page written is shown, read back from its file.
+        LoadTiff(m_scannedFiles.back(), 0, readBits());
+    }
+    notify();
+    return ok;
+}
+
+// ---- the picture ----------------------------------------------------------------------------------
+
+void VisDocumentImage::dropImage() {
+    m_image.SetDib(DibBlock());
+    m_gray.SetDib(DibBlock());
+    m_grayShown = false;
+    imageChanged();
+}
+
+void VisDocumentImage::imageChanged() {
+    ++m_generation;
+    m_reduced = QImage();
+    m_reducedKey = 0;
+}
+
+void VisDocumentImage::SetImage(DibBlock picture) {
+    m_image.SetDib(std::move(picture));
+    m_gray.SetDib(DibBlock());
+    m_grayShown = false;
+    imageChanged();
+    SetScaleDoc(m_scaleDoc);
+}
+
+void VisDocumentImage::ClearImage() {
+    // The marks drawn on the page are saved first (AutoSaveAnno), as when any page is left.
+    leaveAnnotations();
+    dropImage();
+    // Nothing is shown, so there is no page to move to either.
+    m_tiffPage = m_previousTiffPage = m_tiffPageCount = 0;
+    SetScaleDoc(m_scaleDoc);
+}
+
+QImage VisDocumentImage::GetBitmap() const {
+    QImage bitmap;
+    if (HasImage()) {
+        DibToBitmap(m_image.Dib(), 0, 0, nullptr, bitmap);
+    }
+    return bitmap;
+}
+
+DibBlock VisDocumentImage::GetScaledDib(double percent, TScaleToGray mode) const {
+    requireImage();
+    const DibBlock &dib = *m_image.Dib();
+    const QSize size = DisplaySize(QSize(dib.width(), dib.height()), percent);
+    DibBlock out;
+    if (dib.bitCount() <= 2 && mode != S_Gray_None) {
+        out = SpScaleToGray(dib, mode, size.width(), size.height());
+    } else if (size == QSize(dib.width(), dib.height())) {
+        out = dib.copy();
+    } else if (dib.bitCount() == 1) {
+        out = SpScaleToGray(dib, S_Gray_None, size.width(), size.height());
+    } else {
+        out = SpScaleDib(dib, size.width(), size.height(), dib.bitCount());
+    }
+    if (out) {
+        // The resolution follows the scale, so the page keeps its size on paper.
+        out.setResolution(static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) *
+                                                    out.width() / dib.width()),
+                          static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) *
+                                                    out.height() / dib.height()));
+    }
+    return out;
+}
+
+// ---- display --------------------------------------------------------------------------------------
+
+void VisDocumentImage::SetScalePercent(double percent) {
+    if (percent == m_scalePercent) {
+        return;
+    }
+    const double p = ClampScalePercent(percent);
+    if (p == m_scalePercent) {
+        return;
+    }
+    m_scalePercent = p;
+    SetScaleDoc(m_scaleDoc);
+    notify();
+}
+
+void VisDocumentImage::SetScaleDoc(TScaleToGray mode) {
+    m_scaleDoc = mode;
+    if (mode != S_Gray_None && HasImage() && m_image.BitCount() <= 2) {
+        buildGrayCopy();
+    } else if (m_grayShown || m_gray.HasDib()) {
+        m_gray.SetDib(DibBlock());
+        m_grayShown = false;
+        imageChanged();
+    }
+    applyAutoSize();
+    updateScrollRanges();
+    viewport()->update();
+    notify();
+}
+
+void VisDocumentImage::buildGrayCopy() {
+    if (m_grayBuilding || !HasImage() || m_scalePercent <= 0) {
+        return;
+    }
+    const QSize size = DisplaySize(QSize(m_image.Width(), m_image.Height()), GrayCopyPercent(m_scalePercent));
+    if (m_grayShown && m_gray.Width() == size.width() && m_gray.Height() == size.height() &&
+        m_grayMode == m_scaleDoc) {
+        return;
+    }
+    m_grayBuilding = true;
+    caption(QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc));
+    DibBlock gray =
+        SpScaleToGray(*m_image.Dib(), m_scaleDoc, size.width(), size.height(), progressData(), SpProgress);
+    bool cancel = false;
+    DoProgress(100, QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc), cancel);
+    m_grayBuilding = false;
+    m_grayShown = !gray.isNull();
+    m_grayMode = m_scaleDoc;
+    m_gray.SetDib(std::move(gray));
+    imageChanged();
+}
+
+void VisDocumentImage::SetBlitMode(TBlitMode mode) {
+    m_blitMode = mode;
+    imageChanged();
+    viewport()->update();
+}
+
+void VisDocumentImage::SetAutoSize(bool on) {
+    m_autoSize = on;
+    applyAutoSize();
+}
+
+void VisDocumentImage::applyAutoSize() {
+    const QSize d = DisplayedSize();
+    if (m_autoSize && d.width() > 0 && d.height() > 0) {
+        resize(d + QSize(2 * frameWidth(), 2 * frameWidth()));
+    }
+}
+
+QSize VisDocumentImage::DisplayedSize() const {
+    return DisplaySize(QSize(m_image.Width(), m_image.Height()), m_scalePercent);
+}
+
+void VisDocumentImage::BestFit() {
+    SetScalePercent(BestFitPercent(size(), QSize(m_image.Width(), m_image.Height())));
+}
+
+void VisDocumentImage::ScrollBy(int dx, int dy) {
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - dx);
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - dy);
+}
+
+QPoint VisDocumentImage::ScrollPosition() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void VisDocumentImage::updateScrollRanges() {
+    const QSize d = DisplayedSize();
+    const QSize vp = viewport()->size();
+    horizontalScrollBar()->setPageStep(std::max(1, vp.width()));
+    verticalScrollBar()->setPageStep(std::max(1, vp.height()));
+    horizontalScrollBar()->setRange(0, std::max(0, d.width() - vp.width()));
+    verticalScrollBar()->setRange(0, std::max(0, d.height() - vp.height()));
+}
+
+void VisDocumentImage::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+}
+
+void VisDocumentImage::scrollContentsBy(int dx, int dy) {
+    if (m_banding || !m_magnifier.isNull()) {
+        viewport()->update();
+    } else {
+        viewport()->scroll(dx, dy);
+    }
+}
+
+QRect VisDocumentImage::boxRect() const {
+    return {QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), DisplayedSize()};
+}
+
+QPoint VisDocumentImage::boxPoint(QPoint viewportPoint) const {
+    return viewportPoint + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void VisDocumentImage::paintEvent(QPaintEvent *event) {
+    QPainter p(viewport());
+    p.fillRect(event->rect(), Qt::white);
+    if (m_paintHolds > 0 || !HasImage()) {
+        return;
+    }
+    try {
+        paintPicture(p, event->rect());
+    } catch (const std::exception &e) {
+        ORVA_TRACE(QStringLiteral("picture not painted"), QString::fromUtf8(e.what()));
+    }
+    const QRect box = boxRect();
+    const double zoom = m_scalePercent / 100.0;
+    AnnoDraw(this, p, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
+    const QRect visible = viewport()->rect().intersected(box).translated(-box.topLeft());
+    if (OnPaintArea && !visible.isEmpty()) {
+        OnPaintArea(this, visible.left(), visible.top(), visible.right() + 1, visible.bottom() + 1);
+    }
+    if (!m_magnifier.isNull()) {
+        p.drawImage(m_magnifierRect.topLeft(), m_magnifier);
+    }
+    if (m_banding) {
+        drawBand(p);
+    }
+}
+
+void VisDocumentImage::paintPicture(QPainter &p, const QRect &exposed) {
+    const QRect box = boxRect();
+    const QRect area = exposed.intersected(box);
+    if (area.isEmpty()) {
+        return;
+    }
+    const QRect local = area.translated(-box.topLeft());
+    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_image.Dib();
+    const QSize sourceSize(source.width(), source.height());
+    if (box.size() == sourceSize) {
+        p.drawImage(area.topLeft(), DibPart(source, local));
+        return;
+    }
+    if (box.width() <= sourceSize.width() && box.height() <= sourceSize.height()) {
+        p.drawImage(area.topLeft(), reducedForDisplay(source, box.size()), local);
+        return;
+    }
+    // Enlarged: only the source pixels under the exposed rectangle are taken and stretched.
+    const double sx = static_cast<double>(box.width()) / sourceSize.width();
+    const double sy = static_cast<double>(box.height()) / sourceSize.height();
+    const QRect part = SourceRectFor(local, sx, sy, sourceSize);
+    p.save();
+    p.setClipRect(area);
+    p.drawImage(TargetRectFor(part, sx, sy).translated(box.topLeft()), DibPart(source, part));
+    p.restore();
+}
+
+const QImage &VisDocumentImage::reducedForDisplay(const DibBlock &source, QSize size) {
+    const TStretchMode mode = SetBlitStretchMode(source.bitCount(), m_blitMode);
+    if (m_reducedKey != m_generation || m_reducedSize != size || m_reducedMode != mode) {
+        m_reduced = ReduceForDisplay(source, size, mode);
+        m_reducedKey = m_generation;
+        m_reducedSize = size;
+        m_reducedMode = mode;
+    }
+    return m_reduced;
+}
+
+// ---- resolution -----------------------------------------------------------------------------------
+
+int VisDocumentImage::XResolution() const {
+    return HasImage() ? PpmToDpi(m_image.Dib()->xPelsPerMeter()) : m_xResolution;
+}
+
+int VisDocumentImage::YResolution() const {
+    return HasImage() ? PpmToDpi(m_image.Dib()->yPelsPerMeter()) : m_yResolution;
+}
+
+void VisDocumentImage::SetXResolution(int dpi) {
+    m_xResolution = dpi;
+    if (HasImage()) {
+        DibBlock &dib = *m_image.Dib();
+        dib.setResolution(DpiToPpm(dpi), dib.yPelsPerMeter());
+    }
+}
+
+void VisDocumentImage::SetYResolution(int dpi) {
+    m_yResolution = dpi;
+    if (HasImage()) {
+        DibBlock &dib = *m_image.Dib();
+        dib.setResolution(dib.xPelsPerMeter(), DpiToPpm(dpi));
+    }
+}
+
+void VisDocumentImage::CorrectAspect(bool force) {
+    requireImage();
+    if (squarePixels(force)) {
+        SetScaleDoc(m_scaleDoc);
+    }
+}
+
+bool VisDocumentImage::squarePixels(bool force) {
+    const int x = XResolution();
+    const int y = YResolution();
+    const std::optional<QSize> square =
+        AspectCorrectedSize(QSize(m_image.Width(), m_image.Height()), x, y, force);
+    if (!square) {
+        return false;
+    }
+    const DibBlock &dib = *m_image.Dib();
+    DibBlock resampled =
+        dib.bitCount() == 1
+            ? SpScaleToGray(dib, S_Gray_None, square->width(), square->height(), progressData(), SpProgress)
+            : SpScaleDib(dib, square->width(), square->height(), dib.bitCount(), progressData(), SpProgress);
+    if (!resampled) {
+        return false;
+    }
+    // The pixels are square now: both axes carry the finer resolution, so a later correction does
+    // not stretch the page a second time.
+    const std::int32_t ppm = DpiToPpm(std::max(x, y));
+    resampled.setResolution(ppm, ppm);
+    m_image.SetDib(std::move(resampled));
+    imageChanged();
+    return true;
+}
+
+// ---- image operations -----------------------------------------------------------------------------
+
+void VisDocumentImage::Invert() {
+    requireImage();
+    caption(QStringLiteral("Inverting Image"));
+    invertDib(*m_image.Dib());
+    m_gray.SetDib(DibBlock());
+    m_grayShown = false;
+    imageChanged();
+    SetScaleDoc(m_scaleDoc);
+}
+
+double VisDocumentImage::GetSkewAngle() {
+    requireImage();
+    caption(QStringLiteral("Deskewing Image "));
+    return static_cast<double>(SpTDeskew(*m_image.Dib(), DeskewSubsampling, DeskewGrayValue, DeskewLine_res,
+                                         DeskewAngle_res, DeskewRange, progressData(), SpProgress));
+}
+
+void VisDocumentImage::Deskew(int fillChoice) {
+    const double angle = GetSkewAngle();
+    if (angle != 0.0) {
+        Rotate(fillChoice == 1 ? qRgb(0, 0, 0) : qRgb(255, 255, 255), -angle);
+    }
+}
+
+void VisDocumentImage::Rotate(QRgb fill, double angle) {
+    requireImage();
+    caption(QStringLiteral("Rotating Image "));
+    DibBlock copy = m_image.CopyDib();
+    if (!SpVisRotate(copy, 0, 0, 0, 0, angle, fill, progressData(), SpProgress)) {
+        return;
+    }
+    SetImage(std::move(copy));
+}
+
+void VisDocumentImage::RemoveBorder(int value) {
+    requireImage();
+    caption(QStringLiteral("Removing Unwanted Border "));
+    DibBlock copy = m_image.CopyDib();
+    if (!SpCropAutoDib(copy, value, progressData(), SpProgress)) {
+        return;
+    }
+    SetImage(std::move(copy));
+}
+
+bool VisDocumentImage::ShowEffects() {
+    requireImage();
+    if (!Messages) {
+        ORVA_TRACE(QStringLiteral("effects dialog"), QStringLiteral("no message boxes to show it with"));
+        return false;
+    }
+    QPointer<VisDocumentImage> self(this);
+    orva::effects::TEffectForm::ShowEffects(this, *Messages, m_image.CopyDib(), [self](DibBlock &&result) {
+        if (!self || result.isNull()) {
+            return;
+        }
+        {
+            const PaintHold hold(*self);
+            self->m_image.SetDib(std::move(result));
+            self->m_gray.SetDib(DibBlock());
+            self->m_grayShown = false;
+            self->imageChanged();
+        }
+        self->SetScaleDoc(self->m_scaleDoc);
+        self->viewport()->update();
+        self->notify();
+    });
+    return true;
+}
+
+// ---- mouse ----------------------------------------------------------------------------------------
+
+QCursor VisDocumentImage::cursorForMode() const {
+    switch (m_controlMode) {
+    case cmPanning:
+        return slotCursor(GrabHandCursor);
+    case cmRubberBand:
+    case cmZoomRubberBand:
+        return slotCursor(RubbberBandCursor);
+    case cmAnnotationEdit:
+        return slotCursor(AnnotationsCursor);
+    case cmZoomIn:
+        return slotCursor(ZoomInCursor);
+    case cmZoomOut:
+        return slotCursor(ZoomOutCursor);
+    case cmNone:
+    case cmMagnify:
+        break;
+    }
+    return QCursor(Qt::ArrowCursor);
+}
+
+void VisDocumentImage::SetControlMode(TControlMode mode) {
+    if (m_controlMode == cmMagnify && mode != cmMagnify) {
+        hideMagnifier();
+    }
+    m_controlMode = mode;
+    m_panning = false;
+    m_banding = false;
+    if (mode == cmNone || mode == cmPanning || mode == cmRubberBand || mode == cmZoomRubberBand) {
+        AnnoRubberBandOff(this);
+    }
+    viewport()->setCursor(cursorForMode());
+    emit annotationModeChanged(mode == cmAnnotationEdit);
+    notify();
+}
+
+void VisDocumentImage::SetMagnifyScale(int percent) {
+    m_magnifyScale = std::clamp(percent, 1, 1000);
+}
+
+void VisDocumentImage::mousePressEvent(QMouseEvent *event) {
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && focusPolicy() != Qt::NoFocus) {
+        setFocus(Qt::MouseFocusReason);
+    }
+    switch (m_controlMode) {
+    case cmPanning:
+        if (event->button() == Qt::LeftButton) {
+            m_panning = true;
+            m_panStart = boxPoint(at);
+        }
+        break;
+    case cmRubberBand:
+    case cmZoomRubberBand:
+        if (event->button() == RubberBandBtn) {
+            m_banding = true;
+            m_bandButton = event->button();
+            m_bandStart = m_bandEnd = boxPoint(at);
+            viewport()->update();
+        }
+        break;
+    case cmAnnotationEdit:
+        emit annotationMouseDown(at);
+        toAnnotations(event);
+        break;
+    case cmZoomIn:
+    case cmZoomOut:
+        if (event->button() == Qt::LeftButton) {
+            const BusyCursor busy;
+            SetScalePercent(m_scalePercent + (m_controlMode == cmZoomIn ? 1 : -1));
+        }
+        break;
+    case cmNone:
+    case cmMagnify:
+        break;
+    }
+    event->accept();
+}
+
+void VisDocumentImage::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint at = event->position().toPoint();
+    if (m_controlMode == cmMagnify) {
+        magnifyAt(at);
+    } else if (m_panning) {
+        horizontalScrollBar()->setValue(m_panStart.x() - at.x());
+        verticalScrollBar()->setValue(m_panStart.y() - at.y());
+    } else if (m_banding) {
+        const QPoint here = boxPoint(at);
+        m_bandEnd = m_controlMode == cmZoomRubberBand
+                        ? ViewGeometry::RubberBandCorner(m_bandStart, here, DisplayedSize()).Corner
+                        : here;
+        viewport()->update();
+    } else if (m_controlMode == cmAnnotationEdit) {
+        emit annotationMouseMove(at);
+        toAnnotations(event);
+    }
+    event->accept();
+}
+
+void VisDocumentImage::mouseReleaseEvent(QMouseEvent *event) {
+    const QPoint at = event->position().toPoint();
+    if (m_panning && event->button() == Qt::LeftButton) {
+        m_panning = false;
+    }
+    if (m_banding && event->button() == m_bandButton) {
+        m_banding = false;
+        viewport()->update();
+        if (OnRubberband) {
+            OnRubberband(this, event->button(), event->modifiers(), m_bandStart.x(), m_bandStart.y(),
+                         m_bandEnd.x(), m_bandEnd.y());
+        }
+    }
+    if (m_controlMode == cmAnnotationEdit) {
+        toAnnotations(event);
+        emit annotationMouseUp(at);
+    }
+    event->accept();
+}
+
+void VisDocumentImage::toAnnotations(QMouseEvent *event) {
+    const int message = AnnoMouseMessage(event->type(), event->button());
+    if (message == 0 || !HasImage()) {
+        return;
+    }
+    // The engine maps the mouse through the view on screen now, which may not have been painted yet.
+    const QRect box = boxRect();
+    const double zoom = m_scalePercent / 100.0;
+    AnnoDraw(this, nearest(-box.left() / zoom), nearest(-box.top() / zoom), 0, 0, 0, zoom);
+    AnnoMouseMon(this, message, event->position().toPoint());
+    viewport()->update();
+    if (event->type() == QEvent::MouseButtonRelease && event->button() == Qt::RightButton) {
+        if (const int command = ExecAnnotationMenu(this, this, event->globalPosition().toPoint())) {
+            AnnoMenuCommand(command);
+        }
+    }
+}
+
+void VisDocumentImage::leaveEvent(QEvent *event) {
+    hideMagnifier();
+    QAbstractScrollArea::leaveEvent(event);
+}
+
+void VisDocumentImage::drawBand(QPainter &p) const {
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    p.save();
+    // Drawn inverting, so the band shows on black and on white alike.
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(m_bandStart - offset, m_bandEnd - offset).normalized());
+    p.restore();
+}
+
+void VisDocumentImage::magnifyAt(QPoint at) {
+    const QRect box = boxRect();
+    if (!HasImage() || !box.contains(at) || MagnifyWidth <= 0 || MagnifyHeight <= 0) {
+        if (OnMagnify) {
+            bool show = false;
+            OnMagnify(this, nullptr, show, QRect());
+        }
+        hideMagnifier();
+        return;
+    }
+    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_image.Dib();
+    const double shown = static_cast<double>(box.width()) / source.width();
+    const double total = shown * m_magnifyScale / 100.0;
+    // The source pixels around the mouse that fill the magnifier.
+    const QPointF centre = QPointF(boxPoint(at)) / shown;
+    const QRectF wanted(centre.x() - MagnifyWidth / (2 * total), centre.y() - MagnifyHeight / (2 * total),
+                        MagnifyWidth / total, MagnifyHeight / total);
+    const QRect part = wanted.toAlignedRect().intersected(QRect(0, 0, source.width(), source.height()));
+    QImage bitmap(MagnifyWidth, MagnifyHeight, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    if (!part.isEmpty()) {
+        QPainter p(&bitmap);
+        const QRectF target((part.left() - wanted.left()) * total, (part.top() - wanted.top()) * total,
+                            part.width() * total, part.height() * total);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, total < 1.0);
+        p.drawImage(target, DibPart(source, part));
+        p.setPen(Qt::gray);
+        p.drawRect(bitmap.rect().adjusted(0, 0, -1, -1));
+    }
+    const QRect area(at - QPoint(MagnifyXOffset, MagnifyYOffset), bitmap.size());
+    bool show = true;
+    if (OnMagnify) {
+        OnMagnify(this, &bitmap, show, area);
+    }
+    if (!show) {
+        hideMagnifier();
+        return;
+    }
+    const QRect old = m_magnifierRect;
+    m_magnifier = bitmap;
+    m_magnifierRect = area;
+    viewport()->update(QRegion(old).subtracted(QRegion(area)) + QRegion(area));
+}
+
+void VisDocumentImage::hideMagnifier() {
+    if (!m_magnifier.isNull()) {
+        m_magnifier = QImage();
+        viewport()->update(m_magnifierRect);
+        m_magnifierRect = QRect();
+    }
+}
+
+// ---- keys and clipboard ---------------------------------------------------------------------------
+
+void VisDocumentImage::keyPressEvent(QKeyEvent *event) {
+    emit keyDown(event->key());
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const int key = event->key();
+    try {
+        if (mods == Qt::ControlModifier && (key == Qt::Key_C || key == Qt::Key_Insert)) {
+            CopyToClipboard();
+        } else if (mods == Qt::ControlModifier && key == Qt::Key_V) {
+            PasteFromClipboard();
+        } else if (mods == Qt::ShiftModifier && key == Qt::Key_Insert) {
+            PasteFromClipboard();
+        } else if ((mods == Qt::ControlModifier && key == Qt::Key_X) ||
+                   (mods == Qt::ShiftModifier && key == Qt::Key_Delete)) {
+            CutToClipboard();
+        } else {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+    } catch (const std::exception &e) {
+        ORVA_TRACE(QStringLiteral("clipboard"), QString::fromUtf8(e.what()));
+    }
+    event->accept();
+}
+
+void VisDocumentImage::CopyToClipboard() {
+    const QImage bitmap = GetBitmap();
+    if (!bitmap.isNull()) {
+        QApplication::clipboard()->setImage(bitmap);
+    }
+}
+
+void VisDocumentImage::CutToClipboard() {
+    if (!HasImage()) {
+        return;
+    }
+    CopyToClipboard();
+    dropImage();
+    SetScaleDoc(m_scaleDoc);
+}
+
+void VisDocumentImage::PasteFromClipboard() {
+    DibBlock pasted = ClipboardDib();
+    if (!pasted.isNull()) {
+        SetImage(std::move(pasted));
+    }
+}
+
+// ---- printing -------------------------------------------------------------------------------------
+
+bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative) {
+    requireImage();
+    if (!P_Begin_End_Doc) {
+        ORVA_TRACE(QStringLiteral("print"), QStringLiteral("no open print job to draw on"));
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const bool ok = PrintImage(painter, x, y, width, height, negative);
+    return painter.end() && ok;
+}
+
+bool VisDocumentImage::PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative) {
+    requireImage();
+    if (!negative) {
+        return printDib(painter, *m_image.Dib(), x, y, width, height);
+    }
+    DibBlock copy = m_image.CopyDib();
+    invertDib(copy);
+    return printDib(painter, copy, x, y, width, height);
+}
+
+bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        // The picture's own size on paper: its resolution, or 100 dpi when it carries none.
+        const QPaintDevice *device = painter.device();
+        const int xDpi = dib.xPelsPerMeter() > 0 ? PpmToDpi(dib.xPelsPerMeter()) : 100;
+        const int yDpi = dib.yPelsPerMeter() > 0 ? PpmToDpi(dib.yPelsPerMeter()) : 100;
+        width = nearest(static_cast<double>(dib.width()) * device->logicalDpiX() / std::max(1, xDpi));
+        height = nearest(static_cast<double>(dib.height()) * device->logicalDpiY() / std::max(1, yDpi));
+    }
+    QImage picture;
+    if (dib.bitCount() <= 2 && PrintScaleDoc != S_Gray_None) {
+        // The gray copy is made at the print size, but never larger than the picture: the printer
+        // stretches it further.
+        const DibBlock gray = SpScaleToGray(dib, PrintScaleDoc, std::min(width, dib.width()),
+                                            std::min(height, dib.height()), progressData(), SpProgress);
+        if (gray.isNull() || !DibToBitmap(&gray, 0, 0, nullptr, picture)) {
+            throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+        }
+    } else if (!DibToBitmap(&dib, 0, 0, nullptr, picture)) {
+        return false;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(x, y, width, height), picture);
+    painter.restore();
+    return true;
+}
+
+// ---- annotations ----------------------------------------------------------------------------------
+
+QString VisDocumentImage::AnnoFileName() const {
+    return AnnotationFileName(m_annoFileName, m_fromStream ? QString() : m_fileName);
+}
+
+int VisDocumentImage::AnnotationCount() const {
+    return orva::imaging::AnnotationCount(this);
+}
+
+void VisDocumentImage::leaveAnnotations() {
+    const QString file = AnnoFileName();
+    const bool save = AutoSaveAnno && HasImage() && !file.isEmpty();
+    if (!AnnoLeave(this, save, m_tiffPage, file)) {
+        ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
+        if (Messages) {
+            Messages->error(QStringLiteral("Annotations"),
+                            QStringLiteral("The annotations could not be saved to ") + file +
+                                QStringLiteral(": ") + LastErrorText());
+        }
+    } else if (save && OnAfterSavedAnnoToFile) {
+        OnAfterSavedAnnoToFile(this, file);
+    }
+}
+
+void VisDocumentImage::enterAnnotations() {
+    if (!AutoLoadAnno || !HasImage()) {
+        return;
+    }
+    QString file = AnnoFileName();
+    if (OnBeforeLoadAnnoFromFile) {
+        OnBeforeLoadAnnoFromFile(this, file);
+    }
+    if (!AnnoEnter(this, true, m_tiffPage, file)) {
+        ORVA_TRACE(QStringLiteral("annotations not loaded"), file + QStringLiteral(": ") + LastErrorText());
+    }
+}
+
+void VisDocumentImage::AnnoMenuCommand(int command) {
+    AnnoMenuMsg(this, command);
+    viewport()->update();
+}
+
+} // namespace orva::imaging

@@ -1,0 +1,364 @@
+// VisDocumentImage: the document viewer. One page of a multi-page TIFF file, a TIFF in memory, or a
+// picture of another format, shown at a percentage (through a gray copy for 1-bit scans when a
+// scale-to-gray mode is chosen), with scroll bars, panning, magnifier, rubber bands and zoom clicks;
+// page moves, tags, quarter and free rotation, invert, deskew, border removal, aspect correction,
+// printing and the clipboard. Toolbars follow it through stateChanged.
+#pragma once
+
+#include "imaging/core/DLL96V1.h"
+#include "imaging/core/DllSP96.h"
+#include "imaging/core/ImagingTypes.h"
+#include "imaging/core/ScanJob.h"
+#include "imaging/core/TVisDib.h"
+#include "imaging/core/TiffPages.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPainter;
+class QPrinter;
+class UserMessages;
+
+namespace orva::imaging {
+
+enum TControlMode {
+    cmNone,
+    cmMagnify,
+    cmPanning,
+    cmRubberBand,
+    cmZoomRubberBand,
+    cmAnnotationEdit,
+    cmZoomIn,
+    cmZoomOut
+};
+
+// What the viewer knows of the current page's file: the information event carries it.
+struct TVisInfo {
+    QString FileName; // empty for a TIFF in memory
+    bool FromFile = true;
+    int Page = 0;
+    int PageCount = 0;
+    qint64 FileSize = 0;
+    TTiffInfo Attributes;
+    QString FileType; // the library's type name for pictures other than TIFF pages
+};
+
+using TOnInfo = std::function<void(QObject *Sender, const TVisInfo &Info)>;
+// The magnifier: the bitmap is null when the mouse is outside the picture; clearing Show keeps the
+// viewer from drawing it.
+using TMagnify = std::function<void(QObject *Sender, const QImage *Bitmap, bool &Show, const QRect &Area)>;
+// The scan properties (ScanColorres ... ScanShowBetweenScan) and the TIFF write settings
+// (TifSaveCompress, ImageWriteRes) are those of TScanSettings; the annotation events those of
+// TAnnotationEvents.
+class VisDocumentImage : public QAbstractScrollArea,
+                         public TProgressTarget,
+                         public TAnnotationEvents,
+                         public TScanSettings {
+    Q_OBJECT
+public:
+    explicit VisDocumentImage(QWidget *parent = nullptr);
+    ~VisDocumentImage() override;
+
+    // ---- loading ----
+    // Raise ErrorInvalid "Input filename isn't valid" for a missing file; a page the library cannot
+    // read leaves no picture.
+    void LoadTiff(const QString &file, int page, int bits);
+    void LoadTiffPage(const QString &file, int page, int bits, double percent, TScaleToGray mode);
+    // Raises "Stream is nil or empty" for an empty block; the file name becomes "STREAM".
+    void LoadTiffFromStream(const QByteArray &stream, int page, int bits);
+    // A BMP, PNG, GIF, PCX, JPEG, PCD, TGA or EPS file by the type the library finds in it. A missing
+    // or unreadable file leaves no picture (a previous picture never stays under the new name).
+    void LoadImageFile(const QString &file, TLoadResolution resolution, bool dither);
+    // Bits read for a resolution: lColorVga and lColor16 4, lMonoChrome 1, lColor256 8, lColorTrue 24,
+    // lAutoMatic 0 (the file's own depth).
+    static int LoadImageFileBits(TLoadResolution resolution);
+    void ReadTiffInfo();
+    void ReadTags();
+    const TTiffTagList &TagList() const { return m_tags; }
+    const TVisInfo &Info() const { return m_info; }
+    QString FileName() const { return m_fileName; }
+    bool FromStream() const { return m_fromStream; }
+
+    // ---- pages ----
+    int TiffPage() const { return m_tiffPage; }
+    void SetTiffPage(int page);
+    int PreviousTiffPage() const { return m_previousTiffPage; }
+    int TiffPageCount() const { return m_tiffPageCount; }
+    virtual bool NextPage();
+    virtual bool PriorPage();
+    virtual bool FirstPage();
+    virtual bool LastPage();
+    // False for a page out of range or a picture without pages; raises "Input filename isn't valid"
+    // when the file has gone.
+    bool GoToPage(int page);
+
+    // ---- page writing, tags and scanning ----
+    // Each answers false when the library refused (OnVislibError is told, or ErrorInvalid raised
+    // with the library's text when it is not assigned); the file is then as it was.
+    // The scan target as given; each scan makes its numbered files from it under the scan folder.
+    virtual void SetScanFileName(const QString &name);
+    virtual bool DeleteCurrentPage();
+    virtual bool DeletePage(int page);
+    virtual bool PackTiff();
+    virtual bool ReplacePage();
+    TTifSaveOpt TifSaveOptions = tiffAppend;
+    int TifInsertAt = 0;
+    virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode);
+    // The tag editor on the page's tags (a memory TIFF or a file); the picture is read again at
+    // square pixels when a resolution was written.
+    virtual bool EditTags();
+    // Scans into ScanFileName's numbered files; the viewer shows the last page written. The
+    // event loop runs meanwhile: the viewer takes no load until the scan ends, and a viewer
+    // destroyed mid-scan stops it. False when refused, cancelled or failed; ScanMessage() says why.
+    virtual bool Scan(int pages);
+    bool Scanning() const { return m_scanJob != nullptr; }
+    QString ScanMessage() const { return m_scanMessage; }
+    QStringList ScannedFiles() const { return m_scannedFiles; }
+    // The scan options dialog (ScanShowUI) and the between-scan and file-name hooks.
+    std::function<bool(TScanSettings &settings)> ScanOptionsDialog;
+    std::function<void(QObject *Sender, DibBlock &Page)> OnShowDibBetweenScan;
+    std::function<void(QObject *Sender, QString &Name, int &Number)> OnScanFileName;
+
+    // ---- the picture ----
+    bool HasImage() const { return m_image.HasDib(); }
+    const TVisDib &Image() const { return m_image; }
+    int ImageWidth() const { return m_image.Width(); }
+    int ImageHeight() const { return m_image.Height(); }
+    int ImageBitCount() const { return m_image.BitCount(); }
+    bool GrayCopyShown() const { return m_grayShown; }
+    const TVisDib &GrayCopy() const { return m_gray; }
+    // Replaces the picture (pasted, scanned or from the effects dialog) and shows it.
+    void SetImage(DibBlock picture);
+    virtual void ClearImage();
+    QImage GetBitmap() const;
+    DibBlock GetScaledDib(double percent, TScaleToGray mode) const;
+
+    // ---- display ----
+    double ScalePercent() const { return m_scalePercent; }
+    void SetScalePercent(double percent);
+    TScaleToGray ScaleDoc() const { return m_scaleDoc; }
+    void SetScaleDoc(TScaleToGray mode);
+    TScaleToGray PrintScaleDoc = S_Gray_None;
+    TBlitMode BlitMode() const { return m_blitMode; }
+    void SetBlitMode(TBlitMode mode);
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool on);
+    bool AutoCorrectDib = false;
+    // The size the picture is shown at.
+    QSize DisplayedSize() const;
+    void BestFit();
+    // Moves the contents: positive deltas move the picture right or down.
+    void ScrollBy(int dx, int dy);
+    QPoint ScrollPosition() const;
+
+    // ---- resolution ----
+    int XResolution() const;
+    int YResolution() const;
+    void SetXResolution(int dpi);
+    void SetYResolution(int dpi);
+    // Resamples to square pixels when the resolutions differ (or forced); raises "Input image is
+    // empty" without a picture.
+    void CorrectAspect(bool force);
+
+    // ---- image operations (each raises "Input image is empty" without a picture) ----
+    void Invert();
+    double GetSkewAngle();
+    // Fill choice 1 fills with black, anything else with white.
+    void Deskew(int fillChoice);
+    void Rotate(QRgb fill, double angle);
+    void RemoveBorder(int value);
+    // Opens the effects dialog (window-modal) on a copy of the picture; when the user closes it
+    // with OK the result replaces the picture. True when the dialog opened: it needs the user's
+    // message boxes (Messages).
+    bool ShowEffects();
+    UserMessages *Messages = nullptr;
+    std::int16_t DeskewSubsampling = 1;
+    double DeskewRange = 90.0;
+    double DeskewAngle_res = 0.1;
+    double DeskewLine_res = 4.0;
+    std::uint8_t DeskewGrayValue = 0;
+
+    // ---- mouse ----
+    TControlMode ControlMode() const { return m_controlMode; }
+    void SetControlMode(TControlMode mode);
+    Qt::MouseButton RubberBandBtn = Qt::LeftButton;
+    int GrabHandCursor = 5;
+    int RubbberBandCursor = 6;
+    int AnnotationsCursor = 7;
+    int ZoomInCursor = 8;
+    int ZoomOutCursor = 9;
+    int MagnifyWidth = 200;
+    int MagnifyHeight = 100;
+    int MagnifyXOffset = 2;
+    int MagnifyYOffset = 2;
+    int MagnifyScale() const { return m_magnifyScale; }
+    void SetMagnifyScale(int percent);
+
+    // ---- printing and clipboard ----
+    // Prints the picture at (x, y) in printer pixels; a width or height of 0 or less prints it at
+    // its own size (its resolution, 100 dpi when it has none). With P_Begin_End_Doc the print job is
+    // opened and closed here. `negative` prints an inverted copy and leaves the shown picture alone.
+    bool PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative = false);
+    // The same onto a painter that is already open on the printer.
+    bool PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative = false);
+    bool P_Begin_End_Doc = true;
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    virtual void PasteFromClipboard();
+
+    // ---- annotations (the engine draws what it holds for this window) ----
+    bool AutoLoadAnno = false;
+    bool AutoSaveAnno = false;
+    QString AnnoFileName() const;
+    void SetAnnoFileName(const QString &name) { m_annoFileName = name; }
+    int AnnotationCount() const;
+    // The engine's menu command (the annotation edit menu's choice).
+    void AnnoMenuCommand(int command);
+    // Asks the user for a note's text; empty leaves the note as it was.
+    std::function<QString(const QString &current)> AnnoTextPrompt;
+
+    // ---- reading depth ----
+    TLoadResolution ImageReadRes = lAutoMatic;
+
+    // ---- events ----
+    TVisMesProgress OnProgress;
+    TlibError OnVislibError;
+    TRubberband OnRubberband;
+    TPaintArea OnPaintArea;
+    TMagnify OnMagnify;
+    TOnInfo OnInfo;
+    TVisMesTag OnTag;
+    std::function<void(QObject *)> OnFinishedLoadSave;
+    std::function<void(QObject *, int action)> OnHScrollBarClick;
+    std::function<void(QObject *, int action)> OnVScrollBarClick;
+    TLoadAnnoFile OnBeforeLoadAnnoFromFile;
+    TSaveAnnoFile OnAfterSavedAnnoToFile;
+
+    void DoProgress(std::int16_t percent, const QString &message, bool &cancel) override;
+
+signals:
+    // The state changed: scale, scale mode, mouse mode, page, page operation. Toolbars refresh.
+    void stateChanged(QObject *sender);
+    // The mouse mode changed; true on entering annotation editing.
+    void annotationModeChanged(bool editing);
+    // A key went down in the viewer.
+    void keyDown(int key);
+    // The mouse went down, up or moved while annotating (viewer coordinates); the annotation engine
+    // gets each as well.
+    void annotationMouseDown(QPoint at);
+    void annotationMouseUp(QPoint at);
+    void annotationMouseMove(QPoint at);
+    // The engine's done and click notifications (a click on the mark `object`, or 0 when the
+    // selection was dropped).
+    void annoDone(QObject *sender);
+    void annoClick(bool selecting, std::int32_t object);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    class PaintHold;
+    void readPage(int page, int bits);
+    // Leaves the current page for another: annotations saved, the page read, annotations loaded.
+    bool movePage(int page);
+    void takePage(DibBlock page);
+    void dropImage();
+    void imageChanged();
+    void buildGrayCopy();
+    bool squarePixels(bool force);
+    void notify();
+    void updateScrollRanges();
+    void applyAutoSize();
+    // Leaving a page or picture: its annotations saved (AutoSaveAnno) and cleared. Entering one:
+    // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
+    void leaveAnnotations();
+    void enterAnnotations();
+    // A library write refused: told to OnVislibError, else raised with the library's text.
+    bool writeFailed();
+    // After a page operation: the information, tags and shown page read again.
+    void reloadAfterWrite(int page);
+    void requireImage() const;
+    void requireFile() const;
+    // The file or memory image the page routines work on must be there.
+    void requireSource() const;
+    // The bits pages are read with (ImageReadRes on this display).
+    int readBits() const;
+    void reportLibraryFailure();
+    // Where the current TIFF lives, for the page and tag routines.
+    TTiffSource source();
+    void caption(const QString &text);
+    // What the effect routines hand back to their progress procedure: this viewer as a progress
+    // target (its address as that base, not as the widget).
+    void *progressData() { return static_cast<TProgressTarget *>(this); }
+    QPoint boxPoint(QPoint viewportPoint) const;
+    QRect boxRect() const;
+    void paintPicture(QPainter &p, const QRect &exposed);
+    const QImage &reducedForDisplay(const DibBlock &source, QSize size);
+    void drawBand(QPainter &p) const;
+    void magnifyAt(QPoint viewportPoint);
+    // A mouse event in annotation editing, handed to the annotation engine.
+    void toAnnotations(QMouseEvent *event);
+    void hideMagnifier();
+    QCursor cursorForMode() const;
+    bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height);
+
+    TVisDib m_image;
+    TVisDib m_gray;
+    bool m_grayShown = false;
+    bool m_grayBuilding = false;
+    TScaleToGray m_grayMode = S_Gray_None;
+    int m_xResolution = 100;
+    int m_yResolution = 100;
+    int m_paintHolds = 0;
+    bool m_busy = false;
+    QString m_fileName;
+    Bytes m_stream;
+    bool m_fromStream = false;
+    TVisInfo m_info;
+    TTiffTagList m_tags;
+    int m_tiffPage = 0;
+    int m_previousTiffPage = 0;
+    int m_tiffPageCount = 0;
+    double m_scalePercent = 100.0;
+    TScaleToGray m_scaleDoc = S_Gray_None;
+    TBlitMode m_blitMode = sLight;
+    bool m_autoSize = false;
+    TControlMode m_controlMode = cmNone;
+    int m_magnifyScale = 200;
+    QString m_annoFileName;
+    std::unique_ptr<TScanJob> m_scanJob;
+    QString m_scanMessage;
+    QStringList m_scannedFiles;
+
+    // The reduced picture shown below 100 percent, made once per picture, size and stretch mode.
+    QImage m_reduced;
+    quint64 m_reducedKey = 0;
+    QSize m_reducedSize;
+    int m_reducedMode = -1;
+    quint64 m_generation = 1;
+
+    bool m_panning = false;
+    QPoint m_panStart;
+    bool m_banding = false;
+    Qt::MouseButton m_bandButton = Qt::NoButton;
+    QPoint m_bandStart;
+    QPoint m_bandEnd;
+    QImage m_magnifier;
+    QRect m_magnifierRect;
+};
+
+} // namespace orva::imaging
