@@ -298,7 +298,7 @@ void TOrvaMainForm::buildTerminalArea() {
         const char *glyph;
         void (TOrvaMainForm::*click)();
     } buttons[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", &TOrvaMainForm::AdvancedbuttonClick},
         {"FileCapturebutton", "Save data to file", "Cap", nullptr},
         {"PrintTextButton", "Print Screen", "Prn", nullptr},
         {"ToolButton5", "Export File to d3", "Exp", nullptr},
@@ -315,9 +315,6 @@ void TOrvaMainForm::buildTerminalArea() {
             connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
         }
     }
-    QToolButton *advanced = toolButton(QStringLiteral("Advancedbutton"));
-    advanced->disconnect(this);
-    connect(advanced, &QToolButton::clicked, this, &TOrvaMainForm::AdvancedbuttonClick);
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
         addToolButton(QStringLiteral("ImageDisplayOptionToolBtn"),

@@ -85,6 +85,7 @@ public:
     void About1Click();
     void AdvancedbuttonClick();
     TTextAttForm *TextAttForm() const { return m_textAttForm; }
+    const ReceivePipeline *Pipeline() const { return m_pipeline.get(); }
     void LoginAsClick();
     void LogontoNewsystem1Click();
     void NoLinkLightClick();

@@ -958,13 +958,12 @@ void TTextAttForm::Enable1Click() {
 }
 
 SetupLists::Answer TTextAttForm::askYesNoCancel(const QString &caption, const QString &question) {
-    switch (m_messages.yesNoCancel(caption, question)) {
-    case UserMessages::Answer::Yes:
+    const UserMessages::Answer answer = m_messages.yesNoCancel(caption, question);
+    if (answer == UserMessages::Answer::Yes) {
         return SetupLists::Answer::Yes;
-    case UserMessages::Answer::No:
+    }
+    if (answer == UserMessages::Answer::No) {
         return SetupLists::Answer::No;
-    case UserMessages::Answer::Cancel:
-        break;
     }
     return SetupLists::Answer::Cancel;
 }
