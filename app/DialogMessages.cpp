@@ -115,3 +115,9 @@ QString DialogMessages::openFileName(const QString &caption, const QString &fold
 QString DialogMessages::saveFileName(const QString &caption, const QString &folder, const QString &filter) {
     return QFileDialog::getSaveFileName(m_parent, caption, folder, filter);
 }
+
+QString DialogMessages::saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                                     const QString &filter) {
+    return QFileDialog::getSaveFileName(m_parent, caption, folder, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}

@@ -2,9 +2,13 @@
 #include "app/MainFormSinks.h"
 
 #include "app/TOrvaMainForm.h"
+#include "app/capture/LocalCapture.h"
+#include "app/export/TExportForm.h"
+#include "app/pipeline/ReceivePipeline.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
+#include "platform/print/RawPrintQueue.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -43,9 +47,56 @@ void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
 }
 
 void MainFormSinks::HostCaptureChanged(bool on) {
-    if (QToolButton *b = m_form.toolButton(QStringLiteral("FileCapturebutton"))) {
-        b->setChecked(on);
+    m_form.showCaptureButton(on);
+}
+
+bool MainFormSinks::ItemTransferActive() {
+    return m_form.m_exportForm && m_form.m_exportForm->Transfer().Active();
+}
+
+void MainFormSinks::ItemTransferReply(const QByteArray &text) {
+    if (m_form.m_exportForm) {
+        m_form.m_exportForm->Transfer().Reply(text);
     }
+}
+
+void MainFormSinks::EndItemTransfer() {
+    if (m_form.m_exportForm) {
+        m_form.m_exportForm->Transfer().End();
+    }
+}
+
+bool MainFormSinks::LocalCaptureActive() {
+    return m_form.m_capture->isOn();
+}
+
+bool MainFormSinks::LocalCaptureWrite(const QByteArray &bytes) {
+    return m_form.m_capture->write(bytes);
+}
+
+void MainFormSinks::StopLocalCapture() {
+    LocalCapture &capture = *m_form.m_capture;
+    const QString reason = capture.errorString();
+    capture.stop();
+    m_form.showCaptureButton(m_form.m_pipeline && m_form.m_pipeline->hostCaptureOn());
+    m_posted.error(QStringLiteral("Capture to File."), QStringLiteral("The capture file ") +
+                                                           capture.fileName() +
+                                                           QStringLiteral(" could not be written, and file "
+                                                                          "capture has stopped.\n") +
+                                                           reason);
+}
+
+bool MainFormSinks::RawPrintBegin() {
+    m_form.m_rawPrint->BeginDoc();
+    return true;
+}
+
+void MainFormSinks::RawPrintWrite(const QByteArray &bytes) {
+    m_form.m_rawPrint->WriteString(bytes);
+}
+
+void MainFormSinks::RawPrintEnd() {
+    m_form.m_rawPrint->EndDoc();
 }
 
 bool MainFormSinks::ResultTransferActive() {
@@ -74,7 +125,11 @@ void MainFormSinks::ClearSendQueue() {
 
 // The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
-    if (TWPForm *editor = m_form.m_wpForm.data(); editor && !audio) {
+    if (audio) {
+        m_form.dictationTransferFailed(QStringLiteral("Transfer failure. Please Re-save"));
+        return;
+    }
+    if (TWPForm *editor = m_form.m_wpForm.data()) {
         editor->ReloadLastReport();
     }
     m_form.m_messages->error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
@@ -138,6 +193,12 @@ QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, cons
     return m_form.m_messages->saveFileName(caption, folder, filter);
 }
 
+QString MainFormSinks::PostedMessages::saveFileNameNoOverwriteCheck(const QString &caption,
+                                                                    const QString &folder,
+                                                                    const QString &filter) {
+    return m_form.m_messages->saveFileNameNoOverwriteCheck(caption, folder, filter);
+}
+
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {
     QPointer<TOrvaMainForm> form(&m_form);
     QTimer::singleShot(0, &m_form, [form, reportMessage] {
@@ -154,4 +215,17 @@ void MainFormSinks::ShowImageList(const QByteArray &names) {
             form->ShowInDetachedWindow(names);
         }
     });
+}
+
+void MainFormSinks::OpenDictationTask(const QByteArray &reportMessage) {
+    QPointer<TOrvaMainForm> form(&m_form);
+    QTimer::singleShot(0, &m_form, [form, reportMessage] {
+        if (form) {
+            form->OpenDictationTask(reportMessage);
+        }
+    });
+}
+
+bool MainFormSinks::SetDictationPlayPosition(int milliseconds) {
+    return m_form.SetDictationPlayPosition(milliseconds);
 }

@@ -7,6 +7,10 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/RequestImagePanel.h"
+#include "app/ScreenPrint.h"
+#include "app/TerminalClipboard.h"
+#include "app/capture/LocalCapture.h"
+#include "app/export/TExportForm.h"
 #include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/settingsform/TTextAttForm.h"
@@ -24,6 +28,8 @@
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
+#include "platform/print/CupsSpooler.h"
+#include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
 #include "platform/telnet/TTelnet.h"
@@ -32,6 +38,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -45,6 +52,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -60,6 +69,8 @@ const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settin
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
 constexpr int kMaxFontSize = 30;
+// The Enter key's virtual-key code, as the key-down handling knows keys.
+constexpr int kEnterKey = 0x0D;
 constexpr int kMinFontSizeToShrink = 8;
 const QString kErrorCaption = QStringLiteral("Error condition detected");
 
@@ -103,6 +114,17 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
     m_telnet->setTermType("vt400");
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
+    m_capture = std::make_unique<LocalCapture>();
+    m_rawPrint = new RawPrintQueue(std::make_unique<CupsSpooler>(), this);
+    m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
+    m_rawPrint->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
+    connect(m_rawPrint, &RawPrintQueue::jobFailed, this, [this](const QString &reason) {
+        // Not while a block is on its way to the screen: the posted box waits for the block's end.
+        UserMessages &messages = m_sinks ? m_sinks->Messages() : *m_messages;
+        messages.warning(QStringLiteral("Orva"),
+                         QStringLiteral("The host sent a print job, but it could not be printed.\n") +
+                             reason);
+    });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
     m_rowseekTimer = new QTimer(this);
@@ -269,7 +291,13 @@ void TOrvaMainForm::buildTerminalArea() {
     m_sendQueue->onTransferLost = [this](bool audio) {
         m_transferPanel->hide();
         QTimer::singleShot(0, this, [this, audio] {
-            if (m_wpForm && !audio) {
+            if (audio) {
+                dictationTransferFailed(
+                    QStringLiteral("The link to the host was lost while the dictation was "
+                                   "being sent. Please transmit it again when the link is back."));
+                return;
+            }
+            if (m_wpForm) {
                 m_wpForm->ReloadLastReport();
             }
             m_messages->error(QStringLiteral("Save Data"),
@@ -299,12 +327,12 @@ void TOrvaMainForm::buildTerminalArea() {
         void (TOrvaMainForm::*click)();
     } buttons[] = {
         {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", &TOrvaMainForm::AdvancedbuttonClick},
-        {"FileCapturebutton", "Save data to file", "Cap", nullptr},
-        {"PrintTextButton", "Print Screen", "Prn", nullptr},
-        {"ToolButton5", "Export File to d3", "Exp", nullptr},
-        {"ToolButton6", "Import File From d3", "Imp", nullptr},
+        {"FileCapturebutton", "Save data to file", "Cap", &TOrvaMainForm::FileCapturebuttonClick},
+        {"PrintTextButton", "Print Screen", "Prn", &TOrvaMainForm::PrintTextButtonClick},
+        {"ToolButton5", "Export File to d3", "Exp", &TOrvaMainForm::ToolButton5Click},
+        {"ToolButton6", "Import File From d3", "Imp", &TOrvaMainForm::ToolButton6Click},
         {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
-        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
+        {"SHowAudioBtn", "Audio Playback", "Aud", &TOrvaMainForm::SHowAudioBtnClick},
     };
     for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
@@ -513,6 +541,7 @@ bool TOrvaMainForm::ReadSetupFile() {
     LocalPath::SetPathMap(m_settings.PathMap);
     // Scans go under the setup file's folder; without one the viewer refuses to scan.
     orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
+    m_rawPrint->setPrinterName(m_settings.PrinterName);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
@@ -726,6 +755,81 @@ void TOrvaMainForm::ToolButton11Click() {
     }
 }
 
+void TOrvaMainForm::SetDictationFactories(TwpAudioForm::PlayerFactory players,
+                                          TDictationDevices::BackendFactory backends) {
+    m_audioPlayers = std::move(players);
+    m_hidBackends = std::move(backends);
+}
+
+TwpAudioForm &TOrvaMainForm::audioForm() {
+    if (!m_audioForm) {
+        m_audioForm = new TwpAudioForm(LocalPath::toLocalPath(m_settings.ResultDirectory), *m_messages,
+                                       m_audioPlayers, m_hidBackends, this);
+        QPointer<TwpAudioForm> form = m_audioForm;
+        m_audioForm->AudioHostSend.Transmit = [this, form](TAudioTask &task, const QString &audioFile) {
+            if (!task.TransmitAudio(*m_sendQueue, audioFile)) {
+                return false;
+            }
+            m_transferPanel->show();
+            // The window goes once the upload is under way; its task ends without an ESC.
+            QTimer::singleShot(0, this, [form] {
+                if (form) {
+                    form->close();
+                }
+            });
+            return true;
+        };
+        m_audioForm->AudioHostSend.Escape = [this, form] {
+            if (form) {
+                form->Task().SendCloseEscape(*m_sendQueue);
+            }
+        };
+    }
+    return *m_audioForm;
+}
+
+void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
+    TwpAudioForm &form = audioForm();
+    if (form.isVisible()) {
+        form.close();
+    }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool opened = form.OpenAudioTask(reportMessage);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        return;
+    }
+    form.setWindowModality(reportMessage.contains("KX_SHOWMODAL~1") ? Qt::ApplicationModal : Qt::NonModal);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+void TOrvaMainForm::SHowAudioBtnClick() {
+    if (m_audioForm && m_audioForm->isVisible()) {
+        m_audioForm->raise();
+        m_audioForm->activateWindow();
+        return;
+    }
+    m_sendQueue->SetAudioTransfer(false);
+    OpenDictationTask(QByteArrayLiteral("KX_AUDIOTASK~PLAYBACK"));
+}
+
+bool TOrvaMainForm::SetDictationPlayPosition(int milliseconds) {
+    return m_audioForm && m_audioForm->PlayFrom(milliseconds);
+}
+
+void TOrvaMainForm::dictationTransferFailed(const QString &text) {
+    m_transferPanel->hide();
+    if (m_audioForm) {
+        // The work file is kept: the user transmits the same dictation again.
+        m_audioForm->ReopenAudioTask();
+        m_audioForm->show();
+        m_audioForm->raise();
+    }
+    m_messages->error(QStringLiteral("Audio File Transmit"), text);
+}
+
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.
 THostAbbreviationAccess TOrvaMainForm::hostAbbreviationAccess() {
     auto list = [this]() -> THostAbbreviations * {
@@ -890,8 +994,8 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- keys in the terminal ---------------------------------------------------------------------------
 
-// Keys without a virtual-key code never reach the key map: they end the selection hold here. Shift,
-// Ctrl and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
+// Keys without a virtual-key code never reach the key map: they end the selection hold here. Ctrl
+// and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
 // copy the selection and then end the hold, so that held host output is not left waiting for a
 // further key. True when the key was taken here.
 bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
@@ -903,7 +1007,8 @@ bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
         EndSelectionHold();
         return true;
     }
-    if (stroke.Key == 0 && !stroke.Modifier) {
+    // Shift alone ends the hold too: it starts no copy, and the user may just want the screen back.
+    if ((stroke.Key == 0 && !stroke.Modifier) || event->key() == Qt::Key_Shift) {
         EndSelectionHold();
     }
     return false;
@@ -1029,10 +1134,18 @@ void TOrvaMainForm::buildImageArea() {
 
     m_vtPopup = new QMenu(this);
     m_vtPopup->setObjectName(QStringLiteral("VTPopup"));
-    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick);
+    m_copyAction = m_vtPopup->addAction(QStringLiteral("&Copy"), this, &TOrvaMainForm::CopyClick);
+    m_copyAction->setObjectName(QStringLiteral("Copy1"));
+    m_vtPopup->addAction(QStringLiteral("&Paste"), this, &TOrvaMainForm::PasteClick)
+        ->setObjectName(QStringLiteral("Paste1"));
+    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick)
+        ->setObjectName(QStringLiteral("ViewImage1"));
+    connect(m_vtPopup, &QMenu::aboutToShow, this,
+            [this] { m_copyAction->setEnabled(!m_terminal->GetSelectedText().isEmpty()); });
     m_terminal->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_terminal, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_vtPopup->popup(m_terminal->mapToGlobal(pos)); });
+    buildTerminalTools();
 }
 
 void TOrvaMainForm::RowseekTimerTimer() {
@@ -1175,6 +1288,100 @@ void TOrvaMainForm::ResetImagePosition1Click() {
     const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
     m_detachedForm->move(place.topLeft());
     m_detachedForm->resize(place.size());
+}
+
+// ---- capture, screen print, export and import, clipboard, smart mouse ---------------------------
+
+void TOrvaMainForm::buildTerminalTools() {
+    // The smart mouse's Enter goes the way a typed key goes: the key map first.
+    m_keyDownPath = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    connect(m_terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
+    connect(m_terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
+}
+
+void TOrvaMainForm::FileCapturebuttonClick() {
+    m_capture->ButtonClick(*m_messages);
+    showCaptureButton(m_pipeline && m_pipeline->hostCaptureOn());
+}
+
+// The button stays down while the user's capture or the host's runs.
+void TOrvaMainForm::showCaptureButton(bool hostCaptureOn) {
+    toolButton(QStringLiteral("FileCapturebutton"))->setChecked(m_capture->isOn() || hostCaptureOn);
+}
+
+void TOrvaMainForm::PrintTextButtonClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Orva Screen Dump."));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (!PrintScreenText(printer)) {
+        m_messages->error(QStringLiteral("Print Screen"), QStringLiteral("The screen could not be printed."));
+    }
+}
+
+bool TOrvaMainForm::PrintScreenText(QPrinter &printer) {
+    printer.setDocName(QStringLiteral("Orva Screen Dump."));
+    QList<QByteArray> rows;
+    for (int row = 1; row <= m_terminal->Rows(); ++row) {
+        rows.append(m_terminal->GetRowText(row));
+    }
+    return ScreenPrint::PrintRows(printer, m_terminal->terminalFont(), rows);
+}
+
+TExportForm *TOrvaMainForm::exportForm() {
+    if (!m_exportForm) {
+        m_exportForm = new TExportForm(*m_telnet, *m_messages, m_programDir, this);
+    }
+    // The codes of the setup file as it reads now.
+    m_exportForm->setCodes(ItemTransfer::Codes::fromSetup(m_settings));
+    return m_exportForm;
+}
+
+void TOrvaMainForm::ToolButton5Click() {
+    exportForm()->ShowExport();
+}
+
+void TOrvaMainForm::ToolButton6Click() {
+    exportForm()->ShowImport();
+}
+
+void TOrvaMainForm::CopyClick() {
+    if (m_terminal->GetSelectedText().isEmpty()) {
+        return;
+    }
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    m_terminal->CopyToClipboard();
+    const QString copied = clipboard->text();
+    const QString text = TerminalClipboard::CopiedText(copied);
+    if (text != copied) {
+        clipboard->setText(text);
+    }
+    EndSelectionHold();
+}
+
+void TOrvaMainForm::PasteClick() {
+    sendAsPasted(QGuiApplication::clipboard()->text());
+}
+
+void TOrvaMainForm::sendAsPasted(const QString &text) {
+    const QByteArray bytes = TerminalClipboard::PasteBytes(text);
+    if (!bytes.isEmpty()) {
+        m_telnet->Send(bytes);
+    }
+    EndSelectionHold();
+}
+
+void TOrvaMainForm::VtTerminal1SmartMouseClick(int, int, const QByteArray &text) {
+    if (m_telnet->State() != LinkState::Connected) {
+        return;
+    }
+    m_telnet->Send(text + '\r');
+    // Then as the Enter key pressed without a modifier.
+    int key = kEnterKey;
+    m_keyDownPath(key, 0);
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------
@@ -1328,6 +1535,10 @@ void TOrvaMainForm::CleanWorkFiles() {
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
+    // A recording under way is stopped and saved, and the host told, while the link is still up.
+    if (m_audioForm && m_audioForm->TaskOpen()) {
+        m_audioForm->close();
+    }
     CleanWorkFiles();
     const bool connected = m_telnet->IsConnected();
     m_connection->FormClose();

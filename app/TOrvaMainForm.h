@@ -5,6 +5,7 @@
 
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
+#include "dictation/audioform/TwpAudioForm.h"
 #include "editor/report/HostRequests.h"
 #include "imaging/detached/TDetachedImageHost.h"
 #include "platform/hostlink/HostLink.h"
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -33,6 +35,10 @@ class TTextAttForm;
 class HostSendQueue;
 class KeyMap;
 class MainFormKeyActions;
+class LocalCapture;
+class QPrinter;
+class RawPrintQueue;
+class TExportForm;
 class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
@@ -69,6 +75,18 @@ public:
     void WPEditButtonClick();
     // Shows the host-forms window once the host has made it.
     void ToolButton11Click();
+    // The dictation window on an audio task message: opened through window modality when the task
+    // says "KX_SHOWMODAL~1", never a nested event loop.
+    void OpenDictationTask(const QByteArray &reportMessage);
+    // "Audio Playback": the dictation window again, or a PLAYBACK task of its own.
+    void SHowAudioBtnClick();
+    // Client command "ORVAAUDIO" "PLAYFROM"; false without a dictation window that can play.
+    bool SetDictationPlayPosition(int milliseconds);
+    // The dictation window, created on first use; null until then.
+    TwpAudioForm *AudioForm() const { return m_audioForm; }
+    // The dictation window's player and HID access (tests give stand-ins); before its first use.
+    void SetDictationFactories(TwpAudioForm::PlayerFactory players,
+                               TDictationDevices::BackendFactory backends);
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -100,6 +118,22 @@ public:
     void SmartMouseClick();
     void ResetPendraBtnClick();
     void MainBarPopUpPopup();
+
+    // Capture, screen print, export and import (the tool bar), copy and paste (the terminal's menu),
+    // text dropped on the terminal, and the smart mouse.
+    void FileCapturebuttonClick();
+    void PrintTextButtonClick();
+    // The screen print on a printer the user has chosen; false when it could not be printed.
+    bool PrintScreenText(QPrinter &printer);
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void CopyClick();
+    void PasteClick();
+    void VtTerminal1SmartMouseClick(int button, int shift, const QByteArray &text);
+    // The terminal's key-down handling (virtual-key code, shift state) that the smart mouse runs for
+    // Enter after its digits: the key map's VtTerminal1KeyDown unless a test puts its own.
+    using KeyDownPath = std::function<void(int &key, int shift)>;
+    void setKeyDownPath(KeyDownPath path) { m_keyDownPath = std::move(path); }
 
     // Request images: the request box, the screen watcher and the host's lists.
     void RowseekTimerTimer();
@@ -173,7 +207,14 @@ private:
     void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
+    TwpAudioForm &audioForm();
+    // The upload of a dictation ended without the host filing it: the task is shown again.
+    void dictationTransferFailed(const QString &text);
     QByteArray CurrentLoginConversation() const;
+    void buildTerminalTools();
+    void sendAsPasted(const QString &text);
+    void showCaptureButton(bool hostCaptureOn);
+    TExportForm *exportForm();
 
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
@@ -183,6 +224,7 @@ private:
     TTextAttForm *m_textAttForm = nullptr;
     HostLink *m_telnet = nullptr;
     std::unique_ptr<HostSendQueue> m_sendQueue;
+    std::unique_ptr<LocalCapture> m_capture;
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
@@ -214,6 +256,11 @@ private:
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;
+    QPointer<TExportForm> m_exportForm;
+    RawPrintQueue *m_rawPrint = nullptr;
+    QPointer<TwpAudioForm> m_audioForm;
+    TwpAudioForm::PlayerFactory m_audioPlayers;
+    TDictationDevices::BackendFactory m_hidBackends;
     QTimer *m_rowseekTimer = nullptr;
     QFrame *m_menuPanel = nullptr;
     QLineEdit *m_reqNum = nullptr;
@@ -235,6 +282,8 @@ private:
     QProgressBar *m_docProgressBar = nullptr;
     QMenu *m_mainBarPopUp = nullptr;
     QMenu *m_vtPopup = nullptr;
+    QAction *m_copyAction = nullptr;
+    KeyDownPath m_keyDownPath;
     QAction *m_loginState = nullptr;
     QAction *m_loginAs = nullptr;
     QAction *m_logonNewSystem = nullptr;

@@ -24,6 +24,11 @@ public:
     // dialog starts (a folder or a file name in it); `filter` is in Qt's form ("Text (*.txt)").
     virtual QString openFileName(const QString &caption, const QString &folder, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &folder, const QString &filter) = 0;
+    // A save dialog that leaves an existing file to the caller, who asks its own question about it.
+    virtual QString saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                                 const QString &filter) {
+        return saveFileName(caption, folder, filter);
+    }
 
     void error(const QString &caption, const QString &text) { show(Kind::Error, caption, text); }
     void warning(const QString &caption, const QString &text) { show(Kind::Warning, caption, text); }

@@ -312,12 +312,18 @@ void ReceivePipeline::endPrint() {
 QByteArray ReceivePipeline::handshake(QByteArray data) {
     m_step = QStringLiteral("Error Condition encountered in the Telnet Receive. Result transfer");
     const bool audio = m_sinks.AudioTransfer();
-    if (data.contains(BEL) && !data.contains('|') && !audio) {
-        m_sinks.ShowTransferPanel(0);
+    if (data.contains(BEL) && !data.contains('|')) {
         m_sinks.ClearSendQueue();
-        // The user re-saves, which starts a new upload; left on, the flag would swallow the screen.
+        // The user re-saves (or transmits the dictation again), which starts a new upload; left on,
+        // the flag would swallow every later screen byte.
         m_sinks.SetResultTransferActive(false);
-        defer([this] { m_sinks.TransferFailed(false); });
+        if (audio) {
+            m_sinks.SetAudioTransfer(false);
+            m_sinks.HideTransferPanel();
+        } else {
+            m_sinks.ShowTransferPanel(0);
+        }
+        defer([this, audio] { m_sinks.TransferFailed(audio); });
         return {};
     }
     // The bytes are read in order, so that an ACK does not hide a NAK or "|" after it.

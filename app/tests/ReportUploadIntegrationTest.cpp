@@ -1,13 +1,12 @@
 // Reports from the sample host through the main window. The menu's "3. Reports" opens the editor on
 // the sample template folder, F10 returns the edited report and the host checks every number of the
 // upload and files its text (compared with a golden file). ESC abandons with a single ESC; the host's
-// refusals and a dropped link bring the last saved copy back; an audio task's audio is kept and its
-// upload checked by the host. With ORVA_SCREENSHOT set (run under Xvfb) the editor is saved there.
-#include "app/ConnectionController.h"
+// refusals and a dropped link bring the last saved copy back. With ORVA_SCREENSHOT set (run under Xvfb) the
+// editor is saved there.
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
+#include "app/tests/SampleHostSession.h"
 #include "common/testing/RecordingMessages.h"
-#include "dictation/audiotask/TAudioTask.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpTextControl.h"
@@ -29,15 +28,6 @@ using orva::richtext::TWpDocument;
 
 namespace {
 
-QString source(const QString &path) {
-    return qEnvironmentVariable("ORVA_SOURCE_DIR") + '/' + path;
-}
-
-QByteArray readFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void compareGolden(const char *name, const QByteArray &actual) {
     const QString path = source(QStringLiteral("app/tests/golden/") + QLatin1String(name));
     if (qEnvironmentVariableIsSet("ORVA_REGENERATE_GOLDEN")) {
@@ -46,96 +36,6 @@ void compareGolden(const char *name, const QByteArray &actual) {
         out.write(actual);
     }
     QCOMPARE(actual, readFile(path));
-}
-
-// One session against the sample host: its menu when `steps` is empty, else the script.
-class Session {
-public:
-    explicit Session(const QJsonArray &steps = {}) {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
-        QDir().mkpath(dir.filePath("uploads"));
-        QStringList mode{"--upload-dir", dir.filePath("uploads")};
-        if (!steps.isEmpty()) {
-            // Each upload the script receives is stored as upload-N.txt in the session's folder.
-            QJsonArray named;
-            int uploads = 0;
-            for (const QJsonValue &v : steps) {
-                QJsonObject step = v.toObject();
-                if (step.contains("receive_upload"))
-                    step["receive_upload"] = dir.filePath(QStringLiteral("upload-%1.txt").arg(++uploads));
-                named.append(step);
-            }
-            QFile script(dir.filePath("script.json"));
-            if (script.open(QIODevice::WriteOnly))
-                script.write(QJsonDocument(named).toJson());
-            mode = QStringList{"--script", script.fileName(), "--once"};
-        }
-        if (!host.start(mode))
-            qWarning("sample host: %s", qPrintable(host.error()));
-        QFile setup(dir.filePath("orva.inf"));
-        setup.open(QIODevice::WriteOnly);
-        setup.write("host name = " + host.address() +
-                    "\r\nlogin conversation = see \"login:\" answer \"labuser\"" +
-                    "\r\ntemplatedirectory = " + source("tools/samplehost/templates").toUtf8() +
-                    "\r\nrtfabbreviationdirectory = " + source("tools/samplehost/abbreviations").toUtf8() +
-                    "\r\nrtfresultdirectory = " + dir.filePath("work").toUtf8() + "\r\n");
-        setup.close();
-        auto recording = std::make_unique<RecordingMessages>();
-        messages = recording.get();
-        form = std::make_unique<TOrvaMainForm>(QStringList{"orva", setup.fileName()}, nullptr,
-                                               std::move(recording));
-    }
-    ~Session() {
-        form.reset();
-        host.stop();
-    }
-
-    TWPForm *editor() const { return form->findChild<TWPForm *>(); }
-    HostLink *link() const { return child<HostLink>(form.get(), "Telnet1"); }
-    bool connect() {
-        if (!form->FormCreate())
-            return false;
-        child<ConnectionController>(form.get(), "ConnectionController")->Timer1Timer();
-        return true;
-    }
-    // Connects and waits for the editor to show a report.
-    TWPForm *openEditor() {
-        if (!connect() || !QTest::qWaitFor([&] { return editor() && editor()->isVisible(); }, 20000))
-            return nullptr;
-        return editor();
-    }
-    QList<QJsonObject> events(const QString &kind) {
-        QList<QJsonObject> out;
-        for (const QByteArray &line : readFile(host.logPath()).split('\n')) {
-            const QJsonObject e = QJsonDocument::fromJson(line).object();
-            if (e.value("event").toString() == kind)
-                out.append(e);
-        }
-        return out;
-    }
-    bool screenShows(const QByteArray &text) {
-        auto *terminal = child<TVtTerminalEx>(form.get(), "VtTerminal1");
-        for (int row = 1; row <= terminal->Rows(); ++row)
-            if (terminal->GetRowText(row).contains(text))
-                return true;
-        return false;
-    }
-
-    QTemporaryDir dir;
-    SampleHost host;
-    RecordingMessages *messages = nullptr;
-    std::unique_ptr<TOrvaMainForm> form;
-};
-
-QJsonArray script(std::initializer_list<QJsonObject> steps) {
-    QJsonArray a{QJsonObject{{"sleep", 0.2}}};
-    for (const QJsonObject &s : steps)
-        a.append(s);
-    return a;
-}
-
-QJsonObject report(const char *file = "biopsy.txt") {
-    return {{"report_file", file}, {"split", QJsonArray{5, 40}}};
 }
 
 // Types at the end of the document, as the user would.
@@ -247,31 +147,6 @@ private slots:
             QVERIFY(s.events("upload").at(1).value("ok").toBool());
             QTRY_VERIFY(!s.form->SendQueue().ResultTransferActive());
         }
-    }
-
-    void audioTaskIsKeptAndUploaded() {
-        Session s(
-            script({report("dictation.txt"), {{"send", "TASK SENT"}}, {{"receive_upload", QString()}}}));
-        QVERIFY(s.connect());
-        // The screen text after the task shows that the task has gone through the pipeline.
-        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("TASK SENT"), 20000);
-        // The task as the host sent it (the dictation window that opens it comes later).
-        TAudioTask task(s.dir.filePath("work"), *s.messages);
-        for (const QByteArray &line : readFile(source("tools/samplehost/reports/dictation.txt")).split('\n'))
-            task.TaskText += line.trimmed();
-        QVERIFY(task.ReadAudioTask());
-        const TAudioFileRef audio = task.AudioFile();
-        QVERIFY(audio.writable());
-        QVERIFY(readFile(audio.path).startsWith("RIFF"));
-        task.AudioReportRecord.SetValue("AUTHOR", "SG;Dr S Green;101");
-        task.AudioReportRecord.SetValue("CONTEXT", "Histology");
-        QVERIFY(task.TransmitAudio(s.form->SendQueue(), audio.path));
-        QTRY_VERIFY_WITH_TIMEOUT(!s.form->SendQueue().ResultTransferActive(), 20000);
-        QCOMPARE(s.events("upload").size(), 1);
-        QVERIFY(s.events("upload").first().value("ok").toBool());
-        QCOMPARE(readFile(s.dir.filePath("upload-1.txt")), task.UploadText());
-        QCOMPARE(readFile(s.dir.filePath("upload-1.txt.bin")), readFile(audio.path));
-        QVERIFY(s.messages->shown.filter("Audio").isEmpty());
     }
 };
 

@@ -39,3 +39,21 @@ TAudioFilePositions &AudioFilePositions() {
     static TAudioFilePositions positions;
     return positions;
 }
+
+namespace {
+
+TTimePosBySelPos &timePosProvider() {
+    static TTimePosBySelPos provider;
+    return provider;
+}
+
+} // namespace
+
+void SetTimePosBySelPosProvider(TTimePosBySelPos provider) {
+    timePosProvider() = std::move(provider);
+}
+
+int GetTimePosBySelPos(int textPosition) {
+    const TTimePosBySelPos p = timePosProvider();
+    return p ? p(textPosition) : -1;
+}

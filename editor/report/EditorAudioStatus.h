@@ -26,3 +26,10 @@ struct TAudioFilePositions {
     int AudioFilePosEnd = 0;
 };
 TAudioFilePositions &AudioFilePositions();
+
+// The dictation window's answer to "which audio time holds this text position" (ms; -1 when none),
+// offered to the editor; the window registers it when it is created, an empty function removes it.
+using TTimePosBySelPos = std::function<int(int textPosition)>;
+void SetTimePosBySelPosProvider(TTimePosBySelPos provider);
+// -1 while no dictation window answers.
+int GetTimePosBySelPos(int textPosition);

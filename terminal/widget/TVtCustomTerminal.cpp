@@ -1,6 +1,7 @@
 // Terminal control.
 #include "terminal/widget/TVtCustomTerminal.h"
 
+#include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
 #include "terminal/core/TVtVT100Emulator.h"
@@ -10,9 +11,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -24,6 +27,11 @@ const QEvent::Type kDataReady = QEvent::Type(QEvent::User + 0x12A1 - 0x1000);
 
 int ceilDiv(int a, int b) {
     return b > 0 ? (a + b - 1) / b : 0;
+}
+
+// Only text is taken: a dragged file (which also carries its path as text) or other data is not.
+bool isDroppableText(const QMimeData *data) {
+    return data && data->hasText() && !data->hasUrls();
 }
 } // namespace
 
@@ -51,6 +59,8 @@ TVtCustomTerminal::TVtCustomTerminal(QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::Box);
     m_font = ResolveTerminalFont(QFont(QStringLiteral("Terminal"), 9));
     attachEmulator(m_tty.get());
@@ -633,7 +643,30 @@ void TVtCustomTerminal::cancelMode() {
 void TVtCustomTerminal::CopyToClipboard() {
     const QByteArray text = GetSelectedText();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(QString::fromLatin1(text));
+        clipboard->setText(HostText::toUnicode(text));
+}
+
+void TVtCustomTerminal::dragEnterEvent(QDragEnterEvent *event) {
+    if (isDroppableText(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TVtCustomTerminal::dragMoveEvent(QDragMoveEvent *event) {
+    if (isDroppableText(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TVtCustomTerminal::dropEvent(QDropEvent *event) {
+    if (!isDroppableText(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit textDropped(event->mimeData()->text());
 }
 
 void TVtCustomTerminal::onScrollRows(int count, int first, int last) {

@@ -150,6 +150,8 @@ signals:
     void typed(const QByteArray &bytes);
     // A key the emulator left unhandled (virtual-key code with the repeat bit, shift state).
     void keyDown(int key, int shift);
+    // Text dragged from another program and dropped on the terminal.
+    void textDropped(const QString &text);
 
 protected:
     // TVtTerminalHost
@@ -166,6 +168,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;

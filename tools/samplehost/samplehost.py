@@ -155,14 +155,19 @@ class TelnetConnection:
                 return False
         return True
 
-    def read_line(self, echo=True):
-        """Reads a typed line (CR, LF or CR LF ends it), echoing as a real host would."""
+    def read_line(self, echo=True, empty_line=None):
+        """Reads a typed line (CR, LF or CR LF ends it), echoing as a real host would. The byte
+        `empty_line`, typed first, is a line of its own (returned as that one byte)."""
         line = bytearray()
         while True:
             while not self.pending:
                 if not self.read_some():
                     return None
             b = self.pending.pop(0)
+            if b == empty_line and not line:
+                if echo:
+                    self.send(b"\r\n")
+                return bytes([b])
             if b in (13, 10):
                 if b == 13 and self.pending[:1] in (b"\n", b"\0"):
                     self.pending.pop(0)
@@ -242,6 +247,10 @@ MENU_CHOICES = [
     (b"4", b"Line-drawing test"),
     (b"5", b"Host form"),
     (b"6", b"Request forms in the image window"),
+    (b"7", b"Print a test page (printer controller)"),
+    (b"8", b"Command prompt (export and import of items)"),
+    (b"A", b"Dictation: record"),
+    (b"B", b"Dictation: playback"),
     (b"9", b"Log off"),
 ]
 MENU_FIRST_ROW = 4
@@ -565,6 +574,41 @@ def report_session(conn, log, upload_dir):
             del data[:1]
 
 
+# Menu choices 6 and 7: the audio tasks the host sends the dictation window.
+DICTATION_TASKS = {b"A": "dictation-record.txt", b"B": "dictation.txt"}
+
+
+def dictation_session(conn, log, upload_dir, task_file):
+    """Menu choices A and B: sends an audio task and waits for the dictation window: a single ESC
+    closes the task unsent, an upload is received, checked and filed. Returns the text for the
+    menu's status line."""
+    body = read_report_file(task_file)
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event("dictation", name=name.decode("latin-1"))
+    count = 0
+    while True:
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        data = conn.pending
+        if data[:1] == ESC and data[1:2] not in (b"[", b"O"):
+            del data[:1]
+            log.event("dictation", name=name.decode("latin-1"), abandoned=True)
+            return b"Dictation " + name + b" closed: nothing filed."
+        if data[:1] == b"\x07":
+            count += 1
+            path = os.path.join(upload_dir, "dictation-%d.txt" % count) if upload_dir else None
+            result = receive_upload(conn, log, {"receive_upload": path})
+            if result == "filed":
+                return b"[221] 'DICTATION " + name + b"' filed."
+            if result != "refused":
+                return b"Dictation " + name + b": the upload did not arrive."
+        else:
+            del data[:1]
+
+
 def interactive_session(conn, log, upload_dir=None):
     conn.send(b"\r\nOrva sample host\r\n\r\nlogin: ")
     user = conn.read_line()
@@ -593,7 +637,7 @@ def interactive_session(conn, log, upload_dir=None):
                     return
             continue
         log.event("line", text=value.decode("latin-1"))
-        choice = value.strip() or MENU_CHOICES[highlight][0]
+        choice = value.strip().upper() or MENU_CHOICES[highlight][0]
         if choice == b"9":
             conn.send(b"\r\nGoodbye\r\n")
             return
@@ -608,16 +652,187 @@ def interactive_session(conn, log, upload_dir=None):
             ResultEntry(conn, log).run()
         elif choice == b"5":
             send_host_form(conn)
+        elif choice == b"7":
+            conn.send(PRINT_START + TEST_PAGE + PRINT_END)
+            conn.send(cup(22, 1) + ESC + b"[K" + b"Test page sent to your printer. Press RETURN: ")
+            if conn.read_line() is None:
+                return
+        elif choice == b"8":
+            if not command_prompt(conn, log):
+                return
         elif choice == b"3":
             status = report_session(conn, log, upload_dir)
             if status is None:
                 return
         elif choice == b"6":
             send_image_request(conn, request)
+        elif choice in DICTATION_TASKS:
+            status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice])
+            if status is None:
+                return
         elif choice == b"4":
             conn.send(line_drawing_screen())
             if conn.read_line() is None:
                 return
+
+
+TEST_PAGE = (b"Orva sample host test page\r\n"
+             b"Control bytes pass unchanged: ESC \x1b, NUL \x00, 0xFF \xff\r\n\x0c")
+
+# The host file of items behind the command prompt: file name -> item name -> list of attributes
+# (value marks 0xFD and subvalue marks 0xFC inside). One store for all connections of this process.
+HOST_FILES = {
+    b"BP": {b"HELLO": [b"* sample program", b"crt \"hello\"", b"end"]},
+    b"REPORTS": {b"R1": [b"Full blood count", b"", b"Hb\xfd13.5\xfcg/dL"]},
+}
+HOST_FILES_LOCK = threading.Lock()
+TCL_HELP = (b"Commands: who, list FILE [ITEM], ct FILE ITEM, copy FILE ITEM (OD, ed FILE ITEM,\r\n"
+            b"silent.import, off (back to the menu)\r\n")
+
+
+def read_editor_line(conn):
+    """A line typed into the line editor, where the one byte 0x1E stands for an empty line."""
+    return conn.read_line(empty_line=0x1E)
+
+
+def host_editor(conn, log, fname, iname):
+    """ed FILE ITEM: "i" inserts lines (0x1D and 0x1C typed for value and subvalue marks, 0x1E for an
+    empty line; an empty line ends the insert), "fi" files, "ex" leaves (asking when changed)."""
+    with HOST_FILES_LOCK:
+        lines = list(HOST_FILES.get(fname, {}).get(iname, []))
+        new = iname not in HOST_FILES.get(fname, {})
+    conn.send(b"%s\r\n" % (b"New item" if new else b"Top"))
+    changed = False
+    while True:
+        conn.send(b".")
+        cmd = read_editor_line(conn)
+        if cmd is None:
+            return False
+        cmd = cmd.strip()
+        if cmd == b"i":
+            while True:
+                conn.send(b"%03d+" % (len(lines) + 1))
+                text = read_editor_line(conn)
+                if text is None:
+                    return False
+                if text == b"":
+                    break
+                if text == b"\x1e":
+                    text = b""
+                lines.append(text.replace(b"\x1d", b"\xfd").replace(b"\x1c", b"\xfc"))
+                changed = True
+        elif cmd == b"fi":
+            with HOST_FILES_LOCK:
+                HOST_FILES.setdefault(fname, {})[iname] = lines
+            log.event("filed", file=fname.decode("latin-1"), item=iname.decode("latin-1"),
+                      hex=b"\n".join(lines).hex())
+            conn.send(b"[221] '%s' filed.\r\n" % iname)
+            return True
+        elif cmd == b"ex":
+            if changed:
+                conn.send(b"Item not filed. Leave anyway (y/n)? ")
+                answer = read_editor_line(conn)
+                if answer is None:
+                    return False
+                if answer.strip().lower() != b"y":
+                    continue
+            conn.send(b"'%s' exited.\r\n" % iname)
+            return True
+        elif cmd:
+            conn.send(b"?\r\n")
+
+
+def host_import(conn, log):
+    """silent.import: the client's file path, the host file, the item and "y" (lines end in CR LF)
+    or "n" (attributes joined by LF), read without echo; the item is written to that path."""
+    answers = []
+    for _ in range(4):
+        line = conn.read_line(echo=False)
+        if line is None:
+            return False
+        answers.append(line)
+    path, fname, iname, endings = answers
+    with HOST_FILES_LOCK:
+        lines = HOST_FILES.get(fname, {}).get(iname)
+    if lines is None:
+        conn.send(b"[C99] Item %s not on file %s\r\n" % (iname, fname))
+        return True
+    data = b"".join(l + b"\r\n" for l in lines) if endings.strip().lower() == b"y" else b"\n".join(lines)
+    try:
+        fd = os.open(path.decode("latin-1"), os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+        with os.fdopen(fd, "wb") as f:
+            f.write(data)
+    except OSError as e:
+        conn.send(b"[C99] Cannot write %s: %s\r\n" % (path, e.strerror.encode("latin-1", "replace")))
+        return True
+    log.event("imported", path=path.decode("latin-1"), hex=data.hex())
+    conn.send(b"[C01] %d attributes written to %s\r\n" % (len(lines), path))
+    return True
+
+
+def command_prompt(conn, log):
+    """The host's command prompt (TCL) over the host file of items. False when the client has gone."""
+    conn.send(ESC + b"[H" + ESC + b"[2J" + TCL_HELP)
+    while True:
+        conn.send(b":")
+        line = conn.read_line()
+        if line is None:
+            return False
+        log.event("tcl", text=line.decode("latin-1"))
+        # A cancelled import leaves ESC ESC in front of the next command line.
+        words = line.lstrip(b"\x1b").split()
+        if not words:
+            continue
+        verb = words[0].lower()
+        if verb in (b"off", b"menu"):
+            return True
+        if verb == b"who":
+            conn.send(b"12 orva lab\r\n")
+        elif verb == b"list" and len(words) >= 2:
+            with HOST_FILES_LOCK:
+                items = HOST_FILES.get(words[1])
+                names = sorted(items) if items is not None else []
+            if items is None:
+                conn.send(b"[10] The file name '%s' is not on file.\r\n" % words[1])
+            elif len(words) >= 3 and words[2] not in names:
+                conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+            else:
+                shown = [words[2]] if len(words) >= 3 else names
+                conn.send(b"".join(b"%s %s\r\n" % (words[1], n) for n in shown))
+                conn.send(b"[405] %d items listed out of %d items.\r\n" % (len(shown), len(names)))
+        elif verb == b"ct" and len(words) >= 3:
+            with HOST_FILES_LOCK:
+                lines = HOST_FILES.get(words[1], {}).get(words[2])
+            if lines is None:
+                conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+            else:
+                conn.send(b"    %s\r\n" % words[2])
+                conn.send(b"".join(b"%03d %s\r\n" % (n + 1, l) for n, l in enumerate(lines)))
+        elif verb == b"copy" and len(words) >= 3:
+            conn.send(b"To: ")
+            target = conn.read_line()
+            if target is None:
+                return False
+            target = target.strip()
+            with HOST_FILES_LOCK:
+                items = HOST_FILES.get(words[1], {})
+                if words[2] not in items or not target:
+                    conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+                    continue
+                items[target] = list(items[words[2]])
+                if b"D" in b"".join(words[3:]).upper():
+                    del items[words[2]]
+            conn.send(b"[805] 1 item(s) copied.\r\n")
+        elif verb == b"ed" and len(words) >= 3:
+            if words[1] not in HOST_FILES:
+                conn.send(b"[10] The file name '%s' is not on file.\r\n" % words[1])
+            elif not host_editor(conn, log, words[1], words[2]):
+                return False
+        elif verb == b"silent.import":
+            if not host_import(conn, log):
+                return False
+        else:
+            conn.send(b"[3] Verb? " + TCL_HELP)
 
 
 FRAME_START, FRAME_END, FIELD_SEP = b"\x9f", b"\x9b", b"\x03"

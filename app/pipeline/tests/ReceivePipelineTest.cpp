@@ -318,10 +318,14 @@ const QList<Case> &cases() {
              o.panelHidden = 1;
          }),
          false},
-        {"BEL during an audio upload is dropped",
-         {BYTES("\x07")},
+        {"BEL ends an audio upload and the screen goes on",
+         {BYTES("\x07"), BYTES("after")},
          Transfer | AudioTransfer,
-         want([](Outcome &o) { o.transferActive = true; }),
+         want([](Outcome &o) {
+             o.terminal = "after";
+             o.panelHidden = 1;
+             o.transferFailures = {true};
+         }),
          false},
         {"key-set query answered",
          {BYTES("xwhoareuy")},

@@ -1,13 +1,12 @@
 // The player on a real sound server: a private PulseAudio daemon with a null sink and a 440 Hz sine
 // source, started here and stopped by its process id. Recording must give GSM blocks that decode
 // to the tone; playing must run to the end of the file by itself.
+#include "dictation/playback/tests/SoundServer.h"
 #include "dictation/playback/TPlayback.h"
 #include "platform/audio/GsmCodec.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,53 +18,6 @@ using namespace orva::audio;
 using namespace orva::audio::test;
 
 namespace {
-
-class SoundServer {
-public:
-    SoundServer() {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        if (program.isEmpty() || !m_dir.isValid()) {
-            m_why = QStringLiteral("pulseaudio is not installed");
-            return;
-        }
-        const QString socket = m_dir.filePath(QStringLiteral("native"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        env.remove(QStringLiteral("PULSE_SERVER"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program, {"-n", "--daemonize=no", "--exit-idle-time=-1", "-L", "module-null-sink",
-                                  "-L", "module-sine-source source_name=sine frequency=440", "-L",
-                                  "module-native-protocol-unix socket=" + socket + " auth-anonymous=1"});
-        if (!m_process.waitForStarted(10000) ||
-            !QTest::qWaitFor([&] { return QFile::exists(socket) || m_process.state() != QProcess::Running; },
-                             15000) ||
-            !QFile::exists(socket)) {
-            m_why =
-                QStringLiteral("pulseaudio did not start: ") + QString::fromLocal8Bit(m_process.readAll());
-            return;
-        }
-        m_server = QStringLiteral("unix:") + socket;
-    }
-    ~SoundServer() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate(); // SIGTERM to this child's process id only
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    QString server() const { return m_server; }
-    QString why() const { return m_why; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_server;
-    QString m_why;
-};
 
 SoundServer *g_server = nullptr;
 

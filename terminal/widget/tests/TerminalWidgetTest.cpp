@@ -1,5 +1,6 @@
 // The terminal control offscreen: what lands in its backing image, scrolling, selection and copy,
 // blinking, the caret, keys, capture, smart clicks and a flood of host text.
+#include "common/HostText.h"
 #include "common/WinColor.h"
 #include "common/testing/FailingDisk.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -7,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -94,6 +96,8 @@ private slots:
     void twoWritesMakeOneBlockAndAFailingBlockIsNotRepeated();
     void scrollbackScrollsTheView();
     void selectionCopiesAndFollowsScrolling();
+    void copyShowsHostBytesAsShown();
+    void dropsTakeTextOnly();
     void clickWithoutDragSelectsOneUnmarkedCell();
     void dragAboveTheAreaScrollsIntoTheHistory();
     void blinkFlipsOnTheTimer();
@@ -689,6 +693,45 @@ void TerminalWidgetTest::floodKeepsTheEventLoopResponsive() {
     core.ProcessBlock(stream);
     for (int row = 1; row <= 24; ++row)
         QCOMPARE(m.t.GetRowText(row), core.Buffer().GetRowText(row));
+}
+
+// The clipboard gets the selection as the screen shows it (Windows-1252), so that a copy pasted back
+// gives the host the same bytes.
+void TerminalWidgetTest::copyShowsHostBytesAsShown() {
+    Term m;
+    m.write("caf\xe9 \xa3 5\xb0");
+    QTest::mousePress(m.t.viewport(), Qt::LeftButton, {}, m.centre(1, 1));
+    QTest::mouseMove(m.t.viewport(), m.centre(1, 8));
+    QTest::mouseRelease(m.t.viewport(), Qt::LeftButton, {}, m.centre(1, 8));
+    QCOMPARE(m.t.GetSelectedText(), QByteArray("caf\xe9 \xa3 5\r\n"));
+    m.t.CopyToClipboard();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(u"caf\u00e9 \u00a3 5\r\n"));
+    QCOMPARE(HostText::fromUnicode(QGuiApplication::clipboard()->text()), m.t.GetSelectedText());
+}
+
+void TerminalWidgetTest::dropsTakeTextOnly() {
+    Term m;
+    QSignalSpy dropped(&m.t, &TVtCustomTerminal::textDropped);
+    const auto drop = [&m](QMimeData *data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.t.viewport(), &enter);
+        QDropEvent dropEvent(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.t.viewport(), &dropEvent);
+        return enter.isAccepted();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("LIST F\n"));
+    QVERIFY(drop(&text));
+    QCOMPARE(dropped.count(), 1);
+    QCOMPARE(dropped.first().first().toString(), QStringLiteral("LIST F\n"));
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/report.txt"))});
+    file.setText(QStringLiteral("/tmp/report.txt"));
+    QVERIFY(!drop(&file));
+    QMimeData image;
+    image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QVERIFY(!drop(&image));
+    QCOMPARE(dropped.count(), 1);
 }
 
 QTEST_MAIN(TerminalWidgetTest)
