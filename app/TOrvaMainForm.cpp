@@ -13,6 +13,7 @@
 #include "app/export/TExportForm.h"
 #include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
+#include "app/settingsform/TTextAttForm.h"
 #include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
@@ -30,6 +31,7 @@
 #include "platform/print/CupsSpooler.h"
 #include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
+#include "platform/shell/TfrmHelpAbout.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -171,8 +173,7 @@ void TOrvaMainForm::wireConnection() {
     });
     connect(c, &ConnectionController::sizeToTerminal, this, &TOrvaMainForm::SizeToTerminal);
     connect(c, &ConnectionController::collapseToMenuBar, this, &TOrvaMainForm::CollapseToMenuBar);
-    connect(c, &ConnectionController::settingsRequested, this,
-            [this] { traceUnbuilt(QStringLiteral("Advancedbutton")); });
+    connect(c, &ConnectionController::settingsRequested, this, &TOrvaMainForm::AdvancedbuttonClick);
     connect(c, &ConnectionController::connecting, this, [this] {
         if (m_pipeline) {
             m_pipeline->connectionStarted();
@@ -325,7 +326,7 @@ void TOrvaMainForm::buildTerminalArea() {
         const char *glyph;
         void (TOrvaMainForm::*click)();
     } buttons[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", &TOrvaMainForm::AdvancedbuttonClick},
         {"FileCapturebutton", "Save data to file", "Cap", &TOrvaMainForm::FileCapturebuttonClick},
         {"PrintTextButton", "Print Screen", "Prn", &TOrvaMainForm::PrintTextButtonClick},
         {"ToolButton5", "Export File to d3", "Exp", &TOrvaMainForm::ToolButton5Click},
@@ -384,9 +385,8 @@ void TOrvaMainForm::buildPopupMenu() {
     m_logonNewSystem = add("LogontoNewsystem1", QStringLiteral("Log onto new S&ystem"), this,
                            &TOrvaMainForm::LogontoNewsystem1Click);
     m_mainBarPopUp->addSeparator();
-    add("Advanced1", QStringLiteral("&Modify Settings"), this,
-        [this] { traceUnbuilt(QStringLiteral("Advanced1")); });
-    add("About1", QStringLiteral("&About"), this, [this] { traceUnbuilt(QStringLiteral("About1")); });
+    add("Advanced1", QStringLiteral("&Modify Settings"), this, &TOrvaMainForm::AdvancedbuttonClick);
+    add("About1", QStringLiteral("&About"), this, &TOrvaMainForm::About1Click);
     connect(m_mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
     m_menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_menuPanel, &QWidget::customContextMenuRequested, this,
@@ -395,6 +395,56 @@ void TOrvaMainForm::buildPopupMenu() {
 
 QToolButton *TOrvaMainForm::toolButton(const QString &objectName) const {
     return m_toolBar1->findChild<QToolButton *>(objectName);
+}
+
+// What the settings form reads from and does to this window.
+class TOrvaMainForm::SettingsHost : public TextAttHost {
+public:
+    explicit SettingsHost(TOrvaMainForm &form) : m_form(form) {}
+    QString SetupFileName() const override { return m_form.m_setupFileName; }
+    void ChangeSetupFile(const QString &fileName) override {
+        m_form.m_previousSetupFileName = std::exchange(m_form.m_setupFileName, fileName);
+    }
+    bool ReadSetupFile() override { return m_form.ReadSetupFile(); }
+    SetupDocument::Colours ColourTexts() const override {
+        return {m_form.m_terminal->foreColorText(), m_form.m_terminal->backColorText(),
+                m_form.m_terminal->boldColorText()};
+    }
+    QFont TerminalFont() const override {
+        QFont font(m_form.m_fontName);
+        font.setPointSize(m_form.m_fontSize);
+        return font;
+    }
+    void ApplyTerminalFont(const QFont &font) override {
+        m_form.m_fontName = font.family();
+        m_form.m_fontSize = font.pointSize() > 0 ? font.pointSize() : m_form.m_fontSize;
+        m_form.applyTerminalFont();
+        m_form.SizeToTerminal();
+    }
+    QString HostCaption() const override {
+        const QString host = HostText::toUnicode(m_form.m_connection->HostName());
+        return m_form.m_telnet->IsConnected() ? QStringLiteral("Connected to ") + host : host;
+    }
+    void SetCaption(const QString &caption) override { m_form.m_imageLabel->setText(caption); }
+
+private:
+    TOrvaMainForm &m_form;
+};
+
+void TOrvaMainForm::AdvancedbuttonClick() {
+    if (!m_textAttForm) {
+        m_settingsHost = std::make_unique<SettingsHost>(*this);
+        m_textAttForm = new TTextAttForm(*m_settingsHost, *m_messages, this);
+    }
+    m_textAttForm->show();
+    m_textAttForm->raise();
+    m_textAttForm->activateWindow();
+}
+
+void TOrvaMainForm::About1Click() {
+    HelpAbout::Show(this, HelpAbout::MainWindowLines(m_settings.ImageSources.value(0),
+                                                     HostText::toUnicode(m_connection->HostName()),
+                                                     m_setupFileName));
 }
 
 void TOrvaMainForm::traceUnbuilt(const QString &control) {
@@ -436,13 +486,19 @@ bool TOrvaMainForm::FormCreate() {
         emulator->SetCursorKeyAppMode(true);
         emulator->SetKeypadAppMode(true);
         emulator->SetAnsiMode(true);
+    }
+    loadCharSetTable();
+    m_terminal->setSmartMouseClicks(m_smartMouse);
+    m_created = true;
+    return true;
+}
+
+void TOrvaMainForm::loadCharSetTable() {
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
         emulator->CharSetMapping().LoadFromRes(m_settings.GraphicsFontResource == 1
                                                    ? QStringLiteral("VT100CharSet_LUCON")
                                                    : QStringLiteral("VTCharSet100"));
     }
-    m_terminal->setSmartMouseClicks(m_smartMouse);
-    m_created = true;
-    return true;
 }
 
 void TOrvaMainForm::FocusTerminal() {
@@ -476,7 +532,10 @@ bool TOrvaMainForm::ReadSetupFile() {
         qCWarning(orvaSetup).noquote() << m_setupFileName + QStringLiteral(": ") + problem;
     }
     if (m_pipeline) {
-        m_pipeline->setSwapIntercepts(m_keyMap->SwapIntercepts());
+        PipelineSettings pipelineSettings =
+            PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
+        pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+        m_pipeline->setSettings(std::move(pipelineSettings));
     }
     reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
@@ -495,6 +554,9 @@ bool TOrvaMainForm::ReadSetupFile() {
     }
     m_windowWidthValue = desktop().width();
     applySettingsToTerminal();
+    if (m_created) {
+        loadCharSetTable();
+    }
     if (desktop().width() <= 799) {
         m_fontSize = 10;
     }

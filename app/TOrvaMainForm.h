@@ -31,6 +31,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class ConnectionController;
+class TTextAttForm;
 class HostSendQueue;
 class KeyMap;
 class MainFormKeyActions;
@@ -99,6 +100,10 @@ public:
 
     // Menu items and buttons.
     void LoginStateClick();
+    void About1Click();
+    void AdvancedbuttonClick();
+    TTextAttForm *TextAttForm() const { return m_textAttForm; }
+    const ReceivePipeline *Pipeline() const { return m_pipeline.get(); }
     void LoginAsClick();
     void LogontoNewsystem1Click();
     void NoLinkLightClick();
@@ -188,6 +193,7 @@ private:
     void applySettingsToTerminal();
     void reportUnmappedPaths();
     void applyTerminalFont();
+    void loadCharSetTable();
     void setFontSize(int size);
     QRect workArea() const;
     QRect desktop() const;
@@ -213,6 +219,9 @@ private:
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
     std::unique_ptr<UserMessages> m_messages;
+    class SettingsHost;
+    std::unique_ptr<SettingsHost> m_settingsHost;
+    TTextAttForm *m_textAttForm = nullptr;
     HostLink *m_telnet = nullptr;
     std::unique_ptr<HostSendQueue> m_sendQueue;
     std::unique_ptr<LocalCapture> m_capture;

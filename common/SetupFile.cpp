@@ -35,8 +35,9 @@ std::optional<int> wholeNumber(const QByteArray &raw) {
     return v;
 }
 
-// Trims blanks and control characters from both ends.
-QByteArray trimValue(const QByteArray &v) {
+} // namespace
+
+QByteArray TrimValue(const QByteArray &v) {
     qsizetype b = 0;
     qsizetype e = v.size();
     while (b < e && static_cast<unsigned char>(v[b]) <= 0x20) {
@@ -48,9 +49,15 @@ QByteArray trimValue(const QByteArray &v) {
     return v.mid(b, e - b);
 }
 
-QByteArray quoted(const QByteArray &v) {
+QByteArray Quoted(const QByteArray &v) {
     return TextBetween(v, "\"", "\"");
 }
+
+QByteArray NormalisedKey(const QByteArray &keyPart) {
+    return RemoveChar(keyPart, ' ').toLower();
+}
+
+namespace {
 
 bool readBoolean(const QByteArray &v, bool fallback) {
     const QByteArray l = v.trimmed().toLower();
@@ -75,7 +82,9 @@ QString withTrailingDelimiter(const QString &path) {
     return path + (windows ? QLatin1Char('\\') : QLatin1Char('/'));
 }
 
-QList<QByteArray> splitLines(const QByteArray &text) {
+} // namespace
+
+QList<QByteArray> SplitLines(const QByteArray &text) {
     QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -92,6 +101,8 @@ QList<QByteArray> splitLines(const QByteArray &text) {
     }
     return lines;
 }
+
+namespace {
 
 std::optional<TCaptureSet> parseCaptureSet(const QByteArray &value) {
     const QByteArray row = TextBefore(value, ",");
@@ -152,13 +163,13 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     QString resultDirectory;
     QString customDictionary;
 
-    for (const QByteArray &line : splitLines(text)) {
+    for (const QByteArray &line : SplitLines(text)) {
         const qsizetype eq = line.indexOf('=');
         if (eq < 0) {
             continue;
         }
         const QByteArray rawKey = RemoveChar(line.left(eq), ' ');
-        const QByteArray value = trimValue(line.mid(eq + 1));
+        const QByteArray value = TrimValue(line.mid(eq + 1));
         // "*" comments a line out and "+" marks an entry switched off; neither is ever applied,
         // not even for the one key that is matched by containment.
         if (rawKey.isEmpty() || value.isEmpty() || rawKey.startsWith('*') || rawKey.startsWith('+')) {
@@ -231,11 +242,11 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
         } else if (key == "enablepcbeep") {
             s.EnablePCBeep = value.toLower();
         } else if (key == "keysetquery") {
-            s.KeySetQuery = quoted(value);
+            s.KeySetQuery = Quoted(value);
         } else if (key == "keysetreply") {
-            s.KeySetReply = quoted(value);
+            s.KeySetReply = Quoted(value);
         } else if (key == "printername") {
-            const QByteArray name = quoted(value);
+            const QByteArray name = Quoted(value);
             if (!name.isEmpty()) {
                 s.PrinterName = HostText::toUnicode(name);
             }
@@ -248,7 +259,7 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
         } else if (key == "d3copyok") {
             s.D3CopyOk = value;
         } else if (key == "d3filed") {
-            s.D3Filed = quoted(value);
+            s.D3Filed = Quoted(value);
         } else if (key == "foregroundcolors") {
             s.ForegroundColors = value;
         } else if (key == "backgroundcolors") {

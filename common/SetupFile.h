@@ -85,6 +85,14 @@ namespace SetupFile {
 // Parses the whole text of a setup file (CR LF, LF or CR line ends). programDir ends with "/".
 TOrvaSettings Parse(const QByteArray &text, const QString &programDir);
 
+// The pieces of a line the parser uses, for readers that also keep switched-off lines:
+// the lines of a text (CR LF, LF or CR ends), a key part with blanks removed in lower case, a value
+// trimmed of blanks and control characters, and the text between the first pair of double quotes.
+QList<QByteArray> SplitLines(const QByteArray &text);
+QByteArray NormalisedKey(const QByteArray &keyPart);
+QByteArray TrimValue(const QByteArray &value);
+QByteArray Quoted(const QByteArray &value);
+
 // The folder for work files when the setup file names none: $XDG_CACHE_HOME/orva (or ~/.cache/orva),
 // created readable by the user only.
 QString DefaultResultDirectory();

@@ -74,6 +74,11 @@ void ReceivePipeline::setSwapIntercepts(const QList<TSwapIntercept> &swaps) {
     m_settings.SwapIntercepts = swaps;
 }
 
+void ReceivePipeline::setSettings(PipelineSettings settings) {
+    m_settings = std::move(settings);
+    m_commands.CaptureDirectory = m_settings.CaptureDirectory;
+}
+
 void ReceivePipeline::process(const QByteArray &block) {
     m_queue.append(block);
     if (m_running) {

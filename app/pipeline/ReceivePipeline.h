@@ -44,6 +44,10 @@ public:
 
     // The swap intercepts applied to screen text, replaced as a whole when the setup file is read again.
     void setSwapIntercepts(const QList<TSwapIntercept> &swaps);
+    // The settings of a setup file read again. Whether the login was answered is left alone, so a
+    // re-read while connected never answers the login prompt a second time.
+    void setSettings(PipelineSettings settings);
+    const PipelineSettings &settings() const { return m_settings; }
 
     // Selection hold: on at a left-button press in the terminal; off at a key press, copy/paste, a
     // smart-mouse click, or a release with fewer than 4 selected characters. Text received while it

@@ -2,6 +2,8 @@
 // (ticks injected) and, for the connection itself, the sample host.
 #include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
+#include "app/pipeline/ReceivePipeline.h"
+#include "app/settingsform/TTextAttForm.h"
 #include "app/tests/FormChildren.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
@@ -293,6 +295,31 @@ private slots:
         hostForms()->hide();
         m.form->ToolButton11Click();
         QVERIFY(hostForms()->isVisible());
+    }
+
+    void settingsApplyWhileConnectedKeepsTheLogin() {
+        Made m = make("host name = lab1\nlogin conversation = see \"login:\" answer \"orva\"\n"
+                      "keysetquery = \"whoareu\"\nkeysetreply = \"r1\"");
+        QVERIFY(m.form->FormCreate());
+        connection(m)->FormShow();
+        connection(m)->Timer1Timer();
+        m.link->setState(LinkState::Connected);
+        m.link->deliver("login:");
+        QVERIFY(m.form->Pipeline()->loginAnswered());
+        const qsizetype sentBefore = m.link->sent.size();
+
+        action(m, "Advanced1")->trigger();
+        TTextAttForm *settings = m.form->TextAttForm();
+        QVERIFY(settings);
+        settings->KeySetReplyEdit->setText(QStringLiteral("r2"));
+        settings->ApplybuttonClick();
+        QCOMPARE(m.form->Pipeline()->settings().KeySetReply, QByteArray("r2"));
+        QVERIFY(m.form->Pipeline()->loginAnswered());
+        m.link->deliver("login:");
+        QCOMPARE(m.link->sent.size(), sentBefore);
+        m.link->deliver("whoareu");
+        QVERIFY(m.link->sent.endsWith("r2\r"));
+        settings->close();
     }
 
     void missingSetupFileStopsStartUp() {

@@ -20,7 +20,26 @@ bool TRegistry::KeyExists() const {
     if (m_group.isEmpty()) {
         return !m_settings->allKeys().isEmpty();
     }
-    return m_settings->childGroups().contains(m_group.section(QLatin1Char('/'), 0, 0));
+    // The whole nested path, not only its first group.
+    m_settings->beginGroup(m_group);
+    const bool exists = !m_settings->allKeys().isEmpty();
+    m_settings->endGroup();
+    return exists;
+}
+
+QStringList TRegistry::ValueNames() const {
+    m_settings->beginGroup(m_group);
+    QStringList names = m_settings->childKeys();
+    m_settings->endGroup();
+    return names;
+}
+
+void TRegistry::DeleteKey() {
+    if (m_group.isEmpty()) {
+        m_settings->clear();
+        return;
+    }
+    m_settings->remove(m_group);
 }
 
 bool TRegistry::ValueExists(const QString &name) const {

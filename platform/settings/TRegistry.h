@@ -6,6 +6,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class TRegistry {
@@ -14,6 +15,10 @@ public:
     ~TRegistry();
 
     bool KeyExists() const;
+    // The names of the key's own values (not of its sub-keys).
+    QStringList ValueNames() const;
+    // Deletes the key with its values and sub-keys.
+    void DeleteKey();
     bool ValueExists(const QString &name) const;
     QString ReadString(const QString &name, const QString &fallback = QString()) const;
     // A missing or unreadable value gives the fallback.
