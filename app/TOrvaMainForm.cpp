@@ -18,6 +18,7 @@
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
+#include "imaging/media/MediaBackend.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -408,6 +409,8 @@ bool TOrvaMainForm::ReadSetupFile() {
     LocalPath::SetPathMap(m_settings.PathMap);
     // Scans go under the setup file's folder; without one the viewer refuses to scan.
     orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
+    // Only what the media backend here can open goes to the player (and into the open dialog's filter).
+    orva::imaging::SetMciExtensions(orva::imaging::PlayableMciExtensions(m_settings.MciExtensions));
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
