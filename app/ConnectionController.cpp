@@ -3,6 +3,7 @@
 
 #include "app/MainWindowLogic.h"
 #include "common/HostText.h"
+#include "common/Trace.h"
 #include "common/UserMessages.h"
 
 #include <QFileInfo>
@@ -27,9 +28,15 @@ void ConnectionController::setSetupFileName(const QString &path) {
     m_setupName = QFileInfo(path).fileName();
 }
 
-void ConnectionController::setHost(const QByteArray &setting, int port) {
-    m_hostName = setting;
+void ConnectionController::setHost(const QByteArray &host, int port) {
+    m_hostName = host;
     m_hostPort = port;
+}
+
+void ConnectionController::setHostSetting(const QByteArray &setting) {
+    const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(setting, m_hostPort);
+    m_hostName = hp.host;
+    m_hostPort = hp.port;
 }
 
 bool ConnectionController::Timer1Active() const {
@@ -52,12 +59,15 @@ void ConnectionController::FormShow() {
     }
 }
 
+// The box names the step that failed; a failure outside the give-up step, which has no step of its
+// own, shows the error instead of an empty box.
 void ConnectionController::reportTimerFailure(const QString &step, const QString &what) {
+    ORVA_TRACE(QStringLiteral("Timer1 failure"), what);
     // Stop the timer while the box is up, or every tick would stack another box.
     const bool wasActive = m_timer1->isActive();
     m_timer1->stop();
     m_messages.error(QStringLiteral("Error condition detected"),
-                     QLatin1Char('"') + what + QStringLiteral("\" ") + step);
+                     step.isEmpty() ? QLatin1Char('"') + what + QLatin1Char('"') : step);
     if (wasActive) {
         m_timer1->start();
     }
@@ -100,9 +110,6 @@ void ConnectionController::ConnectToHost() {
         emit settingsRequested();
         return;
     }
-    const MainWindowLogic::HostAndPort hp = MainWindowLogic::ParseHostSetting(m_hostName, m_hostPort);
-    m_hostPort = hp.port;
-    m_hostName = hp.host;
     if (m_link.IsConnected()) {
         Disconnect();
     }

@@ -21,9 +21,11 @@ public:
     // The setup file named in the captions, and whether an image source is set.
     void setSetupFileName(const QString &path);
     void setImagesConfigured(bool on) { m_imagesConfigured = on; }
-    // The host setting ("name", "name:port") and the port in use until a setting names another.
-    void setHost(const QByteArray &setting, int port);
-    void setHostName(const QByteArray &setting) { m_hostName = setting; }
+    // The host and port of the setup file (already apart).
+    void setHost(const QByteArray &host, int port);
+    // A host setting typed by the user ("name", "name:port", "[v6]:port"): a port it names replaces
+    // the one in use, which otherwise sticks.
+    void setHostSetting(const QByteArray &setting);
     QByteArray HostName() const { return m_hostName; }
     int HostPort() const { return m_hostPort; }
 

@@ -44,6 +44,14 @@ std::unique_ptr<QMessageBox> DialogMessages::messageBox(Kind kind, const QString
 
 std::unique_ptr<QMessageBox> DialogMessages::questionBox(Buttons buttons, const QString &caption,
                                                          const QString &text, QWidget *parent) {
+    if (buttons == Buttons::OkCancel) {
+        auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text,
+                                                 QMessageBox::Ok | QMessageBox::Cancel, parent);
+        box->setTextFormat(Qt::PlainText);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Cancel);
+        return box;
+    }
     const bool withCancel = buttons == Buttons::YesNoCancel;
     auto box =
         std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
@@ -83,6 +91,8 @@ UserMessages::Answer DialogMessages::ask(Buttons buttons, const QString &caption
         return Answer::Yes;
     case QMessageBox::No:
         return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
     default:
         break;
     }
@@ -104,4 +114,10 @@ QString DialogMessages::openFileName(const QString &caption, const QString &fold
 
 QString DialogMessages::saveFileName(const QString &caption, const QString &folder, const QString &filter) {
     return QFileDialog::getSaveFileName(m_parent, caption, folder, filter);
+}
+
+QString DialogMessages::saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                                     const QString &filter) {
+    return QFileDialog::getSaveFileName(m_parent, caption, folder, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }

@@ -20,6 +20,8 @@ public:
     bool inputBox(const QString &caption, const QString &prompt, QString &value) override;
     QString openFileName(const QString &caption, const QString &folder, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &folder, const QString &filter) override;
+    QString saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                         const QString &filter) override;
 
     // The boxes as they are built, before they are run (tests look at them).
     static std::unique_ptr<QMessageBox> messageBox(Kind kind, const QString &caption, const QString &text,

@@ -2,9 +2,13 @@
 #include "app/MainFormSinks.h"
 
 #include "app/TOrvaMainForm.h"
+#include "app/capture/LocalCapture.h"
+#include "app/export/TExportForm.h"
+#include "app/pipeline/ReceivePipeline.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
+#include "platform/print/RawPrintQueue.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
@@ -43,9 +47,56 @@ void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
 }
 
 void MainFormSinks::HostCaptureChanged(bool on) {
-    if (QToolButton *b = m_form.toolButton(QStringLiteral("FileCapturebutton"))) {
-        b->setChecked(on);
+    m_form.showCaptureButton(on);
+}
+
+bool MainFormSinks::ItemTransferActive() {
+    return m_form.m_exportForm && m_form.m_exportForm->Transfer().Active();
+}
+
+void MainFormSinks::ItemTransferReply(const QByteArray &text) {
+    if (m_form.m_exportForm) {
+        m_form.m_exportForm->Transfer().Reply(text);
     }
+}
+
+void MainFormSinks::EndItemTransfer() {
+    if (m_form.m_exportForm) {
+        m_form.m_exportForm->Transfer().End();
+    }
+}
+
+bool MainFormSinks::LocalCaptureActive() {
+    return m_form.m_capture->isOn();
+}
+
+bool MainFormSinks::LocalCaptureWrite(const QByteArray &bytes) {
+    return m_form.m_capture->write(bytes);
+}
+
+void MainFormSinks::StopLocalCapture() {
+    LocalCapture &capture = *m_form.m_capture;
+    const QString reason = capture.errorString();
+    capture.stop();
+    m_form.showCaptureButton(m_form.m_pipeline && m_form.m_pipeline->hostCaptureOn());
+    m_posted.error(QStringLiteral("Capture to File."), QStringLiteral("The capture file ") +
+                                                           capture.fileName() +
+                                                           QStringLiteral(" could not be written, and file "
+                                                                          "capture has stopped.\n") +
+                                                           reason);
+}
+
+bool MainFormSinks::RawPrintBegin() {
+    m_form.m_rawPrint->BeginDoc();
+    return true;
+}
+
+void MainFormSinks::RawPrintWrite(const QByteArray &bytes) {
+    m_form.m_rawPrint->WriteString(bytes);
+}
+
+void MainFormSinks::RawPrintEnd() {
+    m_form.m_rawPrint->EndDoc();
 }
 
 bool MainFormSinks::ResultTransferActive() {
@@ -136,6 +187,12 @@ QString MainFormSinks::PostedMessages::openFileName(const QString &caption, cons
 QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, const QString &folder,
                                                     const QString &filter) {
     return m_form.m_messages->saveFileName(caption, folder, filter);
+}
+
+QString MainFormSinks::PostedMessages::saveFileNameNoOverwriteCheck(const QString &caption,
+                                                                    const QString &folder,
+                                                                    const QString &filter) {
+    return m_form.m_messages->saveFileNameNoOverwriteCheck(caption, folder, filter);
 }
 
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {

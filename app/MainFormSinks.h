@@ -21,6 +21,18 @@ public:
     TWinpickFrm *HostForms() const { return m_hostForms.get(); }
     HostLink *Link() override;
     void HostCaptureChanged(bool on) override;
+    // The export or import of the export form, while it runs.
+    bool ItemTransferActive() override;
+    void ItemTransferReply(const QByteArray &text) override;
+    void EndItemTransfer() override;
+    // The user's capture; a write that fails ends it, pops the button up and says so.
+    bool LocalCaptureActive() override;
+    bool LocalCaptureWrite(const QByteArray &bytes) override;
+    void StopLocalCapture() override;
+    // Host print data goes to the raw print queue; a job that fails is reported by the queue.
+    bool RawPrintBegin() override;
+    void RawPrintWrite(const QByteArray &bytes) override;
+    void RawPrintEnd() override;
     bool ResultTransferActive() override;
     void SetResultTransferActive(bool on) override;
     bool AudioTransfer() override;
@@ -50,6 +62,8 @@ private:
         bool inputBox(const QString &caption, const QString &prompt, QString &value) override;
         QString openFileName(const QString &caption, const QString &folder, const QString &filter) override;
         QString saveFileName(const QString &caption, const QString &folder, const QString &filter) override;
+        QString saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                             const QString &filter) override;
 
     private:
         TOrvaMainForm &m_form;

@@ -2,7 +2,7 @@
 #include "app/MainWindowLogic.h"
 
 #include "common/GDFileManip.h"
-#include "common/GDStringManip.h"
+#include "common/SetupFile.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -44,17 +44,15 @@ QPoint ClampToDesktop(QPoint place, QSize size, const QRect &desktop) {
 }
 
 HostAndPort ParseHostSetting(const QByteArray &setting, int currentPort) {
-    HostAndPort result{GDStringManip::TextBefore(setting, ":").trimmed(), currentPort};
-    if (!setting.contains(':')) {
-        return result;
-    }
-    const QByteArray after = GDStringManip::TextAfter(setting, ":").trimmed();
-    if (after.isEmpty()) {
+    const SetupFile::THostParts parts = SetupFile::SplitHostText(setting);
+    HostAndPort result{parts.Host, currentPort};
+    if (!parts.HasPort || parts.Port.isEmpty()) {
         return result;
     }
     int port = 23;
-    const auto [end, ec] = std::from_chars(after.constData(), after.constData() + after.size(), port);
-    if (ec != std::errc() || end != after.constData() + after.size() || port <= 0 || port > 65535) {
+    const QByteArray &text = parts.Port;
+    const auto [end, ec] = std::from_chars(text.constData(), text.constData() + text.size(), port);
+    if (ec != std::errc() || end != text.constData() + text.size() || port <= 0 || port > 65535) {
         port = 23;
     }
     result.port = port;

@@ -26,8 +26,9 @@ struct HostAndPort {
     QByteArray host;
     int port = 23;
 };
-// Host setting "name[:port]" as the connect command reads it: a port that differs and is not blank
-// replaces the one in use; "name:" and "name" keep it; "name:abc" gives 23.
+// Host setting "name[:port]" (or "[v6][:port]") as the connect command reads it: a port that is not
+// blank replaces the one in use; "name:" and "name" keep it; "name:abc" gives 23. An IPv6 address
+// written without brackets is a host alone.
 HostAndPort ParseHostSetting(const QByteArray &setting, int currentPort);
 
 // Work files deleted at close: "Recover.*.txc" and "Audiodata.*" older than 7 days, "LastReport.*.txc"

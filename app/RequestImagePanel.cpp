@@ -1,8 +1,10 @@
 // The image area of the main window: the strip, the picture, the image keys, print and the source.
 #include "app/RequestImagePanel.h"
 
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/Trace.h"
 #include "common/UserMessages.h"
 #include "imaging/imagelist/ImageList.h"
@@ -10,11 +12,11 @@
 #include "imaging/view/TMultiImage.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -28,16 +30,17 @@
 using orva::imaging::TMultiImage;
 
 namespace {
-class WaitCursor {
+// A cursor over the whole application while a step runs.
+class OverrideCursor {
 public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
+    explicit OverrideCursor(const QCursor &cursor) { QApplication::setOverrideCursor(cursor); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+    OverrideCursor(const OverrideCursor &) = delete;
+    OverrideCursor &operator=(const OverrideCursor &) = delete;
 };
 } // namespace
 
-RequestImagePanel::RequestImagePanel(QComboBox &nameList, UserMessages &messages, QWidget *parent)
+RequestImagePanel::RequestImagePanel(QListWidget &nameList, UserMessages &messages, QWidget *parent)
     : QWidget(parent), m_nameList(nameList), m_messages(messages) {
     setObjectName(QStringLiteral("ViewPanel"));
     buildStrip();
@@ -45,14 +48,13 @@ RequestImagePanel::RequestImagePanel(QComboBox &nameList, UserMessages &messages
     m_view->setObjectName(QStringLiteral("ViewMultiImage"));
     m_view->SetJPegSaveSmooth(5);
     m_view->setFocusPolicy(Qt::StrongFocus);
+    m_view->setCursor(ResourceCursors::Load("MAGGLASS"));
     static_cast<QVBoxLayout *>(layout())->addWidget(m_view, 1);
     m_view->installEventFilter(this);
     m_zoomToolBar->installEventFilter(this);
-    connect(&m_nameList, &QComboBox::activated, this, [this](int index) {
-        if (ShowImage(index)) {
-            ViewFit();
-        }
-    });
+    m_nameList.installEventFilter(this);
+    connect(&m_nameList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { ShowEntry(m_nameList.row(item)); });
     UpdateImageControls(0);
 }
 
@@ -130,7 +132,8 @@ bool RequestImagePanel::LoadRequest(const QByteArray &number) {
     m_currentSource = used;
     m_nameList.clear();
     for (const QString &entry : entries) {
-        m_nameList.addItem(entry.section(QLatin1Char('\n'), 0, 0), entry);
+        auto *item = new QListWidgetItem(entry.section(QLatin1Char('\n'), 0, 0), &m_nameList);
+        item->setData(Qt::UserRole, entry);
     }
     m_imageIndex = 0;
     return ShowImage(m_imageIndex);
@@ -140,7 +143,7 @@ bool RequestImagePanel::ShowImage(int index) {
     if (index < 0 || index >= m_nameList.count()) {
         return false;
     }
-    const WaitCursor wait;
+    const OverrideCursor wait(Qt::WaitCursor);
     try {
         RequestImages::TShowSettings show;
         show.CurrentSource = m_currentSource;
@@ -148,17 +151,23 @@ bool RequestImagePanel::ShowImage(int index) {
         show.Mask = m_maskInUse;
         show.NoImageName = m_settings.NoImageName;
         show.SecureImageName = m_settings.SecureImageName;
-        const RequestImages::TShownImage shown =
-            RequestImages::ChooseImage(m_nameList.itemData(index).toString(), show, RequestImages::ProbeFile);
+        const RequestImages::TShownImage shown = RequestImages::ChooseImage(
+            m_nameList.item(index)->data(Qt::UserRole).toString(), show, RequestImages::ProbeFile);
         m_imageDateText = shown.DateText;
         m_view->SetImageName(shown.Path);
         m_imageIndex = index;
-        m_nameList.setCurrentIndex(index);
+        m_nameList.setCurrentRow(index);
     } catch (const std::exception &e) {
         ORVA_TRACE(QStringLiteral("image not shown"), QString::fromLocal8Bit(e.what()));
         return false;
     }
     return true;
+}
+
+void RequestImagePanel::ShowEntry(int index) {
+    if (ShowImage(index)) {
+        ViewFit();
+    }
 }
 
 void RequestImagePanel::ClearImageList() {
@@ -181,6 +190,7 @@ void RequestImagePanel::UpdateImageControls(int flags) {
 }
 
 void RequestImagePanel::ViewFit() {
+    m_view->setCursor(ResourceCursors::Load("MAGGLASS"));
     m_view->SetStretch(false);
     m_view->SetStretchRatio(true);
     UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
@@ -216,7 +226,7 @@ void RequestImagePanel::ViewZoomOut() {
 }
 
 void RequestImagePanel::ViewRotate(bool clockwise) {
-    const WaitCursor wait;
+    const OverrideCursor wait(Qt::WaitCursor);
     for (int i = 0; i < (clockwise ? 3 : 1); ++i) {
         m_view->Rotate90();
     }
@@ -238,6 +248,15 @@ void RequestImagePanel::ViewPrevious() {
 // ---- events and keys -------------------------------------------------------------------------------
 
 bool RequestImagePanel::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == &m_nameList) {
+        const auto *key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent *>(event) : nullptr;
+        if (key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            m_nameList.currentItem()) {
+            ShowEntry(m_nameList.currentRow());
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_zoomToolBar && event->type() == QEvent::MouseButtonDblClick) {
         UpdateImageControls(ShowZoomToolBar | EnableImagePrint);
     } else if (event->type() == QEvent::KeyPress) {
@@ -324,20 +343,22 @@ bool RequestImagePanel::ImageKey(QKeyEvent *event, bool inRequestBox) {
     case Qt::Key_Minus:
         ViewZoomOut();
         return true;
+    // "," and "." step through the files; with Shift alone (which may arrive as "<" and ">") on an
+    // image that is not fitted they turn it instead.
     case Qt::Key_Comma:
-        ViewPrevious();
-        return true;
-    case Qt::Key_Period:
-        ViewNext();
-        return true;
     case Qt::Key_Less:
-        if (!m_view->StretchRatio()) {
+        if (shiftOnly && !m_view->StretchRatio()) {
             ViewRotate(false);
+        } else {
+            ViewPrevious();
         }
         return true;
+    case Qt::Key_Period:
     case Qt::Key_Greater:
-        if (!m_view->StretchRatio()) {
+        if (shiftOnly && !m_view->StretchRatio()) {
             ViewRotate(true);
+        } else {
+            ViewNext();
         }
         return true;
     default:
@@ -366,7 +387,7 @@ bool RequestImagePanel::PrintImage(QPrinter &printer) {
         return false;
     }
     printer.setDocName(QStringLiteral("Orva:") + m_view->GetImageName());
-    const WaitCursor wait;
+    const OverrideCursor printing(ResourceCursors::Load("PRINTER"));
     QPainter painter;
     if (!painter.begin(&printer)) {
         return false;
@@ -391,7 +412,7 @@ void RequestImagePanel::NewSourceClick() {
         answer += QLatin1Char('\\');
     }
     m_currentSource = answer;
-    if (QFileInfo(LocalPath::toLocalPath(answer)).isDir()) {
+    if (FileWait::IsFolder(LocalPath::toLocalPath(answer))) {
         QString mask = HostText::toUnicode(m_maskInUse);
         if (m_messages.inputBox(QStringLiteral("Change Subdirectory Pattern"),
                                 QStringLiteral("Enter new pattern"), mask)) {

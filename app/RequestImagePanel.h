@@ -11,9 +11,9 @@
 #include <QString>
 #include <QWidget>
 
-class QComboBox;
 class QKeyEvent;
 class QLabel;
+class QListWidget;
 class QPrinter;
 class QPushButton;
 class QToolBar;
@@ -26,8 +26,9 @@ class TMultiImage;
 class RequestImagePanel : public QWidget {
     Q_OBJECT
 public:
-    // `nameList` is the image name list of the menu bar; the panel fills it and shows its entries.
-    RequestImagePanel(QComboBox &nameList, UserMessages &messages, QWidget *parent = nullptr);
+    // `nameList` is the image name list of the menu bar; the panel fills it and shows the entry
+    // double-clicked or chosen with Enter.
+    RequestImagePanel(QListWidget &nameList, UserMessages &messages, QWidget *parent = nullptr);
 
     // The image sources, names, mask and printer of the setup file; the default source comes back.
     void setSettings(const TOrvaSettings &settings);
@@ -36,6 +37,8 @@ public:
     // false when nothing could be shown.
     bool LoadRequest(const QByteArray &number);
     bool ShowImage(int index);
+    // An entry of the list shown fitted.
+    void ShowEntry(int index);
     void ClearImageList();
 
     // Flags of UpdateImageControls.
@@ -79,7 +82,7 @@ private:
     void buildStrip();
     void imageClicked(const QPoint &at);
 
-    QComboBox &m_nameList;
+    QListWidget &m_nameList;
     UserMessages &m_messages;
     TOrvaSettings m_settings;
     orva::imaging::TMultiImage *m_view = nullptr;

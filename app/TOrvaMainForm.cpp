@@ -7,27 +7,39 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/RequestImagePanel.h"
+#include "app/ScreenPrint.h"
+#include "app/TerminalClipboard.h"
+#include "app/capture/LocalCapture.h"
+#include "app/export/TExportForm.h"
+#include "app/keymap/KeyMap.h"
 #include "app/pipeline/ReceivePipeline.h"
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
+#include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/media/MediaBackend.h"
+#include "platform/print/CupsSpooler.h"
+#include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/telnet/TTelnet.h"
+#include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -35,9 +47,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -53,6 +68,8 @@ const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settin
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
 constexpr int kMaxFontSize = 30;
+// The Enter key's virtual-key code, as the key-down handling knows keys.
+constexpr int kEnterKey = 0x0D;
 constexpr int kMinFontSizeToShrink = 8;
 const QString kErrorCaption = QStringLiteral("Error condition detected");
 
@@ -69,16 +86,44 @@ QPixmap lightPixmap(const QColor &colour) {
 
 } // namespace
 
+// Key-map entries act on the link (sent whatever its state: the link drops what it cannot send), the
+// request images, the detached image window and the dictation window.
+class MainFormKeyActions : public KeyMapActions {
+public:
+    explicit MainFormKeyActions(TOrvaMainForm &form) : m_form(form) {}
+    void SendKeyText(const QByteArray &bytes) override { m_form.m_telnet->Send(bytes); }
+    void ShowRequestImages() override { m_form.ShowRequestImages(); }
+    void doImageKey(int code) override { m_form.doImageKey(code); }
+    void DictationKey(TDictationKey key) override { RunDictationKey(*m_form.m_dictationKeys, key); }
+
+private:
+    TOrvaMainForm &m_form;
+};
+
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
-      m_telnet(link ? link : new TTelnet(this)), m_arguments(arguments) {
+      m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
+      m_dictationKeys(std::make_unique<TNoDictationWindow>()),
+      m_imageKeys(std::make_unique<TNoDetachedImageWindow>()),
+      m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
     m_telnet->setTermType("vt400");
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
+    m_capture = std::make_unique<LocalCapture>();
+    m_rawPrint = new RawPrintQueue(std::make_unique<CupsSpooler>(), this);
+    m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
+    m_rawPrint->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
+    connect(m_rawPrint, &RawPrintQueue::jobFailed, this, [this](const QString &reason) {
+        // Not while a block is on its way to the screen: the posted box waits for the block's end.
+        UserMessages &messages = m_sinks ? m_sinks->Messages() : *m_messages;
+        messages.warning(QStringLiteral("Orva"),
+                         QStringLiteral("The host sent a print job, but it could not be printed.\n") +
+                             reason);
+    });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
     m_rowseekTimer = new QTimer(this);
@@ -105,11 +150,15 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
             m_pipeline->Telnet1Send();
         }
     });
+    // A typed character goes to the host as one byte; keys without one only through the key map.
     connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
         if (m_telnet->IsConnected()) {
             m_telnet->Send(bytes);
         }
     });
+    m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
 }
 
 TOrvaMainForm::~TOrvaMainForm() = default;
@@ -180,8 +229,12 @@ void TOrvaMainForm::buildMenuBar() {
     m_closeSpeed->setText(QStringLiteral("X"));
     m_closeSpeed->setToolTip(QStringLiteral("Close Orva"));
     connect(m_closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
-    m_imageNameListBox = new QComboBox(m_menuPanel);
+    // One row high in the menu bar; the arrow keys and the wheel move through the request's files.
+    m_imageNameListBox = new QListWidget(m_menuPanel);
     m_imageNameListBox->setObjectName(QStringLiteral("ImageNameListBox"));
+    m_imageNameListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_imageNameListBox->setUniformItemSizes(true);
     m_imageNameListBox->hide();
 }
 
@@ -260,23 +313,29 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
+    // Buttons whose windows come with later parts say so in the trace until then.
     const struct {
         const char *name;
         const char *hint;
         const char *glyph;
-    } later[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set"},
-        {"FileCapturebutton", "Save data to file", "Cap"},
-        {"PrintTextButton", "Print Screen", "Prn"},
-        {"ToolButton5", "Export File to d3", "Exp"},
-        {"ToolButton6", "Import File From d3", "Imp"},
-        {"WPEditButton", "WP Editor Templates", "WP"},
-        {"SHowAudioBtn", "Audio Playback", "Aud"},
+        void (TOrvaMainForm::*click)();
+    } buttons[] = {
+        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", nullptr},
+        {"FileCapturebutton", "Save data to file", "Cap", &TOrvaMainForm::FileCapturebuttonClick},
+        {"PrintTextButton", "Print Screen", "Prn", &TOrvaMainForm::PrintTextButtonClick},
+        {"ToolButton5", "Export File to d3", "Exp", &TOrvaMainForm::ToolButton5Click},
+        {"ToolButton6", "Import File From d3", "Imp", &TOrvaMainForm::ToolButton6Click},
+        {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
+        {"SHowAudioBtn", "Audio Playback", "Aud", nullptr},
     };
-    for (const auto &b : later) {
+    for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        if (b.click) {
+            connect(button, &QToolButton::clicked, this, b.click);
+        } else {
+            connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
+        }
     }
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
@@ -292,7 +351,7 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Rst")),
             &QToolButton::clicked, this, &TOrvaMainForm::ResetPendraBtnClick);
     QToolButton *forms = addToolButton(QStringLiteral("ToolButton11"), QString(), QStringLiteral("Frm"));
-    connect(forms, &QToolButton::clicked, this, [this] { traceUnbuilt(QStringLiteral("ToolButton11")); });
+    connect(forms, &QToolButton::clicked, this, &TOrvaMainForm::ToolButton11Click);
     // Hidden: a tool-bar widget is hidden through its action.
     for (QAction *a : m_toolBar1->actions()) {
         if (m_toolBar1->widgetForAction(a) == forms) {
@@ -341,7 +400,7 @@ void TOrvaMainForm::traceUnbuilt(const QString &control) {
 
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
-    ORVA_TRACE(QStringLiteral("key-name table"), QStringLiteral("not filled"));
+    m_keyMap->FillKeyNameTable();
     m_smartMouse = false;
     m_detachedImages = false;
 
@@ -358,9 +417,12 @@ bool TOrvaMainForm::FormCreate() {
     }
 
     m_sinks = std::make_unique<MainFormSinks>(*this);
-    m_pipeline = std::make_unique<ReceivePipeline>(
-        *m_sinks, PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory));
+    PipelineSettings pipelineSettings = PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
+    pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+    m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
+    m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
+                                     RequestImagePanel::EnableImagePrint);
     readRegistry();
     applyTerminalFont();
     SizeToTerminal();
@@ -403,14 +465,21 @@ bool TOrvaMainForm::ReadSetupFile() {
         return false;
     }
     m_settings = SetupFile::Parse(file.readAll(), m_programDir);
-    for (const QString &problem : m_settings.Problems) {
-        ORVA_TRACE(QStringLiteral("setup line skipped"), problem);
+    // A re-read replaces the key map and the swap intercepts the pipeline applies.
+    const QStringList problems = m_settings.Problems + m_keyMap->Load(m_settings);
+    for (const QString &problem : problems) {
+        qCWarning(orvaSetup).noquote() << m_setupFileName + QStringLiteral(": ") + problem;
     }
+    if (m_pipeline) {
+        m_pipeline->setSwapIntercepts(m_keyMap->SwapIntercepts());
+    }
+    reportUnmappedPaths();
     LocalPath::SetPathMap(m_settings.PathMap);
     // Scans go under the setup file's folder; without one the viewer refuses to scan.
     orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
     // Only what the media backend here can open goes to the player (and into the open dialog's filter).
     orva::imaging::SetMciExtensions(orva::imaging::PlayableMciExtensions(m_settings.MciExtensions));
+    m_rawPrint->setPrinterName(m_settings.PrinterName);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
@@ -431,11 +500,30 @@ bool TOrvaMainForm::ReadSetupFile() {
     m_formButton->setVisible(hasSource);
     m_exitButton->setVisible(hasSource);
     m_reqNum->setVisible(hasSource);
+    m_imageNameListBox->setVisible(hasSource);
 
     if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;
     }
     return true;
+}
+
+// A Windows path that no pathmap line translates would name a place nobody meant; it is said once,
+// when the setup file is read.
+void TOrvaMainForm::reportUnmappedPaths() {
+    if (m_settings.UnmappedPaths.isEmpty()) {
+        return;
+    }
+    for (const QString &line : m_settings.UnmappedPaths) {
+        ORVA_TRACE(QStringLiteral("setup path not mapped"), line);
+    }
+    m_messages->warning(QStringLiteral("Setup File"),
+                        QStringLiteral("No pathmap line in ") + m_setupFileName +
+                            QStringLiteral(" translates these Windows paths:\r\n") +
+                            m_settings.UnmappedPaths.join(QStringLiteral("\r\n")) +
+                            QStringLiteral("\r\n\r\nAdd a line such as \"pathmap = \\\\server\\share => "
+                                           "/mnt/share\" for each. Until then work files are kept in ") +
+                            m_settings.ResultDirectory);
 }
 
 void TOrvaMainForm::applySettingsToTerminal() {
@@ -455,7 +543,8 @@ void TOrvaMainForm::applySettingsToTerminal() {
 
 bool TOrvaMainForm::CheckImageServer() {
     const QString source = m_settings.ImageSources.value(0);
-    if (source.isEmpty() || QFileInfo(LocalPath::toLocalPath(source)).isDir()) {
+    // A server that does not answer in time is as unavailable as one that is not there.
+    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
         return true;
     }
     QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"
@@ -548,11 +637,14 @@ void TOrvaMainForm::Telnet1Receive() {
 }
 
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
+    m_reportMessage = reportMessage;
     if (!m_wpForm) {
         const EditorFolders folders{m_settings.TemplateDirectory, m_settings.AbbreviationDirectory,
                                     m_settings.ResultDirectory, m_programDir};
         m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
         m_wpForm->setWindowFlag(Qt::Window);
+        // However the editor goes away, the main window comes back.
+        m_wpForm->installEventFilter(this);
         m_wpForm->HostAbbreviations = hostAbbreviationAccess();
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             show();
@@ -562,7 +654,40 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
         });
     }
     m_wpForm->ReceivedReportText = reportMessage;
-    m_wpForm->LoadReport();
+    if (!m_wpForm->LoadReport()) {
+        m_messages->information(QStringLiteral("Orva"),
+                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
+                                               "You should Escape from this document and retry"));
+        return;
+    }
+    hide();
+    m_wpForm->show();
+    m_wpForm->raise();
+    m_wpForm->activateWindow();
+}
+
+void TOrvaMainForm::WPEditButtonClick() {
+    if (m_sinks) {
+        m_sinks->SetBusyCursor(false);
+    }
+    if ((m_settings.TemplateDirectory.isEmpty() || m_settings.AbbreviationDirectory.isEmpty()) &&
+        !m_messages->yesNo(
+            QStringLiteral("Orva"),
+            QStringLiteral("The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                           "not been specified.\r\n\r\n"
+                           "To resolve this issue, open the options dialog and specify the "
+                           "necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                           "Are you sure you wish to open Pendra anyway?"))) {
+        return;
+    }
+    showeditor(m_reportMessage);
+}
+
+void TOrvaMainForm::ToolButton11Click() {
+    if (m_sinks && m_sinks->HostForms()) {
+        m_sinks->HostForms()->show();
+        m_sinks->HostForms()->raise();
+    }
 }
 
 // The editor reads the host's abbreviation list (client command 4) through the pipeline.
@@ -695,9 +820,23 @@ void TOrvaMainForm::ExitButtonClick() {
 }
 
 bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_wpForm && event->type() == QEvent::Hide && !event->spontaneous() && isHidden()) {
+        show();
+        FocusTerminal();
+        return false;
+    }
     if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease) {
         NoLinkLightClick();
         return true;
+    }
+    if (watched == m_terminal && event->type() == QEvent::KeyPress) {
+        return terminalKeyPress(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
+    }
+    if (m_terminal && watched == m_terminal->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        terminalLeftButton(event->type() == QEvent::MouseButtonPress);
+        return QWidget::eventFilter(watched, event);
     }
     if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
@@ -711,6 +850,92 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// ---- keys in the terminal ---------------------------------------------------------------------------
+
+// Keys without a virtual-key code never reach the key map: they end the selection hold here. Ctrl
+// and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
+// copy the selection and then end the hold, so that held host output is not left waiting for a
+// further key. True when the key was taken here.
+bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
+    const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
+    const bool ctrlOnly = (stroke.Shift & (vssCtrl | vssShift | vssAlt)) == vssCtrl;
+    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
+        m_terminal->Selection().Present()) {
+        m_terminal->CopyToClipboard();
+        EndSelectionHold();
+        return true;
+    }
+    // Shift alone ends the hold too: it starts no copy, and the user may just want the screen back.
+    if ((stroke.Key == 0 && !stroke.Modifier) || event->key() == Qt::Key_Shift) {
+        EndSelectionHold();
+    }
+    return false;
+}
+
+// Received text is held back from the press of the left button in the terminal, so that the screen
+// stays put while the user selects; a release with fewer than 4 characters selected lets it through.
+void TOrvaMainForm::terminalLeftButton(bool pressed) {
+    if (!m_pipeline) {
+        return;
+    }
+    if (pressed) {
+        m_pipeline->setSelectionHold(true);
+        return;
+    }
+    const TVtSelection &selection = m_terminal->Selection();
+    const int cells = selection.Marked()
+                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_terminal->Columns() +
+                                selection.EndCell().Col - selection.StartCell().Col + 1
+                          : 0;
+    if (cells < 4) {
+        EndSelectionHold();
+    }
+}
+
+void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
+    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+        emulator->KeyHandled = false;
+    }
+    // A held mouse button is part of the shift state (left 8, right 16, middle 32), so it prevents a match.
+    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    const int mouse = (buttons & Qt::LeftButton ? 8 : 0) | (buttons & Qt::RightButton ? 16 : 0) |
+                      (buttons & Qt::MiddleButton ? 32 : 0);
+    try {
+        if (MapKeyPress(key & 0xFF, (shift | mouse) & 0xFF) == 0) {
+            key = 0;
+        }
+    } catch (...) {
+        m_messages->error(
+            kErrorCaption,
+            QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
+                QString::number(m_keyMap->LastExamined()));
+    }
+}
+
+int TOrvaMainForm::MapKeyPress(int key, int shift) {
+    EndSelectionHold();
+    return m_keyMap->MapKeyPress(key, shift, *m_keyActions);
+}
+
+void TOrvaMainForm::doImageKey(int code) {
+    RunImageKey(*m_imageKeys, code);
+}
+
+void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target) {
+    m_imageKeys = target ? std::move(target) : std::make_unique<TNoDetachedImageWindow>();
+}
+
+void TOrvaMainForm::SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target) {
+    m_dictationKeys = target ? std::move(target) : std::make_unique<TNoDictationWindow>();
+}
+
+void TOrvaMainForm::EndSelectionHold() {
+    if (m_pipeline) {
+        m_pipeline->setSelectionHold(false);
+    }
+    m_terminal->ClearSelection();
 }
 
 // Keys in the request box and the image name list: the image keys while images are shown, else
@@ -760,6 +985,8 @@ bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
 void TOrvaMainForm::buildImageArea() {
     m_reqNum->installEventFilter(this);
     m_imageNameListBox->installEventFilter(this);
+    m_terminal->installEventFilter(this);
+    m_terminal->viewport()->installEventFilter(this);
     connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
     connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
     connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
@@ -767,10 +994,18 @@ void TOrvaMainForm::buildImageArea() {
 
     m_vtPopup = new QMenu(this);
     m_vtPopup->setObjectName(QStringLiteral("VTPopup"));
-    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick);
+    m_copyAction = m_vtPopup->addAction(QStringLiteral("&Copy"), this, &TOrvaMainForm::CopyClick);
+    m_copyAction->setObjectName(QStringLiteral("Copy1"));
+    m_vtPopup->addAction(QStringLiteral("&Paste"), this, &TOrvaMainForm::PasteClick)
+        ->setObjectName(QStringLiteral("Paste1"));
+    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick)
+        ->setObjectName(QStringLiteral("ViewImage1"));
+    connect(m_vtPopup, &QMenu::aboutToShow, this,
+            [this] { m_copyAction->setEnabled(!m_terminal->GetSelectedText().isEmpty()); });
     m_terminal->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_terminal, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_vtPopup->popup(m_terminal->mapToGlobal(pos)); });
+    buildTerminalTools();
 }
 
 void TOrvaMainForm::RowseekTimerTimer() {
@@ -899,10 +1134,7 @@ void TOrvaMainForm::ViewImageClick() {
         return;
     }
     m_reqNum->setText(HostText::toUnicode(selected));
-    if (m_pipeline) {
-        m_pipeline->setSelectionHold(false);
-    }
-    m_terminal->ClearSelection();
+    EndSelectionHold();
     if (!LoadRequestImages()) {
         returnFromImages();
     }
@@ -916,6 +1148,100 @@ void TOrvaMainForm::ResetImagePosition1Click() {
     const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
     m_detachedForm->move(place.topLeft());
     m_detachedForm->resize(place.size());
+}
+
+// ---- capture, screen print, export and import, clipboard, smart mouse ---------------------------
+
+void TOrvaMainForm::buildTerminalTools() {
+    // The smart mouse's Enter goes the way a typed key goes: the key map first.
+    m_keyDownPath = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    connect(m_terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
+    connect(m_terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
+}
+
+void TOrvaMainForm::FileCapturebuttonClick() {
+    m_capture->ButtonClick(*m_messages);
+    showCaptureButton(m_pipeline && m_pipeline->hostCaptureOn());
+}
+
+// The button stays down while the user's capture or the host's runs.
+void TOrvaMainForm::showCaptureButton(bool hostCaptureOn) {
+    toolButton(QStringLiteral("FileCapturebutton"))->setChecked(m_capture->isOn() || hostCaptureOn);
+}
+
+void TOrvaMainForm::PrintTextButtonClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Orva Screen Dump."));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (!PrintScreenText(printer)) {
+        m_messages->error(QStringLiteral("Print Screen"), QStringLiteral("The screen could not be printed."));
+    }
+}
+
+bool TOrvaMainForm::PrintScreenText(QPrinter &printer) {
+    printer.setDocName(QStringLiteral("Orva Screen Dump."));
+    QList<QByteArray> rows;
+    for (int row = 1; row <= m_terminal->Rows(); ++row) {
+        rows.append(m_terminal->GetRowText(row));
+    }
+    return ScreenPrint::PrintRows(printer, m_terminal->terminalFont(), rows);
+}
+
+TExportForm *TOrvaMainForm::exportForm() {
+    if (!m_exportForm) {
+        m_exportForm = new TExportForm(*m_telnet, *m_messages, m_programDir, this);
+    }
+    // The codes of the setup file as it reads now.
+    m_exportForm->setCodes(ItemTransfer::Codes::fromSetup(m_settings));
+    return m_exportForm;
+}
+
+void TOrvaMainForm::ToolButton5Click() {
+    exportForm()->ShowExport();
+}
+
+void TOrvaMainForm::ToolButton6Click() {
+    exportForm()->ShowImport();
+}
+
+void TOrvaMainForm::CopyClick() {
+    if (m_terminal->GetSelectedText().isEmpty()) {
+        return;
+    }
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    m_terminal->CopyToClipboard();
+    const QString copied = clipboard->text();
+    const QString text = TerminalClipboard::CopiedText(copied);
+    if (text != copied) {
+        clipboard->setText(text);
+    }
+    EndSelectionHold();
+}
+
+void TOrvaMainForm::PasteClick() {
+    sendAsPasted(QGuiApplication::clipboard()->text());
+}
+
+void TOrvaMainForm::sendAsPasted(const QString &text) {
+    const QByteArray bytes = TerminalClipboard::PasteBytes(text);
+    if (!bytes.isEmpty()) {
+        m_telnet->Send(bytes);
+    }
+    EndSelectionHold();
+}
+
+void TOrvaMainForm::VtTerminal1SmartMouseClick(int, int, const QByteArray &text) {
+    if (m_telnet->State() != LinkState::Connected) {
+        return;
+    }
+    m_telnet->Send(text + '\r');
+    // Then as the Enter key pressed without a modifier.
+    int key = kEnterKey;
+    m_keyDownPath(key, 0);
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------
@@ -968,12 +1294,16 @@ QByteArray TOrvaMainForm::CurrentLoginConversation() const {
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QString host = HostText::toUnicode(m_connection->HostName());
+    QByteArray current = m_connection->HostName();
+    if (current.contains(':')) {
+        current = '[' + current + ']'; // an IPv6 address, kept apart from a port the user adds
+    }
+    QString host = HostText::toUnicode(current);
     if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
                               QStringLiteral("Address or Hostname of New System"), host)) {
         return;
     }
-    m_connection->setHostName(HostText::fromUnicode(host));
+    m_connection->setHostSetting(HostText::fromUnicode(host));
     SizeToTerminal();
     m_connection->ConnectToHost();
 }

@@ -14,13 +14,14 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
-class QComboBox;
 class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QAction;
 class QProgressBar;
@@ -30,9 +31,17 @@ class QToolBar;
 class QToolButton;
 class ConnectionController;
 class HostSendQueue;
+class KeyMap;
+class MainFormKeyActions;
+class LocalCapture;
+class QPrinter;
+class RawPrintQueue;
+class TExportForm;
 class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
+class TDictationKeyTarget;
+class TImageKeyTarget;
 class TVtTerminalEx;
 class TWPForm;
 namespace orva::imaging {
@@ -58,8 +67,12 @@ public:
     void WriteRegistrySettings();
     bool CheckImageServer();
 
-    // Opens the results editor on a report message from the host.
+    // Opens the results editor on a report message (the host's, or the last one again) and hides the
+    // main window while the editor is up.
     void showeditor(const QByteArray &reportMessage);
+    void WPEditButtonClick();
+    // Shows the host-forms window once the host has made it.
+    void ToolButton11Click();
     // The one upload queue the results editor shares with dictation.
     HostSendQueue &SendQueue() const { return *m_sendQueue; }
 
@@ -88,6 +101,22 @@ public:
     void ResetPendraBtnClick();
     void MainBarPopUpPopup();
 
+    // Capture, screen print, export and import (the tool bar), copy and paste (the terminal's menu),
+    // text dropped on the terminal, and the smart mouse.
+    void FileCapturebuttonClick();
+    void PrintTextButtonClick();
+    // The screen print on a printer the user has chosen; false when it could not be printed.
+    bool PrintScreenText(QPrinter &printer);
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void CopyClick();
+    void PasteClick();
+    void VtTerminal1SmartMouseClick(int button, int shift, const QByteArray &text);
+    // The terminal's key-down handling (virtual-key code, shift state) that the smart mouse runs for
+    // Enter after its digits: the key map's VtTerminal1KeyDown unless a test puts its own.
+    using KeyDownPath = std::function<void(int &key, int shift)>;
+    void setKeyDownPath(KeyDownPath path) { m_keyDownPath = std::move(path); }
+
     // Request images: the request box, the screen watcher and the host's lists.
     void RowseekTimerTimer();
     void ReqNumKeyPress();
@@ -109,6 +138,20 @@ public:
     UserMessages &Messages() const override { return *m_messages; }
     bool ImageTools() const override { return m_settings.ImageTools; }
 
+    // Keys in the terminal: a key with a virtual-key code goes through the key map first (the key's
+    // low byte, the shift state with held mouse buttons); a key the map takes is set to 0, so it types
+    // nothing. Also the way in for the smart mouse (Enter with no modifier).
+    void VtTerminal1KeyDown(int &key, int shift);
+    // The key map on one key press: 0 when an entry took the key, else the key.
+    int MapKeyPress(int key, int shift);
+    // The detached image window's key actions (codes 0 to 256), only while it is visible.
+    void doImageKey(int code);
+    // The windows the key map's image and dictation tokens drive (none until they are set).
+    void SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target);
+    void SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target);
+    // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
+    void EndSelectionHold();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -117,6 +160,8 @@ protected:
 private:
     // The pipeline's view of the window (terminal, link, transfer panel, editor, boxes).
     friend class MainFormSinks;
+    // What key-map entries drive (the link, the request images, the image and dictation windows).
+    friend class MainFormKeyActions;
 
     void buildMenuBar();
     void buildTerminalArea();
@@ -128,6 +173,7 @@ private:
     void traceUnbuilt(const QString &control);
     void readRegistry();
     void applySettingsToTerminal();
+    void reportUnmappedPaths();
     void applyTerminalFont();
     void setFontSize(int size);
     QRect workArea() const;
@@ -137,19 +183,30 @@ private:
     void placeWindow(const QPoint &topLeft, const QSize &size);
     bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
+    bool terminalKeyPress(QKeyEvent *event);
+    void terminalLeftButton(bool pressed);
     void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
     QByteArray CurrentLoginConversation() const;
+    void buildTerminalTools();
+    void sendAsPasted(const QString &text);
+    void showCaptureButton(bool hostCaptureOn);
+    TExportForm *exportForm();
 
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
     std::unique_ptr<UserMessages> m_messages;
     HostLink *m_telnet = nullptr;
     std::unique_ptr<HostSendQueue> m_sendQueue;
+    std::unique_ptr<LocalCapture> m_capture;
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
+    std::unique_ptr<KeyMap> m_keyMap;
+    std::unique_ptr<TDictationKeyTarget> m_dictationKeys;
+    std::unique_ptr<TImageKeyTarget> m_imageKeys;
+    std::unique_ptr<MainFormKeyActions> m_keyActions;
 
     QStringList m_arguments;
     TOrvaSettings m_settings;
@@ -169,9 +226,13 @@ private:
     QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
     bool m_rowseekBusy = false;
+    // The report message buffer: the last report opened, opened again by WPEditButton.
+    QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
     QPointer<TWPForm> m_wpForm;
+    QPointer<TExportForm> m_exportForm;
+    RawPrintQueue *m_rawPrint = nullptr;
     QTimer *m_rowseekTimer = nullptr;
     QFrame *m_menuPanel = nullptr;
     QLineEdit *m_reqNum = nullptr;
@@ -183,7 +244,7 @@ private:
     QLabel *m_noLinkLight = nullptr;
     QToolButton *m_minimiseSpeed = nullptr;
     QToolButton *m_closeSpeed = nullptr;
-    QComboBox *m_imageNameListBox = nullptr;
+    QListWidget *m_imageNameListBox = nullptr;
     RequestImagePanel *m_viewPanel = nullptr;
     QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     QWidget *m_vtPanel = nullptr;
@@ -193,6 +254,8 @@ private:
     QProgressBar *m_docProgressBar = nullptr;
     QMenu *m_mainBarPopUp = nullptr;
     QMenu *m_vtPopup = nullptr;
+    QAction *m_copyAction = nullptr;
+    KeyDownPath m_keyDownPath;
     QAction *m_loginState = nullptr;
     QAction *m_loginAs = nullptr;
     QAction *m_logonNewSystem = nullptr;

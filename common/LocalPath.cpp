@@ -21,25 +21,8 @@ QString backslashed(QString p) {
     }
     return p;
 }
-} // namespace
-
-void SetPathMap(const QList<QPair<QString, QString>> &map) {
-    QMutexLocker lock(&mapMutex());
-    mapTable() = map;
-}
-
-QList<QPair<QString, QString>> PathMap() {
-    QMutexLocker lock(&mapMutex());
-    return mapTable();
-}
-
-QString toLocalPath(const QString &path) {
-    const QString mapped = mappedPath(path);
-    return mapped.isEmpty() ? QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')) : mapped;
-}
-
-QString mappedPath(const QString &path) {
-    const QList<QPair<QString, QString>> map = PathMap();
+// The path under the first prefix of `map` that it starts with; empty when none matches.
+QString mappedWith(const QString &path, const QList<QPair<QString, QString>> &map) {
     const QString winPath = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
     for (const auto &[from, to] : map) {
         const QString prefix = backslashed(from);
@@ -57,6 +40,37 @@ QString mappedPath(const QString &path) {
         return local + QString(rest).replace(QLatin1Char('\\'), QLatin1Char('/'));
     }
     return {};
+}
+} // namespace
+
+void SetPathMap(const QList<QPair<QString, QString>> &map) {
+    QMutexLocker lock(&mapMutex());
+    mapTable() = map;
+}
+
+QList<QPair<QString, QString>> PathMap() {
+    QMutexLocker lock(&mapMutex());
+    return mapTable();
+}
+
+QString toLocalPath(const QString &path) {
+    return translate(path, PathMap());
+}
+
+QString mappedPath(const QString &path) {
+    return mappedWith(path, PathMap());
+}
+
+QString translate(const QString &path, const QList<QPair<QString, QString>> &map, bool *unmapped) {
+    const QString mapped = mappedWith(path, map);
+    if (unmapped) {
+        const QString winPath = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
+        const bool unc = winPath.startsWith(QLatin1String("\\\\"));
+        const bool drive = winPath.size() > 1 && winPath[0].isLetter() && winPath[1] == QLatin1Char(':') &&
+                           (winPath.size() == 2 || winPath[2] == QLatin1Char('\\'));
+        *unmapped = mapped.isEmpty() && (unc || drive);
+    }
+    return mapped.isEmpty() ? QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')) : mapped;
 }
 
 } // namespace LocalPath

@@ -17,5 +17,9 @@ QList<QPair<QString, QString>> PathMap();
 QString toLocalPath(const QString &path);
 // The same for a path under a mapped prefix only; empty when no prefix matches.
 QString mappedPath(const QString &path);
+// toLocalPath through a given table. `unmapped` is set when the path is a Windows one (a UNC path or
+// one with a drive letter) that no line of the table maps: made local, it would name a place
+// relative to the current folder, or under "/", that nobody meant.
+QString translate(const QString &path, const QList<QPair<QString, QString>> &map, bool *unmapped = nullptr);
 
 } // namespace LocalPath

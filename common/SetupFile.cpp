@@ -4,6 +4,8 @@
 
 #include "common/GDStringManip.h"
 #include "common/HostText.h"
+#include "common/LocalPath.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,22 +111,26 @@ std::optional<TCaptureSet> parseCaptureSet(const QByteArray &value) {
 
 } // namespace
 
-QPair<QByteArray, int> SplitHostPort(const QByteArray &raw, int fallbackPort) {
+THostParts SplitHostText(const QByteArray &raw) {
     const QByteArray value = raw.trimmed();
     if (value.startsWith('[') && value.contains(']')) {
-        const QByteArray host = TextBetween(value, "[", "]");
         const QByteArray after = TextAfter(value, "]");
-        if (!after.startsWith(':')) {
-            return {host, fallbackPort};
-        }
-        const auto port = wholeNumber(after.mid(1));
-        return {host, port ? *port : 23};
+        return {TextBetween(value, "[", "]").trimmed(), after.startsWith(':'), after.mid(1).trimmed()};
     }
-    if (!value.contains(':')) {
-        return {value, fallbackPort};
+    // An IPv6 address has colons of its own: without brackets it carries no port.
+    if (value.count(':') != 1) {
+        return {value, false, {}};
     }
-    const auto port = wholeNumber(TextAfter(value, ":"));
-    return {TextBefore(value, ":").trimmed(), port ? *port : 23};
+    return {TextBefore(value, ":").trimmed(), true, TextAfter(value, ":").trimmed()};
+}
+
+QPair<QByteArray, int> SplitHostPort(const QByteArray &raw, int fallbackPort) {
+    const THostParts parts = SplitHostText(raw);
+    if (!parts.HasPort) {
+        return {parts.Host, fallbackPort};
+    }
+    const auto port = wholeNumber(parts.Port);
+    return {parts.Host, port ? *port : 23};
 }
 
 QString DefaultResultDirectory() {
@@ -133,8 +139,7 @@ QString DefaultResultDirectory() {
         base = QDir::homePath() + QStringLiteral("/.cache");
     }
     const QString dir = base + QStringLiteral("/orva");
-    QDir().mkpath(dir);
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    PrivateFile::makeFolder(dir);
     return dir + QLatin1Char('/');
 }
 
@@ -142,6 +147,7 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     TOrvaSettings s;
     s.CustomDictionary = programDir + QStringLiteral("Custom.dic");
     QString resultDirectory;
+    QString customDictionary;
 
     for (const QByteArray &line : splitLines(text)) {
         const qsizetype eq = line.indexOf('=');
@@ -182,9 +188,7 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
         } else if (key == "scandirectory") {
             s.ScanDirectory = withTrailingDelimiter(path);
         } else if (key == "customdictionary") {
-            if (QFileInfo::exists(path)) {
-                s.CustomDictionary = path;
-            }
+            customDictionary = path;
         } else if (key == "sourcedirectory") {
             s.ImageSources[0] = withTrailingDelimiter(path);
         } else if (key == "alternatesource") {
@@ -271,9 +275,43 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             }
         }
     }
+    // Translated after the whole file is read: a pathmap line may come after the folder it maps.
+    const auto local = [&s](QString &value, const char *key, bool folder) {
+        bool unmapped = false;
+        QString mapped = LocalPath::translate(value, s.PathMap, &unmapped);
+        if (unmapped) {
+            s.UnmappedPaths.append(QLatin1String(key) + QStringLiteral(" = ") + value);
+            return false;
+        }
+        if (folder && !mapped.isEmpty() && !mapped.endsWith(QLatin1Char('/'))) {
+            mapped += QLatin1Char('/');
+        }
+        value = mapped;
+        return true;
+    };
+    // Work files are never written to a place nobody meant: an unmapped folder gives the default.
+    if (!resultDirectory.isEmpty() && !local(resultDirectory, "rtfresultdirectory", true)) {
+        resultDirectory.clear();
+    }
+    if (!s.CaptureDirectory.isEmpty() && !local(s.CaptureDirectory, "capturedirectory", true)) {
+        s.CaptureDirectory.clear();
+    }
+    if (!s.ScanDirectory.isEmpty() && !local(s.ScanDirectory, "scandirectory", true)) {
+        s.ScanDirectory.clear();
+    }
+    local(s.TemplateDirectory, "templatedirectory", true);
+    local(s.AbbreviationDirectory, "rtfabbreviationdirectory", true);
+    if (!customDictionary.isEmpty() && local(customDictionary, "customdictionary", false) &&
+        QFileInfo::exists(customDictionary)) {
+        s.CustomDictionary = customDictionary;
+    }
+    for (qsizetype i = 0; i < s.ImageSources.size(); ++i) {
+        QString checked = s.ImageSources.at(i);
+        local(checked, i == 0 ? "sourcedirectory" : "alternatesource", true);
+    }
     s.ResultDirectory = resultDirectory.isEmpty() ? DefaultResultDirectory() : resultDirectory;
     if (s.CaptureDirectory.isEmpty()) {
-        s.CaptureDirectory = s.ResultDirectory + QStringLiteral("capture") + s.ResultDirectory.back();
+        s.CaptureDirectory = s.ResultDirectory + QStringLiteral("capture/");
     }
     if (s.D3Filed.isEmpty()) {
         s.D3Filed = TOrvaSettings().D3Filed;

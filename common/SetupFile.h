@@ -24,6 +24,10 @@ struct TSetupPair {
     bool operator==(const TSetupPair &) const = default;
 };
 
+// The template, abbreviation, result and capture folders and the custom dictionary are local
+// paths: each is translated once through the file's own pathmap lines as the file is read. Image
+// sources stay as written (they are shown and compared as the host names them) and are made local
+// where they are listed.
 struct TOrvaSettings {
     static constexpr int kMaxKeyMaps = 50;
     static constexpr int kMaxCaptureSets = 10;
@@ -74,6 +78,9 @@ struct TOrvaSettings {
 
     // Lines that were read but could not be used, for the trace (start-up goes on).
     QStringList Problems;
+    // "key = value" of each configured Windows path that no pathmap line maps, for one message at
+    // start-up. The result and capture folders fall back to their defaults meanwhile.
+    QStringList UnmappedPaths;
 };
 
 namespace SetupFile {
@@ -85,7 +92,17 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir);
 // created readable by the user only.
 QString DefaultResultDirectory();
 
-// "host[:port]" → host and port; a missing or unreadable port gives `fallbackPort`, "[v6]:port" works.
+// A host setting cut into the host and the text after the colon that starts its port: "name",
+// "name:port", "[v6]", "[v6]:port", or an IPv6 address written bare (two colons or more), which has
+// no port. `HasPort` is false when no port colon is there; the port text may then still be empty.
+struct THostParts {
+    QByteArray Host;
+    bool HasPort = false;
+    QByteArray Port;
+};
+THostParts SplitHostText(const QByteArray &value);
+
+// "host[:port]" → host and port; a missing port gives `fallbackPort`, an unreadable one 23.
 QPair<QByteArray, int> SplitHostPort(const QByteArray &value, int fallbackPort);
 
 // The text written when no setup file exists (CR LF after every line but the last).

@@ -2,3 +2,4 @@
 #include "common/Trace.h"
 
 Q_LOGGING_CATEGORY(orvaTrace, "orva.trace", QtWarningMsg)
+Q_LOGGING_CATEGORY(orvaSetup, "orva.setup", QtWarningMsg)

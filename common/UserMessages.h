@@ -8,14 +8,15 @@
 class UserMessages {
 public:
     enum class Kind { Information, Warning, Error };
-    enum class Buttons { YesNo, YesNoCancel };
-    enum class Answer { Yes, No, Cancel };
+    // OkCancel is an error the user acknowledges (OK) or dismisses (Cancel), shown as an error.
+    enum class Buttons { YesNo, YesNoCancel, OkCancel };
+    enum class Answer { Yes, No, Cancel, Ok };
 
     virtual ~UserMessages() = default;
 
     // A box with an OK button.
     virtual void show(Kind kind, const QString &caption, const QString &text) = 0;
-    // A question. Closing the box without a choice answers No (YesNo) or Cancel (YesNoCancel).
+    // A question. Closing the box without a choice answers No (YesNo) or Cancel (the others).
     virtual Answer ask(Buttons buttons, const QString &caption, const QString &text) = 0;
     // False when the user cancels; `value` holds the initial and then the entered text.
     virtual bool inputBox(const QString &caption, const QString &prompt, QString &value) = 0;
@@ -23,6 +24,11 @@ public:
     // dialog starts (a folder or a file name in it); `filter` is in Qt's form ("Text (*.txt)").
     virtual QString openFileName(const QString &caption, const QString &folder, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &folder, const QString &filter) = 0;
+    // A save dialog that leaves an existing file to the caller, who asks its own question about it.
+    virtual QString saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
+                                                 const QString &filter) {
+        return saveFileName(caption, folder, filter);
+    }
 
     void error(const QString &caption, const QString &text) { show(Kind::Error, caption, text); }
     void warning(const QString &caption, const QString &text) { show(Kind::Warning, caption, text); }

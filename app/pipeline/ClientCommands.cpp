@@ -42,15 +42,21 @@ void THostAbbreviations::appendEntry(const QByteArray &entry) {
 
 bool HostCapture::open(const QString &path) {
     close();
-    m_file.setFileName(path);
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    m_file = std::make_unique<PrivateFile>(path, PrivateFile::Placing::AtOpen);
+    if (m_file->open()) {
+        return true;
+    }
+    ORVA_TRACE("host capture file not created", m_file->errorString());
+    m_file.reset();
+    return false;
 }
 
 bool HostCapture::write(const QByteArray &bytes) {
-    if (!m_file.isOpen()) {
+    if (!isOn()) {
         return false;
     }
-    if (m_file.write(bytes) == bytes.size()) {
+    // Each block reaches the file at once: a capture is read while it grows.
+    if (m_file->write(bytes) == bytes.size() && m_file->flush()) {
         return true;
     }
     close();
@@ -58,12 +64,15 @@ bool HostCapture::write(const QByteArray &bytes) {
 }
 
 bool HostCapture::close() {
-    if (!m_file.isOpen()) {
+    if (!isOn()) {
         return true;
     }
-    const bool flushed = m_file.flush();
-    m_file.close();
-    return flushed && m_file.error() == QFileDevice::NoError;
+    const bool written = m_file->commit();
+    if (!written) {
+        ORVA_TRACE("host capture not written", m_file->errorString());
+    }
+    m_file.reset();
+    return written;
 }
 
 ClientCommands::ClientCommands(PipelineSinks &sinks, Defer defer, QString captureDirectory)
@@ -90,8 +99,9 @@ void ClientCommands::writeCapture(const QByteArray &bytes) {
     if (bytes.isEmpty() || !Capture.isOn()) {
         return;
     }
+    const QString name = Capture.fileName();
     if (!Capture.write(captureTransform(bytes))) {
-        ORVA_TRACE("host capture write failed", Capture.fileName());
+        ORVA_TRACE("host capture write failed", name);
         m_sinks.HostCaptureChanged(false);
     }
 }
@@ -217,11 +227,11 @@ QString ClientCommands::captureTarget(const QByteArray &hostPath, char &reply) c
     if (!isUnder(full, base)) {
         return {};
     }
-    if (!QDir().mkpath(base)) {
+    if (!PrivateFile::makeFolder(base)) {
         return {};
     }
     const QString dir = QFileInfo(full).absolutePath();
-    if (!QDir().mkpath(dir)) {
+    if (!PrivateFile::makeFolder(dir)) {
         return {};
     }
     // A link inside the capture folder must not lead the file out of it.

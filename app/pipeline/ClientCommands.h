@@ -4,13 +4,14 @@
 
 #include "app/pipeline/PipelineSinks.h"
 #include "common/objectrequest/TObjectRequest.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // The abbreviation list the host maintains (client command 4) and the answers read by the editor.
 struct THostAbbreviations {
@@ -32,19 +33,20 @@ struct THostAbbreviations {
     void appendEntry(const QByteArray &entry);
 };
 
-// The file the host writes through client commands 2 and 3. Bytes are written as received.
+// The file the host writes through client commands 2 and 3. Bytes are written as received, into a
+// new file readable by the owner only that replaces the old one as soon as the capture starts.
 class HostCapture {
 public:
-    bool isOn() const { return m_file.isOpen(); }
+    bool isOn() const { return m_file && m_file->isOpen(); }
     bool open(const QString &path);
     // False when the bytes could not be written; the capture is then closed.
     bool write(const QByteArray &bytes);
-    // False when the file could not be flushed and closed.
+    // False when the file could not be written out, flushed to disk and closed.
     bool close();
-    QString fileName() const { return m_file.fileName(); }
+    QString fileName() const { return m_file ? m_file->fileName() : QString(); }
 
 private:
-    QFile m_file;
+    std::unique_ptr<PrivateFile> m_file;
 };
 
 class ClientCommands {

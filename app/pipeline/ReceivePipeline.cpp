@@ -1,6 +1,7 @@
 // The receive pipeline's stages.
 #include "app/pipeline/ReceivePipeline.h"
 
+#include "common/KeyText.h"
 #include "common/Trace.h"
 #include "hostforms/protocol/HostProtocol.h"
 
@@ -46,66 +47,7 @@ qsizetype printTailLength(const QByteArray &data) {
     return 0;
 }
 
-// Decimal code lists of SWAP- lines: numbers 1-255 are bytes, 0 and larger ones give nothing,
-// four or more digits are written back between question marks.
-QByteArray swapCodes(const QByteArray &text) {
-    QByteArray out;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text[i] < '0' || text[i] > '9') {
-            ++i;
-            continue;
-        }
-        qsizetype j = i;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9') {
-            ++j;
-        }
-        const QByteArray digits = text.mid(i, j - i);
-        if (digits.size() >= 4) {
-            out += '?' + digits + '?';
-        } else {
-            const int v = digits.toInt();
-            if (v >= 1 && v <= 255) {
-                out += char(v);
-            }
-        }
-        i = j;
-    }
-    return out;
-}
-
 } // namespace
-
-namespace SwapIntercepts {
-
-TSwapIntercept parse(const QByteArray &key, const QByteArray &value) {
-    const qsizetype colon = value.indexOf(':');
-    QByteArray pattern = (colon < 0 ? value : value.left(colon)).trimmed();
-    QByteArray replacement = (colon < 0 ? QByteArray() : value.mid(colon + 1)).trimmed();
-    const qsizetype dash = key.indexOf('-');
-    const QByteArray family = (dash < 0 ? key : key.left(dash)).toUpper();
-    if (family == "COLOUR") {
-        return {"\x1B[" + pattern + 'm', "\x1B[" + replacement + 'm'};
-    }
-    if (value.contains("//")) {
-        const qsizetype slashes = pattern.indexOf("//");
-        pattern = swapCodes(slashes < 0 ? QByteArray() : pattern.mid(slashes + 2));
-        replacement = swapCodes(replacement);
-    }
-    return {pattern, replacement};
-}
-
-QByteArray apply(const QList<TSwapIntercept> &swaps, const QByteArray &text) {
-    QByteArray out = text;
-    for (const TSwapIntercept &s : swaps) {
-        if (!s.Pattern.isEmpty() && out.contains(s.Pattern)) {
-            out.replace(s.Pattern, s.Replacement);
-        }
-    }
-    return out;
-}
-
-} // namespace SwapIntercepts
 
 PipelineSettings PipelineSettings::fromSetup(const TOrvaSettings &setup, const QString &captureDirectory) {
     PipelineSettings p;
@@ -113,9 +55,6 @@ PipelineSettings PipelineSettings::fromSetup(const TOrvaSettings &setup, const Q
     p.KeySetReply = setup.KeySetReply;
     p.EnablePCBeep = setup.EnablePCBeep.toLower();
     p.LoginConversation = setup.LoginConversation;
-    for (const TSetupPair &line : setup.SwapLines) {
-        p.SwapIntercepts.append(SwapIntercepts::parse(line.Key, line.Value));
-    }
     QString result =
         setup.ResultDirectory.isEmpty() ? SetupFile::DefaultResultDirectory() : setup.ResultDirectory;
     while (result.endsWith('/') || result.endsWith('\\')) {
@@ -131,8 +70,8 @@ ReceivePipeline::ReceivePipeline(PipelineSinks &sinks, PipelineSettings settings
           sinks, [this](std::function<void()> f) { defer(std::move(f)); }, m_settings.CaptureDirectory),
       m_loginConversation(m_settings.LoginConversation) {}
 
-void ReceivePipeline::AddSwapIntercept(const QByteArray &key, const QByteArray &value) {
-    m_settings.SwapIntercepts.append(SwapIntercepts::parse(key, value));
+void ReceivePipeline::setSwapIntercepts(const QList<TSwapIntercept> &swaps) {
+    m_settings.SwapIntercepts = swaps;
 }
 
 void ReceivePipeline::process(const QByteArray &block) {
@@ -171,7 +110,10 @@ void ReceivePipeline::runGuarded(const QByteArray &block) {
 
 void ReceivePipeline::reportFailure(const QString &message) {
     const QString text = '"' + message + '"' + m_step;
-    defer([this, text] { m_sinks.Messages().error(QStringLiteral("Error condition detected"), text); });
+    defer([this, text] {
+        m_sinks.Messages().ask(UserMessages::Buttons::OkCancel, QStringLiteral("Error condition detected"),
+                               text);
+    });
 }
 
 void ReceivePipeline::notice(const QString &text) {
@@ -478,9 +420,13 @@ void ReceivePipeline::OutPuttoTerm(const QByteArray &text) {
     const QByteArray shown = SwapIntercepts::apply(m_settings.SwapIntercepts, text);
     writeTerminal(shown);
     if (!m_loginAnswered && !m_loginConversation.isEmpty()) {
-        const QByteArray prompt = SetupFile::LoginPrompt(m_loginConversation);
+        // Prompt and reply are decoded apart: a decoded quote must not end either of them early.
+        const auto decoded = [](const QByteArray &t) {
+            return KeyText::BytesToSend(KeyText::DecodeKeyText(t));
+        };
+        const QByteArray prompt = decoded(SetupFile::LoginPrompt(m_loginConversation));
         if (!prompt.isEmpty() && shown.contains(prompt)) {
-            send(SetupFile::LoginReply(m_loginConversation) + '\n');
+            send(decoded(SetupFile::LoginReply(m_loginConversation)) + '\n');
             m_loginConversation = m_settings.LoginConversation;
             m_loginAnswered = true;
         }

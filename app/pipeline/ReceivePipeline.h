@@ -7,35 +7,23 @@
 #include "app/pipeline/ClientCommands.h"
 #include "app/pipeline/PipelineSinks.h"
 #include "common/SetupFile.h"
+#include "common/SwapIntercepts.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <functional>
 
-// One COLOUR- or SWAP- line of the setup file as a byte pattern and its replacement.
-struct TSwapIntercept {
-    QByteArray Pattern;
-    QByteArray Replacement;
-    bool operator==(const TSwapIntercept &) const = default;
-};
-
-namespace SwapIntercepts {
-// Reads one line (key as written, e.g. "SWAP-1" or "COLOUR-2", and its value).
-TSwapIntercept parse(const QByteArray &key, const QByteArray &value);
-// Every intercept in order, each replacing left to right without rescanning its own output.
-QByteArray apply(const QList<TSwapIntercept> &swaps, const QByteArray &text);
-} // namespace SwapIntercepts
-
 struct PipelineSettings {
     QByteArray KeySetQuery;
     QByteArray KeySetReply;
-    QByteArray EnablePCBeep;      // lower-cased; "yes" beeps
-    QByteArray LoginConversation; // see "prompt" answer "reply"
-    QList<TSwapIntercept> SwapIntercepts;
-    QString CaptureDirectory; // the only folder host capture files are written in
+    QByteArray EnablePCBeep;              // lower-cased; "yes" beeps
+    QByteArray LoginConversation;         // see "prompt" answer "reply"
+    QList<TSwapIntercept> SwapIntercepts; // the key maps' list (the setup's COLOUR- and SWAP- lines)
+    QString CaptureDirectory;             // the only folder host capture files are written in
 
     // `captureDirectory` is the setup key "capturedirectory"; empty gives <ResultDirectory>/capture.
+    // The swap intercepts are not read here: the key maps own them.
     static PipelineSettings fromSetup(const TOrvaSettings &setup, const QString &captureDirectory);
 };
 
@@ -54,8 +42,8 @@ public:
     // sink) queues its block behind the current one. Deferred sink calls run when the blocks are done.
     void process(const QByteArray &block);
 
-    // AddSwapIntercept: one COLOUR- or SWAP- line, added after the ones already there.
-    void AddSwapIntercept(const QByteArray &key, const QByteArray &value);
+    // The swap intercepts applied to screen text, replaced as a whole when the setup file is read again.
+    void setSwapIntercepts(const QList<TSwapIntercept> &swaps);
 
     // Selection hold: on at a left-button press in the terminal; off at a key press, copy/paste, a
     // smart-mouse click, or a release with fewer than 4 selected characters. Text received while it

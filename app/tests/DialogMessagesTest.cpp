@@ -39,10 +39,15 @@ private slots:
             UserMessages::Buttons buttons;
             QMessageBox::StandardButtons shown;
             QMessageBox::StandardButton escape;
+            QMessageBox::StandardButton byDefault;
+            QMessageBox::Icon icon;
         } cases[] = {
-            {UserMessages::Buttons::YesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
+            {UserMessages::Buttons::YesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+             QMessageBox::Yes, QMessageBox::Question},
             {UserMessages::Buttons::YesNoCancel, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-             QMessageBox::Cancel},
+             QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Question},
+            {UserMessages::Buttons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
+             QMessageBox::Ok, QMessageBox::Critical},
         };
         for (const auto &c : cases) {
             const auto box =
@@ -50,7 +55,8 @@ private slots:
                                             QStringLiteral("Do you want to abandon changes?"), nullptr);
             QCOMPARE(box->standardButtons(), c.shown);
             QCOMPARE(box->escapeButton(), box->button(c.escape));
-            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+            QCOMPARE(box->defaultButton(), box->button(c.byDefault));
+            QCOMPARE(box->icon(), c.icon);
         }
     }
 };

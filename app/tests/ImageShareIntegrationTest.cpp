@@ -12,9 +12,11 @@
 #include "testsupport/SampleHost.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
@@ -75,7 +77,7 @@ private slots:
         reqNum->setFocus();
         QTest::keyClick(reqNum, Qt::Key_Return);
         QVERIFY(child<QWidget>(&form, "ViewPanel")->isVisible());
-        QCOMPARE(child<QComboBox>(&form, "ImageNameListBox")->count(), 3);
+        QCOMPARE(child<QListWidget>(&form, "ImageNameListBox")->count(), 3);
         QCOMPARE(view->GetImageName(), share + "1234\\12345678~A01.tif");
         QCOMPARE(view->Picture().size(), QSize(2480, 3508));
         QCOMPARE(view->Info().Pages, 3);

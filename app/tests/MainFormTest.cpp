@@ -5,11 +5,14 @@
 #include "app/tests/FormChildren.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
+#include "editor/wpform/TWPForm.h"
+#include "hostforms/forms/TWinpickFrm.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/widget/TVtTerminalEx.h"
 #include "testsupport/SampleHost.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -182,6 +186,115 @@ private slots:
         QCOMPARE(action(m, "LoginState")->text(), QStringLiteral("&Login in as jim"));
     }
 
+    // A press holds the host's text back; a release that leaves fewer than 4 characters selected lets
+    // it through and clears the selection, a longer selection keeps it held.
+    void selectionHoldEndsOnShortSelections() {
+        const struct {
+            int lastColumn; // 0: a click without a drag
+            bool held;
+        } cases[] = {{0, false}, {3, false}, {4, true}, {10, true}};
+        for (const auto &c : cases) {
+            Made m = make("host name = lab1");
+            QVERIFY(m.form->FormCreate());
+            m.form->show();
+            TVtTerminalEx *t = terminal(*m.form);
+            m.link->setState(LinkState::Connected);
+            m.link->deliver("ABCDEFGHIJKL\r\n");
+            QTRY_VERIFY(t->GetRowText(1).startsWith("ABCDEFGHIJKL"));
+            const auto at = [t](int col) {
+                return QPoint((col - 1) * t->CellWidth() + t->CellWidth() / 2, t->CellHeight() / 2);
+            };
+            QTest::mousePress(t->viewport(), Qt::LeftButton, {}, at(1));
+            if (c.lastColumn > 0) {
+                QTest::mouseMove(t->viewport(), at(c.lastColumn));
+            }
+            QTest::mouseRelease(t->viewport(), Qt::LeftButton, {}, at(std::max(c.lastColumn, 1)));
+            m.link->deliver("NEXT");
+            QCoreApplication::processEvents(); // the terminal takes what was written
+            const QByteArray row = QByteArray::number(c.lastColumn);
+            QVERIFY2(t->GetRowText(2).startsWith("NEXT") != c.held, row.constData());
+            QVERIFY2(t->GetSelectedText().isEmpty() != c.held, row.constData());
+        }
+    }
+
+    // A report that loads hides the main window while the editor is up; closing the editor brings it
+    // back. A report that does not load says so and leaves the main window where it is.
+    void editorOpensOverTheMainWindow() {
+        const QByteArray folders = "templatedirectory = " + m_dir.path().toUtf8() +
+                                   "\nrtfabbreviationdirectory = " + m_dir.path().toUtf8() + "\n";
+        Made m = make("host name = lab1\n" + folders);
+        QVERIFY(m.form->FormCreate());
+        m.form->show();
+        m.form->showeditor("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==");
+        QVERIFY(m.messages->shown.contains("Orva|An error occurred opening this document.\r\n\r\n"
+                                           "You should Escape from this document and retry"));
+        QVERIFY(m.form->isVisible());
+
+        m.messages->shown.clear();
+        m.form->showeditor("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Liver biopsy");
+        auto *editor = m.form->findChild<TWPForm *>();
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QVERIFY(!m.form->isVisible());
+        QVERIFY(m.messages->shown.filter("An error occurred").isEmpty());
+        editor->close();
+        QVERIFY(m.form->isVisible());
+
+        // The tool button opens the last report again.
+        child<QToolButton>(m.form.get(), "WPEditButton")->click();
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->ReportRecord.GetReqCode(), QByteArray("R4"));
+        QVERIFY(m.messages->asked.isEmpty());
+    }
+
+    void editorButtonAsksWhenFoldersAreMissing() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.form->show();
+        QToolButton *button = child<QToolButton>(m.form.get(), "WPEditButton");
+        button->click();
+        QCOMPARE(m.messages->asked,
+                 QStringList{"Orva|The Pendra Template and/or Abbreviations folder location(s) have\r\n"
+                             "not been specified.\r\n\r\nTo resolve this issue, open the options dialog "
+                             "and specify the necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
+                             "Are you sure you wish to open Pendra anyway?"});
+        QVERIFY(!m.form->findChild<TWPForm *>());
+        // Yes opens it anyway; with no report yet, on template editing.
+        m.messages->replies = {UserMessages::Answer::Yes};
+        button->click();
+        auto *editor = m.form->findChild<TWPForm *>();
+        QVERIFY(editor && editor->isVisible());
+        QVERIFY(editor->TemplateEditing);
+    }
+
+    // The hidden tool button ToolButton11 shows the host-forms window once the host has made it.
+    void hostFormsWindowComesBackFromItsButton() {
+        Made m = make("host name = lab1");
+        QVERIFY(m.form->FormCreate());
+        m.link->setState(LinkState::Connected);
+        const auto hostForms = [] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *f = qobject_cast<TWinpickFrm *>(w)) {
+                    return f;
+                }
+            }
+            return static_cast<TWinpickFrm *>(nullptr);
+        };
+        m.form->ToolButton11Click(); // nothing made yet: nothing shown
+        QVERIFY(!hostForms());
+        m.link->deliver("\x9fWS1\x03"
+                        "1\x03"
+                        "1\x03"
+                        "0\x03"
+                        "0\x03"
+                        "300\x03"
+                        "200\x9b");
+        QTRY_VERIFY(hostForms());
+        hostForms()->hide();
+        m.form->ToolButton11Click();
+        QVERIFY(hostForms()->isVisible());
+    }
+
     void missingSetupFileStopsStartUp() {
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *shown = messages.get();
@@ -201,6 +314,17 @@ private slots:
         Made goOn = make("Source directory = /nonexistent/images\nhalt on server fail = no");
         QVERIFY(goOn.form->FormCreate());
         QVERIFY(!goOn.messages->shown.value(0).contains("Orva will close"));
+    }
+
+    void unmappedWindowsPathIsReportedOnce() {
+        Made m = make("capture directory = C:\\orva\\cap\ntemplatedirectory = T:\\tpl");
+        QVERIFY(m.form->FormCreate());
+        const QStringList boxes = m.messages->shown.filter("Setup File|");
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().contains(
+                     "\r\ncapturedirectory = C:\\orva\\cap\\\r\ntemplatedirectory = T:\\tpl\r\n"),
+                 qPrintable(boxes.first()));
+        QVERIFY(boxes.first().endsWith("work files are kept in " + m_dir.filePath("work") + "/"));
     }
 
     void registryDefaultsAndWriteAtClose() {
@@ -270,6 +394,38 @@ private slots:
         m.form->close();
         QCOMPARE(m.link->aborts, 1);
         QVERIFY(!timerOn(m));
+    }
+
+    void connectsOverIPv6() {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHostIPv6)) {
+            QSKIP("this machine has no IPv6 loopback (::1)");
+        }
+        probe.close();
+        SampleHost host;
+        QVERIFY2(host.start({"--address", "::1"}), qPrintable(host.error()));
+        const QByteArray port = QByteArray::number(host.port());
+        const QString path = writeSetup("host name = [::1]:" + port + "\n", "v6.inf");
+        auto messages = std::make_unique<RecordingMessages>();
+        RecordingMessages *answers = messages.get();
+        TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
+        QVERIFY(form.FormCreate());
+        auto *link = child<HostLink>(&form, "Telnet1");
+        child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Connected, 10000);
+        QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(), QStringLiteral("Connected to ::1 (v6.inf)"));
+        QTRY_VERIFY_WITH_TIMEOUT(terminal(form)->GetRowText(4).startsWith("login:") ||
+                                     terminal(form)->GetRowText(3).startsWith("login:"),
+                                 10000);
+
+        // Typed into "Log onto new System", the bracketed address connects too.
+        form.LoginStateClick();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Closed, 10000);
+        answers->answers = {QString::fromLatin1("[::1]:" + port)};
+        form.LogontoNewsystem1Click();
+        QTRY_COMPARE_WITH_TIMEOUT(link->State(), LinkState::Connected, 10000);
+        QCOMPARE(child<QLabel>(&form, "ImageLabel")->text(), QStringLiteral("Connected to ::1 (v6.inf)"));
+        form.CloseSpeedClick();
     }
 
     void reachesTheSampleHost() {

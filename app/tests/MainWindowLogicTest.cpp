@@ -42,8 +42,18 @@ TEST(MainWindowLogic, HostSettingPorts) {
         int current;
         const char *host;
         int port;
-    } cases[] = {{"h:2323", 23, "h", 2323},  {"h2", 2323, "h2", 2323},   {"h3:", 2323, "h3", 2323},
-                 {"h4:abc", 2323, "h4", 23}, {"h5 : 99 ", 23, "h5", 99}, {"h6:70000", 2323, "h6", 23}};
+    } cases[] = {{"h:2323", 23, "h", 2323},
+                 {"h2", 2323, "h2", 2323},
+                 {"h3:", 2323, "h3", 2323},
+                 {"h4:abc", 2323, "h4", 23},
+                 {"h5 : 99 ", 23, "h5", 99},
+                 {"h6:70000", 2323, "h6", 23},
+                 // IPv6: the address's own colons are no port.
+                 {"[::1]:2323", 23, "::1", 2323},
+                 {"[::1]", 2323, "::1", 2323},
+                 {"[::1]:", 99, "::1", 99},
+                 {"::1", 2323, "::1", 2323},
+                 {"fe80::1:23", 99, "fe80::1:23", 99}};
     for (const Case &c : cases) {
         const HostAndPort hp = ParseHostSetting(c.setting, c.current);
         EXPECT_EQ(hp.host, c.host) << c.setting;

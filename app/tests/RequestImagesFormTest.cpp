@@ -5,6 +5,7 @@
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
@@ -13,11 +14,13 @@
 #include "imaging/view/TMultiImage.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
-#include <QComboBox>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -76,8 +79,8 @@ class RequestImagesFormTest : public QObject {
     static QLineEdit *reqNum(const std::unique_ptr<TOrvaMainForm> &form) {
         return child<QLineEdit>(form.get(), "ReqNum");
     }
-    static QComboBox *names(const std::unique_ptr<TOrvaMainForm> &form) {
-        return child<QComboBox>(form.get(), "ImageNameListBox");
+    static QListWidget *names(const std::unique_ptr<TOrvaMainForm> &form) {
+        return child<QListWidget>(form.get(), "ImageNameListBox");
     }
     static TMultiImage *view(const std::unique_ptr<TOrvaMainForm> &form) {
         return child<TMultiImage>(form.get(), "ViewMultiImage");
@@ -118,8 +121,8 @@ private slots:
         QVERIFY(panel(form)->isVisible());
         QCOMPARE(reqNum(form)->text(), QString());
         QCOMPARE(names(form)->count(), 3);
-        QCOMPARE(names(form)->itemText(0), QString("12345678~A01.png"));
-        QCOMPARE(names(form)->itemText(1), QString("12345678~b01.png"));
+        QCOMPARE(names(form)->item(0)->text(), QString("12345678~A01.png"));
+        QCOMPARE(names(form)->item(1)->text(), QString("12345678~b01.png"));
         TMultiImage *view = ::RequestImagesFormTest::view(form);
         QCOMPARE(view->GetImageName(), m_s2 + "1234\\12345678~A01.png");
         QCOMPARE(view->Picture().width(), 30);
@@ -172,13 +175,74 @@ private slots:
         QVERIFY(!panel(form)->isVisible());
     }
 
+    // At start the image strip has its zoom bar and may print; the request's files are listed, sorted,
+    // in the menu bar, where a double-click or Enter on one shows it; Shift with "," or "." steps
+    // through a fitted image's files and turns an unfitted one.
+    void imageListAndStripKeys() {
+        auto form = makeForm();
+        QVERIFY(form);
+        form->show();
+        QVERIFY(child<QToolBar>(form.get(), "ZoomToolBar")->isVisibleTo(panel(form)));
+        QVERIFY(child<QToolButton>(form.get(), "PrintToolButton")->isEnabled());
+        // The image area's own cursor, the magnifying glass.
+        QCOMPARE(view(form)->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(view(form)->cursor().pixmap().toImage(),
+                 ResourceCursors::Load("MAGGLASS").pixmap().toImage());
+
+        reqNum(form)->setText("12345678");
+        QTest::keyClick(reqNum(form), Qt::Key_Return);
+        QListWidget *list = names(form);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->parentWidget(), child<QWidget>(form.get(), "MenuPanel"));
+        QCOMPARE(list->geometry().right() + 1 + 4, child<QLabel>(form.get(), "NoLinkLight")->x());
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i) {
+            shown.append(list->item(i)->text());
+        }
+        QCOMPARE(shown, (QStringList{"12345678~A01.png", "12345678~b01.png", "12345678~C01.png"}));
+
+        // A click, then the double-click as the window system sends it.
+        list->scrollToItem(list->item(2));
+        const QPoint at = list->visualItemRect(list->item(2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QMouseEvent twice(QEvent::MouseButtonDblClick, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, {});
+        QApplication::sendEvent(list->viewport(), &twice);
+        QCOMPARE(panel(form)->ImageIndex(), 2);
+        QCOMPARE(view(form)->Picture().width(), 40);
+        list->setFocus();
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(panel(form)->ImageIndex(), 1);
+        QCOMPARE(view(form)->Picture().width(), 20);
+
+        TMultiImage *image = view(form);
+        image->setFocus();
+        QVERIFY(image->StretchRatio());
+        QTest::keyClick(image, Qt::Key_Less, Qt::ShiftModifier);
+        QCOMPARE(panel(form)->ImageIndex(), 0);
+        QTest::keyClick(image, Qt::Key_Greater, Qt::ShiftModifier);
+        QCOMPARE(panel(form)->ImageIndex(), 1);
+        QTest::keyClick(image, Qt::Key_Period, Qt::ShiftModifier);
+        QCOMPARE(panel(form)->ImageIndex(), 2);
+        QTest::keyClick(image, Qt::Key_Comma, Qt::ShiftModifier);
+        QTest::keyClick(image, Qt::Key_Comma, Qt::ShiftModifier);
+        QCOMPARE(panel(form)->ImageIndex(), 0);
+        QCOMPARE(image->Picture().size(), QSize(30, 40));
+        // Not fitted: Shift+"," turns the picture and stays on the file.
+        QTest::keyClick(image, Qt::Key_Z);
+        QTest::keyClick(image, Qt::Key_Comma, Qt::ShiftModifier);
+        QCOMPARE(panel(form)->ImageIndex(), 0);
+        QCOMPARE(image->Picture().size(), QSize(40, 30));
+    }
+
     void noFilesAndRefusedNumbers() {
         auto form = makeForm();
         QVERIFY(form);
         reqNum(form)->setText("55555555");
         form->ShowRequestImages();
         QCOMPARE(names(form)->count(), 1);
-        QCOMPARE(names(form)->itemText(0), QString("noimage.png"));
+        QCOMPARE(names(form)->item(0)->text(), QString("noimage.png"));
         QCOMPARE(view(form)->GetImageName(), m_s1 + "noimage.png");
         QCOMPARE(counter(form)->text(), QString());
         QVERIFY(!child<QPushButton>(form.get(), "NextImageButton")->isVisibleTo(form.get()));
@@ -187,7 +251,7 @@ private slots:
         reqNum(form)->setText("1234567");
         form->ShowRequestImages();
         QCOMPARE(names(form)->count(), 1);
-        QCOMPARE(names(form)->itemText(0), QString("1234567~A01.png"));
+        QCOMPARE(names(form)->item(0)->text(), QString("1234567~A01.png"));
         for (const char *bad : {"1234*", "../1234", "1234\\12345678", ".."}) {
             names(form)->clear();
             reqNum(form)->setText(bad);

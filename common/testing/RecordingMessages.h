@@ -26,6 +26,7 @@ public:
     }
     Answer ask(Buttons buttons, const QString &caption, const QString &text) override {
         asked.append(caption + "|" + text);
+        askedButtons.append(buttons);
         if (!replies.isEmpty()) {
             return replies.takeFirst();
         }
@@ -48,8 +49,9 @@ public:
     }
 
     QList<Box> boxes;
-    QStringList shown;       // "caption|text" of every box
-    QStringList asked;       // "caption|text" of every question
+    QStringList shown; // "caption|text" of every box
+    QStringList asked; // "caption|text" of every question
+    QList<Buttons> askedButtons;
     QList<Answer> replies;   // answers to questions, in order
     QStringList prompts;     // input-box prompts alone
     QStringList inputs;      // input boxes as "caption|prompt"

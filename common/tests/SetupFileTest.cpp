@@ -56,11 +56,16 @@ TEST(SetupFile, EveryKeyIsRead) {
                             "pathmap = \\\\srv\\images => /mnt/images\r";
     const TOrvaSettings s = Parse(text, "/opt/orva/");
     EXPECT_FALSE(s.ShowWarnings);
+    // No pathmap line maps these: they stay as written and are reported.
     EXPECT_EQ(s.TemplateDirectory, "\\\\srv\\tpl");
     EXPECT_EQ(s.AbbreviationDirectory, "\\\\srv\\abr");
+    EXPECT_EQ(s.UnmappedPaths,
+              QStringList({"scandirectory = \\\\srv\\scans\\", "templatedirectory = \\\\srv\\tpl",
+                           "rtfabbreviationdirectory = \\\\srv\\abr", "alternatesource = \\\\srv2\\images\\",
+                           "alternatesource = \\\\srv3\\images\\"}));
     EXPECT_EQ(s.ResultDirectory, "/var/orva/results/");
     EXPECT_EQ(s.CaptureDirectory, "/var/orva/cap/");
-    EXPECT_EQ(s.ScanDirectory, "\\\\srv\\scans\\");
+    EXPECT_EQ(s.ScanDirectory, "") << "an unmapped scan folder is left unset";
     EXPECT_TRUE(Parse("", "/").ScanDirectory.isEmpty()) << "no folder is made up for scans";
     EXPECT_TRUE(Parse("image tools = YES", "/").ImageTools);
     EXPECT_FALSE(Parse("image tools = on", "/").ImageTools);
@@ -69,7 +74,6 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_EQ(Parse("mci extensions = wav, .Mid  rmi,WAV", "/").MciExtensions,
               QStringList({"WAV", "MID", "RMI"}));
     EXPECT_EQ(Parse("mciextension = MID", "/").MciExtensions.size(), 5) << "the key is matched exactly";
-    EXPECT_EQ(Parse("rtfresultdirectory = \\\\srv\\res", "/").CaptureDirectory, "\\\\srv\\res\\capture\\");
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));
     EXPECT_EQ(s.SubDirectoryMask, "****....");
@@ -124,6 +128,70 @@ TEST(SetupFile, DefaultsWhenNothingIsSet) {
     EXPECT_EQ(s.GraphicsFontResource, 0);
 }
 
+// Folders are translated once, through the file's own pathmap lines wherever they stand; a Windows
+// path that no line maps is reported, and work files then go to the default folder instead of a
+// path relative to the current folder.
+TEST(SetupFile, FoldersAreMappedOnceAndUnmappedOnesReported) {
+    QTemporaryDir dir;
+    const QString dic = dir.filePath("my.dic");
+    QFile(dic).open(QIODevice::WriteOnly);
+    const QString defaultResults = Parse("", "/").ResultDirectory;
+    const struct {
+        const char *name;
+        QByteArray text;
+        QString result, capture, templates;
+        QStringList unmapped;
+    } cases[] = {
+        {"drive mapped after its use",
+         "rtfresultdirectory = C:\\orva\\results\\\npathmap = C:\\orva => /mnt/x\ntemplatedirectory = "
+         "c:\\ORVA\\tpl",
+         "/mnt/x/results/",
+         "/mnt/x/results/capture/",
+         "/mnt/x/tpl/",
+         {}},
+        {"share mapped",
+         "pathmap = \\\\srv\\share => /srv/share/\ncapture directory = \\\\srv\\share\\cap",
+         defaultResults,
+         "/srv/share/cap/",
+         "",
+         {}},
+        {"unmapped drive",
+         "rtfresultdirectory = C:\\orva\\results\\",
+         defaultResults,
+         defaultResults + "capture/",
+         "",
+         {"rtfresultdirectory = C:\\orva\\results\\"}},
+        {"unmapped share",
+         "rtfresultdirectory = /var/r\ncapturedirectory = \\\\srv\\cap",
+         "/var/r/",
+         "/var/r/capture/",
+         "",
+         {"capturedirectory = \\\\srv\\cap\\"}},
+        {"similar prefix is not a match",
+         "pathmap = C:\\orva => /mnt/x\nrtfresultdirectory = C:\\orva2\\r",
+         defaultResults,
+         defaultResults + "capture/",
+         "",
+         {"rtfresultdirectory = C:\\orva2\\r\\"}},
+        {"linux paths as they are",
+         "rtfresultdirectory = /var/r\ntemplatedirectory = /opt/t",
+         "/var/r/",
+         "/var/r/capture/",
+         "/opt/t/",
+         {}},
+    };
+    for (const auto &c : cases) {
+        const TOrvaSettings s = Parse(c.text, "/opt/orva/");
+        EXPECT_EQ(s.ResultDirectory, c.result) << c.name;
+        EXPECT_EQ(s.CaptureDirectory, c.capture) << c.name;
+        EXPECT_EQ(s.TemplateDirectory, c.templates) << c.name;
+        EXPECT_EQ(s.UnmappedPaths, c.unmapped) << c.name;
+    }
+    const TOrvaSettings d = Parse(
+        "custom dictionary = D:\\dic\\my.dic\npathmap = D:\\dic => " + dir.path().toUtf8(), "/opt/orva/");
+    EXPECT_EQ(d.CustomDictionary, dic);
+}
+
 TEST(SetupFile, MatchingRules) {
     struct Case {
         const char *line;
@@ -136,7 +204,7 @@ TEST(SetupFile, MatchingRules) {
         EXPECT_EQ(Parse(c.line, "/").ShowWarnings, c.warnings) << c.line;
     }
     EXPECT_EQ(Parse("+Source directory = \\\\s\\x", "/").ImageSources, QStringList({QString()}));
-    EXPECT_EQ(Parse("templatedirectory = a\ntemplatedirectory = b", "/").TemplateDirectory, "b");
+    EXPECT_EQ(Parse("templatedirectory = a\ntemplatedirectory = b", "/").TemplateDirectory, "b/");
     EXPECT_EQ(Parse("keysetquery = whoareu", "/").KeySetQuery, "");
     EXPECT_EQ(Parse("=x\nhostname =\n = \nunknown = 1", "/").HostName, "");
     EXPECT_EQ(Parse("scroll lines = many", "/").ScrollLines, 0);
@@ -149,8 +217,9 @@ TEST(SetupFile, HostAndPort) {
         const char *value;
         const char *host;
         int port;
-    } cases[] = {{"lab : 2023", "lab", 2023}, {"lab:xyz", "lab", 23},      {"lab", "lab", 77},
-                 {"lab:", "lab", 23},         {"[::1]:2323", "::1", 2323}, {"[::1]", "::1", 77}};
+    } cases[] = {{"lab : 2023", "lab", 2023}, {"lab:xyz", "lab", 23},           {"lab", "lab", 77},
+                 {"lab:", "lab", 23},         {"[::1]:2323", "::1", 2323},      {"[::1]", "::1", 77},
+                 {"::1", "::1", 77},          {"fe80::2:23", "fe80::2:23", 77}, {"[::1]:x", "::1", 23}};
     for (const Case &c : cases) {
         const auto [host, port] = SplitHostPort(c.value, 77);
         EXPECT_EQ(host, c.host) << c.value;

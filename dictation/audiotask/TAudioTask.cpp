@@ -4,6 +4,7 @@
 #include "common/HostText.h"
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,7 +129,7 @@ void TAudioTask::writeAudio() {
                           name);
         return;
     }
-    QDir().mkpath(m_workFolder);
+    PrivateFile::makeFolder(m_workFolder);
     QFile::remove(ref.path);
     QString error;
     if (!DecodeBase64ToFile(r.AudioData, ref.path, &error)) {

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUuid>
 #include <QtEndian>
 
@@ -183,13 +182,13 @@ void WriteMpegAsWave(const QString &file, const QString &newFile) {
     QFile in(file);
     if (header.isEmpty() || !in.open(QIODevice::ReadOnly))
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
-    QSaveFile out(newFile);
+    PrivateFile out(newFile);
     OpenPrivateFile(out);
     out.write(header);
     while (!in.atEnd()) {
         const QByteArray piece = in.read(1 << 20);
         if (piece.isEmpty() || out.write(piece) != piece.size()) {
-            out.cancelWriting();
+            out.cancel();
             throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be copied.").arg(file));
         }
     }
@@ -281,7 +280,7 @@ void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source,
     if (!in.open(QIODevice::ReadOnly))
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
     TdeRIFFAudioReader reader(&in);
-    QSaveFile out(target);
+    PrivateFile out(target);
     OpenPrivateFile(out);
     TdeRIFFAudioWriter writer(&out);
     writer.SetFormat(targetFormat);
@@ -311,11 +310,11 @@ void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source,
         convertor.ConvertStream(*window);
         writer.Finish();
     } catch (...) {
-        out.cancelWriting();
+        out.cancel();
         throw;
     }
     if (cancelled) {
-        out.cancelWriting();
+        out.cancel();
         throw EACMConversionError(AudioText::ConversionCancelled);
     }
     CommitPrivateFile(out);

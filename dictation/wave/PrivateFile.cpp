@@ -3,32 +3,27 @@
 #include "dictation/wave/AudioErrors.h"
 
 namespace {
-[[noreturn]] void fail(const QSaveFile &file) {
+[[noreturn]] void fail(const PrivateFile &file) {
     throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be written.\r\n%2")
                                    .arg(file.fileName(), file.errorString()));
 }
 } // namespace
 
-void OpenPrivateFile(QSaveFile &file) {
-    if (!file.open(QIODevice::WriteOnly))
+void OpenPrivateFile(PrivateFile &file) {
+    if (!file.open())
         fail(file);
-    // QSaveFile gives the new file the default mode; narrow it before anything is written.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
-        fail(file);
-    }
 }
 
-void CommitPrivateFile(QSaveFile &file) {
+void CommitPrivateFile(PrivateFile &file) {
     if (!file.commit())
         fail(file);
 }
 
 void WritePrivateFile(const QString &path, const QByteArray &data) {
-    QSaveFile file(path);
+    PrivateFile file(path);
     OpenPrivateFile(file);
     if (file.write(data) != data.size()) {
-        file.cancelWriting();
+        file.cancel();
         fail(file);
     }
     CommitPrivateFile(file);

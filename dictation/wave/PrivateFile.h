@@ -1,13 +1,16 @@
-// Audio work files hold patient dictation: they are readable by the owner only from the first
-// byte, and written through a temporary file so that a failed write leaves the old file as it was.
+// Audio work files hold patient dictation: they go through the program's private-file writer
+// (owner only from the first byte, a failed write leaves the old file), and a failure is raised
+// as the audio layer's EACMAudioStreamError.
 #pragma once
 
-#include <QSaveFile>
+#include "platform/files/PrivateFile.h"
+
+#include <QByteArray>
 #include <QString>
 
-// Opens `file` for writing with mode 0600; raises EACMAudioStreamError when it cannot.
-void OpenPrivateFile(QSaveFile &file);
+// Opens `file` for writing; raises EACMAudioStreamError when it cannot.
+void OpenPrivateFile(PrivateFile &file);
 // Commits the file; raises EACMAudioStreamError when any write or the commit failed.
-void CommitPrivateFile(QSaveFile &file);
+void CommitPrivateFile(PrivateFile &file);
 // Writes the whole of `data` to `path` that way.
 void WritePrivateFile(const QString &path, const QByteArray &data);

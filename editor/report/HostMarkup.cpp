@@ -9,6 +9,7 @@
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -89,6 +90,9 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
     state.colour = defaultColour;
     const double defaultSize = state.size;
 
+    // One edit block: the layout and whoever watches the document see one change at the end, not
+    // one per piece, which would cost the length of the paragraph each time.
+    c.beginEditBlock();
     c.removeSelectedText();
     int firstPlaceholder = -1;
     qsizetype pos = 0;
@@ -164,6 +168,7 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
         }
         state = next;
     }
+    c.endEditBlock();
     if (firstPlaceholder >= 0)
         c.setPosition(firstPlaceholder);
     return firstPlaceholder;
@@ -470,7 +475,8 @@ Styles stylesOf(const QTextCharFormat &f) {
 
 class Exporter {
 public:
-    explicit Exporter(const TWpDocument &doc) : m_doc(doc) {}
+    Exporter(const TWpDocument &doc, const MarkupProgress &progress)
+        : m_doc(doc), m_progress(progress), m_total(std::max(0, doc.main()->characterCount() - 1)) {}
 
     QByteArray run() {
         walk(m_doc.main()->rootFrame());
@@ -488,6 +494,7 @@ private:
                     if (!m_out.isEmpty() && !m_out.endsWith("\r\n"))
                         m_out += "\r\n";
                     m_out += convertTable(table, m_doc);
+                    reached(table->lastPosition() + 1);
                     firstBlock = true;
                 } else {
                     walk(child);
@@ -507,8 +514,18 @@ private:
                     continue;
                 apply(stylesOf(frag.charFormat()));
                 m_out += mapText(frag.text());
+                reached(frag.position() + frag.length());
             }
+            reached(block.position() + block.length());
         }
+    }
+
+    // The caller's progress moves once for every 20 characters passed.
+    void reached(int position) {
+        if (!m_progress)
+            return;
+        for (position = std::min(position, m_total); m_nextReport <= position; m_nextReport += kProgressStep)
+            m_progress(m_nextReport, m_total);
     }
 
     // A closing mark goes before a line end that was just written, so that it stays on its line.
@@ -553,15 +570,20 @@ private:
         apply(s);
     }
 
+    static constexpr int kProgressStep = 20;
     const TWpDocument &m_doc;
+    const MarkupProgress &m_progress;
+    const int m_total;
+    int m_nextReport = kProgressStep;
     QByteArray m_out;
     Styles m_open;
 };
 
 } // namespace
 
-QByteArray ExportHostMarkup(const TWpDocument &doc, const QByteArrayList &typedEntries) {
-    QByteArray text = Exporter(doc).run();
+QByteArray ExportHostMarkup(const TWpDocument &doc, const QByteArrayList &typedEntries,
+                            const MarkupProgress &progress) {
+    QByteArray text = Exporter(doc, progress).run();
     auto isSpace = [](char ch) { return ch == ' ' || ch == '\r' || ch == '\n'; };
     qsizetype from = 0, to = text.size();
     while (from < to && isSpace(text.at(from)))

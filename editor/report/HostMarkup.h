@@ -8,6 +8,7 @@
 #include <QByteArrayList>
 #include <QStringList>
 #include <QTextCursor>
+#include <functional>
 #include <vector>
 
 // Writes `markup` at the cursor of a part of `doc` in the given font (host bytes; empty gives
@@ -16,9 +17,13 @@
 int ImportHostMarkup(orva::richtext::TWpDocument &doc, QTextCursor &cursor, const QByteArray &markup,
                      const QByteArray &fontName, const QByteArray &fontSize);
 
+// Characters of the main text passed so far (a multiple of 20) and their total.
+using MarkupProgress = std::function<void(int done, int total)>;
+
 // The main text of `doc` as host markup, wrapped to 80 columns. Dictation entries marked as typed
-// are named on a first "KX_AUDIOTYPED;" line.
-QByteArray ExportHostMarkup(const orva::richtext::TWpDocument &doc, const QByteArrayList &typedEntries = {});
+// are named on a first "KX_AUDIOTYPED;" line. `progress`, when given, is told every 20 characters.
+QByteArray ExportHostMarkup(const orva::richtext::TWpDocument &doc, const QByteArrayList &typedEntries = {},
+                            const MarkupProgress &progress = {});
 
 // Line breaking of the returned text (and of table cells).
 QByteArray WrapText(const QByteArray &text, int width);

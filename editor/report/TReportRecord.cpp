@@ -78,6 +78,13 @@ int pointsToTwips(int points) {
     return int(std::clamp<qint64>(twips, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+QByteArray withoutLineEnds(const QByteArray &text) {
+    static const QByteArray kLineEnds = "\r\n";
+    if (!text.contains('\r') && !text.contains('\n'))
+        return text;
+    return RemoveChars(text, kLineEnds);
+}
+
 bool isImageSuffix(const QString &suffix) {
     static const QStringList kSuffixes = {"bmp", "jpg", "jpeg", "png", "gif", "tif", "tiff"};
     return kSuffixes.contains(suffix.toLower());
@@ -121,13 +128,15 @@ void TReportRecord::Parse(const QByteArray &message) {
         if (end < 0)
             break;
         pos = end + 1;
-        const QByteArray field = body.mid(start, end - start);
-        const QByteArray key = TextBefore(field, "~");
+        // The key runs to the first "~" of the field, the value from there to the field's end.
+        const qsizetype tilde = QByteArrayView(body).sliced(start, end - start).indexOf('~');
+        const QByteArray key = body.mid(start, tilde < 0 ? end - start : tilde);
         // An empty key (the closing "^KX_", or a stray "KX_^") is never registered.
         if (key.isEmpty())
             continue;
-        const QByteArray raw = TextAfter(field, "~");
-        const QByteArray value = RemoveChars(raw, "\r\n");
+        const QByteArray raw =
+            tilde < 0 ? QByteArray() : body.mid(start + tilde + 1, end - start - tilde - 1);
+        const QByteArray value = withoutLineEnds(raw);
 
         if (key == "TEMPLATE") {
             Template = value;
@@ -196,18 +205,59 @@ void TReportRecord::dynamicRange(const QByteArray &value) {
         DynamicRangeErrors += error + "\r\n";
 }
 
+namespace {
+// Names match without regard to ASCII case, as the host's key names always have.
+char foldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+} // namespace
+
+// FNV-1a over the folded bytes, then Qt's own mixing, so that names differing only in their last
+// digit spread over the table.
+size_t qHash(const TReportRecord::NameKey &key, size_t seed) {
+    quint64 h = 14695981039346656037ULL;
+    for (const char c : key.name)
+        h = (h ^ uchar(foldCase(c))) * 1099511628211ULL;
+    return ::qHash(h, seed);
+}
+
+bool operator==(const TReportRecord::NameKey &a, const TReportRecord::NameKey &b) {
+    return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+}
+
+void TReportRecord::nameAdd(const QByteArray &name, int at) {
+    Positions &positions = m_byName[NameKey{name}];
+    // Entries are appended, so a new one goes last; only a renamed one can land before others.
+    if (positions.isEmpty() || positions.last() < at)
+        positions.append(at);
+    else
+        positions.insert(std::lower_bound(positions.begin(), positions.end(), at), at);
+}
+
+void TReportRecord::nameRemove(const QByteArray &name, int at) {
+    const auto found = m_byName.find(NameKey{name});
+    if (found == m_byName.end())
+        return;
+    found->removeOne(at);
+    if (found->isEmpty())
+        m_byName.erase(found);
+}
+
+int TReportRecord::append(std::unique_ptr<TReportValue> value) {
+    const int at = int(Values.size());
+    nameAdd(value->Name, at);
+    m_byCode.insert(value->Code, m_byCode.value(value->Code, at));
+    Values.push_back(std::move(value));
+    return at;
+}
+
 int TReportRecord::IndexOfName(const QByteArray &name) const {
-    for (size_t i = 0; i < Values.size(); ++i)
-        if (Values[i]->Name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
+    const auto it = m_byName.constFind(NameKey{name});
+    return it == m_byName.constEnd() ? -1 : it->first();
 }
 
 int TReportRecord::IndexOfCode(const QByteArray &code) const {
-    for (size_t i = 0; i < Values.size(); ++i)
-        if (Values[i]->Code == code)
-            return int(i);
-    return -1;
+    return m_byCode.value(code, -1);
 }
 
 int TReportRecord::SetValue(const QByteArray &name, const QByteArray &text) {
@@ -215,8 +265,7 @@ int TReportRecord::SetValue(const QByteArray &name, const QByteArray &text) {
     if (i < 0) {
         auto v = std::make_unique<TReportValue>();
         v->Name = name;
-        Values.push_back(std::move(v));
-        i = int(Values.size()) - 1;
+        i = append(std::move(v));
     }
     Values[size_t(i)]->Value = text;
     return i;
@@ -227,8 +276,7 @@ int TReportRecord::SetValueByCode(const QByteArray &code, const QByteArray &text
     if (i < 0) {
         auto v = std::make_unique<TReportValue>();
         v->Code = code;
-        Values.push_back(std::move(v));
-        i = int(Values.size()) - 1;
+        i = append(std::move(v));
     }
     Values[size_t(i)]->Value = text;
     return i;
@@ -247,8 +295,11 @@ QByteArray TReportRecord::GetValueByCode(const QByteArray &code) const {
 void TReportRecord::SetEntryTexts(int index, const QByteArray &name, const QByteArray &text) {
     if (index < 0 || size_t(index) >= Values.size())
         return;
-    Values[size_t(index)]->Name = name;
-    Values[size_t(index)]->Text = text;
+    TReportValue &v = *Values[size_t(index)];
+    nameRemove(v.Name, index);
+    v.Name = name;
+    nameAdd(name, index);
+    v.Text = text;
 }
 
 void TReportRecord::LoadTags(const QByteArrayList &lines) {
@@ -272,6 +323,8 @@ void TReportRecord::ClearValues() {
 
 void TReportRecord::FreeValues() {
     Values.clear();
+    m_byName.clear();
+    m_byCode.clear();
 }
 
 void LoadReportKeys(TReportRecord &record) {

@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QHash>
 #include <QList>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -58,6 +60,8 @@ public:
     QByteArray TplOverride;
     QByteArray DynamicRangeErrors;
     QByteArray ReturnConf;
+    // The entries in the order they were registered. Change them only through the methods below,
+    // which keep the look-up by name and by code in step.
     std::vector<std::unique_ptr<TReportValue>> Values;
 
     // Parses one message body; values already present stay unless the message sets them.
@@ -82,9 +86,27 @@ public:
     // Folders a DYNAMICRANGE output file may be written under (local paths); empty refuses all.
     QStringList DynamicRangeRoots;
 
+    // A name as a key of the look-up, matched without regard to ASCII case.
+    struct NameKey {
+        QByteArray name;
+    };
+
 private:
+    // Positions in Values of each name, lowest first: a name can be carried
+    // twice when "tags.txt" gives one to an entry that already exists, and renames move entries.
+    // Codes never change, so the first entry of each is enough.
+    void nameAdd(const QByteArray &name, int at);
+    void nameRemove(const QByteArray &name, int at);
+    int append(std::unique_ptr<TReportValue> value);
     void dynamicRange(const QByteArray &value);
+
+    using Positions = QVarLengthArray<int, 1>;
+    QHash<NameKey, Positions> m_byName;
+    QHash<QByteArray, int> m_byCode;
 };
+
+size_t qHash(const TReportRecord::NameKey &key, size_t seed = 0);
+bool operator==(const TReportRecord::NameKey &a, const TReportRecord::NameKey &b);
 
 // Registers every known key with an empty value, then empties ExtraData.
 void LoadReportKeys(TReportRecord &record);

@@ -1,23 +1,9 @@
-// The one writer of the editor's work files.
+// The one writer of the editor's work files: owner-only from the first byte, never through a link
+// planted at the name, and a write that fails anywhere up to the close leaves the old file.
 #include "editor/report/WorkFile.h"
 
-#include <QFile>
+#include "platform/files/PrivateFile.h"
 
 bool writePrivate(const QString &path, const QByteArray &data, QString *error) {
-    QFile f(path);
-    auto fail = [&] {
-        if (error)
-            *error = f.errorString().isEmpty() ? QStringLiteral("The file could not be written.")
-                                               : f.errorString();
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (f.write(data) != data.size() || !f.flush())
-        return fail();
-    f.close();
-    if (f.error() != QFileDevice::NoError)
-        return fail();
-    return true;
+    return PrivateFile::save(path, data, error);
 }

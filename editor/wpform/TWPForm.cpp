@@ -8,6 +8,8 @@
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
 
@@ -17,7 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImageReader>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -26,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 using orva::richtext::FormatEditorFile;
@@ -82,6 +85,12 @@ int ControlWidthForZoom(double zoom) {
     return int(std::lround(kPageWidthPx * zoom / 100.0)) + 20;
 }
 
+int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting) {
+    const int left = (panelWidth - controlWidth) / 2 - (zoomSetting > 0 ? 10 : 0);
+    // A page wider than the panel starts at its left edge: nothing of it may sit out of reach.
+    return std::max(0, left);
+}
+
 TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages, QWidget *parent)
     : QWidget(parent), m_folders(folders), m_queue(queue), m_messages(messages) {
     setObjectName(QStringLiteral("WPForm"));
@@ -108,6 +117,9 @@ void TWPForm::FormCreate() {
     bar->addWidget(m_saveButton);
     bar->addWidget(m_saveAsButton);
     layout->addWidget(bar);
+    WpButtonBar = new orva::richtext::TWpButtonBar(this);
+    WpButtonBar->setObjectName(QStringLiteral("WpButtonBar"));
+    layout->addWidget(WpButtonBar);
 
     detailspanel = new QWidget(this);
     detailspanel->setObjectName(QStringLiteral("detailspanel"));
@@ -127,29 +139,43 @@ void TWPForm::FormCreate() {
     DrNameStatic = label("DrNameStatic");
     layout->addWidget(detailspanel);
 
+    WpRuler = new orva::richtext::TWpRuler(this);
+    WpRuler->setObjectName(QStringLiteral("WpRuler"));
+    layout->addWidget(WpRuler);
+
     auto *body = new QHBoxLayout;
     ResultPanel = new QWidget(this);
     ResultPanel->setObjectName(QStringLiteral("ResultPanel"));
-    auto *panelLayout = new QHBoxLayout(ResultPanel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
+    // The control is placed by SetZoom rather than by a layout: it sits a little left of centre.
+    ResultPanel->installEventFilter(this);
     ResultBox = new TWpTextControl(ResultPanel);
     ResultBox->setObjectName(QStringLiteral("ResultBox"));
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
-    panelLayout->addWidget(ResultBox, 0, Qt::AlignHCenter);
     body->addWidget(ResultPanel, 1);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);
     layout->addLayout(body, 1);
+    WpStatus = new orva::richtext::TWpStatusBar(this);
+    WpStatus->setObjectName(QStringLiteral("WpStatus"));
+    layout->addWidget(WpStatus);
     connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
     connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
     connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
 
     ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
     ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    WpStatus->setPageMode(1);
+    ResultBox->setButtonBarHandle(WpButtonBar);
+    ResultBox->setStatusBarHandle(WpStatus);
+    ResultBox->setRulerHandle(WpRuler);
     ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
+    // From the last stop down: clearing a stop moves the later ones up a place.
+    for (int tab = 14; tab >= 1; --tab) {
+        ResultBox->setTabCurrent(tab);
+        ResultBox->setTabPos(0);
+    }
 
-    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
         [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
@@ -250,7 +276,19 @@ void TWPForm::SetZoom(int zoom) {
     }
     ZoomSetting = zoom;
     ResultBox->setZoomFactor(int(std::lround(z)));
-    ResultBox->setFixedWidth(ControlWidthForZoom(z));
+    placeResultBox();
+}
+
+void TWPForm::placeResultBox() {
+    const int width = ControlWidthForZoom(ResultBox->ZoomFactor());
+    ResultBox->setGeometry(ControlLeftForZoom(ResultPanel->width(), width, ZoomSetting), 0, width,
+                           ResultPanel->height());
+}
+
+bool TWPForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ResultPanel && ResultBox && event->type() == QEvent::Resize)
+        placeResultBox();
+    return QWidget::eventFilter(watched, event);
 }
 
 QString TWPForm::templatePath(const QByteArray &name, const char *suffix) const {
@@ -262,10 +300,10 @@ void TWPForm::writeLastMessage() {
     const QString work = local(m_folders.ResultDirectory);
     if (work.isEmpty())
         return;
-    QDir().mkpath(work);
+    QString error;
     if (!writePrivate(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
-                      ReceivedReportText + "\r\n"))
-        ORVA_TRACE("lastpendrastring.txt not written", work);
+                      ReceivedReportText + "\r\n", &error))
+        ORVA_TRACE("lastpendrastring.txt not written", error);
 }
 
 void TWPForm::showSaveButtons(bool show) {
@@ -324,7 +362,7 @@ bool TWPForm::LoadReport() {
                                                                             ReportRecord.GetProcCode())) +
                             QStringLiteral(".doc"));
     QFile::remove(WorkDocumentName);
-    QDir().mkpath(work);
+    PrivateFile::makeFolder(work);
     TemplateEditing = false;
     if (!ReportRecord.B64Data.isEmpty() && !decodeStoredDocument())
         return false;
@@ -418,7 +456,7 @@ bool TWPForm::decodeStoredDocument() {
     QFile::remove(WorkDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),
                      QStringLiteral("The File downloaded from the server could not be created locally") +
-                         error);
+                         QStringLiteral("\r\n") + error);
     return false;
 }
 
@@ -503,7 +541,23 @@ void TWPForm::placePictures() {
     }
     for (TImageRecord &box : ReportRecord.ImageBoxes) {
         const QString file = local(HostText::toUnicode(box.FileName));
-        if (!QFileInfo::exists(file)) {
+        // Read in a worker: a picture on a share that does not answer must not freeze the window.
+        struct Read {
+            bool exists = false;
+            QImage image;
+        };
+        const std::optional<Read> read = FileWait::Bounded(
+            [file] {
+                Read r;
+                r.exists = QFileInfo::exists(file);
+                if (r.exists)
+                    r.image = QImage(file);
+                return r;
+            },
+            PictureWaitMs);
+        if (!read)
+            FileWait::TraceNoAnswer(QStringLiteral("picture"), file);
+        if (!read || !read->exists) {
             m_messages.information(QStringLiteral("Insert Image"), QStringLiteral("Warning!!\r\nThe image ") +
                                                                        HostText::toUnicode(box.FileName) +
                                                                        QStringLiteral(" is missing."));
@@ -512,7 +566,7 @@ void TWPForm::placePictures() {
         if (box.FromMessage) {
             if (ShowInImageControl)
                 ShowInImageControl(file);
-            const QSize size = MeasurePicture ? MeasurePicture(file) : QSize();
+            const QSize size = read->image.size();
             // A picture that cannot be measured keeps its scale rather than dividing by zero.
             if (box.FitWidth != 0 && size.width() > 0)
                 box.ScaleX = int(std::lround(double(box.FitWidth) / size.width() * 100.0));
@@ -524,6 +578,7 @@ void TWPForm::placePictures() {
         // An empty scale in the message means the picture's natural size.
         const int scaleX = box.ScaleX > 0 ? box.ScaleX : 100;
         const int scaleY = box.ScaleY > 0 ? box.ScaleY : 100;
+        ResultBox->SetPictureImage(HostText::toUnicode(box.FileName), read->image);
         box.ObjectId = ResultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY, scaleX,
                                                 scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
                                                 box.DistanceT, box.DistanceR, box.DistanceB);

@@ -3,7 +3,9 @@
 // picture boxes, fills the patient strip and starts uploads of finished reports.
 #pragma once
 
+#include "common/FileWait.h"
 #include "common/UserMessages.h"
+#include "editor/report/HostMarkup.h"
 #include "editor/report/HostRequests.h"
 #include "editor/report/HostUpload.h"
 #include "editor/report/TReportRecord.h"
@@ -21,8 +23,11 @@ class QProgressBar;
 class QListWidget;
 class QToolButton;
 namespace orva::richtext {
+class TWpButtonBar;
+class TWpRuler;
+class TWpStatusBar;
 class TWpTextControl;
-}
+} // namespace orva::richtext
 
 struct EditorFolders {
     QString TemplateDirectory;
@@ -35,6 +40,9 @@ struct EditorFolders {
 int FitWidthZoom(int panelWidth, int scrollBarExtent);
 // Width of the word-processor control at a zoom: the page plus 20 pixels.
 int ControlWidthForZoom(double zoom);
+// Left edge of that control in its panel: centred, and 10 pixels further left for a percentage
+// zoom; never left of the panel.
+int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting);
 
 class TWPForm : public QWidget {
     Q_OBJECT
@@ -109,6 +117,9 @@ public:
     int LookupRoundMs = 100;
 
     orva::richtext::TWpTextControl *ResultBox = nullptr;
+    orva::richtext::TWpButtonBar *WpButtonBar = nullptr;
+    orva::richtext::TWpRuler *WpRuler = nullptr;
+    orva::richtext::TWpStatusBar *WpStatus = nullptr;
     QWidget *ResultPanel = nullptr;
     QWidget *detailspanel = nullptr;
     QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
@@ -123,8 +134,8 @@ public:
     std::function<void()> RefreshDictationPlaceholders;
     // The main window's image view shown on a picture of a message box.
     std::function<void(const QString &file)> ShowInImageControl;
-    // Pixel size of a picture file (an invalid size when it cannot be read).
-    std::function<QSize(const QString &file)> MeasurePicture;
+    // How long a picture file may take to answer (a hung share) before it is taken as missing.
+    int PictureWaitMs = FileWait::kDefaultMs;
     // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
     std::function<QByteArrayList()> TypedDictationEntries;
     // The dictation window's report of new text for an entry (name, text, status code).
@@ -134,8 +145,12 @@ signals:
     // The report was returned or abandoned and the editor hidden: the main window takes over.
     void ReportFinished();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void FormCreate();
+    void placeResultBox();
     void readRegistry();
     void loadAbbreviationIndex(bool reporting);
     void loadTags();
@@ -154,6 +169,7 @@ private:
     void sendEscape();
     void resetAfterFinish();
     void showProgressPanel(bool show);
+    MarkupProgress conversionProgress();
     bool writeReportCopies();
     bool saveTemplate();
     // A failed save offers one more attempt; giving it up clears ReportChanged.

@@ -10,6 +10,7 @@
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -156,6 +157,20 @@ void TWPForm::showProgressPanel(bool show) {
         m_progressPanel->repaint();
 }
 
+// The conversion runs without returning to the event loop: the bar is painted at once, and only
+// when its percentage changes, so that a long report does not spend its time painting.
+MarkupProgress TWPForm::conversionProgress() {
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    return [bar = m_progressBar](int done, int total) {
+        const int percent = total > 0 ? int(qint64(done) * 100 / total) : 100;
+        if (percent == bar->value())
+            return;
+        bar->setValue(percent);
+        bar->repaint();
+    };
+}
+
 void TWPForm::FinishReport() {
     if (m_finishing || m_lookupActive)
         return;
@@ -182,8 +197,8 @@ void TWPForm::FinishReport() {
         const TAudioFilePositions &positions = AudioFilePositions();
         const QByteArrayList typed = TypedDictationEntries ? TypedDictationEntries() : QByteArrayList();
         const QByteArray text =
-            BuildReturnText(ExportHostMarkup(ResultBox->document(), typed), ReportRecord.ReturnConf,
-                            positions.AudioFilePosStart, positions.AudioFilePosEnd);
+            BuildReturnText(ExportHostMarkup(ResultBox->document(), typed, conversionProgress()),
+                            ReportRecord.ReturnConf, positions.AudioFilePosStart, positions.AudioFilePosEnd);
         if (SaveReportFiles()) {
             const ReportUploadResult r = ReturnReport(text);
             if (r == ReportUploadResult::Busy || r == ReportUploadResult::LinkDown) {
@@ -253,7 +268,7 @@ bool TWPForm::writeReportCopies() {
     const QString work = local(m_folders.ResultDirectory);
     if (work.isEmpty() || WorkDocumentName.isEmpty())
         return false;
-    QDir().mkpath(work);
+    PrivateFile::makeFolder(work);
     if (LastReportFileName.isEmpty())
         LastReportFileName =
             QDir(work).filePath(QStringLiteral("LastReport.") + lastReportStamp() + QStringLiteral(".txc"));

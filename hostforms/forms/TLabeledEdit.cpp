@@ -5,6 +5,8 @@
 
 TLabeledEdit::TLabeledEdit(QWidget *parent) : QLineEdit(parent), m_label(new QLabel(parent)) {
     m_label->setObjectName(QStringLiteral("EditLabel"));
+    // Host text: markup in it is shown, never followed (an <img> would load a local file).
+    m_label->setTextFormat(Qt::PlainText);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_label->adjustSize();
     placeLabel();

@@ -2,6 +2,7 @@
 #include "hostforms/forms/TPickLabel.h"
 
 TPickLabel::TPickLabel(QWidget *parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText); // host text, shown as it is
     setAutoFillBackground(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }

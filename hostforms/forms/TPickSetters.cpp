@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -189,7 +190,9 @@ QByteArray TPickSetters::Apply(TWinPick *ws, QWidget *w, PickType tag, const TPi
         return err;
     }
     if (family->hint && def.given(Field::TextOut)) {
-        w->setToolTip(text(def.TextOut));
+        // Qt takes a hint that looks like markup as rich text; host text is shown as it is.
+        const QString hintText = text(def.TextOut);
+        w->setToolTip(Qt::mightBeRichText(hintText) ? Qt::convertFromPlainText(hintText) : hintText);
     }
     return {};
 }

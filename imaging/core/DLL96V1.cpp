@@ -1,6 +1,7 @@
 // The imaging front end: the one road from the image controls to the image-I/O library.
 #include "imaging/core/DLL96V1.h"
 
+#include "common/FileWait.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <climits>
+#include <utility>
 
 namespace orva::imaging {
 
@@ -74,19 +76,22 @@ Progress progressFor(TProgressTarget *control) {
 }
 
 // One library call: caption, guard, result test, last error.
-template <typename Call>
-bool guarded(const char *exportName, const QString &caption, bool atLeastZero, Call &&call) {
+template <typename Call> std::int16_t called(const char *exportName, const QString &caption, Call &&call) {
     if (state().observer)
         state().observer(exportName);
     state().caption = caption;
-    std::int16_t code = orva::imageio::ErrInternal;
     try {
-        code = call();
+        return call();
     } catch (const std::bad_alloc &) {
-        code = orva::imageio::ErrNoMemory;
+        return orva::imageio::ErrNoMemory;
     } catch (const std::exception &) {
-        code = orva::imageio::ErrInternal;
+        return orva::imageio::ErrInternal;
     }
+}
+
+template <typename Call>
+bool guarded(const char *exportName, const QString &caption, bool atLeastZero, Call &&call) {
+    const std::int16_t code = called(exportName, caption, std::forward<Call>(call));
     if (atLeastZero ? code >= 0 : code > 0)
         return true;
     fail(code);
@@ -327,8 +332,10 @@ bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info) {
     return true;
 }
 
-bool DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
-    return guarded("getdxfinfo", QString(), false, [&] { return lib::getdxfinfo(mapped(file), info); });
+void DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
+    // The drawing's size is taken as it comes: a drawing that cannot be read has size 0 and is no error.
+    info = {};
+    called("getdxfinfo", QString(), [&] { return lib::getdxfinfo(mapped(file), info); });
 }
 
 bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,
@@ -925,7 +932,8 @@ bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file)
     return ok;
 }
 bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file) {
-    if (!autoLoad || file.isEmpty() || !QFileInfo::exists(mapped(file)))
+    // An annotation file on a share that does not answer is left for now, as a missing one is.
+    if (!autoLoad || file.isEmpty() || !FileWait::Exists(mapped(file)))
         return true;
     return AnnoLoad(window, page, file);
 }

@@ -88,7 +88,8 @@ struct TTiffInfo {
 };
 bool DllGetInfo(const QString &file, int page, TTiffInfo &info);
 bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info);
-bool DllGetDXFInfo(const QString &file, orva::imageio::lib::DxfInfo &info);
+// Sets no last error: the size values are all there is (0 when the drawing cannot be read).
+void DllGetDXFInfo(const QString &file, orva::imageio::lib::DxfInfo &info);
 
 // TIFF pages and memory TIFFs (the block grows as needed).
 bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,

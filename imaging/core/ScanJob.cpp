@@ -3,6 +3,7 @@
 
 #include "common/LocalPath.h"
 #include "imaging/core/TiffPages.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,13 +89,8 @@ namespace {
 
 bool makeFolder(const QString &file) {
     const QString dir = QFileInfo(file).absolutePath();
-    if (QFileInfo::exists(dir))
-        return true;
-    if (!QDir().mkpath(dir))
-        return false;
-    // Scans are patient data: a folder made for them is the user's own.
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return true;
+    // Scans are patient data: every folder made for them is the user's own.
+    return PrivateFile::makeFolder(dir);
 }
 
 } // namespace

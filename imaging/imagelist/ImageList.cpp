@@ -1,6 +1,7 @@
 // Image list: request-number checks, the membership rule, the structured listing and the list.
 #include "imaging/imagelist/ImageList.h"
 
+#include "common/FileWait.h"
 #include "common/GDFileManip.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
@@ -11,9 +12,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 namespace {
 constexpr int kMaxRequestLength = 32;
@@ -128,34 +126,25 @@ QList<TListedFile> ListRequestFiles(const QString &localFolder, const QByteArray
 
 QList<TListedFile> ListRequestFilesBounded(const QString &localFolder, const QByteArray &request,
                                            int timeoutMs, int *leftOut) {
-    struct Shared {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
+    struct Listing {
         QList<TListedFile> files;
         int leftOut = 0;
     };
-    auto shared = std::make_shared<Shared>();
-    // The worker owns a share of the state, so a late answer from a dead mount lands nowhere.
-    std::thread([shared, localFolder, request] {
-        int others = 0;
-        QList<TListedFile> files = ListRequestFiles(localFolder, request, &others);
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->files = std::move(files);
-        shared->leftOut = others;
-        shared->finished = true;
-        shared->done.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> lock(shared->mutex);
-    if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [&] { return shared->finished; })) {
-        ORVA_TRACE(QStringLiteral("image folder did not answer in time"), localFolder);
+    const std::optional<Listing> listing = FileWait::Bounded(
+        [localFolder, request] {
+            Listing l;
+            l.files = ListRequestFiles(localFolder, request, &l.leftOut);
+            return l;
+        },
+        timeoutMs);
+    if (!listing) {
+        FileWait::TraceNoAnswer(QStringLiteral("image folder"), localFolder);
         return {};
     }
     if (leftOut) {
-        *leftOut = shared->leftOut;
+        *leftOut = listing->leftOut;
     }
-    return shared->files;
+    return listing->files;
 }
 
 QString ListTimeText(const QDateTime &lastWrite) {

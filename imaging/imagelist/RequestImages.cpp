@@ -1,6 +1,7 @@
 // Request images of the main window: capture sets, list entries, the shown file and the counter.
 #include "imaging/imagelist/RequestImages.h"
 
+#include "common/FileWait.h"
 #include "common/GDFileManip.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
@@ -57,12 +58,26 @@ QStringList RequestEntries(const QByteArray &request, const ImageList::TImageLis
 }
 
 FileAccess ProbeFile(const QString &path) {
+    return ProbeFileBounded(path, FileWait::kDefaultMs);
+}
+
+FileAccess ProbeFileBounded(const QString &path, int timeoutMs) {
     const QString local = LocalPath::toLocalPath(path);
-    if (!QFileInfo::exists(local)) {
+    const std::optional<FileAccess> access = FileWait::Bounded(
+        [local] {
+            if (!QFileInfo::exists(local)) {
+                return FileAccess::Missing;
+            }
+            QFile f(local);
+            return f.open(QIODevice::ReadOnly) ? FileAccess::Readable : FileAccess::Denied;
+        },
+        timeoutMs);
+    if (!access) {
+        // A share that does not answer has nothing to show now.
+        FileWait::TraceNoAnswer(QStringLiteral("image file"), local);
         return FileAccess::Missing;
     }
-    QFile f(local);
-    return f.open(QIODevice::ReadOnly) ? FileAccess::Readable : FileAccess::Denied;
+    return *access;
 }
 
 TShownImage ChooseImage(const QString &entry, const TShowSettings &settings, const TAccessProbe &probe) {

@@ -33,7 +33,9 @@ QStringList RequestEntries(const QByteArray &request, const ImageList::TImageLis
 enum class FileAccess { Readable, Denied, Missing };
 using TAccessProbe = std::function<FileAccess(const QString &path)>;
 // Probes a path as the setup file writes it (mapped to the local file system).
+// It runs in a worker: a file on a share that does not answer within the bound is Missing.
 FileAccess ProbeFile(const QString &path);
+FileAccess ProbeFileBounded(const QString &path, int timeoutMs);
 
 struct TShownImage {
     QString Path;

@@ -1,7 +1,9 @@
 // The image view control.
 #include "imaging/view/TMultiImage.h"
 
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
 #include "imaging/core/DLL96V1.h"
@@ -29,12 +31,8 @@ using namespace ViewGeometry;
 
 namespace {
 bool fileExists(const QString &name) {
-    return QFileInfo::exists(LocalPath::toLocalPath(name));
-}
-
-QCursor grabHandCursor() {
-    // Drawn here: an open hand is what the platform offers for dragging a picture.
-    return QCursor(Qt::OpenHandCursor);
+    // A picture on a hung share is taken as missing rather than freezing the window.
+    return FileWait::Exists(LocalPath::toLocalPath(name));
 }
 
 class BusyCursor {
@@ -47,6 +45,7 @@ public:
 TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
     m_color = palette().color(QPalette::Button);
     RotateBackColor = m_color;
+    m_grabHandCursor = ResourceCursors::Load("GRABHAND");
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_hbar = new QScrollBar(Qt::Horizontal, this);
@@ -158,7 +157,10 @@ void TMultiImage::SetImageName(const QString &name) {
     case TLoadKind::BmpThumbnail:
     case TLoadKind::JpegThumbnail: {
         GetInfo(name);
-        const int bits = m_info.BitsPerPixel > 0 && m_info.BitsPerPixel < 4 ? 1 : 0;
+        // Monochrome below 4 bits, else the depth the control reads pictures at.
+        const int bits = m_info.BitsPerPixel > 0 && m_info.BitsPerPixel < 4
+                             ? 1
+                             : ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
         const bool ok = kind == TLoadKind::BmpThumbnail
                             ? ReadBMPFileBitmap(name, bits, ImageDither, bitmap, this)
                             : ReadJPGFileBitmap(name, bits, ImageDither, bitmap, this);
@@ -301,10 +303,9 @@ bool TMultiImage::GetInfo(const QString &file) {
     if (ext == QLatin1String("DXF")) {
         orva::imageio::lib::DxfInfo dxf;
         m_info.FileType = m_info.Compression = QStringLiteral("DXF");
-        if (DllGetDXFInfo(file, dxf)) {
-            m_info.Width = static_cast<int>(dxf.maxX - dxf.minX);
-            m_info.Height = static_cast<int>(dxf.maxY - dxf.minY);
-        }
+        DllGetDXFInfo(file, dxf);
+        m_info.Width = static_cast<int>(dxf.maxX - dxf.minX);
+        m_info.Height = static_cast<int>(dxf.maxY - dxf.minY);
         return true;
     }
     orva::imageio::lib::FileInfo info;
@@ -357,7 +358,7 @@ void TMultiImage::pictureChanged() {
         m_savedOrigin = QPoint();
         m_savedZoom = 1.0;
         if (m_stretchRatio && hasPicture()) {
-            m_zoom = FitZoom(size(), m_picture.size());
+            m_zoom = FitZoom(clientSize(), m_picture.size());
         }
     }
     if (OnPictureChanged) {
@@ -390,7 +391,7 @@ void TMultiImage::SetStretchRatio(bool on) {
             m_savedOrigin = m_origin;
             m_savedZoom = m_zoom;
             m_origin = QPoint();
-            m_zoom = FitZoom(size(), m_picture.size());
+            m_zoom = FitZoom(clientSize(), m_picture.size());
         } else {
             m_origin = m_savedOrigin;
             m_zoom = m_savedZoom;
@@ -418,22 +419,39 @@ void TMultiImage::SetScrolling(bool on) {
 }
 
 void TMultiImage::SetShowScrollbars(bool on) {
+    if (isMetafile()) {
+        return;
+    }
+    const QSize client = clientSize();
     if (!on && hasPicture()) {
         // The picture moves so that no gap is left where the bars were.
-        if (m_picture.width() * m_zoom > width()) {
-            const double g = width() - (m_picture.width() - m_origin.x()) * m_zoom;
+        if (m_picture.width() * m_zoom > client.width()) {
+            const double g = client.width() - (m_picture.width() - m_origin.x()) * m_zoom;
             if (g > 0)
                 m_origin.setX(std::max(0, nearest(m_origin.x() - g / m_zoom) - 1));
         }
-        if (m_picture.height() * m_zoom > height()) {
-            const double g = height() - (m_picture.height() - m_origin.y()) * m_zoom;
+        if (m_picture.height() * m_zoom > client.height()) {
+            const double g = client.height() - (m_picture.height() - m_origin.y()) * m_zoom;
             if (g > 0)
                 m_origin.setY(std::max(0, nearest(m_origin.y() - g / m_zoom) - 1));
         }
     }
     m_showScrollbars = on;
     updateScrollBars();
+    pictureChanged();
+}
+
+void TMultiImage::SetBorderStyle(TBorderStyle style) {
+    m_borderStyle = style;
+    if (m_stretchRatio && hasPicture()) {
+        m_zoom = FitZoom(clientSize(), m_picture.size());
+    }
+    updateScrollBars();
     update();
+}
+
+bool TMultiImage::isMetafile() const {
+    return m_info.FileType == QLatin1String("WMF");
 }
 
 void TMultiImage::SetScrollbarWidth(int width) {
@@ -498,7 +516,7 @@ void TMultiImage::SetJPegSaveSmooth(int s) {
 // ---- zoom and rotation ----------------------------------------------------------------------------
 
 void TMultiImage::ZoomInBy(double factor) {
-    if (!hasPicture() || !ZoomInAllowed(m_zoom, factor)) {
+    if (!hasPicture() || isMetafile() || !ZoomInAllowed(m_zoom, factor)) {
         return;
     }
     m_zoom *= factor;
@@ -507,12 +525,12 @@ void TMultiImage::ZoomInBy(double factor) {
 }
 
 void TMultiImage::ZoomOutBy(double factor) {
-    if (!hasPicture() || !ZoomOutAllowed(m_zoom, factor)) {
+    if (!hasPicture() || isMetafile() || !ZoomOutAllowed(m_zoom, factor)) {
         return;
     }
     m_zoom *= factor;
-    m_origin.setX(ZoomOutOrigin(width(), m_picture.width(), m_origin.x(), m_zoom));
-    m_origin.setY(ZoomOutOrigin(height(), m_picture.height(), m_origin.y(), m_zoom));
+    m_origin.setX(ZoomOutOrigin(clientSize().width(), m_picture.width(), m_origin.x(), m_zoom));
+    m_origin.setY(ZoomOutOrigin(clientSize().height(), m_picture.height(), m_origin.y(), m_zoom));
     updateScrollBars();
     repaint();
 }
@@ -532,7 +550,9 @@ void TMultiImage::Rotate90() {
 // ---- painting -------------------------------------------------------------------------------------
 
 bool TMultiImage::overflows() const {
-    return hasPicture() && (m_picture.width() * m_zoom > width() || m_picture.height() * m_zoom > height());
+    const QSize client = clientSize();
+    return hasPicture() &&
+           (m_picture.width() * m_zoom > client.width() || m_picture.height() * m_zoom > client.height());
 }
 
 void TMultiImage::updateScrollBars() {
@@ -540,10 +560,10 @@ void TMultiImage::updateScrollBars() {
     const bool show =
         hasPicture() && !m_stretch && !m_stretchRatio && m_scrolling && m_showScrollbars && overflows();
     if (show) {
-        const int w = width(), h = height(), s = m_scrollbarWidth;
-        m_vbar->setGeometry(w - s, 1, s, h - s - 1);
-        m_hbar->setGeometry(1, h - s, w - s - 1, s);
-        m_corner->setGeometry(w - s, h - s, s, s);
+        const int w = clientSize().width(), h = clientSize().height(), s = m_scrollbarWidth, b = border();
+        m_vbar->setGeometry(b + w - s, b + 1, s, h - s - 1);
+        m_hbar->setGeometry(b + 1, b + h - s, w - s - 1, s);
+        m_corner->setGeometry(b + w - s, b + h - s, s, s);
         const TBarState hs = ScrollBar(w, s, m_picture.width(), m_zoom, m_origin.x());
         const TBarState vs = ScrollBar(h, s, m_picture.height(), m_zoom, m_origin.y());
         m_hbar->setRange(0, hs.Maximum);
@@ -594,35 +614,44 @@ QImage TMultiImage::scaledFor(const QSize &size) const {
 
 void TMultiImage::paintEvent(QPaintEvent *) {
     QPainter p(this);
+    // A transition's frames are grabs of the whole control, border and all.
     if (m_transition->isActive()) {
         p.drawImage(0, 0, m_transition->frame());
         return;
     }
+    if (border() > 0) {
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.translate(border(), border());
+    }
+    const QSize client = clientSize();
+    const QRect whole(QPoint(0, 0), client);
+    p.setClipRect(whole);
     QRect area;
     if (!hasPicture()) {
-        p.fillRect(rect(), m_color);
+        p.fillRect(whole, m_color);
         if (m_textMode != TTextMode::None && !m_textBitmap.isNull())
             p.drawImage(TextBitmapPos(), m_textBitmap);
     } else if (m_tile) {
-        for (int y = 0; y < height(); y += m_picture.height())
-            for (int x = 0; x < width(); x += m_picture.width())
+        for (int y = 0; y < client.height(); y += m_picture.height())
+            for (int x = 0; x < client.width(); x += m_picture.width())
                 p.drawImage(x, y, m_picture);
-        area = rect();
+        area = whole;
     } else if (m_stretch) {
-        p.drawImage(rect(), scaledFor(size()));
-        area = rect();
+        p.drawImage(whole, scaledFor(client));
+        area = whole;
     } else if (!m_stretchRatio && !m_scrolling) {
         QPoint at;
         if (m_center) {
-            at = QPoint((width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2);
+            at = QPoint((client.width() - m_picture.width()) / 2, (client.height() - m_picture.height()) / 2);
         }
-        p.fillRect(rect(), m_color);
+        p.fillRect(whole, m_color);
         p.drawImage(at, m_picture);
         area = QRect(at, m_picture.size());
     } else {
         const int bar = m_showScrollbars && !m_stretchRatio ? m_scrollbarWidth : 0;
-        const TZoomLayout l = ZoomLayout(size(), m_picture.size(), m_zoom, m_origin, bar, m_center);
-        p.fillRect(rect(), m_color);
+        const TZoomLayout l = ZoomLayout(client, m_picture.size(), m_zoom, m_origin, bar, m_center);
+        p.fillRect(whole, m_color);
         if (m_zoom < 1.0 || m_picture.depth() == 1) {
             // Scale the whole picture once and draw the visible part 1:1.
             const QSize whole(std::max(1, nearest(m_picture.width() * m_zoom)),
@@ -681,7 +710,7 @@ void TMultiImage::drawMessageText(QPainter &p) {
 void TMultiImage::resizeEvent(QResizeEvent *) {
     m_transition->finish();
     if (m_stretchRatio && hasPicture()) {
-        m_zoom = FitZoom(size(), m_picture.size());
+        m_zoom = FitZoom(clientSize(), m_picture.size());
     }
     updateScrollBars();
 }
@@ -702,11 +731,11 @@ bool TMultiImage::forwardToAnnotations(QMouseEvent *event) {
     if (hasPicture()) {
         // The engine maps the mouse through the view: the one on screen now, even before a paint.
         const int bar = m_showScrollbars && !m_stretchRatio ? m_scrollbarWidth : 0;
-        const TZoomLayout l = ZoomLayout(size(), m_picture.size(), m_zoom, m_origin, bar, m_center);
+        const TZoomLayout l = ZoomLayout(clientSize(), m_picture.size(), m_zoom, m_origin, bar, m_center);
         AnnoDraw(this, m_origin.x(), m_origin.y(), l.CenterOffset.x(), l.CenterOffset.y(),
                  m_hbar->isVisible() ? bar : 0, m_zoom);
     }
-    AnnoMouseMon(this, message, event->position().toPoint());
+    AnnoMouseMon(this, message, event->position().toPoint() - QPoint(border(), border()));
     if (event->type() == QEvent::MouseButtonRelease) {
         emit annoMouseUp(this);
         if (event->button() == Qt::RightButton) {
@@ -754,7 +783,7 @@ void TMultiImage::mousePressEvent(QMouseEvent *event) {
     if (forwardToAnnotations(event)) {
         return;
     }
-    const QPoint at = event->position().toPoint();
+    const QPoint at = event->position().toPoint() - QPoint(border(), border());
     if (AllowRubberBand) {
         if (event->button() == RubberBandBtn) {
             m_banding = true;
@@ -763,9 +792,11 @@ void TMultiImage::mousePressEvent(QMouseEvent *event) {
         }
     } else if (event->button() == Qt::LeftButton) {
         m_lastMouse = at;
-        if (hasPicture() && !m_stretch && overflows()) {
+        if (hasPicture() && !m_stretch && !isMetafile() && overflows()) {
             m_grabbing = true;
-            setCursor(grabHandCursor());
+            m_hadCursor = testAttribute(Qt::WA_SetCursor);
+            m_savedCursor = cursor();
+            setCursor(m_grabHandCursor);
         }
     }
     QWidget::mousePressEvent(event);
@@ -775,17 +806,17 @@ void TMultiImage::mouseMoveEvent(QMouseEvent *event) {
     if (forwardToAnnotations(event)) {
         return;
     }
-    const QPoint at = event->position().toPoint();
+    const QPoint at = event->position().toPoint() - QPoint(border(), border());
     if (m_banding) {
-        m_bandCorner = RubberBandCorner(m_bandAnchor, at, size()).Corner;
+        m_bandCorner = RubberBandCorner(m_bandAnchor, at, clientSize()).Corner;
         update();
     } else if (m_grabbing && hasPicture()) {
         const int dx = GrabStep(m_lastMouse.x(), at.x(), m_zoom);
         const int dy = GrabStep(m_lastMouse.y(), at.y(), m_zoom);
         m_lastMouse = at;
         const int b = m_hbar->isVisible() ? m_scrollbarWidth : 0;
-        m_origin.setX(PanOrigin(m_origin.x(), dx, width(), b, m_picture.width(), m_zoom));
-        m_origin.setY(PanOrigin(m_origin.y(), dy, height(), b, m_picture.height(), m_zoom));
+        m_origin.setX(PanOrigin(m_origin.x(), dx, clientSize().width(), b, m_picture.width(), m_zoom));
+        m_origin.setY(PanOrigin(m_origin.y(), dy, clientSize().height(), b, m_picture.height(), m_zoom));
         updateScrollBars();
         repaint();
     }
@@ -806,7 +837,11 @@ void TMultiImage::mouseReleaseEvent(QMouseEvent *event) {
     }
     if (m_grabbing && event->button() == Qt::LeftButton) {
         m_grabbing = false;
-        unsetCursor();
+        if (m_hadCursor) {
+            setCursor(m_savedCursor);
+        } else {
+            unsetCursor();
+        }
     }
     QWidget::mouseReleaseEvent(event);
 }
@@ -882,7 +917,7 @@ void TMultiImage::PasteFromClipboard() {
     }
     m_picture = pasted;
     if (m_stretchRatio) {
-        m_zoom = FitZoom(size(), m_picture.size());
+        m_zoom = FitZoom(clientSize(), m_picture.size());
     }
     pictureChanged();
 }
@@ -904,7 +939,7 @@ QPoint TMultiImage::TextBitmapPos() const {
 }
 
 void TMultiImage::startScrollingText(const QString &name) {
-    const int w0 = width(), h0 = height();
+    const int w0 = clientSize().width(), h0 = clientSize().height();
     ReadScrollingMessageFile(name, m_textFont, m_textSpeed, m_scrollMessage, m_textBack);
     const QFont font = m_textFont.ToQFont();
     const QFontMetrics fm(font);
@@ -930,10 +965,11 @@ void TMultiImage::startScrollingText(const QString &name) {
 void TMultiImage::startCreditText(const QString &name) {
     ReadCreditMessageFile(name, m_textFont, m_textSpeed, m_creditLines, m_textBack);
     const QFont font = m_textFont.ToQFont();
-    m_creditText.Start(width(), height(), m_creditLines, [font](const QString &line) {
-        const QFontMetrics fm(font);
-        return QSize(fm.horizontalAdvance(line), fm.height());
-    });
+    m_creditText.Start(clientSize().width(), clientSize().height(), m_creditLines,
+                       [font](const QString &line) {
+                           const QFontMetrics fm(font);
+                           return QSize(fm.horizontalAdvance(line), fm.height());
+                       });
     m_textBitmap = QImage();
     renderCreditLine();
     m_stepGate.Reset();

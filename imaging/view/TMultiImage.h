@@ -10,6 +10,7 @@
 #include "imaging/core/MessageText.h"
 
 #include <QColor>
+#include <QCursor>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -21,6 +22,13 @@ class QScrollBar;
 class QTimer;
 
 namespace orva::imaging {
+
+// A single border is a one-pixel window border inside the control's rectangle; the picture is laid
+// out in what is left.
+enum class TBorderStyle { bsNone, bsSingle };
+// Flags of black-and-white copies and the dither of colour reductions, kept for the saving code.
+enum TBWCopyFlag : unsigned { C_DEL = 0x1 };
+enum TReduceDither { VIS_BAYER = 0 };
 
 struct TImageInfo {
     QString FileType;
@@ -70,6 +78,11 @@ public:
     void SetColor(const QColor &c);
     TBlitMode BlitMode() const { return m_blitMode; }
     void SetBlitMode(TBlitMode mode);
+    TBorderStyle BorderStyle() const { return m_borderStyle; }
+    void SetBorderStyle(TBorderStyle style);
+    // The cursor shown while the picture is dragged; the control's own comes back afterwards.
+    QCursor GrabHandCursor() const { return m_grabHandCursor; }
+    void SetGrabHandCursor(const QCursor &cursor) { m_grabHandCursor = cursor; }
 
     // Zoom and position.
     double Zoom() const { return m_zoom; }
@@ -143,6 +156,8 @@ public:
     int ZoomBy = 10;
     QString DefSaveFilename;
     bool VisUndo = true;
+    unsigned B_W_CopyFlags = C_DEL;
+    TReduceDither ReduceDither = VIS_BAYER;
 
     // Events.
     std::function<void(QObject *)> OnPictureChanged;
@@ -196,6 +211,10 @@ private:
     void reportFailure();
     void updateScrollBars();
     bool overflows() const;
+    bool isMetafile() const;
+    int border() const { return m_borderStyle == TBorderStyle::bsSingle ? 1 : 0; }
+    // The area the picture is laid out in: the control less its border.
+    QSize clientSize() const { return size() - QSize(2 * border(), 2 * border()); }
     bool hasPicture() const { return !m_picture.isNull(); }
     QImage scaledFor(const QSize &size) const;
     void drawBandOutline();
@@ -221,6 +240,8 @@ private:
     bool m_autoSize = false;
     QColor m_color;
     TBlitMode m_blitMode = sLight;
+    TBorderStyle m_borderStyle = TBorderStyle::bsNone;
+    QCursor m_grabHandCursor;
     double m_zoom = 1.0;
     QPoint m_origin;
     double m_savedZoom = 1.0;
@@ -243,6 +264,8 @@ private:
     bool m_updatingBars = false;
 
     bool m_grabbing = false;
+    bool m_hadCursor = false;
+    QCursor m_savedCursor;
     QPoint m_lastMouse;
     bool m_banding = false;
     Qt::MouseButton m_bandButton = Qt::NoButton;

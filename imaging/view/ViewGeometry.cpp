@@ -100,7 +100,8 @@ TZoomLayout ZoomLayout(QSize control, QSize picture, double zoom, QPoint origin,
     } else {
         l.Source.setLeft(0);
         l.Source.setWidth(picture.width());
-        const int off = center ? static_cast<int>((control.width() - bar - zw) / 2) : 0;
+        // Centred in the whole control, bar or not.
+        const int off = center ? static_cast<int>((control.width() - zw) / 2) : 0;
         l.CenterOffset.setX(std::max(0, off));
         l.Target.setLeft(l.CenterOffset.x());
         l.Target.setWidth(nearest(zw));
@@ -115,7 +116,7 @@ TZoomLayout ZoomLayout(QSize control, QSize picture, double zoom, QPoint origin,
     } else {
         l.Source.setTop(0);
         l.Source.setHeight(picture.height());
-        const int off = center ? static_cast<int>((control.height() - bar - zh) / 2) : 0;
+        const int off = center ? static_cast<int>((control.height() - zh) / 2) : 0;
         l.CenterOffset.setY(std::max(0, off));
         l.Target.setTop(l.CenterOffset.y());
         l.Target.setHeight(nearest(zh));

@@ -3,6 +3,7 @@
 
 #include "platform/imageio/Codecs.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
@@ -22,6 +23,11 @@ namespace {
 QString &ghostscriptProgram() {
     static QString program;
     return program;
+}
+
+int &ghostscriptDeadline() {
+    static int milliseconds = kGhostscriptDeadlineMs;
+    return milliseconds;
 }
 
 struct Shape {
@@ -114,6 +120,10 @@ void setGhostscriptProgram(const QString &program) {
     ghostscriptProgram() = program;
 }
 
+void setGhostscriptDeadline(int milliseconds) {
+    ghostscriptDeadline() = milliseconds;
+}
+
 std::int16_t renderEps(const QString &file, DibBlock &out) {
     if (!QFileInfo(file).isFile())
         return ErrOpen;
@@ -121,27 +131,34 @@ std::int16_t renderEps(const QString &file, DibBlock &out) {
                                                       : ghostscriptProgram();
     if (gs.isEmpty() || !QFileInfo(gs).isExecutable())
         return ErrNoGhostscript;
+    // The whole conversion has one deadline: a file that makes Ghostscript hang, or print a byte
+    // now and then, must not hold the window for longer.
+    const QDeadlineTimer deadline(ghostscriptDeadline());
+    auto remaining = [&deadline] { return int(qMax<qint64>(1, deadline.remainingTime())); };
     QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice()); // its messages are not kept without bound
     process.start(gs, {QStringLiteral("-q"), QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"),
                        QStringLiteral("-dNOPAUSE"), QStringLiteral("-dEPSCrop"), QStringLiteral("-r72"),
                        QStringLiteral("-sDEVICE=bmp16m"), QStringLiteral("-sOutputFile=-"),
                        QStringLiteral("-f"), file});
-    if (!process.waitForStarted(10000))
+    if (!process.waitForStarted(remaining()))
         return ErrNoGhostscript;
     process.closeWriteChannel();
+    auto stop = [&process](std::int16_t code) {
+        process.kill();
+        process.waitForFinished(5000);
+        return code;
+    };
     QByteArray bmp;
     while (process.state() != QProcess::NotRunning) {
-        if (!process.waitForReadyRead(30000) && process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-            return ErrCorrupt;
-        }
+        if (deadline.hasExpired())
+            return stop(ErrCorrupt);
+        // False with the program still running means its output has closed: only its end is left.
+        if (!process.waitForReadyRead(remaining()) && process.state() != QProcess::NotRunning)
+            process.waitForFinished(remaining());
         bmp += process.readAllStandardOutput();
-        if (bmp.size() > static_cast<qsizetype>(kMaxDibBytes)) {
-            process.kill();
-            process.waitForFinished(5000);
-            return ErrTooLarge;
-        }
+        if (bmp.size() > static_cast<qsizetype>(kMaxDibBytes))
+            return stop(ErrTooLarge);
     }
     bmp += process.readAllStandardOutput();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || bmp.isEmpty())

@@ -9,6 +9,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <algorithm>
+#include <memory>
 
 namespace orva::richtext {
 
@@ -78,6 +79,31 @@ struct ParaState {
 struct CellDef {
     int right = 0;
     int border[4] = {0, 0, 0, 0}; // top, left, bottom, right in twips
+    bool operator==(const CellDef &) const = default;
+};
+
+// What is written into one table cell, kept until the whole table has been read.
+struct CellStep {
+    enum Kind { Text, Paragraph, BlockFormat } kind;
+    QString text;
+    QTextCharFormat format;
+    ParaState pa;
+};
+
+// A table being read. It is created in the document only when it ends: every change of a table's
+// shape makes Qt index all its cells again, so adding rows one at a time would cost the size of
+// the table per row.
+struct TableBuild {
+    struct Row {
+        QList<CellDef> defs;
+        QList<QList<CellStep>> cells;
+    };
+    QTextTableFormat format;
+    int columns = 1;
+    QList<Row> rows;
+    int cell = 0; // where the last row's text goes
+
+    QList<CellStep> &steps() { return rows.last().cells[cell]; }
 };
 
 // Where text goes: one per document part, each with its own table state.
@@ -85,8 +111,7 @@ struct Sink {
     QTextCursor cursor;
     bool active = false;
     bool pendingPar = false;
-    QTextTable *table = nullptr;
-    int row = 0, col = 0;
+    std::unique_ptr<TableBuild> table;
     bool rowDone = false;
     QList<CellDef> cells, nextCells;
     int gap = 0;
@@ -272,6 +297,7 @@ private:
         QString name = done.destText.trimmed();
         if (done.ch.font >= 0 && !name.isEmpty())
             m_fonts.insert(done.ch.font, name);
+        m_charFormatValid = false;
     }
 
     int param(qsizetype &i, bool &has) {
@@ -522,6 +548,7 @@ private:
     void openColorTable() {
         startDest(Dest::ColorTable);
         m_colors.clear();
+        m_charFormatValid = false;
         m_color = 0;
         m_colorSet = false;
     }
@@ -601,6 +628,7 @@ private:
             if (c == u';') {
                 if (m_colors.size() < 1024)
                     m_colors.append(m_colorSet ? int(m_color) : -1);
+                m_charFormatValid = false;
                 m_color = 0;
                 m_colorSet = false;
             }
@@ -632,7 +660,10 @@ private:
         }
         if (s.pendingPar) {
             flush();
-            s.cursor.insertBlock();
+            if (s.table)
+                s.table->steps().append({CellStep::Paragraph, {}, {}, {}});
+            else
+                s.cursor.insertBlock();
             s.pendingPar = false;
         }
     }
@@ -640,11 +671,25 @@ private:
     void flush() {
         if (m_buffer.isEmpty() || !m_bufferSink)
             return;
-        m_bufferSink->cursor.insertText(m_buffer, charFormat(m_bufferState));
+        if (m_bufferSink->table)
+            m_bufferSink->table->steps().append({CellStep::Text, m_buffer, charFormat(m_bufferState), {}});
+        else
+            m_bufferSink->cursor.insertText(m_buffer, charFormat(m_bufferState));
         m_buffer.clear();
     }
 
-    QTextCharFormat charFormat(const CharState &ch) const {
+    // Runs mostly repeat the format of the run before; a format built once also keeps its hash,
+    // which the document takes for every insertion.
+    const QTextCharFormat &charFormat(const CharState &ch) {
+        if (!m_charFormatValid || !(m_charFormatState == ch)) {
+            m_charFormat = buildCharFormat(ch);
+            m_charFormatState = ch;
+            m_charFormatValid = true;
+        }
+        return m_charFormat;
+    }
+
+    QTextCharFormat buildCharFormat(const CharState &ch) const {
         QTextCharFormat f;
         const QString family = m_fonts.value(ch.font, m_fonts.value(m_defaultFont));
         if (!family.isEmpty())
@@ -665,8 +710,14 @@ private:
         return f;
     }
 
-    void applyBlockFormat(Sink &s, const ParaState &pa) {
-        QTextBlockFormat f;
+    const QTextBlockFormat &blockFormat(const ParaState &pa) {
+        const bool same = m_blockFormatValid && pa.align == m_blockFormatState.align &&
+                          pa.li == m_blockFormatState.li && pa.ri == m_blockFormatState.ri &&
+                          pa.fi == m_blockFormatState.fi && pa.tabs == m_blockFormatState.tabs;
+        if (same)
+            return m_blockFormat;
+        QTextBlockFormat &f = m_blockFormat;
+        f = QTextBlockFormat();
         static const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter,
                                                Qt::AlignJustify};
         f.setAlignment(aligns[pa.align]);
@@ -677,21 +728,34 @@ private:
         for (int t : pa.tabs)
             tabs.append(QTextOption::Tab(twipsToUnits(t), QTextOption::LeftTab));
         f.setTabPositions(tabs);
-        s.cursor.setBlockFormat(f);
+        m_blockFormatState = pa;
+        m_blockFormatValid = true;
+        return f;
+    }
+
+    void applyBlockFormat(Sink &s, const ParaState &pa) {
+        if (s.table)
+            s.table->steps().append({CellStep::BlockFormat, {}, {}, pa});
+        else
+            formatBlock(s.cursor, s.lists, pa);
+    }
+
+    void formatBlock(QTextCursor &cursor, QHash<int, QPointer<QTextList>> &lists, const ParaState &pa) {
+        cursor.setBlockFormat(blockFormat(pa));
         ParaState own = pa;
         if (own.listId == 0 && own.foreignList > 0)
             resolveForeignList(own);
         if (own.listId != 0 && own.listStyle > 0) {
-            QPointer<QTextList> &list = s.lists[own.listId];
+            QPointer<QTextList> &list = lists[own.listId];
             if (!list) {
                 QTextListFormat lf;
                 lf.setStyle(QTextListFormat::Style(-own.listStyle));
                 lf.setIndent(own.listLevel);
                 lf.setNumberPrefix(own.listPrefix);
                 lf.setNumberSuffix(own.listSuffix);
-                list = s.cursor.createList(lf);
-            } else if (s.cursor.block().textList() != list) {
-                list->add(s.cursor.block());
+                list = cursor.createList(lf);
+            } else if (cursor.block().textList() != list) {
+                list->add(cursor.block());
             }
         }
     }
@@ -733,8 +797,8 @@ private:
         flush();
         const QList<CellDef> defs = s.nextCells.isEmpty() ? s.cells : s.nextCells;
         const int cols = qBound(1, int(defs.size()), MaxColumns);
+        s.pendingPar = false; // the \par before a table only ends the paragraph before it
         if (!s.table) {
-            s.pendingPar = false; // the \par before a table only ends the paragraph before it
             QTextTableFormat tf;
             tf.setBorder(0);
             tf.setBorderCollapse(true);
@@ -747,30 +811,15 @@ private:
                 left = qMax(left, d.right);
             }
             tf.setColumnWidthConstraints(widths);
-            s.table = s.cursor.insertTable(1, cols, tf);
-            s.row = 0;
-        } else {
-            s.pendingPar = false;
-            if (cols > s.table->columns())
-                s.table->appendColumns(cols - s.table->columns());
-            s.table->appendRows(1);
-            s.row = s.table->rows() - 1;
+            s.table = std::make_unique<TableBuild>();
+            s.table->format = tf;
         }
+        // A row wider than the ones before widens the table; theirs get empty cells.
+        s.table->columns = qMax(s.table->columns, cols);
+        s.table->rows.append({defs, QList<QList<CellStep>>(s.table->columns)});
+        s.table->cell = 0;
         s.cells = defs;
-        s.col = 0;
         s.rowDone = false;
-        for (int c = 0; c < defs.size() && c < s.table->columns(); ++c) {
-            QTextTableCell cell = s.table->cellAt(s.row, c);
-            QTextTableCellFormat cf = cell.format().toTableCellFormat();
-            cf.setTopBorder(twipsToUnits(defs.at(c).border[0]));
-            cf.setLeftBorder(twipsToUnits(defs.at(c).border[1]));
-            cf.setBottomBorder(twipsToUnits(defs.at(c).border[2]));
-            cf.setRightBorder(twipsToUnits(defs.at(c).border[3]));
-            cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-            cf.setBorderBrush(Qt::black);
-            cell.setFormat(cf);
-        }
-        s.cursor = s.table->cellAt(s.row, 0).firstCursorPosition();
     }
 
     void cell() {
@@ -785,10 +834,7 @@ private:
         s.pendingPar = false;
         applyBlockFormat(s, gr.pa);
         // Cells beyond the row's columns are merged into its last cell.
-        ++s.col;
-        const int c = qMin(s.col, s.table->columns() - 1);
-        s.cursor = c == s.col ? s.table->cellAt(s.row, c).firstCursorPosition()
-                              : s.table->cellAt(s.row, c).lastCursorPosition();
+        s.table->cell = qMin(s.table->cell + 1, s.table->columns - 1);
     }
 
     void endRow() {
@@ -801,13 +847,58 @@ private:
             return;
         s.pendingPar = false;
         s.rowDone = true;
-        s.cursor = s.table->cellAt(s.row, s.table->columns() - 1).lastCursorPosition();
+        s.table->cell = s.table->columns - 1;
     }
 
+    // The table read is made in one piece, then its cells are formatted and written.
     void leaveTable(Sink &s) {
         s.pendingPar = false;
-        s.cursor.setPosition(s.table->lastPosition() + 1);
-        s.table = nullptr;
+        const std::unique_ptr<TableBuild> build = std::move(s.table);
+        QTextTable *table = s.cursor.insertTable(int(build->rows.size()), build->columns, build->format);
+        QList<CellDef> formattedDefs;
+        QList<QTextTableCellFormat> cellFormats;
+        for (int r = 0; r < build->rows.size(); ++r) {
+            const TableBuild::Row &row = build->rows.at(r);
+            // Rows of one table mostly repeat their definitions; a format built once is reused.
+            if (row.defs != formattedDefs) {
+                cellFormats.clear();
+                for (const CellDef &d : row.defs)
+                    cellFormats.append(cellFormat(d));
+                formattedDefs = row.defs;
+            }
+            for (int c = 0; c < cellFormats.size() && c < build->columns; ++c)
+                table->cellAt(r, c).setFormat(cellFormats.at(c));
+            for (int c = 0; c < row.cells.size(); ++c) {
+                if (row.cells.at(c).isEmpty())
+                    continue;
+                QTextCursor at = table->cellAt(r, c).firstCursorPosition();
+                for (const CellStep &step : row.cells.at(c)) {
+                    switch (step.kind) {
+                    case CellStep::Text:
+                        at.insertText(step.text, step.format);
+                        break;
+                    case CellStep::Paragraph:
+                        at.insertBlock();
+                        break;
+                    case CellStep::BlockFormat:
+                        formatBlock(at, s.lists, step.pa);
+                        break;
+                    }
+                }
+            }
+        }
+        s.cursor.setPosition(table->lastPosition() + 1);
+    }
+
+    static QTextTableCellFormat cellFormat(const CellDef &d) {
+        QTextTableCellFormat cf;
+        cf.setTopBorder(twipsToUnits(d.border[0]));
+        cf.setLeftBorder(twipsToUnits(d.border[1]));
+        cf.setBottomBorder(twipsToUnits(d.border[2]));
+        cf.setRightBorder(twipsToUnits(d.border[3]));
+        cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        cf.setBorderBrush(Qt::black);
+        return cf;
     }
 
     void finish(Sink &s) {
@@ -837,6 +928,14 @@ private:
     int *m_border = nullptr;
     QString m_buffer;
     CharState m_bufferState;
+    // The formats last built; the character format also depends on the font and colour tables,
+    // so reading either forgets it.
+    QTextCharFormat m_charFormat;
+    CharState m_charFormatState;
+    bool m_charFormatValid = false;
+    QTextBlockFormat m_blockFormat;
+    ParaState m_blockFormatState;
+    bool m_blockFormatValid = false;
     Sink *m_bufferSink = nullptr;
     TWpPageSetup m_page;
     QList<TWpPicture> m_pictures;
@@ -935,7 +1034,11 @@ const QHash<QByteArray, Reader::WordHandler> Reader::s_textWords = {
          gr.ch.halfPoints = cw.has ? qBound(2, cw.p, 3276) : 24; // half points; none is 12 pt
      }},
     {"cf", [](Reader &, Group &gr, const ControlWord &cw) { gr.ch.color = qMax(0, cw.p); }},
-    {"deff", [](Reader &r, Group &, const ControlWord &cw) { r.m_defaultFont = cw.p; }},
+    {"deff",
+     [](Reader &r, Group &, const ControlWord &cw) {
+         r.m_defaultFont = cw.p;
+         r.m_charFormatValid = false;
+     }},
     // Paragraph format.
     {"pard", [](Reader &, Group &gr, const ControlWord &) { gr.pa = ParaState{}; }},
     {"ql", align<0>},
@@ -1065,16 +1168,22 @@ TWpRtfLoadResult readRtf(const QByteArray &rtf, TWpDocument &doc, QTextCursor *i
     if (!insertAt)
         doc.clear();
     // One edit block per part: the layout sees one change instead of one per run of text, and
-    // a whole load undoes in one step.
+    // a whole load undoes in one step. A replaced document starts a new history, so its load is
+    // not recorded for undo at all.
     QList<QTextCursor> blocks;
     for (QTextDocument *d : {doc.main(), doc.header(), doc.footer()}) {
+        if (!insertAt)
+            d->setUndoRedoEnabled(false);
         blocks.append(QTextCursor(d));
         blocks.last().beginEditBlock();
     }
     Reader reader(rtf, &doc, insertAt);
     TWpRtfLoadResult result = reader.run();
-    for (QTextCursor &c : blocks)
+    for (QTextCursor &c : blocks) {
         c.endEditBlock();
+        if (!insertAt)
+            c.document()->setUndoRedoEnabled(true);
+    }
     for (const TWpPicture &p : reader.pictures())
         doc.addPicture(p);
     return result;

@@ -2,6 +2,7 @@
 // that keep the user's typing, pasting and dropping out of fields that are not changeable.
 #include "platform/richtext/TWpTextControl.h"
 
+#include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 
@@ -17,7 +18,6 @@
 #include <QMimeData>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
@@ -751,6 +751,12 @@ void TWpTextControl::setObjectScaleX(int scale) {
     m_editor->viewport()->update();
 }
 
+void TWpTextControl::SetPictureImage(const QString &file, const QImage &image) {
+    const QString local = m_doc->pathLookup ? m_doc->pathLookup(file) : file;
+    m_pixmaps.insert(local, QPixmap::fromImage(image));
+    m_editor->viewport()->update();
+}
+
 QPixmap TWpTextControl::pixmapFor(const TWpPicture &p) {
     const QString local = m_doc->pathLookup ? m_doc->pathLookup(p.path) : p.path;
     auto it = m_pixmaps.find(local);
@@ -1168,9 +1174,11 @@ bool TWpTextControl::SaveDocument(const QString &file, int, bool selectionOnly, 
     } else {
         rtf = writeRtf(*m_doc);
     }
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(rtf) < 0 || !f.commit()) {
-        emit OnError(QStringLiteral("The file \"%1\" could not be saved: %2").arg(file, f.errorString()));
+    // A saved report is patient data: owner-only from its first byte, never written through a link
+    // planted at its name, and the old file kept when any write fails.
+    QString error;
+    if (!PrivateFile::save(file, rtf, &error)) {
+        emit OnError(QStringLiteral("The file \"%1\" could not be saved: %2").arg(file, error));
         return false;
     }
     return true;

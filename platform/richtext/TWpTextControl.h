@@ -5,6 +5,7 @@
 #include "platform/richtext/TWpDocument.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QSet>
@@ -186,6 +187,9 @@ public:
     int GetFieldData(int id) const;
 
     // Pictures.
+    // Gives the control the pixels of a picture file read elsewhere (a null image when it could not
+    // be read), so that drawing it never opens the file on the window's thread.
+    void SetPictureImage(const QString &file, const QImage &image);
     int InsertPicture(const QString &file, int posX, int posY, int scaleX, int scaleY, int objectMode,
                       int textFlow, int distL, int distT, int distR, int distB);
     int NextObject(int id) const;

@@ -1,6 +1,7 @@
 // Terminal control.
 #include "terminal/widget/TVtCustomTerminal.h"
 
+#include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
 #include "terminal/core/TVtVT100Emulator.h"
@@ -10,9 +11,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -24,6 +27,11 @@ const QEvent::Type kDataReady = QEvent::Type(QEvent::User + 0x12A1 - 0x1000);
 
 int ceilDiv(int a, int b) {
     return b > 0 ? (a + b - 1) / b : 0;
+}
+
+// Only text is taken: a dragged file (which also carries its path as text) or other data is not.
+bool isDroppableText(const QMimeData *data) {
+    return data && data->hasText() && !data->hasUrls();
 }
 } // namespace
 
@@ -51,6 +59,8 @@ TVtCustomTerminal::TVtCustomTerminal(QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::Box);
     m_font = ResolveTerminalFont(QFont(QStringLiteral("Terminal"), 9));
     attachEmulator(m_tty.get());
@@ -135,7 +145,7 @@ void TVtCustomTerminal::dataReady() {
     // The bytes leave the queue before they are interpreted, so a block that fails is not run again.
     const QByteArray block(m_queue.Peek(n), n);
     m_queue.Remove(n);
-    if (m_capture == TVtCaptureMode::cmOn && m_captureFile.isOpen())
+    if (m_capture == TVtCaptureMode::cmOn && m_captureFile)
         writeCapture(block.constData(), n);
     try {
         m_emulator->ProcessBlock(block);
@@ -274,7 +284,35 @@ void TVtCustomTerminal::setBorderStyle(TVtBorderStyle style) {
 
 void TVtCustomTerminal::setColor(uint32_t color) {
     m_color = color;
+    if (!dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        paintAll();
+    }
     viewport()->update();
+}
+
+void TVtCustomTerminal::setFontColor(uint32_t color) {
+    m_fontColor = color;
+    if (!dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        paintAll();
+    }
+    viewport()->update();
+}
+
+// The TTY painter's colours follow the control: a margin or font colour that differs from the
+// buffer's defaults becomes both the default and the current colour, and everything is drawn again.
+bool TVtCustomTerminal::syncTtyColours() {
+    if (dynamic_cast<TVtVT100Emulator *>(m_emulator)) {
+        return false;
+    }
+    TVtTerminalBuffer &b = m_emulator->Buffer();
+    if (m_color == b.GetDefBackColor() && m_fontColor == b.GetDefForeColor()) {
+        return false;
+    }
+    b.SetDefBackColor(m_color);
+    b.SetDefForeColor(m_fontColor);
+    b.SetBackColor(m_color);
+    b.SetForeColor(m_fontColor);
+    return true;
 }
 
 void TVtCustomTerminal::setTerminalFont(const QFont &font) {
@@ -432,6 +470,7 @@ void TVtCustomTerminal::resizeImage() {
 }
 
 void TVtCustomTerminal::paintAll() {
+    syncTtyColours();
     resizeImage();
     TVtTerminalBuffer &b = m_emulator->Buffer();
     m_image.fill(bgrToQColor(b.GetDefBackColor()));
@@ -451,7 +490,7 @@ void TVtCustomTerminal::paintAll() {
 
 void TVtCustomTerminal::lazyPaint() {
     TVtTerminalBuffer &b = m_emulator->Buffer();
-    if (m_emulator->TakeFullRepaint() || m_fullRepaint) {
+    if (syncTtyColours() || m_emulator->TakeFullRepaint() || m_fullRepaint) {
         m_fullRepaint = false;
         paintAll();
         return;
@@ -604,7 +643,30 @@ void TVtCustomTerminal::cancelMode() {
 void TVtCustomTerminal::CopyToClipboard() {
     const QByteArray text = GetSelectedText();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(QString::fromLatin1(text));
+        clipboard->setText(HostText::toUnicode(text));
+}
+
+void TVtCustomTerminal::dragEnterEvent(QDragEnterEvent *event) {
+    if (isDroppableText(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TVtCustomTerminal::dragMoveEvent(QDragMoveEvent *event) {
+    if (isDroppableText(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TVtCustomTerminal::dropEvent(QDropEvent *event) {
+    if (!isDroppableText(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit textDropped(event->mimeData()->text());
 }
 
 void TVtCustomTerminal::onScrollRows(int count, int first, int last) {
@@ -683,8 +745,7 @@ void TVtCustomTerminal::keyPressEvent(QKeyEvent *event) {
 void TVtCustomTerminal::setCapture(TVtCaptureMode mode) {
     if (mode == m_capture || (mode == TVtCaptureMode::cmAppend && m_capture == TVtCaptureMode::cmOn))
         return;
-    if (m_captureFile.isOpen())
-        m_captureFile.close();
+    closeCapture();
     m_capture = TVtCaptureMode::cmOff;
     if (mode == TVtCaptureMode::cmOff)
         return;
@@ -694,11 +755,12 @@ void TVtCustomTerminal::setCapture(TVtCaptureMode mode) {
 void TVtCustomTerminal::openCapture(TVtCaptureMode mode) {
     if (m_captureFileName.isEmpty())
         m_captureFileName = QStringLiteral("TALVERN.CAP");
-    m_captureFile.setFileName(m_captureFileName);
-    const QIODevice::OpenMode how = mode == TVtCaptureMode::cmOn ? QIODevice::WriteOnly | QIODevice::Truncate
-                                                                 : QIODevice::WriteOnly | QIODevice::Append;
-    if (!m_captureFile.open(how)) {
-        qWarning("terminal: cannot open capture file %s", qPrintable(m_captureFileName));
+    m_captureFile = std::make_unique<PrivateFile>(m_captureFileName, mode == TVtCaptureMode::cmOn
+                                                                         ? PrivateFile::Placing::AtOpen
+                                                                         : PrivateFile::Placing::Append);
+    if (!m_captureFile->open()) {
+        qWarning("terminal: cannot open capture file: %s", qPrintable(m_captureFile->errorString()));
+        m_captureFile.reset();
         return;
     }
     m_capture = TVtCaptureMode::cmOn;
@@ -715,11 +777,16 @@ void TVtCustomTerminal::setCaptureFile(const QString &name) {
 }
 
 void TVtCustomTerminal::writeCapture(const char *bytes, int count) {
-    if (m_captureFile.write(bytes, count) == count && m_captureFile.flush())
+    if (m_captureFile->write(bytes, count) == count && m_captureFile->flush())
         return;
     // A full disk stops the capture once instead of failing on every block.
-    qWarning("terminal: capture to %s stopped: %s", qPrintable(m_captureFileName),
-             qPrintable(m_captureFile.errorString()));
-    m_captureFile.close();
+    qWarning("terminal: capture stopped: %s", qPrintable(m_captureFile->errorString()));
+    closeCapture();
     m_capture = TVtCaptureMode::cmOff;
+}
+
+void TVtCustomTerminal::closeCapture() {
+    if (m_captureFile && !m_captureFile->commit() && m_captureFile->failed())
+        qWarning("terminal: capture not written: %s", qPrintable(m_captureFile->errorString()));
+    m_captureFile.reset();
 }

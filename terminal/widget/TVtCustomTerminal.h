@@ -3,6 +3,7 @@
 // screen and the history, selects and copies text, captures host bytes and routes keys.
 #pragma once
 
+#include "platform/files/PrivateFile.h"
 #include "terminal/core/TVtTerminalEmulator.h"
 #include "terminal/core/TVtTerminalHost.h"
 #include "terminal/core/TaaByteQueue.h"
@@ -10,7 +11,6 @@
 #include "terminal/widget/TVtSelection.h"
 
 #include <QAbstractScrollArea>
-#include <QFile>
 #include <QImage>
 #include <QTimer>
 #include <functional>
@@ -111,6 +111,10 @@ public:
     // Margin colour ($00BBGGRR).
     uint32_t Color() const { return m_color; }
     void setColor(uint32_t color);
+    // The font's colour ($00BBGGRR). The TTY painter takes both colours from the control: the margin
+    // colour as the default background and the font colour as the default foreground.
+    uint32_t FontColor() const { return m_fontColor; }
+    void setFontColor(uint32_t color);
 
     // View state, for the painter, the caret and tests.
     int FirstVisibleCol() const { return m_firstCol; }
@@ -146,6 +150,8 @@ signals:
     void typed(const QByteArray &bytes);
     // A key the emulator left unhandled (virtual-key code with the repeat bit, shift state).
     void keyDown(int key, int shift);
+    // Text dragged from another program and dropped on the terminal.
+    void textDropped(const QString &text);
 
 protected:
     // TVtTerminalHost
@@ -162,6 +168,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
@@ -182,12 +191,14 @@ private:
     // Paint into the backing image: everything, what changed, or the blinking runs.
     void paintAll();
     void lazyPaint();
+    bool syncTtyColours();
     void blinkPaint(bool phase);
     void scheduleScreenUpdate();
     void selectTo(TVtCellPos cell);
     void cancelMode();
     void writeCapture(const char *bytes, int count);
     void openCapture(TVtCaptureMode mode);
+    void closeCapture();
     void onScrollRows(int count, int first, int last);
 
     std::unique_ptr<TVtTTYEmulator> m_tty;
@@ -200,7 +211,7 @@ private:
     TVtRowPainter m_painter;
     TVtLayout m_layout;
     TVtSelection m_selection;
-    QFile m_captureFile;
+    std::unique_ptr<PrivateFile> m_captureFile; // the session's bytes: owner only, never through a link
     TVtSockControl *m_sockControl = nullptr;
 
     QFont m_font;
@@ -209,6 +220,7 @@ private:
     int m_firstCol = 1;
     int m_firstRow = 1;
     uint32_t m_color = 0;
+    uint32_t m_fontColor = 0xC0C0C0;
     bool m_scrollback = false;
     int m_blinkTime = 500;
     int m_blinkAccumulator = 0;

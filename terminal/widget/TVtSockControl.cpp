@@ -77,7 +77,26 @@ void TVtDebugLog::SetEnabled(bool on) {
     }
 }
 
+namespace {
+TVtDebugLog::Owner ownerOf(TVtDebugLog::Kind kind) {
+    switch (kind) {
+    case TVtDebugLog::lkRead:
+    case TVtDebugLog::lkWrite:
+    case TVtDebugLog::lkRecvApi:
+    case TVtDebugLog::lkSendApi:
+        return TVtDebugLog::Owner::SockControl;
+    default:
+        return TVtDebugLog::Owner::None;
+    }
+}
+} // namespace
+
 void TVtDebugLog::Log(Kind kind, const QByteArray &data, int socket) {
+    Log(ownerOf(kind), kind, static_cast<std::uint32_t>(socket), 0, data);
+}
+
+void TVtDebugLog::Log(Owner owner, int kind, std::uint32_t value1, std::uint32_t value2,
+                      const QByteArray &data) {
     if (!m_enabled)
         return;
     const int size = kHeaderSize + int(data.size());
@@ -87,8 +106,34 @@ void TVtDebugLog::Log(Kind kind, const QByteArray &data, int socket) {
         m_used -= kHeaderSize + int(m_entries.front().Data.size());
         m_entries.pop_front();
     }
-    m_entries.push_back({m_clock() - m_created, kind, socket, data});
+    m_entries.push_back({m_clock() - m_created, owner, kind, value1, value2, data});
     m_used += size;
+}
+
+QByteArray TVtDebugLog::OptionName(int option) {
+    static const struct {
+        int Code;
+        const char *Name;
+    } names[] = {
+        {0, "binary transmission"},
+        {1, "echo"},
+        {3, "suppress go ahead"},
+        {5, "status"},
+        {6, "timing mark"},
+        {24, "terminal type"},
+        {31, "negotiate about window size"},
+        {32, "terminal speed"},
+        {33, "remote flow control"},
+        {34, "linemode"},
+        {35, "X display location"},
+        {36, "environment variables"},
+        {39, "new environment"},
+    };
+    for (const auto &n : names) {
+        if (n.Code == option)
+            return n.Name;
+    }
+    return "option " + QByteArray::number(option);
 }
 
 QByteArray TVtDebugLog::FormatTime(qint64 ms) {
@@ -119,7 +164,30 @@ QByteArray TVtDebugLog::HexDump(const QByteArray &data) {
 }
 
 QByteArray TVtDebugLog::FormatEntry(Kind kind, const QByteArray &data, int socket) const {
+    return FormatEntry(ownerOf(kind), kind, static_cast<std::uint32_t>(socket), 0, data);
+}
+
+QByteArray TVtDebugLog::FormatEntry(Owner owner, int kind, std::uint32_t value1, std::uint32_t value2,
+                                    const QByteArray &data) {
     const QByteArray count = QByteArray::number(data.size()) + (data.size() == 1 ? " byte" : " bytes");
+    const QByteArray socket = QByteArray::number(static_cast<int>(value1));
+    if (owner == Owner::Component) {
+        return "!!!! Unhandled log entry\n\r";
+    }
+    if (owner == Owner::SockControl) {
+        switch (kind) {
+        case lkRead:
+            return "Read - " + count + " read from socket " + socket + "\r\n" + HexDump(data);
+        case lkWrite:
+            return "Write - " + count + " written to socket " + socket + "\r\n" + HexDump(data);
+        case lkRecvApi:
+            return "[" + socket + "] Recv API: " + count + " read\r\n" + HexDump(data);
+        case lkSendApi:
+            return "[" + socket + "] Send API: " + count + " written\r\n" + HexDump(data);
+        default:
+            return "!!!! Unhandled log entry\n\r";
+        }
+    }
     switch (kind) {
     case lkText:
         return data;
@@ -127,13 +195,21 @@ QByteArray TVtDebugLog::FormatEntry(Kind kind, const QByteArray &data, int socke
         return "**** Logging Enabled\r\n";
     case lkDisabled:
         return "**** Logging Disabled\r\n";
-    case lkRead:
-        return "Read - " + count + " read from socket " + QByteArray::number(socket) + "\r\n" + HexDump(data);
-    case lkWrite:
-        return "Write - " + count + " written to socket " + QByteArray::number(socket) + "\r\n" +
-               HexDump(data);
+    case lkOptionSent:
+    case lkOptionReceived: {
+        static const char *const commands[] = {"WILL", "WON'T", "DO", "DON'T"};
+        if (value2 >= 251 && value2 <= 254) {
+            return OptionName(static_cast<int>(value1)) + ' ' + commands[value2 - 251] + ' ' +
+                   (kind == lkOptionSent ? "sent." : "received.") + "\r\n";
+        }
+        break;
     }
-    return "!!!! Unknown log entry\r\n";
+    default:
+        break;
+    }
+    const auto hex = [](std::uint32_t v) { return QByteArray::number(v, 16).rightJustified(8, '0'); };
+    return "!!!! Unknown log entry : [" + QByteArray::number(kind) + "][" + hex(value1) + "][" + hex(value2) +
+           "][" + hex(static_cast<std::uint32_t>(data.size())) + "]\r\n";
 }
 
 QByteArray TVtDebugLog::Banner(const QByteArray &productAndVersion) {
@@ -146,5 +222,5 @@ void TVtDebugLog::WriteTo(QIODevice &device, const QByteArray &productAndVersion
     if (device.size() == 0)
         device.write(Banner(productAndVersion));
     for (const Entry &e : m_entries)
-        device.write(FormatTime(e.Time) + FormatEntry(e.EntryKind, e.Data, e.Socket));
+        device.write(FormatTime(e.Time) + FormatEntry(e.EntryOwner, e.EntryKind, e.Value1, e.Value2, e.Data));
 }

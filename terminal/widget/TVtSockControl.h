@@ -61,7 +61,22 @@ class TVtDebugLog {
 public:
     using Clock = std::function<qint64()>; // milliseconds
     static constexpr int kHeaderSize = 24;
-    enum Kind { lkText = 0, lkEnabled = 1, lkDisabled = 2, lkRead = 3, lkWrite = 4 };
+    // Read, Write, RecvApi and SendApi carry the socket as their first value and the bytes as
+    // data; the option kinds carry the option and the command (WILL 251 .. DON'T 254).
+    enum Kind {
+        lkText = 0,
+        lkEnabled = 1,
+        lkDisabled = 2,
+        lkRead = 3,
+        lkWrite = 4,
+        lkRecvApi = 5,
+        lkSendApi = 6,
+        lkOptionSent = 7,
+        lkOptionReceived = 8
+    };
+    // Who formats an entry: nobody (the log itself), the socket control, or another component of
+    // the set, which has no formatting of its own.
+    enum class Owner { None, SockControl, Component };
 
     explicit TVtDebugLog(Clock clock);
 
@@ -71,13 +86,18 @@ public:
     // Entries use BufferSize bytes at most (header plus data); the oldest make room, and an entry
     // larger than the whole buffer is not kept.
     void Log(Kind kind, const QByteArray &data = {}, int socket = -1);
+    void Log(Owner owner, int kind, std::uint32_t value1, std::uint32_t value2, const QByteArray &data = {});
     int EntryCount() const { return int(m_entries.size()); }
+    // The name of a telnet option as the trace writes it ("echo", "terminal type", ...).
+    static QByteArray OptionName(int option);
 
     // Milliseconds as seconds with three decimals: 12345 gives "0012.345 : ".
     static QByteArray FormatTime(qint64 ms);
     // Lines of "  offset: " with sixteen bytes in two groups of eight and their characters.
     static QByteArray HexDump(const QByteArray &data);
     QByteArray FormatEntry(Kind kind, const QByteArray &data, int socket) const;
+    static QByteArray FormatEntry(Owner owner, int kind, std::uint32_t value1, std::uint32_t value2,
+                                  const QByteArray &data);
     static QByteArray Banner(const QByteArray &productAndVersion);
     // Writes the banner (to an empty device) and every entry, oldest first.
     void WriteTo(QIODevice &device, const QByteArray &productAndVersion) const;
@@ -85,8 +105,10 @@ public:
 private:
     struct Entry {
         qint64 Time;
-        Kind EntryKind;
-        int Socket;
+        Owner EntryOwner;
+        int EntryKind;
+        std::uint32_t Value1;
+        std::uint32_t Value2;
         QByteArray Data;
     };
     Clock m_clock;

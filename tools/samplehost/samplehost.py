@@ -155,14 +155,19 @@ class TelnetConnection:
                 return False
         return True
 
-    def read_line(self, echo=True):
-        """Reads a typed line (CR, LF or CR LF ends it), echoing as a real host would."""
+    def read_line(self, echo=True, empty_line=None):
+        """Reads a typed line (CR, LF or CR LF ends it), echoing as a real host would. The byte
+        `empty_line`, typed first, is a line of its own (returned as that one byte)."""
         line = bytearray()
         while True:
             while not self.pending:
                 if not self.read_some():
                     return None
             b = self.pending.pop(0)
+            if b == empty_line and not line:
+                if echo:
+                    self.send(b"\r\n")
+                return bytes([b])
             if b in (13, 10):
                 if b == 13 and self.pending[:1] in (b"\n", b"\0"):
                     self.pending.pop(0)
@@ -180,30 +185,115 @@ class TelnetConnection:
                 self.send(bytes([b]))
 
 
+def read_menu_input(conn):
+    """Reads a typed line like read_line, or one key sequence sent by a mapped key (only at the start
+    of a line). Returns ("line", bytes), ("key", name), or None when the client has gone."""
+    line = bytearray()
+
+    def next_byte():
+        while not conn.pending:
+            if not conn.read_some():
+                return None
+        return conn.pending.pop(0)
+
+    while True:
+        b = next_byte()
+        if b is None:
+            return None
+        if b == 0x1B:
+            seq = bytearray(b"\x1b")
+            intro = next_byte()
+            if intro is None:
+                return None
+            seq.append(intro)
+            # SS3 takes one final byte; CSI takes parameters up to its final byte.
+            while True:
+                c = next_byte()
+                if c is None:
+                    return None
+                seq.append(c)
+                if intro != ord("[") or 0x40 <= c <= 0x7E:
+                    break
+            name = KEY_SEQUENCES.get(bytes(seq))
+            if name and not line:
+                return ("key", name)
+            continue
+        if b in (13, 10):
+            if b == 13 and conn.pending[:1] in (b"\n", b"\0"):
+                conn.pending.pop(0)
+            conn.send(b"\r\n")
+            return ("line", bytes(line))
+        if b in (8, 127):
+            if line:
+                line.pop()
+                conn.send(b"\b \b")
+            continue
+        line.append(b)
+        conn.send(bytes([b]))
+
+
 def cup(row, col):
     return ESC + b"[%d;%dH" % (row, col)
 
 
 MENU_REQUEST = b"12345678"
 
+# The menu's choices: what is typed to pick one, and its text. Up and Down move the highlight over
+# them; Enter on an empty line picks the highlighted one.
+MENU_CHOICES = [
+    (b"1", b"Request enquiry"),
+    (b"2", b"Result entry"),
+    (b"3", b"Reports"),
+    (b"4", b"Line-drawing test"),
+    (b"5", b"Host form"),
+    (b"6", b"Request forms in the image window"),
+    (b"7", b"Print a test page (printer controller)"),
+    (b"8", b"Command prompt (export and import of items)"),
+    (b"9", b"Log off"),
+]
+MENU_FIRST_ROW = 4
 
-def menu_screen(request=MENU_REQUEST, status=b""):
-    """The main menu of the laboratory system, in reverse-video title and box-drawn frame, with the
-    outcome of the last choice on row 20."""
+# Keys the demo setup file maps (keymap-F1, keymap-UP ARROW, keymap-DN ARROW).
+KEY_SEQUENCES = {
+    ESC + b"OP": "F1",
+    ESC + b"[A": "UP",
+    ESC + b"[B": "DOWN",
+    ESC + b"OA": "UP",
+    ESC + b"OB": "DOWN",
+}
+
+
+def menu_screen(request=MENU_REQUEST, highlight=0, status=b""):
+    """The main menu of the laboratory system, in reverse-video title and box-drawn frame; the
+    highlighted choice in reverse video, and the outcome of the last choice on row 20."""
     s = bytearray()
     s += ESC + b"[H" + ESC + b"[2J"
     s += cup(1, 1) + ESC + b"[7m" + b" ORVA SAMPLE LABORATORY SYSTEM".ljust(80) + ESC + b"[0m"
     s += cup(2, 1) + b"REQUEST: " + request
-    s += cup(4, 5) + b"1. Request enquiry"
-    s += cup(5, 5) + b"2. Result entry"
-    s += cup(6, 5) + b"3. Reports"
-    s += cup(7, 5) + b"4. Line-drawing test"
-    s += cup(8, 5) + b"5. Host form"
-    s += cup(9, 5) + b"6. Request forms in the image window"
-    s += cup(10, 5) + b"9. Log off"
+    for i, (key, text) in enumerate(MENU_CHOICES):
+        entry = key + b". " + text
+        if i == highlight:
+            entry = ESC + b"[7m" + entry + ESC + b"[0m"
+        s += cup(MENU_FIRST_ROW + i, 5) + entry
     if status:
         s += cup(20, 1) + status
+    s += cup(21, 1) + b"F1 help   Up/Down choose   Enter run"
     s += cup(22, 1) + b"Choice: "
+    return bytes(s)
+
+
+def help_screen():
+    s = bytearray(ESC + b"[H" + ESC + b"[2J")
+    s += cup(1, 1) + ESC + b"[7m" + b" HELP".ljust(80) + ESC + b"[0m"
+    lines = [
+        b"F1          this help",
+        b"Up, Down    move the highlighted choice",
+        b"Enter       run the highlighted choice, or type a choice's number",
+        b"Ctrl+F5     show the scanned forms of the request on row 2",
+    ]
+    for i, line in enumerate(lines):
+        s += cup(3 + i, 3) + line
+    s += cup(22, 1) + b"Press RETURN: "
     return bytes(s)
 
 
@@ -489,15 +579,28 @@ def interactive_session(conn, log, upload_dir=None):
         return
     log.event("login", user=user.decode("latin-1"))
     request = MENU_REQUEST
+    highlight = 0
     status = b""
     while not conn.closed:
-        conn.send(menu_screen(request, status))
+        conn.send(menu_screen(request, highlight, status))
         status = b""
-        choice = conn.read_line()
-        if choice is None:
+        got = read_menu_input(conn)
+        if got is None:
             return
-        log.event("line", text=choice.decode("latin-1"))
-        choice = choice.strip()
+        kind, value = got
+        if kind == "key":
+            log.event("key", name=value)
+            if value == "UP":
+                highlight = (highlight - 1) % len(MENU_CHOICES)
+            elif value == "DOWN":
+                highlight = (highlight + 1) % len(MENU_CHOICES)
+            elif value == "F1":
+                conn.send(help_screen())
+                if conn.read_line() is None:
+                    return
+            continue
+        log.event("line", text=value.decode("latin-1"))
+        choice = value.strip() or MENU_CHOICES[highlight][0]
         if choice == b"9":
             conn.send(b"\r\nGoodbye\r\n")
             return
@@ -512,6 +615,14 @@ def interactive_session(conn, log, upload_dir=None):
             ResultEntry(conn, log).run()
         elif choice == b"5":
             send_host_form(conn)
+        elif choice == b"7":
+            conn.send(PRINT_START + TEST_PAGE + PRINT_END)
+            conn.send(cup(22, 1) + ESC + b"[K" + b"Test page sent to your printer. Press RETURN: ")
+            if conn.read_line() is None:
+                return
+        elif choice == b"8":
+            if not command_prompt(conn, log):
+                return
         elif choice == b"3":
             status = report_session(conn, log, upload_dir)
             if status is None:
@@ -522,6 +633,165 @@ def interactive_session(conn, log, upload_dir=None):
             conn.send(line_drawing_screen())
             if conn.read_line() is None:
                 return
+
+
+TEST_PAGE = (b"Orva sample host test page\r\n"
+             b"Control bytes pass unchanged: ESC \x1b, NUL \x00, 0xFF \xff\r\n\x0c")
+
+# The host file of items behind the command prompt: file name -> item name -> list of attributes
+# (value marks 0xFD and subvalue marks 0xFC inside). One store for all connections of this process.
+HOST_FILES = {
+    b"BP": {b"HELLO": [b"* sample program", b"crt \"hello\"", b"end"]},
+    b"REPORTS": {b"R1": [b"Full blood count", b"", b"Hb\xfd13.5\xfcg/dL"]},
+}
+HOST_FILES_LOCK = threading.Lock()
+TCL_HELP = (b"Commands: who, list FILE [ITEM], ct FILE ITEM, copy FILE ITEM (OD, ed FILE ITEM,\r\n"
+            b"silent.import, off (back to the menu)\r\n")
+
+
+def read_editor_line(conn):
+    """A line typed into the line editor, where the one byte 0x1E stands for an empty line."""
+    return conn.read_line(empty_line=0x1E)
+
+
+def host_editor(conn, log, fname, iname):
+    """ed FILE ITEM: "i" inserts lines (0x1D and 0x1C typed for value and subvalue marks, 0x1E for an
+    empty line; an empty line ends the insert), "fi" files, "ex" leaves (asking when changed)."""
+    with HOST_FILES_LOCK:
+        lines = list(HOST_FILES.get(fname, {}).get(iname, []))
+        new = iname not in HOST_FILES.get(fname, {})
+    conn.send(b"%s\r\n" % (b"New item" if new else b"Top"))
+    changed = False
+    while True:
+        conn.send(b".")
+        cmd = read_editor_line(conn)
+        if cmd is None:
+            return False
+        cmd = cmd.strip()
+        if cmd == b"i":
+            while True:
+                conn.send(b"%03d+" % (len(lines) + 1))
+                text = read_editor_line(conn)
+                if text is None:
+                    return False
+                if text == b"":
+                    break
+                if text == b"\x1e":
+                    text = b""
+                lines.append(text.replace(b"\x1d", b"\xfd").replace(b"\x1c", b"\xfc"))
+                changed = True
+        elif cmd == b"fi":
+            with HOST_FILES_LOCK:
+                HOST_FILES.setdefault(fname, {})[iname] = lines
+            log.event("filed", file=fname.decode("latin-1"), item=iname.decode("latin-1"),
+                      hex=b"\n".join(lines).hex())
+            conn.send(b"[221] '%s' filed.\r\n" % iname)
+            return True
+        elif cmd == b"ex":
+            if changed:
+                conn.send(b"Item not filed. Leave anyway (y/n)? ")
+                answer = read_editor_line(conn)
+                if answer is None:
+                    return False
+                if answer.strip().lower() != b"y":
+                    continue
+            conn.send(b"'%s' exited.\r\n" % iname)
+            return True
+        elif cmd:
+            conn.send(b"?\r\n")
+
+
+def host_import(conn, log):
+    """silent.import: the client's file path, the host file, the item and "y" (lines end in CR LF)
+    or "n" (attributes joined by LF), read without echo; the item is written to that path."""
+    answers = []
+    for _ in range(4):
+        line = conn.read_line(echo=False)
+        if line is None:
+            return False
+        answers.append(line)
+    path, fname, iname, endings = answers
+    with HOST_FILES_LOCK:
+        lines = HOST_FILES.get(fname, {}).get(iname)
+    if lines is None:
+        conn.send(b"[C99] Item %s not on file %s\r\n" % (iname, fname))
+        return True
+    data = b"".join(l + b"\r\n" for l in lines) if endings.strip().lower() == b"y" else b"\n".join(lines)
+    try:
+        fd = os.open(path.decode("latin-1"), os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+        with os.fdopen(fd, "wb") as f:
+            f.write(data)
+    except OSError as e:
+        conn.send(b"[C99] Cannot write %s: %s\r\n" % (path, e.strerror.encode("latin-1", "replace")))
+        return True
+    log.event("imported", path=path.decode("latin-1"), hex=data.hex())
+    conn.send(b"[C01] %d attributes written to %s\r\n" % (len(lines), path))
+    return True
+
+
+def command_prompt(conn, log):
+    """The host's command prompt (TCL) over the host file of items. False when the client has gone."""
+    conn.send(ESC + b"[H" + ESC + b"[2J" + TCL_HELP)
+    while True:
+        conn.send(b":")
+        line = conn.read_line()
+        if line is None:
+            return False
+        log.event("tcl", text=line.decode("latin-1"))
+        # A cancelled import leaves ESC ESC in front of the next command line.
+        words = line.lstrip(b"\x1b").split()
+        if not words:
+            continue
+        verb = words[0].lower()
+        if verb in (b"off", b"menu"):
+            return True
+        if verb == b"who":
+            conn.send(b"12 orva lab\r\n")
+        elif verb == b"list" and len(words) >= 2:
+            with HOST_FILES_LOCK:
+                items = HOST_FILES.get(words[1])
+                names = sorted(items) if items is not None else []
+            if items is None:
+                conn.send(b"[10] The file name '%s' is not on file.\r\n" % words[1])
+            elif len(words) >= 3 and words[2] not in names:
+                conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+            else:
+                shown = [words[2]] if len(words) >= 3 else names
+                conn.send(b"".join(b"%s %s\r\n" % (words[1], n) for n in shown))
+                conn.send(b"[405] %d items listed out of %d items.\r\n" % (len(shown), len(names)))
+        elif verb == b"ct" and len(words) >= 3:
+            with HOST_FILES_LOCK:
+                lines = HOST_FILES.get(words[1], {}).get(words[2])
+            if lines is None:
+                conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+            else:
+                conn.send(b"    %s\r\n" % words[2])
+                conn.send(b"".join(b"%03d %s\r\n" % (n + 1, l) for n, l in enumerate(lines)))
+        elif verb == b"copy" and len(words) >= 3:
+            conn.send(b"To: ")
+            target = conn.read_line()
+            if target is None:
+                return False
+            target = target.strip()
+            with HOST_FILES_LOCK:
+                items = HOST_FILES.get(words[1], {})
+                if words[2] not in items or not target:
+                    conn.send(b"[202] '%s' not on file.\r\n" % words[2])
+                    continue
+                items[target] = list(items[words[2]])
+                if b"D" in b"".join(words[3:]).upper():
+                    del items[words[2]]
+            conn.send(b"[805] 1 item(s) copied.\r\n")
+        elif verb == b"ed" and len(words) >= 3:
+            if words[1] not in HOST_FILES:
+                conn.send(b"[10] The file name '%s' is not on file.\r\n" % words[1])
+            elif not host_editor(conn, log, words[1], words[2]):
+                return False
+        elif verb == b"silent.import":
+            if not host_import(conn, log):
+                return False
+        else:
+            conn.send(b"[3] Verb? " + TCL_HELP)
 
 
 FRAME_START, FRAME_END, FIELD_SEP = b"\x9f", b"\x9b", b"\x03"
@@ -739,9 +1009,10 @@ def serve(args):
     if args.script:
         with open(args.script, encoding="utf-8") as f:
             steps = json.load(f)
-    srv = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    family = socket.AF_INET6 if ":" in args.address else socket.AF_INET
+    srv = socket.socket(family, socket.SOCK_STREAM)
     srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    srv.bind(("127.0.0.1", args.port))
+    srv.bind((args.address, args.port))
     srv.listen(5)
     port = srv.getsockname()[1]
     if args.port_file:
@@ -749,7 +1020,8 @@ def serve(args):
         with open(tmp, "w") as f:
             f.write(str(port))
         os.replace(tmp, args.port_file)
-    print("samplehost listening on 127.0.0.1:%d" % port, flush=True)
+    shown = "[%s]" % args.address if family == socket.AF_INET6 else args.address
+    print("samplehost listening on %s:%d" % (shown, port), flush=True)
 
     def handle(sock):
         conn = TelnetConnection(sock, log)
@@ -782,7 +1054,9 @@ def serve(args):
 
 def main():
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    p.add_argument("port", nargs="?", type=int, default=2323, help="port on 127.0.0.1 (0 picks a free one)")
+    p.add_argument("port", nargs="?", type=int, default=2323, help="port to listen on (0 picks a free one)")
+    p.add_argument("--address", default="127.0.0.1", choices=["127.0.0.1", "::1"],
+                   help="loopback address to listen on (::1 for IPv6)")
     p.add_argument("--log", help="file that receives one JSON line per event")
     p.add_argument("--port-file", help="file that receives the port once listening")
     p.add_argument("--script", help="JSON list of steps to run instead of the menu")

@@ -3,6 +3,8 @@
 #include "app/pipeline/ClientCommands.h"
 #include "app/pipeline/tests/RecordingSinks.h"
 #include "common/LocalPath.h"
+#include "common/SetupFile.h"
+#include "common/testing/FailingDisk.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -194,6 +198,41 @@ TEST(ClientCommand, CaptureFileIsConfined) {
     EXPECT_FALSE(QFile::exists("/etc/cap.txt"));
 }
 
+// A Windows result folder mapped through pathmap: the capture folder under it is the mapped one,
+// and a host path naming a file inside it (as the host knows it) is taken, not refused.
+TEST(ClientCommand, CaptureFolderIsMappedThroughPathMap) {
+    QTemporaryDir dir;
+    const TOrvaSettings s = SetupFile::Parse(
+        "rtfresultdirectory = C:\\orva\\results\\\npathmap = C:\\orva => " + dir.path().toUtf8(),
+        "/opt/orva/");
+    ASSERT_EQ(s.CaptureDirectory, dir.filePath("results/capture/"));
+    LocalPath::SetPathMap(s.PathMap);
+    const struct {
+        const char *name;
+        QByteArray hostPath;
+        char reply;
+        const char *file;
+    } rows[] = {
+        {"bare name", "cap.txt", '\x03', "results/capture/cap.txt"},
+        {"host path inside", "C:\\orva\\results\\capture\\sub\\cap.txt", '\x03',
+         "results/capture/sub/cap.txt"},
+        {"host path outside", "C:\\orva\\results\\cap.txt", '3', nullptr},
+    };
+    for (const auto &c : rows) {
+        RecordingSinks sinks;
+        ClientCommands commands{sinks, [](std::function<void()> f) { f(); }, s.CaptureDirectory};
+        commands.handleobject(cmd({"2", c.hostPath}));
+        EXPECT_EQ(sinks.link.sent, QByteArray(1, c.reply)) << c.name;
+        commands.handleobject(cmd({"3"}));
+        if (c.file) {
+            EXPECT_TRUE(QFile::exists(dir.filePath(c.file))) << c.name;
+        }
+    }
+    LocalPath::SetPathMap({});
+    EXPECT_FALSE(QFile::exists(dir.filePath("results/cap.txt")));
+    EXPECT_EQ(QDir::current().entryList({"C:*"}), QStringList()) << "nothing under the current folder";
+}
+
 TEST(ClientCommand, CaptureAbsolutePathInsideAndLinksOut) {
     Fixture fx;
     const QString inside = fx.dir.filePath("capture/abs/cap.txt");
@@ -242,6 +281,33 @@ TEST(ClientCommand, CaptureStartStopAndReplace) {
     fx.commands.handleobject(cmd({"2", "two.txt"}));
     fx.commands.handleobject(cmd({"3"}));
     EXPECT_EQ(QFileInfo(fx.dir.filePath("capture/two.txt")).size(), 0);
+}
+
+// Captures hold patient data: the folders made for them and the files are the owner's alone,
+// whatever the umask, and a write that fails ends the capture instead of losing bytes unseen.
+TEST(ClientCommand, CaptureIsOwnerOnlyAndFailsVisibly) {
+    Fixture fx;
+    const mode_t before = ::umask(022);
+    fx.commands.handleobject(cmd({"2", "sub\\cap.txt"}));
+    ::umask(before);
+    ASSERT_TRUE(fx.commands.Capture.isOn());
+    const auto mode = [](const QString &path) {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    };
+    EXPECT_EQ(mode(fx.dir.filePath("capture")), 0700);
+    EXPECT_EQ(mode(fx.dir.filePath("capture/sub")), 0700);
+    EXPECT_EQ(mode(fx.dir.filePath("capture/sub/cap.txt")), 0600);
+    fx.commands.writeCapture("first block");
+    {
+        FileSizeLimit limit(64);
+        fx.commands.writeCapture(QByteArray(100, 'x'));
+    }
+    EXPECT_FALSE(fx.commands.Capture.isOn());
+    EXPECT_EQ(fx.sinks.captureButton, (QList<bool>{true, false}));
+    QFile f(fx.dir.filePath("capture/sub/cap.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("first block")) << "what reached the file stays";
 }
 
 TEST(ClientCommand, FileThatCannotBeCreated) {

@@ -442,6 +442,28 @@ TEST(Pipeline, KeySetQueryAndLoginArePerBlock) {
     EXPECT_EQ(sinks.link.sent, "lab01\nlab01\n") << "answered again on a new connection";
 }
 
+TEST(Pipeline, LoginPromptAndReplyAreKeyTexts) {
+    const struct {
+        const char *name;
+        QByteArray conversation;
+        QByteArray screen;
+        QByteArray sent;
+    } rows[] = {
+        {"reply with CR", "see \"login:\" answer \"user#$013\"", "login: ", "user\r\n"},
+        {"decoded quote stays in the reply", "see \"login:\" answer \"a#$034b\"", "login: ", "a\"b\n"},
+        {"prompt with ESC", "see \"#$027[7mName\" answer \"x\"", BYTES("\x1B[7mName"), "x\n"},
+        {"lone NUL reply", "see \"login:\" answer \"#$000\"", "login:", BYTES("\0\n")},
+    };
+    for (const auto &r : rows) {
+        RecordingSinks sinks;
+        PipelineSettings s = testSettings();
+        s.LoginConversation = r.conversation;
+        ReceivePipeline p(sinks, s);
+        p.process(r.screen);
+        EXPECT_EQ(sinks.link.sent, r.sent) << r.name;
+    }
+}
+
 TEST(Pipeline, OneBeepPerBlock) {
     RecordingSinks sinks;
     ReceivePipeline p(sinks, testSettings());
@@ -605,9 +627,12 @@ TEST(Pipeline, ErrorGuardKeepsTheConnection) {
         }
     };
     p.process("boom");
-    ASSERT_EQ(sinks.messages.size(), 1);
-    EXPECT_EQ(sinks.messages[0], "2|Error condition detected|\"disk full\"Error Condition encountered in the "
-                                 "Telnet Receive: OutPuttoTerm");
+    // An error box with OK and Cancel.
+    EXPECT_TRUE(sinks.messages.isEmpty());
+    EXPECT_EQ(sinks.boxes.asked,
+              QStringList{"Error condition detected|\"disk full\"Error Condition encountered "
+                          "in the Telnet Receive: OutPuttoTerm"});
+    EXPECT_EQ(sinks.boxes.askedButtons, QList<UserMessages::Buttons>{UserMessages::Buttons::OkCancel});
     p.process("fine");
     EXPECT_EQ(sinks.terminal, "boomfine");
 }
@@ -625,31 +650,12 @@ TEST(Pipeline, FailingDeferredWindowDoesNotStopInput) {
 TEST(Pipeline, SwapsApplyToScreenTextOnly) {
     RecordingSinks sinks;
     ReceivePipeline p(sinks, testSettings());
-    p.AddSwapIntercept("SWAP-1", "euro//65:66,67");
-    p.AddSwapIntercept("COLOUR-1", "31 : 32");
-    p.AddSwapIntercept("SWAP-2", ":never");
+    p.setSwapIntercepts({SwapIntercepts::parse("SWAP-1", "euro//65:66,67"),
+                         SwapIntercepts::parse("COLOUR-1", "31 : 32"),
+                         SwapIntercepts::parse("SWAP-2", ":never")});
     p.process(BYTES("xAy\x1B[31mz\x02@|A\x1B[31m|@\x03"));
     EXPECT_EQ(sinks.terminal, BYTES("xBCy\x1B[32mz"));
     EXPECT_EQ(sinks.editor, QList<QByteArray>{BYTES("A\x1B[31m")});
-}
-
-TEST(SwapIntercepts, ParseLines) {
-    const struct {
-        const char *key;
-        QByteArray value;
-        TSwapIntercept want;
-    } rows[] = {
-        {"COLOUR-1", "31:34", {"\x1B[31m", "\x1B[34m"}},
-        {"SWAP-1", " abc : xyz ", {"abc", "xyz"}},
-        {"SWAP-2", "label//27,91,0,300:7 1234", {"\x1B[", "\x07?1234?"}},
-        {"swap-3", "a//:b", {"", ""}},
-        {"SWAP-4", "plain", {"plain", ""}},
-    };
-    for (const auto &r : rows) {
-        EXPECT_EQ(SwapIntercepts::parse(r.key, r.value), r.want) << r.key;
-    }
-    EXPECT_EQ(SwapIntercepts::apply({{"", "x"}, {"aa", "a"}}, "aaaa"), "aa")
-        << "no rescanning, empty skipped";
 }
 
 TEST(Pipeline, HostCaptureStopsAtControlFrame) {
@@ -769,7 +775,7 @@ TEST(Pipeline, SettingsFromSetup) {
     const PipelineSettings s = PipelineSettings::fromSetup(setup, QString());
     EXPECT_EQ(s.CaptureDirectory, "/tmp/res/capture");
     EXPECT_EQ(s.EnablePCBeep, "yes");
-    ASSERT_EQ(s.SwapIntercepts.size(), 1);
+    EXPECT_TRUE(s.SwapIntercepts.isEmpty()) << "the key maps own the swap lines";
     EXPECT_EQ(PipelineSettings::fromSetup(setup, "/data/cap").CaptureDirectory, "/data/cap");
 }
 

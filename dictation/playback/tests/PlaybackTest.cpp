@@ -119,6 +119,24 @@ TEST_F(PlaybackTest, RecordingTemplate) {
     EXPECT_EQ(reports.back(), (Report{0, 0}));
 }
 
+// A recording's name is easy to guess: a link planted there is replaced, and the file it points
+// at is left alone, when the recording is made and when it is saved.
+TEST_F(PlaybackTest, RecordingDoesNotFollowALink) {
+    ASSERT_TRUE(writeFile(path("victim"), "precious"));
+    ASSERT_TRUE(QFile::link(path("victim"), path("rec.wav")));
+    player.CreateRecordingFile(path("rec.wav"));
+    EXPECT_FALSE(QFileInfo(path("rec.wav")).isSymLink());
+    EXPECT_EQ(readFile(path("rec.wav")), EmptyGsmWave());
+    ASSERT_TRUE(QFile::remove(path("rec.wav")));
+    ASSERT_TRUE(QFile::link(path("victim"), path("rec.wav")));
+    player.Record(0, -1);
+    devices.input->feed(sine(2205, 300));
+    player.Pause();
+    player.SaveRecording();
+    EXPECT_FALSE(QFileInfo(path("rec.wav")).isSymLink());
+    EXPECT_EQ(readFile(path("victim")), "precious");
+}
+
 TEST_F(PlaybackTest, RecordOverKeepsEveryOtherBlock) {
     const QByteArray before = writeGsm(path("a.wav"), 5.0);
     player.OpenFile(path("a.wav"));

@@ -248,3 +248,55 @@ TEST(ExportHostMarkup, TableOnAPageWithoutRoom) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ExportHostMarkup, ProgressMovesEvery20Characters) {
+    const struct {
+        const char *name;
+        std::function<void(TWpDocument &)> build;
+        std::vector<int> reported;
+    } cases[] = {
+        {"shorter than a step", [](TWpDocument &d) { QTextCursor(d.main()).insertText("short"); }, {}},
+        {"one long run",
+         [](TWpDocument &d) { QTextCursor(d.main()).insertText(QString(65, 'a')); },
+         {20, 40, 60}},
+        {"paragraph ends count",
+         [](TWpDocument &d) {
+             QTextCursor c(d.main());
+             for (int i = 0; i < 4; ++i) {
+                 c.insertText(QString(9, 'b'));
+                 c.insertBlock();
+             }
+         },
+         {20, 40}},
+        {"through a table",
+         [](TWpDocument &d) {
+             QTextCursor c(d.main());
+             c.insertText("ab");
+             c.insertBlock();
+             fillTable(borderedTable(c, 2, 2, 1.0), {QString(30, 'x'), "y", "z", QString(30, 'w')});
+             c.movePosition(QTextCursor::End);
+             c.insertText(QString(25, 'c'));
+         },
+         {20, 40, 60, 80}},
+    };
+    for (const auto &c : cases) {
+        TWpDocument doc;
+        c.build(doc);
+        std::vector<int> reported;
+        int total = -1;
+        const QByteArray quiet = ExportHostMarkup(doc);
+        const QByteArray out = ExportHostMarkup(doc, {}, [&](int done, int all) {
+            reported.push_back(done);
+            total = all;
+        });
+        EXPECT_EQ(out, quiet) << c.name;
+        EXPECT_EQ(reported, c.reported) << c.name;
+        if (!reported.empty()) {
+            EXPECT_EQ(total, doc.main()->characterCount() - 1) << c.name;
+        }
+    }
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "common/testing/FakeHostLink.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -223,10 +224,39 @@ TEST(StartReportUpload, ReadsTheCopyAndRemovesIt) {
     EXPECT_EQ(StartReportUpload(q, "x", dir.filePath("missing.tmp"), false, dir.path(), &error),
               ReportUploadResult::FileError);
     EXPECT_FALSE(error.isEmpty());
-    // A debug copy that cannot be written does not stop the upload.
-    EXPECT_EQ(StartReportUpload(q, "x", tmp, true, dir.filePath("no/such/folder"), nullptr),
+    // A debug copy that cannot be written (its folder is a file) does not stop the upload.
+    {
+        QFile blocker(dir.filePath("blocker"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(StartReportUpload(q, "x", tmp, true, dir.filePath("blocker/folder"), nullptr),
               ReportUploadResult::Started);
     EXPECT_EQ(q.Lines(), (QByteArrayList{" ", "|||"}));
+}
+
+// "Datacopy.txt" has a name anyone can guess: a link planted there is replaced, not written through.
+TEST(StartReportUpload, DebugCopyDoesNotFollowALink) {
+    QTemporaryDir dir;
+    const QString victim = dir.filePath("victim");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+    }
+    ASSERT_TRUE(QFile::link(victim, dir.filePath("Datacopy.txt")));
+    FakeHostLink link;
+    HostSendQueue q(link);
+    ASSERT_EQ(StartReportUpload(q, "report text", {}, true, dir.path(), nullptr),
+              ReportUploadResult::Started);
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "precious");
+    QFile copy(dir.filePath("Datacopy.txt"));
+    EXPECT_FALSE(QFileInfo(copy).isSymLink());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(copy.readAll().contains("report text"));
+    EXPECT_EQ(copy.permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              QFileDevice::Permissions());
 }
 
 } // namespace

@@ -157,6 +157,27 @@ TEST(ReportRecord, ValuesSurviveClearAndTags) {
     r.SetEntryTexts(99, "x", "y"); // out of range: nothing
     r.SetEntryTexts(0, "N", "T");
     EXPECT_EQ(r.Values[0]->Text, "T");
+    EXPECT_EQ(r.IndexOfName("Patient Name"), -1) << "a renamed entry is found by its new name only";
+    EXPECT_EQ(r.IndexOfName("n"), 0);
+}
+
+TEST(ReportRecord, NameLookupFollowsRenamesAndDuplicates) {
+    TReportRecord r;
+    r.Parse("KX_REQCODE~R1^KX_PROCCODE~P1");
+    // A tag naming an existing key makes a second entry of that name; the first keeps answering.
+    r.LoadTags({"T01|reqcode"});
+    ASSERT_EQ(r.Values.size(), 3u);
+    EXPECT_EQ(r.IndexOfName("ReqCode"), 0);
+    r.SetEntryTexts(0, "OLDREQ", "");
+    EXPECT_EQ(r.IndexOfName("ReqCode"), 2) << "the other entry of the name takes over";
+    r.SetEntryTexts(0, "reqcode", "");
+    EXPECT_EQ(r.IndexOfName("REQCODE"), 0) << "the lower position wins again";
+    EXPECT_EQ(r.IndexOfCode("T01"), 2);
+    EXPECT_EQ(r.IndexOfCode(""), 0) << "entries from messages carry no code";
+    r.FreeValues();
+    EXPECT_EQ(r.IndexOfName("REQCODE"), -1);
+    EXPECT_EQ(r.IndexOfCode("T01"), -1);
+    EXPECT_EQ(r.SetValue("REQCODE", "R2"), 0);
 }
 
 TEST(ReportRecord, DynamicRangeOutputIsConfined) {

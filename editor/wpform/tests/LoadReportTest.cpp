@@ -1,10 +1,13 @@
 // Report messages loaded into the editor: letterhead and its fallbacks, host markup, a stored
 // document with pictures, a template, picture boxes, the patient strip and the abbreviation list.
+#include "common/testing/FailingDisk.h"
 #include "common/testing/FakeHostLink.h"
+#include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/wpform/TWPForm.h"
 #include "editor/wpform/tests/EditorTestFiles.h"
+#include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -169,6 +172,29 @@ private slots:
         QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
     }
 
+    // A picture on a share that does not answer (a FIFO stands in for it) is taken as missing
+    // after a bounded wait instead of freezing the window; the other pictures are placed.
+    void pictureOnAHungShareDoesNotBlock() {
+        RecordingMessages shown;
+        auto form = makeForm(shown);
+        form->PictureWaitMs = 200;
+        const QString hung = m_dir.filePath("pictures/hung.png");
+        HungFile fifo(hung);
+        QVERIFY(fifo.made());
+        form->ReceivedReportText =
+            "KX_TEMPLATE~NOSUCH^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_IMAGEBOX~" + hung.toUtf8() +
+            ",10,20,,,100^KX_IMAGEBOX~" + m_picture.toUtf8() + ",1,1,,,100^KX_RESULTTEXT~{Report{~text";
+        fifo.watch(5000);
+        const bool loaded = form->LoadReport();
+        fifo.finished();
+        QVERIFY2(!fifo.blocked(), "the load waited on the hung file");
+        QVERIFY(loaded);
+        QCOMPARE(shown.shown.filter("Insert Image|Warning!!\r\nThe image " + hung + " is missing.").size(),
+                 1);
+        QCOMPARE(form->PictureList.size(), 1);
+        QCOMPARE(form->PictureList.at(0).ScaleX, 50);
+    }
+
     void corruptStoredDocumentStopsTheLoad() {
         RecordingMessages shown;
         auto form = makeForm(shown);
@@ -178,6 +204,61 @@ private slots:
         form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~@@@";
         QVERIFY(!form->LoadReport());
         QVERIFY(shown.shown.last().startsWith("Download Report Data|"));
+    }
+
+    // A stored report that cannot be written in full (a full result folder) stops the load with
+    // its box; nothing cut off is loaded or left to be loaded later.
+    void storedDocumentThatCannotBeWrittenStopsTheLoad() {
+        const QByteArray stored = rtfOf([](TWpDocument &d) {
+            QTextCursor c(d.main());
+            for (int i = 0; i < 150; ++i)
+                c.insertText(
+                    QStringLiteral("Line %1 of the stored report, which must come back whole.\n").arg(i));
+        });
+        QVERIFY(stored.size() > 10000 && stored.size() < 16000); // one that a 16 KiB write buffer holds
+        const QByteArray message =
+            "KX_REQCODE~R10^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~" + stored.toBase64() + "^KX_PATSUR~Grey";
+        const struct {
+            const char *name;
+            bool smallDisk;
+        } cases[] = {{"file size limit", false}, {"full tmpfs", true}};
+        for (const auto &c : cases) {
+            QTemporaryDir dir;
+            EditorFolders folders = m_folders;
+            folders.ResultDirectory = dir.filePath("results");
+            QVERIFY(QDir().mkpath(folders.ResultDirectory));
+            std::unique_ptr<SmallDisk> disk;
+            if (c.smallDisk) {
+                disk = std::make_unique<SmallDisk>(folders.ResultDirectory, "32k");
+                if (!disk->mounted()) {
+                    qInfo("%s skipped: %s", c.name, qPrintable(disk->reason()));
+                    continue;
+                }
+                // Other files leave less room than the report needs, but not none.
+                writeFile(folders.ResultDirectory + "/filler", QByteArray(24000, 'f'));
+            }
+            RecordingMessages shown;
+            TWPForm form(folders, nullptr, shown);
+            form.ReceivedReportText = message;
+            bool loaded = true;
+            {
+                std::unique_ptr<FileSizeLimit> limit;
+                if (!c.smallDisk)
+                    limit = std::make_unique<FileSizeLimit>(8180);
+                loaded = form.LoadReport();
+            }
+            QVERIFY2(!loaded, c.name);
+            QVERIFY2(!shown.shown.isEmpty(), c.name);
+            QVERIFY2(shown.shown.last().startsWith(
+                         "Download Report Data|The File downloaded from the server could "
+                         "not be created locally\r\n"),
+                     qPrintable(shown.shown.last()));
+            QVERIFY2(!QFile::exists(form.WorkDocumentName), c.name);
+            QVERIFY2(!TWpDocument::plainText(form.ResultBox->document().main()).contains("stored report"),
+                     c.name);
+            for (const QString &name : QDir(folders.ResultDirectory).entryList(QDir::Files | QDir::Hidden))
+                QVERIFY2(name == "lastpendrastring.txt" || name == "filler", qPrintable(name));
+        }
     }
 
     void templateBodyAndCaretMark() {
@@ -254,6 +335,47 @@ private slots:
         QCOMPARE(FitWidthZoom(100000, 17), 500);
         QCOMPARE(ControlWidthForZoom(90), 735);
         QCOMPARE(ControlWidthForZoom(100), 814);
+        struct {
+            int panel, control, setting, left;
+        } const places[] = {
+            {1000, 814, 100, 83},                     // centred, then 10 to the left
+            {1000, 735, TWPForm::ZoomCentred90, 132}, // centred only
+            {1000, 814, TWPForm::ZoomPageWidth, 93},  // centred only
+            {700, 814, 100, 0},                       // wider than the panel: from its left edge
+            {834, 814, 100, 0},
+        };
+        for (const auto &p : places)
+            QCOMPARE(ControlLeftForZoom(p.panel, p.control, p.setting), p.left);
+    }
+
+    void creationGivesTheControlItsBarsAndPlace() {
+        RecordingMessages shown;
+        auto form = makeForm(shown);
+        QCOMPARE(form->ResultBox->ButtonBarHandle(), static_cast<QWidget *>(form->WpButtonBar));
+        QCOMPARE(form->ResultBox->RulerHandle(), static_cast<QWidget *>(form->WpRuler));
+        QCOMPARE(form->ResultBox->StatusBarHandle(), static_cast<QWidget *>(form->WpStatus));
+        QCOMPARE(form->WpStatus->PageMode(), 1);
+        QVERIFY(form->WpButtonBar->isEnabled());
+        for (int tab = 1; tab <= 14; ++tab) {
+            form->ResultBox->setTabCurrent(tab);
+            QCOMPARE(form->ResultBox->TabPos(), 0);
+        }
+
+        form->show();
+        form->setWindowState(Qt::WindowNoState);
+        form->resize(1600, 900);
+        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() > 1200, 5000);
+        const int panel = form->ResultPanel->width();
+        form->SetZoom(100);
+        QCOMPARE(form->ResultBox->geometry(),
+                 QRect((panel - 814) / 2 - 10, 0, 814, form->ResultPanel->height()));
+        form->SetZoom(TWPForm::ZoomCentred90);
+        QCOMPARE(form->ResultBox->geometry().left(), (panel - 735) / 2);
+        QCOMPARE(form->ResultBox->width(), 735);
+        form->SetZoom(120);
+        form->resize(1500, 900); // the control stays in its place as the panel changes
+        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() < panel, 5000);
+        QCOMPARE(form->ResultBox->geometry().left(), (form->ResultPanel->width() - 973) / 2 - 10);
     }
 };
 

@@ -9,10 +9,12 @@
 #include "platform/richtext/TWpTextControl.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 
 using namespace orva::richtext;
 
@@ -166,6 +168,28 @@ private slots:
         key(*e->form, Qt::Key_F10);
         QCOMPARE(e->form->LastReportFileName, name);
         QCOMPARE(e->link.sends.size(), 2);
+    }
+
+    // A long report moves the "Document Creation" bar as it is converted, through to its end.
+    void conversionMovesTheCreationBar() {
+        auto e = open();
+        key(*e->form, Qt::Key_F10); // the first return makes the panel
+        auto *panel = e->form->findChild<QWidget *>("CreateProgressPanel");
+        QVERIFY(panel);
+        auto *bar = panel->findChild<QProgressBar *>();
+        QVERIFY(bar);
+        e->queue.SetResultTransferActive(false);
+        e->form->ReceivedReportText = kReport;
+        QVERIFY(e->form->LoadReport());
+        type(*e->form, QString(2000, 'x'));
+        QList<int> values;
+        QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { values.append(v); });
+        key(*e->form, Qt::Key_F10);
+        QCOMPARE(e->link.sends.size(), 2);
+        QVERIFY(values.first() <= 1); // from the start of the text
+        QVERIFY2(values.size() > 50, qPrintable(QString::number(values.size())));
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QVERIFY(values.last() >= 95); // within a step of the end
     }
 
     void escapeAbandons() {

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace orva::effects;
 namespace io = orva::imageio;
 

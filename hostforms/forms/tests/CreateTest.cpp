@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <functional>
 #include <gtest/gtest.h>
@@ -437,6 +438,30 @@ TEST(Create, LabeledEditRules) {
             EXPECT_EQ(e->y(), 10 + e->EditLabel()->height() + 4);
             EXPECT_EQ(e->EditLabel()->geometry().bottom() + 1 + e->LabelSpacing, e->y());
         }
+    }
+}
+
+// Host text that looks like markup is shown as it is: rendered, an <img> would load a local file.
+TEST(Create, HostTextIsNeverRichText) {
+    const QByteArray markup = "<img src=\"/etc/hostname\"><b>bold</b>";
+    struct Case {
+        const char *what;
+        int type;
+        int count;
+    };
+    for (const Case &c : {Case{"label", 3, 25}, Case{"labeled edit", 2, 24}}) {
+        SCOPED_TRACE(c.what);
+        Forms f;
+        ASSERT_EQ(f.run(create("c", c.type, {{17, markup}, {24, markup}}, c.count)), QByteArray());
+        QWidget *w = f.find("ws.c");
+        ASSERT_NE(w, nullptr);
+        const QLabel *label = c.type == 3 ? as<QLabel>(w) : as<TLabeledEdit>(w)->EditLabel();
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), QString::fromLatin1(markup));
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        QTextDocument tip;
+        tip.setHtml(w->toolTip());
+        EXPECT_EQ(tip.toPlainText(), QString::fromLatin1(markup)) << w->toolTip().toStdString();
     }
 }
 

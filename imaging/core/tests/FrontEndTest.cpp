@@ -298,3 +298,31 @@ TEST(FrontEndAnnotations, EngineStartsAndStopsButHoldsNothing) {
     AnnoDestroy(&window);
     EXPECT_FALSE(io::anno::AnnotationStarted(&window));
 }
+
+TEST_F(FrontEnd, DrawingSizeHasNoResultTest) {
+    DibBlock out;
+    ASSERT_FALSE(ReadPNGFileDib(dir.filePath(QString(5000, 'a')), 0, 0, out));
+    const std::int16_t earlier = LastErrorCode();
+    const QString drawing =
+        writeBytes(dir, "plan.dxf",
+                   "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n-5\n20\n2\n30\n0\n11\n95\n21\n42\n"
+                   "31\n0\n0\nENDSEC\n0\nEOF\n");
+    struct Case {
+        const char *name;
+        QString file;
+        double width, height;
+    };
+    const Case cases[] = {
+        {"readable drawing", drawing, 100, 40},
+        {"missing drawing", dir.filePath("absent.dxf"), 0, 0},
+        {"not a drawing", writeBytes(dir, "junk.dxf", QByteArray(64, '\xff')), 0, 0},
+    };
+    for (const Case &c : cases) {
+        io::lib::DxfInfo info{1, 2, 3, 4}; // whatever the caller held before
+        DllGetDXFInfo(c.file, info);
+        EXPECT_DOUBLE_EQ(info.maxX - info.minX, c.width) << c.name;
+        EXPECT_DOUBLE_EQ(info.maxY - info.minY, c.height) << c.name;
+        EXPECT_EQ(LastErrorCode(), earlier) << c.name << ": the last error is not touched";
+    }
+    EXPECT_EQ(calls.count("getdxfinfo"), 3);
+}

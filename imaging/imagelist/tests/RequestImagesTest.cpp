@@ -1,5 +1,6 @@
 // Request images of the main window: capture sets, entries, the shown file and the counter.
 #include "imaging/imagelist/RequestImages.h"
+#include "common/testing/HungFile.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,19 @@ TEST(RequestImages, EntriesAndShownFile) {
     EXPECT_EQ(ChooseImage("a.tif", show, probeAs(FileAccess::Denied)).Path, s2 + "a.ti\\a.tif");
     EXPECT_EQ(ProbeFile(s2 + "1234\\12345678~A01.tif"), FileAccess::Readable);
     EXPECT_EQ(ProbeFile(s2 + "1234\\gone.tif"), FileAccess::Missing);
+}
+
+// A file on a share that does not answer (a FIFO stands in for it) is missing after the bound,
+// rather than holding the window until the share comes back.
+TEST(RequestImages, ProbeOfAHungFileIsBounded) {
+    QTemporaryDir dir;
+    HungFile hung(dir.filePath("12345678~A01.tif"));
+    ASSERT_TRUE(hung.made());
+    hung.watch(5000);
+    const FileAccess access = ProbeFileBounded(dir.filePath("12345678~A01.tif"), 200);
+    hung.finished();
+    EXPECT_FALSE(hung.blocked()) << "the probe waited on the hung file";
+    EXPECT_EQ(access, FileAccess::Missing);
 }
 
 TEST(RequestImages, CounterText) {

@@ -221,6 +221,85 @@ private slots:
         QCOMPARE(v.JPegSaveQuality(), 25);
     }
 
+    // A single border is drawn inside the control and the picture is laid out in what is left.
+    void borderStyle() {
+        QImage red(98, 78, QImage::Format_RGB888);
+        red.fill(Qt::red);
+        const QString file = m_dir.filePath("red.png");
+        QVERIFY(red.save(file));
+        TMultiImage v;
+        v.resize(100, 80);
+        v.SetColor(Qt::white);
+        v.SetStretchRatio(true);
+        v.SetImageName(file);
+        QCOMPARE(v.BorderStyle(), orva::imaging::TBorderStyle::bsNone);
+        QCOMPARE(at(v, 0, 0), QColor(Qt::red));
+        QVERIFY(v.Zoom() > 1.0);
+        v.SetBorderStyle(orva::imaging::TBorderStyle::bsSingle);
+        QCOMPARE(v.Zoom(), 1.0); // 98 x 78 fits the 98 x 78 inside the border exactly
+        QCOMPARE(at(v, 0, 0), v.palette().color(QPalette::WindowText));
+        QCOMPARE(at(v, 99, 79), v.palette().color(QPalette::WindowText));
+        QCOMPARE(at(v, 1, 1), QColor(Qt::red));
+        QCOMPARE(at(v, 98, 78), QColor(Qt::red));
+    }
+
+    // Panning shows the grab cursor the control is given and then its own cursor again.
+    void grabHandCursor() {
+        TMultiImage v;
+        v.resize(60, 40);
+        v.SetImageName(m_png);
+        QCOMPARE(v.GrabHandCursor().shape(), Qt::OpenHandCursor);
+        v.SetGrabHandCursor(QCursor(Qt::ClosedHandCursor));
+        v.setCursor(Qt::CrossCursor);
+        mouse(v, QEvent::MouseButtonPress, {40, 10}, Qt::LeftButton, Qt::LeftButton);
+        QCOMPARE(v.cursor().shape(), Qt::ClosedHandCursor);
+        mouse(v, QEvent::MouseButtonRelease, {40, 10}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(v.cursor().shape(), Qt::CrossCursor);
+    }
+
+    // Turning the scroll bars off runs the picture-changed handling; a metafile ignores it.
+    void showScrollbars() {
+        TMultiImage v;
+        v.resize(60, 40);
+        v.SetImageName(m_png);
+        int changed = 0;
+        v.OnPictureChanged = [&](QObject *) { ++changed; };
+        v.SetShowScrollbars(false);
+        QVERIFY(!v.ShowScrollbars());
+        QCOMPARE(changed, 1);
+        QVERIFY(!v.HorzScrollBar()->isVisibleTo(&v));
+
+        QFile wmf(m_dir.filePath("drawing.wmf"));
+        QVERIFY(wmf.open(QIODevice::WriteOnly));
+        wmf.write("\xd7\xcd\xc6\x9a");
+        wmf.close();
+        v.SetImageName(wmf.fileName());
+        QCOMPARE(v.Info().FileType, QString("WMF"));
+        changed = 0;
+        v.SetShowScrollbars(true);
+        QVERIFY(!v.ShowScrollbars());
+        QCOMPARE(changed, 0);
+    }
+
+    // Thumbnails that are not monochrome read at the depth the control reads pictures at; the
+    // stored-only values keep their defaults.
+    void thumbnailsAtTheReadDepth() {
+        const QString thb = m_dir.filePath("thumb.thb");
+        QFile::remove(thb);
+        QVERIFY(twoColours().save(thb, "BMP"));
+        TMultiImage v;
+        v.ImageReadRes = orva::imaging::lColor256;
+        v.SetImageName(thb);
+        QCOMPARE(v.Picture().size(), QSize(100, 50));
+        QCOMPARE(v.Picture().depth(), 8);
+        v.ImageReadRes = orva::imaging::lColorTrue;
+        v.SetImageName(thb);
+        QVERIFY(v.Picture().depth() >= 24);
+
+        QCOMPARE(v.B_W_CopyFlags, unsigned(orva::imaging::C_DEL));
+        QCOMPARE(v.ReduceDither, orva::imaging::VIS_BAYER);
+    }
+
     void rubberBandKeepsTheAspect() {
         TMultiImage v;
         v.resize(200, 100);

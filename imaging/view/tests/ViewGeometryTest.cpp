@@ -84,6 +84,14 @@ TEST(ViewGeometry, ZoomLayout) {
     l = ZoomLayout({300, 200}, {100, 50}, 1.0, {}, 12, true);
     EXPECT_FALSE(l.HorizontalBar);
     EXPECT_EQ(l.Target, QRect(100, 75, 100, 50));
+    // Only the height overflows: across, the picture is centred on the whole control, (300 - 100) / 2,
+    // not on what the bar leaves; an odd gap rounds toward zero.
+    l = ZoomLayout({300, 200}, {100, 1000}, 1.0, {0, 10}, 12, true);
+    EXPECT_TRUE(l.VerticalBar);
+    EXPECT_EQ(l.CenterOffset, QPoint(100, 0));
+    EXPECT_EQ(l.Target.left(), 100);
+    l = ZoomLayout({301, 200}, {100, 1000}, 1.0, {0, 10}, 12, true);
+    EXPECT_EQ(l.CenterOffset.x(), 100);
 }
 
 TEST(ViewGeometry, LoadDispatch) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPdfWriter>
@@ -326,6 +327,32 @@ private slots:
         QCOMPARE(r.Text(), QString("LETTERHEAD"));
     }
 
+    // The outgoing copy of a report has a name anyone can guess: it is the owner's alone, and a
+    // link planted at its name is replaced, never written through.
+    void savedDocumentIsPrivateAndFollowsNoLink() {
+        const QString victim = path("victim");
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("precious");
+        }
+        const QString file = path("R1_P1.doc.tmp");
+        QVERIFY(QFile::link(victim, file));
+        TWpTextControl w;
+        w.setText("patient report");
+        QVERIFY(w.SaveDocument(file, -1, false, 3));
+        QFile v(victim);
+        QVERIFY(v.open(QIODevice::ReadOnly));
+        QCOMPARE(v.readAll(), QByteArray("precious"));
+        QVERIFY(!QFileInfo(file).isSymLink());
+        QCOMPARE(QFile(file).permissions() &
+                     (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+                 QFileDevice::Permissions());
+        TWpTextControl r;
+        QVERIFY(r.LoadDocument(file, -1, false, 3) > 0);
+        QCOMPARE(r.Text(), QString("patient report"));
+    }
+
     void selectionSavesAsAFormattedEntry() {
         TWpTextControl w;
         w.setText("before Dr  after");
@@ -338,7 +365,13 @@ private slots:
         w.setFontBold(1);
         const QString file = path("entry.abx");
         QVERIFY(w.SaveDocument(file, -1, true, 3));
-        QVERIFY(w.SaveDocument(path("unwritable/entry.abx"), -1, true, 3) == false);
+        {
+            QFile blocker(path("blocker"));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        QSignalSpy errors(&w, &TWpTextControl::OnError);
+        QVERIFY(w.SaveDocument(path("blocker/entry.abx"), -1, true, 3) == false);
+        QCOMPARE(errors.size(), 1);
 
         TWpTextControl r;
         r.setText("x");

@@ -310,6 +310,93 @@ TEST(RtfForeign, ListsKeepTheirNumberingKind) {
     EXPECT_EQ(doc.main()->findBlock(text.indexOf("Done")).textList(), nullptr);
 }
 
+// Table shapes: the table is built from all its rows at once, so each way a row can differ from
+// the others is checked on the cells it leaves.
+TEST(RtfReader, TableShapes) {
+    const QByteArray two = R"(\trowd\clbrdrl\brdrw30\cellx1000\cellx2000 )";
+    const QByteArray three = R"(\trowd\cellx1000\cellx2000\cellx3000 )";
+    const struct {
+        const char *name;
+        QByteArray rtf;
+        int rows, columns;
+        QStringList cells; // row by row, "|" after each cell
+        QString after;     // the text after the table
+    } cases[] = {
+        {"rows",
+         "{\\rtf1 " + two + R"(\intbl a\cell b\cell\row\intbl c\cell d\cell\row\pard end})",
+         2,
+         2,
+         {"a|b|", "c|d|"},
+         "end"},
+        {"wider row widens the table",
+         "{\\rtf1 " + two + R"(\intbl a\cell b\cell\row)" + three +
+             R"(\intbl c\cell d\cell e\cell\row\pard end})",
+         2,
+         3,
+         {"a|b||", "c|d|e|"},
+         "end"},
+        {"extra cells merge into the last",
+         "{\\rtf1 " + two + R"(\intbl a\cell b\cell c\cell\row\pard end})",
+         1,
+         2,
+         {"a|bc|"},
+         "end"},
+        {"paragraphs in a cell",
+         "{\\rtf1 " + two + R"(\intbl x\par y\cell z\cell\row\pard end})",
+         1,
+         2,
+         {"x\ry|z|"},
+         "end"},
+        {"file ends inside the table", "{\\rtf1 " + two + R"(\intbl a\cell b)", 1, 2, {"a|b|"}, ""},
+        {"row without its \row",
+         "{\\rtf1 " + two + R"(\intbl a\cell b\cell\pard end})",
+         1,
+         2,
+         {"a|b|"},
+         "end"},
+    };
+    for (const auto &tc : cases) {
+        TWpDocument doc;
+        ASSERT_TRUE(readRtf(tc.rtf, doc).ok) << tc.name;
+        QTextTable *t = nullptr;
+        for (QTextFrame *f : doc.main()->rootFrame()->childFrames())
+            t = t ? t : qobject_cast<QTextTable *>(f);
+        ASSERT_NE(t, nullptr) << tc.name;
+        EXPECT_EQ(t->rows(), tc.rows) << tc.name;
+        EXPECT_EQ(t->columns(), tc.columns) << tc.name;
+        QStringList cells;
+        for (int r = 0; r < t->rows(); ++r) {
+            QString row;
+            for (int c = 0; c < t->columns(); ++c) {
+                const QTextTableCell cell = t->cellAt(r, c);
+                row += TWpDocument::plainText(doc.main(), cell.firstPosition(), cell.lastPosition()) + '|';
+            }
+            cells.append(row);
+        }
+        EXPECT_EQ(cells, tc.cells) << tc.name;
+        const QString text = TWpDocument::plainText(doc.main());
+        EXPECT_EQ(text.mid(t->lastPosition() + 1), tc.after) << tc.name;
+        // The first row's definitions give the column borders; each row keeps its own.
+        EXPECT_EQ(unitsToTwips(t->cellAt(0, 0).format().toTableCellFormat().leftBorder()), 30) << tc.name;
+        EXPECT_EQ(unitsToTwips(t->cellAt(0, 1).format().toTableCellFormat().leftBorder()), 0) << tc.name;
+    }
+}
+
+TEST(RtfReader, TableInsertedAtTheCursor) {
+    TWpDocument doc;
+    QTextCursor c(doc.main());
+    c.insertText("AB");
+    c.setPosition(1);
+    readRtf(R"({\rtf1\trowd\cellx1000\cellx2000\intbl 1\cell 2\cell\row\pard x})", doc, &c);
+    const QString text = TWpDocument::plainText(doc.main());
+    EXPECT_TRUE(text.startsWith("A")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("xB")) << text.toStdString();
+    QTextCursor in(doc.main());
+    in.setPosition(text.indexOf('2'));
+    ASSERT_NE(in.currentTable(), nullptr);
+    EXPECT_EQ(in.currentTable()->cellAt(in).column(), 1);
+}
+
 // Found by fuzzing: a list paragraph formatted again when a table starts left the list empty,
 // and the document deleted it under the reader.
 TEST(RtfReader, ListEmptiedByATableIsNotUsedAfterwards) {

@@ -214,6 +214,54 @@ TEST(SockControl, WindowSizeNotice) {
     EXPECT_EQ(EncodeNaws(0x1FF, 255), QByteArray("\xFF\xFA\x1F\x01\xFF\xFF\x00\xFF\xFF\xFF\xF0", 11));
 }
 
+// Each kind of debug-log entry as the log writes it, by who formats it.
+TEST(SockControl, DebugLogEntryTexts) {
+    using L = TVtDebugLog;
+    const struct {
+        const char *name;
+        L::Owner owner;
+        int kind;
+        std::uint32_t value1;
+        std::uint32_t value2;
+        QByteArray data;
+        QByteArray text;
+    } cases[] = {
+        {"recv api", L::Owner::SockControl, L::lkRecvApi, 7, 0, "A",
+         "[7] Recv API: 1 byte read\r\n" + L::HexDump("A")},
+        {"send api", L::Owner::SockControl, L::lkSendApi, 7, 0, "AB",
+         "[7] Send API: 2 bytes written\r\n" + L::HexDump("AB")},
+        {"option received",
+         L::Owner::None,
+         L::lkOptionReceived,
+         24,
+         253,
+         {},
+         "terminal type DO received.\r\n"},
+        {"option sent",
+         L::Owner::None,
+         L::lkOptionSent,
+         31,
+         251,
+         {},
+         "negotiate about window size WILL sent.\r\n"},
+        {"option refused", L::Owner::None, L::lkOptionSent, 1, 252, {}, "echo WON'T sent.\r\n"},
+        {"option dont", L::Owner::None, L::lkOptionReceived, 200, 254, {}, "option 200 DON'T received.\r\n"},
+        {"component", L::Owner::Component, L::lkRead, 3, 0, "x", "!!!! Unhandled log entry\n\r"},
+        {"unknown", L::Owner::None, 42, 0x1234, 0xABCDEF01, "xyz",
+         "!!!! Unknown log entry : [42][00001234][abcdef01][00000003]\r\n"},
+        {"option with no command",
+         L::Owner::None,
+         L::lkOptionSent,
+         24,
+         7,
+         {},
+         "!!!! Unknown log entry : [7][00000018][00000007][00000000]\r\n"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(L::FormatEntry(c.owner, c.kind, c.value1, c.value2, c.data), c.text) << c.name;
+    }
+}
+
 TEST(SockControl, Logs) {
     TVtEventLog events([] { return QDateTime(QDate(2024, 1, 31), QTime(8, 5, 9)); });
     EXPECT_EQ(events.FormatEntry(TVtEventLog::ConnectText("127.0.0.1:1025", "127.0.0.1:23")),

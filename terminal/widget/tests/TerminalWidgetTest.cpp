@@ -1,11 +1,14 @@
 // The terminal control offscreen: what lands in its backing image, scrolling, selection and copy,
 // blinking, the caret, keys, capture, smart clicks and a flood of host text.
+#include "common/HostText.h"
 #include "common/WinColor.h"
+#include "common/testing/FailingDisk.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -93,6 +96,8 @@ private slots:
     void twoWritesMakeOneBlockAndAFailingBlockIsNotRepeated();
     void scrollbackScrollsTheView();
     void selectionCopiesAndFollowsScrolling();
+    void copyShowsHostBytesAsShown();
+    void dropsTakeTextOnly();
     void clickWithoutDragSelectsOneUnmarkedCell();
     void dragAboveTheAreaScrollsIntoTheHistory();
     void blinkFlipsOnTheTimer();
@@ -108,6 +113,7 @@ private slots:
     void paintingOnlyChangedCellsMatchesAFullRepaint();
     void lazyDisplayPaintsFromTheTimer();
     void ttyPainterBrightensBold();
+    void ttyPainterTakesTheControlsColours();
     void bottomHalfWithoutARowAbove();
     void floodKeepsTheEventLoopResponsive();
 };
@@ -401,12 +407,21 @@ void TerminalWidgetTest::captureWritesTheExactBytes() {
     QFile f(name);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), bytes + "CD");
-    // A capture file that cannot be written stops the capture instead of failing every block.
+    // The capture holds the session: it is the owner's alone.
+    QCOMPARE(f.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+    // A capture that cannot be written (a full disk) stops instead of failing every block; a
+    // device is never taken for a capture file.
+    m.t.setCapture(TVtCaptureMode::cmOn);
+    {
+        FileSizeLimit limit(4);
+        m.write("EFGHIJ");
+    }
+    QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
     m.t.setCaptureFile(QStringLiteral("/dev/full"));
     m.t.setCapture(TVtCaptureMode::cmOn);
-    m.write("E");
     QCOMPARE(m.t.Capture(), TVtCaptureMode::cmOff);
-    QVERIFY(m.t.GetRowText(1).startsWith("ABCDE"));
+    m.write("K");
+    QVERIFY(m.t.GetRowText(1).startsWith("ABCDEFGHIJK"));
 }
 
 void TerminalWidgetTest::smartClicksOnlyForALeftOneCellClick() {
@@ -569,6 +584,32 @@ void TerminalWidgetTest::ttyPainterBrightensBold() {
     QVERIFY(bright);
 }
 
+// Without a VT100 emulator the colours come from the control: the margin colour becomes the
+// background and the font colour the text, for what is on screen and what comes next.
+void TerminalWidgetTest::ttyPainterTakesTheControlsColours() {
+    TVtTerminalEx t;
+    t.setUseLazyDisplay(false);
+    t.resize(t.sizeHint());
+    t.WriteString("AB");
+    QCoreApplication::sendPostedEvents(&t);
+    const TVtTerminalBuffer &b = t.CurrentEmulator()->Buffer();
+    QCOMPARE(b.GetDefBackColor(), 0u);
+    constexpr uint32_t kNavy = 0x800000, kYellow = 0x00FFFF;
+    t.setColor(kNavy);
+    t.setFontColor(kYellow);
+    QCOMPARE(b.GetDefBackColor(), kNavy);
+    QCOMPARE(b.GetDefForeColor(), kYellow);
+    const QRect blank(5 * t.CellWidth(), 0, t.CellWidth(), t.CellHeight());
+    QCOMPARE(t.BackingImage().pixelColor(blank.center()), bgrToQColor(kNavy));
+    t.WriteString("C");
+    QCoreApplication::sendPostedEvents(&t);
+    bool yellow = false;
+    for (int y = 0; y < t.CellHeight(); ++y)
+        for (int x = 2 * t.CellWidth(); x < 3 * t.CellWidth(); ++x)
+            yellow = yellow || t.BackingImage().pixelColor(x, y) == bgrToQColor(kYellow);
+    QVERIFY(yellow);
+}
+
 void TerminalWidgetTest::bottomHalfWithoutARowAbove() {
     // With no history the first screen row is the buffer's first row: a bottom half there shows itself.
     TVtTerminalEx t;
@@ -652,6 +693,45 @@ void TerminalWidgetTest::floodKeepsTheEventLoopResponsive() {
     core.ProcessBlock(stream);
     for (int row = 1; row <= 24; ++row)
         QCOMPARE(m.t.GetRowText(row), core.Buffer().GetRowText(row));
+}
+
+// The clipboard gets the selection as the screen shows it (Windows-1252), so that a copy pasted back
+// gives the host the same bytes.
+void TerminalWidgetTest::copyShowsHostBytesAsShown() {
+    Term m;
+    m.write("caf\xe9 \xa3 5\xb0");
+    QTest::mousePress(m.t.viewport(), Qt::LeftButton, {}, m.centre(1, 1));
+    QTest::mouseMove(m.t.viewport(), m.centre(1, 8));
+    QTest::mouseRelease(m.t.viewport(), Qt::LeftButton, {}, m.centre(1, 8));
+    QCOMPARE(m.t.GetSelectedText(), QByteArray("caf\xe9 \xa3 5\r\n"));
+    m.t.CopyToClipboard();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(u"caf\u00e9 \u00a3 5\r\n"));
+    QCOMPARE(HostText::fromUnicode(QGuiApplication::clipboard()->text()), m.t.GetSelectedText());
+}
+
+void TerminalWidgetTest::dropsTakeTextOnly() {
+    Term m;
+    QSignalSpy dropped(&m.t, &TVtCustomTerminal::textDropped);
+    const auto drop = [&m](QMimeData *data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.t.viewport(), &enter);
+        QDropEvent dropEvent(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m.t.viewport(), &dropEvent);
+        return enter.isAccepted();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("LIST F\n"));
+    QVERIFY(drop(&text));
+    QCOMPARE(dropped.count(), 1);
+    QCOMPARE(dropped.first().first().toString(), QStringLiteral("LIST F\n"));
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/report.txt"))});
+    file.setText(QStringLiteral("/tmp/report.txt"));
+    QVERIFY(!drop(&file));
+    QMimeData image;
+    image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QVERIFY(!drop(&image));
+    QCOMPARE(dropped.count(), 1);
 }
 
 QTEST_MAIN(TerminalWidgetTest)
