@@ -28,6 +28,7 @@
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
+#include "imaging/media/MediaBackend.h"
 #include "platform/print/CupsSpooler.h"
 #include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
@@ -541,6 +542,8 @@ bool TOrvaMainForm::ReadSetupFile() {
     LocalPath::SetPathMap(m_settings.PathMap);
     // Scans go under the setup file's folder; without one the viewer refuses to scan.
     orva::imaging::SetScanDirectory(m_settings.ScanDirectory);
+    // Only what the media backend here can open goes to the player (and into the open dialog's filter).
+    orva::imaging::SetMciExtensions(orva::imaging::PlayableMciExtensions(m_settings.MciExtensions));
     m_rawPrint->setPrinterName(m_settings.PrinterName);
     m_viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);

@@ -216,6 +216,16 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
             s.SecureImageName = path;
         } else if (key == "imagetools") {
             s.ImageTools = value.toLower() == "yes";
+        } else if (key == "mciextensions") {
+            QStringList list;
+            for (const QByteArray &part : value.split(',')) {
+                for (const QByteArray &word : part.simplified().split(' ')) {
+                    const QString ext = HostText::toUnicode(word).toUpper().remove(QLatin1Char('.'));
+                    if (!ext.isEmpty() && !list.contains(ext))
+                        list.append(ext);
+                }
+            }
+            s.MciExtensions = list;
         } else if (key == "printeravailable") {
             s.PrinterAvailable = value.toLower() == "yes";
         } else if (key == "haltonserverfail") {

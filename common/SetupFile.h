@@ -43,6 +43,9 @@ struct TOrvaSettings {
     // "image tools = yes": the image window also offers the page, tag, annotation, scanning and
     // effects tools of its viewer (they change files on the share, so they are off by default).
     bool ImageTools = false;
+    // "mci extensions = WAV, AVI, ...": the files the media player opens (the rest are pictures).
+    QStringList MciExtensions{QStringLiteral("WAV"), QStringLiteral("AVI"), QStringLiteral("MOV"),
+                              QStringLiteral("MPG"), QStringLiteral("MPEG")};
     QString CustomDictionary;
     QStringList ImageSources{QString()};
     QString SubDirectoryMask;

@@ -70,6 +70,10 @@ TEST(SetupFile, EveryKeyIsRead) {
     EXPECT_TRUE(Parse("image tools = YES", "/").ImageTools);
     EXPECT_FALSE(Parse("image tools = on", "/").ImageTools);
     EXPECT_FALSE(Parse("", "/").ImageTools) << "the image window's tools change the share: off unless asked";
+    EXPECT_EQ(Parse("", "/").MciExtensions, QStringList({"WAV", "AVI", "MOV", "MPG", "MPEG"}));
+    EXPECT_EQ(Parse("mci extensions = wav, .Mid  rmi,WAV", "/").MciExtensions,
+              QStringList({"WAV", "MID", "RMI"}));
+    EXPECT_EQ(Parse("mciextension = MID", "/").MciExtensions.size(), 5) << "the key is matched exactly";
     EXPECT_EQ(s.CustomDictionary, dic);
     EXPECT_EQ(s.ImageSources, QStringList({"\\\\srv\\images\\", "\\\\srv2\\images\\", "\\\\srv3\\images\\"}));
     EXPECT_EQ(s.SubDirectoryMask, "****....");

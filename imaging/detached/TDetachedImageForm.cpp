@@ -10,6 +10,7 @@
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocViewGeometry.h"
 #include "imaging/docview/VisDocumentImage.h"
+#include "imaging/media/TMMOpenDialog.h"
 #include "platform/settings/TRegistry.h"
 
 #include <QAction>
@@ -177,12 +178,15 @@ void TDetachedImageForm::buildToolBar() {
         visible.set(b);
     }
     if (m_host.ImageTools()) {
-        for (TVisTbBtn b : {ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit, ibdocEditTags, ibdocEffects,
-                            ibdocDelete, ibdocPack, ibdocUpdate}) {
+        for (TVisTbBtn b : {ibdocOpen, ibdocSave, ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit,
+                            ibdocEditTags, ibdocEffects, ibdocDelete, ibdocPack, ibdocUpdate}) {
             visible.set(b);
         }
     }
     m_toolbar->SetVisibleButtons(visible);
+    // Open and Save (with the image tools) go through the dialogs with a preview.
+    m_toolbar->MMOpenDialog = RunMMOpenDialog;
+    m_toolbar->MMSaveDialog = RunMMSaveDialog;
     m_toolbar->SetDocumentImage(m_viewer);
     // The Print button asks about this window's printer, so that it prints instead of doing nothing.
     m_toolbar->SetPrintDialog(&m_printer);

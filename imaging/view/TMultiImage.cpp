@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -110,10 +111,13 @@ void TMultiImage::SetImageName(const QString &name) {
     const QString leftAnno = AnnotationFile();
     m_imageName = name;
     m_loading = true;
+    // The loading flag holds back the picture-changed handling; it must drop on every way out.
+    const auto dropLoading = qScopeGuard([this] { m_loading = false; });
+    if (LoadOther(name))
+        return;
     const TLoadKind kind = LoadKindFor(name);
     if (kind != TLoadKind::Resource && !fileExists(name)) {
         Clear();
-        m_loading = false;
         return;
     }
     if (!AnnoLeave(this, AutoSaveAnno, m_tiffPage, leftAnno)) {
@@ -129,10 +133,10 @@ void TMultiImage::SetImageName(const QString &name) {
     case TLoadKind::PictureObject: {
         // Icons through the platform's reader; metafiles are not drawn on this platform.
         QImage icon(LocalPath::toLocalPath(name));
+        if (QFileInfo(name).suffix().toUpper() == QLatin1String("WMF"))
+            ORVA_TRACE(QStringLiteral("metafile not shown"), name);
         GetInfo(name);
-        m_loading = true;
         handOver(icon);
-        m_loading = false;
         return;
     }
     case TLoadKind::ScrollingText:
@@ -149,7 +153,6 @@ void TMultiImage::SetImageName(const QString &name) {
                        name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
             Clear();
         }
-        m_loading = false;
         return;
     case TLoadKind::BmpThumbnail:
     case TLoadKind::JpegThumbnail: {
@@ -162,13 +165,11 @@ void TMultiImage::SetImageName(const QString &name) {
                             ? ReadBMPFileBitmap(name, bits, ImageDither, bitmap, this)
                             : ReadJPGFileBitmap(name, bits, ImageDither, bitmap, this);
         handOver(ok ? bitmap : QImage());
-        m_loading = false;
         return;
     }
     case TLoadKind::Resource:
         LoadResourceBitmap(QFileInfo(name).completeBaseName(), bitmap);
         handOver(bitmap);
-        m_loading = false;
         return;
     case TLoadKind::Picture:
         break;

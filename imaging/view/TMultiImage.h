@@ -191,6 +191,12 @@ signals:
     void annoClick(bool selecting, std::int32_t object);
 
 protected:
+    // A subclass loads the files it plays itself: true when it took the name (the base then does
+    // nothing more); false runs the base's load by extension.
+    virtual bool LoadOther(const QString &name) {
+        (void)name;
+        return false;
+    }
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

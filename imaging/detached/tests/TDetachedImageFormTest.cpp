@@ -134,14 +134,14 @@ private slots:
         QCOMPARE(f.VisDocImageToolbar1()->VisibleButtons().count(), std::size_t(16));
         QCOMPARE(f.VisDocImageToolbar1()->PrintDialog(), &f.PrintDialog1());
         QVERIFY(!f.VisDocumentImage1()->AutoSaveAnno);
-        // With the image tools the page, tag, annotation, scanning and effects buttons come too,
+        // With the image tools the open, save, page, tag, annotation, scanning and effects buttons come too,
         // and marks drawn are kept with the pictures.
         m_host.tools = true;
         TDetachedImageForm withTools(m_host);
         const TVisDocImageToolbar &t = *withTools.VisDocImageToolbar1();
-        QCOMPARE(t.VisibleButtons().count(), std::size_t(24));
-        for (TVisTbBtn b : {ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit, ibdocEditTags, ibdocEffects,
-                            ibdocDelete, ibdocPack, ibdocUpdate}) {
+        QCOMPARE(t.VisibleButtons().count(), std::size_t(26));
+        for (TVisTbBtn b : {ibdocOpen, ibdocSave, ibdocScanPages, ibdocSelectScanner, ibdocAnnotEdit,
+                            ibdocEditTags, ibdocEffects, ibdocDelete, ibdocPack, ibdocUpdate}) {
             QVERIFY(t.VisibleButtons().test(b));
         }
         QVERIFY(withTools.VisDocumentImage1()->AutoSaveAnno && withTools.VisDocumentImage1()->AutoLoadAnno);

@@ -1,0 +1,307 @@
+// The open and save dialogs with preview.
+#include "imaging/media/TMMOpenDialog.h"
+
+#include "common/Trace.h"
+#include "imaging/core/DLL96V1.h"
+#include "imaging/docview/VisDocumentImage.h"
+#include "imaging/media/MediaBackend.h"
+#include "imaging/media/TMultiMediaView.h"
+#include "imaging/view/ViewGeometry.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orva::imaging {
+
+TPageButtons PageButtonsFor(int page, int pageCount) {
+    if (pageCount <= 1)
+        return {};
+    const bool back = page > 0;
+    const bool forward = page < pageCount - 1;
+    return {back, back, forward, forward};
+}
+
+QStringList NameFiltersFor(const QString &filterText) {
+    const QStringList parts = filterText.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            p = p.trimmed();
+        out.append(parts[i].simplified() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')'));
+    }
+    return out;
+}
+
+namespace {
+
+QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text) {
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setAutoRaise(true);
+    return b;
+}
+
+} // namespace
+
+TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QFileDialog(parent) {
+    // The preview pane needs the dialog's own widgets, not the desktop's.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setAcceptMode(mode);
+    setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("PreviewPanel"));
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_previewButton = toolButton(panel, QStringLiteral("PreviewButton"), QStringLiteral("P"));
+    m_previewButton->setCheckable(true);
+    m_previewButton->setChecked(true);
+    m_previewButton->setToolTip(QStringLiteral("Preview"));
+    column->addWidget(m_previewButton, 0, Qt::AlignLeft);
+
+    m_stack = new QStackedWidget(panel);
+    m_stack->setMinimumSize(220, 220);
+
+    auto *tiffPage = new QWidget(m_stack);
+    auto *tiffColumn = new QVBoxLayout(tiffPage);
+    tiffColumn->setContentsMargins(0, 0, 0, 0);
+    m_tiff = new VisDocumentImage(tiffPage);
+    m_tiff->setObjectName(QStringLiteral("TiffPreview"));
+    m_tiff->SetScaleDoc(S_Gray_Anti_16);
+    tiffColumn->addWidget(m_tiff, 1);
+    auto *pages = new QHBoxLayout;
+    const char *const names[] = {"FirstPage", "PriorPage", "NextPage", "LastPage"};
+    const char *const glyphs[] = {"|<", "<", ">", ">|"};
+    for (int i = 0; i < 4; ++i) {
+        m_pageButtons[i] = toolButton(tiffPage, QLatin1String(names[i]), QLatin1String(glyphs[i]));
+        pages->addWidget(m_pageButtons[i]);
+    }
+    m_pageLabel = new QLabel(tiffPage);
+    m_pageLabel->setObjectName(QStringLiteral("PageInfo"));
+    pages->addWidget(m_pageLabel, 1);
+    tiffColumn->addLayout(pages);
+    connect(m_pageButtons[0], &QToolButton::clicked, this, [this] { goToPage(0); });
+    connect(m_pageButtons[1], &QToolButton::clicked, this, [this] { goToPage(m_tiff->TiffPage() - 1); });
+    connect(m_pageButtons[2], &QToolButton::clicked, this, [this] { goToPage(m_tiff->TiffPage() + 1); });
+    connect(m_pageButtons[3], &QToolButton::clicked, this, [this] { goToPage(m_tiff->TiffPageCount() - 1); });
+
+    auto *mediaPage = new QWidget(m_stack);
+    auto *mediaColumn = new QVBoxLayout(mediaPage);
+    mediaColumn->setContentsMargins(0, 0, 0, 0);
+    m_media = new TMultiMediaView(mediaPage);
+    m_media->setObjectName(QStringLiteral("MediaPreview"));
+    m_media->SetStretchRatio(true);
+    m_media->SetCenter(true);
+    mediaColumn->addWidget(m_media, 1);
+    auto *strip = new QWidget(mediaPage);
+    strip->setObjectName(QStringLiteral("MediaPlayerStrip"));
+    auto *stripRow = new QHBoxLayout(strip);
+    stripRow->setContentsMargins(0, 0, 0, 0);
+    QToolButton *play = toolButton(strip, QStringLiteral("PlayButton"), QStringLiteral("Play"));
+    QToolButton *stop = toolButton(strip, QStringLiteral("StopButton"), QStringLiteral("Stop"));
+    stripRow->addWidget(play);
+    stripRow->addWidget(stop);
+    stripRow->addStretch(1);
+    mediaColumn->addWidget(strip);
+    m_media->SetMediaPlayer(strip);
+    connect(play, &QToolButton::clicked, m_media, &TMultiMediaView::Play);
+    connect(stop, &QToolButton::clicked, m_media, &TMultiMediaView::Stop);
+    m_progress = new QProgressBar(mediaPage);
+    m_progress->setObjectName(QStringLiteral("PreviewProgress"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    mediaColumn->addWidget(m_progress);
+    // A newer selection waiting behind a running read asks that read to stop.
+    m_media->OnProgress = [this](QObject *, std::int16_t percent, const QString &, bool &cancel) {
+        m_progress->setValue(std::clamp<int>(percent, 0, 100));
+        if (m_hasPending)
+            cancel = true;
+    };
+    connect(m_media, &TMultiMediaView::playbackProgress, m_progress,
+            [this](int percent) { m_progress->setValue(std::clamp(percent, 0, 100)); });
+
+    m_stack->addWidget(tiffPage);
+    m_stack->addWidget(mediaPage);
+    m_stack->setCurrentIndex(1);
+    column->addWidget(m_stack, 1);
+
+    if (auto *grid = qobject_cast<QGridLayout *>(layout()))
+        grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
+
+    connect(this, &QFileDialog::currentChanged, this, &TMMFileDialog::DoSelectionChange);
+    connect(m_previewButton, &QToolButton::toggled, this, [this](bool on) {
+        if (on) {
+            const QStringList chosen = selectedFiles();
+            DoSelectionChange(chosen.value(0));
+        } else {
+            clearPreview();
+        }
+    });
+    connect(this, &QDialog::finished, m_media, &TMultiMediaView::CloseMedia);
+    updatePageInfo();
+}
+
+TMMFileDialog::~TMMFileDialog() = default;
+
+bool TMMFileDialog::Preview() const {
+    return m_previewButton->isChecked();
+}
+
+void TMMFileDialog::SetPreview(bool on) {
+    m_previewButton->setChecked(on);
+}
+
+void TMMFileDialog::clearPreview() {
+    m_previewed.clear();
+    m_media->CloseMedia();
+    m_media->Clear();
+    m_tiff->ClearImage();
+    m_progress->setValue(0);
+    m_stack->setCurrentIndex(1);
+    updatePageInfo();
+}
+
+void TMMFileDialog::DoSelectionChange(const QString &file) {
+    if (m_reading) {
+        m_pending = file;
+        m_hasPending = true;
+        return;
+    }
+    QString next = file;
+    for (;;) {
+        {
+            m_reading = true;
+            const auto done = qScopeGuard([this] { m_reading = false; });
+            previewFile(next);
+        }
+        if (!m_hasPending)
+            return;
+        m_hasPending = false;
+        next = std::exchange(m_pending, QString());
+    }
+}
+
+void TMMFileDialog::previewFile(const QString &file) {
+    // A clip that plays stops before anything else is looked at.
+    m_media->Stop();
+    if (!Preview())
+        return;
+    const QFileInfo fi(file);
+    if (file.isEmpty() || !fi.isFile()) {
+        clearPreview();
+        return;
+    }
+    bool allow = true;
+    if (OnMMFileName)
+        OnMMFileName(file, allow);
+    if (!allow) {
+        clearPreview();
+        return;
+    }
+    const QString ext = fi.suffix().toUpper();
+    try {
+        // Clips go to the player without asking the picture library about them.
+        if (!IsMediaExtension(ext)) {
+            orva::imageio::lib::FileInfo info;
+            if (DllFileInfo(file, info) && info.type.toUpper() == QLatin1String("TIFF")) {
+                TTiffInfo tiff;
+                DllGetInfo(file, 0, tiff);
+                showTiff(file, std::max(1, tiff.pages));
+                return;
+            }
+        }
+        // Everything else (pictures, icons, moving texts, clips) goes to the media control; a
+        // file-information call that merely answered false is not a failure.
+        m_tiff->ClearImage();
+        m_stack->setCurrentIndex(1);
+        m_progress->setValue(0);
+        m_media->SetMediaName(file);
+        m_previewed = file;
+        updatePageInfo();
+    } catch (const std::exception &e) {
+        // Only the preview is cleared: the file stays chosen.
+        ORVA_TRACE(QStringLiteral("preview failed"),
+                   file + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        clearPreview();
+    }
+}
+
+void TMMFileDialog::showTiff(const QString &file, int pageCount) {
+    m_media->CloseMedia();
+    m_media->Clear();
+    m_tiffPage = ViewGeometry::ClampTiffPage(m_tiffPage, pageCount);
+    m_stack->setCurrentIndex(0);
+    m_tiff->LoadTiff(file, m_tiffPage, 1);
+    m_tiff->BestFit();
+    m_previewed = file;
+    updatePageInfo();
+}
+
+void TMMFileDialog::goToPage(int page) {
+    if (m_previewed.isEmpty() || m_stack->currentIndex() != 0)
+        return;
+    try {
+        if (m_tiff->GoToPage(page)) {
+            m_tiffPage = m_tiff->TiffPage();
+            m_tiff->BestFit();
+        }
+    } catch (const std::exception &e) {
+        ORVA_TRACE(QStringLiteral("preview page not shown"), QString::fromUtf8(e.what()));
+        clearPreview();
+        return;
+    }
+    updatePageInfo();
+}
+
+void TMMFileDialog::updatePageInfo() {
+    const bool tiff = m_stack->currentIndex() == 0 && m_tiff->HasImage();
+    const int count = tiff ? m_tiff->TiffPageCount() : 0;
+    const int page = tiff ? m_tiff->TiffPage() : 0;
+    const TPageButtons b = PageButtonsFor(page, count);
+    m_pageButtons[0]->setEnabled(b.First);
+    m_pageButtons[1]->setEnabled(b.Prior);
+    m_pageButtons[2]->setEnabled(b.Next);
+    m_pageButtons[3]->setEnabled(b.Last);
+    m_pageLabel->setText(count > 0 ? QStringLiteral("P %1 of %2").arg(page + 1).arg(count) : QString());
+}
+
+TMMOpenDialog::TMMOpenDialog(QWidget *parent) : TMMFileDialog(parent, QFileDialog::AcceptOpen) {
+    setWindowTitle(QStringLiteral("Open"));
+    setNameFilters(NameFiltersFor(MediaFilterText()));
+}
+
+TMMSaveDialog::TMMSaveDialog(QWidget *parent) : TMMFileDialog(parent, QFileDialog::AcceptSave) {
+    setWindowTitle(QStringLiteral("Save As"));
+    setNameFilters(NameFiltersFor(QStringLiteral("Tagged Image    (TIF) |*.TIF")));
+    setDefaultSuffix(QStringLiteral("TIF"));
+}
+
+bool RunMMOpenDialog(QWidget *owner, QString &file, int &page) {
+    TMMOpenDialog dialog(owner);
+    dialog.SetTiffSelectedPage(page);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    file = dialog.selectedFiles().constFirst();
+    page = dialog.TiffSelectedPage();
+    return true;
+}
+
+bool RunMMSaveDialog(QWidget *owner, QString &file) {
+    TMMSaveDialog dialog(owner);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    file = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+} // namespace orva::imaging

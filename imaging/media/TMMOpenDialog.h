@@ -1,0 +1,98 @@
+// TMMOpenDialog and TMMSaveDialog: the file dialogs with a preview pane beside the list (TIFF pages
+// in a document viewer with page buttons, every other picture and clip in the media control), and
+// the runners the imaging toolbar's Open and Save buttons call.
+#pragma once
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QStackedWidget;
+class QToolButton;
+
+namespace orva::imaging {
+
+class TMultiMediaView;
+class VisDocumentImage;
+
+// Which of First, Prior, Next, Last may be pressed at a page of a file of pageCount pages.
+struct TPageButtons {
+    bool First = false;
+    bool Prior = false;
+    bool Next = false;
+    bool Last = false;
+    bool operator==(const TPageButtons &) const = default;
+};
+TPageButtons PageButtonsFor(int page, int pageCount);
+
+// The Windows-style filter text ("Name|*.A;*.B|Name|*.C") as the name filters of a Qt file dialog.
+QStringList NameFiltersFor(const QString &filterText);
+
+class TMMFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    explicit TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode);
+    ~TMMFileDialog() override;
+
+    // The page shown in the TIFF preview, kept within the file selected.
+    int TiffSelectedPage() const { return m_tiffPage; }
+    void SetTiffSelectedPage(int page) { m_tiffPage = page; }
+    // The "P" button: a selection is previewed only while it is down.
+    bool Preview() const;
+    void SetPreview(bool on);
+    // Asked before a file is previewed; clearing Allow previews nothing for it.
+    std::function<void(const QString &file, bool &Allow)> OnMMFileName;
+
+    // Previews a selection (what the list's current file change runs).
+    void DoSelectionChange(const QString &file);
+    QString PreviewedFile() const { return m_previewed; }
+
+    VisDocumentImage *TiffPreview() const { return m_tiff; }
+    TMultiMediaView *MediaPreview() const { return m_media; }
+    QStackedWidget *PreviewStack() const { return m_stack; }
+    QLabel *PageLabel() const { return m_pageLabel; }
+    QToolButton *PageButton(int index) const { return m_pageButtons[index]; }
+
+private:
+    void clearPreview();
+    void previewFile(const QString &file);
+    void showTiff(const QString &file, int pageCount);
+    void updatePageInfo();
+    void goToPage(int page);
+
+    VisDocumentImage *m_tiff = nullptr;
+    TMultiMediaView *m_media = nullptr;
+    QStackedWidget *m_stack = nullptr;
+    QLabel *m_pageLabel = nullptr;
+    QToolButton *m_pageButtons[4] = {};
+    QToolButton *m_previewButton = nullptr;
+    QProgressBar *m_progress = nullptr;
+    int m_tiffPage = 0;
+    QString m_previewed;
+    // A selection that arrives while a preview is read waits here and is previewed after it:
+    // the running read is never interrupted by spinning the event loop.
+    bool m_reading = false;
+    QString m_pending;
+    bool m_hasPending = false;
+};
+
+class TMMOpenDialog : public TMMFileDialog {
+    Q_OBJECT
+public:
+    explicit TMMOpenDialog(QWidget *parent = nullptr);
+};
+
+class TMMSaveDialog : public TMMFileDialog {
+    Q_OBJECT
+public:
+    explicit TMMSaveDialog(QWidget *parent = nullptr);
+};
+
+// What the toolbar's Open and Save buttons run: true with the file (and the previewed page).
+bool RunMMOpenDialog(QWidget *owner, QString &file, int &page);
+bool RunMMSaveDialog(QWidget *owner, QString &file);
+
+} // namespace orva::imaging
