@@ -92,6 +92,12 @@ function(_orva_discovered_env name)
          "  set_tests_properties(\${${name}_TESTS} PROPERTIES\n"
          "    ENVIRONMENT [==[${ORVA_TEST_ENVIRONMENT}]==]\n"
          "    TIMEOUT ${ORVA_TEST_TIMEOUT})\n"
+         # SANE's test backend is one device for the whole machine: scans never run side by side.
+         "  foreach(t IN LISTS ${name}_TESTS)\n"
+         "    if(t MATCHES \"[Ss]can|[Ss]ane\")\n"
+         "      set_tests_properties(\"\${t}\" PROPERTIES RESOURCE_LOCK sane)\n"
+         "    endif()\n"
+         "  endforeach()\n"
          "endif()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
