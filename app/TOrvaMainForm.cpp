@@ -102,13 +102,80 @@ private:
     TOrvaMainForm &m_form;
 };
 
+// The key map's image tokens on the detached image window, while it exists and shows.
+class DetachedWindowKeys : public TImageKeyTarget {
+public:
+    explicit DetachedWindowKeys(const QPointer<orva::imaging::TDetachedImageForm> &window)
+        : m_window(window) {}
+    bool DetachedWindowVisible() const override { return m_window && m_window->ImageWindowVisible(); }
+    void PreviousFile() override { m_window->aPrevFileExecute(); }
+    void NextFile() override { m_window->aNextFileExecute(); }
+    void ScrollBy(int dx, int dy) override { m_window->ScrollBy(dx, dy); }
+    void ToolbarAction(int action) override {
+        switch (action) {
+        case 5:
+            m_window->ToolbarAction(orva::imaging::ibdocZoomIn);
+            break;
+        case 6:
+            m_window->ToolbarAction(orva::imaging::ibdocZoomOut);
+            break;
+        case 8:
+            m_window->ToolbarAction(orva::imaging::ibdocBestFit);
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    const QPointer<orva::imaging::TDetachedImageForm> &m_window;
+};
+
+// The key map's dictation tokens on the dictation window, while it shows.
+class DictationWindowKeys : public TDictationKeyTarget {
+public:
+    explicit DictationWindowKeys(const QPointer<TwpAudioForm> &window) : m_window(window) {}
+    bool DictationWindowShowing() const override { return m_window && m_window->isVisible(); }
+    void DictationKey(TDictationKey key) override {
+        switch (key) {
+        case TDictationKey::Forward:
+            m_window->ActionForward();
+            break;
+        case TDictationKey::Rewind:
+            m_window->ActionRewind();
+            break;
+        case TDictationKey::PlayPause:
+            m_window->ActionPlayPause();
+            break;
+        case TDictationKey::Stop:
+            m_window->ActionStop();
+            break;
+        case TDictationKey::Record:
+            m_window->ActionRecord();
+            break;
+        case TDictationKey::Quit:
+            m_window->ActionQuit();
+            break;
+        case TDictationKey::Load:
+            m_window->ActionLoad();
+            break;
+        case TDictationKey::Transmit:
+            m_window->ActionTransmit();
+            break;
+        }
+    }
+
+private:
+    const QPointer<TwpAudioForm> &m_window;
+};
+
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
       m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
-      m_dictationKeys(std::make_unique<TNoDictationWindow>()),
-      m_imageKeys(std::make_unique<TNoDetachedImageWindow>()),
+      m_dictationKeys(std::make_unique<DictationWindowKeys>(m_audioForm)),
+      m_imageKeys(std::make_unique<DetachedWindowKeys>(m_detachedForm)),
       m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
