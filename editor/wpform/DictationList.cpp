@@ -45,8 +45,8 @@ QString PlaceholderText(const TAudioTextRecord &r) {
 }
 
 int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder) {
-    const QString spec = placeholder.mid(placeholder.indexOf('-') + 1);
-    const QStringList parts = spec.split(';');
+    const QString fields = placeholder.mid(placeholder.indexOf('-') + 1);
+    const QStringList parts = fields.split(';');
     const QString name = parts.value(0), code = parts.value(1), description = parts.value(2);
     for (int i = 0; i < records.size(); ++i) {
         const TAudioTextRecord &r = records.at(i);
