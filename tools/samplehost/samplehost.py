@@ -574,7 +574,7 @@ def report_session(conn, log, upload_dir):
             del data[:1]
 
 
-# Menu choices 6 and 7: the audio tasks the host sends the dictation window.
+# Menu choices A and B: the audio tasks the host sends the dictation window.
 DICTATION_TASKS = {b"A": "dictation-record.txt", b"B": "dictation.txt"}
 
 
