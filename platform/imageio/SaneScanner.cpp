@@ -176,10 +176,6 @@ std::int16_t readFrame(SANE_Handle h, Exchange &ex, int dpi, DibBlock &out) {
     std::vector<std::uint8_t> buffer(64 * 1024);
     const std::uint64_t expected = p.lines > 0 ? static_cast<std::uint64_t>(p.lines) * line : 0;
     for (;;) {
-        if (ex.cancel) {
-            sane_cancel(h);
-            return ErrStopped;
-        }
         SANE_Int len = 0;
         const SANE_Status st = sane_read(h, buffer.data(), static_cast<SANE_Int>(buffer.size()), &len);
         if (st == SANE_STATUS_EOF)
@@ -193,6 +189,14 @@ std::int16_t readFrame(SANE_Handle h, Exchange &ex, int dpi, DibBlock &out) {
         raw.insert(raw.end(), buffer.data(), buffer.data() + len);
         if (expected)
             ex.percent = static_cast<int>(std::min<std::uint64_t>(99, raw.size() * 100 / expected));
+        // A stop is acted on only once the page's data has begun to arrive. Backends read on a
+        // thread of their own that sane_cancel ends asynchronously; ended while it is still starting
+        // (allocating its buffers), it dies holding the heap's lock and every thread of the process
+        // then waits for ever.
+        if (ex.cancel && !raw.empty()) {
+            sane_cancel(h);
+            return ErrStopped;
+        }
     }
     const std::size_t lines = raw.size() / line;
     if (lines == 0 || !checkedPixels(p.pixels_per_line, static_cast<std::int64_t>(lines), bits))
@@ -249,6 +253,11 @@ void worker(QString device, ScanSettings settings, Exchange &ex) {
         if (h) {
             configure(h, settings);
             for (int page = 0; result == kOk && (settings.pages <= 0 || page < settings.pages); ++page) {
+                // After a stop no further sheet is fed.
+                if (ex.cancel) {
+                    result = ErrStopped;
+                    break;
+                }
                 const SANE_Status st = sane_start(h);
                 if (st == SANE_STATUS_NO_DOCS && page > 0)
                     break;

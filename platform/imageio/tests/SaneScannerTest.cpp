@@ -54,8 +54,13 @@ TEST(SaneScanner, StopFromThePageCallbackOrProgressEndsTheScan) {
     s.useAdf = true;
     s.pages = 0; // until the feeder is empty
     int pages = 0;
-    EXPECT_EQ(scanPages("test:0", s, [&](DibBlock &&) { return ++pages < 2; }), ErrStopped);
-    EXPECT_EQ(pages, 2) << "no page is handed on after the stop";
+    // Repeated: a stop that lands while the backend is starting its next page once wedged the
+    // whole process now and then.
+    for (int round = 0; round < 10; ++round) {
+        pages = 0;
+        ASSERT_EQ(scanPages("test:0", s, [&](DibBlock &&) { return ++pages < 2; }), ErrStopped);
+        ASSERT_EQ(pages, 2) << "no page is handed on after the stop";
+    }
     s.pages = 3;
     pages = 0;
     EXPECT_EQ(scanPages("test:0", s, [&](DibBlock &&) { return ++pages, true; }), kOk);
