@@ -15,12 +15,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTcpServer>
@@ -28,6 +30,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <cstdio>
+
+// Set in the child process that runs a scenario which ends its own program.
+static constexpr const char *kChildVariable = "ORVA_MAINFORM_TEST_CHILD";
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -322,6 +329,21 @@ private slots:
         settings->close();
     }
 
+    void settingsApplyWhileDisconnectedEndsTheProgramWithoutItsServer() {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildVariable, m_dir.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(120000));
+        const QByteArray out = child.readAllStandardOutput();
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(child.exitCode() == 1, out.constData());
+        QVERIFY2(out.contains("Image Server Error|The Image Server is not presently") &&
+                     out.contains("\\r\\nOrva will close."),
+                 out.constData());
+    }
+
     void missingSetupFileStopsStartUp() {
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *shown = messages.get();
@@ -486,5 +508,44 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainFormTest)
+// Started without a first image source; the settings form then names one that is not there, ticks
+// "halt on server fail" and applies while no host is connected. The program's event loop must end with
+// 1 (the exit code a stuck child gives instead is 2). The boxes shown are printed for the parent.
+static int haltOnApplyChild(const QString &folder) {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder + QStringLiteral("/child-config"));
+    const QString path = folder + QStringLiteral("/halt-child.inf");
+    QFile setup(path);
+    if (!setup.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 3;
+    setup.write("halt on server fail = no\nrtfresultdirectory = " + folder.toUtf8() + "/work\n");
+    setup.close();
+    auto messages = std::make_unique<RecordingMessages>();
+    RecordingMessages *shown = messages.get();
+    TOrvaMainForm form({"orva", path}, new FakeHostLink(LinkState::Closed), std::move(messages));
+    if (!form.FormCreate())
+        return 4;
+    QTimer::singleShot(0, &form, [&] {
+        child<QAction>(&form, "Advanced1")->trigger();
+        TTextAttForm *settings = form.TextAttForm();
+        settings->SourceDirList->setText(folder + QStringLiteral("/absent-images"));
+        settings->HaltonNoServercheck->setChecked(true);
+        settings->ApplybuttonClick();
+    });
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(2); });
+    const int code = QApplication::exec();
+    for (const QString &box : shown->shown)
+        std::printf("%s\n", qPrintable(QString(box).replace("\r", "\\r").replace("\n", "\\n")));
+    std::fflush(stdout);
+    return code;
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        return haltOnApplyChild(qEnvironmentVariable(kChildVariable));
+    MainFormTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "MainFormTest.moc"
