@@ -8,8 +8,10 @@
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "editor/spell/TSpellForm.h"
+#include "imaging/media/TMMOpenDialog.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
+#include "platform/shell/TfrmHelpAbout.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -407,11 +409,10 @@ bool TWPForm::InsertPictureFile(const QString &path) {
 }
 
 void TWPForm::insertPictureDialog() {
-    const QString file =
-        m_messages.openFileName(QStringLiteral("Insert Picture"), m_folders.TemplateDirectory,
-                                QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.png *.gif *.tif "
-                                               "*.tiff);;All files (*)"));
-    if (!file.isEmpty())
+    // The open dialog with its preview, so the picture can be checked before it goes into a report.
+    QString file;
+    int page = 0;
+    if (orva::imaging::RunMMOpenDialog(this, file, page) && !file.isEmpty())
         InsertPictureFile(file);
 }
 
@@ -599,12 +600,10 @@ void TWPForm::ExitEditor() {
 }
 
 void TWPForm::AboutBox() {
-    m_messages.information(QStringLiteral("About"),
-                           QStringLiteral("Primary Host: ") + m_folders.PrimaryHost +
-                               QStringLiteral("\r\nConfiguration File: ") + m_folders.ConfigurationFile +
-                               QStringLiteral("\r\nTemplates Directory: ") + m_folders.TemplateDirectory +
-                               QStringLiteral("\r\nAbbreviations Directory: ") +
-                               m_folders.AbbreviationDirectory);
+    HelpAbout::Show(this, {QStringLiteral("Primary Host: ") + m_folders.PrimaryHost,
+                           QStringLiteral("Configuration File: ") + m_folders.ConfigurationFile,
+                           QStringLiteral("Templates Directory: ") + m_folders.TemplateDirectory,
+                           QStringLiteral("Abbreviations Directory: ") + m_folders.AbbreviationDirectory});
 }
 
 void TWPForm::writeRegistry(bool options) {

@@ -9,9 +9,12 @@
 #include "editor/wpform/EditorCommands.h"
 #include "editor/wpform/TWPForm.h"
 #include "editor/wpform/tests/EditorTestFiles.h"
+#include "imaging/media/TMMOpenDialog.h"
 #include "platform/richtext/TWpTextControl.h"
+#include "platform/shell/TfrmHelpAbout.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -22,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextTable>
+#include <QTimer>
 
 using namespace orva::richtext;
 
@@ -267,6 +271,26 @@ private slots:
         QVERIFY(!e->form->InsertPictureFile(m_dir.filePath("pictures/broken.png")));
         QCOMPARE(e->shown.boxes.last().caption, QStringLiteral("Insert Image"));
         LocalPath::SetPathMap({});
+
+        // The menu's Picture command chooses through the open dialog with its preview.
+        const qsizetype before = e->form->PictureList.size();
+        bool throughOpenDialog = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            auto *dialog = qobject_cast<orva::imaging::TMMOpenDialog *>(modal);
+            throughOpenDialog = dialog != nullptr;
+            if (dialog) {
+                dialog->selectFile(m_dir.filePath("pictures/wide.png"));
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (modal) {
+                modal->close();
+            }
+        });
+        e->form->findChild<QAction *>("Picture1")->trigger();
+        QVERIFY(throughOpenDialog);
+        QCOMPARE(e->form->PictureList.size(), before + 1);
+        QCOMPARE(e->form->PictureList.last().FileName,
+                 HostText::fromUnicode(m_dir.filePath("pictures/wide.png")));
     }
 
     void printsEachPageAsItsOwnJob() {
@@ -396,9 +420,23 @@ private slots:
         QVERIFY(form.LoadAbbreviationFile(m_dir.filePath("abbrev/other.abr")));
         QCOMPARE(form.AbbreviationList, QByteArrayList{"OT=other text"});
 
+        // About opens the program's about box with the editor's four lines.
+        QStringList aboutLines;
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<TfrmHelpAbout *>(modal)) {
+                aboutLines = box->DynamicLines();
+                box->accept();
+            } else if (modal) {
+                modal->close();
+            }
+        });
         form.findChild<QAction *>("About1")->trigger();
-        QVERIFY(shown.shown.last().startsWith(QStringLiteral("About|Primary Host: ")));
-        QVERIFY(shown.shown.last().contains(QStringLiteral("\r\nAbbreviations Directory: ")));
+        QCOMPARE(aboutLines.size(), 4);
+        QVERIFY(aboutLines.value(0).startsWith(QStringLiteral("Primary Host: ")));
+        QVERIFY(aboutLines.value(1).startsWith(QStringLiteral("Configuration File: ")));
+        QVERIFY(aboutLines.value(2).startsWith(QStringLiteral("Templates Directory: ")));
+        QVERIFY(aboutLines.value(3).startsWith(QStringLiteral("Abbreviations Directory: ")));
 
         QSignalSpy finished(&form, &TWPForm::ReportFinished);
         form.findChild<QAction *>("Close1")->trigger();
