@@ -2,16 +2,10 @@
 // same fixed script before every input): destroy, move, clear, control actions, update and query.
 // Each request is a piece of the input cut at 0x9B: its first byte picks the object, its second the
 // request type and sub-action, the rest are the fields from 3 on.
-#include "common/testing/FakeHostLink.h"
-#include "hostforms/forms/HostFiles.h"
 #include "hostforms/forms/TWinpickFrm.h"
-#include "hostforms/forms/TkalvexResult.h"
-#include "hostforms/forms/WebBrowser.h"
+#include "hostforms/forms/fuzz/HostFormsFuzzEnv.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QPrinter>
-#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
@@ -114,39 +108,10 @@ const char *const kScript[] = {
     "23\x03\x03\x03\x03\x03\x03\x03\x03\x03\x03\x03ws\x03\x03\x03Print",
 };
 
-struct Env {
-    int argc = 1;
-    char name[8] = "fuzz";
-    char *argv[2] = {name, nullptr};
-    QApplication *app;
-    QTemporaryDir dir;
-    FakeHostLink link;
-    TWinpickFrm *frm;
-    Env() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = new QApplication(argc, argv);
-        WebBrowser::forceStub(true);
-        HostFiles::Policy p;
-        p.MaxSize = 64 * 1024;
-        p.Roots = {dir.path()};
-        HostFiles::setPolicy(p);
-        // Printing goes nowhere: no printer.
-        TkalvexResult::setPrinterSource([](const QByteArray &) { return std::unique_ptr<QPrinter>(); });
-        frm = new TWinpickFrm;
-        frm->setLink(&link);
-    }
-};
-
 } // namespace
 
-// Font and windowing libraries keep caches they never free; they are not ours to report.
-extern "C" const char *__lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:libfreetype.so\nleak:libQt6Gui.so\nleak:libQt6Core.so\n"
-           "leak:libglib-2.0.so\nleak:libdbus-1.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static Env env;
+    static HostFormsFuzzEnv env;
     for (const char *line : kScript) {
         env.frm->ExecuteRequest(QByteArray(line));
     }
@@ -166,9 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         env.frm->ExecuteRequest(name + '\x03' + requestType + '\x03' + piece.mid(2));
         QCoreApplication::processEvents();
     }
-    env.frm->ResetWorkspaces1Click();
+    env.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    env.link.sends.clear();
-    env.link.sent.clear();
     return 0;
 }
