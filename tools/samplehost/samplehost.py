@@ -532,16 +532,11 @@ def answer_request(conn, log, request):
         log.event("request", kind=kind.decode("latin-1"), fields=[p.decode("latin-1") for p in parts[1:]])
 
 
-def report_session(conn, log, upload_dir):
-    """Menu choice 3: sends the host's abbreviation list and a report message, then waits for the
-    editor: look-ups are answered, a single ESC abandons the report, an upload is received, checked
-    and filed. Returns the text for the menu's status line."""
-    body = read_report_file(DEMO_REPORT)
-    fields = report_fields(body)
-    name = fields.get(b"REQCODE", b"") + b"*" + fields.get(b"PROCCODE", b"")
-    conn.send(object_request(["orva", "10", "4", "systemabrreplace"] + HOST_ABBREVIATIONS))
-    conn.send(REPORT_START + body + REPORT_END)
-    log.event("report", name=name.decode("latin-1"))
+def await_upload(conn, log, upload_dir, file_prefix):
+    """After a report message or an audio task: look-ups (ENQ ... ACK) are answered, a single ESC gives
+    the work up, an upload is received, checked and filed as <file_prefix>-N.txt; one refused with NAK
+    is sent again by the client and waited for. Returns "abandoned", "filed", "lost", or None when the
+    link closed."""
     count = 0
     while True:
         while not conn.pending:
@@ -559,19 +554,37 @@ def report_session(conn, log, upload_dir):
             answer_request(conn, log, request)
         elif data[:1] == ESC and data[1:2] not in (b"[", b"O"):
             del data[:1]
-            log.event("report", name=name.decode("latin-1"), abandoned=True)
-            return b"Report " + name + b" abandoned: nothing filed."
+            return "abandoned"
         elif data[:1] == b"\x07":
             count += 1
-            path = os.path.join(upload_dir, "upload-%d.txt" % count) if upload_dir else None
+            path = os.path.join(upload_dir, "%s-%d.txt" % (file_prefix, count)) if upload_dir else None
             result = receive_upload(conn, log, {"receive_upload": path})
             if result == "filed":
-                return b"[221] 'REPORT " + name + b"' filed."
+                return "filed"
             if result != "refused":
-                return b"Report " + name + b": the upload did not arrive."
-            # Refused with NAK: the editor takes the report back and the user returns it again.
+                return "lost"
         else:
             del data[:1]
+
+
+def report_session(conn, log, upload_dir):
+    """Menu choice 3: sends the host's abbreviation list and a report message, then waits for the
+    editor. Returns the text for the menu's status line."""
+    body = read_report_file(DEMO_REPORT)
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b"*" + fields.get(b"PROCCODE", b"")
+    conn.send(object_request(["orva", "10", "4", "systemabrreplace"] + HOST_ABBREVIATIONS))
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event("report", name=name.decode("latin-1"))
+    outcome = await_upload(conn, log, upload_dir, "upload")
+    if outcome is None:
+        return None
+    if outcome == "abandoned":
+        log.event("report", name=name.decode("latin-1"), abandoned=True)
+        return b"Report " + name + b" abandoned: nothing filed."
+    if outcome == "filed":
+        return b"[221] 'REPORT " + name + b"' filed."
+    return b"Report " + name + b": the upload did not arrive."
 
 
 # Menu choices A and B: the audio tasks the host sends the dictation window.
@@ -579,34 +592,22 @@ DICTATION_TASKS = {b"A": "dictation-record.txt", b"B": "dictation.txt"}
 
 
 def dictation_session(conn, log, upload_dir, task_file):
-    """Menu choices A and B: sends an audio task and waits for the dictation window: a single ESC
-    closes the task unsent, an upload is received, checked and filed. Returns the text for the
-    menu's status line."""
+    """Menu choices A and B: sends an audio task and waits for the dictation window. Returns the text
+    for the menu's status line."""
     body = read_report_file(task_file)
     fields = report_fields(body)
     name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
     conn.send(REPORT_START + body + REPORT_END)
     log.event("dictation", name=name.decode("latin-1"))
-    count = 0
-    while True:
-        while not conn.pending:
-            if not conn.read_some():
-                return None
-        data = conn.pending
-        if data[:1] == ESC and data[1:2] not in (b"[", b"O"):
-            del data[:1]
-            log.event("dictation", name=name.decode("latin-1"), abandoned=True)
-            return b"Dictation " + name + b" closed: nothing filed."
-        if data[:1] == b"\x07":
-            count += 1
-            path = os.path.join(upload_dir, "dictation-%d.txt" % count) if upload_dir else None
-            result = receive_upload(conn, log, {"receive_upload": path})
-            if result == "filed":
-                return b"[221] 'DICTATION " + name + b"' filed."
-            if result != "refused":
-                return b"Dictation " + name + b": the upload did not arrive."
-        else:
-            del data[:1]
+    outcome = await_upload(conn, log, upload_dir, "dictation")
+    if outcome is None:
+        return None
+    if outcome == "abandoned":
+        log.event("dictation", name=name.decode("latin-1"), abandoned=True)
+        return b"Dictation " + name + b" closed: nothing filed."
+    if outcome == "filed":
+        return b"[221] 'DICTATION " + name + b"' filed."
+    return b"Dictation " + name + b": the upload did not arrive."
 
 
 def interactive_session(conn, log, upload_dir=None):
