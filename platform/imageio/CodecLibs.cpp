@@ -103,8 +103,9 @@ std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out
         }
         png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        code = ErrTooLarge;
-        if (checkedPixels(w, h, bits) && png_get_rowbytes(png, info) <= dibRowBytes(w, bits).value_or(0)) {
+        code = checkedPixels(w, h, bits) ? ErrCorrupt : ErrTooLarge;
+        if (checkedPixels(w, h, bits) && plausibleForInput(w, h, bits, size) &&
+            png_get_rowbytes(png, info) <= dibRowBytes(w, bits).value_or(0)) {
             *result = DibBlock::create(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), bits,
                                        bits <= 8 ? std::max<int>(1, static_cast<int>(table.size())) : 0);
             code = ErrNoMemory;
@@ -166,9 +167,10 @@ std::int16_t decodeJpeg(const std::uint8_t *data, std::size_t size, DibBlock &ou
         code = ErrUnsupported;
         if (cinfo.jpeg_color_space != JCS_CMYK && cinfo.jpeg_color_space != JCS_YCCK) {
             cinfo.out_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_BGR;
-            code = ErrTooLarge;
             const int bits = gray ? 8 : 24;
-            if (checkedPixels(cinfo.image_width, cinfo.image_height, bits)) {
+            code = checkedPixels(cinfo.image_width, cinfo.image_height, bits) ? ErrCorrupt : ErrTooLarge;
+            if (checkedPixels(cinfo.image_width, cinfo.image_height, bits) &&
+                plausibleForInput(cinfo.image_width, cinfo.image_height, bits, size)) {
                 *result = DibBlock::create(static_cast<std::int32_t>(cinfo.image_width),
                                            static_cast<std::int32_t>(cinfo.image_height), bits);
                 code = ErrNoMemory;
@@ -256,7 +258,7 @@ std::int16_t decodeGif(const std::uint8_t *data, std::size_t size, DibBlock &out
         const int cw = std::max(sw, fl + fw);
         const int ch = std::max(sh, ft + fh);
         if (!map || map->ColorCount <= 0 || map->ColorCount > 256 || fw <= 0 || fh <= 0 || fl < 0 || ft < 0 ||
-            !checkedPixels(cw, ch, 8))
+            !checkedPixels(cw, ch, 8) || !plausibleForInput(cw, ch, 8, size))
             break;
         DibBlock d = DibBlock::create(cw, ch, 8, map->ColorCount);
         if (!d) {

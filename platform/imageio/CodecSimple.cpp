@@ -21,6 +21,15 @@ bool checkedPixels(std::int64_t width, std::int64_t height, int bits) {
     return dibImageBytes(width, height, bits).has_value();
 }
 
+bool plausibleForInput(std::int64_t width, std::int64_t height, int bits, std::size_t inputBytes) {
+    // A fax-coded blank row takes one bit whatever its width; 32 KiB of picture for each byte of
+    // input leaves room for rows 32,000 pixels wide, and the first MiB is always allowed.
+    constexpr std::uint64_t kBytesPerInputByte = 32 * 1024;
+    constexpr std::uint64_t kAlwaysAllowed = 1 << 20;
+    const auto bytes = dibImageBytes(width, height, bits);
+    return bytes && *bytes <= kAlwaysAllowed + static_cast<std::uint64_t>(inputBytes) * kBytesPerInputByte;
+}
+
 std::int16_t decodeBmp(const std::uint8_t *data, std::size_t size, DibBlock &out) {
     if (!data || size < 12)
         return ErrTooSmall;
@@ -120,6 +129,8 @@ std::int16_t decodePcx(const std::uint8_t *data, std::size_t size, DibBlock &out
         return ErrUnsupported;
     if (!checkedPixels(w, h, outBits) || !checkedPixels(bpl, static_cast<std::int64_t>(h) * planes, 8))
         return ErrTooLarge;
+    if (!plausibleForInput(w, h, outBits, size))
+        return ErrCorrupt;
     DibBlock d = DibBlock::create(w, h, outBits);
     if (!d)
         return ErrNoMemory;
@@ -213,6 +224,8 @@ std::int16_t decodeTga(const std::uint8_t *data, std::size_t size, DibBlock &out
     const int outBits = base == 2 ? 24 : 8;
     if (!checkedPixels(w, h, outBits))
         return ErrTooLarge;
+    if (!plausibleForInput(w, h, outBits, size))
+        return ErrCorrupt;
     std::size_t pos = 18 + static_cast<std::size_t>(idLen);
     QVector<QRgb> table;
     if (cmapType == 1) {

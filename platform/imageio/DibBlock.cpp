@@ -250,6 +250,13 @@ DibBlock DibBlock::fromPacked(const std::uint8_t *data, std::size_t size, QStrin
         setWhy(why, QStringLiteral("run-length data too short for the bitmap size"));
         return {};
     }
+    // Uncompressed pixels must all be there; found out only after making the picture, a few bytes
+    // claiming a giant one would cost its memory first.
+    const std::uint64_t srcRow = *dibRowBytes(width, bits);
+    if (comp != 1 && comp != 2 && srcRow * static_cast<std::uint64_t>(height) > avail) {
+        setWhy(why, QStringLiteral("pixel data is truncated"));
+        return {};
+    }
     const int outBits = comp == 3 ? 24 : bits;
     DibBlock out = create(width, height, outBits, outBits <= 8 ? colors : 0);
     if (!out) {
@@ -269,11 +276,6 @@ DibBlock DibBlock::fromPacked(const std::uint8_t *data, std::size_t size, QStrin
             return {};
         }
         return out;
-    }
-    const std::uint64_t srcRow = *dibRowBytes(width, bits);
-    if (srcRow * static_cast<std::uint64_t>(height) > avail) {
-        setWhy(why, QStringLiteral("pixel data is truncated"));
-        return {};
     }
     for (int y = 0; y < height; ++y) {
         const std::uint8_t *in = src + srcRow * static_cast<std::uint64_t>(topDown ? height - 1 - y : y);

@@ -5,10 +5,16 @@
 #include "platform/imageio/ImageIoLibrary.h"
 #include "platform/imageio/tests/TestSupport.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orva::imageio;
 using namespace orva::imageio::test;
@@ -214,6 +220,119 @@ TEST(Formats, CorruptFilesGiveFailureCodes) {
         DibBlock out;
         EXPECT_LT(c.decode(c.bytes.data(), c.bytes.size(), out), 0) << c.name;
         EXPECT_TRUE(out.isNull()) << c.name;
+    }
+}
+
+// A few bytes whose header claims a picture of hundreds of megabytes (under the size cap) are refused
+// before the picture is made: the peak memory of the process hardly moves.
+TEST(Formats, TinyFilesClaimingGiantPicturesAreRefusedBeforeTheirMemoryIsTaken) {
+    using Decode = std::function<std::int16_t(const Bytes &, DibBlock &)>;
+    const auto simple = [](std::int16_t (*decode)(const std::uint8_t *, std::size_t, DibBlock &)) {
+        return Decode([decode](const Bytes &b, DibBlock &o) { return decode(b.data(), b.size(), o); });
+    };
+    Bytes bmp(54, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[10] = 54;
+    bmp[14] = 40;
+    writeLe32(bmp.data() + 18, 10000);
+    writeLe32(bmp.data() + 22, 10000);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    Bytes tga(18, 0);
+    tga[2] = 2;
+    writeLe16(tga.data() + 12, 10000);
+    writeLe16(tga.data() + 14, 10000);
+    tga[16] = 24;
+    Bytes pcx(130, 0);
+    pcx[0] = 10;
+    pcx[1] = 5;
+    pcx[2] = 1;
+    pcx[3] = 8;
+    writeLe16(pcx.data() + 8, 9999);
+    writeLe16(pcx.data() + 10, 9999);
+    pcx[65] = 1;
+    writeLe16(pcx.data() + 66, 10000);
+    const Bytes gif{'G', 'I', 'F', '8',  '9', 'a', 0x80, 0x3E, 0x80, 0x3E, 0x80, 0,    0, 0, 0, 0,
+                    255, 255, 255, 0x2C, 0,   0,   0,    0,    0x80, 0x3E, 0x80, 0x3E, 0, 2, 0, 0x3B};
+    // JPEG and TIFF: a real small picture whose size fields are then made giant.
+    Bytes jpeg;
+    {
+        QImage small(8, 8, QImage::Format_Grayscale8);
+        small.fill(128);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(small.save(&buffer, "JPG"));
+        jpeg.assign(buffer.data().begin(), buffer.data().end());
+        std::size_t at = 0;
+        while (at + 9 < jpeg.size() && !(jpeg[at] == 0xFF && jpeg[at + 1] == 0xC0))
+            ++at;
+        ASSERT_LT(at + 9, jpeg.size()) << "no baseline frame header";
+        jpeg[at + 5] = jpeg[at + 7] = 0x40; // 16384 by 16384
+        jpeg[at + 6] = jpeg[at + 8] = 0;
+    }
+    Bytes tiff;
+    ASSERT_EQ(lib::writetiffiledibstream(tiff, 1, 0, patternDib(2, 2, 8), 0), kOk);
+    ASSERT_EQ(tiff.size() > 8 && tiff[0] == 'I', true) << "a little-endian file";
+    {
+        const std::size_t ifd = readLe32(tiff.data() + 4);
+        ASSERT_LT(ifd + 2, tiff.size());
+        int patched = 0;
+        for (std::size_t i = 0, n = readLe16(tiff.data() + ifd); i < n; ++i) {
+            std::uint8_t *entry = tiff.data() + ifd + 2 + 12 * i;
+            if (readLe16(entry) == 256 || readLe16(entry) == 257) {
+                writeLe16(entry + 2, 4); // LONG
+                writeLe32(entry + 8, 20000);
+                ++patched;
+            }
+        }
+        ASSERT_EQ(patched, 2);
+    }
+    Bytes packed(48, 0); // the header and a two-colour table, then no pixels
+    packed[0] = 40;
+    writeLe32(packed.data() + 4, 12);
+    writeLe32(packed.data() + 8, 100000000);
+    packed[12] = 1;
+    packed[14] = 1;
+
+    const struct {
+        const char *name;
+        Decode decode;
+        Bytes bytes;
+    } cases[] = {
+        {"bmp", simple(decodeBmp), bmp},
+        {"tga", simple(decodeTga), tga},
+        {"pcx", simple(decodePcx), pcx},
+        {"gif", simple(decodeGif), gif},
+        {"jpeg", simple(decodeJpeg), jpeg},
+        {"tiff", [](const Bytes &b, DibBlock &o) { return decodeTiff(b.data(), b.size(), 0, o); }, tiff},
+        {"packed dib",
+         [](const Bytes &b, DibBlock &o) {
+             o = DibBlock::fromPacked(b.data(), b.size());
+             return o ? kOk : ErrCorrupt;
+         },
+         packed},
+    };
+    const auto peakMiB = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss / 1024;
+    };
+    // Each in a child of its own: the peak only ever rises, so one case would hide the next.
+    for (const auto &c : cases) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const long before = peakMiB();
+            DibBlock out;
+            const bool refused = c.decode(c.bytes, out) < 0;
+            _exit(!refused ? 2 : peakMiB() - before >= 64 ? 3 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << c.name;
+        EXPECT_NE(WEXITSTATUS(status), 2) << c.name << ": not refused";
+        EXPECT_NE(WEXITSTATUS(status), 3) << c.name << ": the claimed picture's memory was taken";
     }
 }
 
