@@ -108,6 +108,9 @@ TEST(KeyText, ReadableRoundTripKeepsEveryByte) {
         keyText += "#$" + QByteArray::number(static_cast<unsigned char>(c)).rightJustified(3, '0');
     }
     EXPECT_EQ(DecodeKeyText(swapreadableASCII(swapasciiReadable(keyText))), all);
+    // A NUL alone comes back as the null token, which sends the same one byte.
+    for (const QByteArray &nul : {QByteArray(1, '\0'), QByteArray("#$000")})
+        EXPECT_EQ(BytesToSend(DecodeKeyText(swapreadableASCII(swapasciiReadable(nul)))), QByteArray(1, '\0'));
 }
 
 TEST(SwapIntercepts, ParseLines) {
