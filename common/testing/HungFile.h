@@ -1,10 +1,12 @@
 // A FIFO stands in for a file on a hung share: opening it to read blocks until a writer comes.
 // A watchdog releases any reader still blocked after a bound and records that it had to, so that
 // code that blocks fails its test instead of hanging it; readers left in a worker are released at
-// the end.
+// the end, and the end waits until those workers are gone (a worker still ending while the program
+// exits would tear down its thread's Qt data after Qt itself).
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -18,12 +20,17 @@
 
 class HungFile {
 public:
-    explicit HungFile(const QString &path) : m_path(QFile::encodeName(path)) {
+    explicit HungFile(const QString &path) : m_path(QFile::encodeName(path)), m_threadsBefore(threadCount()) {
         m_made = ::mkfifo(m_path.constData(), 0600) == 0;
     }
     ~HungFile() {
         finished();
         release();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (threadCount() > m_threadsBefore && std::chrono::steady_clock::now() < until) {
+            release();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     HungFile(const HungFile &) = delete;
     HungFile &operator=(const HungFile &) = delete;
@@ -64,7 +71,12 @@ public:
     }
 
 private:
+    static qsizetype threadCount() {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    }
+
     QByteArray m_path;
+    qsizetype m_threadsBefore = 0;
     bool m_made = false;
     std::mutex m_mutex;
     std::condition_variable m_cv;
