@@ -5,6 +5,7 @@
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/settingsform/TTextAttForm.h"
 #include "app/tests/FormChildren.h"
+#include "app/tests/TestMainForm.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "editor/wpform/TWPForm.h"
@@ -41,26 +42,9 @@ class MainFormTest : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    QString writeSetup(const QByteArray &text, const QString &name = QStringLiteral("test.inf")) {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write(text);
-        return path;
-    }
-    struct Made {
-        std::unique_ptr<TOrvaMainForm> form;
-        FakeHostLink *link;
-        RecordingMessages *messages;
-    };
+    using Made = TestMainForm;
     Made make(const QByteArray &setup) {
-        auto *link = new FakeHostLink(LinkState::Closed);
-        auto messages = std::make_unique<RecordingMessages>();
-        RecordingMessages *m = messages.get();
-        const QString path =
-            writeSetup(setup + "\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\n");
-        auto form = std::make_unique<TOrvaMainForm>(QStringList{"orva", path}, link, std::move(messages));
-        return {std::move(form), link, m};
+        return makeTestMainForm(m_dir.path(), setup, new FakeHostLink(LinkState::Closed));
     }
     static ConnectionController *connection(const Made &m) {
         return child<ConnectionController>(m.form.get(), "ConnectionController");
@@ -454,7 +438,7 @@ private slots:
         SampleHost host;
         QVERIFY2(host.start({"--address", "::1"}), qPrintable(host.error()));
         const QByteArray port = QByteArray::number(host.port());
-        const QString path = writeSetup("host name = [::1]:" + port + "\n", "v6.inf");
+        const QString path = writeTestSetup(m_dir.path(), "host name = [::1]:" + port, "v6.inf");
         auto messages = std::make_unique<RecordingMessages>();
         RecordingMessages *answers = messages.get();
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
@@ -482,7 +466,7 @@ private slots:
         QVERIFY2(host.start(), qPrintable(host.error()));
 
         auto messages = std::make_unique<RecordingMessages>();
-        const QString path = writeSetup("host name = " + host.address() + "\n", "sample.inf");
+        const QString path = writeTestSetup(m_dir.path(), "host name = " + host.address(), "sample.inf");
         TOrvaMainForm form({"orva", path}, nullptr, std::move(messages));
         QVERIFY(form.FormCreate());
         child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
@@ -513,15 +497,9 @@ private slots:
 // 1 (the exit code a stuck child gives instead is 2). The boxes shown are printed for the parent.
 static int haltOnApplyChild(const QString &folder) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder + QStringLiteral("/child-config"));
-    const QString path = folder + QStringLiteral("/halt-child.inf");
-    QFile setup(path);
-    if (!setup.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 3;
-    setup.write("halt on server fail = no\nrtfresultdirectory = " + folder.toUtf8() + "/work\n");
-    setup.close();
-    auto messages = std::make_unique<RecordingMessages>();
-    RecordingMessages *shown = messages.get();
-    TOrvaMainForm form({"orva", path}, new FakeHostLink(LinkState::Closed), std::move(messages));
+    TestMainForm m =
+        makeTestMainForm(folder, "halt on server fail = no", new FakeHostLink(LinkState::Closed));
+    TOrvaMainForm &form = *m.form;
     if (!form.FormCreate())
         return 4;
     QTimer::singleShot(0, &form, [&] {
@@ -533,7 +511,7 @@ static int haltOnApplyChild(const QString &folder) {
     });
     QTimer::singleShot(60000, [] { QCoreApplication::exit(2); });
     const int code = QApplication::exec();
-    for (const QString &box : shown->shown)
+    for (const QString &box : m.messages->shown)
         std::printf("%s\n", qPrintable(QString(box).replace("\r", "\\r").replace("\n", "\\n")));
     std::fflush(stdout);
     return code;

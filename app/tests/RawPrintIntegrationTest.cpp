@@ -1,6 +1,7 @@
 // Host print data through the main window to a private CUPS scheduler: the printer-controller bytes
 // arrive as the host sent them, in blocks cut anywhere, and a job that cannot print is reported once.
 #include "app/TOrvaMainForm.h"
+#include "app/tests/TestMainForm.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "platform/print/tests/PrivateCupsd.h"
@@ -18,25 +19,9 @@ private:
     std::unique_ptr<PrivateCupsd> m_cups;
     QTemporaryDir m_dir;
 
-    struct Made {
-        std::unique_ptr<TOrvaMainForm> form;
-        FakeHostLink *link = nullptr;
-        RecordingMessages *messages = nullptr;
-    };
-    Made make(const QByteArray &printer) {
-        const QString path = m_dir.filePath(QStringLiteral("test.inf"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write("printer name = \"" + printer +
-                    "\"\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\n") < 0) {
-            qFatal("setup file not written");
-        }
-        f.close();
-        Made m;
-        m.link = new FakeHostLink(LinkState::Connected);
-        auto messages = std::make_unique<RecordingMessages>();
-        m.messages = messages.get();
-        m.form = std::make_unique<TOrvaMainForm>(QStringList{"orva", path}, m.link, std::move(messages));
+    TestMainForm make(const QByteArray &printer) {
+        TestMainForm m = makeTestMainForm(m_dir.path(), "printer name = \"" + printer + "\"",
+                                          new FakeHostLink(LinkState::Connected));
         if (!m.form->FormCreate()) {
             qFatal("form not created");
         }
@@ -57,7 +42,7 @@ private slots:
     }
 
     void hostPrintDataArrivesByteForByte() {
-        Made m = make("orvatest");
+        TestMainForm m = make("orvatest");
         const QByteArray data("report\x1b(0\x00\xff\xff\x1b[1mend\r\n\x0c", 20);
         const QByteArray stream = "screen \x1b[5i" + data + "\x1b[4i after";
         // Cut inside the start and the end sequences, and between 0xFF bytes.
@@ -78,7 +63,7 @@ private slots:
     }
 
     void jobThatCannotPrintIsReportedOnce() {
-        Made m = make("nosuchqueue");
+        TestMainForm m = make("nosuchqueue");
         m.link->deliver("\x1b[5iline one\r\n");
         m.link->deliver("line two\r\n\x1b[4i");
         QTRY_COMPARE_WITH_TIMEOUT(m.messages->boxes.size(), 1, PrivateCupsd::kWaitMs);

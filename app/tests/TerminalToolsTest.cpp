@@ -7,6 +7,7 @@
 #include "app/TerminalClipboard.h"
 #include "app/export/ItemTransfer.h"
 #include "app/tests/FormChildren.h"
+#include "app/tests/TestMainForm.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -37,27 +38,9 @@ class TerminalToolsTest : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    struct Made {
-        std::unique_ptr<TOrvaMainForm> form;
-        FakeHostLink *link = nullptr;
-        RecordingMessages *messages = nullptr;
-    };
-    QString writeSetup(const QByteArray &text) {
-        const QString path = m_dir.filePath(QStringLiteral("test.inf"));
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(text + "\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\n") < 0) {
-            qFatal("setup file not written");
-        }
-        return path;
-    }
+    using Made = TestMainForm;
     Made make(HostLink *link, FakeHostLink *fake, const QByteArray &setup = "scroll lines = 500") {
-        auto messages = std::make_unique<RecordingMessages>();
-        Made m;
-        m.messages = messages.get();
-        m.link = fake;
-        m.form = std::make_unique<TOrvaMainForm>(QStringList{"orva", writeSetup(setup)}, link,
-                                                 std::move(messages));
+        Made m = makeTestMainForm(m_dir.path(), setup, fake, link);
         if (!m.form->FormCreate()) {
             qFatal("form not created");
         }
