@@ -567,6 +567,19 @@ def await_upload(conn, log, upload_dir, file_prefix):
             del data[:1]
 
 
+def send_and_await(conn, log, event, name, body, upload_dir, file_prefix, status):
+    """Sends a report message and waits for what comes back; status gives the menu's status line for
+    each outcome ("abandoned", "filed", "lost"). None when the link closed."""
+    conn.send(REPORT_START + body + REPORT_END)
+    log.event(event, name=name.decode("latin-1"))
+    outcome = await_upload(conn, log, upload_dir, file_prefix)
+    if outcome is None:
+        return None
+    if outcome == "abandoned":
+        log.event(event, name=name.decode("latin-1"), abandoned=True)
+    return status[outcome]
+
+
 def report_session(conn, log, upload_dir):
     """Menu choice 3: sends the host's abbreviation list and a report message, then waits for the
     editor. Returns the text for the menu's status line."""
@@ -574,17 +587,11 @@ def report_session(conn, log, upload_dir):
     fields = report_fields(body)
     name = fields.get(b"REQCODE", b"") + b"*" + fields.get(b"PROCCODE", b"")
     conn.send(object_request(["orva", "10", "4", "systemabrreplace"] + HOST_ABBREVIATIONS))
-    conn.send(REPORT_START + body + REPORT_END)
-    log.event("report", name=name.decode("latin-1"))
-    outcome = await_upload(conn, log, upload_dir, "upload")
-    if outcome is None:
-        return None
-    if outcome == "abandoned":
-        log.event("report", name=name.decode("latin-1"), abandoned=True)
-        return b"Report " + name + b" abandoned: nothing filed."
-    if outcome == "filed":
-        return b"[221] 'REPORT " + name + b"' filed."
-    return b"Report " + name + b": the upload did not arrive."
+    return send_and_await(conn, log, "report", name, body, upload_dir, "upload", {
+        "abandoned": b"Report " + name + b" abandoned: nothing filed.",
+        "filed": b"[221] 'REPORT " + name + b"' filed.",
+        "lost": b"Report " + name + b": the upload did not arrive.",
+    })
 
 
 # Menu choices A and B: the audio tasks the host sends the dictation window.
@@ -597,17 +604,11 @@ def dictation_session(conn, log, upload_dir, task_file):
     body = read_report_file(task_file)
     fields = report_fields(body)
     name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
-    conn.send(REPORT_START + body + REPORT_END)
-    log.event("dictation", name=name.decode("latin-1"))
-    outcome = await_upload(conn, log, upload_dir, "dictation")
-    if outcome is None:
-        return None
-    if outcome == "abandoned":
-        log.event("dictation", name=name.decode("latin-1"), abandoned=True)
-        return b"Dictation " + name + b" closed: nothing filed."
-    if outcome == "filed":
-        return b"[221] 'DICTATION " + name + b"' filed."
-    return b"Dictation " + name + b": the upload did not arrive."
+    return send_and_await(conn, log, "dictation", name, body, upload_dir, "dictation", {
+        "abandoned": b"Dictation " + name + b" closed: nothing filed.",
+        "filed": b"[221] 'DICTATION " + name + b"' filed.",
+        "lost": b"Dictation " + name + b": the upload did not arrive.",
+    })
 
 
 def interactive_session(conn, log, upload_dir=None):
