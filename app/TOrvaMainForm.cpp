@@ -387,7 +387,6 @@ void TOrvaMainForm::buildTerminalArea() {
                           QStringLiteral("Bg")),
             &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
     m_toolBar1->addSeparator();
-    // Buttons whose windows come with later parts say so in the trace until then.
     const struct {
         const char *name;
         const char *hint;
@@ -405,11 +404,7 @@ void TOrvaMainForm::buildTerminalArea() {
     for (const auto &b : buttons) {
         const QString name = QString::fromLatin1(b.name);
         QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        if (b.click) {
-            connect(button, &QToolButton::clicked, this, b.click);
-        } else {
-            connect(button, &QToolButton::clicked, this, [this, name] { traceUnbuilt(name); });
-        }
+        connect(button, &QToolButton::clicked, this, b.click);
     }
     toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
     QToolButton *detached =
@@ -513,10 +508,6 @@ void TOrvaMainForm::About1Click() {
     HelpAbout::Show(this, HelpAbout::MainWindowLines(m_settings.ImageSources.value(0),
                                                      HostText::toUnicode(m_connection->HostName()),
                                                      m_setupFileName));
-}
-
-void TOrvaMainForm::traceUnbuilt(const QString &control) {
-    ORVA_TRACE(QStringLiteral("not available yet"), control);
 }
 
 // ---- start-up ---------------------------------------------------------------------------------

@@ -188,7 +188,6 @@ private:
     void wireConnection();
     QToolButton *addToolButton(const QString &name, const QString &hint, const QString &glyph);
     QToolButton *toolButton(const QString &objectName) const;
-    void traceUnbuilt(const QString &control);
     void readRegistry();
     void applySettingsToTerminal();
     void reportUnmappedPaths();

@@ -3,6 +3,7 @@
 
 #include "common/HostText.h"
 #include "common/LocalPath.h"
+#include "common/SetupFile.h"
 
 #include <QFile>
 #include <QPointer>
@@ -89,23 +90,7 @@ ItemTransfer::ItemTransfer(HostLink &link, UserMessages &messages, Defer defer, 
 }
 
 QList<QByteArray> ItemTransfer::SplitLines(const QByteArray &bytes) {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            continue;
-        }
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < bytes.size()) {
-        lines.append(bytes.mid(start));
-    }
-    return lines;
+    return SetupFile::SplitLines(bytes);
 }
 
 QByteArray ItemTransfer::EditorLine(const QByteArray &line) {

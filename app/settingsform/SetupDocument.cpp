@@ -204,8 +204,6 @@ bool SetupDocument::HasOldKeyMaps() const {
 }
 
 bool SetupDocument::UpgradeKeyMaps() {
-    KeyMap names;
-    names.FillKeyNameTable();
     bool changed = false;
     for (QByteArray &line : KeyMapLines) {
         QByteArray key = RemoveChar(TextBefore(line, "="), ' ');

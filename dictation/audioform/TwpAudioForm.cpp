@@ -58,15 +58,6 @@ bool isStandardFormat(const QString &file) {
     return format.FormatTag() == 0x31 && format.SamplesPerSec() == 22050 && format.Channels() == 1;
 }
 
-// Audio work files hold patient dictation: a folder made for them is the owner's alone.
-void ensureWorkFolder(const QString &folder) {
-    const QString path = QDir::cleanPath(folder);
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
 } // namespace
 
 TwpAudioForm::TwpAudioForm(QString workFolder, UserMessages &messages, PlayerFactory players,
@@ -623,7 +614,7 @@ void TwpAudioForm::btnRewindClick(QObject *sender) {
 bool TwpAudioForm::ensureRecordingFile() {
     if (!m_player->FileName().isEmpty())
         return true;
-    ensureWorkFolder(m_workFolder);
+    PrivateFile::makeFolder(m_workFolder);
     const TAudioFileRef ref = m_task.AudioFile();
     if (ref.kind == TAudioFileRef::Kind::Shared && m_audioFileName == ref.path) {
         // A shared file is only read: the recording goes to a copy in the work folder.
@@ -817,7 +808,7 @@ void TwpAudioForm::LoadButtonClick() {
     m_playFromStartPending = false;
     AudioFilePositions() = {};
     // The import always works on a copy: the user's own file is never recorded over or sent.
-    ensureWorkFolder(m_workFolder);
+    PrivateFile::makeFolder(m_workFolder);
     QString target = newWorkFile();
     if (!importFile(chosen, target))
         return;
