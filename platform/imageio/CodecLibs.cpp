@@ -103,9 +103,9 @@ std::int16_t decodePng(const std::uint8_t *data, std::size_t size, DibBlock &out
         }
         png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        code = checkedPixels(w, h, bits) ? ErrCorrupt : ErrTooLarge;
-        if (checkedPixels(w, h, bits) && plausibleForInput(w, h, bits, size) &&
-            png_get_rowbytes(png, info) <= dibRowBytes(w, bits).value_or(0)) {
+        const std::int16_t sized = checkPictureSize(w, h, bits, size);
+        code = sized == kOk ? ErrCorrupt : sized;
+        if (sized == kOk && png_get_rowbytes(png, info) <= dibRowBytes(w, bits).value_or(0)) {
             *result = DibBlock::create(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), bits,
                                        bits <= 8 ? std::max<int>(1, static_cast<int>(table.size())) : 0);
             code = ErrNoMemory;
@@ -168,9 +168,9 @@ std::int16_t decodeJpeg(const std::uint8_t *data, std::size_t size, DibBlock &ou
         if (cinfo.jpeg_color_space != JCS_CMYK && cinfo.jpeg_color_space != JCS_YCCK) {
             cinfo.out_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_BGR;
             const int bits = gray ? 8 : 24;
-            code = checkedPixels(cinfo.image_width, cinfo.image_height, bits) ? ErrCorrupt : ErrTooLarge;
-            if (checkedPixels(cinfo.image_width, cinfo.image_height, bits) &&
-                plausibleForInput(cinfo.image_width, cinfo.image_height, bits, size)) {
+            const std::int16_t sized = checkPictureSize(cinfo.image_width, cinfo.image_height, bits, size);
+            code = sized == kOk ? ErrCorrupt : sized;
+            if (sized == kOk) {
                 *result = DibBlock::create(static_cast<std::int32_t>(cinfo.image_width),
                                            static_cast<std::int32_t>(cinfo.image_height), bits);
                 code = ErrNoMemory;
@@ -258,7 +258,7 @@ std::int16_t decodeGif(const std::uint8_t *data, std::size_t size, DibBlock &out
         const int cw = std::max(sw, fl + fw);
         const int ch = std::max(sh, ft + fh);
         if (!map || map->ColorCount <= 0 || map->ColorCount > 256 || fw <= 0 || fh <= 0 || fl < 0 || ft < 0 ||
-            !checkedPixels(cw, ch, 8) || !plausibleForInput(cw, ch, 8, size))
+            checkPictureSize(cw, ch, 8, size) != kOk)
             break;
         DibBlock d = DibBlock::create(cw, ch, 8, map->ColorCount);
         if (!d) {

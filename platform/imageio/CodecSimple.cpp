@@ -21,13 +21,17 @@ bool checkedPixels(std::int64_t width, std::int64_t height, int bits) {
     return dibImageBytes(width, height, bits).has_value();
 }
 
-bool plausibleForInput(std::int64_t width, std::int64_t height, int bits, std::size_t inputBytes) {
+std::int16_t checkPictureSize(std::int64_t width, std::int64_t height, int bits, std::size_t inputBytes) {
     // A fax-coded blank row takes one bit whatever its width; 32 KiB of picture for each byte of
     // input leaves room for rows 32,000 pixels wide, and the first MiB is always allowed.
     constexpr std::uint64_t kBytesPerInputByte = 32 * 1024;
     constexpr std::uint64_t kAlwaysAllowed = 1 << 20;
     const auto bytes = dibImageBytes(width, height, bits);
-    return bytes && *bytes <= kAlwaysAllowed + static_cast<std::uint64_t>(inputBytes) * kBytesPerInputByte;
+    if (!bytes)
+        return ErrTooLarge;
+    return *bytes <= kAlwaysAllowed + static_cast<std::uint64_t>(inputBytes) * kBytesPerInputByte
+               ? kOk
+               : ErrCorrupt;
 }
 
 std::int16_t decodeBmp(const std::uint8_t *data, std::size_t size, DibBlock &out) {
@@ -127,10 +131,10 @@ std::int16_t decodePcx(const std::uint8_t *data, std::size_t size, DibBlock &out
         outBits = 24;
     else
         return ErrUnsupported;
-    if (!checkedPixels(w, h, outBits) || !checkedPixels(bpl, static_cast<std::int64_t>(h) * planes, 8))
+    if (!checkedPixels(bpl, static_cast<std::int64_t>(h) * planes, 8))
         return ErrTooLarge;
-    if (!plausibleForInput(w, h, outBits, size))
-        return ErrCorrupt;
+    if (const std::int16_t sized = checkPictureSize(w, h, outBits, size); sized != kOk)
+        return sized;
     DibBlock d = DibBlock::create(w, h, outBits);
     if (!d)
         return ErrNoMemory;
@@ -222,10 +226,8 @@ std::int16_t decodeTga(const std::uint8_t *data, std::size_t size, DibBlock &out
         (base == 2 && depth != 15 && depth != 16 && depth != 24 && depth != 32))
         return ErrUnsupported;
     const int outBits = base == 2 ? 24 : 8;
-    if (!checkedPixels(w, h, outBits))
-        return ErrTooLarge;
-    if (!plausibleForInput(w, h, outBits, size))
-        return ErrCorrupt;
+    if (const std::int16_t sized = checkPictureSize(w, h, outBits, size); sized != kOk)
+        return sized;
     std::size_t pos = 18 + static_cast<std::size_t>(idLen);
     QVector<QRgb> table;
     if (cmapType == 1) {

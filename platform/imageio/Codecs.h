@@ -23,10 +23,10 @@ std::int16_t decodePcd(const std::uint8_t *data, std::size_t size, int mode, Dib
 // Helpers shared by the decoders.
 QVector<QRgb> grayTable(int levels);
 bool checkedPixels(std::int64_t width, std::int64_t height, int bits);
-// Whether encoded data of inputBytes can hold a picture of this size at all. A few bytes that claim a
-// giant picture would otherwise cost that picture's memory and the time to clear it (up to the cap)
-// before the decoder finds the data missing. The ratio allows for the best any of the formats
-// compresses (blank fax-coded pages).
-bool plausibleForInput(std::int64_t width, std::int64_t height, int bits, std::size_t inputBytes);
+// Whether a picture of this size may be made from inputBytes of encoded data: kOk, ErrTooLarge past
+// the size cap, or ErrCorrupt when the data cannot hold it. A few bytes that claim a giant picture
+// would otherwise cost that picture's memory and the time to clear it before the decoder finds the
+// data missing. The ratio allows for the best any of the formats compresses (blank fax-coded pages).
+std::int16_t checkPictureSize(std::int64_t width, std::int64_t height, int bits, std::size_t inputBytes);
 
 } // namespace orva::imageio

@@ -180,10 +180,10 @@ std::int16_t decodeTiff(const std::uint8_t *data, std::size_t size, int page, Di
     const bool direct =
         !TIFFIsTiled(t) && planar == PLANARCONFIG_CONTIG && comp != COMPRESSION_OJPEG && (single || rgb);
     const int bits = direct && single ? bps : 24;
-    if (!checkedPixels(w, h, bits) || (!direct && !checkedPixels(w, h, 32)))
+    if (!direct && !checkedPixels(w, h, 32))
         return ErrTooLarge;
-    if (!plausibleForInput(w, h, bits, size))
-        return ErrCorrupt;
+    if (const std::int16_t sized = checkPictureSize(w, h, bits, size); sized != kOk)
+        return sized;
     DibBlock d = DibBlock::create(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), bits);
     if (!d)
         return ErrNoMemory;
