@@ -49,18 +49,23 @@ bool TRAWPrinter::BeginDoc() {
 }
 
 qint64 TRAWPrinter::Write(const char *buffer, qint64 count) {
-    if (m_state != 3 || count <= 0) {
-        return 0;
-    }
-    if (!m_spooler->Write(QByteArray(buffer, count))) {
-        failed(QStringLiteral("The printer did not take the data."));
-        return 0;
-    }
-    return count;
+    return count > 0 && writeBytes(QByteArray(buffer, count)) ? count : 0;
 }
 
+// Host print data arrives as byte arrays: they go to the spooler as they are, without a copy.
 bool TRAWPrinter::WriteString(const QByteArray &text) {
-    return Write(text.constData(), text.size()) == text.size();
+    return text.isEmpty() || writeBytes(text);
+}
+
+bool TRAWPrinter::writeBytes(const QByteArray &bytes) {
+    if (m_state != 3) {
+        return false;
+    }
+    if (!m_spooler->Write(bytes)) {
+        failed(QStringLiteral("The printer did not take the data."));
+        return false;
+    }
+    return true;
 }
 
 bool TRAWPrinter::EndDoc() {

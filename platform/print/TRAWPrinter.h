@@ -39,6 +39,7 @@ public:
 
 private:
     bool failed(const QString &fallback);
+    bool writeBytes(const QByteArray &bytes);
 
     std::unique_ptr<PrintSpooler> m_spooler;
     int m_state = 0;
