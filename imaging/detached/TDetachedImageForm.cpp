@@ -512,8 +512,10 @@ void TDetachedImageForm::resizeEvent(QResizeEvent *event) {
     if (m_viewer->HasImage() && m_viewer->ImageWidth() > 0) {
         m_viewer->SetScalePercent(fitPercent(Qt::Horizontal));
     }
+    // Noted like a move: a drag of the edge would otherwise write the settings at every step.
     if (!m_placing) {
-        SavePosition();
+        rememberPlace();
+        m_placeUnsaved = true;
     }
 }
 
