@@ -78,11 +78,14 @@ void UserDriver::press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
 void UserDriver::focusOn(QWidget *w) {
     requireReachable(w);
     // As a click or Tab would put it there; a part that takes no focus cannot be reached so.
-    if (w->focusPolicy() == Qt::NoFocus)
+    QWidget *target = w;
+    while (target->focusProxy())
+        target = target->focusProxy();
+    if (target->focusPolicy() == Qt::NoFocus)
         qFatal("%s takes no focus", qPrintable(describe(w)));
     activate();
     w->setFocus(Qt::TabFocusReason);
-    if (focus() != w)
+    if (focus() != target)
         qFatal("%s did not take the focus", qPrintable(describe(w)));
 }
 
