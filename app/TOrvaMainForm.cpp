@@ -24,6 +24,7 @@
 #include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "imaging/core/DLL96V1.h"
+#include "imaging/core/DllSP96.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/imagelist/ImageList.h"
@@ -228,6 +229,12 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
     m_terminal->installEventFilter(this);
     m_terminal->viewport()->installEventFilter(this);
+    // A rotate, deskew or effect that fails says so, whichever window asked for it.
+    orva::imaging::SetEffectsFailureNotice([form = QPointer<TOrvaMainForm>(this)](const QString &text) {
+        if (form) {
+            form->m_messages->error(QStringLiteral("Image Effects"), text);
+        }
+    });
 }
 
 TOrvaMainForm::~TOrvaMainForm() = default;
@@ -788,6 +795,7 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
             activateWindow();
             m_terminal->setFocus();
         });
+        connectEditorToDictation();
     }
     m_wpForm->ReceivedReportText = reportMessage;
     if (!m_wpForm->LoadReport()) {
@@ -855,8 +863,35 @@ TwpAudioForm &TOrvaMainForm::audioForm() {
                 form->Task().SendCloseEscape(*m_sendQueue);
             }
         };
+        connectEditorToDictation();
     }
     return *m_audioForm;
+}
+
+void TOrvaMainForm::connectEditorToDictation() {
+    if (!m_wpForm || !m_audioForm) {
+        return;
+    }
+    QPointer<TwpAudioForm> audio = m_audioForm;
+    m_wpForm->DictationTimes = [audio](const QByteArray &job, int selStart, int selEnd, int &startMs,
+                                       int &endMs) {
+        if (!audio) {
+            return false;
+        }
+        // Only the times of the dictation the window holds belong to that entry's text.
+        const QByteArray held = audio->Task().AudioReportRecord.GetValue("AUDIOJOBNUMBER");
+        if (held.isEmpty() || held.compare(job, Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        const int start = audio->GetTimePosBySelPos(selStart);
+        const int end = audio->GetTimePosBySelPos(selEnd);
+        if (start < 0 || end < 0) {
+            return false;
+        }
+        startMs = start;
+        endMs = end;
+        return true;
+    };
 }
 
 void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {

@@ -207,6 +207,9 @@ private:
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
     TwpAudioForm &audioForm();
+    // The editor reads the audio times of a dictation's text from the dictation window, once both
+    // windows exist.
+    void connectEditorToDictation();
     // The upload of a dictation ended without the host filing it: the task is shown again.
     void dictationTransferFailed(const QString &text);
     QByteArray CurrentLoginConversation() const;

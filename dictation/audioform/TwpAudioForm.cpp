@@ -42,6 +42,8 @@
 
 namespace {
 
+const QString kNoAudioText = QStringLiteral("No Audio Loaded");
+
 const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 const QByteArray kStandardFormatText = "GSM 6.10, 22.050 kHz, Mono";
 constexpr int kStepMs = 2000;
@@ -301,7 +303,9 @@ bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
         m_audioReceivedText.clear();
         m_audioFileName.clear();
         m_statusPanels[0]->clear();
-        m_statusPanels[2]->setText(QStringLiteral("No Audio Loaded"));
+        m_statusPanels[2]->setText(kNoAudioText);
+        m_sentCorrection.clear();
+        m_correctedReceivedText.clear();
         m_task.TaskText = messageText;
         m_task.ReadAudioTask();
         LoadWindowPosition();
@@ -323,6 +327,12 @@ void TwpAudioForm::ReopenAudioTask() {
                 [this](PlaybackControl *, int start, int length) { OnPlaybackPosition(start, length); });
         }
         applyTask(true);
+        if (m_audioTaskKind == "CORRECT" && !m_sentCorrection.isEmpty()) {
+            m_audioReceivedText = m_correctedReceivedText;
+            const QSignalBlocker block(m_correctWpText);
+            m_correctWpText->setPlainText(m_sentCorrection);
+            EnableButtons();
+        }
         FormShow();
     });
 }
@@ -527,15 +537,13 @@ void TwpAudioForm::CorrectWpTextChange() {
 void TwpAudioForm::UpdateStatus() {
     if (m_pbPlayBack->maximum() > 0)
         m_statusPanels[0]->setText(AudioPositionText(m_pbPlayBack->value(), m_pbPlayBack->maximum()));
-    if (fileExists()) {
-        m_statusPanels[2]->setText(m_audioFileName);
-        setWindowTitle(AudioFormCaption(m_task.AudioReportRecord.GetReqCode(),
-                                        m_task.AudioReportRecord.GetProcCode(), value("AUDIODESCRIPTION"),
-                                        value("AUDIOJOBNUMBER"),
-                                        m_batchPanel->isVisible() ? m_batchCombo->currentText() : QString()));
-    } else {
-        m_statusPanels[2]->clear();
-    }
+    // The caption names the open task from the start: a task without audio yet must never show the
+    // previous patient's reference.
+    setWindowTitle(AudioFormCaption(m_task.AudioReportRecord.GetReqCode(),
+                                    m_task.AudioReportRecord.GetProcCode(), value("AUDIODESCRIPTION"),
+                                    value("AUDIOJOBNUMBER"),
+                                    m_batchPanel->isVisible() ? m_batchCombo->currentText() : QString()));
+    m_statusPanels[2]->setText(fileExists() ? m_audioFileName : kNoAudioText);
     const QByteArray heldBy = value("HELDBY");
     if (!heldBy.isEmpty())
         m_statusPanels[1]->setText(HostText::toUnicode(heldBy));
@@ -877,11 +885,23 @@ void TwpAudioForm::TransmitButtonClick() {
     r.SetValue("AUDIOFORMAT", m_audioFormatText);
     if (m_player && (playing() || recording()))
         m_player->Stop();
-    if (!AudioHostSend.Transmit(m_task, audioFile))
+    bool sent = false;
+    {
+        // Building the upload reads and encodes the whole recording.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const struct Restore {
+            ~Restore() { QApplication::restoreOverrideCursor(); }
+        } restore;
+        sent = AudioHostSend.Transmit(m_task, audioFile);
+    }
+    if (!sent)
         return; // refused: the task stays open, and closing it sends the ESC
     m_noEscapeOnClose = true;
-    if (correct)
+    if (correct) {
         m_audioFileName.clear();
+        m_sentCorrection = m_correctWpText->toPlainText();
+        m_correctedReceivedText = m_audioReceivedText;
+    }
     const QSignalBlocker block(m_correctWpText);
     m_correctWpText->clear();
     m_audioReceivedText.clear();

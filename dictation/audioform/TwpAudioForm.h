@@ -140,6 +140,10 @@ private:
     QString m_audioFileName;
     QByteArray m_audioTaskKind;
     QString m_audioReceivedText;
+    // A correction sent for the open task, and the text it corrected: a refused upload brings both
+    // back, so the same correction can be sent again as it stands.
+    QString m_sentCorrection;
+    QString m_correctedReceivedText;
     QByteArray m_audioFormatText;
     TAudioAuthors m_audioAuthors;
     TAudioBatchInfoRecords m_audioBatches;

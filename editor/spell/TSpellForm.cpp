@@ -8,7 +8,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextEdit>
+
+#include <algorithm>
 
 namespace {
 const QString kNotFound = QStringLiteral("Not found:");
@@ -147,6 +151,18 @@ void TSpellForm::showStop(TSpellSession::Stop stop) {
         b->setEnabled(!m_duplicate);
     WordEdit->setText(m_session->Word);
     ContextRich->setPlainText(m_session->Context());
+    if (m_duplicate) {
+        // The repeated word stands out in its context, so the user sees which one goes.
+        QTextCursor c(ContextRich->document());
+        c.setPosition(m_session->ContextWordStart());
+        c.setPosition(std::min(int(ContextRich->toPlainText().size()),
+                               m_session->ContextWordStart() + int(m_session->Word.size())),
+                      QTextCursor::KeepAnchor);
+        QTextCharFormat f;
+        f.setForeground(Qt::red);
+        f.setFontWeight(QFont::Bold);
+        c.mergeCharFormat(f);
+    }
     SuggestionList->clear();
     Changetoedit->clear();
     if (!m_duplicate)

@@ -191,8 +191,18 @@ QStringList TSpellSession::Suggestions(const QString &word) const {
     return out;
 }
 
+namespace {
+int contextFrom(int wordStart, qsizetype size) {
+    return qBound(0, wordStart - 25, int(size));
+}
+} // namespace
+
+int TSpellSession::ContextWordStart() const {
+    return 3 + WordStart - contextFrom(WordStart, m_text.size());
+}
+
 QString TSpellSession::Context() const {
-    const int from = qBound(0, WordStart - 25, int(m_text.size()));
+    const int from = contextFrom(WordStart, m_text.size());
     QString part = m_text.mid(from, 50);
     for (QChar &c : part)
         if (c == '\r' || c == '\n' || c.unicode() > 0x7F)

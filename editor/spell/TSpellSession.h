@@ -44,6 +44,8 @@ public:
     QStringList Suggestions(const QString &word) const;
     // "..." and the 50 characters from 25 before the word, line ends and non-ASCII as ".".
     QString Context() const;
+    // Where the current word starts in Context().
+    int ContextWordStart() const;
     void RebuildIndex();
 
     QString Word;

@@ -86,6 +86,16 @@ void MarkInserted(TAudioTextRecord &r) {
     }
 }
 
+QByteArray AudioCommandFor(const TAudioTextRecord &r) {
+    if (r.Inserted || r.Name.compare("NewRecording", Qt::CaseInsensitive) == 0)
+        return "RECORD^KX_ALWAYSONTOP~1";
+    if (r.Typed)
+        return "PLAYBACK^KX_ALWAYSONTOP~1^KX_DONTESCAPE~1";
+    if (r.Status == 2 || r.Status == 3)
+        return "CORRECT";
+    return "PLAYBACK^KX_ALWAYSONTOP~1";
+}
+
 QByteArray SafeEntryName(const QByteArray &name) {
     QByteArray out;
     for (char c : name)

@@ -14,6 +14,8 @@ struct TAudioTextRecord {
     bool Typed = false;
     QByteArray Text; // lines joined by CR LF
     bool Batched = false;
+    // Made by "Insert Audio" in this report: the host holds no recording of it yet.
+    bool Inserted = false;
 };
 using TAudioTextRecords = QList<TAudioTextRecord>;
 
@@ -28,5 +30,9 @@ QString PlaceholderText(const TAudioTextRecord &r);
 int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder);
 // The status after the entry's text is inserted (used and unused toggle for recordings).
 void MarkInserted(TAudioTextRecord &r);
+// What the host is asked for an entry when the user plays it: a new recording, the playback of
+// one already typed (the host keeps the report's session), a correction of recognised text, or a
+// plain playback.
+QByteArray AudioCommandFor(const TAudioTextRecord &r);
 // Characters the host cannot take inside a command: control bytes and the separators.
 QByteArray SafeEntryName(const QByteArray &name);

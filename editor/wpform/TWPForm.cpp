@@ -14,6 +14,7 @@
 #include "platform/settings/TRegistry.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QScreen>
+#include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -94,7 +96,7 @@ int ControlLeftForZoom(int panelWidth, int controlWidth, int zoomSetting) {
 }
 
 TWPForm::TWPForm(const EditorFolders &folders, HostSendQueue *queue, UserMessages &messages, QWidget *parent)
-    : QWidget(parent), m_folders(folders), m_queue(queue), m_messages(messages) {
+    : QWidget(parent, Qt::Window), m_folders(folders), m_queue(queue), m_messages(messages) {
     setObjectName(QStringLiteral("WPForm"));
     setWindowTitle(QStringLiteral("Results"));
     FormCreate();
@@ -146,15 +148,20 @@ void TWPForm::FormCreate() {
     layout->addWidget(WpRuler);
 
     auto *body = new QHBoxLayout;
-    ResultPanel = new QWidget(this);
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    createDictationPanel(Splitter1);
+    ResultPanel = new QWidget(Splitter1);
     ResultPanel->setObjectName(QStringLiteral("ResultPanel"));
     // The control is placed by SetZoom rather than by a layout: it sits a little left of centre.
     ResultPanel->installEventFilter(this);
     ResultBox = new TWpTextControl(ResultPanel);
     ResultBox->setObjectName(QStringLiteral("ResultBox"));
     ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
-    body->addWidget(ResultPanel, 1);
-    createDictationPanel(body);
+    Splitter1->addWidget(ResultPanel);
+    Splitter1->setStretchFactor(1, 1);
+    body->addWidget(Splitter1, 1);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);
@@ -265,6 +272,11 @@ void TWPForm::readRegistry() {
                     place("PENDRAWidth", desk.width()), place("PENDRAheight", desk.height()));
         setWindowState(Qt::WindowNoState);
     } else {
+        // Where nothing maximises the window (no window manager, or one that ignores the request)
+        // it still opens over the whole desktop rather than at the size of its bars.
+        const QScreen *s = QGuiApplication::primaryScreen();
+        if (s)
+            setGeometry(s->availableGeometry());
         setWindowState(Qt::WindowMaximized);
     }
 }
@@ -286,10 +298,15 @@ void TWPForm::SetZoom(int zoom) {
     ZoomSetting = zoom;
     ResultBox->setZoomFactor(int(std::lround(z)));
     placeResultBox();
+    if (m_zoomActions)
+        for (QAction *a : m_zoomActions->actions())
+            a->setChecked(a->data().toInt() == zoom);
 }
 
+// The page width when the panel is wider, else the panel's width: the control's own scroll bar and
+// the page's right margin always stay in view.
 void TWPForm::placeResultBox() {
-    const int width = ControlWidthForZoom(ResultBox->ZoomFactor());
+    const int width = std::min(ControlWidthForZoom(ResultBox->ZoomFactor()), ResultPanel->width());
     ResultBox->setGeometry(ControlLeftForZoom(ResultPanel->width(), width, ZoomSetting), 0, width,
                            ResultPanel->height());
 }
@@ -440,6 +457,7 @@ bool TWPForm::LoadReport() {
         RefreshDictationPlaceholders();
     show();
     placeCaret();
+    focusDocument();
     loadAbbreviations();
     AbandonReport = true;
     ReportChanged = false;
@@ -457,7 +475,13 @@ bool TWPForm::templateEditing() {
     AbandonReport = true;
     ReportChanged = false;
     show();
+    focusDocument();
     return true;
+}
+
+void TWPForm::focusDocument() {
+    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    ResultBox->FocusText();
 }
 
 bool TWPForm::decodeStoredDocument() {
@@ -543,10 +567,11 @@ void TWPForm::fillPatientStrip() {
     ReqDateStatic->setText(v("ServiceDate") + QStringLiteral("  "));
     ProcStatic->setText(v("ProcCode") + QStringLiteral("  "));
     RequestStatic->setText(v("ReqCode") + QStringLiteral("  "));
+    // A report without a referring doctor never shows the previous report's.
     const QString given = v("DOCGiven");
-    if (!given.isEmpty())
-        DrNameStatic->setText(v("DOCTitle") + ' ' + given.left(1).toUpper() + ' ' + v("DOCSur") +
-                              QStringLiteral("  "));
+    DrNameStatic->setText(given.isEmpty() ? QString()
+                                          : v("DOCTitle") + ' ' + given.left(1).toUpper() + ' ' +
+                                                v("DOCSur") + QStringLiteral("  "));
 }
 
 void TWPForm::placePictures() {

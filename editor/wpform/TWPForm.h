@@ -23,6 +23,7 @@
 #include "editor/wpform/EditorCommands.h"
 
 class QAction;
+class QActionGroup;
 class QKeyEvent;
 class QMenu;
 class QPagedPaintDevice;
@@ -34,6 +35,7 @@ class TSpellForm;
 class QLabel;
 class QProgressBar;
 class QListWidget;
+class QSplitter;
 class QToolButton;
 namespace orva::richtext {
 class TWpButtonBar;
@@ -171,6 +173,10 @@ public:
     QListWidget *lvAudioRecs = nullptr;
     QPlainTextEdit *TextMemo = nullptr;
     QPushButton *sbPlayAudio = nullptr, *BtnInsText = nullptr;
+    // Folds the dictation panel to its narrowest (">>") and opens it again ("<< Audio Files").
+    QToolButton *AudioFilesLabel = nullptr;
+    // Between the dictation panel and the document: dragging it sizes the panel.
+    QSplitter *Splitter1 = nullptr;
     // The dictation window's audio times (ms) of a part of a job's text; false when it does not hold
     // that job. Installed with the dictation window.
     std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>
@@ -221,6 +227,11 @@ protected:
 private:
     void FormCreate();
     void placeResultBox();
+    // F10 and ESC wherever the focus is in the window: return, and leave (or save a template).
+    void returnKey();
+    void foldDictationPanel(bool fold);
+    // The caret in the document, so that the user types into the report at once.
+    void focusDocument();
     bool mergeFields(int part);
     bool saveAbbreviationList(QString *error);
     void expandChosenAbbreviation();
@@ -232,7 +243,7 @@ private:
     QAction *command(QMenu *menu, const char *name, const QString &text, const std::function<void()> &run,
                      const QKeySequence &shortcut = {});
     void createCommands(QToolBar *bar);
-    void createDictationPanel(QBoxLayout *body);
+    void createDictationPanel(QSplitter *splitter);
     void redrawDictationList(int row);
     void showSelectedDictation();
     void fillDictationPlaceholders();
@@ -289,6 +300,12 @@ private:
             *m_pasteAction = nullptr, *m_deleteFieldAction = nullptr, *m_cursorMarkAction = nullptr;
     QList<QAction *> m_addAbbreviationActions;
     QMenu *m_tablePopup = nullptr, *m_editorMenu = nullptr;
+    // The zoom menu's items: the current zoom is checked.
+    QActionGroup *m_zoomActions = nullptr;
+    // The dictation panel's list, text and buttons (hidden while it is folded), and its width
+    // before it was folded.
+    QWidget *m_dictationBody = nullptr;
+    int m_unfoldedPanelWidth = 0;
     QLabel *m_statusHint = nullptr;
     TSpellForm *m_spellForm = nullptr;
     // The active abbreviation list's file (its formatted entries lie beside it).

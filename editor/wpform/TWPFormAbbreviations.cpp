@@ -246,7 +246,7 @@ void TWPForm::expandChosenAbbreviation() {
     ResultBox->setSelLength(0);
     ResultBox->setSelText(item->text());
     ExpandAbbreviation(false);
-    ResultBox->editor()->setFocus();
+    ResultBox->FocusText();
 }
 
 void TWPForm::deleteChosenAbbreviation() {

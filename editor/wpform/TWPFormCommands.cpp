@@ -13,6 +13,7 @@
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -233,8 +234,23 @@ void TWPForm::createCommands(QToolBar *bar) {
                  {"Zoom200", "&200%", 200},
                  {"ZoomPageWidth", "&Page Width", ZoomPageWidth},
                  {"ZoomCentred", "&Centred 90%", ZoomCentred90}};
-    for (const auto &z : zooms)
-        command(zoom, z.name, QString::fromLatin1(z.caption), [this, tag = z.tag] { SetZoom(tag); });
+    m_zoomActions = new QActionGroup(this);
+    for (const auto &z : zooms) {
+        QAction *a =
+            command(zoom, z.name, QString::fromLatin1(z.caption), [this, tag = z.tag] { SetZoom(tag); });
+        a->setCheckable(true);
+        a->setData(z.tag);
+        m_zoomActions->addAction(a);
+    }
+
+    // F10 and ESC act from every part of the window (the bars, the lists), not only the document:
+    // right after a report opens the user must be able to return or leave it with a key.
+    command(
+        nullptr, "aReturnReport", QStringLiteral("Return Report"), [this] { returnKey(); },
+        QKeySequence(Qt::Key_F10));
+    command(
+        nullptr, "aLeaveReport", QStringLiteral("Leave Report"), [this] { LeaveReport(); },
+        QKeySequence(Qt::Key_Escape));
 
     QMenu *help = menus->addMenu(QStringLiteral("&Help"));
     command(help, "About1", QStringLiteral("&About..."), [this] { AboutBox(); });
@@ -480,6 +496,7 @@ bool TWPForm::OpenTemplate(const QString &path) {
     TemplateFileName = file;
     PATIENTStatic->setText(QStringLiteral("TEMPLATE : ") + file);
     ReportChanged = false;
+    focusDocument();
     return true;
 }
 

@@ -14,33 +14,53 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 using orva::richtext::TWpDocument;
 
-void TWPForm::createDictationPanel(QBoxLayout *body) {
-    TreePanel = new QWidget(this);
+namespace {
+
+const QString kFoldedCaption = QStringLiteral(">>");
+const QString kUnfoldedCaption = QStringLiteral("<< Audio Files");
+
+} // namespace
+
+void TWPForm::createDictationPanel(QSplitter *splitter) {
+    TreePanel = new QWidget(splitter);
     TreePanel->setObjectName(QStringLiteral("TreePanel"));
     auto *l = new QVBoxLayout(TreePanel);
-    lvAudioRecs = new QListWidget(TreePanel);
+    AudioFilesLabel = new QToolButton(TreePanel);
+    AudioFilesLabel->setObjectName(QStringLiteral("AudioFilesLabel"));
+    AudioFilesLabel->setText(kUnfoldedCaption);
+    AudioFilesLabel->setAutoRaise(true);
+    l->addWidget(AudioFilesLabel);
+    m_dictationBody = new QWidget(TreePanel);
+    auto *inner = new QVBoxLayout(m_dictationBody);
+    inner->setContentsMargins(0, 0, 0, 0);
+    lvAudioRecs = new QListWidget(m_dictationBody);
     lvAudioRecs->setObjectName(QStringLiteral("lvAudioRecs"));
-    TextMemo = new QPlainTextEdit(TreePanel);
+    TextMemo = new QPlainTextEdit(m_dictationBody);
     TextMemo->setObjectName(QStringLiteral("TextMemo"));
     TextMemo->setReadOnly(true);
     auto *buttons = new QHBoxLayout;
-    sbPlayAudio = new QPushButton(QStringLiteral("Play"), TreePanel);
+    sbPlayAudio = new QPushButton(QStringLiteral("Play"), m_dictationBody);
     sbPlayAudio->setObjectName(QStringLiteral("sbPlayAudio"));
-    BtnInsText = new QPushButton(StatusCaption(0), TreePanel);
+    BtnInsText = new QPushButton(StatusCaption(0), m_dictationBody);
     BtnInsText->setObjectName(QStringLiteral("BtnInsText"));
     buttons->addWidget(sbPlayAudio);
     buttons->addWidget(BtnInsText);
-    l->addWidget(lvAudioRecs, 1);
-    l->addWidget(TextMemo, 1);
-    l->addLayout(buttons);
-    body->insertWidget(0, TreePanel);
+    inner->addWidget(lvAudioRecs, 1);
+    inner->addWidget(TextMemo, 1);
+    inner->addLayout(buttons);
+    l->addWidget(m_dictationBody, 1);
+    splitter->addWidget(TreePanel);
     TreePanel->hide();
 
+    connect(AudioFilesLabel, &QToolButton::clicked, this,
+            [this] { foldDictationPanel(m_dictationBody->isVisible()); });
     connect(lvAudioRecs, &QListWidget::currentRowChanged, this, [this](int) { showSelectedDictation(); });
     connect(lvAudioRecs, &QListWidget::itemDoubleClicked, this, [this] { PlaySelectedDictation(); });
     connect(sbPlayAudio, &QPushButton::clicked, this, [this] { PlaySelectedDictation(); });
@@ -64,6 +84,7 @@ void TWPForm::createDictationPanel(QBoxLayout *body) {
             if (r.Name.compare(name, Qt::CaseInsensitive) == 0) {
                 r.Status = code;
                 r.Text = text;
+                r.Inserted = false;
             }
         if (code == 4)
             fillDictationPlaceholders();
@@ -98,7 +119,8 @@ bool TWPForm::PlaySelectedDictation() {
     const int row = lvAudioRecs->currentRow();
     if (row < 0 || row >= AudioRecords.size())
         return false;
-    return SendAudioCommand(SafeEntryName(AudioRecords.at(row).Name), "PLAY");
+    const TAudioTextRecord &r = AudioRecords.at(row);
+    return SendAudioCommand(SafeEntryName(r.Name), AudioCommandFor(r));
 }
 
 bool TWPForm::BtnInsTextClick() {
@@ -170,6 +192,7 @@ bool TWPForm::InsertAudioPlaceholder() {
     r.Name = name;
     r.ProcCode = ReportRecord.GetProcCode();
     r.Description = HostText::fromUnicode(description);
+    r.Inserted = true;
     AudioRecords.append(r);
     TreePanel->show();
     redrawDictationList(int(AudioRecords.size()) - 1);
@@ -178,7 +201,19 @@ bool TWPForm::InsertAudioPlaceholder() {
         ResultBox->setFieldCurrent(id);
         ResultBox->setFieldChangeable(false);
     }
-    return SendAudioCommand(r.Name, "RECORD^KX_ALWAYSONTOP~1");
+    return SendAudioCommand(r.Name, AudioCommandFor(r));
+}
+
+void TWPForm::foldDictationPanel(bool fold) {
+    QList<int> sizes = Splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (fold)
+        m_unfoldedPanelWidth = sizes.value(0);
+    m_dictationBody->setVisible(!fold);
+    AudioFilesLabel->setText(fold ? kFoldedCaption : kUnfoldedCaption);
+    const int narrowest = TreePanel->minimumSizeHint().width();
+    const int panel = fold ? narrowest : std::max(m_unfoldedPanelWidth, narrowest);
+    Splitter1->setSizes({panel, std::max(0, total - panel)});
 }
 
 // Works from the end of the text back, so that a filled placeholder never moves one still to do.

@@ -346,6 +346,7 @@ bool TWPForm::ReloadLastReport() {
     show();
     raise();
     activateWindow();
+    focusDocument();
     return true;
 }
 
@@ -400,7 +401,7 @@ QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
         return {};
     m_lookupActive = false;
     setEnabled(true);
-    ResultBox->editor()->setFocus();
+    ResultBox->FocusText();
     if (state != LookupState::Found || m_generation != generation)
         return {};
     return abbreviation + '=' + answer;
@@ -456,6 +457,17 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
     ResultBox->setSelText(HostText::toUnicode(expansion));
 }
 
+void TWPForm::returnKey() {
+    if (TemplateEditing) {
+        if (!SaveReportFiles())
+            m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
+        return;
+    }
+    AbandonReport = false;
+    ReportChanged = true;
+    FinishReport();
+}
+
 void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift) {
     try {
         if (fieldKey(key, shift)) {
@@ -484,15 +496,7 @@ void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift) {
         switch (key) {
         case Qt::Key_F10:
             key = 0;
-            if (TemplateEditing) {
-                if (!SaveReportFiles())
-                    m_messages.error(QStringLiteral("Save Template"),
-                                     QStringLiteral("The template did not save"));
-                return;
-            }
-            AbandonReport = false;
-            ReportChanged = true;
-            FinishReport();
+            returnKey();
             return;
         case Qt::Key_Escape:
             key = 0;

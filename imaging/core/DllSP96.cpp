@@ -22,7 +22,13 @@ struct EffectsState {
     bool available = true;
     QString caption;
     QString lastError;
+    std::function<void(const QString &)> notice;
 };
+
+const QString kEngineName = QStringLiteral("ISP2000.DLL");
+const QString kEngineFault =
+    QStringLiteral("An exception error occured in the vistrane dll. We recommend to exit "
+                   "the application and to restart it by clicking its icon!");
 
 EffectsState &effects() {
     static EffectsState s;
@@ -37,15 +43,26 @@ template <typename Result, typename Call> Result bound(const QString &caption, R
     try {
         return call();
     } catch (const std::exception &) {
-        effects().lastError = QStringLiteral("An error occurred in the image effects engine");
+        effects().lastError = kEngineFault;
+        if (effects().notice)
+            effects().notice(kEngineFault);
         return failure;
     }
 }
 
 } // namespace
 
+// Each call that finds the engine absent says so again: the user may have several tries.
 bool LoadEffectsDll() {
-    return effects().available;
+    if (effects().available)
+        return true;
+    if (effects().notice)
+        effects().notice(QStringLiteral("Can't load ") + kEngineName +
+                         QStringLiteral(". Make sure its located in the application's searchpath."));
+    return false;
+}
+void SetEffectsFailureNotice(std::function<void(const QString &)> notice) {
+    effects().notice = std::move(notice);
 }
 void FreeEffectsDll() {}
 void SetEffectsEngineAvailable(bool available) {

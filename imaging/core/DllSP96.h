@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <array>
+#include <functional>
 
 namespace orva::imaging {
 
@@ -36,6 +37,10 @@ enum TScaleToGray {
 bool LoadEffectsDll();
 void FreeEffectsDll();
 void SetEffectsEngineAvailable(bool available);
+
+// How the user is told that an effect failed (the engine absent, or a failure inside it); installed
+// by the program's main window. Without it a failure is only kept in LastEffectsError.
+void SetEffectsFailureNotice(std::function<void(const QString &text)> notice);
 
 // The caption of the effect in progress, and the text of the last failure inside the engine.
 QString ProgressCaption();

@@ -452,6 +452,9 @@ void TDetachedImageForm::RestorePosition() {
         }
         return reg.ReadString(name);
     };
+    const bool firstStart = m_place.Width == 0 && m_place.Height == 0 &&
+                            !reg.ValueExists(QStringLiteral("DetachedFormWidth")) &&
+                            !reg.ValueExists(QStringLiteral("DetachedFormHieght"));
     m_place = PlaceFromValues(
         value(QStringLiteral("DetachedFormLeft")), value(QStringLiteral("DetachedFormTop")),
         value(QStringLiteral("DetachedFormWidth")), value(QStringLiteral("DetachedFormHieght")), m_place);
@@ -459,6 +462,12 @@ void TDetachedImageForm::RestorePosition() {
     const QScreen *screen = QGuiApplication::screenAt(PlaceCentre(m_place));
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
+    }
+    if (firstStart && screen) {
+        // Nothing stored yet: the whole tool bar and a page tall enough to read.
+        const QRect available = screen->availableGeometry();
+        m_place.Width = std::max(m_place.Width, sizeHint().width());
+        m_place.Height = std::max(m_place.Height, available.height() * 85 / 100);
     }
     QRect frame = screen ? KeepOnScreen(m_place, screen->availableGeometry())
                          : QRect(0, 0, std::max(1, m_place.Width), std::max(1, m_place.Height));

@@ -64,7 +64,7 @@ QToolButton *TWpButtonBar::addButton(const QString &name, const QString &text, b
         else if (name == "right")
             m_control->setAlignment(1);
         refresh();
-        m_control->editor()->setFocus();
+        m_control->FocusText();
     });
     return b;
 }

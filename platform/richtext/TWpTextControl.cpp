@@ -210,6 +210,10 @@ TWpTextControl::TWpTextControl(QWidget *parent)
     layout->addWidget(m_editor, 1);
     layout->addWidget(m_footerView);
     m_proxy = m_scene->addWidget(m_page);
+    // Focus given to the control (a click, Tab, a window's activation) lands in the text.
+    setFocusProxy(m_view);
+    m_scene->setFocusItem(m_proxy);
+    m_editor->setFocus();
     connect(m_editor->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TWpTextControl::checkPicturesInView);
     m_editor->setDocument(m_doc->main());
@@ -224,6 +228,12 @@ TWpTextControl::TWpTextControl(QWidget *parent)
             }
         });
     pageChanged();
+}
+
+void TWpTextControl::FocusText() {
+    m_editor->setFocus(Qt::OtherFocusReason);
+    m_scene->setFocusItem(m_proxy, Qt::OtherFocusReason);
+    m_view->setFocus(Qt::OtherFocusReason);
 }
 
 TWpTextControl::~TWpTextControl() {

@@ -95,6 +95,9 @@ public:
 
     TWpDocument &document() { return *m_doc; }
     TWpEditor *editor() const { return m_editor; }
+    // The keyboard focus to the text: the editor sits on the page in a graphics scene, so the view
+    // takes the focus and hands the keys to the editor.
+    void FocusText();
     QTextDocument *activeDocument() const { return m_doc->part(m_active); }
 
     // Text and selection (positions in characters of the active part).
@@ -247,6 +250,9 @@ public:
     bool FindNext(const QString &text);
     // Replaces every occurrence outside protected fields; returns how many were replaced.
     int ReplaceAll(const QString &text, const QString &replacement);
+    // Replaces the selection when it is the text looked for (and not protected), then selects the
+    // next occurrence; true when a replacement was made.
+    bool ReplaceNext(const QString &text, const QString &replacement);
 
     // The control's dialogs: font, colour, tabs, bullets, find (1) or replace (2), table.
     void FontDialog();

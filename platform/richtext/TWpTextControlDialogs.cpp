@@ -55,6 +55,23 @@ int TWpTextControl::ReplaceAll(const QString &text, const QString &replacement) 
     return count;
 }
 
+bool TWpTextControl::ReplaceNext(const QString &text, const QString &replacement) {
+    if (text.isEmpty())
+        return false;
+    QTextCursor c = cursor();
+    const int start = c.selectionStart(), end = c.selectionEnd();
+    bool replaced = false;
+    if (c.selectedText().compare(text, Qt::CaseInsensitive) == 0 && !touchesProtected(start, end)) {
+        const QTextCharFormat f = c.charFormat();
+        c.insertText(replacement, f);
+        setSelStart(start + int(replacement.size()));
+        setSelLength(0);
+        replaced = true;
+    }
+    FindNext(text);
+    return replaced;
+}
+
 void TWpTextControl::SetListStyle(int style) {
     QTextCursor c = cursor();
     c.beginEditBlock();
@@ -193,6 +210,9 @@ void TWpTextControl::FindDialog(int mode) {
     QPushButton *next = buttons->addButton(tr("Find Next"), QDialogButtonBox::ActionRole);
     connect(next, &QPushButton::clicked, &dialog, [&] { FindNext(what->text()); });
     if (mode == 2) {
+        QPushButton *one = buttons->addButton(tr("Replace"), QDialogButtonBox::ActionRole);
+        one->setObjectName(QStringLiteral("ReplaceButton"));
+        connect(one, &QPushButton::clicked, &dialog, [&] { ReplaceNext(what->text(), with->text()); });
         QPushButton *all = buttons->addButton(tr("Replace All"), QDialogButtonBox::ActionRole);
         connect(all, &QPushButton::clicked, &dialog, [&] { ReplaceAll(what->text(), with->text()); });
     }
