@@ -515,11 +515,38 @@ def report_fields(body):
     return fields
 
 
-def answer_request(conn, log, request):
+def audio_task_for(report, name, command):
+    """The audio task the host sends when the editor's dictation list asks for an entry (ENQ "AUDIO"):
+    a recording task for a new one, else the sample dictation as the task the command names, with
+    the entry's text to correct. The report's session stays open, so the window closes without an
+    ESC (DONTESCAPE)."""
+    kind = command.split(b"^")[0]
+    body = read_report_file(DICTATION_TASKS[b"A" if kind == b"RECORD" else b"B"])
+    fields = report_fields(body)
+    body = body.replace(b"KX_AUDIOTASK~" + fields.get(b"AUDIOTASK", b""), b"KX_AUDIOTASK~" + command, 1)
+    reported = report_fields(report)
+    for key, value in ((b"AUDIOJOBNUMBER", name), (b"REQCODE", reported.get(b"REQCODE")),
+                       (b"PROCCODE", reported.get(b"PROCCODE"))):
+        if value is not None:
+            body = body.replace(b"KX_" + key + b"~" + fields.get(key, b""), b"KX_" + key + b"~" + value, 1)
+    for entry in reported.get(b"AUDIOTEXTINFO", b"").split(b"]"):
+        parts = entry.split(b"\\")
+        if kind == b"CORRECT" and parts[0] == name and len(parts) > 5:
+            body += b"^KX_RECOGNISEDTEXT~" + b"]".join(parts[5:])
+    if b"KX_DONTESCAPE~1" not in body:
+        body += b"^KX_DONTESCAPE~1"
+    return body
+
+
+def answer_request(conn, log, request, report=b""):
     """One ENQ request of the editor (ENQ kind ETX fields ETX ACK): a look-up gets client command 4
-    with the answer or "systemabrnotfound"; an audio command is logged."""
+    with the answer or "systemabrnotfound"; an audio command is logged and answered with its task."""
     parts = request.split(ETX)
     kind = parts[0]
+    if kind == b"AUDIO" and len(parts) >= 3:
+        log.event("request", type="AUDIO", fields=[p.decode("latin-1") for p in parts[1:]])
+        conn.send(REPORT_START + audio_task_for(report, parts[1], parts[2]) + REPORT_END)
+        return
     if kind == b"ABR" and len(parts) >= 2:
         name = parts[1].strip().lower()
         log.event("lookup", name=name.decode("latin-1"))
@@ -529,15 +556,17 @@ def answer_request(conn, log, request):
         else:
             conn.send(object_request(["orva", "10", "4", "systemabrnotfound"]))
     else:
-        log.event("request", kind=kind.decode("latin-1"), fields=[p.decode("latin-1") for p in parts[1:]])
+        log.event("request", type=kind.decode("latin-1"), fields=[p.decode("latin-1") for p in parts[1:]])
 
 
-def await_upload(conn, log, upload_dir, file_prefix):
+def await_upload(conn, log, upload_dir, file_prefix, report=b""):
     """After a report message or an audio task: look-ups (ENQ ... ACK) are answered, a single ESC gives
     the work up, an upload is received, checked and filed as <file_prefix>-N.txt; one refused with NAK
-    is sent again by the client and waited for. Returns "abandoned", "filed", "lost", or None when the
-    link closed."""
+    is sent again by the client and waited for. A dictation the report's list opened and uploads is
+    filed as dictation-N.txt and the wait goes on. Returns "abandoned", "filed", "lost", or None when
+    the link closed."""
     count = 0
+    dictations = 0
     while True:
         while not conn.pending:
             if not conn.read_some():
@@ -551,10 +580,14 @@ def await_upload(conn, log, upload_dir, file_prefix):
                 continue
             request = bytes(data[1:end]).rstrip(ETX)
             del data[:end + 1]
-            answer_request(conn, log, request)
+            answer_request(conn, log, request, report)
         elif data[:1] == ESC and data[1:2] not in (b"[", b"O"):
             del data[:1]
             return "abandoned"
+        elif data[:1] == b"\x07" and report and upload_is_dictation(conn):
+            dictations += 1
+            path = os.path.join(upload_dir, "dictation-%d.txt" % dictations) if upload_dir else None
+            receive_upload(conn, log, {"receive_upload": path})
         elif data[:1] == b"\x07":
             count += 1
             path = os.path.join(upload_dir, "%s-%d.txt" % (file_prefix, count)) if upload_dir else None
@@ -567,12 +600,23 @@ def await_upload(conn, log, upload_dir, file_prefix):
             del data[:1]
 
 
+def upload_is_dictation(conn):
+    """Whether the upload that begins in the pending bytes carries a dictation ("KX_AUDIOTEXT")."""
+    marker = b"KX_AUDIOTEXT"
+    while True:
+        at = conn.pending.find(b"\x03\x02")
+        if at >= 0 and len(conn.pending) >= at + 2 + len(marker):
+            return bytes(conn.pending[at + 2:at + 2 + len(marker)]) == marker
+        if not conn.read_some(10):
+            return False
+
+
 def send_and_await(conn, log, event, name, body, upload_dir, file_prefix, status):
     """Sends a report message and waits for what comes back; status gives the menu's status line for
     each outcome ("abandoned", "filed", "lost"). None when the link closed."""
     conn.send(REPORT_START + body + REPORT_END)
     log.event(event, name=name.decode("latin-1"))
-    outcome = await_upload(conn, log, upload_dir, file_prefix)
+    outcome = await_upload(conn, log, upload_dir, file_prefix, body if event == "report" else b"")
     if outcome is None:
         return None
     if outcome == "abandoned":
