@@ -309,9 +309,11 @@ bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
         m_task.TaskText = messageText;
         m_task.ReadAudioTask();
         LoadWindowPosition();
-        applyTask(false);
+        const QString failure = applyTask(false);
         FormShow();
         QTimer::singleShot(0, this, [this] { guarded([this] { AfterOpenIdle(); }); });
+        if (!failure.isEmpty())
+            DeviceActionFailed(failure);
     });
     return true;
 }
@@ -326,7 +328,7 @@ void TwpAudioForm::ReopenAudioTask() {
             m_player->SetPositionCallback(
                 [this](PlaybackControl *, int start, int length) { OnPlaybackPosition(start, length); });
         }
-        applyTask(true);
+        const QString failure = applyTask(true);
         if (m_audioTaskKind == "CORRECT" && !m_sentCorrection.isEmpty()) {
             m_audioReceivedText = m_correctedReceivedText;
             const QSignalBlocker block(m_correctWpText);
@@ -334,6 +336,8 @@ void TwpAudioForm::ReopenAudioTask() {
             EnableButtons();
         }
         FormShow();
+        if (!failure.isEmpty())
+            DeviceActionFailed(failure);
     });
 }
 
@@ -341,7 +345,7 @@ QString TwpAudioForm::newWorkFile() const {
     return QDir(m_workFolder).filePath(AudioWorkFileName());
 }
 
-void TwpAudioForm::applyTask(bool reopen) {
+QString TwpAudioForm::applyTask(bool reopen) {
     setWindowFlag(Qt::WindowStaysOnTopHint, !value("ALWAYSONTOP").isEmpty());
     m_audioTaskKind = value("AUDIOTASK");
     const bool import = m_audioTaskKind == "IMPORT";
@@ -387,9 +391,16 @@ void TwpAudioForm::applyTask(bool reopen) {
     const QByteArray info = value("PLAYBACKINFO");
     if (info.contains(']'))
         m_player->SetRecognisedText(HostText::toUnicode(info));
+    QString failure;
     if (!m_recordAllowed && fileExists()) {
         m_player->OpenFile(QString());
-        m_player->OpenFile(m_audioFileName);
+        try {
+            m_player->OpenFile(m_audioFileName);
+        } catch (const EAudioError &e) {
+            failure = e.Message();
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        }
     }
     bool ok = false;
     const int start = value("AUDIOSTARTPOS").trimmed().toInt(&ok);
@@ -400,6 +411,7 @@ void TwpAudioForm::applyTask(bool reopen) {
     EnableButtons();
     ShowReportDetails();
     UpdateStatus();
+    return failure;
 }
 
 void TwpAudioForm::ShowTaskText() {
@@ -620,9 +632,24 @@ void TwpAudioForm::btnRewindClick(QObject *sender) {
 }
 
 bool TwpAudioForm::ensureRecordingFile() {
-    if (!m_player->FileName().isEmpty())
+    const QString open = m_player->FileName();
+    if (!open.isEmpty() && isStandardFormat(open))
         return true;
     PrivateFile::makeFolder(m_workFolder);
+    if (fileExists() && CanReadWaveFormat(m_audioFileName) && !isStandardFormat(m_audioFileName)) {
+        // Recording works on the dictation format only: the host's audio is converted once into a
+        // work file, which is then recorded over and sent; the host's own file stays as it came.
+        const QString target = newWorkFile();
+        if (!convertToStandard(m_audioFileName, target, QStringLiteral("Record Audio"),
+                               QStringLiteral("The audio file could not be converted for recording:\r\n")))
+            return false;
+        m_player->OpenFile(QString());
+        m_audioFileName = target;
+        m_player->OpenFile(target);
+        return true;
+    }
+    if (!open.isEmpty())
+        return true;
     const TAudioFileRef ref = m_task.AudioFile();
     if (ref.kind == TAudioFileRef::Kind::Shared && m_audioFileName == ref.path) {
         // A shared file is only read: the recording goes to a copy in the work folder.
@@ -642,9 +669,8 @@ bool TwpAudioForm::ensureRecordingFile() {
 }
 
 void TwpAudioForm::btnRecordClick() {
-    if (!m_player || !m_recordAllowed)
+    if (!m_player || !m_recordAllowed || !ensureRecordingFile())
         return;
-    ensureRecordingFile();
     m_blink = 0;
     m_player->Record(clampToLength(m_pbPlayBack->value()), -1);
     m_recordImage->show();
@@ -748,8 +774,43 @@ bool TwpAudioForm::ConversionProgress(int, int percent) {
     return true;
 }
 
+bool TwpAudioForm::convertToStandard(const QString &source, const QString &target, const QString &caption,
+                                     const QString &failure) {
+    TdeWaveFormat standard;
+    if (!FindAcmFormat(QStringLiteral("GSM 6.10"), QStringLiteral("22.050 kHz, Mono"), standard) ||
+        standard.FormatTag() == 0) {
+        m_messages.error(caption, QStringLiteral("The standard dictation format is not available."));
+        return false;
+    }
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_pbPlayBack->hide();
+        m_conversionPanel->show();
+        m_convertDots = 0;
+        struct Restore {
+            TwpAudioForm *form;
+            ~Restore() {
+                form->m_conversionPanel->hide();
+                form->m_pbPlayBack->show();
+                QApplication::restoreOverrideCursor();
+            }
+        } restore{this};
+        ConvertAudioFile(source, target, standard,
+                         [this](int stage, int percent) { return ConversionProgress(stage, percent); });
+        return true;
+    } catch (const EAudioError &e) {
+        m_messages.error(caption, failure + source + QStringLiteral("\r\n") + e.Message());
+    } catch (const std::exception &e) {
+        m_messages.error(caption,
+                         failure + source + QStringLiteral("\r\n") + QString::fromLocal8Bit(e.what()));
+    }
+    QFile::remove(target);
+    return false;
+}
+
 bool TwpAudioForm::importFile(const QString &chosen, QString &target) {
     const QString caption = QStringLiteral("Import Audio");
+    const QString failure = QStringLiteral("The audio file could not be imported:\r\n");
     TdeWaveFormat format;
     bool isMpeg = false;
     bool readable = false;
@@ -768,44 +829,17 @@ bool TwpAudioForm::importFile(const QString &chosen, QString &target) {
         WritePrivateFile(target, data);
     };
     try {
-        if (!readable) {
+        // What cannot be read is sent as it is, and what is already in the dictation format too.
+        if (!readable || (!isMpeg && isStandardFormat(chosen))) {
             copy();
             return true;
         }
-        TdeWaveFormat standard;
-        if (!FindAcmFormat(QStringLiteral("GSM 6.10"), QStringLiteral("22.050 kHz, Mono"), standard) ||
-            standard.FormatTag() == 0) {
-            m_messages.error(caption, QStringLiteral("The standard dictation format is not available."));
-            return false;
-        }
-        if (!isMpeg && standard == format) {
-            copy();
-            return true;
-        }
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_pbPlayBack->hide();
-        m_conversionPanel->show();
-        m_convertDots = 0;
-        struct Restore {
-            TwpAudioForm *form;
-            ~Restore() {
-                form->m_conversionPanel->hide();
-                form->m_pbPlayBack->show();
-                QApplication::restoreOverrideCursor();
-            }
-        } restore{this};
-        ConvertAudioFile(chosen, target, standard,
-                         [this](int stage, int percent) { return ConversionProgress(stage, percent); });
-        return true;
     } catch (const EAudioError &e) {
-        m_messages.error(caption, QStringLiteral("The audio file could not be imported:\r\n") + chosen +
-                                      QStringLiteral("\r\n") + e.Message());
-    } catch (const std::exception &e) {
-        m_messages.error(caption, QStringLiteral("The audio file could not be imported:\r\n") + chosen +
-                                      QStringLiteral("\r\n") + QString::fromLocal8Bit(e.what()));
+        m_messages.error(caption, failure + chosen + QStringLiteral("\r\n") + e.Message());
+        QFile::remove(target);
+        return false;
     }
-    QFile::remove(target);
-    return false;
+    return convertToStandard(chosen, target, caption, failure);
 }
 
 void TwpAudioForm::LoadButtonClick() {

@@ -100,7 +100,9 @@ protected:
 
 private:
     void buildForm();
-    void applyTask(bool reopen);
+    // Sets the window up for the task; a host file the player cannot open does not stop that: the
+    // reason comes back, to be told once the window shows.
+    QString applyTask(bool reopen);
     void ShowTaskText();
     void ShowReportDetails();
     void AfterOpenIdle();
@@ -121,6 +123,10 @@ private:
     bool openPlayerFile();
     bool ensureRecordingFile();
     bool importFile(const QString &chosen, QString &target);
+    // Converts `source` into the dictation format at `target`, with the progress panel; false (the
+    // user told, under `caption`) when it cannot.
+    bool convertToStandard(const QString &source, const QString &target, const QString &caption,
+                           const QString &failure);
     QString newWorkFile() const;
     bool fileExists() const;
     bool playing() const;

@@ -1,6 +1,7 @@
 #include "dictation/playback/WaveDevice.h"
 
 #include "dictation/wave/AudioErrors.h"
+#include "dictation/wave/AudioUtils.h"
 #include "dictation/wave/PrivateFile.h"
 #include "dictation/wave/TdeRIFFAudioReader.h"
 
@@ -50,11 +51,12 @@ void WriteEmptyGsmWave(const QString &name) {
     }
 }
 
-// Decodes the blocks of a range of samples for the sound output, one block at a time.
+// A range of samples for the sound output: GSM blocks decoded one block at a time, or samples
+// already decoded (a file opened for playing only) copied as they are.
 class WaveDevice::PlaySource : public QIODevice {
 public:
-    PlaySource(const QByteArray &blocks, qint64 fromSample, qint64 toSample)
-        : m_blocks(blocks), m_next(fromSample), m_end(toSample) {
+    PlaySource(const QByteArray &blocks, const QByteArray &decoded, qint64 fromSample, qint64 toSample)
+        : m_blocks(blocks), m_decoded(decoded), m_next(fromSample), m_end(toSample) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
@@ -63,6 +65,12 @@ public:
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override {
+        if (m_blocks.isEmpty()) {
+            const qint64 n = std::max<qint64>(0, std::min(m_end - m_next, maxSize / 2));
+            std::memcpy(data, m_decoded.constData() + m_next * 2, std::size_t(n) * 2);
+            m_next += n;
+            return n * 2;
+        }
         qint64 written = 0;
         while (written + 2 <= maxSize && m_next < m_end) {
             const qint64 block = m_next / kGsmBlockSamples;
@@ -85,6 +93,7 @@ protected:
 
 private:
     QByteArray m_blocks;
+    QByteArray m_decoded;
     qint64 m_next;
     qint64 m_end;
     qint64 m_decodedBlock = -1;
@@ -149,14 +158,23 @@ void WaveDevice::open(const QString &path) {
         throw EMCIDeviceError(
             QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, file.errorString()));
     try {
+        TdeWaveFormat format;
+        bool isMpeg = false;
+        if (!ReadWaveFileFormat(path, format, isMpeg))
+            throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        if (isMpeg || format.FormatTag() != kTagGsm610 || format.Channels() != 1 ||
+            format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes) {
+            // The host may send audio that was never converted (PCM, an MP3 upload): it is
+            // played as it is; recording over it needs a converted copy first.
+            m_pcm = ReadAudioFileAsPcm(path, kDeviceRate);
+            m_pcm.truncate(m_pcm.size() / 2 * 2);
+            m_playOnly = true;
+            m_path = path;
+            m_position = 0;
+            m_state = Idle;
+            return;
+        }
         TdeRIFFAudioReader reader(&file);
-        const TdeWaveFormat &format = reader.Format();
-        if (format.FormatTag() != kTagGsm610 || format.Channels() != 1 ||
-            format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes)
-            throw EMCIDeviceError(
-                QStringLiteral(
-                    "The audio file %1 is not in the dictation format (GSM 6.10, 22.050 kHz, Mono).")
-                    .arg(path));
         reader.SelectTrack(0);
         const qint64 whole = reader.TrackSize(0) / kGsmBlockBytes * kGsmBlockBytes;
         QByteArray blocks(whole, Qt::Uninitialized);
@@ -180,7 +198,22 @@ void WaveDevice::close() {
     m_path.clear();
     m_blocks.clear();
     m_format.clear();
+    m_pcm.clear();
+    m_playOnly = false;
     m_position = 0;
+}
+
+int WaveDevice::lengthMs() const {
+    if (m_playOnly)
+        return int(qint64(m_pcm.size() / 2) * 1000 / kDeviceRate);
+    return msOfBlocks(blockCount());
+}
+
+void WaveDevice::requireDictationFormat(const char *action) const {
+    if (m_playOnly)
+        throw EMCIDeviceError(QStringLiteral("The audio file %1 is not in the dictation format (GSM 6.10, "
+                                             "22.050 kHz, Mono) and cannot be %2.")
+                                  .arg(m_path, QString::fromLatin1(action)));
 }
 
 int WaveDevice::positionMs() const {
@@ -212,9 +245,9 @@ void WaveDevice::play(int fromMs, int toMs) {
     if (from >= to)
         return;
     const qint64 fromSample = qint64(from) * kGsmRate / 1000;
-    const qint64 toSample =
-        std::min<qint64>(qint64(to) * kGsmRate / 1000, qint64(blockCount()) * kGsmBlockSamples);
-    m_source = std::make_unique<PlaySource>(m_blocks, fromSample, toSample);
+    const qint64 samples = m_playOnly ? m_pcm.size() / 2 : qint64(blockCount()) * kGsmBlockSamples;
+    m_source = std::make_unique<PlaySource>(m_blocks, m_pcm, fromSample,
+                                            std::min<qint64>(qint64(to) * kGsmRate / 1000, samples));
     m_retiredOutput.reset();
     m_output = m_devices.createOutput();
     connect(m_output.get(), &PcmOutput::drained, this, [this] { finishPlaying(true); });
@@ -247,6 +280,7 @@ void WaveDevice::finishPlaying(bool toEnd) {
 void WaveDevice::record(int fromMs, int toMs) {
     if (m_state == Closed)
         throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    requireDictationFormat("recorded over");
     if (m_state == Playing || m_state == Recording)
         stop();
     m_recordBlock = std::min(blockAtMs(std::max(fromMs, 0)), blockCount());
@@ -323,6 +357,7 @@ void WaveDevice::stopFromEvent() {
 void WaveDevice::deleteRange(int fromMs, int toMs) {
     if (m_state == Closed)
         throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    requireDictationFormat("cut");
     if (m_state == Playing || m_state == Recording)
         stop();
     const int first = std::min(blockAtMs(fromMs), blockCount());
@@ -335,6 +370,8 @@ void WaveDevice::deleteRange(int fromMs, int toMs) {
 void WaveDevice::save() {
     if (m_state == Closed)
         throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+    if (m_playOnly)
+        return;
     try {
         WritePrivateFile(m_path, gsmWave(m_format, m_blocks));
     } catch (const EAudioError &e) {

@@ -1,6 +1,7 @@
 // The wave document and device behind the player, in place of the media control interface: the
 // GSM 6.10 blocks of one file kept in memory exactly as read, played through the sound output and
 // recorded over from the sound input, cut and saved. Blocks outside a change are never re-encoded.
+// Audio in any other readable format is decoded whole for playing only.
 #pragma once
 
 #include "platform/audio/AudioDevices.h"
@@ -36,13 +37,14 @@ public:
     explicit WaveDevice(orva::audio::AudioDevices &devices, QObject *parent = nullptr);
     ~WaveDevice() override;
 
-    // Reads a GSM 6.10 22,050 Hz mono wave file; raises EMCIDeviceError for any other.
+    // Reads a GSM 6.10 22,050 Hz mono wave file; any other wave or MPEG file the audio readers
+    // decode is opened for playing only. Raises EMCIDeviceError for a file that cannot be read.
     void open(const QString &path);
     void close();
     State state() const { return m_state; }
     QString path() const { return m_path; }
 
-    int lengthMs() const { return msOfBlocks(blockCount()); }
+    int lengthMs() const;
     int positionMs() const;
     // Stops and moves to `ms` (clamped to the audio).
     void seek(int ms);
@@ -58,7 +60,8 @@ public:
     // saves the file.
     void deleteRange(int fromMs, int toMs);
     // Writes the file: the header of the file as opened ("fmt " as read, "fact" with the samples,
-    // "data"), the blocks and a pad byte after an odd size.
+    // "data"), the blocks and a pad byte after an odd size. A file opened for playing only is never
+    // changed, so it is left as it is.
     void save();
 
     const QByteArray &blocks() const { return m_blocks; }
@@ -77,6 +80,7 @@ private:
     class PlaySource;
     class RecordSink;
 
+    void requireDictationFormat(const char *action) const;
     void finishPlaying(bool toEnd);
     void finishRecording();
     void putBlocks(const QByteArray &coded);
@@ -89,9 +93,11 @@ private:
     QString m_error;
     QByteArray m_format; // the "fmt " chunk's body as read
     QByteArray m_blocks;
-    int m_position = 0; // ms, while idle
-    int m_playFrom = 0; // ms
-    int m_playTo = 0;   // ms
+    bool m_playOnly = false; // decoded for playing: never recorded over, cut or saved
+    QByteArray m_pcm;        // 16-bit mono samples at the device rate, of a file decoded for playing only
+    int m_position = 0;      // ms, while idle
+    int m_playFrom = 0;      // ms
+    int m_playTo = 0;        // ms
     int m_recordBlock = 0;
     int m_recordEnd = 0; // block index, INT_MAX for no end
     std::unique_ptr<orva::audio::PcmOutput> m_output;

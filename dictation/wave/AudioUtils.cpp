@@ -247,6 +247,39 @@ bool CanReadWaveFormat(const QString &file) {
     return ReadWaveFileFormat(file, format, isMpeg);
 }
 
+QByteArray ReadAudioFileAsPcm(const QString &file, int rate) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+    QByteArray mpeg;
+    QBuffer mpegWave(&mpeg);
+    QIODevice *riff = &in;
+    TdeWaveFormat format;
+    bool isMpeg = false;
+    if (!ReadWaveFileFormat(file, format, isMpeg))
+        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+    if (isMpeg) {
+        // MPEG audio is read through the RIFF header that describes it, as the conversion does.
+        mpeg = BuildMpegWaveHeader(file) + in.readAll();
+        mpegWave.open(QIODevice::ReadOnly);
+        riff = &mpegWave;
+    }
+    TdeRIFFAudioReader reader(riff);
+    TdeWaveFormat pcm;
+    pcm.Assign(orva::audio::PcmFormat(std::uint32_t(rate), 1, 16).toBytes());
+    TdeAudioConvertor convertor;
+    convertor.SetFormatIn(reader.Format());
+    convertor.SetFormatOut(pcm);
+    convertor.SetActive(true);
+    QByteArray samples;
+    convertor.OnAudioConverted = [&samples](const char *data, qint64 size, bool &) {
+        samples.append(data, size);
+    };
+    const std::unique_ptr<TdeSubStream> window = reader.CurrentTrackStream();
+    convertor.ConvertStream(*window);
+    return samples;
+}
+
 void ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
                       const WaveConversionProgress &progress) {
     TdeWaveFormat format;

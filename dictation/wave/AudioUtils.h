@@ -47,6 +47,10 @@ bool FindAcmFormat(const QString &tagName, const QString &description, TdeWaveFo
 bool ReadWaveFileFormat(const QString &file, TdeWaveFormat &format, bool &isMpeg);
 bool CanReadWaveFormat(const QString &file);
 
+// The whole audio of `file` (any readable wave or MPEG file) as 16-bit mono PCM at `rate`, for
+// playing what the dictation format does not hold. Raises EAudioError descendants when it cannot.
+QByteArray ReadAudioFileAsPcm(const QString &file, int rate);
+
 // stage 0 start, 1 progress, 2 end; returning false cancels the conversion.
 using WaveConversionProgress = std::function<bool(int stage, int percent)>;
 

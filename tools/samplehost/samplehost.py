@@ -12,8 +12,10 @@ Events (negotiation seen, lines typed, data received) are written as JSON lines 
 import argparse
 import base64
 import json
+import math
 import os
 import socket
+import struct
 import sys
 import threading
 import time
@@ -251,6 +253,7 @@ MENU_CHOICES = [
     (b"8", b"Command prompt (export and import of items)"),
     (b"A", b"Dictation: record"),
     (b"B", b"Dictation: playback"),
+    (b"C", b"Dictation: record over unconverted audio"),
     (b"9", b"Log off"),
 ]
 MENU_FIRST_ROW = 4
@@ -521,7 +524,7 @@ def audio_task_for(report, name, command):
     the entry's text to correct. The report's session stays open, so the window closes without an
     ESC (DONTESCAPE)."""
     kind = command.split(b"^")[0]
-    body = read_report_file(DICTATION_TASKS[b"A" if kind == b"RECORD" else b"B"])
+    body = DICTATION_TASKS[b"A" if kind == b"RECORD" else b"B"]()
     fields = report_fields(body)
     body = body.replace(b"KX_AUDIOTASK~" + fields.get(b"AUDIOTASK", b""), b"KX_AUDIOTASK~" + command, 1)
     reported = report_fields(report)
@@ -638,14 +641,33 @@ def report_session(conn, log, upload_dir):
     })
 
 
-# Menu choices A and B: the audio tasks the host sends the dictation window.
-DICTATION_TASKS = {b"A": "dictation-record.txt", b"B": "dictation.txt"}
+def unconverted_audio_task():
+    """Menu choice C: a recording task whose audio the host holds as a failed conversion left it
+    (16-bit PCM, 44.1 kHz stereo, one second of a 440 Hz tone): the window plays it as it is and
+    converts it to the dictation format at the first Record."""
+    rate = 44100
+    frames = bytearray()
+    for i in range(rate):
+        sample = int(8000 * math.sin(2 * math.pi * 440 * i / rate))
+        frames += struct.pack("<hh", sample, sample)
+    fmt = struct.pack("<HHIIHH", 1, 2, rate, rate * 4, 4, 16)
+    wave = (b"RIFF" + struct.pack("<I", 4 + 8 + len(fmt) + 8 + len(frames)) + b"WAVE" + b"fmt " +
+            struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(frames)) + bytes(frames))
+    body = read_report_file("dictation-record.txt").replace(b"^KX_REQCODE~26/00125", b"^KX_REQCODE~26/00126")
+    return body + b"^KX_AUDIOFILE~unconverted.wav^KX_AUDIODATA~" + base64.b64encode(wave)
 
 
-def dictation_session(conn, log, upload_dir, task_file):
-    """Menu choices A and B: sends an audio task and waits for the dictation window. Returns the text
-    for the menu's status line."""
-    body = read_report_file(task_file)
+# Menu choices A, B and C: the audio tasks the host sends the dictation window.
+DICTATION_TASKS = {
+    b"A": lambda: read_report_file("dictation-record.txt"),
+    b"B": lambda: read_report_file("dictation.txt"),
+    b"C": unconverted_audio_task,
+}
+
+
+def dictation_session(conn, log, upload_dir, body):
+    """Menu choices A, B and C: sends an audio task and waits for the dictation window. Returns the
+    text for the menu's status line."""
     fields = report_fields(body)
     name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
     return send_and_await(conn, log, "dictation", name, body, upload_dir, "dictation", {
@@ -713,7 +735,7 @@ def interactive_session(conn, log, upload_dir=None):
         elif choice == b"6":
             send_image_request(conn, request)
         elif choice in DICTATION_TASKS:
-            status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice])
+            status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice]())
             if status is None:
                 return
         elif choice == b"4":

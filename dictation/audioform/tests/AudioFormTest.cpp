@@ -5,11 +5,15 @@
 
 #include "common/testing/RecordingMessages.h"
 #include "dictation/hid/TUsbHidDevice.h"
+#include "dictation/playback/TPlayback.h"
 #include "dictation/playback/WaveDevice.h"
+#include "dictation/playback/tests/FakeAudioDevices.h"
 #include "dictation/playback/tests/FakePlayer.h"
+#include "platform/audio/tests/AudioTestSupport.h"
 #include "platform/hid/tests/FakeHidBus.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -22,6 +26,8 @@
 #include <stdexcept>
 
 namespace {
+
+using namespace orva::audio::test;
 
 class AudioFormTest : public ::testing::Test {
 public:
@@ -225,6 +231,104 @@ TEST_F(AudioFormTest, StopInsideTheAudioAsksWhetherToKeepTheRest) {
     EXPECT_EQ(messages.asked.size(), 1);
     EXPECT_TRUE(messages.asked.first().startsWith("Finished Inserting Audio|There are 10 seconds after"));
     EXPECT_EQ(log.calls.last(), "DeleteRange 0");
+}
+
+// The window with the real player on stand-in sound devices, for audio the host sends in formats
+// other than the dictation format.
+class HostAudioFormTest : public ::testing::Test {
+public:
+    HostAudioFormTest()
+        : form(
+              dir.path(), messages, [this] { return std::make_unique<TPlayback>(nullptr, &devices); },
+              [this] { return bus.NewBackend(); }) {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+        form.AudioHostSend.Transmit = [](TAudioTask &, const QString &) { return true; };
+        form.AudioHostSend.Escape = [] {};
+    }
+    void open(const QByteArray &kind, const QByteArray &name, const QByteArray &audio) {
+        form.OpenAudioTask("KX_AUDIOONLY~1^KX_AUDIOTASK~" + kind +
+                           "^KX_REQCODE~R1^KX_PatSur~NEWPATIENT^KX_HELDBY~someone^KX_AUDIOFILE~" + name +
+                           "^KX_AUDIODATA~" + audio.toBase64());
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    void click(const char *name) {
+        auto *button = form.findChild<QPushButton *>(QString::fromLatin1(name));
+        ASSERT_TRUE(button) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // The host's audio in the formats a failed conversion leaves behind: plain PCM and an MP3.
+    static QByteArray pcm44kStereo() { return pcmWave(sine(44100, 440, 44100, 2), 44100, 2); }
+    QByteArray mp3() {
+        const QString wav = dir.filePath("tone.wav");
+        const QString mp3 = dir.filePath("tone.mp3");
+        if (!writeFile(wav, pcm44kStereo()) || runSox({wav, mp3}).isNull())
+            return {};
+        return readFile(mp3);
+    }
+
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    FakeAudioDevices devices;
+    FakeHidBus bus;
+    TwpAudioForm form;
+};
+
+TEST_F(HostAudioFormTest, AnyReadableHostAudioOpensFullyAndPlays) {
+    if (soxProgram().isEmpty())
+        GTEST_SKIP() << "sox not installed";
+    const QByteArray mp3Audio = mp3();
+    ASSERT_FALSE(mp3Audio.isEmpty()) << "sox could not write the MP3";
+    const struct {
+        const char *name;
+        QByteArray file;
+        QByteArray audio;
+    } cases[] = {{"PCM 16-bit 44.1 kHz stereo", "host.wav", pcm44kStereo()}, {"MP3", "host.mp3", mp3Audio}};
+    for (const auto &c : cases) {
+        messages.shown.clear();
+        open("PLAYBACK", c.file, c.audio);
+        EXPECT_TRUE(messages.shown.filter("Quillory").isEmpty())
+            << c.name << messages.shown.join('\n').toStdString();
+        EXPECT_EQ(messages.shown.filter("Held by another user").size(), 1) << c.name;
+        EXPECT_TRUE(form.findChild<QLabel *>("PATIENTStatic")->text().contains("NEWPATIENT")) << c.name;
+        click("btnPlay");
+        ASSERT_TRUE(devices.output) << c.name;
+        const std::vector<std::int16_t> heard = devices.output->advance(400);
+        ASSERT_GE(heard.size(), 4000u) << c.name;
+        EXPECT_GT(toneShare(heard.data() + 2000, 2048, 440), 0.8) << c.name;
+        form.close();
+        devices.output = nullptr;
+    }
+}
+
+TEST_F(HostAudioFormTest, UnreadableHostAudioIsToldAndTheTaskStillOpens) {
+    open("PLAYBACK", "host.wav", "RIFF and nothing a reader knows");
+    EXPECT_EQ(messages.shown.filter("Quillory").size(), 1) << messages.shown.join('\n').toStdString();
+    EXPECT_EQ(messages.shown.filter("Held by another user").size(), 1);
+    EXPECT_TRUE(form.findChild<QLabel *>("PATIENTStatic")->text().contains("NEWPATIENT"));
+}
+
+TEST_F(HostAudioFormTest, RecordConvertsTheHostAudioOnceAndRecordsOverTheCopy) {
+    open("RECORD", "host.wav", pcm44kStereo());
+    const QString hostFile = form.AudioFileName();
+    click("btnRecord");
+    ASSERT_TRUE(devices.input && devices.input->active()) << messages.shown.join('\n').toStdString();
+    EXPECT_NE(form.AudioFileName(), hostFile);
+    EXPECT_EQ(readFile(hostFile), pcm44kStereo()) << "the host's own file stays as it came";
+    devices.input->feed(sine(22050, 300));
+    messages.replies = {UserMessages::Answer::Yes}; // keep the rest
+    click("btnStop");
+    const QByteArray recorded = readFile(form.AudioFileName());
+    const QByteArray format = chunk(recorded, "fmt ");
+    ASSERT_GE(format.size(), 16);
+    EXPECT_EQ(qFromLittleEndian<quint16>(format.constData()), 0x31) << "GSM 6.10";
+    EXPECT_EQ(qFromLittleEndian<quint32>(format.constData() + 4), 22050u);
+    // The recording started at the beginning of the converted second and replaced it.
+    EXPECT_NEAR(chunk(recorded, "data").size() / 65 * 320, 22050, 640);
+    const QString converted = form.AudioFileName();
+    click("btnRecord");
+    EXPECT_EQ(form.AudioFileName(), converted) << "converted once";
+    EXPECT_TRUE(devices.input->active());
 }
 
 } // namespace

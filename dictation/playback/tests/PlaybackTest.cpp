@@ -252,16 +252,48 @@ TEST_F(PlaybackTest, PositionReportsWhilePlaying) {
     EXPECT_EQ(reports.back(), (Report{0, 0}));
 }
 
+// Host audio that never reached the dictation format (PCM at another rate, an MP3 upload) plays
+// as it is, at its own length.
+TEST_F(PlaybackTest, OtherFormatsPlayAtTheirLength) {
+    struct Case {
+        const char *name;
+        QString file;
+    };
+    std::vector<Case> cases{{"PCM 16-bit 44.1 kHz stereo", path("stereo.wav")}};
+    ASSERT_TRUE(writeFile(cases[0].file, pcmWave(sine(44100, 440, 44100, 2), 44100, 2)));
+    if (!soxProgram().isEmpty() && !runSox({cases[0].file, path("tone.mp3")}).isNull())
+        cases.push_back({"MP3", path("tone.mp3")});
+    ASSERT_EQ(cases.size(), 2u) << "sox could not write the MP3";
+    for (const Case &c : cases) {
+        player.OpenFile(c.file);
+        // An MP3 carries the encoder's delay and padding: a few frames more.
+        EXPECT_NEAR(player.Length(), 1000, 120) << c.name;
+        player.Play(500, -1);
+        ASSERT_TRUE(devices.output) << c.name;
+        const std::vector<std::int16_t> heard = devices.output->advance(200);
+        ASSERT_EQ(heard.size(), 4410u) << c.name;
+        EXPECT_GT(toneShare(heard.data(), heard.size(), 440), 0.8) << c.name;
+        EXPECT_NEAR(player.Position(), 700, 1) << c.name;
+        devices.output->advance(2000);
+        EXPECT_EQ(player.Mode(), PlaybackControl::Stopped) << c.name;
+        player.OpenFile(QString());
+    }
+}
+
 TEST_F(PlaybackTest, DeviceAndFileErrors) {
     EXPECT_THROW(player.OpenFile(path("missing.wav")), EMCIDeviceError);
     EXPECT_EQ(player.FileName(), "");
     ASSERT_TRUE(writeFile(path("pcm.wav"), pcmWave(sine(1000, 440), 22050, 1)));
+    player.OpenFile(path("pcm.wav"));
     try {
-        player.OpenFile(path("pcm.wav"));
-        FAIL();
+        player.Record(0, -1);
+        FAIL() << "audio opened for playing only was recorded over";
     } catch (const EMCIDeviceError &e) {
         EXPECT_TRUE(e.Message().contains("not in the dictation format"));
     }
+    EXPECT_THROW(player.DeleteRange(0, -1), EMCIDeviceError);
+    EXPECT_EQ(readFile(path("pcm.wav")), pcmWave(sine(1000, 440), 22050, 1));
+    player.OpenFile(QString());
     ASSERT_TRUE(writeFile(path("junk.wav"), "RIFF"));
     EXPECT_THROW(player.OpenFile(path("junk.wav")), EMCIDeviceError);
     EXPECT_THROW(player.Play(0, -1), EMCIDeviceError);
