@@ -120,6 +120,17 @@ QVector<QRgb> medianCut(std::vector<Bin> bins, int maxColors) {
     return table;
 }
 
+Target grayTarget(int levels) {
+    Target t;
+    t.kind = Target::Gray;
+    t.grayLevels = levels;
+    for (int i = 0; i < levels; ++i) {
+        const int v = i * 255 / (levels - 1);
+        t.table.append(qRgb(v, v, v));
+    }
+    return t;
+}
+
 Target chooseTarget(const DibBlock &src, int maxColors) {
     Target t;
     QHash<QRgb, int> seen;
@@ -146,15 +157,8 @@ Target chooseTarget(const DibBlock &src, int maxColors) {
             t.table[it.value()] = it.key();
         return t;
     }
-    if (allGray || maxColors == 2) {
-        t.kind = Target::Gray;
-        t.grayLevels = maxColors;
-        for (int i = 0; i < maxColors; ++i) {
-            const int v = i * 255 / (maxColors - 1);
-            t.table.append(qRgb(v, v, v));
-        }
-        return t;
-    }
+    if (allGray || maxColors == 2)
+        return grayTarget(maxColors);
     std::vector<Bin> bins;
     for (int i = 0; i < 32768; ++i)
         if (histogram[i])
@@ -172,7 +176,9 @@ DibBlock reduceDibColors(const DibBlock &src, int bits, int maxColors, int metho
                          bool *stopped) {
     if (stopped)
         *stopped = false;
-    if (src.isNull() || bits >= src.bitCount() || (bits != 1 && bits != 4 && bits != 8))
+    // The same depth is a reduction too for a palette picture: 255 of an 8-bit picture's colours.
+    if (src.isNull() || bits > src.bitCount() || (bits == src.bitCount() && bits > 8) ||
+        (bits != 1 && bits != 4 && bits != 8))
         return {};
     maxColors = std::clamp(maxColors, 2, 1 << bits);
     const int w = src.width();
@@ -184,14 +190,14 @@ DibBlock reduceDibColors(const DibBlock &src, int bits, int maxColors, int metho
     };
     if (!progress.step(0))
         return stop();
-    const Target target = chooseTarget(src, maxColors);
+    const Target target = method == kGrayScaleDither ? grayTarget(maxColors) : chooseTarget(src, maxColors);
     DibBlock out = DibBlock::create(w, h, bits, static_cast<int>(target.table.size()));
     if (!out)
         return {};
     out.setResolution(src.xPelsPerMeter(), src.yPelsPerMeter());
     out.setColorTable(target.table);
-    const bool diffuse = (method == 4 || method == 8) && target.kind != Target::Exact;
-    const bool ordered = method == 2 && target.kind != Target::Exact;
+    const bool diffuse = (method == kBurkesDither || method == kFloydDither) && target.kind != Target::Exact;
+    const bool ordered = method == kBayerDither && target.kind != Target::Exact;
     // Error rows: current and the next two (Burkes spreads over two rows, Floyd-Steinberg one).
     const std::size_t stride = static_cast<std::size_t>(w + 4) * 3;
     std::vector<int> err(diffuse ? stride * 3 : 0, 0);
@@ -209,7 +215,7 @@ DibBlock reduceDibColors(const DibBlock &src, int bits, int maxColors, int metho
             if (diffuse) {
                 const int *e = cur + (x + 2) * 3;
                 for (int k = 0; k < 3; ++k)
-                    add[k] = e[k] / (method == 8 ? 16 : 32);
+                    add[k] = e[k] / (method == kFloydDither ? 16 : 32);
             } else if (ordered) {
                 const int d = (kBayer[y & 3][x & 3] - 8) * spread / 16;
                 add[0] = add[1] = add[2] = d;
@@ -223,7 +229,7 @@ DibBlock reduceDibColors(const DibBlock &src, int bits, int maxColors, int metho
             const QRgb got = target.table[index];
             const int d[3] = {qRed(c) - qRed(got), qGreen(c) - qGreen(got), qBlue(c) - qBlue(got)};
             for (int k = 0; k < 3; ++k) {
-                if (method == 8) {
+                if (method == kFloydDither) {
                     cur[(x + 3) * 3 + k] += d[k] * 7;
                     next[(x + 1) * 3 + k] += d[k] * 3;
                     next[(x + 2) * 3 + k] += d[k] * 5;
@@ -253,7 +259,8 @@ DibBlock reduceDib(const DibBlock &src, int bits, int dither, const Progress &pr
     if (src.isNull() || bits >= src.bitCount())
         return {};
     if (bits != 16)
-        return reduceDibColors(src, bits, 1 << bits, dither ? 8 : 1, progress, stopped);
+        return reduceDibColors(src, bits, 1 << bits, dither ? kFloydDither : kNearestColour, progress,
+                               stopped);
     if (!progress.step(0)) {
         if (stopped)
             *stopped = true;

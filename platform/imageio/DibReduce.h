@@ -11,8 +11,17 @@ namespace orva::imageio {
 DibBlock reduceDib(const DibBlock &src, int bits, int dither, const Progress &progress = {},
                    bool *stopped = nullptr);
 
-// Reduction to at most maxColors colours at the given depth (1, 4 or 8). method: 1 nearest colour,
-// 2 ordered (Bayer) dither, 4 Burkes and 8 Floyd-Steinberg error diffusion.
+// How reduceDibColors picks each pixel's colour, numbered as the effects bindings pass it.
+enum ReduceMethod {
+    kNearestColour = 0,
+    kBayerDither = 1,     // ordered dither
+    kBurkesDither = 2,    // error diffusion over two rows
+    kFloydDither = 4,     // Floyd-Steinberg error diffusion
+    kGrayScaleDither = 8, // a gray picture of at most maxColors levels
+};
+
+// Reduction to at most maxColors colours at the given depth (1, 4 or 8), which may be the source's
+// own when a palette picture is given fewer colours.
 DibBlock reduceDibColors(const DibBlock &src, int bits, int maxColors, int method,
                          const Progress &progress = {}, bool *stopped = nullptr);
 

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QSet>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -298,6 +299,61 @@ private slots:
         QVERIFY(!f->SelectionShown());
         QCOMPARE(f->findChild<QAbstractButton *>(QStringLiteral("HSRubberband"))->text(),
                  QStringLiteral("Show Selection"));
+    }
+
+    void colourTabDithersAndReducesPalettePictures() {
+        // A gray ramp across the picture: at two colours an ordered dither mixes black and white down
+        // each middle column, where picking the nearest colour gives one colour a column.
+        DibBlock ramp = DibBlock::create(64, 16, 24);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 64; ++x)
+                std::fill_n(ramp.scanLine(y) + x * 3, 3, static_cast<std::uint8_t>(x * 4));
+        auto bayer = form(ramp.copy());
+        bayer->ShowTab(QStringLiteral("Color"));
+        click(bayer.get(), "R1");
+        setText(bayer.get(), "crColorsEdit", QStringLiteral("2"));
+        click(bayer.get(), "ApplyBtn");
+        QCOMPARE(bayer->EffectDib.bitCount(), 1);
+        int mixedColumns = 0;
+        for (int x = 0; x < 64; ++x) {
+            QSet<QRgb> column;
+            for (int y = 0; y < 16; ++y)
+                column.insert(io::dibPixel(bayer->EffectDib, x, y));
+            mixedColumns += column.size() > 1;
+        }
+        QVERIFY2(mixedColumns >= 8, qPrintable(QString::number(mixedColumns)));
+
+        // "GrayScale" gives a gray picture, whatever the colours were.
+        auto gray = form(picture(64, 48, 24));
+        gray->ShowTab(QStringLiteral("Color"));
+        click(gray.get(), "R4");
+        setText(gray.get(), "crColorsEdit", QStringLiteral("16"));
+        click(gray.get(), "ApplyBtn");
+        QCOMPARE(gray->EffectDib.bitCount(), 4);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const QRgb c = io::dibPixel(gray->EffectDib, x, y);
+                QVERIFY2(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c), qPrintable(QString::number(c, 16)));
+            }
+
+        // Palette pictures keep their depth when they are given fewer colours: an 8-bit picture at the
+        // default 255, a 4-bit one at 3 to 16.
+        struct Case {
+            int bits, colours;
+        } cases[] = {{8, 255}, {4, 3}, {4, 8}, {4, 16}};
+        for (const Case &c : cases) {
+            auto f = form(picture(256, 4, c.bits));
+            f->ShowTab(QStringLiteral("Color"));
+            setText(f.get(), "crColorsEdit", QString::number(c.colours));
+            click(f.get(), "ApplyBtn");
+            QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.shown.join(QLatin1Char('\n'))));
+            QCOMPARE(f->EffectDib.bitCount(), c.bits);
+            QSet<QRgb> used;
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 256; ++x)
+                    used.insert(io::dibPixel(f->EffectDib, x, y));
+            QVERIFY2(used.size() <= c.colours, qPrintable(QString::number(used.size())));
+        }
     }
 
     void bandReportsBecomeTheCrop() {
