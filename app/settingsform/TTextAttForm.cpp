@@ -11,6 +11,7 @@
 #include "common/WinColor.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/widget/TVtRowPainter.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -39,6 +40,15 @@
 using namespace GDStringManip;
 
 namespace {
+
+// The chosen font as the terminal shows it; a family that is not installed says which face stands in.
+QString fontCaption(const QFont &font) {
+    QString text = font.family() + QStringLiteral(", ") + QString::number(font.pointSize());
+    const QString drawn = DrawnTerminalFamily(font.family());
+    if (drawn != font.family())
+        text += QStringLiteral(" (not installed: shown in %1)").arg(drawn);
+    return text;
+}
 
 const QString kHistoryKey =
     QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings\\TextAttForm\\HostNameCombo");
@@ -224,7 +234,7 @@ void TTextAttForm::buildFontPage() {
             return;
         }
         m_font = chosen;
-        FontLabel->setText(m_font.family() + QStringLiteral(", ") + QString::number(m_font.pointSize()));
+        FontLabel->setText(fontCaption(m_font));
         m_host.ApplyTerminalFont(m_font);
         ValueChanged();
     });
@@ -546,7 +556,7 @@ void TTextAttForm::ReadSetup() {
     ForegroundCols->setCurrentIndex(7);
     BackGroundCols->setCurrentIndex(0);
     m_font = m_host.TerminalFont();
-    FontLabel->setText(m_font.family() + QStringLiteral(", ") + QString::number(m_font.pointSize()));
+    FontLabel->setText(fontCaption(m_font));
     showColours();
 
     m_alternateMark = false;

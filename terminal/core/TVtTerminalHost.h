@@ -11,6 +11,9 @@ public:
     // behind the terminal, so its control drops them; tests observe them here.
     virtual void WriteToHost(const QByteArray &bytes) { (void)bytes; }
     virtual void Beep() {}
+    // The Num Lock key was taken as a terminal key (PF1): its lock state, which the keyboard has
+    // already turned over, is turned back.
+    virtual void RestoreNumLock() {}
     // The host switched between 80 and 132 columns: the control sets its Columns (resizing the buffer).
     virtual void ColumnModeChanged(int columns) { (void)columns; }
     // Local echo of what the emulator sends.

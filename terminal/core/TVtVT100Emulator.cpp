@@ -492,6 +492,10 @@ void TVtVT100Emulator::KeyPress(char &c) {
         SendChar('\n', true);
 }
 
+namespace {
+constexpr int kVkNumLock = 0x90;
+} // namespace
+
 void TVtVT100Emulator::KeyDown(int &key, int shift) {
     if (key & kVtKeyRepeat) {
         if (!m_autoRepeat) {
@@ -520,6 +524,8 @@ void TVtVT100Emulator::KeyDown(int &key, int shift) {
     if (text.isEmpty())
         return;
     sendKeyText(text);
+    if (key == kVkNumLock && m_host)
+        m_host->RestoreNumLock();
     key = 0;
 }
 

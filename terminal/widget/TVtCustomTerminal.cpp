@@ -1,6 +1,8 @@
 // Terminal control.
 #include "terminal/widget/TVtCustomTerminal.h"
 
+#include "platform/keyboard/KeyboardLocks.h"
+
 #include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
@@ -63,6 +65,7 @@ TVtCustomTerminal::TVtCustomTerminal(QWidget *parent)
     viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::Box);
     m_font = ResolveTerminalFont(QFont(QStringLiteral("Terminal"), 9));
+    ToggleNumLock = [] { orva::keyboard::ToggleNumLock(); };
     attachEmulator(m_tty.get());
     // The image takes every block at once; the screen gets at most one copy per frame.
     m_flushTimer.setSingleShot(true);
@@ -194,6 +197,11 @@ void TVtCustomTerminal::WriteToHost(const QByteArray &bytes) {
 
 void TVtCustomTerminal::Beep() {
     QApplication::beep();
+}
+
+void TVtCustomTerminal::RestoreNumLock() {
+    if (ToggleNumLock)
+        ToggleNumLock();
 }
 
 void TVtCustomTerminal::CursorMoved(int row, int col) {

@@ -140,6 +140,8 @@ public:
     std::function<void(int &key, int shift)> OnKeyDown;
     std::function<void(char &c)> OnKeyPress;
     std::function<void(int row, int col)> OnCursorMoved;
+    // Turns the keyboard's Num Lock state over; the window system's by default.
+    std::function<void()> ToggleNumLock;
 
     QSize sizeHint() const override;
     // The caret rectangle for input methods.
@@ -157,6 +159,7 @@ protected:
     // TVtTerminalHost
     void WriteToHost(const QByteArray &bytes) override;
     void Beep() override;
+    void RestoreNumLock() override;
     void ColumnModeChanged(int columns) override { setColumns(columns); }
     void CursorMoved(int row, int col) override;
     void InvalidateAll() override { m_fullRepaint = true; }

@@ -6,6 +6,7 @@
 #include "terminal/core/TVtGlyphCodePage.h"
 #include "terminal/widget/TVtSelection.h"
 
+#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QPainter>
 #include <algorithm>
@@ -45,9 +46,21 @@ QString TerminalFontFamily() {
     return QStringLiteral("DejaVu Sans Mono");
 }
 
+QString DrawnTerminalFamily(const QString &family) {
+    // Asked for every font change and every newly drawn cell: the answer per family is kept.
+    static QHash<QString, QString> drawn;
+    auto it = drawn.constFind(family);
+    if (it == drawn.cend()) {
+        const bool installed =
+            !family.isEmpty() && QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+        it = drawn.insert(family, installed ? family : TerminalFontFamily());
+    }
+    return *it;
+}
+
 QFont ResolveTerminalFont(const QFont &font) {
     QFont resolved(font);
-    resolved.setFamily(TerminalFontFamily());
+    resolved.setFamily(DrawnTerminalFamily(font.family()));
     resolved.setStyleHint(QFont::TypeWriter);
     resolved.setFixedPitch(true);
     resolved.setKerning(false);

@@ -28,9 +28,11 @@ struct TVtRun {
 std::vector<TVtRun> BuildRuns(const TVtCell *cells, int first, int last, bool useCharSet,
                               const TVtSelection *selection = nullptr, int row = 0);
 
-// The fonts named by the system do not exist here; every one of them is drawn with this face, which
-// has the box-drawing and PC code page glyphs.
+// The face a terminal font falls back to when its family is not installed (as the graphics fonts of
+// the character-set tables never are): it has the box-drawing and PC code page glyphs.
 QString TerminalFontFamily();
+// The family a terminal font is drawn in: its own when installed, else the fallback face.
+QString DrawnTerminalFamily(const QString &family);
 QFont ResolveTerminalFont(const QFont &font);
 
 // What one paint needs to know; filled by the terminal control.

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,7 +34,8 @@ public:
                 TVtVT100EmulatorEx::ColorTableText(TVtVT100EmulatorEx::DefaultColors()),
                 TVtVT100EmulatorEx::ColorTableText(TVtVT100EmulatorEx::BoldDefaults())};
     }
-    QFont TerminalFont() const override { return QFont(QStringLiteral("DejaVu Sans Mono"), 12); }
+    QFont font{QStringLiteral("DejaVu Sans Mono"), 12};
+    QFont TerminalFont() const override { return font; }
     void ApplyTerminalFont(const QFont &) override {}
     QString HostCaption() const override { return QStringLiteral("lab1"); }
     void SetCaption(const QString &) override {}
@@ -94,6 +96,23 @@ private slots:
         QCOMPARE(after.PathMap, before.PathMap);
         QCOMPARE(after.ScanDirectory, before.ScanDirectory);
         QVERIFY(readAll(copy).endsWith("pathmap = a => b\r\nscandirectory = /var/scan/\r\n"));
+    }
+
+    void fontPageSaysWhichFaceStandsInForAMissingFont() {
+        const struct {
+            const char *family;
+            const char *label;
+        } cases[] = {
+            {"DejaVu Sans Mono", "DejaVu Sans Mono, 12"},
+            {"OrvaVT Courier New", "OrvaVT Courier New, 12 (not installed: shown in DejaVu Sans Mono)"}};
+        for (const auto &c : cases) {
+            m_host.font = QFont(QString::fromLatin1(c.family), 12);
+            TTextAttForm form(m_host, m_messages);
+            form.ReadSetup();
+            QCOMPARE(form.findChild<QLabel *>(QStringLiteral("FontLabel"))->text(),
+                     QString::fromLatin1(c.label));
+        }
+        m_host.font = QFont(QStringLiteral("DejaVu Sans Mono"), 12);
     }
 
     void okWithNothingChangedWritesNothing() {

@@ -19,10 +19,12 @@ public:
     }
     bool HalfDuplex() const override { return halfDuplex; }
     void InvalidateAll() override { ++fullRepaints; }
+    void RestoreNumLock() override { ++numLockRestores; }
 
     QByteArray sent;
     int beeps = 0;
     int fullRepaints = 0;
+    int numLockRestores = 0;
     bool halfDuplex = false;
     std::vector<int> columnChanges;
 

@@ -205,6 +205,8 @@ TEST(TVtVT100Emulator, BlinkListFollowsTheScreen) {
     EXPECT_FALSE(vt.emu.HasBlinkingText());
 }
 
+constexpr int kVkNumLock = 0x90;
+
 TEST(TVtVT100Emulator, KeysGoThroughTheKeyMap) {
     struct Case {
         QByteArray setup;
@@ -221,6 +223,7 @@ TEST(TVtVT100Emulator, KeysGoThroughTheKeyMap) {
         {"", VK_NUMPAD5, 0, "5"},
         {"\x1b[?2l\x1b=", VK_NUMPAD5, 0, "\x1b?u"},
         {"", VK_F1, 0, "\x1bOP"},
+        {"", kVkNumLock, 0, "\x1bOP"},
         {"", VK_RETURN, vssShift, "\n"},
         {"", VK_SPACE, vssCtrl, QByteArray(1, '\0')},
         {"", VK_BACK, 0, "\x7f"},
@@ -236,6 +239,8 @@ TEST(TVtVT100Emulator, KeysGoThroughTheKeyMap) {
         vt.emu.KeyDown(key, c.shift);
         EXPECT_EQ(vt.host.sent, c.sent) << c.setup.toHex().toStdString() << " key " << c.key;
         EXPECT_EQ(key, 0);
+        // Num Lock is PF1 here, so the lock state it turned over is turned back.
+        EXPECT_EQ(vt.host.numLockRestores, c.key == kVkNumLock ? 1 : 0) << " key " << c.key;
     }
     Vt vt;
     int key = 0x41; // VK_A: not a DEC key, left for the character path

@@ -3,9 +3,11 @@
 #include "common/HostText.h"
 #include "common/WinColor.h"
 #include "common/testing/FailingDisk.h"
+#include "terminal/widget/TVtRowPainter.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -104,6 +106,8 @@ private slots:
     void caretSitsOnTheCursorCell();
     void horizontalBarAppearsFor132Columns();
     void keysReachTheWindowAfterTheEmulator();
+    void numLockActsAsPf1AndKeepsItsState();
+    void chosenFamilyIsDrawnAndAMissingOneFallsBack();
     void captureWritesTheExactBytes();
     void smartClicksOnlyForALeftOneCellClick();
     void readInterfaceOutsideTheBuffer();
@@ -382,6 +386,39 @@ void TerminalWidgetTest::keysReachTheWindowAfterTheEmulator() {
     QCOMPARE(typed[1][0].toByteArray(), QByteArray("\x01"));
     QCOMPARE(typed[2][0].toByteArray(), QByteArray("\n"));
     QCOMPARE(typed[3][0].toByteArray(), QByteArray("\t"));
+}
+
+void TerminalWidgetTest::numLockActsAsPf1AndKeepsItsState() {
+    Term m;
+    int toggles = 0;
+    m.t.ToggleNumLock = [&toggles] { ++toggles; };
+    press(&m.t, Qt::Key_NumLock, {});
+    QCOMPARE(toggles, 1);
+    press(&m.t, Qt::Key_NumLock, {});
+    QCOMPARE(toggles, 2);
+    press(&m.t, Qt::Key_F1, {});
+    QCOMPARE(toggles, 2); // PF1 on its own key leaves Num Lock alone
+}
+
+void TerminalWidgetTest::chosenFamilyIsDrawnAndAMissingOneFallsBack() {
+    if (!QFontDatabase::families().contains(QStringLiteral("Liberation Mono")))
+        QSKIP("Liberation Mono is not installed");
+    // The same text in a family of its own, in the fallback face, and in a family that is not installed.
+    const auto draw = [](const QString &family) {
+        Term m;
+        m.t.setTerminalFont(QFont(family, 12));
+        m.write("Hello, gjq 0O1lI");
+        const QRect row(m.cell(1, 1).topLeft(), m.cell(1, 16).bottomRight());
+        return std::make_pair(m.t.terminalFont().family(), m.t.BackingImage().copy(row));
+    };
+    const auto [liberation, liberationImage] = draw(QStringLiteral("Liberation Mono"));
+    const auto [dejavu, dejavuImage] = draw(QStringLiteral("DejaVu Sans Mono"));
+    const auto [missing, missingImage] = draw(QStringLiteral("Orva VT"));
+    QCOMPARE(liberation, QStringLiteral("Liberation Mono"));
+    QCOMPARE(dejavu, QStringLiteral("DejaVu Sans Mono"));
+    QCOMPARE(missing, TerminalFontFamily());
+    QVERIFY(liberationImage != dejavuImage);
+    QCOMPARE(missingImage, dejavuImage);
 }
 
 void TerminalWidgetTest::captureWritesTheExactBytes() {
