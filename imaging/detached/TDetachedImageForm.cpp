@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -269,6 +270,15 @@ void TDetachedImageForm::LoadRequestImages(const QByteArray &text) {
 
 bool TDetachedImageForm::ShowSelectedFile() {
     const int index = m_fileList->currentIndex();
+    if (m_viewer->Scanning()) {
+        // The viewer shows the pages as they are scanned: another file now would stand among them.
+        const QSignalBlocker block(m_fileList);
+        m_fileList->setCurrentIndex(m_shownIndex);
+        m_host.Messages().warning(
+            windowTitle(), QStringLiteral("A scan is running. Choose the file again when it has finished."));
+        return false;
+    }
+    m_shownIndex = -1;
     if (index < 0 || index >= m_items.size()) {
         clearPanels();
         return false;
@@ -290,6 +300,7 @@ bool TDetachedImageForm::ShowSelectedFile() {
         m_toolbar->ScaleCombo()->setCurrentIndex(static_cast<int>(S_Gray_Anti_256));
         showFileButtons(index);
         showPanels(PanelTexts(index, static_cast<int>(m_items.size()), item.Record.get()));
+        m_shownIndex = index;
         return true;
     } catch (const std::exception &e) {
         // The viewer has said what went wrong in its own way; here the panels go blank, and so does

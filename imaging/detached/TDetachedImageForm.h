@@ -102,6 +102,7 @@ private:
 
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_fileList = nullptr;
+    int m_shownIndex = -1; // the list entry whose file the viewer shows
     TVisDocImageToolbar *m_toolbar = nullptr;
     QToolButton *m_prevButton = nullptr;
     QToolButton *m_nextButton = nullptr;

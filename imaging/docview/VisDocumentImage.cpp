@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -30,6 +31,7 @@
 #include <QScrollBar>
 
 #include <cmath>
+#include <memory>
 
 namespace orva::imaging {
 
@@ -641,11 +643,19 @@ bool VisDocumentImage::Scan(int pages) {
     m_scannedFiles.clear();
     m_scanJob = std::make_unique<TScanJob>();
     TScanJob &job = *m_scanJob;
-    if (ScanOptionsDialog) {
-        job.ShowOptions = ScanOptionsDialog;
-    } else {
-        job.ShowOptions = [self](TScanSettings &settings) { return self && EditScanOptions(self, settings); };
-    }
+    // What the user chooses in the options dialog stays for the next scan.
+    job.ShowOptions = [self, dialog = ScanOptionsDialog](TScanSettings &settings) {
+        if (!self) {
+            return false;
+        }
+        if (!(dialog ? dialog(settings) : EditScanOptions(self, settings))) {
+            return false;
+        }
+        if (self) {
+            static_cast<TScanSettings &>(*self) = settings;
+        }
+        return true;
+    };
     if (OnScanFileName) {
         // Without a handler the job's own naming rule applies.
         job.OnScanFileName = [self](QString &name, int &number) {
@@ -1054,22 +1064,32 @@ bool VisDocumentImage::ShowEffects() {
         return false;
     }
     QPointer<VisDocumentImage> self(this);
-    orva::effects::TEffectForm::ShowEffects(this, *Messages, m_image.CopyDib(), [self](DibBlock &&result) {
-        if (!self || result.isNull()) {
-            return;
-        }
-        {
-            const PaintHold hold(*self);
-            self->m_image.SetDib(std::move(result));
-            self->m_gray.SetDib(DibBlock());
-            self->m_grayShown = false;
-            self->imageChanged();
-        }
-        self->SetScaleDoc(self->m_scaleDoc);
-        self->viewport()->update();
-        self->notify();
-    });
-    return true;
+    auto replaced = std::make_shared<bool>(false);
+    QPointer<orva::effects::TEffectForm> form = orva::effects::TEffectForm::ShowEffects(
+        this, *Messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
+            if (!self || result.isNull()) {
+                return;
+            }
+            {
+                const PaintHold hold(*self);
+                self->m_image.SetDib(std::move(result));
+                self->m_gray.SetDib(DibBlock());
+                self->m_grayShown = false;
+                self->imageChanged();
+            }
+            self->SetScaleDoc(self->m_scaleDoc);
+            self->viewport()->update();
+            self->notify();
+            *replaced = true;
+        });
+    // The caller goes on only once the user has chosen: what it does next sees the new picture.
+    QEventLoop wait;
+    connect(form, &QDialog::finished, &wait, &QEventLoop::quit);
+    connect(form, &QObject::destroyed, &wait, &QEventLoop::quit);
+    if (form && form->isVisible()) {
+        wait.exec(QEventLoop::DialogExec);
+    }
+    return *replaced;
 }
 
 // ---- mouse ----------------------------------------------------------------------------------------
@@ -1392,6 +1412,14 @@ int VisDocumentImage::AnnotationCount() const {
 }
 
 void VisDocumentImage::leaveAnnotations() {
+    if (AnnoLoadSaveFromTo == anFromStream) {
+        // The whole text goes to the owner, however long: a cut text would lose marks.
+        if (AutoSaveAnno && HasImage() && OnAfterSavedAnnoToStream) {
+            OnAfterSavedAnnoToStream(this, AnnoStreamSave(this, m_tiffPage));
+        }
+        AnnoClear(this);
+        return;
+    }
     const QString file = AnnoFileName();
     const bool save = AutoSaveAnno && HasImage() && !file.isEmpty();
     if (!AnnoLeave(this, save, m_tiffPage, file)) {
@@ -1408,6 +1436,16 @@ void VisDocumentImage::leaveAnnotations() {
 
 void VisDocumentImage::enterAnnotations() {
     if (!AutoLoadAnno || !HasImage()) {
+        return;
+    }
+    if (AnnoLoadSaveFromTo == anFromStream) {
+        QByteArray text;
+        if (OnBeforeLoadAnnoFromStream) {
+            OnBeforeLoadAnnoFromStream(this, text);
+        }
+        if (text.size() > 1 && !AnnoStreamLoad(this, m_tiffPage, text)) {
+            ORVA_TRACE(QStringLiteral("annotations not loaded from the stream"), LastErrorText());
+        }
         return;
     }
     QString file = AnnoFileName();

@@ -174,9 +174,9 @@ public:
     void Deskew(int fillChoice);
     void Rotate(QRgb fill, double angle);
     void RemoveBorder(int value);
-    // Opens the effects dialog (window-modal) on a copy of the picture; when the user closes it
-    // with OK the result replaces the picture. True when the dialog opened: it needs the user's
-    // message boxes (Messages).
+    // Shows the effects dialog (window-modal) on a copy of the picture and returns once the user has
+    // closed it: true when they closed it with OK and the result replaced the picture. The dialog
+    // needs the user's message boxes (Messages).
     bool ShowEffects();
     UserMessages *Messages = nullptr;
     std::int16_t DeskewSubsampling = 1;
@@ -240,6 +240,12 @@ public:
     std::function<void(QObject *, int action)> OnVScrollBarClick;
     TLoadAnnoFile OnBeforeLoadAnnoFromFile;
     TSaveAnnoFile OnAfterSavedAnnoToFile;
+    // With AnnoLoadSaveFromTo at anFromStream a page's annotations travel as text through these
+    // instead of the annotation file: handed over when the page is left (AutoSaveAnno), asked for
+    // when a page is shown (AutoLoadAnno; a text of one byte or none loads nothing).
+    TLoadAnnoFrom AnnoLoadSaveFromTo = anFromFile;
+    TSaveAnnoStream OnAfterSavedAnnoToStream;
+    TLoadAnnoStream OnBeforeLoadAnnoFromStream;
 
     void DoProgress(std::int16_t percent, const QString &message, bool &cancel) override;
 

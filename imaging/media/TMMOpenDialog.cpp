@@ -8,6 +8,7 @@
 #include "imaging/media/TMultiMediaView.h"
 #include "imaging/view/ViewGeometry.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,7 +67,6 @@ TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QF
     m_previewButton = toolButton(panel, QStringLiteral("PreviewButton"), QStringLiteral("P"));
     m_previewButton->setCheckable(true);
     m_previewButton->setChecked(true);
-    m_previewButton->setToolTip(QStringLiteral("Preview"));
     column->addWidget(m_previewButton, 0, Qt::AlignLeft);
 
     m_stack = new QStackedWidget(panel);
@@ -108,24 +108,27 @@ TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QF
     auto *stripRow = new QHBoxLayout(strip);
     stripRow->setContentsMargins(0, 0, 0, 0);
     QToolButton *play = toolButton(strip, QStringLiteral("PlayButton"), QStringLiteral("Play"));
+    QToolButton *pause = toolButton(strip, QStringLiteral("PauseButton"), QStringLiteral("Pause"));
     QToolButton *stop = toolButton(strip, QStringLiteral("StopButton"), QStringLiteral("Stop"));
     stripRow->addWidget(play);
+    stripRow->addWidget(pause);
     stripRow->addWidget(stop);
     stripRow->addStretch(1);
     mediaColumn->addWidget(strip);
     m_media->SetMediaPlayer(strip);
     connect(play, &QToolButton::clicked, m_media, &TMultiMediaView::Play);
+    connect(pause, &QToolButton::clicked, m_media, &TMultiMediaView::Pause);
     connect(stop, &QToolButton::clicked, m_media, &TMultiMediaView::Stop);
-    m_progress = new QProgressBar(mediaPage);
+    // Below the preview, for TIFF pages and other pictures alike.
+    m_progress = new QProgressBar(panel);
     m_progress->setObjectName(QStringLiteral("PreviewProgress"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    mediaColumn->addWidget(m_progress);
-    // A newer selection waiting behind a running read asks that read to stop.
     m_media->OnProgress = [this](QObject *, std::int16_t percent, const QString &, bool &cancel) {
-        m_progress->setValue(std::clamp<int>(percent, 0, 100));
-        if (m_hasPending)
-            cancel = true;
+        readProgress(percent, cancel);
+    };
+    m_tiff->OnProgress = [this](QObject *, std::int16_t percent, const QString &, bool &cancel) {
+        readProgress(percent, cancel);
     };
     connect(m_media, &TMultiMediaView::playbackProgress, m_progress,
             [this](int percent) { m_progress->setValue(std::clamp(percent, 0, 100)); });
@@ -134,6 +137,7 @@ TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QF
     m_stack->addWidget(mediaPage);
     m_stack->setCurrentIndex(1);
     column->addWidget(m_stack, 1);
+    column->addWidget(m_progress);
 
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
@@ -147,8 +151,39 @@ TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QF
             clearPreview();
         }
     });
-    connect(this, &QDialog::finished, m_media, &TMultiMediaView::CloseMedia);
+    connect(this, &QDialog::finished, this, [this] {
+        m_stop = true;
+        m_media->CloseMedia();
+    });
+    applyHints();
     updatePageInfo();
+}
+
+void TMMFileDialog::applyHints() {
+    m_previewButton->setToolTip(PreviewBtnHint);
+    const QString *hints[] = {&TiffFirstHint, &TiffPrior, &TiffNextHint, &TiffLast};
+    for (int i = 0; i < 4; ++i)
+        m_pageButtons[i]->setToolTip(*hints[i]);
+}
+
+void TMMFileDialog::showEvent(QShowEvent *event) {
+    applyHints();
+    m_stop = false;
+    QFileDialog::showEvent(event);
+}
+
+void TMMFileDialog::readProgress(std::int16_t percent, bool &cancel) {
+    // A newer selection waiting behind a running read, or a closed dialog, stops that read.
+    if (m_hasPending || m_stop) {
+        cancel = true;
+        return;
+    }
+    const int value = std::clamp<int>(percent, 0, 100);
+    if (value != m_progress->value())
+        m_progress->setValue(value);
+    // Lets a new selection (or a close) in while a large page is read; it is taken up above at the
+    // next step, and the selection itself waits in DoSelectionChange.
+    QCoreApplication::processEvents();
 }
 
 TMMFileDialog::~TMMFileDialog() = default;

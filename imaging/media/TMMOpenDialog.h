@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -43,6 +44,13 @@ public:
     // The "P" button: a selection is previewed only while it is down.
     bool Preview() const;
     void SetPreview(bool on);
+    // Hints of the preview button and the four page buttons, put on them when the dialog shows.
+    QString PreviewBtnHint = QStringLiteral("Enable/Disable preview of selected file");
+    QString TiffFirstHint = QStringLiteral("First Tif Page");
+    QString TiffPrior = QStringLiteral("Prior Tif Page");
+    QString TiffNextHint = QStringLiteral("Next Tif Page");
+    QString TiffLast = QStringLiteral("Last Tif Page");
+
     // Asked before a file is previewed; clearing Allow previews nothing for it.
     std::function<void(const QString &file, bool &Allow)> OnMMFileName;
 
@@ -55,6 +63,11 @@ public:
     QStackedWidget *PreviewStack() const { return m_stack; }
     QLabel *PageLabel() const { return m_pageLabel; }
     QToolButton *PageButton(int index) const { return m_pageButtons[index]; }
+    QToolButton *PreviewButton() const { return m_previewButton; }
+    QProgressBar *Progress() const { return m_progress; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void clearPreview();
@@ -62,6 +75,10 @@ private:
     void showTiff(const QString &file, int pageCount);
     void updatePageInfo();
     void goToPage(int page);
+    void applyHints();
+    // Progress of a preview read: the bar follows it; a read asked to stop (a newer selection
+    // waits, or the dialog closed) is told to stop.
+    void readProgress(std::int16_t percent, bool &cancel);
 
     VisDocumentImage *m_tiff = nullptr;
     TMultiMediaView *m_media = nullptr;
@@ -77,6 +94,7 @@ private:
     bool m_reading = false;
     QString m_pending;
     bool m_hasPending = false;
+    bool m_stop = false; // set when the dialog closes: a read still running stops
 };
 
 class TMMOpenDialog : public TMMFileDialog {

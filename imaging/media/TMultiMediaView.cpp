@@ -57,6 +57,11 @@ void TMultiMediaView::Play() {
         m_player->play();
 }
 
+void TMultiMediaView::Pause() {
+    if (m_mediaOpen)
+        m_player->pause();
+}
+
 void TMultiMediaView::Stop() {
     m_player->stop();
 }

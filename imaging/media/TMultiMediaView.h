@@ -34,6 +34,8 @@ public:
     bool MediaOpen() const { return m_mediaOpen; }
     bool Playing() const;
     void Play();
+    // Holds a playing clip where it is; Play goes on from there.
+    void Pause();
     void Stop();
     // Closes the clip (stops it first); the picture stays.
     void CloseMedia();

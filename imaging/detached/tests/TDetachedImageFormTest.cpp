@@ -10,6 +10,7 @@
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/docview/tests/TiffFixtures.h"
+#include "platform/imageio/tests/TestSupport.h"
 #include "platform/settings/TRegistry.h"
 
 #include <QAction>
@@ -147,6 +148,46 @@ private slots:
         QVERIFY(withTools.VisDocumentImage1()->AutoSaveAnno && withTools.VisDocumentImage1()->AutoLoadAnno);
         QCOMPARE(withTools.VisDocumentImage1()->Messages, &m_host.Messages());
         m_host.tools = false;
+    }
+
+    // A file picked while a scan runs is refused: the scanned pages never stand under another
+    // file's name, nor another file's picture among them.
+    void pickDuringAScanIsRefused() {
+        QTemporaryDir conf;
+        if (!orva::imageio::test::useSaneTestBackend(conf)) {
+            QSKIP("SANE test backend not installed");
+        }
+        TDetachedImageForm f(m_host);
+        f.show();
+        f.LoadRequestImages("12345678");
+        QCOMPARE(f.FileListCombo()->currentIndex(), 0);
+        const QStringList before = panels(f);
+        VisDocumentImage *v = f.VisDocumentImage1();
+        v->ScanShowUI = false;
+        v->ScanShowBetweenScan = true;
+        v->ScanDpi = 60;
+        v->sScanWidth = 1;
+        v->sScanHeight = 0.5;
+        v->SetScanFileName(QStringLiteral("PICK.TIF"));
+        m_host.messages = RecordingMessages();
+        QString shownAfterPick;
+        int indexAfterPick = -2;
+        QStringList panelsAfterPick;
+        v->OnShowDibBetweenScan = [&](QObject *, orva::imageio::DibBlock &) {
+            f.FileListCombo()->setCurrentIndex(1);
+            emit f.FileListCombo()->activated(1);
+            shownAfterPick = v->FileName();
+            indexAfterPick = f.FileListCombo()->currentIndex();
+            panelsAfterPick = panels(f);
+        };
+        SetScanDirectory(m_dir.filePath(QStringLiteral("pickscans")));
+        const bool ok = v->Scan(1);
+        SetScanDirectory({});
+        QVERIFY2(ok, qPrintable(v->ScanMessage()));
+        QVERIFY2(shownAfterPick.contains(QStringLiteral("PICK")), qPrintable(shownAfterPick));
+        QCOMPARE(indexAfterPick, 0);
+        QCOMPARE(panelsAfterPick, before);
+        QCOMPARE(m_host.messages.shown.filter(QStringLiteral("A scan is running")).size(), 1);
     }
 
     void oneRequestFileByFile() {

@@ -437,10 +437,14 @@ private slots:
 
         RecordingMessages messages;
         v.Messages = &messages;
+        QPointer<QDialog> effects;
+        QTimer::singleShot(0, &v, [&] {
+            effects = v.findChild<orva::effects::TEffectForm *>();
+            if (effects)
+                effects->reject();
+        });
         t.ExecuteButton(&t, ibdocEffects);
-        QPointer<QDialog> effects = v.findChild<orva::effects::TEffectForm *>();
         QVERIFY(effects);
-        effects->reject();
         QTRY_VERIFY(effects.isNull());
 
         // The scanner chooser lists SANE's devices; the choice is the source scans use.

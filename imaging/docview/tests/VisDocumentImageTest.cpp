@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -515,7 +516,8 @@ private slots:
         }
     }
 
-    // The effects dialog opens on a copy; its result replaces the picture only on OK.
+    // The effects dialog opens on a copy; the viewer waits for the user, and the result replaces the
+    // picture only on OK.
     void effectsHandOver() {
         VisDocumentImage v;
         v.LoadTiff(tiff("e.tif", {{colourPage(40, 20, 4), COMPRESSION_LZW}}), 0, 0);
@@ -524,22 +526,27 @@ private slots:
         v.Messages = &messages;
         const QRgb before = orva::imageio::dibPixel(*v.Image().Dib(), 0, 0);
         for (const bool keep : {false, true}) {
-            QVERIFY(v.ShowEffects());
-            QPointer<orva::effects::TEffectForm> f = v.findChild<orva::effects::TEffectForm *>();
-            QVERIFY(f);
-            QCOMPARE(f->windowModality(), Qt::WindowModal);
-            f->SettingsPath = m_dir.filePath(QStringLiteral("fx/IFiltSet.Ini"));
-            f->ShowTab(QStringLiteral("Invert"));
-            f->DoApply();
-            QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0), before); // still the copy
-            if (keep) {
-                f->CloseAndSave();
-            } else {
-                f->reject();
-            }
-            QTRY_VERIFY(f.isNull());
+            bool answered = false;
+            QTimer::singleShot(0, &v, [&] {
+                QPointer<orva::effects::TEffectForm> f = v.findChild<orva::effects::TEffectForm *>();
+                QVERIFY(f);
+                QCOMPARE(f->windowModality(), Qt::WindowModal);
+                f->SettingsPath = m_dir.filePath(QStringLiteral("fx/IFiltSet.Ini"));
+                f->ShowTab(QStringLiteral("Invert"));
+                f->DoApply();
+                QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0), before); // still the copy
+                answered = true;
+                if (keep) {
+                    f->CloseAndSave();
+                } else {
+                    f->reject();
+                }
+            });
+            QCOMPARE(v.ShowEffects(), keep);
+            QVERIFY(answered); // it came back only after the user's choice
+            QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0),
+                     keep ? qRgb(255, 255, 255) ^ (before & 0xffffff) : before);
         }
-        QCOMPARE(orva::imageio::dibPixel(*v.Image().Dib(), 0, 0), qRgb(255, 255, 255) ^ (before & 0xffffff));
     }
 
     // Page writing on a file and on a memory image: the page shown afterwards, the count, and the
@@ -694,6 +701,42 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir(scans).filePath(QStringLiteral("GONE0003.TIF"))));
     }
 
+    // The options chosen in the scan dialog are where the next scan's dialog starts; a cancelled
+    // dialog changes nothing.
+    void scanOptionsStayForTheNextScan() {
+        QTemporaryDir conf;
+        if (!orva::imageio::test::useSaneTestBackend(conf)) {
+            QSKIP("SANE test backend not installed");
+        }
+        VisDocumentImage v;
+        v.ScanShowUI = true;
+        v.sScanWidth = 1;
+        v.sScanHeight = 0.5;
+        v.SetScanFileName(QStringLiteral("OPT.TIF"));
+        QList<TScanSettings> offered;
+        bool accept = true;
+        v.ScanOptionsDialog = [&](TScanSettings &s) {
+            offered.append(s);
+            s.ScanDpi = offered.size() == 1 ? 75 : 150;
+            s.ScanColorres = t_TW_GRAY;
+            s.ScanBright = 200;
+            return accept;
+        };
+        SetScanDirectory(m_dir.filePath(QStringLiteral("optscans")));
+        QVERIFY2(v.Scan(1), qPrintable(v.ScanMessage()));
+        accept = false;
+        QVERIFY(!v.Scan(1));
+        accept = true;
+        QVERIFY2(v.Scan(1), qPrintable(v.ScanMessage()));
+        SetScanDirectory({});
+        QCOMPARE(offered.size(), 3);
+        QCOMPARE(offered[1].ScanDpi, 75);
+        QCOMPARE(offered[1].ScanColorres, t_TW_GRAY);
+        QCOMPARE(offered[1].ScanBright, 200);
+        QCOMPARE(offered[2].ScanDpi, 75); // the cancelled choice of 150 was not kept
+        QCOMPARE(v.ScanDpi, 150);
+    }
+
     // Marks drawn with the mouse in annotation editing go to the engine at the page's scale; with
     // auto-save and auto-load they follow the pages of the file.
     void annotationsFollowThePages() {
@@ -745,6 +788,52 @@ private slots:
         QVERIFY(captions.contains(QStringLiteral("Clear Page")));
         QCOMPARE(v.AnnotationCount(), 0);
         v.SetControlMode(cmNone);
+    }
+
+    // A TIFF held in memory has no annotation file: with stream annotations each page's marks go to
+    // the owner as text when the page is left, and come back from it when the page is shown.
+    void streamAnnotationsFollowTheMemoryPages() {
+        namespace anno = orva::imageio::anno;
+        const QString file = tiff("memory.tif", {{formPage(200, 100, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4},
+                                                 {formPage(200, 100, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4}});
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QTemporaryDir cwd;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(cwd.path());
+        VisDocumentImage v;
+        v.resize(300, 200);
+        v.AutoSaveAnno = true;
+        v.AutoLoadAnno = true;
+        v.AnnoLoadSaveFromTo = anFromStream;
+        QMap<int, QByteArray> kept;
+        QList<int> asked;
+        v.OnAfterSavedAnnoToStream = [&](QObject *sender, const QByteArray &text) {
+            QCOMPARE(sender, &v);
+            kept[v.TiffPage()] = text;
+        };
+        v.OnBeforeLoadAnnoFromStream = [&](QObject *, QByteArray &text) {
+            asked << v.TiffPage();
+            text = kept.value(v.TiffPage());
+        };
+        v.LoadTiffFromStream(bytes, 0, 0);
+        v.SetControlMode(cmAnnotationEdit);
+        AnnoMenuMsg(&v, anno::CmdLine);
+        QWidget *vp = v.viewport();
+        mouse(vp, QEvent::MouseButtonPress, {20, 40}, Qt::LeftButton, Qt::LeftButton);
+        mouse(vp, QEvent::MouseMove, {180, 40}, Qt::NoButton, Qt::LeftButton);
+        mouse(vp, QEvent::MouseButtonRelease, {180, 40}, Qt::LeftButton, Qt::NoButton);
+        v.SetControlMode(cmNone);
+        QCOMPARE(v.AnnotationCount(), 1);
+        QVERIFY(v.NextPage());
+        QVERIFY(kept.value(0).size() > 1);
+        QCOMPARE(v.AnnotationCount(), 0);
+        QVERIFY(v.PriorPage());
+        QCOMPARE(v.AnnotationCount(), 1);
+        QCOMPARE(asked, (QList<int>{0, 1, 0}));
+        QDir::setCurrent(before);
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList()); // no annotation file anywhere
     }
 
     void annotationEngineFollowsTheViewer() {

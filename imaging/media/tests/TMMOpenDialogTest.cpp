@@ -11,9 +11,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QVideoWidget>
 
@@ -241,6 +243,47 @@ private slots:
         d.selectFile(fiveFile);
         d.DoSelectionChange(dir.filePath("gone.tif"));
         QCOMPARE(d.selectedFiles().value(0), fiveFile);
+    }
+
+    // The dialog's hints, the player's Pause, and a TIFF preview's progress: a selection made while a
+    // large page is read stops that read, and the newer file is shown.
+    void previewHintsPauseProgressAndStop() {
+        QTemporaryDir dir;
+        const QString large = dir.filePath("large.tif");
+        const QString small = dir.filePath("small.tif");
+        QVERIFY(writeTiff(large, {{formPage(2400, 3200, {0, 0, 80, 80})}}));
+        QVERIFY(writeTiff(small, {{formPage(64, 32, {0, 0, 8, 8})}, {formPage(64, 32, {8, 0, 8, 8})}}));
+        QVERIFY(writeBytes(dir.filePath("s.wav"), wav()));
+
+        TMMOpenDialog d;
+        d.setDirectory(dir.path());
+        d.show();
+        QCOMPARE(d.PreviewButton()->toolTip(), QStringLiteral("Enable/Disable preview of selected file"));
+        const char *hints[] = {"First Tif Page", "Prior Tif Page", "Next Tif Page", "Last Tif Page"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(d.PageButton(i)->toolTip(), QLatin1String(hints[i]));
+
+        d.DoSelectionChange(dir.filePath("s.wav"));
+        auto *pause = d.findChild<QToolButton *>(QStringLiteral("PauseButton"));
+        QVERIFY(pause);
+        d.MediaPreview()->Play();
+        pause->click();
+        QVERIFY(!d.MediaPreview()->Playing());
+        QVERIFY(d.MediaPreview()->MediaOpen()); // paused, not closed
+
+        QList<int> steps;
+        connect(d.Progress(), &QProgressBar::valueChanged, &d, [&](int v) { steps << v; });
+        d.DoSelectionChange(small);
+        QVERIFY(!steps.isEmpty()); // a TIFF preview shows its progress too
+        bool arrived = false;
+        QTimer::singleShot(0, &d, [&] {
+            arrived = true;
+            d.DoSelectionChange(small);
+        });
+        d.DoSelectionChange(large);
+        QVERIFY(arrived);
+        QCOMPARE(d.PreviewedFile(), small);
+        QCOMPARE(d.TiffPreview()->TiffPageCount(), 2);
     }
 
     void toolbarOpenAndSave() {
