@@ -249,6 +249,8 @@ public:
     LinearEncoder(int channels, int bits) : m_channels(channels), m_bits(bits) {}
     void push(const std::int16_t *pcm, std::size_t frames, QByteArray &out) override {
         const std::size_t samples = frames * m_channels;
+        if (samples == 0)
+            return; // the last, empty piece of a conversion comes with no samples at all
         const qsizetype at = out.size();
         if (m_bits == 16) {
             out.resize(at + qsizetype(samples) * 2);
