@@ -36,13 +36,15 @@ void requireReachable(const QWidget *w) {
 }
 
 QString g_lastBoxText;
+// How long a window or menu may take to show or come to the front.
+constexpr int kWaitMs = 30000;
 
 } // namespace
 
 UserDriver::UserDriver(QWidget *window) : m_window(window) {
     if (!m_window->isVisible()) {
         m_window->show();
-        if (!QTest::qWaitForWindowExposed(m_window))
+        if (!QTest::qWaitForWindowExposed(m_window, kWaitMs))
             qFatal("%s did not show", qPrintable(describe(m_window)));
     }
     activate();
@@ -53,7 +55,8 @@ void UserDriver::activate() {
     if (m_window->isActiveWindow())
         return;
     m_window->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_window))
+    // A loaded machine (a sanitizer build, many tests side by side) can take a while to activate.
+    if (!QTest::qWaitForWindowActive(m_window, kWaitMs))
         qFatal("%s did not become the active window", qPrintable(describe(m_window)));
 }
 
@@ -152,7 +155,7 @@ QMenu *UserDriver::openMenu(const QString &caption) {
     closeMenus();
     clickItem(bar, top);
     QMenu *menu = top->menu();
-    if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
+    if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, kWaitMs))
         qFatal("the menu \"%s\" did not open", qPrintable(caption));
     return menu;
 }
@@ -170,7 +173,7 @@ void UserDriver::chooseMenu(const QStringList &path) {
         QAction *item = menuItem(menu, path.at(i));
         if (QMenu *sub = item->menu()) {
             clickItem(menu, item);
-            if (!QTest::qWaitFor([sub] { return sub->isVisible(); }, 2000))
+            if (!QTest::qWaitFor([sub] { return sub->isVisible(); }, kWaitMs))
                 qFatal("the menu \"%s\" did not open", qPrintable(path.at(i)));
             menu = sub;
             continue;

@@ -111,7 +111,7 @@ class EditorWindowTest : public QObject {
     // The host sends a report; the editor shows it.
     TWPForm *open(const QByteArray &message) {
         m.link->deliver(message);
-        if (!QTest::qWaitFor([this] { return editor() && editor()->isVisible(); }, 5000))
+        if (!QTest::qWaitFor([this] { return editor() && editor()->isVisible(); }, 20000))
             return nullptr;
         m.link->sent.clear();
         return editor();
@@ -129,7 +129,7 @@ class EditorWindowTest : public QObject {
         user.type("12345678");
         user.press(Qt::Key_Return);
         auto *w = m.form->findChild<TDetachedImageForm *>();
-        if (!w || !QTest::qWaitFor([w] { return w->isVisible(); }, 5000))
+        if (!w || !QTest::qWaitFor([w] { return w->isVisible(); }, 20000))
             return nullptr;
         return w;
     }
