@@ -14,13 +14,13 @@
 #include "imaging/docview/tests/TiffFixtures.h"
 #include "platform/hostlink/HostLink.h"
 #include "terminal/widget/TVtTerminalEx.h"
+#include "testsupport/SampleHost.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
-#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -96,15 +96,9 @@ private slots:
         SetPathMapper(LocalPath::toLocalPath);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
         writeShare();
-        const QString tools = qEnvironmentVariable("ORVA_SOURCE_DIR") + "/tools/samplehost/";
-        const QString portFile = m_dir.filePath("port");
-        QProcess host;
-        host.start("python3", {tools + "samplehost.py", "0", "--port-file", portFile});
-        QVERIFY(host.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(portFile) && QFileInfo(portFile).size() > 0, 10000);
-        QFile pf(portFile);
-        QVERIFY(pf.open(QIODevice::ReadOnly));
-        const QByteArray port = pf.readAll().trimmed();
+        SampleHost host;
+        QVERIFY2(host.start(), qPrintable(host.error()));
+        const QByteArray port = QByteArray::number(host.port());
 
         QRect place;
         {
@@ -180,8 +174,6 @@ private slots:
             QCOMPARE(QRect(w->pos(), w->size()), place);
             form->CloseSpeedClick();
         }
-        host.kill();
-        host.waitForFinished();
     }
 };
 
