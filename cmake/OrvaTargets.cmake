@@ -1,7 +1,14 @@
 # Helpers every folder uses to declare its libraries, tests, fuzz targets and benchmarks,
 # so that warnings, sanitizers and the test environment are set in one place.
 
-option(ORVA_WERROR "Treat warnings in our code as errors" OFF)
+# CI sets ORVA_WERROR=ON in the environment so that every stage, the README's own commands included,
+# fails on a warning; a developer's build only warns unless asked.
+if(DEFINED ENV{ORVA_WERROR})
+    set(ORVA_WERROR_DEFAULT $ENV{ORVA_WERROR})
+else()
+    set(ORVA_WERROR_DEFAULT OFF)
+endif()
+option(ORVA_WERROR "Treat warnings in our code as errors" ${ORVA_WERROR_DEFAULT})
 
 if(ORVA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -1,4 +1,4 @@
-// Shared by the device tests: bounded waits, the devices of the Parts on the simulated machine,
+// Shared by the device tests: bounded waits, the pedal, microphone and keyboard on the simulated machine,
 // and a recorder for Qt signals.
 #pragma once
 
@@ -26,16 +26,16 @@ inline void drain() {
 
 inline HidInterfaceInfo pedal(const QString &instance, const QString &product = "VEC USB Footpedal") {
     // The pedal's report is one unnumbered byte.
-    return FakeHidBus::UsbDevice(instance, 0x05F3, 0x00FF, 0x0100, product, 1);
+    return FakeHidBus::UsbDevice(instance, 0x7F02, 0x0001, 0x0100, product, 1);
 }
 
 inline HidInterfaceInfo mic(const QString &instance, quint16 product = 0x149A, quint16 version = 0x0114,
                             int dataBytes = 9) {
-    return FakeHidBus::UsbDevice(instance, 0x0911, product, version, "SpeechMike", dataBytes);
+    return FakeHidBus::UsbDevice(instance, 0x0911, product, version, "Dictation Microphone", dataBytes);
 }
 
 inline HidInterfaceInfo keyboard(const QString &instance) {
-    return FakeHidBus::UsbDevice(instance, 0x046D, 0xC31C, 0x6400, "USB Keyboard", 8);
+    return FakeHidBus::UsbDevice(instance, 0x7F01, 0x0002, 0x0100, "Test Keyboard", 8);
 }
 
 // A free-standing device of the controller's kind, for feeding DeviceData directly.
