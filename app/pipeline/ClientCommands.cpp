@@ -117,11 +117,12 @@ QByteArray ClientCommands::handleobject(const QByteArray &text) {
         ORVA_TRACE("handleobject", HostText::toUnicode(parsed));
         return parsed;
     }
-    if (r.RequestType >= 1 && r.RequestType <= 9) {
+    if (r.RequestType >= int(HostProtocol::RequestType::Create) &&
+        r.RequestType <= int(HostProtocol::RequestType::LastContainer)) {
         m_sinks.ExecuteRequest(text);
         return {};
     }
-    if (r.RequestType == 10) {
+    if (r.RequestType == int(HostProtocol::RequestType::ClientCommand)) {
         clientCommand(r);
         return {};
     }
@@ -136,20 +137,20 @@ void ClientCommands::clientCommand(const TObjectRequest &r) {
         ORVA_TRACE("client command code is not a number", HostText::toUnicode(r.commandEntry(0)));
         return;
     }
-    switch (code) {
-    case 1:
+    switch (ClientCommandCode(code)) {
+    case ClientCommandCode::OpenFile:
         openFile(r.commandEntry(1), r.commandEntry(2));
         break;
-    case 2:
+    case ClientCommandCode::StartCapture:
         startCapture(r.commandEntry(1));
         break;
-    case 3:
+    case ClientCommandCode::StopCapture:
         stopCapture();
         break;
-    case 4:
+    case ClientCommandCode::Abbreviation:
         abbreviation(r);
         break;
-    case 5: {
+    case ClientCommandCode::Information: {
         const QString caption = HostText::toUnicode(r.commandEntry(1));
         const QString message = HostText::toUnicode(r.commandEntry(2));
         m_defer([this, caption, message] { m_sinks.Messages().information(caption, message); });

@@ -49,6 +49,9 @@ private:
     std::unique_ptr<PrivateFile> m_file;
 };
 
+// Entry 0 of a client command (request type 10).
+enum class ClientCommandCode { OpenFile = 1, StartCapture, StopCapture, Abbreviation, Information };
+
 class ClientCommands {
 public:
     using Defer = std::function<void(std::function<void()>)>;

@@ -11,17 +11,17 @@ TEditorAudioStatusCallback &callback() {
 int AudioStatusCode(int itemType) {
     switch (itemType) {
     case 4:
-        return 2;
+        return AudioRecognised;
     case 8:
-        return 4;
+        return AudioCorrected;
     case 64:
-        return 3;
+        return AudioRecognisedUsed;
     default:
         break;
     }
     if ((itemType >= 16 && itemType <= 63) || (itemType >= 66 && itemType <= 255))
-        return 5;
-    return 0;
+        return AudioCorrectedUsed;
+    return AudioRecording;
 }
 
 void SetEditorAudioStatusCallback(TEditorAudioStatusCallback c) {

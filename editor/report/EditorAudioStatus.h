@@ -6,8 +6,18 @@
 #include <QByteArray>
 #include <functional>
 
-// Status of a dictation entry in the editor: 2 recognised text, 3 recognised text (used), 4 corrected
-// text, 5 corrected text (used), 0 a recording. From the item type the host gives.
+// Status of a dictation entry in the editor; "used" once its text has been put in the report. A batched
+// entry's text comes with the report, typed by a typist.
+enum TAudioStatus : int {
+    AudioRecording = 0,
+    AudioRecordingUsed = 1,
+    AudioRecognised = 2,
+    AudioRecognisedUsed = 3,
+    AudioCorrected = 4,
+    AudioCorrectedUsed = 5,
+    AudioBatched = 6,
+};
+// The status of an entry from the item type the host gives.
 int AudioStatusCode(int itemType);
 
 // The editor's call-out: the dictation's file or job name, its text and a status code.

@@ -18,15 +18,15 @@ TAudioTextRecords ParseAudioTextInfo(const QByteArray &value) {
         r.Name = f.at(0);
         bool numeric = false;
         const int type = f.at(1).trimmed().toInt(&numeric);
-        r.Status = numeric ? AudioStatusCode(type) : 0;
+        r.Status = numeric ? AudioStatusCode(type) : AudioRecording;
         r.ProcCode = f.at(2);
         r.Description = f.at(3);
         r.Batched = f.size() > 4 && f.at(4).trimmed().compare("B", Qt::CaseInsensitive) == 0;
         r.Text = f.mid(5).join("\r\n");
-        if (r.Text.isEmpty() && r.Status > 1)
-            r.Status = 1;
+        if (r.Text.isEmpty() && r.Status > AudioRecordingUsed)
+            r.Status = AudioRecordingUsed;
         if (r.Batched)
-            r.Status = 6;
+            r.Status = AudioBatched;
         out.append(r);
     }
     return out;
@@ -36,7 +36,8 @@ QString StatusCaption(int status) {
     static const char *const captions[] = {
         "Recording",      "Recording (Used)",      "Recognised Text", "Recognised Text (Used)",
         "Corrected Text", "Corrected Text (Used)", "Batched Text"};
-    return status >= 0 && status <= 6 ? QString::fromLatin1(captions[status]) : QString();
+    return status >= AudioRecording && status <= AudioBatched ? QString::fromLatin1(captions[status])
+                                                              : QString();
 }
 
 QString PlaceholderText(const TAudioTextRecord &r) {
@@ -50,7 +51,7 @@ int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholde
     const QString name = parts.value(0), code = parts.value(1), description = parts.value(2);
     for (int i = 0; i < records.size(); ++i) {
         const TAudioTextRecord &r = records.at(i);
-        if (r.Status != 4 && r.Status != 5)
+        if (r.Status != AudioCorrected && r.Status != AudioCorrectedUsed)
             continue;
         const bool anyName = name == QStringLiteral("*");
         if (!anyName && HostText::toUnicode(r.Name).compare(name, Qt::CaseInsensitive) != 0)
@@ -67,17 +68,17 @@ int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholde
 
 void MarkInserted(TAudioTextRecord &r) {
     switch (r.Status) {
-    case 0:
-        r.Status = 1;
+    case AudioRecording:
+        r.Status = AudioRecordingUsed;
         r.Typed = true;
         break;
-    case 1:
-        r.Status = 0;
+    case AudioRecordingUsed:
+        r.Status = AudioRecording;
         r.Typed = false;
         break;
-    case 2:
-    case 4:
-        ++r.Status;
+    case AudioRecognised:
+    case AudioCorrected:
+        ++r.Status; // to its "used" status
         r.Typed = true;
         break;
     default:
@@ -91,7 +92,7 @@ QByteArray AudioCommandFor(const TAudioTextRecord &r) {
         return "RECORD^KX_ALWAYSONTOP~1";
     if (r.Typed)
         return "PLAYBACK^KX_ALWAYSONTOP~1^KX_DONTESCAPE~1";
-    if (r.Status == 2 || r.Status == 3)
+    if (r.Status == AudioRecognised || r.Status == AudioRecognisedUsed)
         return "CORRECT";
     return "PLAYBACK^KX_ALWAYSONTOP~1";
 }

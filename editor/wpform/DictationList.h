@@ -2,13 +2,15 @@
 // status, the placeholder text of a dictation to come and the rules for filling placeholders.
 #pragma once
 
+#include "editor/report/EditorAudioStatus.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 struct TAudioTextRecord {
     QByteArray Name;
-    int Status = 0; // 0..6, see StatusCaption
+    int Status = AudioRecording; // a TAudioStatus
     QByteArray ProcCode;
     QByteArray Description;
     bool Typed = false;

@@ -96,9 +96,12 @@ void TWPForm::createCommands(QToolBar *bar) {
     connect(file, &QMenu::aboutToShow, this, [this] { updateFileMenu(); });
 
     QMenu *edit = menus->addMenu(QStringLiteral("&Edit"));
-    m_cutAction = command(edit, "Cut1", QStringLiteral("Cu&t"), [box] { box->ClipboardCommand(1); });
-    command(edit, "Copy1", QStringLiteral("&Copy"), [box] { box->ClipboardCommand(2); });
-    m_pasteAction = command(edit, "Paste1", QStringLiteral("&Paste"), [box] { box->ClipboardCommand(3); });
+    m_cutAction = command(edit, "Cut1", QStringLiteral("Cu&t"),
+                          [box] { box->ClipboardCommand(orva::richtext::ClipboardCut); });
+    command(edit, "Copy1", QStringLiteral("&Copy"),
+            [box] { box->ClipboardCommand(orva::richtext::ClipboardCopy); });
+    m_pasteAction = command(edit, "Paste1", QStringLiteral("&Paste"),
+                            [box] { box->ClipboardCommand(orva::richtext::ClipboardPaste); });
     command(edit, "SelectAll1", QStringLiteral("Select &All"), [box] {
         box->ActivateHeaderFooter(orva::richtext::PartMain);
         box->setSelStart(0);

@@ -111,7 +111,7 @@ void TWPForm::showSelectedDictation() {
     }
     const TAudioTextRecord &r = AudioRecords.at(row);
     TextMemo->setPlainText(HostText::toUnicode(r.Text));
-    TextMemo->setVisible(r.Status > 1);
+    TextMemo->setVisible(r.Status > AudioRecordingUsed);
     BtnInsText->setText(StatusCaption(r.Status));
 }
 
@@ -128,15 +128,17 @@ bool TWPForm::BtnInsTextClick() {
     if (row < 0 || row >= AudioRecords.size())
         return false;
     TAudioTextRecord &r = AudioRecords[row];
-    if (r.Status % 2 == 1 &&
+    if ((r.Status == AudioRecordingUsed || r.Status == AudioRecognisedUsed ||
+         r.Status == AudioCorrectedUsed) &&
         !m_messages.yesNo(
             QStringLiteral("Reusing Audio File Text"),
             QStringLiteral("Warning!!\r\n\r\nThis Audio has already been used.\r\n\r\nAre you sure "
                            "you want to Re-Use it?")))
         return false;
-    if (r.Status == 3 && !m_messages.yesNo(QStringLiteral("Using Uncorrected Audio File Text"),
-                                           QStringLiteral("Warning!!\r\n\r\nThis text has not been "
-                                                          "corrected.\r\n\r\nAre you sure ?")))
+    if (r.Status == AudioRecognisedUsed &&
+        !m_messages.yesNo(QStringLiteral("Using Uncorrected Audio File Text"),
+                          QStringLiteral("Warning!!\r\n\r\nThis text has not been "
+                                         "corrected.\r\n\r\nAre you sure ?")))
         return false;
     const QByteArray code = ReportRecord.GetProcCode();
     if (!r.Batched && r.ProcCode.compare(code, Qt::CaseInsensitive) != 0 &&
@@ -153,7 +155,7 @@ bool TWPForm::BtnInsTextClick() {
             ? memo.selectedText().replace(QChar(0x2029), QStringLiteral("\r"))
             : HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     ResultBox->setSelText(text);
-    if (r.Status == 6) {
+    if (r.Status == AudioBatched) {
         r.Typed = true;
         // The audio times of the selection come from the dictation window, when it holds this job.
         if (memo.hasSelection() && DictationTimes) {
@@ -239,6 +241,6 @@ void TWPForm::fillDictationPlaceholders() {
         ResultBox->setFieldCurrent(id);
         ResultBox->DeleteField(0);
         r.Typed = true;
-        r.Status = 5;
+        r.Status = AudioCorrectedUsed;
     }
 }

@@ -147,6 +147,9 @@ QByteArray componentName(int requestType) {
         return "Object Query";
     case RequestType::MenuTree:
         return {};
+    case RequestType::LastContainer:
+    case RequestType::ClientCommand:
+        break;
     }
     return "Command Parser";
 }

@@ -76,7 +76,20 @@ enum class MouseButton { Left, Right, Middle };
 QByteArray buttonWord(MouseButton b);
 
 // Request types (field 2) and the component names used in error replies.
-enum class RequestType { Create = 1, Destroy, Move, Clear, Control, Update, Query, MenuTree };
+// Types 1 to 9 go to the host-forms container, which answers the 9 it does not know with E003; 10 is a
+// client command, handled by the main window.
+enum class RequestType {
+    Create = 1,
+    Destroy,
+    Move,
+    Clear,
+    Control,
+    Update,
+    Query,
+    MenuTree,
+    LastContainer = 9,
+    ClientCommand = 10
+};
 QByteArray componentName(int requestType);
 enum class ControlAction { Show = 0, Hide, Enable, Disable, SetFocus, Rename };
 // Field 3 of a rename with every punctuation character and blank removed.
