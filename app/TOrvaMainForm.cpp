@@ -35,7 +35,7 @@
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
 #include "platform/telnet/TTelnet.h"
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>

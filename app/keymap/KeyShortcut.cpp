@@ -2,8 +2,8 @@
 // text names exactly the code and modifiers a key press in the terminal produces.
 #include "app/keymap/KeyShortcut.h"
 
+#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/core/TVtTerminalEmulator.h"
-#include "terminal/widget/TVtKeyTranslation.h"
 
 #include <QKeySequence>
 

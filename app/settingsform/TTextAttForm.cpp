@@ -10,7 +10,7 @@
 #include "common/UserMessages.h"
 #include "common/WinColor.h"
 #include "platform/settings/TRegistry.h"
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtRowPainter.h"
 
 #include <QCheckBox>

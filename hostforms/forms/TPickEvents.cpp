@@ -8,7 +8,7 @@
 #include "hostforms/forms/TWorkspaceList.h"
 #include "hostforms/forms/TgdGridPanel.h"
 #include "hostforms/forms/TkalvexResult.h"
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

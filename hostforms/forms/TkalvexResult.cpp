@@ -4,7 +4,7 @@
 #include "common/HostText.h"
 #include "hostforms/forms/TPickPanel.h"
 #include "hostforms/protocol/HostProtocol.h"
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -6,8 +6,8 @@
 #include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
+#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/core/TVtVT100Emulator.h"
-#include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtSockControl.h"
 #include "terminal/widget/TVtVT100EmulatorEx.h"
 

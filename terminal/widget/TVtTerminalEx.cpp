@@ -2,7 +2,7 @@
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include "common/Trace.h"
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 
 #include <QMouseEvent>
 

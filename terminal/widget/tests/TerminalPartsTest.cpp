@@ -1,8 +1,8 @@
 // The terminal control's parts without a display: key translation, layout arithmetic, the selection
 // model and digit runs, runs of equal cells, the extended emulator's colours and keys, and the
 // window-size notice and log formats.
+#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtCustomTerminal.h"
-#include "terminal/widget/TVtKeyTranslation.h"
 #include "terminal/widget/TVtRowPainter.h"
 #include "terminal/widget/TVtSelection.h"
 #include "terminal/widget/TVtSockControl.h"

@@ -1,5 +1,5 @@
 // Key translation tables.
-#include "terminal/widget/TVtKeyTranslation.h"
+#include "terminal/core/TVtKeyTranslation.h"
 
 #include "common/HostText.h"
 #include "terminal/core/TVtTerminalEmulator.h"
