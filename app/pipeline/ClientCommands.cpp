@@ -231,14 +231,27 @@ QString ClientCommands::captureTarget(const QByteArray &hostPath, char &reply) c
     if (!PrivateFile::makeFolder(base)) {
         return {};
     }
-    const QString dir = QFileInfo(full).absolutePath();
-    if (!PrivateFile::makeFolder(dir)) {
+    // A link inside the capture folder must not lead the file out of it, nor make folders out
+    // there: each level is checked where it really leads before the next one is made.
+    const QString realBase = QFileInfo(base).canonicalFilePath();
+    if (realBase.isEmpty()) {
         return {};
     }
-    // A link inside the capture folder must not lead the file out of it.
-    const QString realBase = QFileInfo(base).canonicalFilePath();
+    const QString dir = QFileInfo(full).absolutePath();
+    QString at = base;
+    for (const QString &part : dir.mid(base.size()).split('/', Qt::SkipEmptyParts)) {
+        at += '/' + part;
+        const QString real = QFileInfo(at).canonicalFilePath();
+        if (real.isEmpty()) {
+            if (QFileInfo(at).isSymLink() || !PrivateFile::makeFolder(at)) {
+                return {}; // a dangling link, or a folder that cannot be made
+            }
+        } else if (real != realBase && !isUnder(real, realBase)) {
+            return {};
+        }
+    }
     const QString realDir = QFileInfo(dir).canonicalFilePath();
-    if (realDir != realBase && !isUnder(realDir, realBase)) {
+    if (realDir.isEmpty() || (realDir != realBase && !isUnder(realDir, realBase))) {
         return {};
     }
     reply = '2';

@@ -247,6 +247,20 @@ TEST(ClientCommand, CaptureAbsolutePathInsideAndLinksOut) {
     linked.commands.handleobject(cmd({"2", "out\\cap.txt"}));
     EXPECT_EQ(linked.sinks.link.sent, "3") << "a link must not lead the file out of the capture folder";
     EXPECT_FALSE(QFile::exists(outside.filePath("cap.txt")));
+
+    // Nor may it make folders out there before the file is refused.
+    linked.sinks.link.sent.clear();
+    linked.commands.handleobject(cmd({"2", "out\\new\\deeper\\cap.txt"}));
+    EXPECT_EQ(linked.sinks.link.sent, "3");
+    EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    // A link that stays inside the capture folder is followed.
+    ASSERT_TRUE(QDir().mkpath(linked.dir.filePath("capture/real")));
+    ASSERT_TRUE(QFile::link(linked.dir.filePath("capture/real"), linked.dir.filePath("capture/alias")));
+    linked.sinks.link.sent.clear();
+    linked.commands.handleobject(cmd({"2", "alias\\made\\cap.txt"}));
+    EXPECT_EQ(linked.sinks.link.sent, "\x03");
+    EXPECT_TRUE(QFile::exists(linked.dir.filePath("capture/real/made/cap.txt")));
 }
 
 TEST(ClientCommand, CaptureFolderThatCannotBeMade) {
