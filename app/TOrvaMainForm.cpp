@@ -103,35 +103,6 @@ private:
     TOrvaMainForm &m_form;
 };
 
-// The key map's image tokens on the detached image window, while it exists and shows.
-class DetachedWindowKeys : public TImageKeyTarget {
-public:
-    explicit DetachedWindowKeys(const QPointer<orva::imaging::TDetachedImageForm> &window)
-        : m_window(window) {}
-    bool DetachedWindowVisible() const override { return m_window && m_window->ImageWindowVisible(); }
-    void PreviousFile() override { m_window->aPrevFileExecute(); }
-    void NextFile() override { m_window->aNextFileExecute(); }
-    void ScrollBy(int dx, int dy) override { m_window->ScrollBy(dx, dy); }
-    void ToolbarAction(int action) override {
-        switch (action) {
-        case 5:
-            m_window->ToolbarAction(orva::imaging::ibdocZoomIn);
-            break;
-        case 6:
-            m_window->ToolbarAction(orva::imaging::ibdocZoomOut);
-            break;
-        case 8:
-            m_window->ToolbarAction(orva::imaging::ibdocBestFit);
-            break;
-        default:
-            break;
-        }
-    }
-
-private:
-    const QPointer<orva::imaging::TDetachedImageForm> &m_window;
-};
-
 // The key map's dictation tokens on the dictation window, while it shows.
 class DictationWindowKeys : public TDictationKeyTarget {
 public:
@@ -176,7 +147,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
       m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
       m_dictationKeys(std::make_unique<DictationWindowKeys>(m_audioForm)),
-      m_imageKeys(std::make_unique<DetachedWindowKeys>(m_detachedForm)),
       m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
@@ -1166,11 +1136,12 @@ int TOrvaMainForm::MapKeyPress(int key, int shift) {
 }
 
 void TOrvaMainForm::doImageKey(int code) {
-    RunImageKey(*m_imageKeys, code);
+    // A stand-in set in place of the window takes the keys; otherwise the window, while it exists.
+    orva::imaging::RunImageKey(m_imageKeys ? m_imageKeys.get() : m_detachedForm.data(), code);
 }
 
-void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target) {
-    m_imageKeys = target ? std::move(target) : std::make_unique<TNoDetachedImageWindow>();
+void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<orva::imaging::TImageKeyTarget> target) {
+    m_imageKeys = std::move(target);
 }
 
 void TOrvaMainForm::SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target) {

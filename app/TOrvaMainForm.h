@@ -43,12 +43,12 @@ class MainFormSinks;
 class ReceivePipeline;
 class RequestImagePanel;
 class TDictationKeyTarget;
-class TImageKeyTarget;
 class TVtTerminalEx;
 class TWPForm;
 namespace orva::imaging {
 class TDetachedImageForm;
-}
+class TImageKeyTarget;
+} // namespace orva::imaging
 
 class TOrvaMainForm : public QWidget, public orva::imaging::TDetachedImageHost {
     Q_OBJECT
@@ -164,8 +164,8 @@ public:
     int MapKeyPress(int key, int shift);
     // The detached image window's key actions (codes 0 to 256), only while it is visible.
     void doImageKey(int code);
-    // The windows the key map's image and dictation tokens drive (none until they are set).
-    void SetImageKeyTarget(std::unique_ptr<TImageKeyTarget> target);
+    // Stand-ins, for tests, in place of the detached image window and the dictation window.
+    void SetImageKeyTarget(std::unique_ptr<orva::imaging::TImageKeyTarget> target);
     void SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target);
     // Ends the selection hold and clears the terminal's selection (a key, copy, paste, smart mouse).
     void EndSelectionHold();
@@ -232,7 +232,7 @@ private:
     std::unique_ptr<ReceivePipeline> m_pipeline;
     std::unique_ptr<KeyMap> m_keyMap;
     std::unique_ptr<TDictationKeyTarget> m_dictationKeys;
-    std::unique_ptr<TImageKeyTarget> m_imageKeys;
+    std::unique_ptr<orva::imaging::TImageKeyTarget> m_imageKeys;
     std::unique_ptr<MainFormKeyActions> m_keyActions;
 
     QStringList m_arguments;

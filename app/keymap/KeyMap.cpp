@@ -15,11 +15,11 @@ struct Token {
 
 constexpr Token kImageTokens[] = {
     // The page tokens are crossed over: {nextpage} goes back a file and {prevpage} forward.
-    {"{nextpage}", ImageKeyCode::PreviousFile},   {"{prevpage}", ImageKeyCode::NextFile},
-    {"{scrollright}", ImageKeyCode::ScrollRight}, {"{scrollleft}", ImageKeyCode::ScrollLeft},
-    {"{scrollup}", ImageKeyCode::ScrollUp},       {"{scrolldown}", ImageKeyCode::ScrollDown},
-    {"{zoomin}", ImageKeyCode::ZoomIn},           {"{zoomout}", ImageKeyCode::ZoomOut},
-    {"{zoomreset}", ImageKeyCode::ZoomReset},
+    {"{nextpage}", orva::imaging::ikPreviousFile},   {"{prevpage}", orva::imaging::ikNextFile},
+    {"{scrollright}", orva::imaging::ikScrollRight}, {"{scrollleft}", orva::imaging::ikScrollLeft},
+    {"{scrollup}", orva::imaging::ikScrollUp},       {"{scrolldown}", orva::imaging::ikScrollDown},
+    {"{zoomin}", orva::imaging::ikZoomIn},           {"{zoomout}", orva::imaging::ikZoomOut},
+    {"{zoomreset}", orva::imaging::ikZoomReset},
 };
 
 constexpr struct {

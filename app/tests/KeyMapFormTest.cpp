@@ -212,14 +212,16 @@ private slots:
 
     // The key map's image tokens reach the detached window only while it is visible.
     void imageKeysDriveTheVisibleDetachedWindow() {
-        struct Window : TImageKeyTarget {
+        struct Window : orva::imaging::TImageKeyTarget {
             bool visible = false;
             QStringList *calls = nullptr;
-            bool DetachedWindowVisible() const override { return visible; }
-            void PreviousFile() override { calls->append("previous"); }
-            void NextFile() override { calls->append("next"); }
+            bool ImageWindowVisible() const override { return visible; }
+            void aPrevFileExecute() override { calls->append("previous"); }
+            void aNextFileExecute() override { calls->append("next"); }
             void ScrollBy(int dx, int dy) override { calls->append(QString("scroll %1 %2").arg(dx).arg(dy)); }
-            void ToolbarAction(int action) override { calls->append(QString("toolbar %1").arg(action)); }
+            void ToolbarAction(orva::imaging::TVisTbBtn b) override {
+                calls->append(QString("toolbar %1").arg(b));
+            }
         };
         Made m = make("keymap-PGDN = {nextpage}\nkeymap-C+HOME = {zoomreset}\n");
         QStringList calls;

@@ -6,7 +6,7 @@
 
 #include "imaging/detached/DetachedImageLogic.h"
 #include "imaging/detached/TDetachedImageHost.h"
-#include "imaging/detached/TImageKeyTarget.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/docview/ModalRunner.h"
 #include "imaging/imagelist/ImageList.h"
 

@@ -3,49 +3,45 @@
 
 #include "common/Trace.h"
 
-namespace {
+namespace orva::imaging {
 
-constexpr int kScrollStep = 20;
-constexpr int kZoomIn = 5;
-constexpr int kZoomOut = 6;
-constexpr int kBestFit = 8;
-
-} // namespace
-
-bool RunImageKey(TImageKeyTarget &target, int code) {
-    if (!target.DetachedWindowVisible()) {
+bool RunImageKey(TImageKeyTarget *target, int code) {
+    if (!target || !target->ImageWindowVisible()) {
         ORVA_TRACE(QStringLiteral("image key while no detached image window is visible"), code);
         return false;
     }
+    constexpr int kStep = 20;
     switch (code) {
-    case ImageKeyCode::PreviousFile:
-        target.PreviousFile();
+    case ikPreviousFile:
+        target->aPrevFileExecute();
         return true;
-    case ImageKeyCode::NextFile:
-        target.NextFile();
+    case ikNextFile:
+        target->aNextFileExecute();
         return true;
-    case ImageKeyCode::ScrollRight:
-        target.ScrollBy(-kScrollStep, 0);
+    case ikScrollRight:
+        target->ScrollBy(-kStep, 0);
         return true;
-    case ImageKeyCode::ScrollLeft:
-        target.ScrollBy(kScrollStep, 0);
+    case ikScrollLeft:
+        target->ScrollBy(kStep, 0);
         return true;
-    case ImageKeyCode::ScrollUp:
-        target.ScrollBy(0, kScrollStep);
+    case ikScrollUp:
+        target->ScrollBy(0, kStep);
         return true;
-    case ImageKeyCode::ScrollDown:
-        target.ScrollBy(0, -kScrollStep);
+    case ikScrollDown:
+        target->ScrollBy(0, -kStep);
         return true;
-    case ImageKeyCode::ZoomIn:
-        target.ToolbarAction(kZoomIn);
+    case ikZoomIn:
+        target->ToolbarAction(ibdocZoomIn);
         return true;
-    case ImageKeyCode::ZoomOut:
-        target.ToolbarAction(kZoomOut);
+    case ikZoomOut:
+        target->ToolbarAction(ibdocZoomOut);
         return true;
-    case ImageKeyCode::ZoomReset:
-        target.ToolbarAction(kBestFit);
+    case ikZoomReset:
+        target->ToolbarAction(ibdocBestFit);
         return true;
     default:
         return false;
     }
 }
+
+} // namespace orva::imaging

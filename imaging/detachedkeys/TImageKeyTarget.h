@@ -1,42 +1,40 @@
 // What the key map makes the detached image window do: go to the previous or next file, scroll its
-// document view, or run one of its toolbar's zoom steps, only while the window is visible. The
-// detached window implements the interface; until it does, TNoDetachedImageWindow stands in for it.
+// document view, or run one of its toolbar's zoom buttons, only while the window is visible. The
+// detached window implements it; the key map and the main window need no widgets to use it.
 #pragma once
+
+#include "imaging/doctoolbar/TVisTbBtn.h"
+
+namespace orva::imaging {
 
 class TImageKeyTarget {
 public:
     virtual ~TImageKeyTarget() = default;
-    virtual bool DetachedWindowVisible() const = 0;
-    virtual void PreviousFile() = 0;
-    virtual void NextFile() = 0;
+    // Key actions act only while the window is visible.
+    virtual bool ImageWindowVisible() const = 0;
+    virtual void aPrevFileExecute() = 0;
+    virtual void aNextFileExecute() = 0;
+    // Positive deltas move the picture right or down.
     virtual void ScrollBy(int dx, int dy) = 0;
-    // The toolbar's zoom steps: 5 zoom in, 6 zoom out, 8 best fit.
-    virtual void ToolbarAction(int action) = 0;
+    // Runs a toolbar button as if pressed (the key map uses ibdocZoomIn, ibdocZoomOut, ibdocBestFit).
+    virtual void ToolbarAction(TVisTbBtn button) = 0;
 };
 
-// No detached window: nothing is visible, so no key reaches it.
-class TNoDetachedImageWindow : public TImageKeyTarget {
-public:
-    bool DetachedWindowVisible() const override { return false; }
-    void PreviousFile() override {}
-    void NextFile() override {}
-    void ScrollBy(int, int) override {}
-    void ToolbarAction(int) override {}
+// The key map's image action codes.
+enum TImageKeyAction {
+    ikPreviousFile = 0,
+    ikNextFile = 2,
+    ikScrollRight = 4, // scrolls by -20 horizontally: the picture moves left
+    ikScrollLeft = 8,  // +20 horizontally
+    ikScrollUp = 16,   // +20 vertically
+    ikScrollDown = 32, // -20 vertically
+    ikZoomIn = 64,
+    ikZoomOut = 128,
+    ikZoomReset = 256
 };
 
-// The action codes of the key map's image tokens (doImageKey).
-namespace ImageKeyCode {
-constexpr int PreviousFile = 0;
-constexpr int NextFile = 2;
-constexpr int ScrollRight = 4; // the picture moves by -20 horizontally
-constexpr int ScrollLeft = 8;  // +20 horizontally
-constexpr int ScrollUp = 16;   // +20 vertically
-constexpr int ScrollDown = 32; // -20 vertically
-constexpr int ZoomIn = 64;
-constexpr int ZoomOut = 128;
-constexpr int ZoomReset = 256;
-} // namespace ImageKeyCode
+// Runs one image action code on the window. False (and nothing done) when there is no window, it is
+// hidden, or the code names no action.
+bool RunImageKey(TImageKeyTarget *target, int code);
 
-// Runs one action code on the window while it is visible. False (and nothing done) when no window is
-// visible or the code names no action.
-bool RunImageKey(TImageKeyTarget &target, int code);
+} // namespace orva::imaging

@@ -224,39 +224,40 @@ TEST(DictationKeys, OnlyWhileTheWindowShows) {
 }
 
 TEST(ImageKeys, ActionsOnTheVisibleDetachedWindow) {
-    struct Window : TImageKeyTarget {
+    struct Window : orva::imaging::TImageKeyTarget {
         bool visible = true;
         QStringList calls;
-        bool DetachedWindowVisible() const override { return visible; }
-        void PreviousFile() override { calls.append("previous"); }
-        void NextFile() override { calls.append("next"); }
+        bool ImageWindowVisible() const override { return visible; }
+        void aPrevFileExecute() override { calls.append("previous"); }
+        void aNextFileExecute() override { calls.append("next"); }
         void ScrollBy(int dx, int dy) override { calls.append(QString("scroll %1 %2").arg(dx).arg(dy)); }
-        void ToolbarAction(int action) override { calls.append(QString("toolbar %1").arg(action)); }
+        void ToolbarAction(orva::imaging::TVisTbBtn b) override {
+            calls.append(QString("toolbar %1").arg(b));
+        }
     };
     const struct {
         int code;
         const char *call;
     } cases[] = {
-        {ImageKeyCode::PreviousFile, "previous"},    {ImageKeyCode::NextFile, "next"},
-        {ImageKeyCode::ScrollRight, "scroll -20 0"}, {ImageKeyCode::ScrollLeft, "scroll 20 0"},
-        {ImageKeyCode::ScrollUp, "scroll 0 20"},     {ImageKeyCode::ScrollDown, "scroll 0 -20"},
-        {ImageKeyCode::ZoomIn, "toolbar 5"},         {ImageKeyCode::ZoomOut, "toolbar 6"},
-        {ImageKeyCode::ZoomReset, "toolbar 8"},
+        {orva::imaging::ikPreviousFile, "previous"},    {orva::imaging::ikNextFile, "next"},
+        {orva::imaging::ikScrollRight, "scroll -20 0"}, {orva::imaging::ikScrollLeft, "scroll 20 0"},
+        {orva::imaging::ikScrollUp, "scroll 0 20"},     {orva::imaging::ikScrollDown, "scroll 0 -20"},
+        {orva::imaging::ikZoomIn, "toolbar 5"},         {orva::imaging::ikZoomOut, "toolbar 6"},
+        {orva::imaging::ikZoomReset, "toolbar 8"},
     };
     for (const auto &c : cases) {
         Window window;
-        EXPECT_TRUE(RunImageKey(window, c.code)) << c.code;
+        EXPECT_TRUE(RunImageKey(&window, c.code)) << c.code;
         EXPECT_EQ(window.calls, QStringList{c.call}) << c.code;
         window.visible = false;
         window.calls.clear();
-        EXPECT_FALSE(RunImageKey(window, c.code)) << c.code;
+        EXPECT_FALSE(RunImageKey(&window, c.code)) << c.code;
         EXPECT_TRUE(window.calls.isEmpty()) << c.code;
     }
     Window window;
-    EXPECT_FALSE(RunImageKey(window, 1));
+    EXPECT_FALSE(RunImageKey(&window, 1));
     EXPECT_TRUE(window.calls.isEmpty());
-    TNoDetachedImageWindow none;
-    EXPECT_FALSE(RunImageKey(none, ImageKeyCode::ZoomIn));
+    EXPECT_FALSE(RunImageKey(nullptr, orva::imaging::ikZoomIn));
 }
 
 TEST(KeyShortcut, WindowsAndQtNamesAgree) {

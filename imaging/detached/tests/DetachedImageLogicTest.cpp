@@ -1,7 +1,7 @@
 // The detached window's rules as tables: request texts, file items and placeholders, file buttons,
 // status panels, the stored place, screens, and the key map's image actions.
 #include "imaging/detached/DetachedImageLogic.h"
-#include "imaging/detached/TImageKeyTarget.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 
 #include <gtest/gtest.h>
 
