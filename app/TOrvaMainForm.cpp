@@ -67,7 +67,6 @@
 #include <stdexcept>
 
 namespace {
-const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
 constexpr int kMaxFontSize = 30;
@@ -668,7 +667,7 @@ bool TOrvaMainForm::CheckImageServer() {
 }
 
 void TOrvaMainForm::readRegistry() {
-    const TRegistry reg(kRegistryKey);
+    const TRegistry reg(kOrvaSettingsKey);
     const QRect area = workArea();
     if (reg.KeyExists()) {
         m_terminal->SetDefForeColor(
@@ -700,7 +699,7 @@ void TOrvaMainForm::readRegistry() {
 }
 
 void TOrvaMainForm::WriteRegistrySettings() {
-    TRegistry reg(kRegistryKey);
+    TRegistry reg(kOrvaSettingsKey);
     reg.WriteInteger(QStringLiteral("ForeColor"), static_cast<int>(m_terminal->DefForeColor()));
     reg.WriteInteger(QStringLiteral("BackColor"), static_cast<int>(m_terminal->DefBackColor()));
     reg.WriteString(QStringLiteral("FontName"), m_fontName);

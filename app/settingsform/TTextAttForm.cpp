@@ -50,8 +50,7 @@ QString fontCaption(const QFont &font) {
     return text;
 }
 
-const QString kHistoryKey =
-    QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings\\TextAttForm\\HostNameCombo");
+const QString kHistoryKey = kOrvaSettingsKey + QStringLiteral("\\TextAttForm\\HostNameCombo");
 
 QLineEdit *lineEdit(QWidget *parent, const char *name) {
     auto *edit = new QLineEdit(parent);

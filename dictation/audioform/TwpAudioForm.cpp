@@ -44,7 +44,6 @@ namespace {
 
 const QString kNoAudioText = QStringLiteral("No Audio Loaded");
 
-const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 const QByteArray kStandardFormatText = "GSM 6.10, 22.050 kHz, Mono";
 constexpr int kStepMs = 2000;
 
@@ -1100,7 +1099,7 @@ bool TwpAudioForm::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TwpAudioForm::LoadWindowPosition() {
-    const TRegistry reg(kRegistryKey);
+    const TRegistry reg(kOrvaSettingsKey);
     bool topOk = false;
     bool leftOk = false;
     const int top = reg.ReadString(QStringLiteral("AUDIOtop")).toInt(&topOk);
@@ -1123,7 +1122,7 @@ void TwpAudioForm::LoadWindowPosition() {
 }
 
 void TwpAudioForm::SaveWindowPosition() {
-    TRegistry reg(kRegistryKey);
+    TRegistry reg(kOrvaSettingsKey);
     reg.WriteString(QStringLiteral("AUDIOLeft"), QString::number(x()));
     reg.WriteString(QStringLiteral("AUDIOtop"), QString::number(y()));
     reg.Flush();

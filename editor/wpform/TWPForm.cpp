@@ -48,7 +48,6 @@ constexpr int kPageWidthPx = 794;
 constexpr int kPageHeightPx = 1123;
 constexpr int kTwipsPerPixel = 15;
 constexpr char16_t kCursorStartMark = 0x00A5;
-const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 
 QString withSlash(const QString &folder) {
     if (folder.isEmpty() || folder.endsWith('/') || folder.endsWith('\\'))
@@ -255,7 +254,7 @@ void TWPForm::loadTags() {
 }
 
 void TWPForm::readRegistry() {
-    TRegistry reg(kRegistryKey);
+    TRegistry reg(kOrvaSettingsKey);
     const int zoom = reg.ReadInteger(QStringLiteral("DefaultZoomFactor"), 100);
     ResultBox->setControlChars(reg.ReadBool(QStringLiteral("ShowAllFormatMarks"), false));
     SetZoom(zoom == 0 ? 100 : zoom);

@@ -33,7 +33,6 @@ using orva::richtext::TWpTextControl;
 
 namespace {
 
-const QString kRegistryKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
 constexpr char16_t kCursorStartMark = 0x00A5;
 const QString kSymbolFont = QStringLiteral("Times New Roman");
 const QString kTableCaption = QStringLiteral("Insert Table");
@@ -627,7 +626,7 @@ void TWPForm::AboutBox() {
 }
 
 void TWPForm::writeRegistry(bool options) {
-    TRegistry reg(kRegistryKey);
+    TRegistry reg(kOrvaSettingsKey);
     reg.WriteInteger(QStringLiteral("DefaultZoomFactor"), ZoomSetting);
     if (options)
         reg.WriteBool(QStringLiteral("ShowAllFormatMarks"), ResultBox->ControlChars());

@@ -38,8 +38,6 @@ using namespace DetachedImage;
 
 namespace {
 
-const QString kConfigKey = QStringLiteral("Software\\Tessel\\OrvaVT\\Config");
-
 // Under Wayland a window cannot place itself: only its size is kept there.
 bool canPlaceWindows() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
@@ -456,7 +454,7 @@ void TDetachedImageForm::RestorePosition() {
         writePlace();
     }
     m_placing = true;
-    const TRegistry reg(kConfigKey);
+    const TRegistry reg(kOrvaConfigKey);
     const auto value = [&reg](const QString &name) -> std::optional<QString> {
         if (!reg.ValueExists(name)) {
             return std::nullopt;
@@ -501,13 +499,13 @@ void TDetachedImageForm::rememberPlace() {
 }
 
 void TDetachedImageForm::writePlace() {
-    TRegistry reg(kConfigKey);
+    TRegistry reg(kOrvaConfigKey);
     reg.WriteInteger(QStringLiteral("DetachedFormTop"), m_place.Top);
     reg.WriteInteger(QStringLiteral("DetachedFormLeft"), m_place.Left);
     reg.WriteInteger(QStringLiteral("DetachedFormWidth"), m_place.Width);
     reg.WriteInteger(QStringLiteral("DetachedFormHieght"), m_place.Height);
     if (!reg.Flush()) {
-        ORVA_TRACE(QStringLiteral("detached window place not stored"), kConfigKey);
+        ORVA_TRACE(QStringLiteral("detached window place not stored"), kOrvaConfigKey);
     }
     m_placeUnsaved = false;
 }

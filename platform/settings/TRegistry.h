@@ -9,6 +9,11 @@
 #include <QStringList>
 #include <memory>
 
+// The program's own keys: its settings (window places, fonts, zoom, the editor's and the dictation
+// window's choices, with sub-keys such as "TextAttForm\HostNameCombo") and the image window's.
+inline const QString kOrvaSettingsKey = QStringLiteral("\\Software\\Tessel\\OrvaVT4\\settings");
+inline const QString kOrvaConfigKey = QStringLiteral("Software\\Tessel\\OrvaVT\\Config");
+
 class TRegistry {
 public:
     explicit TRegistry(const QString &keyPath);
