@@ -5,6 +5,7 @@
 #include "effects/dialog/TPaletteBox.h"
 #include "effects/dialog/TTrackEdit.h"
 #include "effects/dialog/TVisPImage.h"
+#include "imaging/core/ClipboardPicture.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/core/DllSP96.h"
 #include "imaging/core/ErrorInvalid.h"
@@ -299,18 +300,7 @@ void TEffectForm::pasteTick() {
 void TEffectForm::PasteFromClipboard() {
     if (m_running)
         return;
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    if (!data)
-        return;
-    DibBlock picture;
-    const QByteArray bmp = data->data(QStringLiteral("image/bmp"));
-    if (bmp.size() > 14 && bmp.startsWith("BM")) {
-        // Another program's bitmap is checked against its own size before any of it is read.
-        picture = DibBlock::fromPacked(reinterpret_cast<const std::uint8_t *>(bmp.constData()) + 14,
-                                       static_cast<std::size_t>(bmp.size() - 14));
-    } else if (data->hasImage()) {
-        picture = orva::imageio::qimageToDib(qvariant_cast<QImage>(data->imageData()));
-    }
+    DibBlock picture = ClipboardDib();
     if (picture.isNull())
         return;
     m_pasteDib = std::move(picture);

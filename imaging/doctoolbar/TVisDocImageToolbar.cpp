@@ -1,5 +1,6 @@
 // The imaging toolbar.
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
+#include "imaging/core/ClipboardPicture.h"
 
 #include "common/Trace.h"
 #include "imaging/core/ErrorInvalid.h"

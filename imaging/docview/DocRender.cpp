@@ -3,10 +3,6 @@
 
 #include "platform/imageio/DibConvert.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
-
 #include <algorithm>
 #include <vector>
 
@@ -222,28 +218,6 @@ QImage ReduceForDisplay(const DibBlock &dib, QSize size, TStretchMode mode) {
         }
     }
     return out;
-}
-
-DibBlock ClipboardDib() {
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    if (!data) {
-        return {};
-    }
-    const QByteArray bmp = data->data(QStringLiteral("image/bmp"));
-    if (bmp.size() > 14 && bmp.startsWith("BM")) {
-        const auto *block = reinterpret_cast<const std::uint8_t *>(bmp.constData()) + 14;
-        return DibBlock::fromPacked(block, static_cast<std::size_t>(bmp.size() - 14));
-    }
-    if (!data->hasImage()) {
-        return {};
-    }
-    const QImage image = qvariant_cast<QImage>(data->imageData());
-    return image.isNull() ? DibBlock() : orva::imageio::qimageToDib(image);
-}
-
-bool ClipboardHasPicture() {
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    return data && (data->hasImage() || data->hasFormat(QStringLiteral("image/bmp")));
 }
 
 } // namespace orva::imaging

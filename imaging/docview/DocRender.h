@@ -21,10 +21,4 @@ QImage DibPart(const orva::imageio::DibBlock &dib, const QRect &part);
 // win) or the lightest (WhiteOnBlack). RGB32.
 QImage ReduceForDisplay(const orva::imageio::DibBlock &dib, QSize size, TStretchMode mode);
 
-// The clipboard's picture as a packed bitmap (a bitmap another program placed there is checked
-// against its size before any of it is read); null when the clipboard holds none.
-orva::imageio::DibBlock ClipboardDib();
-// Whether the clipboard offers a picture.
-bool ClipboardHasPicture();
-
 } // namespace orva::imaging

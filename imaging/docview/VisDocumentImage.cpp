@@ -1,5 +1,6 @@
 // The document viewer.
 #include "imaging/docview/VisDocumentImage.h"
+#include "imaging/core/ClipboardPicture.h"
 
 #include "common/LocalPath.h"
 #include "common/Trace.h"

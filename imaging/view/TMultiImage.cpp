@@ -1,5 +1,6 @@
 // The image view control.
 #include "imaging/view/TMultiImage.h"
+#include "imaging/core/ClipboardPicture.h"
 
 #include "common/FileWait.h"
 #include "common/LocalPath.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -887,22 +887,9 @@ void TMultiImage::CutToClipboard() {
 }
 
 void TMultiImage::PasteFromClipboard() {
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    if (!data) {
-        return;
-    }
+    const orva::imageio::DibBlock dib = ClipboardDib();
     QImage pasted;
-    bool ok = false;
-    const QByteArray bmp = data->data(QStringLiteral("image/bmp"));
-    if (bmp.size() > 14 && bmp.startsWith("BM")) {
-        // Another program's bitmap: its header is checked against its size before any of it is read.
-        const auto *block = reinterpret_cast<const std::uint8_t *>(bmp.constData()) + 14;
-        ok = DibHandleToBitmap(block, static_cast<std::size_t>(bmp.size() - 14), pasted);
-    } else if (data->hasImage()) {
-        pasted = qvariant_cast<QImage>(data->imageData());
-        ok = !pasted.isNull();
-    }
-    if (!ok) {
+    if (!dib || !DibToBitmap(&dib, 0, 0, nullptr, pasted)) {
         return;
     }
     // A paste ends a moving text without giving the control its colour back.
