@@ -17,6 +17,7 @@
 #include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
+#include "common/ResourceCursors.h"
 #include "common/Trace.h"
 #include "common/WinColor.h"
 #include "dictation/keys/TDictationKeyTarget.h"
@@ -868,7 +869,7 @@ void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
     if (form.isVisible()) {
         form.close();
     }
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QApplication::setOverrideCursor(ResourceCursors::Load("SPEAKER"));
     const bool opened = form.OpenAudioTask(reportMessage);
     QApplication::restoreOverrideCursor();
     if (!opened) {
@@ -1040,7 +1041,8 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         FocusTerminal();
         return false;
     }
-    if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         NoLinkLightClick();
         return true;
     }
@@ -1474,7 +1476,7 @@ void TOrvaMainForm::MainBarPopUpPopup() {
         m_loginAs->setEnabled(true);
         m_logonNewSystem->setEnabled(true);
     }
-    m_resetImagePosition->setEnabled(false);
+    m_resetImagePosition->setEnabled(m_detachedForm != nullptr);
 }
 
 void TOrvaMainForm::LoginStateClick() {

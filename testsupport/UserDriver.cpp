@@ -3,8 +3,10 @@
 #include "testsupport/UserDriver.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -163,6 +165,46 @@ QMenu *UserDriver::openMenu(const QString &caption) {
 void UserDriver::closeMenus() {
     while (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
+}
+
+void UserDriver::contextMenu(QWidget *w, const std::function<void(QMenu *)> &inMenu, QPoint at) {
+    requireReachable(w);
+    activate();
+    const QPoint p = at.isNull() ? w->rect().center() : at;
+    auto done = std::make_shared<bool>(false);
+    auto *timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, done, inMenu] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        inMenu(menu);
+        if (menu->isVisible())
+            menu->close();
+        *done = true;
+    });
+    timer->start(10);
+    // The right button, then the context-menu event the platform sends for it; a scroll area takes
+    // it through its viewport.
+    QTest::mouseClick(w, Qt::RightButton, Qt::NoModifier, p);
+    QWidget *target = w;
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(w))
+        target = area->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, p, w->mapToGlobal(p));
+    QApplication::sendEvent(target, &event);
+    if (!QTest::qWaitFor([done] { return *done; }, kWaitMs)) {
+        timer->deleteLater();
+        qFatal("no context menu showed for %s", qPrintable(describe(w)));
+    }
+}
+
+QAction *UserDriver::item(QMenu *menu, const QString &caption) const {
+    return menuItem(menu, caption);
+}
+
+void UserDriver::chooseItem(QMenu *menu, const QString &caption) {
+    clickItem(menu, menuItem(menu, caption));
 }
 
 void UserDriver::chooseMenu(const QStringList &path) {

@@ -58,6 +58,14 @@ public:
     // The menu of the menu bar with that caption, opened as a click opens it (to read its items).
     QMenu *openMenu(const QString &caption);
     void closeMenus();
+    // The part's context menu as a right click opens it (at the middle, or at `at`): `inMenu` gets the
+    // menu once it shows, reads it or picks an item with chooseItem; a menu still open afterwards is
+    // closed. Works whether the part shows its menu and returns or waits in it.
+    void contextMenu(QWidget *w, const std::function<void(QMenu *)> &inMenu, QPoint at = {});
+    // An item of an open menu, by its caption ("&" marks may be left out); it must be enabled.
+    void chooseItem(QMenu *menu, const QString &caption);
+    // The item itself, to read its state.
+    QAction *item(QMenu *menu, const QString &caption) const;
 
     // Answers the next modal box that shows (a message box, an input box, any dialog) by clicking its
     // button with this caption, after `fill` (when given) has filled it in. Waits for the box for at

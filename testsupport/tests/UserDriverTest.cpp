@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -46,6 +47,26 @@ struct Window : QWidget {
         finish->setShortcutContext(Qt::WindowShortcut);
         addAction(finish);
         connect(finish, &QAction::triggered, this, [this] { log += "F10;"; });
+        // One part shows its menu and returns, the other waits in it.
+        auto *shown = new QPushButton(QStringLiteral("Shown"), this);
+        shown->setObjectName(QStringLiteral("Shown"));
+        shown->setContextMenuPolicy(Qt::CustomContextMenu);
+        layout->addWidget(shown);
+        auto *popup = new QMenu(this);
+        popup->addAction(QStringLiteral("&Paste"), this, [this] { log += "paste;"; });
+        popup->addAction(QStringLiteral("&Never"))->setEnabled(false);
+        connect(shown, &QWidget::customContextMenuRequested, this,
+                [shown, popup](const QPoint &pos) { popup->popup(shown->mapToGlobal(pos)); });
+        auto *text = new QPlainTextEdit(this);
+        text->setObjectName(QStringLiteral("Text"));
+        text->setContextMenuPolicy(Qt::CustomContextMenu);
+        layout->addWidget(text);
+        connect(text, &QWidget::customContextMenuRequested, this, [this, text](const QPoint &pos) {
+            QMenu menu;
+            menu.addAction(QStringLiteral("&Token"), this, [this] { log += "token;"; });
+            menu.exec(text->mapToGlobal(pos));
+            log += "returned;";
+        });
         edit->setFocus();
     }
     QLineEdit *edit = nullptr;
@@ -69,6 +90,19 @@ private slots:
         QCOMPARE(w.edit->text(), QStringLiteral("Abc 1"));
         user.pressIn(user.find("Other"), Qt::Key_F10);
         QCOMPARE(w.log, QStringLiteral("open;first;open;F10;"));
+    }
+
+    void contextMenusOpenAsARightClickOpensThem() {
+        Window w;
+        UserDriver user(&w);
+        bool never = true;
+        user.contextMenu(user.find("Shown"), [&](QMenu *menu) {
+            never = user.item(menu, "Never")->isEnabled();
+            user.chooseItem(menu, "Paste");
+        });
+        user.contextMenu(user.find("Text"), [&](QMenu *menu) { user.chooseItem(menu, "&Token"); });
+        QCOMPARE(w.log, QStringLiteral("paste;token;returned;"));
+        QVERIFY(!never);
     }
 
     void boxesAreAnsweredByTheirButtons() {
