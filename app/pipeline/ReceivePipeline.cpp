@@ -337,10 +337,11 @@ QByteArray ReceivePipeline::handshake(QByteArray data) {
                 m_sinks.SendQueuedLines();
             }
         } else if (c == NAK) {
+            // The host abandons this upload and goes on (often with the next report): nothing is
+            // brought back, since a reload would land on whatever the host sends next.
             m_sinks.SetResultTransferActive(false);
             m_sinks.SetAudioTransfer(false);
             m_sinks.ClearSendQueue();
-            defer([this, audio] { m_sinks.TransferFailed(audio); });
             return data.mid(i);
         } else if (c == '|') {
             m_sinks.SetResultTransferActive(false);

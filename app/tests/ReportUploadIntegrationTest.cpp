@@ -1,8 +1,8 @@
 // Reports from the sample host through the main window. The menu's "3. Reports" opens the editor on
 // the sample template folder, F10 returns the edited report and the host checks every number of the
-// upload and files its text (compared with a golden file). ESC abandons with a single ESC; the host's
-// refusals and a dropped link bring the last saved copy back. With ORVA_SCREENSHOT set (run under Xvfb) the
-// editor is saved there.
+// upload and files its text (compared with a golden file). ESC abandons with a single ESC; a BEL from
+// the host and a dropped link bring the last saved copy back, a NAK lets the host go on. With ORVA_SCREENSHOT
+// set (run under Xvfb) the editor is saved there.
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
 #include "app/tests/SampleHostSession.h"
@@ -146,10 +146,37 @@ private slots:
         QCOMPARE(s.events("expect").at(1).value("skipped").toString(), QString()); // nothing after the ESC
     }
 
-    // NAK, BEL and a dropped link: the last saved copy comes back, the user is told, and a second
+    // A NAK abandons the upload: the host goes on with another report, which opens under its own
+    // request code with its own text, and F10 returns that one, not the report the host refused.
+    void nakAbandonsAndTheNextReportIsReturned() {
+        Session s(script({report(),
+                          {{"receive_upload", QString()}, {"reply", "nak"}},
+                          report("histology.txt"),
+                          {{"receive_upload", QString()}}}));
+        TWPForm *editor = s.openEditor();
+        QVERIFY(editor);
+        QVERIFY(editor->RequestStatic->text().startsWith("26/00124"));
+        type(editor, "Edited");
+        press(editor, Qt::Key_F10);
+        QTRY_VERIFY_WITH_TIMEOUT(editor->isVisible() && editor->RequestStatic->text().startsWith("26/00123"),
+                                 20000);
+        QVERIFY2(mainText(editor).contains("Two cores"), qPrintable(mainText(editor)));
+        QVERIFY(!mainText(editor).contains("Edited"));
+        QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
+        press(editor, Qt::Key_F10);
+        QTRY_COMPARE_WITH_TIMEOUT(s.events("upload").size(), 2, 20000);
+        QVERIFY(s.events("upload").at(1).value("ok").toBool());
+        const QByteArray returned = readFile(s.dir.filePath("upload-2.txt"));
+        QVERIFY2(returned.contains("Two cores") && !returned.contains("Edited"), returned.constData());
+        QTRY_VERIFY(!s.form->SendQueue().ResultTransferActive());
+        QVERIFY(!editor->isVisible());
+        QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
+    }
+
+    // BEL and a dropped link: the last saved copy comes back, the user is told, and a second
     // F10 files it.
     void refusedUploadComesBack() {
-        for (const char *reply : {"nak", "bel", "close"}) {
+        for (const char *reply : {"bel", "close"}) {
             QJsonObject failing{{"receive_upload", QString()}};
             if (QByteArray(reply) == "close")
                 failing["close_after_header"] = true;

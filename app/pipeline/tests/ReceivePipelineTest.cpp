@@ -297,12 +297,17 @@ const QList<Case> &cases() {
              o.panelHidden = 1;
          }),
          false},
-        {"NAK abandons the upload and tells the user",
+        {"NAK abandons the upload, brings nothing back and the text goes on",
          {BYTES("\x15rest")},
          Transfer,
+         want([](Outcome &o) { o.terminal = BYTES("\x15rest"); }),
+         true},
+        {"NAK then the host's next report in the same block opens that report",
+         {BYTES("\x15\x02@|next|@\x03")},
+         Transfer | AudioTransfer,
          want([](Outcome &o) {
-             o.terminal = BYTES("\x15rest");
-             o.transferFailures = {false};
+             o.terminal = BYTES("\x15");
+             o.editor = {"next"};
          }),
          true},
         {"BEL fails a report upload",
