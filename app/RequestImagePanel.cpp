@@ -7,6 +7,7 @@
 #include "common/ResourceCursors.h"
 #include "common/Trace.h"
 #include "common/UserMessages.h"
+#include "common/WaitCursor.h"
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/view/TMultiImage.h"
@@ -28,17 +29,6 @@
 #include <QVBoxLayout>
 
 using orva::imaging::TMultiImage;
-
-namespace {
-// A cursor over the whole application while a step runs.
-class OverrideCursor {
-public:
-    explicit OverrideCursor(const QCursor &cursor) { QApplication::setOverrideCursor(cursor); }
-    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
-    OverrideCursor(const OverrideCursor &) = delete;
-    OverrideCursor &operator=(const OverrideCursor &) = delete;
-};
-} // namespace
 
 RequestImagePanel::RequestImagePanel(QListWidget &nameList, UserMessages &messages, QWidget *parent)
     : QWidget(parent), m_nameList(nameList), m_messages(messages) {
@@ -143,7 +133,7 @@ bool RequestImagePanel::ShowImage(int index) {
     if (index < 0 || index >= m_nameList.count()) {
         return false;
     }
-    const OverrideCursor wait(Qt::WaitCursor);
+    const WaitCursor wait;
     try {
         RequestImages::TShowSettings show;
         show.CurrentSource = m_currentSource;
@@ -226,7 +216,7 @@ void RequestImagePanel::ViewZoomOut() {
 }
 
 void RequestImagePanel::ViewRotate(bool clockwise) {
-    const OverrideCursor wait(Qt::WaitCursor);
+    const WaitCursor wait;
     for (int i = 0; i < (clockwise ? 3 : 1); ++i) {
         m_view->Rotate90();
     }
@@ -387,7 +377,7 @@ bool RequestImagePanel::PrintImage(QPrinter &printer) {
         return false;
     }
     printer.setDocName(QStringLiteral("Orva:") + m_view->GetImageName());
-    const OverrideCursor printing(ResourceCursors::Load("PRINTER"));
+    const WaitCursor printing(ResourceCursors::Load("PRINTER"));
     QPainter painter;
     if (!painter.begin(&printer)) {
         return false;

@@ -602,7 +602,7 @@ void TEffectForm::beginRun() {
             m_actionsDisabledForRun.append(a);
         }
     m_tools.value(QStringLiteral("StopProcessBtn"))->setEnabled(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_runCursor.emplace();
 }
 
 void TEffectForm::endRun() {
@@ -616,7 +616,7 @@ void TEffectForm::endRun() {
     m_actionsDisabledForRun.clear();
     m_tools.value(QStringLiteral("StopProcessBtn"))->setEnabled(false);
     m_status->clear();
-    QApplication::restoreOverrideCursor();
+    m_runCursor.reset();
     m_running = false;
     if (m_pasteMode)
         m_pasteTimer.start();

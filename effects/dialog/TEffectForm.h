@@ -9,6 +9,7 @@
 #pragma once
 
 #include "common/UserMessages.h"
+#include "common/WaitCursor.h"
 #include "effects/dialog/EffectMath.h"
 #include "effects/dialog/EffectSettings.h"
 #include "effects/dialog/TEffectCall.h"
@@ -190,6 +191,7 @@ private:
     bool m_paletteChanged = false;
     bool m_usesArea = false;
     bool m_running = false;
+    std::optional<WaitCursor> m_runCursor; // while an effect runs
     bool m_closeRequested = false;
     bool m_fitting = false;
     bool m_changingTab = false;

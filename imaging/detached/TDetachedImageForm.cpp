@@ -3,10 +3,10 @@
 
 #include "common/HostText.h"
 #include "common/Trace.h"
+#include "common/WaitCursor.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/detached/TdlgOpenImage.h"
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
-#include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocViewGeometry.h"
 #include "imaging/docview/VisDocumentImage.h"
@@ -242,7 +242,7 @@ void TDetachedImageForm::SetDialogRunner(TModalRunner runner) {
 void TDetachedImageForm::LoadRequestImages(const QByteArray &text) {
     m_items.clear();
     m_fileList->clear();
-    const BusyCursor busy;
+    const WaitCursor busy;
     const ImageList::TImageListSettings settings = m_host.ImageListSettings();
     QList<TRequestListing> listings;
     for (const QByteArray &request : RequestPieces(text)) {
@@ -286,7 +286,7 @@ bool TDetachedImageForm::ShowSelectedFile() {
     const QString extension =
         QLatin1Char('.') + (item.Record ? item.Record->Extension : QFileInfo(file).suffix()).toLower();
     try {
-        const BusyCursor busy;
+        const WaitCursor busy;
         if (extension == QLatin1String(".tif") || extension == QLatin1String(".tiff")) {
             m_viewer->LoadTiffPage(file, 0, 24, 100, S_Gray_Anti_256);
         } else {
@@ -398,7 +398,7 @@ void TDetachedImageForm::PrintCurrentImage() {
         DocViewGeometry::FitInside(QSize(m_viewer->ImageWidth(), m_viewer->ImageHeight()), page);
     m_viewer->PrintScaleDoc = m_viewer->ScaleDoc();
     try {
-        const BusyCursor busy;
+        const WaitCursor busy;
         // A negative print inverts a copy: the picture on the screen is never touched, even when
         // printing fails half way.
         if (!m_viewer->PrintImage(m_printer, 0, 0, size.width(), size.height(),

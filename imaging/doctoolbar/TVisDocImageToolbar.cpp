@@ -1,5 +1,6 @@
 // The imaging toolbar.
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
+#include "common/WaitCursor.h"
 #include "imaging/core/ClipboardPicture.h"
 
 #include "common/Trace.h"
@@ -7,7 +8,6 @@
 #include "imaging/docforms/ScanDialogs.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
 #include "imaging/doctoolbar/TScanPagesDialog.h"
-#include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
@@ -84,7 +84,7 @@ TVisDocImageToolbar::TVisDocImageToolbar(QWidget *parent) : QWidget(parent) {
             return;
         }
         try {
-            const BusyCursor busy(true);
+            const WaitCursor busy;
             m_viewer->SetScaleDoc(static_cast<TScaleToGray>(index));
         } catch (const std::exception &e) {
             emit actionFailed(QString::fromUtf8(e.what()));
@@ -257,7 +257,7 @@ void TVisDocImageToolbar::ExecuteButton(QObject *sender, TVisTbBtn button) {
         }
     } restore{*this, m_viewer, m_viewer->P_Begin_End_Doc};
     {
-        const BusyCursor busy(isLongAction(button));
+        const WaitCursor busy(isLongAction(button));
         runAction(button);
     }
     if (AfterAction) {
@@ -384,7 +384,7 @@ void TVisDocImageToolbar::open() {
     if (!DllFileInfo(file, info)) {
         throw ErrorInvalid(ErrorInvalidText::FormatNotSupported());
     }
-    const BusyCursor busy(true);
+    const WaitCursor busy;
     if (info.type.toUpper() == QLatin1String("TIFF")) {
         m_viewer->LoadTiff(file, page, 1);
     } else {
@@ -402,7 +402,7 @@ void TVisDocImageToolbar::save() {
     }
     QString file;
     if (MMSaveDialog(this, file)) {
-        const BusyCursor busy(true);
+        const WaitCursor busy;
         m_viewer->SaveTiff(file, 100, 1, S_Gray_None);
     }
 }
@@ -420,7 +420,7 @@ void TVisDocImageToolbar::print() {
     if (RunModal(dialog, DialogRunner) != QDialog::Accepted) {
         return;
     }
-    const BusyCursor busy(true);
+    const WaitCursor busy;
     if (options.ImageSize()) {
         m_viewer->PrintImage(*m_printer, 0, 0, 0, 0);
         return;

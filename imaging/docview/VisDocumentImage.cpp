@@ -5,11 +5,11 @@
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/UserMessages.h"
+#include "common/WaitCursor.h"
 #include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/docforms/ScanDialogs.h"
 #include "imaging/docforms/TTifTagEdit.h"
-#include "imaging/docview/BusyCursor.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
@@ -1162,7 +1162,7 @@ void VisDocumentImage::mousePressEvent(QMouseEvent *event) {
     case cmZoomIn:
     case cmZoomOut:
         if (event->button() == Qt::LeftButton) {
-            const BusyCursor busy;
+            const WaitCursor busy;
             SetScalePercent(m_scalePercent + (m_controlMode == cmZoomIn ? 1 : -1));
         }
         break;

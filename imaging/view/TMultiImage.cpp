@@ -1,5 +1,6 @@
 // The image view control.
 #include "imaging/view/TMultiImage.h"
+#include "common/WaitCursor.h"
 #include "imaging/core/ClipboardPicture.h"
 
 #include "common/FileWait.h"
@@ -35,11 +36,6 @@ bool fileExists(const QString &name) {
     return FileWait::Exists(LocalPath::toLocalPath(name));
 }
 
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 } // namespace
 
 TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
@@ -539,7 +535,7 @@ void TMultiImage::Rotate90() {
     if (!hasPicture()) {
         return;
     }
-    const BusyCursor busy;
+    const WaitCursor busy;
     bool cancel = false;
     DoProgress(0, QString(), cancel);
     SpRotateGraphic(m_picture, 90.0, RotateBackColor.rgb());
