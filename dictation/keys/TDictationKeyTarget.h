@@ -1,6 +1,6 @@
 // What the key map makes the dictation window do: its fast-forward, rewind, play or pause, stop,
-// record, quit, load and save actions, only while the window exists and is showing. The dictation
-// window implements the interface; until it does, TNoDictationWindow stands in for it.
+// record, quit, load and save actions, only while the window exists and is showing. The main window
+// passes the keys on to the dictation window; TNoDictationWindow stands in for a window not made.
 #pragma once
 
 enum class TDictationKey { Forward, Rewind, PlayPause, Stop, Record, Quit, Load, Transmit };

@@ -199,7 +199,8 @@ public:
            *RequestStatic = nullptr, *DrNameStatic = nullptr;
     QAction *Save1 = nullptr, *SaveAs1 = nullptr;
 
-    // Calls into parts that come later; each does nothing until it is installed.
+    // Calls out to what the main window owns beside the editor, installed by the main window; each
+    // does nothing while not installed.
     // Merge fields on a part of the document (1 header, 4 footer, 16 main text); false on failure.
     std::function<bool(int part)> MergeFields;
     // The dictation list shown (AUDIOTEXTINFO set) or hidden, and its placeholders refreshed.
