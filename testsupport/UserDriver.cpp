@@ -54,11 +54,14 @@ UserDriver::UserDriver(QWidget *window) : m_window(window) {
 
 // The user works in the window in front: its short cuts and its focus are the ones that count.
 void UserDriver::activate() {
-    if (m_window->isActiveWindow())
+    // Not isActiveWindow(): a dialog counts as active while its parent window is, yet its parts get
+    // no focus changes until it is the active window itself.
+    const auto active = [this] { return QApplication::activeWindow() == m_window; };
+    if (active())
         return;
     m_window->activateWindow();
     // A loaded machine (a sanitizer build, many tests side by side) can take a while to activate.
-    if (!QTest::qWaitForWindowActive(m_window, kWaitMs))
+    if (!QTest::qWaitFor(active, kWaitMs))
         qFatal("%s did not become the active window", qPrintable(describe(m_window)));
 }
 

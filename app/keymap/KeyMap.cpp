@@ -73,6 +73,17 @@ void run(const TKeyMapEntry &entry, KeyMapActions &actions) {
 
 } // namespace
 
+QList<QByteArray> KeyMap::ActionTokens() {
+    QList<QByteArray> tokens{"{HOT}", "{NULL}"};
+    for (const Token &t : kImageTokens) {
+        tokens.append(t.text);
+    }
+    for (const auto &t : kDictationTokens) {
+        tokens.append(t.text);
+    }
+    return tokens;
+}
+
 void KeyMap::FillKeyNameTable() {
     m_keyNames.clear();
     for (int n = 1; n <= 12; ++n) {

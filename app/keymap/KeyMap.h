@@ -37,6 +37,10 @@ public:
 
 class KeyMap {
 public:
+    // Every action token a key-map text may be (compared without case); any other text is sent.
+    // The settings form offers exactly these.
+    static QList<QByteArray> ActionTokens();
+
     // The names of KEYMAP- lines (F1, UPARROW, KEYPADPLUS, ...). Until it is filled, no name is known.
     void FillKeyNameTable();
     bool KeyNameTableFilled() const { return !m_keyNames.isEmpty(); }

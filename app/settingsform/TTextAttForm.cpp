@@ -1,6 +1,7 @@
 // The settings form's pages, menus and buttons.
 #include "app/settingsform/TTextAttForm.h"
 
+#include "app/keymap/KeyMap.h"
 #include "app/keymap/KeyShortcut.h"
 #include "common/GDStringManip.h"
 #include "common/HostText.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -36,6 +38,8 @@
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <functional>
 
 using namespace GDStringManip;
 
@@ -51,6 +55,20 @@ QString fontCaption(const QFont &font) {
 }
 
 const QString kHistoryKey = kOrvaSettingsKey + QStringLiteral("\\TextAttForm\\HostNameCombo");
+
+// A combo box that says when its list is about to drop down, so the list can be filled first.
+class DropDownCombo : public QComboBox {
+public:
+    DropDownCombo(QWidget *parent, std::function<void()> onDropDown)
+        : QComboBox(parent), m_onDropDown(std::move(onDropDown)) {}
+    void showPopup() override {
+        m_onDropDown();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_onDropDown;
+};
 
 QLineEdit *lineEdit(QWidget *parent, const char *name) {
     auto *edit = new QLineEdit(parent);
@@ -121,7 +139,7 @@ TTextAttForm::TTextAttForm(TextAttHost &host, UserMessages &messages, QWidget *p
 void TTextAttForm::buildHostPage() {
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
-    HostNameCombo = new QComboBox(page);
+    HostNameCombo = new DropDownCombo(page, [this] { HostNameComboDropDown(); });
     HostNameCombo->setObjectName(QStringLiteral("HostNameCombo"));
     HostNameCombo->setEditable(true);
     HostNameCombo->setInsertPolicy(QComboBox::NoInsert);
@@ -226,17 +244,8 @@ void TTextAttForm::buildFontPage() {
     layout->addStretch();
     Pages->addTab(page, QStringLiteral("Fonts"));
 
-    connect(btnChangeFont, &QPushButton::clicked, this, [this] {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, m_font, this);
-        if (!ok) {
-            return;
-        }
-        m_font = chosen;
-        FontLabel->setText(fontCaption(m_font));
-        m_host.ApplyTerminalFont(m_font);
-        ValueChanged();
-    });
+    connect(btnChangeFont, &QPushButton::clicked, this, &TTextAttForm::btnChangeFontClick);
+    FontLabel->installEventFilter(this);
     connect(cbxUseGraphcsFont, &QCheckBox::clicked, this, [this](bool on) {
         rgGraphicsFontResource->setEnabled(on);
         ValueChanged();
@@ -328,10 +337,9 @@ void TTextAttForm::buildKeyPage() {
     });
     connect(KeyMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
-        for (const char *token : {"{HOT}", "{NULL}", "{nextpage}", "{prevpage}", "{scrollup}", "{scrolldown}",
-                                  "{scrollleft}", "{scrollright}", "{zoomin}", "{zoomout}", "{dictate}"}) {
-            menu.addAction(QLatin1String(token), this,
-                           [this, token] { KeyMemo->setPlainText(QLatin1String(token)); });
+        for (const QByteArray &token : KeyMap::ActionTokens()) {
+            const QString shown = QString::fromLatin1(token);
+            menu.addAction(shown, this, [this, shown] { KeyMemo->setPlainText(shown); });
         }
         menu.exec(KeyMemo->mapToGlobal(pos));
     });
@@ -770,7 +778,24 @@ void TTextAttForm::ClearLocalStoredValues() {
     registry.Flush();
 }
 
+void TTextAttForm::btnChangeFontClick() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, m_font, this);
+    if (!ok) {
+        return;
+    }
+    m_font = chosen;
+    FontLabel->setText(fontCaption(m_font));
+    m_host.ApplyTerminalFont(m_font);
+    ValueChanged();
+}
+
 bool TTextAttForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == FontLabel && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        btnChangeFontClick();
+        return true;
+    }
     if (watched == KeyEdit && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const TVtKeyStroke stroke = TranslateKey(key->key(), key->modifiers(), false, key->text());
@@ -785,10 +810,14 @@ bool TTextAttForm::eventFilter(QObject *watched, QEvent *event) {
         }
         return true;
     }
-    if (watched == HostNameCombo->lineEdit() && event->type() == QEvent::FocusOut) {
+    // The combo box holds the focus for its line edit and hands it the keys, so either may see them.
+    const bool hostField = watched == HostNameCombo || watched == HostNameCombo->lineEdit();
+    // Its own list dropping down does not leave the field.
+    if (hostField && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
         HostNameComboExit();
     }
-    if (watched == HostNameCombo->lineEdit() && event->type() == QEvent::KeyPress &&
+    if (hostField && event->type() == QEvent::KeyPress &&
         (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
          static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter)) {
         QStringList hosts = items(HostNameCombo);

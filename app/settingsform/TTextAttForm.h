@@ -56,7 +56,10 @@ public:
     void SaveAsClick();
     void LoadClick();
 
-    // Host history in the registry.
+    // "Set Font ..." and a click on the font's caption: the terminal font chosen in a font dialog.
+    void btnChangeFontClick();
+
+    // Host history in the registry; the list is filled from it as it drops down.
     void HostNameComboDropDown();
     void HostNameComboExit();
     void ClearLocalStoredValues();

@@ -1,6 +1,7 @@
 // The main window and its settings form as their user reaches them: menus opened by a right click,
 // buttons and keys on the window, answers to its boxes, and what the host receives on the link.
 #include "app/TOrvaMainForm.h"
+#include "app/settingsform/TTextAttForm.h"
 #include "app/tests/FormChildren.h"
 #include "app/tests/TestMainForm.h"
 #include "common/LocalPath.h"
@@ -12,12 +13,18 @@
 #include "imaging/detached/TDetachedImageForm.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -65,6 +72,20 @@ class MainWindowUserTest : public QObject {
         if (!w || !QTest::qWaitFor([w] { return w->isVisible(); }, 20000))
             return nullptr;
         return w;
+    }
+
+    // The user opens the settings form from the tool bar and turns to one of its pages.
+    TTextAttForm *openSettings(const QString &page) {
+        UserDriver(m.form.get()).click(child<QToolButton>(m.form.get(), "Advancedbutton"));
+        TTextAttForm *form = m.form->TextAttForm();
+        if (!form || !QTest::qWaitFor([form] { return form->isVisible(); }, 20000))
+            return nullptr;
+        UserDriver user(form);
+        QTabBar *tabs = form->Pages->tabBar();
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i) == page)
+                user.click(tabs, tabs->tabRect(i).center());
+        return form->Pages->tabText(form->Pages->currentIndex()) == page ? form : nullptr;
     }
 
 private slots:
@@ -128,6 +149,91 @@ private slots:
         QVERIFY(m.link->connects.isEmpty());
         UserDriver(m.form.get()).click(light);
         QCOMPARE(m.link->connects, (QList<QPair<QString, int>>{{"lab1", 23}}));
+    }
+
+    // The key text's menu offers exactly the actions the key map knows; a key bound to any of them
+    // drives that action and types nothing at the host ({NULL} sends its one NUL byte).
+    void keyTextMenuOffersTheKeyMapsActions() {
+        start();
+        TTextAttForm *settings = openSettings("Keys");
+        QVERIFY(settings);
+        UserDriver user(settings);
+        auto *memo = user.find<QPlainTextEdit>("KeyMemo");
+        QStringList offered;
+        user.contextMenu(memo, [&](QMenu *menu) {
+            for (QAction *a : menu->actions())
+                offered << a->text();
+        });
+        const QStringList actions{"{HOT}",         "{NULL}",       "{nextpage}",  "{prevpage}",
+                                  "{scrollright}", "{scrollleft}", "{scrollup}",  "{scrolldown}",
+                                  "{zoomin}",      "{zoomout}",    "{zoomreset}", "{ffwd}",
+                                  "{rewind}",      "{play/pause}", "{stop}",      "{record}",
+                                  "{quitaudio}",   "{loadaudio}",  "{saveaudio}"};
+        QCOMPARE(QSet<QString>(offered.begin(), offered.end()),
+                 QSet<QString>(actions.begin(), actions.end()));
+
+        // Each action on a key of its own: F1 to F12, then Shift with F1 onwards.
+        const auto keyOf = [](qsizetype i) {
+            return qMakePair(Qt::Key(Qt::Key_F1 + i % 12), i < 12 ? Qt::NoModifier : Qt::ShiftModifier);
+        };
+        for (qsizetype i = 0; i < offered.size(); ++i) {
+            user.pressIn(user.find("KeyEdit"), keyOf(i).first, keyOf(i).second);
+            user.contextMenu(memo, [&](QMenu *menu) { user.chooseItem(menu, offered[i]); });
+            QCOMPARE(memo->toPlainText(), offered[i]);
+            user.click("AddKeyButton");
+        }
+        user.click("okbutton");
+        QTRY_VERIFY(!settings->isVisible());
+
+        UserDriver main(m.form.get());
+        QWidget *terminal = main.find("VtTerminal1");
+        for (qsizetype i = 0; i < offered.size(); ++i) {
+            m.link->sent.clear();
+            main.pressIn(terminal, keyOf(i).first, keyOf(i).second);
+            QCOMPARE(m.link->sent, offered[i] == "{NULL}" ? QByteArray(1, '\0') : QByteArray());
+        }
+    }
+
+    // The host field's list drops down with the hosts used before; a click on the font's caption
+    // chooses the terminal font as "Set Font ..." does.
+    void hostHistoryAndFontCaption() {
+        start();
+        TTextAttForm *settings = openSettings("Host Information");
+        QVERIFY(settings);
+        {
+            UserDriver user(settings);
+            auto *host = user.find<QComboBox>("HostNameCombo");
+            user.focusOn(host);
+            host->lineEdit()->selectAll();
+            user.type("lab2:2023");
+            user.focusOn(user.find("RowsEdit")); // leaving the field keeps the new host
+            user.click("Cancelbutton");
+        }
+        QTRY_VERIFY(!settings->isVisible());
+        QVERIFY(openSettings("Host Information"));
+        UserDriver user(settings);
+        auto *host = user.find<QComboBox>("HostNameCombo");
+        QCOMPARE(host->currentText(), QString());
+        user.focusOn(host);
+        user.type("lab1");
+        user.press(Qt::Key_Down, Qt::AltModifier);
+        QStringList listed;
+        for (int i = 0; i < host->count(); ++i)
+            listed << host->itemText(i);
+        host->hidePopup();
+        QCOMPARE(listed, (QStringList{"lab1", "lab2:2023"}));
+        QCOMPARE(host->currentText(), QStringLiteral("lab1"));
+
+        settings = openSettings("Fonts");
+        QVERIFY(settings);
+        UserDriver fonts(settings);
+        UserDriver::answerNextBox("OK", [](QWidget *box) {
+            static_cast<QFontDialog *>(box)->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 17));
+        });
+        fonts.click(fonts.find<QLabel>("FontLabel"));
+        QTRY_VERIFY2(fonts.find<QLabel>("FontLabel")->text().contains("17"),
+                     qPrintable(fonts.find<QLabel>("FontLabel")->text()));
+        QVERIFY(fonts.find("Applybutton")->isEnabled());
     }
 };
 
