@@ -150,7 +150,8 @@ function(orva_qtest name)
 "if(EXISTS [==[$<TARGET_FILE:${name}>]==])
   if(NOT EXISTS [==[${base}_tests.cmake]==] OR
      NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN [==[$<TARGET_FILE:${name}>]==] OR
-     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN \"\${CMAKE_CURRENT_LIST_FILE}\")
+     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN \"\${CMAKE_CURRENT_LIST_FILE}\" OR
+     NOT [==[${base}_tests.cmake]==] IS_NEWER_THAN [==[${PROJECT_SOURCE_DIR}/cmake/OrvaQtTestList.cmake]==])
     include([==[${PROJECT_SOURCE_DIR}/cmake/OrvaQtTestList.cmake]==])
     orva_qtest_list([==[${name}]==] [==[$<TARGET_FILE:${name}>]==] [==[${base}_tests.cmake]==]
                     [==[${CMAKE_COMMAND}]==] [==[${ORVA_TEST_ENVIRONMENT}]==])

@@ -4,6 +4,8 @@
 // by its process id when the object goes.
 #pragma once
 
+#include "common/testing/MustRun.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -26,6 +28,10 @@ public:
             m_problem = QStringLiteral("cupsd or lpadmin is not installed (cups-daemon, cups-client)");
             return;
         }
+        if (!QFile::exists(QStringLiteral("/usr/lib/cups/backend/socket"))) {
+            m_problem = QStringLiteral("the queue's socket backend is not installed (cups)");
+            return;
+        }
         QObject::connect(&m_device, &QTcpServer::newConnection, &m_device, [this] {
             while (QTcpSocket *s = m_device.nextPendingConnection()) {
                 ++m_connections;
@@ -45,7 +51,9 @@ public:
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                 QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                                 QFile::ExeOther);
+        // A failed attempt stops its scheduler before the next starts on a new port.
         for (int attempt = 0; attempt < 3 && !start(); ++attempt) {
+            stop();
         }
     }
 
