@@ -158,6 +158,33 @@ TEST(WrapText, Lines) {
     EXPECT_EQ(WrapText("a\r\n\r\nb", 80), "a \r\n\r\nb ");
     EXPECT_EQ(WrapText("ab\r\nc", 1), "a\r\nb\r\nc");
     EXPECT_EQ(WrapText("", 80), "");
+    // A word whose blank would pass the width goes to the next line; one whose blank just fits stays.
+    EXPECT_EQ(WrapText("aa bbb", 6), "aa \r\nbbb ");
+    EXPECT_EQ(WrapText("aa bb c", 6), "aa bb \r\nc ");
+    EXPECT_EQ(WrapText(QByteArray(39, 'x') + ' ' + QByteArray(39, 'y') + " z", 80),
+              QByteArray(39, 'x') + ' ' + QByteArray(39, 'y') + " \r\nz ");
+    EXPECT_EQ(WrapText(QByteArray(39, 'x') + ' ' + QByteArray(40, 'y'), 80),
+              QByteArray(39, 'x') + " \r\n" + QByteArray(40, 'y') + ' ');
+}
+
+// Greedy filling at every width: no line passes the width with its blanks, and no line could have
+// taken the first word of the next.
+TEST(WrapText, EveryLineIsFullButNotOverfull) {
+    for (int width = 2; width <= 40; ++width) {
+        QByteArray text;
+        for (int i = 0; i < 60; ++i) {
+            text += QByteArray(1 + (i * 7 + width) % std::min(9, width - 1), char('a' + i % 26)) + ' ';
+        }
+        const QByteArrayList lines = WrapText(text, width).split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QByteArray line = lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i];
+            EXPECT_LE(line.size(), width) << width << ": " << line.constData();
+            if (i + 1 < lines.size()) {
+                const QByteArray next = lines[i + 1].left(lines[i + 1].indexOf(' '));
+                EXPECT_GT(line.size() + next.size() + 1, width) << width << ": " << line.constData();
+            }
+        }
+    }
 }
 
 void fillTable(QTextTable *t, const QStringList &texts) {

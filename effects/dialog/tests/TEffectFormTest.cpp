@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace orva::effects;
 using orva::imageio::DibBlock;
 namespace io = orva::imageio;
@@ -171,6 +173,43 @@ private slots:
         f->CloseAndSave();
         QVERIFY(!f->isVisible());
         QCOMPARE(f->result(), int(QDialog::Accepted));
+    }
+
+    // Bright adds the amount to every channel and Dark takes it away, each clipped to 0..255: the
+    // expected bytes come from the test picture's own formula, not from the effect routine.
+    void brightAndDarkMoveEveryChannelByTheAmount() {
+        const struct {
+            const char *tab;
+            const char *edit;
+            int delta;
+        } rows[] = {{"Bright", "BrightEdit", 60}, {"Dark", "DarkEdit", -60}};
+        for (const auto &row : rows) {
+            auto f = form(picture(40, 30, 24));
+            f->ShowTab(QLatin1String(row.tab));
+            setText(f.get(), row.edit, QString::number(qAbs(row.delta)));
+            click(f.get(), "ApplyBtn");
+            QTRY_VERIFY(!f->Running());
+            const DibBlock &d = f->EffectDib;
+            QCOMPARE(d.bitCount(), 24);
+            const auto moved = [&](int v) { return std::clamp(v + row.delta, 0, 255); };
+            for (int y = 0; y < 30; ++y) {
+                const std::uint8_t *p = d.scanLine(y);
+                for (int x = 0; x < 40; ++x, p += 3) {
+                    const int want[3] = {moved(x), moved(y), moved(x + y)};
+                    if (p[0] != want[0] || p[1] != want[1] || p[2] != want[2])
+                        QFAIL(qPrintable(QStringLiteral("%1 at %2,%3: %4 %5 %6, want %7 %8 %9")
+                                             .arg(row.tab)
+                                             .arg(x)
+                                             .arg(y)
+                                             .arg(p[0])
+                                             .arg(p[1])
+                                             .arg(p[2])
+                                             .arg(want[0])
+                                             .arg(want[1])
+                                             .arg(want[2])));
+                }
+            }
+        }
     }
 
     void applyUsesTheCropClippedToThePicture() {

@@ -141,11 +141,11 @@ B resultData(const B &state) {
 
 struct ResultForm : Forms {
     TkalvexResult *result = nullptr;
-    explicit ResultForm(const B &state = "1", const B &print = {}) {
+    explicit ResultForm(const B &state = "1", const B &print = {}, const B &hooks = "save,change,abort") {
         frm->show();
         run(create("hdr", 23, {{6, "400"}, {7, "30"}, {17, "HEADER OF THE REPORT"}}));
         run(create("ftr", 23, {{5, "300"}, {6, "400"}, {7, "30"}, {17, "FOOTER OF THE REPORT"}}));
-        std::map<int, B> fields{{5, "40"},   {6, "560"},  {7, "200"},  {16, "save,change,abort"},
+        std::map<int, B> fields{{5, "40"},   {6, "560"},  {7, "200"},  {16, hooks},
                                 {18, "hdr"}, {19, "ftr"}, {20, state}, {21, print}};
         int i = 22;
         for (const B &line : resultData(state).split('\n')) {
@@ -224,6 +224,39 @@ TEST(ResultEntry, EditingFollowsTheHostsOrder) {
     const QRect r = f.result->KxResult()->fieldRect(1, 1);
     QTest::mouseClick(f.result->KxResult(), Qt::LeftButton, {}, r.center());
     EXPECT_EQ(f.result->currentField(), 1);
+}
+
+// F10 saves and ESC abandons, each told to the host only when its own word is hooked.
+TEST(ResultEntry, SaveAndAbortFollowTheirOwnHooks) {
+    const struct {
+        B hooks;
+        QList<B> prefixes; // of the messages F10 then ESC send
+    } rows[] = {
+        {"save",
+         {"res\x03"
+          "94\x03wsev\x03"}},
+        {"abort",
+         {"res\x03"
+          "95\x03wsev\x03"}},
+        {"change", {}},
+        {"abort,save",
+         {"res\x03"
+          "94\x03wsev\x03",
+          "res\x03"
+          "95\x03wsev\x03"}},
+    };
+    for (const auto &row : rows) {
+        ResultForm f("1", {}, row.hooks);
+        ASSERT_NE(f.result, nullptr);
+        QTest::keyClick(f.result->FieldEditor(), Qt::Key_F10);
+        QTest::keyClick(f.result->FieldEditor(), Qt::Key_Escape);
+        const QList<B> sent = f.link.messages();
+        ASSERT_EQ(sent.size(), row.prefixes.size()) << row.hooks.constData();
+        for (qsizetype i = 0; i < sent.size(); ++i) {
+            EXPECT_TRUE(sent[i].startsWith(row.prefixes[i]))
+                << row.hooks.constData() << ": " << sent[i].toHex(' ').constData();
+        }
+    }
 }
 
 TEST(ResultEntry, PrintsHeaderPageAndFooterInOrder) {
