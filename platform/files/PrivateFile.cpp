@@ -1,17 +1,19 @@
-// Private work files on POSIX calls: mkostemp creates a file 0600 with O_EXCL, so never through a
-// link; O_NOFOLLOW guards the one open of an existing name (appending); and rename replaces a
-// link planted at the name rather than writing through it.
+// The writer on POSIX calls: the file written is always a new name made with O_EXCL, so never
+// through a link; O_NOFOLLOW guards the one open of an existing name (appending); and rename
+// replaces a link planted at the name rather than writing through it.
 #include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -55,9 +57,38 @@ void syncFolder(const QString &folder) {
     ::close(fd);
 }
 
+// Where the folder has a default access list the kernel applies it to a new file in place of the
+// umask; the mode asked for then only limits it, so a private file stays private there too.
+mode_t newFileMode(bool shared) {
+    return shared ? 0666 : 0600;
+}
+
+constexpr const char *kAccessList = "system.posix_acl_access";
+
+// The file written in place of `old` takes over its group, access list and mode. A file system
+// that cannot keep them (a share mounted without ownership) writes the file as it would any new one.
+void takeOver(int fd, const QByteArray &old, const struct stat &st) {
+    (void)!::fchown(fd, uid_t(-1), st.st_gid);
+    QByteArray list(256, Qt::Uninitialized);
+    ssize_t n = ::getxattr(old.constData(), kAccessList, list.data(), size_t(list.size()));
+    if (n < 0 && errno == ERANGE) {
+        n = ::getxattr(old.constData(), kAccessList, nullptr, 0);
+        list.resize(qMax<ssize_t>(n, 0));
+        n = n > 0 ? ::getxattr(old.constData(), kAccessList, list.data(), size_t(list.size())) : n;
+    }
+    if (n > 0)
+        (void)!::fsetxattr(fd, kAccessList, list.constData(), size_t(n), 0);
+    else
+        (void)!::fremovexattr(fd, kAccessList); // one the folder's default list gave the new name
+    (void)!::fchmod(fd, st.st_mode & 07777);
+}
+
 } // namespace
 
 PrivateFile::PrivateFile(QString path, Placing placing) : m_path(std::move(path)), m_placing(placing) {}
+
+PrivateFile::PrivateFile(QString path, Placing placing, Access access)
+    : m_path(std::move(path)), m_placing(placing), m_access(access) {}
 
 PrivateFile::~PrivateFile() {
     if (!isOpen())
@@ -69,13 +100,18 @@ PrivateFile::~PrivateFile() {
 }
 
 bool PrivateFile::makeFolder(const QString &folder, QString *error) {
+    return makeFolder(folder, error, Access::Private);
+}
+
+bool PrivateFile::makeFolder(const QString &folder, QString *error, Access access) {
+    const mode_t mode = access == Access::Shared ? 0777 : 0700;
     const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
     QString at = clean.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
     for (const QString &part : clean.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         at += part;
         const QByteArray name = QFile::encodeName(at);
         // An existing folder is left as it is: it may be shared on purpose.
-        if (::mkdir(name.constData(), 0700) != 0 && !isFolder(name)) {
+        if (::mkdir(name.constData(), mode) != 0 && !isFolder(name)) {
             const QString why = errno == EEXIST ? QStringLiteral("%1 is not a folder.").arg(at)
                                                 : QStringLiteral("%1: %2").arg(at, reason(errno));
             if (error)
@@ -88,7 +124,11 @@ bool PrivateFile::makeFolder(const QString &folder, QString *error) {
 }
 
 bool PrivateFile::save(const QString &path, const QByteArray &data, QString *error) {
-    PrivateFile file(path);
+    return save(path, data, error, Access::Private);
+}
+
+bool PrivateFile::save(const QString &path, const QByteArray &data, QString *error, Access access) {
+    PrivateFile file(path, Placing::OnCommit, access);
     const bool ok = file.open() && file.write(data) == data.size() && file.commit();
     if (!ok) {
         if (error)
@@ -108,7 +148,7 @@ bool PrivateFile::open(OpenMode mode) {
     m_bufferAt = 0;
     const QFileInfo info(m_path);
     QString error;
-    if (!makeFolder(info.absolutePath(), &error)) {
+    if (!makeFolder(info.absolutePath(), &error, m_access)) {
         m_failed = true;
         setErrorString(error);
         return false;
@@ -116,32 +156,52 @@ bool PrivateFile::open(OpenMode mode) {
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     // A device or a pipe at the name is neither replaced nor written to; a link is replaced.
     struct stat st;
-    if (::lstat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    const bool exists = ::lstat(target.constData(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
         m_failed = true;
         setErrorString(QStringLiteral("%1 could not be written: it is not a regular file.").arg(m_path));
         return false;
     }
+    const bool shared = m_access == Access::Shared;
     if (m_placing == Placing::Append) {
-        m_fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        m_fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                      newFileMode(shared));
         if (m_fd < 0)
             return fail(QStringLiteral("open"), errno);
         m_bufferAt = ::lseek(m_fd, 0, SEEK_END);
-    } else {
-        QByteArray name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                            QStringLiteral(".XXXXXX"));
-        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (m_fd < 0)
-            return fail(QStringLiteral("create"), errno);
-        if (m_placing == Placing::AtOpen && ::rename(name.constData(), target.constData()) != 0) {
-            const int e = errno;
-            closeHandle();
-            ::unlink(name.constData());
-            return fail(QStringLiteral("create"), e);
-        }
-        if (m_placing == Placing::OnCommit)
-            m_temporary = name;
+        return QIODevice::open(WriteOnly | Unbuffered);
     }
+    const bool replacing = exists && S_ISREG(st.st_mode);
+    if (!openTemporary(info.absolutePath(), info.fileName(), newFileMode(shared && !replacing)))
+        return false;
+    if (shared && replacing)
+        takeOver(m_fd, target, st);
+    if (m_placing == Placing::AtOpen && ::rename(m_temporary.constData(), target.constData()) != 0) {
+        const int e = errno;
+        cancel();
+        return fail(QStringLiteral("create"), e);
+    }
+    if (m_placing == Placing::AtOpen)
+        m_temporary.clear();
     return QIODevice::open(WriteOnly | Unbuffered);
+}
+
+// A new name beside the file's, made exclusively: never an existing file or a link.
+bool PrivateFile::openTemporary(const QString &folder, const QString &name, unsigned mode) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray temporary = QFile::encodeName(folder + QStringLiteral("/.") + name) + '.';
+        for (int i = 0; i < 6; ++i)
+            temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+        m_fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (m_fd >= 0) {
+            m_temporary = temporary;
+            return true;
+        }
+        if (errno != EEXIST)
+            return fail(QStringLiteral("create"), errno);
+    }
+    return fail(QStringLiteral("create"), EEXIST);
 }
 
 qint64 PrivateFile::writeData(const char *data, qint64 size) {

@@ -1,7 +1,9 @@
-// Work files hold patient data (report copies, recordings, captures). Every one is written through
-// here: created readable by the owner alone from its first byte, never through a link planted at
-// its name, every write, the flush to disk and the close checked, and, unless it is a stream that
-// must be seen as it grows, put in place by a rename so that a failed write leaves the old file.
+// The one writer of every file the program makes. Work files hold patient data (report copies,
+// recordings, captures): created readable by the owner alone from its first byte. Files others use
+// too (SharedFile.h) keep their mode. Either way a file is never written through a link planted at
+// its name, every write, the flush to disk and the close are checked, and, unless it is a stream
+// that must be seen as it grows, it is put in place by a rename so that a failed write leaves the
+// old file.
 #pragma once
 
 #include <QByteArray>
@@ -46,6 +48,15 @@ public:
     static bool save(const QString &path, const QByteArray &data, QString *error = nullptr);
 
 protected:
+    enum class Access {
+        Private, // new and replaced files 0600, new folders 0700
+        Shared,  // a replaced file keeps its mode, group and ACL; new ones get the folder's umask and default
+                 // ACL
+    };
+    PrivateFile(QString path, Placing placing, Access access);
+    static bool makeFolder(const QString &folder, QString *error, Access access);
+    static bool save(const QString &path, const QByteArray &data, QString *error, Access access);
+
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 size) override;
 
@@ -53,10 +64,12 @@ private:
     bool fail(const QString &what, int error);
     bool writeBuffer();
     void closeHandle();
+    bool openTemporary(const QString &folder, const QString &name, unsigned mode);
 
     QString m_path;
     QByteArray m_temporary; // OnCommit: the encoded name written until the rename
     Placing m_placing;
+    Access m_access = Access::Private;
     int m_fd = -1;
     QByteArray m_buffer;
     qint64 m_bufferAt = 0; // file position of the buffer's first byte

@@ -1,13 +1,15 @@
-// The private work-file writer: modes from the first byte (with a watcher running as another
-// user), links planted at a name, failed writes on a full disk that keep the old file, folders,
-// streams and seeking.
+// The one writer: private modes from the first byte (with a watcher running as another user),
+// shared files that keep their mode, group and access list, links planted at a name, failed writes
+// on a full disk that keep the old file, folders, streams and seeking.
 #include "platform/files/PrivateFile.h"
 #include "common/testing/FailingDisk.h"
+#include "platform/files/SharedFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -36,6 +38,34 @@ int modeOf(const QString &path) {
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
+
+gid_t groupOf(const QString &path) {
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_gid : gid_t(-1);
+}
+
+// The access list as getfacl prints it without the name header; empty when getfacl is missing.
+QByteArray accessList(const QString &path) {
+    QProcess p;
+    p.start(QStringLiteral("getfacl"), {QStringLiteral("--omit-header"), QStringLiteral("--numeric"),
+                                        QStringLiteral("--absolute-names"), path});
+    return p.waitForFinished(10000) && p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
+}
+
+bool setAccessList(const QStringList &arguments) {
+    return QProcess::execute(QStringLiteral("setfacl"), arguments) == 0;
+}
+
+class Umask {
+public:
+    explicit Umask(mode_t mask) : m_old(::umask(mask)) {}
+    ~Umask() { ::umask(m_old); }
+    Umask(const Umask &) = delete;
+    Umask &operator=(const Umask &) = delete;
+
+private:
+    mode_t m_old;
+};
 
 // Names in a folder other than the ones expected: a failed write must leave no file behind.
 QStringList others(const QString &folder, const QStringList &expected) {
@@ -146,7 +176,8 @@ TEST(PrivateFile, FailedWriteKeepsTheOldFile) {
     const struct {
         const char *name;
         qsizetype size;
-    } cases[] = {{"buffered", 12007}, {"direct", 200000}};
+        bool shared;
+    } cases[] = {{"buffered", 12007, false}, {"direct", 200000, false}, {"shared", 16385, true}};
     for (const auto &c : cases) {
         QTemporaryDir dir;
         const QString path = dir.filePath("12_P1.doc");
@@ -155,7 +186,8 @@ TEST(PrivateFile, FailedWriteKeepsTheOldFile) {
         bool saved = true;
         {
             FileSizeLimit limit(8180);
-            saved = PrivateFile::save(path, QByteArray(c.size, 'r'), &error);
+            const QByteArray data(c.size, 'r');
+            saved = c.shared ? SharedFile::save(path, data, &error) : PrivateFile::save(path, data, &error);
         }
         EXPECT_FALSE(saved) << c.name;
         EXPECT_TRUE(error.contains("12_P1.doc")) << c.name << ": " << error.toStdString();
@@ -303,4 +335,73 @@ TEST(PrivateFile, WatcherAsAnotherUserReadsNothing) {
     ::close(result[0]);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "watcher status " << status;
     EXPECT_EQ(opened, 0) << "files another user could open";
+}
+
+// A shared file (a template, a list, a page on the image share) replaced by one user stays as
+// usable to the others as it was; a new one gets the mode any program would give it there.
+TEST(SharedFile, ReplacedFileKeepsModeAndGroupNewFileTakesTheFolders) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("share");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ::chmod(QFile::encodeName(folder).constData(), 0775);
+    const QString tpl = folder + "/FBC.tpl";
+    ASSERT_TRUE(writeFile(tpl, "old template"));
+    ::chmod(QFile::encodeName(tpl).constData(), 0644);
+    const gid_t group = ::geteuid() == 0 ? 4321 : groupOf(tpl);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(tpl).constData(), uid_t(-1), group), 0);
+    }
+    const QString link = folder + "/linked.ant";
+    const QString victim = dir.filePath("victim");
+    ASSERT_TRUE(writeFile(victim, "precious"));
+    ASSERT_TRUE(QFile::link(victim, link));
+    {
+        Umask mask(002);
+        ASSERT_TRUE(SharedFile::save(tpl, "new template"));
+        ASSERT_TRUE(SharedFile::save(folder + "/scan0001.ant", "marks"));
+        ASSERT_TRUE(SharedFile::save(link, "marks"));
+        ASSERT_TRUE(SharedFile::makeFolder(folder + "/2024/scans"));
+        SharedFile log(folder + "/event.log", PrivateFile::Placing::Append);
+        ASSERT_TRUE(log.open());
+        log.write("line\r\n");
+        ASSERT_TRUE(log.commit());
+    }
+    EXPECT_EQ(readFile(tpl), "new template");
+    EXPECT_EQ(modeOf(tpl), 0644);
+    EXPECT_EQ(groupOf(tpl), group);
+    EXPECT_EQ(modeOf(folder + "/scan0001.ant"), 0664) << "group-readable under umask 002";
+    EXPECT_EQ(modeOf(folder + "/event.log"), 0664);
+    EXPECT_EQ(modeOf(folder + "/2024"), 0775);
+    EXPECT_EQ(modeOf(folder + "/2024/scans"), 0775);
+    EXPECT_EQ(modeOf(folder), 0775);
+    EXPECT_FALSE(QFileInfo(link).isSymLink()) << "a link at the name is replaced, not written through";
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(others(folder, {"FBC.tpl", "scan0001.ant", "linked.ant", "event.log"}), QStringList());
+}
+
+// Folders whose access is given by access lists: a replaced file keeps its own list, a new one takes
+// the folder's default list, and a private work file stays private even there.
+TEST(SharedFile, AccessListsAreKeptAndDefaultsApplied) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("share");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString tpl = folder + "/FBC.tpl";
+    ASSERT_TRUE(writeFile(tpl, "old"));
+    ::chmod(QFile::encodeName(tpl).constData(), 0640);
+    if (!setAccessList({"-m", "u:65534:rw", tpl}) ||
+        !setAccessList({"-d", "-m", "u::rwx,g::rwx,o::r,u:65534:rw", folder}))
+        GTEST_SKIP() << "access lists cannot be set here (setfacl missing or not supported)";
+    const QByteArray before = accessList(tpl);
+    ASSERT_TRUE(before.contains("user:65534:rw-")) << before.constData();
+    Umask mask(077); // a default access list takes the place of the umask
+    ASSERT_TRUE(SharedFile::save(tpl, "new"));
+    ASSERT_TRUE(SharedFile::save(folder + "/new.ant", "marks"));
+    ASSERT_TRUE(PrivateFile::save(folder + "/12_P1.doc", "report"));
+    EXPECT_EQ(accessList(tpl), before);
+    const QByteArray fresh = accessList(folder + "/new.ant");
+    EXPECT_TRUE(fresh.contains("user:65534:rw-")) << fresh.constData();
+    EXPECT_EQ(modeOf(folder + "/new.ant") & 0004, 0004) << fresh.constData();
+    EXPECT_EQ(modeOf(folder + "/12_P1.doc") & 0077, 0);
+    const QByteArray work = accessList(folder + "/12_P1.doc");
+    EXPECT_TRUE(work.contains("mask::---") || !work.contains("user:65534")) << work.constData();
 }
