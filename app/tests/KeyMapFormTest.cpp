@@ -67,6 +67,23 @@ private:
         QApplication::sendEvent(target, &event);
     }
 
+    // The demo setup file (key maps, swaps, login) pointed at this host.
+    QString demoSetup(const SampleHost &host) {
+        QFile demo(SampleHost::sourceDir() + "/tools/samplehost/orva.inf");
+        if (!demo.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        QByteArray setup = demo.readAll();
+        setup.replace("host name = 127.0.0.1:2323", "host name = " + host.address());
+        const QString path = m_dir.filePath("demo.inf");
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) {
+            return {};
+        }
+        f.write(setup + "\r\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\r\n");
+        return path;
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -260,27 +277,23 @@ private slots:
         QTRY_COMPARE(m.terminal->GetRowText(2).trimmed(), QByteArray("HELD"));
     }
 
+    // The demo setup file against the sample host: its swaps change the menu, its keys reach it.
     void keyRoundTripThroughTheSampleHost() {
         SampleHost host;
         QVERIFY2(host.start({"--once"}), qPrintable(host.error()));
-
-        // The demo setup file's key maps and login, pointed at this host.
-        QFile demo(SampleHost::sourceDir() + "/tools/samplehost/orva.inf");
-        QVERIFY(demo.open(QIODevice::ReadOnly));
-        QByteArray setup = demo.readAll();
-        setup.replace("host name = 127.0.0.1:2323", "host name = " + host.address());
-        const QString path = m_dir.filePath("demo.inf");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(setup + "\r\nrtfresultdirectory = " + m_dir.filePath("work").toUtf8() + "\r\n");
-        f.close();
-
-        TOrvaMainForm form({"orva", path}, nullptr, std::make_unique<RecordingMessages>());
+        TOrvaMainForm form({"orva", demoSetup(host)}, nullptr, std::make_unique<RecordingMessages>());
         QVERIFY(form.FormCreate());
         TVtTerminalEx *terminal = child<TVtTerminalEx>(&form, "VtTerminal1");
         child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
-        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(2).startsWith("REQUEST:"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(21).startsWith("F1 help"), 10000);
         QVERIFY(terminal->GetAttrAt(4, 5) & 0x10);
+        // Its COLOUR- and SWAP- lines change what the menu shows.
+        QVERIFY(terminal->GetRowText(2).contains("SITE: Central Laboratory"));
+        const uint8_t key = terminal->GetAttrAt(5, 5);
+        QVERIFY2((key & 0x02) && !(key & 0x01), "the bold choice key shows underlined");
+        QVERIFY(!(terminal->GetAttrAt(5, 7) & 0x02));
+        const TVtTerminalBuffer &screen = terminal->CurrentEmulator()->Buffer();
+        QCOMPARE(screen.GetForeColorAt(21, 1), 0x808000u); // cyan in place of the host's blue
 
         press(terminal, Qt::Key_Down, Qt::NoModifier, QString());
         QTRY_VERIFY_WITH_TIMEOUT((terminal->GetAttrAt(5, 5) & 0x10) && !(terminal->GetAttrAt(4, 5) & 0x10),
@@ -288,14 +301,27 @@ private slots:
         press(terminal, Qt::Key_Up, Qt::NoModifier, QString());
         QTRY_VERIFY_WITH_TIMEOUT((terminal->GetAttrAt(4, 5) & 0x10) && !(terminal->GetAttrAt(5, 5) & 0x10),
                                  10000);
+        // The keypad's 8 and 2 by their KEYMAP_EX- lines; Ctrl+2 sends one NUL.
+        press(terminal, Qt::Key_8, Qt::KeypadModifier, QStringLiteral("8"));
+        QTRY_VERIFY_WITH_TIMEOUT(!(terminal->GetAttrAt(4, 5) & 0x10), 10000);
+        press(terminal, Qt::Key_2, Qt::KeypadModifier, QStringLiteral("2"));
+        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetAttrAt(4, 5) & 0x10, 10000);
+        press(terminal, Qt::Key_2, Qt::ControlModifier, QString());
+        // Image and dictation actions send nothing, whether their window is there or not.
+        press(terminal, Qt::Key_PageDown, Qt::AltModifier, QString());
+        press(terminal, Qt::Key_F6, Qt::NoModifier, QString());
         press(terminal, Qt::Key_F1, Qt::NoModifier, QString());
+        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(1).startsWith(" HELP"), 10000);
+        press(terminal, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(2).startsWith("REQUEST:"), 10000);
+        press(terminal, Qt::Key_F1, Qt::ShiftModifier, QString());
         QTRY_VERIFY_WITH_TIMEOUT(terminal->GetRowText(1).startsWith(" HELP"), 10000);
 
         QStringList keys;
         for (const QJsonObject &e : host.events("key")) {
             keys.append(e["name"].toString());
         }
-        QCOMPARE(keys, (QStringList{"DOWN", "UP", "F1"}));
+        QCOMPARE(keys, (QStringList{"DOWN", "UP", "UP", "DOWN", "NUL", "F1", "F1"}));
         form.CloseSpeedClick();
     }
 };

@@ -202,6 +202,8 @@ def read_menu_input(conn):
         b = next_byte()
         if b is None:
             return None
+        if b == 0 and not line:
+            return ("key", "NUL")
         if b == 0x1B:
             seq = bytearray(b"\x1b")
             intro = next_byte()
@@ -258,13 +260,15 @@ MENU_CHOICES = [
 ]
 MENU_FIRST_ROW = 4
 
-# Keys the demo setup file maps (keymap-F1, keymap-UP ARROW, keymap-DN ARROW).
+# Keys the demo setup file maps (F1 and Shift+F1, the arrows, the keypad's 8 and 2); Ctrl+2 sends a NUL.
 KEY_SEQUENCES = {
     ESC + b"OP": "F1",
     ESC + b"[A": "UP",
     ESC + b"[B": "DOWN",
     ESC + b"OA": "UP",
     ESC + b"OB": "DOWN",
+    ESC + b"Ox": "UP",  # the keypad's 8 and 2 in application mode
+    ESC + b"Or": "DOWN",
 }
 
 
@@ -274,15 +278,15 @@ def menu_screen(request=MENU_REQUEST, highlight=0, status=b""):
     s = bytearray()
     s += ESC + b"[H" + ESC + b"[2J"
     s += cup(1, 1) + ESC + b"[7m" + b" ORVA SAMPLE LABORATORY SYSTEM".ljust(80) + ESC + b"[0m"
-    s += cup(2, 1) + b"REQUEST: " + request
+    s += cup(2, 1) + b"REQUEST: " + request + cup(2, 50) + b"SITE: LAB1"
     for i, (key, text) in enumerate(MENU_CHOICES):
-        entry = key + b". " + text
-        if i == highlight:
-            entry = ESC + b"[7m" + entry + ESC + b"[0m"
+        # The key in bold, the highlighted choice in reverse video.
+        video = ESC + b"[7m" if i == highlight else b""
+        entry = video + ESC + b"[1m" + key + ESC + b"[0m" + video + b". " + text + ESC + b"[0m"
         s += cup(MENU_FIRST_ROW + i, 5) + entry
     if status:
         s += cup(20, 1) + status
-    s += cup(21, 1) + b"F1 help   Up/Down choose   Enter run"
+    s += cup(21, 1) + ESC + b"[34m" + b"F1 help   Up/Down choose   Enter run" + ESC + b"[0m"
     s += cup(22, 1) + b"Choice: "
     return bytes(s)
 
