@@ -1119,15 +1119,25 @@ void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
     const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
     const int mouse = (buttons & Qt::LeftButton ? 8 : 0) | (buttons & Qt::RightButton ? 16 : 0) |
                       (buttons & Qt::MiddleButton ? 32 : 0);
+    // Shift, Ctrl or Alt alone: platforms differ on whether its own bit is in the shift state, so it
+    // is left out (the key names SHIFT, CTRL and ALT bind the key by itself). Unless the map binds it,
+    // such a press leaves the selection alone, so that Ctrl+C still copies it.
+    const int vk = key & 0xFF;
+    const int own = vk == 16 ? vssShift : vk == 17 ? vssCtrl : vk == 18 ? vssAlt : 0;
+    if (own != 0) {
+        shift &= ~own;
+        if (!m_keyMap->Binds(vk, (shift | mouse) & 0xFF)) {
+            return;
+        }
+    }
     try {
-        if (MapKeyPress(key & 0xFF, (shift | mouse) & 0xFF) == 0) {
+        if (MapKeyPress(vk, (shift | mouse) & 0xFF) == 0) {
             key = 0;
         }
     } catch (...) {
-        m_messages->error(
-            kErrorCaption,
-            QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
-                QString::number(m_keyMap->LastExamined()));
+        m_messages->ask(UserMessages::Buttons::OkCancel, kErrorCaption,
+                        QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
+                            QString::number(m_keyMap->LastExamined()));
     }
 }
 

@@ -6,6 +6,8 @@
 #include "common/KeyText.h"
 #include "terminal/core/TVtTerminalEmulator.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Token {
@@ -199,6 +201,11 @@ QStringList KeyMap::Load(const TOrvaSettings &settings) {
         AddSwapIntercept(line.Key, line.Value);
     }
     return problems;
+}
+
+bool KeyMap::Binds(int key, int shift) const {
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [key, shift](const TKeyMapEntry &e) { return e.Key == key && e.Modifiers == shift; });
 }
 
 int KeyMap::MapKeyPress(int key, int shift, KeyMapActions &actions) {

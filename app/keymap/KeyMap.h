@@ -57,6 +57,8 @@ public:
     // A key press (virtual-key code and shift state, mouse buttons 8, 16, 32 included): the first entry
     // with this key and exactly these modifiers acts, and 0 is returned; otherwise the key comes back.
     int MapKeyPress(int key, int shift, KeyMapActions &actions);
+    // Whether an entry binds this key with exactly these modifiers (nothing is run).
+    bool Binds(int key, int shift) const;
     // The index of the entry MapKeyPress examined last (for the report of a failed action).
     int LastExamined() const { return m_lastExamined; }
 

@@ -11,11 +11,13 @@
 #include "dictation/playback/tests/FakePlayer.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
+#include "imaging/detachedkeys/TImageKeyTarget.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,7 +31,23 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <stdexcept>
+
 using orva::imaging::TDetachedImageForm;
+
+namespace {
+
+// An image window whose scrolling fails.
+class FailingImageWindow : public orva::imaging::TImageKeyTarget {
+public:
+    bool ImageWindowVisible() const override { return true; }
+    void aPrevFileExecute() override {}
+    void aNextFileExecute() override {}
+    void ScrollBy(int, int) override { throw std::runtime_error("the view is gone"); }
+    void ToolbarAction(orva::imaging::TVisTbBtn) override {}
+};
+
+} // namespace
 
 class MainWindowUserTest : public QObject {
     Q_OBJECT
@@ -234,6 +252,53 @@ private slots:
         QTRY_VERIFY2(fonts.find<QLabel>("FontLabel")->text().contains("17"),
                      qPrintable(fonts.find<QLabel>("FontLabel")->text()));
         QVERIFY(fonts.find("Applybutton")->isEnabled());
+    }
+
+    // The key names SHIFT, CTRL and ALT bind the modifier pressed alone, whether or not the platform
+    // counts its own bit in the press; held with another modifier it needs that one's prefix.
+    void modifierKeysPressedAloneReachTheKeyMap_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("Ctrl") << int(Qt::Key_Control) << int(Qt::NoModifier) << QByteArray("ctl");
+        QTest::newRow("Ctrl, own bit")
+            << int(Qt::Key_Control) << int(Qt::ControlModifier) << QByteArray("ctl");
+        QTest::newRow("Alt") << int(Qt::Key_Alt) << int(Qt::NoModifier) << QByteArray("alt");
+        QTest::newRow("Alt, own bit") << int(Qt::Key_Alt) << int(Qt::AltModifier) << QByteArray("alt");
+        QTest::newRow("Shift") << int(Qt::Key_Shift) << int(Qt::NoModifier) << QByteArray("sft");
+        QTest::newRow("Shift under Ctrl")
+            << int(Qt::Key_Shift) << int(Qt::ControlModifier | Qt::ShiftModifier) << QByteArray("ctl+sft");
+        QTest::newRow("Alt under Shift") << int(Qt::Key_Alt) << int(Qt::ShiftModifier) << QByteArray();
+    }
+    void modifierKeysPressedAloneReachTheKeyMap() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QByteArray, sent);
+        start(LinkState::Connected,
+              "KEYMAP-CTRL = ctl\nKEYMAP-ALT = alt\nKEYMAP-SHIFT = sft\nKEYMAP-C+SHIFT = ctl+sft\n");
+        UserDriver user(m.form.get());
+        QWidget *terminal = user.find("VtTerminal1");
+        user.focusOn(terminal);
+        m.link->sent.clear();
+        // As the window system delivers the press (QTest would add presses of the modifiers).
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
+        QApplication::sendEvent(terminal, &press);
+        QCOMPARE(m.link->sent, sent);
+    }
+
+    // An action of the key map that fails is reported in a box the user acknowledges or dismisses.
+    void failingKeyActionIsReported() {
+        start(LinkState::Connected, "KEYMAP-F8 = {scrollup}\n");
+        m.form->SetImageKeyTarget(std::make_unique<FailingImageWindow>());
+        UserDriver user(m.form.get());
+        user.pressIn(user.find("VtTerminal1"), Qt::Key_F8);
+        QCOMPARE(
+            m.messages->asked,
+            QStringList{"Error condition detected|Error condition in the For loop in VT Keydown event\r\n"
+                        "value is - 0"});
+        QCOMPARE(m.messages->askedButtons, QList<UserMessages::Buttons>{UserMessages::Buttons::OkCancel});
+        QVERIFY(m.messages->boxes.isEmpty());
+        QCOMPARE(m.link->sent, QByteArray());
     }
 };
 

@@ -723,6 +723,11 @@ void TVtCustomTerminal::keyPressEvent(QKeyEvent *event) {
         return;
     }
     if (stroke.Modifier) {
+        // Shift, Ctrl or Alt alone types nothing and the emulator has no sequence for it; the owner
+        // may still bind it to a key of its own.
+        int key = stroke.Key;
+        if (OnKeyDown)
+            OnKeyDown(key, stroke.Shift);
         event->ignore();
         return;
     }

@@ -136,7 +136,7 @@ public:
     int ScreenPaintCount() const { return m_screenPaints; }
 
     // Key events of the control after the emulator has seen them; a callback sets the key or the
-    // character to 0 to swallow it.
+    // character to 0 to swallow it. Shift, Ctrl and Alt pressed alone reach OnKeyDown only.
     std::function<void(int &key, int shift)> OnKeyDown;
     std::function<void(char &c)> OnKeyPress;
     std::function<void(int row, int col)> OnCursorMoved;
