@@ -22,6 +22,8 @@ const DescriptorCase kCases[] = {
     {"numbered without inputs", "85017508950491 02", 0, true},
     {"outputs and features are not inputs", "750895049102b102950281 02", 3, false},
     {"bit fields round up", "750195038102750595018103", 2, false},
+    {"one bit takes a whole byte", "750195018102", 2, false},
+    {"a bit past a whole byte takes another", "750195038102750695018102", 3, false},
     {"bits of one ID add up across items", "750195048102950481028502750895018102", 2, true},
     {"pop restores the pushed count", "75089502a49510b48102", 3, false},
     {"pop on an empty stack is ignored", "75089502b48102", 3, false},

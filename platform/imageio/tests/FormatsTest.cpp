@@ -179,6 +179,54 @@ TEST(Formats, WantedBitsConvertTheDecodedPicture) {
     EXPECT_EQ(lib::readtiffiledib(file, 7, 0, 0, d), ErrArgument);
 }
 
+// A bilevel page written without its photometric tag is a fax page: 0 bits are white. The file is
+// built byte by byte, so the expectation owes nothing to the writer.
+TEST(Formats, BilevelTiffWithoutPhotometricIsWhiteOnZero) {
+    const auto page = [](int photometric) {
+        struct Entry {
+            std::uint16_t tag, type;
+            std::uint32_t count, value;
+        };
+        std::vector<Entry> entries{{256, 3, 1, 8}, {257, 3, 1, 2}, {258, 3, 1, 1}, {259, 3, 1, 1}};
+        if (photometric >= 0)
+            entries.push_back({262, 3, 1, std::uint32_t(photometric)});
+        const std::uint32_t data = 8 + 2 + 12 * std::uint32_t(entries.size() + 4) + 4;
+        entries.insert(entries.end(), {{273, 4, 1, data}, {277, 3, 1, 1}, {278, 3, 1, 2}, {279, 4, 1, 2}});
+        Bytes b{'I', 'I', 42, 0, 8, 0, 0, 0};
+        const auto put = [&b](std::uint32_t v, int n) {
+            for (int i = 0; i < n; ++i)
+                b.push_back(std::uint8_t(v >> (8 * i)));
+        };
+        put(std::uint32_t(entries.size()), 2);
+        for (const Entry &e : entries) {
+            put(e.tag, 2);
+            put(e.type, 2);
+            put(e.count, 4);
+            put(e.value, 4);
+        }
+        put(0, 4);
+        b.push_back(0x0F); // first row: four 0 bits, then four 1 bits
+        b.push_back(0xF0); // second row: the other way round
+        return b;
+    };
+    const struct {
+        const char *name;
+        int photometric;
+        QRgb zero, one;
+    } rows[] = {{"no tag", -1, qRgb(255, 255, 255), qRgb(0, 0, 0)},
+                {"white is zero", 0, qRgb(255, 255, 255), qRgb(0, 0, 0)},
+                {"black is zero", 1, qRgb(0, 0, 0), qRgb(255, 255, 255)}};
+    for (const auto &row : rows) {
+        const Bytes file = page(row.photometric);
+        DibBlock d;
+        ASSERT_EQ(decodeTiff(file.data(), file.size(), 0, d), kOk) << row.name;
+        EXPECT_EQ(dibPixel(d, 0, 0), row.zero) << row.name;
+        EXPECT_EQ(dibPixel(d, 7, 0), row.one) << row.name;
+        EXPECT_EQ(dibPixel(d, 0, 1), row.one) << row.name;
+        EXPECT_EQ(dibPixel(d, 7, 1), row.zero) << row.name;
+    }
+}
+
 TEST(Formats, CorruptFilesGiveFailureCodes) {
     QTemporaryDir dir;
     const QString tif = dir.filePath("ok.tif");

@@ -114,6 +114,50 @@ private slots:
         QVERIFY(failures.first().first().toString().contains("nosuchqueue"));
     }
 
+    // A queue that takes no jobs: the job fails with a reason, on the printer and through the queue
+    // the main window uses, and is never reported as printed.
+    void refusedJobIsNotReportedAsPrinted() {
+        QVERIFY2(
+            m_cups->admin({"-p", "orvarefuse", "-v",
+                           QStringLiteral("socket://127.0.0.1:%1").arg(m_cups->devicePort()), "-m", "raw"}),
+            qPrintable(m_cups->problem()));
+        const int before = m_cups->finishedConnections();
+        auto p = printer(QStringLiteral("orvarefuse"));
+        const bool began = p->BeginDoc();
+        const bool wrote = began && p->WriteString("REFUSED");
+        const bool ended = wrote && p->EndDoc();
+        QVERIFY2(!ended, "a refused job counts as printed");
+        QVERIFY2(!p->LastError().isEmpty(), "no reason given");
+        QCOMPARE(p->Write("x", 1), 0); // later writes are ignored until the job is closed
+        QVERIFY(p->Abort());
+
+        RawPrintQueue queue(std::make_unique<CupsSpooler>());
+        queue.setPrinterName(QStringLiteral("orvarefuse"));
+        QSignalSpy failures(&queue, &RawPrintQueue::jobFailed);
+        queue.BeginDoc();
+        queue.WriteString("REFUSED");
+        queue.EndDoc();
+        QTRY_VERIFY(queue.idle());
+        QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, PrivateCupsd::kWaitMs);
+        QTest::qWait(200);
+        QCOMPARE(m_cups->finishedConnections(), before);
+        QVERIFY(!m_cups->received().contains("REFUSED"));
+    }
+
+    // A job whose queue is removed while its data is on the way is refused when it is finished.
+    void jobRefusedAtTheEndIsNotReportedAsPrinted() {
+        QVERIFY2(
+            m_cups->admin({"-p", "orvagoing", "-E", "-v",
+                           QStringLiteral("socket://127.0.0.1:%1").arg(m_cups->devicePort()), "-m", "raw"}),
+            qPrintable(m_cups->problem()));
+        auto p = printer(QStringLiteral("orvagoing"));
+        QVERIFY2(p->BeginDoc(), qPrintable(p->LastError()));
+        QVERIFY(p->WriteString("GOING"));
+        QVERIFY2(m_cups->admin({"-x", "orvagoing"}), qPrintable(m_cups->problem()));
+        QVERIFY2(!p->EndDoc(), "a refused job counts as printed");
+        QVERIFY2(!p->LastError().isEmpty(), "no reason given");
+    }
+
     void schedulerGoneFailsAtBegin() {
         m_cups->stop();
         auto p = printer(QStringLiteral("orvatest"));

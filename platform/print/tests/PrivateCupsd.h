@@ -64,6 +64,7 @@ public:
     // "127.0.0.1:port", for CUPS_SERVER.
     QByteArray server() const { return "127.0.0.1:" + QByteArray::number(m_port); }
     const QByteArray &received() const { return m_received; }
+    quint16 devicePort() const { return m_device.serverPort(); }
     int finishedConnections() const { return m_finished; }
     QString errorLog() const {
         QFile f(m_dir.filePath("log/error_log"));
