@@ -1,6 +1,7 @@
 // The operations of our image-I/O library over the codecs, with whole-file reads and atomic writes.
 #include "platform/imageio/ImageIoLibrary.h"
 
+#include "platform/files/SharedFile.h"
 #include "platform/imageio/Codecs.h"
 #include "platform/imageio/DibReduce.h"
 #include "platform/imageio/EpsDxf.h"
@@ -8,7 +9,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -111,31 +111,20 @@ std::int16_t readWholeFile(const QString &file, Bytes &out) {
 
 std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress,
                              const std::function<bool()> &stillCurrent) {
-    const bool existed = QFileInfo::exists(file);
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
+    SharedFile f(file);
+    if (!f.open())
         return ErrWrite;
-    // A new file is readable by its owner only from its first byte; an existing one keeps the
-    // permissions it had (the temporary file takes them over before it is renamed into place).
-    if (!existed && !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        f.cancelWriting();
-        return ErrWrite;
-    }
     constexpr std::size_t kChunk = 1 << 20;
     for (std::size_t done = 0; done < data.size(); done += kChunk) {
         const std::size_t n = std::min(kChunk, data.size() - done);
         if (f.write(reinterpret_cast<const char *>(data.data() + done), static_cast<qint64>(n)) !=
             static_cast<qint64>(n))
             return ErrWrite;
-        if (!progress.step(static_cast<int>(90 + 10 * (done + n) / data.size()))) {
-            f.cancelWriting();
+        if (!progress.step(static_cast<int>(90 + 10 * (done + n) / data.size())))
             return ErrStopped;
-        }
     }
-    if (stillCurrent && !stillCurrent()) {
-        f.cancelWriting();
+    if (stillCurrent && !stillCurrent())
         return ErrChanged;
-    }
     return f.commit() ? kOk : ErrWrite;
 }
 

@@ -98,10 +98,10 @@ std::int16_t writetagsstream(Bytes &block, int page, const std::vector<TiffTagWr
 
 // File helpers shared with the front end.
 std::int16_t readWholeFile(const QString &file, Bytes &out);
-// Writes through a temporary file in the target's folder, flushed and renamed into place; a new file
-// is created readable by its owner only, an existing one keeps its permissions. stillCurrent, when
-// given, is asked just before the rename (false: ErrChanged, the file is left as it is). Progress
-// runs from 90 to 100 while writing.
+// Writes through the shared-file writer: renamed into place only when every byte reached the disk,
+// the old file kept otherwise; an existing file keeps its mode, a new one gets the folder's. stillCurrent,
+// when given, is asked just before the rename (false: ErrChanged, the file is left as it is). Progress runs
+// from 90 to 100 while writing.
 std::int16_t writeFileAtomic(const QString &file, const Bytes &data, const Progress &progress = {},
                              const std::function<bool()> &stillCurrent = {});
 // The format by its content (TGA and DXF, which have no signature, by extension); empty if unknown.

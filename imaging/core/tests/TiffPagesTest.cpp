@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using namespace orva::imaging;
 namespace io = orva::imageio;
@@ -152,9 +153,15 @@ TEST_F(Pages, ShareWritesKeepTheOriginalsPermissionsAndRefuseAFileChangedMeanwhi
     ASSERT_TRUE(PackTiffSource(src));
     EXPECT_EQ(QFileInfo(file).permissions(), shared);
     const QString fresh = dir.filePath(QStringLiteral("new.tif"));
-    ASSERT_TRUE(SaveTiffPage(TTiffSource::OfFile(fresh), pages[0], tiffReplace, 0, sNONE, 1, {}, count));
-    EXPECT_EQ(QFileInfo(fresh).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser)
-        << "a new file is its owner's only";
+    const mode_t umaskBefore = ::umask(002);
+    const bool saved =
+        SaveTiffPage(TTiffSource::OfFile(fresh), pages[0], tiffReplace, 0, sNONE, 1, {}, count);
+    ::umask(umaskBefore);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(QFileInfo(fresh).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                           QFileDevice::ReadOther)
+        << "a new file on the share gets the mode the umask gives, for colleagues to read";
 
     // Another workstation writes the file while our change is being made: ours is not written.
     const Bytes theirs = fileBytes(fresh);

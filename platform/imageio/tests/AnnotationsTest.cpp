@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace orva::imageio;
 using namespace orva::imageio::anno;
 
@@ -27,6 +29,11 @@ void ensureGuiApp() {
         return new QGuiApplication(argc, argv);
     }();
     (void)app;
+}
+
+int modeOf(const QString &file) {
+    struct stat st;
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 class Annotations : public ::testing::Test {
@@ -231,18 +238,22 @@ TEST_F(Annotations, SavingOnePageKeepsTheOthersAndPagesFollowRemovalsAndInsertio
     EXPECT_FALSE(QFileInfo::exists(path("empty.ant"))) << "no file is made for no annotations";
 }
 
-TEST_F(Annotations, NewFilesAreTheOwnersAndExistingOnesKeepTheirPermissions) {
+// Annotation files sit beside the scans on the image share: colleagues must read them.
+TEST_F(Annotations, NewFilesTakeTheSharesModeAndExistingOnesKeepTheirs) {
     AnnotationEngine e(nullptr, QString(), {});
     drawSample(e);
-    const QString fresh = path("fresh.ant");
-    ASSERT_EQ(e.save(0, fresh), kOk);
-    EXPECT_EQ(QFileInfo(fresh).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
-    const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                            QFileDevice::ReadGroup;
-    ASSERT_TRUE(QFile::setPermissions(fresh, shared));
+    const QString share = path("share");
+    ASSERT_TRUE(QDir().mkdir(share));
+    ASSERT_EQ(::chmod(QFile::encodeName(share).constData(), 0775), 0);
+    const QString fresh = share + "/fresh.ant";
+    const mode_t umaskBefore = ::umask(002);
+    const std::int16_t saved = e.save(0, fresh);
+    ::umask(umaskBefore);
+    ASSERT_EQ(saved, kOk);
+    EXPECT_EQ(modeOf(fresh), 0664) << "group-readable, as the share's umask gives";
+    ASSERT_EQ(::chmod(QFile::encodeName(fresh).constData(), 0640), 0);
     ASSERT_EQ(e.save(1, fresh), kOk);
-    EXPECT_EQ(QFileInfo(fresh).permissions(), shared);
+    EXPECT_EQ(modeOf(fresh), 0640);
 }
 
 TEST_F(Annotations, StreamsHoldAnyNumberOfMarks) {
