@@ -1336,12 +1336,8 @@ bool TOrvaMainForm::LoadRequestImages() {
     if (number.isEmpty()) {
         return false;
     }
-    const QString problem = ImageList::RequestNumberProblem(number);
-    if (!problem.isEmpty()) {
-        // Typed, captured or host-sent text never reaches a path or a pattern unchecked.
-        ORVA_TRACE(QStringLiteral("request number refused"), problem);
-        return false;
-    }
+    // A number refused for its characters (a dot, a path separator, a blank) lists nothing and shows
+    // the no-image picture, as the detached window does; the image list checks it.
     if (!CheckImageServer()) {
         returnFromImages();
         m_exitButton->setFocus();

@@ -12,6 +12,7 @@
 #include "imaging/core/DLL96V1.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
+#include "imaging/view/TMultiImage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,7 +64,7 @@ class MainWindowUserTest : public QObject {
     void start(LinkState state = LinkState::Connected, const QByteArray &extra = {}) {
         QSettings(QSettings::IniFormat, QSettings::UserScope, "Tessel", "OrvaVT4").clear();
         m = makeTestMainForm(m_dir.path(),
-                             "sourcedirectory = " + m_dir.filePath("share").toUtf8() +
+                             "sourcedirectory = " + m_dir.filePath("share/").toUtf8() +
                                  "\nsubdirectory = ****....\nnoimagename = noimage.png\n" + extra,
                              new FakeHostLink(state));
         m.form->SetDictationFactories(
@@ -299,6 +301,28 @@ private slots:
         QCOMPARE(m.messages->askedButtons, QList<UserMessages::Buttons>{UserMessages::Buttons::OkCancel});
         QVERIFY(m.messages->boxes.isEmpty());
         QCOMPARE(m.link->sent, QByteArray());
+    }
+
+    // A request number the image list refuses (a dot, a path separator, a blank inside) shows the
+    // no-image picture in the main window, as the detached window does.
+    void refusedRequestNumberShowsTheNoImagePicture() {
+        start();
+        UserDriver user(m.form.get());
+        auto *number = user.find<QLineEdit>("ReqNum");
+        for (const char *typed : {"1234.5678", "1234/5678", "1234 5678"}) {
+            user.focusOn(number);
+            number->clear();
+            user.type(typed);
+            user.press(Qt::Key_Return);
+            QVERIFY2(user.find("ViewPanel")->isVisible(), typed);
+            auto *names = user.find<QListWidget>("ImageNameListBox");
+            QCOMPARE(names->count(), 1);
+            QCOMPARE(names->item(0)->text(), QStringLiteral("noimage.png"));
+            QCOMPARE(user.find<orva::imaging::TMultiImage>("ViewMultiImage")->GetImageName(),
+                     m_dir.filePath("share/noimage.png"));
+            user.press(Qt::Key_Escape);
+            QTRY_VERIFY(!user.find("ViewPanel")->isVisible());
+        }
     }
 };
 

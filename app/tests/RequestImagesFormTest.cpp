@@ -247,7 +247,8 @@ private slots:
         QCOMPARE(counter(form)->text(), QString());
         QVERIFY(!child<QPushButton>(form.get(), "NextImageButton")->isVisibleTo(form.get()));
 
-        // A prefix of another request lists only its own file; wildcards and paths list nothing.
+        // A prefix of another request lists only its own file; wildcards and paths list nothing and
+        // show the no-image picture.
         reqNum(form)->setText("1234567");
         form->ShowRequestImages();
         QCOMPARE(names(form)->count(), 1);
@@ -255,8 +256,9 @@ private slots:
         for (const char *bad : {"1234*", "../1234", "1234\\12345678", ".."}) {
             names(form)->clear();
             reqNum(form)->setText(bad);
-            QVERIFY(!form->LoadRequestImages());
-            QCOMPARE(names(form)->count(), 0);
+            QVERIFY(form->LoadRequestImages());
+            QCOMPARE(names(form)->count(), 1);
+            QCOMPARE(view(form)->GetImageName(), m_s1 + "noimage.png");
         }
     }
 
