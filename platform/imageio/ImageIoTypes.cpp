@@ -41,6 +41,11 @@ QString errorText(std::int16_t code) {
         return QStringLiteral("An error occurred in the image library");
     case ErrOnlyPage:
         return QStringLiteral("The only page of a TIFF file cannot be deleted");
+    case ErrUnmovable:
+        return QStringLiteral(
+            "This TIFF page holds data that cannot be moved safely; the file was left unchanged");
+    case ErrNotTiff:
+        return QStringLiteral("Pages and tags can only be changed in a TIFF file; this picture is not one");
     case ErrChanged:
         return QStringLiteral("The file was changed by another user meanwhile; nothing was written");
     default:

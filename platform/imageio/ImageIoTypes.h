@@ -29,6 +29,8 @@ constexpr std::int16_t ErrNoGhostscript = -16;
 constexpr std::int16_t ErrInternal = -17;
 constexpr std::int16_t ErrChanged = -18;
 constexpr std::int16_t ErrOnlyPage = -19;
+constexpr std::int16_t ErrUnmovable = -20;
+constexpr std::int16_t ErrNotTiff = -21;
 
 constexpr std::int16_t kOk = 1;
 

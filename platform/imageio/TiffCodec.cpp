@@ -119,8 +119,11 @@ bool tiffCompressionValid(std::uint16_t compression, int bitCount) {
     switch (compression) {
     case TiffNone:
     case TiffLzw:
+    case TiffDeflate:
     case TiffPackBits:
         return true;
+    case TiffJpeg:
+        return bitCount == 8 || bitCount == 24;
     case TiffCcittRle:
     case TiffFax3:
     case TiffFax4:
@@ -128,6 +131,10 @@ bool tiffCompressionValid(std::uint16_t compression, int bitCount) {
     default:
         return false;
     }
+}
+
+int effectiveTiffBits(const DibBlock &dib) {
+    return dib.bitCount() == 16 || dib.bitCount() == 32 ? 24 : dib.bitCount();
 }
 
 std::int16_t tiffInfo(const std::uint8_t *data, std::size_t size, int page, TiffPageInfo &info) {
@@ -290,10 +297,16 @@ std::int16_t encodeTiffPage(const DibBlock &source, std::uint16_t compression, b
     TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     const QVector<QRgb> table = dib->colorTable();
     bool invert = false;
+    const bool jpeg = compression == TiffJpeg;
+    if (jpeg)
+        TIFFSetField(t, TIFFTAG_JPEGQUALITY, 90);
     if (bits == 24) {
         TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
         TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        // Colour JPEG is stored as YCbCr, as readers expect; libtiff converts the RGB lines.
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, jpeg ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB);
+        if (jpeg)
+            TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     } else {
         TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
         TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
@@ -317,7 +330,8 @@ std::int16_t encodeTiffPage(const DibBlock &source, std::uint16_t compression, b
             invert = fax;
             TIFFSetField(t, TIFFTAG_PHOTOMETRIC, fax ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
         } else {
-            if (fax)
+            // A JPEG page holds gray levels, not indexes into a table.
+            if (fax || jpeg)
                 return ErrCompression;
             std::vector<std::uint16_t> r(n), g(n), b(n);
             for (int i = 0; i < n; ++i) {

@@ -13,6 +13,8 @@ enum TiffCompressionCode : std::uint16_t {
     TiffFax3 = 3,
     TiffFax4 = 4,
     TiffLzw = 5,
+    TiffJpeg = 7,
+    TiffDeflate = 8,
     TiffPackBits = 32773,
 };
 
@@ -32,7 +34,10 @@ std::int16_t decodeTiff(const std::uint8_t *data, std::size_t size, int page, Di
 // bigEndian selects "MM" files, so a page can be linked into an existing file of that order.
 std::int16_t encodeTiffPage(const DibBlock &dib, std::uint16_t compression, bool bigEndian, Bytes &out,
                             const Progress &progress = {});
-// Whether this compression may be written at this depth (the fax codes are for 1 bit only).
+// Whether this compression may be written at this depth (the fax codes are for 1 bit only, JPEG
+// for 8 and 24 bits).
 bool tiffCompressionValid(std::uint16_t compression, int bitCount);
+// The depth a picture is written at: 16 and 32 bits go out as 24.
+int effectiveTiffBits(const DibBlock &dib);
 
 } // namespace orva::imageio

@@ -71,13 +71,18 @@ struct Entry {
     std::uint16_t tag = 0;
     std::uint16_t type = 0;
     std::uint32_t count = 0;
-    Bytes value; // raw bytes in the file's order
+    Bytes value;                 // raw bytes in the file's order
+    const Bytes *from = nullptr; // the file its offsets point into
 };
 
+// A directory to copy: a page of some file, with tags written over it and, for a page that takes
+// another's place, the tags it inherits from the page it replaces.
 struct Page {
     const Bytes *file = nullptr;
     std::uint32_t ifd = 0;
     std::map<std::uint16_t, Entry> overrides;
+    const Bytes *inheritFile = nullptr;
+    std::uint32_t inheritIfd = 0;
 };
 
 bool parseHeader(const Bytes &f, Order &order, std::uint32_t &first) {
@@ -93,6 +98,12 @@ bool parseHeader(const Bytes &f, Order &order, std::uint32_t &first) {
         return false;
     first = order.u32(f.data() + 4);
     return true;
+}
+
+bool isTiff(const Bytes &f) {
+    Order order;
+    std::uint32_t first = 0;
+    return parseHeader(f, order, first);
 }
 
 // The chain of directory offsets; empty on any structural fault (loops, out of range).
@@ -116,14 +127,20 @@ std::vector<std::uint32_t> ifdChain(const Bytes &f, Order &order) {
     return chain;
 }
 
+// A directory's entries; false when it or a value lies outside the file.
 bool readEntries(const Bytes &f, const Order &order, std::uint32_t ifd, std::vector<Entry> &entries) {
+    if (ifd < 8 || static_cast<std::uint64_t>(ifd) + 2 > f.size())
+        return false;
     const std::uint16_t n = order.u16(f.data() + ifd);
+    if (static_cast<std::uint64_t>(ifd) + 2 + 12ull * n > f.size())
+        return false;
     for (std::uint16_t i = 0; i < n; ++i) {
         const std::uint8_t *e = f.data() + ifd + 2 + 12 * i;
         Entry entry;
         entry.tag = order.u16(e);
         entry.type = order.u16(e + 2);
         entry.count = order.u32(e + 4);
+        entry.from = &f;
         const int size = typeSize(entry.type);
         if (size == 0)
             continue; // unknown field types cannot be relocated safely
@@ -149,10 +166,42 @@ std::uint32_t entryNumber(const Entry &e, const Order &order, std::uint32_t i) {
     return order.u32(e.value.data() + 4 * i);
 }
 
-// Pointers to other directories or to data outside the strips cannot follow a copy.
-bool droppedTag(std::uint16_t tag) {
-    return tag == 288 || tag == 289 || tag == 330 || tag == 513 || tag == 514 || tag == 34665 ||
-           tag == 34853 || tag == 40965;
+bool offsetType(std::uint16_t type) {
+    return type == 3 || type == 4 || type == 13;
+}
+
+// Free-space lists describe where the old file had holes; a copy has none.
+bool freeSpaceTag(std::uint16_t tag) {
+    return tag == 288 || tag == 289;
+}
+
+// Offsets of further directories: sub-images, Exif, GPS and interoperability data. Those
+// directories travel with their page.
+bool directoryTag(std::uint16_t tag) {
+    return tag == 330 || tag == 34665 || tag == 34853 || tag == 40965;
+}
+
+// Old-style JPEG: its interchange stream and its tables sit at offsets of their own.
+bool oldJpegTag(std::uint16_t tag) {
+    return tag >= 512 && tag <= 521;
+}
+
+// Values that are offsets into the file: no write may set them, they are rewritten on every copy.
+bool pointerTag(std::uint16_t tag) {
+    return freeSpaceTag(tag) || directoryTag(tag) || oldJpegTag(tag);
+}
+
+// Tags that describe the pixel layout or how the strips decode: changing one makes the page
+// unreadable or wrong, so they are never written, and a new page never takes them from the old.
+bool structuralTag(std::uint16_t tag) {
+    static const std::uint16_t kTags[] = {256, 257, 258, 259, 262, 266, 273, 277, 278, 279, 284, 292, 293,
+                                          317, 320, 322, 323, 324, 325, 338, 339, 347, 530, 531, 532};
+    return std::find(std::begin(kTags), std::end(kTags), tag) != std::end(kTags) || pointerTag(tag);
+}
+
+// How the old pixels' colours are to be understood: meaningless for a page of another kind.
+bool colourMeaningTag(std::uint16_t tag) {
+    return tag == 301 || tag == 318 || tag == 319 || tag == 529 || tag == 34675;
 }
 
 void align(Bytes &out) {
@@ -160,79 +209,241 @@ void align(Bytes &out) {
         out.push_back(0);
 }
 
-// Copies one page into out; answers where its directory starts and where its next pointer sits.
-std::int16_t copyPage(const Page &page, const Order &order, Bytes &out, std::size_t &ifdAt,
-                      std::size_t &nextPointer) {
-    std::vector<Entry> entries;
-    if (!readEntries(*page.file, order, page.ifd, entries))
+constexpr int kMaxDirectoryDepth = 4;
+
+// The copy being made: the output and the directories on the way down (a loop is a fault).
+struct Copy {
+    const Order &order;
+    Bytes &out;
+    std::set<std::pair<const Bytes *, std::uint32_t>> open;
+};
+
+std::int16_t copyBlock(const Bytes &file, std::uint64_t at, std::uint64_t length, Copy &c,
+                       std::uint32_t &movedTo) {
+    if (at + length > file.size())
         return ErrCorrupt;
-    std::map<std::uint16_t, Entry> byTag;
-    for (auto &e : entries)
-        if (!droppedTag(e.tag))
-            byTag[e.tag] = std::move(e);
-    for (const auto &[tag, e] : page.overrides)
-        byTag[tag] = e;
-    // Strip or tile data is copied and its offsets rewritten.
+    align(c.out);
+    if (c.out.size() + length > 0xFFFFFFF0ull)
+        return ErrTooLarge;
+    movedTo = static_cast<std::uint32_t>(c.out.size());
+    c.out.insert(c.out.end(), file.data() + at, file.data() + at + length);
+    return kOk;
+}
+
+// An entry of offsets rewritten to the places the blocks were copied to; lengthOf gives each
+// block's length from its offset and index.
+template <typename Length> std::int16_t moveBlocks(Entry &e, Copy &c, Length &&lengthOf) {
+    if (!offsetType(e.type))
+        return ErrCorrupt;
+    Entry moved = e;
+    moved.type = e.type == 13 ? 13 : 4;
+    moved.value.assign(4ull * e.count, 0);
+    for (std::uint32_t i = 0; i < e.count; ++i) {
+        const std::uint32_t at = entryNumber(e, c.order, i);
+        std::uint64_t length = 0;
+        std::int16_t code = lengthOf(at, i, length);
+        if (code != kOk)
+            return code;
+        std::uint32_t to = 0;
+        code = copyBlock(*e.from, at, length, c, to);
+        if (code != kOk)
+            return code;
+        c.order.put32(moved.value.data() + 4 * i, to);
+    }
+    e = std::move(moved);
+    return kOk;
+}
+
+std::int16_t copyDirectory(const Bytes &file, std::uint32_t ifd, const Page *page, Copy &c, int depth,
+                           std::size_t &ifdAt, std::size_t &nextPointer);
+
+// The strips or tiles of a directory, copied and their offsets rewritten.
+std::int16_t moveImageData(std::map<std::uint16_t, Entry> &byTag, Copy &c) {
     for (const auto &[offsetsTag, countsTag] :
          {std::pair<std::uint16_t, std::uint16_t>{273, 279}, {324, 325}}) {
         auto offsets = byTag.find(offsetsTag);
-        auto counts = byTag.find(countsTag);
         if (offsets == byTag.end())
             continue;
+        auto counts = byTag.find(countsTag);
         if (counts == byTag.end() || counts->second.count != offsets->second.count ||
-            (offsets->second.type != 3 && offsets->second.type != 4) ||
-            (counts->second.type != 3 && counts->second.type != 4))
+            counts->second.from != offsets->second.from || !offsetType(counts->second.type))
             return ErrCorrupt;
-        Entry moved;
-        moved.tag = offsetsTag;
-        moved.type = 4;
-        moved.count = offsets->second.count;
-        moved.value.resize(4ull * moved.count);
-        for (std::uint32_t i = 0; i < moved.count; ++i) {
-            const std::uint32_t at = entryNumber(offsets->second, order, i);
-            const std::uint32_t len = entryNumber(counts->second, order, i);
-            if (static_cast<std::uint64_t>(at) + len > page.file->size())
-                return ErrCorrupt;
-            align(out);
-            if (out.size() + len > 0xFFFFFFF0ull)
-                return ErrTooLarge;
-            order.put32(moved.value.data() + 4 * i, static_cast<std::uint32_t>(out.size()));
-            out.insert(out.end(), page.file->data() + at, page.file->data() + at + len);
-        }
-        byTag[offsetsTag] = std::move(moved);
+        const Entry &lengths = counts->second;
+        const std::int16_t code =
+            moveBlocks(offsets->second, c, [&](std::uint32_t, std::uint32_t i, std::uint64_t &length) {
+                length = entryNumber(lengths, c.order, i);
+                return kOk;
+            });
+        if (code != kOk)
+            return code;
+        offsets->second.type = 4;
     }
+    return kOk;
+}
+
+// Old-style JPEG data: the interchange stream (by its length tag), the quantisation tables (64
+// bytes each) and the Huffman tables (16 counts, then as many values as they add up to).
+std::int16_t moveOldJpeg(std::map<std::uint16_t, Entry> &byTag, Copy &c) {
+    if (auto stream = byTag.find(513); stream != byTag.end()) {
+        const auto length = byTag.find(514);
+        // Without its length the stream's end is not known, so it cannot be carried over.
+        if (length == byTag.end() || length->second.count != 1 || stream->second.count != 1 ||
+            !offsetType(length->second.type))
+            return ErrUnmovable;
+        const std::uint32_t bytes = entryNumber(length->second, c.order, 0);
+        const std::int16_t code =
+            moveBlocks(stream->second, c, [&](std::uint32_t, std::uint32_t, std::uint64_t &n) {
+                n = bytes;
+                return kOk;
+            });
+        if (code != kOk)
+            return code;
+    }
+    if (auto q = byTag.find(519); q != byTag.end()) {
+        const std::int16_t code =
+            moveBlocks(q->second, c, [](std::uint32_t, std::uint32_t, std::uint64_t &n) {
+                n = 64;
+                return kOk;
+            });
+        if (code != kOk)
+            return code;
+    }
+    for (std::uint16_t tag : {std::uint16_t{520}, std::uint16_t{521}}) {
+        auto h = byTag.find(tag);
+        if (h == byTag.end())
+            continue;
+        const Bytes &file = *h->second.from;
+        const std::int16_t code =
+            moveBlocks(h->second, c, [&](std::uint32_t at, std::uint32_t, std::uint64_t &n) {
+                if (static_cast<std::uint64_t>(at) + 16 > file.size())
+                    return ErrCorrupt;
+                n = 16;
+                for (int i = 0; i < 16; ++i)
+                    n += file[at + i];
+                return kOk;
+            });
+        if (code != kOk)
+            return code;
+    }
+    return kOk;
+}
+
+// The directories an entry points at, copied whole (each its own data and sub-directories).
+std::int16_t moveDirectories(Entry &e, Copy &c, int depth) {
+    if (!offsetType(e.type) || e.type == 3)
+        return ErrCorrupt;
+    Entry moved = e;
+    moved.value.assign(4ull * e.count, 0);
+    for (std::uint32_t i = 0; i < e.count; ++i) {
+        std::size_t at = 0;
+        std::size_t next = 0;
+        const std::int16_t code =
+            copyDirectory(*e.from, entryNumber(e, c.order, i), nullptr, c, depth + 1, at, next);
+        if (code != kOk)
+            return code;
+        c.order.put32(moved.value.data() + 4 * i, static_cast<std::uint32_t>(at));
+    }
+    e = std::move(moved);
+    return kOk;
+}
+
+// The tags a page inherits from the page it replaces: what describes the page rather than its
+// pixels (dates, names, page number, resolution when the new one has none, Exif, GPS, sub-images).
+std::int16_t inheritTags(const Page &page, std::map<std::uint16_t, Entry> &byTag, const Order &order) {
+    std::vector<Entry> old;
+    if (!readEntries(*page.inheritFile, order, page.inheritIfd, old))
+        return ErrCorrupt;
+    const auto photometricOf = [&](auto begin, auto end) {
+        for (auto it = begin; it != end; ++it)
+            if (it->tag == 262 && !it->value.empty())
+                return entryNumber(*it, order, 0);
+        return 0xFFFFFFFFu;
+    };
+    std::vector<Entry> fresh;
+    for (const auto &[tag, e] : byTag)
+        fresh.push_back(e);
+    const bool sameKind = photometricOf(old.begin(), old.end()) == photometricOf(fresh.begin(), fresh.end());
+    for (Entry &e : old) {
+        if (byTag.count(e.tag) || (structuralTag(e.tag) && !directoryTag(e.tag)) ||
+            (colourMeaningTag(e.tag) && !sameKind))
+            continue;
+        byTag[e.tag] = std::move(e);
+    }
+    return kOk;
+}
+
+// Copies one directory into out with everything it points at; answers where it starts and where
+// its next pointer sits (left 0).
+std::int16_t copyDirectory(const Bytes &file, std::uint32_t ifd, const Page *page, Copy &c, int depth,
+                           std::size_t &ifdAt, std::size_t &nextPointer) {
+    if (depth > kMaxDirectoryDepth || !c.open.insert({&file, ifd}).second)
+        return ErrCorrupt;
+    std::vector<Entry> entries;
+    if (!readEntries(file, c.order, ifd, entries))
+        return ErrCorrupt;
+    std::map<std::uint16_t, Entry> byTag;
+    for (auto &e : entries)
+        if (!freeSpaceTag(e.tag))
+            byTag[e.tag] = std::move(e);
+    if (page && page->inheritFile) {
+        const std::int16_t code = inheritTags(*page, byTag, c.order);
+        if (code != kOk)
+            return code;
+    }
+    if (page)
+        for (const auto &[tag, e] : page->overrides)
+            byTag[tag] = e;
+    std::int16_t code = moveImageData(byTag, c);
+    if (code == kOk)
+        code = moveOldJpeg(byTag, c);
+    for (auto &[tag, e] : byTag) {
+        if (code != kOk)
+            break;
+        if (directoryTag(tag))
+            code = moveDirectories(e, c, depth);
+    }
+    if (code != kOk)
+        return code;
     std::vector<std::uint32_t> valueAt;
     for (const auto &[tag, e] : byTag) {
         if (e.value.size() <= 4) {
             valueAt.push_back(0);
             continue;
         }
-        align(out);
-        valueAt.push_back(static_cast<std::uint32_t>(out.size()));
-        out.insert(out.end(), e.value.begin(), e.value.end());
+        align(c.out);
+        valueAt.push_back(static_cast<std::uint32_t>(c.out.size()));
+        c.out.insert(c.out.end(), e.value.begin(), e.value.end());
     }
-    align(out);
-    if (out.size() + 6 + 12 * byTag.size() > 0xFFFFFFF0ull)
+    align(c.out);
+    if (c.out.size() + 6 + 12 * byTag.size() > 0xFFFFFFF0ull)
         return ErrTooLarge;
-    const std::size_t ifd = out.size();
-    out.resize(ifd + 2 + 12 * byTag.size() + 4, 0);
-    order.put16(out.data() + ifd, static_cast<std::uint16_t>(byTag.size()));
+    const std::size_t at = c.out.size();
+    c.out.resize(at + 2 + 12 * byTag.size() + 4, 0);
+    c.order.put16(c.out.data() + at, static_cast<std::uint16_t>(byTag.size()));
     std::size_t i = 0;
     for (const auto &[tag, e] : byTag) {
-        std::uint8_t *p = out.data() + ifd + 2 + 12 * i;
-        order.put16(p, tag);
-        order.put16(p + 2, e.type);
-        order.put32(p + 4, e.count);
+        std::uint8_t *p = c.out.data() + at + 2 + 12 * i;
+        c.order.put16(p, tag);
+        c.order.put16(p + 2, e.type);
+        c.order.put32(p + 4, e.count);
         if (e.value.size() <= 4) {
             if (!e.value.empty())
                 std::memcpy(p + 8, e.value.data(), e.value.size());
         } else
-            order.put32(p + 8, valueAt[i]);
+            c.order.put32(p + 8, valueAt[i]);
         ++i;
     }
-    ifdAt = ifd;
-    nextPointer = ifd + 2 + 12 * byTag.size();
+    c.open.erase({&file, ifd});
+    ifdAt = at;
+    nextPointer = at + 2 + 12 * byTag.size();
     return kOk;
+}
+
+// Why a file gives no pages: too short, no TIFF at all, or a TIFF whose directories are broken.
+std::int16_t notParsed(const Bytes &file) {
+    if (file.size() < 8)
+        return ErrTooSmall;
+    return isTiff(file) ? ErrCorrupt : ErrNotTiff;
 }
 
 std::int16_t rebuild(const std::vector<Page> &pages, const Order &order, Bytes &file,
@@ -243,10 +454,11 @@ std::int16_t rebuild(const std::vector<Page> &pages, const Order &order, Bytes &
     out[0] = out[1] = order.big ? 'M' : 'I';
     order.put16(out.data() + 2, 42);
     std::size_t link = 4;
+    Copy copy{order, out, {}};
     for (std::size_t i = 0; i < pages.size(); ++i) {
         std::size_t ifd = 0;
         std::size_t next = 0;
-        const std::int16_t code = copyPage(pages[i], order, out, ifd, next);
+        const std::int16_t code = copyDirectory(*pages[i].file, pages[i].ifd, &pages[i], copy, 0, ifd, next);
         if (code != kOk)
             return code;
         order.put32(out.data() + link, static_cast<std::uint32_t>(ifd));
@@ -261,10 +473,27 @@ std::int16_t rebuild(const std::vector<Page> &pages, const Order &order, Bytes &
 std::int16_t pagesOf(const Bytes &file, Order &order, std::vector<Page> &pages) {
     const auto chain = ifdChain(file, order);
     if (chain.empty())
-        return file.size() < 8 ? ErrTooSmall : ErrCorrupt;
+        return notParsed(file);
     for (std::uint32_t off : chain)
         pages.push_back(Page{&file, off, {}});
     return kOk;
+}
+
+// The compression a page taking another's place is written with when it keeps the old one's: the
+// same code where it can be written at this depth, new-style JPEG for old-style, the registered
+// Deflate code for the old one, and LZW (lossless) for anything that cannot be written here.
+std::uint16_t keptCompression(const Bytes &file, std::uint32_t ifd, const Order &order, int bits) {
+    std::vector<Entry> entries;
+    std::uint16_t code = TiffNone;
+    if (readEntries(file, order, ifd, entries))
+        for (const Entry &e : entries)
+            if (e.tag == 259 && e.count == 1 && (e.type == 3 || e.type == 4))
+                code = static_cast<std::uint16_t>(entryNumber(e, order, 0));
+    if (code == 6)
+        code = TiffJpeg;
+    else if (code == 32946)
+        code = TiffDeflate;
+    return tiffCompressionValid(code, bits) ? code : std::uint16_t{TiffLzw};
 }
 
 std::int16_t withNewPage(Bytes &file, int page, const DibBlock &dib, std::uint16_t compression, bool replace,
@@ -279,19 +508,28 @@ std::int16_t withNewPage(Bytes &file, int page, const DibBlock &dib, std::uint16
     const int count = static_cast<int>(pages.size());
     if (page < 0 || page > count || (replace && page == count))
         return ErrPage;
+    const bool keep = replace && compression == kKeepCompression;
+    if (keep)
+        compression = keptCompression(file, pages[page].ifd, order, effectiveTiffBits(dib));
     Bytes encoded;
     std::int16_t code = encodeTiffPage(dib, compression, order.big, encoded, progress);
+    // A picture the kept compression cannot hold (a coloured table under JPEG) is kept lossless.
+    if (keep && code == ErrCompression && compression != TiffLzw)
+        code = encodeTiffPage(dib, TiffLzw, order.big, encoded, progress);
     if (code != kOk)
         return code;
     Order encodedOrder;
     const auto chain = ifdChain(encoded, encodedOrder);
     if (chain.size() != 1)
         return ErrInternal;
-    const Page fresh{&encoded, chain[0], {}};
-    if (replace)
+    Page fresh{&encoded, chain[0], {}, nullptr, 0};
+    if (replace) {
+        fresh.inheritFile = pages[page].file;
+        fresh.inheritIfd = pages[page].ifd;
         pages[page] = fresh;
-    else
+    } else {
         pages.insert(pages.begin() + page, fresh);
+    }
     return rebuild(pages, order, file, progress);
 }
 
@@ -403,18 +641,10 @@ TiffTagValue describe(const Entry &e, const Order &order) {
 std::int16_t pageEntries(const Bytes &file, int page, Order &order, std::vector<Entry> &entries) {
     const auto chain = ifdChain(file, order);
     if (chain.empty())
-        return file.size() < 8 ? ErrTooSmall : ErrCorrupt;
+        return notParsed(file);
     if (page < 0 || page >= static_cast<int>(chain.size()))
         return ErrPage;
     return readEntries(file, order, chain[page], entries) ? kOk : ErrCorrupt;
-}
-
-// Tags that describe the pixel layout or how the strips decode: changing one makes the page
-// unreadable or wrong, so they are never written.
-bool structuralTag(std::uint16_t tag) {
-    static const std::uint16_t kTags[] = {256, 257, 258, 259, 262, 266, 273, 277, 278, 279, 284, 292, 293,
-                                          317, 320, 322, 323, 324, 325, 338, 339, 347, 530, 531, 532};
-    return std::find(std::begin(kTags), std::end(kTags), tag) != std::end(kTags) || droppedTag(tag);
 }
 
 // The field type of a number for a tag the page lacks: RATIONAL for the resolutions, else the

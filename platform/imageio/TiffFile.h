@@ -1,6 +1,8 @@
 // Page and tag edits of whole TIFF files held in memory. Pages are relinked by copying each kept
 // page's directory, out-of-line values and strips unchanged into a fresh file, so the pixels of
-// the pages not touched stay byte for byte what they were.
+// the pages not touched stay byte for byte what they were. What a page points at (its Exif, GPS
+// and sub-image directories, old-style JPEG streams and tables) is copied along with it; what
+// cannot be moved safely makes the edit fail with the file unchanged.
 #pragma once
 
 #include "platform/imageio/DibBlock.h"
@@ -30,6 +32,10 @@ std::int16_t tiffInsertPage(Bytes &file, int page, const DibBlock &dib, std::uin
                             const Progress &progress = {});
 std::int16_t tiffAppendPage(Bytes &file, const DibBlock &dib, std::uint16_t compression,
                             const Progress &progress = {});
+// The page that takes another's place inherits what describes the page rather than its pixels
+// (dates, names, Exif, GPS and sub-images among them). With kKeepCompression it is written with
+// the old page's compression where this depth allows, else losslessly.
+constexpr std::uint16_t kKeepCompression = 0;
 std::int16_t tiffReplacePage(Bytes &file, int page, const DibBlock &dib, std::uint16_t compression,
                              const Progress &progress = {});
 std::int16_t tiffDeletePage(Bytes &file, int page);
