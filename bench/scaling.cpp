@@ -1,10 +1,13 @@
 // Work that must grow linearly with its input: report messages with many keys, host markup with
-// many format changes in one paragraph, and RTF tables with many rows. Each family runs at several
+// many format changes in one paragraph, RTF tables with many rows, and dictation placeholders
+// filled in one paragraph. Each family runs at several
 // sizes; the time per item of the largest is printed beside that of the smallest, measured in the
 // same run, so that a cost growing faster than the input shows as a ratio well above 1. Each size
 // is timed three times and the fastest counts, which a busy machine disturbs least.
+#include "common/testing/RecordingMessages.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/TReportRecord.h"
+#include "editor/wpform/TWPForm.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -12,6 +15,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <benchmark/benchmark.h>
 
@@ -127,6 +131,41 @@ void BM_RtfTableRows(benchmark::State &state) {
 }
 BENCHMARK(BM_RtfTableRows)->Apply(changes)->Apply(sizes);
 
+// One paragraph of `count` placeholders, every one asking for the dictation that the dictation
+// window has just corrected: each is filled with its text.
+void BM_DictationPlaceholders(benchmark::State &state) {
+    const int count = int(state.range(0));
+    QTemporaryDir dir;
+    EditorFolders folders;
+    folders.ResultDirectory = dir.filePath("work");
+    folders.ProgramDirectory = dir.filePath("program");
+    RecordingMessages messages;
+    TWPForm form(folders, nullptr, messages);
+    form.ReceivedReportText =
+        "KX_REQCODE~R1^KX_PROCCODE~P1^KX_RESULTTEXT~x^KX_AUDIOTEXTINFO~J1\\2\\P1\\Gross";
+    form.LoadReport();
+    const QString placeholder = QChar(0xA8) + QStringLiteral("INSERT AUDIO HERE-J1;P1;Gross");
+    for (auto _ : state) {
+        state.PauseTiming();
+        TWpDocument &doc = form.ResultBox->document();
+        doc.clear();
+        QTextCursor c(doc.main());
+        c.beginEditBlock();
+        for (int i = 0; i < count; ++i) {
+            QTextCharFormat field;
+            field.setProperty(FieldIdProperty, doc.newFieldId());
+            c.insertText(placeholder, field);
+            c.insertText(QStringLiteral(" and "), QTextCharFormat());
+        }
+        c.endEditBlock();
+        state.ResumeTiming();
+        form.AudioStatusChanged("J1", "Corrected text", 4);
+        benchmark::DoNotOptimize(doc.main()->characterCount());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_DictationPlaceholders)->Arg(250)->Arg(1000)->Arg(4000)->Apply(sizes);
+
 struct Family {
     const char *name;
     int smallest, largest;
@@ -145,7 +184,8 @@ int main(int argc, char **argv) {
     const Family families[] = {{"BM_ReportMessageKeys", 10000, 160000},
                                {"BM_MarkupBoldToggles", 1000, 16000},
                                {"BM_MarkupPlaceholders", 1000, 16000},
-                               {"BM_RtfTableRows", 1000, 16000}};
+                               {"BM_RtfTableRows", 1000, 16000},
+                               {"BM_DictationPlaceholders", 250, 4000}};
     // Google Benchmark names the fastest run "<family>/<size>/repeats:3_min"; times are in ms.
     auto fastest = [&](const Family &f, int size) -> double {
         const std::string prefix = std::string(f.name) + "/" + std::to_string(size) + "/";

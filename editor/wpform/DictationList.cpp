@@ -46,23 +46,40 @@ QString PlaceholderText(const TAudioTextRecord &r) {
 }
 
 int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder) {
-    const QString fields = placeholder.mid(placeholder.indexOf('-') + 1);
-    const QStringList parts = fields.split(';');
-    const QString name = parts.value(0), code = parts.value(1), description = parts.value(2);
+    return PlaceholderMatcher(records).match(placeholder);
+}
+
+PlaceholderMatcher::PlaceholderMatcher(const TAudioTextRecords &records) {
     for (int i = 0; i < records.size(); ++i) {
         const TAudioTextRecord &r = records.at(i);
         if (r.Status != AudioCorrected && r.Status != AudioCorrectedUsed)
             continue;
-        const bool anyName = name == QStringLiteral("*");
-        if (!anyName && HostText::toUnicode(r.Name).compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        if (code != QStringLiteral("*") &&
-            HostText::toUnicode(r.ProcCode).compare(code, Qt::CaseInsensitive) != 0)
-            continue;
-        if (anyName && HostText::toUnicode(r.Description) != description)
-            continue;
-        return i;
+        const Candidate c{i, HostText::toUnicode(r.ProcCode).toCaseFolded()};
+        m_byName[HostText::toUnicode(r.Name).toCaseFolded()].append(c);
+        m_byDescription[HostText::toUnicode(r.Description)].append(c);
     }
+}
+
+int PlaceholderMatcher::match(const QString &placeholder) const {
+    const QString fields = placeholder.mid(placeholder.indexOf('-') + 1);
+    const QStringList parts = fields.split(';');
+    const QString name = parts.value(0), code = parts.value(1), description = parts.value(2);
+    if (name == QStringLiteral("*")) {
+        const auto found = m_byDescription.constFind(description);
+        return first(found == m_byDescription.cend() ? nullptr : &*found, code);
+    }
+    const auto found = m_byName.constFind(name.toCaseFolded());
+    return first(found == m_byName.cend() ? nullptr : &*found, code);
+}
+
+int PlaceholderMatcher::first(const QList<Candidate> *candidates, const QString &code) const {
+    if (!candidates)
+        return -1;
+    const bool anyCode = code == QStringLiteral("*");
+    const QString folded = code.toCaseFolded();
+    for (const Candidate &c : *candidates)
+        if (anyCode || c.code == folded)
+            return c.index;
     return -1;
 }
 

@@ -5,6 +5,7 @@
 #include "editor/report/EditorAudioStatus.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -30,6 +31,22 @@ QString PlaceholderText(const TAudioTextRecord &r);
 // The entry a placeholder's text (after "-") asks for: "*" matches any name or code; a "*" name
 // also needs the description. -1 when none has corrected text.
 int PlaceholderMatch(const TAudioTextRecords &records, const QString &placeholder);
+// The same rule for many placeholders: the entries with corrected text are indexed once, so that a
+// report full of placeholders is matched in time linear in its size. Holds only the entries' keys.
+class PlaceholderMatcher {
+public:
+    explicit PlaceholderMatcher(const TAudioTextRecords &records);
+    int match(const QString &placeholder) const;
+
+private:
+    struct Candidate {
+        int index;
+        QString code; // case folded
+    };
+    int first(const QList<Candidate> *candidates, const QString &code) const;
+    QHash<QString, QList<Candidate>> m_byName;        // case-folded name
+    QHash<QString, QList<Candidate>> m_byDescription; // for a "*" name
+};
 // The status after the entry's text is inserted (used and unused toggle for recordings).
 void MarkInserted(TAudioTextRecord &r);
 // What the host is asked for an entry when the user plays it: a new recording, the playback of

@@ -14,7 +14,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSplitter>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -219,28 +221,38 @@ void TWPForm::foldDictationPanel(bool fold) {
 }
 
 // Works from the end of the text back, so that a filled placeholder never moves one still to do.
+// The fields are found in one walk and filled in one edit, which keeps a report with thousands of
+// placeholders linear: the layout follows once, at the end.
 void TWPForm::fillDictationPlaceholders() {
     if (AudioRecords.isEmpty())
         return;
     ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
     QTextDocument *doc = ResultBox->activeDocument();
-    const QString text = ResultBox->Text();
-    for (qsizetype at = text.lastIndexOf(QChar(0xA8)); at >= 0;
-         at = at > 0 ? text.lastIndexOf(QChar(0xA8), at - 1) : -1) {
-        const int id = TWpDocument::fieldIdAt(doc, int(at) + 1);
-        if (id == 0)
+    const QString text = TWpDocument::plainText(doc);
+    const QList<TWpDocument::FieldSpan> spans = TWpDocument::fieldSpans(doc);
+    const PlaceholderMatcher matcher(AudioRecords);
+    QSet<int> seen;
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    for (auto span = spans.crbegin(); span != spans.crend(); ++span) {
+        // The mark stands just before a character of the field: its first, or one inside it.
+        const qsizetype from = std::max(0, span->start - 1);
+        const bool marked = text.mid(from, span->end - 1 - from).contains(QChar(0xA8));
+        if (!marked || seen.contains(span->id))
             continue;
-        ResultBox->setFieldCurrent(id);
-        const int match = PlaceholderMatch(AudioRecords, ResultBox->FieldText());
+        seen.insert(span->id);
+        const int match = matcher.match(text.mid(span->start, span->end - span->start));
         if (match < 0)
             continue;
         TAudioTextRecord &r = AudioRecords[match];
-        ResultBox->setFieldChangeable(true);
-        ResultBox->setFieldText(
-            HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
-        ResultBox->setFieldCurrent(id);
-        ResultBox->DeleteField(0);
+        c.setPosition(span->start + 1);
+        QTextCharFormat f = c.charFormat();
+        f.setProperty(orva::richtext::FieldIdProperty, 0); // the text stays, the field goes
+        c.setPosition(span->start);
+        c.setPosition(span->end, QTextCursor::KeepAnchor);
+        c.insertText(HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r")), f);
         r.Typed = true;
         r.Status = AudioCorrectedUsed;
     }
+    c.endEditBlock();
 }

@@ -76,6 +76,27 @@ int TWpDocument::fieldIdAt(QTextDocument *doc, int pos) {
     return 0;
 }
 
+QList<TWpDocument::FieldSpan> TWpDocument::fieldSpans(QTextDocument *doc) {
+    QList<FieldSpan> spans;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        bool open = false; // a run never goes on past a paragraph end
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            const int id = f.charFormat().intProperty(FieldIdProperty);
+            if (id == 0) {
+                open = false;
+                continue;
+            }
+            if (open && spans.last().id == id && spans.last().end == f.position())
+                spans.last().end = f.position() + f.length();
+            else
+                spans.append({id, f.position(), f.position() + f.length()});
+            open = true;
+        }
+    }
+    return spans;
+}
+
 QList<int> TWpDocument::fieldOrder(QTextDocument *doc) const {
     QList<int> order;
     int previous = 0;

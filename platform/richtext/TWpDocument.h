@@ -80,6 +80,12 @@ public:
     // removed meanwhile is looked up by its last known start, so none is skipped or repeated.
     int nextField(QTextDocument *doc, int id);
     static int fieldIdAt(QTextDocument *doc, int pos);
+    // Every field run of a part, in position order, found in one walk of the text (a field whose
+    // characters were split by other text gives one run per piece).
+    struct FieldSpan {
+        int id = 0, start = 0, end = 0;
+    };
+    static QList<FieldSpan> fieldSpans(QTextDocument *doc);
 
     // Pictures.
     int newPictureId();

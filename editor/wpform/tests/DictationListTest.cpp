@@ -104,6 +104,44 @@ private slots:
         QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-*;P1;Gross"), 1);
         QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-J1;*;x"), 0);
         QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-J3;P1;x"), -1);
+        QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-j2;p1;x"), 1);
+        QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-J2;P2;x"), -1);
+        QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-*;*;gross"), -1);
+        r[0].Status = 2; // recognised only: not filled
+        QCOMPARE(PlaceholderMatch(r, QString(QChar(0xA8)) + "INSERT AUDIO HERE-J1;P1;x"), -1);
+    }
+
+    // Several placeholders in one paragraph, for the same dictation and for others: each one asked
+    // for is filled with every line of the text, and the others stay fields.
+    void fillsEveryPlaceholderOfAParagraph() {
+        RecordingMessages shown;
+        FakeHostLink link;
+        HostSendQueue queue{link};
+        TWPForm form(m_folders, &queue, shown);
+        form.ReceivedReportText = "KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Start "
+                                  "^KX_AUDIOTEXTINFO~J1\\2\\P1\\D1]J2\\2\\P1\\D2";
+        form.LoadReport();
+        TWpTextControl *box = form.ResultBox;
+        const QString mark(QChar(0xA8));
+        for (const char *fields : {"J1;P1;D1", "J2;P1;D2", "j1;*;x", "J9;P1;D9"}) {
+            box->setSelStart(box->Text().size());
+            box->InsertField(mark + QStringLiteral("INSERT AUDIO HERE-") + QLatin1String(fields));
+            box->setSelStart(box->Text().size());
+            box->setSelText(QStringLiteral(" and "));
+        }
+        NotifyEditorAudioStatus("J1", "One\r\nTwo", 4);
+        QTextDocument *doc = box->document().main();
+        const QString text = TWpDocument::plainText(doc);
+        QCOMPARE(text.count(QStringLiteral("One\rTwo")), 2);
+        QCOMPARE(text.count(mark), 2);
+        QVERIFY2(text.contains(QStringLiteral("HERE-J2;P1;D2 and One\rTwo and ")), qPrintable(text));
+        const QList<TWpDocument::FieldSpan> spans = TWpDocument::fieldSpans(doc);
+        QCOMPARE(spans.size(), 2);
+        for (const TWpDocument::FieldSpan &s : spans)
+            QVERIFY(text.mid(s.start, s.end - s.start).startsWith(mark));
+        QCOMPARE(form.AudioRecords[0].Status, 5);
+        QVERIFY(form.AudioRecords[0].Typed);
+        QVERIFY(!form.AudioRecords[1].Typed);
     }
 };
 
