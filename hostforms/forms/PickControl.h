@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -46,9 +47,31 @@ struct TPickControl {
     QByteArray PositionText;
     QByteArray TextOut;
 
+    // An update changes only what it gives; a create also applies a per-type field that is present
+    // but empty (an empty edit text still sets the default length).
+    bool Update = false;
+
     bool given(int field) const { return field >= 0 && field < 32 && (PresenceMask >> field) & 1u; }
-    // Present in the request at all (even empty).
-    bool present(int field) const { return field < FieldCount + 1 && field < Fields.size(); }
+    // A per-type field to apply: present in a create's request at all (even empty), given in an
+    // update's.
+    bool present(int field) const {
+        if (Update) {
+            return field >= 0 && field < Fields.size() && !Fields[field].isEmpty();
+        }
+        return field < FieldCount + 1 && field < Fields.size();
+    }
+    // Lists from field `first` on (items, lines, rows, data blocks): in an update, any of them given.
+    bool presentFrom(int first) const {
+        if (!Update) {
+            return present(first);
+        }
+        for (int i = std::max(first, 0); i < Fields.size(); ++i) {
+            if (!Fields[i].isEmpty()) {
+                return true;
+            }
+        }
+        return false;
+    }
     QByteArray field(int i) const { return i >= 0 && i < Fields.size() ? Fields[i] : QByteArray(); }
 };
 

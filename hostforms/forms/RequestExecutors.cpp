@@ -405,6 +405,7 @@ QByteArray TRequestExecutors::ExecuteUpdate(const TObjectRequest &request, TWork
         return err;
     }
     def.ObjectType = t.tag;
+    def.Update = true;
     def.SubAction = request.SubAction;
     def.Name = t.object->objectName().toLatin1();
     QWidget *parentControl = nullptr;

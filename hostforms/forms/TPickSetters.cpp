@@ -322,6 +322,11 @@ void TPickSetters::loadTextFile(const Target &t, const QByteArray &value, bool r
 QByteArray TPickSetters::labeledEdit(const Target &t, TLabeledEdit *e) {
     namespace F = Field::Edit;
     const TPickControl &def = t.def;
+    if (def.given(Field::Align)) {
+        // The label's text layout (top, centre, bottom) read from fields 11 and 13.
+        QLabel *label = e->EditLabel();
+        label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | vertical(def.Layout));
+    }
     if (def.given(Field::Alignment)) {
         e->setLabelPosition(def.LabelPosition);
     }
@@ -331,8 +336,7 @@ QByteArray TPickSetters::labeledEdit(const Target &t, TLabeledEdit *e) {
     if (def.given(Field::Value)) {
         e->EditLabel()->setText(text(def.Value));
     }
-    // For the edit's own fields, "given" means present in the request: an empty field 18
-    // still sets an empty text with the default length.
+    // A create's empty field 18 still sets an empty text with the default length.
     if (def.present(F::Text)) {
         e->setText(text(def.field(F::Text)));
         e->setMaxLength(
@@ -430,6 +434,12 @@ QString joinedLines(const TPickControl &def) {
 QByteArray TPickSetters::memo(const Target &t, QPlainTextEdit *m) {
     namespace F = Field::Memo;
     const TPickControl &def = t.def;
+    if (def.given(Field::Alignment)) {
+        // On the document, so that it holds for lines loaded later as well.
+        QTextOption option = m->document()->defaultTextOption();
+        option.setAlignment(horizontal(def.Alignment));
+        m->document()->setDefaultTextOption(option);
+    }
     if (def.given(Field::Value)) {
         loadTextFile(t, def.Value, false);
     }
@@ -443,7 +453,7 @@ QByteArray TPickSetters::memo(const Target &t, QPlainTextEdit *m) {
         const bool wrap = def.field(F::WordWrap).toLower().startsWith('y');
         m->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     }
-    if (def.present(F::Lines)) {
+    if (def.presentFrom(F::Lines)) {
         const QString joined = joinedLines(def);
         if (def.SubAction == 1) {
             m->appendPlainText(joined);
@@ -477,7 +487,7 @@ QByteArray TPickSetters::richEdit(const Target &t, QTextEdit *r) {
         const bool wrap = def.field(F::WordWrap).toLower().startsWith('y');
         r->setLineWrapMode(wrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
     }
-    if (def.present(F::Lines)) {
+    if (def.presentFrom(F::Lines)) {
         // The lines from field 21 on are one rich-text stream (0xFD stands for a line break).
         QByteArray flat = fieldsFrom(def, F::Lines).join();
         flat.replace(kValueMark, QByteArray());
@@ -517,7 +527,7 @@ std::optional<int> itemIndex(const TPickControl &def, int count) {
 
 QByteArray TPickSetters::listBox(const Target &t, QListWidget *list) {
     const TPickControl &def = t.def;
-    if (def.present(Field::List::Items)) {
+    if (def.presentFrom(Field::List::Items)) {
         const QStringList items = itemTexts(def);
         if (def.SubAction == 0) {
             list->clear();
@@ -533,10 +543,11 @@ QByteArray TPickSetters::listBox(const Target &t, QListWidget *list) {
 
 QByteArray TPickSetters::comboBox(const Target &t, QComboBox *combo) {
     const TPickControl &def = t.def;
-    if (def.given(Field::ObjectStyle)) {
+    // The style word is field 13's; the host applies it by giving field 11.
+    if (def.given(Field::Alignment)) {
         combo->setEditable(def.ComboStyle <= 1);
     }
-    if (def.present(Field::List::Items)) {
+    if (def.presentFrom(Field::List::Items)) {
         const QStringList items = itemTexts(def);
         if (def.SubAction == 0) {
             combo->clear();
@@ -551,7 +562,9 @@ QByteArray TPickSetters::comboBox(const Target &t, QComboBox *combo) {
 
 QByteArray TPickSetters::image(const Target &t, TPickImage *img) {
     const TPickControl &def = t.def;
-    if (def.given(Field::Colour) && def.Colour == -1) {
+    // Stretch is the "y" flag of field 9, applied when field 11 is given and again after a load
+    // when field 8 is.
+    if (def.given(Field::Alignment)) {
         img->setStretch(def.ParentColourFlag);
     }
     if (def.given(Field::Value)) {
@@ -562,11 +575,22 @@ QByteArray TPickSetters::image(const Target &t, TPickImage *img) {
             buf.setData(r.data);
             QImageReader reader(&buf);
             const QSize s = reader.size();
-            if (s.isValid() && s.width() <= kMaxImageSide && s.height() <= kMaxImageSide) {
-                const QImage image = reader.read();
-                if (!image.isNull()) {
-                    img->setPicture(image);
+            const bool large = s.isValid() && (s.width() > kMaxImageSide || s.height() > kMaxImageSide);
+            if (large) {
+                // A picture this large is shown scaled down, which keeps its memory bounded.
+                reader.setScaledSize(s.scaled(kMaxImageSide, kMaxImageSide, Qt::KeepAspectRatio));
+            }
+            const QImage image = reader.read();
+            if (!image.isNull()) {
+                img->setPicture(image);
+                if (def.given(Field::TabOrder)) {
+                    img->setStretch(def.ParentColourFlag);
                 }
+            } else if (large) {
+                t.ws->send(objectError(t.name, t.ws->Name,
+                                       "Picture " + path + " is " + QByteArray::number(s.width()) + " x " +
+                                           QByteArray::number(s.height()) +
+                                           " pixels and could not be shown scaled."));
             }
         }
     }
@@ -588,7 +612,8 @@ QByteArray TPickSetters::button(const Target &t, QPushButton *b) {
 QByteArray TPickSetters::panel(const Target &t, TPickPanel *p) {
     const TPickControl &def = t.def;
     const bool captioned = t.tag == PickType::Panel || t.tag == PickType::PrintPanel;
-    if (def.given(Field::ObjectStyle) && captioned) {
+    // The border word is field 13's; the host applies it by giving field 10.
+    if (def.given(Field::Align) && captioned) {
         p->setFrameShape(def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
     }
     if (def.given(Field::Alignment)) {
@@ -623,7 +648,7 @@ QByteArray TPickSetters::bevel(const Target &t, TBevel *b) {
 }
 
 QByteArray TPickSetters::scrollWorkspace(const Target &t, TScrollWorkspace *s) {
-    if (t.def.given(Field::ObjectStyle)) {
+    if (t.def.given(Field::Align) || t.def.given(Field::Alignment)) {
         s->setFrameShape(t.def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
     }
     s->updateExtent();
@@ -632,7 +657,8 @@ QByteArray TPickSetters::scrollWorkspace(const Target &t, TScrollWorkspace *s) {
 
 QByteArray TPickSetters::formWorkspace(const Target &t, TFormWorkspace *f) {
     const TPickControl &def = t.def;
-    if (def.given(Field::ObjectStyle)) {
+    // The form border word is field 13's; the host applies it by giving field 11.
+    if (def.given(Field::Alignment)) {
         const bool shown = f->isVisible();
         Qt::WindowFlags flags = Qt::Window;
         if (def.FormBorderStyle == 4 || def.FormBorderStyle == 5) {
@@ -671,7 +697,8 @@ QByteArray TPickSetters::formWorkspace(const Target &t, TFormWorkspace *f) {
 QByteArray TPickSetters::gridPanel(const Target &t, TgdGridPanel *g) {
     namespace F = Field::Grid;
     const TPickControl &def = t.def;
-    if (def.given(Field::ObjectStyle)) {
+    // The border word is field 13's; the host applies it by giving field 8.
+    if (def.given(Field::TabOrder)) {
         g->setFrameShape(def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
     }
     if (def.given(Field::Value)) {
@@ -690,7 +717,7 @@ QByteArray TPickSetters::gridPanel(const Target &t, TgdGridPanel *g) {
         g->SortedColumn =
             int(std::clamp<qint64>(readInteger(def.field(F::SortedColumn)).value_or(0), INT_MIN, INT_MAX));
     }
-    if (def.present(F::FirstRow)) {
+    if (def.presentFrom(F::FirstRow)) {
         g->SetRows(fieldsFrom(def, F::FirstRow));
     }
     return {};
@@ -699,7 +726,7 @@ QByteArray TPickSetters::gridPanel(const Target &t, TgdGridPanel *g) {
 QByteArray TPickSetters::resultEntry(const Target &t, TkalvexResult *r) {
     namespace F = Field::Result;
     const TPickControl &def = t.def;
-    if (def.given(Field::ObjectStyle)) {
+    if (def.given(Field::Align) || def.given(Field::Alignment)) {
         r->setFrameShape(def.BorderStyle == 1 ? QFrame::Box : QFrame::NoFrame);
     }
     // Header and footer are print panels of the same workspace.
@@ -713,7 +740,7 @@ QByteArray TPickSetters::resultEntry(const Target &t, TkalvexResult *r) {
     if (def.given(F::Footer)) {
         r->Footer = printPanel(def.field(F::Footer));
     }
-    if (def.present(F::FirstData)) {
+    if (def.presentFrom(F::FirstData)) {
         r->SetData(fieldsFrom(def, F::FirstData).join('\n'));
         if (def.given(F::DisplayState)) {
             const std::optional<qint64> state = readInteger(def.field(F::DisplayState));

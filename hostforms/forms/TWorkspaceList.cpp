@@ -286,9 +286,13 @@ QWidget *TWorkspaceList::CreatePickObject(TWinPick *ws, TPickControl &def, QWidg
     case PickType::ListBox:
         w = new QListWidget(parent);
         break;
-    case PickType::ComboBox:
-        w = new QComboBox(parent);
+    case PickType::ComboBox: {
+        // A new combo box is a drop-down with an edit, until the host gives another style.
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(true);
+        w = combo;
         break;
+    }
     case PickType::Image:
         w = new TPickImage(parent);
         break;

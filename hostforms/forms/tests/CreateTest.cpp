@@ -150,7 +150,7 @@ TEST(Create, EachTypeWithAllItsFields) {
          }},
         {"combo box",
          7,
-         {{13, "dropdownlist"}, {17, "1"}, {18, "x"}, {19, "y"}},
+         {{11, "left"}, {13, "dropdownlist"}, {17, "1"}, {18, "x"}, {19, "y"}},
          [](QWidget *w) {
              auto *c = as<QComboBox>(w);
              ASSERT_NE(c, nullptr);
@@ -160,7 +160,7 @@ TEST(Create, EachTypeWithAllItsFields) {
          }},
         {"image",
          8,
-         {{6, "40"}, {7, "30"}, {9, "y"}, {24, "pic"}, {25, "1]2]txt"}},
+         {{6, "40"}, {7, "30"}, {9, "y"}, {11, "left"}, {24, "pic"}, {25, "1]2]txt"}},
          [](QWidget *w) {
              auto *i = as<TPickImage>(w);
              ASSERT_NE(i, nullptr);
@@ -189,7 +189,7 @@ TEST(Create, EachTypeWithAllItsFields) {
          }},
         {"panel",
          12,
-         {{11, "centre"}, {13, "single"}, {17, "Panel"}, {24, "h"}},
+         {{10, "none"}, {11, "centre"}, {13, "single"}, {17, "Panel"}, {24, "h"}},
          [](QWidget *w) {
              auto *p = as<TPickPanel>(w);
              ASSERT_NE(p, nullptr);
@@ -646,7 +646,8 @@ TEST(Create, FormBorderStylesGiveToolWindowsAndFixedSizes) {
         SCOPED_TRACE(c.word);
         Forms f;
         ASSERT_EQ(
-            f.run(request({{1, "FORM"}, {2, "1"}, {3, "17"}, {6, "300"}, {7, "200"}, {13, c.word}}, 16)),
+            f.run(request(
+                {{1, "FORM"}, {2, "1"}, {3, "17"}, {6, "300"}, {7, "200"}, {11, "left"}, {13, c.word}}, 16)),
             QByteArray());
         TWinPick *form = f.frm->WorkspaceList().FindWorkspace("form");
         ASSERT_NE(form, nullptr);
