@@ -1,9 +1,11 @@
 // Drawing the DYNAMICRANGE marker.
 #include "editor/report/DynamicTarget.h"
 
+#include "platform/files/SharedFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -76,8 +78,11 @@ int tDynamicTarget::AddTarget(const QString &source, const QString &output, cons
     }
     m_picture = picture;
     const QByteArray format = QFileInfo(output).suffix().toLower().toLatin1();
-    QSaveFile f(output);
-    if (!f.open(QIODevice::WriteOnly) || !picture.save(&f, format.constData()) || !f.commit())
+    // The report names the picture by its file, so whoever opens the report must be able to read it.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, format.constData()) ||
+        !SharedFile::save(output, encoded))
         return SaveFailed;
     return Done;
 }

@@ -1,10 +1,9 @@
 // A small ini file reader and writer.
 #include "effects/dialog/TIniFile.h"
 
-#include <QDir>
+#include "platform/files/PrivateFile.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace orva::effects {
 
@@ -66,20 +65,9 @@ QByteArray TIniFile::bytes() const {
     return out;
 }
 
+// The user's own settings, in a folder made for the user alone.
 bool TIniFile::save(const QString &path) const {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo::exists(folder)) {
-        if (!QDir().mkpath(folder))
-            return false;
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray data = bytes();
-    if (f.write(data) != data.size())
-        return false;
-    return f.commit();
+    return PrivateFile::save(path, bytes());
 }
 
 TIniFile::Section *TIniFile::find(const QString &section) {

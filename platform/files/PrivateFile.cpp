@@ -148,7 +148,7 @@ bool PrivateFile::open(OpenMode mode) {
     m_bufferAt = 0;
     const QFileInfo info(m_path);
     QString error;
-    if (!makeFolder(info.absolutePath(), &error, m_access)) {
+    if (m_access == Access::Private && !makeFolder(info.absolutePath(), &error)) {
         m_failed = true;
         setErrorString(error);
         return false;

@@ -24,7 +24,7 @@ public:
     PrivateFile(const PrivateFile &) = delete;
     PrivateFile &operator=(const PrivateFile &) = delete;
 
-    // Makes the file's folder when missing (see makeFolder) and opens the file for writing; `mode`
+    // Makes a private file's folder when missing (see makeFolder) and opens the file for writing; `mode`
     // must be WriteOnly. False with errorString() set when it cannot.
     bool open(OpenMode mode = WriteOnly) override;
     // Writes what is buffered, flushes the file to disk, closes it and (OnCommit) renames it into

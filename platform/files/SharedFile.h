@@ -2,7 +2,8 @@
 // images and annotations on the image share, scans, settings and setup files. They are written
 // with the same checks as work files, but not made private: a file replaced keeps its mode, group
 // and access list, and a new file or folder gets what the folder's umask and default access list
-// give, as any program's new file there would.
+// give, as any program's new file there would. The file's folder must be there: one is made only
+// when asked for (makeFolder).
 #pragma once
 
 #include "platform/files/PrivateFile.h"

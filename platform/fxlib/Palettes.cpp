@@ -1,9 +1,10 @@
 // Palette routines shared by the image controls and the effects dialog.
 #include "platform/fxlib/Palettes.h"
 
+#include "platform/files/SharedFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -75,8 +76,8 @@ PaletteFileStatus SavePaletteFile(const QString &file, const QVector<QRgb> &pale
     const QByteArray bytes = paletteFileBytes(palette, n);
     if (bytes.isEmpty())
         return PaletteFileStatus::Refused;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    SharedFile out(file);
+    if (!out.open())
         return PaletteFileStatus::CannotCreate;
     if (out.write(bytes) != bytes.size() || !out.commit())
         return PaletteFileStatus::WriteFailed;

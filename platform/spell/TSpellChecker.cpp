@@ -1,10 +1,11 @@
 // The spell checker over hunspell.
 #include "platform/spell/TSpellChecker.h"
 
+#include "platform/files/SharedFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <hunspell/hunspell.hxx>
 
 namespace {
@@ -101,15 +102,10 @@ bool TSpellChecker::SaveCustom(QString *error) {
             *error = QStringLiteral("No custom dictionary is named.");
         return false;
     }
-    QDir().mkpath(QFileInfo(m_customPath).path());
-    QSaveFile f(m_customPath);
+    // The setup file may name one dictionary for the whole laboratory.
     QByteArray data;
     for (const QString &w : std::as_const(m_custom))
         data += w.toUtf8() + '\n';
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return SharedFile::makeFolder(QFileInfo(m_customPath).absolutePath(), error) &&
+           SharedFile::save(m_customPath, data, error);
 }

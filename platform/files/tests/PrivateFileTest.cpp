@@ -361,6 +361,7 @@ TEST(SharedFile, ReplacedFileKeepsModeAndGroupNewFileTakesTheFolders) {
         ASSERT_TRUE(SharedFile::save(folder + "/scan0001.ant", "marks"));
         ASSERT_TRUE(SharedFile::save(link, "marks"));
         ASSERT_TRUE(SharedFile::makeFolder(folder + "/2024/scans"));
+        EXPECT_FALSE(SharedFile::save(folder + "/2023/scans/x.tif", "page")) << "no folder is made unasked";
         SharedFile log(folder + "/event.log", PrivateFile::Placing::Append);
         ASSERT_TRUE(log.open());
         log.write("line\r\n");
