@@ -119,6 +119,10 @@ void MainFormSinks::SendQueuedLines() {
     m_form.m_sendQueue->SendQueuedLines();
 }
 
+void MainFormSinks::SendWhenIdle(const QByteArray &bytes) {
+    m_form.m_sendQueue->SendWhenIdle(bytes);
+}
+
 void MainFormSinks::ClearSendQueue() {
     m_form.m_sendQueue->Clear();
 }

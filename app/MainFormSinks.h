@@ -39,6 +39,7 @@ public:
     void SetAudioTransfer(bool on) override;
     void SendQueuedLines() override;
     void ClearSendQueue() override;
+    void SendWhenIdle(const QByteArray &bytes) override;
     void TransferFailed(bool audio) override;
     void ShowTransferPanel(int progress) override;
     void HideTransferPanel() override;

@@ -828,9 +828,10 @@ TwpAudioForm &TOrvaMainForm::audioForm() {
             });
             return true;
         };
-        m_audioForm->AudioHostSend.Escape = [this, form] {
-            if (form) {
-                form->Task().SendCloseEscape(*m_sendQueue);
+        // The window's ESC goes the way of its send procedure, which keeps an upload in flight whole.
+        m_audioForm->AudioHostSend.Escape = [this] {
+            if (m_pipeline) {
+                m_pipeline->Telnet1SendText(QByteArray(1, '\x1B'));
             }
         };
         connectEditorToDictation();
@@ -887,7 +888,10 @@ void TOrvaMainForm::SHowAudioBtnClick() {
         m_audioForm->activateWindow();
         return;
     }
-    m_sendQueue->SetAudioTransfer(false);
+    // A dictation still going up stays one: the host's refusal of it must not read as a report's.
+    if (!m_sendQueue->ResultTransferActive()) {
+        m_sendQueue->SetAudioTransfer(false);
+    }
     OpenDictationTask(QByteArrayLiteral("KX_AUDIOTASK~PLAYBACK"));
 }
 

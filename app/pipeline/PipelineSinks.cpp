@@ -84,6 +84,12 @@ void PipelineSinks::RawPrintEnd() {
 void PipelineSinks::SendQueuedLines() {
     ORVA_TRACE("pipeline SendQueuedLines", "");
 }
+void PipelineSinks::SendWhenIdle(const QByteArray &bytes) {
+    if (HostLink *link = Link()) {
+        link->Send(bytes);
+    }
+}
+
 void PipelineSinks::ClearSendQueue() {
     ORVA_TRACE("pipeline ClearSendQueue", "");
 }

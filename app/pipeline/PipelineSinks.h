@@ -63,6 +63,9 @@ public:
     virtual void SetAudioTransfer(bool) {}
     virtual void SendQueuedLines();
     virtual void ClearSendQueue();
+    // Bytes that must not land between an upload's lines: sent at once when no upload is under
+    // way, else when it ends.
+    virtual void SendWhenIdle(const QByteArray &bytes);
     // The transfer panel with its progress bar at `progress`, or hidden.
     virtual void ShowTransferPanel(int progress);
     virtual void HideTransferPanel();

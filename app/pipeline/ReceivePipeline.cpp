@@ -510,6 +510,13 @@ void ReceivePipeline::Telnet1SendText(const QByteArray &text) {
     if (text.isEmpty()) {
         return;
     }
+    // An upload under way keeps its lines and its flags: the text follows once it ends. Sent now, the
+    // window's ESC would land between the upload's lines, and the audio flag would make the host's
+    // refusal of a report look like the refusal of a dictation.
+    if (m_sinks.ResultTransferActive()) {
+        m_sinks.SendWhenIdle(text);
+        return;
+    }
     send(text);
     if (text != "\x1B") {
         m_sinks.SetResultTransferActive(true);

@@ -66,7 +66,8 @@ public:
 
     // Telnet1Send: the link drained its output.
     void Telnet1Send();
-    // Telnet1SendText: the dictation window's send procedure.
+    // Telnet1SendText: the dictation window's send procedure (its ESC; the upload itself starts on
+    // the send queue). While an upload is under way the text waits for its end and no flag changes.
     void Telnet1SendText(const QByteArray &text);
 
     QByteArray handleobject(const QByteArray &text) { return m_commands.handleobject(text); }

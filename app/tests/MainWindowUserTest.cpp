@@ -31,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include <stdexcept>
@@ -323,6 +324,43 @@ private slots:
             user.press(Qt::Key_Escape);
             QTRY_VERIFY(!user.find("ViewPanel")->isVisible());
         }
+    }
+
+    // The dictation window's send procedure leaves an upload in flight whole: the ESC of a task
+    // closed meanwhile waits for the upload's end, and opening the window from the tool bar meanwhile
+    // does not make the host's refusal of the dictation look like the refusal of a report.
+    void dictationSendLeavesAnUploadInFlightWhole() {
+        start();
+        m.link->deliver("\x02@|KX_AUDIOONLY~1^KX_AUDIOTASK~CORRECT^KX_REQCODE~26/00124^KX_PROCCODE~SKBX"
+                        "^KX_AUDIOJOBNUMBER~J7^KX_RECOGNISEDTEXT~the lesion is benigm|@\x03");
+        QTRY_VERIFY(m.form->AudioForm() && m.form->AudioForm()->isVisible());
+        TwpAudioForm *w = m.form->AudioForm();
+        {
+            UserDriver user(w);
+            auto *text = user.find<QTextEdit>("CorrectWpText");
+            user.focusOn(text);
+            text->moveCursor(QTextCursor::End);
+            user.press(Qt::Key_Backspace);
+            user.type("n");
+            m.messages->replies << UserMessages::Answer::Yes; // no author
+            user.click("TransmitButton");
+        }
+        QVERIFY2(m.link->sent.startsWith('\x07'), m.link->sent.constData());
+        QTRY_VERIFY(!w->isVisible());
+
+        m.link->sent.clear();
+        UserDriver(m.form.get()).click(child<QToolButton>(m.form.get(), "SHowAudioBtn"));
+        QTRY_VERIFY(w->isVisible());
+        UserDriver(w).click("exitButton");
+        QTRY_VERIFY(!w->isVisible());
+        QCOMPARE(m.link->sent, QByteArray());
+
+        m.link->deliver("\x07"); // the host refuses the correction
+        QTRY_VERIFY(w->isVisible());
+        QVERIFY2(m.messages->shown.contains("Audio File Transmit|Transfer failure. Please Re-save"),
+                 qPrintable(m.messages->shown.join('\n')));
+        QVERIFY(!m.messages->shown.contains("Save Data|Transfer failure. Please Re-save"));
+        QCOMPARE(m.link->sent, QByteArray("\x1B"));
     }
 };
 

@@ -202,7 +202,3 @@ bool TAudioTask::TransmitAudio(HostSendQueue &queue, const QString &audioFile) {
         NotifyEditorAudioStatus(value("AUDIOJOBNUMBER"), corrected, AudioStatusCode(8));
     return true;
 }
-
-void TAudioTask::SendCloseEscape(HostSendQueue &queue) {
-    queue.SendWhenIdle(QByteArray(1, '\x1B'));
-}

@@ -76,8 +76,6 @@ public:
     // file cannot be read, another upload is under way or the link is down; the task stays open.
     // Once started, corrected text is reported to the editor (status 4).
     bool TransmitAudio(HostSendQueue &queue, const QString &audioFile);
-    // The single ESC that closes a task without an upload; held back while an upload is under way.
-    void SendCloseEscape(HostSendQueue &queue);
 
 private:
     QByteArray value(const char *name) const { return AudioReportRecord.GetValue(name); }

@@ -774,6 +774,14 @@ TEST(Pipeline, DictationSendText) {
     p.Telnet1Send();
     EXPECT_EQ(sinks.queuedSends, 1);
     EXPECT_EQ(sinks.link.sent, "\x1Bupload");
+
+    // An upload of the editor under way: the ESC waits for its end and leaves its flags alone.
+    sinks.audio = false;
+    p.Telnet1SendText("\x1B");
+    EXPECT_EQ(sinks.link.sent, "\x1Bupload");
+    EXPECT_EQ(sinks.heldSends, "\x1B");
+    EXPECT_TRUE(sinks.transferActive);
+    EXPECT_FALSE(sinks.audio);
 }
 
 TEST(Pipeline, SettingsFromSetup) {

@@ -44,6 +44,7 @@ public:
     bool transferActive = false;
     bool audio = false;
     int queuedSends = 0;
+    QByteArray heldSends; // waiting for the upload under way to end
     int queueClears = 0;
     QList<int> panelShown;
     int panelHidden = 0;
@@ -106,6 +107,7 @@ public:
     void SetAudioTransfer(bool on) override { audio = on; }
     void SendQueuedLines() override { ++queuedSends; }
     void ClearSendQueue() override { ++queueClears; }
+    void SendWhenIdle(const QByteArray &b) override { heldSends += b; }
     void ShowTransferPanel(int p) override { panelShown.append(p); }
     void HideTransferPanel() override { ++panelHidden; }
     void TransferFailed(bool a) override {

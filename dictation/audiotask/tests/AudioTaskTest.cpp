@@ -261,10 +261,10 @@ TEST_F(AudioUpload, TransmitStartsOnceAndTellsTheEditor) {
     EXPECT_EQ(told, QByteArrayList{"J1|Corrected|4"});
     EXPECT_EQ(link.sends.size(), 1);
 
-    // A second upload (or the editor's) waits; so does the ESC of closing the task.
+    // A second upload (or the editor's) waits; so does the ESC of closing a task.
     EXPECT_FALSE(task.TransmitAudio(queue, abc()));
     EXPECT_TRUE(messages.shown.last().contains("already in progress"));
-    task.SendCloseEscape(queue);
+    queue.SendWhenIdle("\x1B");
     EXPECT_EQ(link.sends.size(), 1);
     queue.SetResultTransferActive(false);
     EXPECT_EQ(link.sends.last(), "\x1B");
