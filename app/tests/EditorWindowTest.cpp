@@ -5,6 +5,7 @@
 #include "app/tests/FormChildren.h"
 #include "app/tests/TestMainForm.h"
 #include "common/LocalPath.h"
+#include "common/testing/FailingDisk.h"
 #include "common/testing/FakeHostLink.h"
 #include "dictation/audioform/TwpAudioForm.h"
 #include "dictation/playback/tests/FakePlayer.h"
@@ -202,6 +203,97 @@ private slots:
             m.link->deliver("|");
             QTRY_VERIFY(!m.form->SendQueue().ResultTransferActive());
         }
+    }
+
+    // The host fails an upload (BEL), the user adds to the report that came back, and the disk is
+    // full when F10 is pressed: nothing goes to the host, the report stays in the editor as typed,
+    // and the copies of the first return are kept byte for byte. Once there is room, F10 sends it.
+    void reportSurvivesAFullDisk_data() {
+        QTest::addColumn<bool>("tmpfs");
+        QTest::newRow("file size limit") << false;
+        QTest::newRow("full tmpfs") << true;
+    }
+    void reportSurvivesAFullDisk() {
+        QFETCH(bool, tmpfs);
+        const QString work = m_dir.filePath("work");
+        std::unique_ptr<SmallDisk> disk;
+        if (tmpfs) {
+            disk = std::make_unique<SmallDisk>(work, "512k");
+            if (!disk->mounted())
+                QSKIP(qPrintable(disk->reason()));
+        }
+        start();
+        TWPForm *e = open(report());
+        QVERIFY(e);
+        UserDriver user(e);
+        user.type("Benign");
+        user.press(Qt::Key_F10);
+        QTRY_VERIFY(!e->isVisible());
+        QVERIFY(m.link->sent.startsWith('\x07'));
+        m.link->sent.clear();
+        m.link->deliver("\x07");
+        QTRY_VERIFY(e->isVisible());
+        QVERIFY(mainText(e).startsWith("Macroscopy: Benign"));
+
+        const QStringList copies{e->LastReportFileName, e->RecoveryFilePath()};
+        QList<QByteArray> before;
+        for (const QString &copy : copies) {
+            QFile f(copy);
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(copy));
+            before.append(f.readAll());
+        }
+        const QStringList files = QDir(work).entryList(QDir::Files | QDir::Hidden);
+
+        user.activate();
+        user.press(Qt::Key_End, Qt::ControlModifier);
+        user.press(Qt::Key_Return);
+        user.type("Second paragraph");
+        const QString typed = mainText(e);
+        QVERIFY2(typed.endsWith("Second paragraph"), qPrintable(typed));
+
+        const QString filler = work + "/filler";
+        m.messages->replies << UserMessages::Answer::Yes; // try again: it fails once more
+        {
+            std::unique_ptr<FileSizeLimit> limit;
+            if (tmpfs) {
+                QFile f(filler);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                const QByteArray block(4096, 'f');
+                while (f.write(block) == block.size() && f.flush()) {
+                }
+            } else {
+                limit = std::make_unique<FileSizeLimit>(64);
+            }
+            user.press(Qt::Key_F10);
+        }
+        QCOMPARE(m.messages->asked.last(),
+                 QStringLiteral("Save Report|The data failed to save.  Do you want to try again?"));
+        QCOMPARE(m.messages->shown.last(),
+                 QStringLiteral("Save Report|Sorry, the data could not be saved.  "
+                                "The report was not sent and stays in the editor."));
+        QCOMPARE(m.link->sent, QByteArray());
+        QVERIFY(!m.form->SendQueue().ResultTransferActive());
+        QVERIFY(e->isVisible());
+        QVERIFY(e->ResultBox->isVisible());
+        QCOMPARE(mainText(e), typed);
+        for (int i = 0; i < copies.size(); ++i) {
+            QFile f(copies[i]);
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(copies[i]));
+            QVERIFY2(f.readAll() == before[i], qPrintable(copies[i]));
+        }
+        QStringList now = QDir(work).entryList(QDir::Files | QDir::Hidden);
+        now.removeAll("filler");
+        QCOMPARE(now, files); // nothing half-written left behind
+
+        // Room again: the same report goes, with what was typed.
+        QFile::remove(filler);
+        user.press(Qt::Key_F10);
+        QTRY_VERIFY(!e->isVisible());
+        QVERIFY2(m.link->sent.startsWith('\x07') && m.link->sent.contains("Second paragraph"),
+                 m.link->sent.left(300).constData());
+        m.link->deliver("|");
+        QTRY_VERIFY(!m.form->SendQueue().ResultTransferActive());
+        m.form.reset(); // before the small disk goes
     }
 
     // Play (button or double click) asks the host for what each entry needs.

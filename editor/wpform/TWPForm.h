@@ -280,11 +280,12 @@ private:
     bool uploadInProgress();
     void sendEscape();
     void resetAfterFinish();
+    void keepReport();
     void showProgressPanel(bool show);
     MarkupProgress conversionProgress();
     bool writeReportCopies();
     bool saveTemplate();
-    // A failed save offers one more attempt; giving it up clears ReportChanged.
+    // A failed save offers one more attempt; the document stays marked as changed either way.
     bool saveOrAsk(const QString &caption, const std::function<bool()> &save);
     QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
 

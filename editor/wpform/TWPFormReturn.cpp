@@ -39,6 +39,8 @@ const QString kUploadBusyText =
     QStringLiteral("An upload is already in progress. Please wait until it has finished, then try again.");
 const QString kSaveFailedText = QStringLiteral("The data failed to save.  Do you want to try again?");
 const QString kSaveAbortedText = QStringLiteral("Sorry, the data could not be saved.  Aborting edits..");
+const QString kReportKeptText =
+    QStringLiteral("Sorry, the data could not be saved.  The report was not sent and stays in the editor.");
 const QString kAbandonCaption = QStringLiteral("Not Saved!");
 const QString kAbandonText = QStringLiteral("Do you want to abandon changes?");
 // A failed save is tried once more after this pause (a file briefly held by another program).
@@ -63,12 +65,12 @@ QByteArray withoutHeaderFooter(const QByteArray &rtf) {
     return orva::richtext::writeRtf(doc);
 }
 
-// Deletes the old copy and writes the new one; once more after a pause when that fails.
+// Replaces a copy; once more after a pause when that fails. The old copy stays until the new one is
+// complete, so a full disk leaves the last good copy rather than none.
 bool writeCopy(const QString &path, const QByteArray &data) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0)
             QThread::msleep(kRetryPauseMs);
-        QFile::remove(path);
         QString error;
         if (writePrivate(path, data, &error))
             return true;
@@ -200,17 +202,16 @@ void TWPForm::FinishReport() {
         const QByteArray text =
             BuildReturnText(ExportHostMarkup(ResultBox->document(), typed, conversionProgress()),
                             ReportRecord.ReturnConf, positions.AudioFilePosStart, positions.AudioFilePosEnd);
-        if (SaveReportFiles()) {
-            const ReportUploadResult r = ReturnReport(text);
-            if (r == ReportUploadResult::Busy || r == ReportUploadResult::LinkDown) {
-                // Nothing reached the host: the report stays for another try, and no selection is
-                // left that the next key would overwrite.
-                ResultBox->setSelLength(0);
-                showProgressPanel(false);
-                return;
-            }
-        } else {
-            sendEscape();
+        // A report that could not be saved is not sent: its copies are what a failed upload comes
+        // back from. It stays in the editor, as it does when nothing reached the host.
+        if (!SaveReportFiles()) {
+            keepReport();
+            return;
+        }
+        const ReportUploadResult r = ReturnReport(text);
+        if (r == ReportUploadResult::Busy || r == ReportUploadResult::LinkDown) {
+            keepReport();
+            return;
         }
     } else {
         if (!TemplateEditing)
@@ -221,6 +222,15 @@ void TWPForm::FinishReport() {
     }
     ResultBox->ClearDocument();
     resetAfterFinish();
+}
+
+// The report stays open for another try, marked as changed, with no selection left that the next
+// key would overwrite.
+void TWPForm::keepReport() {
+    ReportChanged = true;
+    ResultBox->setSelLength(0);
+    showProgressPanel(false);
+    ResultBox->FocusText();
 }
 
 void TWPForm::resetAfterFinish() {
@@ -285,16 +295,16 @@ bool TWPForm::writeReportCopies() {
     return ok;
 }
 
+// A save that fails leaves the document as it is, still marked as changed, whatever the answer: the
+// user's text may exist nowhere else.
 bool TWPForm::saveOrAsk(const QString &caption, const std::function<bool()> &save) {
     if (save())
         return true;
-    if (!m_messages.yesNo(caption, kSaveFailedText)) {
-        ReportChanged = false;
+    if (!m_messages.yesNo(caption, kSaveFailedText))
         return false;
-    }
     if (save())
         return true;
-    m_messages.error(caption, kSaveAbortedText);
+    m_messages.error(caption, TemplateEditing ? kSaveAbortedText : kReportKeptText);
     return false;
 }
 

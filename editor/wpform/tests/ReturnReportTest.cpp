@@ -255,7 +255,9 @@ private slots:
         }
     }
 
-    void failedSaveAsksAgain() {
+    // A report that cannot be saved is never sent and never dropped, whether the user tries again
+    // or not: it stays in the editor, marked as changed, and the host is told nothing.
+    void failedSaveKeepsTheReport() {
         auto e = open();
         // A file where the work folder should be: no copy can be written.
         const QString blocked = m_dir.filePath("blocked");
@@ -263,17 +265,34 @@ private slots:
         EditorFolders folders = m_folders;
         folders.ResultDirectory = blocked;
         TWPForm form(folders, &e->queue, e->shown);
+        QSignalSpy finished(&form, &TWPForm::ReportFinished);
         form.ReceivedReportText = kReport;
         form.LoadReport();
+        type(form, " Edited.");
+        const QString question = "Save Report|The data failed to save.  Do you want to try again?";
+        for (auto answer : {UserMessages::Answer::Yes, UserMessages::Answer::No}) {
+            e->shown.asked.clear();
+            e->shown.shown.clear();
+            e->shown.replies = {answer};
+            key(form, Qt::Key_F10);
+            QCOMPARE(e->shown.asked, QStringList{question});
+            if (answer == UserMessages::Answer::Yes)
+                QCOMPARE(e->shown.shown, QStringList{"Save Report|Sorry, the data could not be saved.  The "
+                                                     "report was not sent and stays in the editor."});
+            QVERIFY(e->link.sends.isEmpty());
+            QVERIFY(!e->queue.ResultTransferActive());
+            QCOMPARE(mainText(form), QStringLiteral("Liver normal. Edited."));
+            QCOMPARE(form.ResultBox->document().header()->toPlainText(),
+                     QStringLiteral("Pathology Department"));
+            QVERIFY(form.ReportChanged);
+            QVERIFY(!form.AbandonReport);
+            QCOMPARE(finished.count(), 0);
+        }
+        // Leaving still asks before anything is thrown away.
         e->shown.replies = {UserMessages::Answer::Yes};
-        key(form, Qt::Key_F10);
-        QCOMPARE(e->shown.asked,
-                 QStringList{"Save Report|The data failed to save.  Do you want to try again?"});
-        QCOMPARE(e->shown.shown.last(),
-                 QStringLiteral("Save Report|Sorry, the data could not be saved.  Aborting edits.."));
-        // Given up: the host is told nothing comes back.
+        key(form, Qt::Key_Escape);
+        QCOMPARE(e->shown.asked.last(), QStringLiteral("Not Saved!|Do you want to abandon changes?"));
         QCOMPARE(e->link.sent, QByteArray("\x1B"));
-        QVERIFY(!e->queue.ResultTransferActive());
     }
 
     void templateEditingSendsNothing() {
