@@ -32,13 +32,15 @@ QByteArray readFile(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// One session against the sample host: its menu when `steps` is empty, else the script.
+// One session against the sample host: its menu when `steps` is empty, else the script. The host's
+// picture share is the session's "share" folder, mapped in the setup file; `setupLines` adds lines to it.
 class Session {
 public:
-    explicit Session(const QJsonArray &steps = {}) {
+    explicit Session(const QJsonArray &steps = {}, const QByteArray &setupLines = {}) {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
         QDir().mkpath(dir.filePath("uploads"));
-        QStringList mode{"--upload-dir", dir.filePath("uploads")};
+        QDir().mkpath(dir.filePath("share"));
+        QStringList mode{"--upload-dir", dir.filePath("uploads"), "--share", dir.filePath("share")};
         if (!steps.isEmpty()) {
             // Each upload the script receives is stored as upload-N.txt in the session's folder.
             QJsonArray named;
@@ -58,11 +60,12 @@ public:
             qWarning("sample host: %s", qPrintable(host.error()));
         QFile setup(dir.filePath("orva.inf"));
         setup.open(QIODevice::WriteOnly);
-        setup.write("host name = " + host.address() +
-                    "\r\nlogin conversation = see \"login:\" answer \"labuser\"" +
-                    "\r\ntemplatedirectory = " + source("tools/samplehost/templates").toUtf8() +
-                    "\r\nrtfabbreviationdirectory = " + source("tools/samplehost/abbreviations").toUtf8() +
-                    "\r\nrtfresultdirectory = " + dir.filePath("work").toUtf8() + "\r\n");
+        setup.write(
+            "host name = " + host.address() + "\r\nlogin conversation = see \"login:\" answer \"labuser\"" +
+            "\r\ntemplatedirectory = " + source("tools/samplehost/templates").toUtf8() +
+            "\r\nrtfabbreviationdirectory = " + source("tools/samplehost/abbreviations").toUtf8() +
+            "\r\nrtfresultdirectory = " + dir.filePath("work").toUtf8() +
+            "\r\npathmap = \\\\labsrv\\images => " + dir.filePath("share").toUtf8() + "\r\n" + setupLines);
         setup.close();
         auto recording = std::make_unique<RecordingMessages>();
         messages = recording.get();
@@ -111,14 +114,14 @@ public:
     std::unique_ptr<TOrvaMainForm> form;
 };
 
-QJsonArray script(std::initializer_list<QJsonObject> steps) {
+inline QJsonArray script(std::initializer_list<QJsonObject> steps) {
     QJsonArray a{QJsonObject{{"sleep", 0.2}}};
     for (const QJsonObject &s : steps)
         a.append(s);
     return a;
 }
 
-QJsonObject report(const char *file = "biopsy.txt") {
+inline QJsonObject report(const char *file = "biopsy.txt") {
     return {{"report_file", file}, {"split", QJsonArray{5, 40}}};
 }
 

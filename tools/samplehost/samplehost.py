@@ -10,15 +10,20 @@ Events (negotiation seen, lines typed, data received) are written as JSON lines 
 """
 
 import argparse
+import atexit
 import base64
 import json
 import math
 import os
+import shutil
+import signal
 import socket
 import struct
 import sys
+import tempfile
 import threading
 import time
+import zlib
 
 IAC, DONT, DO, WONT, WILL, SB, SE = 255, 254, 253, 252, 251, 250, 240
 OPT_BINARY, OPT_ECHO, OPT_SGA, OPT_TTYPE, OPT_NAWS = 0, 1, 3, 24, 31
@@ -257,8 +262,10 @@ MENU_CHOICES = [
     (b"B", b"Dictation: playback"),
     (b"C", b"Dictation: record over unconverted audio"),
     (b"9", b"Log off"),
+    (b"D", b"Client commands"),
 ]
 MENU_FIRST_ROW = 4
+MENU_ROWS = 12  # choices after these go on in a second column
 
 # Keys the demo setup file maps (F1 and Shift+F1, the arrows, the keypad's 8 and 2); Ctrl+2 sends a NUL.
 KEY_SEQUENCES = {
@@ -283,7 +290,7 @@ def menu_screen(request=MENU_REQUEST, highlight=0, status=b""):
         # The key in bold, the highlighted choice in reverse video.
         video = ESC + b"[7m" if i == highlight else b""
         entry = video + ESC + b"[1m" + key + ESC + b"[0m" + video + b". " + text + ESC + b"[0m"
-        s += cup(MENU_FIRST_ROW + i, 5) + entry
+        s += cup(MENU_FIRST_ROW + i % MENU_ROWS, 5 + 45 * (i // MENU_ROWS)) + entry
     if status:
         s += cup(20, 1) + status
     s += cup(21, 1) + ESC + b"[34m" + b"F1 help   Up/Down choose   Enter run" + ESC + b"[0m"
@@ -399,8 +406,11 @@ class ResultEntry:
         s = bytearray()
         for i, line in enumerate(self.lines):
             s += cup(9 + i, 1) + ESC + b"[K" + line.encode("latin-1", "replace")
-        s += cup(22, 1) + ESC + b"[K" + b"Key: "
         self.conn.send(bytes(s))
+        self.prompt()
+
+    def prompt(self):
+        self.conn.send(cup(22, 1) + ESC + b"[K" + b"Key: ")
 
     def screen(self):
         s = bytearray(ESC + b"[H" + ESC + b"[2J")
@@ -510,6 +520,8 @@ DEMO_REPORT = "biopsy.txt"
 HOST_ABBREVIATIONS = ["mets=metastatic carcinoma", "ihc=immunohistochemistry"]
 LOOKUP_ANSWERS = {b"scc": b"squamous cell carcinoma", b"bcc": b"basal cell carcinoma",
                   b"sk": b"seborrhoeic keratosis"}
+# Look-ups the host answers only after a while (seconds), as a busy host does.
+LOOKUP_DELAYED = {b"lfts": (b"liver function tests", 3.0)}
 ENQ, ACK_BYTE, ETX = b"\x05", b"\x06", b"\x03"
 
 
@@ -557,7 +569,11 @@ def answer_request(conn, log, request, report=b""):
     if kind == b"ABR" and len(parts) >= 2:
         name = parts[1].strip().lower()
         log.event("lookup", name=name.decode("latin-1"))
-        if name in LOOKUP_ANSWERS:
+        if name in LOOKUP_DELAYED:
+            answer, delay = LOOKUP_DELAYED[name]
+            time.sleep(delay)
+            conn.send(object_request(["orva", "10", "4", name.decode("latin-1"), answer.decode("latin-1")]))
+        elif name in LOOKUP_ANSWERS:
             conn.send(object_request(["orva", "10", "4", name.decode("latin-1"),
                                       LOOKUP_ANSWERS[name].decode("latin-1")]))
         else:
@@ -566,7 +582,7 @@ def answer_request(conn, log, request, report=b""):
         log.event("request", type=kind.decode("latin-1"), fields=[p.decode("latin-1") for p in parts[1:]])
 
 
-def await_upload(conn, log, upload_dir, file_prefix, report=b""):
+def await_upload(conn, log, upload_dir, file_prefix, report=b"", reply=None, next_report=None):
     """After a report message or an audio task: look-ups (ENQ ... ACK) are answered, a single ESC gives
     the work up, an upload is received, checked and filed as <file_prefix>-N.txt; one refused with NAK
     is sent again by the client and waited for. A dictation the report's list opened and uploads is
@@ -598,7 +614,12 @@ def await_upload(conn, log, upload_dir, file_prefix, report=b""):
         elif data[:1] == b"\x07":
             count += 1
             path = os.path.join(upload_dir, "%s-%d.txt" % (file_prefix, count)) if upload_dir else None
-            result = receive_upload(conn, log, {"receive_upload": path})
+            result = receive_upload(conn, log, {"receive_upload": path, "reply": reply})
+            if reply == "nak" and next_report:
+                # The host goes on with its next report; that one is what comes back.
+                conn.send(REPORT_START + next_report + REPORT_END)
+                report = next_report
+            reply = None
             if result == "filed":
                 return "filed"
             if result != "refused":
@@ -618,12 +639,15 @@ def upload_is_dictation(conn):
             return False
 
 
-def send_and_await(conn, log, event, name, body, upload_dir, file_prefix, status):
+def send_and_await(conn, log, event, name, body, upload_dir, file_prefix, status, after_send=None, **upload):
     """Sends a report message and waits for what comes back; status gives the menu's status line for
-    each outcome ("abandoned", "filed", "lost"). None when the link closed."""
+    each outcome ("abandoned", "filed", "lost"). `after_send` runs once the message is sent; `upload`
+    goes to await_upload (reply, next_report). None when the link closed."""
     conn.send(REPORT_START + body + REPORT_END)
     log.event(event, name=name.decode("latin-1"))
-    outcome = await_upload(conn, log, upload_dir, file_prefix, body if event == "report" else b"")
+    if after_send:
+        after_send()
+    outcome = await_upload(conn, log, upload_dir, file_prefix, body if event == "report" else b"", **upload)
     if outcome is None:
         return None
     if outcome == "abandoned":
@@ -669,24 +693,598 @@ DICTATION_TASKS = {
 }
 
 
-def dictation_session(conn, log, upload_dir, body):
-    """Menu choices A, B and C: sends an audio task and waits for the dictation window. Returns the
+def dictation_session(conn, log, upload_dir, body, after_send=None):
+    """Menu choices A, B, C and T: sends an audio task and waits for the dictation window. Returns the
     text for the menu's status line."""
     fields = report_fields(body)
     name = fields.get(b"REQCODE", b"") + b" " + fields.get(b"AUDIOTASK", b"")
-    return send_and_await(conn, log, "dictation", name, body, upload_dir, "dictation", {
+    return send_and_await(conn, log, "dictation", name, body, upload_dir, "dictation", after_send=after_send, status={
         "abandoned": b"Dictation " + name + b" closed: nothing filed.",
         "filed": b"[221] 'DICTATION " + name + b"' filed.",
         "lost": b"Dictation " + name + b": the upload did not arrive.",
     })
 
 
-def interactive_session(conn, log, upload_dir=None):
+# The laboratory's picture share as the host names it, and the local folder (--share) that stands for
+# it on this machine: the setup file maps one to the other with a pathmap line.
+SHARE_HOST = "\\\\labsrv\\images\\"
+SHARE_PICTURES = "pictures"
+
+
+def host_share_path(name):
+    """A file of the share's pictures folder as the host names it."""
+    return SHARE_HOST + SHARE_PICTURES + "\\" + name
+
+
+def png_bytes(width, height, pixel):
+    """A 24-bit PNG picture; pixel(x, y) gives (r, g, b)."""
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for x in range(width):
+            raw += bytes(pixel(x, y))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def bmp_bytes(width, height, pixel):
+    """A 24-bit Windows bitmap, rows bottom up; pixel(x, y) gives (r, g, b)."""
+    stride = (width * 3 + 3) // 4 * 4
+    data = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        data += row + bytes(stride - len(row))
+    head = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return head + info + bytes(data)
+
+
+NUCLEI = [(37 + (i * 73) % 250, 21 + (i * 47) % 160, 6 + i % 5) for i in range(40)]
+
+
+def stained_tissue(x, y):
+    """A section under the microscope: pink stroma, purple nuclei."""
+    for cx, cy, r in NUCLEI:
+        if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
+            return (110, 50, 140)
+    return (236, 190 + (x * y) % 20, 214)
+
+
+def range_scale(x, y):
+    """A reference scale from green through amber to red, with a tick every 40 pixels."""
+    if y < 14 and x % 40 == 0:
+        return (0, 0, 0)
+    t = x / 399
+    return (int(255 * min(1, 2 * t)), int(200 * min(1, 2 - 2 * t)), 40)
+
+
+def write_share(folder):
+    """Writes the pictures and the document the menu's choices name into the share's folder."""
+    pictures = os.path.join(folder, SHARE_PICTURES)
+    os.makedirs(pictures, exist_ok=True)
+    files = {
+        "microscopy.png": lambda: png_bytes(320, 200, stained_tissue),
+        "scale.bmp": lambda: bmp_bytes(400, 60, range_scale),
+        "notice.txt": lambda: b"Orva sample host: a document the host asked the workstation to open.\n",
+    }
+    for name, make in files.items():
+        path = os.path.join(pictures, name)
+        if not os.path.exists(path):
+            with open(path, "wb") as f:
+                f.write(make())
+
+
+# The patient of the report messages below (with an empty second address line, so the letterhead's
+# address block closes up).
+PATIENT = [("TEMPLATE", "HIST"), ("PROCCODE", "SKBX"), ("PATCODE", "P0043"), ("PATSUR", "Brown"),
+           ("PATGIVEN", "David"), ("PATTITLE", "Mr"), ("PATADD1", "4 Mill Lane"), ("PATADD2", ""),
+           ("PATADD3", "Oxford"), ("PATPC", "OX1 2AB"), ("PATDOB", "12/05/1961"), ("SERVICEDATE", "03/02/2026"),
+           ("DOCTITLE", "Dr"), ("DOCGIVEN", "Sarah"), ("DOCSUR", "Green"), ("WARD", "Dermatology clinic"),
+           ("RETURNCONF", "C1")]
+
+
+def report_message(reqcode, *fields):
+    """A report message body for the sample patient: later fields override earlier ones of the same key."""
+    pairs = dict([("REQCODE", reqcode)] + PATIENT)
+    pairs.update(f for f in fields if f[0] not in ("IMAGEBOX", "EXTRADATA"))
+    repeated = [f for f in fields if f[0] in ("IMAGEBOX", "EXTRADATA")]
+    order = [("TEMPLATE", pairs.pop("TEMPLATE"))] + list(pairs.items()) + repeated
+    return b"^".join(b"KX_" + k.encode("latin-1") + b"~" + v.encode("latin-1") for k, v in order)
+
+
+COLOUR, SIZE, FONT, CARET = "\xa4", "\xa9", "\xae", "\xaf"
+MARKUP_TEXT = (
+    "{Host markup{~"
+    "Bold {like this{, italic |like this|, underlined _like this_.~"
+    "Colours: " + COLOUR + "255" + COLOUR + "red" + COLOUR + "0" + COLOUR + ", " + COLOUR + "32768" + COLOUR +
+    "green" + COLOUR + "0" + COLOUR + " and " + COLOUR + "16711680" + COLOUR + "blue" + COLOUR + "0" + COLOUR +
+    ".~Sizes: " + SIZE + "14" + SIZE + "fourteen points" + SIZE + "10" + SIZE + ", one point smaller[ and back]~"
+    "Fonts: " + FONT + "Times New Roman" + FONT + "Times New Roman" + FONT + "Courier New" + FONT +
+    " and back.~A caret " + CARET + " needs the host's escape.~"
+    "Fields to fill (Tab moves between them): size ` mm, margin ` mm.~")
+
+STORED_DOCUMENT = (
+    r"{\rtf1\ansi\deff0{\fonttbl{\f0 Courier New;}{\f1 Arial;}}" "\n"
+    r"\pard\f0\fs20\b Stored report\b0\par" "\n"
+    r"This report was saved by the host as a document: it opens as it was stored, table and all.\par" "\n"
+    r"\par" "\n"
+    r"\trowd\cellx2500\cellx5000\cellx7500 \pard\intbl\b Block\b0\cell\b Stain\b0\cell\b Finding\b0\cell\row" "\n"
+    r"\trowd\cellx2500\cellx5000\cellx7500 \pard\intbl A1\cell H&E\cell Compound naevus\cell\row" "\n"
+    r"\trowd\cellx2500\cellx5000\cellx7500 \pard\intbl A2\cell Melan-A\cell No junctional atypia\cell\row" "\n"
+    r"\pard\par" "\n"
+    r"\b Conclusion:\b0  Compound naevus, completely excised.\par}" "\n")
+
+DICTATED_DOCUMENT = (
+    r"{\rtf1\ansi\deff0{\fonttbl{\f0 Courier New;}}" "\n"
+    r"\pard\f0\fs20\b Microscopy:\b0  {{\*\wpfield\wpfid1\wpfchg0\wpfdata0}"
+    r"{\'a8INSERT AUDIO HERE-SG_2121937105;SKBX;Corrected microscopy}}\par" "\n"
+    r"\par" "\n"
+    r"\b Conclusion:\b0 \par}" "\n")
+
+# One dictation in every status of the editor's list: name, item type, procedure, description,
+# batch mark, text lines.
+DICTATION_ENTRIES = [
+    ("SG_2121937101", "0", "Recording", "", []),
+    ("SG_2121937102", "8", "Recording, its text used", "", []),
+    ("SG_2121937103", "4", "Recognised macroscopy", "", ["An ellipse of skin 14 x 6 mm.", "Surface unremarkable."]),
+    ("SG_2121937104", "64", "Recognised, its text used", "", ["Three blocks taken."]),
+    ("SG_2121937105", "8", "Corrected microscopy", "", ["Sections show a compound naevus.", "No atypia."]),
+    ("SG_2121937106", "16", "Corrected, its text used", "", ["Margins clear."]),
+    ("SG_2121937107", "8", "Batched reports", "B", ["First batched report.", "Second batched report."]),
+    ("SG_2121937108", "8", "Corrected conclusion", "", ["Compound naevus, completely excised."]),
+]
+
+
+def dictation_list():
+    return "]".join("\\".join([name, kind, "SKBX", desc, batch] + lines)
+                    for name, kind, desc, batch, lines in DICTATION_ENTRIES)
+
+
+def marked_range_report():
+    out = host_share_path("scale-26-00135.bmp")
+    return report_message(
+        "26/00135", ("RESULTTEXT", "Result 62 on the reference scale, marked by the workstation:~"),
+        ("DYNAMICRANGE", ",".join([host_share_path("scale.bmp"), out, "62", "62"])),
+        ("IMAGEBOX", out + ",20,40,100,100,0,0"))
+
+
+# Menu choice R: report messages, each showing one part of what a report can carry.
+REPORT_MESSAGES = [
+    (b"1", b"Host markup: bold, italic, colours, sizes, fonts, fields (RESULTTEXT)",
+     lambda: report_message("26/00131", ("TEXTFONT", "Courier New"), ("TEXTSIZE", "10"),
+                            ("RESULTTEXT", MARKUP_TEXT))),
+    (b"2", b"Pictures placed by the host (IMAGEBOX)",
+     lambda: report_message(
+         "26/00132", ("RESULTTEXT", "Pictures placed by the host: one at its own size, one fitted to 160 pixels.~"),
+         ("IMAGEBOX", host_share_path("microscopy.png") + ",20,60,100,100,0,0"),
+         ("IMAGEBOX", host_share_path("microscopy.png") + ",300,60,0,0,160,0"))),
+    (b"3", b"A stored document (B64DATA)",
+     lambda: report_message("26/00133", ("B64DATA", base64.b64encode(STORED_DOCUMENT.encode()).decode()))),
+    (b"4", b"Host abbreviations for one report (EXTRADATA)",
+     lambda: report_message(
+         "26/00134", ("RESULTTEXT", "Type hx, rpt or cons and press F2: the report's own abbreviations.~"),
+         ("EXTRADATA", "HOST|hx|history of a previous excision at this site"),
+         ("EXTRADATA", "HOST|rpt|Please repeat the biopsy if clinically indicated."),
+         ("EXTRADATA", "HOST|cons|Discussed with Dr Green."))),
+    (b"5", b"A result marked on a picture (DYNAMICRANGE)", marked_range_report),
+    (b"6", b"Dictation list: an entry in every status (AUDIOTEXTINFO)",
+     lambda: report_message("26/00136", ("AUDIOTEXTINFO", dictation_list()),
+                            ("B64DATA", base64.b64encode(DICTATED_DOCUMENT.encode()).decode()))),
+    (b"7", b"Letterhead and template with merge fields and tags",
+     lambda: report_message("26/00137", ("TEMPLATE", "LETTER"), ("TPLOVERRIDE", "MERGE"))),
+    (b"8", b"The host refuses the upload (NAK) and sends the next report",
+     lambda: report_message("26/00138", ("RESULTTEXT", "Press F10: the host refuses this one with NAK.~"))),
+    (b"9", b"The host fails the upload (BEL): save it again",
+     lambda: report_message("26/00139", ("RESULTTEXT", "Press F10: the host answers BEL, press F10 again.~"))),
+]
+REPORT_REPLIES = {b"8": "nak", b"9": "bel"}
+
+
+def wave_bytes(rate, frames, channels=1):
+    """A 16-bit PCM wave file around the given sample frames."""
+    fmt = struct.pack("<HHIIHH", 1, channels, rate, rate * 2 * channels, 2 * channels, 16)
+    return (b"RIFF" + struct.pack("<I", 4 + 8 + len(fmt) + 8 + len(frames)) + b"WAVE" + b"fmt " +
+            struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(frames)) + bytes(frames))
+
+
+# The dictated words and where each is heard (ms): a tone for each word, silence between them.
+DICTATED_WORDS = [("Sections", 0, 450), ("show", 550, 850), ("a", 950, 1100), ("compound", 1200, 1700),
+                  ("naevus", 1800, 2300), ("without", 2400, 2800), ("atypia.", 2900, 3400)]
+
+
+def dictated_words_audio():
+    rate = 11025
+    frames = bytearray()
+    total = DICTATED_WORDS[-1][2] + 200
+    for i in range(total * rate // 1000):
+        ms = i * 1000 // rate
+        pitch = next((220 + 40 * n for n, (_, a, b) in enumerate(DICTATED_WORDS) if a <= ms < b), 0)
+        frames += struct.pack("<h", int(6000 * math.sin(2 * math.pi * pitch * i / rate)) if pitch else 0)
+    return wave_bytes(rate, frames)
+
+
+def playback_info():
+    return "]".join("%s\\%d\\%d" % w for w in DICTATED_WORDS)
+
+
+def audio_task(task, *fields, audio=None, audio_file="dictated.wav"):
+    """An audio task for the sample patient; `audio` (bytes) goes with it as AUDIODATA."""
+    pairs = [("AUDIOONLY", "1"), ("AUDIOTASK", task), ("REQCODE", "26/00124"), ("PROCCODE", "SKBX"),
+             ("AUDIODESCRIPTION", "Skin biopsy microscopy"), ("AUDIOJOBNUMBER", "SG_2121937105"),
+             ("AUTHORLIST", "*Dr S Green:SG:101:Histology;Dr P White:PW::no context"),
+             ("PATTITLE", "Mr"), ("PATSUR", "Brown"), ("PATGIVEN", "David"), ("SERVICEDATE", "03/02/2026")]
+    pairs += list(fields)
+    if audio is not None:
+        pairs += [("AUDIOFILE", audio_file), ("AUDIODATA", base64.b64encode(audio).decode())]
+    return b"^".join(b"KX_" + k.encode("latin-1") + b"~" + v.encode("latin-1") for k, v in pairs)
+
+
+def read_sample_audio(name):
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "audio", name), "rb") as f:
+        return f.read()
+
+
+DICTATED_TEXT = "Sections show a compound naevus]without atypia."
+
+# Menu choice T: audio tasks beyond the plain recording and playback of choices A and B.
+AUDIO_TASKS = [
+    (b"1", b"Correct a dictation (CORRECT, corrected text, word timings)",
+     lambda: audio_task("CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+                        audio=dictated_words_audio())),
+    (b"2", b"Play back with word highlighting (PLAYBACKINFO, PCM audio)",
+     lambda: audio_task("PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+                        audio=dictated_words_audio())),
+    (b"3", b"Import a recording (IMPORT)",
+     lambda: audio_task("IMPORT", ("AUDIODESCRIPTION", "Imported dictation"))),
+    (b"4", b"Batched reports (AUDIOBATCHINFO)",
+     lambda: audio_task("PLAYBACK", ("AUDIOBATCHINFO", "1;Report 26/00124:0:1700:x;Report 26/00125:1800:3400"),
+                        audio=dictated_words_audio())),
+    (b"5", b"A dictation held by another user (HELDBY)",
+     lambda: audio_task("CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("HELDBY", "Dr P White"),
+                        audio=dictated_words_audio())),
+    (b"6", b"Play back MP3 audio",
+     lambda: audio_task("PLAYBACK", audio=read_sample_audio("dictation.mp3"), audio_file="dictation.mp3")),
+    (b"7", b"Play back, then the host plays it from 2 s (PLAYFROM)",
+     lambda: audio_task("PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+                        audio=dictated_words_audio())),
+]
+PLAY_FROM_MS = 2000
+
+
+def read_reply_byte(conn, timeout):
+    """The one byte the workstation answers a capture command with, or None."""
+    return read_exact(conn, 1, time.monotonic() + timeout)
+
+
+REPLY_NAMES = {b"\x03": "done", b"2": "file not made (2)", b"3": "folder not made (3)"}
+CAPTURE_FILE = "lab-list.txt"
+CAPTURE_LINES = [b"REQUEST\x0312345678\x02SMITH J", b"REQUEST\x0387654321\x02BROWN D",
+                 b"Totals\xd0two requests"]
+
+
+def host_capture(conn, log):
+    """Client commands 2 and 3: the workstation captures the lines between them into a file of its
+    capture folder (0x02, 0x03 and 0xD0 written as 0xFC, 0xFD and CR LF)."""
+    conn.send(host_request(["orva", "10", "2", CAPTURE_FILE]))
+    started = read_reply_byte(conn, 10)
+    log.event("capture", start=(started or b"").hex())
+    if started != b"\x03":
+        return b"Host capture to %s not started: %s." % (
+            CAPTURE_FILE.encode(), REPLY_NAMES.get(started, "no answer").encode())
+    conn.send(b"\r\n".join(CAPTURE_LINES) + b"\r\n")
+    conn.send(host_request(["control", "10", "3"]))
+    stopped = read_reply_byte(conn, 10)
+    log.event("capture", stop=(stopped or b"").hex())
+    return b"Host capture to %s: %d lines, started and %s." % (
+        CAPTURE_FILE.encode(), len(CAPTURE_LINES), b"stopped" if stopped == b"\x03" else b"not stopped")
+
+
+def start_program(conn, log, share):
+    """Client command 1 with parameters: the workstation runs a program (touch, making a file in the
+    share, which the host then looks for)."""
+    target = os.path.join(share, SHARE_PICTURES, "started-by-host")
+    if os.path.exists(target):
+        os.remove(target)
+    conn.send(host_request(["orva", "10", "1", "/usr/bin/touch", target]))
+    deadline = time.monotonic() + 10
+    while not os.path.exists(target) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    made = os.path.exists(target)
+    log.event("program", made=made)
+    return b"The workstation ran touch: the share's file started-by-host %s." % (b"made" if made else b"not made")
+
+
+KEYSET_QUERY = b"whoareu"
+
+
+def keyset_query(conn, log):
+    """The host's key-set query: a text on the screen that the workstation answers with its key-set
+    reply and CR (keysetquery and keysetreply in the setup file)."""
+    conn.send(cup(20, 1) + ESC + b"[K" + b"Key-set query: " + KEYSET_QUERY)
+    answer = read_until(conn, b"\r", time.monotonic() + 5)
+    log.event("keyset", answer=None if answer is None else answer.decode("latin-1"))
+    if answer is None:
+        return b"No answer to the key-set query (keysetquery and keysetreply in the setup file)."
+    return b"The terminal answered the key-set query \"%s\" with \"%s\"." % (KEYSET_QUERY, answer)
+
+
+def client_commands(session):
+    conn, log = session.conn, session.log
+    return [
+        (b"1", b"Information box (client command 5)", lambda: (
+            conn.send(host_request(["orva", "10", "5", "Sample host",
+                                      "The laboratory system stops for maintenance at 18:00."])),
+            b"Information box sent.")[1]),
+        (b"2", b"Host capture of a list into a file (client commands 2 and 3)", lambda: host_capture(conn, log)),
+        (b"3", b"Open a document on the workstation (client command 1)", lambda: (
+            conn.send(host_request(["orva", "10", "1", host_share_path("notice.txt"), ""])),
+            b"Asked the workstation to open " + host_share_path("notice.txt").encode() + b".")[1]),
+        (b"4", b"Start a program on the workstation (client command 1)",
+         lambda: start_program(conn, log, session.share)),
+        (b"5", b"Key-set query and the terminal's reply", lambda: keyset_query(conn, log)),
+    ]
+
+
+def sub_menu_screen(title, entries, status):
+    s = bytearray(ESC + b"[H" + ESC + b"[2J")
+    s += cup(1, 1) + ESC + b"[7m" + (b" " + title).ljust(80) + ESC + b"[0m"
+    for i, (key, text, _) in enumerate(entries):
+        s += cup(3 + i, 3) + ESC + b"[1m" + key + ESC + b"[0m" + b". " + text
+    if status:
+        s += cup(20, 1) + status[:80]
+    s += cup(21, 1) + ESC + b"[34m" + b"Enter alone: back to the main menu" + ESC + b"[0m"
+    s += cup(22, 1) + b"Choice: "
+    return bytes(s)
+
+
+def sub_menu(conn, log, title, entries):
+    """A menu of its own: a choice runs and shows its outcome on row 20; Enter alone goes back.
+    False when the client has gone."""
+    status = b""
+    while True:
+        conn.send(sub_menu_screen(title, entries, status))
+        status = b""
+        got = read_menu_input(conn)
+        if got is None:
+            return False
+        kind, value = got
+        if kind != "line":
+            continue
+        choice = value.strip().upper()
+        log.event("line", text=value.decode("latin-1"), menu=title.decode("latin-1"))
+        if not choice:
+            return True
+        for key, _, action in entries:
+            if key == choice:
+                status = action()
+                if status is None:
+                    return False
+
+
+# Menu choice H: the objects of the host form (hostform.json) and the requests the host can send each.
+FORM_OBJECTS = [
+    ("A", "ws1", "workspace"), ("B", "ws1.ed1", "labeled edit"), ("C", "ws1.lbl1", "label"),
+    ("D", "ws1.memo1", "memo"), ("E", "ws1.rich1", "rich edit"), ("F", "ws1.list1", "list box"),
+    ("G", "ws1.combo1", "combo box"), ("H", "ws1.img1", "image"), ("I", "ws1.btn1", "button"),
+    ("J", "ws1.split1", "splitter"), ("K", "ws1.side", "panel"), ("L", "ws1.radio1", "radio button"),
+    ("M", "ws1.check1", "check box"), ("N", "ws1.web1", "browser"), ("O", "ws1.grid1", "grid panel"),
+    ("P", "ws1.bev1", "bevel"), ("Q", "ws1.res1", "result"), ("R", "ws1.pp1", "print panel"),
+    ("S", "frm1", "form workspace"), ("T", "screen", "screen"),
+]
+FORM_REQUESTS = [
+    "1 update  2 query  3 move  4 clear  5 hide/show  6 disable/enable  7 focus",
+    "8 rename  9 destroy  + build the form again  0 back to the menu (the form goes)",
+]
+RICH_TEXT = r"{\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0\b Rich\b0  text from the host\par}"
+
+
+def form_update(name, n):
+    """The update request for an object (its events asked for too); `n` counts updates, so that a
+    second update shows a change."""
+    short = name.split(".")[-1]
+    colour = ["15790320", "14745599", "13434828"][n % 3]
+    updates = {
+        "ws1": dict(f9=colour),
+        "ed1": dict(f16="click,change,keypress,keydown,exit,enter,mousedown", f18="JONES A %d" % n),
+        "lbl1": dict(f9="255", f16="click,doubleclick,mousedown", f17="Label updated %d" % n),
+        "memo1": dict(f16="change,exit,enter", f21="Line %d appended by the host" % n),
+        "rich1": dict(f16="change,exit,enter", f21=RICH_TEXT),
+        "list1": dict(f16="click,doubleclick,keypress", f18="Pathology %d" % n),
+        "combo1": dict(f16="change,click,enter,exit", f18="Routine", f19="Urgent", f20="Stat",
+                       f21="Research %d" % n),
+        "img1": dict(f16="click,doubleclick,mousedown", f17=host_share_path("microscopy.png")),
+        "btn1": dict(f16="click,enter,exit", f17="&Send %d" % n),
+        "split1": dict(f9=colour),
+        "side": dict(f9=colour, f16="click,doubleclick", f17="Panel updated %d" % n),
+        "radio1": dict(f16="click", f19="y" if n % 2 else "n"),
+        "check1": dict(f16="click", f19="y" if n % 2 else "n"),
+        "grid1": dict(**{"f%d" % (22 + r): ("Test]Result]Flag" if r == 0 else "Test %d]%d]" % (r, r * n))
+                         for r in range(9)}),
+        "res1": dict(f16="change,save,abort"),
+        "pp1": dict(f17="Print panel updated %d" % n),
+        "frm1": dict(f17="Form updated by the host %d" % n, f16="click,closequery"),
+        "screen": dict(f8="-11" if n % 2 else "0"),
+    }
+    kind = "6.1" if short in ("memo1", "list1") else "6"
+    return definition(name, kind, **updates.get(short, dict(f17="Update %d" % n)))
+
+
+def form_query(name):
+    if name == "screen":
+        return definition(name, "7", **{"f%d" % i: "*" for i in (4, 5, 6, 7, 8, 9, 17)})
+    return definition(name, "7", **{"f%d" % i: "*" for i in range(4, 26)})
+
+
+class HostFormRequests(ResultEntry):
+    """Menu choice H: the host form of choice 5 and every request the host sends its objects; the
+    events, replies and errors the workstation answers with are listed as choice 2 lists them."""
+
+    def __init__(self, conn, log):
+        super().__init__(conn, log)
+        self.names = {key: name for key, name, _ in FORM_OBJECTS}
+        self.selected = "B"
+        self.counts = {}
+        self.toggles = set()
+
+    def screen(self):
+        s = bytearray(ESC + b"[H" + ESC + b"[2J")
+        s += cup(1, 1) + ESC + b"[7m" + b" HOST FORM REQUESTS - the form of choice 5".ljust(80) + ESC + b"[0m"
+        for i, (key, _, text) in enumerate(FORM_OBJECTS):
+            s += cup(2 + i // 5, 1 + (i % 5) * 16) + key.encode() + b" " + text.encode()
+        for i, line in enumerate(FORM_REQUESTS):
+            s += cup(6 + i, 1) + line.encode()
+        self.conn.send(bytes(s))
+        self.prompt()
+
+    def prompt(self):
+        self.conn.send(cup(22, 1) + ESC + b"[K" + b"Object: " + self.names[self.selected].encode() + b"  Key: ")
+
+    def build(self):
+        with open(HOST_FORM_SCRIPT, encoding="utf-8") as f:
+            for step in json.load(f):
+                if "frame" in step:
+                    self.conn.send(object_request(step["frame"]))
+        self.names = {key: name for key, name, _ in FORM_OBJECTS}
+        self.show("-> the host form: a workspace with every control, and a hidden form")
+
+    def toggle(self, what):
+        on = what not in self.toggles
+        self.toggles.symmetric_difference_update({what})
+        return on
+
+    def on_frame(self, frame):
+        self.show("<- " + describe(frame))
+        return True
+
+    def on_key(self, key):
+        if key in self.names:
+            self.selected = key
+            self.prompt()
+            return
+        name = self.names[self.selected]
+        label = dict((k, t) for k, _, t in FORM_OBJECTS)[self.selected]
+        if key == "1":
+            n = self.counts[name] = self.counts.get(name, 0) + 1
+            self.send(form_update(name, n), "update the %s" % label)
+        elif key == "2":
+            self.send(form_query(name), "query the %s" % label)
+        elif key == "3":
+            step = 20 if self.toggle(name + "moved") else 0
+            self.send(definition(name, "3", f4=str(10 + step), f5=str(10 + step), f6="240", f7="80"),
+                      "move the %s" % label)
+        elif key == "4":
+            self.send(definition(name, "4"), "clear the %s" % label)
+        elif key == "5":
+            hide = self.toggle(name + "hidden")
+            self.send(definition(name, "5.1" if hide else "5.0"), ("hide the %s" if hide else "show the %s") % label)
+        elif key == "6":
+            off = self.toggle(name + "disabled")
+            self.send(definition(name, "5.3" if off else "5.2"),
+                      ("disable the %s" if off else "enable the %s") % label)
+        elif key == "7":
+            self.send(definition(name, "5.4"), "focus the %s" % label)
+        elif key == "8":
+            new = name[:-1] if name.endswith("x") else name + "x"
+            self.send(definition(name, "5.5", f3=new.split(".")[-1]), "rename the %s to %s" % (label, new))
+            self.names[self.selected] = new
+        elif key == "9":
+            self.send(definition(name, "2"), "destroy the %s" % label)
+        elif key == "+":
+            self.destroy()
+            self.build()
+
+    def destroy(self):
+        self.send(definition("ws1", "2"), "destroy the workspace")
+        self.send(definition("frm1", "2"), "destroy the form workspace")
+
+    def run(self):
+        self.screen()
+        self.build()
+        conn = self.conn
+        while not conn.closed:
+            while not conn.pending:
+                if not conn.read_some():
+                    return False
+            if conn.pending[0] == FRAME_START[0]:
+                end = conn.pending.find(FRAME_END)
+                if end < 0:
+                    if not conn.read_some():
+                        return False
+                    continue
+                frame = bytes(conn.pending[1:end])
+                del conn.pending[:end + 1]
+                self.log.event("form_event", hex=frame.hex())
+                self.on_frame(frame)
+                continue
+            b = conn.pending.pop(0)
+            if b == ord("0"):
+                self.destroy()
+                return True
+            if b in (13, 10, 0):
+                continue
+            self.on_key(chr(b).upper())
+        return False
+
+
+def report_message_session(conn, log, upload_dir, key, body):
+    """Menu choice R: one report message; the host refuses its first upload with NAK (then sends the
+    next report) or BEL when the choice says so. Returns the text for the menu's status line."""
+    fields = report_fields(body)
+    name = fields.get(b"REQCODE", b"") + b"*" + fields.get(b"PROCCODE", b"")
+    reply = REPORT_REPLIES.get(key)
+    next_report = read_report_file("histology.txt") if reply == "nak" else None
+    filed = b"[221] 'REPORT " + name + b"' filed."
+    if next_report:
+        after = report_fields(next_report)
+        filed = (b"Refused with NAK; the next report, " + after.get(b"REQCODE", b"") + b"*" +
+                 after.get(b"PROCCODE", b"") + b", filed.")
+    return send_and_await(conn, log, "report", name, body, upload_dir, "upload", reply=reply,
+                          next_report=next_report, status={
+                              "abandoned": b"Report " + name + b" abandoned: nothing filed.",
+                              "filed": filed,
+                              "lost": b"Report " + name + b": the upload did not arrive.",
+                          })
+
+
+class MenuSession:
+    """One connection at the menu: where uploads are filed and where the share's pictures lie."""
+
+    def __init__(self, conn, log, upload_dir, share):
+        self.conn = conn
+        self.log = log
+        self.upload_dir = upload_dir
+        self.share = share
+
+    def report_messages(self):
+        return [(key, text, lambda key=key, make=make: report_message_session(
+            self.conn, self.log, self.upload_dir, key, make())) for key, text, make in REPORT_MESSAGES]
+
+    def audio_tasks(self):
+        def play_from():
+            time.sleep(2)
+            self.conn.send(host_request(["orva", "10", "1", "ORVAAUDIO", "PLAYFROM,%d" % PLAY_FROM_MS]))
+            self.log.event("playfrom", ms=PLAY_FROM_MS)
+
+        return [(key, text, lambda key=key, make=make: dictation_session(
+            self.conn, self.log, self.upload_dir, make(), play_from if key == b"7" else None))
+            for key, text, make in AUDIO_TASKS]
+
+
+def interactive_session(conn, log, upload_dir=None, share=None):
     conn.send(b"\r\nOrva sample host\r\n\r\nlogin: ")
     user = conn.read_line()
     if user is None:
         return
     log.event("login", user=user.decode("latin-1"))
+    session = MenuSession(conn, log, upload_dir, share)
     request = MENU_REQUEST
     highlight = 0
     status = b""
@@ -713,6 +1311,7 @@ def interactive_session(conn, log, upload_dir=None):
         if choice == b"9":
             conn.send(b"\r\nGoodbye\r\n")
             return
+        went_on = True
         if choice == b"1":
             conn.send(cup(22, 1) + ESC + b"[K" + b"Request number: ")
             r = conn.read_line()
@@ -727,25 +1326,28 @@ def interactive_session(conn, log, upload_dir=None):
         elif choice == b"7":
             conn.send(PRINT_START + TEST_PAGE + PRINT_END)
             conn.send(cup(22, 1) + ESC + b"[K" + b"Test page sent to your printer. Press RETURN: ")
-            if conn.read_line() is None:
-                return
+            went_on = conn.read_line() is not None
         elif choice == b"8":
-            if not command_prompt(conn, log):
-                return
+            went_on = command_prompt(conn, log)
         elif choice == b"3":
             status = report_session(conn, log, upload_dir)
-            if status is None:
-                return
         elif choice == b"6":
             send_image_request(conn, request)
         elif choice in DICTATION_TASKS:
             status = dictation_session(conn, log, upload_dir, DICTATION_TASKS[choice]())
-            if status is None:
-                return
         elif choice == b"4":
             conn.send(line_drawing_screen())
-            if conn.read_line() is None:
-                return
+            went_on = conn.read_line() is not None
+        elif choice == b"D":
+            went_on = sub_menu(conn, log, b"CLIENT COMMANDS", client_commands(session))
+        elif choice == b"R":
+            went_on = sub_menu(conn, log, b"REPORT MESSAGES", session.report_messages())
+        elif choice == b"T":
+            went_on = sub_menu(conn, log, b"AUDIO TASKS", session.audio_tasks())
+        elif choice == b"H":
+            went_on = HostFormRequests(conn, log).run()
+        if status is None or not went_on:
+            return
 
 
 TEST_PAGE = (b"Orva sample host test page\r\n"
@@ -916,6 +1518,11 @@ HANDSHAKE = {"ack": b"\x06", "nak": b"\x15", "bel": b"\x07", "bar": b"|"}
 def object_request(fields):
     """An object request frame: 0x9F, the fields joined by 0x03, 0x9B."""
     return FRAME_START + FIELD_SEP.join(unescape(str(f)) for f in fields) + FRAME_END
+
+
+def host_request(fields):
+    """An object request frame of fields taken as they are (host paths keep their backslashes)."""
+    return FRAME_START + FIELD_SEP.join(f.encode("latin-1") for f in fields) + FRAME_END
 
 
 def step_payload(step):
@@ -1122,6 +1729,13 @@ def serve(args):
     if args.script:
         with open(args.script, encoding="utf-8") as f:
             steps = json.load(f)
+    share = args.share
+    if not share:
+        # A share of its own for this run, removed when the host stops.
+        share = tempfile.mkdtemp(prefix="orva-samplehost-share-")
+        atexit.register(shutil.rmtree, share, True)
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    write_share(share)
     family = socket.AF_INET6 if ":" in args.address else socket.AF_INET
     srv = socket.socket(family, socket.SOCK_STREAM)
     srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -1146,7 +1760,7 @@ def serve(args):
             elif steps is not None:
                 scripted_session(conn, log, steps)
             else:
-                interactive_session(conn, log, args.upload_dir)
+                interactive_session(conn, log, args.upload_dir, share)
         except OSError:
             pass
         finally:
@@ -1176,6 +1790,8 @@ def main():
     p.add_argument("--echo", action="store_true", help="echo every data byte back")
     p.add_argument("--once", action="store_true", help="serve one connection, then exit")
     p.add_argument("--upload-dir", help="folder where the menu's report uploads are stored")
+    p.add_argument("--share", help="folder that stands for the host's picture share " + SHARE_HOST +
+                   " (map it with a pathmap line of the setup file)")
     args = p.parse_args()
     try:
         serve(args)
