@@ -129,8 +129,8 @@ bool readBitmap(Read &&read, int bits, int dither, QImage &bitmap, TProgressTarg
     return ok;
 }
 
-std::uint16_t codeOf(TTiffCompression c) {
-    return TiffCompressionCode(c);
+std::uint16_t codeOf(TTiffCode c) {
+    return c.code;
 }
 
 bool stringTags(const Bytes *block, const QString &file, int page, QObject *sender,
@@ -172,6 +172,7 @@ void fillInfo(const orva::imageio::TiffPageInfo &i, TTiffInfo &info) {
     info.height = i.height;
     info.bitsPerPixel = i.bitsPerPixel;
     info.compression = TiffCompressionName(static_cast<std::int16_t>(i.compression));
+    info.compressionCode = i.compression;
 }
 
 } // namespace
@@ -338,14 +339,14 @@ void DllGetDXFInfo(const QString &file, lib::DxfInfo &info) {
     called("getdxfinfo", QString(), [&] { return lib::getdxfinfo(mapped(file), info); });
 }
 
-bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,
-                     const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+bool WriteTIFFileDib(const QString &file, TTiffCode compression, TTifSaveOpt option, const DibBlock &dib,
+                     std::int16_t further, TProgressTarget *control) {
     return fileCall("writetiffiledib", QStringLiteral("Writing "), file, false, [&](const QString &local) {
         return lib::writetiffiledib(local, codeOf(compression), option == tiffAppend ? 1 : 0, dib, further,
                                     progressFor(control));
     });
 }
-bool WriteTIFFileDibPage(const QString &file, TTiffCompression compression, int page, const DibBlock &dib,
+bool WriteTIFFileDibPage(const QString &file, TTiffCode compression, int page, const DibBlock &dib,
                          std::int16_t further, TProgressTarget *control) {
     return fileCall("writetiffiledibpage", QStringLiteral("Inserting "), file, false,
                     [&](const QString &local) {
@@ -353,8 +354,8 @@ bool WriteTIFFileDibPage(const QString &file, TTiffCompression compression, int 
                                                         progressFor(control));
                     });
 }
-bool WriteTIFFileDibPageReplace(const QString &file, TTiffCompression compression, int page,
-                                const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+bool WriteTIFFileDibPageReplace(const QString &file, TTiffCode compression, int page, const DibBlock &dib,
+                                std::int16_t further, TProgressTarget *control) {
     return fileCall("writetiffiledibpagereplace", QStringLiteral("Updating "), file, true,
                     [&](const QString &local) {
                         return lib::writetiffiledibpagereplace(local, codeOf(compression), page, dib, further,
@@ -369,21 +370,21 @@ bool PackTIFF(const QString &file, TProgressTarget *control) {
     return fileCall("packtiff", QStringLiteral("Packing "), file, true,
                     [&](const QString &local) { return lib::packtiff(local, progressFor(control)); });
 }
-bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveOpt option,
-                           const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+bool WriteTIFFileDibStream(Bytes &block, TTiffCode compression, TTifSaveOpt option, const DibBlock &dib,
+                           std::int16_t further, TProgressTarget *control) {
     return guarded("writetiffiledibstream", QStringLiteral("Writing Tiff Stream"), false, [&] {
         return lib::writetiffiledibstream(block, codeOf(compression), option == tiffAppend ? 1 : 0, dib,
                                           further, progressFor(control));
     });
 }
-bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
-                                      const DibBlock &dib, std::int16_t further, TProgressTarget *control) {
+bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCode compression, int page, const DibBlock &dib,
+                                      std::int16_t further, TProgressTarget *control) {
     return guarded("writetiffiledibpagereplacestream", QStringLiteral("Updating Tiff Stream"), false, [&] {
         return lib::writetiffiledibpagereplacestream(block, codeOf(compression), page, dib, further,
                                                      progressFor(control));
     });
 }
-bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCode compression, int page, const DibBlock &dib,
                                std::int16_t further, TProgressTarget *control) {
     return guarded("writetiffiledibpagestream", QStringLiteral("Inserting Tiff Stream"), false, [&] {
         return lib::writetiffiledibpagestream(block, codeOf(compression), page, dib, further,

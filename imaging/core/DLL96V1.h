@@ -85,28 +85,38 @@ struct TTiffInfo {
     int height = 0;
     int bitsPerPixel = 0;
     QString compression; // the name for the page's compression code
+    std::uint16_t compressionCode = 0;
 };
 bool DllGetInfo(const QString &file, int page, TTiffInfo &info);
 bool DllGetInfoStream(const Bytes &block, int page, TTiffInfo &info);
 // Sets no last error: the size values are all there is (0 when the drawing cannot be read).
 void DllGetDXFInfo(const QString &file, orva::imageio::lib::DxfInfo &info);
 
+std::uint16_t TiffCompressionCode(TTiffCompression compression);
+// A TIFF compression as the library takes it: one of the choices of TTiffCompression, or any code
+// the library writes (JPEG and Deflate among them, for pictures that keep their page's
+// compression), or KeepPage for a page written over one whose compression it keeps.
+struct TTiffCode {
+    std::uint16_t code = 1;
+    TTiffCode(TTiffCompression compression) : code(TiffCompressionCode(compression)) {}
+    explicit TTiffCode(std::uint16_t raw) : code(raw) {}
+    static TTiffCode KeepPage() { return TTiffCode(std::uint16_t{0}); }
+};
+
 // TIFF pages and memory TIFFs (the block grows as needed).
-bool WriteTIFFileDib(const QString &file, TTiffCompression compression, TTifSaveOpt option,
-                     const DibBlock &dib, std::int16_t further, TProgressTarget *control = nullptr);
-bool WriteTIFFileDibPage(const QString &file, TTiffCompression compression, int page, const DibBlock &dib,
+bool WriteTIFFileDib(const QString &file, TTiffCode compression, TTifSaveOpt option, const DibBlock &dib,
+                     std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPage(const QString &file, TTiffCode compression, int page, const DibBlock &dib,
                          std::int16_t further, TProgressTarget *control = nullptr);
-bool WriteTIFFileDibPageReplace(const QString &file, TTiffCompression compression, int page,
-                                const DibBlock &dib, std::int16_t further,
-                                TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageReplace(const QString &file, TTiffCode compression, int page, const DibBlock &dib,
+                                std::int16_t further, TProgressTarget *control = nullptr);
 bool DeleteTIFFPage(const QString &file, int page);
 bool PackTIFF(const QString &file, TProgressTarget *control = nullptr);
-bool WriteTIFFileDibStream(Bytes &block, TTiffCompression compression, TTifSaveOpt option,
-                           const DibBlock &dib, std::int16_t further, TProgressTarget *control = nullptr);
-bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCompression compression, int page,
-                                      const DibBlock &dib, std::int16_t further,
-                                      TProgressTarget *control = nullptr);
-bool WriteTIFFileDibPageStream(Bytes &block, TTiffCompression compression, int page, const DibBlock &dib,
+bool WriteTIFFileDibStream(Bytes &block, TTiffCode compression, TTifSaveOpt option, const DibBlock &dib,
+                           std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageReplaceStream(Bytes &block, TTiffCode compression, int page, const DibBlock &dib,
+                                      std::int16_t further, TProgressTarget *control = nullptr);
+bool WriteTIFFileDibPageStream(Bytes &block, TTiffCode compression, int page, const DibBlock &dib,
                                std::int16_t further, TProgressTarget *control = nullptr);
 bool DeleteTIFFPageStream(Bytes &block, int page);
 bool PackTIFFStream(Bytes &block, TProgressTarget *control = nullptr);
@@ -154,7 +164,6 @@ QString MediaFilterText();
 int DeviceColorDepth(int deviceBitsPerPixel);
 int SaveBitDepth(const QString &ext, TSaveResolution resolution, int deviceDepth);
 int ReadBitDepth(TLoadResolution resolution, int deviceDepth);
-std::uint16_t TiffCompressionCode(TTiffCompression compression);
 QString TiffCompressionName(std::int16_t code);
 QString TiffTagName(std::uint16_t tag, bool *readOnly = nullptr);
 QString FileNameWithoutExt(const QString &path);

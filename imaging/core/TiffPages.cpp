@@ -50,6 +50,14 @@ int TiffWriteBits(TTiffCompression compression, TSaveResolution writeRes, int de
     return SaveBitDepth(QStringLiteral("tif"), writeRes, deviceDepth);
 }
 
+int TiffStoredBits(int bitsPerPixel) {
+    if (bitsPerPixel <= 1)
+        return 1;
+    if (bitsPerPixel <= 4)
+        return 4;
+    return bitsPerPixel <= 8 ? 8 : 24;
+}
+
 DibBlock DibForTiff(const DibBlock &image, int bits) {
     if (image.isNull())
         throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
@@ -76,7 +84,7 @@ bool DeleteTiffPage(const TTiffSource &source, int page, const TAnnoPages &anno,
     return true;
 }
 
-bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCompression compression,
+bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCode compression,
                      int bits, TProgressTarget *control) {
     needSource(source);
     const DibBlock written = DibForTiff(image, bits);
@@ -86,7 +94,7 @@ bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image,
 }
 
 bool SaveTiffPage(const TTiffSource &source, const DibBlock &image, TTifSaveOpt option, int insertAt,
-                  TTiffCompression compression, int bits, const TAnnoPages &anno, int &pageCount,
+                  TTiffCode compression, int bits, const TAnnoPages &anno, int &pageCount,
                   TProgressTarget *control) {
     const DibBlock written = DibForTiff(image, bits);
     bool ok = false;

@@ -43,14 +43,17 @@ DibBlock DibForTiff(const DibBlock &image, int bits);
 // the library's text). Answers false with the last error set when the library refused.
 bool DeleteTiffPage(const TTiffSource &source, int page, const TAnnoPages &anno, int &showPage,
                     int &pageCount);
-// Writes the picture over a page at the bits of TiffWriteBits.
-bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCompression compression,
+// Writes the picture over a page at those bits (TTiffCode::KeepPage keeps the page's compression
+// where the bits allow; the page keeps what describes it, Exif and the like, either way).
+bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCode compression,
                      int bits, TProgressTarget *control = nullptr);
+// The depth a page or picture of this many bits per pixel is written back at: 1, 4, 8 or 24.
+int TiffStoredBits(int bitsPerPixel);
 // Writes the (already scaled) picture by the save option: appended, written over the whole file,
 // or inserted at insertAt (clamped to the page count; the annotation pages from there move up).
 // The source becomes the file written; pageCount is its new count.
 bool SaveTiffPage(const TTiffSource &source, const DibBlock &image, TTifSaveOpt option, int insertAt,
-                  TTiffCompression compression, int bits, const TAnnoPages &anno, int &pageCount,
+                  TTiffCode compression, int bits, const TAnnoPages &anno, int &pageCount,
                   TProgressTarget *control = nullptr);
 bool PackTiffSource(const TTiffSource &source, TProgressTarget *control = nullptr);
 

@@ -386,7 +386,9 @@ void TVisDocImageToolbar::open() {
     }
     const WaitCursor busy;
     if (info.type.toUpper() == QLatin1String("TIFF")) {
-        m_viewer->LoadTiff(file, page, 1);
+        // The page at its own depth: a colour or gray page read at 1 bit would be dithered, and
+        // saved or updated that way.
+        m_viewer->LoadTiff(file, page, 0);
     } else {
         m_viewer->LoadImageFile(file, lAutoMatic, false);
     }
@@ -401,9 +403,10 @@ void TVisDocImageToolbar::save() {
         return;
     }
     QString file;
+    // The dialog has asked whether an existing file may be replaced: the picture becomes the file.
     if (MMSaveDialog(this, file)) {
         const WaitCursor busy;
-        m_viewer->SaveTiff(file, 100, 1, S_Gray_None);
+        m_viewer->SaveTiffPicture(file);
     }
 }
 

@@ -255,6 +255,9 @@ void VisDocumentImage::readPage(int page, int bits) {
             SetTiffPage(page);
             takePage(std::move(dib));
             ReadTiffInfo();
+            // The picture's own form is the page's, whatever depth it was read at for the screen.
+            m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
+            m_pictureCompression = m_info.Attributes.compressionCode;
             SetScaleDoc(m_scaleDoc);
             if (OnFinishedLoadSave) {
                 OnFinishedLoadSave(this);
@@ -529,8 +532,11 @@ bool VisDocumentImage::ReplacePage() {
         return false;
     }
     caption(QStringLiteral("Updating ") + m_fileName);
-    const int bits = TiffWriteBits(TifSaveCompress, ImageWriteRes, DeviceColorDepth(depth()));
-    if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TifSaveCompress, bits, this)) {
+    // The page goes back as it was stored: its depth and its compression, whatever depth it was
+    // read at for the screen.
+    const int stored = m_info.Attributes.bitsPerPixel;
+    const int bits = stored > 0 ? TiffStoredBits(stored) : PictureBits();
+    if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TTiffCode::KeepPage(), bits, this)) {
         return writeFailed();
     }
     ReadTiffInfo();
@@ -540,6 +546,35 @@ bool VisDocumentImage::ReplacePage() {
 }
 
 bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode) {
+    return saveTiff(file, percent, bits, mode, TifSaveOptions, TifSaveCompress);
+}
+
+int VisDocumentImage::PictureBits() const {
+    return m_pictureBits > 0 ? m_pictureBits : TiffStoredBits(ImageBitCount());
+}
+
+TTiffCode VisDocumentImage::PictureCompression(int bits) const {
+    std::uint16_t code = m_pictureCompression;
+    if (code == 6) {
+        code = orva::imageio::TiffJpeg; // old-style JPEG is written new-style
+    } else if (code == 32946) {
+        code = orva::imageio::TiffDeflate;
+    }
+    if (code != 0 && orva::imageio::tiffCompressionValid(code, bits)) {
+        return TTiffCode(code);
+    }
+    const std::uint16_t chosen = TiffCompressionCode(TifSaveCompress);
+    return TTiffCode(
+        orva::imageio::tiffCompressionValid(chosen, bits) ? chosen : std::uint16_t{orva::imageio::TiffLzw});
+}
+
+bool VisDocumentImage::SaveTiffPicture(const QString &file) {
+    const int bits = PictureBits();
+    return saveTiff(file, 100, bits, S_Gray_None, tiffReplace, PictureCompression(bits));
+}
+
+bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
+                                TTifSaveOpt option, TTiffCode compression) {
     requireImage();
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
@@ -550,7 +585,11 @@ bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, T
         throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
     }
     leaveAnnotations();
-    // The file written becomes the viewer's; its annotation file follows the new name.
+    // The file written becomes the viewer's; its annotation file follows the new name. A write
+    // that fails leaves the viewer on the picture it had.
+    const QString previousName = m_fileName;
+    const bool previousFromStream = m_fromStream;
+    const Bytes previousStream = m_stream;
     const bool toStream = file.compare(QLatin1String("STREAM"), Qt::CaseInsensitive) == 0;
     if (toStream) {
         m_fromStream = true;
@@ -562,22 +601,27 @@ bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, T
     }
     const QString anno = AnnoFileName();
     int pageCount = 0;
-    caption((TifSaveOptions == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) +
-            file);
-    if (!SaveTiffPage(source(), scaled, TifSaveOptions, TifInsertAt, TifSaveCompress, bits,
-                      TAnnoPages{this, anno}, pageCount, this)) {
+    caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
+    if (!SaveTiffPage(source(), scaled, option, TifInsertAt, compression, bits, TAnnoPages{this, anno},
+                      pageCount, this)) {
+        m_fileName = previousName;
+        m_fromStream = previousFromStream;
+        m_stream = previousStream;
+        enterAnnotations();
         return writeFailed();
     }
-    if (TifSaveOptions == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
+    if (option == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
     }
     // The page written is the one shown: appended last, inserted at its place, or the only one.
-    const int written = TifSaveOptions == tiffAppend   ? pageCount - 1
-                        : TifSaveOptions == tiffInsert ? std::clamp(TifInsertAt, 0, pageCount - 1)
-                                                       : 0;
+    const int written = option == tiffAppend   ? pageCount - 1
+                        : option == tiffInsert ? std::clamp(TifInsertAt, 0, pageCount - 1)
+                                               : 0;
     m_tiffPage = std::max(0, written);
     ReadTiffInfo();
     ReadTags();
+    m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
+    m_pictureCompression = m_info.Attributes.compressionCode;
     enterAnnotations();
     notify();
     if (OnFinishedLoadSave) {
@@ -712,6 +756,8 @@ bool VisDocumentImage::Scan(int pages) {
 // ---- the picture ----------------------------------------------------------------------------------
 
 void VisDocumentImage::dropImage() {
+    m_pictureBits = 0;
+    m_pictureCompression = 0;
     m_image.SetDib(DibBlock());
     m_gray.SetDib(DibBlock());
     m_grayShown = false;
@@ -725,6 +771,8 @@ void VisDocumentImage::imageChanged() {
 }
 
 void VisDocumentImage::SetImage(DibBlock picture) {
+    m_pictureBits = 0;
+    m_pictureCompression = 0;
     m_image.SetDib(std::move(picture));
     m_gray.SetDib(DibBlock());
     m_grayShown = false;
@@ -1073,6 +1121,8 @@ bool VisDocumentImage::ShowEffects() {
             }
             {
                 const PaintHold hold(*self);
+                // The effects may have given the picture colours its page did not have.
+                self->m_pictureBits = 0;
                 self->m_image.SetDib(std::move(result));
                 self->m_gray.SetDib(DibBlock());
                 self->m_grayShown = false;

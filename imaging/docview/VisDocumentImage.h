@@ -107,10 +107,20 @@ public:
     virtual bool DeleteCurrentPage();
     virtual bool DeletePage(int page);
     virtual bool PackTiff();
+    // Writes the picture over the current page at the depth and with the compression the page had
+    // (Exif and the page's other descriptions kept); TifSaveCompress and ImageWriteRes are not used.
     virtual bool ReplacePage();
     TTifSaveOpt TifSaveOptions = tiffAppend;
     int TifInsertAt = 0;
     virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode);
+    // Writes the picture as the only page of file (replacing what was there) at its own depth, with
+    // its page's compression (TifSaveCompress, else LZW, for a picture from no TIFF page or one that
+    // compression cannot hold).
+    virtual bool SaveTiffPicture(const QString &file);
+    // The depth the picture is kept at: its page's (or file's) as stored, whatever depth it was
+    // read at for the screen; the picture's own after a paste, a scan display or the effects.
+    int PictureBits() const;
+    TTiffCode PictureCompression(int bits) const;
     // The tag editor on the page's tags (a memory TIFF or a file); the picture is read again at
     // square pixels when a resolution was written.
     virtual bool EditTags();
@@ -279,6 +289,8 @@ protected:
 private:
     class PaintHold;
     void readPage(int page, int bits);
+    bool saveTiff(const QString &file, double percent, int bits, TScaleToGray mode, TTifSaveOpt option,
+                  TTiffCode compression);
     // Leaves the current page for another: annotations saved, the page read, annotations loaded.
     bool movePage(int page);
     void takePage(DibBlock page);
@@ -332,6 +344,8 @@ private:
     int m_paintHolds = 0;
     bool m_busy = false;
     QString m_fileName;
+    int m_pictureBits = 0; // 0: the picture's own
+    std::uint16_t m_pictureCompression = 0;
     Bytes m_stream;
     bool m_fromStream = false;
     TVisInfo m_info;

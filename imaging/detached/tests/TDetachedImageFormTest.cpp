@@ -11,13 +11,16 @@
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/docview/tests/TiffFixtures.h"
 #include "platform/imageio/tests/TestSupport.h"
+#include "platform/imageio/tests/TiffMetadataFixture.h"
 #include "platform/settings/TRegistry.h"
+#include "testsupport/UserDriver.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -66,6 +69,37 @@ QStringList items(TDetachedImageForm &f) {
         texts << f.FileListCombo()->itemText(i);
     }
     return texts;
+}
+
+// The colour of a pixel of a page as libtiff decodes it (any depth and compression).
+QRgb tiffPixel(const QString &file, int page, int x, int y) {
+    TIFF *t = TIFFOpen(QFile::encodeName(file).constData(), "r");
+    if (!t) {
+        return 0;
+    }
+    std::uint32_t w = 0, h = 0;
+    std::vector<std::uint32_t> raster;
+    QRgb result = 0;
+    if (TIFFSetDirectory(t, static_cast<tdir_t>(page)) && TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w) &&
+        TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h)) {
+        raster.resize(static_cast<std::size_t>(w) * h);
+        if (TIFFReadRGBAImageOriented(t, w, h, raster.data(), ORIENTATION_TOPLEFT, 0)) {
+            const std::uint32_t p = raster[static_cast<std::size_t>(y) * w + x];
+            result = qRgb(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p));
+        }
+    }
+    TIFFClose(t);
+    return result;
+}
+
+int tiffPages(const QString &file) {
+    TIFF *t = TIFFOpen(QFile::encodeName(file).constData(), "r");
+    if (!t) {
+        return 0;
+    }
+    const int n = TIFFNumberOfDirectories(t);
+    TIFFClose(t);
+    return n;
 }
 
 QByteArray dibBytes(const VisDocumentImage &v) {
@@ -396,6 +430,86 @@ private slots:
         f.aOpenImageExecute();
         QCOMPARE(items(f), QStringList{"45670001"});
         QCOMPARE(f.OpenImageDialog(), dialog);
+    }
+
+    // A scanned form of a colour JPEG page and a G4 page, each with Exif, GPS and a reduced copy,
+    // worked on with the window's image tools as the user clicks them: Update keeps every page's
+    // depth, compression and descriptions; Save replaces the chosen file with the picture alone.
+    void imageToolsKeepScannedForms() {
+        m_host.tools = true;
+        const QString form = write("share/5555/55550001~A01.tif");
+        QVERIFY(orva::imageio::test::writeFormWithMetadata(
+            form, {{true, "2026:01:02 03:04:05"}, {false, "2026:02:03 04:05:06"}}));
+        TDetachedImageForm f(m_host);
+        // Wide enough for every tool on the tool bar.
+        f.resize(1400, 500);
+        UserDriver user(&f);
+        f.LoadRequestImages("55550001");
+        QCOMPARE(f.VisDocumentImage1()->TiffPageCount(), 2);
+
+        // The colour page turned over and updated: still JPEG colour, red now on the right.
+        user.click("ROTATE180");
+        user.click("UPDATE");
+        auto page = orva::imageio::test::pageFacts(form, 0);
+        QCOMPARE(page.compression, std::uint16_t(COMPRESSION_JPEG));
+        QCOMPARE(page.bits, 24);
+        QCOMPARE(page.taken, QByteArray("2026:01:02 03:04:05"));
+        QCOMPARE(page.latitudeRef, QByteArray("N"));
+        QCOMPARE(page.reducedCopy.size(), 8);
+        QCOMPARE(page.artist, QByteArray("Reception desk"));
+        const QRgb left = tiffPixel(form, 0, 4, 16);
+        const QRgb right = tiffPixel(form, 0, 44, 16);
+        QVERIFY2(qBlue(left) > 180 && qRed(left) < 80, qPrintable(QString::number(left, 16)));
+        QVERIFY2(qRed(right) > 180 && qBlue(right) < 80, qPrintable(QString::number(right, 16)));
+
+        // The G4 page inverted and updated: still G4 at 1 bit, its Exif kept, not grown.
+        user.click("NEXT");
+        QCOMPARE(f.VisDocumentImage1()->TiffPage(), 1);
+        const qint64 before = QFileInfo(form).size();
+        user.click("INVERT");
+        user.click("UPDATE");
+        page = orva::imageio::test::pageFacts(form, 1);
+        QCOMPARE(page.compression, std::uint16_t(COMPRESSION_CCITTFAX4));
+        QCOMPARE(page.bits, 1);
+        QCOMPARE(page.taken, QByteArray("2026:02:03 04:05:06"));
+        QCOMPARE(page.reducedCopy.size(), 8);
+        QVERIFY(QFileInfo(form).size() < before + 200);
+        QCOMPARE(qGray(tiffPixel(form, 1, 2, 2)), 0);     // white turned black
+        QCOMPARE(qGray(tiffPixel(form, 1, 10, 10)), 255); // the black square turned white
+        QCOMPARE(orva::imageio::test::pageFacts(form, 0).compression, std::uint16_t(COMPRESSION_JPEG));
+
+        // Save over an existing three-page file: asked, then replaced by the G4 page alone.
+        const QString target = write("share/5555/saved.tif");
+        std::vector<TiffPage> three(3, {formPage(30, 30, {0, 0, 4, 4}), COMPRESSION_NONE, 100, 100});
+        QVERIFY(writeTiff(target, three));
+        const auto saveAs = [&](const QString &file) {
+            UserDriver::answerNextBox("Save", [file](QWidget *box) {
+                auto *dialog = qobject_cast<QFileDialog *>(box);
+                QVERIFY(dialog);
+                dialog->findChild<QLineEdit *>("fileNameEdit")->setText(file);
+                if (QFile::exists(file)) {
+                    UserDriver::answerNextBox("Yes");
+                }
+            });
+            user.click("SAVE");
+        };
+        saveAs(target);
+        QVERIFY(UserDriver::lastBoxText().contains("replace", Qt::CaseInsensitive));
+        QCOMPARE(tiffPages(target), 1);
+        page = orva::imageio::test::pageFacts(target, 0);
+        QCOMPARE(page.compression, std::uint16_t(COMPRESSION_CCITTFAX4));
+        QCOMPARE(page.bits, 1);
+        QCOMPARE(qGray(tiffPixel(target, 0, 10, 10)), 255);
+
+        // The colour page saved to a new file stays colour JPEG.
+        f.LoadRequestImages("55550001");
+        const QString colour = write("share/5555/colour.tif");
+        saveAs(colour);
+        page = orva::imageio::test::pageFacts(colour, 0);
+        QCOMPARE(page.compression, std::uint16_t(COMPRESSION_JPEG));
+        QCOMPARE(page.bits, 24);
+        QVERIFY(qBlue(tiffPixel(colour, 0, 4, 16)) > 180);
+        m_host.tools = false;
     }
 
     void stayOnTop() {

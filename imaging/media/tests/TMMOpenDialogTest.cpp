@@ -332,10 +332,13 @@ private slots:
         QCOMPARE(viewer.FileName(), png);
         QVERIFY(viewer.HasImage());
 
+        // The red picture is saved red, and saving again replaces the file instead of adding a page.
+        bar.Button(ibdocSave)->click();
         bar.Button(ibdocSave)->click();
         TTiffInfo info;
         QVERIFY(DllGetInfo(dir.filePath("saved.tif"), 0, info));
-        QCOMPARE(info.bitsPerPixel, 1);
+        QCOMPARE(info.bitsPerPixel, 24);
+        QCOMPARE(info.pages, 1);
     }
 };
 
