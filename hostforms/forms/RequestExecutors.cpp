@@ -180,7 +180,7 @@ QByteArray TRequestExecutors::ExecuteDestroy(const TObjectRequest &request, TWor
         return t.error;
     }
     const QByteArray name = request.ObjectName.trimmed().toLower();
-    if (name != t.ws->ContainerName()) {
+    if (name != t.ws->ContainerName().toLower()) {
         return list.DestroyPickObject(t.ws, name) ? QByteArray() : notDeleted(request.ObjectName);
     }
     try {
@@ -302,19 +302,22 @@ QByteArray renameObject(TWorkspaceList &list, const Target &t, const TObjectRequ
     if (request.fieldCount() < Field::ObjectType || request.field(Field::ObjectType).trimmed().isEmpty()) {
         return E125NoName();
     }
-    const QByteArray name = renamedName(request.field(Field::ObjectType)).toLower();
-    if (QByteArray why = PickNames::invalidReason(name); !why.isEmpty()) {
+    // The name keeps the case the host gave it (events report it so); look-ups ignore case.
+    const QByteArray given = renamedName(request.field(Field::ObjectType));
+    if (QByteArray why = PickNames::invalidReason(given); !why.isEmpty()) {
         return E125(why);
     }
+    const QByteArray name = given.toLower();
     const bool container = t.object == t.ws->Container;
+    const QByteArray containerName = t.ws->ContainerName().toLower();
     const bool taken = container
-                           ? list.FindWorkspace(name) != nullptr && name != t.ws->ContainerName()
+                           ? list.FindWorkspace(name) != nullptr && name != containerName
                            : (t.ws->FindObject(name) != nullptr && t.ws->FindObject(name) != t.object) ||
-                                 name == t.ws->ContainerName();
+                                 name == containerName;
     if (taken) {
         return E125("A component named " + name + " already exists.");
     }
-    t.object->setObjectName(QString::fromLatin1(name));
+    t.object->setObjectName(QString::fromLatin1(given));
     if (!container) {
         t.ws->Rename(t.object, name);
     }
@@ -576,6 +579,10 @@ void perType(QWidget *w, PickType tag, QList<QByteArray> &f, QMap<int, EncodedVa
                 const bool wrap = plain ? plain->lineWrapMode() != QPlainTextEdit::NoWrap
                                         : rich && rich->lineWrapMode() != QTextEdit::NoWrap;
                 answers.insert(Field::Memo::WordWrap, trustedValue(yesNo(wrap)));
+            }
+            if (wanted(f, Field::Value)) {
+                // The whole text, its line breaks as the host writes them.
+                answers.insert(Field::Value, linesValue(memoLines(w)));
             }
             if (wanted(f, Field::Memo::Lines)) {
                 putLines(f, answers, Field::Memo::Lines, memoLines(w));

@@ -108,7 +108,7 @@ TWinPick *TWorkspaceList::FindWorkspace(const QByteArray &name) {
     const qsizetype dot = name.indexOf('.');
     const QByteArray ws = (dot < 0 ? name : name.left(dot)).trimmed().toLower();
     for (const auto &w : m_items) {
-        if (w->ContainerName() == ws) {
+        if (w->ContainerName().toLower() == ws) {
             return w.get();
         }
     }
@@ -125,7 +125,7 @@ QWidget *TWorkspaceList::FindPickObject(TWinPick *ws, const QByteArray &name) {
         return ws->Container;
     }
     const QByteArray object = lower.mid(dot + 1).trimmed();
-    if (object == ws->ContainerName()) {
+    if (object == ws->ContainerName().toLower()) {
         return ws->Container;
     }
     return ws->FindObject(object);
@@ -195,7 +195,7 @@ QByteArray TWorkspaceList::ExecuteCreate(const TObjectRequest &request) {
         return E020(def.Name, why);
     }
     if (newWorkspace ? FindWorkspace(def.Name) != nullptr
-                     : (ws->FindObject(def.Name) != nullptr || ws->ContainerName() == def.Name)) {
+                     : (ws->FindObject(def.Name) != nullptr || ws->ContainerName().toLower() == def.Name)) {
         return E020(def.Name, "A component named " + def.Name + " already exists.");
     }
     QWidget *parentControl = nullptr;

@@ -236,11 +236,27 @@ TEST(Executors, ControlActions) {
     EXPECT_FALSE(f.find("ws.btn")->isEnabled());
     f.run(on("ws.btn", "5.2"));
     EXPECT_TRUE(f.find("ws.btn")->isEnabled());
-    EXPECT_EQ(f.run(on("ws.btn", "5.5", {{3, "new.name-1"}})), "");
+    EXPECT_EQ(f.run(on("ws.btn", "5.5", {{3, "New.Name-1"}})), "");
     EXPECT_EQ(f.find("ws.btn"), nullptr);
     ASSERT_NE(f.find("ws.newname1"), nullptr);
-    EXPECT_EQ(f.find("ws.newname1")->objectName(), "newname1");
     EXPECT_TRUE(f.link.sends.isEmpty());
+    // The new name keeps the host's case in what is reported; requests find it in any case.
+    EXPECT_EQ(f.find("ws.NEWNAME1")->objectName(), "NewName1");
+    EXPECT_EQ(f.run(on("ws.newname1", "6", {{16, "click"}})), "");
+    QTest::mouseClick(f.find("ws.newname1"), Qt::LeftButton);
+    EXPECT_EQ(f.link.messages(), QList<B>{B("NewName1\x03"
+                                            "50\x03wsev\x03")});
+    EXPECT_EQ(f.run(on("ws.newname1", "5.5", {{3, "NEWNAME1"}})), "") << "its own name in another case";
+    EXPECT_EQ(f.run(on("ws.ed", "5.5", {{3, "newNAME1"}})),
+              "E125 - Object Rename Error: \"A component named newname1 already exists.\"");
+    EXPECT_EQ(f.run(on("ws", "5.5", {{3, "MySpace"}})), "");
+    EXPECT_NE(f.find("myspace.newname1"), nullptr);
+    f.link.sends.clear();
+    f.run(on("MYSPACE.NEWNAME1", "7", {{4, "*"}}, 4));
+    ASSERT_EQ(f.link.messages().size(), 1);
+    EXPECT_TRUE(f.link.messages()[0].startsWith("MySpace.NEWNAME1\x03"
+                                                "92"))
+        << f.link.messages()[0].constData();
 }
 
 TEST(Executors, UpdateAppliesOnlyTheGivenFieldsWithoutEvents) {
@@ -296,6 +312,16 @@ TEST(Executors, QueryReplies) {
     ASSERT_EQ(f.link.messages().size(), 1);
     EXPECT_TRUE(f.link.messages()[0].contains("\x03vertical\x03no\x03yes\x03one\x03two\x03"))
         << f.link.messages()[0].constData();
+    // Field 17 of a memo or rich edit is its whole text, line breaks as value marks.
+    as<QPlainTextEdit>(f.find("ws.memo"))->appendPlainText("th\u00FDree");
+    as<QTextEdit>(f.find("ws.rich"))->setPlainText("a\nb");
+    f.link.sends.clear();
+    f.run(on("ws.memo", "7", {{17, "*"}}, 17));
+    f.run(on("ws.rich", "7", {{17, "*"}}, 17));
+    ASSERT_EQ(f.link.messages().size(), 2);
+    EXPECT_EQ(f.link.messages()[0].split('\x03').value(16), "one\xFDtwo\xFDthyree");
+    EXPECT_EQ(f.link.messages()[1].split('\x03').value(16), "a\xFD"
+                                                            "b");
 
     f.link.sends.clear();
     f.run(on("ws.grid", "7", {{17, "*"}, {18, "*"}, {22, "*"}}, 22));
