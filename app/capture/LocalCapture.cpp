@@ -6,46 +6,46 @@
 namespace {
 const QString kFilter =
     QStringLiteral("Text Files (*.txt);;Binary Data Files (*.dat);;Any (non-text) File (*)");
-constexpr QFileDevice::Permissions kPrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 } // namespace
 
 bool LocalCapture::start(const QString &path) {
     stop();
     m_error.clear();
-    m_file.setFileName(path);
-    // A new file is created private; an existing one is made private before anything is written.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate, kPrivate)) {
-        m_error = m_file.errorString();
+    // The user names a file in a folder that is there; no folder is made for a mistyped name.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        m_error = QStringLiteral("the folder %1 does not exist.").arg(folder);
         return false;
     }
-    if (!m_file.setPermissions(kPrivate)) {
-        m_error = m_file.errorString();
-        m_file.close();
+    // A new private file is put in place of an existing one at once: nothing is written into the
+    // old file, and when the new one cannot be made the old one stays as it was.
+    m_file = std::make_unique<PrivateFile>(path, PrivateFile::Placing::AtOpen);
+    if (!m_file->open()) {
+        m_error = m_file->errorString();
+        m_file.reset();
         return false;
     }
     return true;
 }
 
 bool LocalCapture::write(const QByteArray &bytes) {
-    if (!m_file.isOpen()) {
+    if (!isOn()) {
         return false;
     }
-    if (m_file.write(bytes) == bytes.size() && m_file.flush()) {
+    if (m_file->write(bytes) == bytes.size() && m_file->flush()) {
         return true;
     }
-    m_error = m_file.errorString();
-    m_file.close();
+    m_error = m_file->errorString();
+    m_file->commit();
     return false;
 }
 
 bool LocalCapture::stop() {
-    if (!m_file.isOpen()) {
+    if (!isOn()) {
         return true;
     }
-    const bool flushed = m_file.flush();
-    m_file.close();
-    if (!flushed || m_file.error() != QFileDevice::NoError) {
-        m_error = m_file.errorString();
+    if (!m_file->commit()) {
+        m_error = m_file->errorString();
         return false;
     }
     return true;

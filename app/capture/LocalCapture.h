@@ -4,15 +4,17 @@
 #pragma once
 
 #include "common/UserMessages.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
+
+#include <memory>
 
 class LocalCapture {
 public:
-    bool isOn() const { return m_file.isOpen(); }
-    QString fileName() const { return m_file.fileName(); }
+    bool isOn() const { return m_file && m_file->isOpen(); }
+    QString fileName() const { return m_file ? m_file->fileName() : QString(); }
     // Why the last start, write or stop failed.
     QString errorString() const { return m_error; }
 
@@ -29,6 +31,6 @@ public:
     void ButtonClick(UserMessages &messages);
 
 private:
-    QFile m_file;
+    std::unique_ptr<PrivateFile> m_file;
     QString m_error;
 };

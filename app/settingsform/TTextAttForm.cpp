@@ -10,6 +10,7 @@
 #include "common/Trace.h"
 #include "common/UserMessages.h"
 #include "common/WinColor.h"
+#include "platform/files/SharedFile.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtRowPainter.h"
@@ -35,7 +36,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -676,12 +676,9 @@ bool TTextAttForm::WriteSetup(const QString &fileName) {
                                    TVtVT100EmulatorEx::ColorTableText(m_back),
                                    TVtVT100EmulatorEx::ColorTableText(m_bold)};
     const QByteArray content = Document().Write(colours);
-    QSaveFile file(fileName);
-    // Unbuffered, so that a short write (a full disk) is seen here and not lost in a later flush.
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                         file.write(content) == content.size() && file.commit();
-    if (!written) {
-        file.cancelWriting();
+    // The setup file may serve every workstation: it keeps its mode, and the old one stays whole
+    // when any write fails.
+    if (!SharedFile::save(fileName, content)) {
         m_messages.error(QStringLiteral("Setup File Save Failed."),
                          QStringLiteral("Failed to write new Setup file.\r\nChanges will be lost!"));
         return false;

@@ -5,11 +5,11 @@
 
 #include "common/HostText.h"
 #include "editor/report/HostMarkup.h"
+#include "platform/files/SharedFile.h"
 #include "platform/richtext/TWpTextControl.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -159,23 +159,10 @@ bool TWPForm::saveAbbreviationList(QString *error) {
 
 // Lists are shared files: replaced in one step, so that a failed write leaves the old list whole.
 bool TWPForm::writeListFile(const QString &path, const QByteArrayList &lines, QString *error) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        *error = f.errorString();
-        return false;
-    }
-    for (const QByteArray &line : lines) {
-        if (f.write(line + "\r\n") != line.size() + 2) {
-            *error = f.errorString();
-            f.cancelWriting();
-            return false;
-        }
-    }
-    if (!f.commit()) {
-        *error = f.errorString();
-        return false;
-    }
-    return true;
+    QByteArray text;
+    for (const QByteArray &line : lines)
+        text += line + "\r\n";
+    return SharedFile::save(path, text, error);
 }
 
 void TWPForm::Addabbreviation1Click(int tag) {

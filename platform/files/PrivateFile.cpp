@@ -138,6 +138,29 @@ bool PrivateFile::save(const QString &path, const QByteArray &data, QString *err
     return ok;
 }
 
+bool PrivateFile::append(const QString &path, const QByteArray &data, QString *error) {
+    return append(path, data, error, Access::Private);
+}
+
+bool PrivateFile::append(const QString &path, const QByteArray &data, QString *error, Access access) {
+    PrivateFile file(path, Placing::Append, access);
+    if (!file.open()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const qint64 start = file.m_bufferAt;
+    bool ok = file.write(data) == data.size() && file.writeBuffer();
+    if (ok && ::fsync(file.m_fd) != 0 && errno != EINVAL)
+        ok = file.fail(QStringLiteral("flush to disk"), errno);
+    if (!ok)
+        (void)!::ftruncate(file.m_fd, start); // a part of the entry would corrupt the log
+    ok = file.commit() && ok;
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
+}
+
 bool PrivateFile::open(OpenMode mode) {
     if (isOpen() || (mode & ReadOnly) || !(mode & WriteOnly)) {
         setErrorString(QStringLiteral("%1 can only be opened once, for writing.").arg(m_path));

@@ -46,6 +46,9 @@ public:
     static bool makeFolder(const QString &folder, QString *error = nullptr);
     // Writes `data` as the whole of the file at `path`, OnCommit.
     static bool save(const QString &path, const QByteArray &data, QString *error = nullptr);
+    // Adds `data` to the end of the file at `path` (made when missing): all of it, or nothing when
+    // any write fails, so that a log keeps only whole entries.
+    static bool append(const QString &path, const QByteArray &data, QString *error = nullptr);
 
 protected:
     enum class Access {
@@ -56,6 +59,7 @@ protected:
     PrivateFile(QString path, Placing placing, Access access);
     static bool makeFolder(const QString &folder, QString *error, Access access);
     static bool save(const QString &path, const QByteArray &data, QString *error, Access access);
+    static bool append(const QString &path, const QByteArray &data, QString *error, Access access);
 
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 size) override;

@@ -19,4 +19,7 @@ public:
     static bool save(const QString &path, const QByteArray &data, QString *error = nullptr) {
         return PrivateFile::save(path, data, error, Access::Shared);
     }
+    static bool append(const QString &path, const QByteArray &data, QString *error = nullptr) {
+        return PrivateFile::append(path, data, error, Access::Shared);
+    }
 };

@@ -2,7 +2,7 @@
 // that keep the user's typing, pasting and dropping out of fields that are not changeable.
 #include "platform/richtext/TWpTextControl.h"
 
-#include "platform/files/PrivateFile.h"
+#include "platform/files/SharedFile.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpRtf.h"
 
@@ -1184,10 +1184,11 @@ bool TWpTextControl::SaveDocument(const QString &file, int, bool selectionOnly, 
     } else {
         rtf = writeRtf(*m_doc);
     }
-    // A saved report is patient data: owner-only from its first byte, never written through a link
-    // planted at its name, and the old file kept when any write fails.
+    // What is saved under a name of the user's choosing (a template, a formatted abbreviation) is
+    // shared with colleagues: it keeps its mode, is never written through a link planted at its name,
+    // and the old file stays when any write fails.
     QString error;
-    if (!PrivateFile::save(file, rtf, &error)) {
+    if (!SharedFile::save(file, rtf, &error)) {
         emit OnError(QStringLiteral("The file \"%1\" could not be saved: %2").arg(file, error));
         return false;
     }

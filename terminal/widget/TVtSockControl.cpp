@@ -1,7 +1,7 @@
 // Window-size notice and log formats.
 #include "terminal/widget/TVtSockControl.h"
 
-#include <QFile>
+#include "platform/files/SharedFile.h"
 
 QByteArray EncodeNaws(int columns, int rows) {
     QByteArray out("\xFF\xFA\x1F", 3);
@@ -48,11 +48,8 @@ QByteArray TVtEventLog::FormatEntry(const QByteArray &text) const {
 bool TVtEventLog::Log(const QByteArray &text) {
     if (!Enabled)
         return true;
-    QFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray line = FormatEntry(text);
-    return file.write(line) == line.size();
+    // Others may read the log; an entry is added whole or not at all.
+    return SharedFile::append(FileName, FormatEntry(text));
 }
 
 QByteArray TVtEventLog::ConnectText(const QByteArray &local, const QByteArray &remote) {

@@ -173,11 +173,17 @@ TEST(PrivateFile, OnlyRegularFilesAreReplaced) {
 // Writes past the file size limit fail as on a full disk: at once for a large write, only at the
 // flush for one that sat in the buffer. Either way nothing counts as written and the old file stays.
 TEST(PrivateFile, FailedWriteKeepsTheOldFile) {
+    using Write = bool (*)(const QString &, const QByteArray &, QString *);
     const struct {
         const char *name;
         qsizetype size;
-        bool shared;
-    } cases[] = {{"buffered", 12007, false}, {"direct", 200000, false}, {"shared", 16385, true}};
+        Write write;
+    } cases[] = {
+        {"buffered", 12007, &PrivateFile::save},
+        {"direct", 200000, &PrivateFile::save},
+        {"shared", 16385, &SharedFile::save},
+        {"appended entry", 9000, &SharedFile::append},
+    };
     for (const auto &c : cases) {
         QTemporaryDir dir;
         const QString path = dir.filePath("12_P1.doc");
@@ -186,8 +192,7 @@ TEST(PrivateFile, FailedWriteKeepsTheOldFile) {
         bool saved = true;
         {
             FileSizeLimit limit(8180);
-            const QByteArray data(c.size, 'r');
-            saved = c.shared ? SharedFile::save(path, data, &error) : PrivateFile::save(path, data, &error);
+            saved = c.write(path, QByteArray(c.size, 'r'), &error);
         }
         EXPECT_FALSE(saved) << c.name;
         EXPECT_TRUE(error.contains("12_P1.doc")) << c.name << ": " << error.toStdString();

@@ -327,30 +327,34 @@ private slots:
         QCOMPARE(r.Text(), QString("LETTERHEAD"));
     }
 
-    // The outgoing copy of a report has a name anyone can guess: it is the owner's alone, and a
-    // link planted at its name is replaced, never written through.
-    void savedDocumentIsPrivateAndFollowsNoLink() {
+    // A saved document (a template, a formatted abbreviation) is shared: it keeps the mode it had,
+    // and a link planted at its name is replaced, never written through.
+    void savedDocumentKeepsItsModeAndFollowsNoLink() {
         const QString victim = path("victim");
         {
             QFile f(victim);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("precious");
         }
-        const QString file = path("R1_P1.doc.tmp");
+        const QString file = path("FBC.tpl");
         QVERIFY(QFile::link(victim, file));
         TWpTextControl w;
-        w.setText("patient report");
+        w.setText("template text");
         QVERIFY(w.SaveDocument(file, -1, false, 3));
         QFile v(victim);
         QVERIFY(v.open(QIODevice::ReadOnly));
         QCOMPARE(v.readAll(), QByteArray("precious"));
         QVERIFY(!QFileInfo(file).isSymLink());
-        QCOMPARE(QFile(file).permissions() &
-                     (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
-                 QFileDevice::Permissions());
         TWpTextControl r;
         QVERIFY(r.LoadDocument(file, -1, false, 3) > 0);
-        QCOMPARE(r.Text(), QString("patient report"));
+        QCOMPARE(r.Text(), QString("template text"));
+        const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(file, shared));
+        w.setText("changed template");
+        QVERIFY(w.SaveDocument(file, -1, false, 3));
+        QCOMPARE(QFile(file).permissions(), shared);
     }
 
     void selectionSavesAsAFormattedEntry() {
