@@ -1596,12 +1596,15 @@ void TOrvaMainForm::SmartMouseClick() {
 }
 
 void TOrvaMainForm::ResetPendraBtnClick() {
-    if (m_pipeline) {
-        m_pipeline->reset();
+    // The result transfer ends here. An export or import ends through its own Cancel, which takes the
+    // host's line editor out of insert mode; a host print job goes on to its end and prints whole.
+    if (m_exportForm && m_exportForm->Transfer().Active()) {
+        m_exportForm->Transfer().Cancel();
     }
     if (m_sinks) {
         m_sinks->ClearSendQueue();
         m_sinks->SetResultTransferActive(false);
+        m_sinks->SetAudioTransfer(false);
         m_sinks->HideTransferPanel();
         m_sinks->SetBusyCursor(false);
     }

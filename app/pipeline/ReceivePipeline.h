@@ -55,8 +55,8 @@ public:
     void setSelectionHold(bool on);
     bool selectionHold() const { return m_selectionHold; }
 
-    // The reset button: frame, report collection, held tails and printing (the job ended) are
-    // cleared, and the export/import and result-transfer flags switched off.
+    // Frame, report collection, held tails and printing (the job ended) cleared, and the export/import
+    // and result-transfer flags switched off.
     void reset();
     // A new connection: reset, and the login conversation may be answered again.
     void connectionStarted();

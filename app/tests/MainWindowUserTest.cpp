@@ -1,6 +1,8 @@
 // The main window and its settings form as their user reaches them: menus opened by a right click,
 // buttons and keys on the window, answers to its boxes, and what the host receives on the link.
 #include "app/TOrvaMainForm.h"
+#include "app/export/TExportForm.h"
+#include "app/pipeline/ReceivePipeline.h"
 #include "app/settingsform/TTextAttForm.h"
 #include "app/tests/FormChildren.h"
 #include "app/tests/TestMainForm.h"
@@ -13,10 +15,12 @@
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
 #include "imaging/view/TMultiImage.h"
+#include "terminal/widget/TVtTerminalEx.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -361,6 +365,51 @@ private slots:
                  qPrintable(m.messages->shown.join('\n')));
         QVERIFY(!m.messages->shown.contains("Save Data|Transfer failure. Please Re-save"));
         QCOMPARE(m.link->sent, QByteArray("\x1B"));
+    }
+
+    // "Reset Pendra or Audio Session" ends the result transfer and no more: an export under way ends
+    // through its own Cancel, which takes the host's editor out of insert mode, and a host print job
+    // goes on and ends with the host's stop sequence.
+    void resetEndsTheResultTransferOnly() {
+        start();
+        QFile file(m_dir.filePath("export.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("A\nB\nC\n");
+        file.close();
+        UserDriver main(m.form.get());
+        main.click(child<QToolButton>(m.form.get(), "ToolButton5"));
+        auto *form = m.form->findChild<TExportForm *>();
+        QTRY_VERIFY(form && form->isVisible());
+        {
+            UserDriver user(form);
+            user.focusOn(user.find("WinFile"));
+            user.type(file.fileName());
+            user.focusOn(user.find("d3File"));
+            user.type("F");
+            user.focusOn(user.find("d3Item"));
+            user.type("I");
+            user.click("ExportButton");
+        }
+        m.link->deliver("who\r\n 12 labuser LAB.PROD\r\n:");
+        m.link->deliver("list F I\r\n[202] 'I' not on file.\r\n:");
+        m.link->deliver("top\r\n001 ");
+        QVERIFY2(m.link->sent.endsWith("ed F I\ri\rA\r"), m.link->sent.constData());
+
+        m.link->sent.clear();
+        main.click(child<QToolButton>(m.form.get(), "ResetPendraBtn"));
+        QCOMPARE(m.link->sent, QByteArray("\r\rex\ry\r\r"));
+        m.link->deliver("[245] 'I' exited.\r\n:");
+        QTRY_VERIFY(!form->Transfer().Active());
+        QTRY_VERIFY2(m.messages->shown.contains("Export Data.|User Abort"),
+                     qPrintable(m.messages->shown.join(";")));
+
+        auto *terminal = child<TVtTerminalEx>(m.form.get(), "VtTerminal1");
+        terminal->ClearAll();
+        m.link->deliver("\x1b[5ipart one ");
+        main.click(child<QToolButton>(m.form.get(), "ResetPendraBtn"));
+        m.link->deliver("part two\x1b[4iafter");
+        QVERIFY(!m.form->Pipeline()->printing());
+        QTRY_COMPARE(terminal->GetRowText(1).trimmed(), QByteArray("after"));
     }
 };
 
