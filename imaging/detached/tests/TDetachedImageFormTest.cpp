@@ -512,6 +512,33 @@ private slots:
         m_host.tools = false;
     }
 
+    // Delete, Update and Pack on a picture that is no TIFF say so, and leave the file alone.
+    void pageWorkOnAPictureSaysItNeedsATiff() {
+        m_host.tools = true;
+        const QString png = write("share/5555/55550002~A01.png");
+        QVERIFY(colourPage(40, 30, 5).save(png));
+        QFile f0(png);
+        QVERIFY(f0.open(QIODevice::ReadOnly));
+        const QByteArray before = f0.readAll();
+        f0.close();
+        TDetachedImageForm f(m_host);
+        f.resize(1400, 500);
+        UserDriver user(&f);
+        f.LoadRequestImages("55550002");
+        QVERIFY(f.VisDocumentImage1()->HasImage());
+        m_host.messages.shown.clear();
+        UserDriver::answerNextBox("OK");
+        user.click("DELETE");
+        user.click("UPDATE");
+        user.click("PACK");
+        const QString told =
+            f.windowTitle() + "|Pages and tags can only be changed in a TIFF file; this picture is not one";
+        QCOMPARE(m_host.messages.shown, (QStringList{told, told, told}));
+        QVERIFY(f0.open(QIODevice::ReadOnly));
+        QCOMPARE(f0.readAll(), before);
+        m_host.tools = false;
+    }
+
     void stayOnTop() {
         TDetachedImageForm f(m_host);
         f.show();
