@@ -788,11 +788,36 @@ QString AnnotationFileName(const QString &annoFileName, const QString &pictureNa
         return annoFileName;
     if (pictureName.isEmpty())
         return {};
+    return pictureName + QStringLiteral(".ant");
+}
+
+QString OlderAnnotationFileName(const QString &annoFileName, const QString &pictureName) {
+    if (!annoFileName.isEmpty() || pictureName.isEmpty())
+        return {};
     const qsizetype cut =
         std::max(pictureName.lastIndexOf(QLatin1Char('/')), pictureName.lastIndexOf(QLatin1Char('\\')));
     const qsizetype dot = pictureName.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot > cut + 1 ? pictureName.left(dot) : pictureName;
-    return stem + QStringLiteral(".ant");
+    const QString older = (dot > cut + 1 ? pictureName.left(dot) : pictureName) + QStringLiteral(".ant");
+    return older == AnnotationFileName(annoFileName, pictureName) ? QString() : older;
+}
+
+QString AnnotationFileToRead(const QString &annoFileName, const QString &pictureName) {
+    const QString own = AnnotationFileName(annoFileName, pictureName);
+    const QString older = OlderAnnotationFileName(annoFileName, pictureName);
+    if (!older.isEmpty() && !FileWait::Exists(mapped(own)) && FileWait::Exists(mapped(older)))
+        return older;
+    return own;
+}
+
+QString AnnotationFileToWrite(const QString &annoFileName, const QString &pictureName) {
+    const QString own = AnnotationFileName(annoFileName, pictureName);
+    const QString older = OlderAnnotationFileName(annoFileName, pictureName);
+    if (older.isEmpty())
+        return own;
+    const bool adopted = guarded("AdoptAnnotation", QString(), false, [&] {
+        return orva::imageio::anno::AdoptAnnotationFile(mapped(older), mapped(own));
+    });
+    return adopted ? own : older;
 }
 
 int AnnoMouseMessage(QEvent::Type type, Qt::MouseButton button) {

@@ -182,9 +182,19 @@ TStretchMode SetBlitStretchMode(int bits, TBlitMode mode);
 
 // The annotation engine, one per image control (keyed by the control).
 // The annotation file of a picture: the control's own name for it when set, else the picture's
-// path with the extension of its file-name part replaced by ".ant" (a folder's dots stay, so each
-// picture has its own file); empty without a picture, when nothing is loaded or saved.
+// whole path followed by ".ant" (scan.tif and scan.jpg keep their marks apart); empty without a
+// picture, when nothing is loaded or saved.
 QString AnnotationFileName(const QString &annoFileName, const QString &pictureName);
+// The name such files had before: the path with the extension of its file-name part replaced by
+// ".ant", shared by the pictures of one base name. Empty when the control names the file or the
+// two names are the same.
+QString OlderAnnotationFileName(const QString &annoFileName, const QString &pictureName);
+// The file a picture's marks are read from: its own, or the older one while it has no own file.
+QString AnnotationFileToRead(const QString &annoFileName, const QString &pictureName);
+// The file a picture's marks are written to: its own, after the older file's marks were copied
+// into it when it had none; the older file itself when that copy failed (so no page's marks are
+// left behind).
+QString AnnotationFileToWrite(const QString &annoFileName, const QString &pictureName);
 // The mouse message number the engine takes for a button event (right button 516/517, any other
 // 513/514) or a move (512); 0 for events it does not take.
 int AnnoMouseMessage(QEvent::Type type, Qt::MouseButton button);

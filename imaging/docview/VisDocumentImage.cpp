@@ -144,7 +144,7 @@ VisDocumentImage::~VisDocumentImage() {
     // A scan still running stops; none of its hooks reaches this viewer any more.
     m_scanJob.reset();
     if (AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
-        AnnoSave(this, m_tiffPage, AnnoFileName());
+        AnnoSave(this, m_tiffPage, annoFileToWrite());
     }
     AnnoDestroy(this);
 }
@@ -353,6 +353,9 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
             }
         }
     }
+    // The picture's marks come back as a TIFF page's do: a mark drawn next would otherwise be
+    // saved over the ones not shown.
+    enterAnnotations();
     applyAutoSize();
     updateScrollRanges();
     if (OnFinishedLoadSave) {
@@ -502,7 +505,7 @@ bool VisDocumentImage::DeletePage(int page) {
     // The page's marks go with it (the annotation file's later pages move down), so nothing of
     // the deleted page is saved on leaving it.
     AnnoClear(this);
-    const QString anno = AnnoFileName();
+    const QString anno = annoFileToWrite();
     int showPage = m_tiffPage;
     int pageCount = m_tiffPageCount;
     if (!DeleteTiffPage(source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
@@ -599,7 +602,7 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
         m_stream.clear();
         m_fileName = file;
     }
-    const QString anno = AnnoFileName();
+    const QString anno = option == tiffInsert ? annoFileToWrite() : AnnoFileName();
     int pageCount = 0;
     caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
     if (!SaveTiffPage(source(), scaled, option, TifInsertAt, compression, bits, TAnnoPages{this, anno},
@@ -1455,7 +1458,15 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
 // ---- annotations ----------------------------------------------------------------------------------
 
 QString VisDocumentImage::AnnoFileName() const {
-    return AnnotationFileName(m_annoFileName, m_fromStream ? QString() : m_fileName);
+    return AnnotationFileName(m_annoFileName, annoPicture());
+}
+
+QString VisDocumentImage::annoPicture() const {
+    return m_fromStream ? QString() : m_fileName;
+}
+
+QString VisDocumentImage::annoFileToWrite() const {
+    return AnnotationFileToWrite(m_annoFileName, annoPicture());
 }
 
 int VisDocumentImage::AnnotationCount() const {
@@ -1471,8 +1482,8 @@ void VisDocumentImage::leaveAnnotations() {
         AnnoClear(this);
         return;
     }
-    const QString file = AnnoFileName();
-    const bool save = AutoSaveAnno && HasImage() && !file.isEmpty();
+    const bool save = AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty();
+    const QString file = save ? annoFileToWrite() : AnnoFileName();
     if (!AnnoLeave(this, save, m_tiffPage, file)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
         if (Messages) {
@@ -1499,7 +1510,7 @@ void VisDocumentImage::enterAnnotations() {
         }
         return;
     }
-    QString file = AnnoFileName();
+    QString file = AnnotationFileToRead(m_annoFileName, annoPicture());
     if (OnBeforeLoadAnnoFromFile) {
         OnBeforeLoadAnnoFromFile(this, file);
     }

@@ -305,6 +305,10 @@ private:
     // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
     void leaveAnnotations();
     void enterAnnotations();
+    // The picture the annotation file is named after (none for a memory TIFF), and the file its
+    // marks are written to (see AnnotationFileToWrite).
+    QString annoPicture() const;
+    QString annoFileToWrite() const;
     // A library write refused: told to OnVislibError, else raised with the library's text.
     bool writeFailed();
     // After a page operation: the information, tags and shown page read again.

@@ -94,9 +94,8 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
 }
 
 TMultiImage::~TMultiImage() {
-    const QString anno = AnnotationFile();
-    if (AutoSaveAnno && !anno.isEmpty()) {
-        AnnoSave(this, m_tiffPage, anno);
+    if (AutoSaveAnno && !AnnotationFile().isEmpty()) {
+        AnnoSave(this, m_tiffPage, AnnotationFileToWrite(AnnoFileName, m_imageName));
     }
     AnnoDestroy(this);
 }
@@ -104,7 +103,7 @@ TMultiImage::~TMultiImage() {
 // ---- loading --------------------------------------------------------------------------------------
 
 void TMultiImage::SetImageName(const QString &name) {
-    const QString leftAnno = AnnotationFile();
+    const QString left = m_imageName;
     m_imageName = name;
     m_loading = true;
     // The loading flag holds back the picture-changed handling; it must drop on every way out.
@@ -116,6 +115,8 @@ void TMultiImage::SetImageName(const QString &name) {
         Clear();
         return;
     }
+    const QString leftAnno =
+        AutoSaveAnno ? AnnotationFileToWrite(AnnoFileName, left) : AnnotationFileName(AnnoFileName, left);
     if (!AnnoLeave(this, AutoSaveAnno, m_tiffPage, leftAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"),
                    leftAnno + QStringLiteral(": ") + LastErrorText());
@@ -188,7 +189,7 @@ void TMultiImage::SetImageName(const QString &name) {
         Clear();
     }
     m_loading = false;
-    const QString enteredAnno = AnnotationFile();
+    const QString enteredAnno = AnnotationFileToRead(AnnoFileName, m_imageName);
     if (!AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not loaded"),
                    enteredAnno + QStringLiteral(": ") + LastErrorText());

@@ -833,6 +833,16 @@ std::int16_t InsertAnnotation(WindowKey, int page, const QString &file) {
     return shiftPages(file, page, 1);
 }
 
+std::int16_t AdoptAnnotationFile(const QString &from, const QString &to) {
+    if (from.isEmpty() || to.isEmpty())
+        return ErrArgument;
+    if (QFileInfo::exists(to) || !QFileInfo::exists(from))
+        return kOk;
+    std::map<int, std::vector<Mark>> pages;
+    const std::int16_t code = readAnnotationFile(from, pages);
+    return code == kOk ? writeText(to, annotationFileText(pages)) : code;
+}
+
 bool IsAnnotation(WindowKey window) {
     return AnnotationCount(window) > 0;
 }

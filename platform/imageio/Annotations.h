@@ -199,6 +199,10 @@ std::int16_t StreamLoadAnnotation(WindowKey window, int page, const QByteArray &
 // pages after the given one move down or up by one. A missing file has nothing to move.
 std::int16_t RemoveAnnotation(WindowKey window, int page, const QString &file);
 std::int16_t InsertAnnotation(WindowKey window, int page, const QString &file);
+// The marks a picture kept so far in another file (its annotation file's older name) copied into
+// its own file, written as every save is, when the own file does not exist yet; the other file
+// stays for any other picture that shares it.
+std::int16_t AdoptAnnotationFile(const QString &from, const QString &to);
 bool IsAnnotation(WindowKey window);
 // Not in the engine's original list: the viewers need it for their read-only annotation count.
 int AnnotationCount(WindowKey window);

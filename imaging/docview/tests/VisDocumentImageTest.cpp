@@ -748,7 +748,7 @@ private slots:
         v.AutoSaveAnno = true;
         v.AutoLoadAnno = true;
         v.LoadTiffPage(file, 0, 0, 200, S_Gray_None);
-        QCOMPARE(v.AnnoFileName(), m_dir.filePath("marked.ant"));
+        QCOMPARE(v.AnnoFileName(), m_dir.filePath("marked.tif.ant"));
         QSignalSpy editing(&v, &VisDocumentImage::annotationModeChanged);
         v.SetControlMode(cmAnnotationEdit);
         QCOMPARE(editing.last().at(0).toBool(), true);
@@ -764,7 +764,7 @@ private slots:
         QCOMPARE(shown(v, 100, 40), QColor(Qt::red));
         QVERIFY(v.NextPage());
         QCOMPARE(v.AnnotationCount(), 0);
-        QVERIFY(QFileInfo::exists(m_dir.filePath("marked.ant")));
+        QVERIFY(QFileInfo::exists(m_dir.filePath("marked.tif.ant")));
         QVERIFY(v.PriorPage());
         QCOMPARE(v.AnnotationCount(), 1);
         // A right click brings up the engine's menu; its choice runs in the engine.
@@ -788,6 +788,63 @@ private slots:
         QVERIFY(captions.contains(QStringLiteral("Clear Page")));
         QCOMPARE(v.AnnotationCount(), 0);
         v.SetControlMode(cmNone);
+    }
+
+    // Pictures of one base name keep their marks apart; marks kept under the older shared name
+    // are still shown, and move whole into the picture's own file when it is first written.
+    void annotationFilesOfOneBaseName() {
+        namespace anno = orva::imageio::anno;
+        QTemporaryDir dir;
+        const QString tif = dir.filePath("scan.tif");
+        QVERIFY(writeTiff(tif, {{formPage(100, 50, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4},
+                                {formPage(100, 50, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4}}));
+        const QString png = dir.filePath("scan.png");
+        QVERIFY(colourPage(100, 50, 5).save(png));
+        // The older file: one mark on page 0, two on page 1.
+        const QString older = dir.filePath("scan.ant");
+        anno::AnnotationEngine e(nullptr, QString(), {});
+        e.add({anno::MarkKind::Line, 0, {}, Qt::red, 3, {{1, 1}, {9, 9}}, {}});
+        QCOMPARE(e.save(0, older), orva::imageio::kOk);
+        e.add({anno::MarkKind::Line, 0, {}, Qt::blue, 3, {{2, 2}, {8, 8}}, {}});
+        QCOMPARE(e.save(1, older), orva::imageio::kOk);
+        QFile f(older);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray olderText = f.readAll();
+        f.close();
+
+        VisDocumentImage v;
+        v.AutoSaveAnno = true;
+        v.AutoLoadAnno = true;
+        v.LoadTiff(tif, 0, 0);
+        QCOMPARE(v.AnnoFileName(), tif + ".ant");
+        QCOMPARE(v.AnnotationCount(), 1); // read from the older file
+        QVERIFY(!QFileInfo::exists(tif + ".ant"));
+        QVERIFY(v.NextPage());
+        QCOMPARE(v.AnnotationCount(), 2);
+        AnnoClear(&v);
+        QVERIFY(v.PriorPage()); // page 1 saved (now empty): into the picture's own file
+        QCOMPARE(v.AnnotationCount(), 1);
+        QVERIFY(QFileInfo::exists(tif + ".ant"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), olderText); // the shared file is left for the other picture
+        f.close();
+
+        VisDocumentImage other;
+        other.AutoSaveAnno = true;
+        other.AutoLoadAnno = true;
+        other.LoadImageFile(png, lAutoMatic, false);
+        QCOMPARE(other.AnnotationCount(), 1); // the PNG's page 0 from the older file
+        AnnoClear(&other);
+        other.ClearImage();
+        QVERIFY(QFileInfo::exists(png + ".ant"));
+        // Each picture now has its own: the TIFF's page 0 keeps its mark, page 1 none.
+        anno::AnnotationEngine check(nullptr, QString(), {});
+        QCOMPARE(check.load(0, tif + ".ant"), orva::imageio::kOk);
+        QCOMPARE(check.marks().size(), std::size_t{1});
+        QCOMPARE(check.load(1, tif + ".ant"), orva::imageio::kOk);
+        QCOMPARE(check.marks().size(), std::size_t{0});
+        QCOMPARE(check.load(0, png + ".ant"), orva::imageio::kOk);
+        QCOMPARE(check.marks().size(), std::size_t{0});
     }
 
     // A TIFF held in memory has no annotation file: with stream annotations each page's marks go to

@@ -344,7 +344,7 @@ private slots:
         const QString first = folder + "/scan.png";
         const QString second = folder + "/other.png";
         QVERIFY(twoColours().save(first) && twoColours().save(second));
-        QCOMPARE(orva::imaging::AnnotationFileName(QString(), first), folder + "/scan.ant");
+        QCOMPARE(orva::imaging::AnnotationFileName(QString(), first), folder + "/scan.png.ant");
 
         TMultiImage v;
         v.resize(200, 100);
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(orva::imaging::AnnoMouseMessage(QEvent::MouseMove, Qt::NoButton), 512);
 
         v.SetImageName(second);
-        QVERIFY(QFileInfo::exists(folder + "/scan.ant"));
+        QVERIFY(QFileInfo::exists(folder + "/scan.png.ant"));
         QCOMPARE(orva::imaging::AnnotationCount(&v), 0);
         v.SetImageName(first);
         QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
@@ -402,7 +402,8 @@ private slots:
         v.SetImageName(first);
         QCOMPARE(orva::imaging::AnnotationCount(&v), 1); // the clearing was not saved
 
-        // A corrupt annotation file is refused and the picture still shows.
+        // A corrupt annotation file (here one of the older name, still read) is refused and the
+        // picture still shows.
         QFile bad(folder + "/other.ant");
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("{ not annotations");
