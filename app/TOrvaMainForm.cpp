@@ -1421,6 +1421,17 @@ bool TOrvaMainForm::PrintScreenText(QPrinter &printer) {
 TExportForm *TOrvaMainForm::exportForm() {
     if (!m_exportForm) {
         m_exportForm = new TExportForm(*m_telnet, *m_messages, m_programDir, this);
+        // The host writes an import through its capture: the file the user chose is allowed for as
+        // long as that import runs.
+        connect(&m_exportForm->Transfer(), &ItemTransfer::activeChanged, this, [this](bool active) {
+            const ItemTransfer &t = m_exportForm->Transfer();
+            if (m_pipeline) {
+                m_pipeline->commands().ImportTarget =
+                    active && t.ImportMode()
+                        ? QDir::cleanPath(QFileInfo(LocalPath::toLocalPath(t.WinFile())).absoluteFilePath())
+                        : QString();
+            }
+        });
     }
     // The codes of the setup file as it reads now.
     m_exportForm->setCodes(ItemTransfer::Codes::fromSetup(m_settings));

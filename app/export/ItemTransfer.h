@@ -77,6 +77,8 @@ public:
     int State() const { return m_state; }
     bool UserAbort() const { return m_userAbort; }
     bool ImportMode() const { return m_request.Import; }
+    // The file on this computer of the transfer last started.
+    const QString &WinFile() const { return m_request.WinFile; }
 
     // A Windows or Linux text file as the lines the host's editor gets: CR LF, LF and a lone CR each
     // end a line, and a line end at the very end does not start another line.

@@ -219,6 +219,15 @@ QString ClientCommands::captureTarget(const QByteArray &hostPath, char &reply) c
             return {};
         }
     }
+    if (!ImportTarget.isEmpty() && QDir::cleanPath(QFileInfo(local).absoluteFilePath()) == ImportTarget) {
+        reply = '2';
+        const QFileInfo chosen(ImportTarget);
+        if (chosen.isSymLink() || chosen.isDir() || !chosen.absoluteDir().exists()) {
+            return {};
+        }
+        reply = '\x03';
+        return ImportTarget;
+    }
     const QString base = QDir::cleanPath(QDir(CaptureDirectory).absolutePath());
     const bool driveLetter = local.size() > 1 && local[1] == ':' && local[0].isLetter();
     if (driveLetter) {

@@ -70,6 +70,9 @@ public:
     THostAbbreviations Abbreviations;
     HostCapture Capture;
     QString CaptureDirectory;
+    // The file the user chose for the import under way (absolute, clean; empty when none): the host
+    // may write that one file wherever it lies. Any other path it names stays in the capture folder.
+    QString ImportTarget;
 
     // The bytes a received capture transformation produces: 0x02 → 0xFC, 0x03 → 0xFD, 0xD0 → CR LF.
     static QByteArray captureTransform(const QByteArray &bytes);

@@ -411,6 +411,53 @@ private slots:
         QVERIFY(!m.form->Pipeline()->printing());
         QTRY_COMPARE(terminal->GetRowText(1).trimmed(), QByteArray("after"));
     }
+
+    // An import writes the file the user chose in the form, wherever it lies, through the host's
+    // capture; once the import is over the host may not write there again.
+    void importWritesTheChosenFile() {
+        start();
+        QVERIFY(QDir(m_dir.path()).mkpath("imports"));
+        const QString target = m_dir.filePath("imports/out.txt");
+        UserDriver main(m.form.get());
+        main.click(child<QToolButton>(m.form.get(), "ToolButton6"));
+        auto *form = m.form->findChild<TExportForm *>();
+        QTRY_VERIFY(form && form->isVisible());
+        {
+            UserDriver user(form);
+            user.focusOn(user.find("WinFile"));
+            user.type(target);
+            user.focusOn(user.find("d3File"));
+            user.type("F");
+            user.focusOn(user.find("d3Item"));
+            user.type("I");
+            user.click("ExportButton");
+        }
+        m.link->deliver("who\r\n 12 labuser LAB.PROD\r\n:");
+        QVERIFY2(m.link->sent.endsWith("silent.import\r" + QFile::encodeName(target) + "\rF\rI\ry\r"),
+                 m.link->sent.constData());
+        const QByteArray open = "\x9F"
+                                "control\x03"
+                                "10\x03"
+                                "2\x03" +
+                                QFile::encodeName(target) + "\x9B";
+        const QByteArray close = "\x9F"
+                                 "control\x03"
+                                 "10\x03"
+                                 "3\x9B";
+        m.link->sent.clear();
+        for (const QByteArray &block : {open, QByteArray("line one\xD0line two"), close})
+            m.link->deliver(block);
+        QCOMPARE(m.link->sent, QByteArray("\x03\x03"));
+        m.link->deliver("[C01] done\r\n:");
+        QTRY_VERIFY(!form->Transfer().Active());
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("line one\r\nline two"));
+
+        m.link->sent.clear();
+        m.link->deliver(open);
+        QCOMPARE(m.link->sent, QByteArray("3"));
+    }
 };
 
 QTEST_MAIN(MainWindowUserTest)

@@ -332,4 +332,35 @@ TEST(ClientCommand, FileThatCannotBeCreated) {
     EXPECT_FALSE(fx.commands.Capture.isOn());
 }
 
+// The file the user chose for an import may lie outside the capture folder; only that one file.
+TEST(ClientCommand, ImportTargetIsTheOneFileOutside) {
+    Fixture fx;
+    ASSERT_TRUE(QDir().mkpath(fx.dir.filePath("chosen")));
+    const QString target = fx.dir.filePath("chosen/out.txt");
+    fx.commands.ImportTarget = target;
+    const struct {
+        QByteArray hostPath;
+        char reply;
+    } cases[] = {
+        {QFile::encodeName(target), '\x03'},
+        {QFile::encodeName(fx.dir.filePath("chosen/./out.txt")), '\x03'},
+        {QFile::encodeName(fx.dir.filePath("chosen/other.txt")), '3'},
+        {QFile::encodeName(fx.dir.filePath("out.txt")), '3'},
+    };
+    for (const auto &c : cases) {
+        char reply = 0;
+        const QString where = fx.commands.captureTarget(c.hostPath, reply);
+        EXPECT_EQ(reply, c.reply) << c.hostPath.constData();
+        EXPECT_EQ(where.isEmpty(), c.reply != '\x03') << c.hostPath.constData();
+    }
+    ASSERT_TRUE(QDir().mkpath(target)); // a folder where the file should go
+    char reply = 0;
+    EXPECT_TRUE(fx.commands.captureTarget(QFile::encodeName(target), reply).isEmpty());
+    EXPECT_EQ(reply, '2');
+    fx.commands.ImportTarget.clear();
+    EXPECT_TRUE(
+        fx.commands.captureTarget(QFile::encodeName(fx.dir.filePath("chosen/x.txt")), reply).isEmpty());
+    EXPECT_EQ(reply, '3');
+}
+
 } // namespace
