@@ -113,6 +113,24 @@ class MainWindowUserTest : public QObject {
         return form->Pages->tabText(form->Pages->currentIndex()) == page ? form : nullptr;
     }
 
+    // The user opens the export (ToolButton5) or import (ToolButton6) form, fills in the file on this
+    // computer and the host's file F and item I, and starts.
+    TExportForm *startTransfer(const char *button, const QString &winFile) {
+        UserDriver(m.form.get()).click(child<QToolButton>(m.form.get(), button));
+        auto *form = m.form->findChild<TExportForm *>();
+        if (!form || !QTest::qWaitFor([form] { return form->isVisible(); }, 20000))
+            return nullptr;
+        UserDriver user(form);
+        const QList<QPair<const char *, QString>> fields{
+            {"WinFile", winFile}, {"d3File", "F"}, {"d3Item", "I"}};
+        for (const auto &[name, text] : fields) {
+            user.focusOn(user.find(name));
+            user.type(text);
+        }
+        user.click("ExportButton");
+        return form;
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -377,19 +395,8 @@ private slots:
         file.write("A\nB\nC\n");
         file.close();
         UserDriver main(m.form.get());
-        main.click(child<QToolButton>(m.form.get(), "ToolButton5"));
-        auto *form = m.form->findChild<TExportForm *>();
-        QTRY_VERIFY(form && form->isVisible());
-        {
-            UserDriver user(form);
-            user.focusOn(user.find("WinFile"));
-            user.type(file.fileName());
-            user.focusOn(user.find("d3File"));
-            user.type("F");
-            user.focusOn(user.find("d3Item"));
-            user.type("I");
-            user.click("ExportButton");
-        }
+        TExportForm *form = startTransfer("ToolButton5", file.fileName());
+        QVERIFY(form);
         m.link->deliver("who\r\n 12 labuser LAB.PROD\r\n:");
         m.link->deliver("list F I\r\n[202] 'I' not on file.\r\n:");
         m.link->deliver("top\r\n001 ");
@@ -418,20 +425,8 @@ private slots:
         start();
         QVERIFY(QDir(m_dir.path()).mkpath("imports"));
         const QString target = m_dir.filePath("imports/out.txt");
-        UserDriver main(m.form.get());
-        main.click(child<QToolButton>(m.form.get(), "ToolButton6"));
-        auto *form = m.form->findChild<TExportForm *>();
-        QTRY_VERIFY(form && form->isVisible());
-        {
-            UserDriver user(form);
-            user.focusOn(user.find("WinFile"));
-            user.type(target);
-            user.focusOn(user.find("d3File"));
-            user.type("F");
-            user.focusOn(user.find("d3Item"));
-            user.type("I");
-            user.click("ExportButton");
-        }
+        TExportForm *form = startTransfer("ToolButton6", target);
+        QVERIFY(form);
         m.link->deliver("who\r\n 12 labuser LAB.PROD\r\n:");
         QVERIFY2(m.link->sent.endsWith("silent.import\r" + QFile::encodeName(target) + "\rF\rI\ry\r"),
                  m.link->sent.constData());
