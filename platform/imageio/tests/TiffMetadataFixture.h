@@ -31,9 +31,12 @@ inline bool writeFormWithMetadata(const QString &file, const std::vector<FormPag
         ok = ok && TIFFCreateEXIFDirectory(t) == 0;
         ok = ok && TIFFSetField(t, EXIFTAG_DATETIMEORIGINAL, p.taken);
         ok = ok && TIFFWriteCustomDirectory(t, &exif);
+        // Writing a custom directory leaves its values allocated; free them before the next one.
+        TIFFFreeDirectory(t);
         ok = ok && TIFFCreateGPSDirectory(t) == 0;
         ok = ok && TIFFSetField(t, GPSTAG_LATITUDEREF, "N");
         ok = ok && TIFFWriteCustomDirectory(t, &gps);
+        TIFFFreeDirectory(t);
         ok = ok && TIFFCreateDirectory(t) == 0;
         const std::uint32_t w = p.colour ? 48 : 64;
         const std::uint32_t h = p.colour ? 32 : 40;
