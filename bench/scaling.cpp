@@ -1,10 +1,11 @@
 // Work that must grow linearly with its input: report messages with many keys, host markup with
-// many format changes in one paragraph, RTF tables with many rows, and dictation placeholders
-// filled in one paragraph. Each family runs at several
-// sizes; the time per item of the largest is printed beside that of the smallest, measured in the
+// many format changes in one paragraph, RTF tables with many rows, dictation placeholders
+// filled in one paragraph, and DYNAMICRANGE markers on range pictures of growing height. Each family runs at
+// several sizes; the time per item of the largest is printed beside that of the smallest, measured in the
 // same run, so that a cost growing faster than the input shows as a ratio well above 1. Each size
 // is timed three times and the fastest counts, which a busy machine disturbs least.
 #include "common/testing/RecordingMessages.h"
+#include "editor/report/DynamicTarget.h"
 #include "editor/report/HostMarkup.h"
 #include "editor/report/TReportRecord.h"
 #include "editor/wpform/TWPForm.h"
@@ -166,6 +167,23 @@ void BM_DictationPlaceholders(benchmark::State &state) {
 }
 BENCHMARK(BM_DictationPlaceholders)->Arg(250)->Arg(1000)->Arg(4000)->Apply(sizes);
 
+// A range picture 200 pixels wide and `rows` high, marked at its right edge (where it is widened).
+void BM_DynamicRangeHeight(benchmark::State &state) {
+    const int rows = int(state.range(0));
+    QTemporaryDir dir;
+    QImage range(200, rows, QImage::Format_RGB32);
+    range.fill(Qt::white);
+    const QString source = dir.filePath("range.png");
+    range.save(source);
+    for (auto _ : state) {
+        tDynamicTarget target;
+        benchmark::DoNotOptimize(
+            target.AddTarget(source, dir.filePath("out.png"), "100", QStringLiteral("L")));
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_DynamicRangeHeight)->Arg(1000)->Arg(4000)->Arg(16000)->Apply(sizes);
+
 struct Family {
     const char *name;
     int smallest, largest;
@@ -181,11 +199,10 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const Family families[] = {{"BM_ReportMessageKeys", 10000, 160000},
-                               {"BM_MarkupBoldToggles", 1000, 16000},
-                               {"BM_MarkupPlaceholders", 1000, 16000},
-                               {"BM_RtfTableRows", 1000, 16000},
-                               {"BM_DictationPlaceholders", 250, 4000}};
+    const Family families[] = {
+        {"BM_ReportMessageKeys", 10000, 160000}, {"BM_MarkupBoldToggles", 1000, 16000},
+        {"BM_MarkupPlaceholders", 1000, 16000},  {"BM_RtfTableRows", 1000, 16000},
+        {"BM_DictationPlaceholders", 250, 4000}, {"BM_DynamicRangeHeight", 1000, 16000}};
     // Google Benchmark names the fastest run "<family>/<size>/repeats:3_min"; times are in ms.
     auto fastest = [&](const Family &f, int size) -> double {
         const std::string prefix = std::string(f.name) + "/" + std::to_string(size) + "/";

@@ -1,7 +1,11 @@
 // Drawing the DYNAMICRANGE marker.
 #include "editor/report/DynamicTarget.h"
 
+#include "common/FileWait.h"
 #include "platform/files/SharedFile.h"
+#include "platform/imageio/Codecs.h"
+#include "platform/imageio/DibConvert.h"
+#include "platform/imageio/ImageIoLibrary.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -21,6 +25,37 @@ std::optional<double> parsePercent(const QByteArray &text) {
     return v;
 }
 
+// Decoded through our own readers, which check every size against the data before they allocate,
+// rather than whichever image plugin Qt would pick for the file. The file may sit on a share: it is
+// read in a worker, and a share that does not answer counts as a picture that cannot be loaded.
+QImage readSource(const QString &file, int waitMs) {
+    using namespace orva::imageio;
+    const std::optional<QImage> read = FileWait::Bounded(
+        [file] {
+            Bytes data;
+            if (lib::readWholeFile(file, data) != kOk)
+                return QImage();
+            const QString type = lib::detectType(data, file);
+            DibBlock dib;
+            std::int16_t code = ErrUnsupported;
+            if (type == QLatin1String("BMP"))
+                code = decodeBmp(data.data(), data.size(), dib);
+            else if (type == QLatin1String("PNG"))
+                code = decodePng(data.data(), data.size(), dib);
+            else if (type == QLatin1String("GIF"))
+                code = decodeGif(data.data(), data.size(), dib);
+            else if (type == QLatin1String("JPEG"))
+                code = decodeJpeg(data.data(), data.size(), dib);
+            else if (type == QLatin1String("TIFF"))
+                code = lib::readtiffiledibstream(data, 0, 0, 0, dib);
+            return code == kOk ? dibToQImage(dib) : QImage();
+        },
+        waitMs);
+    if (!read)
+        FileWait::TraceNoAnswer(QStringLiteral("range picture"), file);
+    return read.value_or(QImage());
+}
+
 } // namespace
 
 tDynamicTarget::tDynamicTarget() : Pen(Qt::black), Font(QStringLiteral("Arial"), 12, QFont::Bold) {}
@@ -33,6 +68,8 @@ QByteArray tDynamicTarget::ImageError(int code) {
         return "Unable to save Destination image";
     case OutOfRange:
         return "Range out of bounds";
+    case SourceTooLarge:
+        return "Source image is too large";
     default:
         return {};
     }
@@ -43,13 +80,18 @@ int tDynamicTarget::AddTarget(const QString &source, const QString &output, cons
     const std::optional<double> at = parsePercent(percent);
     if (!at || *at < 0 || *at > 100)
         return OutOfRange;
-    QImage picture(source);
+    QImage picture = readSource(source, SourceWaitMs);
     if (picture.isNull())
         return SourceNotLoaded;
+    if (qint64(picture.width()) * picture.height() > kMaxSourcePixels)
+        return SourceTooLarge;
     // The AND works on colours, not on palette indices.
     picture = picture.convertToFormat(QImage::Format_RGB32);
     const int h = picture.height();
-    QImage marker(h, h, QImage::Format_RGB32);
+    // The marker is a square as high as the picture, but never wider than the picture: a picture
+    // far higher than wide would otherwise cost the square of its height.
+    const int side = qMin(h, picture.width());
+    QImage marker(side, h, QImage::Format_RGB32);
     marker.fill(Qt::white);
     {
         QPainter p(&marker);
@@ -57,16 +99,17 @@ int tDynamicTarget::AddTarget(const QString &source, const QString &output, cons
         QPen pen = Pen;
         pen.setWidth(2);
         p.setPen(pen);
-        p.drawEllipse(QRect(4, 4, h - 8, h - 8));
-        p.drawLine(h / 2, 0, h / 2, h);
-        p.drawLine(0, h / 2, h, h / 2);
+        const int top = (h - side) / 2;
+        p.drawEllipse(QRect(4, top + 4, side - 8, side - 8));
+        p.drawLine(side / 2, 0, side / 2, h);
+        p.drawLine(0, h / 2, side, h / 2);
         p.setFont(Font);
         const QFontMetrics fm(Font);
-        p.drawText((h - fm.horizontalAdvance(label)) / 2, (h - fm.height()) / 2 + fm.ascent(), label);
+        p.drawText((side - fm.horizontalAdvance(label)) / 2, (h - fm.height()) / 2 + fm.ascent(), label);
     }
-    const int left = qMax(0, int(std::lround(picture.width() * *at / 100.0 - h / 2)));
-    if (picture.width() < left + h) {
-        QImage wider(left + h, h, QImage::Format_RGB32);
+    const int left = qMax(0, int(std::lround(picture.width() * *at / 100.0 - side / 2)));
+    if (picture.width() < left + side) {
+        QImage wider(left + side, h, QImage::Format_RGB32);
         wider.fill(Qt::white);
         QPainter(&wider).drawImage(0, 0, picture);
         picture = wider;

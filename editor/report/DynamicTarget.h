@@ -11,7 +11,9 @@
 
 class tDynamicTarget {
 public:
-    enum Result { Done = 0, SourceNotLoaded = 1, SaveFailed = 2, OutOfRange = 3 };
+    enum Result { Done = 0, SourceNotLoaded = 1, SaveFailed = 2, OutOfRange = 3, SourceTooLarge = 4 };
+    // Beyond this many pixels a source picture is refused rather than drawn on.
+    static constexpr qint64 kMaxSourcePixels = 40'000'000;
 
     tDynamicTarget();
 
@@ -24,6 +26,8 @@ public:
 
     QPen Pen;
     QFont Font;
+    // How long the source picture's share may take to answer.
+    int SourceWaitMs = 10000;
 
 private:
     QImage m_picture;

@@ -186,25 +186,31 @@ void TReportRecord::Parse(const QByteArray &message) {
     }
 }
 
-// The output file is named by the host: it is written only under a configured root (after the path
-// is made local), with a picture suffix and without any ".." step.
+// Both files are named by the host: each is read or written only under a configured root (after
+// the path is made local), with a picture suffix and without any ".." step.
+bool TReportRecord::dynamicRangeAllows(const QString &path) const {
+    if (path.isEmpty() || path.split('/').contains(QStringLiteral("..")) ||
+        !isImageSuffix(QFileInfo(path).suffix()))
+        return false;
+    for (const QString &root : DynamicRangeRoots) {
+        const QString r = QDir::cleanPath(root) + '/';
+        if (!root.isEmpty() && QDir::cleanPath(path).startsWith(r, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 void TReportRecord::dynamicRange(const QByteArray &value) {
     const QString source = LocalPath::toLocalPath(HostText::toUnicode(ExtractField(value, ',', 1).trimmed()));
     const QString out = LocalPath::toLocalPath(HostText::toUnicode(ExtractField(value, ',', 2).trimmed()));
     const QByteArray label = ExtractField(value, ',', 3);
     const QByteArray percent = ExtractField(value, ',', 4).trimmed();
-    bool allowed = !out.isEmpty() && !out.split('/').contains(QStringLiteral("..")) &&
-                   isImageSuffix(QFileInfo(out).suffix());
-    if (allowed) {
-        allowed = false;
-        for (const QString &root : DynamicRangeRoots) {
-            const QString r = QDir::cleanPath(root) + '/';
-            if (!root.isEmpty() && QDir::cleanPath(out).startsWith(r, Qt::CaseInsensitive))
-                allowed = true;
-        }
-    }
-    if (!allowed) {
+    if (!dynamicRangeAllows(out)) {
         DynamicRangeErrors += tDynamicTarget::ImageError(tDynamicTarget::SaveFailed) + "\r\n";
+        return;
+    }
+    if (!dynamicRangeAllows(source)) {
+        DynamicRangeErrors += tDynamicTarget::ImageError(tDynamicTarget::SourceNotLoaded) + "\r\n";
         return;
     }
     if (!DynamicRangeDrawer)

@@ -83,8 +83,8 @@ public:
 
     // The DYNAMICRANGE drawer; until one is installed the fields are read and nothing is drawn.
     TDynamicRangeDrawer DynamicRangeDrawer;
-    // Folders a DYNAMICRANGE output file may be written under (local paths): the work folder and the
-    // mapped network folders; empty refuses all.
+    // Folders a DYNAMICRANGE picture may be read from and written under (local paths): the work
+    // folder and the mapped network folders; empty refuses all.
     QStringList DynamicRangeRoots;
 
     // A name as a key of the look-up, matched without regard to ASCII case.
@@ -100,6 +100,7 @@ private:
     void nameRemove(const QByteArray &name, int at);
     int append(std::unique_ptr<TReportValue> value);
     void dynamicRange(const QByteArray &value);
+    bool dynamicRangeAllows(const QString &path) const;
 
     using Positions = QVarLengthArray<int, 1>;
     QHash<NameKey, Positions> m_byName;

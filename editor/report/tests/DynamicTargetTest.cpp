@@ -1,7 +1,10 @@
 // The DYNAMICRANGE marker: its place on the range picture, the widening at the right edge, the AND
 // with the picture, and the error texts of each refusal.
 #include "editor/report/DynamicTarget.h"
+#include "common/testing/HungFile.h"
 #include "editor/report/TReportRecord.h"
+
+#include <QElapsedTimer>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -98,6 +101,56 @@ TEST(DynamicTarget, Refusals) {
     }
     EXPECT_EQ(tDynamicTarget::ImageError(3), QByteArray("Range out of bounds"));
     EXPECT_EQ(tDynamicTarget::ImageError(0), QByteArray());
+}
+
+// A picture far higher than wide costs in proportion to its pixels, not to its height squared; one
+// beyond the pixel bound is refused with its own message; a file whose content is not a picture
+// it claims to be is not handed to another decoder.
+TEST(DynamicTarget, SourceSizeIsBounded) {
+    QTemporaryDir dir;
+    QImage tall(1, 16000, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    ASSERT_TRUE(tall.save(dir.filePath("tall.png")));
+    tDynamicTarget t;
+    ASSERT_EQ(t.AddTarget(dir.filePath("tall.png"), dir.filePath("tall-out.png"), "100", QStringLiteral("L")),
+              0);
+    EXPECT_EQ(t.Picture().height(), 16000);
+    EXPECT_LE(t.Picture().width(), 2);
+
+    QImage huge(8000, 5001, QImage::Format_Mono);
+    huge.fill(1);
+    ASSERT_TRUE(huge.save(dir.filePath("huge.png")));
+    tDynamicTarget big;
+    EXPECT_EQ(big.AddTarget(dir.filePath("huge.png"), dir.filePath("huge-out.png"), "50", QString()),
+              tDynamicTarget::SourceTooLarge);
+    EXPECT_FALSE(QFile::exists(dir.filePath("huge-out.png")));
+    EXPECT_EQ(tDynamicTarget::ImageError(tDynamicTarget::SourceTooLarge),
+              QByteArray("Source image is too large"));
+
+    // An SVG named .png: Qt would render it, our readers refuse it.
+    QFile svg(dir.filePath("drawing.png"));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"50\"/>");
+    svg.close();
+    EXPECT_EQ(t.AddTarget(svg.fileName(), dir.filePath("svg-out.png"), "50", QString()),
+              tDynamicTarget::SourceNotLoaded);
+}
+
+// A range picture on a share that does not answer is given up after the wait, as not loaded.
+TEST(DynamicTarget, SourceOnAHungShare) {
+    QTemporaryDir dir;
+    HungFile hung(dir.filePath("range.png"));
+    ASSERT_TRUE(hung.made());
+    hung.watch(5000);
+    tDynamicTarget t;
+    t.SourceWaitMs = 200;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(t.AddTarget(dir.filePath("range.png"), dir.filePath("out.png"), "50", QString()),
+              tDynamicTarget::SourceNotLoaded);
+    EXPECT_LT(clock.elapsed(), 3000);
+    hung.finished();
+    EXPECT_FALSE(hung.blocked());
 }
 
 TEST(DynamicTarget, ReportRecordDrawsUnderItsRoots) {

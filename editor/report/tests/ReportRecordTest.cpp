@@ -188,13 +188,19 @@ TEST(ReportRecord, DynamicRangeOutputIsConfined) {
         drawn.append(out);
         return p == "x" ? QByteArray("bad position") : QByteArray();
     };
-    r.Parse(
-        "KX_DYNAMICRANGE~/a.png,/srv/images/out.png,L,50^KX_DYNAMICRANGE~/a.png,/srv/images/../etc/x.png,L,5"
-        "^KX_DYNAMICRANGE~/a.png,/srv/images/o.sh,L,5^KX_DYNAMICRANGE~/a.png,/srv/images/o2.png,L,x");
+    // The source is confined like the output: not above the roots, not out of them, a picture.
+    r.Parse("KX_DYNAMICRANGE~/srv/images/a.png,/srv/images/out.png,L,50"
+            "^KX_DYNAMICRANGE~/srv/images/a.png,/srv/images/../etc/x.png,L,5"
+            "^KX_DYNAMICRANGE~/srv/images/a.png,/srv/images/o.sh,L,5"
+            "^KX_DYNAMICRANGE~/srv/images/a.png,/srv/images/o2.png,L,x"
+            "^KX_DYNAMICRANGE~/etc/a.png,/srv/images/o3.png,L,5"
+            "^KX_DYNAMICRANGE~/srv/images/../../etc/a.png,/srv/images/o4.png,L,5"
+            "^KX_DYNAMICRANGE~/srv/images/passwd,/srv/images/o5.png,L,5");
     EXPECT_EQ(drawn, (QList<QString>{"/srv/images/out.png", "/srv/images/o2.png"}));
-    EXPECT_EQ(r.DynamicRangeErrors.count("\r\n"), 3);
+    EXPECT_EQ(r.DynamicRangeErrors.count("\r\n"), 6);
     EXPECT_TRUE(r.DynamicRangeErrors.contains("bad position\r\n"));
     EXPECT_EQ(r.DynamicRangeErrors.count("Unable to save Destination image\r\n"), 2);
+    EXPECT_EQ(r.DynamicRangeErrors.count("Unable to load source Image\r\n"), 3);
     EXPECT_EQ(r.IndexOfName("DYNAMICRANGE"), -1);
 }
 
