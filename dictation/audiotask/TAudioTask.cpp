@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <charconv>
 
 namespace {
@@ -79,14 +80,45 @@ bool DecodeBase64ToFile(const QByteArray &base64, const QString &file, QString *
             *error = QStringLiteral("The audio data is not valid base64.");
         return false;
     }
-    if (writePrivate(file, *decoded, error))
-        return true;
-    QFile::remove(file);
-    return false;
+    return writePrivate(file, *decoded, error);
 }
 
 QString AudioWorkFileName(const QDateTime &at) {
     return QStringLiteral("AudioData.") + at.toString(QStringLiteral("ddhhmmsszzz")) + QStringLiteral(".wav");
+}
+
+namespace {
+
+// A month of milliseconds covers every name there is; a folder never holds that many recordings.
+constexpr int kNameTries = 100000;
+
+} // namespace
+
+QString FreeAudioWorkFile(const QString &folder, const QDateTime &at) {
+    QString path;
+    for (int i = 0; i < kNameTries; ++i) {
+        path = QDir(folder).filePath(AudioWorkFileName(at.addMSecs(i)));
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            break;
+    }
+    return path;
+}
+
+QString NewAudioWorkFile(const QString &folder, QString *error, const QDateTime &at) {
+    for (int i = 0; i < kNameTries; ++i) {
+        const QString path = QDir(folder).filePath(AudioWorkFileName(at.addMSecs(i)));
+        switch (PrivateFile::reserve(path, error)) {
+        case PrivateFile::Reserved::Made:
+            return path;
+        case PrivateFile::Reserved::Taken:
+            continue;
+        case PrivateFile::Reserved::Failed:
+            return {};
+        }
+    }
+    if (error)
+        *error = QStringLiteral("No free name for a recording is left in %1.").arg(folder);
+    return {};
 }
 
 TAudioTask::TAudioTask(QString workFolder, UserMessages &messages)
@@ -108,9 +140,11 @@ void TAudioTask::writeAudio() {
     TReportRecord &r = AudioReportRecord;
     if (r.AudioData.isEmpty())
         return;
-    if (r.AudioFile.trimmed().isEmpty()) {
-        const bool record = value("AUDIOTASK").trimmed().compare("RECORD", Qt::CaseInsensitive) == 0;
-        r.AudioFile = record ? AudioWorkFileName().toLatin1() : QByteArray("Default.wav");
+    const bool named = !r.AudioFile.trimmed().isEmpty();
+    const bool record = value("AUDIOTASK").trimmed().compare("RECORD", Qt::CaseInsensitive) == 0;
+    if (!named) {
+        r.AudioFile = record ? QFileInfo(FreeAudioWorkFile(m_workFolder)).fileName().toLatin1()
+                             : QByteArray("Default.wav");
         r.SetValue("AUDIOFILE", r.AudioFile);
     }
     const TAudioFileRef ref = AudioFile();
@@ -129,15 +163,52 @@ void TAudioTask::writeAudio() {
                           name);
         return;
     }
-    PrivateFile::makeFolder(m_workFolder);
-    QFile::remove(ref.path);
-    QString error;
-    if (!DecodeBase64ToFile(r.AudioData, ref.path, &error)) {
-        m_messages.warning(kCaption,
-                           QStringLiteral("The audio sent with this task could not be saved.\r\n") + error);
+    const QString failed = QStringLiteral("The audio sent with this task could not be saved.\r\n");
+    const auto audio = QByteArray::fromBase64Encoding(r.AudioData, QByteArray::AbortOnBase64DecodingErrors);
+    if (!audio) {
+        m_messages.warning(kCaption, failed + QStringLiteral("The audio data is not valid base64."));
         return;
     }
+    // "Default.wav" only ever holds the host's audio and is replaced. Any other work file may hold
+    // what the user recorded and has not sent yet: it is never replaced, the audio goes to a file
+    // made new for it.
+    QString path = ref.path;
+    QString kept;
+    QString error;
+    const bool ownFile = named || record;
+    if (ownFile) {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly)) {
+            if (existing.readAll() == *audio) {
+                r.AudioData.clear();
+                return;
+            }
+            kept = path;
+        }
+        if (!kept.isEmpty() || PrivateFile::reserve(path, &error) != PrivateFile::Reserved::Made)
+            path = NewAudioWorkFile(m_workFolder, &error);
+        if (path.isEmpty()) {
+            m_messages.warning(kCaption, failed + error);
+            return;
+        }
+    }
+    if (!writePrivate(path, *audio, &error)) {
+        if (ownFile)
+            QFile::remove(path); // the empty file made for it above
+        m_messages.warning(kCaption, failed + error);
+        return;
+    }
+    if (path != ref.path) {
+        r.AudioFile = QFileInfo(path).fileName().toLatin1();
+        r.SetValue("AUDIOFILE", r.AudioFile);
+    }
     r.AudioData.clear();
+    if (!kept.isEmpty())
+        m_messages.information(kCaption,
+                               QStringLiteral("The work folder already holds %1, which may be a recording "
+                                              "that has not been sent: it is kept as it is. The audio "
+                                              "sent with this task is in %2.")
+                                   .arg(kept, path));
 }
 
 QByteArray TAudioTask::UploadText() const {

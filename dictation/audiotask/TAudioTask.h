@@ -39,13 +39,21 @@ void ParseAuthorList(const QByteArray &text, TAudioAuthors &authors);
 // The same; an entry that is exactly "1" is skipped too.
 void ParseBatchInfo(const QByteArray &text, TAudioBatchInfoRecords &batches);
 
-// Decodes standard base64 into `file` (replacing it, owner-only). On any error nothing is left
-// behind and `error` says why.
+// Decodes standard base64 into `file` (replacing it, owner-only). On any error the file is as it
+// was and `error` says why.
 bool DecodeBase64ToFile(const QByteArray &base64, const QString &file, QString *error = nullptr);
 
 // "AudioData." + day, hour, minute, second and millisecond of `at` + ".wav": the name of audio made,
 // imported or received for a RECORD task.
 QString AudioWorkFileName(const QDateTime &at = QDateTime::currentDateTime());
+// The path in `folder` of an AudioData name that no file has. The names repeat every month, so a
+// name taken by an earlier recording moves on to the next millisecond's. The name is only probed:
+// for a name of one's own at once, see NewAudioWorkFile.
+QString FreeAudioWorkFile(const QString &folder, const QDateTime &at = QDateTime::currentDateTime());
+// As FreeAudioWorkFile, but the file is made (empty, owner-only) exclusively, so that what is written
+// to it never replaces another file. Empty, with `error` set, when no file can be made.
+QString NewAudioWorkFile(const QString &folder, QString *error = nullptr,
+                         const QDateTime &at = QDateTime::currentDateTime());
 
 class TAudioTask {
 public:
@@ -59,8 +67,10 @@ public:
 
     // Parses TaskText into AudioReportRecord and writes its embedded audio: to AUDIOFILE when the
     // host names a work file, else to a new "AudioData.<time>.wav" (RECORD) or "Default.wav" (any
-    // other task), which AUDIOFILE then names. The audio block is emptied once written; when it
-    // cannot be written the block stays, no partial file is left, and the user is told once.
+    // other task), which AUDIOFILE then names. A named work file that already holds other audio may
+    // be a recording not yet sent: it is kept, the host's audio goes to a new AudioData file, which
+    // AUDIOFILE then names, and the user is told. The audio block is emptied once written; when it
+    // cannot be written the block stays, every file is as it was, and the user is told once.
     // Always true: the task opens either way.
     bool ReadAudioTask();
     // Where the task's audio lies, as AUDIOFILE names it.

@@ -161,6 +161,29 @@ bool PrivateFile::append(const QString &path, const QByteArray &data, QString *e
     return ok;
 }
 
+PrivateFile::Reserved PrivateFile::reserve(const QString &path, QString *error) {
+    return reserve(path, error, Access::Private);
+}
+
+PrivateFile::Reserved PrivateFile::reserve(const QString &path, QString *error, Access access) {
+    const QFileInfo info(path);
+    if (access == Access::Private && !makeFolder(info.absolutePath(), error))
+        return Reserved::Failed;
+    const int fd =
+        ::open(QFile::encodeName(info.absoluteFilePath()).constData(),
+               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, newFileMode(access == Access::Shared));
+    if (fd < 0) {
+        const int e = errno;
+        if (e == EEXIST)
+            return Reserved::Taken;
+        if (error)
+            *error = QStringLiteral("%1 could not be written (create): %2").arg(path, reason(e));
+        return Reserved::Failed;
+    }
+    ::close(fd);
+    return Reserved::Made;
+}
+
 bool PrivateFile::open(OpenMode mode) {
     if (isOpen() || (mode & ReadOnly) || !(mode & WriteOnly)) {
         setErrorString(QStringLiteral("%1 can only be opened once, for writing.").arg(m_path));

@@ -50,6 +50,16 @@ public:
     // any write fails, so that a log keeps only whole entries.
     static bool append(const QString &path, const QByteArray &data, QString *error = nullptr);
 
+    enum class Reserved {
+        Made,  // a new, empty file of ours is at the name
+        Taken, // something is at the name already: try another
+        Failed,
+    };
+    // Makes an empty file at `path` exclusively, so that a name picked for a new file (a scan's
+    // number, a recording's time) is never one another writer took meanwhile. What is later written
+    // to the name then replaces only this file.
+    static Reserved reserve(const QString &path, QString *error = nullptr);
+
 protected:
     enum class Access {
         Private, // new and replaced files 0600, new folders 0700
@@ -60,6 +70,7 @@ protected:
     static bool makeFolder(const QString &folder, QString *error, Access access);
     static bool save(const QString &path, const QByteArray &data, QString *error, Access access);
     static bool append(const QString &path, const QByteArray &data, QString *error, Access access);
+    static Reserved reserve(const QString &path, QString *error, Access access);
 
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 size) override;

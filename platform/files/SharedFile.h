@@ -22,4 +22,7 @@ public:
     static bool append(const QString &path, const QByteArray &data, QString *error = nullptr) {
         return PrivateFile::append(path, data, error, Access::Shared);
     }
+    static Reserved reserve(const QString &path, QString *error = nullptr) {
+        return PrivateFile::reserve(path, error, Access::Shared);
+    }
 };

@@ -1,6 +1,7 @@
 // Audio tasks: the author and batch lists, where host-named audio files may lie, the embedded audio
 // written to a work file (decoded by sox as the independent reader), and the dictation upload.
 #include "common/LocalPath.h"
+#include "common/testing/FailingDisk.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/RecordingMessages.h"
 #include "dictation/audiotask/TAudioTask.h"
@@ -12,6 +13,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using orva::audio::test::runSox;
 using orva::audio::test::soxProgram;
@@ -189,6 +192,94 @@ TEST_F(AudioTaskFiles, AudioThatCannotBeKeptIsReportedOnce) {
     EXPECT_EQ(readAll(dir.filePath("share/J1.wav")), "host copy") << "a shared file is never written";
     EXPECT_FALSE(QFile::exists(dir.filePath("x.wav")));
     LocalPath::SetPathMap({});
+}
+
+// A recording the user made and has not sent lies in the work folder under a name the host may
+// use again: no task, whether its audio is bad, does not fit on the disk or is other audio, may
+// replace or delete it.
+TEST_F(AudioTaskFiles, AnUnsentRecordingIsNeverReplaced) {
+    QByteArray recording(20000, Qt::Uninitialized);
+    for (int i = 0; i < recording.size(); ++i)
+        recording[i] = char(i * 7 + 3);
+    ASSERT_TRUE(QDir().mkpath(work()));
+    const QString mine = QDir(work()).filePath("J7.wav");
+    {
+        QFile f(mine);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(recording), recording.size());
+    }
+    const QByteArray host = QByteArray(30000, 'h').toBase64();
+    const QByteArray head = "KX_AUDIOONLY~1^KX_AUDIOTASK~PLAYBACK^KX_AUDIOFILE~J7.wav^KX_AUDIODATA~";
+    const struct {
+        const char *name;
+        QByteArray data;
+        rlim_t limit; // 0: no limit
+        const char *says;
+    } failing[] = {
+        {"bad base64", "QUJD*QUJD", 0, "not valid base64"},
+        {"failing disk", host, 4096, "could not be saved"},
+    };
+    for (const auto &c : failing) {
+        messages.shown.clear();
+        TAudioTask task(work(), messages);
+        task.TaskText = head + c.data;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.limit)
+                limit.emplace(c.limit);
+            EXPECT_TRUE(task.ReadAudioTask()) << c.name;
+        }
+        EXPECT_EQ(readAll(mine), recording) << c.name;
+        ASSERT_EQ(messages.shown.size(), 1) << c.name;
+        EXPECT_TRUE(messages.shown.first().contains(c.says))
+            << c.name << messages.shown.first().toStdString();
+        EXPECT_FALSE(task.AudioReportRecord.AudioData.isEmpty()) << c.name;
+        EXPECT_EQ(QDir(work()).entryList(QDir::Files | QDir::Hidden), QStringList{"J7.wav"})
+            << c.name << ": nothing left behind";
+    }
+
+    // Other audio for the same name: the recording stays, the host's audio gets a new file.
+    messages.shown.clear();
+    TAudioTask task(work(), messages);
+    task.TaskText = head + host;
+    task.ReadAudioTask();
+    EXPECT_EQ(readAll(mine), recording);
+    const QString received = task.AudioFile().path;
+    EXPECT_NE(received, mine);
+    EXPECT_EQ(readAll(received), QByteArray(30000, 'h'));
+    EXPECT_EQ(task.AudioReportRecord.GetValue("AUDIOFILE"), QFileInfo(received).fileName().toLatin1());
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown.first().contains("J7.wav")) << messages.shown.first().toStdString();
+    // The same audio again is simply the file there.
+    messages.shown.clear();
+    task.TaskText = "KX_AUDIOTASK~PLAYBACK^KX_AUDIOFILE~J7.wav^KX_AUDIODATA~" + recording.toBase64();
+    task.ReadAudioTask();
+    EXPECT_EQ(task.AudioFile().path, mine);
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+// Recording names repeat every month: a name in use moves on to the next free millisecond, and a
+// name made exclusively is never one that appeared after the probe.
+TEST_F(AudioTaskFiles, RecordingNamesNeverReplaceAnEarlierRecording) {
+    ASSERT_TRUE(QDir().mkpath(work()));
+    const QDateTime at(QDate(2026, 3, 10), QTime(9, 15, 30, 250));
+    const QString first = QDir(work()).filePath("AudioData.10091530250.wav");
+    EXPECT_EQ(FreeAudioWorkFile(work(), at), first);
+    {
+        QFile f(first);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("last month's recording");
+    }
+    const QString second = QDir(work()).filePath("AudioData.10091530251.wav");
+    EXPECT_EQ(FreeAudioWorkFile(work(), at), second);
+    QString error;
+    EXPECT_EQ(NewAudioWorkFile(work(), &error, at), second) << error.toStdString();
+    EXPECT_EQ(NewAudioWorkFile(work(), &error, at), QDir(work()).filePath("AudioData.10091530252.wav"))
+        << "the name just made is taken too";
+    EXPECT_EQ(readAll(first), "last month's recording");
+    EXPECT_EQ(QFileInfo(second).size(), 0);
+    EXPECT_EQ(QFile(second).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions());
 }
 
 class AudioUpload : public AudioTaskFiles {
