@@ -435,9 +435,14 @@ bool TWPForm::LoadReport() {
             ReportRecord.TplOverride.isEmpty() ? ReportRecord.GetProcCode() : ReportRecord.TplOverride;
         const QString path = templatePath(name, ".tpl");
         ORVA_TRACE("loading", path);
+        m_lastError.clear();
         const int result = ResultBox->LoadDocument(path, LoadAtSelection, true, FormatEditorFile);
         ORVA_TRACE("Result of resultbox.load call is", result);
         bodyLoaded = result != 0;
+        // A procedure without a template starts empty; one whose template is there but cannot be
+        // read (a Word document, say) would otherwise start empty too without the user knowing why.
+        if (!bodyLoaded && QFileInfo(path).size() > 0)
+            m_messages.warning(QStringLiteral("Template Error"), m_lastError);
         templateUsed = true;
     }
 

@@ -492,7 +492,8 @@ bool TWPForm::OpenTemplate(const QString &path) {
     if (ResultBox->LoadDocument(file, orva::richtext::LoadReplacing, false,
                                 isTemplate ? orva::richtext::FormatEditorFile
                                            : orva::richtext::FormatLetterhead) <= 0) {
-        m_messages.error(QStringLiteral("Load File"), QStringLiteral("File failed to load."));
+        m_messages.error(QStringLiteral("Load File"),
+                         QStringLiteral("File failed to load.\r\n") + m_lastError);
         return false;
     }
     TemplateFileName = file;

@@ -279,6 +279,34 @@ private slots:
         // Escaped: no template is read outside the folder. A template was tried, so the load stands.
         QVERIFY(form->LoadReport());
         QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
+        QCOMPARE(shown.shown, QStringList());
+
+        // A template and a letterhead saved as Word documents are refused, and the user is told why.
+        const QByteArray word = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+        writeFile(m_dir.filePath("templates/WORD.tpl"), word);
+        writeFile(m_dir.filePath("templates/WORD.doc"), word);
+        const QString notRtf =
+            QStringLiteral("is not an RTF document. Open it in a word processor and save it "
+                           "as RTF (Rich Text Format).");
+        form->ReceivedReportText = "KX_REQCODE~R5^KX_PROCCODE~WORD^KX_PATCODE~9";
+        QVERIFY(form->LoadReport());
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY2(
+            shown.shown.at(0).startsWith("Template Error|The file \"" + m_dir.filePath("templates/WORD.tpl")),
+            qPrintable(shown.shown.at(0)));
+        QVERIFY(shown.shown.at(0).endsWith(notRtf));
+        QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
+        QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
+        QDir templates(m_dir.filePath("templates"));
+        QVERIFY(templates.rename("tmpl_default.doc", "default.bak"));
+        shown.shown.clear();
+        form->ReceivedReportText = "KX_TEMPLATE~WORD^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9";
+        const bool loaded = form->LoadReport();
+        QVERIFY(templates.rename("default.bak", "tmpl_default.doc"));
+        QVERIFY(loaded);
+        QCOMPARE(shown.shown.size(), 1);
+        QVERIFY2(shown.shown.at(0).startsWith("Letterhead Error|") && shown.shown.at(0).endsWith(notRtf),
+                 qPrintable(shown.shown.at(0)));
     }
 
     void recoverLastLoadsTheRecoveryCopy() {
