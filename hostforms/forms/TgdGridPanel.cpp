@@ -12,7 +12,7 @@
 
 using namespace HostProtocol;
 
-TgdGridPanel::TgdGridPanel(QWidget *parent) : QFrame(parent), m_grid(new QTableWidget(this)) {
+TgdGridPanel::TgdGridPanel(QWidget *parent) : QFrame(parent), m_grid(new FixedCellsGrid(this)) {
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -38,6 +38,7 @@ void TgdGridPanel::Clear() {
     m_filling = false;
     m_fixedRows = 1;
     m_fixedCols = 0;
+    m_grid->setFixedCells(m_fixedRows, m_fixedCols);
     SortedColumn = 0;
     m_widthFactors = "1,1,1,1,1";
     m_factors = {0.2, 0.2, 0.2, 0.2, 0.2};
@@ -132,6 +133,7 @@ void TgdGridPanel::SetFixed(const QByteArray &field18) {
     m_filling = false;
     m_fixedRows = f.rows;
     m_fixedCols = f.columns;
+    m_grid->setFixedCells(m_fixedRows, m_fixedCols);
     styleFixedCells();
     UpdateColumnWidths();
 }

@@ -4,14 +4,13 @@
 // of every fill through the change event.
 #pragma once
 
+#include "hostforms/forms/FixedCellsGrid.h"
 #include "hostforms/forms/PickControl.h"
 
 #include <QByteArray>
 #include <QFrame>
 #include <QList>
 #include <functional>
-
-class QTableWidget;
 
 class TgdGridPanel : public QFrame {
     Q_OBJECT
@@ -58,7 +57,7 @@ private:
     void setCell(int column, int row, const QByteArray &text);
     void styleFixedCells();
     int available() const;
-    QTableWidget *m_grid;
+    FixedCellsGrid *m_grid;
     QByteArray m_widthFactors;
     QList<double> m_factors;
     int m_fixedRows = 1;

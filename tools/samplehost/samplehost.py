@@ -458,8 +458,9 @@ class ResultEntry:
         elif key == "G":
             self.fills += 1
             rows = ["Test]Result]Flag"] + ["Run %d row %d]%d]" % (self.fills, r, r * self.fills) for r in range(1, 9)]
-            self.send(definition(g, "6", **{"f%d" % (22 + i): r for i, r in enumerate(rows)}),
-                      "fill the grid with 9 rows")
+            # More rows than the panel shows: the header row and the test column stay in view.
+            fields = {"f%d" % (22 + i): r for i, r in enumerate(rows)}
+            self.send(definition(g, "6", f18="1,1", **fields), "fill the grid with 9 rows, 1 fixed row and column")
         elif key == "Q":
             self.send(definition(g, "7", f4="*", f5="*", f6="*", f7="*", f16="*", f17="*", f18="*", f22="*"),
                       "query the grid")

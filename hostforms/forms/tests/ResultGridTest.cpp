@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -65,6 +66,77 @@ TEST(GridPanel, FixedRowsAndColumnsAndTheirCells) {
         ASSERT_NE(corner, nullptr);
         EXPECT_FALSE(corner->flags() & Qt::ItemIsEditable);
     }
+}
+
+// Scrolled by the user to the last row and column, the header row and column are still drawn at
+// the viewport's top and left, level with the cells they head; the cursor never lands beneath them.
+TEST(GridPanel, FixedRowsAndColumnsStayInViewWhileTheRestScrolls) {
+    Forms f;
+    std::map<int, B> fields{{6, "240"}, {7, "120"}, {17, "1,1,1,1,1,1"}, {18, "1,1"}};
+    for (int i = 0; i < 20; ++i) {
+        fields[22 + i] = i == 0 ? B("Test]A]B]C]D]E") : "row" + B::number(i) + "]1]2]3]4]5";
+    }
+    f.run(create("grid", 16, fields, 41));
+    auto *grid = as<TgdGridPanel>(f.find("ws.grid"));
+    ASSERT_NE(grid, nullptr);
+    f.frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.frm.get()));
+    auto *t = grid->findChild<QTableWidget *>(QStringLiteral("Grid"));
+    auto *top = t->findChild<QTableView *>(QStringLiteral("FixedRows"));
+    auto *left = t->findChild<QTableView *>(QStringLiteral("FixedColumns"));
+    auto *corner = t->findChild<QTableView *>(QStringLiteral("FixedCorner"));
+    ASSERT_TRUE(top && left && corner);
+    // Proportional widths keep a grid within its panel; wider columns stand for one whose factors no
+    // longer match its columns.
+    for (int c = 0; c < t->columnCount(); ++c) {
+        t->setColumnWidth(c, 70);
+    }
+    QCoreApplication::processEvents();
+    t->setFocus();
+    QTest::keyClick(t, Qt::Key_End, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(t->currentRow(), 19);
+    ASSERT_EQ(t->currentColumn(), 5);
+    EXPECT_GT(t->verticalScrollBar()->value(), 0);
+    EXPECT_GT(t->horizontalScrollBar()->value(), 0);
+    // Cells of the grid and of its overlays, where they lie in the grid's viewport.
+    auto shown = [&](QTableView *v, int row, int column) {
+        const QRect r = v->visualRect(v->model()->index(row, column));
+        return r.translated(v->viewport()->mapTo(t, QPoint()) - t->viewport()->pos());
+    };
+    const QRect view = t->viewport()->rect();
+    const QRect last = shown(t, 19, 5);
+    EXPECT_TRUE(view.contains(last)) << "the last cell shows";
+    EXPECT_FALSE(view.contains(shown(t, 0, 0))) << "the grid itself scrolled";
+    for (QTableView *v : {top, left, corner}) {
+        EXPECT_TRUE(v->isVisible()) << v->objectName().toStdString();
+    }
+    const QRect header = shown(top, 0, 5), rowHead = shown(left, 19, 0), cornerCell = shown(corner, 0, 0);
+    EXPECT_EQ(cornerCell.topLeft(), QPoint(0, 0));
+    EXPECT_EQ(header.top(), 0);
+    EXPECT_EQ(header.left(), last.left()) << "the header heads the last column";
+    EXPECT_EQ(rowHead.left(), 0);
+    EXPECT_EQ(rowHead.top(), last.top()) << "the row's head is level with it";
+    EXPECT_TRUE(view.contains(header) && view.contains(rowHead));
+    EXPECT_GE(last.top(), header.bottom());
+    EXPECT_GE(last.left(), rowHead.right());
+
+    // Back to the start: the first cell that scrolls, shown below and beside the headers.
+    QTest::keyClick(t, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(t, Qt::Key_Up);
+    QTest::keyClick(t, Qt::Key_Left);
+    EXPECT_EQ(t->currentRow(), 1);
+    EXPECT_EQ(t->currentColumn(), 1);
+    const QRect first = shown(t, 1, 1);
+    EXPECT_GE(first.top(), shown(top, 0, 1).bottom());
+    EXPECT_GE(first.left(), shown(left, 1, 0).right());
+    // A click on a header leaves the cursor where it was.
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, shown(top, 0, 3).center());
+    EXPECT_EQ(t->currentRow(), 1);
+    EXPECT_EQ(t->currentColumn(), 1);
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, shown(t, 2, 2).center());
+    EXPECT_EQ(t->currentRow(), 2);
+    EXPECT_EQ(t->currentColumn(), 2);
 }
 
 TEST(GridPanel, WidthsStayProportionalThroughResizes) {
