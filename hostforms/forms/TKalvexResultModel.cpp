@@ -2,6 +2,7 @@
 #include "hostforms/forms/TKalvexResultModel.h"
 
 #include "common/d3FormatUnit.h"
+#include "hostforms/forms/HostFiles.h"
 #include "hostforms/protocol/HostProtocol.h"
 
 #include <QLocale>
@@ -61,7 +62,8 @@ QByteArray TKalvexResultModel::line(const QList<QByteArray> &lines, int n) const
     return n >= 1 && n <= lines.size() ? lines[n - 1] : QByteArray();
 }
 
-void TKalvexResultModel::SetData(const QByteArray &blocks) {
+QList<TKalvexResultModel::Change> TKalvexResultModel::SetData(const QByteArray &blocks) {
+    QList<Change> changes;
     QByteArray data = blocks;
     data.replace('\x04', FD).replace('\x05', FC);
     if (const qsizetype at = data.indexOf(kLayoutTag); at >= 0) {
@@ -73,7 +75,7 @@ void TKalvexResultModel::SetData(const QByteArray &blocks) {
         SetRange(text);
     }
     if (const qsizetype at = data.indexOf(kResultTag); at >= 0) {
-        SetResult(block(data, at, kResultTag).split('\n'));
+        changes = SetResult(block(data, at, kResultTag).split('\n'));
     }
     for (qsizetype at = data.indexOf(kFieldTag); at >= 0; at = data.indexOf(kFieldTag, at + 1)) {
         const QByteArray text = block(data, at, kFieldTag);
@@ -86,6 +88,7 @@ void TKalvexResultModel::SetData(const QByteArray &blocks) {
             SetField(*n, first.mid(semi + 1));
         }
     }
+    return changes;
 }
 
 void TKalvexResultModel::SetLayout(const QList<QByteArray> &lines) {
@@ -153,6 +156,26 @@ void TKalvexResultModel::countFields() {
 
 void TKalvexResultModel::Reset() {
     *this = TKalvexResultModel();
+}
+
+std::optional<QList<QByteArray>> TKalvexResultModel::fileLines(const QByteArray &path, QByteArray *error) {
+    const HostFiles::Result r = HostFiles::read(path);
+    if (r.status != HostFiles::Status::Ok) {
+        if (error) {
+            *error = r.status == HostFiles::Status::Missing ? "File " + path + " does not exist." : r.reason;
+        }
+        return std::nullopt;
+    }
+    QList<QByteArray> lines = r.data.split('\n');
+    if (r.data.endsWith('\n')) {
+        lines.removeLast(); // the break ends the last line and starts no new one
+    }
+    for (QByteArray &l : lines) {
+        if (l.endsWith('\r')) {
+            l.chop(1);
+        }
+    }
+    return lines;
 }
 
 TKalvexResultModel::Field TKalvexResultModel::field(int n) const {
@@ -423,10 +446,41 @@ QByteArray TKalvexResultModel::numberText(double v) {
     return t == "-0" ? QByteArray("0") : t;
 }
 
+int TKalvexResultModel::lineOfField(int n) const {
+    if (n < 1 || m_layout.isEmpty() || m_fieldsBefore.last() + m_layout.last().count('@') < n) {
+        return -1;
+    }
+    // The last line with fewer fields above it than n holds the n-th "@".
+    const auto after = std::upper_bound(m_fieldsBefore.begin(), m_fieldsBefore.end(), n - 1);
+    return int(after - m_fieldsBefore.begin()) - 1;
+}
+
+QPair<int, int> TKalvexResultModel::reviewWindow() const {
+    int first = -1, last = -1;
+    // The lowest mark of each kind wins, whether a layout line or a result value set it.
+    auto mark = [&](const QByteArray &text, int line) {
+        if (line >= 0 && text.startsWith('!')) {
+            first = std::max(first, line);
+        } else if (line >= 0 && text.startsWith('*')) {
+            last = std::max(last, line);
+        }
+    };
+    for (int i = 0; i < m_layout.size(); ++i) {
+        mark(m_layout[i], i);
+    }
+    for (int n = 1; n <= m_results.size(); ++n) {
+        mark(m_results[n - 1], lineOfField(n));
+    }
+    first = std::max(first, 0);
+    const int end = int(m_layout.size()) - 1;
+    return {first, last < first ? end : last};
+}
+
 QList<int> TKalvexResultModel::shownLines(State state) const {
     QList<int> out;
     const bool skipBlank = state == State::Final || state == State::Review;
-    for (int i = 0; i < m_layout.size(); ++i) {
+    const auto [first, last] = skipBlank ? reviewWindow() : QPair<int, int>(0, int(m_layout.size()) - 1);
+    for (int i = first; i <= last; ++i) {
         if (skipBlank) {
             const LayoutLine l = parseLine(i);
             if (m_layout[i].count('@') == 1 && l.fields.size() == 1) {

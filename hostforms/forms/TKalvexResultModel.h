@@ -43,13 +43,18 @@ public:
     };
 
     // The data blocks of fields 22 onward, joined by line breaks (0x04 and 0x05 stand for 0xFD, 0xFC).
-    void SetData(const QByteArray &blocks);
+    // Returns the changes the rules made when results came.
+    QList<Change> SetData(const QByteArray &blocks);
     void SetLayout(const QList<QByteArray> &lines);
     void SetRange(const QByteArray &text);
     // Returns the changes the recalculated rules made.
     QList<Change> SetResult(const QList<QByteArray> &lines);
     void SetField(qint64 n, const QByteArray &text);
     void Reset();
+
+    // The lines of a file for the Load methods (line feeds with or without carriage returns), read
+    // with the checks of any file the host names; nothing, with the reason, when it cannot be read.
+    static std::optional<QList<QByteArray>> fileLines(const QByteArray &path, QByteArray *error);
 
     const QList<QByteArray> &layout() const { return m_layout; }
     const QList<QByteArray> &results() const { return m_results; }
@@ -83,9 +88,16 @@ public:
     QList<Change> Commit(int field, const QList<QByteArray> &lines);
     QList<Change> recalculateAll();
 
-    // Lines of the page in `state` (layout line indexes; blank one-field lines left out in final
-    // and review), and each line parsed into runs.
+    // Lines of the page in `state` (layout line indexes), and each line parsed into runs. Final and
+    // review show the window between the marks (below) and leave out its blank one-field lines.
     QList<int> shownLines(State state) const;
+    // The window final and review show, as layout line indexes (both included): from the lowest line
+    // that begins with "!", or holds the field of a result value that does, to the lowest such line
+    // for "*". Without a "!" it starts at the top, without a "*" (or with one above the start) it
+    // runs to the end.
+    QPair<int, int> reviewWindow() const;
+    // The layout line holding field n's "@"; -1 when there is none.
+    int lineOfField(int n) const;
     LayoutLine parseLine(int index) const;
 
     // Field under a point of the page: row and column from the margins, the line height and the

@@ -236,8 +236,11 @@ void TPickEvents::connectSignals() {
         };
     } else if (auto *result = qobject_cast<TkalvexResult *>(c)) {
         QPointer<TPickEvents> self(this);
+        // The control reports only what the user typed and what its rules recalculated, never the
+        // host's own values, so a change is sent even while host results are applied: a value
+        // the rules derive from them is news to the host.
         result->OnChange = [self](int field, const QByteArray &text) {
-            if (self && self->hooked(Change)) {
+            if (self && self->asked(Change)) {
                 self->send(resultChangeEvent(self->name(), self->wsName(), field, userText(text)));
             }
         };
@@ -254,6 +257,14 @@ void TPickEvents::connectSignals() {
     }
 }
 
+bool TPickEvents::asked(unsigned hook) const {
+    if (!m_control) {
+        return false;
+    }
+    const QVariant stored = m_control->property(PickProperties::kEvents);
+    return (hooksFor(m_tag, stored.toByteArray(), stored.isValid()) & hook) != 0;
+}
+
 void TPickEvents::gridChanged(int column, int row, const QByteArray &text) {
     auto *grid = qobject_cast<TgdGridPanel *>(m_control.data());
     if (!grid) {
@@ -262,8 +273,7 @@ void TPickEvents::gridChanged(int column, int row, const QByteArray &text) {
     if (text == TgdGridPanel::kEndUpdate) {
         // Sent even while host data is applied: the end of a fill is the host's own news. The words
         // are read as stored now, since a create reaches its rows before its hooks are installed.
-        const QVariant stored = m_control->property(PickProperties::kEvents);
-        if (!(hooksFor(m_tag, stored.toByteArray(), stored.isValid()) & Change)) {
+        if (!asked(Change)) {
             return;
         }
         // The first row after the fixed columns' count, as the host reads it; missing rows are empty.

@@ -75,6 +75,9 @@ private:
     void connectSignals();
     void watch(QObject *o, bool on);
     bool hooked(unsigned hook) const { return (m_hooks & hook) != 0 && !quiet(); }
+    // Whether the stored event words ask for `hook`, also while host data is applied and before a
+    // new control's hooks are installed: for what is the host's news even then.
+    bool asked(unsigned hook) const;
     TWinPick *workspace() const;
     void send(const QByteArray &message) const;
     QByteArray name() const;

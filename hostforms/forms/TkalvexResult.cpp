@@ -108,8 +108,44 @@ void TkalvexResult::placePage() {
 }
 
 void TkalvexResult::SetData(const QByteArray &blocks) {
-    m_model.SetData(blocks);
+    const QList<TKalvexResultModel::Change> changes = m_model.SetData(blocks);
     displayLayout();
+    report(changes);
+}
+
+QByteArray TkalvexResult::LoadLayout(const QByteArray &path) {
+    QByteArray error;
+    const std::optional<QList<QByteArray>> lines = TKalvexResultModel::fileLines(path, &error);
+    if (!lines) {
+        return error;
+    }
+    m_model.SetLayout(*lines);
+    displayLayout();
+    return {};
+}
+
+QByteArray TkalvexResult::LoadRange(const QByteArray &path) {
+    QByteArray error;
+    const std::optional<QList<QByteArray>> lines = TKalvexResultModel::fileLines(path, &error);
+    if (!lines) {
+        return error;
+    }
+    // The range data is one text; a file may hold it on several lines.
+    m_model.SetRange(lines->join(QByteArray()));
+    displayLayout();
+    return {};
+}
+
+QByteArray TkalvexResult::LoadResult(const QByteArray &path) {
+    QByteArray error;
+    const std::optional<QList<QByteArray>> lines = TKalvexResultModel::fileLines(path, &error);
+    if (!lines) {
+        return error;
+    }
+    const QList<TKalvexResultModel::Change> changes = m_model.SetResult(*lines);
+    displayLayout();
+    report(changes);
+    return {};
 }
 
 void TkalvexResult::displayLayout() {

@@ -32,8 +32,14 @@ public:
     TKalvexResultModel::State EditState() const { return m_page->State; }
     int currentField() const { return m_field; }
 
-    // The data blocks (fields 22 onward joined by line breaks); the page is drawn again.
+    // The data blocks (fields 22 onward joined by line breaks); the page is drawn again and the
+    // values the rules recalculate are reported.
     void SetData(const QByteArray &blocks);
+    // The layout, range and result setters fed from a file's lines; the result is an error text or
+    // empty (nothing changes when the file cannot be read).
+    QByteArray LoadLayout(const QByteArray &path);
+    QByteArray LoadRange(const QByteArray &path);
+    QByteArray LoadResult(const QByteArray &path);
     // Field 20 (0 reset, 1 edit, 2 final, 3 review, 4 print) with field 21's print settings; the
     // result is an error text (without the control's prefix) or empty.
     QByteArray SetDisplayState(int state, const QByteArray &printSettings);

@@ -213,6 +213,7 @@ B resultData(const B &state) {
 
 struct ResultForm : Forms {
     TkalvexResult *result = nullptr;
+    QList<B> created; // what the host received while the form was made
     explicit ResultForm(const B &state = "1", const B &print = {}, const B &hooks = "save,change,abort") {
         frm->show();
         run(create("hdr", 23, {{6, "400"}, {7, "30"}, {17, "HEADER OF THE REPORT"}}));
@@ -225,6 +226,8 @@ struct ResultForm : Forms {
         }
         run(create("res", 22, fields, i - 1));
         result = as<TkalvexResult>(find("ws.res"));
+        created = link.messages();
+        link.sends.clear();
     }
 };
 
@@ -296,6 +299,60 @@ TEST(ResultEntry, EditingFollowsTheHostsOrder) {
     const QRect r = f.result->KxResult()->fieldRect(1, 1);
     QTest::mouseClick(f.result->KxResult(), Qt::LeftButton, {}, r.center());
     EXPECT_EQ(f.result->currentField(), 1);
+}
+
+// The ratio (field 3 = field 1 / field 2) the rules derive from the host's results reaches the
+// host at once, at creation and at each update that changes it, and keeps doing so once the user
+// has typed; a form that hooks no change tells nothing.
+TEST(ResultEntry, RecalculatedValuesReachTheHostAtOnce) {
+    auto change = [](const B &field, const B &value) {
+        return B("res\x03"
+                 "58\x03wsev\x03") +
+               field + "\x03" + value;
+    };
+    ResultForm f("1");
+    EXPECT_EQ(f.created, QList<B>{change("3", "2.5")});
+    f.run(on("ws.res", "6",
+             {{22, "<RESULT_DATA>20\x04"
+                   "5\x04\x04"}},
+             22));
+    EXPECT_EQ(f.link.messages(), QList<B>{change("3", "4")});
+    f.link.sends.clear();
+    f.run(on("ws.res", "6",
+             {{20, "3"},
+              {22, "<RESULT_DATA>20\x04"
+                   "5\x04"
+                   "4\x04"}},
+             22));
+    EXPECT_TRUE(f.link.sends.isEmpty()) << "the host already holds the ratio";
+    EXPECT_EQ(f.result->EditState(), TKalvexResultModel::State::Review);
+
+    f.run(on("ws.res", "6",
+             {{20, "1"},
+              {22, "<RESULT_DATA>20\x04"
+                   "5\x04"
+                   "4\x04"}},
+             22));
+    ASSERT_TRUE(f.link.sends.isEmpty());
+    ASSERT_EQ(f.result->currentField(), 2);
+    QPlainTextEdit *editor = f.result->FieldEditor();
+    QTest::keyClick(editor, Qt::Key_BracketLeft);
+    QTest::keyClicks(editor, "8");
+    QTest::keyClick(editor, Qt::Key_F10);
+    EXPECT_EQ(f.link.messages(), (QList<B>{change("2", "8"), change("3", "2.5"),
+                                           B("res\x03"
+                                             "94\x03wsev\x03"
+                                             "20\xFD"
+                                             "8\xFD"
+                                             "2.5\xFD")}));
+
+    ResultForm quiet("1", {}, "save,abort");
+    EXPECT_TRUE(quiet.created.isEmpty());
+    quiet.run(on("ws.res", "6",
+                 {{22, "<RESULT_DATA>20\x04"
+                       "5\x04\x04"}},
+                 22));
+    EXPECT_TRUE(quiet.link.sends.isEmpty());
 }
 
 // F10 saves and ESC abandons, each told to the host only when its own word is hooked.

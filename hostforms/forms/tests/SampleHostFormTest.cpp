@@ -147,6 +147,8 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
     };
     // Created with its rows: the end of the fill (the visible row count depends on the screen).
     expect(R"(,5:0\x03Hb\xFD152\xFD\xFD\x03Hct\xFD0.45\xFD\xFD)");
+    // The calculated field the rules derived from the host's results.
+    expect(R"(res1\x0358\x03resev\x035\x03337.777777777778)");
     // Field 1 changed, then the calculated field 5 (its rule divides field 1 by field 4).
     expect(R"(res1\x0358\x03resev\x031\x03165)");
     expect(R"(res1\x0358\x03resev\x035\x03366.666666666667)");
@@ -231,7 +233,7 @@ TEST(SampleHostForm, ResultEntryEventsReachTheHostExactly) {
         (e.value("found").toBool() ? found : missing).append(e.value("text").toString());
     }
     EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
-    EXPECT_EQ(found.size(), 8) << found.join("\n").toStdString();
+    EXPECT_EQ(found.size(), 9) << found.join("\n").toStdString();
 }
 
 // Menu choice 2 of the interactive sample host: the result form comes up, the host's keys query,
