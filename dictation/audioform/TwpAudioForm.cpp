@@ -340,8 +340,12 @@ void TwpAudioForm::ReopenAudioTask() {
     });
 }
 
-QString TwpAudioForm::newWorkFile() const {
-    return QDir(m_workFolder).filePath(AudioWorkFileName());
+QString TwpAudioForm::newWorkFile(const QString &caption) const {
+    QString error;
+    const QString path = NewAudioWorkFile(m_workFolder, &error);
+    if (path.isEmpty())
+        m_messages.error(caption, QStringLiteral("No work file could be made for the audio.\r\n") + error);
+    return path;
 }
 
 QString TwpAudioForm::applyTask(bool reopen) {
@@ -383,7 +387,7 @@ QString TwpAudioForm::applyTask(bool reopen) {
         // One resolver for every host-named file: a bare name lies in the work folder, a mapped
         // share is only read, anything else is never touched.
         const TAudioFileRef ref = m_task.AudioFile();
-        m_audioFileName = ref.usable() ? ref.path : newWorkFile();
+        m_audioFileName = ref.usable() ? ref.path : FreeAudioWorkFile(m_workFolder);
     }
     ShowTaskText();
 
@@ -638,10 +642,14 @@ bool TwpAudioForm::ensureRecordingFile() {
     if (fileExists() && CanReadWaveFormat(m_audioFileName) && !isStandardFormat(m_audioFileName)) {
         // Recording works on the dictation format only: the host's audio is converted once into a
         // work file, which is then recorded over and sent; the host's own file stays as it came.
-        const QString target = newWorkFile();
-        if (!convertToStandard(m_audioFileName, target, QStringLiteral("Record Audio"),
-                               QStringLiteral("The audio file could not be converted for recording:\r\n")))
+        const QString target = newWorkFile(QStringLiteral("Record Audio"));
+        if (target.isEmpty())
             return false;
+        if (!convertToStandard(m_audioFileName, target, QStringLiteral("Record Audio"),
+                               QStringLiteral("The audio file could not be converted for recording:\r\n"))) {
+            QFile::remove(target);
+            return false;
+        }
         m_player->OpenFile(QString());
         m_audioFileName = target;
         m_player->OpenFile(target);
@@ -652,7 +660,9 @@ bool TwpAudioForm::ensureRecordingFile() {
     const TAudioFileRef ref = m_task.AudioFile();
     if (ref.kind == TAudioFileRef::Kind::Shared && m_audioFileName == ref.path) {
         // A shared file is only read: the recording goes to a copy in the work folder.
-        const QString copy = newWorkFile();
+        const QString copy = newWorkFile(QStringLiteral("Record Audio"));
+        if (copy.isEmpty())
+            return false;
         QFile source(ref.path);
         if (source.open(QIODevice::ReadOnly)) {
             WritePrivateFile(copy, source.readAll());
@@ -660,10 +670,19 @@ bool TwpAudioForm::ensureRecordingFile() {
         m_audioFileName = copy;
     }
     // Audio the host sent is recorded over, never replaced by an empty file.
-    if (fileExists() && CanReadWaveFormat(m_audioFileName))
+    if (fileExists() && CanReadWaveFormat(m_audioFileName)) {
         m_player->OpenFile(m_audioFileName);
-    else
-        m_player->CreateRecordingFile(m_audioFileName);
+        return true;
+    }
+    // A new recording takes its name exclusively: a file that appeared there since the task opened
+    // is another recording, which this one must not replace.
+    if (!fileExists() && PrivateFile::reserve(m_audioFileName) == PrivateFile::Reserved::Taken) {
+        const QString fresh = newWorkFile(QStringLiteral("Record Audio"));
+        if (fresh.isEmpty())
+            return false;
+        m_audioFileName = fresh;
+    }
+    m_player->CreateRecordingFile(m_audioFileName);
     return true;
 }
 
@@ -849,10 +868,14 @@ void TwpAudioForm::LoadButtonClick() {
     m_playFromStartPending = false;
     AudioFilePositions() = {};
     // The import always works on a copy: the user's own file is never recorded over or sent.
-    PrivateFile::makeFolder(m_workFolder);
-    QString target = newWorkFile();
-    if (!importFile(chosen, target))
+    // It goes to a name of its own: an import never replaces an earlier recording.
+    QString target = newWorkFile(QStringLiteral("Import Audio"));
+    if (target.isEmpty())
         return;
+    if (!importFile(chosen, target)) {
+        QFile::remove(target);
+        return;
+    }
     if (m_player)
         m_player->OpenFile(QString());
     m_task.AudioReportRecord.SetValue("AUDIOFILE", QFileInfo(target).fileName().toLatin1());

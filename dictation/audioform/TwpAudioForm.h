@@ -127,7 +127,9 @@ private:
     // user told, under `caption`) when it cannot.
     bool convertToStandard(const QString &source, const QString &target, const QString &caption,
                            const QString &failure);
-    QString newWorkFile() const;
+    // A new AudioData work file, made empty and exclusively; empty (the user told under `caption`)
+    // when none can be made.
+    QString newWorkFile(const QString &caption) const;
     bool fileExists() const;
     bool playing() const;
     bool recording() const;

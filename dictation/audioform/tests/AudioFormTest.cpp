@@ -12,7 +12,10 @@
 #include "platform/audio/tests/AudioTestSupport.h"
 #include "platform/hid/tests/FakeHidBus.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -182,6 +185,47 @@ TEST_F(AudioFormTest, FailedImportKeepsTheTaskOffTheUsersFile) {
     EXPECT_NE(form.AudioFileName(), chosen);
     EXPECT_EQ(QFileInfo(form.AudioFileName()).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
     EXPECT_EQ(QFile::permissions(form.AudioFileName()) & 0x0077, 0) << "owner only";
+}
+
+// Recording names repeat every month. With the names of the next seconds all taken by earlier
+// recordings, an import and a new recording each go to a name of their own and every earlier
+// recording stays as it was.
+TEST_F(AudioFormTest, ImportsAndRecordingsNeverReplaceAnEarlierRecording) {
+    const QDateTime now = QDateTime::currentDateTime();
+    QHash<QString, QByteArray> earlier;
+    for (int ms = 0; ms < 4000; ++ms) {
+        const QString path = dir.filePath(AudioWorkFileName(now.addMSecs(ms)));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        earlier[path] = "recording " + QByteArray::number(ms);
+        f.write(earlier[path]);
+    }
+    const QString chosen = dir.filePath("mine.wav");
+    WriteEmptyGsmWave(chosen);
+    open("KX_AUDIOTASK~IMPORT");
+    messages.chosenFiles = {chosen};
+    QTest::mouseClick(child<QPushButton>("LoadButton"), Qt::LeftButton);
+    const QString imported = form.AudioFileName();
+    EXPECT_FALSE(earlier.contains(imported)) << imported.toStdString();
+    QFile in(imported), original(chosen);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), original.readAll());
+    form.close();
+
+    // A RECORD task without audio records into a name no earlier recording has.
+    open("KX_AUDIOTASK~RECORD^KX_REQCODE~R1");
+    const QString picked = form.AudioFileName();
+    EXPECT_FALSE(earlier.contains(picked));
+    QTest::mouseClick(child<QPushButton>("btnRecord"), Qt::LeftButton);
+    EXPECT_EQ(form.AudioFileName(), picked);
+    EXPECT_TRUE(log.calls.contains("CreateRecordingFile " + QFileInfo(picked).fileName()))
+        << log.calls.join(", ").toStdString();
+    form.close();
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
+        QFile f(it.key());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << it.key().toStdString();
+        ASSERT_EQ(f.readAll(), it.value()) << it.key().toStdString();
+    }
 }
 
 TEST_F(AudioFormTest, HeldByWarnsOnceAndBlocksTheCorrection) {
