@@ -5,8 +5,8 @@
 #include "dictation/playback/TPlayback.h"
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
-#include "dictation/wave/PrivateFile.h"
 #include "editor/report/EditorAudioStatus.h"
+#include "platform/files/PrivateFile.h"
 #include "platform/settings/TRegistry.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -665,7 +665,8 @@ bool TwpAudioForm::ensureRecordingFile() {
             return false;
         QFile source(ref.path);
         if (source.open(QIODevice::ReadOnly)) {
-            WritePrivateFile(copy, source.readAll());
+            if (QString why; !PrivateFile::save(copy, source.readAll(), &why))
+                throw EACMAudioStreamError(AudioText::NotWritten(copy, why));
         }
         m_audioFileName = copy;
     }
@@ -844,7 +845,8 @@ bool TwpAudioForm::importFile(const QString &chosen, QString &target) {
         const QByteArray data = source.readAll();
         if (source.error() != QFileDevice::NoError)
             throw EACMAudioReadError(source.errorString());
-        WritePrivateFile(target, data);
+        if (QString why; !PrivateFile::save(target, data, &why))
+            throw EACMAudioStreamError(AudioText::NotWritten(target, why));
     };
     try {
         // What cannot be read is sent as it is, and what is already in the dictation format too.

@@ -2,8 +2,8 @@
 
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
-#include "dictation/wave/PrivateFile.h"
 #include "dictation/wave/TdeRIFFAudioReader.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -44,11 +44,8 @@ QByteArray EmptyGsmWave() {
 }
 
 void WriteEmptyGsmWave(const QString &name) {
-    try {
-        WritePrivateFile(name, EmptyGsmWave());
-    } catch (const EAudioError &e) {
-        throw EMCIDeviceError(e.Message());
-    }
+    if (QString why; !PrivateFile::save(name, EmptyGsmWave(), &why))
+        throw EMCIDeviceError(AudioText::NotWritten(name, why));
 }
 
 // A range of samples for the sound output: GSM blocks decoded one block at a time, or samples
@@ -372,9 +369,6 @@ void WaveDevice::save() {
         throw EMCIDeviceError(QStringLiteral("No audio file is open."));
     if (m_playOnly)
         return;
-    try {
-        WritePrivateFile(m_path, gsmWave(m_format, m_blocks));
-    } catch (const EAudioError &e) {
-        throw EMCIDeviceError(e.Message());
-    }
+    if (QString why; !PrivateFile::save(m_path, gsmWave(m_format, m_blocks), &why))
+        throw EMCIDeviceError(AudioText::NotWritten(m_path, why));
 }

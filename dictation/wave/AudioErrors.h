@@ -54,6 +54,10 @@ inline const QString BufferTooSmall = QStringLiteral("The wave format buffer is 
 inline const QString BufferOverrun =
     QStringLiteral("This wave format cannot be assigned because it would cause a buffer overrun");
 inline const QString ConversionCancelled = QStringLiteral("The conversion was cancelled.");
+// An audio work file that could not be written, and why.
+inline QString NotWritten(const QString &file, const QString &why) {
+    return QStringLiteral("The audio file %1 could not be written.\r\n%2").arg(file, why);
+}
 } // namespace AudioText
 
 // The text of an audio compression result code ("Bad device ID.", ...).

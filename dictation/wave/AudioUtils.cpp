@@ -1,12 +1,12 @@
 #include "dictation/wave/AudioUtils.h"
 
 #include "dictation/wave/AudioErrors.h"
-#include "dictation/wave/PrivateFile.h"
 #include "dictation/wave/TdeAudioConvertor.h"
 #include "dictation/wave/TdeCodec.h"
 #include "dictation/wave/TdeRIFFAudioReader.h"
 #include "dictation/wave/TdeRIFFAudioWriter.h"
 #include "platform/audio/AudioFormat.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -183,7 +183,8 @@ void WriteMpegAsWave(const QString &file, const QString &newFile) {
     if (header.isEmpty() || !in.open(QIODevice::ReadOnly))
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
     PrivateFile out(newFile);
-    OpenPrivateFile(out);
+    if (!out.open())
+        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
     out.write(header);
     while (!in.atEnd()) {
         const QByteArray piece = in.read(1 << 20);
@@ -192,7 +193,8 @@ void WriteMpegAsWave(const QString &file, const QString &newFile) {
             throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be copied.").arg(file));
         }
     }
-    CommitPrivateFile(out);
+    if (!out.commit())
+        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
 }
 
 QString FormatTagName(int tag) {
@@ -314,7 +316,8 @@ void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source,
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
     TdeRIFFAudioReader reader(&in);
     PrivateFile out(target);
-    OpenPrivateFile(out);
+    if (!out.open())
+        throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));
     TdeRIFFAudioWriter writer(&out);
     writer.SetFormat(targetFormat);
 
@@ -350,5 +353,6 @@ void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source,
         out.cancel();
         throw EACMConversionError(AudioText::ConversionCancelled);
     }
-    CommitPrivateFile(out);
+    if (!out.commit())
+        throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));
 }

@@ -2,7 +2,6 @@
 // template, overwrite, cut and save at block precision, and the end-of-play rules.
 #include "dictation/playback/TPlayback.h"
 #include "dictation/playback/tests/FakeAudioDevices.h"
-#include "dictation/wave/PrivateFile.h"
 #include "platform/audio/GsmCodec.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
