@@ -3,7 +3,7 @@
 
 #include "common/LocalPath.h"
 #include "imaging/core/TiffPages.h"
-#include "platform/files/PrivateFile.h"
+#include "platform/files/SharedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,10 +87,10 @@ bool TScanJob::Cancelled() const {
 
 namespace {
 
-bool makeFolder(const QString &file) {
+bool makeFolder(const QString &file, QString *error = nullptr) {
     const QString dir = QFileInfo(file).absolutePath();
     // Scans are patient data: every folder made for them is the user's own.
-    return PrivateFile::makeFolder(dir);
+    return PrivateFile::makeFolder(dir, error);
 }
 
 } // namespace
@@ -153,9 +153,13 @@ bool TScanJob::Scan(const TScanSettings &settings, int pages) {
                 return false;
             TTifSaveOpt option =
                 first && st->settings.ScanSaveOpt != sMultiPageAppend ? tiffReplace : tiffAppend;
+            QString reserved;
             if (st->settings.ScanSaveOpt == sSinglePage) {
-                // Each page a new file: the next number whose file does not exist yet.
+                // Each page a new file: the next number whose file this scan could make. It is made
+                // exclusively, so that a workstation scanning into the same folder at the same
+                // time takes the next number rather than both writing one file.
                 int number = st->settings.ScanSaveNumber;
+                PrivateFile::Reserved made = PrivateFile::Reserved::Taken;
                 do {
                     if (++number > kMaxScanNumber) {
                         st->message =
@@ -166,20 +170,38 @@ bool TScanJob::Scan(const TScanSettings &settings, int pages) {
                         return false;
                     }
                     file = st->target(number);
-                } while (QFileInfo::exists(file));
+                    QString error;
+                    made = makeFolder(file, &error) ? SharedFile::reserve(file, &error)
+                                                    : PrivateFile::Reserved::Failed;
+                    if (made == PrivateFile::Reserved::Failed) {
+                        st->message = error;
+                        return false;
+                    }
+                } while (made == PrivateFile::Reserved::Taken);
+                reserved = file;
                 st->settings.ScanSaveNumber = number;
                 option = tiffReplace;
             }
+            // The file made for a page that is not written is given up again.
+            const auto release = [&reserved] {
+                if (!reserved.isEmpty() && QFileInfo(reserved).size() == 0)
+                    QFile::remove(reserved);
+            };
             if (st->alive && st->settings.ScanShowBetweenScan && st->between)
                 st->between(page, file);
-            if (st->cancel || !st->alive)
+            if (st->cancel || !st->alive) {
+                release();
                 return false;
-            if (page.isNull())
+            }
+            if (page.isNull()) {
+                release();
                 return true;
+            }
             if (!makeFolder(file) ||
                 !WriteTIFFileDib(file, st->settings.TifSaveCompress, option, page, 0, st.get())) {
                 st->message = QStringLiteral("%1: %2").arg(
                     file, LastErrorText().isEmpty() ? io::errorText(io::ErrWrite) : LastErrorText());
+                release();
                 return false;
             }
             st->files.append(file);

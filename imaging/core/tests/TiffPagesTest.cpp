@@ -7,6 +7,7 @@
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/tests/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -14,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orva::imaging;
 namespace io = orva::imageio;
@@ -488,6 +491,42 @@ TEST_F(Scanning, SinglePagesAreNumberedAndNeverOverwriteEarlierScans) {
     settings.ScanSaveNumber = kMaxScanNumber;
     EXPECT_FALSE(job.Scan(settings, 1));
     EXPECT_TRUE(job.Message().contains(QStringLiteral("9900"))) << job.Message().toStdString();
+}
+
+// Two workstations scanning into one folder: the other one takes a number (exclusively, as a careful
+// writer does) after this scan chose it and before the page is written. Neither page replaces
+// the other.
+TEST_F(Scanning, ANumberTakenMeanwhileIsNotReplaced) {
+    settings.ScanShowBetweenScan = true;
+    QStringList othersPages;
+    TScanJob job;
+    job.OnShowDibBetweenScan = [&](DibBlock &, const QString &file) {
+        // The other workstation, taking the first number that is free for it.
+        for (int n = 1; n < 10; ++n) {
+            const QString name = scanned(QStringLiteral("FILE%1.TIF").arg(n, 4, 10, QLatin1Char('0')));
+            const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (fd < 0)
+                continue;
+            EXPECT_EQ(::write(fd, "other page", 10), 10);
+            ::close(fd);
+            othersPages << name;
+            break;
+        }
+        EXPECT_TRUE(file.endsWith(QStringLiteral("FILE0001.TIF"))) << file.toStdString();
+    };
+    ASSERT_TRUE(job.Scan(settings, 1)) << job.Message().toStdString();
+    EXPECT_EQ(job.Files(), QStringList{scanned("FILE0001.TIF")});
+    EXPECT_EQ(othersPages, QStringList{scanned("FILE0002.TIF")});
+    QFile other(scanned("FILE0002.TIF"));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "other page");
+    TTiffInfo info;
+    EXPECT_TRUE(DllGetInfo(scanned("FILE0001.TIF"), 0, info)) << "this scan's page is whole";
+
+    // A page the viewer drops, or a cancelled scan, leaves no empty file behind.
+    job.OnShowDibBetweenScan = [&](DibBlock &page, const QString &) { page = DibBlock(); };
+    ASSERT_TRUE(job.Scan(settings, 1)) << job.Message().toStdString();
+    EXPECT_EQ(QDir(scans.path()).entryList(QDir::Files), (QStringList{"FILE0001.TIF", "FILE0002.TIF"}));
 }
 
 TEST_F(Scanning, TheFeederStopsCleanlyAfterItsLastPage) {
