@@ -6,6 +6,7 @@
 #include "hostforms/forms/TkalvexResult.h"
 #include "hostforms/forms/tests/HostFormsTestSupport.h"
 
+#include <QApplication>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -195,8 +196,10 @@ TEST(GridPanel, PaintingSetsNoWidths) {
     EXPECT_EQ(counter.paints, afterOne) << "a paint led to another";
 }
 
-// A small result form: two numeric fields, a calculated one and a free-text comment.
-B resultData(const B &state) {
+// A small result form: two numeric fields, a calculated one and a free-text comment. With
+// `window`, the line above the values begins with "!" and the ratio's line with "*", so review and
+// final show only those lines, and the comment (below the window) is kept from them.
+B resultData(bool window) {
     const B layout = "|RESULT| page" + FD + FD + "Value one   @        ~" + FD + "Value two   @        ~" +
                      FD + "Ratio       @" + FD + "@";
     auto range = [](int row, int column, int width, const B &allowed, int rangeWidth) {
@@ -206,22 +209,26 @@ B resultData(const B &state) {
     const B ranges = range(3, 13, 6, "09", 8) + FD + range(4, 13, 6, "09", 8) + FD + range(5, 13, 8, "", 0) +
                      FD + "6" + FC + "1" + FC + FC + "80" + FC + FC + "l(#80)";
     const B rules = FD + FD + "1" + FC + "2" + FC + "2" + FD;
-    return B("<LAYOUT_DATA>\nR\nv\n") + layout + "\n" + ranges + "\n2" + FD + "1" + FD + "4\n-\n" + rules +
-           "\n-\njump 4\n<RANGE_DATA>" + FC + "1" + FC + "-" + FC + "10" + FD + FC + "1" + FC + "-" + FC +
-           "10" + "\n<RESULT_DATA>12.5" + FD + "5" + FD + FD + "\n" + (state.isEmpty() ? B() : B());
+    const B data = B("<LAYOUT_DATA>\nR\nv\n") + layout + "\n" + ranges + "\n2" + FD + "1" + FD + "4\n-\n" +
+                   rules + "\n-\njump 4\n<RANGE_DATA>" + FC + "1" + FC + "-" + FC + "10" + FD + FC + "1" +
+                   FC + "-" + FC + "10" + "\n<RESULT_DATA>12.5" + FD + "5" + FD + FD;
+    return window ? data + "Kept from the report" + "\n<FIELD_DATA>1;!  Values" +
+                        "\n<FIELD_DATA>4;*Ratio       @"
+                  : data + "\n";
 }
 
 struct ResultForm : Forms {
     TkalvexResult *result = nullptr;
     QList<B> created; // what the host received while the form was made
-    explicit ResultForm(const B &state = "1", const B &print = {}, const B &hooks = "save,change,abort") {
+    explicit ResultForm(const B &state = "1", const B &print = {}, const B &hooks = "save,change,abort",
+                        bool window = false) {
         frm->show();
         run(create("hdr", 23, {{6, "400"}, {7, "30"}, {17, "HEADER OF THE REPORT"}}));
         run(create("ftr", 23, {{5, "300"}, {6, "400"}, {7, "30"}, {17, "FOOTER OF THE REPORT"}}));
         std::map<int, B> fields{{5, "40"},   {6, "560"},  {7, "200"},  {16, hooks},
                                 {18, "hdr"}, {19, "ftr"}, {20, state}, {21, print}};
         int i = 22;
-        for (const B &line : resultData(state).split('\n')) {
+        for (const B &line : resultData(window).split('\n')) {
             fields[i++] = line;
         }
         run(create("res", 22, fields, i - 1));
@@ -231,23 +238,40 @@ struct ResultForm : Forms {
     }
 };
 
-TEST(ResultEntry, PageMatchesItsGoldenImage) {
-    ResultForm f("3");
-    ASSERT_NE(f.result, nullptr);
-    const QFontInfo face(f.result->KxResult()->font());
-    ASSERT_EQ(face.family(), "Liberation Mono")
-        << "\"Courier New\" must resolve to Liberation Mono (fonts-liberation2); fontconfig gave "
-        << face.family().toStdString();
-    const QImage page = f.result->KxResult()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QString golden =
-        qEnvironmentVariable("ORVA_SOURCE_DIR") + "/hostforms/forms/tests/golden/result_page.png";
-    if (qEnvironmentVariableIsSet("ORVA_REGENERATE_GOLDEN")) {
-        ASSERT_TRUE(page.save(golden));
+// The page of each display state against its golden image: edit shows every line with the fields
+// boxed and the editor open on the first field of the order; review and final leave out the blank
+// comment line, and with marks show only the window between them.
+TEST(ResultEntry, EachStateMatchesItsGoldenPage) {
+    QApplication::setCursorFlashTime(0); // a steady caret in the edit page
+    const struct {
+        B state;
+        bool window;
+        const char *golden;
+    } rows[] = {
+        {"3", false, "result_page.png"},       {"2", false, "result_page.png"},
+        {"1", false, "result_page_edit.png"},  {"3", true, "result_page_window.png"},
+        {"2", true, "result_page_window.png"}, {"1", true, "result_page_edit_marks.png"},
+    };
+    const bool regenerate = qEnvironmentVariableIsSet("ORVA_REGENERATE_GOLDEN");
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.golden);
+        ResultForm f(row.state, {}, "save,change,abort", row.window);
+        ASSERT_NE(f.result, nullptr);
+        const QFontInfo face(f.result->KxResult()->font());
+        ASSERT_EQ(face.family(), "Liberation Mono")
+            << "\"Courier New\" must resolve to Liberation Mono (fonts-liberation2); fontconfig gave "
+            << face.family().toStdString();
+        const QImage page = f.result->KxResult()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString golden =
+            qEnvironmentVariable("ORVA_SOURCE_DIR") + "/hostforms/forms/tests/golden/" + row.golden;
+        if (regenerate) {
+            ASSERT_TRUE(page.save(golden));
+        }
+        const QImage want = QImage(golden).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(want.isNull()) << "missing " << golden.toStdString()
+                                    << " (ORVA_REGENERATE_GOLDEN=1 writes it from this run)";
+        EXPECT_EQ(page, want) << "differs from " << golden.toStdString();
     }
-    const QImage want = QImage(golden).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(want.isNull()) << "missing " << golden.toStdString()
-                                << " (ORVA_REGENERATE_GOLDEN=1 writes it from this run)";
-    EXPECT_EQ(page, want) << "differs from " << golden.toStdString();
 }
 
 TEST(ResultEntry, OutOfRangeValuesAreRed) {
@@ -353,6 +377,44 @@ TEST(ResultEntry, RecalculatedValuesReachTheHostAtOnce) {
                        "5\x04\x04"}},
                  22));
     EXPECT_TRUE(quiet.link.sends.isEmpty());
+}
+
+// The page fed from files: a layout, its ranges and results, each a file of lines; the ratio the
+// results give reaches the host, and a file that cannot be read changes nothing.
+TEST(ResultEntry, LoadsLayoutRangeAndResultFromFiles) {
+    ResultForm f("3");
+    QTemporaryDir dir;
+    auto write = [&dir](const char *name, const B &text) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return QFile::encodeName(file.fileName());
+    };
+    const B fd("\xFD"), fc("\xFC");
+    const B layout =
+        write("layout.txt", "R\r\nv\r\nA @" + fd + "B @" + fd + "C @\r\n1" + fc + "3" + fc + fc + "4" + fd +
+                                "2" + fc + "3" + fc + fc + "4" + fd + "3" + fc + "3" + fc + fc + "6\r\n1" +
+                                fd + "2\r\n-\r\n" + fd + fd + "1" + fc + "3" + fc + "2\r\n");
+    const B ranges =
+        write("range.txt", fc + "1" + fc + "-" + fc + "\n9" + fd + fc + "1" + fc + "-" + fc + "9\n");
+    const B results = write("result.txt", "7" + fd + "8" + fd + "\n");
+    EXPECT_EQ(f.result->LoadLayout(layout), B());
+    EXPECT_EQ(f.result->LoadRange(ranges), B());
+    EXPECT_EQ(f.result->LoadResult(results), B());
+    EXPECT_EQ(f.result->model().layout(), (QList<B>{"A @", "B @", "C @"}));
+    EXPECT_EQ(f.result->model().rangeText(2), "1-9");
+    EXPECT_EQ(f.result->model().result(3), "15");
+    EXPECT_EQ(f.link.messages(), QList<B>{B("res\x03"
+                                            "58\x03wsev\x03"
+                                            "3\x03"
+                                            "15")});
+    EXPECT_TRUE(f.result->KxResult()->isVisible());
+
+    const B missing = QFile::encodeName(dir.filePath("none.txt"));
+    EXPECT_TRUE(f.result->LoadLayout(missing).endsWith("does not exist."));
+    EXPECT_FALSE(f.result->LoadResult(QFile::encodeName(dir.path())).isEmpty());
+    EXPECT_EQ(f.result->model().layout().size(), 3);
+    EXPECT_EQ(f.result->model().result(1), "7");
 }
 
 // F10 saves and ESC abandons, each told to the host only when its own word is hooked.

@@ -2,6 +2,9 @@
 // order, calculation rules and every host index that may point past the data.
 #include "hostforms/forms/TKalvexResultModel.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -224,6 +227,61 @@ TEST(ResultModel, HitTestAndShownLines) {
     ASSERT_EQ(l.runs.size(), 2);
     EXPECT_EQ(l.runs[1].column, 8);
     EXPECT_EQ(l.runs[1].text, "end");
+}
+
+// Review and final show the part of the page between the lowest "!" and the lowest "*", set by a
+// layout line or by the line of a field whose value carries the mark; edit shows it all.
+TEST(ResultModel, ReviewWindowBetweenTheMarks) {
+    Model m = model(
+        {"Title", "Before @", "!Panel", "A @", "B @", "*", "After @ and @"},
+        {rangeLine(2, 8, 3), rangeLine(4, 3, 3), rangeLine(5, 3, 3), rangeLine(7, 7, 3), rangeLine(7, 13, 3)},
+        {"1", "2", "3", "4", "5"});
+    auto results = [&m](const QList<QByteArray> &values) { m.SetResult({join(values, FD)}); };
+    results({"1", "2", " ", "4", "5"});
+    EXPECT_EQ(m.shownLines(Model::State::Edit), (QList<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(m.shownLines(Model::State::Review), (QList<int>{2, 3, 5})) << "the blank B left out";
+    EXPECT_EQ(m.shownLines(Model::State::Final), (QList<int>{2, 3, 5}));
+    EXPECT_EQ(m.shownLines(Model::State::Print), (QList<int>{0, 1, 2, 3, 4, 5, 6}));
+
+    // A value's mark counts at its field's line; a mark above the layout's changes nothing.
+    results({"!1", "2", "3", "4", "*5"});
+    EXPECT_EQ(m.shownLines(Model::State::Review), (QList<int>{2, 3, 4, 5, 6}));
+    results({"1", "!2", "3", "4", "5"});
+    EXPECT_EQ(m.shownLines(Model::State::Review), (QList<int>{3, 4, 5}));
+
+    // A "*" above the start runs the window to the end; no marks show the whole page.
+    Model upside = model({"*", "x @", "!y @", "z @"},
+                         {rangeLine(2, 3, 2), rangeLine(3, 4, 2), rangeLine(4, 3, 2)}, {"1"});
+    upside.SetResult({QByteArray("1\xFD"
+                                 "2\xFD"
+                                 "3")});
+    EXPECT_EQ(upside.shownLines(Model::State::Final), (QList<int>{2, 3}));
+    upside.SetField(0, "-");
+    upside.SetField(2, "y @");
+    EXPECT_EQ(upside.shownLines(Model::State::Final), (QList<int>{0, 1, 2, 3}));
+
+    EXPECT_EQ(m.lineOfField(1), 1);
+    EXPECT_EQ(m.lineOfField(4), 6);
+    EXPECT_EQ(m.lineOfField(5), 6);
+    EXPECT_EQ(m.lineOfField(6), -1);
+    EXPECT_EQ(m.lineOfField(0), -1);
+    EXPECT_EQ(Model().lineOfField(1), -1);
+}
+
+TEST(ResultModel, FileLines) {
+    QTemporaryDir dir;
+    QFile f(dir.filePath("layout.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("one\r\ntwo\n\nfour\n");
+    f.close();
+    QByteArray error;
+    EXPECT_EQ(Model::fileLines(QFile::encodeName(f.fileName()), &error),
+              (QList<QByteArray>{"one", "two", "", "four"}));
+    EXPECT_FALSE(Model::fileLines(QFile::encodeName(dir.filePath("none.txt")), &error));
+    EXPECT_TRUE(error.endsWith("does not exist.")) << error.constData();
+    error.clear();
+    EXPECT_FALSE(Model::fileLines(QFile::encodeName(dir.path()), &error)) << "a folder is no file";
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(ResultModel, FreeTextWrapsAtAGap) {
