@@ -207,7 +207,10 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     });
 }
 
-TOrvaMainForm::~TOrvaMainForm() = default;
+TOrvaMainForm::~TOrvaMainForm() {
+    if (m_sinks)
+        FileWait::SetMessages(nullptr);
+}
 
 void TOrvaMainForm::wireConnection() {
     ConnectionController *c = m_connection;
@@ -508,6 +511,9 @@ bool TOrvaMainForm::FormCreate() {
     }
 
     m_sinks = std::make_unique<MainFormSinks>(*this);
+    // A file that did not answer is told through the posted boxes: the wait may have run inside the
+    // handling of the host's bytes.
+    FileWait::SetMessages(&m_sinks->Messages());
     PipelineSettings pipelineSettings = PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
     pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
     m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <climits>
+#include <optional>
 #include <utility>
 
 namespace orva::imaging {
@@ -59,6 +60,12 @@ Check checkFile(const QString &file, bool mustExist) {
     }
     if (!mustExist)
         return Check::Go;
+    if (const orva::imageio::Bytes *ahead = orva::imageio::lib::ReadAhead::find(file)) {
+        if (ahead->size() >= 30)
+            return Check::Go;
+        fail(orva::imageio::ErrTooSmall);
+        return Check::Refused;
+    }
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         fail(orva::imageio::ErrOpen);
@@ -188,6 +195,10 @@ QString LibraryCaption() {
 }
 void SetPathMapper(std::function<QString(const QString &)> mapper) {
     state().mapper = std::move(mapper);
+}
+
+QString MappedPath(const QString &file) {
+    return mapped(file);
 }
 void SetLibraryCallObserver(std::function<void(const char *)> observer) {
     state().observer = std::move(observer);
@@ -959,7 +970,9 @@ bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file)
 }
 bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file) {
     // An annotation file on a share that does not answer is left for now, as a missing one is.
-    if (!autoLoad || file.isEmpty() || !FileWait::Exists(mapped(file)))
+    if (!autoLoad || file.isEmpty())
+        return true;
+    if (!lib::ReadAhead::find(mapped(file)) && !FileWait::Exists(mapped(file)))
         return true;
     return AnnoLoad(window, page, file);
 }
@@ -975,15 +988,54 @@ namespace {
 // A message text file is a few lines; anything much larger is not one.
 constexpr qint64 kMaxMessageFileBytes = 1 << 20;
 
-bool readMessageFile(const QString &file, QByteArray &text) {
-    QFile f(mapped(file));
+enum class MessageRead { Read, Missing, CannotOpen, TooLarge };
+
+MessageRead readMessageBytes(const QString &local, QByteArray &text) {
+    QFile f(local);
     if (!f.exists())
-        return false;
+        return MessageRead::Missing;
     if (!f.open(QIODevice::ReadOnly))
-        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrOpen));
+        return MessageRead::CannotOpen;
     if (f.size() > kMaxMessageFileBytes)
-        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrTooLarge));
+        return MessageRead::TooLarge;
     text = f.read(kMaxMessageFileBytes);
+    return MessageRead::Read;
+}
+
+// The text may sit on a share: it is read in a worker (unless the picture's load has read it
+// already), and one that does not answer is taken as missing.
+bool readMessageFile(const QString &file, QByteArray &text) {
+    const QString local = mapped(file);
+    MessageRead how = MessageRead::Missing;
+    if (const orva::imageio::Bytes *ahead = orva::imageio::lib::ReadAhead::find(local)) {
+        how = qint64(ahead->size()) > kMaxMessageFileBytes ? MessageRead::TooLarge : MessageRead::Read;
+        if (how == MessageRead::Read)
+            text = QByteArray(reinterpret_cast<const char *>(ahead->data()), qsizetype(ahead->size()));
+    } else {
+        struct Answer {
+            MessageRead how = MessageRead::Missing;
+            QByteArray text;
+        };
+        const std::optional<Answer> answer = FileWait::Watched(local, [local] {
+            Answer a;
+            a.how = readMessageBytes(local, a.text);
+            return a;
+        });
+        if (!answer)
+            return false;
+        how = answer->how;
+        text = answer->text;
+    }
+    switch (how) {
+    case MessageRead::Missing:
+        return false;
+    case MessageRead::CannotOpen:
+        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrOpen));
+    case MessageRead::TooLarge:
+        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrTooLarge));
+    case MessageRead::Read:
+        break;
+    }
     return true;
 }
 

@@ -28,6 +28,8 @@ QString LibraryCaption();
 // Seams for callers and tests. The path mapper turns the names callers hold into local paths
 // (identity until the application installs its own); the observer sees every library entry.
 void SetPathMapper(std::function<QString(const QString &)> mapper);
+// A file name as the library opens it (through the mapper).
+QString MappedPath(const QString &file);
 void SetLibraryCallObserver(std::function<void(const char *exportName)> observer);
 
 // The progress procedure handed to the library: asks the control, 1 to go on, 0 to stop.

@@ -12,6 +12,7 @@
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/view/AnnotationMenu.h"
 #include "imaging/view/ViewGeometry.h"
+#include "platform/imageio/ImageIoLibrary.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
@@ -34,6 +36,37 @@ namespace {
 bool fileExists(const QString &name) {
     // A picture on a hung share is taken as missing rather than freezing the window.
     return FileWait::Exists(LocalPath::toLocalPath(name));
+}
+
+// A picture's file as one read in a worker: whether it is there, and its bytes; with the marks'
+// file the picture loads with, when it has one.
+struct Fetched {
+    bool exists = false;
+    std::shared_ptr<const orva::imageio::Bytes> data;
+    QString annoFile;
+    std::shared_ptr<const orva::imageio::Bytes> annoData;
+};
+
+std::shared_ptr<const orva::imageio::Bytes> readAll(const QString &local) {
+    auto data = std::make_shared<orva::imageio::Bytes>();
+    if (orva::imageio::lib::readWholeFile(local, *data) != orva::imageio::kOk)
+        return nullptr;
+    return data;
+}
+
+Fetched fetch(const QString &local, const QString &name, bool annotations, const QString &annoFileName) {
+    Fetched f;
+    f.exists = QFileInfo::exists(local);
+    if (!f.exists)
+        return f;
+    f.data = readAll(local);
+    if (annotations) {
+        f.annoFile = AnnotationFileToRead(annoFileName, name);
+        const QString annoLocal = MappedPath(f.annoFile);
+        if (!f.annoFile.isEmpty() && QFileInfo::exists(annoLocal))
+            f.annoData = readAll(annoLocal);
+    }
+    return f;
 }
 
 } // namespace
@@ -107,13 +140,42 @@ void TMultiImage::SetImageName(const QString &name) {
     m_imageName = name;
     m_loading = true;
     // The loading flag holds back the picture-changed handling; it must drop on every way out.
-    const auto dropLoading = qScopeGuard([this] { m_loading = false; });
+    auto dropLoading = qScopeGuard([this] { m_loading = false; });
     if (LoadOther(name))
         return;
     const TLoadKind kind = LoadKindFor(name);
-    if (kind != TLoadKind::Resource && !fileExists(name)) {
-        Clear();
-        return;
+    // The file may sit on a share: it is looked for and read once, in a worker, while the window
+    // goes on; every reader below then takes the bytes read. No answer counts as no file.
+    std::optional<orva::imageio::lib::ReadAhead> ahead;
+    std::optional<orva::imageio::lib::ReadAhead> annoAhead;
+    // The marks file found with the picture; none found needs no second look.
+    QString enteredAnno;
+    bool annoChecked = false;
+    if (kind != TLoadKind::Resource) {
+        const QString local = LocalPath::toLocalPath(name);
+        const QPointer<TMultiImage> self(this);
+        const quint64 serial = ++m_loadSerial;
+        const bool annotations = AutoLoadAnno;
+        const QString annoFileName = AnnoFileName;
+        const std::optional<Fetched> fetched = FileWait::Watched(
+            local, [=] { return fetch(local, name, annotations, annoFileName); }, ShareWaitMs);
+        if (!self) {
+            dropLoading.dismiss();
+            return;
+        }
+        if (serial != m_loadSerial)
+            return;
+        if (!fetched || !fetched->exists) {
+            Clear();
+            return;
+        }
+        ahead.emplace(local, fetched->data);
+        if (fetched->annoData) {
+            annoAhead.emplace(MappedPath(fetched->annoFile), fetched->annoData);
+            enteredAnno = fetched->annoFile;
+        } else {
+            annoChecked = true;
+        }
     }
     const QString leftAnno =
         AutoSaveAnno ? AnnotationFileToWrite(AnnoFileName, left) : AnnotationFileName(AnnoFileName, left);
@@ -129,7 +191,11 @@ void TMultiImage::SetImageName(const QString &name) {
     switch (kind) {
     case TLoadKind::PictureObject: {
         // Icons through the platform's reader; metafiles are not drawn on this platform.
-        QImage icon(LocalPath::toLocalPath(name));
+        const orva::imageio::Bytes *bytes = orva::imageio::lib::ReadAhead::find(LocalPath::toLocalPath(name));
+        QImage icon;
+        if (bytes)
+            icon.loadFromData(bytes->data(), int(bytes->size()),
+                              QFileInfo(name).suffix().toLatin1().constData());
         if (QFileInfo(name).suffix().toUpper() == QLatin1String("WMF"))
             ORVA_TRACE(QStringLiteral("metafile not shown"), name);
         GetInfo(name);
@@ -189,8 +255,9 @@ void TMultiImage::SetImageName(const QString &name) {
         Clear();
     }
     m_loading = false;
-    const QString enteredAnno = AnnotationFileToRead(AnnoFileName, m_imageName);
-    if (!AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
+    if (!annoChecked && enteredAnno.isEmpty())
+        enteredAnno = AnnotationFileToRead(AnnoFileName, m_imageName);
+    if (!annoChecked && !AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not loaded"),
                    enteredAnno + QStringLiteral(": ") + LastErrorText());
     }
@@ -294,7 +361,9 @@ bool TMultiImage::GetInfo(const QString &file) {
         m_info.BitsPerPixel = page.bitsPerPixel;
         m_info.Pages = first.pages;
         m_info.Compression = page.compression;
-        m_info.Size = QFileInfo(LocalPath::toLocalPath(file)).size();
+        const QString local = LocalPath::toLocalPath(file);
+        const orva::imageio::Bytes *bytes = orva::imageio::lib::ReadAhead::find(local);
+        m_info.Size = bytes ? qint64(bytes->size()) : QFileInfo(local).size();
         return true;
     }
     if (ext == QLatin1String("DXF")) {

@@ -93,7 +93,8 @@ public:
     QScrollBar *HorzScrollBar() const { return m_hbar; }
     QScrollBar *VertScrollBar() const { return m_vbar; }
 
-    // Reading.
+    // Reading. A picture is read in a worker; how long the window waits for its share.
+    int ShareWaitMs = 10000;
     TLoadResolution ImageReadRes = lAutoMatic;
     bool ImageDither = false;
     TPCDMode PCDMode = pcd_BASE4;
@@ -230,6 +231,8 @@ private:
     QImage m_picture;
     TImageInfo m_info;
     bool m_loading = false;
+    // Counts the loads begun: a load that waited for its file gives way to one begun meanwhile.
+    quint64 m_loadSerial = 0;
     bool m_stretch = false;
     bool m_stretchRatio = false;
     bool m_center = false;

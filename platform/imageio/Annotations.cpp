@@ -305,7 +305,8 @@ std::int16_t parseAnnotationFile(const QByteArray &text, std::map<int, std::vect
 }
 
 std::int16_t readAnnotationFile(const QString &file, std::map<int, std::vector<Mark>> &pages) {
-    if (QFileInfo(file).size() > kMaxFileBytes)
+    const Bytes *ahead = lib::ReadAhead::find(file);
+    if ((ahead ? qint64(ahead->size()) : QFileInfo(file).size()) > kMaxFileBytes)
         return ErrTooLarge;
     Bytes data;
     const std::int16_t code = lib::readWholeFile(file, data);

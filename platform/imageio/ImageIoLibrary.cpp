@@ -92,7 +92,32 @@ std::int16_t rewrite(const QString &file, bool mayBeMissing,
 
 } // namespace
 
+namespace {
+thread_local ReadAhead *t_readAhead = nullptr;
+} // namespace
+
+ReadAhead::ReadAhead(const QString &file, std::shared_ptr<const Bytes> data)
+    : m_file(file), m_data(std::move(data)), m_outer(t_readAhead) {
+    t_readAhead = this;
+}
+
+ReadAhead::~ReadAhead() {
+    t_readAhead = m_outer;
+}
+
+const Bytes *ReadAhead::find(const QString &file) {
+    for (const ReadAhead *r = t_readAhead; r; r = r->m_outer) {
+        if (r->m_data && r->m_file == file)
+            return r->m_data.get();
+    }
+    return nullptr;
+}
+
 std::int16_t readWholeFile(const QString &file, Bytes &out) {
+    if (const Bytes *ahead = ReadAhead::find(file)) {
+        out = *ahead;
+        return kOk;
+    }
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return ErrOpen;

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace orva::imageio::lib {
 
@@ -98,6 +99,25 @@ std::int16_t writetagsstream(Bytes &block, int page, const std::vector<TiffTagWr
 
 // File helpers shared with the front end.
 std::int16_t readWholeFile(const QString &file, Bytes &out);
+
+// The bytes of a file already read in a worker (it may sit on a share that stops answering): while
+// the object lives, readWholeFile on this thread takes them instead of going to the file again.
+// Writes still go to the file.
+class ReadAhead {
+public:
+    ReadAhead(const QString &file, std::shared_ptr<const Bytes> data);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    // The bytes read ahead for `file` on this thread, or null.
+    static const Bytes *find(const QString &file);
+
+private:
+    QString m_file;
+    std::shared_ptr<const Bytes> m_data;
+    ReadAhead *m_outer;
+};
 // Writes through the shared-file writer: renamed into place only when every byte reached the disk,
 // the old file kept otherwise; an existing file keeps its mode, a new one gets the folder's. stillCurrent,
 // when given, is asked just before the rename (false: ErrChanged, the file is left as it is). Progress runs

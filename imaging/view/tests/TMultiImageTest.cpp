@@ -1,20 +1,26 @@
 // The image view control rendered offscreen: pixels at known points after stretch, fit, zoom,
 // scrolling, panning and rotation; loading edge cases; rubber band; clipboard.
 #include "imaging/view/TMultiImage.h"
+#include "common/FileWait.h"
+#include "common/testing/HungFile.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "platform/imageio/Annotations.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using orva::imaging::TMultiImage;
 
@@ -79,6 +85,46 @@ private slots:
     void initTestCase() {
         m_png = m_dir.filePath("two.png");
         QVERIFY(twoColours().save(m_png));
+    }
+
+    // A picture on a share that stops answering: the control gives up after its one wait, the
+    // window's timers keep time meanwhile, the user is told once, and showing the same picture
+    // again while the share is still dead costs no second wait.
+    void pictureOnADeadShareIsOneBoundedWait() {
+        HungFile hung(m_dir.filePath("dead.tif"));
+        QVERIFY(hung.made());
+        hung.watch(8000);
+        RecordingMessages messages;
+        FileWait::SetMessages(&messages);
+        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(50);
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start();
+        TMultiImage v;
+        v.resize(200, 100);
+        v.show();
+        v.SetImageName(m_png);
+        v.ShareWaitMs = 600;
+        QElapsedTimer clock;
+        clock.start();
+        v.SetImageName(m_dir.filePath("dead.tif"));
+        const qint64 first = clock.elapsed();
+        QVERIFY2(first >= 500 && first < 3000, QByteArray::number(first));
+        QVERIFY2(ticks >= 9, QByteArray::number(ticks));
+        QVERIFY(v.Picture().isNull());
+        QCOMPARE(messages.boxes.size(), 1);
+        QVERIFY(messages.boxes[0].text.contains("dead.tif"));
+        clock.restart();
+        v.SetImageName(m_dir.filePath("dead.tif"));
+        QVERIFY2(clock.elapsed() < 300, QByteArray::number(clock.elapsed()));
+        QCOMPARE(messages.boxes.size(), 1);
+        hung.finished();
+        QVERIFY(!hung.blocked());
+        // A picture that answers shows as before.
+        v.SetImageName(m_png);
+        QCOMPARE(v.Picture().size(), QSize(100, 50));
     }
 
     void stretchFitAndCentre() {
