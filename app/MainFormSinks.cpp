@@ -20,11 +20,7 @@
 
 MainFormSinks::MainFormSinks(TOrvaMainForm &form) : m_form(form), m_posted(form) {}
 
-MainFormSinks::~MainFormSinks() {
-    if (m_busy) {
-        QApplication::restoreOverrideCursor();
-    }
-}
+MainFormSinks::~MainFormSinks() = default;
 
 HostLink *MainFormSinks::Link() {
     return m_form.m_telnet;
@@ -149,14 +145,13 @@ void MainFormSinks::HideTransferPanel() {
 }
 
 void MainFormSinks::SetBusyCursor(bool busy) {
-    if (busy == m_busy) {
+    if (busy == m_busy.has_value()) {
         return;
     }
-    m_busy = busy;
     if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_busy.emplace();
     } else {
-        QApplication::restoreOverrideCursor();
+        m_busy.reset();
     }
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "app/pipeline/PipelineSinks.h"
+#include "common/WaitCursor.h"
 
 #include <memory>
+#include <optional>
 
 class TOrvaMainForm;
 class TWinpickFrm;
@@ -75,6 +77,6 @@ private:
 
     TOrvaMainForm &m_form;
     PostedMessages m_posted;
-    bool m_busy = false;
+    std::optional<WaitCursor> m_busy; // while the host says it is busy
     std::unique_ptr<TWinpickFrm> m_hostForms;
 };

@@ -19,6 +19,7 @@
 #include "common/LocalPath.h"
 #include "common/ResourceCursors.h"
 #include "common/Trace.h"
+#include "common/WaitCursor.h"
 #include "common/WinColor.h"
 #include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
@@ -876,9 +877,11 @@ void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
     if (form.isVisible()) {
         form.close();
     }
-    QApplication::setOverrideCursor(ResourceCursors::Load("SPEAKER"));
-    const bool opened = form.OpenAudioTask(reportMessage);
-    QApplication::restoreOverrideCursor();
+    bool opened = false;
+    {
+        const WaitCursor speaker(ResourceCursors::Load("SPEAKER"));
+        opened = form.OpenAudioTask(reportMessage);
+    }
     if (!opened) {
         return;
     }

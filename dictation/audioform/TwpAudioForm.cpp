@@ -2,6 +2,7 @@
 #include "dictation/audioform/TwpAudioForm.h"
 
 #include "common/HostText.h"
+#include "common/WaitCursor.h"
 #include "dictation/playback/TPlayback.h"
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
@@ -802,7 +803,7 @@ bool TwpAudioForm::convertToStandard(const QString &source, const QString &targe
         return false;
     }
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const WaitCursor wait;
         m_pbPlayBack->hide();
         m_conversionPanel->show();
         m_convertDots = 0;
@@ -811,7 +812,6 @@ bool TwpAudioForm::convertToStandard(const QString &source, const QString &targe
             ~Restore() {
                 form->m_conversionPanel->hide();
                 form->m_pbPlayBack->show();
-                QApplication::restoreOverrideCursor();
             }
         } restore{this};
         ConvertAudioFile(source, target, standard,
@@ -946,10 +946,7 @@ void TwpAudioForm::TransmitButtonClick() {
     bool sent = false;
     {
         // Building the upload reads and encodes the whole recording.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const struct Restore {
-            ~Restore() { QApplication::restoreOverrideCursor(); }
-        } restore;
+        const WaitCursor wait;
         sent = AudioHostSend.Transmit(m_task, audioFile);
     }
     if (!sent)
