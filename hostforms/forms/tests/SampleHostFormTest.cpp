@@ -274,6 +274,18 @@ TEST(SampleHostForm, MenuChoiceTwoDrivesTheResultForm) {
     EXPECT_TRUE(waitFor([&] { return grid->cell(0, 1) == "Run 1 row 1"; }, 20000)) << "filled";
     EXPECT_TRUE(waitFor([&] { return sinks.screen.contains("<- grid1 | 58 | resev | "); }, 20000))
         << "the end of the fill is listed";
+    // "R" and "F": the report shows only the lines between the page's "!" and "*" marks, the
+    // title above them and the comments below left out.
+    auto *result = qobject_cast<TkalvexResult *>(list.FindPickObject(ws, "resform.res1"));
+    ASSERT_NE(result, nullptr);
+    using State = TKalvexResultModel::State;
+    for (const auto &[key, state] : {std::pair{"R", State::Review}, std::pair{"F", State::Final}}) {
+        telnet.Send(key);
+        EXPECT_TRUE(waitFor([&, state = state] { return result->EditState() == state; }, 20000)) << key;
+        EXPECT_EQ(result->model().shownLines(state), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8})) << key;
+        const TKalvexResultImage::Metrics m = result->KxResult()->metrics();
+        EXPECT_EQ(result->KxResult()->height(), 8 * m.lineHeight + 12) << key;
+    }
     telnet.Send("X");
     EXPECT_TRUE(waitFor([&] { return list.FindWorkspace("resform") == nullptr; }, 20000));
     EXPECT_TRUE(waitFor([&] { return sinks.screen.count("Choice: ") >= 2; }, 20000)) << "back at the menu";
