@@ -33,6 +33,7 @@
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/media/MediaBackend.h"
 #include "platform/print/CupsSpooler.h"
+#include "platform/print/PrinterDiscovery.h"
 #include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
@@ -165,6 +166,23 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                          QStringLiteral("The host sent a print job, but it could not be printed.\n") +
                              reason);
     });
+    m_printerDiscovery = new PrinterDiscovery(this);
+    connect(m_printerDiscovery, &PrinterDiscovery::finished, this,
+            [this](bool ok, const QStringList &, const QString &error) {
+                QGuiApplication::restoreOverrideCursor();
+                if (!ok) {
+                    m_messages->error(QStringLiteral("Print Screen"),
+                                      QStringLiteral("The screen was not printed.\n") + error);
+                    return;
+                }
+                QPrinter printer(QPrinter::HighResolution);
+                printer.setDocName(QStringLiteral("Orva Screen Dump."));
+                QPrintDialog dialog(&printer, this);
+                if (dialog.exec() == QDialog::Accepted && !PrintScreenText(printer)) {
+                    m_messages->error(QStringLiteral("Print Screen"),
+                                      QStringLiteral("The screen could not be printed."));
+                }
+            });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
     m_rowseekTimer = new QTimer(this);
@@ -1407,14 +1425,9 @@ void TOrvaMainForm::showCaptureButton(bool hostCaptureOn) {
 }
 
 void TOrvaMainForm::PrintTextButtonClick() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Orva Screen Dump."));
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    if (!PrintScreenText(printer)) {
-        m_messages->error(QStringLiteral("Print Screen"), QStringLiteral("The screen could not be printed."));
+    if (!m_printerDiscovery->running()) {
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        m_printerDiscovery->start();
     }
 }
 
@@ -1651,6 +1664,10 @@ void TOrvaMainForm::closeEvent(QCloseEvent *event) {
         m_audioForm->close();
     }
     CleanWorkFiles();
+    // The print server gets a few seconds for the host's jobs; the user hears of any it did not take.
+    if (const int notPrinted = m_rawPrint->Finish()) {
+        m_messages->warning(QStringLiteral("Orva"), RawPrintQueue::NotPrintedText(notPrinted));
+    }
     const bool connected = m_telnet->IsConnected();
     m_connection->FormClose();
     // Disconnecting writes the registry; changes made while not connected are kept too.

@@ -37,6 +37,7 @@ class KeyMap;
 class MainFormKeyActions;
 class LocalCapture;
 class QPrinter;
+class PrinterDiscovery;
 class RawPrintQueue;
 class TExportForm;
 class MainFormSinks;
@@ -122,6 +123,8 @@ public:
     // Capture, screen print, export and import (the tool bar), copy and paste (the terminal's menu),
     // text dropped on the terminal, and the smart mouse.
     void FileCapturebuttonClick();
+    // The printers are looked up away from the window first; the print dialog follows when the print
+    // server has answered.
     void PrintTextButtonClick();
     // The screen print on a printer the user has chosen; false when it could not be printed.
     bool PrintScreenText(QPrinter &printer);
@@ -260,6 +263,7 @@ private:
     QPointer<TWPForm> m_wpForm;
     QPointer<TExportForm> m_exportForm;
     RawPrintQueue *m_rawPrint = nullptr;
+    PrinterDiscovery *m_printerDiscovery = nullptr;
     QPointer<TwpAudioForm> m_audioForm;
     TwpAudioForm::PlayerFactory m_audioPlayers;
     TDictationDevices::BackendFactory m_hidBackends;

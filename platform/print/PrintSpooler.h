@@ -25,4 +25,6 @@ public:
     virtual bool ClosePrinter() = 0;
     // What the last failing call found, for the user.
     virtual QString LastError() const = 0;
+    // Called from another thread: the call under way, and every later one, fails promptly.
+    virtual void Cancel() {}
 };
