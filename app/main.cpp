@@ -1,5 +1,6 @@
 // Program entry: the application, its title, the main window and the event loop.
 #include "app/TOrvaMainForm.h"
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
 #include "imaging/core/DLL96V1.h"
 
@@ -12,11 +13,16 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Orva 4.1"));
     // Image files named by the setup file or the host are Windows paths until opened.
     orva::imaging::SetPathMapper(&LocalPath::toLocalPath);
-    TOrvaMainForm form(QApplication::arguments());
-    if (!form.FormCreate()) {
-        return 1;
+    int code = 0;
+    {
+        TOrvaMainForm form(QApplication::arguments());
+        if (!form.FormCreate()) {
+            return 1;
+        }
+        form.show();
+        form.FocusTerminal();
+        code = QApplication::exec();
     }
-    form.show();
-    form.FocusTerminal();
-    return app.exec();
+    // A read still waiting on a dead share does not hold the exit up.
+    return FileWait::LeaveWorkers(code);
 }

@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace FileWait {
@@ -198,6 +200,15 @@ void ReportNoAnswer(const QString &file, int timeoutMs) {
 
 int WorkersRunning() {
     return detail::Running().load();
+}
+
+int LeaveWorkers(int code) {
+    if (WorkersRunning() == 0)
+        return code;
+    ORVA_TRACE(QStringLiteral("program ends"),
+               QStringLiteral("%1 file worker(s) left to their share").arg(WorkersRunning()));
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 void TraceNoAnswer(const QString &what, const QString &localPath) {

@@ -112,6 +112,10 @@ void SetMessages(UserMessages *messages);
 void ReportNoAnswer(const QString &file, int timeoutMs);
 // Workers that have not come back yet (the program's exit does not wait for them).
 int WorkersRunning();
+// The end of main, after the windows are gone: returns `code` when no worker is out; with one
+// still stuck on a share, ends the process at once with `code` (output flushed), so that the
+// teardown of the libraries' data cannot run under a worker that the share lets go meanwhile.
+int LeaveWorkers(int code);
 
 // QFileInfo::exists and isDir on a local path, in a watched wait without a notice; false (and
 // traced) when the share does not answer or the user gives up.
