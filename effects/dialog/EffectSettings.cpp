@@ -3,6 +3,7 @@
 
 #include "common/WinColor.h"
 #include "effects/dialog/TIniFile.h"
+#include "platform/settings/SettingsFolder.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -129,8 +130,10 @@ void readColours(const TIniFile &ini, const QString &section, TEffectColours &co
 
 } // namespace
 
-QString DefaultSettingsDirectory() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/orva");
+QString DefaultSettingsFile() {
+    const QString former =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/orva");
+    return SettingsFolder::File(QLatin1String(kEffectSettingsFileName), {former});
 }
 
 QString CustomColourLine(int slot, const QColor &colour) {

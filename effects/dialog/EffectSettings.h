@@ -48,8 +48,8 @@ struct TEffectSettingsState {
     QString Page;
 };
 
-// The per-user folder of the file (with "orva/" under the configuration folder).
-QString DefaultSettingsDirectory();
+// The per-user file: in the settings folder, carried over from where earlier versions kept it.
+QString DefaultSettingsFile();
 
 TControlValues CaptureControls(const QWidget *form, const TEffectColours &colours);
 

@@ -138,7 +138,7 @@ bool TEffectForm::HelpAvailable() {
 TEffectForm::TEffectForm(UserMessages &messages, QWidget *parent) : QDialog(parent), m_messages(messages) {
     setObjectName(QStringLiteral("EffectForm"));
     setWindowTitle(QStringLiteral("Filters and Effects"));
-    SettingsPath = DefaultSettingsDirectory() + QLatin1Char('/') + QLatin1String(kEffectSettingsFileName);
+    SettingsPath = DefaultSettingsFile();
     ChooseColor = [](QWidget *owner, const QColor &current) -> std::optional<QColor> {
         const QColor c = QColorDialog::getColor(current, owner);
         return c.isValid() ? std::optional<QColor>(c) : std::nullopt;

@@ -6,6 +6,7 @@
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/DibConvert.h"
 #include "platform/imageio/DibReduce.h"
+#include "platform/settings/SettingsFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -776,8 +777,8 @@ bool LoadResourceBitmap(const QString &name, QImage &bitmap) {
 }
 
 QString AnnotationIniPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-           QStringLiteral("/vis_anno.ini");
+    return SettingsFolder::File(QStringLiteral("vis_anno.ini"),
+                                {QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)});
 }
 
 TStretchMode SetBlitStretchMode(int bits, TBlitMode mode) {

@@ -35,6 +35,8 @@ public:
     void WriteBool(const QString &name, bool value);
     // Writes to disk; false when the store could not be written.
     bool Flush();
+    // The file the key's values are kept in.
+    QString FileName() const { return m_settings->fileName(); }
 
 private:
     std::unique_ptr<QSettings> m_settings;
