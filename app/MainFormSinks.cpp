@@ -27,7 +27,7 @@ HostLink *MainFormSinks::Link() {
 }
 
 void MainFormSinks::WriteString(const QByteArray &text) {
-    m_form.m_terminal->WriteString(text);
+    m_form.m_ui.terminal->WriteString(text);
 }
 
 void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
@@ -136,12 +136,12 @@ void MainFormSinks::TransferFailed(bool audio) {
 }
 
 void MainFormSinks::ShowTransferPanel(int progress) {
-    m_form.m_docProgressBar->setValue(progress);
-    m_form.m_transferPanel->show();
+    m_form.m_ui.docProgressBar->setValue(progress);
+    m_form.m_ui.transferPanel->show();
 }
 
 void MainFormSinks::HideTransferPanel() {
-    m_form.m_transferPanel->hide();
+    m_form.m_ui.transferPanel->hide();
 }
 
 void MainFormSinks::SetBusyCursor(bool busy) {

@@ -6,6 +6,7 @@
 #include "app/DialogMessages.h"
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
+#include "app/MainWindowShapes.h"
 #include "app/RequestImagePanel.h"
 #include "app/ScreenPrint.h"
 #include "app/TerminalClipboard.h"
@@ -78,17 +79,6 @@ constexpr int kEnterKey = 0x0D;
 constexpr int kMinFontSizeToShrink = 8;
 const QString kErrorCaption = QStringLiteral("Error condition detected");
 
-QPixmap lightPixmap(const QColor &colour) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(colour);
-    p.setPen(colour.darker());
-    p.drawEllipse(2, 2, 12, 12);
-    return pm;
-}
-
 } // namespace
 
 // Key-map entries act on the link (sent whatever its state: the link drops what it cannot send), the
@@ -149,7 +139,8 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
       m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
       m_dictationKeys(std::make_unique<DictationWindowKeys>(m_audioForm)),
-      m_keyActions(std::make_unique<MainFormKeyActions>(*this)), m_arguments(arguments) {
+      m_keyActions(std::make_unique<MainFormKeyActions>(*this)),
+      m_shapes(std::make_unique<MainWindowShapes>(*this, m_ui)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
@@ -192,13 +183,13 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    buildMenuBar();
-    buildTerminalArea();
-    m_viewPanel = new RequestImagePanel(*m_imageNameListBox, *m_messages, this);
-    m_viewPanel->hide();
-    layout->addWidget(m_menuPanel);
-    layout->addWidget(m_vtPanel, 1);
-    layout->addWidget(m_viewPanel, 1);
+    m_ui.setupUi(this);
+    m_ui.viewPanel = new RequestImagePanel(*m_ui.imageNameListBox, *m_messages, this);
+    m_ui.viewPanel->hide();
+    layout->addWidget(m_ui.menuPanel);
+    layout->addWidget(m_ui.vtPanel, 1);
+    layout->addWidget(m_ui.viewPanel, 1);
+    connectButtons();
     buildPopupMenu();
     buildImageArea();
     wireConnection();
@@ -210,14 +201,14 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
         }
     });
     // A typed character goes to the host as one byte; keys without one only through the key map.
-    connect(m_terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
+    connect(m_ui.terminal, &TVtTerminalEx::typed, this, [this](const QByteArray &bytes) {
         if (m_telnet->IsConnected()) {
             m_telnet->Send(bytes);
         }
     });
-    m_terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
-    m_terminal->installEventFilter(this);
-    m_terminal->viewport()->installEventFilter(this);
+    m_ui.terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
+    m_ui.terminal->installEventFilter(this);
+    m_ui.terminal->viewport()->installEventFilter(this);
     // A rotate, deskew or effect that fails says so, whichever window asked for it.
     orva::imaging::SetEffectsFailureNotice([form = QPointer<TOrvaMainForm>(this)](const QString &text) {
         if (form) {
@@ -233,10 +224,10 @@ TOrvaMainForm::~TOrvaMainForm() {
 
 void TOrvaMainForm::wireConnection() {
     ConnectionController *c = m_connection;
-    connect(c, &ConnectionController::captionChanged, m_imageLabel, &QLabel::setText);
+    connect(c, &ConnectionController::captionChanged, m_ui.imageLabel, &QLabel::setText);
     connect(c, &ConnectionController::linkLightChanged, this, [this](bool on) {
-        m_linkLight->setVisible(on);
-        m_noLinkLight->setVisible(!on);
+        m_ui.linkLight->setVisible(on);
+        m_ui.noLinkLight->setVisible(!on);
     });
     connect(c, &ConnectionController::sizeToTerminal, this, &TOrvaMainForm::SizeToTerminal);
     connect(c, &ConnectionController::collapseToMenuBar, this, &TOrvaMainForm::CollapseToMenuBar);
@@ -245,118 +236,46 @@ void TOrvaMainForm::wireConnection() {
         if (m_pipeline) {
             m_pipeline->connectionStarted();
         }
-        m_terminal->ClearAll();
-        m_telnet->setWindowSize(m_terminal->Columns(), m_terminal->Rows());
+        m_ui.terminal->ClearAll();
+        m_telnet->setWindowSize(m_ui.terminal->Columns(), m_ui.terminal->Rows());
     });
     connect(c, &ConnectionController::disconnected, this, &TOrvaMainForm::WriteRegistrySettings);
     connect(c, &ConnectionController::linkClosed, this, [this] { m_sendQueue->LinkDropped(); });
     connect(c, &ConnectionController::terminalText, this,
-            [this](const QByteArray &text) { m_terminal->WriteString(text); });
+            [this](const QByteArray &text) { m_ui.terminal->WriteString(text); });
 }
 
-void TOrvaMainForm::buildMenuBar() {
-    m_menuPanel = new QFrame(this);
-    m_menuPanel->setObjectName(QStringLiteral("MenuPanel"));
-    m_menuPanel->setFrameShape(QFrame::Panel);
-    m_menuPanel->setFrameShadow(QFrame::Raised);
-    m_menuPanel->installEventFilter(this);
-
-    m_reqNum = new QLineEdit(m_menuPanel);
-    m_reqNum->setObjectName(QStringLiteral("ReqNum"));
-    m_formButton = new QPushButton(QStringLiteral("Form"), m_menuPanel);
-    m_formButton->setObjectName(QStringLiteral("FormButton"));
-    m_exitButton = new QPushButton(QStringLiteral("Exit!"), m_menuPanel);
-    m_exitButton->setObjectName(QStringLiteral("ExitButton"));
-    connect(m_exitButton, &QPushButton::clicked, this, &TOrvaMainForm::ExitButtonClick);
-    connect(m_formButton, &QPushButton::clicked, this, &TOrvaMainForm::FormButtonClick);
-    m_orvaLabel = new QLabel(QStringLiteral("Orva"), m_menuPanel);
-    m_orvaLabel->setObjectName(QStringLiteral("OrvaLabel"));
-    QFont bold = m_orvaLabel->font();
-    bold.setBold(true);
-    m_orvaLabel->setFont(bold);
-    m_orvaLabel->installEventFilter(this);
-    m_imageLabel = new QLabel(QStringLiteral("Imaging System"), m_menuPanel);
-    m_imageLabel->setObjectName(QStringLiteral("ImageLabel"));
-    m_imageLabel->installEventFilter(this);
-    m_linkLight = new QLabel(m_menuPanel);
-    m_linkLight->setObjectName(QStringLiteral("LinkLight"));
-    m_linkLight->setPixmap(lightPixmap(Qt::green));
-    m_noLinkLight = new QLabel(m_menuPanel);
-    m_noLinkLight->setObjectName(QStringLiteral("NoLinkLight"));
-    m_noLinkLight->setPixmap(lightPixmap(Qt::red));
-    m_noLinkLight->setToolTip(QStringLiteral("Click here to log on!"));
-    m_noLinkLight->installEventFilter(this);
-    m_linkLight->hide();
-    m_minimiseSpeed = new QToolButton(m_menuPanel);
-    m_minimiseSpeed->setObjectName(QStringLiteral("MinimiseSpeed"));
-    m_minimiseSpeed->setText(QStringLiteral("_"));
-    connect(m_minimiseSpeed, &QToolButton::clicked, this, &TOrvaMainForm::MinimiseSpeedClick);
-    m_closeSpeed = new QToolButton(m_menuPanel);
-    m_closeSpeed->setObjectName(QStringLiteral("CloseSpeed"));
-    m_closeSpeed->setText(QStringLiteral("X"));
-    m_closeSpeed->setToolTip(QStringLiteral("Close Orva"));
-    connect(m_closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
-    // One row high in the menu bar; the arrow keys and the wheel move through the request's files.
-    m_imageNameListBox = new QListWidget(m_menuPanel);
-    m_imageNameListBox->setObjectName(QStringLiteral("ImageNameListBox"));
-    m_imageNameListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_imageNameListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_imageNameListBox->setUniformItemSizes(true);
-    m_imageNameListBox->hide();
-}
-
-QToolButton *TOrvaMainForm::addToolButton(const QString &name, const QString &hint, const QString &glyph) {
-    auto *button = new QToolButton(m_toolBar1);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setText(glyph);
-    m_toolBar1->addWidget(button);
-    return button;
-}
-
-void TOrvaMainForm::buildTerminalArea() {
-    m_vtPanel = new QWidget(this);
-    m_vtPanel->setObjectName(QStringLiteral("VTpanel"));
-    auto *v = new QVBoxLayout(m_vtPanel);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-    m_toolBar1 = new QToolBar(m_vtPanel);
-    m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    v->addWidget(m_toolBar1);
-    m_terminal = new TVtTerminalEx(m_vtPanel);
-    m_terminal->setObjectName(QStringLiteral("VtTerminal1"));
-    m_terminal->setUseLazyDisplay(false);
-    m_terminal->setBorderStyle(TVtBorderStyle::bsNone);
-    m_terminal->setActive(false);
-    m_terminal->setCaptureFile(QStringLiteral("TALVERN.CAP"));
-    auto emulator = std::make_unique<TVtVT100EmulatorEx>();
-    emulator->TelnetTermType = "vt400";
-    emulator->DisplayUpperASCII = true;
-    emulator->HandleHookedKeys = true;
-    m_terminal->setEmulator(std::move(emulator));
-    m_terminal->setColorTexts("Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
-                              "Cyan=$808000; White=$C0C0C0; ",
-                              "Black=$0; Red=$80; Green=$8000; Yellow=$8080; Blue=$800000; Magenta=$800080; "
-                              "Cyan=$808000; White=$C0C0C0; ",
-                              "Black=$808080; Red=$8080FF; Green=$80FF80; Yellow=$80FFFF; Blue=$FF8080; "
-                              "Magenta=$FF80FF; Cyan=$FFFF80; "
-                              "White=$FFFFFF; ");
-    m_terminal->setScrollbackRows(500);
-    m_terminal->setScrollback(true);
-    v->addWidget(m_terminal, 1);
-    m_transferPanel = new QFrame(m_vtPanel);
-    m_transferPanel->setObjectName(QStringLiteral("TransferPanel"));
-    auto *t = new QVBoxLayout(m_transferPanel);
-    t->addWidget(new QLabel(QStringLiteral("Document Transfer"), m_transferPanel));
-    m_docProgressBar = new QProgressBar(m_transferPanel);
-    m_docProgressBar->setObjectName(QStringLiteral("DocProgressBar"));
-    t->addWidget(m_docProgressBar);
-    m_transferPanel->hide();
-    v->addWidget(m_transferPanel);
-    m_docProgressBar->setRange(0, 1000);
-    m_sendQueue->onProgress = [this](int position) { m_docProgressBar->setValue(position); };
+void TOrvaMainForm::connectButtons() {
+    connect(m_ui.exitButton, &QPushButton::clicked, this, &TOrvaMainForm::ExitButtonClick);
+    connect(m_ui.formButton, &QPushButton::clicked, this, &TOrvaMainForm::FormButtonClick);
+    connect(m_ui.minimiseSpeed, &QToolButton::clicked, this, &TOrvaMainForm::MinimiseSpeedClick);
+    connect(m_ui.closeSpeed, &QToolButton::clicked, this, &TOrvaMainForm::CloseSpeedClick);
+    const struct {
+        const char *name;
+        void (TOrvaMainForm::*click)();
+    } buttons[] = {
+        {"Fontupbutton", &TOrvaMainForm::FontupbuttonClick},
+        {"FontDownbutton", &TOrvaMainForm::FontDownbuttonClick},
+        {"Forecolour", &TOrvaMainForm::ForecolourClick},
+        {"backcolour", &TOrvaMainForm::backcolourClick},
+        {"Advancedbutton", &TOrvaMainForm::AdvancedbuttonClick},
+        {"FileCapturebutton", &TOrvaMainForm::FileCapturebuttonClick},
+        {"PrintTextButton", &TOrvaMainForm::PrintTextButtonClick},
+        {"ToolButton5", &TOrvaMainForm::ToolButton5Click},
+        {"ToolButton6", &TOrvaMainForm::ToolButton6Click},
+        {"WPEditButton", &TOrvaMainForm::WPEditButtonClick},
+        {"SHowAudioBtn", &TOrvaMainForm::SHowAudioBtnClick},
+        {"ImageDisplayOptionToolBtn", &TOrvaMainForm::ImageDisplayOptionToolBtnClick},
+        {"SmartMouse", &TOrvaMainForm::SmartMouseClick},
+        {"ResetPendraBtn", &TOrvaMainForm::ResetPendraBtnClick},
+        {"ToolButton11", &TOrvaMainForm::ToolButton11Click},
+    };
+    for (const auto &b : buttons) {
+        connect(m_ui.toolButton(QString::fromLatin1(b.name)), &QToolButton::clicked, this, b.click);
+    }
+    m_sendQueue->onProgress = [this](int position) { m_ui.docProgressBar->setValue(position); };
     m_sendQueue->onTransferLost = [this](bool audio) {
-        m_transferPanel->hide();
+        m_ui.transferPanel->hide();
         QTimer::singleShot(0, this, [this, audio] {
             if (audio) {
                 dictationTransferFailed(
@@ -372,91 +291,33 @@ void TOrvaMainForm::buildTerminalArea() {
                                              "Please Re-save when the link is back."));
         });
     };
-
-    connect(addToolButton(QStringLiteral("Fontupbutton"), QStringLiteral("Increase font size"),
-                          QStringLiteral("A+")),
-            &QToolButton::clicked, this, &TOrvaMainForm::FontupbuttonClick);
-    connect(addToolButton(QStringLiteral("FontDownbutton"), QStringLiteral("Reduce font size"),
-                          QStringLiteral("A-")),
-            &QToolButton::clicked, this, &TOrvaMainForm::FontDownbuttonClick);
-    connect(addToolButton(QStringLiteral("Forecolour"), QStringLiteral("Foreground Colour"),
-                          QStringLiteral("Fg")),
-            &QToolButton::clicked, this, &TOrvaMainForm::ForecolourClick);
-    connect(addToolButton(QStringLiteral("backcolour"), QStringLiteral("Background Colour"),
-                          QStringLiteral("Bg")),
-            &QToolButton::clicked, this, &TOrvaMainForm::backcolourClick);
-    m_toolBar1->addSeparator();
-    const struct {
-        const char *name;
-        const char *hint;
-        const char *glyph;
-        void (TOrvaMainForm::*click)();
-    } buttons[] = {
-        {"Advancedbutton", "Change Font, Key maps and Swaps", "Set", &TOrvaMainForm::AdvancedbuttonClick},
-        {"FileCapturebutton", "Save data to file", "Cap", &TOrvaMainForm::FileCapturebuttonClick},
-        {"PrintTextButton", "Print Screen", "Prn", &TOrvaMainForm::PrintTextButtonClick},
-        {"ToolButton5", "Export File to d3", "Exp", &TOrvaMainForm::ToolButton5Click},
-        {"ToolButton6", "Import File From d3", "Imp", &TOrvaMainForm::ToolButton6Click},
-        {"WPEditButton", "WP Editor Templates", "WP", &TOrvaMainForm::WPEditButtonClick},
-        {"SHowAudioBtn", "Audio Playback", "Aud", &TOrvaMainForm::SHowAudioBtnClick},
-    };
-    for (const auto &b : buttons) {
-        const QString name = QString::fromLatin1(b.name);
-        QToolButton *button = addToolButton(name, QString::fromLatin1(b.hint), QString::fromLatin1(b.glyph));
-        connect(button, &QToolButton::clicked, this, b.click);
-    }
-    toolButton(QStringLiteral("FileCapturebutton"))->setCheckable(true);
-    QToolButton *detached =
-        addToolButton(QStringLiteral("ImageDisplayOptionToolBtn"),
-                      QStringLiteral("Display images in a separate Window"), QStringLiteral("Win"));
-    detached->setCheckable(true);
-    connect(detached, &QToolButton::clicked, this, &TOrvaMainForm::ImageDisplayOptionToolBtnClick);
-    QToolButton *smart = addToolButton(QStringLiteral("SmartMouse"),
-                                       QStringLiteral("Navigate with Mouse Clicks"), QStringLiteral("Ms"));
-    smart->setCheckable(true);
-    connect(smart, &QToolButton::clicked, this, &TOrvaMainForm::SmartMouseClick);
-    connect(addToolButton(QStringLiteral("ResetPendraBtn"), QStringLiteral("Reset Pendra or Audio Session"),
-                          QStringLiteral("Rst")),
-            &QToolButton::clicked, this, &TOrvaMainForm::ResetPendraBtnClick);
-    QToolButton *forms = addToolButton(QStringLiteral("ToolButton11"), QString(), QStringLiteral("Frm"));
-    connect(forms, &QToolButton::clicked, this, &TOrvaMainForm::ToolButton11Click);
-    // Hidden: a tool-bar widget is hidden through its action.
-    for (QAction *a : m_toolBar1->actions()) {
-        if (m_toolBar1->widgetForAction(a) == forms) {
-            a->setVisible(false);
-        }
-    }
 }
 
 void TOrvaMainForm::buildPopupMenu() {
-    m_mainBarPopUp = new QMenu(this);
-    m_mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
+    m_ui.mainBarPopUp = new QMenu(this);
+    m_ui.mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
     const auto add = [this](const char *name, const QString &caption, const auto *receiver, auto slot) {
-        QAction *action = m_mainBarPopUp->addAction(caption, receiver, slot);
+        QAction *action = m_ui.mainBarPopUp->addAction(caption, receiver, slot);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    add("DefaultSource", QStringLiteral("&Default Source"), m_viewPanel,
+    add("DefaultSource", QStringLiteral("&Default Source"), m_ui.viewPanel,
         &RequestImagePanel::DefaultSourceClick);
-    add("NewSource", QStringLiteral("&New Source"), m_viewPanel, &RequestImagePanel::NewSourceClick);
-    m_resetImagePosition = add("ResetImagePosition1", QStringLiteral("&Reset Image Position"), this,
-                               &TOrvaMainForm::ResetImagePosition1Click);
-    m_mainBarPopUp->addSeparator();
-    m_loginState = add("LoginState", QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
-    m_loginAs = add("LoginAs", QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
-    m_logonNewSystem = add("LogontoNewsystem1", QStringLiteral("Log onto new S&ystem"), this,
-                           &TOrvaMainForm::LogontoNewsystem1Click);
-    m_mainBarPopUp->addSeparator();
+    add("NewSource", QStringLiteral("&New Source"), m_ui.viewPanel, &RequestImagePanel::NewSourceClick);
+    m_ui.resetImagePosition = add("ResetImagePosition1", QStringLiteral("&Reset Image Position"), this,
+                                  &TOrvaMainForm::ResetImagePosition1Click);
+    m_ui.mainBarPopUp->addSeparator();
+    m_ui.loginState = add("LoginState", QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
+    m_ui.loginAs = add("LoginAs", QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
+    m_ui.logonNewSystem = add("LogontoNewsystem1", QStringLiteral("Log onto new S&ystem"), this,
+                              &TOrvaMainForm::LogontoNewsystem1Click);
+    m_ui.mainBarPopUp->addSeparator();
     add("Advanced1", QStringLiteral("&Modify Settings"), this, &TOrvaMainForm::AdvancedbuttonClick);
     add("About1", QStringLiteral("&About"), this, &TOrvaMainForm::About1Click);
-    connect(m_mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
-    m_menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_menuPanel, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_mainBarPopUp->popup(m_menuPanel->mapToGlobal(pos)); });
-}
-
-QToolButton *TOrvaMainForm::toolButton(const QString &objectName) const {
-    return m_toolBar1->findChild<QToolButton *>(objectName);
+    connect(m_ui.mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
+    m_ui.menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.menuPanel, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_ui.mainBarPopUp->popup(m_ui.menuPanel->mapToGlobal(pos)); });
 }
 
 // What the settings form reads from and does to this window.
@@ -469,8 +330,8 @@ public:
     }
     bool ReadSetupFile() override { return m_form.ReadSetupFile(); }
     SetupDocument::Colours ColourTexts() const override {
-        return {m_form.m_terminal->foreColorText(), m_form.m_terminal->backColorText(),
-                m_form.m_terminal->boldColorText()};
+        return {m_form.m_ui.terminal->foreColorText(), m_form.m_ui.terminal->backColorText(),
+                m_form.m_ui.terminal->boldColorText()};
     }
     QFont TerminalFont() const override {
         QFont font(m_form.m_fontName);
@@ -487,7 +348,7 @@ public:
         const QString host = HostText::toUnicode(m_form.m_connection->HostName());
         return m_form.m_telnet->IsConnected() ? QStringLiteral("Connected to ") + host : host;
     }
-    void SetCaption(const QString &caption) override { m_form.m_imageLabel->setText(caption); }
+    void SetCaption(const QString &caption) override { m_form.m_ui.imageLabel->setText(caption); }
 
 private:
     TOrvaMainForm &m_form;
@@ -524,7 +385,7 @@ bool TOrvaMainForm::FormCreate() {
     m_setupFileName = MainWindowLogic::SetupFilePath(
         m_arguments, m_programDir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 
-    m_windowWidthValue = desktop().width();
+    m_shapes->ResetWidth();
     if (!ReadSetupFile()) {
         return false;
     }
@@ -537,25 +398,25 @@ bool TOrvaMainForm::FormCreate() {
     pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
     m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
-    m_viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
-                                     RequestImagePanel::EnableImagePrint);
+    m_ui.viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
+                                        RequestImagePanel::EnableImagePrint);
     readRegistry();
     applyTerminalFont();
     SizeToTerminal();
-    m_reqNum->clear();
-    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+    m_ui.reqNum->clear();
+    if (TVtVT100EmulatorEx *emulator = m_ui.terminal->EmulatorEx()) {
         emulator->SetCursorKeyAppMode(true);
         emulator->SetKeypadAppMode(true);
         emulator->SetAnsiMode(true);
     }
     loadCharSetTable();
-    m_terminal->setSmartMouseClicks(m_smartMouse);
+    m_ui.terminal->setSmartMouseClicks(m_smartMouse);
     m_created = true;
     return true;
 }
 
 void TOrvaMainForm::loadCharSetTable() {
-    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+    if (TVtVT100EmulatorEx *emulator = m_ui.terminal->EmulatorEx()) {
         emulator->CharSetMapping().LoadFromRes(m_settings.GraphicsFontResource == 1
                                                    ? QStringLiteral("VT100CharSet_LUCON")
                                                    : QStringLiteral("VTCharSet100"));
@@ -563,7 +424,7 @@ void TOrvaMainForm::loadCharSetTable() {
 }
 
 void TOrvaMainForm::FocusTerminal() {
-    m_terminal->setFocus();
+    m_ui.terminal->setFocus();
 }
 
 void TOrvaMainForm::showEvent(QShowEvent *event) {
@@ -605,30 +466,28 @@ bool TOrvaMainForm::ReadSetupFile() {
     // Only what the media backend here can open goes to the player (and into the open dialog's filter).
     orva::imaging::SetMciExtensions(orva::imaging::PlayableMciExtensions(m_settings.MciExtensions));
     m_rawPrint->setPrinterName(m_settings.PrinterName);
-    m_viewPanel->setSettings(m_settings);
+    m_ui.viewPanel->setSettings(m_settings);
     m_connection->setSetupFileName(m_setupFileName);
     m_connection->setImagesConfigured(!m_settings.ImageSources.value(0).isEmpty());
     m_connection->setHost(m_settings.HostName, m_settings.HostPort);
 
     if (!m_created) {
-        const QRect area = workArea();
-        m_windowLeft = area.left();
-        m_windowTop = area.top();
+        m_shapes->ResetPosition();
     }
-    m_windowWidthValue = desktop().width();
+    m_shapes->ResetWidth();
     applySettingsToTerminal();
     if (m_created) {
         loadCharSetTable();
     }
-    if (desktop().width() <= 799) {
+    if (m_shapes->Desktop().width() <= 799) {
         m_fontSize = 10;
     }
 
     const bool hasSource = !m_settings.ImageSources.value(0).isEmpty();
-    m_formButton->setVisible(hasSource);
-    m_exitButton->setVisible(hasSource);
-    m_reqNum->setVisible(hasSource);
-    m_imageNameListBox->setVisible(hasSource);
+    m_ui.formButton->setVisible(hasSource);
+    m_ui.exitButton->setVisible(hasSource);
+    m_ui.reqNum->setVisible(hasSource);
+    m_ui.imageNameListBox->setVisible(hasSource);
 
     if (!m_telnet->IsConnected() && !CheckImageServer()) {
         return false;
@@ -656,15 +515,15 @@ void TOrvaMainForm::reportUnmappedPaths() {
 
 void TOrvaMainForm::applySettingsToTerminal() {
     const QByteArray fore =
-        m_settings.ForegroundColors.isEmpty() ? m_terminal->foreColorText() : m_settings.ForegroundColors;
+        m_settings.ForegroundColors.isEmpty() ? m_ui.terminal->foreColorText() : m_settings.ForegroundColors;
     const QByteArray back =
-        m_settings.BackgroundColors.isEmpty() ? m_terminal->backColorText() : m_settings.BackgroundColors;
-    const QByteArray bold = m_settings.BoldForegroundColors.isEmpty() ? m_terminal->boldColorText()
+        m_settings.BackgroundColors.isEmpty() ? m_ui.terminal->backColorText() : m_settings.BackgroundColors;
+    const QByteArray bold = m_settings.BoldForegroundColors.isEmpty() ? m_ui.terminal->boldColorText()
                                                                       : m_settings.BoldForegroundColors;
-    m_terminal->setColorTexts(fore, back, bold);
-    m_terminal->setScrollbackRows(500);
-    m_terminal->setScrollback(m_settings.ScrollLines != 0);
-    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+    m_ui.terminal->setColorTexts(fore, back, bold);
+    m_ui.terminal->setScrollbackRows(500);
+    m_ui.terminal->setScrollback(m_settings.ScrollLines != 0);
+    if (TVtVT100EmulatorEx *emulator = m_ui.terminal->EmulatorEx()) {
         emulator->IgnoreGraphicsFont = !m_settings.UseGraphicsFont;
     }
 }
@@ -694,45 +553,39 @@ bool TOrvaMainForm::CheckImageServer() {
 
 void TOrvaMainForm::readRegistry() {
     const TRegistry reg(kOrvaSettingsKey);
-    const QRect area = workArea();
     if (reg.KeyExists()) {
-        m_terminal->SetDefForeColor(
+        m_ui.terminal->SetDefForeColor(
             static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("ForeColor"), kDefaultFore)));
-        m_terminal->SetDefBackColor(
+        m_ui.terminal->SetDefBackColor(
             static_cast<std::uint32_t>(reg.ReadInteger(QStringLiteral("BackColor"), kDefaultBack)));
         m_fontName = reg.ReadString(QStringLiteral("FontName"));
         if (m_fontName.isEmpty()) {
             m_fontName = QStringLiteral("OrvaVT Courier New");
         }
         m_fontSize = reg.ReadInteger(QStringLiteral("FontSize"), m_fontSize);
-        m_windowWidthValue = reg.ReadInteger(QStringLiteral("VTWidth"), desktop().width());
-        m_windowLeft = reg.ReadInteger(QStringLiteral("VTLeft"), area.left());
-        m_windowTop = reg.ReadInteger(QStringLiteral("VTtop"), area.top());
+        m_shapes->ReadPlace(reg);
         m_invertDetachedPrint = reg.ReadBool(QStringLiteral("InvertDetachedImagePrint"), false);
         m_smartMouse = reg.ReadBool(QStringLiteral("SmartMouseEnabled"), false);
         m_detachedImages = reg.ReadBool(QStringLiteral("DetachedImageDefault"), false);
     } else {
-        m_terminal->SetDefForeColor(kDefaultFore);
-        m_terminal->SetDefBackColor(kDefaultBack);
-        m_windowWidthValue = desktop().width();
-        m_windowLeft = area.left();
-        m_windowTop = area.top();
+        m_ui.terminal->SetDefForeColor(kDefaultFore);
+        m_ui.terminal->SetDefBackColor(kDefaultBack);
+        m_shapes->ResetWidth();
+        m_shapes->ResetPosition();
         m_fontName = QStringLiteral("Orva VT");
         m_fontSize = 12;
     }
-    toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
-    toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
+    m_ui.toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
+    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
 }
 
 void TOrvaMainForm::WriteRegistrySettings() {
     TRegistry reg(kOrvaSettingsKey);
-    reg.WriteInteger(QStringLiteral("ForeColor"), static_cast<int>(m_terminal->DefForeColor()));
-    reg.WriteInteger(QStringLiteral("BackColor"), static_cast<int>(m_terminal->DefBackColor()));
+    reg.WriteInteger(QStringLiteral("ForeColor"), static_cast<int>(m_ui.terminal->DefForeColor()));
+    reg.WriteInteger(QStringLiteral("BackColor"), static_cast<int>(m_ui.terminal->DefBackColor()));
     reg.WriteString(QStringLiteral("FontName"), m_fontName);
     reg.WriteInteger(QStringLiteral("FontSize"), m_fontSize);
-    reg.WriteInteger(QStringLiteral("VTWidth"), m_windowWidthValue);
-    reg.WriteInteger(QStringLiteral("VTLeft"), m_windowLeft);
-    reg.WriteInteger(QStringLiteral("VTtop"), m_windowTop);
+    m_shapes->WritePlace(reg);
     reg.WriteBool(QStringLiteral("SmartMouseEnabled"), m_smartMouse);
     reg.WriteBool(QStringLiteral("InvertDetachedImagePrint"), m_invertDetachedPrint);
     reg.WriteBool(QStringLiteral("DetachedImageDefault"), m_detachedImages);
@@ -744,10 +597,10 @@ void TOrvaMainForm::WriteRegistrySettings() {
 void TOrvaMainForm::applyTerminalFont() {
     QFont font(m_fontName);
     font.setPointSize(m_fontSize);
-    const std::uint32_t fore = m_terminal->DefForeColor();
-    m_terminal->setTerminalFont(font);
-    m_terminal->SetDefForeColor(fore);
-    m_telnet->setWindowSize(m_terminal->Columns(), m_terminal->Rows());
+    const std::uint32_t fore = m_ui.terminal->DefForeColor();
+    m_ui.terminal->setTerminalFont(font);
+    m_ui.terminal->SetDefForeColor(fore);
+    m_telnet->setWindowSize(m_ui.terminal->Columns(), m_ui.terminal->Rows());
 }
 
 // ---- link ---------------------------------------------------------------------------------------
@@ -760,7 +613,7 @@ void TOrvaMainForm::Telnet1Receive() {
     if (m_pipeline) {
         m_pipeline->process(block);
     } else {
-        m_terminal->WriteString(block);
+        m_ui.terminal->WriteString(block);
     }
 }
 
@@ -782,13 +635,15 @@ void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
         m_wpForm->installEventFilter(this);
         m_wpForm->HostAbbreviations = hostAbbreviationAccess();
         // Pictures of the report are shown and measured in the request picture view.
-        m_wpForm->ShowInImageControl = [this](const QString &file) { m_viewPanel->ShowPictureFile(file); };
-        m_wpForm->MeasurePicture = [this](const QString &file) { return m_viewPanel->ShowPictureFile(file); };
+        m_wpForm->ShowInImageControl = [this](const QString &file) { m_ui.viewPanel->ShowPictureFile(file); };
+        m_wpForm->MeasurePicture = [this](const QString &file) {
+            return m_ui.viewPanel->ShowPictureFile(file);
+        };
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             show();
             raise();
             activateWindow();
-            m_terminal->setFocus();
+            m_ui.terminal->setFocus();
         });
         connectEditorToDictation();
     }
@@ -844,7 +699,7 @@ TwpAudioForm &TOrvaMainForm::audioForm() {
             if (!task.TransmitAudio(*m_sendQueue, audioFile)) {
                 return false;
             }
-            m_transferPanel->show();
+            m_ui.transferPanel->show();
             // The window goes once the upload is under way; its task ends without an ESC.
             QTimer::singleShot(0, this, [form] {
                 if (form) {
@@ -927,7 +782,7 @@ bool TOrvaMainForm::SetDictationPlayPosition(int milliseconds) {
 }
 
 void TOrvaMainForm::dictationTransferFailed(const QString &text) {
-    m_transferPanel->hide();
+    m_ui.transferPanel->hide();
     if (m_audioForm) {
         // The work file is kept: the user transmits the same dictation again.
         m_audioForm->ReopenAudioTask();
@@ -960,101 +815,24 @@ THostAbbreviationAccess TOrvaMainForm::hostAbbreviationAccess() {
 
 // ---- window shapes ------------------------------------------------------------------------------
 
-QRect TOrvaMainForm::workArea() const {
-    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
-}
-
-QRect TOrvaMainForm::desktop() const {
-    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-}
-
-int TOrvaMainForm::MenuBarHeight() const {
-    return m_formButton->sizeHint().height() + 12;
-}
-
-int TOrvaMainForm::ToolBarHeight() const {
-    return m_toolBar1->sizeHint().height();
-}
-
-void TOrvaMainForm::placeWindow(const QPoint &topLeft, const QSize &size) {
-    setMinimumSize(0, 0);
-    resize(size);
-    move(topLeft);
-}
-
 void TOrvaMainForm::LayoutMenuBar() {
-    const int barHeight = MenuBarHeight();
-    m_menuPanel->setFixedHeight(barHeight);
-    const int buttonHeight = m_formButton->sizeHint().height();
-    const int width = this->width();
-    m_reqNum->setGeometry(4, 4, 150, barHeight - 4 - 4);
-    int x = m_reqNum->isVisible() ? 150 + 4 : 4;
-    m_formButton->setGeometry(x, 4, m_formButton->sizeHint().width(), buttonHeight);
-    x = m_formButton->isVisible() ? m_formButton->geometry().right() + 1 : x;
-    m_exitButton->setGeometry(x, 4, m_exitButton->sizeHint().width(), buttonHeight);
-    x = m_exitButton->isVisible() ? m_exitButton->geometry().right() + 1 : 2;
-    m_orvaLabel->setGeometry(x + 4, 4, m_orvaLabel->sizeHint().width(), buttonHeight);
-    const QSize speed = m_closeSpeed->sizeHint();
-    m_closeSpeed->setGeometry(width - speed.width() - 8, 4, speed.width(), speed.height());
-    m_minimiseSpeed->setGeometry(m_closeSpeed->x() - 4 - speed.width(), 4, speed.width(), speed.height());
-    m_linkLight->setGeometry(m_minimiseSpeed->x() - 8 - 16, 4 + (buttonHeight - 16) / 2, 16, 16);
-    m_noLinkLight->setGeometry(m_linkLight->geometry());
-    const int listWidth = 160;
-    m_imageNameListBox->setGeometry(m_noLinkLight->x() - 4 - listWidth, 4, listWidth, buttonHeight);
-    const int labelLeft = m_orvaLabel->geometry().right() + 8;
-    m_imageLabel->setGeometry(labelLeft, 4, qMax(0, m_linkLight->x() - labelLeft), buttonHeight);
+    m_shapes->LayoutMenuBar();
 }
 
 void TOrvaMainForm::SizeToTerminal() {
-    const QSize size = MainWindowLogic::TerminalWindowSize(
-        m_terminal->Columns(), m_terminal->Rows(), m_terminal->Scrollback(), m_terminal->CellWidth(),
-        m_terminal->CellHeight(), ToolBarHeight(), MenuBarHeight());
-    // The remembered place is kept on the desktop with the window's real size.
-    const QPoint place = MainWindowLogic::ClampToDesktop(QPoint(m_windowLeft, m_windowTop), size, desktop());
-    m_windowLeft = place.x();
-    m_windowTop = place.y();
-    m_viewPanel->hide();
-    m_viewPanel->ClearImageList();
-    m_vtPanel->show();
-    placeWindow(place, size);
-    LayoutMenuBar();
+    m_shapes->SizeToTerminal();
 }
 
 void TOrvaMainForm::CollapseToMenuBar() {
-    const QRect area = workArea();
-    m_viewPanel->hide();
-    m_viewPanel->ClearImageList();
-    m_vtPanel->hide();
-    placeWindow(area.topLeft(), QSize(area.width(), MenuBarHeight()));
-    LayoutMenuBar();
+    m_shapes->CollapseToMenuBar();
 }
 
 void TOrvaMainForm::ExpandToWorkArea() {
-    const QRect area = workArea();
-    if (!m_viewPanel->isVisible()) {
-        m_windowLeft = x();
-        m_windowTop = y();
-    }
-    m_vtPanel->hide();
-    m_viewPanel->show();
-    placeWindow(area.topLeft(), area.size());
-    LayoutMenuBar();
+    m_shapes->ExpandToWorkArea();
 }
 
 void TOrvaMainForm::ShowTerminal() {
-    if (!m_vtPanel->isVisible()) {
-        move(m_windowLeft, m_windowTop);
-    }
-    m_viewPanel->hide();
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    m_vtPanel->show();
-    if (m_lastRequestFromReqNum) {
-        m_reqNum->setFocus();
-    } else {
-        m_terminal->setFocus();
-    }
+    m_shapes->ShowTerminal(m_lastRequestFromReqNum);
 }
 
 void TOrvaMainForm::ExitButtonClick() {
@@ -1072,29 +850,30 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         FocusTerminal();
         return false;
     }
-    if (watched == m_noLinkLight && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == m_ui.noLinkLight && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         NoLinkLightClick();
         return true;
     }
-    if (watched == m_terminal && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui.terminal && event->type() == QEvent::KeyPress) {
         return terminalKeyPress(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
     }
-    if (m_terminal && watched == m_terminal->viewport() &&
+    if (m_ui.terminal && watched == m_ui.terminal->viewport() &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         terminalLeftButton(event->type() == QEvent::MouseButtonPress);
         return QWidget::eventFilter(watched, event);
     }
-    if (watched == m_reqNum && event->type() == QEvent::FocusIn) {
+    if (watched == m_ui.reqNum && event->type() == QEvent::FocusIn) {
         // The watcher rests while the user types a number.
         m_rowseekTimer->stop();
-    } else if (watched == m_reqNum && event->type() == QEvent::FocusOut) {
+    } else if (watched == m_ui.reqNum && event->type() == QEvent::FocusOut) {
         m_rowseekTimer->start();
-    } else if ((watched == m_reqNum || watched == m_imageNameListBox) && event->type() == QEvent::KeyPress) {
+    } else if ((watched == m_ui.reqNum || watched == m_ui.imageNameListBox) &&
+               event->type() == QEvent::KeyPress) {
         return menuBarKey(static_cast<QKeyEvent *>(event));
     }
-    if (menuBarDrag(watched, event)) {
+    if (m_shapes->MenuBarDrag(watched, event)) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -1110,8 +889,8 @@ bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
     const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
     const bool ctrlOnly = (stroke.Shift & (vssCtrl | vssShift | vssAlt)) == vssCtrl;
     if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
-        m_terminal->Selection().Present()) {
-        m_terminal->CopyToClipboard();
+        m_ui.terminal->Selection().Present()) {
+        m_ui.terminal->CopyToClipboard();
         EndSelectionHold();
         return true;
     }
@@ -1132,9 +911,9 @@ void TOrvaMainForm::terminalLeftButton(bool pressed) {
         m_pipeline->setSelectionHold(true);
         return;
     }
-    const TVtSelection &selection = m_terminal->Selection();
+    const TVtSelection &selection = m_ui.terminal->Selection();
     const int cells = selection.Marked()
-                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_terminal->Columns() +
+                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_ui.terminal->Columns() +
                                 selection.EndCell().Col - selection.StartCell().Col + 1
                           : 0;
     if (cells < 4) {
@@ -1143,7 +922,7 @@ void TOrvaMainForm::terminalLeftButton(bool pressed) {
 }
 
 void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
-    if (TVtVT100EmulatorEx *emulator = m_terminal->EmulatorEx()) {
+    if (TVtVT100EmulatorEx *emulator = m_ui.terminal->EmulatorEx()) {
         emulator->KeyHandled = false;
     }
     // A held mouse button is part of the shift state (left 8, right 16, middle 32), so it prevents a match.
@@ -1194,46 +973,17 @@ void TOrvaMainForm::EndSelectionHold() {
     if (m_pipeline) {
         m_pipeline->setSelectionHold(false);
     }
-    m_terminal->ClearSelection();
+    m_ui.terminal->ClearSelection();
 }
 
 // Keys in the request box and the image name list: the image keys while images are shown, else
 // Escape goes back to the terminal.
 bool TOrvaMainForm::menuBarKey(QKeyEvent *event) {
-    if (m_viewPanel->isVisible()) {
-        return m_viewPanel->ImageKey(event, m_reqNum->hasFocus());
+    if (m_ui.viewPanel->isVisible()) {
+        return m_ui.viewPanel->ImageKey(event, m_ui.reqNum->hasFocus());
     }
-    if (event->key() == Qt::Key_Escape && !m_terminal->hasFocus()) {
+    if (event->key() == Qt::Key_Escape && !m_ui.terminal->hasFocus()) {
         ShowTerminal();
-        return true;
-    }
-    return false;
-}
-
-bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
-    if (watched != m_menuPanel && watched != m_orvaLabel && watched != m_imageLabel) {
-        return false;
-    }
-    auto *mouse = dynamic_cast<QMouseEvent *>(event);
-    if (!mouse) {
-        return false;
-    }
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
-        m_vtPanel->isVisible()) {
-        m_dragging = true;
-        m_dragOrigin = mouse->globalPosition().toPoint();
-        return true;
-    }
-    if (event->type() == QEvent::MouseMove && m_dragging) {
-        const QPoint now = mouse->globalPosition().toPoint();
-        move(pos() + (now - m_dragOrigin));
-        m_dragOrigin = now;
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease && m_dragging) {
-        m_dragging = false;
-        m_windowLeft = x();
-        m_windowTop = y();
         return true;
     }
     return false;
@@ -1242,28 +992,28 @@ bool TOrvaMainForm::menuBarDrag(QObject *watched, QEvent *event) {
 // ---- request images ---------------------------------------------------------------------------------
 
 void TOrvaMainForm::buildImageArea() {
-    m_reqNum->installEventFilter(this);
-    m_imageNameListBox->installEventFilter(this);
-    m_terminal->installEventFilter(this);
-    m_terminal->viewport()->installEventFilter(this);
-    connect(m_reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
-    connect(m_viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
+    m_ui.reqNum->installEventFilter(this);
+    m_ui.imageNameListBox->installEventFilter(this);
+    m_ui.terminal->installEventFilter(this);
+    m_ui.terminal->viewport()->installEventFilter(this);
+    connect(m_ui.reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
+    connect(m_ui.viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
     connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
     m_rowseekTimer->start();
 
-    m_vtPopup = new QMenu(this);
-    m_vtPopup->setObjectName(QStringLiteral("VTPopup"));
-    m_copyAction = m_vtPopup->addAction(QStringLiteral("&Copy"), this, &TOrvaMainForm::CopyClick);
-    m_copyAction->setObjectName(QStringLiteral("Copy1"));
-    m_vtPopup->addAction(QStringLiteral("&Paste"), this, &TOrvaMainForm::PasteClick)
+    m_ui.vtPopup = new QMenu(this);
+    m_ui.vtPopup->setObjectName(QStringLiteral("VTPopup"));
+    m_ui.copyAction = m_ui.vtPopup->addAction(QStringLiteral("&Copy"), this, &TOrvaMainForm::CopyClick);
+    m_ui.copyAction->setObjectName(QStringLiteral("Copy1"));
+    m_ui.vtPopup->addAction(QStringLiteral("&Paste"), this, &TOrvaMainForm::PasteClick)
         ->setObjectName(QStringLiteral("Paste1"));
-    m_vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick)
+    m_ui.vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick)
         ->setObjectName(QStringLiteral("ViewImage1"));
-    connect(m_vtPopup, &QMenu::aboutToShow, this,
-            [this] { m_copyAction->setEnabled(!m_terminal->GetSelectedText().isEmpty()); });
-    m_terminal->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_terminal, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_vtPopup->popup(m_terminal->mapToGlobal(pos)); });
+    connect(m_ui.vtPopup, &QMenu::aboutToShow, this,
+            [this] { m_ui.copyAction->setEnabled(!m_ui.terminal->GetSelectedText().isEmpty()); });
+    m_ui.terminal->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.terminal, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { m_ui.vtPopup->popup(m_ui.terminal->mapToGlobal(pos)); });
     buildTerminalTools();
 }
 
@@ -1275,15 +1025,15 @@ void TOrvaMainForm::RowseekTimerTimer() {
     m_rowseekBusy = true;
     QString step = QStringLiteral("Rowseek timer - looping through capturesets.");
     try {
-        const RequestImages::TScreenRows screen{m_terminal->Rows(),
-                                                [this](int row) { return m_terminal->GetRowText(row); }};
+        const RequestImages::TScreenRows screen{m_ui.terminal->Rows(),
+                                                [this](int row) { return m_ui.terminal->GetRowText(row); }};
         const std::optional<QByteArray> number =
             RequestImages::CaptureRequestNumber(m_settings.CaptureSets, screen);
         if (number) {
             step = QStringLiteral("Rowseek timer - found set");
             const QString text = HostText::toUnicode(*number);
-            if (m_reqNum->text() != text) {
-                m_reqNum->setText(text);
+            if (m_ui.reqNum->text() != text) {
+                m_ui.reqNum->setText(text);
             }
         }
     } catch (const std::exception &e) {
@@ -1300,8 +1050,8 @@ void TOrvaMainForm::ReqNumKeyPress() {
         return;
     }
     ShowRequestImages();
-    m_reqNum->clear();
-    m_reqNum->setFocus();
+    m_ui.reqNum->clear();
+    m_ui.reqNum->setFocus();
     m_lastRequestFromReqNum = true;
 }
 
@@ -1316,18 +1066,18 @@ void TOrvaMainForm::FormButtonClick() {
 }
 
 void TOrvaMainForm::ShowRequestImages() {
-    QString number = m_reqNum->text();
+    QString number = m_ui.reqNum->text();
     number.remove(QLatin1Char(' '));
     if (number.isEmpty()) {
         ShowTerminal();
         return;
     }
     if (m_detachedImages) {
-        ShowInDetachedWindow(HostText::fromUnicode(m_reqNum->text().trimmed()));
+        ShowInDetachedWindow(HostText::fromUnicode(m_ui.reqNum->text().trimmed()));
         return;
     }
     if (LoadRequestImages()) {
-        m_viewPanel->FocusImage();
+        m_ui.viewPanel->FocusImage();
     } else {
         returnFromImages();
     }
@@ -1347,11 +1097,11 @@ void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
 }
 
 ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
-    return m_viewPanel->ListSettings();
+    return m_ui.viewPanel->ListSettings();
 }
 
 void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
-    m_viewPanel->SetCurrentImageSource(source);
+    m_ui.viewPanel->SetCurrentImageSource(source);
 }
 
 void TOrvaMainForm::returnFromImages() {
@@ -1363,7 +1113,7 @@ void TOrvaMainForm::returnFromImages() {
 }
 
 bool TOrvaMainForm::LoadRequestImages() {
-    const QByteArray number = HostText::fromUnicode(m_reqNum->text().trimmed());
+    const QByteArray number = HostText::fromUnicode(m_ui.reqNum->text().trimmed());
     if (number.isEmpty()) {
         return false;
     }
@@ -1371,24 +1121,24 @@ bool TOrvaMainForm::LoadRequestImages() {
     // the no-image picture, as the detached window does; the image list checks it.
     if (!CheckImageServer()) {
         returnFromImages();
-        m_exitButton->setFocus();
+        m_ui.exitButton->setFocus();
         return false;
     }
-    if (!m_viewPanel->LoadRequest(number)) {
+    if (!m_ui.viewPanel->LoadRequest(number)) {
         return false;
     }
     ExpandToWorkArea();
-    m_viewPanel->ViewFit();
+    m_ui.viewPanel->ViewFit();
     return true;
 }
 
 void TOrvaMainForm::ViewImageClick() {
-    QByteArray selected = m_terminal->GetSelectedText();
+    QByteArray selected = m_ui.terminal->GetSelectedText();
     selected.replace("\r", "").replace("\n", "");
     if (selected.isEmpty() || selected.contains(' ')) {
         return;
     }
-    m_reqNum->setText(HostText::toUnicode(selected));
+    m_ui.reqNum->setText(HostText::toUnicode(selected));
     EndSelectionHold();
     if (!LoadRequestImages()) {
         returnFromImages();
@@ -1410,8 +1160,8 @@ void TOrvaMainForm::ResetImagePosition1Click() {
 void TOrvaMainForm::buildTerminalTools() {
     // The smart mouse's Enter goes the way a typed key goes: the key map first.
     m_keyDownPath = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
-    connect(m_terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
-    connect(m_terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
+    connect(m_ui.terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
+    connect(m_ui.terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
 }
 
 void TOrvaMainForm::FileCapturebuttonClick() {
@@ -1421,7 +1171,7 @@ void TOrvaMainForm::FileCapturebuttonClick() {
 
 // The button stays down while the user's capture or the host's runs.
 void TOrvaMainForm::showCaptureButton(bool hostCaptureOn) {
-    toolButton(QStringLiteral("FileCapturebutton"))->setChecked(m_capture->isOn() || hostCaptureOn);
+    m_ui.toolButton(QStringLiteral("FileCapturebutton"))->setChecked(m_capture->isOn() || hostCaptureOn);
 }
 
 void TOrvaMainForm::PrintTextButtonClick() {
@@ -1434,10 +1184,10 @@ void TOrvaMainForm::PrintTextButtonClick() {
 bool TOrvaMainForm::PrintScreenText(QPrinter &printer) {
     printer.setDocName(QStringLiteral("Orva Screen Dump."));
     QList<QByteArray> rows;
-    for (int row = 1; row <= m_terminal->Rows(); ++row) {
-        rows.append(m_terminal->GetRowText(row));
+    for (int row = 1; row <= m_ui.terminal->Rows(); ++row) {
+        rows.append(m_ui.terminal->GetRowText(row));
     }
-    return ScreenPrint::PrintRows(printer, m_terminal->terminalFont(), rows);
+    return ScreenPrint::PrintRows(printer, m_ui.terminal->terminalFont(), rows);
 }
 
 TExportForm *TOrvaMainForm::exportForm() {
@@ -1469,12 +1219,12 @@ void TOrvaMainForm::ToolButton6Click() {
 }
 
 void TOrvaMainForm::CopyClick() {
-    if (m_terminal->GetSelectedText().isEmpty()) {
+    if (m_ui.terminal->GetSelectedText().isEmpty()) {
         return;
     }
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    m_terminal->CopyToClipboard();
+    m_ui.terminal->CopyToClipboard();
     const QString copied = clipboard->text();
     const QString text = TerminalClipboard::CopiedText(copied);
     if (text != copied) {
@@ -1510,20 +1260,20 @@ void TOrvaMainForm::VtTerminal1SmartMouseClick(int, int, const QByteArray &text)
 void TOrvaMainForm::MainBarPopUpPopup() {
     const LinkState state = m_telnet->State();
     if (state == LinkState::Connected) {
-        m_loginState->setText(QStringLiteral("&Logout"));
-        m_loginAs->setEnabled(false);
-        m_logonNewSystem->setEnabled(false);
+        m_ui.loginState->setText(QStringLiteral("&Logout"));
+        m_ui.loginAs->setEnabled(false);
+        m_ui.logonNewSystem->setEnabled(false);
     } else if (state == LinkState::Closed) {
-        m_loginState->setText(QStringLiteral("&Login in as ") +
-                              HostText::toUnicode(SetupFile::LoginReply(CurrentLoginConversation())));
-        m_loginAs->setEnabled(true);
-        m_logonNewSystem->setEnabled(true);
+        m_ui.loginState->setText(QStringLiteral("&Login in as ") +
+                                 HostText::toUnicode(SetupFile::LoginReply(CurrentLoginConversation())));
+        m_ui.loginAs->setEnabled(true);
+        m_ui.logonNewSystem->setEnabled(true);
     }
-    m_resetImagePosition->setEnabled(m_detachedForm != nullptr);
+    m_ui.resetImagePosition->setEnabled(m_detachedForm != nullptr);
 }
 
 void TOrvaMainForm::LoginStateClick() {
-    m_dragging = false;
+    m_shapes->EndDrag();
     const LinkState state = m_telnet->State();
     if (state == LinkState::Closed) {
         SizeToTerminal();
@@ -1604,28 +1354,28 @@ void TOrvaMainForm::FontDownbuttonClick() {
 }
 
 void TOrvaMainForm::ForecolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_terminal->ForeColor()), this, QString());
+    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->ForeColor()), this, QString());
     if (c.isValid()) {
-        m_terminal->SetForeColor(qColorToBgr(c));
+        m_ui.terminal->SetForeColor(qColorToBgr(c));
     }
 }
 
 void TOrvaMainForm::backcolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_terminal->DefBackColor()), this, QString());
+    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->DefBackColor()), this, QString());
     if (c.isValid()) {
-        m_terminal->SetDefBackColor(qColorToBgr(c));
+        m_ui.terminal->SetDefBackColor(qColorToBgr(c));
     }
 }
 
 void TOrvaMainForm::ImageDisplayOptionToolBtnClick() {
     m_detachedImages = !m_detachedImages;
-    toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
+    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
 }
 
 void TOrvaMainForm::SmartMouseClick() {
     m_smartMouse = !m_smartMouse;
-    toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
-    m_terminal->setSmartMouseClicks(m_smartMouse);
+    m_ui.toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
+    m_ui.terminal->setSmartMouseClicks(m_smartMouse);
 }
 
 void TOrvaMainForm::ResetPendraBtnClick() {

@@ -3,6 +3,7 @@
 // connection (ConnectionController), the receive pipeline and the image area (RequestImagePanel).
 #pragma once
 
+#include "app/MainWindowUi.h"
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
 #include "dictation/audioform/TwpAudioForm.h"
@@ -41,6 +42,7 @@ class PrinterDiscovery;
 class RawPrintQueue;
 class TExportForm;
 class MainFormSinks;
+class MainWindowShapes;
 class ReceivePipeline;
 class RequestImagePanel;
 class TDictationKeyTarget;
@@ -184,25 +186,16 @@ private:
     // What key-map entries drive (the link, the request images, the image and dictation windows).
     friend class MainFormKeyActions;
 
-    void buildMenuBar();
-    void buildTerminalArea();
+    void connectButtons();
     void buildImageArea();
     void buildPopupMenu();
     void wireConnection();
-    QToolButton *addToolButton(const QString &name, const QString &hint, const QString &glyph);
-    QToolButton *toolButton(const QString &objectName) const;
     void readRegistry();
     void applySettingsToTerminal();
     void reportUnmappedPaths();
     void applyTerminalFont();
     void loadCharSetTable();
     void setFontSize(int size);
-    QRect workArea() const;
-    QRect desktop() const;
-    int MenuBarHeight() const;
-    int ToolBarHeight() const;
-    void placeWindow(const QPoint &topLeft, const QSize &size);
-    bool menuBarDrag(QObject *watched, QEvent *event);
     bool menuBarKey(QKeyEvent *event);
     bool terminalKeyPress(QKeyEvent *event);
     void terminalLeftButton(bool pressed);
@@ -238,22 +231,19 @@ private:
     std::unique_ptr<orva::imaging::TImageKeyTarget> m_imageKeys;
     std::unique_ptr<MainFormKeyActions> m_keyActions;
 
+    MainWindowUi m_ui;
+    std::unique_ptr<MainWindowShapes> m_shapes;
     QStringList m_arguments;
     TOrvaSettings m_settings;
     QString m_setupFileName;
     QString m_previousSetupFileName;
     QString m_programDir;
     bool m_created = false;
-    int m_windowLeft = 0;
-    int m_windowTop = 0;
-    int m_windowWidthValue = 0;
     int m_fontSize = 12;
     QString m_fontName;
     bool m_smartMouse = false;
     bool m_detachedImages = false;
     bool m_invertDetachedPrint = false;
-    bool m_dragging = false;
-    QPoint m_dragOrigin;
     bool m_lastRequestFromReqNum = false;
     bool m_rowseekBusy = false;
     // The report message buffer: the last report opened, opened again by WPEditButton.
@@ -268,30 +258,6 @@ private:
     TwpAudioForm::PlayerFactory m_audioPlayers;
     TDictationDevices::BackendFactory m_hidBackends;
     QTimer *m_rowseekTimer = nullptr;
-    QFrame *m_menuPanel = nullptr;
-    QLineEdit *m_reqNum = nullptr;
-    QPushButton *m_formButton = nullptr;
-    QPushButton *m_exitButton = nullptr;
-    QLabel *m_orvaLabel = nullptr;
-    QLabel *m_imageLabel = nullptr;
-    QLabel *m_linkLight = nullptr;
-    QLabel *m_noLinkLight = nullptr;
-    QToolButton *m_minimiseSpeed = nullptr;
-    QToolButton *m_closeSpeed = nullptr;
-    QListWidget *m_imageNameListBox = nullptr;
-    RequestImagePanel *m_viewPanel = nullptr;
     QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
-    QWidget *m_vtPanel = nullptr;
-    QToolBar *m_toolBar1 = nullptr;
-    TVtTerminalEx *m_terminal = nullptr;
-    QFrame *m_transferPanel = nullptr;
-    QProgressBar *m_docProgressBar = nullptr;
-    QMenu *m_mainBarPopUp = nullptr;
-    QMenu *m_vtPopup = nullptr;
-    QAction *m_copyAction = nullptr;
     KeyDownPath m_keyDownPath;
-    QAction *m_loginState = nullptr;
-    QAction *m_loginAs = nullptr;
-    QAction *m_logonNewSystem = nullptr;
-    QAction *m_resetImagePosition = nullptr;
 };

@@ -1,0 +1,58 @@
+// The main window's widgets: the menu bar with the request box and link lights, the terminal with its
+// tool bar and transfer panel, the image area and the two pop-up menus. Made once by the window; its
+// parts (shapes, request box, tool actions, editor and dictation) work on them.
+#pragma once
+
+#include <QString>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class RequestImagePanel;
+class TVtTerminalEx;
+
+struct MainWindowUi {
+    QFrame *menuPanel = nullptr;
+    QLineEdit *reqNum = nullptr;
+    QPushButton *formButton = nullptr;
+    QPushButton *exitButton = nullptr;
+    QLabel *orvaLabel = nullptr;
+    QLabel *imageLabel = nullptr;
+    QLabel *linkLight = nullptr;
+    QLabel *noLinkLight = nullptr;
+    QToolButton *minimiseSpeed = nullptr;
+    QToolButton *closeSpeed = nullptr;
+    QListWidget *imageNameListBox = nullptr;
+    RequestImagePanel *viewPanel = nullptr;
+    QWidget *vtPanel = nullptr;
+    QToolBar *toolBar1 = nullptr;
+    TVtTerminalEx *terminal = nullptr;
+    QFrame *transferPanel = nullptr;
+    QProgressBar *docProgressBar = nullptr;
+    QMenu *mainBarPopUp = nullptr;
+    QMenu *vtPopup = nullptr;
+    QAction *copyAction = nullptr;
+    QAction *loginState = nullptr;
+    QAction *loginAs = nullptr;
+    QAction *logonNewSystem = nullptr;
+    QAction *resetImagePosition = nullptr;
+
+    // The menu bar, the terminal area with its tool bar buttons (not yet connected) and the transfer
+    // panel, children of `window`.
+    void setupUi(QWidget *window);
+    QToolButton *toolButton(const QString &objectName) const;
+
+private:
+    void buildMenuBar(QWidget *window);
+    void buildTerminalArea(QWidget *window);
+    void buildToolBar();
+    QToolButton *addToolButton(const QString &name, const QString &hint, const QString &glyph);
+};
