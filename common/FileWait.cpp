@@ -137,16 +137,12 @@ bool WatchedWait(const std::function<bool()> &answered, const std::shared_ptr<st
     cancelled = false;
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || QThread::currentThread() != app->thread()) {
+        std::condition_variable woken;
         std::unique_lock<std::mutex> lock(*mutex);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!answered()) {
-            lock.unlock();
-            if (std::chrono::steady_clock::now() >= until)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            lock.lock();
-        }
-        return true;
+        waker->wake = [&woken] { woken.notify_all(); };
+        const bool ok = woken.wait_for(lock, std::chrono::milliseconds(timeoutMs), answered);
+        waker->wake = nullptr;
+        return ok;
     }
     QEventLoop loop;
     {

@@ -1,6 +1,7 @@
 // The export and import dialogue at the host's command prompt.
 #include "app/export/ItemTransfer.h"
 
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
 #include "common/SetupFile.h"
@@ -167,18 +168,36 @@ bool ItemTransfer::Start(const Request &request) {
         }
     } else {
         // Read before anything is typed at the host: a file that cannot be sent leaves the item alone.
-        QFile file(LocalPath::toLocalPath(m_request.WinFile));
-        if (!file.open(QIODevice::ReadOnly)) {
-            tell(UserMessages::Kind::Error, kExportCaption,
-                 QStringLiteral("Windows File ") + m_request.WinFile + QLatin1Char(' ') + file.errorString());
+        // The file may sit on a share (or be a pipe): it is read in a worker while the window goes on.
+        struct Read {
+            bool opened = false;
+            bool failed = false;
+            QString error;
+            QByteArray bytes;
+        };
+        const QString local = LocalPath::toLocalPath(m_request.WinFile);
+        const std::optional<Read> read = FileWait::Watched(
+            local,
+            [local] {
+                Read r;
+                QFile file(local);
+                r.opened = file.open(QIODevice::ReadOnly);
+                if (r.opened)
+                    r.bytes = file.readAll();
+                r.failed = !r.opened || file.error() != QFileDevice::NoError;
+                r.error = file.errorString();
+                return r;
+            },
+            FileWaitMs);
+        if (!read) {
             return false;
         }
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
+        if (read->failed) {
             tell(UserMessages::Kind::Error, kExportCaption,
-                 QStringLiteral("Windows File ") + m_request.WinFile + QLatin1Char(' ') + file.errorString());
+                 QStringLiteral("Windows File ") + m_request.WinFile + QLatin1Char(' ') + read->error);
             return false;
         }
+        const QByteArray &bytes = read->bytes;
         m_lines = SplitLines(bytes);
         if (m_lines.isEmpty()) {
             tell(UserMessages::Kind::Error, kExportCaption,

@@ -62,6 +62,8 @@ public:
 
     // Starts the dialogue; false (and the user told) when the request cannot be carried out.
     bool Start(const Request &request);
+    // How long an export waits for its file, which may sit on a share, before it gives up.
+    int FileWaitMs = 10000;
     // The user's "&Cancel".
     void Cancel();
     // The form closes while the transfer runs: the host is taken back to its prompt, silently.

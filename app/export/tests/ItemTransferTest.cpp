@@ -2,18 +2,23 @@
 // prompt for each answer it gives, the boxes the user sees, and the ways a transfer ends.
 #include "app/export/ItemTransfer.h"
 #include "app/export/TExportForm.h"
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
 #include "common/testing/FakeHostLink.h"
+#include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -363,6 +368,41 @@ private slots:
     }
 
     // The form: captions per mode, the button that starts and cancels, Tab in the file box.
+    // An export from a file that does not answer (a pipe no one writes stands in for a dead share):
+    // the window's timers go on while it waits, the user is told once which file it was, and
+    // nothing reaches the host.
+    void exportOfAFileThatDoesNotAnswerEndsAtItsDeadline() {
+        FakeHostLink link;
+        RecordingMessages messages;
+        FileWait::SetMessages(&messages);
+        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
+        TExportForm form(link, messages, QStringLiteral("/opt/orva/"));
+        form.Transfer().FileWaitMs = 500;
+        form.ShowExport();
+        QTemporaryDir dir;
+        HungFile hung(dir.filePath("results.txt"));
+        QVERIFY(hung.made());
+        hung.watch(8000);
+        form.findChild<QLineEdit *>("WinFile")->setText(dir.filePath("results.txt"));
+        form.findChild<QLineEdit *>("d3File")->setText("F");
+        form.findChild<QLineEdit *>("d3Item")->setText("I");
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(form.findChild<QPushButton *>("ExportButton"), Qt::LeftButton);
+        QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
+        QVERIFY2(ticks >= 7, QByteArray::number(ticks));
+        hung.finished();
+        QVERIFY(!hung.blocked());
+        QVERIFY(link.sends.isEmpty());
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].contains(dir.filePath("results.txt")));
+        QCOMPARE(form.findChild<QPushButton *>("ExportButton")->text(), QStringLiteral("E&xport"));
+    }
+
     void formFollowsItsTransfer() {
         FakeHostLink link;
         RecordingMessages messages;
