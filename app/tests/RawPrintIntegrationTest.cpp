@@ -7,11 +7,15 @@
 #include "platform/print/tests/PrivateCupsd.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPrintDialog>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 class RawPrintIntegrationTest : public QObject {
     Q_OBJECT
@@ -70,6 +74,29 @@ private slots:
         QVERIFY(m.messages->boxes.first().text.contains(QStringLiteral("could not be printed")));
         QTest::qWait(200);
         QCOMPARE(m.messages->boxes.size(), 1);
+    }
+
+    // With a print server that answers, the screen print's lookup leads to the print dialog, and
+    // cancelling it prints nothing and says nothing.
+    void screenPrintOffersThePrintDialogWhenTheServerAnswers() {
+        TestMainForm m = make("orvatest");
+        m.form->show();
+        bool dialogShown = false;
+        QTimer dialogWatch;
+        connect(&dialogWatch, &QTimer::timeout, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *d = qobject_cast<QPrintDialog *>(w); d && d->isVisible()) {
+                    dialogShown = true;
+                    d->reject();
+                }
+            }
+        });
+        dialogWatch.start(20);
+        m.form->findChild<QToolButton *>(QStringLiteral("PrintTextButton"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(dialogShown, PrivateCupsd::kWaitMs);
+        QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+        QTest::qWait(100);
+        QVERIFY(m.messages->boxes.isEmpty());
     }
 
     void cleanupTestCase() { m_cups.reset(); }

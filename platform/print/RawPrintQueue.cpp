@@ -129,19 +129,20 @@ int RawPrintQueue::Finish(int waitMs) {
             thread->quit();
         },
         Qt::QueuedConnection);
-    if (!m_thread->wait(QDeadlineTimer(waitMs))) {
+    if (m_thread->wait(QDeadlineTimer(waitMs))) {
+        delete m_worker;
+        delete m_thread;
+    } else {
         m_shared->stopping = true;
+        disconnect(m_worker, nullptr, this, nullptr);
+        // The thread and its worker go once the call under way returns, which the stop makes prompt.
+        // A spooler that does not return leaves them behind (they hold only the shared record)
+        // rather than keep the program from ending.
+        connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
         m_worker->stop();
-        if (!m_thread->wait(QDeadlineTimer(kStopWaitMs))) {
-            // The spooler did not return: the thread and its worker are left to end on their own
-            // (they hold only the shared record), rather than keep the program from ending.
-            disconnect(m_worker, nullptr, this, nullptr);
-            m_worker = nullptr;
-            m_thread = nullptr;
-        }
+        m_thread->wait(QDeadlineTimer(kStopWaitMs));
     }
-    delete m_worker;
-    delete m_thread;
     m_worker = nullptr;
     m_thread = nullptr;
     m_notPrinted = m_shared->unsettled.load();

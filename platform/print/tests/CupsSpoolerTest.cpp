@@ -5,10 +5,13 @@
 #include "platform/print/RawPrintQueue.h"
 #include "platform/print/TRAWPrinter.h"
 #include "platform/print/tests/PrivateCupsd.h"
+#include "platform/print/tests/SilentPrintServer.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <thread>
 
 class CupsSpoolerTest : public QObject {
     Q_OBJECT
@@ -22,6 +25,19 @@ private:
             bytes += char(i);
         }
         return bytes + QByteArray("\x00\xFF\xFF\x1B\r\n", 6);
+    }
+
+    // `calls` on a thread of its own that takes its print server from CUPS_SERVER = `server`; the
+    // milliseconds it took.
+    template <typename Calls> static qint64 onThreadWithServer(const QByteArray &server, Calls calls) {
+        const QByteArray before = qgetenv("CUPS_SERVER");
+        qputenv("CUPS_SERVER", server);
+        QElapsedTimer clock;
+        clock.start();
+        std::thread thread(calls);
+        thread.join();
+        qputenv("CUPS_SERVER", before);
+        return clock.elapsed();
     }
 
     std::unique_ptr<TRAWPrinter> printer(const QString &name) {
@@ -156,6 +172,67 @@ private slots:
         QVERIFY2(m_cups->admin({"-x", "orvagoing"}), qPrintable(m_cups->problem()));
         QVERIFY2(!p->EndDoc(), "a refused job counts as printed");
         QVERIFY2(!p->LastError().isEmpty(), "no reason given");
+    }
+
+    void printerNamesListsTheQueues() {
+        CupsSpooler spooler;
+        QStringList names;
+        QVERIFY2(spooler.PrinterNames(names), qPrintable(spooler.LastError()));
+        QVERIFY2(names.contains(QStringLiteral("orvatest")), qPrintable(names.join(',')));
+    }
+
+    // A server that takes the connection and never answers: each call fails at its deadline with a
+    // reason that says so, instead of waiting minutes.
+    void silentServerFailsEachCallAtItsDeadline() {
+        SilentPrintServer silent;
+        QVERIFY(silent.listening());
+        QString openError, namesError, defaultError;
+        bool opened = true, listed = true;
+        QString defaultName = QStringLiteral("unset");
+        qint64 longest = 0;
+        const qint64 took = onThreadWithServer(silent.server(), [&] {
+            CupsSpooler spooler(1000);
+            QElapsedTimer call;
+            call.start();
+            opened = spooler.OpenPrinter(QStringLiteral("orvatest"));
+            openError = spooler.LastError();
+            longest = std::max(longest, call.restart());
+            QStringList names;
+            listed = spooler.PrinterNames(names);
+            namesError = spooler.LastError();
+            longest = std::max(longest, call.restart());
+            defaultName = spooler.DefaultPrinter();
+            defaultError = spooler.LastError();
+            longest = std::max(longest, call.restart());
+        });
+        QVERIFY(!opened);
+        QVERIFY(!listed);
+        QVERIFY(defaultName.isEmpty());
+        for (const QString &error : {openError, namesError, defaultError}) {
+            QVERIFY2(error.contains(QStringLiteral("did not answer")), qPrintable(error));
+        }
+        // One request, or two for the default, each given up after a second (and libcups' own first
+        // second of waiting).
+        QVERIFY2(longest < 6000, qPrintable(QString::number(longest)));
+        QVERIFY2(took < 15000, qPrintable(QString::number(took)));
+    }
+
+    // Cancel, from another thread, ends a call that waits on the server at once.
+    void cancelEndsAWaitingCall() {
+        SilentPrintServer silent;
+        CupsSpooler spooler(60000);
+        bool opened = true;
+        std::thread stopper([&] {
+            QThread::msleep(300);
+            spooler.Cancel();
+        });
+        const qint64 took =
+            onThreadWithServer(silent.server(), [&] { opened = spooler.OpenPrinter("orvatest"); });
+        stopper.join();
+        QVERIFY(!opened);
+        QVERIFY2(took < 3000, qPrintable(QString::number(took)));
+        QVERIFY2(spooler.LastError().contains(QStringLiteral("stopped")), qPrintable(spooler.LastError()));
+        QVERIFY(!spooler.OpenPrinter(QStringLiteral("orvatest"))); // and every later call
     }
 
     void schedulerGoneFailsAtBegin() {

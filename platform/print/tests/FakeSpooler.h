@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QStringList>
+#include <QWaitCondition>
 #include <memory>
 
 struct FakeSpoolerLog {
@@ -16,6 +17,11 @@ struct FakeSpoolerLog {
     QSet<QString>
         failing; // call names ("open", "start", "page", "write", "endpage", "end", "abort", "close")
     QString defaultPrinter = QStringLiteral("Default");
+    // Calls that block, as a print server that never answers, until released or cancelled.
+    QSet<QString> holding;
+    bool ignoreCancel = false;
+    bool cancelled = false;
+    QWaitCondition changed;
 
     QStringList snapshot() const {
         QMutexLocker lock(&mutex);
@@ -32,6 +38,15 @@ struct FakeSpoolerLog {
     void clearFailures() {
         QMutexLocker lock(&mutex);
         failing.clear();
+    }
+    void hold(const QString &call) {
+        QMutexLocker lock(&mutex);
+        holding.insert(call);
+    }
+    void release() {
+        QMutexLocker lock(&mutex);
+        holding.clear();
+        changed.wakeAll();
     }
 };
 
@@ -60,12 +75,25 @@ public:
     bool AbortDocument() override { return call("abort"); }
     bool ClosePrinter() override { return call("close"); }
     QString LastError() const override { return m_error; }
+    void Cancel() override {
+        QMutexLocker lock(&m_log->mutex);
+        m_log->calls.append(QStringLiteral("cancel"));
+        m_log->cancelled = true;
+        m_log->changed.wakeAll();
+    }
 
 private:
     bool call(const char *name, const QString &argument = {}) {
         QMutexLocker lock(&m_log->mutex);
         const QString n = QString::fromLatin1(name);
         m_log->calls.append(argument.isEmpty() ? n : n + QLatin1Char(' ') + argument);
+        while (m_log->holding.contains(n) && !(m_log->cancelled && !m_log->ignoreCancel)) {
+            m_log->changed.wait(&m_log->mutex);
+        }
+        if (m_log->cancelled && !m_log->ignoreCancel) {
+            m_error = n + QStringLiteral(" cancelled");
+            return false;
+        }
         if (m_log->failing.contains(n)) {
             m_error = n + QStringLiteral(" failed");
             return false;

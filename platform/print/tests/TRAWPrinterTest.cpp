@@ -4,6 +4,7 @@
 #include "platform/print/tests/FakeSpooler.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -150,9 +151,9 @@ QCoreApplication &app() {
 struct Queue {
     std::shared_ptr<FakeSpoolerLog> log = std::make_shared<FakeSpoolerLog>();
     std::unique_ptr<RawPrintQueue> queue;
-    Queue() {
+    explicit Queue(qint64 maxQueuedBytes = RawPrintQueue::kMaxQueuedBytes) {
         app();
-        queue = std::make_unique<RawPrintQueue>(std::make_unique<FakeSpooler>(log));
+        queue = std::make_unique<RawPrintQueue>(std::make_unique<FakeSpooler>(log), nullptr, maxQueuedBytes);
         queue->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
         queue->setPrinterName(QStringLiteral("Lab1"));
     }
@@ -224,4 +225,77 @@ TEST(RawPrintQueue, DestroyedWithAnOpenJobAbortsIt) {
     q.queue->WriteString("partial");
     q.queue.reset();
     EXPECT_EQ(q.log->snapshot().mid(q.log->snapshot().size() - 2), calls("abort|close"));
+}
+
+// Closing with the print server stuck in a job: the wait is bounded, the call under way is stopped,
+// and the jobs that did not print are counted (the open one too), not reported one by one.
+TEST(RawPrintQueue, FinishStopsAStuckServerAndCountsWhatWasNotPrinted) {
+    Queue q;
+    QSignalSpy failures(q.queue.get(), &RawPrintQueue::jobFailed);
+    q.log->hold("open");
+    for (int job = 0; job < 3; ++job) {
+        q.queue->BeginDoc();
+        q.queue->WriteString("job");
+        q.queue->EndDoc();
+    }
+    q.queue->BeginDoc(); // the host never ended this one
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(q.queue->Finish(300), 4);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(q.log->snapshot().contains("cancel"));
+    EXPECT_EQ(q.queue->Finish(300), 4);
+    q.queue->BeginDoc(); // taken no more
+    QTest::qWait(50);
+    EXPECT_EQ(failures.count(), 0);
+    EXPECT_TRUE(q.log->data().isEmpty());
+}
+
+// A spooler that does not return even when stopped cannot keep the program from ending; its thread
+// goes once it does return.
+TEST(RawPrintQueue, FinishDoesNotWaitForASpoolerThatIgnoresTheStop) {
+    Queue q;
+    q.log->hold("open");
+    q.log->ignoreCancel = true;
+    q.queue->BeginDoc();
+    q.queue->WriteString("job");
+    q.queue->EndDoc();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(q.queue->Finish(100), 1);
+    EXPECT_LT(clock.elapsed(), 4000);
+    q.queue.reset();
+    q.log->release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return q.log->snapshot().last() == "close"; }, 5000));
+    EXPECT_FALSE(q.log->snapshot().contains("write 3")); // the rest was dropped, not sent late
+    QTest::qWait(50);                                    // the thread and its worker are deleted
+}
+
+// Print data piling up behind a slow server is bounded: the job that passes the bound is dropped
+// and reported once; the next job prints whole.
+TEST(RawPrintQueue, DataBeyondTheBoundDropsTheJobOnce) {
+    Queue q(1000);
+    QSignalSpy failures(q.queue.get(), &RawPrintQueue::jobFailed);
+    q.log->hold("open");
+    q.queue->BeginDoc();
+    for (int i = 0; i < 10; ++i) {
+        q.queue->WriteString(QByteArray(400, char('a' + i)));
+    }
+    q.queue->EndDoc();
+    q.log->release();
+    ASSERT_TRUE(q.settle());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failures.count() > 0; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failures.count(), 1);
+    EXPECT_TRUE(failures.first().first().toString().contains("dropped"));
+    EXPECT_EQ(q.log->data(), QByteArray(400, 'a') + QByteArray(400, 'b'));
+
+    q.queue->BeginDoc();
+    q.queue->WriteString(QByteArray(400, 'y'));
+    q.queue->WriteString(QByteArray(400, 'z'));
+    q.queue->EndDoc();
+    ASSERT_TRUE(q.settle());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failures.count(), 1);
+    EXPECT_TRUE(q.log->data().endsWith(QByteArray(400, 'y') + QByteArray(400, 'z')));
 }
