@@ -1,10 +1,26 @@
-// The sample host's menu over a real connection, choice by choice: each choice brings up its window
-// or its bytes on the workstation, and the host's menu comes back with the choice's outcome.
+// The sample host's menu over a real connection, choice by choice and sub-menu by sub-menu: each
+// choice, typed at the terminal as the user types it, brings up its window or its bytes on the
+// workstation; the user leaves it as a user would, and the host's menu comes back with the choice's
+// outcome.
 #include "app/TOrvaMainForm.h"
 #include "app/tests/SampleHostSession.h"
+#include "dictation/audioform/TwpAudioForm.h"
+#include "imaging/detached/TDetachedImageForm.h"
+#include "platform/print/tests/PrivateCupsd.h"
+#include "platform/richtext/TWpTextControl.h"
+#include "testsupport/UserDriver.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QUrl>
+
+#include <functional>
+
+using orva::imaging::TDetachedImageForm;
+using orva::richtext::TWpDocument;
 
 namespace {
 
@@ -24,9 +40,17 @@ bool showsMenu(Session &s, const QByteArray &title) {
     return QTest::qWaitFor([&] { return s.screenShows(title) && s.screenShows("Choice:"); }, 20000);
 }
 
-// Types a choice at the host's menu, as the user does (Enter ends it).
+// Keys typed into the main window's terminal, as the user types them.
+void typeAtTerminal(Session &s, const QString &keys) {
+    UserDriver user(s.form.get());
+    user.activate();
+    user.focusOn(child<QWidget>(s.form.get(), "VtTerminal1"));
+    user.type(keys);
+}
+
+// Types a choice at the host's menu; Enter ends it.
 void choose(Session &s, const QByteArray &choice) {
-    s.link()->Send(choice + "\r");
+    typeAtTerminal(s, QString::fromLatin1(choice) + '\r');
 }
 
 // Waits for the menu's outcome line after a choice.
@@ -34,11 +58,261 @@ bool outcome(Session &s, const QByteArray &text) {
     return QTest::qWaitFor([&] { return s.screenShows(text) && s.screenShows("Choice:"); }, 30000);
 }
 
+QString mainText(TWPForm *editor) {
+    return TWpDocument::plainText(editor->ResultBox->document().main());
+}
+
+bool editorShows(Session &s, const QString &text) {
+    return QTest::qWaitFor(
+        [&] { return s.editor() && s.editor()->isVisible() && mainText(s.editor()).contains(text); }, 20000);
+}
+
+TwpAudioForm *dictationWindow(Session &s, const QByteArray &kind) {
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            return s.form->AudioForm() && s.form->AudioForm()->isVisible() && s.form->AudioForm()->TaskOpen();
+        },
+        20000);
+    return shown && s.form->AudioForm()->AudioTaskKind() == kind ? s.form->AudioForm() : nullptr;
+}
+
+// An object of the host's forms (in the host-forms window or a form of its own), found by the name
+// the host gave it, once it is shown.
+QWidget *hostObject(const char *name) {
+    QWidget *found = nullptr;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                found =
+                    w->objectName() == QLatin1String(name) ? w : w->findChild<QWidget *>(QLatin1String(name));
+                if (found && found->isVisible())
+                    return true;
+            }
+            return false;
+        },
+        10000);
+    return found;
+}
+
+// Keys pressed in the editor, where its focus is.
+void pressInEditor(Session &s, Qt::Key key) {
+    UserDriver(s.editor()).press(key);
+}
+
+void closeDictationWindow(Session &s) {
+    UserDriver(s.form->AudioForm()).click("exitButton");
+}
+
+// One row of a menu's walk: what the user types, what the workstation must then show (its window,
+// or the bytes it received), how the user leaves it, and the outcome the host's menu shows after.
+struct Choice {
+    const char *keys;
+    std::function<bool(Session &)> shows;
+    std::function<void(Session &)> leave;
+    QByteArray outcome;
+};
+
+// Walks a menu's rows in one session: after each row, the menu titled `title` is back.
+void walk(Session &s, const QByteArray &title, const QList<Choice> &rows) {
+    for (const Choice &row : rows) {
+        const QByteArray name = title + " choice " + row.keys;
+        choose(s, row.keys);
+        QVERIFY2(row.shows(s), name.constData());
+        if (row.leave)
+            row.leave(s);
+        QVERIFY2(row.outcome.isEmpty() ? showsMenu(s, title) : outcome(s, row.outcome), name.constData());
+        QVERIFY2(showsMenu(s, title), name.constData());
+    }
+}
+
 } // namespace
 
 class SampleHostMenuTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every choice of the main menu: its window or its bytes, then the menu again; log off last.
+    void mainMenu() {
+        auto cups = std::make_unique<PrivateCupsd>();
+        if (cups->problem().isEmpty())
+            qputenv("CUPS_SERVER", cups->server());
+        // The scanned forms of the request typed at choice 1, for choice 6.
+        QTemporaryDir images;
+        QDir().mkpath(images.filePath("8765"));
+        QImage form(400, 300, QImage::Format_RGB32);
+        form.fill(Qt::white);
+        QVERIFY(form.save(images.filePath("8765/87654321~A01.png")));
+        QVERIFY(form.save(images.filePath("noimage.png")));
+        Session s({}, "printer name = \"orvatest\"\r\nsourcedirectory = " + images.path().toUtf8() +
+                          "/\r\nsubdirectory = ****....\r\nnoimagename = noimage.png\r\n");
+        QVERIFY(s.connect());
+        QVERIFY(showsMenu(s, "REQUEST: 12345678"));
+        // The menu lists every choice within the screen, above its status and prompt rows.
+        for (const char *entry :
+             {"1. Request enquiry", "C. Dictation: record over", "9. Log off", "D. Client commands",
+              "R. Report messages", "T. Audio tasks", "H. Host form requests"})
+            QVERIFY2(s.screenShows(entry), entry);
+
+        const QList<Choice> rows = {
+            {"1",
+             [](Session &s) { return QTest::qWaitFor([&] { return s.screenShows("Request number:"); }); },
+             [](Session &s) { typeAtTerminal(s, "87654321\r"); }, "REQUEST: 87654321"},
+            {"2",
+             [](Session &s) {
+                 return hostObject("res1") && QTest::qWaitFor([&] { return s.screenShows("RESULT ENTRY"); });
+             },
+             [](Session &s) { typeAtTerminal(s, "X"); },
+             {}},
+            {"3", [](Session &s) { return editorShows(s, "Macroscopy:"); },
+             [](Session &s) { pressInEditor(s, Qt::Key_Escape); }, "abandoned: nothing filed."},
+            {"4",
+             [](Session &s) { return QTest::qWaitFor([&] { return s.screenShows("BOX TEST"); }); },
+             [](Session &s) { typeAtTerminal(s, "\r"); },
+             {}},
+            {"5", [](Session &) { return hostObject("ed1") != nullptr; }, {}, {}},
+            {"6",
+             [](Session &s) {
+                 return QTest::qWaitFor([&] {
+                     auto *w = s.form->findChild<TDetachedImageForm *>();
+                     return w && w->isVisible() && w->Panel(5)->text().endsWith("87654321~A01.png");
+                 });
+             },
+             [](Session &s) { s.form->findChild<TDetachedImageForm *>()->close(); },
+             {}},
+            {"7",
+             [&cups](Session &s) {
+                 if (!QTest::qWaitFor([&] { return s.screenShows("Test page sent to your printer."); }))
+                     return false;
+                 if (!cups->problem().isEmpty())
+                     return true; // no scheduler here: the screen alone shows the choice
+                 return QTest::qWaitFor(
+                     [&] { return cups->received().contains("Orva sample host test page"); },
+                     PrivateCupsd::kWaitMs);
+             },
+             [](Session &s) { typeAtTerminal(s, "\r"); },
+             {}},
+            {"8",
+             [](Session &s) { return QTest::qWaitFor([&] { return s.screenShows("silent.import"); }); },
+             [](Session &s) { typeAtTerminal(s, "off\r"); },
+             {}},
+            {"A", [](Session &s) { return dictationWindow(s, "RECORD") != nullptr; }, closeDictationWindow,
+             "26/00125 RECORD closed: nothing filed."},
+            {"B", [](Session &s) { return dictationWindow(s, "PLAYBACK") != nullptr; }, closeDictationWindow,
+             "PLAYBACK closed: nothing filed."},
+            {"C", [](Session &s) { return dictationWindow(s, "RECORD") != nullptr; }, closeDictationWindow,
+             "26/00126 RECORD closed: nothing filed."},
+            {"D",
+             [](Session &s) { return showsMenu(s, "CLIENT COMMANDS"); },
+             [](Session &s) { typeAtTerminal(s, "\r"); },
+             {}},
+            {"R",
+             [](Session &s) { return showsMenu(s, "REPORT MESSAGES"); },
+             [](Session &s) { typeAtTerminal(s, "\r"); },
+             {}},
+            {"T",
+             [](Session &s) { return showsMenu(s, "AUDIO TASKS"); },
+             [](Session &s) { typeAtTerminal(s, "\r"); },
+             {}},
+            {"H",
+             [](Session &s) {
+                 return QTest::qWaitFor([&] { return s.screenShows("HOST FORM REQUESTS"); }) &&
+                        hostObject("ed1") != nullptr;
+             },
+             [](Session &s) { typeAtTerminal(s, "0"); },
+             {}},
+        };
+        walk(s, "REQUEST:", rows);
+        if (QTest::currentTestFailed())
+            return;
+
+        choose(s, "9");
+        QTRY_COMPARE_WITH_TIMEOUT(s.link()->State(), LinkState::Closed, 20000);
+        s.form->CloseSpeedClick();
+    }
+
+    // R: each report message opens the editor with what it carries; ESC abandons it, F10 returns it
+    // to a host that refuses it with NAK (and sends the next report) or fails it with BEL.
+    void reportMessages() {
+        Session s;
+        QVERIFY(s.connect());
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        choose(s, "R");
+        QVERIFY(showsMenu(s, "REPORT MESSAGES"));
+        const auto abandon = [](Session &s) {
+            s.messages->replies = {UserMessages::Answer::Yes}; // should it ask to abandon changes
+            pressInEditor(s, Qt::Key_Escape);
+        };
+        const auto pictures = [](Session &s) { return s.editor()->ResultBox->document().pictures.size(); };
+        const QList<Choice> rows = {
+            {"1",
+             [](Session &s) {
+                 return editorShows(s, "Bold like this, italic like this, underlined like this.") &&
+                        mainText(s.editor()).contains("fourteen points") &&
+                        !mainText(s.editor()).contains(QChar(0xA4));
+             },
+             abandon, "Report 26/00131*SKBX abandoned"},
+            {"2",
+             [&](Session &s) { return editorShows(s, "Pictures placed by the host") && pictures(s) == 2; },
+             abandon, "Report 26/00132*SKBX abandoned"},
+            {"3", [](Session &s) { return editorShows(s, "Compound naevus, completely excised."); }, abandon,
+             "Report 26/00133*SKBX abandoned"},
+            {"4",
+             [](Session &s) {
+                 if (!editorShows(s, "press F2"))
+                     return false;
+                 UserDriver(s.editor()).type("/hx");
+                 pressInEditor(s, Qt::Key_F2);
+                 return editorShows(s, "history of a previous excision at this site");
+             },
+             abandon, "Report 26/00134*SKBX abandoned"},
+            {"5",
+             [&](Session &s) {
+                 return editorShows(s, "marked by the workstation") && pictures(s) == 1 &&
+                        QFile::exists(s.dir.filePath("share/pictures/scale-26-00135.bmp"));
+             },
+             abandon, "Report 26/00135*SKBX abandoned"},
+            {"6",
+             [](Session &s) {
+                 // The placeholder is filled by its corrected dictation.
+                 return editorShows(s, "Sections show a compound naevus.") &&
+                        child<QListWidget>(s.editor(), "lvAudioRecs")->count() == 8;
+             },
+             abandon, "Report 26/00136*SKBX abandoned"},
+            {"7",
+             [](Session &s) {
+                 return editorShows(s, "Reported to Dr Green, Dermatology clinic.") &&
+                        mainText(s.editor()).contains("Specimen: SKBX") &&
+                        s.editor()->ResultBox->document().header()->toPlainText().contains("Mr David Brown");
+             },
+             abandon, "Report 26/00137*SKBX abandoned"},
+            {"8", [](Session &s) { return editorShows(s, "the host refuses this one with NAK"); },
+             [](Session &s) {
+                 pressInEditor(s, Qt::Key_F10);
+                 QVERIFY(QTest::qWaitFor(
+                     [&] {
+                         return s.editor()->isVisible() &&
+                                s.editor()->ReceivedReportText.contains("26/00123");
+                     },
+                     20000));
+                 pressInEditor(s, Qt::Key_F10);
+             },
+             "Refused with NAK; the next report, 26/00123*"},
+            {"9", [](Session &s) { return editorShows(s, "the host answers BEL"); },
+             [](Session &s) {
+                 pressInEditor(s, Qt::Key_F10);
+                 QVERIFY(QTest::qWaitFor([&] { return !s.events("upload").isEmpty(); }, 20000));
+                 QVERIFY(QTest::qWaitFor([&] { return s.editor()->isVisible(); }, 20000));
+                 pressInEditor(s, Qt::Key_F10);
+             },
+             "[221] 'REPORT 26/00139*SKBX' filed."},
+        };
+        walk(s, "REPORT MESSAGES", rows);
+        if (QTest::currentTestFailed())
+            return;
+        choose(s, "");
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        s.form->CloseSpeedClick();
+    }
+
     // D: the information box, a capture the host starts and stops, a document opened, a program run
     // and the key-set query with the terminal's reply.
     void clientCommands() {

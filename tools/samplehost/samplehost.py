@@ -194,7 +194,8 @@ class TelnetConnection:
 
 def read_menu_input(conn):
     """Reads a typed line like read_line, or one key sequence sent by a mapped key (only at the start
-    of a line). Returns ("line", bytes), ("key", name), or None when the client has gone."""
+    of a line). Returns ("line", bytes), ("key", name), or None when the client has gone. Messages the
+    workstation sends meanwhile (the events of a host form left open) are logged, not typed."""
     line = bytearray()
 
     def next_byte():
@@ -207,6 +208,14 @@ def read_menu_input(conn):
         b = next_byte()
         if b is None:
             return None
+        if b == FRAME_START[0]:
+            frame = bytearray()
+            while (c := next_byte()) != FRAME_END[0]:
+                if c is None:
+                    return None
+                frame.append(c)
+            conn.log.event("form_event", hex=bytes(frame).hex())
+            continue
         if b == 0 and not line:
             return ("key", "NUL")
         if b == 0x1B:
@@ -263,6 +272,9 @@ MENU_CHOICES = [
     (b"C", b"Dictation: record over unconverted audio"),
     (b"9", b"Log off"),
     (b"D", b"Client commands"),
+    (b"R", b"Report messages"),
+    (b"T", b"Audio tasks"),
+    (b"H", b"Host form requests"),
 ]
 MENU_FIRST_ROW = 4
 MENU_ROWS = 12  # choices after these go on in a second column
@@ -871,7 +883,7 @@ REPORT_MESSAGES = [
      lambda: report_message("26/00133", ("B64DATA", base64.b64encode(STORED_DOCUMENT.encode()).decode()))),
     (b"4", b"Host abbreviations for one report (EXTRADATA)",
      lambda: report_message(
-         "26/00134", ("RESULTTEXT", "Type hx, rpt or cons and press F2: the report's own abbreviations.~"),
+         "26/00134", ("RESULTTEXT", "Type /hx, /rpt or /cons and press F2: the report's own abbreviations.~"),
          ("EXTRADATA", "HOST|hx|history of a previous excision at this site"),
          ("EXTRADATA", "HOST|rpt|Please repeat the biopsy if clinically indicated."),
          ("EXTRADATA", "HOST|cons|Discussed with Dr Green."))),
@@ -916,9 +928,10 @@ def playback_info():
     return "]".join("%s\\%d\\%d" % w for w in DICTATED_WORDS)
 
 
-def audio_task(task, *fields, audio=None, audio_file="dictated.wav"):
-    """An audio task for the sample patient; `audio` (bytes) goes with it as AUDIODATA."""
-    pairs = [("AUDIOONLY", "1"), ("AUDIOTASK", task), ("REQCODE", "26/00124"), ("PROCCODE", "SKBX"),
+def audio_task(reqcode, task, *fields, audio=None, audio_file="dictated.wav"):
+    """An audio task for the sample patient; `audio` (bytes) goes with it as AUDIODATA. Each task of
+    the menu has a request of its own, so that the menu's outcome line names the one it was."""
+    pairs = [("AUDIOONLY", "1"), ("AUDIOTASK", task), ("REQCODE", reqcode), ("PROCCODE", "SKBX"),
              ("AUDIODESCRIPTION", "Skin biopsy microscopy"), ("AUDIOJOBNUMBER", "SG_2121937105"),
              ("AUTHORLIST", "*Dr S Green:SG:101:Histology;Dr P White:PW::no context"),
              ("PATTITLE", "Mr"), ("PATSUR", "Brown"), ("PATGIVEN", "David"), ("SERVICEDATE", "03/02/2026")]
@@ -938,23 +951,23 @@ DICTATED_TEXT = "Sections show a compound naevus]without atypia."
 # Menu choice T: audio tasks beyond the plain recording and playback of choices A and B.
 AUDIO_TASKS = [
     (b"1", b"Correct a dictation (CORRECT, corrected text, word timings)",
-     lambda: audio_task("CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+     lambda: audio_task("26/00141", "CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
                         audio=dictated_words_audio())),
     (b"2", b"Play back with word highlighting (PLAYBACKINFO, PCM audio)",
-     lambda: audio_task("PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+     lambda: audio_task("26/00142", "PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
                         audio=dictated_words_audio())),
     (b"3", b"Import a recording (IMPORT)",
-     lambda: audio_task("IMPORT", ("AUDIODESCRIPTION", "Imported dictation"))),
+     lambda: audio_task("26/00143", "IMPORT", ("AUDIODESCRIPTION", "Imported dictation"))),
     (b"4", b"Batched reports (AUDIOBATCHINFO)",
-     lambda: audio_task("PLAYBACK", ("AUDIOBATCHINFO", "1;Report 26/00124:0:1700:x;Report 26/00125:1800:3400"),
+     lambda: audio_task("26/00144", "PLAYBACK", ("AUDIOBATCHINFO", "1;Report 26/00124:0:1700:x;Report 26/00125:1800:3400"),
                         audio=dictated_words_audio())),
     (b"5", b"A dictation held by another user (HELDBY)",
-     lambda: audio_task("CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("HELDBY", "Dr P White"),
+     lambda: audio_task("26/00145", "CORRECT", ("CORRECTEDTEXT", DICTATED_TEXT), ("HELDBY", "Dr P White"),
                         audio=dictated_words_audio())),
     (b"6", b"Play back MP3 audio",
-     lambda: audio_task("PLAYBACK", audio=read_sample_audio("dictation.mp3"), audio_file="dictation.mp3")),
+     lambda: audio_task("26/00146", "PLAYBACK", audio=read_sample_audio("dictation.mp3"), audio_file="dictation.mp3")),
     (b"7", b"Play back, then the host plays it from 2 s (PLAYFROM)",
-     lambda: audio_task("PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
+     lambda: audio_task("26/00147", "PLAYBACK", ("RECOGNISEDTEXT", DICTATED_TEXT), ("PLAYBACKINFO", playback_info()),
                         audio=dictated_words_audio())),
 ]
 PLAY_FROM_MS = 2000
