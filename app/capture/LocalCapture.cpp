@@ -19,36 +19,15 @@ bool LocalCapture::start(const QString &path) {
     }
     // A new private file is put in place of an existing one at once: nothing is written into the
     // old file, and when the new one cannot be made the old one stays as it was.
-    m_file = std::make_unique<PrivateFile>(path, PrivateFile::Placing::AtOpen);
-    if (!m_file->open()) {
-        m_error = m_file->errorString();
-        m_file.reset();
-        return false;
-    }
-    return true;
+    return m_file.open(path);
 }
 
 bool LocalCapture::write(const QByteArray &bytes) {
-    if (!isOn()) {
-        return false;
-    }
-    if (m_file->write(bytes) == bytes.size() && m_file->flush()) {
-        return true;
-    }
-    m_error = m_file->errorString();
-    m_file->commit();
-    return false;
+    return m_file.write(bytes);
 }
 
 bool LocalCapture::stop() {
-    if (!isOn()) {
-        return true;
-    }
-    if (!m_file->commit()) {
-        m_error = m_file->errorString();
-        return false;
-    }
-    return true;
+    return m_file.close();
 }
 
 void LocalCapture::ButtonClick(UserMessages &messages) {

@@ -4,19 +4,17 @@
 #pragma once
 
 #include "common/UserMessages.h"
-#include "platform/files/PrivateFile.h"
+#include "platform/files/CaptureFile.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 class LocalCapture {
 public:
-    bool isOn() const { return m_file && m_file->isOpen(); }
-    QString fileName() const { return m_file ? m_file->fileName() : QString(); }
+    bool isOn() const { return m_file.isOn(); }
+    QString fileName() const { return m_file.fileName(); }
     // Why the last start, write or stop failed.
-    QString errorString() const { return m_error; }
+    QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }
 
     // `path` emptied (or created) and the capture running; false with the reason when it cannot be.
     bool start(const QString &path);
@@ -31,6 +29,6 @@ public:
     void ButtonClick(UserMessages &messages);
 
 private:
-    std::unique_ptr<PrivateFile> m_file;
-    QString m_error;
+    CaptureFile m_file;
+    QString m_error; // a start refused before any file was made
 };

@@ -5,6 +5,7 @@
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "hostforms/protocol/HostProtocol.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,41 +41,6 @@ void THostAbbreviations::appendEntry(const QByteArray &entry) {
     }
 }
 
-bool HostCapture::open(const QString &path) {
-    close();
-    m_file = std::make_unique<PrivateFile>(path, PrivateFile::Placing::AtOpen);
-    if (m_file->open()) {
-        return true;
-    }
-    ORVA_TRACE("host capture file not created", m_file->errorString());
-    m_file.reset();
-    return false;
-}
-
-bool HostCapture::write(const QByteArray &bytes) {
-    if (!isOn()) {
-        return false;
-    }
-    // Each block reaches the file at once: a capture is read while it grows.
-    if (m_file->write(bytes) == bytes.size() && m_file->flush()) {
-        return true;
-    }
-    close();
-    return false;
-}
-
-bool HostCapture::close() {
-    if (!isOn()) {
-        return true;
-    }
-    const bool written = m_file->commit();
-    if (!written) {
-        ORVA_TRACE("host capture not written", m_file->errorString());
-    }
-    m_file.reset();
-    return written;
-}
-
 ClientCommands::ClientCommands(PipelineSinks &sinks, Defer defer, QString captureDirectory)
     : CaptureDirectory(std::move(captureDirectory)), m_sinks(sinks), m_defer(std::move(defer)) {}
 
@@ -101,7 +67,7 @@ void ClientCommands::writeCapture(const QByteArray &bytes) {
     }
     const QString name = Capture.fileName();
     if (!Capture.write(captureTransform(bytes))) {
-        ORVA_TRACE("host capture write failed", name);
+        ORVA_TRACE("host capture write failed", name + QStringLiteral(": ") + Capture.errorString());
         m_sinks.HostCaptureChanged(false);
     }
 }
@@ -284,7 +250,7 @@ void ClientCommands::startCapture(const QByteArray &entry1) {
         return;
     }
     if (!Capture.open(target)) {
-        ORVA_TRACE("host capture file not created", target);
+        ORVA_TRACE("host capture file not created", target + QStringLiteral(": ") + Capture.errorString());
         reply('2');
         return;
     }
@@ -298,6 +264,9 @@ void ClientCommands::stopCapture() {
         return;
     }
     const bool closed = Capture.close();
+    if (!closed) {
+        ORVA_TRACE("host capture not written", Capture.errorString());
+    }
     m_sinks.HostCaptureChanged(false);
     reply(closed ? '\x03' : '3');
 }

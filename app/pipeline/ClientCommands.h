@@ -4,7 +4,7 @@
 
 #include "app/pipeline/PipelineSinks.h"
 #include "common/objectrequest/TObjectRequest.h"
-#include "platform/files/PrivateFile.h"
+#include "platform/files/CaptureFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,22 +33,6 @@ struct THostAbbreviations {
     void appendEntry(const QByteArray &entry);
 };
 
-// The file the host writes through client commands 2 and 3. Bytes are written as received, into a
-// new file readable by the owner only that replaces the old one as soon as the capture starts.
-class HostCapture {
-public:
-    bool isOn() const { return m_file && m_file->isOpen(); }
-    bool open(const QString &path);
-    // False when the bytes could not be written; the capture is then closed.
-    bool write(const QByteArray &bytes);
-    // False when the file could not be written out, flushed to disk and closed.
-    bool close();
-    QString fileName() const { return m_file ? m_file->fileName() : QString(); }
-
-private:
-    std::unique_ptr<PrivateFile> m_file;
-};
-
 // Entry 0 of a client command (request type 10).
 enum class ClientCommandCode { OpenFile = 1, StartCapture, StopCapture, Abbreviation, Information };
 
@@ -68,7 +52,9 @@ public:
     QString captureTarget(const QByteArray &hostPath, char &reply) const;
 
     THostAbbreviations Abbreviations;
-    HostCapture Capture;
+    // The file the host writes through client commands 2 and 3: bytes as received (transformed), in a
+    // new file readable by the owner only that replaces the old one as soon as the capture starts.
+    CaptureFile Capture;
     QString CaptureDirectory;
     // The file the user chose for the import under way (absolute, clean; empty when none): the host
     // may write that one file wherever it lies. Any other path it names stays in the capture folder.

@@ -148,7 +148,7 @@ void TVtCustomTerminal::dataReady() {
     // The bytes leave the queue before they are interpreted, so a block that fails is not run again.
     const QByteArray block(m_queue.Peek(n), n);
     m_queue.Remove(n);
-    if (m_capture == TVtCaptureMode::cmOn && m_captureFile)
+    if (m_capture == TVtCaptureMode::cmOn && m_captureFile.isOn())
         writeCapture(block.constData(), n);
     try {
         m_emulator->ProcessBlock(block);
@@ -768,12 +768,9 @@ void TVtCustomTerminal::setCapture(TVtCaptureMode mode) {
 void TVtCustomTerminal::openCapture(TVtCaptureMode mode) {
     if (m_captureFileName.isEmpty())
         m_captureFileName = QStringLiteral("TALVERN.CAP");
-    m_captureFile = std::make_unique<PrivateFile>(m_captureFileName, mode == TVtCaptureMode::cmOn
-                                                                         ? PrivateFile::Placing::AtOpen
-                                                                         : PrivateFile::Placing::Append);
-    if (!m_captureFile->open()) {
-        qWarning("terminal: cannot open capture file: %s", qPrintable(m_captureFile->errorString()));
-        m_captureFile.reset();
+    if (!m_captureFile.open(m_captureFileName, mode == TVtCaptureMode::cmOn ? ::CaptureFile::Mode::Replace
+                                                                            : ::CaptureFile::Mode::Append)) {
+        qWarning("terminal: cannot open capture file: %s", qPrintable(m_captureFile.errorString()));
         return;
     }
     m_capture = TVtCaptureMode::cmOn;
@@ -790,16 +787,13 @@ void TVtCustomTerminal::setCaptureFile(const QString &name) {
 }
 
 void TVtCustomTerminal::writeCapture(const char *bytes, int count) {
-    if (m_captureFile->write(bytes, count) == count && m_captureFile->flush())
+    if (m_captureFile.write(bytes, count))
         return;
-    // A full disk stops the capture once instead of failing on every block.
-    qWarning("terminal: capture stopped: %s", qPrintable(m_captureFile->errorString()));
-    closeCapture();
+    qWarning("terminal: capture stopped: %s", qPrintable(m_captureFile.errorString()));
     m_capture = TVtCaptureMode::cmOff;
 }
 
 void TVtCustomTerminal::closeCapture() {
-    if (m_captureFile && !m_captureFile->commit() && m_captureFile->failed())
-        qWarning("terminal: capture not written: %s", qPrintable(m_captureFile->errorString()));
-    m_captureFile.reset();
+    if (!m_captureFile.close())
+        qWarning("terminal: capture not written: %s", qPrintable(m_captureFile.errorString()));
 }

@@ -3,7 +3,7 @@
 // screen and the history, selects and copies text, captures host bytes and routes keys.
 #pragma once
 
-#include "platform/files/PrivateFile.h"
+#include "platform/files/CaptureFile.h"
 #include "terminal/core/TVtTerminalEmulator.h"
 #include "terminal/core/TVtTerminalHost.h"
 #include "terminal/core/TaaByteQueue.h"
@@ -214,7 +214,7 @@ private:
     TVtRowPainter m_painter;
     TVtLayout m_layout;
     TVtSelection m_selection;
-    std::unique_ptr<PrivateFile> m_captureFile; // the session's bytes: owner only, never through a link
+    ::CaptureFile m_captureFile; // the session's bytes: owner only, never through a link
     TVtSockControl *m_sockControl = nullptr;
 
     QFont m_font;
