@@ -469,7 +469,10 @@ QPair<int, int> TKalvexResultModel::reviewWindow() const {
         mark(m_layout[i], i);
     }
     for (int n = 1; n <= m_results.size(); ++n) {
-        mark(m_results[n - 1], lineOfField(n));
+        const QByteArray &value = m_results[n - 1];
+        if (value.startsWith('!') || value.startsWith('*')) {
+            mark(value, lineOfField(n));
+        }
     }
     first = std::max(first, 0);
     const int end = int(m_layout.size()) - 1;
