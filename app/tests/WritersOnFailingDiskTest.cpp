@@ -12,6 +12,7 @@
 #include "dictation/wave/AudioUtils.h"
 #include "editor/report/DynamicTarget.h"
 #include "editor/report/WorkFile.h"
+#include "editor/wpform/TWPForm.h"
 #include "effects/dialog/EffectSettings.h"
 #include "effects/dialog/TIniFile.h"
 #include "imaging/core/DLL96V1.h"
@@ -93,6 +94,25 @@ bool marks(const QString &file, int page, int count) {
     const bool ok = AnnoSave(&window, page, file);
     AnnoDestroy(&window);
     return ok;
+}
+
+// The editor's "Add abbreviation" of the whole text as entry PL of the list `list`, plain (1) or
+// formatted (3), overwriting an entry of that name. True when no failure was shown.
+bool addAbbreviation(const QString &list, int kind) {
+    RecordingMessages shown;
+    EditorFolders folders;
+    folders.ResultDirectory = QFileInfo(list).dir().filePath(QStringLiteral("work"));
+    TWPForm form(folders, nullptr, shown);
+    if (!form.LoadAbbreviationFile(list))
+        return true;     // not loaded: seen as a wrong success
+    shown.boxes.clear(); // what opening the editor had to say (no tag list here) is not the save's
+    form.ResultBox->setText(QString(400, QLatin1Char('x')));
+    form.ResultBox->setSelStart(0);
+    form.ResultBox->setSelLength(400);
+    shown.answers = {QStringLiteral("pl")};
+    shown.replies = {UserMessages::Answer::Yes};
+    form.Addabbreviation1Click(kind);
+    return shown.boxes.isEmpty();
 }
 
 struct Writer {
@@ -186,6 +206,14 @@ std::vector<Writer> writers() {
                  spell.Add(QStringLiteral("haemoglobinopathy%1").arg(i));
              return spell.SaveCustom();
          }},
+        {"abbreviation list", [](const QString &f) { return oldFile(f, "p1.abr"); },
+         [](const QString &file) { return addAbbreviation(file, 1); }},
+        {"formatted abbreviation",
+         [](const QString &f) {
+             writeAll(QDir(f).filePath(QStringLiteral("p1.abr")), "PL=///FILE:PL.abx\r\n");
+             return oldFile(f, "p1.abr.PL.abx");
+         },
+         [](const QString &file) { return addAbbreviation(file.left(file.size() - 7), 3); }},
         {"event log entry", [](const QString &f) { return oldFile(f, "event.log"); },
          [](const QString &file) {
              TVtEventLog log;
