@@ -7,6 +7,7 @@
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/MainWindowShapes.h"
+#include "app/RequestBox.h"
 #include "app/RequestImagePanel.h"
 #include "app/ScreenPrint.h"
 #include "app/TerminalClipboard.h"
@@ -175,10 +176,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                 }
             });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
-
-    m_rowseekTimer = new QTimer(this);
-    m_rowseekTimer->setObjectName(QStringLiteral("RowseekTimer"));
-    m_rowseekTimer->setInterval(1000);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -376,7 +373,7 @@ bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
     m_keyMap->FillKeyNameTable();
     m_smartMouse = false;
-    m_detachedImages = false;
+    m_requestBox->SetDetachedImages(false);
 
     m_programDir = QCoreApplication::applicationDirPath();
     if (!m_programDir.endsWith(QLatin1Char('/'))) {
@@ -566,7 +563,7 @@ void TOrvaMainForm::readRegistry() {
         m_shapes->ReadPlace(reg);
         m_invertDetachedPrint = reg.ReadBool(QStringLiteral("InvertDetachedImagePrint"), false);
         m_smartMouse = reg.ReadBool(QStringLiteral("SmartMouseEnabled"), false);
-        m_detachedImages = reg.ReadBool(QStringLiteral("DetachedImageDefault"), false);
+        m_requestBox->SetDetachedImages(reg.ReadBool(QStringLiteral("DetachedImageDefault"), false));
     } else {
         m_ui.terminal->SetDefForeColor(kDefaultFore);
         m_ui.terminal->SetDefBackColor(kDefaultBack);
@@ -576,7 +573,7 @@ void TOrvaMainForm::readRegistry() {
         m_fontSize = 12;
     }
     m_ui.toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
-    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
+    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_requestBox->DetachedImages());
 }
 
 void TOrvaMainForm::WriteRegistrySettings() {
@@ -588,7 +585,7 @@ void TOrvaMainForm::WriteRegistrySettings() {
     m_shapes->WritePlace(reg);
     reg.WriteBool(QStringLiteral("SmartMouseEnabled"), m_smartMouse);
     reg.WriteBool(QStringLiteral("InvertDetachedImagePrint"), m_invertDetachedPrint);
-    reg.WriteBool(QStringLiteral("DetachedImageDefault"), m_detachedImages);
+    reg.WriteBool(QStringLiteral("DetachedImageDefault"), m_requestBox->DetachedImages());
     if (!reg.Flush()) {
         ORVA_TRACE(QStringLiteral("registry write"), QStringLiteral("failed"));
     }
@@ -832,7 +829,7 @@ void TOrvaMainForm::ExpandToWorkArea() {
 }
 
 void TOrvaMainForm::ShowTerminal() {
-    m_shapes->ShowTerminal(m_lastRequestFromReqNum);
+    m_shapes->ShowTerminal(m_requestBox->LastRequestFromReqNum());
 }
 
 void TOrvaMainForm::ExitButtonClick() {
@@ -863,15 +860,6 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         terminalLeftButton(event->type() == QEvent::MouseButtonPress);
         return QWidget::eventFilter(watched, event);
-    }
-    if (watched == m_ui.reqNum && event->type() == QEvent::FocusIn) {
-        // The watcher rests while the user types a number.
-        m_rowseekTimer->stop();
-    } else if (watched == m_ui.reqNum && event->type() == QEvent::FocusOut) {
-        m_rowseekTimer->start();
-    } else if ((watched == m_ui.reqNum || watched == m_ui.imageNameListBox) &&
-               event->type() == QEvent::KeyPress) {
-        return menuBarKey(static_cast<QKeyEvent *>(event));
     }
     if (m_shapes->MenuBarDrag(watched, event)) {
         return true;
@@ -958,7 +946,7 @@ int TOrvaMainForm::MapKeyPress(int key, int shift) {
 
 void TOrvaMainForm::doImageKey(int code) {
     // A stand-in set in place of the window takes the keys; otherwise the window, while it exists.
-    orva::imaging::RunImageKey(m_imageKeys ? m_imageKeys.get() : m_detachedForm.data(), code);
+    orva::imaging::RunImageKey(m_imageKeys ? m_imageKeys.get() : m_requestBox->DetachedForm(), code);
 }
 
 void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<orva::imaging::TImageKeyTarget> target) {
@@ -976,30 +964,13 @@ void TOrvaMainForm::EndSelectionHold() {
     m_ui.terminal->ClearSelection();
 }
 
-// Keys in the request box and the image name list: the image keys while images are shown, else
-// Escape goes back to the terminal.
-bool TOrvaMainForm::menuBarKey(QKeyEvent *event) {
-    if (m_ui.viewPanel->isVisible()) {
-        return m_ui.viewPanel->ImageKey(event, m_ui.reqNum->hasFocus());
-    }
-    if (event->key() == Qt::Key_Escape && !m_ui.terminal->hasFocus()) {
-        ShowTerminal();
-        return true;
-    }
-    return false;
-}
-
 // ---- request images ---------------------------------------------------------------------------------
 
 void TOrvaMainForm::buildImageArea() {
-    m_ui.reqNum->installEventFilter(this);
-    m_ui.imageNameListBox->installEventFilter(this);
+    m_requestBox = new RequestBox(*this, m_ui, m_settings, *m_telnet, *m_messages);
     m_ui.terminal->installEventFilter(this);
     m_ui.terminal->viewport()->installEventFilter(this);
-    connect(m_ui.reqNum, &QLineEdit::returnPressed, this, &TOrvaMainForm::ReqNumKeyPress);
     connect(m_ui.viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
-    connect(m_rowseekTimer, &QTimer::timeout, this, &TOrvaMainForm::RowseekTimerTimer);
-    m_rowseekTimer->start();
 
     m_ui.vtPopup = new QMenu(this);
     m_ui.vtPopup->setObjectName(QStringLiteral("VTPopup"));
@@ -1018,82 +989,35 @@ void TOrvaMainForm::buildImageArea() {
 }
 
 void TOrvaMainForm::RowseekTimerTimer() {
-    // One tick at a time: a box shown by a failure must not stack another one each second.
-    if (m_rowseekBusy || m_settings.CaptureSets.isEmpty()) {
-        return;
-    }
-    m_rowseekBusy = true;
-    QString step = QStringLiteral("Rowseek timer - looping through capturesets.");
-    try {
-        const RequestImages::TScreenRows screen{m_ui.terminal->Rows(),
-                                                [this](int row) { return m_ui.terminal->GetRowText(row); }};
-        const std::optional<QByteArray> number =
-            RequestImages::CaptureRequestNumber(m_settings.CaptureSets, screen);
-        if (number) {
-            step = QStringLiteral("Rowseek timer - found set");
-            const QString text = HostText::toUnicode(*number);
-            if (m_ui.reqNum->text() != text) {
-                m_ui.reqNum->setText(text);
-            }
-        }
-    } catch (const std::exception &e) {
-        m_rowseekTimer->stop();
-        m_messages->error(kErrorCaption,
-                          QLatin1Char('"') + QString::fromLocal8Bit(e.what()) + QStringLiteral("\" ") + step);
-        m_rowseekTimer->start();
-    }
-    m_rowseekBusy = false;
+    m_requestBox->RowseekTimerTimer();
 }
 
 void TOrvaMainForm::ReqNumKeyPress() {
-    if (m_settings.ImageSources.size() == 1 && m_settings.ImageSources.value(0).isEmpty()) {
-        return;
-    }
-    ShowRequestImages();
-    m_ui.reqNum->clear();
-    m_ui.reqNum->setFocus();
-    m_lastRequestFromReqNum = true;
+    m_requestBox->ReqNumKeyPress();
 }
 
 void TOrvaMainForm::FormButtonClick() {
-    try {
-        LayoutMenuBar();
-        ShowRequestImages();
-    } catch (const std::exception &e) {
-        m_messages->error(kErrorCaption,
-                          QStringLiteral("Unexpected Image error in ") + QString::fromLocal8Bit(e.what()));
-    }
+    m_requestBox->FormButtonClick();
 }
 
 void TOrvaMainForm::ShowRequestImages() {
-    QString number = m_ui.reqNum->text();
-    number.remove(QLatin1Char(' '));
-    if (number.isEmpty()) {
-        ShowTerminal();
-        return;
-    }
-    if (m_detachedImages) {
-        ShowInDetachedWindow(HostText::fromUnicode(m_ui.reqNum->text().trimmed()));
-        return;
-    }
-    if (LoadRequestImages()) {
-        m_ui.viewPanel->FocusImage();
-    } else {
-        returnFromImages();
-    }
-    m_lastRequestFromReqNum = false;
+    m_requestBox->ShowRequestImages();
 }
 
 void TOrvaMainForm::ShowInDetachedWindow(const QByteArray &listText) {
-    if (!m_detachedForm) {
-        m_detachedForm = new orva::imaging::TDetachedImageForm(*this, this);
-    }
-    m_detachedForm->ClearImage();
-    m_detachedForm->LoadRequestImages(listText);
-    m_detachedForm->RestorePosition();
-    if (!m_detachedForm->isVisible()) {
-        m_detachedForm->show();
-    }
+    m_requestBox->ShowInDetachedWindow(listText);
+}
+
+bool TOrvaMainForm::LoadRequestImages() {
+    return m_requestBox->LoadRequestImages();
+}
+
+void TOrvaMainForm::ViewImageClick() {
+    m_requestBox->ViewImageClick();
+}
+
+void TOrvaMainForm::ResetImagePosition1Click() {
+    m_requestBox->ResetImagePosition1Click();
 }
 
 ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
@@ -1102,57 +1026,6 @@ ImageList::TImageListSettings TOrvaMainForm::ImageListSettings() const {
 
 void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
     m_ui.viewPanel->SetCurrentImageSource(source);
-}
-
-void TOrvaMainForm::returnFromImages() {
-    if (m_telnet->IsConnected()) {
-        SizeToTerminal();
-    } else {
-        CollapseToMenuBar();
-    }
-}
-
-bool TOrvaMainForm::LoadRequestImages() {
-    const QByteArray number = HostText::fromUnicode(m_ui.reqNum->text().trimmed());
-    if (number.isEmpty()) {
-        return false;
-    }
-    // A number refused for its characters (a dot, a path separator, a blank) lists nothing and shows
-    // the no-image picture, as the detached window does; the image list checks it.
-    if (!CheckImageServer()) {
-        returnFromImages();
-        m_ui.exitButton->setFocus();
-        return false;
-    }
-    if (!m_ui.viewPanel->LoadRequest(number)) {
-        return false;
-    }
-    ExpandToWorkArea();
-    m_ui.viewPanel->ViewFit();
-    return true;
-}
-
-void TOrvaMainForm::ViewImageClick() {
-    QByteArray selected = m_ui.terminal->GetSelectedText();
-    selected.replace("\r", "").replace("\n", "");
-    if (selected.isEmpty() || selected.contains(' ')) {
-        return;
-    }
-    m_ui.reqNum->setText(HostText::toUnicode(selected));
-    EndSelectionHold();
-    if (!LoadRequestImages()) {
-        returnFromImages();
-    }
-}
-
-void TOrvaMainForm::ResetImagePosition1Click() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!m_detachedForm || !screen) {
-        return;
-    }
-    const QRect place = DetachedImage::ResetPlace(m_detachedForm->geometry(), screen->availableGeometry());
-    m_detachedForm->move(place.topLeft());
-    m_detachedForm->resize(place.size());
 }
 
 // ---- capture, screen print, export and import, clipboard, smart mouse ---------------------------
@@ -1269,7 +1142,7 @@ void TOrvaMainForm::MainBarPopUpPopup() {
         m_ui.loginAs->setEnabled(true);
         m_ui.logonNewSystem->setEnabled(true);
     }
-    m_ui.resetImagePosition->setEnabled(m_detachedForm != nullptr);
+    m_ui.resetImagePosition->setEnabled(m_requestBox->DetachedForm() != nullptr);
 }
 
 void TOrvaMainForm::LoginStateClick() {
@@ -1368,8 +1241,8 @@ void TOrvaMainForm::backcolourClick() {
 }
 
 void TOrvaMainForm::ImageDisplayOptionToolBtnClick() {
-    m_detachedImages = !m_detachedImages;
-    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_detachedImages);
+    m_requestBox->SetDetachedImages(!m_requestBox->DetachedImages());
+    m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_requestBox->DetachedImages());
 }
 
 void TOrvaMainForm::SmartMouseClick() {

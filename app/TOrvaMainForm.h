@@ -44,6 +44,7 @@ class TExportForm;
 class MainFormSinks;
 class MainWindowShapes;
 class ReceivePipeline;
+class RequestBox;
 class RequestImagePanel;
 class TDictationKeyTarget;
 class TVtTerminalEx;
@@ -196,10 +197,8 @@ private:
     void applyTerminalFont();
     void loadCharSetTable();
     void setFontSize(int size);
-    bool menuBarKey(QKeyEvent *event);
     bool terminalKeyPress(QKeyEvent *event);
     void terminalLeftButton(bool pressed);
-    void returnFromImages();
     void Telnet1Receive();
     THostAbbreviationAccess hostAbbreviationAccess();
     TwpAudioForm &audioForm();
@@ -242,14 +241,12 @@ private:
     int m_fontSize = 12;
     QString m_fontName;
     bool m_smartMouse = false;
-    bool m_detachedImages = false;
     bool m_invertDetachedPrint = false;
-    bool m_lastRequestFromReqNum = false;
-    bool m_rowseekBusy = false;
     // The report message buffer: the last report opened, opened again by WPEditButton.
     QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
+    RequestBox *m_requestBox = nullptr;
     QPointer<TWPForm> m_wpForm;
     QPointer<TExportForm> m_exportForm;
     RawPrintQueue *m_rawPrint = nullptr;
@@ -257,7 +254,5 @@ private:
     QPointer<TwpAudioForm> m_audioForm;
     TwpAudioForm::PlayerFactory m_audioPlayers;
     TDictationDevices::BackendFactory m_hidBackends;
-    QTimer *m_rowseekTimer = nullptr;
-    QPointer<orva::imaging::TDetachedImageForm> m_detachedForm;
     KeyDownPath m_keyDownPath;
 };
