@@ -355,6 +355,8 @@ void TOrvaMainForm::AdvancedbuttonClick() {
     if (!m_textAttForm) {
         m_settingsHost = std::make_unique<SettingsHost>(*this);
         m_textAttForm = new TTextAttForm(*m_settingsHost, *m_messages, this);
+        // Sized to its pages before the first show: under X11 it otherwise opened as a sliver.
+        m_textAttForm->adjustSize();
     }
     m_textAttForm->show();
     m_textAttForm->raise();

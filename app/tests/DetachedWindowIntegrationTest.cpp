@@ -1,8 +1,7 @@
 // The detached image window end to end: the sample host's menu choice 6 sends the client command
 // that asks for a request's forms; the window opens on them; the key map's image actions step
 // between the files, scroll by 20 pixels and zoom; its place is kept in the registry from one run
-// of the program to the next. With ORVA_SCREENSHOT set (run under Xvfb) the screen is saved there
-// with the window open on the request's first form.
+// of the program to the next.
 #include "app/ConnectionController.h"
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
@@ -122,14 +121,6 @@ private slots:
             QCOMPARE(w->Panel(0)->text(), QString("Page 1 of 3"));
             QCOMPARE(w->Panel(5)->text(), "File Name: " + m_share + "1234\\12345678~A01.tif");
             QCOMPARE(v->TiffPageCount(), 3);
-            const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
-            if (!screenshot.isEmpty()) {
-                // At the size it opens with when nothing is stored.
-                w->move(form->width() / 2, 60);
-                QTest::qWait(500); // let the window manager-less X server map and paint the window
-                QVERIFY(w->screen()->grabWindow(0).save(screenshot));
-            }
-
             // {prevpage} (code 2) runs the next-file action, {nextpage} (code 0) the previous one.
             QVERIFY(RunImageKey(w, ikNextFile));
             QCOMPARE(w->Panel(0)->text(), QString("Page 2 of 3"));

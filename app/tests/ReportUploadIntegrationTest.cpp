@@ -1,8 +1,7 @@
 // Reports from the sample host through the main window. The menu's "3. Reports" opens the editor on
 // the sample template folder, F10 returns the edited report and the host checks every number of the
 // upload and files its text (compared with a golden file). ESC abandons with a single ESC; a BEL from
-// the host and a dropped link bring the last saved copy back, a NAK lets the host go on. With ORVA_SCREENSHOT
-// set (run under Xvfb) the editor is saved there.
+// the host and a dropped link bring the last saved copy back, a NAK lets the host go on.
 #include "app/TOrvaMainForm.h"
 #include "app/tests/FormChildren.h"
 #include "app/tests/SampleHostSession.h"
@@ -109,16 +108,6 @@ private slots:
             mainText(editor).startsWith(
                 "Macroscopy: An ellipse of skin, 12 mm. metastatic carcinoma or squamous cell carcinoma"),
             qPrintable(mainText(editor)));
-
-        const QString screenshot = qEnvironmentVariable("ORVA_SCREENSHOT");
-        if (!screenshot.isEmpty()) {
-            // The window as it opens, with the caret shown steadily where the user types.
-            QApplication::setCursorFlashTime(0);
-            editor->activateWindow();
-            editor->ResultBox->editor()->setFocus();
-            QTest::qWait(500); // let the X server map and paint the window
-            QVERIFY(editor->grab().save(screenshot));
-        }
 
         press(editor, Qt::Key_F10);
         QVERIFY(!editor->isVisible());
