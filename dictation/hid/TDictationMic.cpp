@@ -21,8 +21,9 @@ TDictationMic::~TDictationMic() {
 bool TDictationMic::MatchesDevice(const THidAttributes &attributes, int inputReportByteLength) {
     if (attributes.VendorID != kVendorID || inputReportByteLength != kInputReportByteLength)
         return false;
-    return (attributes.ProductID == 0x149A && attributes.VersionNumber == 0x0114) ||
-           (attributes.ProductID == 0x14A4 && attributes.VersionNumber == 0x0217);
+    return std::any_of(kModels.begin(), kModels.end(), [&](const Model &m) {
+        return attributes.ProductID == m.ProductID && attributes.VersionNumber == m.VersionNumber;
+    });
 }
 
 bool TDictationMic::Match(TUsbHidDevice *device) {

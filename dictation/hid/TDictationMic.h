@@ -10,12 +10,20 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 
 class TDictationMic : public THidDevice {
     Q_OBJECT
 public:
     static constexpr quint16 kVendorID = 0x0911;
+    // The two models: product id with the release number each must carry. The udev rule that lets
+    // the user open the devices lists the same pairs.
+    struct Model {
+        quint16 ProductID;
+        quint16 VersionNumber;
+    };
+    static constexpr std::array<Model, 2> kModels{{{0x149A, 0x0114}, {0x14A4, 0x0217}}};
     static constexpr int kInputReportByteLength = 10;
     // A scan that stalls this long between characters, or lasts this long in all, has ended
     // without its Enter; keys reach the focus again.
