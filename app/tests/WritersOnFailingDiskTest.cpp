@@ -8,6 +8,7 @@
 #include "common/testing/RecordingMessages.h"
 #include "dictation/audiotask/TAudioTask.h"
 #include "dictation/playback/WaveDevice.h"
+#include "dictation/playback/tests/FakeAudioDevices.h"
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
 #include "editor/report/DynamicTarget.h"
@@ -161,6 +162,28 @@ std::vector<Writer> writers() {
                  ConvertAudioFile(source, file, gsm, {});
                  return true;
              } catch (const EAudioError &) {
+                 return false;
+             }
+         }},
+        {"recording cut",
+         [](const QString &f) {
+             const QString file = QDir(f).filePath(QStringLiteral("AudioData.03000000000.wav"));
+             const QString source = QDir(f).filePath(QStringLiteral("speech.pcm"));
+             writeAll(source, orva::audio::test::pcmWave(orva::audio::test::speechLike(22050), 22050, 1));
+             TdeWaveFormat gsm;
+             if (FindAcmFormat(QStringLiteral("GSM 6.10"), QStringLiteral("22.050 kHz, Mono"), gsm))
+                 ConvertAudioFile(source, file, gsm, {});
+             QFile::remove(source);
+             return file;
+         },
+         [](const QString &file) {
+             FakeAudioDevices devices;
+             WaveDevice recording(devices);
+             try {
+                 recording.open(file);
+                 recording.deleteRange(0, 400);
+                 return true;
+             } catch (const EMCIDeviceError &) {
                  return false;
              }
          }},
