@@ -11,10 +11,15 @@
 #include "testsupport/UserDriver.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QUrl>
 
 #include <functional>
@@ -97,6 +102,17 @@ QWidget *hostObject(const char *name) {
 // Keys pressed in the editor, where its focus is.
 void pressInEditor(Session &s, Qt::Key key) {
     UserDriver(s.editor()).press(key);
+}
+
+// The audio time of the word at a text position of the dictation window, once the user has double
+// clicked that word (which plays from it): "compound", at 16, is heard from 1200 ms.
+int wordTime(TwpAudioForm *w, int position) {
+    auto *edit = child<QTextEdit>(w, "CorrectWpText");
+    QTextCursor at(edit->document());
+    at.setPosition(position + 1);
+    UserDriver(w).doubleClick(edit->viewport(), edit->cursorRect(at).center());
+    (void)QTest::qWaitFor([&] { return w->GetTimePosBySelPos(position) >= 0; }, 5000);
+    return w->GetTimePosBySelPos(position);
 }
 
 void closeDictationWindow(Session &s) {
@@ -309,6 +325,131 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         choose(s, "");
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        s.form->CloseSpeedClick();
+    }
+
+    // T: each audio task opens the dictation window as its kind needs; closing it sends the task back
+    // unanswered.
+    void audioTasks() {
+        Session s;
+        QVERIFY(s.connect());
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        choose(s, "T");
+        QVERIFY(showsMenu(s, "AUDIO TASKS"));
+        const QString dictated = "Sections show a compound naevus\r\nwithout atypia.";
+        const auto text = [](TwpAudioForm *w) { return child<QTextEdit>(w, "CorrectWpText")->toPlainText(); };
+        const QList<Choice> rows = {
+            {"1",
+             [&](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "CORRECT");
+                 return w && text(w).startsWith("Sections show") && wordTime(w, 16) == 1200;
+             },
+             closeDictationWindow, "26/00141 CORRECT closed"},
+            {"2",
+             [&](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "PLAYBACK");
+                 return w && text(w).startsWith("Sections show") && wordTime(w, 16) == 1200;
+             },
+             closeDictationWindow, "26/00142 PLAYBACK closed"},
+            {"3",
+             [](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "IMPORT");
+                 return w && QTest::qWaitFor([&] { return !s.messages->fileDialogs.isEmpty(); }) &&
+                        child<QLineEdit>(w, "LabReferenceEdit")->isEnabled();
+             },
+             closeDictationWindow, "26/00143 IMPORT closed"},
+            {"4",
+             [](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "PLAYBACK");
+                 return w && child<QComboBox>(w, "BatchCombo")->count() == 2 &&
+                        child<QWidget>(w, "BatchPanel")->isVisible();
+             },
+             closeDictationWindow, "26/00144 PLAYBACK closed"},
+            {"5",
+             [](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "CORRECT");
+                 return w &&
+                        QTest::qWaitFor([&] { return !s.messages->shown.filter("Dr P White").isEmpty(); }) &&
+                        !child<QPushButton>(w, "TransmitButton")->isEnabled();
+             },
+             closeDictationWindow, "26/00145 CORRECT closed"},
+            {"6",
+             [](Session &s) {
+                 TwpAudioForm *w = dictationWindow(s, "PLAYBACK");
+                 return w && w->AudioFileName().endsWith("/dictation.mp3") &&
+                        child<QPushButton>(w, "btnPlay")->isEnabled();
+             },
+             closeDictationWindow, "26/00146 PLAYBACK closed"},
+            {"7",
+             [](Session &s) {
+                 return dictationWindow(s, "PLAYBACK") &&
+                        QTest::qWaitFor([&] { return !s.events("playfrom").isEmpty(); }, 10000);
+             },
+             closeDictationWindow, "26/00147 PLAYBACK closed"},
+        };
+        walk(s, "AUDIO TASKS", rows);
+        if (QTest::currentTestFailed())
+            return;
+        choose(s, "");
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        s.form->CloseSpeedClick();
+    }
+
+    // H: every request on every object of the host form; the workstation carries each out without an
+    // error reply, answers each query and reports each destroy, and the form can be built again.
+    void hostFormRequests() {
+        Session s;
+        QVERIFY(s.connect());
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        choose(s, "H");
+        QVERIFY(hostObject("ed1"));
+        // The workstation's messages by their code, as the host logged them.
+        const auto replies = [&s](const QByteArray &code) {
+            QStringList out;
+            for (const QJsonObject &e : s.events("form_event")) {
+                const QByteArray frame = QByteArray::fromHex(e.value("hex").toString().toLatin1());
+                if (frame.split('\x03').value(1) == code)
+                    out.append(QString::fromLatin1(frame).replace('\x03', '|'));
+            }
+            return out;
+        };
+        // The form's build shows the host-forms window by its container name, which is answered with
+        // this error as no workspace bears that name; any other error reply is a fault.
+        const QString containerShown =
+            "Object Controler|99||E013 - Error in Object Definition.  Workspace not "
+            "specified or does not exist.|";
+        const auto errors = [&] {
+            QStringList out = replies("99");
+            out.removeAll(containerShown);
+            return out;
+        };
+        // Object letters of the host's screen, and each one's request keys: update twice, move there
+        // and back, clear, hide and show, disable and enable, focus, rename there and back, query.
+        // Updates of the browser (N) and the bevel (P) are refused: they have nothing to update.
+        const QString refused = "Object Updater|99||Object Update for object type not implemented.|";
+        const QByteArray objects = "ABCDEFGHIJKLMNOPQRST";
+        for (char object : objects) {
+            const QByteArray name = QByteArray("object ") + object;
+            const qsizetype queries = replies("92").size();
+            const qsizetype destroyed = replies("90").size();
+            const qsizetype failed = errors().size();
+            // The screen takes updates and queries only.
+            typeAtTerminal(s, QString(QChar(object)) + (object == 'T' ? "112" : "1133455667882"));
+            QVERIFY2(QTest::qWaitFor([&] { return replies("92").size() == queries + 1; }, 10000), name);
+            const QStringList expected =
+                object == 'N' || object == 'P' ? QStringList{refused, refused} : QStringList{};
+            QVERIFY2(errors().mid(failed) == expected,
+                     qPrintable(name + ": " + errors().mid(failed).join(" / ")));
+            if (object != 'T') { // the screen itself is not destroyed
+                typeAtTerminal(s, "9");
+                QVERIFY2(QTest::qWaitFor([&] { return replies("90").size() > destroyed; }, 10000), name);
+                typeAtTerminal(s, "+");
+                QVERIFY2(hostObject("ed1"), name);
+            }
+        }
+        QCOMPARE(errors().size(), 4);
+        typeAtTerminal(s, "0");
         QVERIFY(showsMenu(s, "REQUEST:"));
         s.form->CloseSpeedClick();
     }

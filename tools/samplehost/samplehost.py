@@ -1160,6 +1160,7 @@ class HostFormRequests(ResultEntry):
         self.selected = "B"
         self.counts = {}
         self.toggles = set()
+        self.destroyed = set()
 
     def screen(self):
         s = bytearray(ESC + b"[H" + ESC + b"[2J")
@@ -1198,6 +1199,9 @@ class HostFormRequests(ResultEntry):
             return
         name = self.names[self.selected]
         label = dict((k, t) for k, _, t in FORM_OBJECTS)[self.selected]
+        if name == "screen" and key in "3456789":
+            self.show("the screen takes updates (1) and queries (2) only")
+            return
         if key == "1":
             n = self.counts[name] = self.counts.get(name, 0) + 1
             self.send(form_update(name, n), "update the %s" % label)
@@ -1224,13 +1228,17 @@ class HostFormRequests(ResultEntry):
             self.names[self.selected] = new
         elif key == "9":
             self.send(definition(name, "2"), "destroy the %s" % label)
+            self.destroyed.add(name)
         elif key == "+":
             self.destroy()
             self.build()
 
     def destroy(self):
-        self.send(definition("ws1", "2"), "destroy the workspace")
-        self.send(definition("frm1", "2"), "destroy the form workspace")
+        # A workspace the user destroyed already is not asked for again (that would be an error).
+        for name, label in (("ws1", "workspace"), ("frm1", "form workspace")):
+            if name not in self.destroyed:
+                self.send(definition(name, "2"), "destroy the " + label)
+        self.destroyed = set()
 
     def run(self):
         self.screen()
