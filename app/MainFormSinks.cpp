@@ -1,6 +1,7 @@
 // Pipeline sinks of the main window.
 #include "app/MainFormSinks.h"
 
+#include "app/EditorAndDictation.h"
 #include "app/TOrvaMainForm.h"
 #include "app/capture/LocalCapture.h"
 #include "app/export/TExportForm.h"
@@ -125,14 +126,12 @@ void MainFormSinks::ClearSendQueue() {
 
 // The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
+    const QString text = QStringLiteral("Transfer failure. Please Re-save");
     if (audio) {
-        m_form.dictationTransferFailed(QStringLiteral("Transfer failure. Please Re-save"));
-        return;
+        m_form.m_editors->DictationTransferFailed(text);
+    } else {
+        m_form.m_editors->ReportTransferFailed(text);
     }
-    if (TWPForm *editor = m_form.m_wpForm.data()) {
-        editor->ReloadLastReport();
-    }
-    m_form.m_messages->error(QStringLiteral("Save Data"), QStringLiteral("Transfer failure. Please Re-save"));
 }
 
 void MainFormSinks::ShowTransferPanel(int progress) {

@@ -4,6 +4,7 @@
 
 #include "app/ConnectionController.h"
 #include "app/DialogMessages.h"
+#include "app/EditorAndDictation.h"
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/MainWindowShapes.h"
@@ -96,50 +97,11 @@ private:
     TOrvaMainForm &m_form;
 };
 
-// The key map's dictation tokens on the dictation window, while it shows.
-class DictationWindowKeys : public TDictationKeyTarget {
-public:
-    explicit DictationWindowKeys(const QPointer<TwpAudioForm> &window) : m_window(window) {}
-    bool DictationWindowShowing() const override { return m_window && m_window->isVisible(); }
-    void DictationKey(TDictationKey key) override {
-        switch (key) {
-        case TDictationKey::Forward:
-            m_window->ActionForward();
-            break;
-        case TDictationKey::Rewind:
-            m_window->ActionRewind();
-            break;
-        case TDictationKey::PlayPause:
-            m_window->ActionPlayPause();
-            break;
-        case TDictationKey::Stop:
-            m_window->ActionStop();
-            break;
-        case TDictationKey::Record:
-            m_window->ActionRecord();
-            break;
-        case TDictationKey::Quit:
-            m_window->ActionQuit();
-            break;
-        case TDictationKey::Load:
-            m_window->ActionLoad();
-            break;
-        case TDictationKey::Transmit:
-            m_window->ActionTransmit();
-            break;
-        }
-    }
-
-private:
-    const QPointer<TwpAudioForm> &m_window;
-};
-
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
       m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
-      m_dictationKeys(std::make_unique<DictationWindowKeys>(m_audioForm)),
       m_keyActions(std::make_unique<MainFormKeyActions>(*this)),
       m_shapes(std::make_unique<MainWindowShapes>(*this, m_ui)), m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
@@ -147,6 +109,8 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
     m_telnet->setTermType("vt400");
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
+    m_editors = new EditorAndDictation(*this, m_ui, m_settings, *m_sendQueue, *m_messages);
+    m_dictationKeys = m_editors->DictationWindowKeys();
     m_capture = std::make_unique<LocalCapture>();
     m_rawPrint = new RawPrintQueue(std::make_unique<CupsSpooler>(), this);
     m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
@@ -275,17 +239,14 @@ void TOrvaMainForm::connectButtons() {
         m_ui.transferPanel->hide();
         QTimer::singleShot(0, this, [this, audio] {
             if (audio) {
-                dictationTransferFailed(
+                m_editors->DictationTransferFailed(
                     QStringLiteral("The link to the host was lost while the dictation was "
                                    "being sent. Please transmit it again when the link is back."));
                 return;
             }
-            if (m_wpForm) {
-                m_wpForm->ReloadLastReport();
-            }
-            m_messages->error(QStringLiteral("Save Data"),
-                              QStringLiteral("The link to the host was lost while the report was being sent. "
-                                             "Please Re-save when the link is back."));
+            m_editors->ReportTransferFailed(
+                QStringLiteral("The link to the host was lost while the report was being sent. "
+                               "Please Re-save when the link is back."));
         });
     };
 }
@@ -616,64 +577,28 @@ void TOrvaMainForm::Telnet1Receive() {
     }
 }
 
+EditorFolders TOrvaMainForm::editorFolders() const {
+    EditorFolders folders;
+    folders.TemplateDirectory = m_settings.TemplateDirectory;
+    folders.AbbreviationDirectory = m_settings.AbbreviationDirectory;
+    folders.ResultDirectory = m_settings.ResultDirectory;
+    folders.ProgramDirectory = m_programDir;
+    folders.ShowWarnings = m_settings.ShowWarnings;
+    folders.CustomDictionary = m_settings.CustomDictionary;
+    folders.PrimaryHost = HostText::toUnicode(m_settings.HostName);
+    folders.ConfigurationFile = m_setupFileName;
+    return folders;
+}
+
 void TOrvaMainForm::showeditor(const QByteArray &reportMessage) {
-    m_reportMessage = reportMessage;
-    if (!m_wpForm) {
-        EditorFolders folders;
-        folders.TemplateDirectory = m_settings.TemplateDirectory;
-        folders.AbbreviationDirectory = m_settings.AbbreviationDirectory;
-        folders.ResultDirectory = m_settings.ResultDirectory;
-        folders.ProgramDirectory = m_programDir;
-        folders.ShowWarnings = m_settings.ShowWarnings;
-        folders.CustomDictionary = m_settings.CustomDictionary;
-        folders.PrimaryHost = HostText::toUnicode(m_settings.HostName);
-        folders.ConfigurationFile = m_setupFileName;
-        m_wpForm = new TWPForm(folders, m_sendQueue.get(), *m_messages, this);
-        m_wpForm->setWindowFlag(Qt::Window);
-        // However the editor goes away, the main window comes back.
-        m_wpForm->installEventFilter(this);
-        m_wpForm->HostAbbreviations = hostAbbreviationAccess();
-        // Pictures of the report are shown and measured in the request picture view.
-        m_wpForm->ShowInImageControl = [this](const QString &file) { m_ui.viewPanel->ShowPictureFile(file); };
-        m_wpForm->MeasurePicture = [this](const QString &file) {
-            return m_ui.viewPanel->ShowPictureFile(file);
-        };
-        connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
-            show();
-            raise();
-            activateWindow();
-            m_ui.terminal->setFocus();
-        });
-        connectEditorToDictation();
-    }
-    m_wpForm->ReceivedReportText = reportMessage;
-    if (!m_wpForm->LoadReport()) {
-        m_messages->information(QStringLiteral("Orva"),
-                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
-                                               "You should Escape from this document and retry"));
-        return;
-    }
-    hide();
-    m_wpForm->show();
-    m_wpForm->raise();
-    m_wpForm->activateWindow();
+    m_editors->ShowEditor(reportMessage, editorFolders());
 }
 
 void TOrvaMainForm::WPEditButtonClick() {
     if (m_sinks) {
         m_sinks->SetBusyCursor(false);
     }
-    if ((m_settings.TemplateDirectory.isEmpty() || m_settings.AbbreviationDirectory.isEmpty()) &&
-        !m_messages->yesNo(
-            QStringLiteral("Orva"),
-            QStringLiteral("The Pendra Template and/or Abbreviations folder location(s) have\r\n"
-                           "not been specified.\r\n\r\n"
-                           "To resolve this issue, open the options dialog and specify the "
-                           "necessary\r\nlocations on the 'Word Processing' page.\r\n\r\n"
-                           "Are you sure you wish to open Pendra anyway?"))) {
-        return;
-    }
-    showeditor(m_reportMessage);
+    m_editors->WPEditButtonClick(editorFolders());
 }
 
 void TOrvaMainForm::ToolButton11Click() {
@@ -685,131 +610,23 @@ void TOrvaMainForm::ToolButton11Click() {
 
 void TOrvaMainForm::SetDictationFactories(TwpAudioForm::PlayerFactory players,
                                           TDictationDevices::BackendFactory backends) {
-    m_audioPlayers = std::move(players);
-    m_hidBackends = std::move(backends);
+    m_editors->SetDictationFactories(std::move(players), std::move(backends));
 }
 
-TwpAudioForm &TOrvaMainForm::audioForm() {
-    if (!m_audioForm) {
-        m_audioForm = new TwpAudioForm(LocalPath::toLocalPath(m_settings.ResultDirectory), *m_messages,
-                                       m_audioPlayers, m_hidBackends, this);
-        QPointer<TwpAudioForm> form = m_audioForm;
-        m_audioForm->AudioHostSend.Transmit = [this, form](TAudioTask &task, const QString &audioFile) {
-            if (!task.TransmitAudio(*m_sendQueue, audioFile)) {
-                return false;
-            }
-            m_ui.transferPanel->show();
-            // The window goes once the upload is under way; its task ends without an ESC.
-            QTimer::singleShot(0, this, [form] {
-                if (form) {
-                    form->close();
-                }
-            });
-            return true;
-        };
-        // The window's ESC goes the way of its send procedure, which keeps an upload in flight whole.
-        m_audioForm->AudioHostSend.Escape = [this] {
-            if (m_pipeline) {
-                m_pipeline->Telnet1SendText(QByteArray(1, '\x1B'));
-            }
-        };
-        connectEditorToDictation();
-    }
-    return *m_audioForm;
-}
-
-void TOrvaMainForm::connectEditorToDictation() {
-    if (!m_wpForm || !m_audioForm) {
-        return;
-    }
-    QPointer<TwpAudioForm> audio = m_audioForm;
-    m_wpForm->DictationTimes = [audio](const QByteArray &job, int selStart, int selEnd, int &startMs,
-                                       int &endMs) {
-        if (!audio) {
-            return false;
-        }
-        // Only the times of the dictation the window holds belong to that entry's text.
-        const QByteArray held = audio->Task().AudioReportRecord.GetValue("AUDIOJOBNUMBER");
-        if (held.isEmpty() || held.compare(job, Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        const int start = audio->GetTimePosBySelPos(selStart);
-        const int end = audio->GetTimePosBySelPos(selEnd);
-        if (start < 0 || end < 0) {
-            return false;
-        }
-        startMs = start;
-        endMs = end;
-        return true;
-    };
+TwpAudioForm *TOrvaMainForm::AudioForm() const {
+    return m_editors->AudioForm();
 }
 
 void TOrvaMainForm::OpenDictationTask(const QByteArray &reportMessage) {
-    TwpAudioForm &form = audioForm();
-    if (form.isVisible()) {
-        form.close();
-    }
-    bool opened = false;
-    {
-        const WaitCursor speaker(ResourceCursors::Load("SPEAKER"));
-        opened = form.OpenAudioTask(reportMessage);
-    }
-    if (!opened) {
-        return;
-    }
-    form.setWindowModality(reportMessage.contains("KX_SHOWMODAL~1") ? Qt::ApplicationModal : Qt::NonModal);
-    form.show();
-    form.raise();
-    form.activateWindow();
+    m_editors->OpenDictationTask(reportMessage);
 }
 
 void TOrvaMainForm::SHowAudioBtnClick() {
-    if (m_audioForm && m_audioForm->isVisible()) {
-        m_audioForm->raise();
-        m_audioForm->activateWindow();
-        return;
-    }
-    // A dictation still going up stays one: the host's refusal of it must not read as a report's.
-    if (!m_sendQueue->ResultTransferActive()) {
-        m_sendQueue->SetAudioTransfer(false);
-    }
-    OpenDictationTask(QByteArrayLiteral("KX_AUDIOTASK~PLAYBACK"));
+    m_editors->SHowAudioBtnClick();
 }
 
 bool TOrvaMainForm::SetDictationPlayPosition(int milliseconds) {
-    return m_audioForm && m_audioForm->PlayFrom(milliseconds);
-}
-
-void TOrvaMainForm::dictationTransferFailed(const QString &text) {
-    m_ui.transferPanel->hide();
-    if (m_audioForm) {
-        // The work file is kept: the user transmits the same dictation again.
-        m_audioForm->ReopenAudioTask();
-        m_audioForm->show();
-        m_audioForm->raise();
-    }
-    m_messages->error(QStringLiteral("Audio File Transmit"), text);
-}
-
-// The editor reads the host's abbreviation list (client command 4) through the pipeline.
-THostAbbreviationAccess TOrvaMainForm::hostAbbreviationAccess() {
-    auto list = [this]() -> THostAbbreviations * {
-        return m_pipeline ? &m_pipeline->abbreviations() : nullptr;
-    };
-    THostAbbreviationAccess access;
-    access.ListCreated = [list] { return list() && list()->ListCreated; };
-    access.Value = [list](const QByteArray &name) { return list() ? list()->value(name) : QByteArray(); };
-    access.ClearAnswer = [list] {
-        if (THostAbbreviations *l = list()) {
-            l->LookupAnswer.clear();
-            l->LookupName.clear();
-        }
-    };
-    access.Answer = [list] {
-        THostAbbreviations *l = list();
-        return l ? qMakePair(l->LookupName, l->LookupAnswer) : QPair<QByteArray, QByteArray>();
-    };
-    return access;
+    return m_editors->SetDictationPlayPosition(milliseconds);
 }
 
 // ---- window shapes ------------------------------------------------------------------------------
@@ -844,11 +661,6 @@ void TOrvaMainForm::ExitButtonClick() {
 }
 
 bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_wpForm && event->type() == QEvent::Hide && !event->spontaneous() && isHidden()) {
-        show();
-        FocusTerminal();
-        return false;
-    }
     if (watched == m_ui.noLinkLight && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         NoLinkLightClick();
@@ -1285,9 +1097,7 @@ void TOrvaMainForm::CleanWorkFiles() {
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {
     // A recording under way is stopped and saved, and the host told, while the link is still up.
-    if (m_audioForm && m_audioForm->TaskOpen()) {
-        m_audioForm->close();
-    }
+    m_editors->CloseDictationTask();
     CleanWorkFiles();
     // The print server gets a few seconds for the host's jobs; the user hears of any it did not take.
     if (const int notPrinted = m_rawPrint->Finish()) {

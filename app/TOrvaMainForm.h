@@ -45,6 +45,8 @@ class MainFormSinks;
 class MainWindowShapes;
 class ReceivePipeline;
 class RequestBox;
+class EditorAndDictation;
+struct EditorFolders;
 class RequestImagePanel;
 class TDictationKeyTarget;
 class TVtTerminalEx;
@@ -87,7 +89,7 @@ public:
     // Client command "ORVAAUDIO" "PLAYFROM"; false without a dictation window that can play.
     bool SetDictationPlayPosition(int milliseconds);
     // The dictation window, created on first use; null until then.
-    TwpAudioForm *AudioForm() const { return m_audioForm; }
+    TwpAudioForm *AudioForm() const;
     // The dictation window's player and HID access (tests give stand-ins); before its first use.
     void SetDictationFactories(TwpAudioForm::PlayerFactory players,
                                TDictationDevices::BackendFactory backends);
@@ -108,6 +110,7 @@ public:
     void AdvancedbuttonClick();
     TTextAttForm *TextAttForm() const { return m_textAttForm; }
     const ReceivePipeline *Pipeline() const { return m_pipeline.get(); }
+    ReceivePipeline *Pipeline() { return m_pipeline.get(); }
     void LoginAsClick();
     void LogontoNewsystem1Click();
     void NoLinkLightClick();
@@ -200,13 +203,7 @@ private:
     bool terminalKeyPress(QKeyEvent *event);
     void terminalLeftButton(bool pressed);
     void Telnet1Receive();
-    THostAbbreviationAccess hostAbbreviationAccess();
-    TwpAudioForm &audioForm();
-    // The editor reads the audio times of a dictation's text from the dictation window, once both
-    // windows exist.
-    void connectEditorToDictation();
-    // The upload of a dictation ended without the host filing it: the task is shown again.
-    void dictationTransferFailed(const QString &text);
+    EditorFolders editorFolders() const;
     QByteArray CurrentLoginConversation() const;
     void buildTerminalTools();
     void sendAsPasted(const QString &text);
@@ -242,17 +239,12 @@ private:
     QString m_fontName;
     bool m_smartMouse = false;
     bool m_invertDetachedPrint = false;
-    // The report message buffer: the last report opened, opened again by WPEditButton.
-    QByteArray m_reportMessage;
 
     ConnectionController *m_connection = nullptr;
     RequestBox *m_requestBox = nullptr;
-    QPointer<TWPForm> m_wpForm;
+    EditorAndDictation *m_editors = nullptr;
     QPointer<TExportForm> m_exportForm;
     RawPrintQueue *m_rawPrint = nullptr;
     PrinterDiscovery *m_printerDiscovery = nullptr;
-    QPointer<TwpAudioForm> m_audioForm;
-    TwpAudioForm::PlayerFactory m_audioPlayers;
-    TDictationDevices::BackendFactory m_hidBackends;
     KeyDownPath m_keyDownPath;
 };
