@@ -12,12 +12,12 @@
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
 #include "editor/report/DynamicTarget.h"
-#include "editor/report/WorkFile.h"
 #include "editor/wpform/TWPForm.h"
 #include "effects/dialog/EffectSettings.h"
 #include "effects/dialog/TIniFile.h"
 #include "imaging/core/DLL96V1.h"
 #include "platform/audio/tests/AudioTestSupport.h"
+#include "platform/files/PrivateFile.h"
 #include "platform/fxlib/Palettes.h"
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/tests/TestSupport.h"
@@ -137,7 +137,7 @@ std::vector<Writer> writers() {
     return {
         {"work file (report copies, upload copy, decoded documents)",
          [](const QString &f) { return oldFile(f, "lastreport.rtf"); },
-         [](const QString &file) { return writePrivate(file, QByteArray(5000, 'r')); }},
+         [](const QString &file) { return PrivateFile::save(file, QByteArray(5000, 'r')); }},
         {"host audio of a task", [](const QString &f) { return oldFile(f, "Default.wav"); },
          [](const QString &file) { return DecodeBase64ToFile(QByteArray(6000, 'a').toBase64(), file); }},
         {"empty recording", [](const QString &f) { return oldFile(f, "AudioData.01000000000.wav"); },
@@ -397,7 +397,7 @@ TEST_F(Writers, ModesAsTheFolderAndTheFileGive) {
     EXPECT_TRUE(marks(ant, 0, 2));
     ::umask(0);
     const QString work = dir.filePath(QStringLiteral("work/lastreport.rtf"));
-    EXPECT_TRUE(writePrivate(work, "report"));
+    EXPECT_TRUE(PrivateFile::save(work, "report"));
     ::umask(umaskBefore);
     EXPECT_EQ(modeOf(tpl), 0644);
     EXPECT_EQ(modeOf(ant), 0664);

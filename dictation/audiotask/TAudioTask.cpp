@@ -3,7 +3,6 @@
 
 #include "common/HostText.h"
 #include "editor/report/EditorAudioStatus.h"
-#include "editor/report/WorkFile.h"
 #include "platform/files/PrivateFile.h"
 
 #include <QDir>
@@ -80,7 +79,7 @@ bool DecodeBase64ToFile(const QByteArray &base64, const QString &file, QString *
             *error = QStringLiteral("The audio data is not valid base64.");
         return false;
     }
-    return writePrivate(file, *decoded, error);
+    return PrivateFile::save(file, *decoded, error);
 }
 
 QString AudioWorkFileName(const QDateTime &at) {
@@ -192,7 +191,7 @@ void TAudioTask::writeAudio() {
             return;
         }
     }
-    if (!writePrivate(path, *audio, &error)) {
+    if (!PrivateFile::save(path, *audio, &error)) {
         if (ownFile)
             QFile::remove(path); // the empty file made for it above
         m_messages.warning(kCaption, failed + error);

@@ -3,7 +3,7 @@
 #include "editor/report/HostUpload.h"
 
 #include "common/Trace.h"
-#include "editor/report/WorkFile.h"
+#include "platform/files/PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -158,7 +158,7 @@ void writeDebugCopy(const QString &workFolder, const UploadMessage &m) {
     for (const QByteArray &line : m.lines)
         out += line + kCrLf;
     QString error;
-    if (!writePrivate(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
+    if (!PrivateFile::save(QDir(workFolder).filePath(QStringLiteral("Datacopy.txt")), out, &error))
         ORVA_TRACE("upload debug copy not written", error);
 }
 } // namespace

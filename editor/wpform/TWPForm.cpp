@@ -7,7 +7,6 @@
 #include "common/Trace.h"
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
-#include "editor/report/WorkFile.h"
 #include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
@@ -328,8 +327,8 @@ void TWPForm::writeLastMessage() {
     if (work.isEmpty())
         return;
     QString error;
-    if (!writePrivate(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
-                      ReceivedReportText + "\r\n", &error))
+    if (!PrivateFile::save(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
+                           ReceivedReportText + "\r\n", &error))
         ORVA_TRACE("lastpendrastring.txt not written", error);
 }
 
@@ -494,7 +493,7 @@ bool TWPForm::decodeStoredDocument() {
     QString error;
     if (!decoded)
         error = QStringLiteral("The report data is not valid base64.");
-    else if (writePrivate(WorkDocumentName, *decoded, &error))
+    else if (PrivateFile::save(WorkDocumentName, *decoded, &error))
         return true;
     QFile::remove(WorkDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),

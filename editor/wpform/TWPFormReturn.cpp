@@ -9,7 +9,6 @@
 #include "common/Trace.h"
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostMarkup.h"
-#include "editor/report/WorkFile.h"
 #include "platform/files/PrivateFile.h"
 #include "platform/richtext/TWpRtf.h"
 #include "platform/richtext/TWpTextControl.h"
@@ -72,7 +71,7 @@ bool writeCopy(const QString &path, const QByteArray &data) {
         if (attempt > 0)
             QThread::msleep(kRetryPauseMs);
         QString error;
-        if (writePrivate(path, data, &error))
+        if (PrivateFile::save(path, data, &error))
             return true;
         ORVA_TRACE("work copy not written", path + QStringLiteral(": ") + error);
     }
