@@ -24,8 +24,31 @@ import sys
 A4 = (2480, 3508)  # pixels at 300 dpi
 
 
+# The pictures are drawn side by side (an A4 page takes seconds); finish() waits for them all, then
+# joins the pages of each TIFF into its file.
+RUNNING = []
+JOINS = []
+
+
 def run(args):
-    subprocess.run(["convert"] + args, check=True)
+    RUNNING.append((subprocess.Popen(["convert"] + args), args[-1]))
+
+
+def wait_all():
+    failed = [path for proc, path in RUNNING if proc.wait() != 0]
+    RUNNING.clear()
+    if failed:
+        raise SystemExit("convert failed for " + ", ".join(failed))
+
+
+def finish():
+    wait_all()
+    for page_files, path in JOINS:
+        run(page_files + ["-units", "PixelsPerInch", "-density", "300", "-compress", "Group4", path])
+    wait_all()
+    for page_files, _ in JOINS:
+        for page_file in page_files:
+            os.remove(page_file)
 
 
 def form_page(request, page, pages, path_hint):
@@ -47,10 +70,12 @@ def form_page(request, page, pages, path_hint):
 
 
 def write_tiff(path, request, pages=3):
-    args = []
-    for p in range(1, pages + 1):
-        args += ["("] + form_page(request, p, pages, "biopsy") + [")"]
-    run(args + ["-units", "PixelsPerInch", "-density", "300", "-monochrome", "-compress", "Group4", path])
+    """Each page is drawn on its own, side by side with the rest; finish() joins them."""
+    tiff = ["-units", "PixelsPerInch", "-density", "300", "-monochrome", "-compress", "Group4"]
+    page_files = ["%s.page%d.tif" % (path, p) for p in range(1, pages + 1)]
+    for p, page_file in enumerate(page_files, 1):
+        run(form_page(request, p, pages, "biopsy") + tiff + [page_file])
+    JOINS.append((page_files, path))
 
 
 def write_jpeg(path, request):
@@ -94,6 +119,7 @@ def main():
     if a.alternate:
         os.makedirs(os.path.join(a.alternate, "5555"), exist_ok=True)
         write_png(os.path.join(a.alternate, "5555", "55550001~A01.png"), "Label 55550001")
+    finish()
     return 0
 
 
