@@ -51,10 +51,14 @@ public:
         }
     }
     void end() {
-        if (!m_failed && !m_printer.EndDoc()) {
+        if (m_failed) {
+            return; // settled when it failed, or left to the count when the queue was ending
+        }
+        if (m_printer.EndDoc()) {
+            settle();
+        } else {
             fail(m_printer.LastError());
         }
-        settle();
     }
     void abort() {
         m_printer.Abort();
@@ -118,7 +122,7 @@ RawPrintQueue::~RawPrintQueue() {
 
 int RawPrintQueue::Finish(int waitMs) {
     if (m_finished) {
-        return m_notPrinted;
+        return 0;
     }
     m_finished = true;
     // Runs after every call queued before it, also when those are skipped; the thread ends with it.
@@ -145,8 +149,7 @@ int RawPrintQueue::Finish(int waitMs) {
     }
     m_worker = nullptr;
     m_thread = nullptr;
-    m_notPrinted = m_shared->unsettled.load();
-    return m_notPrinted;
+    return m_shared->unsettled.load();
 }
 
 QString RawPrintQueue::NotPrintedText(int notPrinted) {

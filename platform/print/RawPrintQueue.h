@@ -40,7 +40,7 @@ public:
     // The work queued gets up to `waitMs` to be done; then the rest is dropped and the call under
     // way stopped (the thread is left to end on its own should the spooler not return). An open job
     // is aborted. Returns the number of jobs begun that were neither printed nor reported as failed.
-    // The queue takes no more work after it; a second call returns the same number.
+    // The queue takes no more work after it; a second call finds nothing more and returns 0.
     int Finish(int waitMs = kFinishWaitMs);
     // What the user is told of the jobs Finish found not printed.
     static QString NotPrintedText(int notPrinted);
@@ -62,7 +62,6 @@ private:
     const qint64 m_maxQueuedBytes;
     bool m_dropping = false; // the current job passed the bound: its data goes no further
     bool m_finished = false;
-    int m_notPrinted = 0;
     std::shared_ptr<Shared> m_shared;
     QThread *m_thread = nullptr;
     Worker *m_worker = nullptr;
