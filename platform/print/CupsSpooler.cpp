@@ -173,7 +173,10 @@ bool CupsSpooler::OpenPrinter(const QString &name) {
             break;
         }
         if (!response) {
-            break; // no answer: asking again would only wait again
+            // No answer: asking again would only wait again.
+            fail(QStringLiteral("The printer \"%1\" could not be opened.").arg(name));
+            disconnect();
+            return false;
         }
     }
     if (m_resource.isEmpty()) {
