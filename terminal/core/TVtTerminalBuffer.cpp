@@ -8,8 +8,10 @@
 namespace {
 constexpr int kMinCount = 2;
 
-[[noreturn]] void tooSmall(const char *where) {
-    throw TVtBufferError(std::string(where) + ": new count too small");
+bool tooSmall(const char *where, QString *error) {
+    if (error)
+        *error = QString::fromLatin1(where) + QStringLiteral(": new count too small");
+    return false;
 }
 } // namespace
 
@@ -550,9 +552,9 @@ void TVtTerminalBuffer::SetLineAttr(int row, uint8_t attr) {
 
 // ---- geometry ------------------------------------------------------------------------------
 
-void TVtTerminalBuffer::tbSetColCount(int n) {
+bool TVtTerminalBuffer::tbSetColCount(int n, QString *error) {
     if (n < kMinCount)
-        tooSmall("TVtTerminalBuffer.tbSetColCount");
+        return tooSmall("TVtTerminalBuffer.tbSetColCount", error);
     auto cells = std::vector<TVtCell>(std::size_t(m_svRows) * std::size_t(n), m_fill);
     auto lineAttr = std::vector<uint8_t>(std::size_t(m_svRows), uint8_t(vtlSingle));
     const int keep = std::min(m_cols, n);
@@ -571,25 +573,27 @@ void TVtTerminalBuffer::tbSetColCount(int n) {
     m_curCol = std::min(m_curCol, n - 1);
     setRegion(false, 0, m_rows - 1);
     invalidateRows(0, m_rows - 1);
+    return true;
 }
 
-void TVtTerminalBuffer::tbSetRowCount(int n) {
+bool TVtTerminalBuffer::tbSetRowCount(int n, QString *error) {
     if (n == m_rows || n > m_svRows)
-        return;
+        return true;
     if (n < kMinCount)
-        tooSmall("TVtTerminalBuffer.tbSetRowCount");
+        return tooSmall("TVtTerminalBuffer.tbSetRowCount", error);
     const int internal = internalRow(m_curRow);
     m_rows = n;
     m_curRow = std::max(0, internal - (m_svRows - m_rows));
     setRegion(false, 0, m_rows - 1);
     invalidateRows(0, m_rows - 1);
+    return true;
 }
 
-void TVtTerminalBuffer::tbSetSVRowCount(int n) {
+bool TVtTerminalBuffer::tbSetSVRowCount(int n, QString *error) {
     if (n < kMinCount)
-        tooSmall("TVtTerminalBuffer.tbSetSVRowCount");
+        return tooSmall("TVtTerminalBuffer.tbSetSVRowCount", error);
     if (n == m_svRows)
-        return;
+        return true;
     const int oldSv = m_svRows;
     const int keep = std::min(oldSv, n);
     auto cells = std::vector<TVtCell>(std::size_t(n) * std::size_t(m_cols), m_fill);
@@ -616,4 +620,5 @@ void TVtTerminalBuffer::tbSetSVRowCount(int n) {
         setRegion(false, 0, m_rows - 1);
     }
     invalidateRows(0, m_rows - 1);
+    return true;
 }

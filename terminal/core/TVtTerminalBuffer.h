@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
 // Cell attribute bits.
@@ -43,11 +43,6 @@ struct TVtRect {
     int Right = 0;
     int Bottom = 0;
     bool operator==(const TVtRect &) const = default;
-};
-
-class TVtBufferError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 class TVtTerminalBuffer {
@@ -150,9 +145,10 @@ public:
     int ColCount() const { return m_cols; }
     int RowCount() const { return m_rows; }
     int SVRowCount() const { return m_svRows; }
-    void tbSetColCount(int n);
-    void tbSetRowCount(int n);
-    void tbSetSVRowCount(int n);
+    // A count below 2 is refused with "<function>: new count too small" and the buffer is unchanged.
+    bool tbSetColCount(int n, QString *error = nullptr);
+    bool tbSetRowCount(int n, QString *error = nullptr);
+    bool tbSetSVRowCount(int n, QString *error = nullptr);
 
     bool UseAbsAddress() const { return m_absAddress; }
     bool UseAutoWrap() const { return m_autoWrap; }

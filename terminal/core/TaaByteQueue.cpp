@@ -2,7 +2,6 @@
 #include "terminal/core/TaaByteQueue.h"
 
 #include <cstring>
-#include <string>
 
 namespace {
 constexpr std::size_t kInitialCapacity = 64;
@@ -11,12 +10,12 @@ constexpr std::size_t kMaxCapacity = std::size_t(1) << 30;
 
 TaaByteQueue::TaaByteQueue() : m_block(kInitialCapacity) {}
 
-void TaaByteQueue::ensureRoom(std::size_t n) {
+bool TaaByteQueue::ensureRoom(std::size_t n) {
     if (n > kMaxCapacity - m_write)
-        throw std::length_error("TaaByteQueue: queue too large");
+        return false;
     const std::size_t needed = m_write + n;
     if (needed <= m_block.size())
-        return;
+        return true;
     std::size_t capacity = m_block.size();
     while (capacity < needed)
         capacity *= 2;
@@ -24,21 +23,25 @@ void TaaByteQueue::ensureRoom(std::size_t n) {
     std::vector<char> block(capacity);
     std::memcpy(block.data(), m_block.data(), m_write);
     m_block.swap(block);
+    return true;
 }
 
-void TaaByteQueue::Put(const char *data, int n) {
+bool TaaByteQueue::Put(const char *data, int n) {
     if (n <= 0)
-        return;
-    ensureRoom(std::size_t(n));
+        return true;
+    if (!ensureRoom(std::size_t(n)))
+        return false;
     std::memcpy(m_block.data() + m_write, data, std::size_t(n));
     m_write += std::size_t(n);
     m_reserved = 0;
+    return true;
 }
 
 char *TaaByteQueue::Reserve(int n) {
     if (n < 0)
         n = 0;
-    ensureRoom(std::size_t(n));
+    if (!ensureRoom(std::size_t(n)))
+        return nullptr;
     m_reserved = std::size_t(n);
     return m_block.data() + m_write;
 }
@@ -52,10 +55,13 @@ void TaaByteQueue::Advance(int n) {
     m_reserved -= count;
 }
 
-const char *TaaByteQueue::Peek(int n) const {
-    if (n < 0 || std::size_t(n) > m_write - m_read)
-        throw std::out_of_range("TaaByteQueue.Peek: " + std::to_string(m_write - m_read) + " bytes held, " +
-                                std::to_string(n) + " requested");
+const char *TaaByteQueue::Peek(int n, QString *error) const {
+    if (n < 0 || std::size_t(n) > m_write - m_read) {
+        if (error)
+            *error =
+                QStringLiteral("TaaByteQueue.Peek: %1 bytes held, %2 requested").arg(m_write - m_read).arg(n);
+        return nullptr;
+    }
     return m_block.data() + m_read;
 }
 

@@ -104,14 +104,12 @@ void TVtCustomTerminal::attachEmulator(TVtTerminalEmulator *emulator) {
     }
     m_emulator = emulator;
     if (previous && previous != emulator) {
-        try {
-            TVtTerminalBuffer &b = emulator->Buffer();
-            b.tbSetSVRowCount(previous->Buffer().SVRowCount());
-            b.tbSetRowCount(previous->Buffer().RowCount());
-            b.tbSetColCount(previous->Buffer().ColCount());
-        } catch (const std::exception &e) {
-            ORVA_TRACE(QStringLiteral("terminal size on emulator change"), QString::fromUtf8(e.what()));
-        }
+        TVtTerminalBuffer &b = emulator->Buffer();
+        const TVtTerminalBuffer &was = previous->Buffer();
+        QString error;
+        if (!b.tbSetSVRowCount(was.SVRowCount(), &error) || !b.tbSetRowCount(was.RowCount(), &error) ||
+            !b.tbSetColCount(was.ColCount(), &error))
+            ORVA_TRACE(QStringLiteral("terminal size on emulator change"), error);
     }
     emulator->SetTerminal(this);
     emulator->Buffer().OnScrollRows = [this](int count, int first, int last) {
@@ -133,7 +131,10 @@ void TVtCustomTerminal::SetEmulator(TVtTerminalEmulator *emulator) {
 void TVtCustomTerminal::WriteString(const QByteArray &bytes) {
     if (bytes.isEmpty())
         return;
-    m_queue.Put(bytes);
+    if (!m_queue.Put(bytes)) {
+        ORVA_TRACE(QStringLiteral("terminal: host text not queued, queue full"), bytes.size());
+        return;
+    }
     if (!m_dataReadyPosted) {
         m_dataReadyPosted = true;
         QCoreApplication::postEvent(this, new QEvent(kDataReady));
@@ -220,10 +221,8 @@ void TVtCustomTerminal::setColumns(int columns) {
     columns = std::min(columns, limit);
     if (columns == Columns())
         return;
-    try {
-        m_emulator->Buffer().tbSetColCount(columns);
-    } catch (const std::exception &e) {
-        ORVA_TRACE(QStringLiteral("terminal columns"), QString::fromUtf8(e.what()));
+    if (QString error; !m_emulator->Buffer().tbSetColCount(columns, &error)) {
+        ORVA_TRACE(QStringLiteral("terminal columns"), error);
         return;
     }
     m_firstCol = 1;
@@ -236,10 +235,8 @@ void TVtCustomTerminal::setColumns(int columns) {
 void TVtCustomTerminal::setRows(int rows) {
     if (rows == Rows())
         return;
-    try {
-        m_emulator->Buffer().tbSetRowCount(rows);
-    } catch (const std::exception &e) {
-        ORVA_TRACE(QStringLiteral("terminal rows"), QString::fromUtf8(e.what()));
+    if (QString error; !m_emulator->Buffer().tbSetRowCount(rows, &error)) {
+        ORVA_TRACE(QStringLiteral("terminal rows"), error);
         return;
     }
     m_selection.Clear();
@@ -250,10 +247,8 @@ void TVtCustomTerminal::setRows(int rows) {
 void TVtCustomTerminal::setScrollbackRows(int rows) {
     if (rows <= 0 || rows == ScrollbackRows())
         return;
-    try {
-        m_emulator->Buffer().tbSetSVRowCount(rows);
-    } catch (const std::exception &e) {
-        ORVA_TRACE(QStringLiteral("terminal scrollback rows"), QString::fromUtf8(e.what()));
+    if (QString error; !m_emulator->Buffer().tbSetSVRowCount(rows, &error)) {
+        ORVA_TRACE(QStringLiteral("terminal scrollback rows"), error);
         return;
     }
     m_selection.Clear();
