@@ -246,7 +246,8 @@ private slots:
     }
 
     // R: each report message opens the editor with what it carries; ESC abandons it, F10 returns it
-    // to a host that refuses it with NAK (and sends the next report) or fails it with BEL.
+    // to a host that refuses it with NAK (and sends the next report) or fails it with BEL; F2 asks the
+    // host for words it knows, answers late or does not know.
     void reportMessages() {
         Session s;
         QVERIFY(s.connect());
@@ -320,6 +321,19 @@ private slots:
                  pressInEditor(s, Qt::Key_F10);
              },
              "[221] 'REPORT 26/00139*SKBX' filed."},
+            {"A",
+             [](Session &s) {
+                 if (!editorShows(s, "press F2"))
+                     return false;
+                 UserDriver user(s.editor());
+                 for (const char *word : {"scc", " lfts", " xyz"}) {
+                     user.type(word);
+                     user.press(Qt::Key_F2);
+                 }
+                 return editorShows(s, "squamous cell carcinoma liver function tests xyz") &&
+                        s.events("lookup").size() == 3;
+             },
+             abandon, "Report 26/00140*SKBX abandoned"},
         };
         walk(s, "REPORT MESSAGES", rows);
         if (QTest::currentTestFailed())

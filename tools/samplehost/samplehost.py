@@ -910,6 +910,10 @@ REPORT_MESSAGES = [
      lambda: report_message("26/00138", ("RESULTTEXT", "Press F10: the host refuses this one with NAK.~"))),
     (b"9", b"The host fails the upload (BEL): save it again",
      lambda: report_message("26/00139", ("RESULTTEXT", "Press F10: the host answers BEL, press F10 again.~"))),
+    (b"A", b"Abbreviations the host looks up: found, found after a delay, not found",
+     lambda: report_message(
+         "26/00140", ("RESULTTEXT", "Type a word and press F2: scc the host knows, lfts it answers after "
+                                    "3 seconds, xyz it does not know (the word stays).~"))),
 ]
 REPORT_REPLIES = {b"8": "nak", b"9": "bel"}
 
@@ -1281,6 +1285,9 @@ def report_message_session(conn, log, upload_dir, key, body):
         after = report_fields(next_report)
         filed = (b"Refused with NAK; the next report, " + after.get(b"REQCODE", b"") + b"*" +
                  after.get(b"PROCCODE", b"") + b", filed.")
+    # The host's abbreviation list goes first, as with choice 3: the editor asks the host for other
+    # words only once the host has sent its list.
+    conn.send(object_request(["orva", "10", "4", "systemabrreplace"] + HOST_ABBREVIATIONS))
     return send_and_await(conn, log, "report", name, body, upload_dir, "upload", reply=reply,
                           next_report=next_report, status={
                               "abandoned": b"Report " + name + b" abandoned: nothing filed.",
