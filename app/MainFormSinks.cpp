@@ -3,6 +3,7 @@
 
 #include "app/EditorAndDictation.h"
 #include "app/TOrvaMainForm.h"
+#include "app/TerminalTools.h"
 #include "app/capture/LocalCapture.h"
 #include "app/export/TExportForm.h"
 #include "app/pipeline/ReceivePipeline.h"
@@ -44,38 +45,39 @@ void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
 }
 
 void MainFormSinks::HostCaptureChanged(bool on) {
-    m_form.showCaptureButton(on);
+    m_form.m_tools->ShowCaptureButton(on);
 }
 
 bool MainFormSinks::ItemTransferActive() {
-    return m_form.m_exportForm && m_form.m_exportForm->Transfer().Active();
+    const ItemTransfer *transfer = m_form.m_tools->Transfer();
+    return transfer && transfer->Active();
 }
 
 void MainFormSinks::ItemTransferReply(const QByteArray &text) {
-    if (m_form.m_exportForm) {
-        m_form.m_exportForm->Transfer().Reply(text);
+    if (ItemTransfer *transfer = m_form.m_tools->Transfer()) {
+        transfer->Reply(text);
     }
 }
 
 void MainFormSinks::EndItemTransfer() {
-    if (m_form.m_exportForm) {
-        m_form.m_exportForm->Transfer().End();
+    if (ItemTransfer *transfer = m_form.m_tools->Transfer()) {
+        transfer->End();
     }
 }
 
 bool MainFormSinks::LocalCaptureActive() {
-    return m_form.m_capture->isOn();
+    return m_form.m_tools->Capture().isOn();
 }
 
 bool MainFormSinks::LocalCaptureWrite(const QByteArray &bytes) {
-    return m_form.m_capture->write(bytes);
+    return m_form.m_tools->Capture().write(bytes);
 }
 
 void MainFormSinks::StopLocalCapture() {
-    LocalCapture &capture = *m_form.m_capture;
+    LocalCapture &capture = m_form.m_tools->Capture();
     const QString reason = capture.errorString();
     capture.stop();
-    m_form.showCaptureButton(m_form.m_pipeline && m_form.m_pipeline->hostCaptureOn());
+    m_form.m_tools->ShowCaptureButton(m_form.m_pipeline && m_form.m_pipeline->hostCaptureOn());
     m_posted.error(QStringLiteral("Capture to File."), QStringLiteral("The capture file ") +
                                                            capture.fileName() +
                                                            QStringLiteral(" could not be written, and file "

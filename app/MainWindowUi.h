@@ -38,8 +38,6 @@ struct MainWindowUi {
     QFrame *transferPanel = nullptr;
     QProgressBar *docProgressBar = nullptr;
     QMenu *mainBarPopUp = nullptr;
-    QMenu *vtPopup = nullptr;
-    QAction *copyAction = nullptr;
     QAction *loginState = nullptr;
     QAction *loginAs = nullptr;
     QAction *logonNewSystem = nullptr;

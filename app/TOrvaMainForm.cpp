@@ -11,7 +11,7 @@
 #include "app/RequestBox.h"
 #include "app/RequestImagePanel.h"
 #include "app/ScreenPrint.h"
-#include "app/TerminalClipboard.h"
+#include "app/TerminalTools.h"
 #include "app/capture/LocalCapture.h"
 #include "app/export/TExportForm.h"
 #include "app/keymap/KeyMap.h"
@@ -111,7 +111,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
     m_editors = new EditorAndDictation(*this, m_ui, m_settings, *m_sendQueue, *m_messages);
     m_dictationKeys = m_editors->DictationWindowKeys();
-    m_capture = std::make_unique<LocalCapture>();
     m_rawPrint = new RawPrintQueue(std::make_unique<CupsSpooler>(), this);
     m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
     m_rawPrint->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
@@ -122,23 +121,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                          QStringLiteral("The host sent a print job, but it could not be printed.\n") +
                              reason);
     });
-    m_printerDiscovery = new PrinterDiscovery(this);
-    connect(m_printerDiscovery, &PrinterDiscovery::finished, this,
-            [this](bool ok, const QStringList &, const QString &error) {
-                QGuiApplication::restoreOverrideCursor();
-                if (!ok) {
-                    m_messages->error(QStringLiteral("Print Screen"),
-                                      QStringLiteral("The screen was not printed.\n") + error);
-                    return;
-                }
-                QPrinter printer(QPrinter::HighResolution);
-                printer.setDocName(QStringLiteral("Orva Screen Dump."));
-                QPrintDialog dialog(&printer, this);
-                if (dialog.exec() == QDialog::Accepted && !PrintScreenText(printer)) {
-                    m_messages->error(QStringLiteral("Print Screen"),
-                                      QStringLiteral("The screen could not be printed."));
-                }
-            });
     m_connection = new ConnectionController(*m_telnet, *m_messages, this);
 
     auto *layout = new QVBoxLayout(this);
@@ -335,7 +317,7 @@ void TOrvaMainForm::About1Click() {
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
     m_keyMap->FillKeyNameTable();
-    m_smartMouse = false;
+    m_tools->SetSmartMouse(false);
     m_requestBox->SetDetachedImages(false);
 
     m_programDir = QCoreApplication::applicationDirPath();
@@ -370,7 +352,7 @@ bool TOrvaMainForm::FormCreate() {
         emulator->SetAnsiMode(true);
     }
     loadCharSetTable();
-    m_ui.terminal->setSmartMouseClicks(m_smartMouse);
+    m_ui.terminal->setSmartMouseClicks(m_tools->SmartMouse());
     m_created = true;
     return true;
 }
@@ -525,7 +507,7 @@ void TOrvaMainForm::readRegistry() {
         m_fontSize = reg.ReadInteger(QStringLiteral("FontSize"), m_fontSize);
         m_shapes->ReadPlace(reg);
         m_invertDetachedPrint = reg.ReadBool(QStringLiteral("InvertDetachedImagePrint"), false);
-        m_smartMouse = reg.ReadBool(QStringLiteral("SmartMouseEnabled"), false);
+        m_tools->SetSmartMouse(reg.ReadBool(QStringLiteral("SmartMouseEnabled"), false));
         m_requestBox->SetDetachedImages(reg.ReadBool(QStringLiteral("DetachedImageDefault"), false));
     } else {
         m_ui.terminal->SetDefForeColor(kDefaultFore);
@@ -535,7 +517,6 @@ void TOrvaMainForm::readRegistry() {
         m_fontName = QStringLiteral("Orva VT");
         m_fontSize = 12;
     }
-    m_ui.toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
     m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_requestBox->DetachedImages());
 }
 
@@ -546,7 +527,7 @@ void TOrvaMainForm::WriteRegistrySettings() {
     reg.WriteString(QStringLiteral("FontName"), m_fontName);
     reg.WriteInteger(QStringLiteral("FontSize"), m_fontSize);
     m_shapes->WritePlace(reg);
-    reg.WriteBool(QStringLiteral("SmartMouseEnabled"), m_smartMouse);
+    reg.WriteBool(QStringLiteral("SmartMouseEnabled"), m_tools->SmartMouse());
     reg.WriteBool(QStringLiteral("InvertDetachedImagePrint"), m_invertDetachedPrint);
     reg.WriteBool(QStringLiteral("DetachedImageDefault"), m_requestBox->DetachedImages());
     if (!reg.Flush()) {
@@ -786,20 +767,7 @@ void TOrvaMainForm::buildImageArea() {
     m_ui.terminal->viewport()->installEventFilter(this);
     connect(m_ui.viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
 
-    m_ui.vtPopup = new QMenu(this);
-    m_ui.vtPopup->setObjectName(QStringLiteral("VTPopup"));
-    m_ui.copyAction = m_ui.vtPopup->addAction(QStringLiteral("&Copy"), this, &TOrvaMainForm::CopyClick);
-    m_ui.copyAction->setObjectName(QStringLiteral("Copy1"));
-    m_ui.vtPopup->addAction(QStringLiteral("&Paste"), this, &TOrvaMainForm::PasteClick)
-        ->setObjectName(QStringLiteral("Paste1"));
-    m_ui.vtPopup->addAction(QStringLiteral("&View Image"), this, &TOrvaMainForm::ViewImageClick)
-        ->setObjectName(QStringLiteral("ViewImage1"));
-    connect(m_ui.vtPopup, &QMenu::aboutToShow, this,
-            [this] { m_ui.copyAction->setEnabled(!m_ui.terminal->GetSelectedText().isEmpty()); });
-    m_ui.terminal->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_ui.terminal, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_ui.vtPopup->popup(m_ui.terminal->mapToGlobal(pos)); });
-    buildTerminalTools();
+    m_tools = new TerminalTools(*this, m_ui, m_settings, *m_telnet, *m_messages, m_programDir);
 }
 
 void TOrvaMainForm::RowseekTimerTimer() {
@@ -844,102 +812,48 @@ void TOrvaMainForm::SetCurrentImageSource(const QString &source) {
 
 // ---- capture, screen print, export and import, clipboard, smart mouse ---------------------------
 
-void TOrvaMainForm::buildTerminalTools() {
-    // The smart mouse's Enter goes the way a typed key goes: the key map first.
-    m_keyDownPath = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
-    connect(m_ui.terminal, &TVtTerminalEx::smartMouseClick, this, &TOrvaMainForm::VtTerminal1SmartMouseClick);
-    connect(m_ui.terminal, &TVtCustomTerminal::textDropped, this, &TOrvaMainForm::sendAsPasted);
-}
-
 void TOrvaMainForm::FileCapturebuttonClick() {
-    m_capture->ButtonClick(*m_messages);
-    showCaptureButton(m_pipeline && m_pipeline->hostCaptureOn());
-}
-
-// The button stays down while the user's capture or the host's runs.
-void TOrvaMainForm::showCaptureButton(bool hostCaptureOn) {
-    m_ui.toolButton(QStringLiteral("FileCapturebutton"))->setChecked(m_capture->isOn() || hostCaptureOn);
+    m_tools->FileCapturebuttonClick();
 }
 
 void TOrvaMainForm::PrintTextButtonClick() {
-    if (!m_printerDiscovery->running()) {
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-        m_printerDiscovery->start();
-    }
+    m_tools->PrintTextButtonClick();
 }
 
 bool TOrvaMainForm::PrintScreenText(QPrinter &printer) {
-    printer.setDocName(QStringLiteral("Orva Screen Dump."));
-    QList<QByteArray> rows;
-    for (int row = 1; row <= m_ui.terminal->Rows(); ++row) {
-        rows.append(m_ui.terminal->GetRowText(row));
-    }
-    return ScreenPrint::PrintRows(printer, m_ui.terminal->terminalFont(), rows);
-}
-
-TExportForm *TOrvaMainForm::exportForm() {
-    if (!m_exportForm) {
-        m_exportForm = new TExportForm(*m_telnet, *m_messages, m_programDir, this);
-        // The host writes an import through its capture: the file the user chose is allowed for as
-        // long as that import runs.
-        connect(&m_exportForm->Transfer(), &ItemTransfer::activeChanged, this, [this](bool active) {
-            const ItemTransfer &t = m_exportForm->Transfer();
-            if (m_pipeline) {
-                m_pipeline->commands().ImportTarget =
-                    active && t.ImportMode()
-                        ? QDir::cleanPath(QFileInfo(LocalPath::toLocalPath(t.WinFile())).absoluteFilePath())
-                        : QString();
-            }
-        });
-    }
-    // The codes of the setup file as it reads now.
-    m_exportForm->setCodes(ItemTransfer::Codes::fromSetup(m_settings));
-    return m_exportForm;
+    return m_tools->PrintScreenText(printer);
 }
 
 void TOrvaMainForm::ToolButton5Click() {
-    exportForm()->ShowExport();
+    m_tools->ToolButton5Click();
 }
 
 void TOrvaMainForm::ToolButton6Click() {
-    exportForm()->ShowImport();
+    m_tools->ToolButton6Click();
 }
 
 void TOrvaMainForm::CopyClick() {
-    if (m_ui.terminal->GetSelectedText().isEmpty()) {
-        return;
-    }
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    m_ui.terminal->CopyToClipboard();
-    const QString copied = clipboard->text();
-    const QString text = TerminalClipboard::CopiedText(copied);
-    if (text != copied) {
-        clipboard->setText(text);
-    }
-    EndSelectionHold();
+    m_tools->CopyClick();
 }
 
 void TOrvaMainForm::PasteClick() {
-    sendAsPasted(QGuiApplication::clipboard()->text());
-}
-
-void TOrvaMainForm::sendAsPasted(const QString &text) {
-    const QByteArray bytes = TerminalClipboard::PasteBytes(text);
-    if (!bytes.isEmpty()) {
-        m_telnet->Send(bytes);
-    }
-    EndSelectionHold();
+    m_tools->PasteClick();
 }
 
 void TOrvaMainForm::VtTerminal1SmartMouseClick(int, int, const QByteArray &text) {
-    if (m_telnet->State() != LinkState::Connected) {
-        return;
-    }
-    m_telnet->Send(text + '\r');
-    // Then as the Enter key pressed without a modifier.
-    int key = kEnterKey;
-    m_keyDownPath(key, 0);
+    m_tools->VtTerminal1SmartMouseClick(text);
+}
+
+void TOrvaMainForm::ForecolourClick() {
+    m_tools->ForecolourClick();
+}
+
+void TOrvaMainForm::backcolourClick() {
+    m_tools->backcolourClick();
+}
+
+void TOrvaMainForm::setKeyDownPath(KeyDownPath path) {
+    m_tools->SetKeyDownPath(std::move(path));
 }
 
 // ---- menu and buttons ---------------------------------------------------------------------------
@@ -1040,36 +954,20 @@ void TOrvaMainForm::FontDownbuttonClick() {
     }
 }
 
-void TOrvaMainForm::ForecolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->ForeColor()), this, QString());
-    if (c.isValid()) {
-        m_ui.terminal->SetForeColor(qColorToBgr(c));
-    }
-}
-
-void TOrvaMainForm::backcolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->DefBackColor()), this, QString());
-    if (c.isValid()) {
-        m_ui.terminal->SetDefBackColor(qColorToBgr(c));
-    }
-}
-
 void TOrvaMainForm::ImageDisplayOptionToolBtnClick() {
     m_requestBox->SetDetachedImages(!m_requestBox->DetachedImages());
     m_ui.toolButton(QStringLiteral("ImageDisplayOptionToolBtn"))->setChecked(m_requestBox->DetachedImages());
 }
 
 void TOrvaMainForm::SmartMouseClick() {
-    m_smartMouse = !m_smartMouse;
-    m_ui.toolButton(QStringLiteral("SmartMouse"))->setChecked(m_smartMouse);
-    m_ui.terminal->setSmartMouseClicks(m_smartMouse);
+    m_tools->SetSmartMouse(!m_tools->SmartMouse());
 }
 
 void TOrvaMainForm::ResetPendraBtnClick() {
     // The result transfer ends here. An export or import ends through its own Cancel, which takes the
     // host's line editor out of insert mode; a host print job goes on to its end and prints whole.
-    if (m_exportForm && m_exportForm->Transfer().Active()) {
-        m_exportForm->Transfer().Cancel();
+    if (ItemTransfer *transfer = m_tools->Transfer(); transfer && transfer->Active()) {
+        transfer->Cancel();
     }
     if (m_sinks) {
         m_sinks->ClearSendQueue();

@@ -45,6 +45,7 @@ class MainFormSinks;
 class MainWindowShapes;
 class ReceivePipeline;
 class RequestBox;
+class TerminalTools;
 class EditorAndDictation;
 struct EditorFolders;
 class RequestImagePanel;
@@ -142,7 +143,7 @@ public:
     // The terminal's key-down handling (virtual-key code, shift state) that the smart mouse runs for
     // Enter after its digits: the key map's VtTerminal1KeyDown unless a test puts its own.
     using KeyDownPath = std::function<void(int &key, int shift)>;
-    void setKeyDownPath(KeyDownPath path) { m_keyDownPath = std::move(path); }
+    void setKeyDownPath(KeyDownPath path);
 
     // Request images: the request box, the screen watcher and the host's lists.
     void RowseekTimerTimer();
@@ -205,10 +206,6 @@ private:
     void Telnet1Receive();
     EditorFolders editorFolders() const;
     QByteArray CurrentLoginConversation() const;
-    void buildTerminalTools();
-    void sendAsPasted(const QString &text);
-    void showCaptureButton(bool hostCaptureOn);
-    TExportForm *exportForm();
 
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
@@ -218,7 +215,6 @@ private:
     TTextAttForm *m_textAttForm = nullptr;
     HostLink *m_telnet = nullptr;
     std::unique_ptr<HostSendQueue> m_sendQueue;
-    std::unique_ptr<LocalCapture> m_capture;
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
@@ -237,14 +233,11 @@ private:
     bool m_created = false;
     int m_fontSize = 12;
     QString m_fontName;
-    bool m_smartMouse = false;
     bool m_invertDetachedPrint = false;
 
     ConnectionController *m_connection = nullptr;
     RequestBox *m_requestBox = nullptr;
+    TerminalTools *m_tools = nullptr;
     EditorAndDictation *m_editors = nullptr;
-    QPointer<TExportForm> m_exportForm;
     RawPrintQueue *m_rawPrint = nullptr;
-    PrinterDiscovery *m_printerDiscovery = nullptr;
-    KeyDownPath m_keyDownPath;
 };
