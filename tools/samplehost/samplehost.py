@@ -218,19 +218,6 @@ def read_menu_input(conn):
             continue
         if b == 0 and not line:
             return ("key", "NUL")
-        if b == FRAME_START[0]:
-            # An event the workstation still sends for a form that has gone (the host destroyed it on
-            # the way back to the menu) is no part of what the user types.
-            frame = bytearray()
-            while True:
-                c = next_byte()
-                if c is None:
-                    return None
-                if c == FRAME_END[0]:
-                    break
-                frame.append(c)
-            conn.log.event("late_event", hex=bytes(frame).hex())
-            continue
         if b == 0x1B:
             seq = bytearray(b"\x1b")
             intro = next_byte()
