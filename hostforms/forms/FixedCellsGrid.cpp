@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 FixedCellsGrid::FixedCellsGrid(QWidget *parent)
     : QTableWidget(parent), m_top(overlay(QStringLiteral("FixedRows"))),
@@ -58,6 +59,7 @@ QTableView *FixedCellsGrid::overlay(const QString &name) {
 void FixedCellsGrid::setFixedCells(int rows, int columns) {
     m_rows = std::max(0, rows);
     m_columns = std::max(0, columns);
+    copySections();
     placeOverlays();
 }
 
@@ -93,16 +95,19 @@ void FixedCellsGrid::copyRowHeight(int row, int height) {
     }
 }
 
-void FixedCellsGrid::placeOverlays() {
-    const QRect area = viewport()->geometry();
-    const int height = fixedHeight(), width = fixedWidth();
+void FixedCellsGrid::copySections() {
     for (QTableView *v : {m_top, m_left, m_corner}) {
         if (v->showGrid() != showGrid() || v->gridStyle() != gridStyle()) {
             v->setShowGrid(showGrid());
             v->setGridStyle(gridStyle());
         }
-        v->horizontalHeader()->setDefaultSectionSize(horizontalHeader()->defaultSectionSize());
-        v->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        // Setting a default size walks every section: only when it differs.
+        for (auto [mine, theirs] : {std::pair(horizontalHeader(), v->horizontalHeader()),
+                                    std::pair(verticalHeader(), v->verticalHeader())}) {
+            if (theirs->defaultSectionSize() != mine->defaultSectionSize()) {
+                theirs->setDefaultSectionSize(mine->defaultSectionSize());
+            }
+        }
     }
     // Widths of every column (the fixed rows scroll sideways), heights of the fixed rows; other
     // row heights follow as the grid's change.
@@ -112,6 +117,11 @@ void FixedCellsGrid::placeOverlays() {
     for (int r = 0; r < std::min(m_rows, rowCount()); ++r) {
         copyRowHeight(r, rowHeight(r));
     }
+}
+
+void FixedCellsGrid::placeOverlays() {
+    const QRect area = viewport()->geometry();
+    const int height = fixedHeight(), width = fixedWidth();
     m_top->setGeometry(area.x(), area.y(), area.width(), height);
     m_left->setGeometry(area.x(), area.y(), width, area.height());
     m_corner->setGeometry(area.x(), area.y(), width, height);
@@ -124,6 +134,7 @@ void FixedCellsGrid::placeOverlays() {
 
 void FixedCellsGrid::updateGeometries() {
     QTableWidget::updateGeometries();
+    copySections();
     placeOverlays();
 }
 

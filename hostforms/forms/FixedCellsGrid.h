@@ -27,6 +27,7 @@ protected:
 
 private:
     QTableView *overlay(const QString &name);
+    void copySections();
     void placeOverlays();
     void copyColumnWidth(int column, int width);
     void copyRowHeight(int row, int height);
