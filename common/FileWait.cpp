@@ -14,6 +14,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -21,6 +24,11 @@
 namespace FileWait {
 
 namespace {
+
+// How long the window thread blocks for a file before it turns to a watched wait that keeps the
+// window painting: short enough that the user does not see the window stop; a local file answers
+// well within it.
+constexpr int kQuickAnswerMs = 50;
 
 UserMessages *g_messages = nullptr;
 
@@ -144,6 +152,19 @@ bool WatchedWait(const std::function<bool()> &answered, const std::shared_ptr<st
         waker->wake = nullptr;
         return ok;
     }
+    // A file that answers at once (nearly every one) is waited for without an event loop: a
+    // nested loop would let timers and deferred deletions run in the middle of the caller's work.
+    const int quickMs = std::min(timeoutMs, kQuickAnswerMs);
+    {
+        std::condition_variable woken;
+        std::unique_lock<std::mutex> lock(*mutex);
+        waker->wake = [&woken] { woken.notify_all(); };
+        const bool ok = woken.wait_for(lock, std::chrono::milliseconds(quickMs), answered);
+        waker->wake = nullptr;
+        if (ok)
+            return true;
+    }
+    timeoutMs -= quickMs;
     QEventLoop loop;
     {
         const std::lock_guard<std::mutex> lock(*mutex);
