@@ -32,6 +32,9 @@ constexpr int kQuickAnswerMs = 50;
 
 UserMessages *g_messages = nullptr;
 
+// How long the window waits without handling events before it lets them through.
+constexpr int kQuietMs = 100;
+
 // Holds the user's input back while the window waits for a share: nothing the user does starts
 // other work meanwhile, Escape gives the wait up, and the keys typed are handed on afterwards.
 class InputHold : public QObject {
@@ -144,13 +147,18 @@ bool WatchedWait(const std::function<bool()> &answered, const std::shared_ptr<st
                  const std::shared_ptr<Waker> &waker, int timeoutMs, bool &cancelled) {
     cancelled = false;
     QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread()) {
+    // A file that answers at once is waited for without handling any event, as any quick call;
+    // only a share that is slow to answer hands the window back to its event loop.
+    const bool window = app && QThread::currentThread() == app->thread();
+    const int quietMs = window ? std::min(timeoutMs, kQuietMs) : timeoutMs;
+    {
         std::condition_variable woken;
         std::unique_lock<std::mutex> lock(*mutex);
         waker->wake = [&woken] { woken.notify_all(); };
-        const bool ok = woken.wait_for(lock, std::chrono::milliseconds(timeoutMs), answered);
+        const bool ok = woken.wait_for(lock, std::chrono::milliseconds(quietMs), answered);
         waker->wake = nullptr;
-        return ok;
+        if (ok || !window || quietMs >= timeoutMs)
+            return ok;
     }
     // A file that answers at once (nearly every one) is waited for without an event loop: a
     // nested loop would let timers and deferred deletions run in the middle of the caller's work.
@@ -181,7 +189,7 @@ bool WatchedWait(const std::function<bool()> &answered, const std::shared_ptr<st
         QTimer deadline;
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        deadline.start(timeoutMs);
+        deadline.start(timeoutMs - quietMs);
         // The host's bytes wait in the socket until the file has answered: a message from the
         // host handled in the middle of the work that waits here could change what it works on.
         loop.exec(QEventLoop::ExcludeSocketNotifiers);
@@ -255,6 +263,14 @@ bool IsFolder(const QString &localPath, int timeoutMs) {
         localPath, [localPath] { return QFileInfo(localPath).isDir(); }, timeoutMs);
     if (!answer)
         TraceNoAnswer(QStringLiteral("folder"), localPath);
+    return answer.value_or(false);
+}
+
+bool IsFile(const QString &localPath, int timeoutMs) {
+    const std::optional<bool> answer = quietly(
+        localPath, [localPath] { return QFileInfo(localPath).isFile(); }, timeoutMs);
+    if (!answer)
+        TraceNoAnswer(QStringLiteral("file"), localPath);
     return answer.value_or(false);
 }
 

@@ -121,6 +121,7 @@ int LeaveWorkers(int code);
 // traced) when the share does not answer or the user gives up.
 bool Exists(const QString &localPath, int timeoutMs = kDefaultMs);
 bool IsFolder(const QString &localPath, int timeoutMs = kDefaultMs);
+bool IsFile(const QString &localPath, int timeoutMs = kDefaultMs);
 // Traces a share that did not answer in time.
 void TraceNoAnswer(const QString &what, const QString &localPath);
 

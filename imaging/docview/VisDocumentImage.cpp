@@ -2,6 +2,7 @@
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/core/ClipboardPicture.h"
 
+#include "common/FileWait.h"
 #include "common/LocalPath.h"
 #include "common/Trace.h"
 #include "common/UserMessages.h"
@@ -16,6 +17,7 @@
 #include "imaging/view/AnnotationMenu.h"
 #include "imaging/view/ViewGeometry.h"
 #include "platform/imageio/DibConvert.h"
+#include "platform/imageio/ImageIoLibrary.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -33,6 +35,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace orva::imaging {
 
@@ -41,8 +44,50 @@ using ViewGeometry::nearest;
 
 namespace {
 
+namespace lib = orva::imageio::lib;
+
+// The bytes of the document read ahead on this thread, or null.
+const orva::imageio::Bytes *readAhead(const QString &name) {
+    return lib::ReadAhead::find(LocalPath::toLocalPath(name));
+}
+
+// The file may sit on a share: a file read ahead is there; otherwise it is looked at in a worker,
+// and a share that does not answer counts as no file.
 bool fileExists(const QString &name) {
-    return QFileInfo(LocalPath::toLocalPath(name)).isFile();
+    if (readAhead(name))
+        return true;
+    const QString local = LocalPath::toLocalPath(name);
+    return FileWait::IsFile(local);
+}
+
+// A document's file as read in a worker, before the readers on the window thread take its bytes.
+struct Fetched {
+    bool isFile = false;
+    std::shared_ptr<const orva::imageio::Bytes> data;
+};
+
+// Reads `name` once in a worker while the window goes on; nothing when the share did not answer
+// (the user has been told) or the user gave up. Within the scope it leaves in `ahead`, every
+// reader of the file takes the bytes read.
+std::optional<Fetched> fetch(const QString &name, int waitMs, std::unique_ptr<lib::ReadAhead> &ahead) {
+    const QString local = LocalPath::toLocalPath(name);
+    if (lib::ReadAhead::find(local))
+        return Fetched{true, nullptr};
+    std::optional<Fetched> fetched = FileWait::Watched(
+        local,
+        [local] {
+            Fetched f;
+            auto data = std::make_shared<orva::imageio::Bytes>();
+            const bool read = lib::readWholeFile(local, *data) == orva::imageio::kOk;
+            f.isFile = QFileInfo(local).isFile();
+            if (f.isFile && read)
+                f.data = std::move(data);
+            return f;
+        },
+        waitMs);
+    if (fetched && fetched->data)
+        ahead = std::make_unique<lib::ReadAhead>(local, fetched->data);
+    return fetched;
 }
 
 // The screen cursors by slot number: 5 to 9 hold the viewer's own.
@@ -198,7 +243,12 @@ void VisDocumentImage::reportLibraryFailure() {
 // ---- loading --------------------------------------------------------------------------------------
 
 void VisDocumentImage::LoadTiff(const QString &file, int page, int bits) {
-    if (!fileExists(file)) {
+    std::unique_ptr<lib::ReadAhead> ahead;
+    const std::optional<Fetched> fetched = fetch(file, ShareWaitMs, ahead);
+    if (!fetched) {
+        return;
+    }
+    if (!fetched->isFile) {
         throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
     }
     const BusyScope busy(m_busy);
@@ -240,6 +290,10 @@ void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
 }
 
 void VisDocumentImage::readPage(int page, int bits) {
+    std::unique_ptr<lib::ReadAhead> ahead;
+    if (!m_fromStream && !fetch(m_fileName, ShareWaitMs, ahead)) {
+        return;
+    }
     {
         const PaintHold hold(*this);
         dropImage();
@@ -290,6 +344,10 @@ void VisDocumentImage::takePage(DibBlock page) {
 void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolution, bool dither) {
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
+        return;
+    }
+    std::unique_ptr<lib::ReadAhead> ahead;
+    if (!fetch(file, ShareWaitMs, ahead)) {
         return;
     }
     {
@@ -393,11 +451,15 @@ void VisDocumentImage::ReadTiffInfo() {
         size = static_cast<qint64>(m_stream.size());
     } else {
         requireFile();
-        QFile f(LocalPath::toLocalPath(m_fileName));
-        if (!f.open(QIODevice::ReadOnly)) {
-            throw ErrorInvalid(ErrorInvalidText::NoFileSize());
+        if (const orva::imageio::Bytes *bytes = readAhead(m_fileName)) {
+            size = static_cast<qint64>(bytes->size());
+        } else {
+            QFile f(LocalPath::toLocalPath(m_fileName));
+            if (!f.open(QIODevice::ReadOnly)) {
+                throw ErrorInvalid(ErrorInvalidText::NoFileSize());
+            }
+            size = f.size();
         }
-        size = f.size();
         if (!DllGetInfo(m_fileName, m_tiffPage, info)) {
             throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
         }

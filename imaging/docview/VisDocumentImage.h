@@ -63,6 +63,8 @@ class VisDocumentImage : public QAbstractScrollArea,
                          public TScanSettings {
     Q_OBJECT
 public:
+    // How long the viewer waits for its file, which may sit on a share, before it gives up.
+    int ShareWaitMs = 10000;
     explicit VisDocumentImage(QWidget *parent = nullptr);
     ~VisDocumentImage() override;
 

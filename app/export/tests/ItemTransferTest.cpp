@@ -394,7 +394,7 @@ private slots:
         clock.start();
         QTest::mouseClick(form.findChild<QPushButton *>("ExportButton"), Qt::LeftButton);
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(ticks >= 7, QByteArray::number(ticks));
+        QVERIFY2(ticks >= 6, QByteArray::number(ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QVERIFY(link.sends.isEmpty());

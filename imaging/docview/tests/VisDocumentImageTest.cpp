@@ -2,6 +2,8 @@
 // scale and gray copy, zoom, rotation and invert by their pixels, pages and tags, mouse modes,
 // clipboard, print to PDF (checked with pdftoppm), effects hand-over and the annotation engine.
 #include "imaging/docview/VisDocumentImage.h"
+#include "common/FileWait.h"
+#include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
@@ -15,12 +17,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -626,6 +630,38 @@ private slots:
     }
 
     // Cancelling the tag editor leaves the file alone and reads the tags again.
+    // A document on a share that stops answering: the viewer gives up at its deadline with its
+    // earlier page still shown, the window's timers keep time meanwhile, and the user is told once.
+    void documentOnADeadShareIsABoundedWait() {
+        const QString file =
+            tiff("shown.tif", {{formPage(80, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4, 200, 200}});
+        VisDocumentImage v;
+        v.LoadTiff(file, 0, 0);
+        QVERIFY(v.HasImage());
+        HungFile hung(m_dir.filePath("dead.tif"));
+        QVERIFY(hung.made());
+        hung.watch(8000);
+        RecordingMessages messages;
+        FileWait::SetMessages(&messages);
+        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        v.ShareWaitMs = 600;
+        QElapsedTimer clock;
+        clock.start();
+        v.LoadTiff(m_dir.filePath("dead.tif"), 0, 0);
+        QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
+        QVERIFY2(ticks >= 8, QByteArray::number(ticks));
+        hung.finished();
+        QVERIFY(!hung.blocked());
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].contains("dead.tif"));
+        QCOMPARE(v.FileName(), file);
+        QVERIFY(v.HasImage());
+    }
+
     void cancelledTagEditorLeavesTheFile() {
         const QString file =
             tiff("tags.tif", {{formPage(80, 40, {0, 0, 10, 10}), COMPRESSION_CCITTFAX4, 200, 200}});
