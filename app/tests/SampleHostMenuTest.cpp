@@ -115,6 +115,33 @@ int wordTime(TwpAudioForm *w, int position) {
     return w->GetTimePosBySelPos(position);
 }
 
+// An entry of the editor's dictation list played, as the user picks it and clicks the play button.
+void playEntry(UserDriver &user, QListWidget *list, int row) {
+    user.click(list->viewport(), list->visualItemRect(list->item(row)).center());
+    user.click("sbPlayAudio");
+}
+
+// The audio commands the host received from the editor's dictation list.
+QStringList commandsSent(Session &s) {
+    QStringList out;
+    for (const QJsonObject &e : s.events("request"))
+        out.append(e.value("fields").toArray().at(1).toString());
+    return out;
+}
+
+// A command of the editor's dictation list: the task the host answers with opens the dictation
+// window, which the user closes to go back to the report.
+bool listCommand(Session &s, const std::function<void(UserDriver &, QListWidget *)> &command,
+                 const QByteArray &kind) {
+    UserDriver user(s.editor());
+    command(user, child<QListWidget>(s.editor(), "lvAudioRecs"));
+    TwpAudioForm *w = dictationWindow(s, kind);
+    if (!w)
+        return false;
+    UserDriver(w).click("exitButton");
+    return QTest::qWaitFor([&] { return !w->isVisible() && s.editor()->isVisible(); });
+}
+
 void closeDictationWindow(Session &s) {
     UserDriver(s.form->AudioForm()).click("exitButton");
 }
@@ -290,8 +317,27 @@ private slots:
             {"6",
              [](Session &s) {
                  // The placeholder is filled by its corrected dictation.
-                 return editorShows(s, "Sections show a compound naevus.") &&
-                        child<QListWidget>(s.editor(), "lvAudioRecs")->count() == 8;
+                 if (!editorShows(s, "Sections show a compound naevus.") ||
+                     child<QListWidget>(s.editor(), "lvAudioRecs")->count() != 8)
+                     return false;
+                 // The list's commands, answered by the host with the entry's task: a recording plays,
+                 // recognised text is corrected, a new placeholder is recorded. Each window closes
+                 // without ending the report.
+                 return listCommand(
+                            s, [](UserDriver &user, QListWidget *list) { playEntry(user, list, 0); },
+                            "PLAYBACK") &&
+                        listCommand(
+                            s, [](UserDriver &user, QListWidget *list) { playEntry(user, list, 2); },
+                            "CORRECT") &&
+                        listCommand(
+                            s,
+                            [&s](UserDriver &user, QListWidget *) {
+                                s.messages->answers = {"Frozen section"};
+                                user.chooseMenu({"Insert", "Insert Audio..."});
+                            },
+                            "RECORD") &&
+                        commandsSent(s) ==
+                            QStringList{"PLAYBACK^KX_ALWAYSONTOP~1", "CORRECT", "RECORD^KX_ALWAYSONTOP~1"};
              },
              abandon, "Report 26/00136*SKBX abandoned"},
             {"7",
