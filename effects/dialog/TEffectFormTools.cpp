@@ -166,51 +166,47 @@ void TEffectForm::SetPaletteColour(QRgb colour) {
 void TEffectForm::RunPaletteAction(int action) {
     if (m_running || EffectDib.isNull() || EffectDib.bitCount() > 8)
         return;
-    try {
-        QVector<QRgb> palette = EffectDib.colorTable();
-        const int colours = EffectDib.numColors();
-        QString file;
-        if (action == 1 || action == 2)
-            file = m_messages.openFileName(QStringLiteral("Load Palette"), QString(), kPaletteFilter);
-        if (action == 3) {
-            file = m_messages.saveFileName(QStringLiteral("Save Palette"), QString(), kPaletteFilter);
-            if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
-                file += QStringLiteral(".VPL");
-        }
-        if (action != 0 && file.isEmpty())
-            return;
-        switch (action) {
-        case 0:
-        case 1: {
-            // The new palette is made apart from the picture's own, which the remap still reads.
-            QVector<QRgb> target = action == 0 ? CreateGrayPalette(colours) : palette;
-            if (action == 1 && LoadPaletteFile(file, target) == 0)
-                return;
-            beginRun();
-            try {
-                RemapDibToPalette(target, EffectDib, static_cast<TProgressTarget *>(this), &SpProgress);
-            } catch (...) {
-                endRun();
-                throw;
-            }
-            endRun();
-            break;
-        }
-        case 2:
-            if (LoadPaletteFile(file, palette) == 0)
-                return;
-            EffectDib.setColorTable(palette);
-            break;
-        case 3:
-            SavePaletteFile(file, palette, colours);
-            return;
-        default:
-            return;
-        }
-    } catch (const ErrorInvalid &e) {
-        m_messages.error(QStringLiteral("Filters and Effects"), e.message());
-    } catch (const std::exception &e) {
-        m_messages.error(QStringLiteral("Filters and Effects"), QString::fromUtf8(e.what()));
+    QVector<QRgb> palette = EffectDib.colorTable();
+    const int colours = EffectDib.numColors();
+    QString file;
+    if (action == 1 || action == 2)
+        file = m_messages.openFileName(QStringLiteral("Load Palette"), QString(), kPaletteFilter);
+    if (action == 3) {
+        file = m_messages.saveFileName(QStringLiteral("Save Palette"), QString(), kPaletteFilter);
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".VPL");
+    }
+    if (action != 0 && file.isEmpty())
+        return;
+    QString error;
+    // A refused file or picture is told (a missing or foreign palette file silently) and changes nothing.
+    const auto refused = [&] {
+        if (!error.isEmpty())
+            m_messages.error(QStringLiteral("Filters and Effects"), error);
+    };
+    switch (action) {
+    case 0:
+    case 1: {
+        // The new palette is made apart from the picture's own, which the remap still reads.
+        QVector<QRgb> target = action == 0 ? CreateGrayPalette(colours) : palette;
+        if (action == 1 && LoadPaletteFile(file, target, &error) == 0)
+            return refused();
+        beginRun();
+        RemapDibToPalette(target, EffectDib, static_cast<TProgressTarget *>(this), &SpProgress, &error);
+        endRun();
+        if (!error.isEmpty())
+            return refused();
+        break;
+    }
+    case 2:
+        if (LoadPaletteFile(file, palette, &error) == 0)
+            return refused();
+        EffectDib.setColorTable(palette);
+        break;
+    case 3:
+        SavePaletteFile(file, palette, colours, &error);
+        return refused();
+    default:
         return;
     }
     m_paletteChanged = true;

@@ -690,23 +690,25 @@ QVector<QRgb> CreateGrayPalette(int n) {
     return fx::CreateGrayPalette(n);
 }
 
-bool SavePaletteFile(const QString &file, const QVector<QRgb> &palette, int n) {
+bool SavePaletteFile(const QString &file, const QVector<QRgb> &palette, int n, QString *error) {
     switch (fx::SavePaletteFile(file, palette, n)) {
     case fx::PaletteFileStatus::Ok:
         return true;
     case fx::PaletteFileStatus::CannotCreate:
     case fx::PaletteFileStatus::WriteFailed:
-        throw ErrorInvalid(ErrorInvalidText::CouldNotCreateFile());
+        return failWith(error, ErrorInvalidText::CouldNotCreateFile());
     default:
         return false;
     }
 }
 
-int LoadPaletteFile(const QString &file, QVector<QRgb> &palette) {
+int LoadPaletteFile(const QString &file, QVector<QRgb> &palette, QString *error) {
     fx::PaletteFileStatus status = fx::PaletteFileStatus::Ok;
     const int n = fx::LoadPaletteFile(file, palette, &status);
-    if (status == fx::PaletteFileStatus::Unreadable)
-        throw ErrorInvalid(ErrorInvalidText::CouldNotOpenFile());
+    if (status == fx::PaletteFileStatus::Unreadable) {
+        failWith(error, ErrorInvalidText::CouldNotOpenFile());
+        return 0;
+    }
     return n;
 }
 
@@ -714,12 +716,13 @@ void SortPalette(QVector<QRgb> &palette) {
     fx::SortPalette(palette);
 }
 
-bool RemapDibToPalette(const QVector<QRgb> &palette, DibBlock &dib, void *data, ProgressProc progress) {
+bool RemapDibToPalette(const QVector<QRgb> &palette, DibBlock &dib, void *data, ProgressProc progress,
+                       QString *error) {
     if (palette.isEmpty())
         return false;
     const fx::RemapStatus status = fx::RemapDibToPalette(palette, dib, Progress{progress, data});
     if (status == fx::RemapStatus::NotPaletted)
-        throw ErrorInvalid(ErrorInvalidText::DibNot8Or4Bit());
+        return failWith(error, ErrorInvalidText::DibNot8Or4Bit());
     return status == fx::RemapStatus::Ok;
 }
 

@@ -187,16 +187,17 @@ bool SpFXSkipRectanglesDib(TransitionPlayer &player, const DibBlock &dib, int de
 // The transition of a control's FXMethod; FXNone plays nothing and answers false.
 bool SpTransition(TransitionPlayer &player, const QImage &bitmap, TFXMethod method, int thickness, int delay);
 
-// Palettes and palette files. Saving raises ErrorInvalid "Could not create file!" when the file
-// cannot be written and answers false for more entries than the palette has; loading raises
-// "Could not open file!" for a file that is there but cannot be read and answers 0 for a missing file
-// or one of the wrong size or signature; remapping raises "Dib is not 8 or 4 bit".
+// Palettes and palette files. Saving answers false with "Could not create file!" in `error` when the
+// file cannot be written, and false with no text for more entries than the palette has; loading
+// answers 0 with "Could not open file!" for a file that is there but cannot be read, and 0 with no
+// text for a missing file or one of the wrong size or signature.
 QVector<QRgb> CreateGrayPalette(int n);
-bool SavePaletteFile(const QString &file, const QVector<QRgb> &palette, int n);
-int LoadPaletteFile(const QString &file, QVector<QRgb> &palette);
+bool SavePaletteFile(const QString &file, const QVector<QRgb> &palette, int n, QString *error = nullptr);
+int LoadPaletteFile(const QString &file, QVector<QRgb> &palette, QString *error = nullptr);
 void SortPalette(QVector<QRgb> &palette);
-// False when progress stopped it (the DIB is then unchanged).
+// False when progress stopped it (the DIB is then unchanged, no text), or with "Dib is not 8 or 4
+// bit" in `error` for a picture without a palette.
 bool RemapDibToPalette(const QVector<QRgb> &palette, DibBlock &dib, void *data = nullptr,
-                       ProgressProc progress = nullptr);
+                       ProgressProc progress = nullptr, QString *error = nullptr);
 
 } // namespace orva::imaging

@@ -17,6 +17,14 @@ private:
     QString m_message;
 };
 
+// A refused call of the imaging libraries: the reason goes to `error` when the caller wants it, and the
+// call answers false.
+inline bool failWith(QString *error, const QString &reason) {
+    if (error)
+        *error = reason;
+    return false;
+}
+
 // The messages the imaging code raises ErrorInvalid with.
 namespace ErrorInvalidText {
 inline QString InputImageEmpty() {

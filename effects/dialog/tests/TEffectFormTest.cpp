@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QSlider>
@@ -484,6 +485,25 @@ private slots:
         rgb->ShowTab(QStringLiteral("Color Palette"));
         QVERIFY(rgb->findChild<QLabel *>(QStringLiteral("PaletteNotice"))->isVisible());
         QVERIFY(!enabled(rgb.get(), "PaletteTools"));
+    }
+
+    void paletteFilesThatFailAreToldAndChangeNothing() {
+        auto f = form(picture(60, 40, 8));
+        f->ShowTab(QStringLiteral("Color Palette"));
+        const QVector<QRgb> before = f->EffectDib.colorTable();
+        auto *action = f->findChild<QComboBox *>(QStringLiteral("PaletteActionCombo"));
+        auto *apply = f->findChild<QPushButton *>(QStringLiteral("PaletteApplyBtn"));
+        QVERIFY(action && apply);
+        action->setCurrentIndex(3);
+        m_messages.chosenFiles = {m_dir.filePath(QStringLiteral("no/such/folder/x.VPL"))};
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QCOMPARE(m_messages.shown, QStringList{QStringLiteral("Filters and Effects|Could not create file!")});
+        // A missing palette file is passed over without a word.
+        action->setCurrentIndex(2);
+        m_messages.chosenFiles = {m_dir.filePath(QStringLiteral("missing.VPL"))};
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(f->EffectDib.colorTable(), before);
     }
 
     void pastedPictureIsDroppedOnTheArea() {

@@ -244,30 +244,30 @@ TEST(EffectBindings, StopOrEngineAbsentLeavesThePicture) {
     EXPECT_FALSE(SpTransition(player, QImage(4, 4, QImage::Format_RGB32), FXNone, 4, 10));
 }
 
-TEST(EffectBindings, PaletteRoutinesRaiseTheImagingErrors) {
+TEST(EffectBindings, PaletteRoutinesAnswerTheImagingErrors) {
     QTemporaryDir dir;
-    try {
-        SavePaletteFile(dir.filePath(QStringLiteral("none/x.VPL")), CreateGrayPalette(4), 4);
-        FAIL() << "no error";
-    } catch (const ErrorInvalid &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Could not create file!"));
-    }
-    EXPECT_FALSE(SavePaletteFile(dir.filePath(QStringLiteral("x.VPL")), CreateGrayPalette(4), 5));
+    QString error;
+    EXPECT_FALSE(
+        SavePaletteFile(dir.filePath(QStringLiteral("none/x.VPL")), CreateGrayPalette(4), 4, &error));
+    EXPECT_EQ(error, QStringLiteral("Could not create file!"));
+    error.clear();
+    EXPECT_FALSE(SavePaletteFile(dir.filePath(QStringLiteral("x.VPL")), CreateGrayPalette(4), 5, &error));
+    EXPECT_TRUE(error.isEmpty());
     DibBlock rgb = make(4, 4, 24);
-    try {
-        RemapDibToPalette(CreateGrayPalette(4), rgb);
-        FAIL() << "no error";
-    } catch (const ErrorInvalid &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Dib is not 8 or 4 bit"));
-    }
+    EXPECT_FALSE(RemapDibToPalette(CreateGrayPalette(4), rgb, nullptr, nullptr, &error));
+    EXPECT_EQ(error, QStringLiteral("Dib is not 8 or 4 bit"));
     const QString file = dir.filePath(QStringLiteral("locked.VPL"));
     ASSERT_TRUE(SavePaletteFile(file, CreateGrayPalette(4), 4));
     QFile::setPermissions(file, QFileDevice::Permissions());
     QVector<QRgb> palette;
     if (!QFile(file).open(QIODevice::ReadOnly)) {
-        EXPECT_THROW(LoadPaletteFile(file, palette), ErrorInvalid);
+        error.clear();
+        EXPECT_EQ(LoadPaletteFile(file, palette, &error), 0);
+        EXPECT_EQ(error, QStringLiteral("Could not open file!"));
     }
-    EXPECT_EQ(LoadPaletteFile(dir.filePath(QStringLiteral("missing.VPL")), palette), 0);
+    error.clear();
+    EXPECT_EQ(LoadPaletteFile(dir.filePath(QStringLiteral("missing.VPL")), palette, &error), 0);
+    EXPECT_TRUE(error.isEmpty());
 }
 
 TEST(EffectBindings, RandomAreasAndValuesStayInsideThePicture) {
