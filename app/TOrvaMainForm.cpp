@@ -11,6 +11,7 @@
 #include "app/RequestBox.h"
 #include "app/RequestImagePanel.h"
 #include "app/ScreenPrint.h"
+#include "app/TerminalKeys.h"
 #include "app/TerminalTools.h"
 #include "app/capture/LocalCapture.h"
 #include "app/export/TExportForm.h"
@@ -83,34 +84,18 @@ const QString kErrorCaption = QStringLiteral("Error condition detected");
 
 } // namespace
 
-// Key-map entries act on the link (sent whatever its state: the link drops what it cannot send), the
-// request images, the detached image window and the dictation window.
-class MainFormKeyActions : public KeyMapActions {
-public:
-    explicit MainFormKeyActions(TOrvaMainForm &form) : m_form(form) {}
-    void SendKeyText(const QByteArray &bytes) override { m_form.m_telnet->Send(bytes); }
-    void ShowRequestImages() override { m_form.ShowRequestImages(); }
-    void doImageKey(int code) override { m_form.doImageKey(code); }
-    void DictationKey(TDictationKey key) override { RunDictationKey(*m_form.m_dictationKeys, key); }
-
-private:
-    TOrvaMainForm &m_form;
-};
-
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
                              std::unique_ptr<UserMessages> messages)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_messages(messages ? std::move(messages) : std::make_unique<DialogMessages>(this)),
-      m_telnet(link ? link : new TTelnet(this)), m_keyMap(std::make_unique<KeyMap>()),
-      m_keyActions(std::make_unique<MainFormKeyActions>(*this)),
-      m_shapes(std::make_unique<MainWindowShapes>(*this, m_ui)), m_arguments(arguments) {
+      m_telnet(link ? link : new TTelnet(this)), m_shapes(std::make_unique<MainWindowShapes>(*this, m_ui)),
+      m_arguments(arguments) {
     setWindowTitle(QStringLiteral("OrvaVT"));
     m_telnet->setParent(this);
     m_telnet->setObjectName(QStringLiteral("Telnet1"));
     m_telnet->setTermType("vt400");
     m_sendQueue = std::make_unique<HostSendQueue>(*m_telnet);
     m_editors = new EditorAndDictation(*this, m_ui, m_settings, *m_sendQueue, *m_messages);
-    m_dictationKeys = m_editors->DictationWindowKeys();
     m_rawPrint = new RawPrintQueue(std::make_unique<CupsSpooler>(), this);
     m_rawPrint->setObjectName(QStringLiteral("RawPrint"));
     m_rawPrint->setDocumentTitle(QStringLiteral("Orva VT Raw Print"));
@@ -149,9 +134,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
             m_telnet->Send(bytes);
         }
     });
-    m_ui.terminal->OnKeyDown = [this](int &key, int shift) { VtTerminal1KeyDown(key, shift); };
-    m_ui.terminal->installEventFilter(this);
-    m_ui.terminal->viewport()->installEventFilter(this);
     // A rotate, deskew or effect that fails says so, whichever window asked for it.
     orva::imaging::SetEffectsFailureNotice([form = QPointer<TOrvaMainForm>(this)](const QString &text) {
         if (form) {
@@ -316,7 +298,7 @@ void TOrvaMainForm::About1Click() {
 
 bool TOrvaMainForm::FormCreate() {
     m_previousSetupFileName.clear();
-    m_keyMap->FillKeyNameTable();
+    m_keys->Map().FillKeyNameTable();
     m_tools->SetSmartMouse(false);
     m_requestBox->SetDetachedImages(false);
 
@@ -337,7 +319,7 @@ bool TOrvaMainForm::FormCreate() {
     // handling of the host's bytes.
     FileWait::SetMessages(&m_sinks->Messages());
     PipelineSettings pipelineSettings = PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
-    pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+    pipelineSettings.SwapIntercepts = m_keys->Map().SwapIntercepts();
     m_pipeline = std::make_unique<ReceivePipeline>(*m_sinks, std::move(pipelineSettings));
     LayoutMenuBar();
     m_ui.viewPanel->UpdateImageControls(RequestImagePanel::ShowZoomToolBar |
@@ -391,14 +373,14 @@ bool TOrvaMainForm::ReadSetupFile() {
     }
     m_settings = SetupFile::Parse(file.readAll(), m_programDir);
     // A re-read replaces the key map and the swap intercepts the pipeline applies.
-    const QStringList problems = m_settings.Problems + m_keyMap->Load(m_settings);
+    const QStringList problems = m_settings.Problems + m_keys->Map().Load(m_settings);
     for (const QString &problem : problems) {
         qCWarning(orvaSetup).noquote() << m_setupFileName + QStringLiteral(": ") + problem;
     }
     if (m_pipeline) {
         PipelineSettings pipelineSettings =
             PipelineSettings::fromSetup(m_settings, m_settings.CaptureDirectory);
-        pipelineSettings.SwapIntercepts = m_keyMap->SwapIntercepts();
+        pipelineSettings.SwapIntercepts = m_keys->Map().SwapIntercepts();
         m_pipeline->setSettings(std::move(pipelineSettings));
     }
     reportUnmappedPaths();
@@ -647,15 +629,6 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
         NoLinkLightClick();
         return true;
     }
-    if (watched == m_ui.terminal && event->type() == QEvent::KeyPress) {
-        return terminalKeyPress(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
-    }
-    if (m_ui.terminal && watched == m_ui.terminal->viewport() &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        terminalLeftButton(event->type() == QEvent::MouseButtonPress);
-        return QWidget::eventFilter(watched, event);
-    }
     if (m_shapes->MenuBarDrag(watched, event)) {
         return true;
     }
@@ -664,107 +637,36 @@ bool TOrvaMainForm::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- keys in the terminal ---------------------------------------------------------------------------
 
-// Keys without a virtual-key code never reach the key map: they end the selection hold here. Ctrl
-// and Alt alone do not, or Ctrl+C and Ctrl+Insert would find no selection left to copy; those
-// copy the selection and then end the hold, so that held host output is not left waiting for a
-// further key. True when the key was taken here.
-bool TOrvaMainForm::terminalKeyPress(QKeyEvent *event) {
-    const TVtKeyStroke stroke = TranslateKey(event->key(), event->modifiers(), false, event->text());
-    const bool ctrlOnly = (stroke.Shift & (vssCtrl | vssShift | vssAlt)) == vssCtrl;
-    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_Insert) &&
-        m_ui.terminal->Selection().Present()) {
-        m_ui.terminal->CopyToClipboard();
-        EndSelectionHold();
-        return true;
-    }
-    // Shift alone ends the hold too: it starts no copy, and the user may just want the screen back.
-    if ((stroke.Key == 0 && !stroke.Modifier) || event->key() == Qt::Key_Shift) {
-        EndSelectionHold();
-    }
-    return false;
-}
-
-// Received text is held back from the press of the left button in the terminal, so that the screen
-// stays put while the user selects; a release with fewer than 4 characters selected lets it through.
-void TOrvaMainForm::terminalLeftButton(bool pressed) {
-    if (!m_pipeline) {
-        return;
-    }
-    if (pressed) {
-        m_pipeline->setSelectionHold(true);
-        return;
-    }
-    const TVtSelection &selection = m_ui.terminal->Selection();
-    const int cells = selection.Marked()
-                          ? (selection.EndCell().Row - selection.StartCell().Row) * m_ui.terminal->Columns() +
-                                selection.EndCell().Col - selection.StartCell().Col + 1
-                          : 0;
-    if (cells < 4) {
-        EndSelectionHold();
-    }
-}
-
 void TOrvaMainForm::VtTerminal1KeyDown(int &key, int shift) {
-    if (TVtVT100EmulatorEx *emulator = m_ui.terminal->EmulatorEx()) {
-        emulator->KeyHandled = false;
-    }
-    // A held mouse button is part of the shift state (left 8, right 16, middle 32), so it prevents a match.
-    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
-    const int mouse = (buttons & Qt::LeftButton ? 8 : 0) | (buttons & Qt::RightButton ? 16 : 0) |
-                      (buttons & Qt::MiddleButton ? 32 : 0);
-    // Shift, Ctrl or Alt alone: platforms differ on whether its own bit is in the shift state, so it
-    // is left out (the key names SHIFT, CTRL and ALT bind the key by itself). Unless the map binds it,
-    // such a press leaves the selection alone, so that Ctrl+C still copies it.
-    const int vk = key & 0xFF;
-    const int own = vk == 16 ? vssShift : vk == 17 ? vssCtrl : vk == 18 ? vssAlt : 0;
-    if (own != 0) {
-        shift &= ~own;
-        if (!m_keyMap->Binds(vk, (shift | mouse) & 0xFF)) {
-            return;
-        }
-    }
-    try {
-        if (MapKeyPress(vk, (shift | mouse) & 0xFF) == 0) {
-            key = 0;
-        }
-    } catch (...) {
-        m_messages->ask(UserMessages::Buttons::OkCancel, kErrorCaption,
-                        QStringLiteral("Error condition in the For loop in VT Keydown event\r\nvalue is - ") +
-                            QString::number(m_keyMap->LastExamined()));
-    }
+    m_keys->VtTerminal1KeyDown(key, shift);
 }
 
 int TOrvaMainForm::MapKeyPress(int key, int shift) {
-    EndSelectionHold();
-    return m_keyMap->MapKeyPress(key, shift, *m_keyActions);
+    return m_keys->MapKeyPress(key, shift);
 }
 
 void TOrvaMainForm::doImageKey(int code) {
-    // A stand-in set in place of the window takes the keys; otherwise the window, while it exists.
-    orva::imaging::RunImageKey(m_imageKeys ? m_imageKeys.get() : m_requestBox->DetachedForm(), code);
+    m_keys->doImageKey(code);
 }
 
 void TOrvaMainForm::SetImageKeyTarget(std::unique_ptr<orva::imaging::TImageKeyTarget> target) {
-    m_imageKeys = std::move(target);
+    m_keys->SetImageKeyTarget(std::move(target));
 }
 
 void TOrvaMainForm::SetDictationKeyTarget(std::unique_ptr<TDictationKeyTarget> target) {
-    m_dictationKeys = target ? std::move(target) : std::make_unique<TNoDictationWindow>();
+    m_keys->SetDictationKeyTarget(std::move(target));
 }
 
 void TOrvaMainForm::EndSelectionHold() {
-    if (m_pipeline) {
-        m_pipeline->setSelectionHold(false);
-    }
-    m_ui.terminal->ClearSelection();
+    m_keys->EndSelectionHold();
 }
 
 // ---- request images ---------------------------------------------------------------------------------
 
 void TOrvaMainForm::buildImageArea() {
     m_requestBox = new RequestBox(*this, m_ui, m_settings, *m_telnet, *m_messages);
-    m_ui.terminal->installEventFilter(this);
-    m_ui.terminal->viewport()->installEventFilter(this);
+    m_keys = new TerminalKeys(*this, m_ui, *m_telnet, *m_messages, *m_requestBox,
+                              m_editors->DictationWindowKeys());
     connect(m_ui.viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
 
     m_tools = new TerminalTools(*this, m_ui, m_settings, *m_telnet, *m_messages, m_programDir);

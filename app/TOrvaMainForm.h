@@ -35,7 +35,6 @@ class ConnectionController;
 class TTextAttForm;
 class HostSendQueue;
 class KeyMap;
-class MainFormKeyActions;
 class LocalCapture;
 class QPrinter;
 class PrinterDiscovery;
@@ -46,6 +45,7 @@ class MainWindowShapes;
 class ReceivePipeline;
 class RequestBox;
 class TerminalTools;
+class TerminalKeys;
 class EditorAndDictation;
 struct EditorFolders;
 class RequestImagePanel;
@@ -188,8 +188,6 @@ protected:
 private:
     // The pipeline's view of the window (terminal, link, transfer panel, editor, boxes).
     friend class MainFormSinks;
-    // What key-map entries drive (the link, the request images, the image and dictation windows).
-    friend class MainFormKeyActions;
 
     void connectButtons();
     void buildImageArea();
@@ -201,8 +199,6 @@ private:
     void applyTerminalFont();
     void loadCharSetTable();
     void setFontSize(int size);
-    bool terminalKeyPress(QKeyEvent *event);
-    void terminalLeftButton(bool pressed);
     void Telnet1Receive();
     EditorFolders editorFolders() const;
     QByteArray CurrentLoginConversation() const;
@@ -218,10 +214,6 @@ private:
     std::unique_ptr<MainFormSinks> m_sinks;
     // Declared after the sinks it calls, so that it goes first.
     std::unique_ptr<ReceivePipeline> m_pipeline;
-    std::unique_ptr<KeyMap> m_keyMap;
-    std::unique_ptr<TDictationKeyTarget> m_dictationKeys;
-    std::unique_ptr<orva::imaging::TImageKeyTarget> m_imageKeys;
-    std::unique_ptr<MainFormKeyActions> m_keyActions;
 
     MainWindowUi m_ui;
     std::unique_ptr<MainWindowShapes> m_shapes;
@@ -238,6 +230,7 @@ private:
     ConnectionController *m_connection = nullptr;
     RequestBox *m_requestBox = nullptr;
     TerminalTools *m_tools = nullptr;
+    TerminalKeys *m_keys = nullptr;
     EditorAndDictation *m_editors = nullptr;
     RawPrintQueue *m_rawPrint = nullptr;
 };
