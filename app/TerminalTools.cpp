@@ -38,7 +38,9 @@ TerminalTools::TerminalTools(TOrvaMainForm &window, const MainWindowUi &ui, cons
       m_programDir(programDir), m_capture(std::make_unique<LocalCapture>()) {
     m_printerDiscovery = new PrinterDiscovery(this);
     connect(m_printerDiscovery, &PrinterDiscovery::finished, this,
-            [this](bool ok, const QStringList &, const QString &error) { printOnChosenPrinter(ok, error); });
+            [this](PrinterDiscovery::Outcome outcome, const QStringList &, const QString &error) {
+                printOnChosenPrinter(outcome, error);
+            });
     buildPopupMenu();
     // The smart mouse's Enter goes the way a typed key goes: the key map first.
     m_keyDownPath = [this](int &key, int shift) { m_window.VtTerminal1KeyDown(key, shift); };
@@ -82,9 +84,10 @@ void TerminalTools::PrintTextButtonClick() {
     }
 }
 
-void TerminalTools::printOnChosenPrinter(bool found, const QString &error) {
+void TerminalTools::printOnChosenPrinter(PrinterDiscovery::Outcome outcome, const QString &error) {
     QGuiApplication::restoreOverrideCursor();
-    if (!found) {
+    // Without a print server at all the dialog still offers printing to a file.
+    if (outcome == PrinterDiscovery::Outcome::Silent) {
         m_messages.error(QStringLiteral("Print Screen"),
                          QStringLiteral("The screen was not printed.\n") + error);
         return;

@@ -3,6 +3,8 @@
 // terminal's colours.
 #pragma once
 
+#include "platform/print/PrinterDiscovery.h"
+
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -11,7 +13,6 @@
 class HostLink;
 class ItemTransfer;
 class LocalCapture;
-class PrinterDiscovery;
 class QPrinter;
 class TExportForm;
 class TOrvaMainForm;
@@ -53,7 +54,7 @@ public:
 private:
     void buildPopupMenu();
     void sendAsPasted(const QString &text);
-    void printOnChosenPrinter(bool found, const QString &error);
+    void printOnChosenPrinter(PrinterDiscovery::Outcome outcome, const QString &error);
     TExportForm *exportForm();
 
     TOrvaMainForm &m_window;

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QPrintDialog>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,23 @@ private:
     QElapsedTimer m_sinceLast;
     qint64 m_longestGapMs = 0;
     int m_ticks = 0;
+};
+
+// Cancels the print dialog as soon as it shows, and remembers that it did.
+struct PrintDialogWatch {
+    bool shown = false;
+    QTimer timer;
+    PrintDialogWatch() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *d = qobject_cast<QPrintDialog *>(w); d && d->isVisible()) {
+                    shown = true;
+                    d->reject();
+                }
+            }
+        });
+        timer.start(20);
+    }
 };
 
 // Far below the minutes a hung print server used to cost, far above a busy test machine's hiccup.
@@ -77,17 +95,7 @@ private slots:
 
     void screenPrintWaitsAwayFromTheWindowAndReportsOnce() {
         TestMainForm m = make();
-        bool dialogShown = false;
-        QTimer dialogWatch;
-        connect(&dialogWatch, &QTimer::timeout, [&] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *d = qobject_cast<QPrintDialog *>(w); d && d->isVisible()) {
-                    dialogShown = true;
-                    d->reject();
-                }
-            }
-        });
-        dialogWatch.start(20);
+        PrintDialogWatch dialog;
         Heartbeat heartbeat;
         QElapsedTimer clock;
         clock.start();
@@ -108,7 +116,7 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QTest::qWait(300);
         QCOMPARE(m.messages->boxes.size(), 1);
-        QVERIFY(!dialogShown);
+        QVERIFY(!dialog.shown);
         QVERIFY(m_server->connections() >= 1);
     }
 
@@ -133,6 +141,25 @@ private slots:
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         // Nothing more is reported once the window has gone.
         QTest::qWait(200);
+    }
+
+    // No print server at all (the connection is refused at once): the dialog is still offered, for
+    // printing to a file.
+    void screenPrintWithoutAPrintServerStillOffersTheDialog() {
+        quint16 closedPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            closedPort = probe.serverPort();
+        }
+        qputenv("CUPS_SERVER", "127.0.0.1:" + QByteArray::number(closedPort));
+        TestMainForm m = make();
+        PrintDialogWatch dialog;
+        child<QToolButton>(m.form.get(), "PrintTextButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.shown, 10000);
+        QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(m.messages->boxes.isEmpty());
+        qputenv("CUPS_SERVER", m_server->server());
     }
 
     void cleanupTestCase() { m_server.reset(); }

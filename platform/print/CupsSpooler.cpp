@@ -62,6 +62,7 @@ bool CupsSpooler::expired() const {
 }
 
 bool CupsSpooler::fail(const QString &what) {
+    m_timedOut = !cancelled() && expired();
     if (cancelled()) {
         m_error = what + QStringLiteral(" (printing was stopped)");
     } else if (expired()) {

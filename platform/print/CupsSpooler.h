@@ -36,6 +36,9 @@ public:
     bool ClosePrinter() override;
     QString LastError() const override { return m_error; }
     void Cancel() override;
+    // The last call failed because the print server did not answer in time (not because it refused
+    // the connection or the request).
+    bool TimedOut() const { return m_timedOut; }
 
     // The scheduler's printers and classes; false (with LastError) when it cannot be asked.
     bool PrinterNames(QStringList &names);
@@ -57,6 +60,7 @@ private:
     int m_job = 0;
     bool m_streaming = false;
     QString m_error;
+    bool m_timedOut = false;
     const int m_requestTimeoutMs;
     std::atomic<std::chrono::steady_clock::rep> m_deadline{0};
     std::atomic<bool> m_cancelled{false};

@@ -23,8 +23,10 @@ void PrinterDiscovery::start() {
     QPointer<PrinterDiscovery> self(this);
     m_thread = QThread::create([self, spooler = m_spooler] {
         QStringList names;
-        const bool ok = spooler->PrinterNames(names);
-        const QString error = ok ? QString() : spooler->LastError();
+        const Outcome outcome = spooler->PrinterNames(names) ? Outcome::Answered
+                                : spooler->TimedOut()        ? Outcome::Silent
+                                                             : Outcome::Unreachable;
+        const QString error = outcome == Outcome::Answered ? QString() : spooler->LastError();
         // Run on the thread the lookup's owner lives on, where `self` can be checked safely.
         QCoreApplication *app = QCoreApplication::instance();
         if (!app) {
@@ -32,11 +34,11 @@ void PrinterDiscovery::start() {
         }
         QMetaObject::invokeMethod(
             app,
-            [self, spooler, ok, names, error] {
+            [self, spooler, outcome, names, error] {
                 if (self && self->m_spooler == spooler) {
                     self->m_running = false;
                     self->m_spooler.reset();
-                    emit self->finished(ok, names, error);
+                    emit self->finished(outcome, names, error);
                 }
             },
             Qt::QueuedConnection);

@@ -15,6 +15,12 @@ class QThread;
 class PrinterDiscovery : public QObject {
     Q_OBJECT
 public:
+    enum class Outcome {
+        Answered,
+        Unreachable, // refused at once: nothing there to wait for
+        Silent,      // took the connection, or let it hang, and did not answer in time
+    };
+
     explicit PrinterDiscovery(QObject *parent = nullptr,
                               int requestTimeoutMs = CupsSpooler::kRequestTimeoutMs);
     // A lookup under way is stopped; its thread ends on its own, and its answer is dropped.
@@ -25,7 +31,8 @@ public:
     bool running() const { return m_running; }
 
 signals:
-    void finished(bool ok, const QStringList &printers, const QString &error);
+    // `error` says what went wrong unless the server answered.
+    void finished(PrinterDiscovery::Outcome outcome, const QStringList &printers, const QString &error);
 
 private:
     const int m_requestTimeoutMs;

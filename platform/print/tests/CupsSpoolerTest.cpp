@@ -187,7 +187,7 @@ private slots:
         SilentPrintServer silent;
         QVERIFY(silent.listening());
         QString openError, namesError, defaultError;
-        bool opened = true, listed = true;
+        bool opened = true, listed = true, timedOut = false;
         QString defaultName = QStringLiteral("unset");
         qint64 longest = 0;
         const qint64 took = onThreadWithServer(silent.server(), [&] {
@@ -196,6 +196,7 @@ private slots:
             call.start();
             opened = spooler.OpenPrinter(QStringLiteral("orvatest"));
             openError = spooler.LastError();
+            timedOut = spooler.TimedOut();
             longest = std::max(longest, call.restart());
             QStringList names;
             listed = spooler.PrinterNames(names);
@@ -206,6 +207,7 @@ private slots:
             longest = std::max(longest, call.restart());
         });
         QVERIFY(!opened);
+        QVERIFY(timedOut);
         QVERIFY(!listed);
         QVERIFY(defaultName.isEmpty());
         for (const QString &error : {openError, namesError, defaultError}) {
