@@ -364,12 +364,8 @@ void TDetachedImageForm::ClearImage() {
 // ---- toolbar and key actions ----------------------------------------------------------------------
 
 void TDetachedImageForm::ToolbarAction(TVisTbBtn button) {
-    try {
-        m_toolbar->ExecuteButton(m_toolbar, button);
-    } catch (const ErrorInvalid &e) {
-        reportFailure(e.message());
-    } catch (const std::exception &e) {
-        reportFailure(QString::fromUtf8(e.what()));
+    if (QString error; !m_toolbar->ExecuteButton(m_toolbar, button, &error)) {
+        reportFailure(error);
     }
 }
 

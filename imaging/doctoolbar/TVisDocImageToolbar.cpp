@@ -201,12 +201,8 @@ void TVisDocImageToolbar::Refresh() {
 }
 
 void TVisDocImageToolbar::buttonClicked(TVisTbBtn button) {
-    try {
-        ExecuteButton(this, button);
-    } catch (const ErrorInvalid &e) {
-        emit actionFailed(e.message());
-    } catch (const std::exception &e) {
-        emit actionFailed(QString::fromUtf8(e.what()));
+    if (QString error; !ExecuteButton(this, button, &error)) {
+        emit actionFailed(error);
     }
 }
 
@@ -230,8 +226,21 @@ bool TVisDocImageToolbar::isLongAction(TVisTbBtn button) const {
     }
 }
 
-void TVisDocImageToolbar::ExecuteButton(QObject *sender, TVisTbBtn button) {
+bool TVisDocImageToolbar::ExecuteButton(QObject *sender, TVisTbBtn button, QString *error) {
     Q_UNUSED(sender);
+    // The actions and the viewer under them raise their failures; they stop here, so that no caller
+    // outside the toolbar has to guard a press.
+    try {
+        executeButton(button);
+    } catch (const ErrorInvalid &e) {
+        return failWith(error, e.message());
+    } catch (const std::exception &e) {
+        return failWith(error, QString::fromUtf8(e.what()));
+    }
+    return true;
+}
+
+void TVisDocImageToolbar::executeButton(TVisTbBtn button) {
     if (!m_viewer) {
         return;
     }

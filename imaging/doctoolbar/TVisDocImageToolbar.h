@@ -85,8 +85,9 @@ public:
     TVisTbBtn FocusedButton() const { return m_focused; }
 
     // The single entry for a button's action: the key maps call it as if the button were pressed.
-    // Failures of the action pass on after the cursor is restored and the buttons refreshed.
-    virtual void ExecuteButton(QObject *sender, TVisTbBtn button);
+    // A failed action answers false with its message in `error`, after the cursor is restored and the
+    // buttons refreshed; the AfterAction hook then does not run.
+    virtual bool ExecuteButton(QObject *sender, TVisTbBtn button, QString *error = nullptr);
     // Recomputes every button's enabled and down state and the scale list's choice.
     void Refresh();
 
@@ -107,6 +108,7 @@ protected:
 private:
     friend class TVisTBButton;
     void buttonClicked(TVisTbBtn button);
+    void executeButton(TVisTbBtn button);
     void runAction(TVisTbBtn button);
     void tell(const QString &text);
     void open();
