@@ -146,6 +146,27 @@ void closeDictationWindow(Session &s) {
     UserDriver(s.form->AudioForm()).click("exitButton");
 }
 
+// The workstation's messages to the host forms with this code, as the host logged them.
+QStringList replies(Session &s, const QByteArray &code) {
+    QStringList out;
+    for (const QJsonObject &e : s.events("form_event")) {
+        const QByteArray frame = QByteArray::fromHex(e.value("hex").toString().toLatin1());
+        if (frame.split('\x03').value(1) == code)
+            out.append(QString::fromLatin1(frame).replace('\x03', '|'));
+    }
+    return out;
+}
+
+// The error replies of the workstation. The sample form's build shows the host-forms window by its
+// container name, which is answered with an error as no workspace bears that name; any other error
+// reply is a fault.
+QStringList errors(Session &s) {
+    QStringList out = replies(s, "99");
+    out.removeAll("Object Controler|99||E013 - Error in Object Definition.  Workspace not specified or does "
+                  "not exist.|");
+    return out;
+}
+
 // One row of a menu's walk: what the user types, what the workstation must then show (its window,
 // or the bytes it received), how the user leaves it, and the outcome the host's menu shows after.
 struct Choice {
@@ -267,6 +288,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
+        // The host forms of choices 2, 5 and H, one after the other, were all made and answered.
+        QVERIFY2(errors(s).isEmpty(), qPrintable(errors(s).join(" / ")));
         choose(s, "9");
         QTRY_COMPARE_WITH_TIMEOUT(s.link()->State(), LinkState::Closed, 20000);
         s.form->CloseSpeedClick();
@@ -464,26 +487,6 @@ private slots:
         QVERIFY(showsMenu(s, "REQUEST:"));
         choose(s, "H");
         QVERIFY(hostObject("ed1"));
-        // The workstation's messages by their code, as the host logged them.
-        const auto replies = [&s](const QByteArray &code) {
-            QStringList out;
-            for (const QJsonObject &e : s.events("form_event")) {
-                const QByteArray frame = QByteArray::fromHex(e.value("hex").toString().toLatin1());
-                if (frame.split('\x03').value(1) == code)
-                    out.append(QString::fromLatin1(frame).replace('\x03', '|'));
-            }
-            return out;
-        };
-        // The form's build shows the host-forms window by its container name, which is answered with
-        // this error as no workspace bears that name; any other error reply is a fault.
-        const QString containerShown =
-            "Object Controler|99||E013 - Error in Object Definition.  Workspace not "
-            "specified or does not exist.|";
-        const auto errors = [&] {
-            QStringList out = replies("99");
-            out.removeAll(containerShown);
-            return out;
-        };
         // Object letters of the host's screen, and each one's request keys: update twice, move there
         // and back, clear, hide and show, disable and enable, focus, rename there and back, query.
         // Updates of the browser (N) and the bevel (P) are refused: they have nothing to update.
@@ -491,24 +494,24 @@ private slots:
         const QByteArray objects = "ABCDEFGHIJKLMNOPQRST";
         for (char object : objects) {
             const QByteArray name = QByteArray("object ") + object;
-            const qsizetype queries = replies("92").size();
-            const qsizetype destroyed = replies("90").size();
-            const qsizetype failed = errors().size();
+            const qsizetype queries = replies(s, "92").size();
+            const qsizetype destroyed = replies(s, "90").size();
+            const qsizetype failed = errors(s).size();
             // The screen takes updates and queries only.
             typeAtTerminal(s, QString(QChar(object)) + (object == 'T' ? "112" : "1133455667882"));
-            QVERIFY2(QTest::qWaitFor([&] { return replies("92").size() == queries + 1; }, 10000), name);
+            QVERIFY2(QTest::qWaitFor([&] { return replies(s, "92").size() == queries + 1; }, 10000), name);
             const QStringList expected =
                 object == 'N' || object == 'P' ? QStringList{refused, refused} : QStringList{};
-            QVERIFY2(errors().mid(failed) == expected,
-                     qPrintable(name + ": " + errors().mid(failed).join(" / ")));
+            QVERIFY2(errors(s).mid(failed) == expected,
+                     qPrintable(name + ": " + errors(s).mid(failed).join(" / ")));
             if (object != 'T') { // the screen itself is not destroyed
                 typeAtTerminal(s, "9");
-                QVERIFY2(QTest::qWaitFor([&] { return replies("90").size() > destroyed; }, 10000), name);
+                QVERIFY2(QTest::qWaitFor([&] { return replies(s, "90").size() > destroyed; }, 10000), name);
                 typeAtTerminal(s, "+");
                 QVERIFY2(hostObject("ed1"), name);
             }
         }
-        QCOMPARE(errors().size(), 4);
+        QCOMPARE(errors(s).size(), 4);
         typeAtTerminal(s, "0");
         QVERIFY(showsMenu(s, "REQUEST:"));
         s.form->CloseSpeedClick();

@@ -346,6 +346,12 @@ def send_host_form(conn):
                 conn.send(object_request(step["frame"]))
 
 
+def destroy_host_form(conn):
+    """Destroys the workspaces of hostform.json, so that the form can be built again without the
+    workstation refusing objects whose names are taken."""
+    conn.send(object_request(["ws1", "2"]) + object_request(["frm1", "2"]))
+
+
 def send_image_request(conn, request):
     """Menu choice 6: client command 1 asking Orva to show the request's forms in its image window.
     Several request numbers entered at choice 1 with commas between them ("12345678,87654321") list
@@ -1145,8 +1151,9 @@ class HostFormRequests(ResultEntry):
     """Menu choice H: the host form of choice 5 and every request the host sends its objects; the
     events, replies and errors the workstation answers with are listed as choice 2 lists them."""
 
-    def __init__(self, conn, log):
+    def __init__(self, conn, log, form_open=False):
         super().__init__(conn, log)
+        self.form_open = form_open  # the form of choice 5 is still on the workstation
         self.names = {key: name for key, name, _ in FORM_OBJECTS}
         self.selected = "B"
         self.counts = {}
@@ -1233,6 +1240,8 @@ class HostFormRequests(ResultEntry):
 
     def run(self):
         self.screen()
+        if self.form_open:
+            self.destroy()
         self.build()
         conn = self.conn
         while not conn.closed:
@@ -1317,6 +1326,7 @@ def interactive_session(conn, log, upload_dir=None, share=None):
     request = MENU_REQUEST
     highlight = 0
     status = b""
+    form_open = False  # the form of choice 5 is on the workstation
     while not conn.closed:
         conn.send(menu_screen(request, highlight, status))
         status = b""
@@ -1351,7 +1361,10 @@ def interactive_session(conn, log, upload_dir=None, share=None):
         elif choice == b"2":
             ResultEntry(conn, log).run()
         elif choice == b"5":
+            if form_open:
+                destroy_host_form(conn)
             send_host_form(conn)
+            form_open = True
         elif choice == b"7":
             conn.send(PRINT_START + TEST_PAGE + PRINT_END)
             conn.send(cup(22, 1) + ESC + b"[K" + b"Test page sent to your printer. Press RETURN: ")
@@ -1374,7 +1387,8 @@ def interactive_session(conn, log, upload_dir=None, share=None):
         elif choice == b"T":
             went_on = sub_menu(conn, log, b"AUDIO TASKS", session.audio_tasks())
         elif choice == b"H":
-            went_on = HostFormRequests(conn, log).run()
+            went_on = HostFormRequests(conn, log, form_open).run()
+            form_open = False  # leaving the sub-menu destroys its form
         if status is None or not went_on:
             return
 
