@@ -2,13 +2,13 @@
 #include "app/MainFormSinks.h"
 
 #include "app/EditorAndDictation.h"
+#include "app/MainWindowUi.h"
 #include "app/TOrvaMainForm.h"
 #include "app/TerminalTools.h"
 #include "app/capture/LocalCapture.h"
 #include "app/export/TExportForm.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "editor/report/HostUpload.h"
-#include "editor/wpform/TWPForm.h"
 #include "hostforms/forms/TWinpickFrm.h"
 #include "platform/print/RawPrintQueue.h"
 #include "terminal/widget/TVtTerminalEx.h"
@@ -20,64 +20,67 @@
 #include <QTimer>
 #include <QToolButton>
 
-MainFormSinks::MainFormSinks(TOrvaMainForm &form) : m_form(form), m_posted(form) {}
+MainFormSinks::MainFormSinks(TOrvaMainForm &form, const Parts &parts)
+    : m_form(form), m_ui(parts.ui), m_link(parts.link), m_sendQueue(parts.sendQueue),
+      m_rawPrint(parts.rawPrint), m_tools(parts.tools), m_editors(parts.editors), m_settings(parts.settings),
+      m_posted(form, parts.messages) {}
 
 MainFormSinks::~MainFormSinks() = default;
 
 HostLink *MainFormSinks::Link() {
-    return m_form.m_telnet;
+    return &m_link;
 }
 
 void MainFormSinks::WriteString(const QByteArray &text) {
-    m_form.m_ui.terminal->WriteString(text);
+    m_ui.terminal->WriteString(text);
 }
 
 void MainFormSinks::ExecuteRequest(const QByteArray &requestText) {
     if (!m_hostForms) {
         m_hostForms = std::make_unique<TWinpickFrm>();
-        m_hostForms->setLink(m_form.m_telnet);
+        m_hostForms->setLink(&m_link);
         m_hostForms->setMainWindow(&m_form);
         m_form.setProperty("orvaTag", 17);
-        QObject::connect(m_form.m_telnet, &HostLink::OnState, m_hostForms.get(),
-                         &TWinpickFrm::LinkStateChanged);
+        QObject::connect(&m_link, &HostLink::OnState, m_hostForms.get(), &TWinpickFrm::LinkStateChanged);
     }
     m_hostForms->ExecuteRequest(requestText);
 }
 
 void MainFormSinks::HostCaptureChanged(bool on) {
-    m_form.m_tools->ShowCaptureButton(on);
+    m_tools.ShowCaptureButton(on);
 }
 
 bool MainFormSinks::ItemTransferActive() {
-    const ItemTransfer *transfer = m_form.m_tools->Transfer();
+    const ItemTransfer *transfer = m_tools.Transfer();
     return transfer && transfer->Active();
 }
 
 void MainFormSinks::ItemTransferReply(const QByteArray &text) {
-    if (ItemTransfer *transfer = m_form.m_tools->Transfer()) {
+    if (ItemTransfer *transfer = m_tools.Transfer()) {
         transfer->Reply(text);
     }
 }
 
 void MainFormSinks::EndItemTransfer() {
-    if (ItemTransfer *transfer = m_form.m_tools->Transfer()) {
+    if (ItemTransfer *transfer = m_tools.Transfer()) {
         transfer->End();
     }
 }
 
 bool MainFormSinks::LocalCaptureActive() {
-    return m_form.m_tools->Capture().isOn();
+    return m_tools.Capture().isOn();
 }
 
 bool MainFormSinks::LocalCaptureWrite(const QByteArray &bytes) {
-    return m_form.m_tools->Capture().write(bytes);
+    return m_tools.Capture().write(bytes);
 }
 
 void MainFormSinks::StopLocalCapture() {
-    LocalCapture &capture = m_form.m_tools->Capture();
+    LocalCapture &capture = m_tools.Capture();
     const QString reason = capture.errorString();
     capture.stop();
-    m_form.m_tools->ShowCaptureButton(m_form.m_pipeline && m_form.m_pipeline->hostCaptureOn());
+    const ReceivePipeline *pipeline = m_form.Pipeline();
+    m_tools.ShowCaptureButton(pipeline && pipeline->hostCaptureOn());
     m_posted.error(QStringLiteral("Capture to File."), QStringLiteral("The capture file ") +
                                                            capture.fileName() +
                                                            QStringLiteral(" could not be written, and file "
@@ -86,63 +89,63 @@ void MainFormSinks::StopLocalCapture() {
 }
 
 bool MainFormSinks::RawPrintBegin() {
-    m_form.m_rawPrint->BeginDoc();
+    m_rawPrint.BeginDoc();
     return true;
 }
 
 void MainFormSinks::RawPrintWrite(const QByteArray &bytes) {
-    m_form.m_rawPrint->WriteString(bytes);
+    m_rawPrint.WriteString(bytes);
 }
 
 void MainFormSinks::RawPrintEnd() {
-    m_form.m_rawPrint->EndDoc();
+    m_rawPrint.EndDoc();
 }
 
 bool MainFormSinks::ResultTransferActive() {
-    return m_form.m_sendQueue->ResultTransferActive();
+    return m_sendQueue.ResultTransferActive();
 }
 
 void MainFormSinks::SetResultTransferActive(bool on) {
-    m_form.m_sendQueue->SetResultTransferActive(on);
+    m_sendQueue.SetResultTransferActive(on);
 }
 
 bool MainFormSinks::AudioTransfer() {
-    return m_form.m_sendQueue->AudioTransfer();
+    return m_sendQueue.AudioTransfer();
 }
 
 void MainFormSinks::SetAudioTransfer(bool on) {
-    m_form.m_sendQueue->SetAudioTransfer(on);
+    m_sendQueue.SetAudioTransfer(on);
 }
 
 void MainFormSinks::SendQueuedLines() {
-    m_form.m_sendQueue->SendQueuedLines();
+    m_sendQueue.SendQueuedLines();
 }
 
 void MainFormSinks::SendWhenIdle(const QByteArray &bytes) {
-    m_form.m_sendQueue->SendWhenIdle(bytes);
+    m_sendQueue.SendWhenIdle(bytes);
 }
 
 void MainFormSinks::ClearSendQueue() {
-    m_form.m_sendQueue->Clear();
+    m_sendQueue.Clear();
 }
 
 // The editor takes back its last saved copy, flagged as changed, so that the user returns it again.
 void MainFormSinks::TransferFailed(bool audio) {
     const QString text = QStringLiteral("Transfer failure. Please Re-save");
     if (audio) {
-        m_form.m_editors->DictationTransferFailed(text);
+        m_editors.DictationTransferFailed(text);
     } else {
-        m_form.m_editors->ReportTransferFailed(text);
+        m_editors.ReportTransferFailed(text);
     }
 }
 
 void MainFormSinks::ShowTransferPanel(int progress) {
-    m_form.m_ui.docProgressBar->setValue(progress);
-    m_form.m_ui.transferPanel->show();
+    m_ui.docProgressBar->setValue(progress);
+    m_ui.transferPanel->show();
 }
 
 void MainFormSinks::HideTransferPanel() {
-    m_form.m_ui.transferPanel->hide();
+    m_ui.transferPanel->hide();
 }
 
 void MainFormSinks::SetBusyCursor(bool busy) {
@@ -157,8 +160,7 @@ void MainFormSinks::SetBusyCursor(bool busy) {
 }
 
 bool MainFormSinks::EditorFoldersSet() {
-    return !m_form.m_settings.TemplateDirectory.isEmpty() &&
-           !m_form.m_settings.AbbreviationDirectory.isEmpty();
+    return !m_settings.TemplateDirectory.isEmpty() && !m_settings.AbbreviationDirectory.isEmpty();
 }
 
 void MainFormSinks::Beep() {
@@ -167,36 +169,36 @@ void MainFormSinks::Beep() {
 
 void MainFormSinks::PostedMessages::show(Kind kind, const QString &caption, const QString &text) {
     QPointer<TOrvaMainForm> form(&m_form);
-    QTimer::singleShot(0, &m_form, [form, kind, caption, text] {
+    QTimer::singleShot(0, &m_form, [form, messages = &m_messages, kind, caption, text] {
         if (form) {
-            form->m_messages->show(kind, caption, text);
+            messages->show(kind, caption, text);
         }
     });
 }
 
 UserMessages::Answer MainFormSinks::PostedMessages::ask(Buttons buttons, const QString &caption,
                                                         const QString &text) {
-    return m_form.m_messages->ask(buttons, caption, text);
+    return m_messages.ask(buttons, caption, text);
 }
 
 bool MainFormSinks::PostedMessages::inputBox(const QString &caption, const QString &prompt, QString &value) {
-    return m_form.m_messages->inputBox(caption, prompt, value);
+    return m_messages.inputBox(caption, prompt, value);
 }
 
 QString MainFormSinks::PostedMessages::openFileName(const QString &caption, const QString &folder,
                                                     const QString &filter) {
-    return m_form.m_messages->openFileName(caption, folder, filter);
+    return m_messages.openFileName(caption, folder, filter);
 }
 
 QString MainFormSinks::PostedMessages::saveFileName(const QString &caption, const QString &folder,
                                                     const QString &filter) {
-    return m_form.m_messages->saveFileName(caption, folder, filter);
+    return m_messages.saveFileName(caption, folder, filter);
 }
 
 QString MainFormSinks::PostedMessages::saveFileNameNoOverwriteCheck(const QString &caption,
                                                                     const QString &folder,
                                                                     const QString &filter) {
-    return m_form.m_messages->saveFileNameNoOverwriteCheck(caption, folder, filter);
+    return m_messages.saveFileNameNoOverwriteCheck(caption, folder, filter);
 }
 
 void MainFormSinks::ShowEditor(const QByteArray &reportMessage) {

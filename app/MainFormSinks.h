@@ -9,12 +9,29 @@
 #include <memory>
 #include <optional>
 
+class EditorAndDictation;
+class HostSendQueue;
+class RawPrintQueue;
 class TOrvaMainForm;
 class TWinpickFrm;
+class TerminalTools;
+struct MainWindowUi;
+struct TOrvaSettings;
 
 class MainFormSinks : public PipelineSinks {
 public:
-    explicit MainFormSinks(TOrvaMainForm &form);
+    // The parts of the main window the pipeline reaches; the window owns them and outlives this.
+    struct Parts {
+        const MainWindowUi &ui;
+        HostLink &link;
+        HostSendQueue &sendQueue;
+        RawPrintQueue &rawPrint;
+        TerminalTools &tools;
+        EditorAndDictation &editors;
+        const TOrvaSettings &settings;
+        UserMessages &messages;
+    };
+    MainFormSinks(TOrvaMainForm &form, const Parts &parts);
     ~MainFormSinks() override;
 
     void WriteString(const QByteArray &text) override;
@@ -62,7 +79,7 @@ private:
     // bytes; questions and dialogs, which need their answer at once, go to the main window's boxes.
     class PostedMessages : public UserMessages {
     public:
-        explicit PostedMessages(TOrvaMainForm &form) : m_form(form) {}
+        PostedMessages(TOrvaMainForm &form, UserMessages &messages) : m_form(form), m_messages(messages) {}
         void show(Kind kind, const QString &caption, const QString &text) override;
         Answer ask(Buttons buttons, const QString &caption, const QString &text) override;
         bool inputBox(const QString &caption, const QString &prompt, QString &value) override;
@@ -73,9 +90,17 @@ private:
 
     private:
         TOrvaMainForm &m_form;
+        UserMessages &m_messages;
     };
 
     TOrvaMainForm &m_form;
+    const MainWindowUi &m_ui;
+    HostLink &m_link;
+    HostSendQueue &m_sendQueue;
+    RawPrintQueue &m_rawPrint;
+    TerminalTools &m_tools;
+    EditorAndDictation &m_editors;
+    const TOrvaSettings &m_settings;
     PostedMessages m_posted;
     std::optional<WaitCursor> m_busy; // while the host says it is busy
     std::unique_ptr<TWinpickFrm> m_hostForms;

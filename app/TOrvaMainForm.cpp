@@ -314,7 +314,9 @@ bool TOrvaMainForm::FormCreate() {
         return false;
     }
 
-    m_sinks = std::make_unique<MainFormSinks>(*this);
+    m_sinks = std::make_unique<MainFormSinks>(*this, MainFormSinks::Parts{m_ui, *m_telnet, *m_sendQueue,
+                                                                          *m_rawPrint, *m_tools, *m_editors,
+                                                                          m_settings, *m_messages});
     // A file that did not answer is told through the posted boxes: the wait may have run inside the
     // handling of the host's bytes.
     FileWait::SetMessages(&m_sinks->Messages());

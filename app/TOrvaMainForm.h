@@ -186,9 +186,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The pipeline's view of the window (terminal, link, transfer panel, editor, boxes).
-    friend class MainFormSinks;
-
     void connectButtons();
     void buildImageArea();
     void buildPopupMenu();
