@@ -101,9 +101,10 @@ template <class Work> auto Bounded(Work work, int timeoutMs) -> std::optional<de
 // answering under the busy cursor: it repaints and its timers run, and Escape gives up the wait.
 // When the deadline passes, the user is told once which file did not answer. Nothing when the
 // file did not answer or the user gave up; `outcome`, when given, says which.
+// `tellUser` false leaves the notice to the caller, who reports the failure in its own words.
 template <class Work>
-auto Watched(const QString &file, Work work, int timeoutMs = kDefaultMs, Outcome *outcome = nullptr)
-    -> std::optional<decltype(work())>;
+auto Watched(const QString &file, Work work, int timeoutMs = kDefaultMs, Outcome *outcome = nullptr,
+             bool tellUser = true) -> std::optional<decltype(work())>;
 
 // Where the window's notices of a file that did not answer go (the main window's boxes); none
 // leaves them to the trace.
@@ -152,15 +153,17 @@ auto Watch(const QString &file, Work work, int timeoutMs, Outcome &how) -> std::
 } // namespace detail
 
 template <class Work>
-auto Watched(const QString &file, Work work, int timeoutMs, Outcome *outcome)
+auto Watched(const QString &file, Work work, int timeoutMs, Outcome *outcome, bool tellUser)
     -> std::optional<decltype(work())> {
     Outcome how = Outcome::Answered;
     const bool toldBefore = detail::StillAbandoned(file);
     auto result = detail::Watch(file, std::move(work), timeoutMs, how);
     if (outcome)
         *outcome = how;
-    if (!toldBefore)
+    if (!toldBefore && tellUser)
         detail::Ended(file, timeoutMs, how);
+    else if (!toldBefore && how != Outcome::Answered)
+        TraceNoAnswer(QStringLiteral("file"), file);
     return result;
 }
 

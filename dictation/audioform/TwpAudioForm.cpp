@@ -1,6 +1,7 @@
 // The dictation window.
 #include "dictation/audioform/TwpAudioForm.h"
 
+#include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/WaitCursor.h"
 #include "dictation/playback/TPlayback.h"
@@ -498,7 +499,14 @@ void TwpAudioForm::setLayout(Layout layout) {
 }
 
 bool TwpAudioForm::fileExists() const {
-    return !m_audioFileName.isEmpty() && QFileInfo(m_audioFileName).isFile();
+    if (m_audioFileName.isEmpty())
+        return false;
+    // Asked on every refresh and playback tick, of a file that may sit on a share: looked at in a
+    // worker, and a file that did not answer is not waited for again until its share answers.
+    const QString file = m_audioFileName;
+    return FileWait::Watched(
+               file, [file] { return QFileInfo(file).isFile(); }, ShareWaitMs)
+        .value_or(false);
 }
 
 bool TwpAudioForm::playing() const {

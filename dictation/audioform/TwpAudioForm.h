@@ -48,6 +48,8 @@ public:
     ~TwpAudioForm() override;
 
     TAudioHostSend AudioHostSend;
+    // How long the window waits for its audio file, which may sit on a share, before it gives up.
+    int ShareWaitMs = 10000;
 
     // Opens the task of an audio task message; the caller shows the window. Always true.
     bool OpenAudioTask(const QByteArray &messageText);

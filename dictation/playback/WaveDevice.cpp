@@ -1,5 +1,6 @@
 #include "dictation/playback/WaveDevice.h"
 
+#include "common/FileWait.h"
 #include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
 #include "dictation/wave/TdeRIFFAudioReader.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 using namespace orva::audio;
 
@@ -148,12 +150,25 @@ int WaveDevice::msOfBlocks(qint64 blocks) {
     return int(blocks * kGsmBlockSamples * 1000 / kGsmRate);
 }
 
-void WaveDevice::open(const QString &path) {
-    close();
+namespace {
+
+// What opening an audio file reads: GSM blocks with their format, or samples decoded for playing
+// only; or why it could not be opened.
+struct OpenedFile {
+    QByteArray format;
+    QByteArray blocks;
+    QByteArray pcm;
+    bool playOnly = false;
+    QString error;
+};
+
+OpenedFile readAudioFile(const QString &path) {
+    OpenedFile out;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EMCIDeviceError(
-            QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, file.errorString());
+        return out;
+    }
     try {
         TdeWaveFormat format;
         bool isMpeg = false;
@@ -163,26 +178,50 @@ void WaveDevice::open(const QString &path) {
             format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes) {
             // The host may send audio that was never converted (PCM, an MP3 upload): it is
             // played as it is; recording over it needs a converted copy first.
-            m_pcm = ReadAudioFileAsPcm(path, kDeviceRate);
-            m_pcm.truncate(m_pcm.size() / 2 * 2);
-            m_playOnly = true;
-            m_path = path;
-            m_position = 0;
-            m_state = Idle;
-            return;
+            out.pcm = ReadAudioFileAsPcm(path, kDeviceRate);
+            out.pcm.truncate(out.pcm.size() / 2 * 2);
+            out.playOnly = true;
+            return out;
         }
         TdeRIFFAudioReader reader(&file);
         reader.SelectTrack(0);
         const qint64 whole = reader.TrackSize(0) / kGsmBlockBytes * kGsmBlockBytes;
         QByteArray blocks(whole, Qt::Uninitialized);
-        if (reader.ReadTrack(blocks.data(), whole) != whole)
-            throw EMCIDeviceError(QStringLiteral("The audio file %1 cannot be read.").arg(path));
-        m_format = format.Bytes();
-        m_blocks = blocks;
+        if (reader.ReadTrack(blocks.data(), whole) != whole) {
+            out.error = QStringLiteral("The audio file %1 cannot be read.").arg(path);
+            return out;
+        }
+        out.format = format.Bytes();
+        out.blocks = blocks;
     } catch (const EAudioError &e) {
-        throw EMCIDeviceError(
-            QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, e.Message()));
+        out.error = QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, e.Message());
+    } catch (const std::bad_alloc &) {
+        out.error = QStringLiteral("The audio file %1 cannot be read.").arg(path);
     }
+    return out;
+}
+
+} // namespace
+
+void WaveDevice::open(const QString &path) {
+    close();
+    // The file may sit on a share: it is read whole in a worker while the window goes on.
+    // The failure is told in the player's own words, as any other.
+    FileWait::Outcome how = FileWait::Outcome::Answered;
+    const std::optional<OpenedFile> opened = FileWait::Watched(
+        path, [path] { return readAudioFile(path); }, ShareWaitMs, &how, false);
+    if (!opened)
+        throw EMCIDeviceError(how == FileWait::Outcome::Cancelled
+                                  ? QStringLiteral("Opening the audio file %1 was given up.").arg(path)
+                                  : QStringLiteral("The audio file %1 did not answer within %2 seconds.")
+                                        .arg(path)
+                                        .arg((ShareWaitMs + 999) / 1000));
+    if (!opened->error.isEmpty())
+        throw EMCIDeviceError(opened->error);
+    m_format = opened->format;
+    m_blocks = opened->blocks;
+    m_pcm = opened->pcm;
+    m_playOnly = opened->playOnly;
     m_path = path;
     m_position = 0;
     m_state = Idle;

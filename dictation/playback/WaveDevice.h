@@ -39,7 +39,10 @@ public:
 
     // Reads a GSM 6.10 22,050 Hz mono wave file; any other wave or MPEG file the audio readers
     // decode is opened for playing only. Raises EMCIDeviceError for a file that cannot be read.
+    // The file is read in a worker; one on a share that does not answer within ShareWaitMs is
+    // refused (and the user told once).
     void open(const QString &path);
+    int ShareWaitMs = 10000;
     void close();
     State state() const { return m_state; }
     QString path() const { return m_path; }

@@ -1,13 +1,19 @@
 // The player on stand-in sound devices: word alignment and position reports, the recording
 // template, overwrite, cut and save at block precision, and the end-of-play rules.
+#include "common/FileWait.h"
+#include "common/testing/HungFile.h"
+#include "common/testing/RecordingMessages.h"
 #include "dictation/playback/TPlayback.h"
 #include "dictation/playback/tests/FakeAudioDevices.h"
 #include "platform/audio/GsmCodec.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -300,3 +306,41 @@ TEST_F(PlaybackTest, DeviceAndFileErrors) {
 }
 
 } // namespace
+
+// A recording on a share that does not answer: opening it gives up at the player's deadline with
+// an error naming the file (the one message the user sees), the program's timers keep time meanwhile.
+TEST_F(PlaybackTest, RecordingOnADeadShareIsRefusedAtTheDeadline) {
+    const QString dead = path("dead.wav");
+    HungFile hung(dead);
+    ASSERT_TRUE(hung.made());
+    hung.watch(8000);
+    RecordingMessages messages;
+    FileWait::SetMessages(&messages);
+    const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(50);
+    player.Device().ShareWaitMs = 500;
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    try {
+        player.OpenFile(dead);
+    } catch (const EMCIDeviceError &e) {
+        error = QString::fromUtf8(e.what());
+    }
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_GE(ticks, 6);
+    hung.finished();
+    EXPECT_FALSE(hung.blocked());
+    EXPECT_TRUE(error.contains(dead) && error.contains("did not answer")) << error.toStdString();
+    // The player's error is the one message: the window tells it as any other.
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(player.Device().state(), WaveDevice::Closed);
+
+    // A recording that answers opens as before.
+    writeGsm(path("fine.wav"), 0.5);
+    player.OpenFile(path("fine.wav"));
+    EXPECT_GT(player.Length(), 0);
+}
