@@ -1,16 +1,14 @@
 // The main window's widgets: the menu bar with the request box and link lights, the terminal with its
-// tool bar and transfer panel, the image area and the two pop-up menus. Made once by the window; its
-// parts (shapes, request box, tool actions, editor and dictation) work on them.
+// tool bar and transfer panel, and the image area. Made once by the window; its parts (shapes, request
+// box, tool actions, keys, menus, editor and dictation) work on them.
 #pragma once
 
 #include <QString>
 
-class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
@@ -37,11 +35,6 @@ struct MainWindowUi {
     TVtTerminalEx *terminal = nullptr;
     QFrame *transferPanel = nullptr;
     QProgressBar *docProgressBar = nullptr;
-    QMenu *mainBarPopUp = nullptr;
-    QAction *loginState = nullptr;
-    QAction *loginAs = nullptr;
-    QAction *logonNewSystem = nullptr;
-    QAction *resetImagePosition = nullptr;
 
     // The menu bar, the terminal area with its tool bar buttons (not yet connected) and the transfer
     // panel, children of `window`.

@@ -5,26 +5,21 @@
 #include "app/ConnectionController.h"
 #include "app/DialogMessages.h"
 #include "app/EditorAndDictation.h"
+#include "app/MainBarMenu.h"
 #include "app/MainFormSinks.h"
 #include "app/MainWindowLogic.h"
 #include "app/MainWindowShapes.h"
 #include "app/RequestBox.h"
 #include "app/RequestImagePanel.h"
-#include "app/ScreenPrint.h"
 #include "app/TerminalKeys.h"
 #include "app/TerminalTools.h"
-#include "app/capture/LocalCapture.h"
-#include "app/export/TExportForm.h"
-#include "app/keymap/KeyMap.h"
+#include "app/export/ItemTransfer.h"
 #include "app/pipeline/ReceivePipeline.h"
 #include "app/settingsform/TTextAttForm.h"
 #include "common/FileWait.h"
 #include "common/HostText.h"
 #include "common/LocalPath.h"
-#include "common/ResourceCursors.h"
 #include "common/Trace.h"
-#include "common/WaitCursor.h"
-#include "common/WinColor.h"
 #include "dictation/keys/TDictationKeyTarget.h"
 #include "editor/report/HostUpload.h"
 #include "editor/wpform/TWPForm.h"
@@ -33,55 +28,34 @@
 #include "imaging/core/DllSP96.h"
 #include "imaging/detached/TDetachedImageForm.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
-#include "imaging/imagelist/ImageList.h"
-#include "imaging/imagelist/RequestImages.h"
 #include "imaging/media/MediaBackend.h"
 #include "platform/print/CupsSpooler.h"
-#include "platform/print/PrinterDiscovery.h"
 #include "platform/print/RawPrintQueue.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
 #include "platform/telnet/TTelnet.h"
-#include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
-#include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 namespace {
 constexpr std::uint32_t kDefaultFore = 0xFFFFFF;
 constexpr std::uint32_t kDefaultBack = 0xFF0000;
 constexpr int kMaxFontSize = 30;
-// The Enter key's virtual-key code, as the key-down handling knows keys.
-constexpr int kEnterKey = 0x0D;
 constexpr int kMinFontSizeToShrink = 8;
-const QString kErrorCaption = QStringLiteral("Error condition detected");
-
 } // namespace
 
 TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
@@ -118,7 +92,6 @@ TOrvaMainForm::TOrvaMainForm(const QStringList &arguments, HostLink *link,
     layout->addWidget(m_ui.vtPanel, 1);
     layout->addWidget(m_ui.viewPanel, 1);
     connectButtons();
-    buildPopupMenu();
     buildImageArea();
     wireConnection();
 
@@ -213,33 +186,6 @@ void TOrvaMainForm::connectButtons() {
                                "Please Re-save when the link is back."));
         });
     };
-}
-
-void TOrvaMainForm::buildPopupMenu() {
-    m_ui.mainBarPopUp = new QMenu(this);
-    m_ui.mainBarPopUp->setObjectName(QStringLiteral("MainBarPopUp"));
-    const auto add = [this](const char *name, const QString &caption, const auto *receiver, auto slot) {
-        QAction *action = m_ui.mainBarPopUp->addAction(caption, receiver, slot);
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
-    };
-    add("DefaultSource", QStringLiteral("&Default Source"), m_ui.viewPanel,
-        &RequestImagePanel::DefaultSourceClick);
-    add("NewSource", QStringLiteral("&New Source"), m_ui.viewPanel, &RequestImagePanel::NewSourceClick);
-    m_ui.resetImagePosition = add("ResetImagePosition1", QStringLiteral("&Reset Image Position"), this,
-                                  &TOrvaMainForm::ResetImagePosition1Click);
-    m_ui.mainBarPopUp->addSeparator();
-    m_ui.loginState = add("LoginState", QStringLiteral("&Logout"), this, &TOrvaMainForm::LoginStateClick);
-    m_ui.loginAs = add("LoginAs", QStringLiteral("Login as &New user"), this, &TOrvaMainForm::LoginAsClick);
-    m_ui.logonNewSystem = add("LogontoNewsystem1", QStringLiteral("Log onto new S&ystem"), this,
-                              &TOrvaMainForm::LogontoNewsystem1Click);
-    m_ui.mainBarPopUp->addSeparator();
-    add("Advanced1", QStringLiteral("&Modify Settings"), this, &TOrvaMainForm::AdvancedbuttonClick);
-    add("About1", QStringLiteral("&About"), this, &TOrvaMainForm::About1Click);
-    connect(m_ui.mainBarPopUp, &QMenu::aboutToShow, this, &TOrvaMainForm::MainBarPopUpPopup);
-    m_ui.menuPanel->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_ui.menuPanel, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_ui.mainBarPopUp->popup(m_ui.menuPanel->mapToGlobal(pos)); });
 }
 
 // What the settings form reads from and does to this window.
@@ -667,6 +613,8 @@ void TOrvaMainForm::EndSelectionHold() {
 
 void TOrvaMainForm::buildImageArea() {
     m_requestBox = new RequestBox(*this, m_ui, m_settings, *m_telnet, *m_messages);
+    m_mainBarMenu = new MainBarMenu(*this, m_ui, *m_shapes, *m_requestBox, *m_connection, m_settings,
+                                    *m_telnet, *m_messages);
     m_keys = new TerminalKeys(*this, m_ui, *m_telnet, *m_messages, *m_requestBox,
                               m_editors->DictationWindowKeys());
     connect(m_ui.viewPanel, &RequestImagePanel::exitRequested, this, &TOrvaMainForm::ExitButtonClick);
@@ -763,72 +711,23 @@ void TOrvaMainForm::setKeyDownPath(KeyDownPath path) {
 // ---- menu and buttons ---------------------------------------------------------------------------
 
 void TOrvaMainForm::MainBarPopUpPopup() {
-    const LinkState state = m_telnet->State();
-    if (state == LinkState::Connected) {
-        m_ui.loginState->setText(QStringLiteral("&Logout"));
-        m_ui.loginAs->setEnabled(false);
-        m_ui.logonNewSystem->setEnabled(false);
-    } else if (state == LinkState::Closed) {
-        m_ui.loginState->setText(QStringLiteral("&Login in as ") +
-                                 HostText::toUnicode(SetupFile::LoginReply(CurrentLoginConversation())));
-        m_ui.loginAs->setEnabled(true);
-        m_ui.logonNewSystem->setEnabled(true);
-    }
-    m_ui.resetImagePosition->setEnabled(m_requestBox->DetachedForm() != nullptr);
+    m_mainBarMenu->MainBarPopUpPopup();
 }
 
 void TOrvaMainForm::LoginStateClick() {
-    m_shapes->EndDrag();
-    const LinkState state = m_telnet->State();
-    if (state == LinkState::Closed) {
-        SizeToTerminal();
-        m_connection->ConnectToHost();
-    } else if (state == LinkState::Connected) {
-        m_connection->Disconnect();
-    }
+    m_mainBarMenu->LoginStateClick();
 }
 
 void TOrvaMainForm::LoginAsClick() {
-    const QByteArray current = CurrentLoginConversation();
-    const QString reply = HostText::toUnicode(SetupFile::LoginReply(current));
-    QString name = reply;
-    const QString prompt = QStringLiteral("Change login name from \"") + reply + QStringLiteral("\" to ..\n");
-    if (!m_messages->inputBox(QStringLiteral("Login as .."), prompt, name)) {
-        return;
-    }
-    SizeToTerminal();
-    m_connection->ConnectToHost();
-    // Set after the connect (which goes back to the saved copy): the new name serves this connection,
-    // and once it has answered, the pipeline returns to the saved copy.
-    if (m_pipeline) {
-        m_pipeline->setLoginConversation(SetupFile::WithLoginReply(current, HostText::fromUnicode(name)));
-    }
-}
-
-QByteArray TOrvaMainForm::CurrentLoginConversation() const {
-    return m_pipeline ? m_pipeline->loginConversation() : m_settings.LoginConversation;
+    m_mainBarMenu->LoginAsClick();
 }
 
 void TOrvaMainForm::LogontoNewsystem1Click() {
-    QByteArray current = m_connection->HostName();
-    if (current.contains(':')) {
-        current = '[' + current + ']'; // an IPv6 address, kept apart from a port the user adds
-    }
-    QString host = HostText::toUnicode(current);
-    if (!m_messages->inputBox(QStringLiteral("Connect to new system"),
-                              QStringLiteral("Address or Hostname of New System"), host)) {
-        return;
-    }
-    m_connection->setHostSetting(HostText::fromUnicode(host));
-    SizeToTerminal();
-    m_connection->ConnectToHost();
+    m_mainBarMenu->LogontoNewsystem1Click();
 }
 
 void TOrvaMainForm::NoLinkLightClick() {
-    if (!m_telnet->IsConnected()) {
-        SizeToTerminal();
-        m_connection->ConnectToHost();
-    }
+    m_mainBarMenu->NoLinkLightClick();
 }
 
 void TOrvaMainForm::MinimiseSpeedClick() {

@@ -44,6 +44,7 @@ class MainFormSinks;
 class MainWindowShapes;
 class ReceivePipeline;
 class RequestBox;
+class MainBarMenu;
 class TerminalTools;
 class TerminalKeys;
 class EditorAndDictation;
@@ -188,7 +189,6 @@ protected:
 private:
     void connectButtons();
     void buildImageArea();
-    void buildPopupMenu();
     void wireConnection();
     void readRegistry();
     void applySettingsToTerminal();
@@ -198,7 +198,6 @@ private:
     void setFontSize(int size);
     void Telnet1Receive();
     EditorFolders editorFolders() const;
-    QByteArray CurrentLoginConversation() const;
 
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
@@ -226,6 +225,7 @@ private:
 
     ConnectionController *m_connection = nullptr;
     RequestBox *m_requestBox = nullptr;
+    MainBarMenu *m_mainBarMenu = nullptr;
     TerminalTools *m_tools = nullptr;
     TerminalKeys *m_keys = nullptr;
     EditorAndDictation *m_editors = nullptr;
