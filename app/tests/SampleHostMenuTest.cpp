@@ -517,6 +517,29 @@ private slots:
         s.form->CloseSpeedClick();
     }
 
+    // The menu's keys, through the sample setup file's key map: F1 shows the help and Return goes
+    // back; Down and Up move the highlight, and Enter alone runs the highlighted choice.
+    void menuKeys() {
+        Session s({}, "keymap-F1 = #$027OP\r\nkeymap-UP ARROW = #$027[A\r\nkeymap-DN ARROW = #$027[B\r\n");
+        QVERIFY(s.connect());
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        UserDriver user(s.form.get());
+        user.focusOn(child<QWidget>(s.form.get(), "VtTerminal1"));
+        user.press(Qt::Key_F1);
+        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("Up, Down    move the highlighted choice"), 10000);
+        user.press(Qt::Key_Return);
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+            user.press(key);
+        QTRY_COMPARE_WITH_TIMEOUT(s.events("key").size(), 4, 10000); // F1 and the three
+        user.press(Qt::Key_Return);
+        QVERIFY(hostObject("res1"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.screenShows("RESULT ENTRY"), 10000);
+        typeAtTerminal(s, "X");
+        QVERIFY(showsMenu(s, "REQUEST:"));
+        s.form->CloseSpeedClick();
+    }
+
     // D: the information box, a capture the host starts and stops, a document opened, a program run
     // and the key-set query with the terminal's reply.
     void clientCommands() {
