@@ -158,12 +158,7 @@ std::vector<Writer> writers() {
              TdeWaveFormat gsm;
              if (!FindAcmFormat(QStringLiteral("GSM 6.10"), QStringLiteral("22.050 kHz, Mono"), gsm))
                  return true;
-             try {
-                 ConvertAudioFile(source, file, gsm, {});
-                 return true;
-             } catch (const EAudioError &) {
-                 return false;
-             }
+             return ConvertAudioFile(source, file, gsm, {});
          }},
         {"recording cut",
          [](const QString &f) {

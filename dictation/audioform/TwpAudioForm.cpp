@@ -810,7 +810,8 @@ bool TwpAudioForm::convertToStandard(const QString &source, const QString &targe
         m_messages.error(caption, QStringLiteral("The standard dictation format is not available."));
         return false;
     }
-    try {
+    QString why;
+    {
         const WaitCursor wait;
         m_pbPlayBack->hide();
         m_conversionPanel->show();
@@ -822,15 +823,12 @@ bool TwpAudioForm::convertToStandard(const QString &source, const QString &targe
                 form->m_pbPlayBack->show();
             }
         } restore{this};
-        ConvertAudioFile(source, target, standard,
-                         [this](int stage, int percent) { return ConversionProgress(stage, percent); });
-        return true;
-    } catch (const EAudioError &e) {
-        m_messages.error(caption, failure + source + QStringLiteral("\r\n") + e.Message());
-    } catch (const std::exception &e) {
-        m_messages.error(caption,
-                         failure + source + QStringLiteral("\r\n") + QString::fromLocal8Bit(e.what()));
+        if (ConvertAudioFile(
+                source, target, standard,
+                [this](int stage, int percent) { return ConversionProgress(stage, percent); }, &why))
+            return true;
     }
+    m_messages.error(caption, failure + source + QStringLiteral("\r\n") + why);
     QFile::remove(target);
     return false;
 }

@@ -178,7 +178,10 @@ OpenedFile readAudioFile(const QString &path) {
             format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes) {
             // The host may send audio that was never converted (PCM, an MP3 upload): it is
             // played as it is; recording over it needs a converted copy first.
-            out.pcm = ReadAudioFileAsPcm(path, kDeviceRate);
+            if (QString why; !ReadAudioFileAsPcm(path, kDeviceRate, out.pcm, &why)) {
+                out.error = QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, why);
+                return out;
+            }
             out.pcm.truncate(out.pcm.size() / 2 * 2);
             out.playOnly = true;
             return out;

@@ -177,26 +177,6 @@ QByteArray BuildMpegWaveHeader(const QString &file) {
            le16(168) + le16(1) + le16(1393) + "data" + le32(quint32(size));
 }
 
-void WriteMpegAsWave(const QString &file, const QString &newFile) {
-    const QByteArray header = BuildMpegWaveHeader(file);
-    QFile in(file);
-    if (header.isEmpty() || !in.open(QIODevice::ReadOnly))
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
-    PrivateFile out(newFile);
-    if (!out.open())
-        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
-    out.write(header);
-    while (!in.atEnd()) {
-        const QByteArray piece = in.read(1 << 20);
-        if (piece.isEmpty() || out.write(piece) != piece.size()) {
-            out.cancel();
-            throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be copied.").arg(file));
-        }
-    }
-    if (!out.commit())
-        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
-}
-
 QString FormatTagName(int tag) {
     return orva::audio::FormatTagName(tag);
 }
@@ -249,7 +229,39 @@ bool CanReadWaveFormat(const QString &file) {
     return ReadWaveFileFormat(file, format, isMpeg);
 }
 
-QByteArray ReadAudioFileAsPcm(const QString &file, int rate) {
+namespace {
+
+// The reader, writer and convertor below raise the EAudioError family; the public calls at the end
+// turn it into a result and a message.
+
+struct TWaveFormatConversion {
+    WaveConversionProgress Progress;
+    // True: converted audio goes straight to the target; false: through a RIFF writer.
+    bool Raw = false;
+};
+
+// The header and then the whole file; raises EACMAudioStreamError on a failed write.
+void writeMpegAsWave(const QString &file, const QString &newFile) {
+    const QByteArray header = BuildMpegWaveHeader(file);
+    QFile in(file);
+    if (header.isEmpty() || !in.open(QIODevice::ReadOnly))
+        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+    PrivateFile out(newFile);
+    if (!out.open())
+        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
+    out.write(header);
+    while (!in.atEnd()) {
+        const QByteArray piece = in.read(1 << 20);
+        if (piece.isEmpty() || out.write(piece) != piece.size()) {
+            out.cancel();
+            throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be copied.").arg(file));
+        }
+    }
+    if (!out.commit())
+        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
+}
+
+QByteArray readAudioFileAsPcm(const QString &file, int rate) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
@@ -282,34 +294,7 @@ QByteArray ReadAudioFileAsPcm(const QString &file, int rate) {
     return samples;
 }
 
-void ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
-                      const WaveConversionProgress &progress) {
-    TdeWaveFormat format;
-    bool isMpeg = false;
-    ReadWaveFileFormat(source, format, isMpeg);
-    QString working = source;
-    struct RemoveTemporary {
-        QString path;
-        ~RemoveTemporary() {
-            if (!path.isEmpty())
-                QFile::remove(path);
-        }
-    } temporary;
-    if (isMpeg) {
-        const QString name = QUuid::createUuid().toString(QUuid::Id128).toUpper() + QStringLiteral(".tmp");
-        working = QFileInfo(target).dir().filePath(name);
-        temporary.path = working;
-        WriteMpegAsWave(source, working);
-    }
-    TWaveFormatConversion conversion{progress, false};
-    if (progress && !progress(0, 0))
-        throw EACMConversionError(AudioText::ConversionCancelled);
-    ConvertWaveStream(conversion, working, target, targetFormat);
-    if (progress)
-        progress(2, 100);
-}
-
-void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source, const QString &target,
+void convertWaveStream(TWaveFormatConversion &conversion, const QString &source, const QString &target,
                        const TdeWaveFormat &targetFormat) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -355,4 +340,57 @@ void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source,
     }
     if (!out.commit())
         throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));
+}
+
+void convertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
+                      const WaveConversionProgress &progress) {
+    TdeWaveFormat format;
+    bool isMpeg = false;
+    ReadWaveFileFormat(source, format, isMpeg);
+    QString working = source;
+    struct RemoveTemporary {
+        QString path;
+        ~RemoveTemporary() {
+            if (!path.isEmpty())
+                QFile::remove(path);
+        }
+    } temporary;
+    if (isMpeg) {
+        const QString name = QUuid::createUuid().toString(QUuid::Id128).toUpper() + QStringLiteral(".tmp");
+        working = QFileInfo(target).dir().filePath(name);
+        temporary.path = working;
+        writeMpegAsWave(source, working);
+    }
+    TWaveFormatConversion conversion{progress, false};
+    if (progress && !progress(0, 0))
+        throw EACMConversionError(AudioText::ConversionCancelled);
+    convertWaveStream(conversion, working, target, targetFormat);
+    if (progress)
+        progress(2, 100);
+}
+
+// The text an audio failure is told with, whatever raised it.
+template <typename Work> bool answered(QString *error, Work &&work) {
+    try {
+        work();
+        return true;
+    } catch (const EAudioError &e) {
+        if (error)
+            *error = e.Message();
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QString::fromLocal8Bit(e.what());
+    }
+    return false;
+}
+
+} // namespace
+
+bool ReadAudioFileAsPcm(const QString &file, int rate, QByteArray &pcm, QString *error) {
+    return answered(error, [&] { pcm = readAudioFileAsPcm(file, rate); });
+}
+
+bool ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
+                      const WaveConversionProgress &progress, QString *error) {
+    return answered(error, [&] { convertAudioFile(source, target, targetFormat, progress); });
 }

@@ -36,9 +36,6 @@ bool IsMpegFile(const QString &file);
 // The 58-byte RIFF header (tag 0x55) describing the whole file as its data; empty when the file is
 // not MPEG audio.
 QByteArray BuildMpegWaveHeader(const QString &file);
-// The header and then the whole file; raises EACMAudioStreamError on a failed write.
-void WriteMpegAsWave(const QString &file, const QString &newFile);
-
 QString FormatTagName(int tag);
 // The first installed format whose tag name and description match, blanks removed and compared
 // without regard to case. False (and tag 0 in `format`) when none does.
@@ -48,22 +45,14 @@ bool ReadWaveFileFormat(const QString &file, TdeWaveFormat &format, bool &isMpeg
 bool CanReadWaveFormat(const QString &file);
 
 // The whole audio of `file` (any readable wave or MPEG file) as 16-bit mono PCM at `rate`, for
-// playing what the dictation format does not hold. Raises EAudioError descendants when it cannot.
-QByteArray ReadAudioFileAsPcm(const QString &file, int rate);
+// playing what the dictation format does not hold. False, with the reason in `error`, when it cannot.
+bool ReadAudioFileAsPcm(const QString &file, int rate, QByteArray &pcm, QString *error = nullptr);
 
 // stage 0 start, 1 progress, 2 end; returning false cancels the conversion.
 using WaveConversionProgress = std::function<bool(int stage, int percent)>;
 
-struct TWaveFormatConversion {
-    WaveConversionProgress Progress;
-    // True: converted audio goes straight to the target; false: through a RIFF writer.
-    bool Raw = false;
-};
-
 // Converts `source` (any readable wave or MPEG file) into `target` in `targetFormat`. The target is
-// written through a temporary file and only replaced when the whole conversion succeeded; errors
-// and a cancel raise EAudioError descendants.
-void ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
-                      const WaveConversionProgress &progress);
-void ConvertWaveStream(TWaveFormatConversion &conversion, const QString &source, const QString &target,
-                       const TdeWaveFormat &targetFormat);
+// written through a temporary file and only replaced when the whole conversion succeeded; a failure
+// or a cancel answers false with the reason in `error`.
+bool ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
+                      const WaveConversionProgress &progress, QString *error = nullptr);
