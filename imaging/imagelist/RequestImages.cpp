@@ -63,7 +63,10 @@ FileAccess ProbeFile(const QString &path) {
 
 FileAccess ProbeFileBounded(const QString &path, int timeoutMs) {
     const QString local = LocalPath::toLocalPath(path);
-    const std::optional<FileAccess> access = FileWait::Bounded(
+    // Watched: the window goes on meanwhile, and a file that does not answer is told once; the
+    // picture's own load that follows does not wait for it a second time.
+    const std::optional<FileAccess> access = FileWait::Watched(
+        local,
         [local] {
             if (!QFileInfo::exists(local)) {
                 return FileAccess::Missing;

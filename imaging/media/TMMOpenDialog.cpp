@@ -1,12 +1,14 @@
 // The open and save dialogs with preview.
 #include "imaging/media/TMMOpenDialog.h"
 
+#include "common/FileWait.h"
 #include "common/Trace.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/media/MediaBackend.h"
 #include "imaging/media/TMultiMediaView.h"
 #include "imaging/view/ViewGeometry.h"
+#include "platform/imageio/ImageIoLibrary.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,6 +20,9 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
 
 namespace orva::imaging {
 
@@ -232,10 +237,36 @@ void TMMFileDialog::previewFile(const QString &file) {
     if (!Preview())
         return;
     const QFileInfo fi(file);
-    if (file.isEmpty() || !fi.isFile()) {
+    if (file.isEmpty()) {
         clearPreview();
         return;
     }
+    // The file may sit on a share: it is looked at and read once in a worker while the dialog goes
+    // on, and the picture readers below take the bytes read. One that does not answer is no file.
+    struct Fetched {
+        bool isFile = false;
+        std::shared_ptr<const orva::imageio::Bytes> data;
+    };
+    // A clip is left to the player, which streams it.
+    const QString local = MappedPath(file);
+    const bool clip = IsMediaExtension(fi.suffix().toUpper());
+    const std::optional<Fetched> fetched = FileWait::Watched(
+        local,
+        [local, clip] {
+            Fetched f;
+            auto data = std::make_shared<orva::imageio::Bytes>();
+            const bool read = !clip && orva::imageio::lib::readWholeFile(local, *data) == orva::imageio::kOk;
+            f.isFile = QFileInfo(local).isFile();
+            if (f.isFile && read)
+                f.data = std::move(data);
+            return f;
+        },
+        ShareWaitMs);
+    if (!fetched || !fetched->isFile) {
+        clearPreview();
+        return;
+    }
+    const orva::imageio::lib::ReadAhead ahead(local, fetched->data);
     bool allow = true;
     if (OnMMFileName)
         OnMMFileName(file, allow);

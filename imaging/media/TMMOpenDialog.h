@@ -51,6 +51,8 @@ public:
     QString TiffNextHint = QStringLiteral("Next Tif Page");
     QString TiffLast = QStringLiteral("Last Tif Page");
 
+    // How long a preview waits for its file, which may sit on a share, before it gives up.
+    int ShareWaitMs = 10000;
     // Asked before a file is previewed; clearing Allow previews nothing for it.
     std::function<void(const QString &file, bool &Allow)> OnMMFileName;
 

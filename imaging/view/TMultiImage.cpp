@@ -151,7 +151,8 @@ void TMultiImage::SetImageName(const QString &name) {
     // The marks file found with the picture; none found needs no second look.
     QString enteredAnno;
     bool annoChecked = false;
-    if (kind != TLoadKind::Resource) {
+    // A file its caller has read already (the open dialog's preview) is not read again.
+    if (kind != TLoadKind::Resource && !orva::imageio::lib::ReadAhead::find(LocalPath::toLocalPath(name))) {
         const QString local = LocalPath::toLocalPath(name);
         const QPointer<TMultiImage> self(this);
         const quint64 serial = ++m_loadSerial;

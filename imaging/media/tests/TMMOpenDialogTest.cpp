@@ -1,6 +1,9 @@
 // The open dialog's preview offscreen: which preview each kind of file gets, files the image core
 // refuses, TIFF paging and the kept page, the "P" toggle, and the toolbar's Open and Save buttons.
 #include "imaging/media/TMMOpenDialog.h"
+#include "common/FileWait.h"
+#include "common/testing/HungFile.h"
+#include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
 #include "imaging/docview/VisDocumentImage.h"
@@ -8,10 +11,12 @@
 #include "imaging/media/TMultiMediaView.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,6 +133,40 @@ private slots:
             QStringList({QStringLiteral("All (*.BMP *.GIF)"), QStringLiteral("Wave Sound (WAV) (*.WAV)")}));
         const QStringList media = NameFiltersFor(MediaFilterText());
         QVERIFY(media.constFirst().contains(QStringLiteral("*.WAV")));
+    }
+
+    // A selection on a share that stops answering: the preview gives up at its deadline with nothing
+    // shown, the dialog's timers keep time meanwhile, the user is told once; the next file previews.
+    void previewOfAFileOnADeadShare() {
+        QTemporaryDir dir;
+        QImage red(8, 4, QImage::Format_RGB888);
+        red.fill(Qt::red);
+        QVERIFY(red.save(dir.filePath("p.png")));
+        // Made first: the stand-in's end waits for the threads that were not there before it.
+        TMMOpenDialog d;
+        d.ShareWaitMs = 500;
+        HungFile hung(dir.filePath("dead.png"));
+        QVERIFY(hung.made());
+        hung.watch(8000);
+        RecordingMessages messages;
+        FileWait::SetMessages(&messages);
+        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        QElapsedTimer clock;
+        clock.start();
+        d.DoSelectionChange(dir.filePath("dead.png"));
+        QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
+        QVERIFY2(ticks >= 6, QByteArray::number(ticks));
+        hung.finished();
+        QVERIFY(!hung.blocked());
+        QVERIFY(d.PreviewedFile().isEmpty());
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].contains("dead.png"));
+        d.DoSelectionChange(dir.filePath("p.png"));
+        QVERIFY(!d.MediaPreview()->Picture().isNull());
     }
 
     void previewForEachKind() {
