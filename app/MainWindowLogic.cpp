@@ -4,6 +4,8 @@
 #include "common/GDFileManip.h"
 #include "common/SetupFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
@@ -70,6 +72,17 @@ bool IsOldWorkFile(const QString &fileName, const QDateTime &lastWrite, const QD
         return age > day;
     }
     return false;
+}
+
+void CleanWorkFiles(const QString &folder, const QDateTime &now) {
+    const QDir dir(folder);
+    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
+        if (IsOldWorkFile(fi.fileName(), fi.lastModified(), now)) {
+            QFile::remove(fi.absoluteFilePath());
+        }
+    }
+    QFile::remove(dir.filePath(QStringLiteral("lastpendrastring.txt")));
+    QFile::remove(dir.filePath(QStringLiteral("Datacopy.txt")));
 }
 
 } // namespace MainWindowLogic

@@ -34,5 +34,8 @@ HostAndPort ParseHostSetting(const QByteArray &setting, int currentPort);
 // Work files deleted at close: "Recover.*.txc" and "Audiodata.*" older than 7 days, "LastReport.*.txc"
 // older than 1 day (names compared without case).
 bool IsOldWorkFile(const QString &fileName, const QDateTime &lastWrite, const QDateTime &now);
+// Deletes those in `folder`, and the plain-text copies of the last report message and the last
+// upload, which hold patient data.
+void CleanWorkFiles(const QString &folder, const QDateTime &now);
 
 } // namespace MainWindowLogic

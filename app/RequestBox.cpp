@@ -4,7 +4,9 @@
 #include "app/MainWindowUi.h"
 #include "app/RequestImagePanel.h"
 #include "app/TOrvaMainForm.h"
+#include "common/FileWait.h"
 #include "common/HostText.h"
+#include "common/LocalPath.h"
 #include "common/SetupFile.h"
 #include "common/UserMessages.h"
 #include "imaging/detached/TDetachedImageForm.h"
@@ -12,6 +14,7 @@
 #include "platform/hostlink/HostLink.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -192,4 +195,27 @@ bool RequestBox::menuBarKey(QKeyEvent *event) {
         return true;
     }
     return false;
+}
+
+bool RequestBox::CheckImageServer(bool afterStartUp) {
+    const QString source = m_settings.ImageSources.value(0);
+    // A server that does not answer in time is as unavailable as one that is not there.
+    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
+        return true;
+    }
+    QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"
+                                  "The problem may be that:\r"
+                                  "    You have not logged onto the Windows Domain (most likely) OR\r"
+                                  "    The server is down  (possible) OR \r"
+                                  "    The network settings have been changed. (unlikely)\r"
+                                  "    The Orva Setup file has been changed   (very unlikely)\r");
+    if (m_settings.HaltOnServerFail) {
+        text += QStringLiteral("\r\nOrva will close.");
+    }
+    m_messages.error(QStringLiteral("Image Server Error"), text);
+    if (m_settings.HaltOnServerFail && afterStartUp) {
+        // After start-up the program ends through its event loop; during start-up the caller unwinds.
+        QCoreApplication::exit(1);
+    }
+    return !m_settings.HaltOnServerFail;
 }

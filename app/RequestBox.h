@@ -36,6 +36,9 @@ public:
     // The terminal's "View Image": the selected text as the request number.
     void ViewImageClick();
     void ResetImagePosition1Click();
+    // The first image source answers in time, or there is none; else the user is told, and with the
+    // setup file's halt option the program ends (through its event loop after start-up).
+    bool CheckImageServer(bool afterStartUp);
 
     // Images go to the detached window instead of the image area.
     bool DetachedImages() const { return m_detachedImages; }

@@ -1,5 +1,6 @@
-// Main window: start-up order, settings, window shapes, the menu bar and tool bar, the request box
-// and screen watcher, and the wiring of the connection, the pipeline and the image area.
+// Main window: start-up order, the setup file and the registry, and the wiring of its parts: the window
+// shapes, the request box, the terminal's keys and tools, the menus, the editor and dictation windows,
+// the connection and the receive pipeline.
 #include "app/TOrvaMainForm.h"
 
 #include "app/ConnectionController.h"
@@ -401,26 +402,7 @@ void TOrvaMainForm::applySettingsToTerminal() {
 }
 
 bool TOrvaMainForm::CheckImageServer() {
-    const QString source = m_settings.ImageSources.value(0);
-    // A server that does not answer in time is as unavailable as one that is not there.
-    if (source.isEmpty() || FileWait::IsFolder(LocalPath::toLocalPath(source))) {
-        return true;
-    }
-    QString text = QStringLiteral("The Image Server is not presently available on this terminal.\r\r"
-                                  "The problem may be that:\r"
-                                  "    You have not logged onto the Windows Domain (most likely) OR\r"
-                                  "    The server is down  (possible) OR \r"
-                                  "    The network settings have been changed. (unlikely)\r"
-                                  "    The Orva Setup file has been changed   (very unlikely)\r");
-    if (m_settings.HaltOnServerFail) {
-        text += QStringLiteral("\r\nOrva will close.");
-    }
-    m_messages->error(QStringLiteral("Image Server Error"), text);
-    if (m_settings.HaltOnServerFail && m_created) {
-        // After start-up the program ends through its event loop; during start-up the caller unwinds.
-        QCoreApplication::exit(1);
-    }
-    return !m_settings.HaltOnServerFail;
+    return m_requestBox->CheckImageServer(m_created);
 }
 
 void TOrvaMainForm::readRegistry() {
@@ -784,16 +766,8 @@ void TOrvaMainForm::ResetPendraBtnClick() {
 // ---- closing ------------------------------------------------------------------------------------
 
 void TOrvaMainForm::CleanWorkFiles() {
-    const QDir dir(LocalPath::toLocalPath(m_settings.ResultDirectory));
-    const QDateTime now = QDateTime::currentDateTime();
-    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
-        if (MainWindowLogic::IsOldWorkFile(fi.fileName(), fi.lastModified(), now)) {
-            QFile::remove(fi.absoluteFilePath());
-        }
-    }
-    // Plain-text copies of the last report message and the last upload hold patient data.
-    QFile::remove(dir.filePath(QStringLiteral("lastpendrastring.txt")));
-    QFile::remove(dir.filePath(QStringLiteral("Datacopy.txt")));
+    MainWindowLogic::CleanWorkFiles(LocalPath::toLocalPath(m_settings.ResultDirectory),
+                                    QDateTime::currentDateTime());
 }
 
 void TOrvaMainForm::closeEvent(QCloseEvent *event) {

@@ -1,6 +1,9 @@
 // The main window: a menu bar with the request box and link lights, the terminal with its tool bar,
-// and the image area. It reads the settings, lays out its three shapes and wires the host link, the
-// connection (ConnectionController), the receive pipeline and the image area (RequestImagePanel).
+// and the image area. It reads the settings and wires the host link, the connection
+// (ConnectionController), the receive pipeline and its parts, each a class of its own: the widgets
+// (MainWindowUi), the shapes (MainWindowShapes), the request box and its images (RequestBox), the
+// terminal's keys (TerminalKeys) and tools (TerminalTools), the pop-up menu (MainBarMenu) and the
+// editor and dictation windows (EditorAndDictation). The window keeps its own names and delegates.
 #pragma once
 
 #include "app/MainWindowUi.h"
