@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QUrl>
@@ -466,8 +467,9 @@ private slots:
              closeDictationWindow, "26/00146 PLAYBACK closed"},
             {"7",
              [](Session &s) {
-                 return dictationWindow(s, "PLAYBACK") &&
-                        QTest::qWaitFor([&] { return !s.events("playfrom").isEmpty(); }, 10000);
+                 TwpAudioForm *w = dictationWindow(s, "PLAYBACK");
+                 return w && QTest::qWaitFor([&] { return !s.events("playfrom").isEmpty(); }, 10000) &&
+                        QTest::qWaitFor([&] { return child<QSlider>(w, "pbPlayBack")->value() >= 2000; });
              },
              closeDictationWindow, "26/00147 PLAYBACK closed"},
         };
