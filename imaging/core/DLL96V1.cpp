@@ -1042,23 +1042,32 @@ bool readMessageFile(const QString &file, QByteArray &text) {
 
 } // namespace
 
+// The reading and parsing raise ErrorInvalid; it stops here.
+template <typename Parse> bool readMessage(const QString &file, QString *error, Parse &&parse) {
+    try {
+        QByteArray text;
+        if (!readMessageFile(file, text))
+            return false;
+        parse(text);
+        return true;
+    } catch (const ErrorInvalid &e) {
+        return failWith(error, e.message());
+    }
+}
+
 bool ReadScrollingMessageFile(const QString &file, TMessageFont &font, int &speed, QString &message,
-                              std::uint32_t &backColor) {
-    QByteArray text;
-    if (!readMessageFile(file, text))
-        return false;
-    ParseScrollingMessage(text, font, speed, message, backColor);
-    return true;
+                              std::uint32_t &backColor, QString *error) {
+    return readMessage(file, error, [&](const QByteArray &text) {
+        ParseScrollingMessage(text, font, speed, message, backColor);
+    });
 }
 
 bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, QStringList &lines,
-                           std::uint32_t &backColor) {
+                           std::uint32_t &backColor, QString *error) {
     lines.clear();
-    QByteArray text;
-    if (!readMessageFile(file, text))
-        return false;
-    ParseCreditMessage(text, font, speed, lines, backColor);
-    return true;
+    return readMessage(file, error, [&](const QByteArray &text) {
+        ParseCreditMessage(text, font, speed, lines, backColor);
+    });
 }
 
 void SetScanSourceChooser(TScanSourceChooser chooser) {

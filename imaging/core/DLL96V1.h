@@ -248,12 +248,13 @@ bool AnnoLeave(const void *window, bool autoSave, int page, const QString &file)
 bool AnnoEnter(const void *window, bool autoLoad, int page, const QString &file);
 int AnnotationCount(const void *window);
 
-// Message text files. Both answer false for a missing file (the credit list emptied even then)
-// and raise ErrorInvalid for a number field that is no decimal or a file too large to be one.
+// Message text files. Both answer false for a missing file (the credit list emptied even then),
+// and false with the reason in `error` for a file that cannot be opened, one too large to be a
+// message, or a number field that is no decimal.
 bool ReadScrollingMessageFile(const QString &file, TMessageFont &font, int &speed, QString &message,
-                              std::uint32_t &backColor);
+                              std::uint32_t &backColor, QString *error = nullptr);
 bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, QStringList &lines,
-                           std::uint32_t &backColor);
+                           std::uint32_t &backColor, QString *error = nullptr);
 
 // Scanning. The source chooser is the user interface's (it gets the device names and answers the
 // one to use); without one the first device is used. All three calls refuse at once while any of

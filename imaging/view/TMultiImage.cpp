@@ -994,7 +994,10 @@ QPoint TMultiImage::TextBitmapPos() const {
 
 void TMultiImage::startScrollingText(const QString &name) {
     const int w0 = clientSize().width(), h0 = clientSize().height();
-    ReadScrollingMessageFile(name, m_textFont, m_textSpeed, m_scrollMessage, m_textBack);
+    if (QString why;
+        !ReadScrollingMessageFile(name, m_textFont, m_textSpeed, m_scrollMessage, m_textBack, &why) &&
+        !why.isEmpty())
+        throw ErrorInvalid(why);
     const QFont font = m_textFont.ToQFont();
     const QFontMetrics fm(font);
     const QSize size(std::max(1, fm.horizontalAdvance(m_scrollMessage)), std::max(1, fm.height()));
@@ -1017,7 +1020,9 @@ void TMultiImage::startScrollingText(const QString &name) {
 }
 
 void TMultiImage::startCreditText(const QString &name) {
-    ReadCreditMessageFile(name, m_textFont, m_textSpeed, m_creditLines, m_textBack);
+    if (QString why; !ReadCreditMessageFile(name, m_textFont, m_textSpeed, m_creditLines, m_textBack, &why) &&
+                     !why.isEmpty())
+        throw ErrorInvalid(why);
     const QFont font = m_textFont.ToQFont();
     m_creditText.Start(clientSize().width(), clientSize().height(), m_creditLines,
                        [font](const QString &line) {

@@ -128,6 +128,14 @@ TEST(MessageFiles, ReadersAnswerFalseForAMissingFileAndClearTheCredits) {
     EXPECT_TRUE(ReadScrollingMessageFile(f.fileName(), font, speed, message, back));
     EXPECT_EQ(message, QStringLiteral("Hi"));
     EXPECT_EQ(speed, 0);
+    // A number field that is no decimal is refused with its reason.
+    QFile bad(dir.filePath("bad.cms"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("t\nx12\n");
+    bad.close();
+    QString error;
+    EXPECT_FALSE(ReadCreditMessageFile(bad.fileName(), font, speed, lines, back, &error));
+    EXPECT_EQ(error, QStringLiteral("'x12' is not a valid integer value"));
 }
 
 TEST(MessageSteps, GateMovesEverySpeedPlusOneth) {
