@@ -1,11 +1,12 @@
 // Qt message boxes, input box and file dialogs, each run modally.
 #include "app/DialogMessages.h"
 
+#include "platform/modal/ModalDialog.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
 
 namespace {
 
@@ -21,18 +22,6 @@ QMessageBox::Icon iconOf(UserMessages::Kind kind) {
     return QMessageBox::Information;
 }
 
-// Runs a dialog modally. Should its parent go while it runs, the parent has deleted it, and the
-// answer is a cancel.
-template <class Dialog> int runModal(std::unique_ptr<Dialog> &dialog, int cancelled) {
-    const QPointer<Dialog> alive = dialog.get();
-    const int result = dialog->exec();
-    if (!alive) {
-        (void)dialog.release();
-        return cancelled;
-    }
-    return result;
-}
-
 } // namespace
 
 std::unique_ptr<QMessageBox> DialogMessages::messageBox(Kind kind, const QString &caption,
@@ -44,9 +33,11 @@ std::unique_ptr<QMessageBox> DialogMessages::messageBox(Kind kind, const QString
 
 std::unique_ptr<QMessageBox> DialogMessages::questionBox(Buttons buttons, const QString &caption,
                                                          const QString &text, QWidget *parent) {
-    if (buttons == Buttons::OkCancel) {
-        auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text,
-                                                 QMessageBox::Ok | QMessageBox::Cancel, parent);
+    if (buttons == Buttons::OkCancel || buttons == Buttons::ConfirmOkCancel) {
+        const QMessageBox::Icon icon =
+            buttons == Buttons::OkCancel ? QMessageBox::Critical : QMessageBox::Question;
+        auto box =
+            std::make_unique<QMessageBox>(icon, caption, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
         box->setTextFormat(Qt::PlainText);
         box->setDefaultButton(QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Cancel);
@@ -81,12 +72,12 @@ std::unique_ptr<QInputDialog> DialogMessages::inputDialog(const QString &caption
 
 void DialogMessages::show(Kind kind, const QString &caption, const QString &text) {
     std::unique_ptr<QMessageBox> box = messageBox(kind, caption, text, m_parent);
-    runModal(box, QMessageBox::Ok);
+    RunModalDialog(box, QMessageBox::Ok);
 }
 
 UserMessages::Answer DialogMessages::ask(Buttons buttons, const QString &caption, const QString &text) {
     std::unique_ptr<QMessageBox> box = questionBox(buttons, caption, text, m_parent);
-    switch (runModal(box, QMessageBox::Cancel)) {
+    switch (RunModalDialog(box, QMessageBox::Cancel)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -101,7 +92,7 @@ UserMessages::Answer DialogMessages::ask(Buttons buttons, const QString &caption
 
 bool DialogMessages::inputBox(const QString &caption, const QString &prompt, QString &value) {
     std::unique_ptr<QInputDialog> dialog = inputDialog(caption, prompt, value, m_parent);
-    if (runModal(dialog, QDialog::Rejected) != QDialog::Accepted) {
+    if (RunModalDialog(dialog, QDialog::Rejected) != QDialog::Accepted) {
         return false;
     }
     value = dialog->textValue();

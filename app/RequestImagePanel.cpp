@@ -11,6 +11,7 @@
 #include "imaging/imagelist/ImageList.h"
 #include "imaging/imagelist/RequestImages.h"
 #include "imaging/view/TMultiImage.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -365,7 +366,7 @@ void RequestImagePanel::PrintToolButtonClick() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Orva:") + m_view->GetImageName());
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (RunModalDialog(dialog) != QDialog::Accepted) {
         return;
     }
     PrintImage(printer);

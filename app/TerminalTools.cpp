@@ -13,6 +13,7 @@
 #include "common/UserMessages.h"
 #include "common/WinColor.h"
 #include "platform/hostlink/HostLink.h"
+#include "platform/modal/ModalDialog.h"
 #include "platform/print/PrinterDiscovery.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
@@ -95,7 +96,7 @@ void TerminalTools::printOnChosenPrinter(PrinterDiscovery::Outcome outcome, cons
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Orva Screen Dump."));
     QPrintDialog dialog(&printer, &m_window);
-    if (dialog.exec() == QDialog::Accepted && !PrintScreenText(printer)) {
+    if (RunModalDialog(dialog) == QDialog::Accepted && !PrintScreenText(printer)) {
         m_messages.error(QStringLiteral("Print Screen"), QStringLiteral("The screen could not be printed."));
     }
 }

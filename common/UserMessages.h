@@ -8,8 +8,9 @@
 class UserMessages {
 public:
     enum class Kind { Information, Warning, Error };
-    // OkCancel is an error the user acknowledges (OK) or dismisses (Cancel), shown as an error.
-    enum class Buttons { YesNo, YesNoCancel, OkCancel };
+    // OkCancel is an error the user acknowledges (OK) or dismisses (Cancel), shown as an error;
+    // ConfirmOkCancel asks before an action, which OK lets go ahead.
+    enum class Buttons { YesNo, YesNoCancel, OkCancel, ConfirmOkCancel };
     enum class Answer { Yes, No, Cancel, Ok };
 
     virtual ~UserMessages() = default;

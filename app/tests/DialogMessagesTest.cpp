@@ -48,6 +48,8 @@ private slots:
              QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Question},
             {UserMessages::Buttons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
              QMessageBox::Ok, QMessageBox::Critical},
+            {UserMessages::Buttons::ConfirmOkCancel, QMessageBox::Ok | QMessageBox::Cancel,
+             QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Question},
         };
         for (const auto &c : cases) {
             const auto box =

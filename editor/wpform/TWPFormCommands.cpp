@@ -9,6 +9,7 @@
 #include "common/LocalPath.h"
 #include "editor/spell/TSpellForm.h"
 #include "imaging/media/TMMOpenDialog.h"
+#include "platform/modal/ModalDialog.h"
 #include "platform/richtext/TWpTextControl.h"
 #include "platform/settings/TRegistry.h"
 #include "platform/shell/TfrmHelpAbout.h"
@@ -441,7 +442,7 @@ bool TWPForm::PrintReport() {
     if (!NewPrintJob) {
         auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
         QPrintDialog dialog(printer.get(), this);
-        if (dialog.exec() != QDialog::Accepted)
+        if (RunModalDialog(dialog) != QDialog::Accepted)
             return false;
         // Each page is a document of its own on the chosen printer.
         NewPrintJob = [printer](int page) -> std::unique_ptr<QPagedPaintDevice> {

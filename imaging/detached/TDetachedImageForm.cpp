@@ -11,6 +11,7 @@
 #include "imaging/docview/DocViewGeometry.h"
 #include "imaging/docview/VisDocumentImage.h"
 #include "imaging/media/TMMOpenDialog.h"
+#include "platform/modal/ModalDialog.h"
 #include "platform/settings/TRegistry.h"
 
 #include <QAction>
@@ -232,11 +233,6 @@ void TDetachedImageForm::showPanels(const QStringList &texts) {
     }
 }
 
-void TDetachedImageForm::SetDialogRunner(TModalRunner runner) {
-    m_dialogRunner = runner;
-    m_toolbar->DialogRunner = std::move(runner);
-}
-
 // ---- the list of files ----------------------------------------------------------------------------
 
 void TDetachedImageForm::LoadRequestImages(const QByteArray &text) {
@@ -384,7 +380,7 @@ void TDetachedImageForm::PrintCurrentImage() {
         return;
     }
     QPrintDialog dialog(&m_printer, this);
-    if (RunModal(dialog, m_dialogRunner) != QDialog::Accepted) {
+    if (RunModalDialog(dialog) != QDialog::Accepted) {
         return;
     }
     // As large as the page allows with the picture's shape kept: a tall form on portrait paper is
@@ -418,7 +414,7 @@ void TDetachedImageForm::aOpenImageExecute() {
     if (!m_openImage) {
         m_openImage = new TdlgOpenImage(this);
     }
-    if (RunModal(*m_openImage, m_dialogRunner) == QDialog::Accepted) {
+    if (RunModalDialog(*m_openImage) == QDialog::Accepted) {
         LoadRequestImages(HostText::fromUnicode(m_openImage->txtImageName()->text()));
     }
 }

@@ -7,7 +7,6 @@
 #include "imaging/detached/DetachedImageLogic.h"
 #include "imaging/detached/TDetachedImageHost.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
-#include "imaging/docview/ModalRunner.h"
 #include "imaging/imagelist/ImageList.h"
 
 #include <QByteArray>
@@ -55,10 +54,6 @@ public:
     void aStayOnTopExecute();
     void NegativeImageonPrint1Click();
 
-    // Modal dialogs (print, print options, open image) run through this; tests answer them. Message
-    // boxes go to the host's UserMessages.
-    void SetDialogRunner(TModalRunner runner);
-
     VisDocumentImage *VisDocumentImage1() const { return m_viewer; }
     TVisDocImageToolbar *VisDocImageToolbar1() const { return m_toolbar; }
     QComboBox *FileListCombo() const { return m_fileList; }
@@ -92,7 +87,6 @@ private:
     double fitPercent(Qt::Orientation extent) const;
 
     TDetachedImageHost &m_host;
-    TModalRunner m_dialogRunner;
     QList<DetachedImage::TFileItem> m_items;
     DetachedImage::TPlace m_place;
     bool m_placing = false;

@@ -1,5 +1,6 @@
 // The scanner chooser and the scan options dialog.
 #include "imaging/docforms/ScanDialogs.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -102,7 +103,7 @@ void TScanOptionsDialog::Store(TScanSettings &s) const {
 bool EditScanOptions(QWidget *parent, TScanSettings &settings) {
     TScanOptionsDialog dialog(parent);
     dialog.Load(settings);
-    if (dialog.exec() != QDialog::Accepted)
+    if (RunModalDialog(dialog) != QDialog::Accepted)
         return false;
     dialog.Store(settings);
     return true;

@@ -1,5 +1,6 @@
 // The TIFF tag editor form.
 #include "imaging/docforms/TTifTagEdit.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -191,7 +192,7 @@ bool EditTags(QWidget *parent, const TTiffSource &source, int page, TTiffTagList
     TTifTagEdit form(parent);
     form.SetTags(&tags);
     bool ok = true;
-    if (form.exec() == QDialog::Accepted)
+    if (RunModalDialog(form) == QDialog::Accepted)
         ok = WriteModifiedTags(source, page, tags, resolutionChanged);
     // A successful read leaves the last error as the write left it.
     ReadTagRecords(source, page, tags);

@@ -4,6 +4,7 @@
 #include "imaging/core/ClipboardPicture.h"
 
 #include "common/Trace.h"
+#include "common/UserMessages.h"
 #include "imaging/core/ErrorInvalid.h"
 #include "imaging/docforms/ScanDialogs.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
@@ -11,12 +12,12 @@
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -371,9 +372,9 @@ void TVisDocImageToolbar::runAction(TVisTbBtn button) {
 }
 
 void TVisDocImageToolbar::tell(const QString &text) {
-    QMessageBox box(QMessageBox::Information, window()->windowTitle(), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    RunModal(box, DialogRunner);
+    if (m_viewer && m_viewer->Messages) {
+        m_viewer->Messages->information(window()->windowTitle(), text);
+    }
 }
 
 void TVisDocImageToolbar::open() {
@@ -424,12 +425,12 @@ void TVisDocImageToolbar::print() {
         return;
     }
     TPrintOptionsDialog options(this);
-    if (RunModal(options, DialogRunner) != QDialog::Accepted) {
+    if (RunModalDialog(options) != QDialog::Accepted) {
         return;
     }
     m_viewer->P_Begin_End_Doc = true;
     QPrintDialog dialog(m_printer, this);
-    if (RunModal(dialog, DialogRunner) != QDialog::Accepted) {
+    if (RunModalDialog(dialog) != QDialog::Accepted) {
         return;
     }
     const WaitCursor busy;
@@ -446,7 +447,7 @@ void TVisDocImageToolbar::print() {
 
 void TVisDocImageToolbar::scanPages() {
     TScanPagesDialog dialog(this);
-    if (RunModal(dialog, DialogRunner) == QDialog::Accepted && !m_viewer->Scan(dialog.Pages()) &&
+    if (RunModalDialog(dialog) == QDialog::Accepted && !m_viewer->Scan(dialog.Pages()) &&
         !m_viewer->ScanMessage().isEmpty()) {
         throw ErrorInvalid(m_viewer->ScanMessage());
     }
@@ -466,11 +467,11 @@ void TVisDocImageToolbar::selectScanner() {
 
 void TVisDocImageToolbar::deletePage() {
     if (ConfirmDelete) {
-        QMessageBox box(QMessageBox::Question, window()->windowTitle(),
-                        QStringLiteral("Delete Current Tiff Page ?"), QMessageBox::Ok | QMessageBox::Cancel,
-                        this);
-        box.setTextFormat(Qt::PlainText);
-        if (RunModal(box, DialogRunner) != QMessageBox::Ok) {
+        // Without anyone to ask, the page stays.
+        UserMessages *messages = m_viewer->Messages;
+        if (!messages ||
+            messages->ask(UserMessages::Buttons::ConfirmOkCancel, window()->windowTitle(),
+                          QStringLiteral("Delete Current Tiff Page ?")) != UserMessages::Answer::Ok) {
             return;
         }
     }

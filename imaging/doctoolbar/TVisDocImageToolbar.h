@@ -5,7 +5,6 @@
 
 #include "imaging/doctoolbar/DocToolbarRules.h"
 #include "imaging/doctoolbar/TVisTbBtn.h"
-#include "imaging/docview/ModalRunner.h"
 #include "imaging/docview/VisDocumentImage.h"
 
 #include <QPointer>
@@ -76,8 +75,6 @@ public:
     TSaveDialogRunner MMSaveDialog;
     EVisTbClick BeforeAction;
     EVisTbClick2 AfterAction;
-    // Runs the toolbar's own dialogs (print options, print, scan count, delete confirmation).
-    TModalRunner DialogRunner;
 
     QComboBox *ScaleCombo() const { return m_scaleCombo; }
     TVisTBButton *Button(TVisTbBtn button) const { return m_buttons[button]; }

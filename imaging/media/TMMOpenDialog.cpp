@@ -9,6 +9,7 @@
 #include "imaging/media/TMultiMediaView.h"
 #include "imaging/view/ViewGeometry.h"
 #include "platform/imageio/ImageIoLibrary.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -355,7 +356,7 @@ TMMSaveDialog::TMMSaveDialog(QWidget *parent) : TMMFileDialog(parent, QFileDialo
 bool RunMMOpenDialog(QWidget *owner, QString &file, int &page) {
     TMMOpenDialog dialog(owner);
     dialog.SetTiffSelectedPage(page);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     file = dialog.selectedFiles().constFirst();
     page = dialog.TiffSelectedPage();
@@ -364,7 +365,7 @@ bool RunMMOpenDialog(QWidget *owner, QString &file, int &page) {
 
 bool RunMMSaveDialog(QWidget *owner, QString &file) {
     TMMSaveDialog dialog(owner);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     file = dialog.selectedFiles().constFirst();
     return true;

@@ -1,5 +1,6 @@
 // The control's dialogs and the operations behind them (find and replace, bullets, tabs,
 // table borders). The dialogs only collect input; the operations do the work.
+#include "platform/modal/ModalDialog.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
 
@@ -218,7 +219,7 @@ void TWpTextControl::FindDialog(int mode) {
     }
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
-    dialog.exec();
+    RunModalDialog(dialog);
 }
 
 void TWpTextControl::TablePropertiesDialog() {

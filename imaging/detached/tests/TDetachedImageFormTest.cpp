@@ -12,6 +12,7 @@
 #include "imaging/docview/tests/TiffFixtures.h"
 #include "platform/imageio/tests/TestSupport.h"
 #include "platform/imageio/tests/TiffMetadataFixture.h"
+#include "platform/modal/ModalDialog.h"
 #include "platform/settings/TRegistry.h"
 #include "testsupport/UserDriver.h"
 
@@ -366,7 +367,7 @@ private slots:
         QStringList asked;
         int answer = QDialog::Accepted;
         QString typed;
-        f.SetDialogRunner([&](QDialog &d) -> int {
+        const ScopedModalAnswer user([&](QDialog &d) -> int {
             if (auto *p = qobject_cast<QPrintDialog *>(&d)) {
                 asked << "print";
                 p->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -527,8 +528,9 @@ private slots:
         f.LoadRequestImages("55550002");
         QVERIFY(f.VisDocumentImage1()->HasImage());
         m_host.messages.shown.clear();
-        UserDriver::answerNextBox("OK");
+        m_host.messages.replies = {UserMessages::Answer::Ok};
         user.click("DELETE");
+        QCOMPARE(m_host.messages.asked.last(), f.windowTitle() + "|Delete Current Tiff Page ?");
         user.click("UPDATE");
         user.click("PACK");
         const QString told =

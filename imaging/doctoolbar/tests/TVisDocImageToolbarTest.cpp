@@ -10,6 +10,7 @@
 #include "imaging/docview/tests/TiffFixtures.h"
 #include "platform/imageio/DibConvert.h"
 #include "platform/imageio/tests/TestSupport.h"
+#include "platform/modal/ModalDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -166,12 +167,12 @@ private slots:
         QPrinter printer;
         t.SetPrintDialog(&printer);
         v.P_Begin_End_Doc = false;
-        t.DialogRunner = [](QDialog &d) -> int {
+        const ScopedModalAnswer answer([](QDialog &d) -> int {
             if (qobject_cast<QPrintDialog *>(&d)) {
                 throw ErrorInvalid(QStringLiteral("printer gone"));
             }
             return QDialog::Accepted;
-        };
+        });
         QVERIFY(!t.ExecuteButton(&t, ibdocPrint, &error));
         QCOMPARE(error, QString("printer gone"));
         QVERIFY(!v.P_Begin_End_Doc);
@@ -283,7 +284,7 @@ private slots:
         for (const auto &r : runs) {
             const QString pdf = m_dir.filePath(QString(r.name) + ".pdf");
             QStringList asked;
-            t.DialogRunner = [&](QDialog &d) -> int {
+            const ScopedModalAnswer answer([&](QDialog &d) -> int {
                 if (auto *o = qobject_cast<TPrintOptionsDialog *>(&d)) {
                     asked << o->windowTitle();
                     (r.imageSize ? o->ImageSizeButton() : o->PaperSizeButton())->setChecked(true);
@@ -296,7 +297,7 @@ private slots:
                     return r.print ? QDialog::Accepted : QDialog::Rejected;
                 }
                 return QDialog::Rejected;
-            };
+            });
             t.Button(ibdocPrint)->click();
             QCOMPARE(asked.value(0), QString("Print Options"));
             QCOMPARE(QFile::exists(pdf), r.options && r.print);
@@ -320,13 +321,11 @@ private slots:
         t.SetDocumentImage(&v);
         QStringList messages;
         int pages = 0;
-        int answer = QMessageBox::Cancel;
         int scanDefault = 0;
-        t.DialogRunner = [&](QDialog &d) -> int {
-            if (auto *m = qobject_cast<QMessageBox *>(&d)) {
-                messages << m->text();
-                return answer;
-            }
+        RecordingMessages boxes;
+        v.Messages = &boxes;
+        boxes.onShow = [&](UserMessages::Kind, const QString &, const QString &text) { messages << text; };
+        const ScopedModalAnswer answer([&](QDialog &d) -> int {
             if (auto *s = qobject_cast<TScanPagesDialog *>(&d)) {
                 scanDefault = s->PagesBox()->value();
                 s->PagesBox()->setValue(-3); // refused by the box: it stays within 1..999
@@ -334,7 +333,7 @@ private slots:
                 return QDialog::Accepted;
             }
             return QDialog::Rejected;
-        };
+        });
         t.ExecuteButton(&t, ibdocOpen);
         t.ExecuteButton(&t, ibdocSave);
         QCOMPARE(
@@ -360,18 +359,18 @@ private slots:
         QCOMPARE(v.TiffPage(), 2);
         QCOMPARE(v.ImageBitCount(), 1);
 
-        messages.clear();
-        answer = QMessageBox::Cancel;
+        boxes.replies = {UserMessages::Answer::Cancel};
         t.ExecuteButton(&t, ibdocDelete);
-        QCOMPARE(messages, QStringList{"Delete Current Tiff Page ?"});
+        QCOMPARE(boxes.asked, QStringList{t.windowTitle() + "|Delete Current Tiff Page ?"});
+        QCOMPARE(boxes.askedButtons, QList{UserMessages::Buttons::ConfirmOkCancel});
         QCOMPARE(v.deleted, 0);
-        answer = QMessageBox::Ok;
+        boxes.replies = {UserMessages::Answer::Ok};
         t.ExecuteButton(&t, ibdocDelete);
         QCOMPARE(v.deleted, 1);
         t.ConfirmDelete = false;
         t.ExecuteButton(&t, ibdocDelete);
         QCOMPARE(v.deleted, 2);
-        QCOMPARE(messages.size(), 2);
+        QCOMPARE(boxes.asked.size(), 2);
 
         pages = 3;
         t.ExecuteButton(&t, ibdocScanPages);
@@ -426,7 +425,7 @@ private slots:
 
         // Without a scan folder the scan is refused with the reason.
         SetScanDirectory({});
-        t.DialogRunner = [](QDialog &) { return int(QDialog::Accepted); };
+        const ScopedModalAnswer accept([](QDialog &) { return int(QDialog::Accepted); });
         v.ScanShowUI = false;
         QString refused;
         QVERIFY2(!t.ExecuteButton(&t, ibdocScanPages, &refused), "a scan without a folder was not refused");
