@@ -60,6 +60,4 @@ void TdeAudioConvertor::ConvertStream(QIODevice &window) {
         if (!out.isEmpty() && OnAudioConverted)
             OnAudioConverted(out.constData(), out.size(), abort);
     }
-    if (OnAudioStreamConverted)
-        OnAudioStreamConverted();
 }

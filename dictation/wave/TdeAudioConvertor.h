@@ -29,7 +29,6 @@ public:
     void ConvertStream(QIODevice &window);
 
     std::function<void(const char *data, qint64 size, bool &abort)> OnAudioConverted;
-    std::function<void()> OnAudioStreamConverted;
 
 private:
     TdeWaveFormat m_in;

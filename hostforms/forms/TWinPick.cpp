@@ -33,9 +33,6 @@ TWinPick::~TWinPick() {
         Container->setParent(nullptr);
         Container->deleteLater();
     }
-    if (OnFree) {
-        OnFree(this);
-    }
 }
 
 QByteArray TWinPick::ContainerName() const {

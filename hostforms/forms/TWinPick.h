@@ -30,7 +30,6 @@ public:
     QByteArray Name; // event name (field 18 of the create request)
     QPointer<QWidget> Container;
     HostProtocol::PickType Tag = HostProtocol::PickType::ScrollWorkspace;
-    std::function<void(TWinPick *)> OnFree;
     HostSendFn Sender;
 
     QByteArray ContainerName() const;

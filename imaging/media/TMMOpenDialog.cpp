@@ -268,13 +268,6 @@ void TMMFileDialog::previewFile(const QString &file) {
         return;
     }
     const orva::imageio::lib::ReadAhead ahead(local, fetched->data);
-    bool allow = true;
-    if (OnMMFileName)
-        OnMMFileName(file, allow);
-    if (!allow) {
-        clearPreview();
-        return;
-    }
     const QString ext = fi.suffix().toUpper();
     try {
         // Clips go to the player without asking the picture library about them.

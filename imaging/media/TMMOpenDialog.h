@@ -53,8 +53,6 @@ public:
 
     // How long a preview waits for its file, which may sit on a share, before it gives up.
     int ShareWaitMs = 10000;
-    // Asked before a file is previewed; clearing Allow previews nothing for it.
-    std::function<void(const QString &file, bool &Allow)> OnMMFileName;
 
     // Previews a selection (what the list's current file change runs).
     void DoSelectionChange(const QString &file);

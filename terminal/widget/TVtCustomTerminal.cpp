@@ -740,8 +740,6 @@ void TVtCustomTerminal::keyPressEvent(QKeyEvent *event) {
     if (stroke.Char < 0)
         return;
     char c = char(stroke.Char);
-    if (OnKeyPress)
-        OnKeyPress(c);
     if (c == 0)
         return;
     emit typed(QByteArray(1, c));

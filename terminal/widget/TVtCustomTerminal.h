@@ -135,10 +135,9 @@ public:
     int ImagePaintCount() const { return m_imagePaints; }
     int ScreenPaintCount() const { return m_screenPaints; }
 
-    // Key events of the control after the emulator has seen them; a callback sets the key or the
-    // character to 0 to swallow it. Shift, Ctrl and Alt pressed alone reach OnKeyDown only.
+    // Key-down events of the control after the emulator has seen them; the callback sets the key to
+    // 0 to swallow it. Shift, Ctrl and Alt pressed alone reach it too.
     std::function<void(int &key, int shift)> OnKeyDown;
-    std::function<void(char &c)> OnKeyPress;
     std::function<void(int row, int col)> OnCursorMoved;
     // Turns the keyboard's Num Lock state over; the window system's by default.
     std::function<void()> ToggleNumLock;
