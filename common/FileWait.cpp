@@ -25,11 +25,6 @@ namespace FileWait {
 
 namespace {
 
-// How long the window thread blocks for a file before it turns to a watched wait that keeps the
-// window painting: short enough that the user does not see the window stop; a local file answers
-// well within it.
-constexpr int kQuickAnswerMs = 50;
-
 UserMessages *g_messages = nullptr;
 
 // How long the window waits without handling events before it lets them through.
@@ -160,19 +155,6 @@ bool WatchedWait(const std::function<bool()> &answered, const std::shared_ptr<st
         if (ok || !window || quietMs >= timeoutMs)
             return ok;
     }
-    // A file that answers at once (nearly every one) is waited for without an event loop: a
-    // nested loop would let timers and deferred deletions run in the middle of the caller's work.
-    const int quickMs = std::min(timeoutMs, kQuickAnswerMs);
-    {
-        std::condition_variable woken;
-        std::unique_lock<std::mutex> lock(*mutex);
-        waker->wake = [&woken] { woken.notify_all(); };
-        const bool ok = woken.wait_for(lock, std::chrono::milliseconds(quickMs), answered);
-        waker->wake = nullptr;
-        if (ok)
-            return true;
-    }
-    timeoutMs -= quickMs;
     QEventLoop loop;
     {
         const std::lock_guard<std::mutex> lock(*mutex);
