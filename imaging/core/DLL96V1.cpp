@@ -745,18 +745,21 @@ bool DibHandleToBitmap(const std::uint8_t *block, std::size_t size, QImage &bitm
     return DibToBitmap(&dib, 0, 0, nullptr, bitmap);
 }
 
-DibBlock GraphicToDib(const QImage *graphic) {
-    if (!graphic || graphic->isNull())
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+DibBlock GraphicToDib(const QImage *graphic, QString *error) {
+    if (!graphic || graphic->isNull()) {
+        failWith(error, ErrorInvalidText::InputImageEmpty());
+        return {};
+    }
     DibBlock dib = orva::imageio::qimageToDib(*graphic);
     if (!dib)
-        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
+        failWith(error, ErrorInvalidText::CantAllocateMemory());
     return dib;
 }
 
-DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control) {
-    DibBlock dib = GraphicToDib(&graphic);
-    if (bits == 0 || bits == dib.bitCount())
+DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control,
+                           QString *error) {
+    DibBlock dib = GraphicToDib(&graphic, error);
+    if (!dib || bits == 0 || bits == dib.bitCount())
         return dib;
     return bits > dib.bitCount() ? orva::imageio::convertDib(dib, bits)
                                  : orva::imageio::reduceDib(dib, bits, dither, progressFor(control));

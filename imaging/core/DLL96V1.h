@@ -174,9 +174,11 @@ void FreeDib(DibBlock &dib);
 bool DibToBitmap(const DibBlock *dib, int bits, int dither, TProgressTarget *control, QImage &bitmap);
 // A foreign packed DIB (clipboard) fully validated before any of it is read.
 bool DibHandleToBitmap(const std::uint8_t *block, std::size_t size, QImage &bitmap);
-// A picture as a DIB at its own depth (16/32 bits become 24); raises ErrorInvalid for no picture.
-DibBlock GraphicToDib(const QImage *graphic);
-DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control = nullptr);
+// A picture as a DIB at its own depth (16/32 bits become 24); a null DIB, with the reason in
+// `error`, for no picture or no memory for it.
+DibBlock GraphicToDib(const QImage *graphic, QString *error = nullptr);
+DibBlock GraphicToDibDepth(const QImage &graphic, int bits, int dither, TProgressTarget *control = nullptr,
+                           QString *error = nullptr);
 bool LoadResourceBitmap(const QString &name, QImage &bitmap);
 QString AnnotationIniPath();
 enum TStretchMode { ColorOnColor, BlackOnWhite, WhiteOnBlack };

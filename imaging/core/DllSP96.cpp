@@ -284,17 +284,21 @@ bool SpVisInvert(DibBlock &dib) {
     return bound(QStringLiteral("Inverting Image"), false, [&] { return orva::fxlib::VisInvert(dib); });
 }
 
-void SpRotateGraphic(QImage &picture, double angle, QRgb fill) {
+bool SpRotateGraphic(QImage &picture, double angle, QRgb fill, QString *error) {
     if (picture.isNull())
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
-    DibBlock dib = GraphicToDib(&picture);
+        return failWith(error, ErrorInvalidText::InputImageEmpty());
+    DibBlock dib = GraphicToDib(&picture, error);
+    if (!dib)
+        return false;
     if (dib.size() <= 4)
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+        return failWith(error, ErrorInvalidText::InputImageEmpty());
     if (!SpVisRotate(dib, 0, 0, 0, 0, angle, fill))
-        return;
+        return false;
     QImage rotated;
-    if (DibToBitmap(&dib, 0, 0, nullptr, rotated))
-        picture = rotated;
+    if (!DibToBitmap(&dib, 0, 0, nullptr, rotated))
+        return false;
+    picture = rotated;
+    return true;
 }
 
 namespace {

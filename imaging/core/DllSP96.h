@@ -73,8 +73,9 @@ bool SpVisRotate(DibBlock &dib, int left, int top, int right, int bottom, double
                  void *data = nullptr, ProgressProc progress = nullptr);
 bool SpCropAutoDib(DibBlock &dib, int value, void *data = nullptr, ProgressProc progress = nullptr);
 bool SpVisInvert(DibBlock &dib);
-// Rotates a picture object; raises ErrorInvalid "Input image is empty" without a picture.
-void SpRotateGraphic(QImage &picture, double angle, QRgb fill);
+// Rotates a picture object; false (the picture unchanged) when it cannot, with "Input image is
+// empty" in `error` without a picture.
+bool SpRotateGraphic(QImage &picture, double angle, QRgb fill, QString *error = nullptr);
 
 // Every effect below that says "depth rule": a picture of 24 bits or more goes to the engine as it
 // is; below 24 bits it is promoted, worked on at 24 bits and brought back to its own depth (1 bit

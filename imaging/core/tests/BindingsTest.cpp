@@ -125,10 +125,12 @@ TEST(Bindings, EngineAbsentChangesNothing) {
 
 TEST(Bindings, RotateGraphicAndCaptions) {
     QImage none;
-    EXPECT_THROW(SpRotateGraphic(none, 90, 0), ErrorInvalid);
+    QString error;
+    EXPECT_FALSE(SpRotateGraphic(none, 90, 0, &error));
+    EXPECT_EQ(error, QStringLiteral("Input image is empty"));
     QImage picture(8, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    SpRotateGraphic(picture, 90, 0);
+    EXPECT_TRUE(SpRotateGraphic(picture, 90, 0));
     EXPECT_EQ(picture.width(), 4);
     EXPECT_EQ(picture.height(), 8);
     EXPECT_EQ(ProgressCaption(), QStringLiteral("Rotating Image "));

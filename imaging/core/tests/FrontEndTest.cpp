@@ -224,7 +224,10 @@ TEST(FrontEndBitmaps, ConversionsNeverTouchTheirInput) {
     const DibBlock rgb = io::convertDib(sample(8), 24);
     ASSERT_TRUE(DibToBitmap(&rgb, 4, 1, nullptr, bitmap));
     EXPECT_FALSE(rgb.isNull()) << "reduction does not consume the caller's DIB";
-    EXPECT_THROW(GraphicToDib(nullptr), ErrorInvalid);
+    QString error;
+    EXPECT_TRUE(GraphicToDib(nullptr, &error).isNull());
+    EXPECT_EQ(error, QStringLiteral("Input image is empty"));
+    EXPECT_TRUE(GraphicToDibDepth(QImage(), 1, 0).isNull());
     QImage argb(5, 4, QImage::Format_ARGB32);
     argb.fill(qRgb(10, 20, 30));
     const DibBlock fromGraphic = GraphicToDib(&argb);
