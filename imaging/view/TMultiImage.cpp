@@ -73,7 +73,7 @@ Fetched fetch(const QString &local, const QString &name, bool annotations, const
 
 TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
     m_color = palette().color(QPalette::Button);
-    RotateBackColor = m_color;
+    m_rotateBackColor = m_color;
     m_grabHandCursor = ResourceCursors::Load("GRABHAND");
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -127,8 +127,8 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
 }
 
 TMultiImage::~TMultiImage() {
-    if (AutoSaveAnno && !AnnotationFile().isEmpty()) {
-        AnnoSave(this, m_tiffPage, AnnotationFileToWrite(AnnoFileName, m_imageName));
+    if (m_autoSaveAnno && !AnnotationFile().isEmpty()) {
+        AnnoSave(this, m_tiffPage, AnnotationFileToWrite(m_annoFileName, m_imageName));
     }
     AnnoDestroy(this);
 }
@@ -156,10 +156,10 @@ void TMultiImage::SetImageName(const QString &name) {
         const QString local = LocalPath::toLocalPath(name);
         const QPointer<TMultiImage> self(this);
         const quint64 serial = ++m_loadSerial;
-        const bool annotations = AutoLoadAnno;
-        const QString annoFileName = AnnoFileName;
+        const bool annotations = m_autoLoadAnno;
+        const QString annoFileName = m_annoFileName;
         const std::optional<Fetched> fetched = FileWait::Watched(
-            local, [=] { return fetch(local, name, annotations, annoFileName); }, ShareWaitMs);
+            local, [=] { return fetch(local, name, annotations, annoFileName); }, m_shareWaitMs);
         if (!self) {
             dropLoading.dismiss();
             return;
@@ -178,9 +178,9 @@ void TMultiImage::SetImageName(const QString &name) {
             annoChecked = true;
         }
     }
-    const QString leftAnno =
-        AutoSaveAnno ? AnnotationFileToWrite(AnnoFileName, left) : AnnotationFileName(AnnoFileName, left);
-    if (!AnnoLeave(this, AutoSaveAnno, m_tiffPage, leftAnno)) {
+    const QString leftAnno = m_autoSaveAnno ? AnnotationFileToWrite(m_annoFileName, left)
+                                            : AnnotationFileName(m_annoFileName, left);
+    if (!AnnoLeave(this, m_autoSaveAnno, m_tiffPage, leftAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"),
                    leftAnno + QStringLiteral(": ") + LastErrorText());
     }
@@ -224,10 +224,10 @@ void TMultiImage::SetImageName(const QString &name) {
         // Monochrome below 4 bits, else the depth the control reads pictures at.
         const int bits = m_info.BitsPerPixel > 0 && m_info.BitsPerPixel < 4
                              ? 1
-                             : ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+                             : ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
         const bool ok = kind == TLoadKind::BmpThumbnail
-                            ? ReadBMPFileBitmap(name, bits, ImageDither, bitmap, this)
-                            : ReadJPGFileBitmap(name, bits, ImageDither, bitmap, this);
+                            ? ReadBMPFileBitmap(name, bits, m_imageDither, bitmap, this)
+                            : ReadJPGFileBitmap(name, bits, m_imageDither, bitmap, this);
         handOver(ok ? bitmap : QImage());
         return;
     }
@@ -257,8 +257,8 @@ void TMultiImage::SetImageName(const QString &name) {
     }
     m_loading = false;
     if (!annoChecked && enteredAnno.isEmpty())
-        enteredAnno = AnnotationFileToRead(AnnoFileName, m_imageName);
-    if (!annoChecked && !AnnoEnter(this, AutoLoadAnno, m_tiffPage, enteredAnno)) {
+        enteredAnno = AnnotationFileToRead(m_annoFileName, m_imageName);
+    if (!annoChecked && !AnnoEnter(this, m_autoLoadAnno, m_tiffPage, enteredAnno)) {
         ORVA_TRACE(QStringLiteral("annotations not loaded"),
                    enteredAnno + QStringLiteral(": ") + LastErrorText());
     }
@@ -273,9 +273,9 @@ bool TMultiImage::readPicture(const QString &name, QImage &out) {
         return false;
     }
     const QString reader = ReaderFor(name, m_info.FileType);
-    const int wanted = ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+    const int wanted = ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
     const int bits = ReadBits(reader, m_info.BitsPerPixel, wanted);
-    const int dither = ImageDither ? 1 : 0;
+    const int dither = m_imageDither ? 1 : 0;
     if (reader == QLatin1String("BMP"))
         return ReadBMPFileBitmap(name, bits, dither, out, this);
     if (reader == QLatin1String("PNG"))
@@ -289,7 +289,7 @@ bool TMultiImage::readPicture(const QString &name, QImage &out) {
     if (reader == QLatin1String("EPS"))
         return ReadEPSFileBitmap(name, bits, dither, out, this);
     if (reader == QLatin1String("PCD"))
-        return ReadPCDFileBitmap(name, bits, dither, PCDMode, out, this);
+        return ReadPCDFileBitmap(name, bits, dither, m_pcdMode, out, this);
     if (reader == QLatin1String("DXF"))
         return ReadDXFToDdb(name, bits, dither, out, this);
     if (reader == QLatin1String("JPG"))
@@ -307,14 +307,14 @@ bool TMultiImage::readPicture(const QString &name, QImage &out) {
 
 void TMultiImage::handOver(const QImage &bitmap) {
     m_transition->finish();
-    const bool animate = FXMethod != FXNone && isVisible() && !bitmap.isNull() && !size().isEmpty();
+    const bool animate = m_fxMethod != FXNone && isVisible() && !bitmap.isNull() && !size().isEmpty();
     // The new picture is uncovered over what the control shows now, as the control will draw it.
     const QImage before = animate ? grab().toImage() : QImage();
     m_picture = bitmap;
     pictureChanged();
     if (animate) {
         m_transition->setFrame(before);
-        SpTransition(*m_transition, grab().toImage(), FXMethod, FXColRowThick, FXDelay);
+        SpTransition(*m_transition, grab().toImage(), m_fxMethod, m_fxColRowThick, m_fxDelay);
     }
 }
 
@@ -609,7 +609,7 @@ void TMultiImage::Rotate90() {
     const WaitCursor busy;
     bool cancel = false;
     DoProgress(0, QString(), cancel);
-    SpRotateGraphic(m_picture, 90.0, RotateBackColor.rgb());
+    SpRotateGraphic(m_picture, 90.0, m_rotateBackColor.rgb());
     m_origin = QPoint();
     pictureChanged();
 }
@@ -851,8 +851,8 @@ void TMultiImage::mousePressEvent(QMouseEvent *event) {
         return;
     }
     const QPoint at = event->position().toPoint() - QPoint(border(), border());
-    if (AllowRubberBand) {
-        if (event->button() == RubberBandBtn) {
+    if (m_allowRubberBand) {
+        if (event->button() == m_rubberBandBtn) {
             m_banding = true;
             m_bandButton = event->button();
             m_bandAnchor = m_bandCorner = at;
@@ -961,11 +961,11 @@ void TMultiImage::PasteFromClipboard() {
     }
     // A paste ends a moving text without giving the control its colour back.
     endTextMode(false);
-    const int bits = ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+    const int bits = ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
     if (bits != 0 && bits != pasted.depth()) {
         const DibBlock dib = GraphicToDib(&pasted);
         QImage converted;
-        if (DibToBitmap(&dib, bits, ImageDither ? 1 : 0, this, converted)) {
+        if (DibToBitmap(&dib, bits, m_imageDither ? 1 : 0, this, converted)) {
             pasted = converted;
         }
     }

@@ -94,22 +94,32 @@ public:
     QScrollBar *VertScrollBar() const { return m_vbar; }
 
     // Reading. A picture is read in a worker; how long the window waits for its share.
-    int ShareWaitMs = 10000;
-    TLoadResolution ImageReadRes = lAutoMatic;
-    bool ImageDither = false;
-    TPCDMode PCDMode = pcd_BASE4;
+    int ShareWaitMs() const { return m_shareWaitMs; }
+    void SetShareWaitMs(int value) { m_shareWaitMs = value; }
+    TLoadResolution ImageReadRes() const { return m_imageReadRes; }
+    void SetImageReadRes(TLoadResolution value) { m_imageReadRes = value; }
+    bool ImageDither() const { return m_imageDither; }
+    void SetImageDither(bool value) { m_imageDither = value; }
+    TPCDMode PCDMode() const { return m_pcdMode; }
+    void SetPCDMode(TPCDMode value) { m_pcdMode = value; }
     int TiffPage() const { return m_tiffPage; }
     void SetTiffPage(int page);
-    QColor RotateBackColor;
+    QColor RotateBackColor() const { return m_rotateBackColor; }
+    void SetRotateBackColor(const QColor &value) { m_rotateBackColor = value; }
     // A new picture is uncovered with this transition (delay in ms per step, strip thickness).
-    TFXMethod FXMethod = FXNone;
-    int FXDelay = 25;
-    int FXColRowThick = 4;
+    TFXMethod FXMethod() const { return m_fxMethod; }
+    void SetFXMethod(TFXMethod value) { m_fxMethod = value; }
+    int FXDelay() const { return m_fxDelay; }
+    void SetFXDelay(int value) { m_fxDelay = value; }
+    int FXColRowThick() const { return m_fxColRowThick; }
+    void SetFXColRowThick(int value) { m_fxColRowThick = value; }
     bool TransitionRunning() const;
 
     // Rubber band.
-    bool AllowRubberBand = false;
-    Qt::MouseButton RubberBandBtn = Qt::LeftButton;
+    bool AllowRubberBand() const { return m_allowRubberBand; }
+    void SetAllowRubberBand(bool value) { m_allowRubberBand = value; }
+    Qt::MouseButton RubberBandBtn() const { return m_rubberBandBtn; }
+    void SetRubberBandBtn(Qt::MouseButton value) { m_rubberBandBtn = value; }
 
     // Text overlay.
     QString Text() const { return m_text; }
@@ -124,10 +134,13 @@ public:
     // picture's own annotation file.
     bool EditAnnotat() const { return m_editAnnotat; }
     void SetEditAnnotat(bool on);
-    bool AutoLoadAnno = false;
-    bool AutoSaveAnno = false;
-    QString AnnoFileName;
-    QString AnnotationFile() const { return AnnotationFileName(AnnoFileName, m_imageName); }
+    bool AutoLoadAnno() const { return m_autoLoadAnno; }
+    void SetAutoLoadAnno(bool value) { m_autoLoadAnno = value; }
+    bool AutoSaveAnno() const { return m_autoSaveAnno; }
+    void SetAutoSaveAnno(bool value) { m_autoSaveAnno = value; }
+    QString AnnoFileName() const { return m_annoFileName; }
+    void SetAnnoFileName(const QString &value) { m_annoFileName = value; }
+    QString AnnotationFile() const { return AnnotationFileName(m_annoFileName, m_imageName); }
     // Runs one of the annotation engine's menu commands (what a menu or toolbar picked).
     void AnnoMenuCommand(int command);
     // Asks for a note's text; the default shows an input box.
@@ -149,16 +162,26 @@ public:
     void SetJPegSaveQuality(int q);
     int JPegSaveSmooth() const { return m_jpegSmooth; }
     void SetJPegSaveSmooth(int s);
-    TSaveResolution ImageWriteRes = sAutoMatic;
-    TTiffCompression TifSaveCompress = sNONE;
-    bool TiffAppend = false;
-    bool PNGInterLaced = false;
-    bool P_Begin_End_Doc = true;
-    int ZoomBy = 10;
-    QString DefSaveFilename;
-    bool VisUndo = true;
-    unsigned B_W_CopyFlags = C_DEL;
-    TReduceDither ReduceDither = VIS_BAYER;
+    TSaveResolution ImageWriteRes() const { return m_imageWriteRes; }
+    void SetImageWriteRes(TSaveResolution value) { m_imageWriteRes = value; }
+    TTiffCompression TifSaveCompress() const { return m_tifSaveCompress; }
+    void SetTifSaveCompress(TTiffCompression value) { m_tifSaveCompress = value; }
+    bool TiffAppend() const { return m_tiffAppend; }
+    void SetTiffAppend(bool value) { m_tiffAppend = value; }
+    bool PNGInterLaced() const { return m_pngInterlaced; }
+    void SetPNGInterLaced(bool value) { m_pngInterlaced = value; }
+    bool P_Begin_End_Doc() const { return m_beginEndDoc; }
+    void SetP_Begin_End_Doc(bool value) { m_beginEndDoc = value; }
+    int ZoomBy() const { return m_zoomBy; }
+    void SetZoomBy(int value) { m_zoomBy = value; }
+    QString DefSaveFilename() const { return m_defSaveFilename; }
+    void SetDefSaveFilename(const QString &value) { m_defSaveFilename = value; }
+    bool VisUndo() const { return m_visUndo; }
+    void SetVisUndo(bool value) { m_visUndo = value; }
+    unsigned B_W_CopyFlags() const { return m_bwCopyFlags; }
+    void SetB_W_CopyFlags(unsigned value) { m_bwCopyFlags = value; }
+    TReduceDither ReduceDither() const { return m_reduceDither; }
+    void SetReduceDither(TReduceDither value) { m_reduceDither = value; }
 
     // Events.
     std::function<void(QObject *)> OnPictureChanged;
@@ -290,6 +313,30 @@ private:
     QColor m_colorBeforeText;
     QTimer *m_stepTimer = nullptr;
     TransitionPlayer *m_transition = nullptr;
+
+    int m_shareWaitMs = 10000;
+    TLoadResolution m_imageReadRes = lAutoMatic;
+    bool m_imageDither = false;
+    TPCDMode m_pcdMode = pcd_BASE4;
+    QColor m_rotateBackColor;
+    TFXMethod m_fxMethod = FXNone;
+    int m_fxDelay = 25;
+    int m_fxColRowThick = 4;
+    bool m_allowRubberBand = false;
+    Qt::MouseButton m_rubberBandBtn = Qt::LeftButton;
+    bool m_autoLoadAnno = false;
+    bool m_autoSaveAnno = false;
+    QString m_annoFileName;
+    TSaveResolution m_imageWriteRes = sAutoMatic;
+    TTiffCompression m_tifSaveCompress = sNONE;
+    bool m_tiffAppend = false;
+    bool m_pngInterlaced = false;
+    bool m_beginEndDoc = true;
+    int m_zoomBy = 10;
+    QString m_defSaveFilename;
+    bool m_visUndo = true;
+    unsigned m_bwCopyFlags = C_DEL;
+    TReduceDither m_reduceDither = VIS_BAYER;
 
     mutable QImage m_scaledCache;
     mutable QSize m_scaledCacheSize;

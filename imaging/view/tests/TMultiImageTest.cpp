@@ -106,7 +106,7 @@ private slots:
         v.resize(200, 100);
         v.show();
         v.SetImageName(m_png);
-        v.ShareWaitMs = 600;
+        v.SetShareWaitMs(600);
         QElapsedTimer clock;
         clock.start();
         v.SetImageName(m_dir.filePath("dead.tif"));
@@ -334,22 +334,22 @@ private slots:
         QFile::remove(thb);
         QVERIFY(twoColours().save(thb, "BMP"));
         TMultiImage v;
-        v.ImageReadRes = orva::imaging::lColor256;
+        v.SetImageReadRes(orva::imaging::lColor256);
         v.SetImageName(thb);
         QCOMPARE(v.Picture().size(), QSize(100, 50));
         QCOMPARE(v.Picture().depth(), 8);
-        v.ImageReadRes = orva::imaging::lColorTrue;
+        v.SetImageReadRes(orva::imaging::lColorTrue);
         v.SetImageName(thb);
         QVERIFY(v.Picture().depth() >= 24);
 
-        QCOMPARE(v.B_W_CopyFlags, unsigned(orva::imaging::C_DEL));
-        QCOMPARE(v.ReduceDither, orva::imaging::VIS_BAYER);
+        QCOMPARE(v.B_W_CopyFlags(), unsigned(orva::imaging::C_DEL));
+        QCOMPARE(v.ReduceDither(), orva::imaging::VIS_BAYER);
     }
 
     void rubberBandKeepsTheAspect() {
         TMultiImage v;
         v.resize(200, 100);
-        v.AllowRubberBand = true;
+        v.SetAllowRubberBand(true);
         QRect band;
         v.OnRubberband = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, int xx,
                              int yy) { band = QRect(QPoint(x, y), QPoint(xx, yy)); };
@@ -394,15 +394,15 @@ private slots:
 
         TMultiImage v;
         v.resize(200, 100);
-        v.AutoSaveAnno = true;
-        v.AutoLoadAnno = true;
+        v.SetAutoSaveAnno(true);
+        v.SetAutoLoadAnno(true);
         v.SetImageName(first);
         QSignalSpy edit(&v, &TMultiImage::annoEditChanged);
         QSignalSpy down(&v, &TMultiImage::annoMouseDown);
         QSignalSpy up(&v, &TMultiImage::annoMouseUp);
         QSignalSpy done(&v, &TMultiImage::annoDone);
         QRect band;
-        v.AllowRubberBand = true;
+        v.SetAllowRubberBand(true);
         v.OnRubberband = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, int xx,
                              int yy) { band = QRect(QPoint(x, y), QPoint(xx, yy)); };
         v.SetEditAnnotat(true);
@@ -442,7 +442,7 @@ private slots:
         v.SetImageName(first);
         QCOMPARE(orva::imaging::AnnotationCount(&v), 1);
 
-        v.AutoSaveAnno = false;
+        v.SetAutoSaveAnno(false);
         v.AnnoMenuCommand(anno::CmdClearPage);
         v.SetImageName(second);
         v.SetImageName(first);
@@ -535,8 +535,8 @@ private slots:
         v.SetImageName(m_png);
         QVERIFY(!v.TransitionRunning());
         const QImage shown = v.grab().toImage();
-        v.FXMethod = orva::imaging::FXDiagonalSquares;
-        v.FXDelay = 1;
+        v.SetFXMethod(orva::imaging::FXDiagonalSquares);
+        v.SetFXDelay(1);
         QImage blue(100, 50, QImage::Format_RGB32);
         blue.fill(Qt::blue);
         const QString second = m_dir.filePath("blue.png");
