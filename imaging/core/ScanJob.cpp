@@ -89,8 +89,9 @@ namespace {
 
 bool makeFolder(const QString &file, QString *error = nullptr) {
     const QString dir = QFileInfo(file).absolutePath();
-    // Scans are patient data: every folder made for them is the user's own.
-    return PrivateFile::makeFolder(dir, error);
+    // The scan folder is shared by the workstations that scan into it: a folder made for it takes
+    // the share's mode, as the pages do.
+    return SharedFile::makeFolder(dir, error);
 }
 
 } // namespace

@@ -529,6 +529,26 @@ TEST_F(Scanning, ANumberTakenMeanwhileIsNotReplaced) {
     EXPECT_EQ(QDir(scans.path()).entryList(QDir::Files), (QStringList{"FILE0001.TIF", "FILE0002.TIF"}));
 }
 
+// The scan folder is shared by the workstations of a bench: one this scan has to make takes the
+// mode the share's umask gives, as its pages do, so that colleagues can open the forms.
+TEST_F(Scanning, AFolderMadeForScansIsSharedAsTheShareIs) {
+    ::chmod(QFile::encodeName(scans.path()).constData(), 0775);
+    SetScanDirectory(scans.filePath(QStringLiteral("ward")));
+    settings.ScanUseAdf = true;
+    const mode_t umaskBefore = ::umask(002);
+    TScanJob job;
+    const bool scannedOk = job.Scan(settings, 1);
+    ::umask(umaskBefore);
+    ASSERT_TRUE(scannedOk) << job.Message().toStdString();
+    ASSERT_EQ(job.Files().size(), 1);
+    struct stat folder {};
+    struct stat page {};
+    ASSERT_EQ(::stat(QFile::encodeName(scans.filePath(QStringLiteral("ward"))).constData(), &folder), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(job.Files()[0]).constData(), &page), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0775u);
+    EXPECT_EQ(page.st_mode & 0777, 0664u);
+}
+
 TEST_F(Scanning, TheFeederStopsCleanlyAfterItsLastPage) {
     settings.ScanUseAdf = true;
     settings.ScanSaveOpt = sMultiPageOverWrite;
