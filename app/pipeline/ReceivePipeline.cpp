@@ -218,8 +218,10 @@ QByteArray ReceivePipeline::cutFrames(const QByteArray &data) {
         return data;
     }
     m_step = QStringLiteral("Error Condition encountered in the Telnet Receive. handleobject");
+    // Text between frames is screen text like any other: had the frames come in reads of their own,
+    // it would have been shown, so it must not depend on how the bytes happened to arrive.
+    QByteArray shown = data.left(first);
     QByteArray rest = data.mid(first + 1);
-    QByteArray after;
     for (;;) {
         const qsizetype end = rest.indexOf(HostProtocol::kFrameEnd);
         if (end < 0) {
@@ -227,7 +229,7 @@ QByteArray ReceivePipeline::cutFrames(const QByteArray &data) {
                 m_frameBuffer = rest;
                 m_frameOpen = true;
             } else {
-                after = rest;
+                shown += rest;
                 notice(QStringLiteral("A host form request was too long; it was ignored and shown as text."));
             }
             break;
@@ -239,12 +241,13 @@ QByteArray ReceivePipeline::cutFrames(const QByteArray &data) {
         }
         const qsizetype next = rest.indexOf(HostProtocol::kFrameStart);
         if (next < 0) {
-            after = rest;
+            shown += rest;
             break;
         }
-        rest = rest.mid(next + 1); // bytes between two frames are not kept
+        shown += rest.left(next);
+        rest = rest.mid(next + 1);
     }
-    return data.left(first) + after;
+    return shown;
 }
 
 QByteArray ReceivePipeline::printerController(QByteArray data) {
