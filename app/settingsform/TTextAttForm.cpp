@@ -103,8 +103,9 @@ TTextAttForm::TTextAttForm(TextAttHost &host, UserMessages &messages, QWidget *p
     setObjectName(QStringLiteral("TextAttForm"));
     setWindowTitle(QStringLiteral("Options (Orva, Image Viewer, Pendra)"));
     auto *layout = new QVBoxLayout(this);
-    Pages = new QTabWidget(this);
-    layout->addWidget(Pages);
+    m_Pages = new QTabWidget(this);
+    m_Pages->setObjectName(QStringLiteral("Pages"));
+    layout->addWidget(m_Pages);
     buildHostPage();
     buildFontPage();
     buildColourPage();
@@ -119,19 +120,19 @@ TTextAttForm::TTextAttForm(TextAttHost &host, UserMessages &messages, QWidget *p
         b->setAutoDefault(false);
         buttons->addWidget(b);
     };
-    button(Loadbutton, "Loadbutton", QStringLiteral("&Load ..."));
-    button(SaveAsbutton, "SaveAsbutton", QStringLiteral("Save &As ..."));
+    button(m_Loadbutton, "Loadbutton", QStringLiteral("&Load ..."));
+    button(m_SaveAsbutton, "SaveAsbutton", QStringLiteral("Save &As ..."));
     buttons->addStretch();
-    button(okbutton, "okbutton", QStringLiteral("&OK"));
-    button(Cancelbutton, "Cancelbutton", QStringLiteral("Cancel"));
-    button(Applybutton, "Applybutton", QStringLiteral("&Apply"));
+    button(m_okbutton, "okbutton", QStringLiteral("&OK"));
+    button(m_Cancelbutton, "Cancelbutton", QStringLiteral("Cancel"));
+    button(m_Applybutton, "Applybutton", QStringLiteral("&Apply"));
     layout->addLayout(buttons);
-    Applybutton->setEnabled(false);
-    connect(okbutton, &QPushButton::clicked, this, &TTextAttForm::okbuttonClick);
-    connect(Applybutton, &QPushButton::clicked, this, &TTextAttForm::ApplybuttonClick);
-    connect(Cancelbutton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Loadbutton, &QPushButton::clicked, this, &TTextAttForm::LoadClick);
-    connect(SaveAsbutton, &QPushButton::clicked, this, &TTextAttForm::SaveAsClick);
+    m_Applybutton->setEnabled(false);
+    connect(m_okbutton, &QPushButton::clicked, this, &TTextAttForm::okbuttonClick);
+    connect(m_Applybutton, &QPushButton::clicked, this, &TTextAttForm::ApplybuttonClick);
+    connect(m_Cancelbutton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_Loadbutton, &QPushButton::clicked, this, &TTextAttForm::LoadClick);
+    connect(m_SaveAsbutton, &QPushButton::clicked, this, &TTextAttForm::SaveAsClick);
 }
 
 // ---- pages ------------------------------------------------------------------------------------
@@ -139,65 +140,67 @@ TTextAttForm::TTextAttForm(TextAttHost &host, UserMessages &messages, QWidget *p
 void TTextAttForm::buildHostPage() {
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
-    HostNameCombo = new DropDownCombo(page, [this] { HostNameComboDropDown(); });
-    HostNameCombo->setObjectName(QStringLiteral("HostNameCombo"));
-    HostNameCombo->setEditable(true);
-    HostNameCombo->setInsertPolicy(QComboBox::NoInsert);
-    form->addRow(QStringLiteral("Host Name/IP:Port"), HostNameCombo);
+    m_HostNameCombo = new DropDownCombo(page, [this] { HostNameComboDropDown(); });
+    m_HostNameCombo->setObjectName(QStringLiteral("HostNameCombo"));
+    m_HostNameCombo->setEditable(true);
+    m_HostNameCombo->setInsertPolicy(QComboBox::NoInsert);
+    form->addRow(QStringLiteral("Host Name/IP:Port"), m_HostNameCombo);
 
-    LogonConvCheck = checkBox(page, "LogonConvCheck", QStringLiteral("Logon Conversation"));
-    LogonConvPanel = new QGroupBox(page);
-    auto *logon = new QFormLayout(LogonConvPanel);
-    SeeTextEdit = lineEdit(LogonConvPanel, "SeeTextEdit");
-    AnswerTextEdit = lineEdit(LogonConvPanel, "AnswerTextEdit");
-    logon->addRow(QStringLiteral("See"), SeeTextEdit);
-    logon->addRow(QStringLiteral("Answer"), AnswerTextEdit);
-    form->addRow(LogonConvCheck, LogonConvPanel);
+    m_LogonConvCheck = checkBox(page, "LogonConvCheck", QStringLiteral("Logon Conversation"));
+    m_LogonConvPanel = new QGroupBox(page);
+    m_LogonConvPanel->setObjectName(QStringLiteral("LogonConvPanel"));
+    auto *logon = new QFormLayout(m_LogonConvPanel);
+    m_SeeTextEdit = lineEdit(m_LogonConvPanel, "SeeTextEdit");
+    m_AnswerTextEdit = lineEdit(m_LogonConvPanel, "AnswerTextEdit");
+    logon->addRow(QStringLiteral("See"), m_SeeTextEdit);
+    logon->addRow(QStringLiteral("Answer"), m_AnswerTextEdit);
+    form->addRow(m_LogonConvCheck, m_LogonConvPanel);
 
-    KeySetConv = checkBox(page, "KeySetConv", QStringLiteral("Key Set Conversation"));
-    KeySetPanel = new QGroupBox(page);
-    auto *keySet = new QFormLayout(KeySetPanel);
-    KeySetQueryEdit = lineEdit(KeySetPanel, "KeySetQueryEdit");
-    KeySetReplyEdit = lineEdit(KeySetPanel, "KeySetReplyEdit");
-    keySet->addRow(QStringLiteral("Query"), KeySetQueryEdit);
-    keySet->addRow(QStringLiteral("Reply"), KeySetReplyEdit);
-    form->addRow(KeySetConv, KeySetPanel);
+    m_KeySetConv = checkBox(page, "KeySetConv", QStringLiteral("Key Set Conversation"));
+    m_KeySetPanel = new QGroupBox(page);
+    m_KeySetPanel->setObjectName(QStringLiteral("KeySetPanel"));
+    auto *keySet = new QFormLayout(m_KeySetPanel);
+    m_KeySetQueryEdit = lineEdit(m_KeySetPanel, "KeySetQueryEdit");
+    m_KeySetReplyEdit = lineEdit(m_KeySetPanel, "KeySetReplyEdit");
+    keySet->addRow(QStringLiteral("Query"), m_KeySetQueryEdit);
+    keySet->addRow(QStringLiteral("Reply"), m_KeySetReplyEdit);
+    form->addRow(m_KeySetConv, m_KeySetPanel);
 
-    HostPrinterCombo = new QComboBox(page);
-    HostPrinterCombo->setObjectName(QStringLiteral("HostPrinterCombo"));
-    HostPrinterCombo->setEditable(true);
-    form->addRow(QStringLiteral("Host Printer"), HostPrinterCombo);
-    RowsEdit = numberEdit(page, "RowsEdit");
-    ColumnsEdit = numberEdit(page, "ColumnsEdit");
+    m_HostPrinterCombo = new QComboBox(page);
+    m_HostPrinterCombo->setObjectName(QStringLiteral("HostPrinterCombo"));
+    m_HostPrinterCombo->setEditable(true);
+    form->addRow(QStringLiteral("Host Printer"), m_HostPrinterCombo);
+    m_RowsEdit = numberEdit(page, "RowsEdit");
+    m_ColumnsEdit = numberEdit(page, "ColumnsEdit");
     // Scroll lines can be switched off, so their field also carries the " (Disabled)" mark.
-    ScrollLinesEdit = lineEdit(page, "ScrollLinesEdit");
-    form->addRow(QStringLiteral("Rows"), RowsEdit);
-    form->addRow(QStringLiteral("Columns"), ColumnsEdit);
-    form->addRow(QStringLiteral("Scroll Lines"), ScrollLinesEdit);
-    EnableBellCheck = checkBox(page, "EnableBellCheck", QStringLiteral("Enable Bell Sound"));
-    form->addRow(EnableBellCheck);
-    Pages->addTab(page, QStringLiteral("Host Information"));
+    m_ScrollLinesEdit = lineEdit(page, "ScrollLinesEdit");
+    form->addRow(QStringLiteral("Rows"), m_RowsEdit);
+    form->addRow(QStringLiteral("Columns"), m_ColumnsEdit);
+    form->addRow(QStringLiteral("Scroll Lines"), m_ScrollLinesEdit);
+    m_EnableBellCheck = checkBox(page, "EnableBellCheck", QStringLiteral("Enable Bell Sound"));
+    form->addRow(m_EnableBellCheck);
+    m_Pages->addTab(page, QStringLiteral("Host Information"));
 
-    connect(LogonConvCheck, &QCheckBox::clicked, this, [this](bool on) {
-        LogonConvPanel->setEnabled(on);
+    connect(m_LogonConvCheck, &QCheckBox::clicked, this, [this](bool on) {
+        m_LogonConvPanel->setEnabled(on);
         ValueChanged();
     });
-    connect(KeySetConv, &QCheckBox::clicked, this, [this](bool on) {
-        KeySetPanel->setEnabled(on);
+    connect(m_KeySetConv, &QCheckBox::clicked, this, [this](bool on) {
+        m_KeySetPanel->setEnabled(on);
         ValueChanged();
     });
-    for (QLineEdit *edit : {SeeTextEdit, AnswerTextEdit, KeySetQueryEdit, KeySetReplyEdit, RowsEdit,
-                            ColumnsEdit, ScrollLinesEdit}) {
+    for (QLineEdit *edit : {m_SeeTextEdit, m_AnswerTextEdit, m_KeySetQueryEdit, m_KeySetReplyEdit, m_RowsEdit,
+                            m_ColumnsEdit, m_ScrollLinesEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TTextAttForm::ValueChanged);
     }
-    connect(HostNameCombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
-    connect(HostPrinterCombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
-    connect(EnableBellCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
-    HostNameCombo->installEventFilter(this);
-    HostNameCombo->lineEdit()->installEventFilter(this);
+    connect(m_HostNameCombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
+    connect(m_HostPrinterCombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
+    connect(m_EnableBellCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
+    m_HostNameCombo->installEventFilter(this);
+    m_HostNameCombo->lineEdit()->installEventFilter(this);
 
-    HostNameCombo->setContextMenuPolicy(Qt::CustomContextMenu);
-    HostNameCombo->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_HostNameCombo->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_HostNameCombo->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
     auto hostMenu = [this](QWidget *from) {
         return [this, from](const QPoint &pos) {
             QMenu menu(this);
@@ -206,7 +209,7 @@ void TTextAttForm::buildHostPage() {
             menu.addAction(QStringLiteral("Add/Update in list &Disabled"), this,
                            &TTextAttForm::UpdateinlistDisabled1Click);
             menu.addAction(QStringLiteral("&Remove from List"), this, &TTextAttForm::RemovefromList1Click);
-            if (from == HostNameCombo->lineEdit()) {
+            if (from == m_HostNameCombo->lineEdit()) {
                 menu.addSeparator();
                 menu.addAction(QStringLiteral("Clear Local Stored Values"), this,
                                &TTextAttForm::ClearLocalStoredValues);
@@ -214,44 +217,46 @@ void TTextAttForm::buildHostPage() {
             menu.exec(from->mapToGlobal(pos));
         };
     };
-    connect(HostNameCombo->lineEdit(), &QWidget::customContextMenuRequested, this,
-            hostMenu(HostNameCombo->lineEdit()));
-    connect(HostNameCombo, QOverload<int>::of(&QComboBox::activated), this,
+    connect(m_HostNameCombo->lineEdit(), &QWidget::customContextMenuRequested, this,
+            hostMenu(m_HostNameCombo->lineEdit()));
+    connect(m_HostNameCombo, QOverload<int>::of(&QComboBox::activated), this,
             [this] { m_markedField = nullptr; });
 }
 
 void TTextAttForm::buildFontPage() {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    FontLabel = new QLabel(page);
-    FontLabel->setObjectName(QStringLiteral("FontLabel"));
-    btnChangeFont = new QPushButton(QStringLiteral("Set Font ..."), page);
-    btnChangeFont->setObjectName(QStringLiteral("btnChangeFont"));
-    cbxUseGraphcsFont = checkBox(page, "cbxUseGraphcsFont", QStringLiteral("Use Secondary Graphics Font"));
-    rgGraphicsFontResource = new QGroupBox(page);
-    rgGraphicsFontResource->setObjectName(QStringLiteral("rgGraphicsFontResource"));
-    auto *radios = new QVBoxLayout(rgGraphicsFontResource);
-    rbDefaultFont = new QRadioButton(QStringLiteral("Default (Terminal Font)"), rgGraphicsFontResource);
+    m_FontLabel = new QLabel(page);
+    m_FontLabel->setObjectName(QStringLiteral("FontLabel"));
+    m_btnChangeFont = new QPushButton(QStringLiteral("Set Font ..."), page);
+    m_btnChangeFont->setObjectName(QStringLiteral("btnChangeFont"));
+    m_cbxUseGraphcsFont = checkBox(page, "cbxUseGraphcsFont", QStringLiteral("Use Secondary Graphics Font"));
+    m_rgGraphicsFontResource = new QGroupBox(page);
+    m_rgGraphicsFontResource->setObjectName(QStringLiteral("rgGraphicsFontResource"));
+    auto *radios = new QVBoxLayout(m_rgGraphicsFontResource);
+    m_rbDefaultFont = new QRadioButton(QStringLiteral("Default (Terminal Font)"), m_rgGraphicsFontResource);
+    m_rbDefaultFont->setObjectName(QStringLiteral("rbDefaultFont"));
     // The second character-set table is drawn for a fixed-pitch font such as DejaVu Sans Mono.
-    rbCustomFont = new QRadioButton(QStringLiteral("Custom (DejaVu Sans Mono)"), rgGraphicsFontResource);
-    radios->addWidget(rbDefaultFont);
-    radios->addWidget(rbCustomFont);
-    rgGraphicsFontResource->setEnabled(false);
-    layout->addWidget(FontLabel);
-    layout->addWidget(btnChangeFont);
-    layout->addWidget(cbxUseGraphcsFont);
-    layout->addWidget(rgGraphicsFontResource);
+    m_rbCustomFont = new QRadioButton(QStringLiteral("Custom (DejaVu Sans Mono)"), m_rgGraphicsFontResource);
+    m_rbCustomFont->setObjectName(QStringLiteral("rbCustomFont"));
+    radios->addWidget(m_rbDefaultFont);
+    radios->addWidget(m_rbCustomFont);
+    m_rgGraphicsFontResource->setEnabled(false);
+    layout->addWidget(m_FontLabel);
+    layout->addWidget(m_btnChangeFont);
+    layout->addWidget(m_cbxUseGraphcsFont);
+    layout->addWidget(m_rgGraphicsFontResource);
     layout->addStretch();
-    Pages->addTab(page, QStringLiteral("Fonts"));
+    m_Pages->addTab(page, QStringLiteral("Fonts"));
 
-    connect(btnChangeFont, &QPushButton::clicked, this, &TTextAttForm::btnChangeFontClick);
-    FontLabel->installEventFilter(this);
-    connect(cbxUseGraphcsFont, &QCheckBox::clicked, this, [this](bool on) {
-        rgGraphicsFontResource->setEnabled(on);
+    connect(m_btnChangeFont, &QPushButton::clicked, this, &TTextAttForm::btnChangeFontClick);
+    m_FontLabel->installEventFilter(this);
+    connect(m_cbxUseGraphcsFont, &QCheckBox::clicked, this, [this](bool on) {
+        m_rgGraphicsFontResource->setEnabled(on);
         ValueChanged();
     });
-    connect(rbDefaultFont, &QRadioButton::clicked, this, &TTextAttForm::ValueChanged);
-    connect(rbCustomFont, &QRadioButton::clicked, this, &TTextAttForm::ValueChanged);
+    connect(m_rbDefaultFont, &QRadioButton::clicked, this, &TTextAttForm::ValueChanged);
+    connect(m_rbCustomFont, &QRadioButton::clicked, this, &TTextAttForm::ValueChanged);
 }
 
 void TTextAttForm::buildColourPage() {
@@ -267,147 +272,148 @@ void TTextAttForm::buildColourPage() {
         }
         return c;
     };
-    ForegroundCols = combo("ForegroundCols");
-    BackGroundCols = combo("BackGroundCols");
+    m_ForegroundCols = combo("ForegroundCols");
+    m_BackGroundCols = combo("BackGroundCols");
     auto shape = [page](const char *name) {
         auto *b = new QPushButton(page);
         b->setObjectName(QLatin1String(name));
         b->setFixedSize(48, 24);
         return b;
     };
-    ForeShape = shape("ForeShape");
-    BackShape = shape("BackShape");
-    BoldForeShape = shape("BoldForeShape");
-    SampleText = new QLabel(QStringLiteral("Sample text  ") + QStringLiteral("<b>Bold sample</b>"), page);
-    SampleText->setAutoFillBackground(true);
-    form->addRow(QStringLiteral("Foreground"), ForegroundCols);
-    form->addRow(QStringLiteral("Foreground colour"), ForeShape);
-    form->addRow(QStringLiteral("Bold foreground colour"), BoldForeShape);
-    form->addRow(QStringLiteral("Background"), BackGroundCols);
-    form->addRow(QStringLiteral("Background colour"), BackShape);
-    form->addRow(SampleText);
+    m_ForeShape = shape("ForeShape");
+    m_BackShape = shape("BackShape");
+    m_BoldForeShape = shape("BoldForeShape");
+    m_SampleText = new QLabel(QStringLiteral("Sample text  ") + QStringLiteral("<b>Bold sample</b>"), page);
+    m_SampleText->setObjectName(QStringLiteral("SampleText"));
+    m_SampleText->setAutoFillBackground(true);
+    form->addRow(QStringLiteral("Foreground"), m_ForegroundCols);
+    form->addRow(QStringLiteral("Foreground colour"), m_ForeShape);
+    form->addRow(QStringLiteral("Bold foreground colour"), m_BoldForeShape);
+    form->addRow(QStringLiteral("Background"), m_BackGroundCols);
+    form->addRow(QStringLiteral("Background colour"), m_BackShape);
+    form->addRow(m_SampleText);
     form->addRow(
         new QLabel(QStringLiteral("Colours reach the terminal when the settings are written."), page));
-    Pages->addTab(page, QStringLiteral("Colors"));
+    m_Pages->addTab(page, QStringLiteral("Colors"));
 
-    connect(ForegroundCols, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+    connect(m_ForegroundCols, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &TTextAttForm::showColours);
-    connect(BackGroundCols, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+    connect(m_BackGroundCols, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &TTextAttForm::showColours);
-    connect(ForeShape, &QPushButton::clicked, this, [this] { pickColour(m_fore, ForegroundCols); });
-    connect(BoldForeShape, &QPushButton::clicked, this, [this] { pickColour(m_bold, ForegroundCols); });
-    connect(BackShape, &QPushButton::clicked, this, [this] { pickColour(m_back, BackGroundCols); });
+    connect(m_ForeShape, &QPushButton::clicked, this, [this] { pickColour(m_fore, m_ForegroundCols); });
+    connect(m_BoldForeShape, &QPushButton::clicked, this, [this] { pickColour(m_bold, m_ForegroundCols); });
+    connect(m_BackShape, &QPushButton::clicked, this, [this] { pickColour(m_back, m_BackGroundCols); });
 }
 
 void TTextAttForm::buildKeyPage() {
     auto *page = new QWidget;
     auto *layout = new QHBoxLayout(page);
-    KeyListBox = new QListWidget(page);
-    KeyListBox->setObjectName(QStringLiteral("KeyListBox"));
+    m_KeyListBox = new QListWidget(page);
+    m_KeyListBox->setObjectName(QStringLiteral("KeyListBox"));
     auto *right = new QVBoxLayout;
-    KeyEdit = lineEdit(page, "KeyEdit");
-    KeyEdit->setReadOnly(true);
-    KeyEdit->setPlaceholderText(QStringLiteral("Press the key to map"));
-    KeyEdit->installEventFilter(this);
-    KeyMemo = new QPlainTextEdit(page);
-    KeyMemo->setObjectName(QStringLiteral("KeyMemo"));
-    KeyMemo->setContextMenuPolicy(Qt::CustomContextMenu);
-    KeyDisabledCheck = checkBox(page, "KeyDisabledCheck", QStringLiteral("Mapping Disabled"));
-    AddKeyButton = new QPushButton(QStringLiteral("&Add"), page);
-    AddKeyButton->setObjectName(QStringLiteral("AddKeyButton"));
-    UpDateKeybutton = new QPushButton(QStringLiteral("&Update"), page);
-    UpDateKeybutton->setObjectName(QStringLiteral("UpDateKeybutton"));
+    m_KeyEdit = lineEdit(page, "KeyEdit");
+    m_KeyEdit->setReadOnly(true);
+    m_KeyEdit->setPlaceholderText(QStringLiteral("Press the key to map"));
+    m_KeyEdit->installEventFilter(this);
+    m_KeyMemo = new QPlainTextEdit(page);
+    m_KeyMemo->setObjectName(QStringLiteral("KeyMemo"));
+    m_KeyMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_KeyDisabledCheck = checkBox(page, "KeyDisabledCheck", QStringLiteral("Mapping Disabled"));
+    m_AddKeyButton = new QPushButton(QStringLiteral("&Add"), page);
+    m_AddKeyButton->setObjectName(QStringLiteral("AddKeyButton"));
+    m_UpDateKeybutton = new QPushButton(QStringLiteral("&Update"), page);
+    m_UpDateKeybutton->setObjectName(QStringLiteral("UpDateKeybutton"));
     right->addWidget(new QLabel(QStringLiteral("Key"), page));
-    right->addWidget(KeyEdit);
+    right->addWidget(m_KeyEdit);
     right->addWidget(new QLabel(QStringLiteral("Sends"), page));
-    right->addWidget(KeyMemo);
-    right->addWidget(KeyDisabledCheck);
-    right->addWidget(AddKeyButton);
-    right->addWidget(UpDateKeybutton);
-    layout->addWidget(KeyListBox);
+    right->addWidget(m_KeyMemo);
+    right->addWidget(m_KeyDisabledCheck);
+    right->addWidget(m_AddKeyButton);
+    right->addWidget(m_UpDateKeybutton);
+    layout->addWidget(m_KeyListBox);
     layout->addLayout(right);
-    Pages->addTab(page, QStringLiteral("Keys"));
+    m_Pages->addTab(page, QStringLiteral("Keys"));
 
-    connect(KeyListBox, &QListWidget::currentRowChanged, this, &TTextAttForm::KeyListBoxClick);
-    connect(AddKeyButton, &QPushButton::clicked, this, &TTextAttForm::AddKeyButtonClick);
-    connect(UpDateKeybutton, &QPushButton::clicked, this, &TTextAttForm::UpDateKeybuttonClick);
-    connect(KeyDisabledCheck, &QCheckBox::toggled, this, [this](bool on) {
-        m_listInHand = KeyListBox;
+    connect(m_KeyListBox, &QListWidget::currentRowChanged, this, &TTextAttForm::KeyListBoxClick);
+    connect(m_AddKeyButton, &QPushButton::clicked, this, &TTextAttForm::AddKeyButtonClick);
+    connect(m_UpDateKeybutton, &QPushButton::clicked, this, &TTextAttForm::UpDateKeybuttonClick);
+    connect(m_KeyDisabledCheck, &QCheckBox::toggled, this, [this](bool on) {
+        m_listInHand = m_KeyListBox;
         switchListEntry(on);
     });
-    connect(KeyMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+    connect(m_KeyMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
         for (const QByteArray &token : KeyMap::ActionTokens()) {
             const QString shown = QString::fromLatin1(token);
-            menu.addAction(shown, this, [this, shown] { KeyMemo->setPlainText(shown); });
+            menu.addAction(shown, this, [this, shown] { m_KeyMemo->setPlainText(shown); });
         }
-        menu.exec(KeyMemo->mapToGlobal(pos));
+        menu.exec(m_KeyMemo->mapToGlobal(pos));
     });
 }
 
 void TTextAttForm::buildImagePage() {
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
-    SourceDirList = lineEdit(page, "SourceDirList");
-    AlternateSourcecombo = new QComboBox(page);
-    AlternateSourcecombo->setObjectName(QStringLiteral("AlternateSourcecombo"));
-    AlternateSourcecombo->setEditable(true);
-    AlternateSourcecombo->setInsertPolicy(QComboBox::NoInsert);
-    PatternEdit = lineEdit(page, "PatternEdit");
-    NoImageNameEdit = lineEdit(page, "NoImageNameEdit");
-    SecureImageNameEdit = lineEdit(page, "SecureImageNameEdit");
-    ImagePrinterCheck = checkBox(page, "ImagePrinterCheck", QStringLiteral("Allow Image Printing"));
-    HaltonNoServercheck = checkBox(page, "HaltonNoServercheck", QStringLiteral("Halt on No Server"));
-    form->addRow(QStringLiteral("Source"), SourceDirList);
-    form->addRow(QStringLiteral("Alternate sources"), AlternateSourcecombo);
-    form->addRow(QStringLiteral("Sub-folder pattern"), PatternEdit);
-    form->addRow(QStringLiteral("No image name"), NoImageNameEdit);
-    form->addRow(QStringLiteral("Secure image name"), SecureImageNameEdit);
-    form->addRow(ImagePrinterCheck);
-    form->addRow(HaltonNoServercheck);
+    m_SourceDirList = lineEdit(page, "SourceDirList");
+    m_AlternateSourcecombo = new QComboBox(page);
+    m_AlternateSourcecombo->setObjectName(QStringLiteral("AlternateSourcecombo"));
+    m_AlternateSourcecombo->setEditable(true);
+    m_AlternateSourcecombo->setInsertPolicy(QComboBox::NoInsert);
+    m_PatternEdit = lineEdit(page, "PatternEdit");
+    m_NoImageNameEdit = lineEdit(page, "NoImageNameEdit");
+    m_SecureImageNameEdit = lineEdit(page, "SecureImageNameEdit");
+    m_ImagePrinterCheck = checkBox(page, "ImagePrinterCheck", QStringLiteral("Allow Image Printing"));
+    m_HaltonNoServercheck = checkBox(page, "HaltonNoServercheck", QStringLiteral("Halt on No Server"));
+    form->addRow(QStringLiteral("Source"), m_SourceDirList);
+    form->addRow(QStringLiteral("Alternate sources"), m_AlternateSourcecombo);
+    form->addRow(QStringLiteral("Sub-folder pattern"), m_PatternEdit);
+    form->addRow(QStringLiteral("No image name"), m_NoImageNameEdit);
+    form->addRow(QStringLiteral("Secure image name"), m_SecureImageNameEdit);
+    form->addRow(m_ImagePrinterCheck);
+    form->addRow(m_HaltonNoServercheck);
 
-    CaptureSetsList = new QListWidget(page);
-    CaptureSetsList->setObjectName(QStringLiteral("CaptureSetsList"));
-    CaptureSetRowEdit = numberEdit(page, "CaptureSetRowEdit");
-    CaptureSetColumnEdit = numberEdit(page, "CaptureSetColumnEdit");
-    CaptureSetCountEdit = numberEdit(page, "CaptureSetCountEdit");
-    ConfirmTextEdit = lineEdit(page, "ConfirmTextEdit");
+    m_CaptureSetsList = new QListWidget(page);
+    m_CaptureSetsList->setObjectName(QStringLiteral("CaptureSetsList"));
+    m_CaptureSetRowEdit = numberEdit(page, "CaptureSetRowEdit");
+    m_CaptureSetColumnEdit = numberEdit(page, "CaptureSetColumnEdit");
+    m_CaptureSetCountEdit = numberEdit(page, "CaptureSetCountEdit");
+    m_ConfirmTextEdit = lineEdit(page, "ConfirmTextEdit");
     auto *setFields = new QHBoxLayout;
-    setFields->addWidget(CaptureSetRowEdit);
-    setFields->addWidget(CaptureSetColumnEdit);
-    setFields->addWidget(CaptureSetCountEdit);
-    setFields->addWidget(ConfirmTextEdit);
+    setFields->addWidget(m_CaptureSetRowEdit);
+    setFields->addWidget(m_CaptureSetColumnEdit);
+    setFields->addWidget(m_CaptureSetCountEdit);
+    setFields->addWidget(m_ConfirmTextEdit);
     auto *add = new QPushButton(QStringLiteral("&Add"), page);
     add->setObjectName(QStringLiteral("AddCaptureSetButton"));
     auto *update = new QPushButton(QStringLiteral("&Update"), page);
     update->setObjectName(QStringLiteral("UpdateCaptureSetButton"));
     setFields->addWidget(add);
     setFields->addWidget(update);
-    form->addRow(QStringLiteral("Capture sets (row, column, count, text)"), CaptureSetsList);
+    form->addRow(QStringLiteral("Capture sets (row, column, count, text)"), m_CaptureSetsList);
     form->addRow(setFields);
-    Pages->addTab(page, QStringLiteral("Image Information"));
+    m_Pages->addTab(page, QStringLiteral("Image Information"));
 
-    for (QLineEdit *edit : {SourceDirList, PatternEdit, NoImageNameEdit, SecureImageNameEdit}) {
+    for (QLineEdit *edit : {m_SourceDirList, m_PatternEdit, m_NoImageNameEdit, m_SecureImageNameEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TTextAttForm::ValueChanged);
     }
-    connect(AlternateSourcecombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
-    connect(AlternateSourcecombo, QOverload<int>::of(&QComboBox::activated), this, [this] {
+    connect(m_AlternateSourcecombo, &QComboBox::editTextChanged, this, &TTextAttForm::ValueChanged);
+    connect(m_AlternateSourcecombo, QOverload<int>::of(&QComboBox::activated), this, [this] {
         AlternateSourcecomboClick();
         ValueChanged();
     });
-    connect(AlternateSourcecombo->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    connect(m_AlternateSourcecombo->lineEdit(), &QLineEdit::returnPressed, this, [this] {
         m_alternateMark = true;
         AddtoList1Click();
     });
     // A user who switches only these on or off expects that to be written too.
-    connect(ImagePrinterCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
-    connect(HaltonNoServercheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
-    connect(CaptureSetsList, &QListWidget::currentRowChanged, this, &TTextAttForm::CaptureSetsListClick);
+    connect(m_ImagePrinterCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
+    connect(m_HaltonNoServercheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
+    connect(m_CaptureSetsList, &QListWidget::currentRowChanged, this, &TTextAttForm::CaptureSetsListClick);
     connect(add, &QPushButton::clicked, this, &TTextAttForm::AddCaptureSetClick);
     connect(update, &QPushButton::clicked, this, &TTextAttForm::UpdateCaptureSetClick);
 
-    AlternateSourcecombo->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(AlternateSourcecombo->lineEdit(), &QWidget::customContextMenuRequested, this,
+    m_AlternateSourcecombo->lineEdit()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_AlternateSourcecombo->lineEdit(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) {
                 QMenu menu(this);
                 menu.addAction(QStringLiteral("&Add to List/Enable"), this, &TTextAttForm::AddtoList1Click);
@@ -416,9 +422,9 @@ void TTextAttForm::buildImagePage() {
                                &TTextAttForm::UpdateinlistDisabled1Click);
                 menu.addAction(QStringLiteral("&Remove from List"), this,
                                &TTextAttForm::RemovefromList1Click);
-                menu.exec(AlternateSourcecombo->lineEdit()->mapToGlobal(pos));
+                menu.exec(m_AlternateSourcecombo->lineEdit()->mapToGlobal(pos));
             });
-    for (QListWidget *list : {KeyListBox, CaptureSetsList}) {
+    for (QListWidget *list : {m_KeyListBox, m_CaptureSetsList}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
             QListWidgetItem *item = list->itemAt(pos);
@@ -438,27 +444,27 @@ void TTextAttForm::buildImagePage() {
 void TTextAttForm::buildWordProcessorPage() {
     auto *page = new QWidget;
     auto *form = new QFormLayout(page);
-    TemplatesEdit = lineEdit(page, "TemplatesEdit");
-    ResultsFolderEdit = lineEdit(page, "ResultsFolderEdit");
-    ResultsFolderEdit->setToolTip(QStringLiteral(
+    m_TemplatesEdit = lineEdit(page, "TemplatesEdit");
+    m_ResultsFolderEdit = lineEdit(page, "ResultsFolderEdit");
+    m_ResultsFolderEdit->setToolTip(QStringLiteral(
         "The work folder (\"rtfresultdirectory\"). Empty: ~/.cache/orva, readable by you only. "
         "Host capture files go to \"capturedirectory\", else its capture/ folder."));
-    AbbrevFolderEdit = lineEdit(page, "AbbrevFolderEdit");
-    CustomDictEdit = lineEdit(page, "CustomDictEdit");
-    ShowWarningsCheck = checkBox(page, "ShowWarningsCheck", QStringLiteral("Show Warnings"));
-    form->addRow(QStringLiteral("Templates folder"), TemplatesEdit);
-    form->addRow(QStringLiteral("RTFResult directory"), ResultsFolderEdit);
-    form->addRow(QStringLiteral("Abbreviations folder"), AbbrevFolderEdit);
-    form->addRow(QStringLiteral("Custom dictionary"), CustomDictEdit);
-    form->addRow(ShowWarningsCheck);
-    Pages->addTab(page, QStringLiteral("Word Processor"));
+    m_AbbrevFolderEdit = lineEdit(page, "AbbrevFolderEdit");
+    m_CustomDictEdit = lineEdit(page, "CustomDictEdit");
+    m_ShowWarningsCheck = checkBox(page, "ShowWarningsCheck", QStringLiteral("Show Warnings"));
+    form->addRow(QStringLiteral("Templates folder"), m_TemplatesEdit);
+    form->addRow(QStringLiteral("RTFResult directory"), m_ResultsFolderEdit);
+    form->addRow(QStringLiteral("Abbreviations folder"), m_AbbrevFolderEdit);
+    form->addRow(QStringLiteral("Custom dictionary"), m_CustomDictEdit);
+    form->addRow(m_ShowWarningsCheck);
+    m_Pages->addTab(page, QStringLiteral("Word Processor"));
 
-    for (QLineEdit *edit : {TemplatesEdit, ResultsFolderEdit, AbbrevFolderEdit, CustomDictEdit}) {
+    for (QLineEdit *edit : {m_TemplatesEdit, m_ResultsFolderEdit, m_AbbrevFolderEdit, m_CustomDictEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &TTextAttForm::ValueChanged);
     }
-    connect(ShowWarningsCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
-    for (QLineEdit *edit : {ScrollLinesEdit, PatternEdit, NoImageNameEdit, SecureImageNameEdit, TemplatesEdit,
-                            ResultsFolderEdit, AbbrevFolderEdit}) {
+    connect(m_ShowWarningsCheck, &QCheckBox::clicked, this, &TTextAttForm::ValueChanged);
+    for (QLineEdit *edit : {m_ScrollLinesEdit, m_PatternEdit, m_NoImageNameEdit, m_SecureImageNameEdit,
+                            m_TemplatesEdit, m_ResultsFolderEdit, m_AbbrevFolderEdit}) {
         edit->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint &pos) {
             markField(edit);
@@ -484,18 +490,18 @@ void TTextAttForm::clearFields() {
     for (QCheckBox *box : findChildren<QCheckBox *>()) {
         box->setChecked(false);
     }
-    ImagePrinterCheck->setChecked(true);
-    EnableBellCheck->setChecked(true);
-    HostNameCombo->clear();
-    AlternateSourcecombo->clear();
-    HostPrinterCombo->clear();
-    HostPrinterCombo->addItems(QPrinterInfo::availablePrinterNames());
-    HostPrinterCombo->setEditText(QString());
-    KeyListBox->clear();
-    CaptureSetsList->clear();
-    KeyMemo->clear();
+    m_ImagePrinterCheck->setChecked(true);
+    m_EnableBellCheck->setChecked(true);
+    m_HostNameCombo->clear();
+    m_AlternateSourcecombo->clear();
+    m_HostPrinterCombo->clear();
+    m_HostPrinterCombo->addItems(QPrinterInfo::availablePrinterNames());
+    m_HostPrinterCombo->setEditText(QString());
+    m_KeyListBox->clear();
+    m_CaptureSetsList->clear();
+    m_KeyMemo->clear();
     m_keyLines.clear();
-    rbDefaultFont->setChecked(true);
+    m_rbDefaultFont->setChecked(true);
     m_shortcut.clear();
 }
 
@@ -518,39 +524,39 @@ void TTextAttForm::ReadSetup() {
         upgraded = d.UpgradeKeyMaps();
     }
     m_read = d;
-    HostNameCombo->setEditText(d.HostName);
-    LogonConvCheck->setChecked(d.LogonConv);
-    LogonConvPanel->setEnabled(d.LogonConv);
-    SeeTextEdit->setText(d.SeeText);
-    AnswerTextEdit->setText(d.AnswerText);
-    KeySetConv->setChecked(d.KeySetConv);
-    KeySetPanel->setEnabled(d.KeySetConv);
-    KeySetQueryEdit->setText(d.KeySetQuery);
-    KeySetReplyEdit->setText(d.KeySetReply);
-    HostPrinterCombo->setEditText(d.HostPrinter);
-    ScrollLinesEdit->setText(d.ScrollLines);
-    EnableBellCheck->setChecked(d.EnableBell);
-    cbxUseGraphcsFont->setChecked(d.UseGraphicsFont);
-    rgGraphicsFontResource->setEnabled(d.UseGraphicsFont);
-    (d.GraphicsFontResource == 1 ? rbCustomFont : rbDefaultFont)->setChecked(true);
+    m_HostNameCombo->setEditText(d.HostName);
+    m_LogonConvCheck->setChecked(d.LogonConv);
+    m_LogonConvPanel->setEnabled(d.LogonConv);
+    m_SeeTextEdit->setText(d.SeeText);
+    m_AnswerTextEdit->setText(d.AnswerText);
+    m_KeySetConv->setChecked(d.KeySetConv);
+    m_KeySetPanel->setEnabled(d.KeySetConv);
+    m_KeySetQueryEdit->setText(d.KeySetQuery);
+    m_KeySetReplyEdit->setText(d.KeySetReply);
+    m_HostPrinterCombo->setEditText(d.HostPrinter);
+    m_ScrollLinesEdit->setText(d.ScrollLines);
+    m_EnableBellCheck->setChecked(d.EnableBell);
+    m_cbxUseGraphcsFont->setChecked(d.UseGraphicsFont);
+    m_rgGraphicsFontResource->setEnabled(d.UseGraphicsFont);
+    (d.GraphicsFontResource == 1 ? m_rbCustomFont : m_rbDefaultFont)->setChecked(true);
     m_keyLines = d.KeyMapLines;
     for (const QByteArray &line : m_keyLines) {
-        KeyListBox->addItem(SetupLists::KeyListText(line));
+        m_KeyListBox->addItem(SetupLists::KeyListText(line));
     }
-    SourceDirList->setText(d.Source);
-    AlternateSourcecombo->addItems(d.AlternateSources);
-    AlternateSourcecombo->setEditText(QString());
-    PatternEdit->setText(d.Pattern);
-    SecureImageNameEdit->setText(d.SecureImageName);
-    NoImageNameEdit->setText(d.NoImageName);
-    HaltonNoServercheck->setChecked(d.HaltOnNoServer);
-    ImagePrinterCheck->setChecked(d.ImagePrinter);
-    CaptureSetsList->addItems(d.CaptureSets);
-    ResultsFolderEdit->setText(d.ResultsFolder);
-    AbbrevFolderEdit->setText(d.AbbrevFolder);
-    TemplatesEdit->setText(d.TemplatesFolder);
-    ShowWarningsCheck->setChecked(d.ShowWarnings);
-    CustomDictEdit->setText(d.CustomDict);
+    m_SourceDirList->setText(d.Source);
+    m_AlternateSourcecombo->addItems(d.AlternateSources);
+    m_AlternateSourcecombo->setEditText(QString());
+    m_PatternEdit->setText(d.Pattern);
+    m_SecureImageNameEdit->setText(d.SecureImageName);
+    m_NoImageNameEdit->setText(d.NoImageName);
+    m_HaltonNoServercheck->setChecked(d.HaltOnNoServer);
+    m_ImagePrinterCheck->setChecked(d.ImagePrinter);
+    m_CaptureSetsList->addItems(d.CaptureSets);
+    m_ResultsFolderEdit->setText(d.ResultsFolder);
+    m_AbbrevFolderEdit->setText(d.AbbrevFolder);
+    m_TemplatesEdit->setText(d.TemplatesFolder);
+    m_ShowWarningsCheck->setChecked(d.ShowWarnings);
+    m_CustomDictEdit->setText(d.CustomDict);
     m_unmanaged = d.Unmanaged;
 
     const SetupDocument::Colours colours = m_host.ColourTexts();
@@ -560,10 +566,10 @@ void TTextAttForm::ReadSetup() {
     TVtVT100EmulatorEx::ParseColorText(colours.Fore, m_fore);
     TVtVT100EmulatorEx::ParseColorText(colours.Back, m_back);
     TVtVT100EmulatorEx::ParseColorText(colours.Bold, m_bold);
-    ForegroundCols->setCurrentIndex(7);
-    BackGroundCols->setCurrentIndex(0);
+    m_ForegroundCols->setCurrentIndex(7);
+    m_BackGroundCols->setCurrentIndex(0);
     m_font = m_host.TerminalFont();
-    FontLabel->setText(fontCaption(m_font));
+    m_FontLabel->setText(fontCaption(m_font));
     showColours();
 
     m_alternateMark = false;
@@ -571,20 +577,20 @@ void TTextAttForm::ReadSetup() {
     m_listInHand = nullptr;
     m_reading = false;
     m_changed = upgraded;
-    Applybutton->setEnabled(upgraded);
+    m_Applybutton->setEnabled(upgraded);
 }
 
 void TTextAttForm::showColours() {
     auto paint = [](QPushButton *shape, std::uint32_t bgr) {
         shape->setStyleSheet(QStringLiteral("background-color: %1").arg(bgrToQColor(bgr).name()));
     };
-    const auto fore = std::size_t(qMax(0, ForegroundCols->currentIndex()));
-    const auto back = std::size_t(qMax(0, BackGroundCols->currentIndex()));
-    paint(ForeShape, m_fore[fore]);
-    paint(BoldForeShape, m_bold[fore]);
-    paint(BackShape, m_back[back]);
-    SampleText->setStyleSheet(QStringLiteral("color: %1; background-color: %2")
-                                  .arg(bgrToQColor(m_fore[fore]).name(), bgrToQColor(m_back[back]).name()));
+    const auto fore = std::size_t(qMax(0, m_ForegroundCols->currentIndex()));
+    const auto back = std::size_t(qMax(0, m_BackGroundCols->currentIndex()));
+    paint(m_ForeShape, m_fore[fore]);
+    paint(m_BoldForeShape, m_bold[fore]);
+    paint(m_BackShape, m_back[back]);
+    m_SampleText->setStyleSheet(QStringLiteral("color: %1; background-color: %2")
+                                    .arg(bgrToQColor(m_fore[fore]).name(), bgrToQColor(m_back[back]).name()));
 }
 
 void TTextAttForm::pickColour(TVtColorTable &table, QComboBox *index) {
@@ -603,7 +609,7 @@ void TTextAttForm::ValueChanged() {
         return;
     }
     m_changed = true;
-    Applybutton->setEnabled(true);
+    m_Applybutton->setEnabled(true);
 }
 
 QStringList TTextAttForm::items(const QComboBox *combo) const {
@@ -616,34 +622,34 @@ QStringList TTextAttForm::items(const QComboBox *combo) const {
 
 SetupDocument TTextAttForm::Document() const {
     SetupDocument d;
-    d.HostName = HostNameCombo->currentText();
-    d.LogonConv = LogonConvCheck->isChecked();
-    d.SeeText = SeeTextEdit->text();
-    d.AnswerText = AnswerTextEdit->text();
-    d.KeySetConv = KeySetConv->isChecked();
-    d.KeySetQuery = KeySetQueryEdit->text();
-    d.KeySetReply = KeySetReplyEdit->text();
-    d.HostPrinter = HostPrinterCombo->currentText();
-    d.ScrollLines = ScrollLinesEdit->text();
-    d.EnableBell = EnableBellCheck->isChecked();
-    d.UseGraphicsFont = cbxUseGraphcsFont->isChecked();
-    d.GraphicsFontResource = rbCustomFont->isChecked() ? 1 : 0;
+    d.HostName = m_HostNameCombo->currentText();
+    d.LogonConv = m_LogonConvCheck->isChecked();
+    d.SeeText = m_SeeTextEdit->text();
+    d.AnswerText = m_AnswerTextEdit->text();
+    d.KeySetConv = m_KeySetConv->isChecked();
+    d.KeySetQuery = m_KeySetQueryEdit->text();
+    d.KeySetReply = m_KeySetReplyEdit->text();
+    d.HostPrinter = m_HostPrinterCombo->currentText();
+    d.ScrollLines = m_ScrollLinesEdit->text();
+    d.EnableBell = m_EnableBellCheck->isChecked();
+    d.UseGraphicsFont = m_cbxUseGraphcsFont->isChecked();
+    d.GraphicsFontResource = m_rbCustomFont->isChecked() ? 1 : 0;
     d.KeyMapLines = m_keyLines;
-    d.Source = SourceDirList->text();
-    d.AlternateSources = items(AlternateSourcecombo);
-    d.Pattern = PatternEdit->text();
-    d.SecureImageName = SecureImageNameEdit->text();
-    d.NoImageName = NoImageNameEdit->text();
-    d.HaltOnNoServer = HaltonNoServercheck->isChecked();
-    d.ImagePrinter = ImagePrinterCheck->isChecked();
-    for (int i = 0; i < CaptureSetsList->count(); ++i) {
-        d.CaptureSets.append(CaptureSetsList->item(i)->text());
+    d.Source = m_SourceDirList->text();
+    d.AlternateSources = items(m_AlternateSourcecombo);
+    d.Pattern = m_PatternEdit->text();
+    d.SecureImageName = m_SecureImageNameEdit->text();
+    d.NoImageName = m_NoImageNameEdit->text();
+    d.HaltOnNoServer = m_HaltonNoServercheck->isChecked();
+    d.ImagePrinter = m_ImagePrinterCheck->isChecked();
+    for (int i = 0; i < m_CaptureSetsList->count(); ++i) {
+        d.CaptureSets.append(m_CaptureSetsList->item(i)->text());
     }
-    d.ResultsFolder = ResultsFolderEdit->text();
-    d.AbbrevFolder = AbbrevFolderEdit->text();
-    d.TemplatesFolder = TemplatesEdit->text();
-    d.ShowWarnings = ShowWarningsCheck->isChecked();
-    d.CustomDict = CustomDictEdit->text();
+    d.ResultsFolder = m_ResultsFolderEdit->text();
+    d.AbbrevFolder = m_AbbrevFolderEdit->text();
+    d.TemplatesFolder = m_TemplatesEdit->text();
+    d.ShowWarnings = m_ShowWarningsCheck->isChecked();
+    d.CustomDict = m_CustomDictEdit->text();
     d.Unmanaged = m_unmanaged;
     return d;
 }
@@ -651,18 +657,18 @@ SetupDocument TTextAttForm::Document() const {
 // ---- writing ----------------------------------------------------------------------------------
 
 void TTextAttForm::takePendingEdits() {
-    QStringList hosts = items(HostNameCombo);
-    const QString hostText = HostNameCombo->currentText();
+    QStringList hosts = items(m_HostNameCombo);
+    const QString hostText = m_HostNameCombo->currentText();
     if (!hostText.trimmed().isEmpty()) {
         SetupLists::HostAdd(hosts, hostText);
-        HostNameCombo->clear();
-        HostNameCombo->addItems(hosts);
-        HostNameCombo->setEditText(hostText);
+        m_HostNameCombo->clear();
+        m_HostNameCombo->addItems(hosts);
+        m_HostNameCombo->setEditText(hostText);
     }
-    const QString alternate = AlternateSourcecombo->currentText().trimmed();
+    const QString alternate = m_AlternateSourcecombo->currentText().trimmed();
     // A name just switched off stays off: the field still showing it is no request to switch it on.
     if (!alternate.isEmpty() &&
-        !items(AlternateSourcecombo)
+        !items(m_AlternateSourcecombo)
              .contains(SetupLists::WithoutMark(alternate) + kDisabledMark, Qt::CaseInsensitive)) {
         m_alternateMark = true;
         AddtoList1Click();
@@ -684,7 +690,7 @@ bool TTextAttForm::WriteSetup(const QString &fileName) {
         return false;
     }
     m_changed = false;
-    Applybutton->setEnabled(false);
+    m_Applybutton->setEnabled(false);
     return true;
 }
 
@@ -730,8 +736,8 @@ void TTextAttForm::LoadClick() {
 // ---- host history -----------------------------------------------------------------------------
 
 void TTextAttForm::HostNameComboDropDown() {
-    const QString current = HostNameCombo->currentText();
-    QStringList list = items(HostNameCombo);
+    const QString current = m_HostNameCombo->currentText();
+    QStringList list = items(m_HostNameCombo);
     if (!current.isEmpty() && !list.contains(current)) {
         list.prepend(current);
     }
@@ -746,16 +752,16 @@ void TTextAttForm::HostNameComboDropDown() {
             list.append(value);
         }
     }
-    HostNameCombo->blockSignals(true);
-    HostNameCombo->clear();
-    HostNameCombo->addItems(list);
-    HostNameCombo->setEditText(current);
-    HostNameCombo->blockSignals(false);
+    m_HostNameCombo->blockSignals(true);
+    m_HostNameCombo->clear();
+    m_HostNameCombo->addItems(list);
+    m_HostNameCombo->setEditText(current);
+    m_HostNameCombo->blockSignals(false);
 }
 
 void TTextAttForm::HostNameComboExit() {
-    const QString current = HostNameCombo->currentText();
-    const QStringList list = items(HostNameCombo);
+    const QString current = m_HostNameCombo->currentText();
+    const QStringList list = items(m_HostNameCombo);
     if (current.isEmpty() || list.contains(current)) {
         return;
     }
@@ -782,24 +788,24 @@ void TTextAttForm::btnChangeFontClick() {
         return;
     }
     m_font = chosen;
-    FontLabel->setText(fontCaption(m_font));
+    m_FontLabel->setText(fontCaption(m_font));
     m_host.ApplyTerminalFont(m_font);
     ValueChanged();
 }
 
 bool TTextAttForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == FontLabel && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == m_FontLabel && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         btnChangeFontClick();
         return true;
     }
-    if (watched == KeyEdit && event->type() == QEvent::KeyPress) {
+    if (watched == m_KeyEdit && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const TVtKeyStroke stroke = TranslateKey(key->key(), key->modifiers(), false, key->text());
         ORVA_TRACE(QStringLiteral("Key Down Key"), stroke.Key);
         if (stroke.Char > 0x20 && stroke.Shift == 0) {
             // A typed character belongs in the key text.
-            KeyMemo->setFocus();
+            m_KeyMemo->setFocus();
             return true;
         }
         if (stroke.Key != 0 && !stroke.Modifier) {
@@ -808,7 +814,7 @@ bool TTextAttForm::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     // The combo box holds the focus for its line edit and hands it the keys, so either may see them.
-    const bool hostField = watched == HostNameCombo || watched == HostNameCombo->lineEdit();
+    const bool hostField = watched == m_HostNameCombo || watched == m_HostNameCombo->lineEdit();
     // Its own list dropping down does not leave the field.
     if (hostField && event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
@@ -817,12 +823,12 @@ bool TTextAttForm::eventFilter(QObject *watched, QEvent *event) {
     if (hostField && event->type() == QEvent::KeyPress &&
         (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
          static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter)) {
-        QStringList hosts = items(HostNameCombo);
-        const QString current = HostNameCombo->currentText();
+        QStringList hosts = items(m_HostNameCombo);
+        const QString current = m_HostNameCombo->currentText();
         SetupLists::HostAdd(hosts, current);
-        HostNameCombo->clear();
-        HostNameCombo->addItems(hosts);
-        HostNameCombo->setEditText(current);
+        m_HostNameCombo->clear();
+        m_HostNameCombo->addItems(hosts);
+        m_HostNameCombo->setEditText(current);
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -832,7 +838,7 @@ void TTextAttForm::setCapturedShortcut(const QByteArray &shortcut) {
     m_shortcut = shortcut;
     QString shown = text(shortcut);
     shown.replace(QStringLiteral("Space"), QStringLiteral("SPACE"));
-    KeyEdit->setText(shown);
+    m_KeyEdit->setText(shown);
 }
 
 // ---- lists ------------------------------------------------------------------------------------
@@ -841,29 +847,29 @@ void TTextAttForm::AddKeyButtonClick() {
     if (m_shortcut.isEmpty()) {
         return;
     }
-    const QByteArray keyText = KeyText::swapreadableASCII(bytes(KeyMemo->toPlainText()));
-    const QByteArray line =
-        (KeyDisabledCheck->isChecked() ? "+" : "") + QByteArray("KEYMAP_EX-") + m_shortcut + " = " + keyText;
+    const QByteArray keyText = KeyText::swapreadableASCII(bytes(m_KeyMemo->toPlainText()));
+    const QByteArray line = (m_KeyDisabledCheck->isChecked() ? "+" : "") + QByteArray("KEYMAP_EX-") +
+                            m_shortcut + " = " + keyText;
     m_keyLines.append(line);
-    KeyListBox->addItem(SetupLists::KeyListText(line));
+    m_KeyListBox->addItem(SetupLists::KeyListText(line));
     ValueChanged();
 }
 
 void TTextAttForm::UpDateKeybuttonClick() {
-    const int row = KeyListBox->currentRow();
+    const int row = m_KeyListBox->currentRow();
     if (row < 0 || m_shortcut.isEmpty()) {
         return;
     }
-    const QByteArray keyText = KeyText::swapreadableASCII(bytes(KeyMemo->toPlainText()));
+    const QByteArray keyText = KeyText::swapreadableASCII(bytes(m_KeyMemo->toPlainText()));
     const QByteArray line =
-        (KeyDisabledCheck->isChecked() ? "+" : "") + QByteArray("KEYMAP_EX-") + m_shortcut + "=" + keyText;
+        (m_KeyDisabledCheck->isChecked() ? "+" : "") + QByteArray("KEYMAP_EX-") + m_shortcut + "=" + keyText;
     m_keyLines[row] = line;
-    KeyListBox->item(row)->setText(SetupLists::KeyListText(line));
+    m_KeyListBox->item(row)->setText(SetupLists::KeyListText(line));
     ValueChanged();
 }
 
 void TTextAttForm::KeyListBoxClick() {
-    const int row = KeyListBox->currentRow();
+    const int row = m_KeyListBox->currentRow();
     if (row < 0 || row >= m_keyLines.size()) {
         return;
     }
@@ -875,30 +881,31 @@ void TTextAttForm::KeyListBoxClick() {
     }
     const QByteArray shortcut = TextAfter(key, "-");
     m_shortcut = key.toLower().startsWith("keymap_ex-") ? shortcut : QByteArray();
-    KeyEdit->setText(text(shortcut));
-    KeyMemo->setPlainText(text(KeyText::swapasciiReadable(SetupFile::TrimValue(TextAfter(line, "=")))));
+    m_KeyEdit->setText(text(shortcut));
+    m_KeyMemo->setPlainText(text(KeyText::swapasciiReadable(SetupFile::TrimValue(TextAfter(line, "=")))));
     // Showing an entry sets the box, which runs Disable or Enable on it as the user's change would.
-    KeyDisabledCheck->setChecked(SetupLists::IsDisabled(KeyListBox->item(row)->text()));
+    m_KeyDisabledCheck->setChecked(SetupLists::IsDisabled(m_KeyListBox->item(row)->text()));
 }
 
 QString TTextAttForm::captureSetText() const {
-    return CaptureSetRowEdit->text() + QLatin1Char(',') + CaptureSetColumnEdit->text() + QLatin1Char(',') +
-           CaptureSetCountEdit->text() + QStringLiteral(":\"") + ConfirmTextEdit->text() + QLatin1Char('"');
+    return m_CaptureSetRowEdit->text() + QLatin1Char(',') + m_CaptureSetColumnEdit->text() +
+           QLatin1Char(',') + m_CaptureSetCountEdit->text() + QStringLiteral(":\"") +
+           m_ConfirmTextEdit->text() + QLatin1Char('"');
 }
 
 void TTextAttForm::AddCaptureSetClick() {
-    if (CaptureSetRowEdit->text().isEmpty() || CaptureSetColumnEdit->text().isEmpty() ||
-        CaptureSetCountEdit->text().isEmpty()) {
+    if (m_CaptureSetRowEdit->text().isEmpty() || m_CaptureSetColumnEdit->text().isEmpty() ||
+        m_CaptureSetCountEdit->text().isEmpty()) {
         m_messages.warning(QStringLiteral("Capture Set"),
                            QStringLiteral("Row, column and count are needed."));
         return;
     }
-    CaptureSetsList->addItem(captureSetText());
+    m_CaptureSetsList->addItem(captureSetText());
     ValueChanged();
 }
 
 void TTextAttForm::UpdateCaptureSetClick() {
-    QListWidgetItem *item = CaptureSetsList->currentItem();
+    QListWidgetItem *item = m_CaptureSetsList->currentItem();
     if (!item) {
         return;
     }
@@ -907,18 +914,18 @@ void TTextAttForm::UpdateCaptureSetClick() {
 }
 
 void TTextAttForm::CaptureSetsListClick() {
-    const QListWidgetItem *item = CaptureSetsList->currentItem();
+    const QListWidgetItem *item = m_CaptureSetsList->currentItem();
     if (!item) {
         return;
     }
     const QString set = SetupLists::WithoutMark(item->text());
     const QStringList numbers = set.section(QLatin1Char(':'), 0, 0).split(QLatin1Char(','));
-    CaptureSetRowEdit->setText(numbers.value(0));
-    CaptureSetColumnEdit->setText(numbers.value(1));
-    CaptureSetCountEdit->setText(numbers.value(2));
+    m_CaptureSetRowEdit->setText(numbers.value(0));
+    m_CaptureSetColumnEdit->setText(numbers.value(1));
+    m_CaptureSetCountEdit->setText(numbers.value(2));
     QString marker = set.section(QLatin1Char(':'), 1);
     marker.remove(QLatin1Char('"'));
-    ConfirmTextEdit->setText(marker);
+    m_ConfirmTextEdit->setText(marker);
 }
 
 void TTextAttForm::Remove1Click() {
@@ -927,7 +934,7 @@ void TTextAttForm::Remove1Click() {
     }
     const int row = m_listInHand->currentRow();
     delete m_listInHand->takeItem(row);
-    if (m_listInHand == KeyListBox) {
+    if (m_listInHand == m_KeyListBox) {
         m_keyLines.removeAt(row);
     }
     ValueChanged();
@@ -941,7 +948,7 @@ void TTextAttForm::MoveUp1Click() {
     QListWidgetItem *item = m_listInHand->takeItem(row);
     m_listInHand->insertItem(row - 1, item);
     m_listInHand->setCurrentRow(row - 1);
-    if (m_listInHand == KeyListBox) {
+    if (m_listInHand == m_KeyListBox) {
         m_keyLines.swapItemsAt(row, row - 1);
     }
     ValueChanged();
@@ -958,7 +965,7 @@ void TTextAttForm::MoveDown1Click() {
     QListWidgetItem *item = m_listInHand->takeItem(row);
     m_listInHand->insertItem(row + 1, item);
     m_listInHand->setCurrentRow(row + 1);
-    if (m_listInHand == KeyListBox) {
+    if (m_listInHand == m_KeyListBox) {
         m_keyLines.swapItemsAt(row, row + 1);
     }
     ValueChanged();
@@ -974,7 +981,7 @@ void TTextAttForm::switchListEntry(bool disable) {
     }
     const QString switched = disable ? SetupLists::Disabled(item->text()) : SetupLists::Enabled(item->text());
     const int row = m_listInHand->currentRow();
-    if (m_listInHand == KeyListBox && row < m_keyLines.size()) {
+    if (m_listInHand == m_KeyListBox && row < m_keyLines.size()) {
         m_keyLines[row] = SetupLists::KeyMapLineSwitched(m_keyLines[row], disable);
     }
     const bool changed = switched != item->text();
@@ -1017,49 +1024,49 @@ void replaceItems(QComboBox *combo, const QStringList &list) {
 
 void TTextAttForm::AddtoList1Click() {
     if (std::exchange(m_alternateMark, false)) {
-        QStringList list = items(AlternateSourcecombo);
-        SetupLists::AlternateAdd(list, AlternateSourcecombo->currentText());
-        replaceItems(AlternateSourcecombo, list);
+        QStringList list = items(m_AlternateSourcecombo);
+        SetupLists::AlternateAdd(list, m_AlternateSourcecombo->currentText());
+        replaceItems(m_AlternateSourcecombo, list);
         return;
     }
-    QStringList hosts = items(HostNameCombo);
-    SetupLists::HostAdd(hosts, HostNameCombo->currentText());
-    replaceItems(HostNameCombo, hosts);
+    QStringList hosts = items(m_HostNameCombo);
+    SetupLists::HostAdd(hosts, m_HostNameCombo->currentText());
+    replaceItems(m_HostNameCombo, hosts);
 }
 
 void TTextAttForm::UpdateinList1Click() {
     if (std::exchange(m_alternateMark, false)) {
         return;
     }
-    QStringList hosts = items(HostNameCombo);
-    SetupLists::HostUpdate(hosts, HostNameCombo->currentText(),
+    QStringList hosts = items(m_HostNameCombo);
+    SetupLists::HostUpdate(hosts, m_HostNameCombo->currentText(),
                            [this](const QString &c, const QString &t) { return askYesNoCancel(c, t); });
-    replaceItems(HostNameCombo, hosts);
+    replaceItems(m_HostNameCombo, hosts);
 }
 
 void TTextAttForm::UpdateinlistDisabled1Click() {
     if (std::exchange(m_alternateMark, false)) {
-        QStringList list = items(AlternateSourcecombo);
-        SetupLists::AlternateDisable(list, AlternateSourcecombo->currentText());
-        replaceItems(AlternateSourcecombo, list);
+        QStringList list = items(m_AlternateSourcecombo);
+        SetupLists::AlternateDisable(list, m_AlternateSourcecombo->currentText());
+        replaceItems(m_AlternateSourcecombo, list);
         return;
     }
-    QStringList hosts = items(HostNameCombo);
-    SetupLists::HostSwitchOff(hosts, HostNameCombo->currentText());
-    replaceItems(HostNameCombo, hosts);
+    QStringList hosts = items(m_HostNameCombo);
+    SetupLists::HostSwitchOff(hosts, m_HostNameCombo->currentText());
+    replaceItems(m_HostNameCombo, hosts);
 }
 
 void TTextAttForm::RemovefromList1Click() {
     if (std::exchange(m_alternateMark, false)) {
-        QStringList list = items(AlternateSourcecombo);
-        SetupLists::AlternateRemove(list, AlternateSourcecombo->currentText());
-        replaceItems(AlternateSourcecombo, list);
+        QStringList list = items(m_AlternateSourcecombo);
+        SetupLists::AlternateRemove(list, m_AlternateSourcecombo->currentText());
+        replaceItems(m_AlternateSourcecombo, list);
         return;
     }
-    QStringList hosts = items(HostNameCombo);
-    SetupLists::HostRemove(hosts, HostNameCombo->currentText(),
+    QStringList hosts = items(m_HostNameCombo);
+    SetupLists::HostRemove(hosts, m_HostNameCombo->currentText(),
                            [this](const QString &c, const QString &t) { return askYesNoCancel(c, t); });
-    replaceItems(HostNameCombo, hosts);
+    replaceItems(m_HostNameCombo, hosts);
 }
 
 void TTextAttForm::FieldEnableClick() {

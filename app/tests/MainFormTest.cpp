@@ -302,7 +302,7 @@ private slots:
         action(m, "Advanced1")->trigger();
         TTextAttForm *settings = m.form->TextAttForm();
         QVERIFY(settings);
-        settings->KeySetReplyEdit->setText(QStringLiteral("r2"));
+        child<QLineEdit>(settings, "KeySetReplyEdit")->setText(QStringLiteral("r2"));
         settings->ApplybuttonClick();
         QCOMPARE(m.form->Pipeline()->settings().KeySetReply, QByteArray("r2"));
         QVERIFY(m.form->Pipeline()->loginAnswered());
@@ -505,8 +505,8 @@ static int haltOnApplyChild(const QString &folder) {
     QTimer::singleShot(0, &form, [&] {
         child<QAction>(&form, "Advanced1")->trigger();
         TTextAttForm *settings = form.TextAttForm();
-        settings->SourceDirList->setText(folder + QStringLiteral("/absent-images"));
-        settings->HaltonNoServercheck->setChecked(true);
+        child<QLineEdit>(settings, "SourceDirList")->setText(folder + QStringLiteral("/absent-images"));
+        child<QCheckBox>(settings, "HaltonNoServercheck")->setChecked(true);
         settings->ApplybuttonClick();
     });
     QTimer::singleShot(60000, [] { QCoreApplication::exit(2); });

@@ -106,11 +106,14 @@ class MainWindowUserTest : public QObject {
         if (!form || !QTest::qWaitFor([form] { return form->isVisible(); }, 20000))
             return nullptr;
         UserDriver user(form);
-        QTabBar *tabs = form->Pages->tabBar();
+        QTabBar *tabs = child<QTabWidget>(form, "Pages")->tabBar();
         for (int i = 0; i < tabs->count(); ++i)
             if (tabs->tabText(i) == page)
                 user.click(tabs, tabs->tabRect(i).center());
-        return form->Pages->tabText(form->Pages->currentIndex()) == page ? form : nullptr;
+        return child<QTabWidget>(form, "Pages")->tabText(child<QTabWidget>(form, "Pages")->currentIndex()) ==
+                       page
+                   ? form
+                   : nullptr;
     }
 
     // The user opens the export (ToolButton5) or import (ToolButton6) form, fills in the file on this

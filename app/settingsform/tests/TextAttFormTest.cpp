@@ -18,6 +18,15 @@
 #include <unistd.h>
 
 namespace {
+// A child widget of the form by its object name.
+template <typename T> T *widget(QObject *form, const char *name) {
+    T *found = form->findChild<T *>(QLatin1String(name));
+    Q_ASSERT(found);
+    return found;
+}
+} // namespace
+
+namespace {
 
 class FakeHost : public TextAttHost {
 public:
@@ -119,7 +128,7 @@ private slots:
         TTextAttForm form(m_host, m_messages);
         form.ReadSetup();
         QVERIFY(!form.Changed());
-        form.ImagePrinterCheck->click();
+        widget<QCheckBox>(&form, "ImagePrinterCheck")->click();
         QVERIFY(form.Changed());
         form.ReadSetup();
         form.okbuttonClick();
@@ -149,50 +158,51 @@ private slots:
         form.ReadSetup();
         switch (edit) {
         case 0:
-            form.HostNameCombo->setEditText(QStringLiteral("lab2:23"));
+            widget<QComboBox>(&form, "HostNameCombo")->setEditText(QStringLiteral("lab2:23"));
             break;
         case 1:
-            form.LogonConvCheck->click();
+            widget<QCheckBox>(&form, "LogonConvCheck")->click();
             break;
         case 2:
-            form.markField(form.ScrollLinesEdit);
+            form.markField(widget<QLineEdit>(&form, "ScrollLinesEdit"));
             form.FieldDisableClick();
             break;
         case 3:
-            form.rbCustomFont->click();
+            widget<QRadioButton>(&form, "rbCustomFont")->click();
             break;
         case 4:
-            form.KeyListBox->setCurrentRow(1);
-            form.KeyDisabledCheck->click();
-            QCOMPARE(form.KeyListBox->item(1)->text(), QStringLiteral("F6 (Disabled)"));
+            widget<QListWidget>(&form, "KeyListBox")->setCurrentRow(1);
+            widget<QCheckBox>(&form, "KeyDisabledCheck")->click();
+            QCOMPARE(widget<QListWidget>(&form, "KeyListBox")->item(1)->text(),
+                     QStringLiteral("F6 (Disabled)"));
             break;
         case 5:
-            form.ImagePrinterCheck->click();
+            widget<QCheckBox>(&form, "ImagePrinterCheck")->click();
             break;
         case 6:
-            form.CaptureSetRowEdit->setText(QStringLiteral("3"));
-            form.CaptureSetColumnEdit->setText(QStringLiteral("4"));
-            form.CaptureSetCountEdit->setText(QStringLiteral("5"));
-            form.ConfirmTextEdit->setText(QStringLiteral("LAB"));
+            widget<QLineEdit>(&form, "CaptureSetRowEdit")->setText(QStringLiteral("3"));
+            widget<QLineEdit>(&form, "CaptureSetColumnEdit")->setText(QStringLiteral("4"));
+            widget<QLineEdit>(&form, "CaptureSetCountEdit")->setText(QStringLiteral("5"));
+            widget<QLineEdit>(&form, "ConfirmTextEdit")->setText(QStringLiteral("LAB"));
             form.AddCaptureSetClick();
             break;
         case 7:
             // Switched off while the field still names it: the write does not switch it on again.
-            form.AlternateSourcecombo->setEditText(QStringLiteral("/srv/alt/"));
+            widget<QComboBox>(&form, "AlternateSourcecombo")->setEditText(QStringLiteral("/srv/alt/"));
             form.AlternateSourcecomboClick();
             form.UpdateinlistDisabled1Click();
             break;
         case 8:
-            form.ResultsFolderEdit->setText(QStringLiteral("/w/"));
+            widget<QLineEdit>(&form, "ResultsFolderEdit")->setText(QStringLiteral("/w/"));
             break;
         case 9:
-            form.ShowWarningsCheck->click();
+            widget<QCheckBox>(&form, "ShowWarningsCheck")->click();
             break;
         }
         QVERIFY(form.Changed());
         form.ApplybuttonClick();
         QCOMPARE(m_host.reads, 1);
-        QVERIFY(!form.Applybutton->isEnabled());
+        QVERIFY(!widget<QPushButton>(&form, "Applybutton")->isEnabled());
         const QByteArray written = readAll(setupPath());
         QVERIFY2(written.contains(line), written.constData());
     }
@@ -210,7 +220,7 @@ private slots:
         }
         TTextAttForm form(m_host, m_messages);
         form.ReadSetup();
-        form.ShowWarningsCheck->click();
+        widget<QCheckBox>(&form, "ShowWarningsCheck")->click();
         rlimit saved{};
         if (diskFull) {
             // A file-size limit makes the write fail the way a full disk does.
