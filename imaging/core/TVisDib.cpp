@@ -91,14 +91,14 @@ void TVisDib::SetPalette(const QVector<QRgb> &palette) {
 }
 
 bool TVisDib::CreateBlankDib(const QVector<QRgb> *palette, std::int32_t width, int bitCount,
-                             std::int32_t height) {
+                             std::int32_t height, QString *error) {
     if (bitCount == 2)
         bitCount = 1;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
         return false;
     DibBlock block = DibBlock::create(width, height, bitCount);
     if (!block)
-        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
+        return failWith(error, ErrorInvalidText::CantAllocateMemory());
     if (palette)
         block.setColorTable(*palette);
     SetDib(std::move(block));

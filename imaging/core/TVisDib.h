@@ -3,6 +3,7 @@
 
 #include "platform/imageio/DibBlock.h"
 
+#include <QString>
 #include <QVector>
 
 #include <cstdint>
@@ -46,9 +47,10 @@ public:
     const QVector<QRgb> &Palette();
     // Copies the given colours into the colour table (as far as both reach) and keeps a copy.
     void SetPalette(const QVector<QRgb> &palette);
-    // A zero-filled DIB of the given size; bit count 2 is stored as 1. False for other bit counts
-    // (the held DIB stays); raises ErrorInvalid "Can't allocate memory" when it cannot be made.
-    bool CreateBlankDib(const QVector<QRgb> *palette, std::int32_t width, int bitCount, std::int32_t height);
+    // A zero-filled DIB of the given size; bit count 2 is stored as 1. False for other bit counts,
+    // and false with "Can't allocate memory" in `error` when it cannot be made; the held DIB stays.
+    bool CreateBlankDib(const QVector<QRgb> *palette, std::int32_t width, int bitCount, std::int32_t height,
+                        QString *error = nullptr);
     DibBlock CopyDib() const;
     static DibBlock CopyGlobalMemory(const DibBlock *block);
 

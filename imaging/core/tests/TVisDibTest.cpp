@@ -54,7 +54,10 @@ TEST(TVisDib, CreateBlankDibSizesAndRefusals) {
     ASSERT_TRUE(d.CreateBlankDib(nullptr, 10, 8, 3));
     EXPECT_EQ(d.Dib()->size(), 3u * 12 + 1064);
     EXPECT_EQ(d.Dib()->xPelsPerMeter(), 2953);
-    EXPECT_THROW(d.CreateBlankDib(nullptr, 200000, 24, 200000), ErrorInvalid);
+    QString error;
+    EXPECT_FALSE(d.CreateBlankDib(nullptr, 200000, 24, 200000, &error));
+    EXPECT_EQ(error, QStringLiteral("Can't allocate memory"));
+    EXPECT_EQ(d.BitCount(), 8) << "previous DIB survives";
 }
 
 TEST(TVisDib, BorrowedBlockOutlivesTheObject) {
