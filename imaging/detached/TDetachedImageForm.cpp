@@ -58,21 +58,21 @@ TDetachedImageForm::TDetachedImageForm(TDetachedImageHost &host, QWidget *owner)
     m_viewer->SetBlitMode(sLight);
     m_viewer->SetControlMode(cmNone);
     m_viewer->SetScaleDoc(S_Gray_None);
-    m_viewer->PrintScaleDoc = S_Gray_None;
-    m_viewer->ImageReadRes = lAutoMatic;
+    m_viewer->SetPrintScaleDoc(S_Gray_None);
+    m_viewer->SetImageReadRes(lAutoMatic);
     m_viewer->ImageWriteRes = sMonoChrome;
     m_viewer->TifSaveCompress = sNONE;
     m_viewer->SetXResolution(100);
     m_viewer->SetYResolution(100);
-    m_viewer->MagnifyWidth = 200;
-    m_viewer->MagnifyHeight = 100;
-    m_viewer->MagnifyXOffset = 2;
-    m_viewer->MagnifyYOffset = 2;
+    m_viewer->SetMagnifyWidth(200);
+    m_viewer->SetMagnifyHeight(100);
+    m_viewer->SetMagnifyXOffset(2);
+    m_viewer->SetMagnifyYOffset(2);
     m_viewer->SetMagnifyScale(200);
-    m_viewer->Messages = &m_host.Messages();
+    m_viewer->SetMessages(&m_host.Messages());
     // With the tools offered, marks drawn on a page are kept beside its file and shown again.
-    m_viewer->AutoSaveAnno = m_host.ImageTools();
-    m_viewer->AutoLoadAnno = m_host.ImageTools();
+    m_viewer->SetAutoSaveAnno(m_host.ImageTools());
+    m_viewer->SetAutoLoadAnno(m_host.ImageTools());
     m_viewer->viewport()->installEventFilter(this);
     setCentralWidget(m_viewer);
     buildMenus();
@@ -388,7 +388,7 @@ void TDetachedImageForm::PrintCurrentImage() {
     const QSize page = m_printer.pageLayout().paintRectPixels(m_printer.resolution()).size();
     const QSize size =
         DocViewGeometry::FitInside(QSize(m_viewer->ImageWidth(), m_viewer->ImageHeight()), page);
-    m_viewer->PrintScaleDoc = m_viewer->ScaleDoc();
+    m_viewer->SetPrintScaleDoc(m_viewer->ScaleDoc());
     try {
         const WaitCursor busy;
         // A negative print inverts a copy: the picture on the screen is never touched, even when

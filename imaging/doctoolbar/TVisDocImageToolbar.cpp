@@ -261,11 +261,11 @@ void TVisDocImageToolbar::executeButton(TVisTbBtn button) {
         bool beginEndDoc;
         ~Restore() {
             if (viewer) {
-                viewer->P_Begin_End_Doc = beginEndDoc;
+                viewer->SetP_Begin_End_Doc(beginEndDoc);
             }
             toolbar.Refresh();
         }
-    } restore{*this, m_viewer, m_viewer->P_Begin_End_Doc};
+    } restore{*this, m_viewer, m_viewer->P_Begin_End_Doc()};
     {
         const WaitCursor busy(isLongAction(button));
         runAction(button);
@@ -372,8 +372,8 @@ void TVisDocImageToolbar::runAction(TVisTbBtn button) {
 }
 
 void TVisDocImageToolbar::tell(const QString &text) {
-    if (m_viewer && m_viewer->Messages) {
-        m_viewer->Messages->information(window()->windowTitle(), text);
+    if (m_viewer && m_viewer->Messages()) {
+        m_viewer->Messages()->information(window()->windowTitle(), text);
     }
 }
 
@@ -428,7 +428,7 @@ void TVisDocImageToolbar::print() {
     if (RunModalDialog(options) != QDialog::Accepted) {
         return;
     }
-    m_viewer->P_Begin_End_Doc = true;
+    m_viewer->SetP_Begin_End_Doc(true);
     QPrintDialog dialog(m_printer, this);
     if (RunModalDialog(dialog) != QDialog::Accepted) {
         return;
@@ -468,7 +468,7 @@ void TVisDocImageToolbar::selectScanner() {
 void TVisDocImageToolbar::deletePage() {
     if (ConfirmDelete) {
         // Without anyone to ask, the page stays.
-        UserMessages *messages = m_viewer->Messages;
+        UserMessages *messages = m_viewer->Messages();
         if (!messages ||
             messages->ask(UserMessages::Buttons::ConfirmOkCancel, window()->windowTitle(),
                           QStringLiteral("Delete Current Tiff Page ?")) != UserMessages::Answer::Ok) {

@@ -188,7 +188,7 @@ VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent
 VisDocumentImage::~VisDocumentImage() {
     // A scan still running stops; none of its hooks reaches this viewer any more.
     m_scanJob.reset();
-    if (AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
+    if (m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
         AnnoSave(this, m_tiffPage, annoFileToWrite());
     }
     AnnoDestroy(this);
@@ -229,7 +229,7 @@ void VisDocumentImage::requireSource() const {
 }
 
 int VisDocumentImage::readBits() const {
-    return ReadBitDepth(ImageReadRes, DeviceColorDepth(depth()));
+    return ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
 }
 
 void VisDocumentImage::reportLibraryFailure() {
@@ -244,7 +244,7 @@ void VisDocumentImage::reportLibraryFailure() {
 
 void VisDocumentImage::LoadTiff(const QString &file, int page, int bits) {
     std::unique_ptr<lib::ReadAhead> ahead;
-    const std::optional<Fetched> fetched = fetch(file, ShareWaitMs, ahead);
+    const std::optional<Fetched> fetched = fetch(file, m_shareWaitMs, ahead);
     if (!fetched) {
         return;
     }
@@ -291,7 +291,7 @@ void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
 
 void VisDocumentImage::readPage(int page, int bits) {
     std::unique_ptr<lib::ReadAhead> ahead;
-    if (!m_fromStream && !fetch(m_fileName, ShareWaitMs, ahead)) {
+    if (!m_fromStream && !fetch(m_fileName, m_shareWaitMs, ahead)) {
         return;
     }
     {
@@ -329,7 +329,7 @@ void VisDocumentImage::readPage(int page, int bits) {
 
 void VisDocumentImage::takePage(DibBlock page) {
     m_image.SetDib(std::move(page));
-    if (AutoCorrectDib && m_image.BitCount() == 1) {
+    if (m_autoCorrectDib && m_image.BitCount() == 1) {
         TTagRead photometric;
         const bool read = m_fromStream ? ReadTagStream(m_stream, m_tiffPage, 262, photometric)
                                        : ReadTag(m_fileName, m_tiffPage, 262, photometric);
@@ -347,7 +347,7 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
         return;
     }
     std::unique_ptr<lib::ReadAhead> ahead;
-    if (!fetch(file, ShareWaitMs, ahead)) {
+    if (!fetch(file, m_shareWaitMs, ahead)) {
         return;
     }
     {
@@ -611,7 +611,7 @@ bool VisDocumentImage::ReplacePage() {
 }
 
 bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode) {
-    return saveTiff(file, percent, bits, mode, TifSaveOptions, TifSaveCompress);
+    return saveTiff(file, percent, bits, mode, m_tifSaveOptions, TifSaveCompress);
 }
 
 int VisDocumentImage::PictureBits() const {
@@ -667,7 +667,7 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     const QString anno = option == tiffInsert ? annoFileToWrite() : AnnoFileName();
     int pageCount = 0;
     caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
-    if (!SaveTiffPage(source(), scaled, option, TifInsertAt, compression, bits, TAnnoPages{this, anno},
+    if (!SaveTiffPage(source(), scaled, option, m_tifInsertAt, compression, bits, TAnnoPages{this, anno},
                       pageCount, this)) {
         m_fileName = previousName;
         m_fromStream = previousFromStream;
@@ -680,7 +680,7 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     }
     // The page written is the one shown: appended last, inserted at its place, or the only one.
     const int written = option == tiffAppend   ? pageCount - 1
-                        : option == tiffInsert ? std::clamp(TifInsertAt, 0, pageCount - 1)
+                        : option == tiffInsert ? std::clamp(m_tifInsertAt, 0, pageCount - 1)
                                                : 0;
     m_tiffPage = std::max(0, written);
     ReadTiffInfo();
@@ -846,7 +846,7 @@ void VisDocumentImage::SetImage(DibBlock picture) {
 }
 
 void VisDocumentImage::ClearImage() {
-    // The marks drawn on the page are saved first (AutoSaveAnno), as when any page is left.
+    // The marks drawn on the page are saved first (m_autoSaveAnno), as when any page is left.
     leaveAnnotations();
     dropImage();
     // Nothing is shown, so there is no page to move to either.
@@ -1140,8 +1140,9 @@ void VisDocumentImage::Invert() {
 double VisDocumentImage::GetSkewAngle() {
     requireImage();
     caption(QStringLiteral("Deskewing Image "));
-    return static_cast<double>(SpTDeskew(*m_image.Dib(), DeskewSubsampling, DeskewGrayValue, DeskewLine_res,
-                                         DeskewAngle_res, DeskewRange, progressData(), SpProgress));
+    return static_cast<double>(SpTDeskew(*m_image.Dib(), m_deskewSubsampling, m_deskewGrayValue,
+                                         m_deskewLineRes, m_deskewAngleRes, m_deskewRange, progressData(),
+                                         SpProgress));
 }
 
 void VisDocumentImage::Deskew(int fillChoice) {
@@ -1173,14 +1174,14 @@ void VisDocumentImage::RemoveBorder(int value) {
 
 bool VisDocumentImage::ShowEffects() {
     requireImage();
-    if (!Messages) {
+    if (!m_messages) {
         ORVA_TRACE(QStringLiteral("effects dialog"), QStringLiteral("no message boxes to show it with"));
         return false;
     }
     QPointer<VisDocumentImage> self(this);
     auto replaced = std::make_shared<bool>(false);
     QPointer<orva::effects::TEffectForm> form = orva::effects::TEffectForm::ShowEffects(
-        this, *Messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
+        this, *m_messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
             if (!self || result.isNull()) {
                 return;
             }
@@ -1213,16 +1214,16 @@ bool VisDocumentImage::ShowEffects() {
 QCursor VisDocumentImage::cursorForMode() const {
     switch (m_controlMode) {
     case cmPanning:
-        return slotCursor(GrabHandCursor);
+        return slotCursor(m_grabHandCursor);
     case cmRubberBand:
     case cmZoomRubberBand:
-        return slotCursor(RubbberBandCursor);
+        return slotCursor(m_rubberBandCursor);
     case cmAnnotationEdit:
-        return slotCursor(AnnotationsCursor);
+        return slotCursor(m_annotationsCursor);
     case cmZoomIn:
-        return slotCursor(ZoomInCursor);
+        return slotCursor(m_zoomInCursor);
     case cmZoomOut:
-        return slotCursor(ZoomOutCursor);
+        return slotCursor(m_zoomOutCursor);
     case cmNone:
     case cmMagnify:
         break;
@@ -1263,7 +1264,7 @@ void VisDocumentImage::mousePressEvent(QMouseEvent *event) {
         break;
     case cmRubberBand:
     case cmZoomRubberBand:
-        if (event->button() == RubberBandBtn) {
+        if (event->button() == m_rubberBandBtn) {
             m_banding = true;
             m_bandButton = event->button();
             m_bandStart = m_bandEnd = boxPoint(at);
@@ -1364,7 +1365,7 @@ void VisDocumentImage::drawBand(QPainter &p) const {
 
 void VisDocumentImage::magnifyAt(QPoint at) {
     const QRect box = boxRect();
-    if (!HasImage() || !box.contains(at) || MagnifyWidth <= 0 || MagnifyHeight <= 0) {
+    if (!HasImage() || !box.contains(at) || m_magnifyWidth <= 0 || m_magnifyHeight <= 0) {
         if (OnMagnify) {
             bool show = false;
             OnMagnify(this, nullptr, show, QRect());
@@ -1377,10 +1378,10 @@ void VisDocumentImage::magnifyAt(QPoint at) {
     const double total = shown * m_magnifyScale / 100.0;
     // The source pixels around the mouse that fill the magnifier.
     const QPointF centre = QPointF(boxPoint(at)) / shown;
-    const QRectF wanted(centre.x() - MagnifyWidth / (2 * total), centre.y() - MagnifyHeight / (2 * total),
-                        MagnifyWidth / total, MagnifyHeight / total);
+    const QRectF wanted(centre.x() - m_magnifyWidth / (2 * total), centre.y() - m_magnifyHeight / (2 * total),
+                        m_magnifyWidth / total, m_magnifyHeight / total);
     const QRect part = wanted.toAlignedRect().intersected(QRect(0, 0, source.width(), source.height()));
-    QImage bitmap(MagnifyWidth, MagnifyHeight, QImage::Format_RGB32);
+    QImage bitmap(m_magnifyWidth, m_magnifyHeight, QImage::Format_RGB32);
     bitmap.fill(Qt::white);
     if (!part.isEmpty()) {
         QPainter p(&bitmap);
@@ -1391,7 +1392,7 @@ void VisDocumentImage::magnifyAt(QPoint at) {
         p.setPen(Qt::gray);
         p.drawRect(bitmap.rect().adjusted(0, 0, -1, -1));
     }
-    const QRect area(at - QPoint(MagnifyXOffset, MagnifyYOffset), bitmap.size());
+    const QRect area(at - QPoint(m_magnifyXOffset, m_magnifyYOffset), bitmap.size());
     bool show = true;
     if (OnMagnify) {
         OnMagnify(this, &bitmap, show, area);
@@ -1467,7 +1468,7 @@ void VisDocumentImage::PasteFromClipboard() {
 
 bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative) {
     requireImage();
-    if (!P_Begin_End_Doc) {
+    if (!m_beginEndDoc) {
         ORVA_TRACE(QStringLiteral("print"), QStringLiteral("no open print job to draw on"));
         return false;
     }
@@ -1499,10 +1500,10 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
         height = nearest(static_cast<double>(dib.height()) * device->logicalDpiY() / std::max(1, yDpi));
     }
     QImage picture;
-    if (dib.bitCount() <= 2 && PrintScaleDoc != S_Gray_None) {
+    if (dib.bitCount() <= 2 && m_printScaleDoc != S_Gray_None) {
         // The gray copy is made at the print size, but never larger than the picture: the printer
         // stretches it further.
-        const DibBlock gray = SpScaleToGray(dib, PrintScaleDoc, std::min(width, dib.width()),
+        const DibBlock gray = SpScaleToGray(dib, m_printScaleDoc, std::min(width, dib.width()),
                                             std::min(height, dib.height()), progressData(), SpProgress);
         if (gray.isNull() || !DibToBitmap(&gray, 0, 0, nullptr, picture)) {
             throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
@@ -1536,22 +1537,22 @@ int VisDocumentImage::AnnotationCount() const {
 }
 
 void VisDocumentImage::leaveAnnotations() {
-    if (AnnoLoadSaveFromTo == anFromStream) {
+    if (m_annoLoadSaveFromTo == anFromStream) {
         // The whole text goes to the owner, however long: a cut text would lose marks.
-        if (AutoSaveAnno && HasImage() && OnAfterSavedAnnoToStream) {
+        if (m_autoSaveAnno && HasImage() && OnAfterSavedAnnoToStream) {
             OnAfterSavedAnnoToStream(this, AnnoStreamSave(this, m_tiffPage));
         }
         AnnoClear(this);
         return;
     }
-    const bool save = AutoSaveAnno && HasImage() && !AnnoFileName().isEmpty();
+    const bool save = m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty();
     const QString file = save ? annoFileToWrite() : AnnoFileName();
     if (!AnnoLeave(this, save, m_tiffPage, file)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
-        if (Messages) {
-            Messages->error(QStringLiteral("Annotations"),
-                            QStringLiteral("The annotations could not be saved to ") + file +
-                                QStringLiteral(": ") + LastErrorText());
+        if (m_messages) {
+            m_messages->error(QStringLiteral("Annotations"),
+                              QStringLiteral("The annotations could not be saved to ") + file +
+                                  QStringLiteral(": ") + LastErrorText());
         }
     } else if (save && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, file);
@@ -1559,10 +1560,10 @@ void VisDocumentImage::leaveAnnotations() {
 }
 
 void VisDocumentImage::enterAnnotations() {
-    if (!AutoLoadAnno || !HasImage()) {
+    if (!m_autoLoadAnno || !HasImage()) {
         return;
     }
-    if (AnnoLoadSaveFromTo == anFromStream) {
+    if (m_annoLoadSaveFromTo == anFromStream) {
         QByteArray text;
         if (OnBeforeLoadAnnoFromStream) {
             OnBeforeLoadAnnoFromStream(this, text);

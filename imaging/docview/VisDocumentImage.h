@@ -64,7 +64,8 @@ class VisDocumentImage : public QAbstractScrollArea,
     Q_OBJECT
 public:
     // How long the viewer waits for its file, which may sit on a share, before it gives up.
-    int ShareWaitMs = 10000;
+    int ShareWaitMs() const { return m_shareWaitMs; }
+    void SetShareWaitMs(int value) { m_shareWaitMs = value; }
     explicit VisDocumentImage(QWidget *parent = nullptr);
     ~VisDocumentImage() override;
 
@@ -112,8 +113,10 @@ public:
     // Writes the picture over the current page at the depth and with the compression the page had
     // (Exif and the page's other descriptions kept); TifSaveCompress and ImageWriteRes are not used.
     virtual bool ReplacePage();
-    TTifSaveOpt TifSaveOptions = tiffAppend;
-    int TifInsertAt = 0;
+    TTifSaveOpt TifSaveOptions() const { return m_tifSaveOptions; }
+    void SetTifSaveOptions(TTifSaveOpt value) { m_tifSaveOptions = value; }
+    int TifInsertAt() const { return m_tifInsertAt; }
+    void SetTifInsertAt(int value) { m_tifInsertAt = value; }
     virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode);
     // Writes the picture as the only page of file (replacing what was there) at its own depth, with
     // its page's compression (TifSaveCompress, else LZW, for a picture from no TIFF page or one that
@@ -157,12 +160,14 @@ public:
     void SetScalePercent(double percent);
     TScaleToGray ScaleDoc() const { return m_scaleDoc; }
     void SetScaleDoc(TScaleToGray mode);
-    TScaleToGray PrintScaleDoc = S_Gray_None;
+    TScaleToGray PrintScaleDoc() const { return m_printScaleDoc; }
+    void SetPrintScaleDoc(TScaleToGray value) { m_printScaleDoc = value; }
     TBlitMode BlitMode() const { return m_blitMode; }
     void SetBlitMode(TBlitMode mode);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool on);
-    bool AutoCorrectDib = false;
+    bool AutoCorrectDib() const { return m_autoCorrectDib; }
+    void SetAutoCorrectDib(bool value) { m_autoCorrectDib = value; }
     // The size the picture is shown at.
     QSize DisplayedSize() const;
     void BestFit();
@@ -190,26 +195,42 @@ public:
     // closed it: true when they closed it with OK and the result replaced the picture. The dialog
     // needs the user's message boxes (Messages).
     bool ShowEffects();
-    UserMessages *Messages = nullptr;
-    std::int16_t DeskewSubsampling = 1;
-    double DeskewRange = 90.0;
-    double DeskewAngle_res = 0.1;
-    double DeskewLine_res = 4.0;
-    std::uint8_t DeskewGrayValue = 0;
+    UserMessages *Messages() const { return m_messages; }
+    void SetMessages(UserMessages *value) { m_messages = value; }
+    std::int16_t DeskewSubsampling() const { return m_deskewSubsampling; }
+    void SetDeskewSubsampling(std::int16_t value) { m_deskewSubsampling = value; }
+    double DeskewRange() const { return m_deskewRange; }
+    void SetDeskewRange(double value) { m_deskewRange = value; }
+    double DeskewAngle_res() const { return m_deskewAngleRes; }
+    void SetDeskewAngle_res(double value) { m_deskewAngleRes = value; }
+    double DeskewLine_res() const { return m_deskewLineRes; }
+    void SetDeskewLine_res(double value) { m_deskewLineRes = value; }
+    std::uint8_t DeskewGrayValue() const { return m_deskewGrayValue; }
+    void SetDeskewGrayValue(std::uint8_t value) { m_deskewGrayValue = value; }
 
     // ---- mouse ----
     TControlMode ControlMode() const { return m_controlMode; }
     void SetControlMode(TControlMode mode);
-    Qt::MouseButton RubberBandBtn = Qt::LeftButton;
-    int GrabHandCursor = 5;
-    int RubbberBandCursor = 6;
-    int AnnotationsCursor = 7;
-    int ZoomInCursor = 8;
-    int ZoomOutCursor = 9;
-    int MagnifyWidth = 200;
-    int MagnifyHeight = 100;
-    int MagnifyXOffset = 2;
-    int MagnifyYOffset = 2;
+    Qt::MouseButton RubberBandBtn() const { return m_rubberBandBtn; }
+    void SetRubberBandBtn(Qt::MouseButton value) { m_rubberBandBtn = value; }
+    int GrabHandCursor() const { return m_grabHandCursor; }
+    void SetGrabHandCursor(int value) { m_grabHandCursor = value; }
+    int RubbberBandCursor() const { return m_rubberBandCursor; }
+    void SetRubbberBandCursor(int value) { m_rubberBandCursor = value; }
+    int AnnotationsCursor() const { return m_annotationsCursor; }
+    void SetAnnotationsCursor(int value) { m_annotationsCursor = value; }
+    int ZoomInCursor() const { return m_zoomInCursor; }
+    void SetZoomInCursor(int value) { m_zoomInCursor = value; }
+    int ZoomOutCursor() const { return m_zoomOutCursor; }
+    void SetZoomOutCursor(int value) { m_zoomOutCursor = value; }
+    int MagnifyWidth() const { return m_magnifyWidth; }
+    void SetMagnifyWidth(int value) { m_magnifyWidth = value; }
+    int MagnifyHeight() const { return m_magnifyHeight; }
+    void SetMagnifyHeight(int value) { m_magnifyHeight = value; }
+    int MagnifyXOffset() const { return m_magnifyXOffset; }
+    void SetMagnifyXOffset(int value) { m_magnifyXOffset = value; }
+    int MagnifyYOffset() const { return m_magnifyYOffset; }
+    void SetMagnifyYOffset(int value) { m_magnifyYOffset = value; }
     int MagnifyScale() const { return m_magnifyScale; }
     void SetMagnifyScale(int percent);
 
@@ -220,14 +241,17 @@ public:
     bool PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative = false);
     // The same onto a painter that is already open on the printer.
     bool PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative = false);
-    bool P_Begin_End_Doc = true;
+    bool P_Begin_End_Doc() const { return m_beginEndDoc; }
+    void SetP_Begin_End_Doc(bool value) { m_beginEndDoc = value; }
     virtual void CopyToClipboard();
     virtual void CutToClipboard();
     virtual void PasteFromClipboard();
 
     // ---- annotations (the engine draws what it holds for this window) ----
-    bool AutoLoadAnno = false;
-    bool AutoSaveAnno = false;
+    bool AutoLoadAnno() const { return m_autoLoadAnno; }
+    void SetAutoLoadAnno(bool value) { m_autoLoadAnno = value; }
+    bool AutoSaveAnno() const { return m_autoSaveAnno; }
+    void SetAutoSaveAnno(bool value) { m_autoSaveAnno = value; }
     QString AnnoFileName() const;
     void SetAnnoFileName(const QString &name) { m_annoFileName = name; }
     int AnnotationCount() const;
@@ -237,7 +261,8 @@ public:
     std::function<QString(const QString &current)> AnnoTextPrompt;
 
     // ---- reading depth ----
-    TLoadResolution ImageReadRes = lAutoMatic;
+    TLoadResolution ImageReadRes() const { return m_imageReadRes; }
+    void SetImageReadRes(TLoadResolution value) { m_imageReadRes = value; }
 
     // ---- events ----
     TVisMesProgress OnProgress;
@@ -255,7 +280,8 @@ public:
     // With AnnoLoadSaveFromTo at anFromStream a page's annotations travel as text through these
     // instead of the annotation file: handed over when the page is left (AutoSaveAnno), asked for
     // when a page is shown (AutoLoadAnno; a text of one byte or none loads nothing).
-    TLoadAnnoFrom AnnoLoadSaveFromTo = anFromFile;
+    TLoadAnnoFrom AnnoLoadSaveFromTo() const { return m_annoLoadSaveFromTo; }
+    void SetAnnoLoadSaveFromTo(TLoadAnnoFrom value) { m_annoLoadSaveFromTo = value; }
     TSaveAnnoStream OnAfterSavedAnnoToStream;
     TLoadAnnoStream OnBeforeLoadAnnoFromStream;
 
@@ -340,6 +366,32 @@ private:
     QCursor cursorForMode() const;
     bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height);
 
+    int m_shareWaitMs = 10000;
+    TTifSaveOpt m_tifSaveOptions = tiffAppend;
+    int m_tifInsertAt = 0;
+    TScaleToGray m_printScaleDoc = S_Gray_None;
+    bool m_autoCorrectDib = false;
+    UserMessages *m_messages = nullptr;
+    std::int16_t m_deskewSubsampling = 1;
+    double m_deskewRange = 90.0;
+    double m_deskewAngleRes = 0.1;
+    double m_deskewLineRes = 4.0;
+    std::uint8_t m_deskewGrayValue = 0;
+    Qt::MouseButton m_rubberBandBtn = Qt::LeftButton;
+    int m_grabHandCursor = 5;
+    int m_rubberBandCursor = 6;
+    int m_annotationsCursor = 7;
+    int m_zoomInCursor = 8;
+    int m_zoomOutCursor = 9;
+    int m_magnifyWidth = 200;
+    int m_magnifyHeight = 100;
+    int m_magnifyXOffset = 2;
+    int m_magnifyYOffset = 2;
+    bool m_beginEndDoc = true;
+    bool m_autoLoadAnno = false;
+    bool m_autoSaveAnno = false;
+    TLoadResolution m_imageReadRes = lAutoMatic;
+    TLoadAnnoFrom m_annoLoadSaveFromTo = anFromFile;
     TVisDib m_image;
     TVisDib m_gray;
     bool m_grayShown = false;

@@ -169,7 +169,7 @@ private slots:
         QVERIFY(f.VisDocImageToolbar1()->Button(ibdocOpen)->isHidden());
         QCOMPARE(f.VisDocImageToolbar1()->VisibleButtons().count(), std::size_t(16));
         QCOMPARE(f.VisDocImageToolbar1()->PrintDialog(), &f.PrintDialog1());
-        QVERIFY(!f.VisDocumentImage1()->AutoSaveAnno);
+        QVERIFY(!f.VisDocumentImage1()->AutoSaveAnno());
         // With the image tools the open, save, page, tag, annotation, scanning and effects buttons come too,
         // and marks drawn are kept with the pictures.
         m_host.tools = true;
@@ -180,8 +180,9 @@ private slots:
                             ibdocEditTags, ibdocEffects, ibdocDelete, ibdocPack, ibdocUpdate}) {
             QVERIFY(t.VisibleButtons().test(b));
         }
-        QVERIFY(withTools.VisDocumentImage1()->AutoSaveAnno && withTools.VisDocumentImage1()->AutoLoadAnno);
-        QCOMPARE(withTools.VisDocumentImage1()->Messages, &m_host.Messages());
+        QVERIFY(withTools.VisDocumentImage1()->AutoSaveAnno() &&
+                withTools.VisDocumentImage1()->AutoLoadAnno());
+        QCOMPARE(withTools.VisDocumentImage1()->Messages(), &m_host.Messages());
         m_host.tools = false;
     }
 

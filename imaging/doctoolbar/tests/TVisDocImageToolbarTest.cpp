@@ -166,7 +166,7 @@ private slots:
         // A failure inside printing puts the viewer's print-job setting back.
         QPrinter printer;
         t.SetPrintDialog(&printer);
-        v.P_Begin_End_Doc = false;
+        v.SetP_Begin_End_Doc(false);
         const ScopedModalAnswer answer([](QDialog &d) -> int {
             if (qobject_cast<QPrintDialog *>(&d)) {
                 throw ErrorInvalid(QStringLiteral("printer gone"));
@@ -175,7 +175,7 @@ private slots:
         });
         QVERIFY(!t.ExecuteButton(&t, ibdocPrint, &error));
         QCOMPARE(error, QString("printer gone"));
-        QVERIFY(!v.P_Begin_End_Doc);
+        QVERIFY(!v.P_Begin_End_Doc());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -323,7 +323,7 @@ private slots:
         int pages = 0;
         int scanDefault = 0;
         RecordingMessages boxes;
-        v.Messages = &boxes;
+        v.SetMessages(&boxes);
         boxes.onShow = [&](UserMessages::Kind, const QString &, const QString &text) { messages << text; };
         const ScopedModalAnswer answer([&](QDialog &d) -> int {
             if (auto *s = qobject_cast<TScanPagesDialog *>(&d)) {
@@ -432,7 +432,7 @@ private slots:
         QVERIFY(refused.contains(QStringLiteral("scandirectory")));
 
         RecordingMessages messages;
-        v.Messages = &messages;
+        v.SetMessages(&messages);
         QPointer<QDialog> effects;
         QTimer::singleShot(0, &v, [&] {
             effects = v.findChild<orva::effects::TEffectForm *>();

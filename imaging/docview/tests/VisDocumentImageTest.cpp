@@ -527,7 +527,7 @@ private slots:
         v.LoadTiff(tiff("e.tif", {{colourPage(40, 20, 4), COMPRESSION_LZW}}), 0, 0);
         QVERIFY(!v.ShowEffects()); // no message boxes to show it with
         RecordingMessages messages;
-        v.Messages = &messages;
+        v.SetMessages(&messages);
         const QRgb before = orva::imageio::dibPixel(*v.Image().Dib(), 0, 0);
         for (const bool keep : {false, true}) {
             bool answered = false;
@@ -585,12 +585,12 @@ private slots:
             QVERIFY(v.GoToPage(1));
             QVERIFY(!dark(v, 15)); // the inverted page was written over the old one
 
-            v.TifSaveOptions = tiffInsert;
-            v.TifInsertAt = 0;
+            v.SetTifSaveOptions(tiffInsert);
+            v.SetTifInsertAt(0);
             QVERIFY(v.SaveTiff(memory ? QStringLiteral("STREAM") : file, 100, 1, S_Gray_None));
             QCOMPARE(v.TiffPageCount(), 3);
             QCOMPARE(v.TiffPage(), 0);
-            v.TifSaveOptions = tiffAppend;
+            v.SetTifSaveOptions(tiffAppend);
             QVERIFY(v.SaveTiff(memory ? QStringLiteral("STREAM") : file, 100, 1, S_Gray_None));
             QCOMPARE(v.TiffPageCount(), 4);
             QCOMPARE(v.TiffPage(), 3);
@@ -648,7 +648,7 @@ private slots:
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] { ++ticks; });
         timer.start(50);
-        v.ShareWaitMs = 600;
+        v.SetShareWaitMs(600);
         QElapsedTimer clock;
         clock.start();
         v.LoadTiff(m_dir.filePath("dead.tif"), 0, 0);
@@ -781,8 +781,8 @@ private slots:
                                                  {formPage(200, 100, {0, 0, 1, 1}), COMPRESSION_CCITTFAX4}});
         VisDocumentImage v;
         v.resize(300, 200);
-        v.AutoSaveAnno = true;
-        v.AutoLoadAnno = true;
+        v.SetAutoSaveAnno(true);
+        v.SetAutoLoadAnno(true);
         v.LoadTiffPage(file, 0, 0, 200, S_Gray_None);
         QCOMPARE(v.AnnoFileName(), m_dir.filePath("marked.tif.ant"));
         QSignalSpy editing(&v, &VisDocumentImage::annotationModeChanged);
@@ -849,8 +849,8 @@ private slots:
         f.close();
 
         VisDocumentImage v;
-        v.AutoSaveAnno = true;
-        v.AutoLoadAnno = true;
+        v.SetAutoSaveAnno(true);
+        v.SetAutoLoadAnno(true);
         v.LoadTiff(tif, 0, 0);
         QCOMPARE(v.AnnoFileName(), tif + ".ant");
         QCOMPARE(v.AnnotationCount(), 1); // read from the older file
@@ -866,8 +866,8 @@ private slots:
         f.close();
 
         VisDocumentImage other;
-        other.AutoSaveAnno = true;
-        other.AutoLoadAnno = true;
+        other.SetAutoSaveAnno(true);
+        other.SetAutoLoadAnno(true);
         other.LoadImageFile(png, lAutoMatic, false);
         QCOMPARE(other.AnnotationCount(), 1); // the PNG's page 0 from the older file
         AnnoClear(&other);
@@ -897,9 +897,9 @@ private slots:
         QDir::setCurrent(cwd.path());
         VisDocumentImage v;
         v.resize(300, 200);
-        v.AutoSaveAnno = true;
-        v.AutoLoadAnno = true;
-        v.AnnoLoadSaveFromTo = anFromStream;
+        v.SetAutoSaveAnno(true);
+        v.SetAutoLoadAnno(true);
+        v.SetAnnoLoadSaveFromTo(anFromStream);
         QMap<int, QByteArray> kept;
         QList<int> asked;
         v.OnAfterSavedAnnoToStream = [&](QObject *sender, const QByteArray &text) {
