@@ -79,3 +79,30 @@ TEST(MainWindowLogic, OldWorkFiles) {
             << c.name << " " << c.hoursOld;
     }
 }
+
+// At close: old work files go, recent ones and the user's own stay, and the plain-text copies of the
+// last report message and upload go whatever their age.
+TEST(MainWindowLogic, CleanWorkFilesAtClose) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDateTime now = QDateTime::currentDateTime();
+    const struct {
+        const char *name;
+        int hoursOld;
+        bool kept;
+    } files[] = {
+        {"Recover.a.txc", 8 * 24, false}, {"LastReport.x.txc", 2, true}, {"lastpendrastring.txt", 0, false},
+        {"Datacopy.txt", 0, false},       {"notes.txt", 30 * 24, true},
+    };
+    for (const auto &f : files) {
+        QFile file(dir.filePath(QString::fromLatin1(f.name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        // Written out first, so that the close does not touch the time set after.
+        ASSERT_TRUE(file.write("x") == 1 && file.flush());
+        ASSERT_TRUE(file.setFileTime(now.addSecs(-3600LL * f.hoursOld), QFileDevice::FileModificationTime));
+    }
+    CleanWorkFiles(dir.path(), now);
+    for (const auto &f : files) {
+        EXPECT_EQ(QFile::exists(dir.filePath(QString::fromLatin1(f.name))), f.kept) << f.name;
+    }
+}
