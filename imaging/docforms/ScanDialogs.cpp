@@ -74,6 +74,18 @@ TScanOptionsDialog::TScanOptionsDialog(QWidget *parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
+    setObjectName(QStringLiteral("ScanOptions"));
+    Mode->setObjectName(QStringLiteral("Mode"));
+    Dpi->setObjectName(QStringLiteral("Dpi"));
+    Brightness->setObjectName(QStringLiteral("Brightness"));
+    Contrast->setObjectName(QStringLiteral("Contrast"));
+    Feeder->setObjectName(QStringLiteral("Feeder"));
+    Left->setObjectName(QStringLiteral("Left"));
+    Top->setObjectName(QStringLiteral("Top"));
+    Width->setObjectName(QStringLiteral("Width"));
+    Height->setObjectName(QStringLiteral("Height"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("Scan"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("Cancel"));
 }
 
 void TScanOptionsDialog::Load(const TScanSettings &s) {

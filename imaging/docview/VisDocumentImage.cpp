@@ -166,10 +166,6 @@ VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent
             OnVScrollBarClick(this, action);
         }
     });
-    AnnoTextPrompt = [this](const QString &current) {
-        return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"),
-                                              QStringLiteral("Note text:"), current);
-    };
     QObject *self = this;
     AnnoInit(this, self,
              AnnotationCallbacks(
@@ -180,9 +176,7 @@ VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent
                      }
                      emit annoClick(selecting, object);
                  },
-                 [this](QObject *, const QString &current) {
-                     return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
-                 }));
+                 [this](QObject *, const QString &current) { return askAnnoText(current); }));
 }
 
 VisDocumentImage::~VisDocumentImage() {
@@ -192,6 +186,11 @@ VisDocumentImage::~VisDocumentImage() {
         AnnoSave(this, m_tiffPage, annoFileToWrite());
     }
     AnnoDestroy(this);
+}
+
+QString VisDocumentImage::askAnnoText(const QString &current) {
+    return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"), QStringLiteral("Note text:"),
+                                          current);
 }
 
 void VisDocumentImage::DoProgress(std::int16_t percent, const QString &message, bool &cancel) {
@@ -754,11 +753,11 @@ bool VisDocumentImage::Scan(int pages) {
     m_scanJob = std::make_unique<TScanJob>();
     TScanJob &job = *m_scanJob;
     // What the user chooses in the options dialog stays for the next scan.
-    job.ShowOptions = [self, dialog = ScanOptionsDialog](TScanSettings &settings) {
+    job.ShowOptions = [self](TScanSettings &settings) {
         if (!self) {
             return false;
         }
-        if (!(dialog ? dialog(settings) : EditScanOptions(self, settings))) {
+        if (!EditScanOptions(self, settings)) {
             return false;
         }
         if (self) {

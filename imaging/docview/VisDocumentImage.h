@@ -136,8 +136,7 @@ public:
     bool Scanning() const { return m_scanJob != nullptr; }
     QString ScanMessage() const { return m_scanMessage; }
     QStringList ScannedFiles() const { return m_scannedFiles; }
-    // The scan options dialog (ScanShowUI) and the between-scan and file-name hooks.
-    std::function<bool(TScanSettings &settings)> ScanOptionsDialog;
+    // The between-scan and file-name events (with ScanShowUI the options dialog comes first).
     std::function<void(QObject *Sender, DibBlock &Page)> OnShowDibBetweenScan;
     std::function<void(QObject *Sender, QString &Name, int &Number)> OnScanFileName;
 
@@ -257,8 +256,6 @@ public:
     int AnnotationCount() const;
     // The engine's menu command (the annotation edit menu's choice).
     void AnnoMenuCommand(int command);
-    // Asks the user for a note's text; empty leaves the note as it was.
-    std::function<QString(const QString &current)> AnnoTextPrompt;
 
     // ---- reading depth ----
     TLoadResolution ImageReadRes() const { return m_imageReadRes; }
@@ -316,6 +313,8 @@ protected:
 
 private:
     class PaintHold;
+    // Asks the user for a note's text; empty leaves the note as it was.
+    QString askAnnoText(const QString &current);
     void readPage(int page, int bits);
     bool saveTiff(const QString &file, double percent, int bits, TScaleToGray mode, TTifSaveOpt option,
                   TTiffCode compression);

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMap>
@@ -24,9 +25,11 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -749,15 +752,38 @@ private slots:
         v.sScanWidth = 1;
         v.sScanHeight = 0.5;
         v.SetScanFileName(QStringLiteral("OPT.TIF"));
-        QList<TScanSettings> offered;
-        bool accept = true;
-        v.ScanOptionsDialog = [&](TScanSettings &s) {
-            offered.append(s);
-            s.ScanDpi = offered.size() == 1 ? 75 : 150;
-            s.ScanColorres = t_TW_GRAY;
-            s.ScanBright = 200;
-            return accept;
+        // The user's side of the dialog: what it offers is read off its fields, the choice typed
+        // into them, then Scan or Cancel clicked.
+        struct Offered {
+            int dpi;
+            int mode;
+            int bright;
         };
+        QList<Offered> offered;
+        bool accept = true;
+        QPointer<QDialog> handled;
+        QTimer user;
+        user.setInterval(5);
+        connect(&user, &QTimer::timeout, [&] {
+            auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!d || d == handled || d->objectName() != QLatin1String("ScanOptions")) {
+                return;
+            }
+            handled = d;
+            auto *dpi = d->findChild<QSpinBox *>(QStringLiteral("Dpi"));
+            auto *mode = d->findChild<QComboBox *>(QStringLiteral("Mode"));
+            auto *bright = d->findChild<QSpinBox *>(QStringLiteral("Brightness"));
+            QVERIFY(dpi && mode && bright);
+            offered.append({dpi->value(), mode->currentData().toInt(), bright->value()});
+            dpi->setValue(offered.size() == 1 ? 75 : 150);
+            mode->setCurrentIndex(mode->findData(static_cast<int>(t_TW_GRAY)));
+            bright->setValue(200);
+            auto *button =
+                d->findChild<QPushButton *>(accept ? QStringLiteral("Scan") : QStringLiteral("Cancel"));
+            QVERIFY(button);
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        user.start();
         SetScanDirectory(m_dir.filePath(QStringLiteral("optscans")));
         QVERIFY2(v.Scan(1), qPrintable(v.ScanMessage()));
         accept = false;
@@ -766,10 +792,10 @@ private slots:
         QVERIFY2(v.Scan(1), qPrintable(v.ScanMessage()));
         SetScanDirectory({});
         QCOMPARE(offered.size(), 3);
-        QCOMPARE(offered[1].ScanDpi, 75);
-        QCOMPARE(offered[1].ScanColorres, t_TW_GRAY);
-        QCOMPARE(offered[1].ScanBright, 200);
-        QCOMPARE(offered[2].ScanDpi, 75); // the cancelled choice of 150 was not kept
+        QCOMPARE(offered[1].dpi, 75);
+        QCOMPARE(offered[1].mode, static_cast<int>(t_TW_GRAY));
+        QCOMPARE(offered[1].bright, 200);
+        QCOMPARE(offered[2].dpi, 75); // the cancelled choice of 150 was not kept
         QCOMPARE(v.ScanDpi, 150);
     }
 
