@@ -108,10 +108,6 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
         else if (m_textMode == TTextMode::Credit)
             StepCreditText();
     });
-    AnnoTextPrompt = [this](const QString &current) {
-        return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"),
-                                              QStringLiteral("Note text:"), current);
-    };
     AnnoInit(this, this,
              AnnotationCallbacks(
                  this, [this](QObject *) { emit annoDone(this); },
@@ -119,11 +115,14 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
                      if (object != 0)
                          emit annoClick(selecting, object);
                  },
-                 [this](QObject *, const QString &current) {
-                     return AnnoTextPrompt ? AnnoTextPrompt(current) : QString();
-                 }));
+                 [this](QObject *, const QString &current) { return askAnnoText(current); }));
     m_transition = new TransitionPlayer(this);
     connect(m_transition, &TransitionPlayer::frameChanged, this, qOverload<>(&QWidget::update));
+}
+
+QString TMultiImage::askAnnoText(const QString &current) {
+    return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"), QStringLiteral("Note text:"),
+                                          current);
 }
 
 TMultiImage::~TMultiImage() {

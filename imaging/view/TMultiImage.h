@@ -143,8 +143,6 @@ public:
     QString AnnotationFile() const { return AnnotationFileName(m_annoFileName, m_imageName); }
     // Runs one of the annotation engine's menu commands (what a menu or toolbar picked).
     void AnnoMenuCommand(int command);
-    // Asks for a note's text; the default shows an input box.
-    std::function<QString(const QString &current)> AnnoTextPrompt;
 
     // Moving message texts (".SCM", ".CMS"): the control's own timer sends the steps.
     enum class TTextMode { None, Scrolling, Credit };
@@ -229,6 +227,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Asks the user for a note's text; empty leaves the note as it was.
+    QString askAnnoText(const QString &current);
     bool readPicture(const QString &name, QImage &out);
     void handOver(const QImage &bitmap);
     void pictureChanged();
