@@ -4,6 +4,7 @@
 #include "app/export/TExportForm.h"
 #include "common/FileWait.h"
 #include "common/LocalPath.h"
+#include "common/testing/DeadShareWatch.h"
 #include "common/testing/FakeHostLink.h"
 #include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
@@ -373,10 +374,8 @@ private slots:
     // nothing reaches the host.
     void exportOfAFileThatDoesNotAnswerEndsAtItsDeadline() {
         FakeHostLink link;
-        RecordingMessages messages;
-        FileWait::SetMessages(&messages);
-        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
-        TExportForm form(link, messages, QStringLiteral("/opt/orva/"));
+        DeadShareWatch watch;
+        TExportForm form(link, watch.messages, QStringLiteral("/opt/orva/"));
         form.Transfer().FileWaitMs = 500;
         form.ShowExport();
         QTemporaryDir dir;
@@ -386,20 +385,16 @@ private slots:
         form.findChild<QLineEdit *>("WinFile")->setText(dir.filePath("results.txt"));
         form.findChild<QLineEdit *>("d3File")->setText("F");
         form.findChild<QLineEdit *>("d3Item")->setText("I");
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-        timer.start(50);
         QElapsedTimer clock;
         clock.start();
         QTest::mouseClick(form.findChild<QPushButton *>("ExportButton"), Qt::LeftButton);
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(ticks >= 6, QByteArray::number(ticks));
+        QVERIFY2(watch.ticks >= 6, QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QVERIFY(link.sends.isEmpty());
-        QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].contains(dir.filePath("results.txt")));
+        QCOMPARE(watch.messages.shown.size(), 1);
+        QVERIFY(watch.messages.shown[0].contains(dir.filePath("results.txt")));
         QCOMPARE(form.findChild<QPushButton *>("ExportButton")->text(), QStringLiteral("E&xport"));
     }
 

@@ -1,6 +1,7 @@
 // The player on stand-in sound devices: word alignment and position reports, the recording
 // template, overwrite, cut and save at block precision, and the end-of-play rules.
 #include "common/FileWait.h"
+#include "common/testing/DeadShareWatch.h"
 #include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "dictation/playback/TPlayback.h"
@@ -314,13 +315,7 @@ TEST_F(PlaybackTest, RecordingOnADeadShareIsRefusedAtTheDeadline) {
     HungFile hung(dead);
     ASSERT_TRUE(hung.made());
     hung.watch(8000);
-    RecordingMessages messages;
-    FileWait::SetMessages(&messages);
-    const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start(50);
+    DeadShareWatch watch;
     player.Device().ShareWaitMs = 500;
     QElapsedTimer clock;
     clock.start();
@@ -331,12 +326,12 @@ TEST_F(PlaybackTest, RecordingOnADeadShareIsRefusedAtTheDeadline) {
         error = QString::fromUtf8(e.what());
     }
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_GE(ticks, 6);
+    EXPECT_GE(watch.ticks, 6);
     hung.finished();
     EXPECT_FALSE(hung.blocked());
     EXPECT_TRUE(error.contains(dead) && error.contains("did not answer")) << error.toStdString();
     // The player's error is the one message: the window tells it as any other.
-    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(watch.messages.shown.isEmpty());
     EXPECT_EQ(player.Device().state(), WaveDevice::Closed);
 
     // A recording that answers opens as before.

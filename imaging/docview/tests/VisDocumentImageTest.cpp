@@ -3,6 +3,7 @@
 // clipboard, print to PDF (checked with pdftoppm), effects hand-over and the annotation engine.
 #include "imaging/docview/VisDocumentImage.h"
 #include "common/FileWait.h"
+#include "common/testing/DeadShareWatch.h"
 #include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "effects/dialog/TEffectForm.h"
@@ -644,23 +645,17 @@ private slots:
         HungFile hung(m_dir.filePath("dead.tif"));
         QVERIFY(hung.made());
         hung.watch(8000);
-        RecordingMessages messages;
-        FileWait::SetMessages(&messages);
-        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-        timer.start(50);
+        DeadShareWatch watch;
         v.SetShareWaitMs(600);
         QElapsedTimer clock;
         clock.start();
         v.LoadTiff(m_dir.filePath("dead.tif"), 0, 0);
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(ticks >= 8, QByteArray::number(ticks));
+        QVERIFY2(watch.ticks >= 8, QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
-        QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].contains("dead.tif"));
+        QCOMPARE(watch.messages.shown.size(), 1);
+        QVERIFY(watch.messages.shown[0].contains("dead.tif"));
         QCOMPARE(v.FileName(), file);
         QVERIFY(v.HasImage());
     }

@@ -2,6 +2,7 @@
 // refuses, TIFF paging and the kept page, the "P" toggle, and the toolbar's Open and Save buttons.
 #include "imaging/media/TMMOpenDialog.h"
 #include "common/FileWait.h"
+#include "common/testing/DeadShareWatch.h"
 #include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
@@ -148,23 +149,17 @@ private slots:
         HungFile hung(dir.filePath("dead.png"));
         QVERIFY(hung.made());
         hung.watch(8000);
-        RecordingMessages messages;
-        FileWait::SetMessages(&messages);
-        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-        timer.start(50);
+        DeadShareWatch watch;
         QElapsedTimer clock;
         clock.start();
         d.DoSelectionChange(dir.filePath("dead.png"));
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(ticks >= 6, QByteArray::number(ticks));
+        QVERIFY2(watch.ticks >= 6, QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QVERIFY(d.PreviewedFile().isEmpty());
-        QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].contains("dead.png"));
+        QCOMPARE(watch.messages.shown.size(), 1);
+        QVERIFY(watch.messages.shown[0].contains("dead.png"));
         d.DoSelectionChange(dir.filePath("p.png"));
         QVERIFY(!d.MediaPreview()->Picture().isNull());
     }

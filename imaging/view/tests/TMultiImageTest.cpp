@@ -2,6 +2,7 @@
 // scrolling, panning and rotation; loading edge cases; rubber band; clipboard.
 #include "imaging/view/TMultiImage.h"
 #include "common/FileWait.h"
+#include "common/testing/DeadShareWatch.h"
 #include "common/testing/HungFile.h"
 #include "common/testing/RecordingMessages.h"
 #include "imaging/core/DLL96V1.h"
@@ -94,14 +95,7 @@ private slots:
         HungFile hung(m_dir.filePath("dead.tif"));
         QVERIFY(hung.made());
         hung.watch(8000);
-        RecordingMessages messages;
-        FileWait::SetMessages(&messages);
-        const auto uninstall = qScopeGuard([] { FileWait::SetMessages(nullptr); });
-        int ticks = 0;
-        QTimer timer;
-        timer.setInterval(50);
-        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-        timer.start();
+        DeadShareWatch watch;
         TMultiImage v;
         v.resize(200, 100);
         v.show();
@@ -112,14 +106,14 @@ private slots:
         v.SetImageName(m_dir.filePath("dead.tif"));
         const qint64 first = clock.elapsed();
         QVERIFY2(first >= 500 && first < 3000, QByteArray::number(first));
-        QVERIFY2(ticks >= 8, QByteArray::number(ticks));
+        QVERIFY2(watch.ticks >= 8, QByteArray::number(watch.ticks));
         QVERIFY(v.Picture().isNull());
-        QCOMPARE(messages.boxes.size(), 1);
-        QVERIFY(messages.boxes[0].text.contains("dead.tif"));
+        QCOMPARE(watch.messages.boxes.size(), 1);
+        QVERIFY(watch.messages.boxes[0].text.contains("dead.tif"));
         clock.restart();
         v.SetImageName(m_dir.filePath("dead.tif"));
         QVERIFY2(clock.elapsed() < 300, QByteArray::number(clock.elapsed()));
-        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(watch.messages.boxes.size(), 1);
         hung.finished();
         QVERIFY(!hung.blocked());
         // A picture that answers shows as before.
