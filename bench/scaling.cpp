@@ -148,7 +148,7 @@ void BM_DictationPlaceholders(benchmark::State &state) {
     const QString placeholder = QChar(0xA8) + QStringLiteral("INSERT AUDIO HERE-J1;P1;Gross");
     for (auto _ : state) {
         state.PauseTiming();
-        TWpDocument &doc = form.ResultBox->document();
+        TWpDocument &doc = form.ResultBox()->document();
         doc.clear();
         QTextCursor c(doc.main());
         c.beginEditBlock();

@@ -78,7 +78,7 @@ public:
 };
 
 QString mainText(TWPForm *editor) {
-    return TWpDocument::plainText(editor->ResultBox->document().main());
+    return TWpDocument::plainText(editor->ResultBox()->document().main());
 }
 
 } // namespace
@@ -274,7 +274,7 @@ private slots:
         QCOMPARE(m.link->sent, QByteArray());
         QVERIFY(!m.form->SendQueue().ResultTransferActive());
         QVERIFY(e->isVisible());
-        QVERIFY(e->ResultBox->isVisible());
+        QVERIFY(e->ResultBox()->isVisible());
         QCOMPARE(mainText(e), typed);
         for (int i = 0; i < copies.size(); ++i) {
             QFile f(copies[i]);
@@ -350,7 +350,7 @@ private slots:
         c.setPosition(10, QTextCursor::KeepAnchor);
         memo->setTextCursor(c);
         user.click("BtnInsText");
-        user.pressIn(e->ResultBox, Qt::Key_F10);
+        user.pressIn(e->ResultBox(), Qt::Key_F10);
         QVERIFY2(m.link->sent.contains("*^KX_RETURNCONF~C1\r\n^KX_AUDIOFILEPOS~600;1000"),
                  m.link->sent.constData());
     }
@@ -382,7 +382,8 @@ private slots:
         QTest::mouseMove(handle, handle->rect().center() + QPoint(120, 0));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->rect().center() + QPoint(120, 0));
         QTRY_COMPARE(panel->width(), open + 120);
-        QVERIFY(e->ResultBox->geometry().right() < e->ResultPanel->width());
+        QVERIFY(e->ResultBox()->geometry().right() <
+                e->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width());
     }
 
     // At 100 % in a window of 1024 pixels with the dictation and abbreviation panels beside it, the
@@ -393,12 +394,13 @@ private slots:
         QVERIFY(e);
         e->setGeometry(0, 0, 1024, 700);
         UserDriver user(e);
-        QTRY_VERIFY(e->ResultPanel->width() < 814);
-        QVERIFY(e->ResultBox->geometry().left() >= 0);
-        QVERIFY2(e->ResultBox->geometry().right() < e->ResultPanel->width(),
+        QTRY_VERIFY(e->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width() < 814);
+        QVERIFY(e->ResultBox()->geometry().left() >= 0);
+        QVERIFY2(e->ResultBox()->geometry().right() <
+                     e->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width(),
                  qPrintable(QStringLiteral("box %1, panel %2")
-                                .arg(e->ResultBox->geometry().right())
-                                .arg(e->ResultPanel->width())));
+                                .arg(e->ResultBox()->geometry().right())
+                                .arg(e->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width())));
         auto checked = [&] {
             QStringList out;
             for (QAction *a : user.openMenu("Zoom")->actions())
@@ -410,8 +412,9 @@ private slots:
         QCOMPARE(checked(), QStringList{"&100%"});
         user.chooseMenu({"Zoom", "150%"});
         QCOMPARE(checked(), QStringList{"15&0%"});
-        QCOMPARE(e->ResultBox->ZoomFactor(), 150);
-        QVERIFY(e->ResultBox->geometry().right() < e->ResultPanel->width());
+        QCOMPARE(e->ResultBox()->ZoomFactor(), 150);
+        QVERIFY(e->ResultBox()->geometry().right() <
+                e->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width());
     }
 
     // The next report without a referring doctor shows none, not the previous report's.
@@ -419,11 +422,12 @@ private slots:
         start();
         TWPForm *e = open(report());
         QVERIFY(e);
-        QCOMPARE(e->DrNameStatic->text(), QStringLiteral("Dr S Green  "));
+        QCOMPARE(e->findChild<QLabel *>(QStringLiteral("DrNameStatic"))->text(),
+                 QStringLiteral("Dr S Green  "));
         UserDriver(e).press(Qt::Key_Escape);
         QTRY_VERIFY(!e->isVisible());
         QVERIFY(open(report({}, {})));
-        QCOMPARE(e->DrNameStatic->text(), QString());
+        QCOMPARE(e->findChild<QLabel *>(QStringLiteral("DrNameStatic"))->text(), QString());
     }
 
     // Replace changes the occurrence found and goes on to the next; Replace All does the rest.
@@ -444,7 +448,7 @@ private slots:
         UserDriver::answerNextBox("Close", fill);
         user.chooseMenu({"Edit", "Replace..."});
         QVERIFY2(mainText(e).startsWith("Macroscopy: right and left"), qPrintable(mainText(e)));
-        user.pressIn(e->ResultBox, Qt::Key_F10);
+        user.pressIn(e->ResultBox(), Qt::Key_F10);
         QVERIFY(m.link->sent.contains("right and left"));
     }
 

@@ -42,16 +42,16 @@ void compareGolden(const char *name, const QByteArray &actual) {
 
 // Types at the end of the document, as the user would.
 void type(TWPForm *editor, const QString &text) {
-    editor->ResultBox->setSelStart(editor->ResultBox->Text().size());
-    editor->ResultBox->setSelText(text);
+    editor->ResultBox()->setSelStart(editor->ResultBox()->Text().size());
+    editor->ResultBox()->setSelText(text);
 }
 
 void press(TWPForm *editor, Qt::Key key) {
-    QTest::keyClick(editor->ResultBox->editor(), key);
+    QTest::keyClick(editor->ResultBox()->editor(), key);
 }
 
 QString mainText(TWPForm *editor) {
-    return TWpDocument::plainText(editor->ResultBox->document().main());
+    return TWpDocument::plainText(editor->ResultBox()->document().main());
 }
 
 // Menu choice 3: the host's demo report opens in the editor.
@@ -94,14 +94,15 @@ private slots:
         Session s;
         QVERIFY(openMenuReport(s));
         TWPForm *editor = s.editor();
-        QCOMPARE(editor->PATIENTStatic->text().left(15), QStringLiteral("Mr Brown, David"));
-        QVERIFY(editor->ResultBox->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
+        QCOMPARE(editor->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text().left(15),
+                 QStringLiteral("Mr Brown, David"));
+        QVERIFY(editor->ResultBox()->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
         QCOMPARE(editor->AbbreviationList.value(0), QByteArray("NAD=No abnormality detected."));
         // The template leaves the caret after "Macroscopy: ".
-        QCOMPARE(mainText(editor).left(editor->ResultBox->SelStart()), QStringLiteral("Macroscopy: "));
-        editor->ResultBox->setSelText("An ellipse of skin, 12 mm. mets");
+        QCOMPARE(mainText(editor).left(editor->ResultBox()->SelStart()), QStringLiteral("Macroscopy: "));
+        editor->ResultBox()->setSelText("An ellipse of skin, 12 mm. mets");
         press(editor, Qt::Key_F2);
-        editor->ResultBox->setSelText(" or scc");
+        editor->ResultBox()->setSelText(" or scc");
         press(editor, Qt::Key_F2);
         QTRY_VERIFY(!s.events("lookup").isEmpty());
         QVERIFY2(
@@ -144,11 +145,13 @@ private slots:
                           {{"receive_upload", QString()}}}));
         TWPForm *editor = s.openEditor();
         QVERIFY(editor);
-        QVERIFY(editor->RequestStatic->text().startsWith("26/00124"));
+        QVERIFY(editor->findChild<QLabel *>(QStringLiteral("RequestStatic"))->text().startsWith("26/00124"));
         type(editor, "Edited");
         press(editor, Qt::Key_F10);
-        QTRY_VERIFY_WITH_TIMEOUT(editor->isVisible() && editor->RequestStatic->text().startsWith("26/00123"),
-                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            editor->isVisible() &&
+                editor->findChild<QLabel *>(QStringLiteral("RequestStatic"))->text().startsWith("26/00123"),
+            20000);
         QVERIFY2(mainText(editor).contains("Two cores"), qPrintable(mainText(editor)));
         QVERIFY(!mainText(editor).contains("Edited"));
         QVERIFY(s.messages->shown.filter("Transfer failure").isEmpty());
@@ -179,7 +182,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(editor->isVisible(), 20000);
             QVERIFY2(editor->ReportChanged, reply);
             QVERIFY(mainText(editor).contains("Edited"));
-            QVERIFY(editor->ResultBox->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
+            QVERIFY(
+                editor->ResultBox()->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
             QVERIFY(QFile::exists(editor->LastReportFileName));
             QVERIFY(QFile::exists(editor->RecoveryFilePath()));
             QVERIFY(!s.form->SendQueue().ResultTransferActive());

@@ -65,7 +65,7 @@ bool outcome(Session &s, const QByteArray &text) {
 }
 
 QString mainText(TWPForm *editor) {
-    return TWpDocument::plainText(editor->ResultBox->document().main());
+    return TWpDocument::plainText(editor->ResultBox()->document().main());
 }
 
 bool editorShows(Session &s, const QString &text) {
@@ -309,7 +309,7 @@ private slots:
             s.messages->replies = {UserMessages::Answer::Yes}; // should it ask to abandon changes
             pressInEditor(s, Qt::Key_Escape);
         };
-        const auto pictures = [](Session &s) { return s.editor()->ResultBox->document().pictures.size(); };
+        const auto pictures = [](Session &s) { return s.editor()->ResultBox()->document().pictures.size(); };
         const QList<Choice> rows = {
             {"1",
              [](Session &s) {
@@ -368,7 +368,8 @@ private slots:
              [](Session &s) {
                  return editorShows(s, "Reported to Dr Green, Dermatology clinic.") &&
                         mainText(s.editor()).contains("Specimen: SKBX") &&
-                        s.editor()->ResultBox->document().header()->toPlainText().contains("Mr David Brown");
+                        s.editor()->ResultBox()->document().header()->toPlainText().contains(
+                            "Mr David Brown");
              },
              abandon, "Report 26/00137*SKBX abandoned"},
             {"8", [](Session &s) { return editorShows(s, "the host refuses this one with NAK"); },

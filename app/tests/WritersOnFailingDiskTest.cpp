@@ -107,9 +107,9 @@ bool addAbbreviation(const QString &list, int kind) {
     if (!form.LoadAbbreviationFile(list))
         return true;     // not loaded: seen as a wrong success
     shown.boxes.clear(); // what opening the editor had to say (no tag list here) is not the save's
-    form.ResultBox->setText(QString(400, QLatin1Char('x')));
-    form.ResultBox->setSelStart(0);
-    form.ResultBox->setSelLength(400);
+    form.ResultBox()->setText(QString(400, QLatin1Char('x')));
+    form.ResultBox()->setSelStart(0);
+    form.ResultBox()->setSelLength(400);
     shown.answers = {QStringLiteral("pl")};
     shown.replies = {UserMessages::Answer::Yes};
     form.Addabbreviation1Click(kind);

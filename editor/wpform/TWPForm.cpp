@@ -106,83 +106,83 @@ void TWPForm::FormCreate() {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *bar = new QToolBar(this);
-    Save1 = new QAction(QStringLiteral("&Save"), this);
-    Save1->setObjectName(QStringLiteral("Save1"));
-    SaveAs1 = new QAction(QStringLiteral("Save &As..."), this);
-    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+    m_save1 = new QAction(QStringLiteral("&Save"), this);
+    m_save1->setObjectName(QStringLiteral("Save1"));
+    m_saveAs1 = new QAction(QStringLiteral("Save &As..."), this);
+    m_saveAs1->setObjectName(QStringLiteral("SaveAs1"));
     m_saveButton = new QToolButton(bar);
     m_saveButton->setObjectName(QStringLiteral("ToolButton14"));
-    m_saveButton->setDefaultAction(Save1);
+    m_saveButton->setDefaultAction(m_save1);
     m_saveAsButton = new QToolButton(bar);
     m_saveAsButton->setObjectName(QStringLiteral("saveasbutton"));
-    m_saveAsButton->setDefaultAction(SaveAs1);
+    m_saveAsButton->setDefaultAction(m_saveAs1);
     bar->addWidget(m_saveButton);
     bar->addWidget(m_saveAsButton);
     layout->addWidget(bar);
-    WpButtonBar = new orva::richtext::TWpButtonBar(this);
-    WpButtonBar->setObjectName(QStringLiteral("WpButtonBar"));
-    layout->addWidget(WpButtonBar);
+    m_wpButtonBar = new orva::richtext::TWpButtonBar(this);
+    m_wpButtonBar->setObjectName(QStringLiteral("WpButtonBar"));
+    layout->addWidget(m_wpButtonBar);
 
-    detailspanel = new QWidget(this);
-    detailspanel->setObjectName(QStringLiteral("detailspanel"));
-    auto *strip = new QHBoxLayout(detailspanel);
+    m_detailsPanel = new QWidget(this);
+    m_detailsPanel->setObjectName(QStringLiteral("detailspanel"));
+    auto *strip = new QHBoxLayout(m_detailsPanel);
     auto label = [&](const char *name) {
-        auto *l = new QLabel(detailspanel);
+        auto *l = new QLabel(m_detailsPanel);
         l->setObjectName(QLatin1String(name));
         l->setTextFormat(Qt::PlainText);
         strip->addWidget(l);
         return l;
     };
-    PATIENTStatic = label("PATIENTStatic");
+    m_patientStatic = label("PATIENTStatic");
     strip->addStretch(1);
-    ReqDateStatic = label("ReqDateStatic");
-    ProcStatic = label("ProcStatic");
-    RequestStatic = label("RequestStatic");
-    DrNameStatic = label("DrNameStatic");
-    layout->addWidget(detailspanel);
+    m_reqDateStatic = label("ReqDateStatic");
+    m_procStatic = label("ProcStatic");
+    m_requestStatic = label("RequestStatic");
+    m_drNameStatic = label("DrNameStatic");
+    layout->addWidget(m_detailsPanel);
 
-    WpRuler = new orva::richtext::TWpRuler(this);
-    WpRuler->setObjectName(QStringLiteral("WpRuler"));
-    layout->addWidget(WpRuler);
+    m_wpRuler = new orva::richtext::TWpRuler(this);
+    m_wpRuler->setObjectName(QStringLiteral("WpRuler"));
+    layout->addWidget(m_wpRuler);
 
     auto *body = new QHBoxLayout;
-    Splitter1 = new QSplitter(Qt::Horizontal, this);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setChildrenCollapsible(false);
-    createDictationPanel(Splitter1);
-    ResultPanel = new QWidget(Splitter1);
-    ResultPanel->setObjectName(QStringLiteral("ResultPanel"));
+    m_splitter1 = new QSplitter(Qt::Horizontal, this);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setChildrenCollapsible(false);
+    createDictationPanel(m_splitter1);
+    m_resultPanel = new QWidget(m_splitter1);
+    m_resultPanel->setObjectName(QStringLiteral("ResultPanel"));
     // The control is placed by SetZoom rather than by a layout: it sits a little left of centre.
-    ResultPanel->installEventFilter(this);
-    ResultBox = new TWpTextControl(ResultPanel);
-    ResultBox->setObjectName(QStringLiteral("ResultBox"));
-    ResultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
-    Splitter1->addWidget(ResultPanel);
-    Splitter1->setStretchFactor(1, 1);
-    body->addWidget(Splitter1, 1);
+    m_resultPanel->installEventFilter(this);
+    m_resultBox = new TWpTextControl(m_resultPanel);
+    m_resultBox->setObjectName(QStringLiteral("ResultBox"));
+    m_resultBox->setPathLookup([](const QString &p) { return LocalPath::toLocalPath(p); });
+    m_splitter1->addWidget(m_resultPanel);
+    m_splitter1->setStretchFactor(1, 1);
+    body->addWidget(m_splitter1, 1);
     m_abbreviationListBox = new QListWidget(this);
     m_abbreviationListBox->setObjectName(QStringLiteral("abrevlistbox"));
     body->addWidget(m_abbreviationListBox);
     layout->addLayout(body, 1);
-    WpStatus = new orva::richtext::TWpStatusBar(this);
-    WpStatus->setObjectName(QStringLiteral("WpStatus"));
-    layout->addWidget(WpStatus);
-    connect(ResultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
-    connect(ResultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
-    connect(ResultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
+    m_wpStatus = new orva::richtext::TWpStatusBar(this);
+    m_wpStatus->setObjectName(QStringLiteral("WpStatus"));
+    layout->addWidget(m_wpStatus);
+    connect(m_resultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
+    connect(m_resultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
+    connect(m_resultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
     createCommands(bar);
 
-    ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
-    ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
-    WpStatus->setPageMode(1);
-    ResultBox->setButtonBarHandle(WpButtonBar);
-    ResultBox->setStatusBarHandle(WpStatus);
-    ResultBox->setRulerHandle(WpRuler);
-    ResultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
+    m_resultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
+    m_resultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    m_wpStatus->setPageMode(1);
+    m_resultBox->setButtonBarHandle(m_wpButtonBar);
+    m_resultBox->setStatusBarHandle(m_wpStatus);
+    m_resultBox->setRulerHandle(m_wpRuler);
+    m_resultBox->setScrollBars(orva::richtext::ScrollBarsBoth);
     // From the last stop down: clearing a stop moves the later ones up a place.
     for (int tab = 14; tab >= 1; --tab) {
-        ResultBox->setTabCurrent(tab);
-        ResultBox->setTabPos(0);
+        m_resultBox->setTabCurrent(tab);
+        m_resultBox->setTabPos(0);
     }
 
     MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
@@ -255,7 +255,7 @@ void TWPForm::loadTags() {
 void TWPForm::readRegistry() {
     TRegistry reg(kOrvaSettingsKey);
     const int zoom = reg.ReadInteger(QStringLiteral("DefaultZoomFactor"), 100);
-    ResultBox->setControlChars(reg.ReadBool(QStringLiteral("ShowAllFormatMarks"), false));
+    m_resultBox->setControlChars(reg.ReadBool(QStringLiteral("ShowAllFormatMarks"), false));
     SetZoom(zoom == 0 ? 100 : zoom);
     if (reg.ValueExists(QStringLiteral("PendraFormMax")) &&
         !reg.ReadBool(QStringLiteral("PendraFormMax"), true)) {
@@ -282,7 +282,7 @@ void TWPForm::readRegistry() {
 void TWPForm::SetZoom(int zoom) {
     double z = zoom;
     if (zoom == ZoomPageWidth) {
-        z = FitWidthZoom(ResultPanel->width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        z = FitWidthZoom(m_resultPanel->width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         FitToWidth = true;
     } else if (zoom == ZoomCentred90) {
         z = 90;
@@ -294,7 +294,7 @@ void TWPForm::SetZoom(int zoom) {
         return;
     }
     ZoomSetting = zoom;
-    ResultBox->setZoomFactor(int(std::lround(z)));
+    m_resultBox->setZoomFactor(int(std::lround(z)));
     placeResultBox();
     if (m_zoomActions)
         for (QAction *a : m_zoomActions->actions())
@@ -304,13 +304,13 @@ void TWPForm::SetZoom(int zoom) {
 // The page width when the panel is wider, else the panel's width: the control's own scroll bar and
 // the page's right margin always stay in view.
 void TWPForm::placeResultBox() {
-    const int width = std::min(ControlWidthForZoom(ResultBox->ZoomFactor()), ResultPanel->width());
-    ResultBox->setGeometry(ControlLeftForZoom(ResultPanel->width(), width, ZoomSetting), 0, width,
-                           ResultPanel->height());
+    const int width = std::min(ControlWidthForZoom(m_resultBox->ZoomFactor()), m_resultPanel->width());
+    m_resultBox->setGeometry(ControlLeftForZoom(m_resultPanel->width(), width, ZoomSetting), 0, width,
+                             m_resultPanel->height());
 }
 
 bool TWPForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == ResultPanel && ResultBox && event->type() == QEvent::Resize)
+    if (watched == m_resultPanel && m_resultBox && event->type() == QEvent::Resize)
         placeResultBox();
     if (watched == m_abbreviationListBox && event->type() == QEvent::KeyPress)
         return abbreviationListKey(static_cast<QKeyEvent *>(event));
@@ -333,8 +333,8 @@ void TWPForm::writeLastMessage() {
 }
 
 void TWPForm::showSaveButtons(bool show) {
-    Save1->setEnabled(show);
-    SaveAs1->setEnabled(show);
+    m_save1->setEnabled(show);
+    m_saveAs1->setEnabled(show);
     m_saveButton->setVisible(show);
     m_saveAsButton->setVisible(show);
 }
@@ -366,18 +366,18 @@ bool TWPForm::LoadReport() {
         ShowDictationList(!value("AUDIOTEXTINFO").isEmpty());
     ReportChanged = false;
 
-    ResultBox->ClearDocument();
-    ResultBox->setFormatSelection(false);
-    ResultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
-    ResultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
-    ResultBox->setPageMarginL(0);
-    ResultBox->setPageMarginT(0);
-    ResultBox->setPageMarginR(0);
-    ResultBox->setPageMarginB(0);
-    ResultBox->setFormatSelection(true);
-    ResultBox->setHeaderFooter(orva::richtext::HeaderFooterReport);
-    ResultBox->setHeaderFooterStyle(orva::richtext::HeaderFooterStyleEditor);
-    ResultBox->setViewMode(orva::richtext::ViewModeEditor);
+    m_resultBox->ClearDocument();
+    m_resultBox->setFormatSelection(false);
+    m_resultBox->setPageWidth(kPageWidthPx * kTwipsPerPixel);
+    m_resultBox->setPageHeight(kPageHeightPx * kTwipsPerPixel);
+    m_resultBox->setPageMarginL(0);
+    m_resultBox->setPageMarginT(0);
+    m_resultBox->setPageMarginR(0);
+    m_resultBox->setPageMarginB(0);
+    m_resultBox->setFormatSelection(true);
+    m_resultBox->setHeaderFooter(orva::richtext::HeaderFooterReport);
+    m_resultBox->setHeaderFooterStyle(orva::richtext::HeaderFooterStyleEditor);
+    m_resultBox->setViewMode(orva::richtext::ViewModeEditor);
     PictureList.clear();
 
     loadAbbreviationIndex(true);
@@ -399,25 +399,26 @@ bool TWPForm::LoadReport() {
 
     loadLetterhead();
 
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    ResultBox->setSelStart(0);
-    ResultBox->setSelLength(ResultBox->Text().size());
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    m_resultBox->setSelStart(0);
+    m_resultBox->setSelLength(m_resultBox->Text().size());
     bool bodyLoaded = false;
     bool templateUsed = false;
     if (RecoverPending) {
         RecoverPending = false;
-        ResultBox->setSelText(QString());
+        m_resultBox->setSelText(QString());
         bodyLoaded =
-            ResultBox->LoadDocument(local(RecoveryFileName), LoadAtSelection, true, FormatEditorFile) > 0;
+            m_resultBox->LoadDocument(local(RecoveryFileName), LoadAtSelection, true, FormatEditorFile) > 0;
     } else if (!ReportRecord.ResultText.isEmpty()) {
-        ResultBox->setSelText(QString());
+        m_resultBox->setSelText(QString());
         const QByteArray markup = ReportRecord.ResultText == "." ? QByteArray() : ReportRecord.ResultText;
-        QTextCursor c = ResultBox->editor()->textCursor();
-        ImportHostMarkup(ResultBox->document(), c, markup, value("TEXTFONT"), value("TEXTSIZE"));
-        ResultBox->editor()->setTextCursor(c);
+        QTextCursor c = m_resultBox->editor()->textCursor();
+        ImportHostMarkup(m_resultBox->document(), c, markup, value("TEXTFONT"), value("TEXTSIZE"));
+        m_resultBox->editor()->setTextCursor(c);
         bodyLoaded = true;
     } else if (QFile::exists(WorkDocumentName)) {
-        const int count = ResultBox->LoadDocument(WorkDocumentName, LoadAtSelection, true, FormatEditorFile);
+        const int count =
+            m_resultBox->LoadDocument(WorkDocumentName, LoadAtSelection, true, FormatEditorFile);
         scanStoredPictures(WorkDocumentName);
         QFile::remove(WorkDocumentName);
         // Any document that was read and is not empty counts, however short the report.
@@ -435,7 +436,7 @@ bool TWPForm::LoadReport() {
         const QString path = templatePath(name, ".tpl");
         ORVA_TRACE("loading", path);
         m_lastError.clear();
-        const int result = ResultBox->LoadDocument(path, LoadAtSelection, true, FormatEditorFile);
+        const int result = m_resultBox->LoadDocument(path, LoadAtSelection, true, FormatEditorFile);
         ORVA_TRACE("Result of resultbox.load call is", result);
         bodyLoaded = result != 0;
         // A procedure without a template starts empty; one whose template is there but cannot be
@@ -445,12 +446,12 @@ bool TWPForm::LoadReport() {
         templateUsed = true;
     }
 
-    ResultBox->setViewMode(orva::richtext::ViewModeEditor);
+    m_resultBox->setViewMode(orva::richtext::ViewModeEditor);
     fillPatientStrip();
     if (MergeFields) {
         bool ok = MergeFields(orva::richtext::PartFooter) && MergeFields(orva::richtext::PartHeader);
         ok = ok && MergeFields(orva::richtext::PartMain);
-        ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+        m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
         if (!ok)
             m_messages.error(QStringLiteral("Template Error"),
                              QStringLiteral("There was a problem filling in the patient details."));
@@ -473,8 +474,8 @@ bool TWPForm::templateEditing() {
     RecoverPending = false;
     fillPatientStrip();
     WorkDocumentName.clear();
-    PATIENTStatic->setText(NoTemplateText);
-    ResultBox->setHeaderFooter(orva::richtext::HeaderFooterNone);
+    m_patientStatic->setText(NoTemplateText);
+    m_resultBox->setHeaderFooter(orva::richtext::HeaderFooterNone);
     AbandonReport = true;
     ReportChanged = false;
     show();
@@ -483,8 +484,8 @@ bool TWPForm::templateEditing() {
 }
 
 void TWPForm::focusDocument() {
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    ResultBox->FocusText();
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    m_resultBox->FocusText();
 }
 
 bool TWPForm::decodeStoredDocument() {
@@ -505,16 +506,16 @@ bool TWPForm::decodeStoredDocument() {
 void TWPForm::loadLetterhead() {
     auto copyPage = [this] {
         using namespace orva::richtext;
-        ResultBox->setPageWidth(ResultBox->GetPageSetting(PageSettingWidth));
-        ResultBox->setPageHeight(ResultBox->GetPageSetting(PageSettingHeight));
-        ResultBox->setPageMarginL(ResultBox->GetPageSetting(PageSettingMarginL));
-        ResultBox->setPageMarginT(ResultBox->GetPageSetting(PageSettingMarginT));
-        ResultBox->setPageMarginR(ResultBox->GetPageSetting(PageSettingMarginR));
-        ResultBox->setPageMarginB(ResultBox->GetPageSetting(PageSettingMarginB));
+        m_resultBox->setPageWidth(m_resultBox->GetPageSetting(PageSettingWidth));
+        m_resultBox->setPageHeight(m_resultBox->GetPageSetting(PageSettingHeight));
+        m_resultBox->setPageMarginL(m_resultBox->GetPageSetting(PageSettingMarginL));
+        m_resultBox->setPageMarginT(m_resultBox->GetPageSetting(PageSettingMarginT));
+        m_resultBox->setPageMarginR(m_resultBox->GetPageSetting(PageSettingMarginR));
+        m_resultBox->setPageMarginB(m_resultBox->GetPageSetting(PageSettingMarginB));
     };
     m_lastError.clear();
-    if (ResultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), LoadReplacing, false,
-                                FormatLetterhead) > 0) {
+    if (m_resultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), LoadReplacing, false,
+                                  FormatLetterhead) > 0) {
         copyPage();
         return;
     }
@@ -522,7 +523,7 @@ void TWPForm::loadLetterhead() {
         const QString path = templatePath(fallback, ".doc");
         if (!QFile::exists(path))
             continue;
-        if (ResultBox->LoadDocument(path, LoadReplacing, false, FormatLetterhead) > 0) {
+        if (m_resultBox->LoadDocument(path, LoadReplacing, false, FormatLetterhead) > 0) {
             copyPage();
             return;
         }
@@ -565,21 +566,21 @@ int TWPForm::scanStoredPictures(const QString &file) {
 
 void TWPForm::fillPatientStrip() {
     auto v = [this](const char *name) { return HostText::toUnicode(value(name)); };
-    PATIENTStatic->setText(v("PATTitle") + ' ' + v("PatSur") + QStringLiteral(", ") + v("PatGiven") + ' ' +
-                           v("PatAdd1") + ' ' + v("patadd2") + ' ' + v("Patadd3") + ' ' + v("patpc"));
-    ReqDateStatic->setText(v("ServiceDate") + QStringLiteral("  "));
-    ProcStatic->setText(v("ProcCode") + QStringLiteral("  "));
-    RequestStatic->setText(v("ReqCode") + QStringLiteral("  "));
+    m_patientStatic->setText(v("PATTitle") + ' ' + v("PatSur") + QStringLiteral(", ") + v("PatGiven") + ' ' +
+                             v("PatAdd1") + ' ' + v("patadd2") + ' ' + v("Patadd3") + ' ' + v("patpc"));
+    m_reqDateStatic->setText(v("ServiceDate") + QStringLiteral("  "));
+    m_procStatic->setText(v("ProcCode") + QStringLiteral("  "));
+    m_requestStatic->setText(v("ReqCode") + QStringLiteral("  "));
     // A report without a referring doctor never shows the previous report's.
     const QString given = v("DOCGiven");
-    DrNameStatic->setText(given.isEmpty() ? QString()
-                                          : v("DOCTitle") + ' ' + given.left(1).toUpper() + ' ' +
-                                                v("DOCSur") + QStringLiteral("  "));
+    m_drNameStatic->setText(given.isEmpty() ? QString()
+                                            : v("DOCTitle") + ' ' + given.left(1).toUpper() + ' ' +
+                                                  v("DOCSur") + QStringLiteral("  "));
 }
 
 void TWPForm::placePictures() {
-    while (const int id = ResultBox->NextObject(0)) {
-        if (!ResultBox->DeleteObject(id))
+    while (const int id = m_resultBox->NextObject(0)) {
+        if (!m_resultBox->DeleteObject(id))
             break;
     }
     for (TImageRecord &box : ReportRecord.ImageBoxes) {
@@ -621,27 +622,27 @@ void TWPForm::placePictures() {
         // An empty scale in the message means the picture's natural size.
         const int scaleX = box.ScaleX > 0 ? box.ScaleX : 100;
         const int scaleY = box.ScaleY > 0 ? box.ScaleY : 100;
-        ResultBox->SetPictureImage(HostText::toUnicode(box.FileName), read->image);
-        box.ObjectId = ResultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY, scaleX,
-                                                scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
-                                                box.DistanceT, box.DistanceR, box.DistanceB);
+        m_resultBox->SetPictureImage(HostText::toUnicode(box.FileName), read->image);
+        box.ObjectId = m_resultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY,
+                                                  scaleX, scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
+                                                  box.DistanceT, box.DistanceR, box.DistanceB);
         PictureList.append(box);
     }
 }
 
 void TWPForm::placeCaret() {
     const int at =
-        ResultBox->FindText(QString(QChar(kCursorStartMark)), 0, orva::richtext::FindForwardNoCase);
+        m_resultBox->FindText(QString(QChar(kCursorStartMark)), 0, orva::richtext::FindForwardNoCase);
     if (at >= 0) {
-        ResultBox->setSelStart(at);
-        ResultBox->setSelLength(1);
-        ResultBox->setSelText(QString());
+        m_resultBox->setSelStart(at);
+        m_resultBox->setSelLength(1);
+        m_resultBox->setSelText(QString());
         return;
     }
     // A placeholder made by the markup keeps the caret; otherwise it goes to the end of the text.
     if (ReportRecord.ResultText.contains('`'))
         return;
-    ResultBox->setSelStart(ResultBox->Text().size());
+    m_resultBox->setSelStart(m_resultBox->Text().size());
 }
 
 void TWPForm::loadAbbreviations() {

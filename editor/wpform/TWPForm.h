@@ -137,13 +137,15 @@ public:
     bool PlaySelectedDictation();
     bool BtnInsTextClick();
     bool InsertAudioPlaceholder();
-    // Keys of ResultBox: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
+    // Keys of the text control: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
     void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
     // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
     // changed, so that the user returns it again. False (the editor untouched) when there is none.
     bool ReloadLastReport();
     // The recovery copy of the open report: "recover." + request and procedure code + ".txc".
     QString RecoveryFilePath() const;
+    // The report's text control, for what works on the document beside the editor.
+    orva::richtext::TWpTextControl *ResultBox() const { return m_resultBox; }
 
     QByteArray ReceivedReportText;
     TReportRecord ReportRecord;
@@ -169,14 +171,6 @@ public:
     QString SpellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
     // The report's dictations and their panel.
     TAudioTextRecords AudioRecords;
-    QWidget *TreePanel = nullptr;
-    QListWidget *lvAudioRecs = nullptr;
-    QPlainTextEdit *TextMemo = nullptr;
-    QPushButton *sbPlayAudio = nullptr, *BtnInsText = nullptr;
-    // Folds the dictation panel to its narrowest (">>") and opens it again ("<< Audio Files").
-    QToolButton *AudioFilesLabel = nullptr;
-    // Between the dictation panel and the document: dragging it sizes the panel.
-    QSplitter *Splitter1 = nullptr;
     // The dictation window's audio times (ms) of a part of a job's text; false when it does not hold
     // that job. Installed with the dictation window.
     std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>
@@ -188,16 +182,6 @@ public:
     // The look-up's bound: rounds of a wait each.
     int LookupRounds = 201;
     int LookupRoundMs = 100;
-
-    orva::richtext::TWpTextControl *ResultBox = nullptr;
-    orva::richtext::TWpButtonBar *WpButtonBar = nullptr;
-    orva::richtext::TWpRuler *WpRuler = nullptr;
-    orva::richtext::TWpStatusBar *WpStatus = nullptr;
-    QWidget *ResultPanel = nullptr;
-    QWidget *detailspanel = nullptr;
-    QLabel *PATIENTStatic = nullptr, *ReqDateStatic = nullptr, *ProcStatic = nullptr,
-           *RequestStatic = nullptr, *DrNameStatic = nullptr;
-    QAction *Save1 = nullptr, *SaveAs1 = nullptr;
 
     // Calls out to what the main window owns beside the editor, installed by the main window; each
     // does nothing while not installed.
@@ -289,11 +273,31 @@ private:
     bool saveOrAsk(const QString &caption, const std::function<bool()> &save);
     QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
 
+    // The dictation panel (object names "TreePanel", "lvAudioRecs", "TextMemo", "sbPlayAudio",
+    // "BtnInsText").
+    QWidget *m_treePanel = nullptr;
+    QListWidget *m_lvAudioRecs = nullptr;
+    QPlainTextEdit *m_textMemo = nullptr;
+    QPushButton *m_sbPlayAudio = nullptr, *m_btnInsText = nullptr;
+    // Folds the dictation panel to its narrowest (">>") and opens it again ("<< Audio Files").
+    QToolButton *m_audioFilesLabel = nullptr;
+    // Between the dictation panel and the document: dragging it sizes the panel.
+    QSplitter *m_splitter1 = nullptr;
+    orva::richtext::TWpTextControl *m_resultBox = nullptr;
+    orva::richtext::TWpButtonBar *m_wpButtonBar = nullptr;
+    orva::richtext::TWpRuler *m_wpRuler = nullptr;
+    orva::richtext::TWpStatusBar *m_wpStatus = nullptr;
+    QWidget *m_resultPanel = nullptr;
+    // The patient strip ("detailspanel") and its labels.
+    QWidget *m_detailsPanel = nullptr;
+    QLabel *m_patientStatic = nullptr, *m_reqDateStatic = nullptr, *m_procStatic = nullptr,
+           *m_requestStatic = nullptr, *m_drNameStatic = nullptr;
+    QAction *m_save1 = nullptr, *m_saveAs1 = nullptr;
     EditorFolders m_folders;
     HostSendQueue *m_queue;
     UserMessages &m_messages;
     QString m_lastError;
-    // The tool buttons of Save1 and SaveAs1 (object names "ToolButton14" and "saveasbutton") and
+    // The tool buttons of m_save1 and m_saveAs1 (object names "ToolButton14" and "saveasbutton") and
     // the abbreviation list shown beside the document ("abrevlistbox").
     QToolButton *m_saveButton = nullptr;
     QToolButton *m_saveAsButton = nullptr;

@@ -38,8 +38,8 @@ QByteArray withoutForbidden(QByteArray name) {
 } // namespace
 
 bool TWPForm::mergeFields(int part) {
-    ResultBox->ActivateHeaderFooter(part);
-    QTextDocument *doc = ResultBox->activeDocument();
+    m_resultBox->ActivateHeaderFooter(part);
+    QTextDocument *doc = m_resultBox->activeDocument();
     const bool mainText = part == orva::richtext::PartMain;
     int pos = 0;
     for (;;) {
@@ -59,17 +59,17 @@ bool TWPForm::mergeFields(int part) {
         }
         const MergeFieldValue v =
             MergeFieldValueFor(HostText::fromUnicode(inner), mainText, ReportRecord, TagList);
-        ResultBox->setSelStart(start);
-        ResultBox->setSelLength(end - start);
-        const int id = ResultBox->InsertField(QString());
+        m_resultBox->setSelStart(start);
+        m_resultBox->setSelLength(end - start);
+        const int id = m_resultBox->InsertField(QString());
         if (id == 0)
             return false;
-        ResultBox->setFieldCurrent(id);
-        ResultBox->setFieldText(HostText::toUnicode(v.text));
-        ResultBox->setFieldChangeable(v.changeable);
+        m_resultBox->setFieldCurrent(id);
+        m_resultBox->setFieldText(HostText::toUnicode(v.text));
+        m_resultBox->setFieldChangeable(v.changeable);
         if (v.placeholder)
-            ResultBox->SetFieldData(id, PlaceholderFieldData);
-        const int after = ResultBox->FieldEnd();
+            m_resultBox->SetFieldData(id, PlaceholderFieldData);
+        const int after = m_resultBox->FieldEnd();
         if (after <= start)
             return false;
         pos = after;
@@ -77,17 +77,17 @@ bool TWPForm::mergeFields(int part) {
 }
 
 void TWPForm::InsertAbbreviationText(const QByteArray &markup) {
-    QTextCursor c = ResultBox->editor()->textCursor();
-    ImportHostMarkup(ResultBox->document(), c, markup, HostText::fromUnicode(ResultBox->FontName()),
-                     QByteArray::number(ResultBox->FontSize()), MarkupKind::Abbreviation);
-    ResultBox->editor()->setTextCursor(c);
+    QTextCursor c = m_resultBox->editor()->textCursor();
+    ImportHostMarkup(m_resultBox->document(), c, markup, HostText::fromUnicode(m_resultBox->FontName()),
+                     QByteArray::number(m_resultBox->FontSize()), MarkupKind::Abbreviation);
+    m_resultBox->editor()->setTextCursor(c);
 }
 
 QByteArray TWPForm::SelectionAsAbbreviationMarkup() const {
-    const QTextCursor sel = ResultBox->editor()->textCursor();
+    const QTextCursor sel = m_resultBox->editor()->textCursor();
     const int from = sel.selectionStart();
     const int to = sel.selectionEnd();
-    QTextDocument *doc = ResultBox->activeDocument();
+    QTextDocument *doc = m_resultBox->activeDocument();
     QByteArray out;
     bool first = true;
     bool bold = false, italic = false, underline = false;
@@ -166,7 +166,7 @@ bool TWPForm::writeListFile(const QString &path, const QByteArrayList &lines, QS
 }
 
 void TWPForm::Addabbreviation1Click(int tag) {
-    if (ResultBox->SelLength() <= 0) {
+    if (m_resultBox->SelLength() <= 0) {
         m_messages.information(QStringLiteral("Add abbreviation"),
                                QStringLiteral("Please select an area of your document to be the new "
                                               "abbreviation before selecting \"Add\""));
@@ -202,7 +202,7 @@ void TWPForm::Addabbreviation1Click(int tag) {
     if (tag == 3) {
         const QString file = m_abbreviationFile + '.' + HostText::toUnicode(name) + QStringLiteral(".abx");
         if (m_abbreviationFile.isEmpty() ||
-            !ResultBox->SaveDocument(file, -1, true, orva::richtext::FormatEditorFile)) {
+            !m_resultBox->SaveDocument(file, -1, true, orva::richtext::FormatEditorFile)) {
             m_messages.error(QStringLiteral("Save abbreviation"),
                              QStringLiteral("Sorry, the new abreviation could not be saved."));
             return;
@@ -212,7 +212,7 @@ void TWPForm::Addabbreviation1Click(int tag) {
         expansion = SelectionAsAbbreviationMarkup();
     } else {
         // One entry is one line: paragraph ends become line-end marks.
-        expansion = HostText::fromUnicode(ResultBox->SelText());
+        expansion = HostText::fromUnicode(m_resultBox->SelText());
         expansion.replace("\r\n", "~").replace('\r', '~').replace('\n', '~');
     }
     const QByteArray line = name + '=' + expansion;
@@ -230,10 +230,10 @@ void TWPForm::expandChosenAbbreviation() {
     const QListWidgetItem *item = m_abbreviationListBox->currentItem();
     if (!item)
         return;
-    ResultBox->setSelLength(0);
-    ResultBox->setSelText(item->text());
+    m_resultBox->setSelLength(0);
+    m_resultBox->setSelText(item->text());
     ExpandAbbreviation(false);
-    ResultBox->FocusText();
+    m_resultBox->FocusText();
 }
 
 void TWPForm::deleteChosenAbbreviation() {

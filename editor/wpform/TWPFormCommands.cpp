@@ -70,17 +70,17 @@ void TWPForm::createCommands(QToolBar *bar) {
     auto *menus = new QMenuBar(this);
     menus->setObjectName(QStringLiteral("MainMenu1"));
     static_cast<QVBoxLayout *>(layout())->setMenuBar(menus);
-    TWpTextControl *box = ResultBox;
+    TWpTextControl *box = m_resultBox;
 
     QMenu *file = menus->addMenu(QStringLiteral("&File"));
     m_openAction = command(file, "Open1", QStringLiteral("&Open..."), [this] { openTemplateDialog(); });
-    file->addAction(Save1);
-    file->addAction(SaveAs1);
-    connect(Save1, &QAction::triggered, this, [this] {
+    file->addAction(m_save1);
+    file->addAction(m_saveAs1);
+    connect(m_save1, &QAction::triggered, this, [this] {
         if (!SaveReportFiles())
             m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
     });
-    connect(SaveAs1, &QAction::triggered, this, [this] { saveTemplateAsDialog(); });
+    connect(m_saveAs1, &QAction::triggered, this, [this] { saveTemplateAsDialog(); });
     m_recoverAction = command(file, "RecoverLast1", QStringLiteral("&Recover Last"), [this] {
         if (QFile::exists(RecoveryFilePath()))
             RecoverLast(RecoveryFilePath());
@@ -186,7 +186,7 @@ void TWPForm::createCommands(QToolBar *bar) {
         a->setObjectName(QStringLiteral("DateItem%1").arg(tag));
         a->setData(tag);
         disconnect(a, &QAction::triggered, this, nullptr);
-        connect(a, &QAction::triggered, this, [this, a] { ResultBox->setSelText(a->text().remove('&')); });
+        connect(a, &QAction::triggered, this, [this, a] { m_resultBox->setSelText(a->text().remove('&')); });
     }
     connect(dates, &QMenu::aboutToShow, this, [this] { updateDateItems(); });
     updateDateItems();
@@ -285,11 +285,11 @@ void TWPForm::createCommands(QToolBar *bar) {
     connect(box, &TWpTextControl::OnTableDeleted, this, [this](int id) { TableList.deleted(id); });
     box->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box->editor(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { ContextMenuFor(at)->popup(ResultBox->editor()->mapToGlobal(at)); });
+            [this](const QPoint &at) { ContextMenuFor(at)->popup(m_resultBox->editor()->mapToGlobal(at)); });
 }
 
 QMenu *TWPForm::ContextMenuFor(const QPoint &viewportPos) {
-    const QTextCursor c = ResultBox->editor()->cursorForPosition(viewportPos);
+    const QTextCursor c = m_resultBox->editor()->cursorForPosition(viewportPos);
     if (c.currentTable())
         return m_tablePopup;
     updateEditMenu();
@@ -300,14 +300,14 @@ void TWPForm::updateFileMenu() {
     m_recoverAction->setEnabled(m_reportOpen && !TemplateEditing && QFile::exists(RecoveryFilePath()));
     const bool templates = TemplateEditing || value("ReqCode") == "editing";
     m_openAction->setEnabled(templates);
-    Save1->setEnabled(templates);
-    SaveAs1->setEnabled(templates);
+    m_save1->setEnabled(templates);
+    m_saveAs1->setEnabled(templates);
 }
 
 void TWPForm::updateEditMenu() {
-    m_cutAction->setEnabled(ResultBox->CanCopy());
-    m_pasteAction->setEnabled(ResultBox->CanPaste());
-    m_deleteFieldAction->setEnabled(ResultBox->FieldAtInputPos() != 0);
+    m_cutAction->setEnabled(m_resultBox->CanCopy());
+    m_pasteAction->setEnabled(m_resultBox->CanPaste());
+    m_deleteFieldAction->setEnabled(m_resultBox->FieldAtInputPos() != 0);
 }
 
 void TWPForm::updateInsertMenu() {
@@ -327,10 +327,10 @@ void TWPForm::updateDateItems() {
 }
 
 void TWPForm::scriptStep(bool up) {
-    const ScriptState now{ResultBox->FontSize(), ResultBox->BaseLine()};
+    const ScriptState now{m_resultBox->FontSize(), m_resultBox->BaseLine()};
     const ScriptState next = up ? SuperScriptStep(now) : SubScriptStep(now);
-    ResultBox->setFontSize(next.size);
-    ResultBox->setBaseLine(next.baseLine);
+    m_resultBox->setFontSize(next.size);
+    m_resultBox->setBaseLine(next.baseLine);
 }
 
 void TWPForm::ClearText() {
@@ -338,30 +338,30 @@ void TWPForm::ClearText() {
             QStringLiteral("Warning!"),
             QStringLiteral("This option clears the result text and can't be undone!\r\nAre your sure?")))
         return;
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    ResultBox->setText(QString());
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    m_resultBox->setText(QString());
 }
 
 void TWPForm::InsertSymbol(int code) {
-    const QString previous = ResultBox->FontName();
-    ResultBox->setFontName(kSymbolFont);
-    ResultBox->setSelText(QString(QChar(code)));
-    ResultBox->setFontName(previous);
+    const QString previous = m_resultBox->FontName();
+    m_resultBox->setFontName(kSymbolFont);
+    m_resultBox->setSelText(QString(QChar(code)));
+    m_resultBox->setFontName(previous);
 }
 
 void TWPForm::InsertCursorStartMarker() {
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    int at = ResultBox->SelStart();
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    int at = m_resultBox->SelStart();
     const QString mark{QChar(kCursorStartMark)};
-    for (int found; (found = ResultBox->FindText(mark, 0, orva::richtext::FindForwardNoCase)) >= 0;) {
-        ResultBox->setSelStart(found);
-        ResultBox->setSelLength(1);
-        ResultBox->setSelText(QString());
+    for (int found; (found = m_resultBox->FindText(mark, 0, orva::richtext::FindForwardNoCase)) >= 0;) {
+        m_resultBox->setSelStart(found);
+        m_resultBox->setSelLength(1);
+        m_resultBox->setSelText(QString());
         if (found < at)
             --at;
     }
-    ResultBox->setSelStart(at);
-    ResultBox->setSelText(mark);
+    m_resultBox->setSelStart(at);
+    m_resultBox->setSelText(mark);
 }
 
 bool TWPForm::InsertTableAsked() {
@@ -382,7 +382,7 @@ bool TWPForm::InsertTableAsked() {
     if (!ask(QStringLiteral("Number of Rows:"), MaxTableRows, rows) ||
         !ask(QStringLiteral("Number of Columns:"), MaxTableColumns, columns))
         return false;
-    return ResultBox->InsertTable(rows, columns) > 0;
+    return m_resultBox->InsertTable(rows, columns) > 0;
 }
 
 bool TWPForm::isNetworkPicture(const QString &path) const {
@@ -417,12 +417,12 @@ bool TWPForm::InsertPictureFile(const QString &path) {
     TImageRecord r;
     r.FileName = HostText::fromUnicode(path);
     r.PosX = 2000;
-    r.PosY = ResultBox->ScrollPosY() + 3000;
+    r.PosY = m_resultBox->ScrollPosY() + 3000;
     r.ScaleX = r.ScaleY = scale;
     r.TextFlow = 3;
     r.DistanceL = r.DistanceT = r.DistanceR = r.DistanceB = 20;
-    r.ObjectId = ResultBox->InsertPicture(path, r.PosX, r.PosY, scale, scale, r.ObjectMode, r.TextFlow, 20,
-                                          20, 20, 20);
+    r.ObjectId = m_resultBox->InsertPicture(path, r.PosX, r.PosY, scale, scale, r.ObjectMode, r.TextFlow, 20,
+                                            20, 20, 20);
     PictureList.append(r);
     return r.ObjectId != 0;
 }
@@ -436,7 +436,7 @@ void TWPForm::insertPictureDialog() {
 }
 
 bool TWPForm::PrintReport() {
-    const int pages = ResultBox->CurrentPages();
+    const int pages = m_resultBox->CurrentPages();
     if (pages <= 0)
         return false;
     if (!NewPrintJob) {
@@ -469,7 +469,7 @@ bool TWPForm::PrintReport() {
 bool TWPForm::printPages(int pages) {
     for (int page = 1; page <= pages; ++page) {
         std::unique_ptr<QPagedPaintDevice> device = NewPrintJob(page);
-        if (!device || !ResultBox->PrintPages(device.get(), page, page)) {
+        if (!device || !m_resultBox->PrintPages(device.get(), page, page)) {
             m_messages.error(QStringLiteral("Print"),
                              QStringLiteral("Page %1 of the report did not print.").arg(page));
             return false;
@@ -487,18 +487,18 @@ bool TWPForm::OpenTemplate(const QString &path) {
                                                                  "template?")))
         return false;
     loadAbbreviationsFor(HostText::fromUnicode(QFileInfo(file).completeBaseName()));
-    ResultBox->ClearDocument();
-    ResultBox->setHeaderFooterStyle(isTemplate ? orva::richtext::HeaderFooterStyleEditor : 5);
+    m_resultBox->ClearDocument();
+    m_resultBox->setHeaderFooterStyle(isTemplate ? orva::richtext::HeaderFooterStyleEditor : 5);
     m_lastError.clear();
-    if (ResultBox->LoadDocument(file, orva::richtext::LoadReplacing, false,
-                                isTemplate ? orva::richtext::FormatEditorFile
-                                           : orva::richtext::FormatLetterhead) <= 0) {
+    if (m_resultBox->LoadDocument(file, orva::richtext::LoadReplacing, false,
+                                  isTemplate ? orva::richtext::FormatEditorFile
+                                             : orva::richtext::FormatLetterhead) <= 0) {
         m_messages.error(QStringLiteral("Load File"),
                          QStringLiteral("File failed to load.\r\n") + m_lastError);
         return false;
     }
     TemplateFileName = file;
-    PATIENTStatic->setText(QStringLiteral("TEMPLATE : ") + file);
+    m_patientStatic->setText(QStringLiteral("TEMPLATE : ") + file);
     ReportChanged = false;
     focusDocument();
     return true;
@@ -521,7 +521,7 @@ bool TWPForm::SaveTemplateAs(const QString &path) {
         m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
         return false;
     }
-    PATIENTStatic->setText(QStringLiteral("TEMPLATE : ") + file);
+    m_patientStatic->setText(QStringLiteral("TEMPLATE : ") + file);
     if (!file.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive))
         return true;
     // A template names the abbreviation list it works with in "abrevlist.txt".
@@ -603,9 +603,9 @@ void TWPForm::CloseTemplate() {
         ExitEditor();
         return;
     }
-    ResultBox->ClearDocument();
+    m_resultBox->ClearDocument();
     TemplateFileName.clear();
-    PATIENTStatic->setText(NoTemplateText);
+    m_patientStatic->setText(NoTemplateText);
     ReportChanged = false;
     m_reportOpen = false;
     hide();
@@ -631,7 +631,7 @@ void TWPForm::writeRegistry(bool options) {
     TRegistry reg(kOrvaSettingsKey);
     reg.WriteInteger(QStringLiteral("DefaultZoomFactor"), ZoomSetting);
     if (options)
-        reg.WriteBool(QStringLiteral("ShowAllFormatMarks"), ResultBox->ControlChars());
+        reg.WriteBool(QStringLiteral("ShowAllFormatMarks"), m_resultBox->ControlChars());
     const bool max = isMaximized();
     reg.WriteBool(QStringLiteral("PendraFormMax"), max);
     if (!max) {
@@ -653,7 +653,7 @@ void TWPForm::closeEvent(QCloseEvent *e) {
 // Tab and Enter go to the next field, Shift+Tab to the previous changeable one (never before the
 // first), Shift+Enter outside a field to the first changeable field.
 bool TWPForm::fieldKey(int key, Qt::KeyboardModifiers shift) {
-    TWpTextControl *box = ResultBox;
+    TWpTextControl *box = m_resultBox;
     const bool withShift = shift & Qt::ShiftModifier;
     const int current = box->FieldAtInputPos();
     auto selectField = [box](int id, bool whole) {
@@ -705,13 +705,13 @@ void TWPForm::SpellCheckButtonClick() {
         m_spellForm = new TSpellForm(SpellDictionary, local(m_folders.CustomDictionary), m_messages, this);
     if (!m_spellForm->OpenDictionaries())
         return;
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    const int selStart = ResultBox->SelStart();
-    const int selLength = ResultBox->SelLength();
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    const int selStart = m_resultBox->SelStart();
+    const int selLength = m_resultBox->SelLength();
     auto lengthChange = std::make_shared<int>(0);
-    TWpTextControl *box = ResultBox;
+    TWpTextControl *box = m_resultBox;
     const bool needsUser =
-        m_spellForm->Start(ResultBox->Text(), selLength > 0 ? selStart : 0,
+        m_spellForm->Start(m_resultBox->Text(), selLength > 0 ? selStart : 0,
                            [box, lengthChange](int start, int length, const QString &text) {
                                box->setSelStart(start);
                                box->setSelLength(length);
@@ -725,7 +725,7 @@ void TWPForm::SpellCheckButtonClick() {
             m_spellForm->exec();
     }
     if (selLength > 0) {
-        ResultBox->setSelStart(selStart);
-        ResultBox->setSelLength(qMax(0, selLength + *lengthChange));
+        m_resultBox->setSelStart(selStart);
+        m_resultBox->setSelLength(qMax(0, selLength + *lengthChange));
     }
 }

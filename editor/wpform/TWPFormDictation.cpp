@@ -31,46 +31,46 @@ const QString kUnfoldedCaption = QStringLiteral("<< Audio Files");
 } // namespace
 
 void TWPForm::createDictationPanel(QSplitter *splitter) {
-    TreePanel = new QWidget(splitter);
-    TreePanel->setObjectName(QStringLiteral("TreePanel"));
-    auto *l = new QVBoxLayout(TreePanel);
-    AudioFilesLabel = new QToolButton(TreePanel);
-    AudioFilesLabel->setObjectName(QStringLiteral("AudioFilesLabel"));
-    AudioFilesLabel->setText(kUnfoldedCaption);
-    AudioFilesLabel->setAutoRaise(true);
-    l->addWidget(AudioFilesLabel);
-    m_dictationBody = new QWidget(TreePanel);
+    m_treePanel = new QWidget(splitter);
+    m_treePanel->setObjectName(QStringLiteral("TreePanel"));
+    auto *l = new QVBoxLayout(m_treePanel);
+    m_audioFilesLabel = new QToolButton(m_treePanel);
+    m_audioFilesLabel->setObjectName(QStringLiteral("AudioFilesLabel"));
+    m_audioFilesLabel->setText(kUnfoldedCaption);
+    m_audioFilesLabel->setAutoRaise(true);
+    l->addWidget(m_audioFilesLabel);
+    m_dictationBody = new QWidget(m_treePanel);
     auto *inner = new QVBoxLayout(m_dictationBody);
     inner->setContentsMargins(0, 0, 0, 0);
-    lvAudioRecs = new QListWidget(m_dictationBody);
-    lvAudioRecs->setObjectName(QStringLiteral("lvAudioRecs"));
-    TextMemo = new QPlainTextEdit(m_dictationBody);
-    TextMemo->setObjectName(QStringLiteral("TextMemo"));
-    TextMemo->setReadOnly(true);
+    m_lvAudioRecs = new QListWidget(m_dictationBody);
+    m_lvAudioRecs->setObjectName(QStringLiteral("lvAudioRecs"));
+    m_textMemo = new QPlainTextEdit(m_dictationBody);
+    m_textMemo->setObjectName(QStringLiteral("TextMemo"));
+    m_textMemo->setReadOnly(true);
     auto *buttons = new QHBoxLayout;
-    sbPlayAudio = new QPushButton(QStringLiteral("Play"), m_dictationBody);
-    sbPlayAudio->setObjectName(QStringLiteral("sbPlayAudio"));
-    BtnInsText = new QPushButton(StatusCaption(0), m_dictationBody);
-    BtnInsText->setObjectName(QStringLiteral("BtnInsText"));
-    buttons->addWidget(sbPlayAudio);
-    buttons->addWidget(BtnInsText);
-    inner->addWidget(lvAudioRecs, 1);
-    inner->addWidget(TextMemo, 1);
+    m_sbPlayAudio = new QPushButton(QStringLiteral("Play"), m_dictationBody);
+    m_sbPlayAudio->setObjectName(QStringLiteral("sbPlayAudio"));
+    m_btnInsText = new QPushButton(StatusCaption(0), m_dictationBody);
+    m_btnInsText->setObjectName(QStringLiteral("BtnInsText"));
+    buttons->addWidget(m_sbPlayAudio);
+    buttons->addWidget(m_btnInsText);
+    inner->addWidget(m_lvAudioRecs, 1);
+    inner->addWidget(m_textMemo, 1);
     inner->addLayout(buttons);
     l->addWidget(m_dictationBody, 1);
-    splitter->addWidget(TreePanel);
-    TreePanel->hide();
+    splitter->addWidget(m_treePanel);
+    m_treePanel->hide();
 
-    connect(AudioFilesLabel, &QToolButton::clicked, this,
+    connect(m_audioFilesLabel, &QToolButton::clicked, this,
             [this] { foldDictationPanel(m_dictationBody->isVisible()); });
-    connect(lvAudioRecs, &QListWidget::currentRowChanged, this, [this](int) { showSelectedDictation(); });
-    connect(lvAudioRecs, &QListWidget::itemDoubleClicked, this, [this] { PlaySelectedDictation(); });
-    connect(sbPlayAudio, &QPushButton::clicked, this, [this] { PlaySelectedDictation(); });
-    connect(BtnInsText, &QPushButton::clicked, this, [this] { BtnInsTextClick(); });
+    connect(m_lvAudioRecs, &QListWidget::currentRowChanged, this, [this](int) { showSelectedDictation(); });
+    connect(m_lvAudioRecs, &QListWidget::itemDoubleClicked, this, [this] { PlaySelectedDictation(); });
+    connect(m_sbPlayAudio, &QPushButton::clicked, this, [this] { PlaySelectedDictation(); });
+    connect(m_btnInsText, &QPushButton::clicked, this, [this] { BtnInsTextClick(); });
 
     ShowDictationList = [this](bool show) {
         AudioRecords = show ? ParseAudioTextInfo(value("AUDIOTEXTINFO")) : TAudioTextRecords();
-        TreePanel->setVisible(show);
+        m_treePanel->setVisible(show);
         redrawDictationList(0);
     };
     RefreshDictationPlaceholders = [this] { fillDictationPlaceholders(); };
@@ -90,35 +90,35 @@ void TWPForm::createDictationPanel(QSplitter *splitter) {
             }
         if (code == 4)
             fillDictationPlaceholders();
-        redrawDictationList(lvAudioRecs->currentRow());
+        redrawDictationList(m_lvAudioRecs->currentRow());
     };
 }
 
 void TWPForm::redrawDictationList(int row) {
-    const QSignalBlocker block(lvAudioRecs);
-    lvAudioRecs->clear();
+    const QSignalBlocker block(m_lvAudioRecs);
+    m_lvAudioRecs->clear();
     for (const TAudioTextRecord &r : std::as_const(AudioRecords))
-        lvAudioRecs->addItem(HostText::toUnicode(r.ProcCode + ' ' + r.Description) + QStringLiteral(" - ") +
-                             StatusCaption(r.Status));
+        m_lvAudioRecs->addItem(HostText::toUnicode(r.ProcCode + ' ' + r.Description) + QStringLiteral(" - ") +
+                               StatusCaption(r.Status));
     if (!AudioRecords.isEmpty())
-        lvAudioRecs->setCurrentRow(qBound(0, row, int(AudioRecords.size()) - 1));
+        m_lvAudioRecs->setCurrentRow(qBound(0, row, int(AudioRecords.size()) - 1));
     showSelectedDictation();
 }
 
 void TWPForm::showSelectedDictation() {
-    const int row = lvAudioRecs->currentRow();
+    const int row = m_lvAudioRecs->currentRow();
     if (row < 0 || row >= AudioRecords.size()) {
-        TextMemo->clear();
+        m_textMemo->clear();
         return;
     }
     const TAudioTextRecord &r = AudioRecords.at(row);
-    TextMemo->setPlainText(HostText::toUnicode(r.Text));
-    TextMemo->setVisible(r.Status > AudioRecordingUsed);
-    BtnInsText->setText(StatusCaption(r.Status));
+    m_textMemo->setPlainText(HostText::toUnicode(r.Text));
+    m_textMemo->setVisible(r.Status > AudioRecordingUsed);
+    m_btnInsText->setText(StatusCaption(r.Status));
 }
 
 bool TWPForm::PlaySelectedDictation() {
-    const int row = lvAudioRecs->currentRow();
+    const int row = m_lvAudioRecs->currentRow();
     if (row < 0 || row >= AudioRecords.size())
         return false;
     const TAudioTextRecord &r = AudioRecords.at(row);
@@ -126,7 +126,7 @@ bool TWPForm::PlaySelectedDictation() {
 }
 
 bool TWPForm::BtnInsTextClick() {
-    const int row = lvAudioRecs->currentRow();
+    const int row = m_lvAudioRecs->currentRow();
     if (row < 0 || row >= AudioRecords.size())
         return false;
     TAudioTextRecord &r = AudioRecords[row];
@@ -151,12 +151,12 @@ bool TWPForm::BtnInsTextClick() {
                 HostText::toUnicode(r.ProcCode.toUpper()) + QStringLiteral(" text into the ") +
                 HostText::toUnicode(code.toUpper()) + QStringLiteral(" ?")))
         return false;
-    const QTextCursor memo = TextMemo->textCursor();
+    const QTextCursor memo = m_textMemo->textCursor();
     const QString text =
         memo.hasSelection()
             ? memo.selectedText().replace(QChar(0x2029), QStringLiteral("\r"))
             : HostText::toUnicode(r.Text).replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    ResultBox->setSelText(text);
+    m_resultBox->setSelText(text);
     if (r.Status == AudioBatched) {
         r.Typed = true;
         // The audio times of the selection come from the dictation window, when it holds this job.
@@ -198,26 +198,26 @@ bool TWPForm::InsertAudioPlaceholder() {
     r.Description = HostText::fromUnicode(description);
     r.Inserted = true;
     AudioRecords.append(r);
-    TreePanel->show();
+    m_treePanel->show();
     redrawDictationList(int(AudioRecords.size()) - 1);
-    const int id = ResultBox->InsertField(PlaceholderText(r));
+    const int id = m_resultBox->InsertField(PlaceholderText(r));
     if (id != 0) {
-        ResultBox->setFieldCurrent(id);
-        ResultBox->setFieldChangeable(false);
+        m_resultBox->setFieldCurrent(id);
+        m_resultBox->setFieldChangeable(false);
     }
     return SendAudioCommand(r.Name, AudioCommandFor(r));
 }
 
 void TWPForm::foldDictationPanel(bool fold) {
-    QList<int> sizes = Splitter1->sizes();
+    QList<int> sizes = m_splitter1->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     if (fold)
         m_unfoldedPanelWidth = sizes.value(0);
     m_dictationBody->setVisible(!fold);
-    AudioFilesLabel->setText(fold ? kFoldedCaption : kUnfoldedCaption);
-    const int narrowest = TreePanel->minimumSizeHint().width();
+    m_audioFilesLabel->setText(fold ? kFoldedCaption : kUnfoldedCaption);
+    const int narrowest = m_treePanel->minimumSizeHint().width();
     const int panel = fold ? narrowest : std::max(m_unfoldedPanelWidth, narrowest);
-    Splitter1->setSizes({panel, std::max(0, total - panel)});
+    m_splitter1->setSizes({panel, std::max(0, total - panel)});
 }
 
 // Works from the end of the text back, so that a filled placeholder never moves one still to do.
@@ -226,8 +226,8 @@ void TWPForm::foldDictationPanel(bool fold) {
 void TWPForm::fillDictationPlaceholders() {
     if (AudioRecords.isEmpty())
         return;
-    ResultBox->ActivateHeaderFooter(orva::richtext::PartMain);
-    QTextDocument *doc = ResultBox->activeDocument();
+    m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
+    QTextDocument *doc = m_resultBox->activeDocument();
     const QString text = TWpDocument::plainText(doc);
     const QList<TWpDocument::FieldSpan> spans = TWpDocument::fieldSpans(doc);
     const PlaceholderMatcher matcher(AudioRecords);

@@ -100,8 +100,8 @@ QByteArray listEntry(const QByteArrayList &list, const QByteArray &name) {
 ReportUploadResult TWPForm::ReturnReport(const QByteArray &text) {
     if (!m_queue)
         return ReportUploadResult::LinkDown;
-    ResultBox->setSelStart(0);
-    ResultBox->setSelLength(1);
+    m_resultBox->setSelStart(0);
+    m_resultBox->setSelLength(1);
     QString error;
     const ReportUploadResult r =
         StartReportUpload(*m_queue, text, WorkDocumentName + QStringLiteral(".tmp"),
@@ -153,7 +153,7 @@ void TWPForm::showProgressPanel(bool show) {
             v->insertWidget(v->count() - 1, m_progressPanel);
         m_progressPanel->hide();
     }
-    ResultBox->setVisible(!show);
+    m_resultBox->setVisible(!show);
     m_progressPanel->setVisible(show);
     if (show)
         m_progressPanel->repaint();
@@ -199,7 +199,7 @@ void TWPForm::FinishReport() {
         const TAudioFilePositions &positions = AudioFilePositions();
         const QByteArrayList typed = TypedDictationEntries ? TypedDictationEntries() : QByteArrayList();
         const QByteArray text =
-            BuildReturnText(ExportHostMarkup(ResultBox->document(), typed, conversionProgress()),
+            BuildReturnText(ExportHostMarkup(m_resultBox->document(), typed, conversionProgress()),
                             ReportRecord.ReturnConf, positions.AudioFilePosStart, positions.AudioFilePosEnd);
         // A report that could not be saved is not sent: its copies are what a failed upload comes
         // back from. It stays in the editor, as it does when nothing reached the host.
@@ -219,7 +219,7 @@ void TWPForm::FinishReport() {
             !WorkDocumentName.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive))
             QFile::remove(WorkDocumentName);
     }
-    ResultBox->ClearDocument();
+    m_resultBox->ClearDocument();
     resetAfterFinish();
 }
 
@@ -227,20 +227,20 @@ void TWPForm::FinishReport() {
 // key would overwrite.
 void TWPForm::keepReport() {
     ReportChanged = true;
-    ResultBox->setSelLength(0);
+    m_resultBox->setSelLength(0);
     showProgressPanel(false);
-    ResultBox->FocusText();
+    m_resultBox->FocusText();
 }
 
 void TWPForm::resetAfterFinish() {
     showProgressPanel(false);
     ReceivedReportText.clear();
-    ResultBox->setSelStart(0);
+    m_resultBox->setSelStart(0);
     AbbreviationList.clear();
     m_abbreviationListBox->clear();
     if (TemplateEditing) {
         TemplateFileName.clear();
-        PATIENTStatic->setText(NoTemplateText);
+        m_patientStatic->setText(NoTemplateText);
     }
     AbandonReport = true;
     ReportChanged = false;
@@ -284,7 +284,7 @@ bool TWPForm::writeReportCopies() {
             QDir(work).filePath(QStringLiteral("LastReport.") + lastReportStamp() + QStringLiteral(".txc"));
     // The live document keeps its header and footer, so that a report that stays in the editor
     // (its upload refused) is still whole.
-    const QByteArray whole = orva::richtext::writeRtf(ResultBox->document());
+    const QByteArray whole = orva::richtext::writeRtf(m_resultBox->document());
     const QByteArray body = withoutHeaderFooter(whole);
     // Each copy matters: the last-report copy comes back when the host fails the upload, the
     // recovery copy when the user recovers the report, the outgoing copy is what is sent.
@@ -312,7 +312,7 @@ bool TWPForm::SaveReportFiles() {
         return saveTemplate();
     if (!saveOrAsk(QStringLiteral("Save Report"), [this] { return writeReportCopies(); }))
         return false;
-    ResultBox->setSelLength(0);
+    m_resultBox->setSelLength(0);
     return true;
 }
 
@@ -328,7 +328,7 @@ bool TWPForm::saveTemplate() {
         for (int i = 0; i < 2; ++i) {
             if (i > 0)
                 QThread::msleep(kRetryPauseMs);
-            if (ResultBox->SaveDocument(file, -1, false, format))
+            if (m_resultBox->SaveDocument(file, -1, false, format))
                 return true;
         }
         return false;
@@ -343,8 +343,8 @@ bool TWPForm::ReloadLastReport() {
         return false;
     ++m_generation;
     m_lastError.clear();
-    if (ResultBox->LoadDocument(LastReportFileName, orva::richtext::LoadReplacing, false, FormatEditorFile) <=
-        0) {
+    if (m_resultBox->LoadDocument(LastReportFileName, orva::richtext::LoadReplacing, false,
+                                  FormatEditorFile) <= 0) {
         m_messages.error(QStringLiteral("Save Data"),
                          QStringLiteral("The last saved copy of the report could not be loaded.\r\n") +
                              m_lastError + QStringLiteral("\r\nIts recovery copy is ") + RecoveryFilePath());
@@ -410,15 +410,15 @@ QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
         return {};
     m_lookupActive = false;
     setEnabled(true);
-    ResultBox->FocusText();
+    m_resultBox->FocusText();
     if (state != LookupState::Found || m_generation != generation)
         return {};
     return abbreviation + '=' + answer;
 }
 
 void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
-    const QString text = ResultBox->Text();
-    const int end = ResultBox->SelStart();
+    const QString text = m_resultBox->Text();
+    const int end = m_resultBox->SelStart();
     int start = end;
     while (start > 0 && start <= text.size() && kAbbreviationChars.contains(text.at(start - 1)))
         --start;
@@ -439,23 +439,24 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
         const quint64 generation = m_generation;
         line = LookupHostAbbreviation(name);
         // The answer belongs to the word it was asked for: the same report, the word still there.
-        if (line.isEmpty() || m_generation != generation || ResultBox->Text().mid(start, end - start) != word)
+        if (line.isEmpty() || m_generation != generation ||
+            m_resultBox->Text().mid(start, end - start) != word)
             return;
     }
     const QByteArray expansion = line.mid(line.indexOf('=') + 1);
-    ResultBox->setSelStart(start);
-    ResultBox->setSelLength(end - start);
+    m_resultBox->setSelStart(start);
+    m_resultBox->setSelLength(end - start);
     if (const qsizetype at = line.toLower().indexOf(kFileEntry); at >= 0) {
         const QString file =
             m_abbreviationFile + '.' + HostText::toUnicode(line.mid(at + kFileEntry.size()).trimmed());
         m_lastError.clear();
-        if (ResultBox->LoadDocument(file, orva::richtext::LoadAtSelection, true, FormatEditorFile) <= 0)
+        if (m_resultBox->LoadDocument(file, orva::richtext::LoadAtSelection, true, FormatEditorFile) <= 0)
             m_messages.warning(QStringLiteral("Abbreviation"),
                                QStringLiteral("The formatted abbreviation did not load.\r\n") + m_lastError);
         return;
     }
     if (expansion.isEmpty()) {
-        ResultBox->setSelStart(end);
+        m_resultBox->setSelStart(end);
         return;
     }
     if (std::any_of(expansion.begin(), expansion.end(),
@@ -463,7 +464,7 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
         InsertAbbreviationText(expansion);
         return;
     }
-    ResultBox->setSelText(HostText::toUnicode(expansion));
+    m_resultBox->setSelText(HostText::toUnicode(expansion));
 }
 
 void TWPForm::returnKey() {
@@ -499,7 +500,7 @@ void TWPForm::ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift) {
         }
         if (key == Qt::Key_Insert && !(shift & (Qt::ControlModifier | Qt::ShiftModifier))) {
             key = 0;
-            ResultBox->setInsertionMode(!ResultBox->InsertionMode());
+            m_resultBox->setInsertionMode(!m_resultBox->InsertionMode());
             return;
         }
         switch (key) {

@@ -50,8 +50,8 @@ class CommandsTest : public QObject {
             QVERIFY2(a, action);
             a->trigger();
         }
-        TWpTextControl *box() const { return form->ResultBox; }
-        QString text() const { return TWpDocument::plainText(form->ResultBox->document().main()); }
+        TWpTextControl *box() const { return form->ResultBox(); }
+        QString text() const { return TWpDocument::plainText(form->ResultBox()->document().main()); }
         void select(int start, int length) {
             box()->setSelStart(start);
             box()->setSelLength(length);
@@ -396,8 +396,9 @@ private slots:
                   rtfOf([](TWpDocument &d) { QTextCursor(d.main()).insertText("Template body"); }));
         shown.chosenFiles = {m_dir.filePath("templates/T1.tpl")};
         form.findChild<QAction *>("Open1")->trigger();
-        QCOMPARE(TWpDocument::plainText(form.ResultBox->document().main()), QStringLiteral("Template body"));
-        QCOMPARE(form.PATIENTStatic->text(),
+        QCOMPARE(TWpDocument::plainText(form.ResultBox()->document().main()),
+                 QStringLiteral("Template body"));
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
                  QStringLiteral("TEMPLATE : ") + m_dir.filePath("templates/T1.tpl"));
         // A document that is not a template is asked about.
         shown.chosenFiles = {m_dir.filePath("templates/LH1.doc")};
@@ -441,7 +442,7 @@ private slots:
         QSignalSpy finished(&form, &TWPForm::ReportFinished);
         form.findChild<QAction *>("Close1")->trigger();
         QCOMPARE(finished.size(), 1);
-        QCOMPARE(form.PATIENTStatic->text(), TWPForm::NoTemplateText);
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(), TWPForm::NoTemplateText);
     }
 
     void exitAndRecovery() {

@@ -55,21 +55,21 @@ private slots:
         form.ReceivedReportText = "KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Text: "
                                   "^KX_AUDIOTEXTINFO~J2\\8\\P1\\D2]J1\\2\\P1\\D1\\\\Line one";
         form.LoadReport();
-        QVERIFY(form.TreePanel->isVisibleTo(&form));
-        QCOMPARE(form.lvAudioRecs->count(), 2);
-        form.lvAudioRecs->setCurrentRow(0);
-        QVERIFY(form.sbPlayAudio->isEnabled());
-        QTest::mouseClick(form.sbPlayAudio, Qt::LeftButton);
+        QVERIFY(form.findChild<QWidget *>(QStringLiteral("TreePanel"))->isVisibleTo(&form));
+        QCOMPARE(form.findChild<QListWidget *>(QStringLiteral("lvAudioRecs"))->count(), 2);
+        form.findChild<QListWidget *>(QStringLiteral("lvAudioRecs"))->setCurrentRow(0);
+        QVERIFY(form.findChild<QPushButton *>(QStringLiteral("sbPlayAudio"))->isEnabled());
+        QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("sbPlayAudio")), Qt::LeftButton);
         QVERIFY(link.sent.contains("J1"));
 
         // Recognised text is inserted and marked used; the typed entry goes back with the report.
         form.AudioRecords[0].Status = 2; // recognised text
-        form.ResultBox->setSelStart(form.ResultBox->Text().size());
+        form.ResultBox()->setSelStart(form.ResultBox()->Text().size());
         QVERIFY(form.BtnInsTextClick());
         QVERIFY(
-            TWpDocument::plainText(form.ResultBox->document().main()).endsWith(QStringLiteral("Line one")));
+            TWpDocument::plainText(form.ResultBox()->document().main()).endsWith(QStringLiteral("Line one")));
         QCOMPARE(form.AudioRecords[0].Status, 3);
-        QVERIFY(ExportHostMarkup(form.ResultBox->document(), form.TypedDictationEntries())
+        QVERIFY(ExportHostMarkup(form.ResultBox()->document(), form.TypedDictationEntries())
                     .startsWith("KX_AUDIOTYPED;J1"));
         // Used text asks first.
         QVERIFY(!form.BtnInsTextClick());
@@ -77,16 +77,16 @@ private slots:
 
         // A placeholder for a dictation to come, filled when the dictation window reports corrected text.
         shown.answers = {"Gross;"};
-        form.ResultBox->setSelStart(form.ResultBox->Text().size());
+        form.ResultBox()->setSelStart(form.ResultBox()->Text().size());
         link.sent.clear();
         QVERIFY(form.InsertAudioPlaceholder());
         QVERIFY(link.sent.contains("RECORD^KX_ALWAYSONTOP~1"));
         const QByteArray name = form.AudioRecords.last().Name;
         QVERIFY(name.startsWith("R1_"));
-        QVERIFY(TWpDocument::plainText(form.ResultBox->document().main())
+        QVERIFY(TWpDocument::plainText(form.ResultBox()->document().main())
                     .contains(QStringLiteral("INSERT AUDIO HERE-")));
         NotifyEditorAudioStatus(name, "Final text", 4);
-        const QString text = TWpDocument::plainText(form.ResultBox->document().main());
+        const QString text = TWpDocument::plainText(form.ResultBox()->document().main());
         QVERIFY2(text.endsWith(QStringLiteral("Final text")), qPrintable(text));
         QVERIFY(!text.contains(QChar(0xA8)));
         QCOMPARE(form.AudioRecords.last().Status, 5);
@@ -95,7 +95,7 @@ private slots:
         // No AUDIOTEXTINFO: no panel.
         form.ReceivedReportText = "KX_REQCODE~R2^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~x";
         form.LoadReport();
-        QVERIFY(!form.TreePanel->isVisibleTo(&form));
+        QVERIFY(!form.findChild<QWidget *>(QStringLiteral("TreePanel"))->isVisibleTo(&form));
     }
 
     void starPlaceholder() {
@@ -121,7 +121,7 @@ private slots:
         form.ReceivedReportText = "KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Start "
                                   "^KX_AUDIOTEXTINFO~J1\\2\\P1\\D1]J2\\2\\P1\\D2";
         form.LoadReport();
-        TWpTextControl *box = form.ResultBox;
+        TWpTextControl *box = form.ResultBox();
         const QString mark(QChar(0xA8));
         for (const char *fields : {"J1;P1;D1", "J2;P1;D2", "j1;*;x", "J9;P1;D9"}) {
             box->setSelStart(box->Text().size());

@@ -97,7 +97,7 @@ private slots:
             "0\xa4 size.~|Note|";
         QVERIFY(form->LoadReport());
         QCOMPARE(shown.shown, QStringList());
-        TWpTextControl *box = form->ResultBox;
+        TWpTextControl *box = form->ResultBox();
         QCOMPARE(TWpDocument::plainText(box->document().main()),
                  QStringLiteral("Report\rLiver normal size.\rNote"));
         QTextCursor at(box->document().main());
@@ -109,9 +109,12 @@ private slots:
         QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Pathology Department"));
         QCOMPARE(box->PageMarginL(), 1134);
         QCOMPARE(box->PageMarginT(), 700);
-        QCOMPARE(form->PATIENTStatic->text(), QStringLiteral("Mrs Smith, Anne 1 High St   AB1 2CD"));
-        QCOMPARE(form->RequestStatic->text(), QStringLiteral("12/34  "));
-        QCOMPARE(form->DrNameStatic->text(), QStringLiteral("Dr J Jones  "));
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
+                 QStringLiteral("Mrs Smith, Anne 1 High St   AB1 2CD"));
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("RequestStatic"))->text(),
+                 QStringLiteral("12/34  "));
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("DrNameStatic"))->text(),
+                 QStringLiteral("Dr J Jones  "));
         QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray("Smith"));
         QCOMPARE(form->ReportRecord.Values[0]->Code, QByteArray("T01"));
         QCOMPARE(form->WorkDocumentName, QDir(m_dir.filePath("work")).filePath("12%2F34_P1.doc"));
@@ -151,7 +154,7 @@ private slots:
                                    m_picture.toUtf8() + ",10,20,,,100^KX_IMAGEBOX~/no/such.png,1,1" +
                                    "^KX_B64DATA~" + stored.toBase64() + "^KX_PATSUR~Brown";
         QVERIFY(form->LoadReport());
-        TWpTextControl *box = form->ResultBox;
+        TWpTextControl *box = form->ResultBox();
         // A short stored report is a report all the same.
         QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("No abnormality detected."));
         QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
@@ -254,7 +257,7 @@ private slots:
                          "not be created locally\r\n"),
                      qPrintable(shown.shown.last()));
             QVERIFY2(!QFile::exists(form.WorkDocumentName), c.name);
-            QVERIFY2(!TWpDocument::plainText(form.ResultBox->document().main()).contains("stored report"),
+            QVERIFY2(!TWpDocument::plainText(form.ResultBox()->document().main()).contains("stored report"),
                      c.name);
             for (const QString &name : QDir(folders.ResultDirectory).entryList(QDir::Files | QDir::Hidden))
                 QVERIFY2(name == "lastpendrastring.txt" || name == "filler", qPrintable(name));
@@ -271,7 +274,7 @@ private slots:
         };
         form->ReceivedReportText = "KX_TEMPLATE~LH1^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9";
         QVERIFY(form->LoadReport());
-        TWpTextControl *box = form->ResultBox;
+        TWpTextControl *box = form->ResultBox();
         QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("Macroscopy: \rMicroscopy:"));
         QCOMPARE(box->SelStart(), 12);
         QCOMPARE(merged, 3);
@@ -318,18 +321,19 @@ private slots:
         form->ReceivedReportText =
             "KX_TEMPLATE~LH1^KX_REQCODE~R9^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Host";
         QVERIFY(form->LoadReport());
-        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QStringLiteral("Host"));
+        QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()), QStringLiteral("Host"));
         // The recovery copy takes the place of the message's body, once.
         QVERIFY(form->RecoverLast(recovery));
-        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()),
+        QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()),
                  QStringLiteral("Recovered text."));
-        QCOMPARE(form->ResultBox->document().header()->toPlainText(), QStringLiteral("Pathology Department"));
+        QCOMPARE(form->ResultBox()->document().header()->toPlainText(),
+                 QStringLiteral("Pathology Department"));
         QVERIFY(!form->RecoverPending);
         QVERIFY(form->LoadReport());
-        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QStringLiteral("Host"));
+        QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()), QStringLiteral("Host"));
         // A recovery copy that cannot be read leaves an empty body, and the load says it failed.
         QVERIFY(!form->RecoverLast(m_dir.filePath("work/missing.txc")));
-        QCOMPARE(TWpDocument::plainText(form->ResultBox->document().main()), QString());
+        QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()), QString());
         QCOMPARE(shown.shown, QStringList());
     }
 
@@ -339,9 +343,10 @@ private slots:
         form->ReceivedReportText = "KX_REQCODE~R6^KX_RESULTTEXT~x";
         QVERIFY(form->LoadReport());
         QVERIFY(form->TemplateEditing);
-        QCOMPARE(form->PATIENTStatic->text(), QStringLiteral("TEMPLATE EDITING - No Template Loaded."));
-        QCOMPARE(form->ResultBox->HeaderFooter(), 0);
-        QVERIFY(form->Save1->isEnabled());
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
+                 QStringLiteral("TEMPLATE EDITING - No Template Loaded."));
+        QCOMPARE(form->ResultBox()->HeaderFooter(), 0);
+        QVERIFY(form->findChild<QAction *>(QStringLiteral("Save1"))->isEnabled());
         QVERIFY(form->WorkDocumentName.isEmpty());
     }
 
@@ -379,31 +384,41 @@ private slots:
     void creationGivesTheControlItsBarsAndPlace() {
         RecordingMessages shown;
         auto form = makeForm(shown);
-        QCOMPARE(form->ResultBox->ButtonBarHandle(), static_cast<QWidget *>(form->WpButtonBar));
-        QCOMPARE(form->ResultBox->RulerHandle(), static_cast<QWidget *>(form->WpRuler));
-        QCOMPARE(form->ResultBox->StatusBarHandle(), static_cast<QWidget *>(form->WpStatus));
-        QCOMPARE(form->WpStatus->PageMode(), 1);
-        QVERIFY(form->WpButtonBar->isEnabled());
+        QCOMPARE(form->ResultBox()->ButtonBarHandle(),
+                 static_cast<QWidget *>(
+                     form->findChild<orva::richtext::TWpButtonBar *>(QStringLiteral("WpButtonBar"))));
+        QCOMPARE(
+            form->ResultBox()->RulerHandle(),
+            static_cast<QWidget *>(form->findChild<orva::richtext::TWpRuler *>(QStringLiteral("WpRuler"))));
+        QCOMPARE(form->ResultBox()->StatusBarHandle(),
+                 static_cast<QWidget *>(
+                     form->findChild<orva::richtext::TWpStatusBar *>(QStringLiteral("WpStatus"))));
+        QCOMPARE(form->findChild<orva::richtext::TWpStatusBar *>(QStringLiteral("WpStatus"))->PageMode(), 1);
+        QVERIFY(form->findChild<orva::richtext::TWpButtonBar *>(QStringLiteral("WpButtonBar"))->isEnabled());
         for (int tab = 1; tab <= 14; ++tab) {
-            form->ResultBox->setTabCurrent(tab);
-            QCOMPARE(form->ResultBox->TabPos(), 0);
+            form->ResultBox()->setTabCurrent(tab);
+            QCOMPARE(form->ResultBox()->TabPos(), 0);
         }
 
         form->show();
         form->setWindowState(Qt::WindowNoState);
         form->resize(1600, 900);
-        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() > 1200, 5000);
-        const int panel = form->ResultPanel->width();
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width() > 1200,
+                                 5000);
+        const int panel = form->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width();
         form->SetZoom(100);
-        QCOMPARE(form->ResultBox->geometry(),
-                 QRect((panel - 814) / 2 - 10, 0, 814, form->ResultPanel->height()));
+        QCOMPARE(form->ResultBox()->geometry(),
+                 QRect((panel - 814) / 2 - 10, 0, 814,
+                       form->findChild<QWidget *>(QStringLiteral("ResultPanel"))->height()));
         form->SetZoom(TWPForm::ZoomCentred90);
-        QCOMPARE(form->ResultBox->geometry().left(), (panel - 735) / 2);
-        QCOMPARE(form->ResultBox->width(), 735);
+        QCOMPARE(form->ResultBox()->geometry().left(), (panel - 735) / 2);
+        QCOMPARE(form->ResultBox()->width(), 735);
         form->SetZoom(120);
         form->resize(1500, 900); // the control stays in its place as the panel changes
-        QTRY_VERIFY_WITH_TIMEOUT(form->ResultPanel->width() < panel, 5000);
-        QCOMPARE(form->ResultBox->geometry().left(), (form->ResultPanel->width() - 973) / 2 - 10);
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width() < panel,
+                                 5000);
+        QCOMPARE(form->ResultBox()->geometry().left(),
+                 (form->findChild<QWidget *>(QStringLiteral("ResultPanel"))->width() - 973) / 2 - 10);
     }
 };
 

@@ -43,7 +43,7 @@ class MergeAbbreviationTest : public QObject {
         return form;
     }
     static QString mainText(TWPForm &form) {
-        return TWpDocument::plainText(form.ResultBox->document().main());
+        return TWpDocument::plainText(form.ResultBox()->document().main());
     }
 
 private slots:
@@ -111,10 +111,11 @@ private slots:
         QCOMPARE(mainText(*form),
                  QStringLiteral("Name: Smith given   title Mrs\r1 High St/Leeds LS1/ / /R/1/") + unknown +
                      '/' + unknown + QStringLiteral("\rResult: Enter result and   and   end <<open"));
-        QCOMPARE(form->ResultBox->document().header()->toPlainText(), QStringLiteral("Patient Smith Smith"));
-        QCOMPARE(form->ResultBox->document().footer()->toPlainText(), QStringLiteral("Request R/1  "));
+        QCOMPARE(form->ResultBox()->document().header()->toPlainText(),
+                 QStringLiteral("Patient Smith Smith"));
+        QCOMPARE(form->ResultBox()->document().footer()->toPlainText(), QStringLiteral("Request R/1  "));
         // The prompt is a changeable placeholder; the values of the header are fixed.
-        TWpDocument &doc = form->ResultBox->document();
+        TWpDocument &doc = form->ResultBox()->document();
         const int prompt = TWpDocument::fieldIdAt(doc.main(), mainText(*form).indexOf("Enter result") + 1);
         QVERIFY(prompt != 0);
         QCOMPARE(doc.fieldTable().value(prompt).data, PlaceholderFieldData);
@@ -128,7 +129,7 @@ private slots:
     void abbreviationTableMarks() {
         RecordingMessages shown;
         auto form = open(shown, "KX_TEMPLATE~LH1^KX_REQCODE~R/2^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~.");
-        TWpTextControl *box = form->ResultBox;
+        TWpTextControl *box = form->ResultBox();
         box->setSelStart(0);
         QVERIFY(box->InsertTable(2, 2) > 0);
         box->setSelStart(box->TableStart(box->TableIds().first()) + 1);
@@ -157,7 +158,7 @@ private slots:
         RecordingMessages shown;
         auto form = open(shown, "KX_TEMPLATE~LH1^KX_REQCODE~R/3^KX_PROCCODE~P1^KX_PATCODE~9"
                                 "^KX_EXTRADATA~x|lft|liver function^KX_RESULTTEXT~Plain {bold{ text");
-        TWpTextControl *box = form->ResultBox;
+        TWpTextControl *box = form->ResultBox();
         // No selection: nothing is asked.
         box->setSelLength(0);
         form->Addabbreviation1Click(1);
@@ -212,7 +213,7 @@ private slots:
             open(shown, "KX_TEMPLATE~LH1^KX_REQCODE~R/4^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Seen:");
         auto *list = form->findChild<QListWidget *>("abrevlistbox");
         list->setCurrentRow(0);
-        form->ResultBox->setSelStart(form->ResultBox->Text().size());
+        form->ResultBox()->setSelStart(form->ResultBox()->Text().size());
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(mainText(*form), QStringLiteral("Seen:No abnormality detected"));
         list->setCurrentRow(1);

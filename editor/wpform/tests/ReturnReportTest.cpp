@@ -93,12 +93,12 @@ class ReturnReportTest : public QObject {
     }
 
     static void type(TWPForm &form, const QString &text) {
-        form.ResultBox->setSelStart(form.ResultBox->Text().size());
-        form.ResultBox->setSelText(text);
+        form.ResultBox()->setSelStart(form.ResultBox()->Text().size());
+        form.ResultBox()->setSelText(text);
     }
-    static void key(TWPForm &form, Qt::Key k) { QTest::keyClick(form.ResultBox->editor(), k); }
+    static void key(TWPForm &form, Qt::Key k) { QTest::keyClick(form.ResultBox()->editor(), k); }
     static QString mainText(TWPForm &form) {
-        return TWpDocument::plainText(form.ResultBox->document().main());
+        return TWpDocument::plainText(form.ResultBox()->document().main());
     }
 
 private slots:
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(e->form->isVisible());
         QVERIFY(e->form->ReportChanged);
         QCOMPARE(mainText(*e->form), QStringLiteral("Liver normal."));
-        QCOMPARE(e->form->ResultBox->document().header()->toPlainText(),
+        QCOMPARE(e->form->ResultBox()->document().header()->toPlainText(),
                  QStringLiteral("Pathology Department"));
 
         // The next report of the run keeps the same last-report name.
@@ -248,8 +248,8 @@ private slots:
             QCOMPARE(e->link.sends.size(), before);
             QVERIFY2(e->form->ReportChanged, c.name);
             QCOMPARE(mainText(*e->form), QStringLiteral("Liver normal. Edited."));
-            QCOMPARE(e->form->ResultBox->SelLength(), 0);
-            QCOMPARE(e->form->ResultBox->document().header()->toPlainText(),
+            QCOMPARE(e->form->ResultBox()->SelLength(), 0);
+            QCOMPARE(e->form->ResultBox()->document().header()->toPlainText(),
                      QStringLiteral("Pathology Department"));
             QCOMPARE(e->finished->count(), 0);
         }
@@ -282,7 +282,7 @@ private slots:
             QVERIFY(e->link.sends.isEmpty());
             QVERIFY(!e->queue.ResultTransferActive());
             QCOMPARE(mainText(form), QStringLiteral("Liver normal. Edited."));
-            QCOMPARE(form.ResultBox->document().header()->toPlainText(),
+            QCOMPARE(form.ResultBox()->document().header()->toPlainText(),
                      QStringLiteral("Pathology Department"));
             QVERIFY(form.ReportChanged);
             QVERIFY(!form.AbandonReport);
@@ -309,7 +309,8 @@ private slots:
         QVERIFY(!e->form->ReportChanged);
         key(*e->form, Qt::Key_Escape);
         QCOMPARE(e->finished->count(), 1);
-        QCOMPARE(e->form->PATIENTStatic->text(), TWPForm::NoTemplateText);
+        QCOMPARE(e->form->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
+                 TWPForm::NoTemplateText);
         QVERIFY(e->link.sends.isEmpty());
     }
 
