@@ -137,14 +137,15 @@ public:
     bool PlaySelectedDictation();
     bool BtnInsTextClick();
     bool InsertAudioPlaceholder();
-    // Keys of the text control: F10 returns (saves the template in template editing), ESC leaves, F2 expands.
+    // Keys of the report's editing area: F10 returns (saves the template in template editing), ESC
+    // leaves, F2 expands.
     void ResultBoxKeyDown(int &key, Qt::KeyboardModifiers shift);
     // The host failed or lost the upload: the last saved copy is loaded again, shown and flagged as
     // changed, so that the user returns it again. False (the editor untouched) when there is none.
     bool ReloadLastReport();
     // The recovery copy of the open report: "recover." + request and procedure code + ".txc".
     QString RecoveryFilePath() const;
-    // The report's text control, for what works on the document beside the editor.
+    // The report's editing area, for what works on the document beside the editor.
     orva::richtext::TWpTextControl *ResultBox() const { return m_resultBox; }
 
     QByteArray ReceivedReportText;
