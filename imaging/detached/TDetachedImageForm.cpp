@@ -4,7 +4,6 @@
 #include "common/HostText.h"
 #include "common/Trace.h"
 #include "common/WaitCursor.h"
-#include "imaging/core/ErrorInvalid.h"
 #include "imaging/detached/TdlgOpenImage.h"
 #include "imaging/doctoolbar/TVisDocImageToolbar.h"
 #include "imaging/docview/DocGlyphs.h"
@@ -70,6 +69,7 @@ TDetachedImageForm::TDetachedImageForm(TDetachedImageHost &host, QWidget *owner)
     m_viewer->SetMagnifyYOffset(2);
     m_viewer->SetMagnifyScale(200);
     m_viewer->SetMessages(&m_host.Messages());
+    m_viewer->SetDialogs(&m_viewerDialogs);
     // With the tools offered, marks drawn on a page are kept beside its file and shown again.
     m_viewer->SetAutoSaveAnno(m_host.ImageTools());
     m_viewer->SetAutoLoadAnno(m_host.ImageTools());
@@ -281,10 +281,21 @@ bool TDetachedImageForm::ShowSelectedFile() {
     const QString file = item.File;
     const QString extension =
         QLatin1Char('.') + (item.Record ? item.Record->Extension : QFileInfo(file).suffix()).toLower();
+    // The viewer has said what went wrong in its own way; here the panels go blank, and so does the
+    // picture: the file before must not stand under the name of this one.
+    const auto notShown = [&](const QString &reason) {
+        ORVA_TRACE(QStringLiteral("detached image not shown"), file + QStringLiteral(": ") + reason);
+        clearPanels();
+        m_viewer->ClearImage();
+        return false;
+    };
     try {
         const WaitCursor busy;
+        QString error;
         if (extension == QLatin1String(".tif") || extension == QLatin1String(".tiff")) {
-            m_viewer->LoadTiffPage(file, 0, 24, 100, S_Gray_Anti_256);
+            if (!m_viewer->LoadTiffPage(file, 0, 24, 100, S_Gray_Anti_256, &error)) {
+                return notShown(error);
+            }
         } else {
             m_viewer->LoadImageFile(file, lAutoMatic, false);
         }
@@ -297,13 +308,7 @@ bool TDetachedImageForm::ShowSelectedFile() {
         m_shownIndex = index;
         return true;
     } catch (const std::exception &e) {
-        // The viewer has said what went wrong in its own way; here the panels go blank, and so does
-        // the picture: the file before must not stand under the name of this one.
-        ORVA_TRACE(QStringLiteral("detached image not shown"),
-                   file + QStringLiteral(": ") + QString::fromUtf8(e.what()));
-        clearPanels();
-        m_viewer->ClearImage();
-        return false;
+        return notShown(QString::fromUtf8(e.what()));
     }
 }
 
@@ -389,16 +394,17 @@ void TDetachedImageForm::PrintCurrentImage() {
     const QSize size =
         DocViewGeometry::FitInside(QSize(m_viewer->ImageWidth(), m_viewer->ImageHeight()), page);
     m_viewer->SetPrintScaleDoc(m_viewer->ScaleDoc());
-    try {
+    QString error;
+    bool printed = false;
+    {
         const WaitCursor busy;
         // A negative print inverts a copy: the picture on the screen is never touched, even when
         // printing fails half way.
-        if (!m_viewer->PrintImage(m_printer, 0, 0, size.width(), size.height(),
-                                  m_host.InvertDetachedPrint())) {
-            reportFailure(QStringLiteral("The image could not be printed."));
-        }
-    } catch (const ErrorInvalid &e) {
-        reportFailure(e.message());
+        printed = m_viewer->PrintImage(m_printer, 0, 0, size.width(), size.height(),
+                                       m_host.InvertDetachedPrint(), &error);
+    }
+    if (!printed) {
+        reportFailure(error.isEmpty() ? QStringLiteral("The image could not be printed.") : error);
     }
 }
 

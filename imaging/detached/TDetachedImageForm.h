@@ -7,6 +7,7 @@
 #include "imaging/detached/DetachedImageLogic.h"
 #include "imaging/detached/TDetachedImageHost.h"
 #include "imaging/detachedkeys/TImageKeyTarget.h"
+#include "imaging/docforms/DocumentDialogBox.h"
 #include "imaging/imagelist/ImageList.h"
 
 #include <QByteArray>
@@ -101,6 +102,8 @@ private:
     QToolButton *m_prevButton = nullptr;
     QToolButton *m_nextButton = nullptr;
     VisDocumentImage *m_viewer = nullptr;
+    // Opens the effects, tag editor and scan options the viewer asks for.
+    TDocumentDialogBox m_viewerDialogs;
     std::array<QLabel *, 6> m_panels{};
     QAction *m_prevFile = nullptr;
     QAction *m_nextFile = nullptr;

@@ -24,6 +24,17 @@
 
 namespace orva::imaging {
 
+namespace {
+
+// The viewer answers a failure with the user's message; the press then fails with it.
+void raiseIfFailed(const QString &error) {
+    if (!error.isEmpty()) {
+        throw ErrorInvalid(error);
+    }
+}
+
+} // namespace
+
 // ---- the button -----------------------------------------------------------------------------------
 
 TVisTBButton::TVisTBButton(TVisTbBtn index, TVisDocImageToolbar *toolbar)
@@ -277,6 +288,7 @@ void TVisDocImageToolbar::executeButton(TVisTbBtn button) {
 
 void TVisDocImageToolbar::runAction(TVisTbBtn button) {
     VisDocumentImage &v = *m_viewer;
+    QString error;
     switch (button) {
     case ibdocOpen:
         open();
@@ -327,48 +339,49 @@ void TVisDocImageToolbar::runAction(TVisTbBtn button) {
         v.PasteFromClipboard();
         break;
     case ibdocEditTags:
-        v.EditTags();
+        v.EditTags(&error);
         break;
     case ibdocInvert:
-        v.Invert();
+        v.Invert(&error);
         break;
     case ibdocRotate90:
-        v.Rotate(qRgb(255, 255, 255), -90);
+        v.Rotate(qRgb(255, 255, 255), -90, &error);
         break;
     case ibdocRotate180:
-        v.Rotate(qRgb(255, 255, 255), 180);
+        v.Rotate(qRgb(255, 255, 255), 180, &error);
         break;
     case ibdocDeskew:
-        v.Deskew(0);
+        v.Deskew(0, &error);
         break;
     case ibdocRemoveBorder:
-        v.RemoveBorder(0);
+        v.RemoveBorder(0, &error);
         break;
     case ibdocEffects:
-        v.ShowEffects();
+        v.ShowEffects(&error);
         break;
     case ibdocFirst:
-        v.FirstPage();
+        v.FirstPage(&error);
         break;
     case ibdocPrior:
-        v.PriorPage();
+        v.PriorPage(&error);
         break;
     case ibdocNext:
-        v.NextPage();
+        v.NextPage(&error);
         break;
     case ibdocLast:
-        v.LastPage();
+        v.LastPage(&error);
         break;
     case ibdocDelete:
         deletePage();
         break;
     case ibdocPack:
-        v.PackTiff();
+        v.PackTiff(&error);
         break;
     case ibdocUpdate:
-        v.ReplacePage();
+        v.ReplacePage(&error);
         break;
     }
+    raiseIfFailed(error);
 }
 
 void TVisDocImageToolbar::tell(const QString &text) {
@@ -398,7 +411,9 @@ void TVisDocImageToolbar::open() {
     if (info.type.toUpper() == QLatin1String("TIFF")) {
         // The page at its own depth: a colour or gray page read at 1 bit would be dithered, and
         // saved or updated that way.
-        m_viewer->LoadTiff(file, page, 0);
+        QString error;
+        m_viewer->LoadTiff(file, page, 0, &error);
+        raiseIfFailed(error);
     } else {
         m_viewer->LoadImageFile(file, lAutoMatic, false);
     }
@@ -416,7 +431,9 @@ void TVisDocImageToolbar::save() {
     // The dialog has asked whether an existing file may be replaced: the picture becomes the file.
     if (MMSaveDialog(this, file)) {
         const WaitCursor busy;
-        m_viewer->SaveTiffPicture(file);
+        QString error;
+        m_viewer->SaveTiffPicture(file, &error);
+        raiseIfFailed(error);
     }
 }
 
@@ -434,15 +451,18 @@ void TVisDocImageToolbar::print() {
         return;
     }
     const WaitCursor busy;
+    QString error;
     if (options.ImageSize()) {
-        m_viewer->PrintImage(*m_printer, 0, 0, 0, 0);
+        m_viewer->PrintImage(*m_printer, 0, 0, 0, 0, false, &error);
+        raiseIfFailed(error);
         return;
     }
     // "Paper Size": as large as the page allows with the picture's shape kept.
     const QSize page = m_printer->pageLayout().paintRectPixels(m_printer->resolution()).size();
     const QSize size =
         DocViewGeometry::FitInside(QSize(m_viewer->ImageWidth(), m_viewer->ImageHeight()), page);
-    m_viewer->PrintImage(*m_printer, 0, 0, size.width(), size.height());
+    m_viewer->PrintImage(*m_printer, 0, 0, size.width(), size.height(), false, &error);
+    raiseIfFailed(error);
 }
 
 void TVisDocImageToolbar::scanPages() {
@@ -475,7 +495,9 @@ void TVisDocImageToolbar::deletePage() {
             return;
         }
     }
-    m_viewer->DeleteCurrentPage();
+    QString error;
+    m_viewer->DeleteCurrentPage(&error);
+    raiseIfFailed(error);
 }
 
 // ---- layout and keys ------------------------------------------------------------------------------

@@ -7,10 +7,7 @@
 #include "common/Trace.h"
 #include "common/UserMessages.h"
 #include "common/WaitCursor.h"
-#include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
-#include "imaging/docforms/ScanDialogs.h"
-#include "imaging/docforms/TTifTagEdit.h"
 #include "imaging/docview/DocGlyphs.h"
 #include "imaging/docview/DocRender.h"
 #include "imaging/docview/DocViewGeometry.h"
@@ -21,11 +18,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -119,12 +114,12 @@ private:
     bool m_entered;
 };
 
-void invertDib(DibBlock &dib) {
+bool invertDib(DibBlock &dib, QString *error) {
     if (dib.bitCount() == 1) {
         InvertBits(dib.bits(), dib.imageBytes());
-    } else if (!SpVisInvert(dib)) {
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+        return true;
     }
+    return SpVisInvert(dib) || failWith(error, ErrorInvalidText::InputImageEmpty());
 }
 
 } // namespace
@@ -189,8 +184,7 @@ VisDocumentImage::~VisDocumentImage() {
 }
 
 QString VisDocumentImage::askAnnoText(const QString &current) {
-    return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"), QStringLiteral("Note text:"),
-                                          current);
+    return m_dialogs ? m_dialogs->AskAnnoText(this, current) : QString();
 }
 
 void VisDocumentImage::DoProgress(std::int16_t percent, const QString &message, bool &cancel) {
@@ -208,23 +202,20 @@ void VisDocumentImage::notify() {
     emit stateChanged(this);
 }
 
-void VisDocumentImage::requireImage() const {
-    if (!HasImage()) {
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
-    }
+bool VisDocumentImage::requireImage(QString *error) const {
+    return HasImage() || failWith(error, ErrorInvalidText::InputImageEmpty());
 }
 
-void VisDocumentImage::requireFile() const {
-    if (!fileExists(m_fileName)) {
-        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
-    }
+bool VisDocumentImage::requireFile(QString *error) const {
+    return fileExists(m_fileName) || failWith(error, ErrorInvalidText::InputFilenameNotValid());
 }
 
-void VisDocumentImage::requireSource() const {
+bool VisDocumentImage::requireSource(QString *error) const {
     if (m_fromStream ? m_stream.empty() : !fileExists(m_fileName)) {
-        throw ErrorInvalid(m_fromStream ? ErrorInvalidText::StreamNilOrEmpty()
-                                        : ErrorInvalidText::InputFilenameNotValid());
+        return failWith(error, m_fromStream ? ErrorInvalidText::StreamNilOrEmpty()
+                                            : ErrorInvalidText::InputFilenameNotValid());
     }
+    return true;
 }
 
 int VisDocumentImage::readBits() const {
@@ -241,57 +232,63 @@ void VisDocumentImage::reportLibraryFailure() {
 
 // ---- loading --------------------------------------------------------------------------------------
 
-void VisDocumentImage::LoadTiff(const QString &file, int page, int bits) {
+bool VisDocumentImage::LoadTiff(const QString &file, int page, int bits, QString *error) {
     std::unique_ptr<lib::ReadAhead> ahead;
     const std::optional<Fetched> fetched = fetch(file, m_shareWaitMs, ahead);
     if (!fetched) {
-        return;
+        return true;
     }
     if (!fetched->isFile) {
-        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
+        return failWith(error, ErrorInvalidText::InputFilenameNotValid());
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
-        return;
+        return true;
     }
     leaveAnnotations();
     m_fileName = file;
     m_fromStream = false;
     m_stream.clear();
-    readPage(page, bits);
+    if (!readPage(page, bits, error)) {
+        return false;
+    }
     enterAnnotations();
+    return true;
 }
 
-void VisDocumentImage::LoadTiffPage(const QString &file, int page, int bits, double percent,
-                                    TScaleToGray mode) {
+bool VisDocumentImage::LoadTiffPage(const QString &file, int page, int bits, double percent,
+                                    TScaleToGray mode, QString *error) {
     // The scale is taken before the page is read, so the picture is shown (and its gray copy made)
     // once, at the scale asked for.
     m_scalePercent = ClampScalePercent(percent);
     m_scaleDoc = mode;
-    LoadTiff(file, page, bits);
+    return LoadTiff(file, page, bits, error);
 }
 
-void VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, int bits) {
+bool VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, int bits, QString *error) {
     if (stream.isEmpty()) {
-        throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
+        return failWith(error, ErrorInvalidText::StreamNilOrEmpty());
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
-        return;
+        return true;
     }
     leaveAnnotations();
     m_stream.assign(reinterpret_cast<const std::uint8_t *>(stream.constData()),
                     reinterpret_cast<const std::uint8_t *>(stream.constData()) + stream.size());
     m_fromStream = true;
     m_fileName = QStringLiteral("STREAM");
-    readPage(page, bits);
+    if (!readPage(page, bits, error)) {
+        return false;
+    }
     enterAnnotations();
+    return true;
 }
 
-void VisDocumentImage::readPage(int page, int bits) {
+bool VisDocumentImage::readPage(int page, int bits, QString *error) {
     std::unique_ptr<lib::ReadAhead> ahead;
     if (!m_fromStream && !fetch(m_fileName, m_shareWaitMs, ahead)) {
-        return;
+        return true;
     }
     {
         const PaintHold hold(*this);
@@ -307,7 +304,9 @@ void VisDocumentImage::readPage(int page, int bits) {
             m_tiffPageCount = 0;
             SetTiffPage(page);
             takePage(std::move(dib));
-            ReadTiffInfo();
+            if (!ReadTiffInfo(error)) {
+                return false;
+            }
             // The picture's own form is the page's, whatever depth it was read at for the screen.
             m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
             m_pictureCompression = m_info.Attributes.compressionCode;
@@ -324,6 +323,7 @@ void VisDocumentImage::readPage(int page, int bits) {
     applyAutoSize();
     updateScrollRanges();
     viewport()->update();
+    return true;
 }
 
 void VisDocumentImage::takePage(DibBlock page) {
@@ -437,30 +437,32 @@ int VisDocumentImage::LoadImageFileBits(TLoadResolution resolution) {
     return 0;
 }
 
-void VisDocumentImage::ReadTiffInfo() {
+bool VisDocumentImage::ReadTiffInfo(QString *error) {
     TTiffInfo info;
     qint64 size = 0;
     if (m_fromStream) {
         if (m_stream.empty()) {
-            throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
+            return failWith(error, ErrorInvalidText::StreamNilOrEmpty());
         }
         if (!DllGetInfoStream(m_stream, m_tiffPage, info)) {
-            throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
+            return failWith(error, ErrorInvalidText::NoFileInfo());
         }
         size = static_cast<qint64>(m_stream.size());
     } else {
-        requireFile();
+        if (!requireFile(error)) {
+            return false;
+        }
         if (const orva::imageio::Bytes *bytes = readAhead(m_fileName)) {
             size = static_cast<qint64>(bytes->size());
         } else {
             QFile f(LocalPath::toLocalPath(m_fileName));
             if (!f.open(QIODevice::ReadOnly)) {
-                throw ErrorInvalid(ErrorInvalidText::NoFileSize());
+                return failWith(error, ErrorInvalidText::NoFileSize());
             }
             size = f.size();
         }
         if (!DllGetInfo(m_fileName, m_tiffPage, info)) {
-            throw ErrorInvalid(ErrorInvalidText::NoFileInfo());
+            return failWith(error, ErrorInvalidText::NoFileInfo());
         }
     }
     m_tiffPageCount = info.pages;
@@ -475,6 +477,7 @@ void VisDocumentImage::ReadTiffInfo() {
     if (OnInfo) {
         OnInfo(this, m_info);
     }
+    return true;
 }
 
 TTiffSource VisDocumentImage::source() {
@@ -492,46 +495,49 @@ void VisDocumentImage::SetTiffPage(int page) {
     m_tiffPage = page;
 }
 
-bool VisDocumentImage::GoToPage(int page) {
+bool VisDocumentImage::GoToPage(int page, QString *error) {
     if (m_tiffPageCount <= 0 || page < 0 || page >= m_tiffPageCount) {
         return false;
     }
-    if (!m_fromStream) {
-        requireFile();
+    if (!m_fromStream && !requireFile(error)) {
+        return false;
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
-    readPage(page, readBits());
-    return HasImage() && m_tiffPage == page;
+    return readPage(page, readBits(), error) && HasImage() && m_tiffPage == page;
 }
 
-bool VisDocumentImage::movePage(int page) {
+bool VisDocumentImage::movePage(int page, QString *error) {
     if (page == m_tiffPage || page < 0 || page >= m_tiffPageCount || m_busy) {
         return false;
     }
     leaveAnnotations();
-    const bool moved = GoToPage(page);
+    QString failure;
+    const bool moved = GoToPage(page, &failure);
+    if (!failure.isEmpty()) {
+        return failWith(error, failure);
+    }
     enterAnnotations();
     notify();
     return moved;
 }
 
-bool VisDocumentImage::NextPage() {
-    return m_tiffPage < m_tiffPageCount - 1 && movePage(m_tiffPage + 1);
+bool VisDocumentImage::NextPage(QString *error) {
+    return m_tiffPage < m_tiffPageCount - 1 && movePage(m_tiffPage + 1, error);
 }
 
-bool VisDocumentImage::PriorPage() {
-    return m_tiffPage > 0 && movePage(m_tiffPage - 1);
+bool VisDocumentImage::PriorPage(QString *error) {
+    return m_tiffPage > 0 && movePage(m_tiffPage - 1, error);
 }
 
-bool VisDocumentImage::FirstPage() {
-    return movePage(0);
+bool VisDocumentImage::FirstPage(QString *error) {
+    return movePage(0, error);
 }
 
-bool VisDocumentImage::LastPage() {
-    return movePage(m_tiffPageCount - 1);
+bool VisDocumentImage::LastPage(QString *error) {
+    return movePage(m_tiffPageCount - 1, error);
 }
 
 // ---- page writing, tags and scanning ---------------------------------------------------------------
@@ -540,25 +546,29 @@ void VisDocumentImage::SetScanFileName(const QString &name) {
     ScanFileName = name;
 }
 
-bool VisDocumentImage::writeFailed() {
+bool VisDocumentImage::writeFailed(QString *error) {
     if (!OnVislibError) {
-        throw ErrorInvalid(LastErrorText());
+        return failWith(error, LastErrorText());
     }
     OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
     return false;
 }
 
-void VisDocumentImage::reloadAfterWrite(int page) {
-    ReadTiffInfo();
-    if (m_tiffPageCount > 0) {
-        readPage(std::clamp(page, 0, m_tiffPageCount - 1), readBits());
-    } else {
-        ReadTags();
+bool VisDocumentImage::reloadAfterWrite(int page, QString *error) {
+    if (!ReadTiffInfo(error)) {
+        return false;
     }
+    if (m_tiffPageCount > 0) {
+        return readPage(std::clamp(page, 0, m_tiffPageCount - 1), readBits(), error);
+    }
+    ReadTags();
+    return true;
 }
 
-bool VisDocumentImage::DeletePage(int page) {
-    requireSource();
+bool VisDocumentImage::DeletePage(int page, QString *error) {
+    if (!requireSource(error)) {
+        return false;
+    }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
@@ -571,26 +581,33 @@ bool VisDocumentImage::DeletePage(int page) {
     int pageCount = m_tiffPageCount;
     if (!DeleteTiffPage(source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
         enterAnnotations();
-        return writeFailed();
+        return writeFailed(error);
     }
     if (!anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
     }
     m_tiffPage = showPage;
-    reloadAfterWrite(showPage);
+    if (!reloadAfterWrite(showPage, error)) {
+        return false;
+    }
     enterAnnotations();
     return true;
 }
 
-bool VisDocumentImage::DeleteCurrentPage() {
-    const bool deleted = DeletePage(m_tiffPage);
+bool VisDocumentImage::DeleteCurrentPage(QString *error) {
+    QString failure;
+    const bool deleted = DeletePage(m_tiffPage, &failure);
+    if (!failure.isEmpty()) {
+        return failWith(error, failure);
+    }
     notify();
     return deleted;
 }
 
-bool VisDocumentImage::ReplacePage() {
-    requireImage();
-    requireSource();
+bool VisDocumentImage::ReplacePage(QString *error) {
+    if (!requireImage(error) || !requireSource(error)) {
+        return false;
+    }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
@@ -601,16 +618,19 @@ bool VisDocumentImage::ReplacePage() {
     const int stored = m_info.Attributes.bitsPerPixel;
     const int bits = stored > 0 ? TiffStoredBits(stored) : PictureBits();
     if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TTiffCode::KeepPage(), bits, this)) {
-        return writeFailed();
+        return writeFailed(error);
     }
-    ReadTiffInfo();
+    if (!ReadTiffInfo(error)) {
+        return false;
+    }
     ReadTags();
     notify();
     return true;
 }
 
-bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode) {
-    return saveTiff(file, percent, bits, mode, m_tifSaveOptions, TifSaveCompress);
+bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
+                                QString *error) {
+    return saveTiff(file, percent, bits, mode, m_tifSaveOptions, TifSaveCompress, error);
 }
 
 int VisDocumentImage::PictureBits() const {
@@ -632,21 +652,23 @@ TTiffCode VisDocumentImage::PictureCompression(int bits) const {
         orva::imageio::tiffCompressionValid(chosen, bits) ? chosen : std::uint16_t{orva::imageio::TiffLzw});
 }
 
-bool VisDocumentImage::SaveTiffPicture(const QString &file) {
+bool VisDocumentImage::SaveTiffPicture(const QString &file, QString *error) {
     const int bits = PictureBits();
-    return saveTiff(file, 100, bits, S_Gray_None, tiffReplace, PictureCompression(bits));
+    return saveTiff(file, 100, bits, S_Gray_None, tiffReplace, PictureCompression(bits), error);
 }
 
 bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
-                                TTifSaveOpt option, TTiffCode compression) {
-    requireImage();
+                                TTifSaveOpt option, TTiffCode compression, QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
     DibBlock scaled = GetScaledDib(percent, mode);
     if (scaled.isNull()) {
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+        return failWith(error, ErrorInvalidText::InputImageEmpty());
     }
     leaveAnnotations();
     // The file written becomes the viewer's; its annotation file follows the new name. A write
@@ -672,7 +694,7 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
         m_fromStream = previousFromStream;
         m_stream = previousStream;
         enterAnnotations();
-        return writeFailed();
+        return writeFailed(error);
     }
     if (option == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
@@ -682,7 +704,9 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
                         : option == tiffInsert ? std::clamp(m_tifInsertAt, 0, pageCount - 1)
                                                : 0;
     m_tiffPage = std::max(0, written);
-    ReadTiffInfo();
+    if (!ReadTiffInfo(error)) {
+        return false;
+    }
     ReadTags();
     m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
     m_pictureCompression = m_info.Attributes.compressionCode;
@@ -694,38 +718,49 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     return true;
 }
 
-bool VisDocumentImage::PackTiff() {
-    requireSource();
+bool VisDocumentImage::PackTiff(QString *error) {
+    if (!requireSource(error)) {
+        return false;
+    }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
     caption(QStringLiteral("Packing ") + m_fileName);
     if (!PackTiffSource(source(), this)) {
-        return writeFailed();
+        return writeFailed(error);
     }
-    ReadTiffInfo();
+    if (!ReadTiffInfo(error)) {
+        return false;
+    }
     ReadTags();
     notify();
     return true;
 }
 
-bool VisDocumentImage::EditTags() {
-    requireSource();
+bool VisDocumentImage::EditTags(QString *error) {
+    if (!requireSource(error)) {
+        return false;
+    }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
+    if (!m_dialogs) {
+        ORVA_TRACE(QStringLiteral("tag editor"), QStringLiteral("no owner to show it"));
+        return false;
+    }
     bool resolutionChanged = false;
-    const bool written = orva::imaging::EditTags(this, source(), m_tiffPage, m_tags, resolutionChanged);
+    const bool written = m_dialogs->EditTags(this, source(), m_tiffPage, m_tags, resolutionChanged);
     if (!written) {
-        return writeFailed();
+        return writeFailed(error);
     }
     if (resolutionChanged && HasImage()) {
         // The picture in memory still has the old resolutions: read the page again, which squares
         // its pixels by the new ones.
-        readPage(m_tiffPage, readBits());
-        CorrectAspect(true);
+        if (!readPage(m_tiffPage, readBits(), error) || !CorrectAspect(true, error)) {
+            return false;
+        }
     }
     viewport()->update();
     notify();
@@ -757,7 +792,7 @@ bool VisDocumentImage::Scan(int pages) {
         if (!self) {
             return false;
         }
-        if (!EditScanOptions(self, settings)) {
+        if (!self->m_dialogs || !self->m_dialogs->EditScanOptions(self, settings)) {
             return false;
         }
         if (self) {
@@ -809,9 +844,12 @@ bool VisDocumentImage::Scan(int pages) {
     m_scanMessage = job.Cancelled() ? QString() : job.Message();
     m_scanJob.reset();
     m_busy = false;
-    if (!m_scannedFiles.isEmpty()) {
-        // The last page written is shown, read back from its file.
-        LoadTiff(m_scannedFiles.back(), 0, readBits());
+    if (QString failure;
+        !m_scannedFiles.isEmpty() && !LoadTiff(m_scannedFiles.back(), 0, readBits(), &failure)) {
+        // The last page written is shown, read back from its file; one gone meanwhile is why the
+        // scan failed.
+        m_scanMessage = failure;
+        return false;
     }
     notify();
     return ok;
@@ -861,8 +899,10 @@ QImage VisDocumentImage::GetBitmap() const {
     return bitmap;
 }
 
-DibBlock VisDocumentImage::GetScaledDib(double percent, TScaleToGray mode) const {
-    requireImage();
+DibBlock VisDocumentImage::GetScaledDib(double percent, TScaleToGray mode, QString *error) const {
+    if (!requireImage(error)) {
+        return {};
+    }
     const DibBlock &dib = *m_image.Dib();
     const QSize size = DisplaySize(QSize(dib.width(), dib.height()), percent);
     DibBlock out;
@@ -1092,11 +1132,14 @@ void VisDocumentImage::SetYResolution(int dpi) {
     }
 }
 
-void VisDocumentImage::CorrectAspect(bool force) {
-    requireImage();
+bool VisDocumentImage::CorrectAspect(bool force, QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     if (squarePixels(force)) {
         SetScaleDoc(m_scaleDoc);
     }
+    return true;
 }
 
 bool VisDocumentImage::squarePixels(bool force) {
@@ -1126,85 +1169,96 @@ bool VisDocumentImage::squarePixels(bool force) {
 
 // ---- image operations -----------------------------------------------------------------------------
 
-void VisDocumentImage::Invert() {
-    requireImage();
+bool VisDocumentImage::Invert(QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     caption(QStringLiteral("Inverting Image"));
-    invertDib(*m_image.Dib());
+    if (!invertDib(*m_image.Dib(), error)) {
+        return false;
+    }
     m_gray.SetDib(DibBlock());
     m_grayShown = false;
     imageChanged();
     SetScaleDoc(m_scaleDoc);
+    return true;
 }
 
-double VisDocumentImage::GetSkewAngle() {
-    requireImage();
+double VisDocumentImage::GetSkewAngle(QString *error) {
+    if (!requireImage(error)) {
+        return 0.0;
+    }
     caption(QStringLiteral("Deskewing Image "));
     return static_cast<double>(SpTDeskew(*m_image.Dib(), m_deskewSubsampling, m_deskewGrayValue,
                                          m_deskewLineRes, m_deskewAngleRes, m_deskewRange, progressData(),
                                          SpProgress));
 }
 
-void VisDocumentImage::Deskew(int fillChoice) {
-    const double angle = GetSkewAngle();
-    if (angle != 0.0) {
-        Rotate(fillChoice == 1 ? qRgb(0, 0, 0) : qRgb(255, 255, 255), -angle);
+bool VisDocumentImage::Deskew(int fillChoice, QString *error) {
+    if (!requireImage(error)) {
+        return false;
     }
+    const double angle = GetSkewAngle();
+    return angle == 0.0 || Rotate(fillChoice == 1 ? qRgb(0, 0, 0) : qRgb(255, 255, 255), -angle, error);
 }
 
-void VisDocumentImage::Rotate(QRgb fill, double angle) {
-    requireImage();
+bool VisDocumentImage::Rotate(QRgb fill, double angle, QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     caption(QStringLiteral("Rotating Image "));
     DibBlock copy = m_image.CopyDib();
-    if (!SpVisRotate(copy, 0, 0, 0, 0, angle, fill, progressData(), SpProgress)) {
-        return;
+    if (SpVisRotate(copy, 0, 0, 0, 0, angle, fill, progressData(), SpProgress)) {
+        SetImage(std::move(copy));
     }
-    SetImage(std::move(copy));
+    return true;
 }
 
-void VisDocumentImage::RemoveBorder(int value) {
-    requireImage();
+bool VisDocumentImage::RemoveBorder(int value, QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     caption(QStringLiteral("Removing Unwanted Border "));
     DibBlock copy = m_image.CopyDib();
-    if (!SpCropAutoDib(copy, value, progressData(), SpProgress)) {
-        return;
+    if (SpCropAutoDib(copy, value, progressData(), SpProgress)) {
+        SetImage(std::move(copy));
     }
-    SetImage(std::move(copy));
+    return true;
 }
 
-bool VisDocumentImage::ShowEffects() {
-    requireImage();
+bool VisDocumentImage::ShowEffects(QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     if (!m_messages) {
         ORVA_TRACE(QStringLiteral("effects dialog"), QStringLiteral("no message boxes to show it with"));
         return false;
     }
+    if (!m_dialogs) {
+        ORVA_TRACE(QStringLiteral("effects dialog"), QStringLiteral("no owner to show it"));
+        return false;
+    }
     QPointer<VisDocumentImage> self(this);
     auto replaced = std::make_shared<bool>(false);
-    QPointer<orva::effects::TEffectForm> form = orva::effects::TEffectForm::ShowEffects(
-        this, *m_messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
-            if (!self || result.isNull()) {
-                return;
-            }
-            {
-                const PaintHold hold(*self);
-                // The effects may have given the picture colours its page did not have.
-                self->m_pictureBits = 0;
-                self->m_image.SetDib(std::move(result));
-                self->m_gray.SetDib(DibBlock());
-                self->m_grayShown = false;
-                self->imageChanged();
-            }
-            self->SetScaleDoc(self->m_scaleDoc);
-            self->viewport()->update();
-            self->notify();
-            *replaced = true;
-        });
-    // The caller goes on only once the user has chosen: what it does next sees the new picture.
-    QEventLoop wait;
-    connect(form, &QDialog::finished, &wait, &QEventLoop::quit);
-    connect(form, &QObject::destroyed, &wait, &QEventLoop::quit);
-    if (form && form->isVisible()) {
-        wait.exec(QEventLoop::DialogExec);
-    }
+    m_dialogs->ShowEffects(this, *m_messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
+        if (!self || result.isNull()) {
+            return;
+        }
+        {
+            const PaintHold hold(*self);
+            // The effects may have given the picture colours its page did not have.
+            self->m_pictureBits = 0;
+            self->m_image.SetDib(std::move(result));
+            self->m_gray.SetDib(DibBlock());
+            self->m_grayShown = false;
+            self->imageChanged();
+        }
+        self->SetScaleDoc(self->m_scaleDoc);
+        self->viewport()->update();
+        self->notify();
+        *replaced = true;
+    });
+    // The owner returns once the user has chosen (this viewer may be gone by then).
     return *replaced;
 }
 
@@ -1465,8 +1519,11 @@ void VisDocumentImage::PasteFromClipboard() {
 
 // ---- printing -------------------------------------------------------------------------------------
 
-bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative) {
-    requireImage();
+bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative,
+                                  QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     if (!m_beginEndDoc) {
         ORVA_TRACE(QStringLiteral("print"), QStringLiteral("no open print job to draw on"));
         return false;
@@ -1475,21 +1532,24 @@ bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, in
     if (!painter.begin(&printer)) {
         return false;
     }
-    const bool ok = PrintImage(painter, x, y, width, height, negative);
+    const bool ok = PrintImage(painter, x, y, width, height, negative, error);
     return painter.end() && ok;
 }
 
-bool VisDocumentImage::PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative) {
-    requireImage();
+bool VisDocumentImage::PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative,
+                                  QString *error) {
+    if (!requireImage(error)) {
+        return false;
+    }
     if (!negative) {
-        return printDib(painter, *m_image.Dib(), x, y, width, height);
+        return printDib(painter, *m_image.Dib(), x, y, width, height, error);
     }
     DibBlock copy = m_image.CopyDib();
-    invertDib(copy);
-    return printDib(painter, copy, x, y, width, height);
+    return invertDib(copy, error) && printDib(painter, copy, x, y, width, height, error);
 }
 
-bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height) {
+bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height,
+                                QString *error) {
     if (width <= 0 || height <= 0) {
         // The picture's own size on paper: its resolution, or 100 dpi when it carries none.
         const QPaintDevice *device = painter.device();
@@ -1505,7 +1565,7 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
         const DibBlock gray = SpScaleToGray(dib, m_printScaleDoc, std::min(width, dib.width()),
                                             std::min(height, dib.height()), progressData(), SpProgress);
         if (gray.isNull() || !DibToBitmap(&gray, 0, 0, nullptr, picture)) {
-            throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+            return failWith(error, ErrorInvalidText::InputImageEmpty());
         }
     } else if (!DibToBitmap(&dib, 0, 0, nullptr, picture)) {
         return false;

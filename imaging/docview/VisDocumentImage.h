@@ -11,6 +11,7 @@
 #include "imaging/core/ScanJob.h"
 #include "imaging/core/TVisDib.h"
 #include "imaging/core/TiffPages.h"
+#include "imaging/docview/DocumentDialogs.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -70,19 +71,23 @@ public:
     ~VisDocumentImage() override;
 
     // ---- loading ----
-    // Raise ErrorInvalid "Input filename isn't valid" for a missing file; a page the library cannot
-    // read leaves no picture.
-    void LoadTiff(const QString &file, int page, int bits);
-    void LoadTiffPage(const QString &file, int page, int bits, double percent, TScaleToGray mode);
-    // Raises "Stream is nil or empty" for an empty block; the file name becomes "STREAM".
-    void LoadTiffFromStream(const QByteArray &stream, int page, int bits);
+    // The calls that can fail answer false and give the user's message in `error`; a false without
+    // a message (a refused write told to OnVislibError, a page out of range) has been dealt with.
+    // False with "Input filename isn't valid" for a missing file; a page the library cannot read
+    // leaves no picture and is no such failure (OnVislibError is told). A load refused while
+    // another runs, or given up on a share that does not answer, changes nothing.
+    bool LoadTiff(const QString &file, int page, int bits, QString *error = nullptr);
+    bool LoadTiffPage(const QString &file, int page, int bits, double percent, TScaleToGray mode,
+                      QString *error = nullptr);
+    // False with "Stream is nil or empty" for an empty block; the file name becomes "STREAM".
+    bool LoadTiffFromStream(const QByteArray &stream, int page, int bits, QString *error = nullptr);
     // A BMP, PNG, GIF, PCX, JPEG, PCD, TGA or EPS file by the type the library finds in it. A missing
     // or unreadable file leaves no picture (a previous picture never stays under the new name).
     void LoadImageFile(const QString &file, TLoadResolution resolution, bool dither);
     // Bits read for a resolution: lColorVga and lColor16 4, lMonoChrome 1, lColor256 8, lColorTrue 24,
     // lAutoMatic 0 (the file's own depth).
     static int LoadImageFileBits(TLoadResolution resolution);
-    void ReadTiffInfo();
+    bool ReadTiffInfo(QString *error = nullptr);
     void ReadTags();
     const TTiffTagList &TagList() const { return m_tags; }
     const TVisInfo &Info() const { return m_info; }
@@ -94,41 +99,42 @@ public:
     void SetTiffPage(int page);
     int PreviousTiffPage() const { return m_previousTiffPage; }
     int TiffPageCount() const { return m_tiffPageCount; }
-    virtual bool NextPage();
-    virtual bool PriorPage();
-    virtual bool FirstPage();
-    virtual bool LastPage();
-    // False for a page out of range or a picture without pages; raises "Input filename isn't valid"
+    virtual bool NextPage(QString *error = nullptr);
+    virtual bool PriorPage(QString *error = nullptr);
+    virtual bool FirstPage(QString *error = nullptr);
+    virtual bool LastPage(QString *error = nullptr);
+    // False for a page out of range or a picture without pages; with "Input filename isn't valid"
     // when the file has gone.
-    bool GoToPage(int page);
+    bool GoToPage(int page, QString *error = nullptr);
 
     // ---- page writing, tags and scanning ----
-    // Each answers false when the library refused (OnVislibError is told, or ErrorInvalid raised
-    // with the library's text when it is not assigned); the file is then as it was.
+    // Each answers false when the library refused (OnVislibError is told, or the library's text
+    // given in `error` when it is not assigned); the file is then as it was.
     // The scan target as given; each scan makes its numbered files from it under the scan folder.
     virtual void SetScanFileName(const QString &name);
-    virtual bool DeleteCurrentPage();
-    virtual bool DeletePage(int page);
-    virtual bool PackTiff();
+    virtual bool DeleteCurrentPage(QString *error = nullptr);
+    virtual bool DeletePage(int page, QString *error = nullptr);
+    virtual bool PackTiff(QString *error = nullptr);
     // Writes the picture over the current page at the depth and with the compression the page had
     // (Exif and the page's other descriptions kept); TifSaveCompress and ImageWriteRes are not used.
-    virtual bool ReplacePage();
+    virtual bool ReplacePage(QString *error = nullptr);
     TTifSaveOpt TifSaveOptions() const { return m_tifSaveOptions; }
     void SetTifSaveOptions(TTifSaveOpt value) { m_tifSaveOptions = value; }
     int TifInsertAt() const { return m_tifInsertAt; }
     void SetTifInsertAt(int value) { m_tifInsertAt = value; }
-    virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode);
+    virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
+                          QString *error = nullptr);
     // Writes the picture as the only page of file (replacing what was there) at its own depth, with
     // its page's compression (TifSaveCompress, else LZW, for a picture from no TIFF page or one that
     // compression cannot hold).
-    virtual bool SaveTiffPicture(const QString &file);
+    virtual bool SaveTiffPicture(const QString &file, QString *error = nullptr);
     // The depth the picture is kept at: its page's (or file's) as stored, whatever depth it was
     // read at for the screen; the picture's own after a paste, a scan display or the effects.
     int PictureBits() const;
     TTiffCode PictureCompression(int bits) const;
-    // The tag editor on the page's tags (a memory TIFF or a file); the picture is read again at
-    // square pixels when a resolution was written.
-    virtual bool EditTags();
+    // The owner's tag editor on the page's tags (a memory TIFF or a file); the picture is read
+    // again at square pixels when a resolution was written.
+    virtual bool EditTags(QString *error = nullptr);
     // Scans into ScanFileName's numbered files; the viewer shows the last page written. The
     // event loop runs meanwhile: the viewer takes no load until the scan ends, and a viewer
     // destroyed mid-scan stops it. False when refused, cancelled or failed; ScanMessage() says why.
@@ -152,7 +158,8 @@ public:
     void SetImage(DibBlock picture);
     virtual void ClearImage();
     QImage GetBitmap() const;
-    DibBlock GetScaledDib(double percent, TScaleToGray mode) const;
+    // A null picture with "Input image is empty" without a picture.
+    DibBlock GetScaledDib(double percent, TScaleToGray mode, QString *error = nullptr) const;
 
     // ---- display ----
     double ScalePercent() const { return m_scalePercent; }
@@ -179,23 +186,28 @@ public:
     int YResolution() const;
     void SetXResolution(int dpi);
     void SetYResolution(int dpi);
-    // Resamples to square pixels when the resolutions differ (or forced); raises "Input image is
-    // empty" without a picture.
-    void CorrectAspect(bool force);
+    // Resamples to square pixels when the resolutions differ (or forced); false with "Input image
+    // is empty" without a picture.
+    bool CorrectAspect(bool force, QString *error = nullptr);
 
-    // ---- image operations (each raises "Input image is empty" without a picture) ----
-    void Invert();
-    double GetSkewAngle();
+    // ---- image operations (each false, or an angle of 0, with "Input image is empty" without a
+    // picture) ----
+    bool Invert(QString *error = nullptr);
+    double GetSkewAngle(QString *error = nullptr);
     // Fill choice 1 fills with black, anything else with white.
-    void Deskew(int fillChoice);
-    void Rotate(QRgb fill, double angle);
-    void RemoveBorder(int value);
-    // Shows the effects dialog (window-modal) on a copy of the picture and returns once the user has
+    bool Deskew(int fillChoice, QString *error = nullptr);
+    bool Rotate(QRgb fill, double angle, QString *error = nullptr);
+    bool RemoveBorder(int value, QString *error = nullptr);
+    // Asks the owner for the effects dialog on a copy of the picture and returns once the user has
     // closed it: true when they closed it with OK and the result replaced the picture. The dialog
     // needs the user's message boxes (Messages).
-    bool ShowEffects();
+    bool ShowEffects(QString *error = nullptr);
     UserMessages *Messages() const { return m_messages; }
     void SetMessages(UserMessages *value) { m_messages = value; }
+    // Who opens the dialogs the viewer needs (effects, tag editor, scan options, note text); without
+    // one those calls show nothing. It outlives the viewer.
+    TDocumentDialogs *Dialogs() const { return m_dialogs; }
+    void SetDialogs(TDocumentDialogs *value) { m_dialogs = value; }
     std::int16_t DeskewSubsampling() const { return m_deskewSubsampling; }
     void SetDeskewSubsampling(std::int16_t value) { m_deskewSubsampling = value; }
     double DeskewRange() const { return m_deskewRange; }
@@ -237,9 +249,11 @@ public:
     // Prints the picture at (x, y) in printer pixels; a width or height of 0 or less prints it at
     // its own size (its resolution, 100 dpi when it has none). With P_Begin_End_Doc the print job is
     // opened and closed here. `negative` prints an inverted copy and leaves the shown picture alone.
-    bool PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative = false);
+    bool PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative = false,
+                    QString *error = nullptr);
     // The same onto a painter that is already open on the printer.
-    bool PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative = false);
+    bool PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative = false,
+                    QString *error = nullptr);
     bool P_Begin_End_Doc() const { return m_beginEndDoc; }
     void SetP_Begin_End_Doc(bool value) { m_beginEndDoc = value; }
     virtual void CopyToClipboard();
@@ -315,11 +329,11 @@ private:
     class PaintHold;
     // Asks the user for a note's text; empty leaves the note as it was.
     QString askAnnoText(const QString &current);
-    void readPage(int page, int bits);
+    bool readPage(int page, int bits, QString *error);
     bool saveTiff(const QString &file, double percent, int bits, TScaleToGray mode, TTifSaveOpt option,
-                  TTiffCode compression);
+                  TTiffCode compression, QString *error);
     // Leaves the current page for another: annotations saved, the page read, annotations loaded.
-    bool movePage(int page);
+    bool movePage(int page, QString *error);
     void takePage(DibBlock page);
     void dropImage();
     void imageChanged();
@@ -336,14 +350,14 @@ private:
     // marks are written to (see AnnotationFileToWrite).
     QString annoPicture() const;
     QString annoFileToWrite() const;
-    // A library write refused: told to OnVislibError, else raised with the library's text.
-    bool writeFailed();
+    // A library write refused: told to OnVislibError, else the library's text given in `error`.
+    bool writeFailed(QString *error);
     // After a page operation: the information, tags and shown page read again.
-    void reloadAfterWrite(int page);
-    void requireImage() const;
-    void requireFile() const;
+    bool reloadAfterWrite(int page, QString *error);
+    bool requireImage(QString *error) const;
+    bool requireFile(QString *error) const;
     // The file or memory image the page routines work on must be there.
-    void requireSource() const;
+    bool requireSource(QString *error) const;
     // The bits pages are read with (ImageReadRes on this display).
     int readBits() const;
     void reportLibraryFailure();
@@ -363,7 +377,8 @@ private:
     void toAnnotations(QMouseEvent *event);
     void hideMagnifier();
     QCursor cursorForMode() const;
-    bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height);
+    bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height,
+                  QString *error);
 
     int m_shareWaitMs = 10000;
     TTifSaveOpt m_tifSaveOptions = tiffAppend;
@@ -371,6 +386,7 @@ private:
     TScaleToGray m_printScaleDoc = S_Gray_None;
     bool m_autoCorrectDib = false;
     UserMessages *m_messages = nullptr;
+    TDocumentDialogs *m_dialogs = nullptr;
     std::int16_t m_deskewSubsampling = 1;
     double m_deskewRange = 90.0;
     double m_deskewAngleRes = 0.1;

@@ -269,6 +269,11 @@ void TMMFileDialog::previewFile(const QString &file) {
     }
     const orva::imageio::lib::ReadAhead ahead(local, fetched->data);
     const QString ext = fi.suffix().toUpper();
+    // Only the preview is cleared: the file stays chosen.
+    const auto previewFailed = [&](const QString &reason) {
+        ORVA_TRACE(QStringLiteral("preview failed"), file + QStringLiteral(": ") + reason);
+        clearPreview();
+    };
     try {
         // Clips go to the player without asking the picture library about them.
         if (!IsMediaExtension(ext)) {
@@ -276,7 +281,9 @@ void TMMFileDialog::previewFile(const QString &file) {
             if (DllFileInfo(file, info) && info.type.toUpper() == QLatin1String("TIFF")) {
                 TTiffInfo tiff;
                 DllGetInfo(file, 0, tiff);
-                showTiff(file, std::max(1, tiff.pages));
+                if (QString error; !showTiff(file, std::max(1, tiff.pages), &error)) {
+                    previewFailed(error);
+                }
                 return;
             }
         }
@@ -289,34 +296,38 @@ void TMMFileDialog::previewFile(const QString &file) {
         m_previewed = file;
         updatePageInfo();
     } catch (const std::exception &e) {
-        // Only the preview is cleared: the file stays chosen.
-        ORVA_TRACE(QStringLiteral("preview failed"),
-                   file + QStringLiteral(": ") + QString::fromUtf8(e.what()));
-        clearPreview();
+        previewFailed(QString::fromUtf8(e.what()));
     }
 }
 
-void TMMFileDialog::showTiff(const QString &file, int pageCount) {
+bool TMMFileDialog::showTiff(const QString &file, int pageCount, QString *error) {
     m_media->CloseMedia();
     m_media->Clear();
     m_tiffPage = ViewGeometry::ClampTiffPage(m_tiffPage, pageCount);
     m_stack->setCurrentIndex(0);
-    m_tiff->LoadTiff(file, m_tiffPage, 1);
+    if (!m_tiff->LoadTiff(file, m_tiffPage, 1, error)) {
+        return false;
+    }
     m_tiff->BestFit();
     m_previewed = file;
     updatePageInfo();
+    return true;
 }
 
 void TMMFileDialog::goToPage(int page) {
     if (m_previewed.isEmpty() || m_stack->currentIndex() != 0)
         return;
+    QString error;
     try {
-        if (m_tiff->GoToPage(page)) {
+        if (m_tiff->GoToPage(page, &error)) {
             m_tiffPage = m_tiff->TiffPage();
             m_tiff->BestFit();
         }
     } catch (const std::exception &e) {
-        ORVA_TRACE(QStringLiteral("preview page not shown"), QString::fromUtf8(e.what()));
+        error = QString::fromUtf8(e.what());
+    }
+    if (!error.isEmpty()) {
+        ORVA_TRACE(QStringLiteral("preview page not shown"), error);
         clearPreview();
         return;
     }

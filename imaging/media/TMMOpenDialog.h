@@ -72,7 +72,8 @@ protected:
 private:
     void clearPreview();
     void previewFile(const QString &file);
-    void showTiff(const QString &file, int pageCount);
+    // False with the viewer's message when the page could not be shown.
+    bool showTiff(const QString &file, int pageCount, QString *error);
     void updatePageInfo();
     void goToPage(int page);
     void applyHints();

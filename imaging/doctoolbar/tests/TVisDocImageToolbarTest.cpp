@@ -5,6 +5,7 @@
 #include "common/testing/RecordingMessages.h"
 #include "effects/dialog/TEffectForm.h"
 #include "imaging/core/ErrorInvalid.h"
+#include "imaging/docforms/DocumentDialogBox.h"
 #include "imaging/doctoolbar/TPrintOptionsDialog.h"
 #include "imaging/doctoolbar/TScanPagesDialog.h"
 #include "imaging/docview/tests/TiffFixtures.h"
@@ -41,9 +42,9 @@ public:
     int deleted = 0;
     int scanned = -1;
     bool failDelete = false;
-    bool DeleteCurrentPage() override {
+    bool DeleteCurrentPage(QString *error) override {
         if (failDelete) {
-            throw ErrorInvalid(QStringLiteral("Input image is empty"));
+            return failWith(error, QStringLiteral("Input image is empty"));
         }
         ++deleted;
         return true;
@@ -385,6 +386,8 @@ private slots:
         QVERIFY(QFile::copy(m_book, file));
         TVisDocImageToolbar t;
         VisDocumentImage v;
+        TDocumentDialogBox viewerDialogs;
+        v.SetDialogs(&viewerDialogs);
         t.SetDocumentImage(&v);
         v.LoadTiff(file, 0, 0);
         t.ConfirmDelete = false;
