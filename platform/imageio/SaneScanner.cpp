@@ -294,6 +294,12 @@ void worker(QString device, ScanSettings settings, Exchange &ex) {
     ex.changed.notify_all();
 }
 
+// Only the window thread runs the event loop; a scan from a worker just waits.
+void letEventsThrough() {
+    if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+        QCoreApplication::processEvents();
+}
+
 } // namespace
 
 QStringList scanDevices() {
@@ -321,20 +327,22 @@ std::int16_t scanPages(const QString &device, const ScanSettings &settings,
         ready.swap(ex.pages);
         const bool finished = ex.finished;
         lock.unlock();
-        for (DibBlock &page : ready)
+        for (DibBlock &page : ready) {
             if (!stopped && onPage && !onPage(std::move(page))) {
                 stopped = true;
                 ex.cancel = true;
             }
+            // Each page is painted, and a Cancel or a closed window seen, before the next page is
+            // handed over, even when the scanner delivered several at once.
+            letEventsThrough();
+        }
         if (finished)
             break;
         if (!stopped && !progress.step(ex.percent)) {
             stopped = true;
             ex.cancel = true;
         }
-        if (QCoreApplication::instance() &&
-            QThread::currentThread() == QCoreApplication::instance()->thread())
-            QCoreApplication::processEvents();
+        letEventsThrough();
     }
     thread.join();
     if (stopped)
