@@ -6,12 +6,21 @@
 
 #include <utility>
 
+std::unique_ptr<TUsbHidDevice> TUsbHidDevice::Create(const HidInterfaceInfo &info,
+                                                     TUsbHidDeviceController *controller, QString *error) {
+    const char *refused = info.DevicePath.isEmpty() ? "device cannot be opened"
+                          : !info.Identified        ? "device cannot be identified"
+                                                    : nullptr;
+    if (refused) {
+        if (error)
+            *error = QString::fromLatin1(refused);
+        return nullptr;
+    }
+    return std::unique_ptr<TUsbHidDevice>(new TUsbHidDevice(info, controller));
+}
+
 TUsbHidDevice::TUsbHidDevice(const HidInterfaceInfo &info, TUsbHidDeviceController *controller)
     : m_info(info), m_controller(controller) {
-    if (info.DevicePath.isEmpty())
-        throw EControllerError("device cannot be opened");
-    if (!info.Identified)
-        throw EControllerError("device cannot be identified");
     m_attributes = {info.VendorID, info.ProductID, info.VersionNumber};
     if (!controller)
         return;

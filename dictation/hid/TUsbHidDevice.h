@@ -11,17 +11,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 
 class TUsbHidDevice;
 class TUsbHidDeviceController;
 class TUsbHidDeviceReadThread;
-
-// Raised while enumerating for an interface that cannot be used; the controller leaves it out.
-class EControllerError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct THidAttributes {
     quint16 VendorID = 0;
@@ -42,9 +35,11 @@ public:
     static constexpr int kMinThreadSleepTime = 10;
     static constexpr int kMaxThreadSleepTime = 10000;
 
-    // Throws EControllerError "device cannot be opened" when the interface has no node, and
+    // The device of an interface; null for one that cannot be used, which the controller leaves
+    // out, with the reason in `error`: "device cannot be opened" when the interface has no node,
     // "device cannot be identified" when its ids are unknown.
-    TUsbHidDevice(const HidInterfaceInfo &info, TUsbHidDeviceController *controller);
+    static std::unique_ptr<TUsbHidDevice>
+    Create(const HidInterfaceInfo &info, TUsbHidDeviceController *controller, QString *error = nullptr);
     ~TUsbHidDevice();
     TUsbHidDevice(const TUsbHidDevice &) = delete;
     TUsbHidDevice &operator=(const TUsbHidDevice &) = delete;
@@ -78,6 +73,8 @@ public:
 
 private:
     friend class TUsbHidDeviceController;
+
+    TUsbHidDevice(const HidInterfaceInfo &info, TUsbHidDeviceController *controller);
 
     void startThread();
     void stopThread();

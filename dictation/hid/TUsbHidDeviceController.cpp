@@ -169,11 +169,11 @@ TUsbHidDeviceController::find(const TUsbHidDevice *device) {
 void TUsbHidDeviceController::checkDevices(bool forced) {
     std::vector<std::unique_ptr<TUsbHidDevice>> present;
     for (const HidInterfaceInfo &info : m_backend->EnumerateInterfaces()) {
-        try {
-            present.push_back(std::make_unique<TUsbHidDevice>(info, this));
-        } catch (const EControllerError &failure) {
-            qCDebug(orvaHid) << info.DeviceInstance << "left out:" << failure.what();
-        }
+        QString why;
+        if (std::unique_ptr<TUsbHidDevice> device = TUsbHidDevice::Create(info, this, &why))
+            present.push_back(std::move(device));
+        else
+            qCDebug(orvaHid) << info.DeviceInstance << "left out:" << qUtf8Printable(why);
     }
     const auto isPresent = [&present](const QString &instance) {
         return std::any_of(present.begin(), present.end(),

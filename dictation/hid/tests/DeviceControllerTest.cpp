@@ -86,8 +86,8 @@ TEST_F(DeviceControllerTest, UnusableInterfacesAreLeftOut) {
     noNode.DevicePath.clear();
     HidInterfaceInfo unknown = pedal("unknown");
     unknown.Identified = false;
-    EXPECT_THROW(TUsbHidDevice(noNode, nullptr), EControllerError);
-    EXPECT_THROW(TUsbHidDevice(unknown, nullptr), EControllerError);
+    EXPECT_EQ(TUsbHidDevice::Create(noNode, nullptr), nullptr);
+    EXPECT_EQ(TUsbHidDevice::Create(unknown, nullptr), nullptr);
 
     m_bus.Plug(noNode);
     m_bus.Plug(unknown);

@@ -40,7 +40,7 @@ inline HidInterfaceInfo keyboard(const QString &instance) {
 
 // A free-standing device of the controller's kind, for feeding DeviceData directly.
 inline std::unique_ptr<TUsbHidDevice> standalone(const HidInterfaceInfo &info) {
-    return std::make_unique<TUsbHidDevice>(info, nullptr);
+    return TUsbHidDevice::Create(info, nullptr);
 }
 
 } // namespace hidtest
