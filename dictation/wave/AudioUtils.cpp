@@ -204,23 +204,21 @@ bool ReadWaveFileFormat(const QString &file, TdeWaveFormat &format, bool &isMpeg
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    try {
-        format = TdeRIFFAudioReader(&f).Format();
+    if (TdeRIFFAudioReader reader(&f); reader.Open()) {
+        format = reader.Format();
         return true;
-    } catch (const EAudioError &) {
     }
     QByteArray header = BuildMpegWaveHeader(file);
     if (header.isEmpty())
         return false;
     QBuffer buffer(&header);
     buffer.open(QIODevice::ReadOnly);
-    try {
-        format = TdeRIFFAudioReader(&buffer).Format();
-        isMpeg = true;
-        return true;
-    } catch (const EAudioError &) {
+    TdeRIFFAudioReader reader(&buffer);
+    if (!reader.Open())
         return false;
-    }
+    format = reader.Format();
+    isMpeg = true;
+    return true;
 }
 
 bool CanReadWaveFormat(const QString &file) {
@@ -279,6 +277,8 @@ QByteArray readAudioFileAsPcm(const QString &file, int rate) {
         riff = &mpegWave;
     }
     TdeRIFFAudioReader reader(riff);
+    if (!reader.Open())
+        throw EACMAudioReadError(AudioText::InvalidFileFormat);
     TdeWaveFormat pcm;
     pcm.Assign(orva::audio::PcmFormat(std::uint32_t(rate), 1, 16).toBytes());
     TdeAudioConvertor convertor;
@@ -300,6 +300,8 @@ void convertWaveStream(TWaveFormatConversion &conversion, const QString &source,
     if (!in.open(QIODevice::ReadOnly))
         throw EACMAudioReadError(AudioText::InvalidFileFormat);
     TdeRIFFAudioReader reader(&in);
+    if (!reader.Open())
+        throw EACMAudioReadError(AudioText::InvalidFileFormat);
     PrivateFile out(target);
     if (!out.open())
         throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));

@@ -8,8 +8,10 @@
 #include <cstring>
 
 namespace {
-[[noreturn]] void invalid() {
-    throw EACMAudioReadError(AudioText::InvalidFileFormat);
+bool invalid(QString *error) {
+    if (error)
+        *error = AudioText::InvalidFileFormat;
+    return false;
 }
 
 bool readExact(QIODevice *stream, char *into, qint64 count) {
@@ -17,13 +19,14 @@ bool readExact(QIODevice *stream, char *into, qint64 count) {
 }
 } // namespace
 
-TdeRIFFAudioReader::TdeRIFFAudioReader(QIODevice *stream) : m_stream(stream) {
+bool TdeRIFFAudioReader::Open(QString *error) {
+    QIODevice *stream = m_stream;
     if (!stream || !stream->isReadable())
-        invalid();
+        return invalid(error);
     char head[12];
     if (!readExact(stream, head, 12) || std::memcmp(head, "RIFF", 4) != 0 ||
         qFromLittleEndian<quint32>(head + 4) == 0 || std::memcmp(head + 8, "WAVE", 4) != 0)
-        invalid();
+        return invalid(error);
 
     const qint64 end = stream->size();
     bool haveFormat = false;
@@ -32,17 +35,17 @@ TdeRIFFAudioReader::TdeRIFFAudioReader(QIODevice *stream) : m_stream(stream) {
     while (!(haveFormat && haveData) && pos + 8 <= end) {
         char chunk[8];
         if (!stream->seek(pos) || !readExact(stream, chunk, 8))
-            invalid();
+            return invalid(error);
         for (int i = 0; i < 4; ++i)
             chunk[i] = (chunk[i] >= 'a' && chunk[i] <= 'z') ? char(chunk[i] - 32) : chunk[i];
         const qint64 size = qFromLittleEndian<quint32>(chunk + 4);
         const qint64 body = pos + 8;
         if (std::memcmp(chunk, "FMT ", 4) == 0) {
             if (size > TdeWaveFormat::kBufferSize || body + size > end)
-                invalid();
+                return invalid(error);
             m_format.SetDefaults();
             if (!readExact(stream, reinterpret_cast<char *>(m_format.Buffer()), size))
-                invalid();
+                return invalid(error);
             haveFormat = true;
         } else if (std::memcmp(chunk, "DATA", 4) == 0) {
             m_dataStart = body;
@@ -52,9 +55,10 @@ TdeRIFFAudioReader::TdeRIFFAudioReader(QIODevice *stream) : m_stream(stream) {
         pos = body + size + (size & 1);
     }
     if (!haveFormat || !haveData)
-        invalid();
+        return invalid(error);
     if (m_format.Channels() == 0 || m_format.SamplesPerSec() == 0 || m_format.AvgBytesPerSec() == 0)
-        invalid();
+        return invalid(error);
+    return true;
 }
 
 void TdeRIFFAudioReader::SelectTrack(int index) {

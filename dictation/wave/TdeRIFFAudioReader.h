@@ -9,10 +9,14 @@
 
 class TdeRIFFAudioReader {
 public:
-    // Raises EACMAudioReadError "Invalid file format." for anything it cannot use: no RIFF/WAVE
-    // header, a RIFF size of 0, a missing "fmt " or "data" chunk, a "fmt " chunk over 512 bytes or
-    // past the end, no channels, or a sample rate or byte rate of 0.
-    explicit TdeRIFFAudioReader(QIODevice *stream);
+    // The stream stays owned by the caller and must outlive the reader.
+    explicit TdeRIFFAudioReader(QIODevice *stream) : m_stream(stream) {}
+
+    // Reads the header; before it succeeds the reader has no format and no data. False, with
+    // "Invalid file format." in `error`, for anything it cannot use: no RIFF/WAVE header, a RIFF
+    // size of 0, a missing "fmt " or "data" chunk, a "fmt " chunk over 512 bytes or past the end,
+    // no channels, or a sample rate or byte rate of 0.
+    bool Open(QString *error = nullptr);
 
     const TdeWaveFormat &Format() const { return m_format; }
     int TrackCount() const { return 1; }

@@ -37,14 +37,12 @@ Read readWave(const QByteArray &bytes) {
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     Read r;
-    try {
-        TdeRIFFAudioReader reader(&buffer);
-        r.format = reader.Format();
-        r.dataStart = reader.DataStart();
-        r.dataSize = reader.TrackSize(0);
-    } catch (const EAudioError &e) {
-        r.error = e.Message();
-    }
+    TdeRIFFAudioReader reader(&buffer);
+    if (!reader.Open(&r.error))
+        return r;
+    r.format = reader.Format();
+    r.dataStart = reader.DataStart();
+    r.dataSize = reader.TrackSize(0);
     return r;
 }
 
