@@ -9,7 +9,6 @@
 #include "dictation/audiotask/TAudioTask.h"
 #include "dictation/playback/WaveDevice.h"
 #include "dictation/playback/tests/FakeAudioDevices.h"
-#include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/AudioUtils.h"
 #include "editor/report/DynamicTarget.h"
 #include "editor/wpform/TWPForm.h"
@@ -141,14 +140,7 @@ std::vector<Writer> writers() {
         {"host audio of a task", [](const QString &f) { return oldFile(f, "Default.wav"); },
          [](const QString &file) { return DecodeBase64ToFile(QByteArray(6000, 'a').toBase64(), file); }},
         {"empty recording", [](const QString &f) { return oldFile(f, "AudioData.01000000000.wav"); },
-         [](const QString &file) {
-             try {
-                 WriteEmptyGsmWave(file);
-                 return true;
-             } catch (const EMCIDeviceError &) {
-                 return false;
-             }
-         }},
+         [](const QString &file) { return WriteEmptyGsmWave(file); }},
         {"converted audio", [](const QString &f) { return oldFile(f, "AudioData.02000000000.wav"); },
          [](const QString &file) {
              const QString source = QFileInfo(file).dir().filePath(QStringLiteral("source.pcm"));
@@ -174,13 +166,7 @@ std::vector<Writer> writers() {
          [](const QString &file) {
              FakeAudioDevices devices;
              WaveDevice recording(devices);
-             try {
-                 recording.open(file);
-                 recording.deleteRange(0, 400);
-                 return true;
-             } catch (const EMCIDeviceError &) {
-                 return false;
-             }
+             return recording.open(file) && recording.deleteRange(0, 400);
          }},
         {"template (rich text)", [](const QString &f) { return oldFile(f, "FBC.tpl"); },
          [](const QString &file) {

@@ -52,12 +52,8 @@ constexpr int kStepMs = 2000;
 bool isStandardFormat(const QString &file) {
     TdeWaveFormat format;
     bool isMpeg = false;
-    try {
-        if (!ReadWaveFileFormat(file, format, isMpeg) || isMpeg)
-            return false;
-    } catch (...) {
+    if (!ReadWaveFileFormat(file, format, isMpeg) || isMpeg)
         return false;
-    }
     return format.FormatTag() == 0x31 && format.SamplesPerSec() == 22050 && format.Channels() == 1;
 }
 
@@ -272,8 +268,6 @@ void TwpAudioForm::buildForm() {
 template <typename Handler> void TwpAudioForm::guarded(Handler &&handler) {
     try {
         handler();
-    } catch (const EAudioError &e) {
-        DeviceActionFailed(e.Message());
     } catch (const std::exception &e) {
         DeviceActionFailed(QString::fromLocal8Bit(e.what()));
     } catch (...) {
@@ -284,6 +278,11 @@ template <typename Handler> void TwpAudioForm::guarded(Handler &&handler) {
 void TwpAudioForm::DeviceActionFailed(const QString &message) {
     m_messages.error(QStringLiteral("Quillory"), message);
     EnableButtons();
+}
+
+bool TwpAudioForm::failed(const QString &why) {
+    DeviceActionFailed(why);
+    return false;
 }
 
 bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
@@ -298,7 +297,10 @@ bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
         m_player->SetCurrentText(QString());
         m_player->SetPositionCallback(
             [this](PlaybackControl *, int start, int length) { OnPlaybackPosition(start, length); });
-        m_player->OpenFile(QString());
+        if (QString why; !m_player->OpenFile(QString(), &why)) {
+            DeviceActionFailed(why);
+            return;
+        }
         m_pbPlayBack->setRange(0, 0);
         m_correctWpText->clear();
         m_audioReceivedText.clear();
@@ -310,7 +312,11 @@ bool TwpAudioForm::OpenAudioTask(const QByteArray &messageText) {
         m_task.TaskText = messageText;
         m_task.ReadAudioTask();
         LoadWindowPosition();
-        const QString failure = applyTask(false);
+        QString failure;
+        if (!applyTask(false, failure)) {
+            DeviceActionFailed(failure);
+            return;
+        }
         FormShow();
         QTimer::singleShot(0, this, [this] { guarded([this] { AfterOpenIdle(); }); });
         if (!failure.isEmpty())
@@ -329,7 +335,11 @@ void TwpAudioForm::ReopenAudioTask() {
             m_player->SetPositionCallback(
                 [this](PlaybackControl *, int start, int length) { OnPlaybackPosition(start, length); });
         }
-        const QString failure = applyTask(true);
+        QString failure;
+        if (!applyTask(true, failure)) {
+            DeviceActionFailed(failure);
+            return;
+        }
         if (m_audioTaskKind == "CORRECT" && !m_sentCorrection.isEmpty()) {
             m_audioReceivedText = m_correctedReceivedText;
             const QSignalBlocker block(m_correctWpText);
@@ -350,7 +360,7 @@ QString TwpAudioForm::newWorkFile(const QString &caption) const {
     return path;
 }
 
-QString TwpAudioForm::applyTask(bool reopen) {
+bool TwpAudioForm::applyTask(bool reopen, QString &failure) {
     setWindowFlag(Qt::WindowStaysOnTopHint, !value("ALWAYSONTOP").isEmpty());
     m_audioTaskKind = value("AUDIOTASK");
     const bool import = m_audioTaskKind == "IMPORT";
@@ -396,16 +406,10 @@ QString TwpAudioForm::applyTask(bool reopen) {
     const QByteArray info = value("PLAYBACKINFO");
     if (info.contains(']'))
         m_player->SetRecognisedText(HostText::toUnicode(info));
-    QString failure;
     if (!m_recordAllowed && fileExists()) {
-        m_player->OpenFile(QString());
-        try {
-            m_player->OpenFile(m_audioFileName);
-        } catch (const EAudioError &e) {
-            failure = e.Message();
-        } catch (const std::exception &e) {
-            failure = QString::fromLocal8Bit(e.what());
-        }
+        if (!m_player->OpenFile(QString(), &failure))
+            return false;
+        m_player->OpenFile(m_audioFileName, &failure);
     }
     bool ok = false;
     const int start = value("AUDIOSTARTPOS").trimmed().toInt(&ok);
@@ -416,7 +420,7 @@ QString TwpAudioForm::applyTask(bool reopen) {
     EnableButtons();
     ShowReportDetails();
     UpdateStatus();
-    return failure;
+    return true;
 }
 
 void TwpAudioForm::ShowTaskText() {
@@ -573,77 +577,102 @@ void TwpAudioForm::UpdateStatus() {
         m_statusPanels[1]->setText(HostText::toUnicode(heldBy));
 }
 
-bool TwpAudioForm::openPlayerFile() {
+TwpAudioForm::PlayerFile TwpAudioForm::openPlayerFile() {
     if (!m_player)
-        return false;
+        return PlayerFile::None;
     if (m_player->FileName().isEmpty()) {
         if (!fileExists())
-            return false;
-        m_player->OpenFile(m_audioFileName);
+            return PlayerFile::None;
+        if (QString why; !m_player->OpenFile(m_audioFileName, &why)) {
+            DeviceActionFailed(why);
+            return PlayerFile::Failed;
+        }
         m_playFromStartPending = true;
     }
-    return true;
+    return PlayerFile::Open;
 }
 
 void TwpAudioForm::DeAudioPlayPause() {
     if (!m_player)
         return;
+    QString why;
     if (playing() || recording()) {
-        m_player->Pause();
+        if (!m_player->Pause(&why)) {
+            DeviceActionFailed(why);
+            return;
+        }
         AudioFilePositions().AudioFilePosEnd = m_pbPlayBack->value();
-    } else if (openPlayerFile()) {
-        PlayBtn2Click(m_btnPlay);
+    } else if (const PlayerFile file = openPlayerFile(); file == PlayerFile::Failed) {
+        return;
+    } else if (file == PlayerFile::Open && !playFromTrack(m_btnPlay)) {
+        return;
     }
     EnableButtons();
     UpdateStatus();
 }
 
 void TwpAudioForm::PlayBtn2Click(QObject *sender) {
-    if (!m_player || !openPlayerFile())
-        return;
+    playFromTrack(sender);
+}
+
+bool TwpAudioForm::playFromTrack(QObject *sender) {
+    if (!m_player)
+        return true;
+    if (const PlayerFile file = openPlayerFile(); file != PlayerFile::Open)
+        return file == PlayerFile::None;
     m_player->SetCurrentText(m_correctWpText->toPlainText());
     bool ok = false;
     const int start = value("AUDIOSTARTPOS").trimmed().toInt(&ok);
+    QString why;
     if (m_playFromStartPending && ok) {
         const int from = clampToLength(start);
-        m_player->Play(from, -1);
+        if (!m_player->Play(from, -1, &why))
+            return failed(why);
         AudioFilePositions().AudioFilePosStart = from;
         m_playFromStartPending = false;
     } else if (sender == m_correctWpText && m_player->WordCount() > 0) {
         const int at = m_player->TimeOfTextPos(m_correctWpText->textCursor().position());
-        if (at >= 0)
-            m_player->PlayFromTextPos(m_correctWpText->textCursor().position(), -1);
-        else
-            m_player->Play(clampToLength(m_pbPlayBack->value()), -1);
-    } else {
-        m_player->Play(clampToLength(m_pbPlayBack->value()), -1);
+        const bool played =
+            at >= 0 ? m_player->PlayFromTextPos(m_correctWpText->textCursor().position(), -1, &why)
+                    : m_player->Play(clampToLength(m_pbPlayBack->value()), -1, &why);
+        if (!played)
+            return failed(why);
+    } else if (!m_player->Play(clampToLength(m_pbPlayBack->value()), -1, &why)) {
+        return failed(why);
     }
     m_correctWpText->setReadOnly(m_audioTaskKind == "CORRECT" && playing());
     EnableButtons();
     UpdateStatus();
+    return true;
 }
 
 void TwpAudioForm::PlaybackPause() {
     if (!m_player)
         return;
-    m_player->Pause();
+    if (QString why; !m_player->Pause(&why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     EnableButtons();
 }
 
 void TwpAudioForm::btnRewindClick(QObject *sender) {
-    if (!m_player || !openPlayerFile())
+    if (openPlayerFile() != PlayerFile::Open)
         return;
     const int step = sender == m_btnFFwd ? kStepMs : -kStepMs;
     const int from = clampToLength(m_pbPlayBack->value() + step);
     // Stepping past the end leaves the player at the end rather than failing.
-    if (from < m_player->Length())
-        m_player->Play(from, -1);
+    if (QString why; from < m_player->Length() && !m_player->Play(from, -1, &why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     m_pbPlayBack->setValue(from);
     EnableButtons();
     UpdateStatus();
 }
 
 bool TwpAudioForm::ensureRecordingFile() {
+    QString why;
     const QString open = m_player->FileName();
     if (!open.isEmpty() && isStandardFormat(open))
         return true;
@@ -659,10 +688,10 @@ bool TwpAudioForm::ensureRecordingFile() {
             QFile::remove(target);
             return false;
         }
-        m_player->OpenFile(QString());
+        if (!m_player->OpenFile(QString(), &why))
+            return failed(why);
         m_audioFileName = target;
-        m_player->OpenFile(target);
-        return true;
+        return m_player->OpenFile(target, &why) || failed(why);
     }
     if (!open.isEmpty())
         return true;
@@ -673,17 +702,13 @@ bool TwpAudioForm::ensureRecordingFile() {
         if (copy.isEmpty())
             return false;
         QFile source(ref.path);
-        if (source.open(QIODevice::ReadOnly)) {
-            if (QString why; !PrivateFile::save(copy, source.readAll(), &why))
-                throw EACMAudioStreamError(AudioText::NotWritten(copy, why));
-        }
+        if (source.open(QIODevice::ReadOnly) && !PrivateFile::save(copy, source.readAll(), &why))
+            return failed(AudioText::NotWritten(copy, why));
         m_audioFileName = copy;
     }
     // Audio the host sent is recorded over, never replaced by an empty file.
-    if (fileExists() && CanReadWaveFormat(m_audioFileName)) {
-        m_player->OpenFile(m_audioFileName);
-        return true;
-    }
+    if (fileExists() && CanReadWaveFormat(m_audioFileName))
+        return m_player->OpenFile(m_audioFileName, &why) || failed(why);
     // A new recording takes its name exclusively: a file that appeared there since the task opened
     // is another recording, which this one must not replace.
     if (!fileExists() && PrivateFile::reserve(m_audioFileName) == PrivateFile::Reserved::Taken) {
@@ -692,40 +717,48 @@ bool TwpAudioForm::ensureRecordingFile() {
             return false;
         m_audioFileName = fresh;
     }
-    m_player->CreateRecordingFile(m_audioFileName);
-    return true;
+    return m_player->CreateRecordingFile(m_audioFileName, &why) || failed(why);
 }
 
 void TwpAudioForm::btnRecordClick() {
     if (!m_player || !m_recordAllowed || !ensureRecordingFile())
         return;
     m_blink = 0;
-    m_player->Record(clampToLength(m_pbPlayBack->value()), -1);
+    if (QString why; !m_player->Record(clampToLength(m_pbPlayBack->value()), -1, &why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     m_recordImage->show();
     UpdateStatus();
     EnableButtons();
 }
 
 void TwpAudioForm::btnStopClick() {
+    stopAndAsk();
+}
+
+bool TwpAudioForm::stopAndAsk() {
     if (!m_player)
-        return;
+        return true;
     const bool wasRecording = recording();
     const int p = m_player->Position();
     const int l = m_player->Length();
-    if (playing() || wasRecording)
-        m_player->Stop();
+    QString why;
+    if ((playing() || wasRecording) && !m_player->Stop(&why))
+        return failed(why);
     if (wasRecording && p != l && p < l) {
         const UserMessages::Answer answer =
             m_messages.ask(UserMessages::Buttons::YesNo, QStringLiteral("Finished Inserting Audio"),
                            AudioCutQuestion(l - p));
-        if (answer == UserMessages::Answer::No)
-            m_player->DeleteRange(p, -1);
+        if (answer == UserMessages::Answer::No && !m_player->DeleteRange(p, -1, &why))
+            return failed(why);
     }
     m_recordImage->hide();
     UpdateStatus();
     EnableButtons();
     if (fileExists())
         m_statusPanels[2]->setText(m_audioFileName);
+    return true;
 }
 
 void TwpAudioForm::pbPlayBackReleased() {
@@ -734,7 +767,10 @@ void TwpAudioForm::pbPlayBackReleased() {
     m_trackDragging = false;
     if (!m_player)
         return;
-    m_player->Play(clampToLength(m_pbPlayBack->value()), -1);
+    if (QString why; !m_player->Play(clampToLength(m_pbPlayBack->value()), -1, &why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     EnableButtons();
     UpdateStatus();
 }
@@ -838,32 +874,33 @@ bool TwpAudioForm::importFile(const QString &chosen, QString &target) {
     const QString failure = QStringLiteral("The audio file could not be imported:\r\n");
     TdeWaveFormat format;
     bool isMpeg = false;
-    bool readable = false;
-    try {
-        readable = ReadWaveFileFormat(chosen, format, isMpeg);
-    } catch (...) {
-        readable = false;
-    }
-    auto copy = [&] {
+    const bool readable = ReadWaveFileFormat(chosen, format, isMpeg);
+    // The chosen file as it is; the reason in `why` when it cannot be copied.
+    auto copy = [&](QString &why) {
         QFile source(chosen);
-        if (!source.open(QIODevice::ReadOnly))
-            throw EACMAudioReadError(source.errorString());
-        const QByteArray data = source.readAll();
-        if (source.error() != QFileDevice::NoError)
-            throw EACMAudioReadError(source.errorString());
-        if (QString why; !PrivateFile::save(target, data, &why))
-            throw EACMAudioStreamError(AudioText::NotWritten(target, why));
-    };
-    try {
-        // What cannot be read is sent as it is, and what is already in the dictation format too.
-        if (!readable || (!isMpeg && isStandardFormat(chosen))) {
-            copy();
-            return true;
+        if (!source.open(QIODevice::ReadOnly)) {
+            why = source.errorString();
+            return false;
         }
-    } catch (const EAudioError &e) {
-        m_messages.error(caption, failure + chosen + QStringLiteral("\r\n") + e.Message());
-        QFile::remove(target);
-        return false;
+        const QByteArray data = source.readAll();
+        if (source.error() != QFileDevice::NoError) {
+            why = source.errorString();
+            return false;
+        }
+        if (!PrivateFile::save(target, data, &why)) {
+            why = AudioText::NotWritten(target, why);
+            return false;
+        }
+        return true;
+    };
+    // What cannot be read is sent as it is, and what is already in the dictation format too.
+    if (!readable || (!isMpeg && isStandardFormat(chosen))) {
+        if (QString why; !copy(why)) {
+            m_messages.error(caption, failure + chosen + QStringLiteral("\r\n") + why);
+            QFile::remove(target);
+            return false;
+        }
+        return true;
     }
     return convertToStandard(chosen, target, caption, failure);
 }
@@ -884,8 +921,10 @@ void TwpAudioForm::LoadButtonClick() {
         QFile::remove(target);
         return;
     }
-    if (m_player)
-        m_player->OpenFile(QString());
+    if (QString why; m_player && !m_player->OpenFile(QString(), &why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     m_task.AudioReportRecord.SetValue("AUDIOFILE", QFileInfo(target).fileName().toLatin1());
     m_audioFileName = target;
     EnableButtons();
@@ -914,8 +953,8 @@ void TwpAudioForm::TransmitButtonClick() {
     if (!correct && !fileExists())
         return;
     // A recording still running is ended (and saved) before it is sent.
-    if (recording())
-        btnStopClick();
+    if (recording() && !stopAndAsk())
+        return;
     TReportRecord &r = m_task.AudioReportRecord;
     r.SetValue("ReqCode", HostText::userText(HostText::fromUnicode(m_labReferenceEdit->text().trimmed())));
     if (!m_procedureCodeEdit->text().isEmpty())
@@ -940,15 +979,19 @@ void TwpAudioForm::TransmitButtonClick() {
         r.SetValue("AUDIOFILE", QByteArray());
         audioFile.clear();
         r.SetValue("CORRECTEDTEXT", AudioCorrectedText(m_correctWpText->toPlainText()));
-    } else if (m_recordAllowed && m_player && !m_player->FileName().isEmpty()) {
-        m_player->SaveRecording();
+    } else if (QString why; m_recordAllowed && m_player && !m_player->FileName().isEmpty() &&
+                            !m_player->SaveRecording(&why)) {
+        DeviceActionFailed(why);
+        return;
     }
     // The format of the audio actually sent, not of an earlier task's import.
     m_audioFormatText =
         audioFile.isEmpty() || !isStandardFormat(audioFile) ? QByteArray() : kStandardFormatText;
     r.SetValue("AUDIOFORMAT", m_audioFormatText);
-    if (m_player && (playing() || recording()))
-        m_player->Stop();
+    if (QString why; m_player && (playing() || recording()) && !m_player->Stop(&why)) {
+        DeviceActionFailed(why);
+        return;
+    }
     bool sent = false;
     {
         // Building the upload reads and encodes the whole recording.
@@ -989,15 +1032,9 @@ void TwpAudioForm::FormClose() {
         return;
     m_closing = true;
     m_taskOpen = false;
-    try {
-        if (m_player) {
-            if (playing() || recording())
-                m_player->Stop();
-            m_player->OpenFile(QString());
-        }
-    } catch (...) {
-        // The ESC and the release of the player still happen.
-    }
+    // A failure here is not told: the ESC and the release of the player still happen.
+    if (m_player && ((!playing() && !recording()) || m_player->Stop()))
+        m_player->OpenFile(QString());
     if (!m_noEscapeOnClose && !m_escapeSent && AudioHostSend) {
         m_escapeSent = true;
         AudioHostSend.Escape();
@@ -1055,13 +1092,16 @@ bool TwpAudioForm::PlayFrom(int milliseconds) {
         return false;
     bool done = false;
     guarded([this, milliseconds, &done] {
-        if (!openPlayerFile())
+        if (openPlayerFile() != PlayerFile::Open)
             return;
         m_pbPlayBack->setMaximum(qMax(m_pbPlayBack->maximum(), m_player->Length()));
         const int from = clampToLength(milliseconds);
         m_pbPlayBack->setValue(from);
         m_playFromStartPending = false;
-        m_player->Play(from, -1);
+        if (QString why; !m_player->Play(from, -1, &why)) {
+            DeviceActionFailed(why);
+            return;
+        }
         EnableButtons();
         UpdateStatus();
         done = true;
@@ -1072,20 +1112,20 @@ bool TwpAudioForm::PlayFrom(int milliseconds) {
 int TwpAudioForm::GetTimePosBySelPos(int position) const {
     if (!m_player)
         return -1;
-    try {
-        return m_player->TimeOfTextPos(position);
-    } catch (...) {
-        return -1;
-    }
+    return m_player->TimeOfTextPos(position);
 }
 
 void TwpAudioForm::CorrectWpTextDblClick() {
-    if (!openPlayerFile())
+    if (openPlayerFile() != PlayerFile::Open)
         return;
-    if (playing())
-        m_player->Pause();
-    else
-        PlayBtn2Click(m_correctWpText);
+    if (QString why; playing()) {
+        if (!m_player->Pause(&why)) {
+            DeviceActionFailed(why);
+            return;
+        }
+    } else if (!playFromTrack(m_correctWpText)) {
+        return;
+    }
     EnableButtons();
 }
 
@@ -1098,7 +1138,10 @@ void TwpAudioForm::CorrectWpTextKey(int key) {
         btnRewindClick(m_btnRewind);
         break;
     case TAudioKeyCounter::Action::Stop:
-        m_player->Stop();
+        if (QString why; !m_player->Stop(&why)) {
+            DeviceActionFailed(why);
+            return;
+        }
         EnableButtons();
         break;
     case TAudioKeyCounter::Action::None:

@@ -103,8 +103,9 @@ protected:
 private:
     void buildForm();
     // Sets the window up for the task; a host file the player cannot open does not stop that: the
-    // reason comes back, to be told once the window shows.
-    QString applyTask(bool reopen);
+    // reason comes back in `failure`, to be told once the window shows. False (the reason in
+    // `failure`) when the player could not let go of its previous file.
+    bool applyTask(bool reopen, QString &failure);
     void ShowTaskText();
     void ShowReportDetails();
     void AfterOpenIdle();
@@ -122,7 +123,16 @@ private:
     void LoadWindowPosition();
     void SaveWindowPosition();
     void FormClose();
-    bool openPlayerFile();
+    // Tells the user why a player call failed; false, so that the handler ends there.
+    bool failed(const QString &why);
+    // Whether the player holds a file, after opening the task's audio when it held none; a file
+    // that cannot be opened is told to the user.
+    enum class PlayerFile { None, Open, Failed };
+    PlayerFile openPlayerFile();
+    // PlayBtn2Click and btnStopClick; false when a failure was told and the caller must stop too.
+    bool playFromTrack(QObject *sender);
+    bool stopAndAsk();
+    // False when the user was told why no recording can start.
     bool ensureRecordingFile();
     bool importFile(const QString &chosen, QString &target);
     // Converts `source` into the dictation format at `target`, with the progress panel; false (the

@@ -24,29 +24,30 @@ public:
 
     virtual ~PlaybackControl() = default;
 
-    // Errors of the sound device or the file raise EMCIDeviceError.
+    // A call that fails (the sound device or the file) answers false and puts the message the user
+    // is shown in `error`, when given.
     // Closes the open file and opens `name` (none when empty); the same name does nothing.
-    virtual void OpenFile(const QString &name) = 0;
+    virtual bool OpenFile(const QString &name, QString *error = nullptr) = 0;
     virtual QString FileName() const = 0;
     virtual int Mode() const = 0;
     virtual int Length() const = 0;   // ms
     virtual int Position() const = 0; // ms
     // From `from` (0 when it equals the length) to `to` (-1: the end).
-    virtual void Play(int from, int to) = 0;
+    virtual bool Play(int from, int to, QString *error = nullptr) = 0;
     // From the audio time of the word at a text position; -1 for `textEnd` plays to the end.
-    virtual void PlayFromTextPos(int textPosition, int textEnd) = 0;
+    virtual bool PlayFromTextPos(int textPosition, int textEnd, QString *error = nullptr) = 0;
     // Stops where it is.
-    virtual void Pause() = 0;
+    virtual bool Pause(QString *error = nullptr) = 0;
     // Stops and goes back to 0.
-    virtual void Stop() = 0;
+    virtual bool Stop(QString *error = nullptr) = 0;
     // Records over the audio from `from` on, extending it past its end.
-    virtual void Record(int from, int to) = 0;
+    virtual bool Record(int from, int to, QString *error = nullptr) = 0;
     // Removes the audio from `from` to `to` (-1: the end).
-    virtual void DeleteRange(int from, int to) = 0;
+    virtual bool DeleteRange(int from, int to, QString *error = nullptr) = 0;
     // Writes the audio to the open file.
-    virtual void SaveRecording() = 0;
+    virtual bool SaveRecording(QString *error = nullptr) = 0;
     // Writes the empty GSM 6.10 recording file and opens it.
-    virtual void CreateRecordingFile(const QString &name) = 0;
+    virtual bool CreateRecordingFile(const QString &name, QString *error = nullptr) = 0;
     virtual void SetPositionCallback(PositionCallback callback) = 0;
     // PLAYBACKINFO as the host sends it (the window only passes lists that hold "]").
     virtual void SetRecognisedText(const QString &list) = 0;

@@ -91,11 +91,8 @@ TPlayback::TPlayback(QObject *owner, orva::audio::AudioDevices *devices)
 }
 
 TPlayback::~TPlayback() {
-    try {
-        m_device.close();
-    } catch (const EMCIDeviceError &) {
-        // A recording still running was saved as far as possible; nothing to tell from here.
-    }
+    // A recording still running is saved as far as possible; nothing to tell from here.
+    m_device.close();
 }
 
 int TPlayback::Mode() const {
@@ -111,69 +108,81 @@ int TPlayback::Mode() const {
     }
 }
 
-void TPlayback::OpenFile(const QString &name) {
+bool TPlayback::OpenFile(const QString &name, QString *error) {
     if (name == m_device.path())
-        return;
-    m_device.close();
-    if (!name.isEmpty())
-        m_device.open(name);
+        return true;
+    if (!m_device.close(error))
+        return false;
+    if (!name.isEmpty() && !m_device.open(name, error))
+        return false;
     NotifyPosition(0, 0);
+    return true;
 }
 
-void TPlayback::Play(int from, int to) {
+bool TPlayback::Play(int from, int to, QString *error) {
     m_lastAction = Playing;
     const int start = (from == Length() || from < 0) ? 0 : from;
-    m_device.play(start, to);
+    if (!m_device.play(start, to, error))
+        return false;
     m_timer.start();
+    return true;
 }
 
-void TPlayback::PlayFromTextPos(int textPosition, int textEnd) {
+bool TPlayback::PlayFromTextPos(int textPosition, int textEnd, QString *error) {
     int from = TimeOfTextPos(textPosition);
     if (from < 0)
         from = Position(); // a position after the last word plays from where the player is
     const int to = textEnd == -1 ? -1 : TimeOfTextPos(textEnd + 2);
-    Play(from, to);
+    return Play(from, to, error);
 }
 
-void TPlayback::Pause() {
+bool TPlayback::Pause(QString *error) {
     m_lastAction = Mode();
-    m_device.stop();
+    return m_device.stop(error);
 }
 
-void TPlayback::Stop() {
-    m_device.stop();
-    m_device.seek(0);
+bool TPlayback::Stop(QString *error) {
+    if (!m_device.stop(error) || !m_device.seek(0, error))
+        return false;
     NotifyPosition(0, 0);
+    return true;
 }
 
-void TPlayback::Record(int from, int to) {
+bool TPlayback::Record(int from, int to, QString *error) {
     m_lastAction = Recording;
-    m_device.record(from, to);
+    if (!m_device.record(from, to, error))
+        return false;
     m_timer.start();
+    return true;
 }
 
-void TPlayback::DeleteRange(int from, int to) {
-    m_device.deleteRange(from, to);
+bool TPlayback::DeleteRange(int from, int to, QString *error) {
+    if (!m_device.deleteRange(from, to, error))
+        return false;
     NotifyPosition(m_lastStart, m_lastLength);
+    return true;
 }
 
-void TPlayback::SaveRecording() {
+bool TPlayback::SaveRecording(QString *error) {
     const int position = Position();
     const int mode = Mode();
-    if (mode == Playing || mode == Recording)
-        m_device.stop();
-    m_device.save();
+    if ((mode == Playing || mode == Recording) && !m_device.stop(error))
+        return false;
+    if (!m_device.save(error))
+        return false;
     if (mode == Playing)
-        Play(position, -1);
-    else if (mode == Recording)
-        Record(position, -1);
+        return Play(position, -1, error);
+    if (mode == Recording)
+        return Record(position, -1, error);
+    return true;
 }
 
-void TPlayback::CreateRecordingFile(const QString &name) {
-    WriteEmptyGsmWave(name);
-    if (name == m_device.path())
-        m_device.close();
-    OpenFile(name);
+bool TPlayback::CreateRecordingFile(const QString &name, QString *error) {
+    if (!WriteEmptyGsmWave(name, error))
+        return false;
+    if (name == m_device.path() && !m_device.close(error))
+        return false;
+    return OpenFile(name, error);
 }
 
 void TPlayback::TimerTick() {

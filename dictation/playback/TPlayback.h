@@ -20,19 +20,19 @@ public:
     explicit TPlayback(QObject *owner = nullptr, orva::audio::AudioDevices *devices = nullptr);
     ~TPlayback() override;
 
-    void OpenFile(const QString &name) override;
+    bool OpenFile(const QString &name, QString *error = nullptr) override;
     QString FileName() const override { return m_device.path(); }
     int Mode() const override;
     int Length() const override { return m_device.lengthMs(); }
     int Position() const override { return m_device.positionMs(); }
-    void Play(int from, int to) override;
-    void PlayFromTextPos(int textPosition, int textEnd) override;
-    void Pause() override;
-    void Stop() override;
-    void Record(int from, int to) override;
-    void DeleteRange(int from, int to) override;
-    void SaveRecording() override;
-    void CreateRecordingFile(const QString &name) override;
+    bool Play(int from, int to, QString *error = nullptr) override;
+    bool PlayFromTextPos(int textPosition, int textEnd, QString *error = nullptr) override;
+    bool Pause(QString *error = nullptr) override;
+    bool Stop(QString *error = nullptr) override;
+    bool Record(int from, int to, QString *error = nullptr) override;
+    bool DeleteRange(int from, int to, QString *error = nullptr) override;
+    bool SaveRecording(QString *error = nullptr) override;
+    bool CreateRecordingFile(const QString &name, QString *error = nullptr) override;
     void SetPositionCallback(PositionCallback callback) override { m_callback = std::move(callback); }
     void SetRecognisedText(const QString &list) override;
     void SetCurrentText(const QString &text) override;

@@ -39,15 +39,24 @@ QByteArray gsmFormatChunk() {
     return GsmFormat(kGsmRate).toBytes();
 }
 
+bool failed(QString *error, const QString &message) {
+    if (error)
+        *error = message;
+    return false;
+}
+
+const QString kNoFileOpen = QStringLiteral("No audio file is open.");
+
 } // namespace
 
 QByteArray EmptyGsmWave() {
     return gsmWave(gsmFormatChunk(), {});
 }
 
-void WriteEmptyGsmWave(const QString &name) {
+bool WriteEmptyGsmWave(const QString &name, QString *error) {
     if (QString why; !PrivateFile::save(name, EmptyGsmWave(), &why))
-        throw EMCIDeviceError(AudioText::NotWritten(name, why));
+        return failed(error, AudioText::NotWritten(name, why));
+    return true;
 }
 
 // A range of samples for the sound output: GSM blocks decoded one block at a time, or samples
@@ -172,8 +181,11 @@ OpenedFile readAudioFile(const QString &path) {
     try {
         TdeWaveFormat format;
         bool isMpeg = false;
-        if (!ReadWaveFileFormat(path, format, isMpeg))
-            throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        if (!ReadWaveFileFormat(path, format, isMpeg)) {
+            out.error = QStringLiteral("The audio file %1 cannot be opened: %2")
+                            .arg(path, AudioText::InvalidFileFormat);
+            return out;
+        }
         if (isMpeg || format.FormatTag() != kTagGsm610 || format.Channels() != 1 ||
             format.SamplesPerSec() != kGsmRate || format.BlockAlign() != kGsmBlockBytes) {
             // The host may send audio that was never converted (PCM, an MP3 upload): it is
@@ -187,6 +199,10 @@ OpenedFile readAudioFile(const QString &path) {
             return out;
         }
         TdeRIFFAudioReader reader(&file);
+        if (QString why; !reader.Open(&why)) {
+            out.error = QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, why);
+            return out;
+        }
         reader.SelectTrack(0);
         const qint64 whole = reader.TrackSize(0) / kGsmBlockBytes * kGsmBlockBytes;
         QByteArray blocks(whole, Qt::Uninitialized);
@@ -196,8 +212,6 @@ OpenedFile readAudioFile(const QString &path) {
         }
         out.format = format.Bytes();
         out.blocks = blocks;
-    } catch (const EAudioError &e) {
-        out.error = QStringLiteral("The audio file %1 cannot be opened: %2").arg(path, e.Message());
     } catch (const std::bad_alloc &) {
         out.error = QStringLiteral("The audio file %1 cannot be read.").arg(path);
     }
@@ -206,21 +220,22 @@ OpenedFile readAudioFile(const QString &path) {
 
 } // namespace
 
-void WaveDevice::open(const QString &path) {
-    close();
+bool WaveDevice::open(const QString &path, QString *error) {
+    if (!close(error))
+        return false;
     // The file may sit on a share: it is read whole in a worker while the window goes on.
     // The failure is told in the player's own words, as any other.
     FileWait::Outcome how = FileWait::Outcome::Answered;
     const std::optional<OpenedFile> opened = FileWait::Watched(
         path, [path] { return readAudioFile(path); }, ShareWaitMs, &how, false);
     if (!opened)
-        throw EMCIDeviceError(how == FileWait::Outcome::Cancelled
-                                  ? QStringLiteral("Opening the audio file %1 was given up.").arg(path)
-                                  : QStringLiteral("The audio file %1 did not answer within %2 seconds.")
-                                        .arg(path)
-                                        .arg((ShareWaitMs + 999) / 1000));
+        return failed(error, how == FileWait::Outcome::Cancelled
+                                 ? QStringLiteral("Opening the audio file %1 was given up.").arg(path)
+                                 : QStringLiteral("The audio file %1 did not answer within %2 seconds.")
+                                       .arg(path)
+                                       .arg((ShareWaitMs + 999) / 1000));
     if (!opened->error.isEmpty())
-        throw EMCIDeviceError(opened->error);
+        return failed(error, opened->error);
     m_format = opened->format;
     m_blocks = opened->blocks;
     m_pcm = opened->pcm;
@@ -228,11 +243,12 @@ void WaveDevice::open(const QString &path) {
     m_path = path;
     m_position = 0;
     m_state = Idle;
+    return true;
 }
 
-void WaveDevice::close() {
-    if (m_state == Playing || m_state == Recording)
-        stop();
+bool WaveDevice::close(QString *error) {
+    if ((m_state == Playing || m_state == Recording) && !stop(error))
+        return false;
     m_state = Closed;
     m_path.clear();
     m_blocks.clear();
@@ -240,6 +256,7 @@ void WaveDevice::close() {
     m_pcm.clear();
     m_playOnly = false;
     m_position = 0;
+    return true;
 }
 
 int WaveDevice::lengthMs() const {
@@ -248,11 +265,12 @@ int WaveDevice::lengthMs() const {
     return msOfBlocks(blockCount());
 }
 
-void WaveDevice::requireDictationFormat(const char *action) const {
+bool WaveDevice::dictationFormat(const char *action, QString *error) const {
     if (m_playOnly)
-        throw EMCIDeviceError(QStringLiteral("The audio file %1 is not in the dictation format (GSM 6.10, "
-                                             "22.050 kHz, Mono) and cannot be %2.")
-                                  .arg(m_path, QString::fromLatin1(action)));
+        return failed(error, QStringLiteral("The audio file %1 is not in the dictation format (GSM 6.10, "
+                                            "22.050 kHz, Mono) and cannot be %2.")
+                                 .arg(m_path, QString::fromLatin1(action)));
+    return true;
 }
 
 int WaveDevice::positionMs() const {
@@ -266,23 +284,24 @@ int WaveDevice::positionMs() const {
     }
 }
 
-void WaveDevice::seek(int ms) {
-    if (m_state == Playing || m_state == Recording)
-        stop();
+bool WaveDevice::seek(int ms, QString *error) {
+    if ((m_state == Playing || m_state == Recording) && !stop(error))
+        return false;
     m_position = std::clamp(ms, 0, lengthMs());
+    return true;
 }
 
-void WaveDevice::play(int fromMs, int toMs) {
+bool WaveDevice::play(int fromMs, int toMs, QString *error) {
     if (m_state == Closed)
-        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
-    if (m_state == Playing || m_state == Recording)
-        stop();
+        return failed(error, kNoFileOpen);
+    if ((m_state == Playing || m_state == Recording) && !stop(error))
+        return false;
     const int length = lengthMs();
     const int from = std::clamp(fromMs, 0, length);
     const int to = (toMs < 0 || toMs > length) ? length : std::max(toMs, from);
     m_position = from;
     if (from >= to)
-        return;
+        return true;
     const qint64 fromSample = qint64(from) * kGsmRate / 1000;
     const qint64 samples = m_playOnly ? m_pcm.size() / 2 : qint64(blockCount()) * kGsmBlockSamples;
     m_source = std::make_unique<PlaySource>(m_blocks, m_pcm, fromSample,
@@ -295,11 +314,12 @@ void WaveDevice::play(int fromMs, int toMs) {
         const QString reason = m_output->errorString();
         m_output.reset();
         m_source.reset();
-        throw EMCIDeviceError(reason);
+        return failed(error, reason);
     }
     m_playFrom = from;
     m_playTo = to;
     m_state = Playing;
+    return true;
 }
 
 void WaveDevice::finishPlaying(bool toEnd) {
@@ -316,16 +336,17 @@ void WaveDevice::finishPlaying(bool toEnd) {
         emit stateChanged();
 }
 
-void WaveDevice::record(int fromMs, int toMs) {
+bool WaveDevice::record(int fromMs, int toMs, QString *error) {
     if (m_state == Closed)
-        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
-    requireDictationFormat("recorded over");
-    if (m_state == Playing || m_state == Recording)
-        stop();
+        return failed(error, kNoFileOpen);
+    if (!dictationFormat("recorded over", error))
+        return false;
+    if ((m_state == Playing || m_state == Recording) && !stop(error))
+        return false;
     m_recordBlock = std::min(blockAtMs(std::max(fromMs, 0)), blockCount());
     m_recordEnd = toMs < 0 ? INT_MAX : std::max(m_recordBlock, blockAtMs(toMs));
     if (m_recordBlock >= m_recordEnd)
-        return;
+        return true;
     m_sink = std::make_unique<RecordSink>(*this);
     m_retiredInput.reset();
     m_input = m_devices.createInput();
@@ -336,8 +357,9 @@ void WaveDevice::record(int fromMs, int toMs) {
         m_state = Idle;
         m_input.reset();
         m_sink.reset();
-        throw EMCIDeviceError(reason);
+        return failed(error, reason);
     }
+    return true;
 }
 
 void WaveDevice::putBlocks(const QByteArray &coded) {
@@ -360,7 +382,7 @@ void WaveDevice::putBlocks(const QByteArray &coded) {
             Qt::QueuedConnection);
 }
 
-void WaveDevice::finishRecording() {
+bool WaveDevice::finishRecording(QString *error) {
     m_input->disconnect(this);
     m_input->stop();
     m_sink->flush();
@@ -368,14 +390,15 @@ void WaveDevice::finishRecording() {
     m_state = Idle;
     m_retiredInput = std::move(m_input);
     m_sink.reset();
-    save();
+    return save(error);
 }
 
-void WaveDevice::stop() {
+bool WaveDevice::stop(QString *error) {
+    if (m_state == Recording)
+        return finishRecording(error);
     if (m_state == Playing)
         finishPlaying(false);
-    else if (m_state == Recording)
-        finishRecording();
+    return true;
 }
 
 void WaveDevice::deviceFailed(const QString &reason) {
@@ -384,33 +407,32 @@ void WaveDevice::deviceFailed(const QString &reason) {
 }
 
 void WaveDevice::stopFromEvent() {
-    // Runs from the event loop: a failed save is kept for lastError(), never thrown from here.
-    try {
-        stop();
-    } catch (const EMCIDeviceError &e) {
-        m_error = e.Message();
-    }
+    // Runs from the event loop: a failed save is kept for lastError(), as no caller asked.
+    if (QString why; !stop(&why))
+        m_error = why;
     emit stateChanged();
 }
 
-void WaveDevice::deleteRange(int fromMs, int toMs) {
+bool WaveDevice::deleteRange(int fromMs, int toMs, QString *error) {
     if (m_state == Closed)
-        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
-    requireDictationFormat("cut");
-    if (m_state == Playing || m_state == Recording)
-        stop();
+        return failed(error, kNoFileOpen);
+    if (!dictationFormat("cut", error))
+        return false;
+    if ((m_state == Playing || m_state == Recording) && !stop(error))
+        return false;
     const int first = std::min(blockAtMs(fromMs), blockCount());
     const int last = toMs < 0 ? blockCount() : std::clamp(blockAtMs(toMs), first, blockCount());
     m_blocks.remove(qsizetype(first) * kGsmBlockBytes, qsizetype(last - first) * kGsmBlockBytes);
     m_position = std::min(m_position, lengthMs());
-    save();
+    return save(error);
 }
 
-void WaveDevice::save() {
+bool WaveDevice::save(QString *error) {
     if (m_state == Closed)
-        throw EMCIDeviceError(QStringLiteral("No audio file is open."));
+        return failed(error, kNoFileOpen);
     if (m_playOnly)
-        return;
+        return true;
     if (QString why; !PrivateFile::save(m_path, gsmWave(m_format, m_blocks), &why))
-        throw EMCIDeviceError(AudioText::NotWritten(m_path, why));
+        return failed(error, AudioText::NotWritten(m_path, why));
+    return true;
 }

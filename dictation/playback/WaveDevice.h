@@ -12,23 +12,13 @@
 #include <QString>
 
 #include <memory>
-#include <stdexcept>
-
-class EMCIDeviceError : public std::runtime_error {
-public:
-    explicit EMCIDeviceError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &Message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // The 60-byte empty recording: "fmt " of GSM 6.10, 22,050 Hz, mono, "fact" 0, "data" 0.
 QByteArray EmptyGsmWave();
-// Writes it (mode 0600); raises EMCIDeviceError when it cannot.
-void WriteEmptyGsmWave(const QString &name);
+// Writes it (mode 0600); false, with the user's message in `error`, when it cannot.
+bool WriteEmptyGsmWave(const QString &name, QString *error = nullptr);
 
+// A call that fails answers false and puts the message the user is shown in `error` (when given).
 class WaveDevice : public QObject {
     Q_OBJECT
 public:
@@ -38,39 +28,40 @@ public:
     ~WaveDevice() override;
 
     // Reads a GSM 6.10 22,050 Hz mono wave file; any other wave or MPEG file the audio readers
-    // decode is opened for playing only. Raises EMCIDeviceError for a file that cannot be read.
-    // The file is read in a worker; one on a share that does not answer within ShareWaitMs is
-    // refused (and the user told once).
-    void open(const QString &path);
+    // decode is opened for playing only; a file that cannot be read fails. The file is read in a
+    // worker; one on a share that does not answer within ShareWaitMs is refused (and the user told
+    // once).
+    bool open(const QString &path, QString *error = nullptr);
     int ShareWaitMs = 10000;
-    void close();
+    // Fails, and the file stays open, only when a recording still running cannot be saved.
+    bool close(QString *error = nullptr);
     State state() const { return m_state; }
     QString path() const { return m_path; }
 
     int lengthMs() const;
     int positionMs() const;
     // Stops and moves to `ms` (clamped to the audio).
-    void seek(int ms);
-    // Plays from `fromMs` to `toMs` (-1 or past the end: the end); raises EMCIDeviceError when the
-    // sound output cannot start.
-    void play(int fromMs, int toMs);
+    bool seek(int ms, QString *error = nullptr);
+    // Plays from `fromMs` to `toMs` (-1 or past the end: the end); fails when the sound output
+    // cannot start.
+    bool play(int fromMs, int toMs, QString *error = nullptr);
     // Stops playing or recording; the position stays. A recording's last partial block is kept,
     // padded with silence, and the file is saved.
-    void stop();
+    bool stop(QString *error = nullptr);
     // Records over the blocks from the one holding `fromMs` on, up to `toMs` (-1: no end).
-    void record(int fromMs, int toMs);
+    bool record(int fromMs, int toMs, QString *error = nullptr);
     // Removes the blocks from the one holding `fromMs` to the one holding `toMs` (-1: the end) and
     // saves the file.
-    void deleteRange(int fromMs, int toMs);
+    bool deleteRange(int fromMs, int toMs, QString *error = nullptr);
     // Writes the file: the header of the file as opened ("fmt " as read, "fact" with the samples,
     // "data"), the blocks and a pad byte after an odd size. A file opened for playing only is never
     // changed, so it is left as it is.
-    void save();
+    bool save(QString *error = nullptr);
 
     const QByteArray &blocks() const { return m_blocks; }
     int blockCount() const { return int(m_blocks.size() / orva::audio::kGsmBlockBytes); }
-    // The last failure that could not be raised to a caller (device lost, save after a recording
-    // that ended by itself); empty when none.
+    // The last failure that had no caller to answer (device lost, save after a recording that
+    // ended by itself); empty when none.
     QString lastError() const { return m_error; }
     static int blockAtMs(qint64 ms);
     static int msOfBlocks(qint64 blocks);
@@ -83,9 +74,9 @@ private:
     class PlaySource;
     class RecordSink;
 
-    void requireDictationFormat(const char *action) const;
+    bool dictationFormat(const char *action, QString *error) const;
     void finishPlaying(bool toEnd);
-    void finishRecording();
+    bool finishRecording(QString *error);
     void putBlocks(const QByteArray &coded);
     void deviceFailed(const QString &reason);
     void stopFromEvent();

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <stdexcept>
-
 class FakePlayer : public PlaybackControl {
 public:
     struct Log {
@@ -22,45 +20,62 @@ public:
     };
     explicit FakePlayer(Log &log) : m_log(log) {}
 
-    void OpenFile(const QString &name) override {
+    bool OpenFile(const QString &name, QString * = nullptr) override {
         m_file = name;
         if (!name.isEmpty())
             m_log.calls << "OpenFile " + QFileInfo(name).fileName();
+        return true;
     }
     QString FileName() const override { return m_file; }
     int Mode() const override { return m_mode; }
     int Length() const override { return m_file.isEmpty() ? 0 : m_log.length; }
     int Position() const override { return m_position; }
-    void Play(int from, int) override {
-        if (m_file.isEmpty() || m_log.failPlay)
-            throw std::runtime_error("no audio file is open");
+    bool Play(int from, int, QString *error = nullptr) override {
+        if (m_file.isEmpty() || m_log.failPlay) {
+            if (error)
+                *error = QStringLiteral("no audio file is open");
+            return false;
+        }
         m_log.calls << QStringLiteral("Play %1").arg(from);
         m_position = from;
         m_mode = Playing;
+        return true;
     }
-    void PlayFromTextPos(int position, int) override {
+    bool PlayFromTextPos(int position, int, QString * = nullptr) override {
         m_log.calls << QStringLiteral("PlayFromTextPos %1").arg(position);
+        return true;
     }
-    void Pause() override {
+    bool Pause(QString * = nullptr) override {
         m_log.calls << "Pause";
         m_mode = Paused;
+        return true;
     }
-    void Stop() override {
+    bool Stop(QString * = nullptr) override {
         m_log.calls << "Stop";
         m_mode = Stopped;
         m_position = 0;
+        return true;
     }
-    void Record(int from, int) override {
+    bool Record(int from, int, QString * = nullptr) override {
         m_log.calls << QStringLiteral("Record %1").arg(from);
         m_mode = Recording;
         m_position = m_log.recordedTo;
+        return true;
     }
-    void DeleteRange(int from, int) override { m_log.calls << QStringLiteral("DeleteRange %1").arg(from); }
-    void SaveRecording() override { m_log.calls << "SaveRecording"; }
-    void CreateRecordingFile(const QString &name) override {
+    bool DeleteRange(int from, int, QString * = nullptr) override {
+        m_log.calls << QStringLiteral("DeleteRange %1").arg(from);
+        return true;
+    }
+    bool SaveRecording(QString * = nullptr) override {
+        m_log.calls << "SaveRecording";
+        return true;
+    }
+    bool CreateRecordingFile(const QString &name, QString *error = nullptr) override {
         m_log.calls << "CreateRecordingFile " + QFileInfo(name).fileName();
-        WriteEmptyGsmWave(name);
+        if (!WriteEmptyGsmWave(name, error))
+            return false;
         m_file = name;
+        return true;
     }
     void SetPositionCallback(PositionCallback) override {}
     void SetRecognisedText(const QString &) override {}
