@@ -39,3 +39,13 @@ QString AcmResultText(int code) {
         return QStringLiteral("An unexpected error has occurred (code #%1).").arg(code);
     }
 }
+
+QString AcmResultMessage(int code, const QString &prefix) {
+    return (prefix.isEmpty() ? QString() : prefix + QStringLiteral("\r\n")) + AcmResultText(code);
+}
+
+bool AudioFailed(QString *error, const QString &message) {
+    if (error)
+        *error = message;
+    return false;
+}

@@ -1,48 +1,9 @@
-// The exceptions of the audio code and their fixed texts: the EACMError family of the conversion
-// and wave streams, ESubStreamError of the data windows, and the texts of the result codes that
-// the audio layer returns.
+// The fixed texts the audio code fails with: those of the conversion, the wave streams and their
+// data windows, and of the result codes that the audio layer returns. A call that fails answers
+// false and puts one of them in its `error`.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-
-#include <exception>
-
-class EAudioError : public std::exception {
-public:
-    explicit EAudioError(const QString &message) : m_message(message), m_what(message.toUtf8()) {}
-    const QString &Message() const { return m_message; }
-    const char *what() const noexcept override { return m_what.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_what;
-};
-
-class EACMError : public EAudioError {
-public:
-    using EAudioError::EAudioError;
-};
-class EACMCodecError : public EACMError {
-public:
-    using EACMError::EACMError;
-};
-class EACMConversionError : public EACMError {
-public:
-    using EACMError::EACMError;
-};
-class EACMAudioStreamError : public EACMError {
-public:
-    using EACMError::EACMError;
-};
-class EACMAudioReadError : public EACMAudioStreamError {
-public:
-    using EACMAudioStreamError::EACMAudioStreamError;
-};
-class ESubStreamError : public EAudioError {
-public:
-    using EAudioError::EAudioError;
-};
 
 namespace AudioText {
 inline const QString InvalidFileFormat = QStringLiteral("Invalid file format.");
@@ -63,9 +24,8 @@ inline QString NotWritten(const QString &file, const QString &why) {
 // The text of an audio compression result code ("Bad device ID.", ...).
 QString AcmResultText(int code);
 
-// Nothing for 0; otherwise raises E with the prefix (plus CR LF when not empty) and the code's text.
-template <class E = EACMError> void CheckAcmResult(int code, const QString &prefix = {}) {
-    if (code == 0)
-        return;
-    throw E((prefix.isEmpty() ? QString() : prefix + QStringLiteral("\r\n")) + AcmResultText(code));
-}
+// The prefix (plus CR LF when not empty) and the code's text.
+QString AcmResultMessage(int code, const QString &prefix = {});
+
+// False, with `message` in `error` when given: the end of every failed call of the audio code.
+bool AudioFailed(QString *error, const QString &message);

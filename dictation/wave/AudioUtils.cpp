@@ -229,47 +229,46 @@ bool CanReadWaveFormat(const QString &file) {
 
 namespace {
 
-// The reader, writer and convertor below raise the EAudioError family; the public calls at the end
-// turn it into a result and a message.
-
 struct TWaveFormatConversion {
     WaveConversionProgress Progress;
     // True: converted audio goes straight to the target; false: through a RIFF writer.
     bool Raw = false;
 };
 
-// The header and then the whole file; raises EACMAudioStreamError on a failed write.
-void writeMpegAsWave(const QString &file, const QString &newFile) {
+// The header and then the whole file.
+bool writeMpegAsWave(const QString &file, const QString &newFile, QString *error) {
     const QByteArray header = BuildMpegWaveHeader(file);
     QFile in(file);
     if (header.isEmpty() || !in.open(QIODevice::ReadOnly))
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        return AudioFailed(error, AudioText::InvalidFileFormat);
     PrivateFile out(newFile);
     if (!out.open())
-        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
+        return AudioFailed(error, AudioText::NotWritten(newFile, out.errorString()));
     out.write(header);
     while (!in.atEnd()) {
         const QByteArray piece = in.read(1 << 20);
         if (piece.isEmpty() || out.write(piece) != piece.size()) {
             out.cancel();
-            throw EACMAudioStreamError(QStringLiteral("The audio file %1 could not be copied.").arg(file));
+            return AudioFailed(error, QStringLiteral("The audio file %1 could not be copied.").arg(file));
         }
     }
     if (!out.commit())
-        throw EACMAudioStreamError(AudioText::NotWritten(newFile, out.errorString()));
+        return AudioFailed(error, AudioText::NotWritten(newFile, out.errorString()));
+    return true;
 }
 
-QByteArray readAudioFileAsPcm(const QString &file, int rate) {
+// `pcm` is only changed when the whole file was read.
+bool readAudioFileAsPcm(const QString &file, int rate, QByteArray &pcm, QString *error) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        return AudioFailed(error, AudioText::InvalidFileFormat);
     QByteArray mpeg;
     QBuffer mpegWave(&mpeg);
     QIODevice *riff = &in;
     TdeWaveFormat format;
     bool isMpeg = false;
     if (!ReadWaveFileFormat(file, format, isMpeg))
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        return AudioFailed(error, AudioText::InvalidFileFormat);
     if (isMpeg) {
         // MPEG audio is read through the RIFF header that describes it, as the conversion does.
         mpeg = BuildMpegWaveHeader(file) + in.readAll();
@@ -277,75 +276,86 @@ QByteArray readAudioFileAsPcm(const QString &file, int rate) {
         riff = &mpegWave;
     }
     TdeRIFFAudioReader reader(riff);
-    if (!reader.Open())
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
-    TdeWaveFormat pcm;
-    pcm.Assign(orva::audio::PcmFormat(std::uint32_t(rate), 1, 16).toBytes());
+    TdeWaveFormat pcmFormat;
     TdeAudioConvertor convertor;
+    if (!reader.Open(error) ||
+        !pcmFormat.Assign(orva::audio::PcmFormat(std::uint32_t(rate), 1, 16).toBytes(), error))
+        return false;
     convertor.SetFormatIn(reader.Format());
-    convertor.SetFormatOut(pcm);
-    convertor.SetActive(true);
+    convertor.SetFormatOut(pcmFormat);
+    if (!convertor.SetActive(true, error))
+        return false;
     QByteArray samples;
     convertor.OnAudioConverted = [&samples](const char *data, qint64 size, bool &) {
         samples.append(data, size);
     };
     const std::unique_ptr<TdeSubStream> window = reader.CurrentTrackStream();
-    convertor.ConvertStream(*window);
-    return samples;
+    if (!convertor.ConvertStream(*window, error))
+        return false;
+    pcm = samples;
+    return true;
 }
 
-void convertWaveStream(TWaveFormatConversion &conversion, const QString &source, const QString &target,
-                       const TdeWaveFormat &targetFormat) {
+bool convertWaveStream(TWaveFormatConversion &conversion, const QString &source, const QString &target,
+                       const TdeWaveFormat &targetFormat, QString *error) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+        return AudioFailed(error, AudioText::InvalidFileFormat);
     TdeRIFFAudioReader reader(&in);
-    if (!reader.Open())
-        throw EACMAudioReadError(AudioText::InvalidFileFormat);
+    if (!reader.Open(error))
+        return false;
     PrivateFile out(target);
     if (!out.open())
-        throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));
+        return AudioFailed(error, AudioText::NotWritten(target, out.errorString()));
     TdeRIFFAudioWriter writer(&out);
     writer.SetFormat(targetFormat);
+    // Every failure from here on leaves the target as it was.
+    const auto cancelled = [&out, error](const QString &why) {
+        out.cancel();
+        return AudioFailed(error, why);
+    };
 
     TdeAudioConvertor convertor;
     convertor.SetFormatOut(targetFormat);
     convertor.SetFormatIn(reader.Format());
-    convertor.SetActive(true);
+    if (QString why; !convertor.SetActive(true, &why))
+        return cancelled(why);
     const std::unique_ptr<TdeSubStream> window = reader.CurrentTrackStream();
-    bool cancelled = false;
+    bool userCancelled = false;
+    QString writeFailure;
     convertor.OnAudioConverted = [&](const char *data, qint64 size, bool &abort) {
         if (conversion.Raw) {
             if (out.write(data, size) != size)
-                throw EACMAudioStreamError(
-                    QStringLiteral("The audio file %1 could not be written.").arg(target));
+                writeFailure = QStringLiteral("The audio file %1 could not be written.").arg(target);
         } else {
-            writer.Write(data, size);
+            writer.Write(data, size, &writeFailure);
+        }
+        if (!writeFailure.isEmpty()) {
+            abort = true;
+            return;
         }
         const int percent =
             window->size() > 0 ? int(std::lround(window->pos() * 100.0 / window->size())) : 100;
         if (conversion.Progress && !conversion.Progress(1, percent)) {
-            cancelled = true;
+            userCancelled = true;
             abort = true;
         }
     };
-    try {
-        convertor.ConvertStream(*window);
-        writer.Finish();
-    } catch (...) {
-        out.cancel();
-        throw;
-    }
-    if (cancelled) {
-        out.cancel();
-        throw EACMConversionError(AudioText::ConversionCancelled);
-    }
+    if (QString why; !convertor.ConvertStream(*window, &why))
+        return cancelled(why);
+    if (!writeFailure.isEmpty())
+        return cancelled(writeFailure);
+    if (QString why; !writer.Finish(&why))
+        return cancelled(why);
+    if (userCancelled)
+        return cancelled(AudioText::ConversionCancelled);
     if (!out.commit())
-        throw EACMAudioStreamError(AudioText::NotWritten(target, out.errorString()));
+        return AudioFailed(error, AudioText::NotWritten(target, out.errorString()));
+    return true;
 }
 
-void convertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
-                      const WaveConversionProgress &progress) {
+bool convertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
+                      const WaveConversionProgress &progress, QString *error) {
     TdeWaveFormat format;
     bool isMpeg = false;
     ReadWaveFileFormat(source, format, isMpeg);
@@ -361,38 +371,35 @@ void convertAudioFile(const QString &source, const QString &target, const TdeWav
         const QString name = QUuid::createUuid().toString(QUuid::Id128).toUpper() + QStringLiteral(".tmp");
         working = QFileInfo(target).dir().filePath(name);
         temporary.path = working;
-        writeMpegAsWave(source, working);
+        if (!writeMpegAsWave(source, working, error))
+            return false;
     }
     TWaveFormatConversion conversion{progress, false};
     if (progress && !progress(0, 0))
-        throw EACMConversionError(AudioText::ConversionCancelled);
-    convertWaveStream(conversion, working, target, targetFormat);
+        return AudioFailed(error, AudioText::ConversionCancelled);
+    if (!convertWaveStream(conversion, working, target, targetFormat, error))
+        return false;
     if (progress)
         progress(2, 100);
+    return true;
 }
 
-// The text an audio failure is told with, whatever raised it.
+// Failures of the libraries beneath (memory above all) are told as any other.
 template <typename Work> bool answered(QString *error, Work &&work) {
     try {
-        work();
-        return true;
-    } catch (const EAudioError &e) {
-        if (error)
-            *error = e.Message();
+        return work();
     } catch (const std::exception &e) {
-        if (error)
-            *error = QString::fromLocal8Bit(e.what());
+        return AudioFailed(error, QString::fromLocal8Bit(e.what()));
     }
-    return false;
 }
 
 } // namespace
 
 bool ReadAudioFileAsPcm(const QString &file, int rate, QByteArray &pcm, QString *error) {
-    return answered(error, [&] { pcm = readAudioFileAsPcm(file, rate); });
+    return answered(error, [&] { return readAudioFileAsPcm(file, rate, pcm, error); });
 }
 
 bool ConvertAudioFile(const QString &source, const QString &target, const TdeWaveFormat &targetFormat,
                       const WaveConversionProgress &progress, QString *error) {
-    return answered(error, [&] { convertAudioFile(source, target, targetFormat, progress); });
+    return answered(error, [&] { return convertAudioFile(source, target, targetFormat, progress, error); });
 }

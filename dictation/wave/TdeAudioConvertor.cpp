@@ -8,35 +8,37 @@
 
 using namespace orva::audio;
 
-void TdeAudioConvertor::SetRequestRealTime(bool on) {
+bool TdeAudioConvertor::SetRequestRealTime(bool on, QString *error) {
     if (m_active)
-        throw EACMConversionError(AudioText::WhileActive);
+        return AudioFailed(error, AudioText::WhileActive);
     m_realTime = on;
+    return true;
 }
 
-void TdeAudioConvertor::SetActive(bool on) {
+bool TdeAudioConvertor::SetActive(bool on, QString *error) {
     if (on == m_active)
-        throw EACMConversionError(on ? AudioText::WhileActive : AudioText::WhileNotActive);
+        return AudioFailed(error, on ? AudioText::WhileActive : AudioText::WhileNotActive);
     if (on && !(CanDecode(m_in.Fields()) && CanEncode(m_out.Fields())))
-        throw EACMConversionError(AudioText::ConversionNotPossible);
+        return AudioFailed(error, AudioText::ConversionNotPossible);
     m_active = on;
+    return true;
 }
 
-void TdeAudioConvertor::ConvertStream(QIODevice &window) {
+bool TdeAudioConvertor::ConvertStream(QIODevice &window, QString *error) {
     if (!m_active)
-        throw EACMConversionError(AudioText::WhileNotActive);
+        return AudioFailed(error, AudioText::WhileNotActive);
     int result = 0;
     QString why;
     const std::unique_ptr<PcmDecoder> decoder = OpenDecoder(m_in.Fields(), &window, &result, &why);
     if (!decoder)
-        CheckAcmResult<EACMConversionError>(result ? result : kErrNotPossible, why);
+        return AudioFailed(error, AcmResultMessage(result ? result : kErrNotPossible, why));
     const std::unique_ptr<PcmEncoder> encoder = OpenEncoder(m_out.Fields(), &result);
     if (!encoder)
-        CheckAcmResult<EACMConversionError>(result ? result : kErrNotPossible);
+        return AudioFailed(error, AcmResultMessage(result ? result : kErrNotPossible));
     PcmConverter converter(decoder->rate(), decoder->channels(), int(m_out.SamplesPerSec()),
                            m_out.Channels());
     if (!converter.ok())
-        throw EACMConversionError(AudioText::ConversionNotPossible);
+        return AudioFailed(error, AudioText::ConversionNotPossible);
 
     const qint64 chunkFrames = 2 * qint64(decoder->rate());
     std::vector<std::int16_t> input(std::size_t(chunkFrames) * decoder->channels());
@@ -47,12 +49,12 @@ void TdeAudioConvertor::ConvertStream(QIODevice &window) {
     while (!abort && !end) {
         const qint64 frames = decoder->read(input.data(), chunkFrames);
         if (frames < 0)
-            CheckAcmResult<EACMConversionError>(kErrNotPossible, decoder->errorString());
+            return AudioFailed(error, AcmResultMessage(kErrNotPossible, decoder->errorString()));
         end = frames == 0;
         pcm.clear();
         converter.process(input.data(), std::size_t(frames), end, pcm);
         if (!converter.ok())
-            throw EACMConversionError(AudioText::ConversionNotPossible);
+            return AudioFailed(error, AudioText::ConversionNotPossible);
         out.clear();
         encoder->push(pcm.data(), pcm.size() / m_out.Channels(), out);
         if (end)
@@ -60,4 +62,5 @@ void TdeAudioConvertor::ConvertStream(QIODevice &window) {
         if (!out.isEmpty() && OnAudioConverted)
             OnAudioConverted(out.constData(), out.size(), abort);
     }
+    return true;
 }

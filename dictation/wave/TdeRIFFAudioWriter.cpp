@@ -12,61 +12,60 @@ QByteArray le32(quint32 v) {
     qToLittleEndian(v, b.data());
     return b;
 }
-[[noreturn]] void writeFailed(QIODevice *stream) {
-    throw EACMAudioStreamError(QStringLiteral("The audio file could not be written.\r\n") +
-                               stream->errorString());
+bool writeFailed(QIODevice *stream, QString *error) {
+    return AudioFailed(error,
+                       QStringLiteral("The audio file could not be written.\r\n") + stream->errorString());
 }
 } // namespace
 
 TdeRIFFAudioWriter::TdeRIFFAudioWriter(QIODevice *stream) : m_stream(stream), m_headerStart(stream->pos()) {}
 
 TdeRIFFAudioWriter::~TdeRIFFAudioWriter() {
-    try {
-        Finish();
-    } catch (const EAudioError &) {
-        // Nothing to report to from here; Finish() is the checked path.
-    }
+    // Nothing to report to from here; Finish() is the checked path.
+    Finish();
 }
 
-void TdeRIFFAudioWriter::put(const QByteArray &bytes) {
-    if (m_stream->write(bytes) != bytes.size())
-        writeFailed(m_stream);
+bool TdeRIFFAudioWriter::put(const QByteArray &bytes, QString *error) {
+    return m_stream->write(bytes) == bytes.size() || writeFailed(m_stream, error);
 }
 
-void TdeRIFFAudioWriter::writeHeader() {
+bool TdeRIFFAudioWriter::writeHeader(QString *error) {
     if (m_format.FormatTag() == 0)
-        throw EACMAudioStreamError(AudioText::InvalidFileFormat);
+        return AudioFailed(error, AudioText::InvalidFileFormat);
     const QByteArray format = m_format.FormatTag() == 1 ? m_format.Bytes().left(16) : m_format.Bytes();
-    put("RIFF" + le32(0) + "WAVE" + "fmt " + le32(quint32(format.size())) + format);
+    if (!put("RIFF" + le32(0) + "WAVE" + "fmt " + le32(quint32(format.size())) + format, error))
+        return false;
     m_dataChunk = m_stream->pos();
-    put("data" + le32(0));
+    return put("data" + le32(0), error);
 }
 
-void TdeRIFFAudioWriter::Write(const char *data, qint64 count) {
+bool TdeRIFFAudioWriter::Write(const char *data, qint64 count, QString *error) {
     if (count <= 0)
-        return;
+        return true;
     if (!m_started) {
         m_started = true;
-        writeHeader();
+        if (!writeHeader(error))
+            return false;
     }
     if (m_stream->write(data, count) != count)
-        writeFailed(m_stream);
+        return writeFailed(m_stream, error);
     m_dataBytes += count;
+    return true;
 }
 
-void TdeRIFFAudioWriter::patch(qint64 at, qint64 value) {
+bool TdeRIFFAudioWriter::patch(qint64 at, qint64 value, QString *error) {
     if (!m_stream->seek(at))
-        writeFailed(m_stream);
-    put(le32(quint32(std::clamp<qint64>(value, 0, 0xFFFFFFFF))));
+        return writeFailed(m_stream, error);
+    return put(le32(quint32(std::clamp<qint64>(value, 0, 0xFFFFFFFF))), error);
 }
 
-void TdeRIFFAudioWriter::Finish() {
+bool TdeRIFFAudioWriter::Finish(QString *error) {
     if (m_finished || !m_started)
-        return;
+        return true;
     m_finished = true;
     const qint64 end = m_stream->pos();
-    patch(m_headerStart + 4, end - m_headerStart - 8);
-    patch(m_dataChunk + 4, end - m_dataChunk - 8);
-    if (!m_stream->seek(end))
-        writeFailed(m_stream);
+    if (!patch(m_headerStart + 4, end - m_headerStart - 8, error) ||
+        !patch(m_dataChunk + 4, end - m_dataChunk - 8, error))
+        return false;
+    return m_stream->seek(end) || writeFailed(m_stream, error);
 }

@@ -6,27 +6,28 @@
 #include "dictation/wave/TdeWaveFormat.h"
 
 #include <QIODevice>
+#include <QString>
 
 class TdeRIFFAudioWriter {
 public:
     explicit TdeRIFFAudioWriter(QIODevice *stream);
-    // Finishes when Finish() was not called; errors are lost there, so callers call Finish().
+    // Finishes when Finish() was not called; a failure is lost there, so callers call Finish().
     ~TdeRIFFAudioWriter();
     TdeRIFFAudioWriter(const TdeRIFFAudioWriter &) = delete;
     TdeRIFFAudioWriter &operator=(const TdeRIFFAudioWriter &) = delete;
 
     void SetFormat(const TdeWaveFormat &format) { m_format = format; }
     const TdeWaveFormat &Format() const { return m_format; }
-    // Raises EACMAudioStreamError when the stream takes fewer bytes than given.
-    void Write(const char *data, qint64 count);
-    // Patches the sizes and returns to the end; raises EACMAudioStreamError on a failed write.
-    void Finish();
+    // Fails when the stream takes fewer bytes than given, with the reason in `error`.
+    bool Write(const char *data, qint64 count, QString *error = nullptr);
+    // Patches the sizes and returns to the end; fails on a failed write.
+    bool Finish(QString *error = nullptr);
     qint64 DataBytes() const { return m_dataBytes; }
 
 private:
-    void writeHeader();
-    void put(const QByteArray &bytes);
-    void patch(qint64 at, qint64 value);
+    bool writeHeader(QString *error);
+    bool put(const QByteArray &bytes, QString *error);
+    bool patch(qint64 at, qint64 value, QString *error);
 
     QIODevice *m_stream;
     TdeWaveFormat m_format;

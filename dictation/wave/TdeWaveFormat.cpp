@@ -27,20 +27,22 @@ int TdeWaveFormat::ExtraSize() const {
     return std::min<int>(u16(16), kMaxExtraSize);
 }
 
-void TdeWaveFormat::SetExtraSize(int size) {
+bool TdeWaveFormat::SetExtraSize(int size, QString *error) {
     if (size < 0 || size > kMaxExtraSize)
-        throw EACMError(AudioText::BufferTooSmall);
+        return AudioFailed(error, AudioText::BufferTooSmall);
     setU16(16, std::uint16_t(size));
+    return true;
 }
 
-void TdeWaveFormat::Assign(const char *waveFormatEx, qsizetype available) {
+bool TdeWaveFormat::Assign(const char *waveFormatEx, qsizetype available, QString *error) {
     const int extra =
         available >= 18 ? (std::uint8_t(waveFormatEx[16]) | std::uint8_t(waveFormatEx[17]) << 8) : 0;
     const qsizetype length = 18 + extra;
     if (length > kBufferSize)
-        throw EACMError(AudioText::BufferOverrun);
+        return AudioFailed(error, AudioText::BufferOverrun);
     m_buffer.fill(0);
     std::memcpy(m_buffer.data(), waveFormatEx, std::size_t(std::min(length, available)));
+    return true;
 }
 
 QByteArray TdeWaveFormat::Bytes() const {

@@ -5,6 +5,7 @@
 #include "platform/audio/AudioFormat.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -34,13 +35,15 @@ public:
     void SetBitsPerSample(std::uint16_t v) { setU16(14, v); }
     // At most 494, whatever the buffer holds.
     int ExtraSize() const;
-    // Above 494 raises EACMError "The wave format buffer is too small.".
-    void SetExtraSize(int size);
+    // Above 494 fails with "The wave format buffer is too small." and keeps the size.
+    bool SetExtraSize(int size, QString *error = nullptr);
 
     // Copies a WAVEFORMATEX of 18 + its extra size bytes (of which `available` are given; the rest
-    // read as 0) over a zeroed buffer; more than 512 bytes raises EACMError.
-    void Assign(const char *waveFormatEx, qsizetype available);
-    void Assign(const QByteArray &waveFormatEx) { Assign(waveFormatEx.constData(), waveFormatEx.size()); }
+    // read as 0) over a zeroed buffer; more than 512 bytes fails and leaves the format as it was.
+    bool Assign(const char *waveFormatEx, qsizetype available, QString *error = nullptr);
+    bool Assign(const QByteArray &waveFormatEx, QString *error = nullptr) {
+        return Assign(waveFormatEx.constData(), waveFormatEx.size(), error);
+    }
 
     const std::uint8_t *Buffer() const { return m_buffer.data(); }
     std::uint8_t *Buffer() { return m_buffer.data(); }

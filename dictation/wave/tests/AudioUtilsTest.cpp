@@ -1,7 +1,6 @@
 // MPEG frame headers, the built MP3 header, format look-up and whole-file conversion to the
 // dictation format, checked by sox as the independent reader.
 #include "dictation/wave/AudioUtils.h"
-#include "dictation/wave/AudioErrors.h"
 #include "dictation/wave/TdeAudioConvertor.h"
 #include "platform/audio/tests/AudioTestSupport.h"
 
@@ -161,31 +160,20 @@ TEST(TdeAudioConvertor, ActivationRules) {
     TdeAudioConvertor c;
     c.SetFormatOut(dictationFormat());
     c.SetActive(true);
-    try {
-        c.SetActive(true);
-        FAIL();
-    } catch (const EACMConversionError &e) {
-        EXPECT_EQ(e.Message(), "Cannot perform this action while active.");
-    }
-    EXPECT_THROW(c.SetRequestRealTime(true), EACMConversionError);
+    QString error;
+    EXPECT_FALSE(c.SetActive(true, &error));
+    EXPECT_EQ(error, "Cannot perform this action while active.");
+    EXPECT_FALSE(c.SetRequestRealTime(true));
     c.SetActive(false);
     QByteArray nothing;
     QBuffer buffer(&nothing);
-    try {
-        c.ConvertStream(buffer);
-        FAIL();
-    } catch (const EACMConversionError &e) {
-        EXPECT_EQ(e.Message(), "Cannot perform this action while not active.");
-    }
+    EXPECT_FALSE(c.ConvertStream(buffer, &error));
+    EXPECT_EQ(error, "Cannot perform this action while not active.");
     TdeWaveFormat unknown;
     unknown.SetFormatTag(0x1234);
     c.SetFormatIn(unknown);
-    try {
-        c.SetActive(true);
-        FAIL();
-    } catch (const EACMConversionError &e) {
-        EXPECT_EQ(e.Message(), "Conversion not possible.");
-    }
+    EXPECT_FALSE(c.SetActive(true, &error));
+    EXPECT_EQ(error, "Conversion not possible.");
 }
 
 struct Conversion {

@@ -55,12 +55,9 @@ TEST(TdeWaveFormat, DefaultsExtraSizeAndAssign) {
                          "00"));
     f.SetExtraSize(494);
     EXPECT_EQ(f.ExtraSize(), 494);
-    try {
-        f.SetExtraSize(495);
-        FAIL() << "495 accepted";
-    } catch (const EACMError &e) {
-        EXPECT_EQ(e.Message(), "The wave format buffer is too small.");
-    }
+    QString error;
+    EXPECT_FALSE(f.SetExtraSize(495, &error)) << "495 accepted";
+    EXPECT_EQ(error, "The wave format buffer is too small.");
     TdeWaveFormat adpcm;
     adpcm.SetFormatTag(0x42);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(adpcm.Buffer()) + 18, 10).toHex(),
@@ -80,13 +77,8 @@ TEST(TdeWaveFormat, DefaultsExtraSizeAndAssign) {
     QByteArray tooBig = extensible;
     tooBig[16] = char(0xF0);
     tooBig[17] = 0x01; // 18 + 496 bytes
-    try {
-        e.Assign(tooBig);
-        FAIL() << "overrun accepted";
-    } catch (const EACMError &err) {
-        EXPECT_EQ(err.Message(),
-                  "This wave format cannot be assigned because it would cause a buffer overrun");
-    }
+    EXPECT_FALSE(e.Assign(tooBig, &error)) << "overrun accepted";
+    EXPECT_EQ(error, "This wave format cannot be assigned because it would cause a buffer overrun");
     TdeWaveFormat a, b;
     b.SetChannels(1);
     EXPECT_FALSE(a == b);
@@ -98,19 +90,8 @@ TEST(AudioErrors, ResultTexts) {
     EXPECT_EQ(AcmResultText(513), "The conversion stream is already in use.");
     EXPECT_EQ(AcmResultText(514), "Cannot perform this action on a header that has not been prepared.");
     EXPECT_EQ(AcmResultText(99), "An unexpected error has occurred (code #99).");
-    EXPECT_NO_THROW(CheckAcmResult(0, "X"));
-    try {
-        CheckAcmResult<EACMConversionError>(2, "X");
-        FAIL();
-    } catch (const EACMConversionError &e) {
-        EXPECT_EQ(e.Message(), "X\r\nBad device ID.");
-    }
-    try {
-        CheckAcmResult(12);
-        FAIL();
-    } catch (const EACMError &e) {
-        EXPECT_EQ(e.Message(), "Device handle in use.");
-    }
+    EXPECT_EQ(AcmResultMessage(2, "X"), "X\r\nBad device ID.");
+    EXPECT_EQ(AcmResultMessage(12), "Device handle in use.");
 }
 
 TEST(TdeRIFFAudioReader, Layouts) {
@@ -236,7 +217,7 @@ TEST(TdeRIFFAudioWriter, FailedWriteIsAnError) {
     gsm.Assign(kGsmFmt);
     TdeRIFFAudioWriter writer(&readOnly);
     writer.SetFormat(gsm);
-    EXPECT_THROW(writer.Write("x", 1), EACMAudioStreamError);
+    EXPECT_FALSE(writer.Write("x", 1));
 }
 
 } // namespace
