@@ -68,6 +68,7 @@ public:
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
+    bool ok() const { return m_decoder.ok(); }
     bool atEnd() const override { return m_next >= m_end; }
     qint64 bytesAvailable() const override { return (m_end - m_next) * 2 + QIODevice::bytesAvailable(); }
 
@@ -116,6 +117,7 @@ public:
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
     bool isSequential() const override { return true; }
+    bool ok() const { return m_encoder.ok(); }
     void flush() {
         QByteArray coded;
         m_encoder.flush(coded);
@@ -306,6 +308,10 @@ bool WaveDevice::play(int fromMs, int toMs, QString *error) {
     const qint64 samples = m_playOnly ? m_pcm.size() / 2 : qint64(blockCount()) * kGsmBlockSamples;
     m_source = std::make_unique<PlaySource>(m_blocks, m_pcm, fromSample,
                                             std::min<qint64>(qint64(to) * kGsmRate / 1000, samples));
+    if (!m_source->ok()) {
+        m_source.reset();
+        return failed(error, AcmResultText(kErrNoMemory));
+    }
     m_retiredOutput.reset();
     m_output = m_devices.createOutput();
     connect(m_output.get(), &PcmOutput::drained, this, [this] { finishPlaying(true); });
@@ -348,6 +354,10 @@ bool WaveDevice::record(int fromMs, int toMs, QString *error) {
     if (m_recordBlock >= m_recordEnd)
         return true;
     m_sink = std::make_unique<RecordSink>(*this);
+    if (!m_sink->ok()) {
+        m_sink.reset();
+        return failed(error, AcmResultText(kErrNoMemory));
+    }
     m_retiredInput.reset();
     m_input = m_devices.createInput();
     connect(m_input.get(), &PcmInput::failed, this, &WaveDevice::deviceFailed);

@@ -239,6 +239,7 @@ public:
         m_gsm.push(pcm, frames, out);
     }
     void flush(QByteArray &out) override { m_gsm.flush(out); }
+    bool ok() const { return m_gsm.ok(); }
 
 private:
     GsmBlockEncoder m_gsm;
@@ -303,8 +304,14 @@ std::unique_ptr<PcmEncoder> OpenEncoder(const WaveFormatFields &format, int *res
     }
     if (result)
         *result = kOk;
-    if (format.tag == kTagGsm610)
-        return std::make_unique<GsmEncoder>();
+    if (format.tag == kTagGsm610) {
+        auto encoder = std::make_unique<GsmEncoder>();
+        if (encoder->ok())
+            return encoder;
+        if (result)
+            *result = kErrNoMemory;
+        return nullptr;
+    }
     return std::make_unique<LinearEncoder>(format.channels, format.bits);
 }
 

@@ -44,7 +44,8 @@ public:
     virtual void flush(QByteArray &out) = 0;
 };
 
-// Null with `result` set when CanEncode(format) is false.
+// Null with `result` set when CanEncode(format) is false, or (kErrNoMemory) when the encoder's
+// state cannot be allocated.
 std::unique_ptr<PcmEncoder> OpenEncoder(const WaveFormatFields &format, int *result);
 
 } // namespace orva::audio

@@ -5,15 +5,15 @@
 #include <gsm.h>
 
 #include <algorithm>
-#include <new>
 
 namespace orva::audio {
 
 namespace {
+// Null when libgsm cannot allocate its state.
 gsm newWav49() {
     gsm g = gsm_create();
     if (!g)
-        throw std::bad_alloc();
+        return nullptr;
     int on = 1;
     gsm_option(g, GSM_OPT_WAV49, &on);
     return g;
@@ -23,10 +23,15 @@ gsm newWav49() {
 GsmBlockEncoder::GsmBlockEncoder() : m_gsm(newWav49()) {}
 
 GsmBlockEncoder::~GsmBlockEncoder() {
-    gsm_destroy(m_gsm);
+    if (m_gsm)
+        gsm_destroy(m_gsm);
 }
 
 void GsmBlockEncoder::encodeBlock(const std::int16_t *samples, std::uint8_t *block) {
+    if (!m_gsm) {
+        std::fill(block, block + kGsmBlockBytes, 0);
+        return;
+    }
     // gsm_encode takes a non-const pointer but does not change the samples.
     gsm_signal frame[kGsmBlockSamples];
     std::copy(samples, samples + kGsmBlockSamples, frame);
@@ -69,14 +74,15 @@ void GsmBlockEncoder::flush(QByteArray &blocks) {
 GsmBlockDecoder::GsmBlockDecoder() : m_gsm(newWav49()) {}
 
 GsmBlockDecoder::~GsmBlockDecoder() {
-    gsm_destroy(m_gsm);
+    if (m_gsm)
+        gsm_destroy(m_gsm);
 }
 
 bool GsmBlockDecoder::decodeBlock(const std::uint8_t *block, std::int16_t *samples) {
     gsm_byte frame[kGsmBlockBytes];
     std::copy(block, block + kGsmBlockBytes, frame);
     const bool ok =
-        gsm_decode(m_gsm, frame, samples) == 0 && gsm_decode(m_gsm, frame + 33, samples + 160) == 0;
+        m_gsm && gsm_decode(m_gsm, frame, samples) == 0 && gsm_decode(m_gsm, frame + 33, samples + 160) == 0;
     if (!ok)
         std::fill(samples, samples + kGsmBlockSamples, 0);
     return ok;

@@ -1,6 +1,8 @@
 // GSM 6.10 full-rate speech coding in the packing of WAVE format tag 0x0031 ("WAV49"): two
 // 160-sample frames in one 65-byte block. One codec object per stream: libgsm keeps the filter
 // state and the half-block parity between calls, so a stream always starts on a block boundary.
+// A codec whose state libgsm could not allocate is not ok(): it encodes and decodes silence, and
+// whoever made it tells the failure.
 #pragma once
 
 #include <QByteArray>
@@ -25,6 +27,7 @@ public:
     ~GsmBlockEncoder();
     GsmBlockEncoder(const GsmBlockEncoder &) = delete;
     GsmBlockEncoder &operator=(const GsmBlockEncoder &) = delete;
+    bool ok() const { return m_gsm != nullptr; }
 
     // Encodes exactly 320 samples into 65 bytes at `block`.
     void encodeBlock(const std::int16_t *samples, std::uint8_t *block);
@@ -45,6 +48,7 @@ public:
     ~GsmBlockDecoder();
     GsmBlockDecoder(const GsmBlockDecoder &) = delete;
     GsmBlockDecoder &operator=(const GsmBlockDecoder &) = delete;
+    bool ok() const { return m_gsm != nullptr; }
 
     // Decodes one 65-byte block into 320 samples; false when libgsm refuses the bits.
     bool decodeBlock(const std::uint8_t *block, std::int16_t *samples);
