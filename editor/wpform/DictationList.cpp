@@ -41,7 +41,7 @@ QString StatusCaption(int status) {
 }
 
 QString PlaceholderText(const TAudioTextRecord &r) {
-    return QChar(0xA8) + QStringLiteral("INSERT AUDIO HERE-") + HostText::toUnicode(r.Name) + ';' +
+    return kPlaceholderMark + QStringLiteral("INSERT AUDIO HERE-") + HostText::toUnicode(r.Name) + ';' +
            HostText::toUnicode(r.ProcCode) + ';' + HostText::toUnicode(r.Description);
 }
 

@@ -26,7 +26,9 @@ using TAudioTextRecords = QList<TAudioTextRecord>;
 // fields are skipped.
 TAudioTextRecords ParseAudioTextInfo(const QByteArray &value);
 QString StatusCaption(int status);
-// U+00A8 "INSERT AUDIO HERE-" name;code;description
+// The character that opens a placeholder's text.
+inline constexpr QChar kPlaceholderMark = u'\u00A8';
+// kPlaceholderMark "INSERT AUDIO HERE-" name;code;description
 QString PlaceholderText(const TAudioTextRecord &r);
 // The entry a placeholder's text (after "-") asks for: "*" matches any name or code; a "*" name
 // also needs the description. -1 when none has corrected text.

@@ -4,6 +4,7 @@
 #include "editor/wpform/DictationList.h"
 #include "editor/wpform/TWPForm.h"
 
+#include "common/GDFileManip.h"
 #include "common/HostText.h"
 #include "editor/report/EditorAudioStatus.h"
 #include "editor/report/HostDateTime.h"
@@ -50,7 +51,7 @@ void TWPForm::createDictationPanel(QSplitter *splitter) {
     auto *buttons = new QHBoxLayout;
     m_sbPlayAudio = new QPushButton(QStringLiteral("Play"), m_dictationBody);
     m_sbPlayAudio->setObjectName(QStringLiteral("sbPlayAudio"));
-    m_btnInsText = new QPushButton(StatusCaption(0), m_dictationBody);
+    m_btnInsText = new QPushButton(StatusCaption(AudioRecording), m_dictationBody);
     m_btnInsText->setObjectName(QStringLiteral("BtnInsText"));
     buttons->addWidget(m_sbPlayAudio);
     buttons->addWidget(m_btnInsText);
@@ -88,7 +89,7 @@ void TWPForm::createDictationPanel(QSplitter *splitter) {
                 r.Text = text;
                 r.Inserted = false;
             }
-        if (code == 4)
+        if (code == AudioCorrected)
             fillDictationPlaceholders();
         redrawDictationList(m_lvAudioRecs->currentRow());
     };
@@ -183,9 +184,7 @@ bool TWPForm::InsertAudioPlaceholder() {
     if (description.trimmed().isEmpty())
         return false;
     TAudioTextRecord r;
-    const QDateTime now = QDateTime::currentDateTime();
-    const double dateTime =
-        double(QDate(1899, 12, 30).daysTo(now.date())) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    const double dateTime = GDFileManip::DateTimeToDays(QDateTime::currentDateTime());
     QByteArray name = SafeEntryName(ReportRecord.GetReqCode() + '_' + DateTimeToHostDateTime(dateTime));
     // Two placeholders within one second still get names of their own.
     const QByteArray base = name;
@@ -237,7 +236,7 @@ void TWPForm::fillDictationPlaceholders() {
     for (auto span = spans.crbegin(); span != spans.crend(); ++span) {
         // The mark stands just before a character of the field: its first, or one inside it.
         const qsizetype from = std::max(0, span->start - 1);
-        const bool marked = text.mid(from, span->end - 1 - from).contains(QChar(0xA8));
+        const bool marked = text.mid(from, span->end - 1 - from).contains(kPlaceholderMark);
         if (!marked || seen.contains(span->id))
             continue;
         seen.insert(span->id);

@@ -1204,7 +1204,7 @@ int TWpTextControl::FindText(const QString &text, int start, int flags) const {
 
 // ---- editing
 
-void TWpTextControl::ClipboardCommand(int command) {
+void TWpTextControl::ClipboardCommand(TWpClipboardCommand command) {
     const QTextCursor c = cursor();
     switch (command) {
     case ClipboardCut:

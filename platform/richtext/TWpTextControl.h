@@ -271,7 +271,7 @@ public:
     void setStatusBarHandle(QWidget *bar);
 
     // Editing.
-    void ClipboardCommand(int command);
+    void ClipboardCommand(TWpClipboardCommand command);
     bool CanCopy() const;
     bool CanPaste() const;
     void Undo();

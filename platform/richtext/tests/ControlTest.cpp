@@ -158,12 +158,12 @@ private slots:
         QApplication::clipboard()->setText("PASTED");
         w.setSelStart(8);
         QTest::keyClick(w.editor(), Qt::Key_V, Qt::ControlModifier);
-        w.ClipboardCommand(3);
+        w.ClipboardCommand(orva::richtext::ClipboardPaste);
         QCOMPARE(w.Text(), before);
         w.setSelStart(4);
         w.setSelLength(4);
         QTest::keyClick(w.editor(), Qt::Key_X, Qt::ControlModifier);
-        w.ClipboardCommand(1);
+        w.ClipboardCommand(orva::richtext::ClipboardCut);
         QCOMPARE(w.Text(), before);
         w.setSelStart(8);
         QInputMethodEvent im;
@@ -173,9 +173,9 @@ private slots:
         // Outside the field both work.
         w.setSelStart(0);
         w.setSelLength(4);
-        w.ClipboardCommand(1);
+        w.ClipboardCommand(orva::richtext::ClipboardCut);
         QCOMPARE(w.Text(), before.mid(4));
-        w.ClipboardCommand(3);
+        w.ClipboardCommand(orva::richtext::ClipboardPaste);
         QCOMPARE(w.Text(), before);
     }
 
