@@ -36,8 +36,8 @@ struct MainWindowUi {
     QFrame *transferPanel = nullptr;
     QProgressBar *docProgressBar = nullptr;
 
-    // The menu bar, the terminal area with its tool bar buttons (not yet connected) and the transfer
-    // panel, children of `window`.
+    // The menu bar, the terminal area with its tool bar buttons and the transfer panel, children of
+    // `window`; the window connects the buttons to what they do.
     void setupUi(QWidget *window);
     QToolButton *toolButton(const QString &objectName) const;
 

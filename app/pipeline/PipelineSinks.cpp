@@ -1,4 +1,4 @@
-// Tracing stand-ins for the parts of the program a sink is not yet connected to.
+// The default bodies of the pipeline's sinks: traces, and the desktop's document and program starts.
 #include "app/pipeline/PipelineSinks.h"
 
 #include "common/Trace.h"

@@ -1,6 +1,6 @@
 // Everything the receive pipeline reaches outside itself, as one interface the main window
-// implements. The default bodies only trace what they receive, so parts of the program that do not
-// exist yet are stood in for by this class.
+// implements. Most default bodies only trace what they receive, so a sink overrides just what it
+// handles (a test's sink, what it checks); OpenDocument and StartProgram do the real work.
 //
 // Calls marked "deferred" are made after the whole block has been processed, never inside it;
 // their implementations must still not run a nested event loop (use QMessageBox::open, show()

@@ -12,7 +12,7 @@
 
 namespace {
 
-// Largest descriptor the HID specification allows a device to report.
+// Largest report descriptor the HID standard allows a device to report.
 constexpr qint64 kMaxDescriptorSize = 4096;
 
 QByteArray sysattr(struct udev_device *device, const char *name) {
