@@ -207,7 +207,15 @@ QToolButton *TEffectForm::toolButton(const QString &name, const QString &text, c
 void TEffectForm::buildWindow() {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
+    buildMenus(layout);
+    buildToolRow(layout);
+    buildPreviewAndTabs(layout);
+    buildStatusBar(layout);
+    resize(900, 620);
+}
 
+// File, the effect groups, Transitions and Help.
+void TEffectForm::buildMenus(QVBoxLayout *layout) {
     auto *menus = new QMenuBar(this);
     layout->setMenuBar(menus);
     QMenu *file = menus->addMenu(QStringLiteral("File"));
@@ -248,7 +256,10 @@ void TEffectForm::buildWindow() {
             [this] { openHelp(QStringLiteral("index")); });
     connect(help->addAction(QStringLiteral("How to use...")), &QAction::triggered, this,
             [this] { openHelp(QStringLiteral("Filters_and_Effects_Manager")); });
+}
 
+// The row of tool buttons under the menus.
+void TEffectForm::buildToolRow(QVBoxLayout *layout) {
     auto *tools = new QHBoxLayout;
     QToolButton *hs = toolButton(QStringLiteral("HSRubberband"), QStringLiteral("Hide Selection"),
                                  QStringLiteral("Hide/Show Rubberband"));
@@ -290,7 +301,10 @@ void TEffectForm::buildWindow() {
     layout->addLayout(tools);
     m_tools.value(QStringLiteral("ReloadimageBtn"))->setEnabled(false);
     m_tools.value(QStringLiteral("StopProcessBtn"))->setEnabled(false);
+}
 
+// The selected area's edges and the preview on the left, the effect tabs on the right.
+void TEffectForm::buildPreviewAndTabs(QVBoxLayout *layout) {
     auto *body = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     m_areaBoxes = new QWidget(this);
@@ -329,7 +343,9 @@ void TEffectForm::buildWindow() {
     body->addSpacing(5);
     body->addWidget(m_tabs);
     layout->addLayout(body, 1);
+}
 
+void TEffectForm::buildStatusBar(QVBoxLayout *layout) {
     auto *status = new QStatusBar(this);
     m_status = new QLabel(status);
     m_status->setObjectName(QStringLiteral("StatusPanel"));
@@ -342,7 +358,6 @@ void TEffectForm::buildWindow() {
     m_progress->setMaximumWidth(160);
     status->addPermanentWidget(m_progress);
     layout->addWidget(status);
-    resize(900, 620);
 }
 
 // ---- tabs and selection ---------------------------------------------------------------------------

@@ -41,6 +41,7 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace orva::effects {
 
@@ -125,7 +126,23 @@ protected:
 private:
     // Building.
     void buildWindow();
+    void buildMenus(QVBoxLayout *layout);
+    void buildToolRow(QVBoxLayout *layout);
+    void buildPreviewAndTabs(QVBoxLayout *layout);
+    void buildStatusBar(QVBoxLayout *layout);
     void buildTabs();
+    void buildTab(const QString &caption, QWidget *page);
+    void buildBordersTab(QWidget *page);
+    void buildBorderFadeTab(QWidget *page);
+    void buildColorTab(QWidget *page);
+    void buildHalfToneTab(QWidget *page);
+    void buildHueSaturationTab(QWidget *page);
+    void buildJiggleTab(QWidget *page);
+    void buildMosaicTab(QWidget *page);
+    void buildMotionBlurTab(QWidget *page);
+    void buildNoisifyTab(QWidget *page);
+    void buildPageCurlTab(QWidget *page);
+    void buildRotateTab(QWidget *page);
     void buildPaletteTab(QWidget *page);
     void buildPasteTab(QWidget *page);
     void buildTransitionsTab(QWidget *page);
@@ -145,6 +162,7 @@ private:
     int barValue(const QString &name) const;
     bool checked(const QString &name) const;
     int checkedIndex(const QStringList &names) const;
+    void gatherOtherValues(TEffectCall &call) const;
     TTrackEdit *pair(const QString &barName) const;
 
     // The dialog's steps.

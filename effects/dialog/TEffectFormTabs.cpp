@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,8 +25,8 @@ namespace orva::effects {
 
 namespace {
 
-const QString kSelectArea = QStringLiteral("Select an area and click apply or preview");
-const QString kClickApply = QStringLiteral("Click apply or preview");
+constexpr const char kSelectArea[] = "Select an area and click apply or preview";
+constexpr const char kClickApply[] = "Click apply or preview";
 const QString kWindowColour = QStringLiteral("Use  the color of this window or ");
 
 QGridLayout *gridOf(QWidget *page) {
@@ -37,6 +38,129 @@ QString editNameFor(const QString &bar) {
     if (bar.endsWith(QLatin1String("Bar"), Qt::CaseInsensitive))
         return bar.left(bar.size() - 3) + QStringLiteral("Edit");
     return bar + QStringLiteral("Edit");
+}
+
+// One control of a tab that needs no wiring between its controls: a bar with its edit box, a check
+// box, or a notice with its help button.
+struct PlainControl {
+    enum Kind { Bar, Check, Notice } kind;
+    const char *name; // a notice: its help topic
+    const char *text;
+    int minimum = 0;
+    int maximum = 0;
+    int value = 0; // a check box: 1 when it starts checked
+    bool decimal = false;
+    const char *editName = nullptr; // a bar whose edit box is not named after it
+};
+
+constexpr PlainControl barOf(const char *name, const char *label, int minimum, int maximum, int value,
+                             bool decimal = false, const char *editName = nullptr) {
+    return {PlainControl::Bar, name, label, minimum, maximum, value, decimal, editName};
+}
+constexpr PlainControl checkOf(const char *name, const char *text, bool on) {
+    return {PlainControl::Check, name, text, 0, 0, on ? 1 : 0};
+}
+constexpr PlainControl noticeOf(const char *text, const char *helpTopic) {
+    return {PlainControl::Notice, helpTopic, text};
+}
+
+// The tabs made of such controls only, each with its controls in the order they stand on the page.
+const QHash<QString, QList<PlainControl>> &plainTabs() {
+    static const QHash<QString, QList<PlainControl>> tabs = {
+        {QStringLiteral("AutoContrast"), {noticeOf(kSelectArea, "Auto_Contrast")}},
+        {QStringLiteral("Bleed"), {barOf("BleedBar", "Bleed", -255, 255, 0)}},
+        {QStringLiteral("Blur"), {barOf("BlurBar", "Blur", 1, 100, 1)}},
+        {QStringLiteral("Bright"), {barOf("BrightBar", "Brightness", 0, 255, 0)}},
+        {QStringLiteral("Dark"), {barOf("DarkBar", "Darkness", 0, 255, 0)}},
+        {QStringLiteral("Despeckle"), {barOf("dsValueBar", "Value", 0, 100, 0)}},
+        {QStringLiteral("Edge Detection"), {barOf("EdgeBar", "Edge", 1, 100, 1)}},
+        {QStringLiteral("Engrave"), {barOf("EnGraveBar", "Depth", 1, 10, 1, false, "EnhanceEdit")}},
+        {QStringLiteral("Enhance"),
+         {barOf("enGammaRedBar", "Gamma red", 1, 255, 10),
+          barOf("enGammaGreenBar", "Gamma green", 1, 255, 10),
+          barOf("enGammaBlueBar", "Gamma blue", 1, 255, 10), barOf("enContrastBar", "Contrast", -255, 255, 0),
+          barOf("enBrightBar", "Brightness", -255, 255, 0)}},
+        {QStringLiteral("Extrude"),
+         {checkOf("Levels", "Levels", true), barOf("exValueBar", "Value", 1, 50, 1)}},
+        {QStringLiteral("Gamma"), {barOf("GammaBar", "Gamma", 10, 50, 10)}},
+        {QStringLiteral("Gray Area"), {noticeOf(kSelectArea, "Gray_Area")}},
+        {QStringLiteral("Invert"), {noticeOf(kClickApply, "Invert")}},
+        {QStringLiteral("Mirror"), {checkOf("VBox", "Vertical", false), checkOf("HBox", "Horizontal", true)}},
+        {QStringLiteral("Oil Paint"), {barOf("opValueBar", "Value", 0, 50, 1)}},
+        {QStringLiteral("Pinch Hole"), {barOf("phValueBar", "Value", -20, 0, 0)}},
+        {QStringLiteral("Polar"),
+         {barOf("plValueBar", "Value", 0, 500, 1), barOf("plAngleBar", "Angle", 0, 360, 1),
+          checkOf("PolInv", "Inverse", false), checkOf("PolBack", "Backwards", false)}},
+        {QStringLiteral("Sharp"), {barOf("shValueBar", "Value", 0, 9, 0)}},
+        {QStringLiteral("Soft"), {barOf("soValueBar", "Value", 0, 9, 0)}},
+        {QStringLiteral("Spray"),
+         {barOf("sprValueBar", "Value", 0, 100, 0), barOf("sprRandomBar", "Random", 1, 360, 1)}},
+        {QStringLiteral("Tile Maker"), {noticeOf(kClickApply, "Tile_Maker")}},
+        {QStringLiteral("Threshold"),
+         {barOf("thValueBar", "Value", 0, 255, 120), checkOf("ThresAnti", "Anti Alialsing", true)}},
+        {QStringLiteral("Warp"),
+         {checkOf("RgbToHueBox", "RGB To Hue", true),
+          checkOf("RGBToSaturationBox", "RGB To Saturation", true), checkOf("ConvoleTgle", "Convolve", true),
+          barOf("wrpScaleBar", "Scale", 1, 200, 20), barOf("wrpVecRotateBar", "Vector rotation", 0, 360, 90),
+          barOf("wrpStepsBar", "Steps", 1, 200, 4), barOf("wrpDisplacementBar", "Displacement", 1, 200, 10)}},
+        {QStringLiteral("Wave"),
+         {checkOf("Refl", "Add Reflection to Waves", false), checkOf("Smear", "Smear Waves", true),
+          barOf("wvLengthBar", "Wave length", 0, 200, 20), barOf("wvPhaseBar", "Phase", 1, 3600, 1, true),
+          barOf("wvAmplBar", "Amplitude", 0, 2000, 50, true)}},
+        {QStringLiteral("WhirlPool"), {barOf("wpValueBar", "Value", 0, 3000, 0)}},
+    };
+    return tabs;
+}
+
+// A value an effect takes straight from a control: a bar's position, or 1 or 0 for a check box or
+// radio button.
+struct ControlValue {
+    bool flag;
+    const char *name;
+};
+constexpr ControlValue barAt(const char *name) {
+    return {false, name};
+}
+constexpr ControlValue flagAt(const char *name) {
+    return {true, name};
+}
+
+// The tabs whose effect takes nothing but such values, in the order the effect takes them.
+const QHash<QString, QList<ControlValue>> &plainValues() {
+    static const QHash<QString, QList<ControlValue>> values = {
+        {QStringLiteral("Bleed"), {barAt("BleedBar")}},
+        {QStringLiteral("Blur"), {barAt("BlurBar")}},
+        {QStringLiteral("Bright"), {barAt("BrightBar")}},
+        {QStringLiteral("Dark"), {barAt("DarkBar")}},
+        {QStringLiteral("Despeckle"), {barAt("dsValueBar")}},
+        {QStringLiteral("Edge Detection"), {barAt("EdgeBar")}},
+        {QStringLiteral("Engrave"), {barAt("EnGraveBar")}},
+        {QStringLiteral("Enhance"),
+         {barAt("enBrightBar"), barAt("enContrastBar"), barAt("enGammaRedBar"), barAt("enGammaGreenBar"),
+          barAt("enGammaBlueBar")}},
+        {QStringLiteral("Extrude"), {flagAt("Levels"), barAt("exValueBar")}},
+        {QStringLiteral("Gamma"), {barAt("GammaBar")}},
+        {QStringLiteral("Jiggle"), {barAt("jgPeriodBar"), barAt("jgAmpBar"), flagAt("jgTriangle")}},
+        {QStringLiteral("Mirror"), {flagAt("VBox"), flagAt("HBox")}},
+        {QStringLiteral("Noisify"),
+         {flagAt("nsGaus"), flagAt("UseGrayValueofPixels"), barAt("nsRedBar"), barAt("nsGreenBar"),
+          barAt("nsBlueBar")}},
+        {QStringLiteral("Oil Paint"), {barAt("opValueBar")}},
+        {QStringLiteral("Pinch Hole"), {barAt("phValueBar")}},
+        {QStringLiteral("Polar"),
+         {barAt("plValueBar"), barAt("plAngleBar"), flagAt("PolInv"), flagAt("PolBack")}},
+        {QStringLiteral("Sharp"), {barAt("shValueBar")}},
+        {QStringLiteral("Soft"), {barAt("soValueBar")}},
+        {QStringLiteral("Spray"), {barAt("sprValueBar"), barAt("sprRandomBar")}},
+        {QStringLiteral("Threshold"), {barAt("thValueBar"), flagAt("ThresAnti")}},
+        {QStringLiteral("Warp"),
+         {flagAt("RgbToHueBox"), flagAt("RGBToSaturationBox"), flagAt("ConvoleTgle"), barAt("wrpScaleBar"),
+          barAt("wrpVecRotateBar"), barAt("wrpStepsBar"), barAt("wrpDisplacementBar")}},
+        {QStringLiteral("Wave"),
+         {barAt("wvAmplBar"), barAt("wvLengthBar"), barAt("wvPhaseBar"), flagAt("Smear"), flagAt("Refl")}},
+        {QStringLiteral("WhirlPool"), {barAt("wpValueBar")}},
+    };
+    return values;
 }
 
 } // namespace
@@ -128,245 +252,224 @@ void TEffectForm::notice(QWidget *page, const QString &text, const QString &help
 void TEffectForm::buildTabs() {
     for (const QString &caption : TabCaptions()) {
         QWidget *p = addPage(caption);
-        if (caption == QLatin1String("AutoContrast")) {
-            notice(p, kSelectArea, QStringLiteral("Auto_Contrast"));
-        } else if (caption == QLatin1String("Bleed")) {
-            bar(p, QStringLiteral("BleedBar"), QStringLiteral("Bleed"), -255, 255, 0);
-        } else if (caption == QLatin1String("Borders")) {
-            auto *shapes = new QComboBox(p);
-            shapes->setObjectName(QStringLiteral("brShapeCombo"));
-            shapes->addItems(ShapeImage::ShapeNames());
-            gridOf(p)->addWidget(new QLabel(QStringLiteral("Shape"), p), 0, 0);
-            gridOf(p)->addWidget(shapes, 0, 1, 1, 2);
-            connect(shapes, &QComboBox::currentIndexChanged, this, &TEffectForm::updateBordersTab);
-            bar(p, QStringLiteral("brEdgeBar"), QStringLiteral("Edge size"), 1, 100, 1);
-            bar(p, QStringLiteral("brAngleBar"), QStringLiteral("Angle"), 0, 360, 90);
-            bar(p, QStringLiteral("brVectorsBar"), QStringLiteral("Vectors"), 1, 100, 10);
-            bar(p, QStringLiteral("brVectorSizeBar"), QStringLiteral("Vector size"), 0, 100, 50);
-            QCheckBox *own = check(p, QStringLiteral("brWindowColor"), kWindowColour, true);
-            colourButton(p, QStringLiteral("brMaskColorBtn"), QStringLiteral("use mask color"), 2);
-            m_colourButtons[2].last()->setEnabled(false);
-            connect(own, &QCheckBox::toggled, this, [this](bool on) {
-                for (QAbstractButton *b : m_colourButtons[2])
-                    b->setEnabled(!on);
-            });
-        } else if (caption == QLatin1String("Border Fade")) {
-            bar(p, QStringLiteral("bfEdgeBar"), QStringLiteral("Edge"), 1, 1000, 1);
-            QCheckBox *own = check(p, QStringLiteral("bfWindoColor"), kWindowColour, true);
-            colourButton(p, QStringLiteral("bfCustomColorBtn"), QStringLiteral("use custom color"), 0);
-            QAbstractButton *custom = m_colourButtons[0].last();
-            custom->setEnabled(false);
-            connect(own, &QCheckBox::toggled, custom, [custom](bool on) { custom->setEnabled(!on); });
-        } else if (caption == QLatin1String("Blur")) {
-            bar(p, QStringLiteral("BlurBar"), QStringLiteral("Blur"), 1, 100, 1);
-        } else if (caption == QLatin1String("Bright")) {
-            bar(p, QStringLiteral("BrightBar"), QStringLiteral("Brightness"), 0, 255, 0);
-        } else if (caption == QLatin1String("Color")) {
-            auto *info = new QLabel(p);
-            info->setObjectName(QStringLiteral("ColorInfoLabel"));
-            info->setWordWrap(true);
-            gridOf(p)->addWidget(info, 0, 0, 1, 3);
-            TTrackEdit *colours =
-                bar(p, QStringLiteral("crColorsBar"), QStringLiteral("Colors"), 1, 255, 255);
-            QGroupBox *dither = group(p, QStringLiteral("DitherGroup"), QStringLiteral("Dither"));
-            radio(dither, QStringLiteral("R1"), QStringLiteral("Bayer"), true);
-            radio(dither, QStringLiteral("R2"), QStringLiteral("Burkes"), false);
-            radio(dither, QStringLiteral("R3"), QStringLiteral("Floyed"), false);
-            radio(dither, QStringLiteral("R4"), QStringLiteral("GrayScale"), false);
-            QCheckBox *million =
-                check(p, QStringLiteral("MillionColors"), QStringLiteral("16 Million Colors"), false);
-            connect(million, &QCheckBox::toggled, this, [colours, dither](bool on) {
-                colours->SetEnabled(!on);
-                dither->setEnabled(!on);
-            });
-        } else if (caption == QLatin1String("Color Palette")) {
-            buildPaletteTab(p);
-        } else if (caption == QLatin1String("Dark")) {
-            bar(p, QStringLiteral("DarkBar"), QStringLiteral("Darkness"), 0, 255, 0);
-        } else if (caption == QLatin1String("Despeckle")) {
-            bar(p, QStringLiteral("dsValueBar"), QStringLiteral("Value"), 0, 100, 0);
-        } else if (caption == QLatin1String("Edge Detection")) {
-            bar(p, QStringLiteral("EdgeBar"), QStringLiteral("Edge"), 1, 100, 1);
-        } else if (caption == QLatin1String("Engrave")) {
-            bar(p, QStringLiteral("EnGraveBar"), QStringLiteral("Depth"), 1, 10, 1, false,
-                QStringLiteral("EnhanceEdit"));
-        } else if (caption == QLatin1String("Enhance")) {
-            bar(p, QStringLiteral("enGammaRedBar"), QStringLiteral("Gamma red"), 1, 255, 10);
-            bar(p, QStringLiteral("enGammaGreenBar"), QStringLiteral("Gamma green"), 1, 255, 10);
-            bar(p, QStringLiteral("enGammaBlueBar"), QStringLiteral("Gamma blue"), 1, 255, 10);
-            bar(p, QStringLiteral("enContrastBar"), QStringLiteral("Contrast"), -255, 255, 0);
-            bar(p, QStringLiteral("enBrightBar"), QStringLiteral("Brightness"), -255, 255, 0);
-        } else if (caption == QLatin1String("Extrude")) {
-            check(p, QStringLiteral("Levels"), QStringLiteral("Levels"), true);
-            bar(p, QStringLiteral("exValueBar"), QStringLiteral("Value"), 1, 50, 1);
-        } else if (caption == QLatin1String("Gamma")) {
-            bar(p, QStringLiteral("GammaBar"), QStringLiteral("Gamma"), 10, 50, 10);
-        } else if (caption == QLatin1String("Gray Area")) {
-            notice(p, kSelectArea, QStringLiteral("Gray_Area"));
-        } else if (caption == QLatin1String("HalfTone")) {
-            bar(p, QStringLiteral("htAngleBar"), QStringLiteral("Angle"), 0, 1800, 450, true);
-            bar(p, QStringLiteral("htCellSizeBar"), QStringLiteral("Cell size"), 1, 100, 4);
-            QGroupBox *shape = group(p, QStringLiteral("htShapeGroup"), QStringLiteral("Shape"));
-            radio(shape, QStringLiteral("Rcircle"), QStringLiteral("Circle"), false);
-            radio(shape, QStringLiteral("Rellipse"), QStringLiteral("Ellipse"), false);
-            radio(shape, QStringLiteral("Rsqaure"), QStringLiteral("Sqaure"), false);
-            radio(shape, QStringLiteral("Rdiamond"), QStringLiteral("Diamond"), false);
-            radio(shape, QStringLiteral("Rline"), QStringLiteral("Line"), false);
-            radio(shape, QStringLiteral("Rcross"), QStringLiteral("Cross"), true);
-        } else if (caption == QLatin1String("Hue and Saturation")) {
-            TTrackEdit *hue = bar(p, QStringLiteral("hsHueBar"), QStringLiteral("Hue"), 0, 360, 180);
-            bar(p, QStringLiteral("hsSatBar"), QStringLiteral("Saturation"), 0, 200, 100);
-            bar(p, QStringLiteral("hsBrightBar"), QStringLiteral("Brightness"), 0, 200, 100);
-            QGroupBox *channel = group(p, QStringLiteral("hsChannelGroup"), QStringLiteral("Channel"));
-            const QStringList names = {QStringLiteral("a3col"),  QStringLiteral("rRed"),
-                                       QStringLiteral("rGreen"), QStringLiteral("rBlue"),
-                                       QStringLiteral("rYEL"),   QStringLiteral("rMag"),
-                                       QStringLiteral("rCyn")};
-            const QStringList texts = {QStringLiteral("All Colors"), QStringLiteral("Red"),
-                                       QStringLiteral("Green"),      QStringLiteral("Blue"),
-                                       QStringLiteral("Yellow"),     QStringLiteral("Magenta"),
-                                       QStringLiteral("Cyan")};
-            for (int i = 0; i < names.size(); ++i) {
-                QRadioButton *r = radio(channel, names[i], texts[i], i == 0);
-                const bool all = i == 0;
-                // The range follows the channel whenever it changes; only a click resets the position.
-                connect(r, &QRadioButton::toggled, this, [hue, all](bool on) {
-                    if (on)
-                        hue->SetRange(0, all ? 360 : 120);
-                });
-                connect(r, &QRadioButton::clicked, this, [hue, all] { hue->SetValue(all ? 180 : 60); });
-            }
-        } else if (caption == QLatin1String("Invert")) {
-            notice(p, kClickApply, QStringLiteral("Invert"));
-        } else if (caption == QLatin1String("Jiggle")) {
-            bar(p, QStringLiteral("jgPeriodBar"), QStringLiteral("Period"), 1, 100, 1);
-            bar(p, QStringLiteral("jgAmpBar"), QStringLiteral("Amplitude"), 1, 360, 10);
-            QGroupBox *shape = group(p, QStringLiteral("jgShapeGroup"), QStringLiteral("Shape"));
-            radio(shape, QStringLiteral("jgSine"), QStringLiteral("Sine"), true);
-            radio(shape, QStringLiteral("jgTriangle"), QStringLiteral("Triangle"), false);
-        } else if (caption == QLatin1String("Mirror")) {
-            check(p, QStringLiteral("VBox"), QStringLiteral("Vertical"), false);
-            check(p, QStringLiteral("HBox"), QStringLiteral("Horizontal"), true);
-        } else if (caption == QLatin1String("Mosaic")) {
-            bar(p, QStringLiteral("msSizeBar"), QStringLiteral("Size"), 1, 1000, 150);
-            bar(p, QStringLiteral("msHeightBar"), QStringLiteral("Height"), 1, 1000, 30);
-            bar(p, QStringLiteral("msSpaceBar"), QStringLiteral("Space"), 0, 100, 10);
-            bar(p, QStringLiteral("msLightBar"), QStringLiteral("Light"), -360, 360, 40);
-            bar(p, QStringLiteral("msRandomBar"), QStringLiteral("Random"), 0, 5, 1);
-            QGroupBox *type = group(p, QStringLiteral("msTypeGroup"), QStringLiteral("Polygons"));
-            QRadioButton *polygons =
-                radio(type, QStringLiteral("btnType2"), QStringLiteral("Polygons"), true);
-            radio(type, QStringLiteral("btnType"), QStringLiteral("Squares"), false);
-            connect(polygons, &QRadioButton::toggled, type, [type](bool on) {
-                type->setTitle(on ? QStringLiteral("Polygons") : QStringLiteral("Squares"));
-            });
-            QGroupBox *surface = group(p, QStringLiteral("msSurfaceGroup"), QStringLiteral("Smooth"));
-            QRadioButton *smooth = radio(surface, QStringLiteral("MosSur1"), QStringLiteral("Smooth"), true);
-            radio(surface, QStringLiteral("MosSur2"), QStringLiteral("Rough"), false);
-            connect(smooth, &QRadioButton::toggled, surface, [surface](bool on) {
-                surface->setTitle(on ? QStringLiteral("Smooth") : QStringLiteral("Rough"));
-            });
-            check(p, QStringLiteral("MosAntiA"), QStringLiteral("Anti-Aliasing"), true);
-            colourButton(p, QStringLiteral("msBackColorBtn"), QStringLiteral("Background Color"), 0);
-            colourButton(p, QStringLiteral("msForeColorBtn"), QStringLiteral("Foreground Color"), 1);
-        } else if (caption == QLatin1String("Motion Blur")) {
-            QGroupBox *kind = group(p, QStringLiteral("mtKindGroup"), QStringLiteral("Motion"));
-            QRadioButton *kinds[3] = {
-                radio(kind, QStringLiteral("MotionZoom"), QStringLiteral("Motion Zoom"), true),
-                radio(kind, QStringLiteral("MotionRotate"), QStringLiteral("Motion Rotate"), false),
-                radio(kind, QStringLiteral("MotionLine"), QStringLiteral("Motion Line"), false)};
-            TTrackEdit *angle = bar(p, QStringLiteral("mtAnglebar"), QStringLiteral("Angle"), 1, 360, 10);
-            angle->SetVisible(false);
-            bar(p, QStringLiteral("mtValueBar"), QStringLiteral("Value"), 1, 500, 10);
-            for (int i = 0; i < 3; ++i)
-                connect(kinds[i], &QRadioButton::toggled, this, [this, angle, i](bool on) {
-                    if (!on)
-                        return;
-                    m_motionKind = i + 1;
-                    angle->SetVisible(i != 0);
-                });
-        } else if (caption == QLatin1String("Noisify")) {
-            bar(p, QStringLiteral("nsRedBar"), QStringLiteral("Red"), 0, 255, 20);
-            bar(p, QStringLiteral("nsGreenBar"), QStringLiteral("Green"), 0, 255, 20);
-            bar(p, QStringLiteral("nsBlueBar"), QStringLiteral("Blue"), 0, 255, 20);
-            QGroupBox *kind = group(p, QStringLiteral("nsKindGroup"), QStringLiteral("Distribution"));
-            radio(kind, QStringLiteral("nsGaus"), QStringLiteral("Gauss"), true);
-            radio(kind, QStringLiteral("nsUniform"), QStringLiteral("Uniform"), false);
-            check(p, QStringLiteral("UseGrayValueofPixels"), QStringLiteral("Use Gray Value of Pixels"),
-                  false);
-        } else if (caption == QLatin1String("Oil Paint")) {
-            bar(p, QStringLiteral("opValueBar"), QStringLiteral("Value"), 0, 50, 1);
-        } else if (caption == QLatin1String("Page Curl")) {
-            check(p, QStringLiteral("C_Trans"), QStringLiteral("Keep Image under the curl"), false);
-            QGroupBox *shading = group(p, QStringLiteral("pcShadingGroup"), QStringLiteral("Curl color"));
-            radio(shading, QStringLiteral("B_CUBC"), QStringLiteral("Use Background color"), false);
-            radio(shading, QStringLiteral("B_CUFC"), QStringLiteral("Use Foreground color"), true);
-            bar(p, QStringLiteral("pcShadingBar"), QStringLiteral("Shading transparancy"), 0, 4, 4);
-            check(p, QStringLiteral("CShade"), QStringLiteral("Shade Under Curl"), true);
-            QGroupBox *back = group(p, QStringLiteral("pcBackGroup"), QStringLiteral("Background"));
-            radio(back, QStringLiteral("B_CFC"), QStringLiteral("Use Background color"), true);
-            radio(back, QStringLiteral("B_CBC"), QStringLiteral("Use Foreground color"), false);
-            QGroupBox *orientation =
-                group(p, QStringLiteral("pcOrientationGroup"), QStringLiteral("Orientation"));
-            radio(orientation, QStringLiteral("C_OH"), QStringLiteral("Horizonal"), true);
-            radio(orientation, QStringLiteral("C_OV"), QStringLiteral("Vertical"), false);
-            QGroupBox *corner = group(p, QStringLiteral("pcCornerGroup"), QStringLiteral("Location"));
-            radio(corner, QStringLiteral("C_RT"), QStringLiteral("Top Right"), false);
-            radio(corner, QStringLiteral("C_LT"), QStringLiteral("Top Left"), true);
-            radio(corner, QStringLiteral("C_LB"), QStringLiteral("Bottom Left"), false);
-            radio(corner, QStringLiteral("C_RB"), QStringLiteral("Bottom Right"), false);
-            colourButton(p, QStringLiteral("pcBackColorBtn"), QStringLiteral("Background Color"), 0);
-            colourButton(p, QStringLiteral("pcForeColorBtn"), QStringLiteral("Foreground Color"), 1);
-        } else if (caption == QLatin1String("Paste Image")) {
-            buildPasteTab(p);
-        } else if (caption == QLatin1String("Pinch Hole")) {
-            bar(p, QStringLiteral("phValueBar"), QStringLiteral("Value"), -20, 0, 0);
-        } else if (caption == QLatin1String("Polar")) {
-            bar(p, QStringLiteral("plValueBar"), QStringLiteral("Value"), 0, 500, 1);
-            bar(p, QStringLiteral("plAngleBar"), QStringLiteral("Angle"), 0, 360, 1);
-            check(p, QStringLiteral("PolInv"), QStringLiteral("Inverse"), false);
-            check(p, QStringLiteral("PolBack"), QStringLiteral("Backwards"), false);
-        } else if (caption == QLatin1String("Rotate")) {
-            TTrackEdit *angle =
-                bar(p, QStringLiteral("rtValueBar"), QStringLiteral("Angle"), -1800, 1800, 0, true);
-            angle->Bar()->setTickInterval(10);
-            angle->Bar()->setTickPosition(QSlider::TicksBelow);
-            colourButton(p, QStringLiteral("rtBackColorBtn"), QStringLiteral("Background  Color"), 0);
-        } else if (caption == QLatin1String("Sharp")) {
-            bar(p, QStringLiteral("shValueBar"), QStringLiteral("Value"), 0, 9, 0);
-        } else if (caption == QLatin1String("Soft")) {
-            bar(p, QStringLiteral("soValueBar"), QStringLiteral("Value"), 0, 9, 0);
-        } else if (caption == QLatin1String("Spray")) {
-            bar(p, QStringLiteral("sprValueBar"), QStringLiteral("Value"), 0, 100, 0);
-            bar(p, QStringLiteral("sprRandomBar"), QStringLiteral("Random"), 1, 360, 1);
-        } else if (caption == QLatin1String("Tile Maker")) {
-            notice(p, kClickApply, QStringLiteral("Tile_Maker"));
-        } else if (caption == QLatin1String("Threshold")) {
-            bar(p, QStringLiteral("thValueBar"), QStringLiteral("Value"), 0, 255, 120);
-            check(p, QStringLiteral("ThresAnti"), QStringLiteral("Anti Alialsing"), true);
-        } else if (caption == QLatin1String("Transitions")) {
-            buildTransitionsTab(p);
-        } else if (caption == QLatin1String("Warp")) {
-            check(p, QStringLiteral("RgbToHueBox"), QStringLiteral("RGB To Hue"), true);
-            check(p, QStringLiteral("RGBToSaturationBox"), QStringLiteral("RGB To Saturation"), true);
-            check(p, QStringLiteral("ConvoleTgle"), QStringLiteral("Convolve"), true);
-            bar(p, QStringLiteral("wrpScaleBar"), QStringLiteral("Scale"), 1, 200, 20);
-            bar(p, QStringLiteral("wrpVecRotateBar"), QStringLiteral("Vector rotation"), 0, 360, 90);
-            bar(p, QStringLiteral("wrpStepsBar"), QStringLiteral("Steps"), 1, 200, 4);
-            bar(p, QStringLiteral("wrpDisplacementBar"), QStringLiteral("Displacement"), 1, 200, 10);
-        } else if (caption == QLatin1String("Wave")) {
-            check(p, QStringLiteral("Refl"), QStringLiteral("Add Reflection to Waves"), false);
-            check(p, QStringLiteral("Smear"), QStringLiteral("Smear Waves"), true);
-            bar(p, QStringLiteral("wvLengthBar"), QStringLiteral("Wave length"), 0, 200, 20);
-            bar(p, QStringLiteral("wvPhaseBar"), QStringLiteral("Phase"), 1, 3600, 1, true);
-            bar(p, QStringLiteral("wvAmplBar"), QStringLiteral("Amplitude"), 0, 2000, 50, true);
-        } else if (caption == QLatin1String("WhirlPool")) {
-            bar(p, QStringLiteral("wpValueBar"), QStringLiteral("Value"), 0, 3000, 0);
-        }
+        buildTab(caption, p);
         gridOf(p)->setRowStretch(gridOf(p)->rowCount(), 1);
     }
     connect(m_tabs, &QTabWidget::currentChanged, this, &TEffectForm::tabChanged);
     updateBordersTab();
+}
+
+void TEffectForm::buildTab(const QString &caption, QWidget *page) {
+    using Builder = void (TEffectForm::*)(QWidget *);
+    // The tabs with groups of choices, or with controls that act on each other or on the dialog.
+    static const QHash<QString, Builder> builders = {
+        {QStringLiteral("Borders"), &TEffectForm::buildBordersTab},
+        {QStringLiteral("Border Fade"), &TEffectForm::buildBorderFadeTab},
+        {QStringLiteral("Color"), &TEffectForm::buildColorTab},
+        {QStringLiteral("Color Palette"), &TEffectForm::buildPaletteTab},
+        {QStringLiteral("HalfTone"), &TEffectForm::buildHalfToneTab},
+        {QStringLiteral("Hue and Saturation"), &TEffectForm::buildHueSaturationTab},
+        {QStringLiteral("Jiggle"), &TEffectForm::buildJiggleTab},
+        {QStringLiteral("Mosaic"), &TEffectForm::buildMosaicTab},
+        {QStringLiteral("Motion Blur"), &TEffectForm::buildMotionBlurTab},
+        {QStringLiteral("Noisify"), &TEffectForm::buildNoisifyTab},
+        {QStringLiteral("Page Curl"), &TEffectForm::buildPageCurlTab},
+        {QStringLiteral("Paste Image"), &TEffectForm::buildPasteTab},
+        {QStringLiteral("Rotate"), &TEffectForm::buildRotateTab},
+        {QStringLiteral("Transitions"), &TEffectForm::buildTransitionsTab},
+    };
+    if (const Builder build = builders.value(caption)) {
+        (this->*build)(page);
+        return;
+    }
+    for (const PlainControl &c : plainTabs().value(caption)) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString text = QString::fromLatin1(c.text);
+        switch (c.kind) {
+        case PlainControl::Bar:
+            bar(page, name, text, c.minimum, c.maximum, c.value, c.decimal,
+                c.editName ? QString::fromLatin1(c.editName) : QString());
+            break;
+        case PlainControl::Check:
+            check(page, name, text, c.value != 0);
+            break;
+        case PlainControl::Notice:
+            notice(page, text, name);
+            break;
+        }
+    }
+}
+
+void TEffectForm::buildBordersTab(QWidget *page) {
+    auto *shapes = new QComboBox(page);
+    shapes->setObjectName(QStringLiteral("brShapeCombo"));
+    shapes->addItems(ShapeImage::ShapeNames());
+    gridOf(page)->addWidget(new QLabel(QStringLiteral("Shape"), page), 0, 0);
+    gridOf(page)->addWidget(shapes, 0, 1, 1, 2);
+    connect(shapes, &QComboBox::currentIndexChanged, this, &TEffectForm::updateBordersTab);
+    bar(page, QStringLiteral("brEdgeBar"), QStringLiteral("Edge size"), 1, 100, 1);
+    bar(page, QStringLiteral("brAngleBar"), QStringLiteral("Angle"), 0, 360, 90);
+    bar(page, QStringLiteral("brVectorsBar"), QStringLiteral("Vectors"), 1, 100, 10);
+    bar(page, QStringLiteral("brVectorSizeBar"), QStringLiteral("Vector size"), 0, 100, 50);
+    QCheckBox *own = check(page, QStringLiteral("brWindowColor"), kWindowColour, true);
+    colourButton(page, QStringLiteral("brMaskColorBtn"), QStringLiteral("use mask color"), 2);
+    m_colourButtons[2].last()->setEnabled(false);
+    connect(own, &QCheckBox::toggled, this, [this](bool on) {
+        for (QAbstractButton *b : m_colourButtons[2])
+            b->setEnabled(!on);
+    });
+}
+
+void TEffectForm::buildBorderFadeTab(QWidget *page) {
+    bar(page, QStringLiteral("bfEdgeBar"), QStringLiteral("Edge"), 1, 1000, 1);
+    QCheckBox *own = check(page, QStringLiteral("bfWindoColor"), kWindowColour, true);
+    colourButton(page, QStringLiteral("bfCustomColorBtn"), QStringLiteral("use custom color"), 0);
+    QAbstractButton *custom = m_colourButtons[0].last();
+    custom->setEnabled(false);
+    connect(own, &QCheckBox::toggled, custom, [custom](bool on) { custom->setEnabled(!on); });
+}
+
+void TEffectForm::buildColorTab(QWidget *page) {
+    auto *info = new QLabel(page);
+    info->setObjectName(QStringLiteral("ColorInfoLabel"));
+    info->setWordWrap(true);
+    gridOf(page)->addWidget(info, 0, 0, 1, 3);
+    TTrackEdit *colours = bar(page, QStringLiteral("crColorsBar"), QStringLiteral("Colors"), 1, 255, 255);
+    QGroupBox *dither = group(page, QStringLiteral("DitherGroup"), QStringLiteral("Dither"));
+    radio(dither, QStringLiteral("R1"), QStringLiteral("Bayer"), true);
+    radio(dither, QStringLiteral("R2"), QStringLiteral("Burkes"), false);
+    radio(dither, QStringLiteral("R3"), QStringLiteral("Floyed"), false);
+    radio(dither, QStringLiteral("R4"), QStringLiteral("GrayScale"), false);
+    QCheckBox *million =
+        check(page, QStringLiteral("MillionColors"), QStringLiteral("16 Million Colors"), false);
+    connect(million, &QCheckBox::toggled, this, [colours, dither](bool on) {
+        colours->SetEnabled(!on);
+        dither->setEnabled(!on);
+    });
+}
+
+void TEffectForm::buildHalfToneTab(QWidget *page) {
+    bar(page, QStringLiteral("htAngleBar"), QStringLiteral("Angle"), 0, 1800, 450, true);
+    bar(page, QStringLiteral("htCellSizeBar"), QStringLiteral("Cell size"), 1, 100, 4);
+    QGroupBox *shape = group(page, QStringLiteral("htShapeGroup"), QStringLiteral("Shape"));
+    radio(shape, QStringLiteral("Rcircle"), QStringLiteral("Circle"), false);
+    radio(shape, QStringLiteral("Rellipse"), QStringLiteral("Ellipse"), false);
+    radio(shape, QStringLiteral("Rsqaure"), QStringLiteral("Sqaure"), false);
+    radio(shape, QStringLiteral("Rdiamond"), QStringLiteral("Diamond"), false);
+    radio(shape, QStringLiteral("Rline"), QStringLiteral("Line"), false);
+    radio(shape, QStringLiteral("Rcross"), QStringLiteral("Cross"), true);
+}
+
+void TEffectForm::buildHueSaturationTab(QWidget *page) {
+    TTrackEdit *hue = bar(page, QStringLiteral("hsHueBar"), QStringLiteral("Hue"), 0, 360, 180);
+    bar(page, QStringLiteral("hsSatBar"), QStringLiteral("Saturation"), 0, 200, 100);
+    bar(page, QStringLiteral("hsBrightBar"), QStringLiteral("Brightness"), 0, 200, 100);
+    QGroupBox *channel = group(page, QStringLiteral("hsChannelGroup"), QStringLiteral("Channel"));
+    const QStringList names = {QStringLiteral("a3col"), QStringLiteral("rRed"), QStringLiteral("rGreen"),
+                               QStringLiteral("rBlue"), QStringLiteral("rYEL"), QStringLiteral("rMag"),
+                               QStringLiteral("rCyn")};
+    const QStringList texts = {QStringLiteral("All Colors"), QStringLiteral("Red"),
+                               QStringLiteral("Green"),      QStringLiteral("Blue"),
+                               QStringLiteral("Yellow"),     QStringLiteral("Magenta"),
+                               QStringLiteral("Cyan")};
+    for (int i = 0; i < names.size(); ++i) {
+        QRadioButton *r = radio(channel, names[i], texts[i], i == 0);
+        const bool all = i == 0;
+        // The range follows the channel whenever it changes; only a click resets the position.
+        connect(r, &QRadioButton::toggled, this, [hue, all](bool on) {
+            if (on)
+                hue->SetRange(0, all ? 360 : 120);
+        });
+        connect(r, &QRadioButton::clicked, this, [hue, all] { hue->SetValue(all ? 180 : 60); });
+    }
+}
+
+void TEffectForm::buildJiggleTab(QWidget *page) {
+    bar(page, QStringLiteral("jgPeriodBar"), QStringLiteral("Period"), 1, 100, 1);
+    bar(page, QStringLiteral("jgAmpBar"), QStringLiteral("Amplitude"), 1, 360, 10);
+    QGroupBox *shape = group(page, QStringLiteral("jgShapeGroup"), QStringLiteral("Shape"));
+    radio(shape, QStringLiteral("jgSine"), QStringLiteral("Sine"), true);
+    radio(shape, QStringLiteral("jgTriangle"), QStringLiteral("Triangle"), false);
+}
+
+void TEffectForm::buildMosaicTab(QWidget *page) {
+    bar(page, QStringLiteral("msSizeBar"), QStringLiteral("Size"), 1, 1000, 150);
+    bar(page, QStringLiteral("msHeightBar"), QStringLiteral("Height"), 1, 1000, 30);
+    bar(page, QStringLiteral("msSpaceBar"), QStringLiteral("Space"), 0, 100, 10);
+    bar(page, QStringLiteral("msLightBar"), QStringLiteral("Light"), -360, 360, 40);
+    bar(page, QStringLiteral("msRandomBar"), QStringLiteral("Random"), 0, 5, 1);
+    QGroupBox *type = group(page, QStringLiteral("msTypeGroup"), QStringLiteral("Polygons"));
+    QRadioButton *polygons = radio(type, QStringLiteral("btnType2"), QStringLiteral("Polygons"), true);
+    radio(type, QStringLiteral("btnType"), QStringLiteral("Squares"), false);
+    connect(polygons, &QRadioButton::toggled, type,
+            [type](bool on) { type->setTitle(on ? QStringLiteral("Polygons") : QStringLiteral("Squares")); });
+    QGroupBox *surface = group(page, QStringLiteral("msSurfaceGroup"), QStringLiteral("Smooth"));
+    QRadioButton *smooth = radio(surface, QStringLiteral("MosSur1"), QStringLiteral("Smooth"), true);
+    radio(surface, QStringLiteral("MosSur2"), QStringLiteral("Rough"), false);
+    connect(smooth, &QRadioButton::toggled, surface, [surface](bool on) {
+        surface->setTitle(on ? QStringLiteral("Smooth") : QStringLiteral("Rough"));
+    });
+    check(page, QStringLiteral("MosAntiA"), QStringLiteral("Anti-Aliasing"), true);
+    colourButton(page, QStringLiteral("msBackColorBtn"), QStringLiteral("Background Color"), 0);
+    colourButton(page, QStringLiteral("msForeColorBtn"), QStringLiteral("Foreground Color"), 1);
+}
+
+void TEffectForm::buildMotionBlurTab(QWidget *page) {
+    QGroupBox *kind = group(page, QStringLiteral("mtKindGroup"), QStringLiteral("Motion"));
+    QRadioButton *kinds[3] = {
+        radio(kind, QStringLiteral("MotionZoom"), QStringLiteral("Motion Zoom"), true),
+        radio(kind, QStringLiteral("MotionRotate"), QStringLiteral("Motion Rotate"), false),
+        radio(kind, QStringLiteral("MotionLine"), QStringLiteral("Motion Line"), false)};
+    TTrackEdit *angle = bar(page, QStringLiteral("mtAnglebar"), QStringLiteral("Angle"), 1, 360, 10);
+    angle->SetVisible(false);
+    bar(page, QStringLiteral("mtValueBar"), QStringLiteral("Value"), 1, 500, 10);
+    for (int i = 0; i < 3; ++i)
+        connect(kinds[i], &QRadioButton::toggled, this, [this, angle, i](bool on) {
+            if (!on)
+                return;
+            m_motionKind = i + 1;
+            angle->SetVisible(i != 0);
+        });
+}
+
+void TEffectForm::buildNoisifyTab(QWidget *page) {
+    bar(page, QStringLiteral("nsRedBar"), QStringLiteral("Red"), 0, 255, 20);
+    bar(page, QStringLiteral("nsGreenBar"), QStringLiteral("Green"), 0, 255, 20);
+    bar(page, QStringLiteral("nsBlueBar"), QStringLiteral("Blue"), 0, 255, 20);
+    QGroupBox *kind = group(page, QStringLiteral("nsKindGroup"), QStringLiteral("Distribution"));
+    radio(kind, QStringLiteral("nsGaus"), QStringLiteral("Gauss"), true);
+    radio(kind, QStringLiteral("nsUniform"), QStringLiteral("Uniform"), false);
+    check(page, QStringLiteral("UseGrayValueofPixels"), QStringLiteral("Use Gray Value of Pixels"), false);
+}
+
+void TEffectForm::buildPageCurlTab(QWidget *page) {
+    check(page, QStringLiteral("C_Trans"), QStringLiteral("Keep Image under the curl"), false);
+    QGroupBox *shading = group(page, QStringLiteral("pcShadingGroup"), QStringLiteral("Curl color"));
+    radio(shading, QStringLiteral("B_CUBC"), QStringLiteral("Use Background color"), false);
+    radio(shading, QStringLiteral("B_CUFC"), QStringLiteral("Use Foreground color"), true);
+    bar(page, QStringLiteral("pcShadingBar"), QStringLiteral("Shading transparancy"), 0, 4, 4);
+    check(page, QStringLiteral("CShade"), QStringLiteral("Shade Under Curl"), true);
+    QGroupBox *back = group(page, QStringLiteral("pcBackGroup"), QStringLiteral("Background"));
+    radio(back, QStringLiteral("B_CFC"), QStringLiteral("Use Background color"), true);
+    radio(back, QStringLiteral("B_CBC"), QStringLiteral("Use Foreground color"), false);
+    QGroupBox *orientation = group(page, QStringLiteral("pcOrientationGroup"), QStringLiteral("Orientation"));
+    radio(orientation, QStringLiteral("C_OH"), QStringLiteral("Horizonal"), true);
+    radio(orientation, QStringLiteral("C_OV"), QStringLiteral("Vertical"), false);
+    QGroupBox *corner = group(page, QStringLiteral("pcCornerGroup"), QStringLiteral("Location"));
+    radio(corner, QStringLiteral("C_RT"), QStringLiteral("Top Right"), false);
+    radio(corner, QStringLiteral("C_LT"), QStringLiteral("Top Left"), true);
+    radio(corner, QStringLiteral("C_LB"), QStringLiteral("Bottom Left"), false);
+    radio(corner, QStringLiteral("C_RB"), QStringLiteral("Bottom Right"), false);
+    colourButton(page, QStringLiteral("pcBackColorBtn"), QStringLiteral("Background Color"), 0);
+    colourButton(page, QStringLiteral("pcForeColorBtn"), QStringLiteral("Foreground Color"), 1);
+}
+
+void TEffectForm::buildRotateTab(QWidget *page) {
+    TTrackEdit *angle =
+        bar(page, QStringLiteral("rtValueBar"), QStringLiteral("Angle"), -1800, 1800, 0, true);
+    angle->Bar()->setTickInterval(10);
+    angle->Bar()->setTickPosition(QSlider::TicksBelow);
+    colourButton(page, QStringLiteral("rtBackColorBtn"), QStringLiteral("Background  Color"), 0);
 }
 
 // ---- values ---------------------------------------------------------------------------------------
@@ -398,6 +501,21 @@ TEffectCall TEffectForm::GatherCall() const {
     TEffectCall c;
     c.Tab = CurrentTab();
     c.Area = m_crop;
+    const auto plain = plainValues().constFind(c.Tab);
+    if (plain == plainValues().cend()) {
+        gatherOtherValues(c);
+        return c;
+    }
+    for (const ControlValue &v : *plain) {
+        const QString name = QLatin1String(v.name);
+        c.Values.append(v.flag ? (checked(name) ? 1 : 0) : barValue(name));
+    }
+    return c;
+}
+
+// The values of the tabs whose effect also takes colours, a choice among radio buttons, a scaled or
+// combined value, or the picture to paste.
+void TEffectForm::gatherOtherValues(TEffectCall &c) const {
     auto bars = [&](std::initializer_list<const char *> names) {
         for (const char *n : names)
             c.Values.append(barValue(QLatin1String(n)));
@@ -408,40 +526,19 @@ TEffectCall TEffectForm::GatherCall() const {
     };
     const QColor window = palette().color(QPalette::Button);
     const QString &t = c.Tab;
-    if (t == QLatin1String("Bleed"))
-        bars({"BleedBar"});
-    else if (t == QLatin1String("Borders")) {
+    if (t == QLatin1String("Borders")) {
         bars({"brShapeCombo", "brEdgeBar", "brAngleBar", "brVectorsBar", "brVectorSizeBar"});
         flags({"brWindowColor"});
         c.Colours.append((checked(QStringLiteral("brWindowColor")) ? window : m_colours.Mask).rgb());
     } else if (t == QLatin1String("Border Fade")) {
         bars({"bfEdgeBar"});
         c.Colours.append((checked(QStringLiteral("bfWindoColor")) ? window : m_colours.Background).rgb());
-    } else if (t == QLatin1String("Blur"))
-        bars({"BlurBar"});
-    else if (t == QLatin1String("Bright"))
-        bars({"BrightBar"});
-    else if (t == QLatin1String("Color")) {
+    } else if (t == QLatin1String("Color")) {
         flags({"MillionColors"});
         bars({"crColorsBar"});
         c.Values.append(checkedIndex(
             {QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R3"), QStringLiteral("R4")}));
-    } else if (t == QLatin1String("Dark"))
-        bars({"DarkBar"});
-    else if (t == QLatin1String("Despeckle"))
-        bars({"dsValueBar"});
-    else if (t == QLatin1String("Edge Detection"))
-        bars({"EdgeBar"});
-    else if (t == QLatin1String("Engrave"))
-        bars({"EnGraveBar"});
-    else if (t == QLatin1String("Enhance"))
-        bars({"enBrightBar", "enContrastBar", "enGammaRedBar", "enGammaGreenBar", "enGammaBlueBar"});
-    else if (t == QLatin1String("Extrude")) {
-        flags({"Levels"});
-        bars({"exValueBar"});
-    } else if (t == QLatin1String("Gamma"))
-        bars({"GammaBar"});
-    else if (t == QLatin1String("HalfTone")) {
+    } else if (t == QLatin1String("HalfTone")) {
         bars({"htCellSizeBar"});
         c.Values.append(
             checkedIndex({QStringLiteral("Rcircle"), QStringLiteral("Rellipse"), QStringLiteral("Rsqaure"),
@@ -454,12 +551,7 @@ TEffectCall TEffectForm::GatherCall() const {
         c.Values.append(HueOffset(barValue(QStringLiteral("hsHueBar")), all));
         c.Values.append(PercentOffset(barValue(QStringLiteral("hsSatBar"))));
         c.Values.append(PercentOffset(barValue(QStringLiteral("hsBrightBar"))));
-    } else if (t == QLatin1String("Jiggle")) {
-        bars({"jgPeriodBar", "jgAmpBar"});
-        flags({"jgTriangle"});
-    } else if (t == QLatin1String("Mirror"))
-        flags({"VBox", "HBox"});
-    else if (t == QLatin1String("Mosaic")) {
+    } else if (t == QLatin1String("Mosaic")) {
         bars({"msSizeBar", "msHeightBar", "msSpaceBar", "msLightBar", "msRandomBar"});
         flags({"btnType"});
         c.Values.append(checked(QStringLiteral("MosSur2")) ? 0 : 1);
@@ -468,44 +560,17 @@ TEffectCall TEffectForm::GatherCall() const {
     } else if (t == QLatin1String("Motion Blur")) {
         bars({"mtValueBar", "mtAnglebar"});
         c.Values.append(m_motionKind);
-    } else if (t == QLatin1String("Noisify")) {
-        flags({"nsGaus", "UseGrayValueofPixels"});
-        bars({"nsRedBar", "nsGreenBar", "nsBlueBar"});
-    } else if (t == QLatin1String("Oil Paint"))
-        bars({"opValueBar"});
-    else if (t == QLatin1String("Page Curl")) {
+    } else if (t == QLatin1String("Page Curl")) {
         flags({"B_CFC", "B_CBC", "C_Trans", "B_CUBC", "B_CUFC", "CShade", "C_LT", "C_RT", "C_LB", "C_RB",
                "C_OV", "C_OH"});
         bars({"pcShadingBar"});
         c.Colours = {m_colours.Background.rgb(), m_colours.Foreground.rgb()};
-    } else if (t == QLatin1String("Paste Image"))
+    } else if (t == QLatin1String("Paste Image")) {
         c.Paste = &m_pasteDib;
-    else if (t == QLatin1String("Pinch Hole"))
-        bars({"phValueBar"});
-    else if (t == QLatin1String("Polar")) {
-        bars({"plValueBar", "plAngleBar"});
-        flags({"PolInv", "PolBack"});
     } else if (t == QLatin1String("Rotate")) {
         c.Values.append(barValue(QStringLiteral("rtValueBar")) / 10.0);
         c.Colours.append(m_colours.Background.rgb());
-    } else if (t == QLatin1String("Sharp"))
-        bars({"shValueBar"});
-    else if (t == QLatin1String("Soft"))
-        bars({"soValueBar"});
-    else if (t == QLatin1String("Spray"))
-        bars({"sprValueBar", "sprRandomBar"});
-    else if (t == QLatin1String("Threshold")) {
-        bars({"thValueBar"});
-        flags({"ThresAnti"});
-    } else if (t == QLatin1String("Warp")) {
-        flags({"RgbToHueBox", "RGBToSaturationBox", "ConvoleTgle"});
-        bars({"wrpScaleBar", "wrpVecRotateBar", "wrpStepsBar", "wrpDisplacementBar"});
-    } else if (t == QLatin1String("Wave")) {
-        bars({"wvAmplBar", "wvLengthBar", "wvPhaseBar"});
-        flags({"Smear", "Refl"});
-    } else if (t == QLatin1String("WhirlPool"))
-        bars({"wpValueBar"});
-    return c;
+    }
 }
 
 // ---- colours, Color and Borders tabs ---------------------------------------------------------------
