@@ -154,141 +154,160 @@ QString DefaultResultDirectory() {
     return dir + QLatin1Char('/');
 }
 
-TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
-    TOrvaSettings s;
-    // The user's own words are the user's: kept with the user's settings, made on the first Add.
-    Q_UNUSED(programDir);
-    s.CustomDictionary = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                         QStringLiteral("/orva/Custom.dic");
+namespace {
+
+// Folders whose final value waits for the whole file: a pathmap line may come after them.
+struct PendingFolders {
     QString resultDirectory;
     QString customDictionary;
+};
 
-    for (const QByteArray &line : SplitLines(text)) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq < 0) {
-            continue;
+// The keys matched by containment or by family (key maps and colour swaps, kept as raw pairs).
+bool applyListKey(TOrvaSettings &s, const QByteArray &rawKey, const QByteArray &key,
+                  const QByteArray &value) {
+    const QByteArray family = TextBefore(rawKey, "-").toUpper();
+    if (key.contains("showwarnings")) {
+        const char first = static_cast<char>(QChar::toUpper(static_cast<unsigned char>(value[0])));
+        s.ShowWarnings = first == 'Y' || first == 'T';
+    } else if (rawKey.contains('-') && (family == "KEYMAP" || family == "KEYMAP_EX")) {
+        if (s.KeyMapLines.size() < TOrvaSettings::kMaxKeyMaps) {
+            s.KeyMapLines.append({rawKey, value});
+        } else {
+            s.Problems.append(QStringLiteral("key map entry over the limit of 50 skipped: ") +
+                              HostText::toUnicode(rawKey));
         }
-        const QByteArray rawKey = RemoveChar(line.left(eq), ' ');
-        const QByteArray value = TrimValue(line.mid(eq + 1));
-        // "*" comments a line out and "+" marks an entry switched off; neither is ever applied,
-        // not even for the one key that is matched by containment.
-        if (rawKey.isEmpty() || value.isEmpty() || rawKey.startsWith('*') || rawKey.startsWith('+')) {
-            continue;
-        }
-        const QByteArray key = rawKey.toLower();
-        const QByteArray family = TextBefore(rawKey, "-").toUpper();
-        const QString path = HostText::toUnicode(value);
-
-        if (key.contains("showwarnings")) {
-            const char first = static_cast<char>(QChar::toUpper(static_cast<unsigned char>(value[0])));
-            s.ShowWarnings = first == 'Y' || first == 'T';
-        } else if (rawKey.contains('-') && (family == "KEYMAP" || family == "KEYMAP_EX")) {
-            if (s.KeyMapLines.size() < TOrvaSettings::kMaxKeyMaps) {
-                s.KeyMapLines.append({rawKey, value});
-            } else {
-                s.Problems.append(QStringLiteral("key map entry over the limit of 50 skipped: ") +
-                                  HostText::toUnicode(rawKey));
-            }
-        } else if (rawKey.contains('-') && (family == "COLOUR" || family == "SWAP")) {
-            s.SwapLines.append({rawKey, value});
-        } else if (key == "templatedirectory") {
-            s.TemplateDirectory = path;
-        } else if (key == "rtfabbreviationdirectory") {
-            s.AbbreviationDirectory = path;
-        } else if (key == "rtfresultdirectory") {
-            resultDirectory = withTrailingDelimiter(path);
-        } else if (key == "capturedirectory") {
-            s.CaptureDirectory = withTrailingDelimiter(path);
-        } else if (key == "scandirectory") {
-            s.ScanDirectory = withTrailingDelimiter(path);
-        } else if (key == "customdictionary") {
-            customDictionary = path;
-        } else if (key == "sourcedirectory") {
-            s.ImageSources[0] = withTrailingDelimiter(path);
-        } else if (key == "alternatesource") {
-            // A source without its delimiter would never match the masked path appended to it.
-            s.ImageSources.append(withTrailingDelimiter(path));
-        } else if (key == "subdirectory") {
-            s.SubDirectoryMask = path;
-        } else if (key == "noimagename") {
-            s.NoImageName = path;
-        } else if (key == "secureimagename") {
-            s.SecureImageName = path;
-        } else if (key == "imagetools") {
-            s.ImageTools = value.toLower() == "yes";
-        } else if (key == "mciextensions") {
-            QStringList list;
-            for (const QByteArray &part : value.split(',')) {
-                for (const QByteArray &word : part.simplified().split(' ')) {
-                    const QString ext = HostText::toUnicode(word).toUpper().remove(QLatin1Char('.'));
-                    if (!ext.isEmpty() && !list.contains(ext))
-                        list.append(ext);
-                }
-            }
-            s.MciExtensions = list;
-        } else if (key == "printeravailable") {
-            s.PrinterAvailable = value.toLower() == "yes";
-        } else if (key == "haltonserverfail") {
-            s.HaltOnServerFail = value.toLower() != "no";
-        } else if (key == "hostname") {
-            const auto [host, port] = SplitHostPort(value, s.HostPort);
-            s.HostName = host;
-            s.HostPort = port;
-        } else if (key == "loginconversation") {
-            s.LoginConversation = value;
-        } else if (key == "scrolllines") {
-            if (const auto n = wholeNumber(value)) {
-                s.ScrollLines = *n;
-            }
-        } else if (key == "captureset") {
-            const auto set = parseCaptureSet(value);
-            if (!set) {
-                s.Problems.append(QStringLiteral("capture set not usable: ") + path);
-            } else if (s.CaptureSets.size() >= TOrvaSettings::kMaxCaptureSets) {
-                s.Problems.append(QStringLiteral("capture set over the limit of 10 skipped: ") + path);
-            } else {
-                s.CaptureSets.append(*set);
-            }
-        } else if (key == "enablepcbeep") {
-            s.EnablePCBeep = value.toLower();
-        } else if (key == "keysetquery") {
-            s.KeySetQuery = Quoted(value);
-        } else if (key == "keysetreply") {
-            s.KeySetReply = Quoted(value);
-        } else if (key == "printername") {
-            const QByteArray name = Quoted(value);
-            if (!name.isEmpty()) {
-                s.PrinterName = HostText::toUnicode(name);
-            }
-        } else if (key == "d3listnofile") {
-            s.D3ListNoFile = value;
-        } else if (key == "d3listnoitem") {
-            s.D3ListNoItem = value;
-        } else if (key == "d3listboth") {
-            s.D3ListBoth = value;
-        } else if (key == "d3copyok") {
-            s.D3CopyOk = value;
-        } else if (key == "d3filed") {
-            s.D3Filed = Quoted(value);
-        } else if (key == "foregroundcolors") {
-            s.ForegroundColors = value;
-        } else if (key == "backgroundcolors") {
-            s.BackgroundColors = value;
-        } else if (key == "boldforegroundcolors") {
-            s.BoldForegroundColors = value;
-        } else if (key == "usegraphicsfont") {
-            s.UseGraphicsFont = readBoolean(value, true);
-        } else if (key == "graphicsfontresource") {
-            s.GraphicsFontResource = wholeNumber(value).value_or(0);
-        } else if (key == "pathmap") {
-            const qsizetype arrow = path.indexOf(QStringLiteral("=>"));
-            if (arrow > 0) {
-                s.PathMap.append({path.left(arrow).trimmed(), path.mid(arrow + 2).trimmed()});
-            } else {
-                s.Problems.append(QStringLiteral("path map line without \"=>\": ") + path);
-            }
-        }
+    } else if (rawKey.contains('-') && (family == "COLOUR" || family == "SWAP")) {
+        s.SwapLines.append({rawKey, value});
+    } else {
+        return false;
     }
+    return true;
+}
+
+// Folders, image sources and image names, and the path map that translates them.
+bool applyFolderKey(TOrvaSettings &s, PendingFolders &pending, const QByteArray &key, const QString &path) {
+    if (key == "templatedirectory") {
+        s.TemplateDirectory = path;
+    } else if (key == "rtfabbreviationdirectory") {
+        s.AbbreviationDirectory = path;
+    } else if (key == "rtfresultdirectory") {
+        pending.resultDirectory = withTrailingDelimiter(path);
+    } else if (key == "capturedirectory") {
+        s.CaptureDirectory = withTrailingDelimiter(path);
+    } else if (key == "scandirectory") {
+        s.ScanDirectory = withTrailingDelimiter(path);
+    } else if (key == "customdictionary") {
+        pending.customDictionary = path;
+    } else if (key == "sourcedirectory") {
+        s.ImageSources[0] = withTrailingDelimiter(path);
+    } else if (key == "alternatesource") {
+        // A source without its delimiter would never match the masked path appended to it.
+        s.ImageSources.append(withTrailingDelimiter(path));
+    } else if (key == "subdirectory") {
+        s.SubDirectoryMask = path;
+    } else if (key == "noimagename") {
+        s.NoImageName = path;
+    } else if (key == "secureimagename") {
+        s.SecureImageName = path;
+    } else if (key == "pathmap") {
+        const qsizetype arrow = path.indexOf(QStringLiteral("=>"));
+        if (arrow > 0) {
+            s.PathMap.append({path.left(arrow).trimmed(), path.mid(arrow + 2).trimmed()});
+        } else {
+            s.Problems.append(QStringLiteral("path map line without \"=>\": ") + path);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The host, the login, the printer, capture sets and what the program may use.
+bool applySessionKey(TOrvaSettings &s, const QByteArray &key, const QByteArray &value, const QString &path) {
+    if (key == "imagetools") {
+        s.ImageTools = value.toLower() == "yes";
+    } else if (key == "mciextensions") {
+        QStringList list;
+        for (const QByteArray &part : value.split(',')) {
+            for (const QByteArray &word : part.simplified().split(' ')) {
+                const QString ext = HostText::toUnicode(word).toUpper().remove(QLatin1Char('.'));
+                if (!ext.isEmpty() && !list.contains(ext))
+                    list.append(ext);
+            }
+        }
+        s.MciExtensions = list;
+    } else if (key == "printeravailable") {
+        s.PrinterAvailable = value.toLower() == "yes";
+    } else if (key == "haltonserverfail") {
+        s.HaltOnServerFail = value.toLower() != "no";
+    } else if (key == "hostname") {
+        const auto [host, port] = SplitHostPort(value, s.HostPort);
+        s.HostName = host;
+        s.HostPort = port;
+    } else if (key == "loginconversation") {
+        s.LoginConversation = value;
+    } else if (key == "scrolllines") {
+        if (const auto n = wholeNumber(value)) {
+            s.ScrollLines = *n;
+        }
+    } else if (key == "captureset") {
+        const auto set = parseCaptureSet(value);
+        if (!set) {
+            s.Problems.append(QStringLiteral("capture set not usable: ") + path);
+        } else if (s.CaptureSets.size() >= TOrvaSettings::kMaxCaptureSets) {
+            s.Problems.append(QStringLiteral("capture set over the limit of 10 skipped: ") + path);
+        } else {
+            s.CaptureSets.append(*set);
+        }
+    } else if (key == "enablepcbeep") {
+        s.EnablePCBeep = value.toLower();
+    } else if (key == "keysetquery") {
+        s.KeySetQuery = Quoted(value);
+    } else if (key == "keysetreply") {
+        s.KeySetReply = Quoted(value);
+    } else if (key == "printername") {
+        const QByteArray name = Quoted(value);
+        if (!name.isEmpty()) {
+            s.PrinterName = HostText::toUnicode(name);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The host's transfer replies and the screen's colours and graphics font.
+bool applyScreenKey(TOrvaSettings &s, const QByteArray &key, const QByteArray &value) {
+    if (key == "d3listnofile") {
+        s.D3ListNoFile = value;
+    } else if (key == "d3listnoitem") {
+        s.D3ListNoItem = value;
+    } else if (key == "d3listboth") {
+        s.D3ListBoth = value;
+    } else if (key == "d3copyok") {
+        s.D3CopyOk = value;
+    } else if (key == "d3filed") {
+        s.D3Filed = Quoted(value);
+    } else if (key == "foregroundcolors") {
+        s.ForegroundColors = value;
+    } else if (key == "backgroundcolors") {
+        s.BackgroundColors = value;
+    } else if (key == "boldforegroundcolors") {
+        s.BoldForegroundColors = value;
+    } else if (key == "usegraphicsfont") {
+        s.UseGraphicsFont = readBoolean(value, true);
+    } else if (key == "graphicsfontresource") {
+        s.GraphicsFontResource = wholeNumber(value).value_or(0);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The folders become local paths once the whole file is read, and the defaults fill what is unset.
+void translateFolders(TOrvaSettings &s, PendingFolders &pending) {
+    QString &resultDirectory = pending.resultDirectory;
+    QString &customDictionary = pending.customDictionary;
     // Translated after the whole file is read: a pathmap line may come after the folder it maps.
     const auto local = [&s](QString &value, const char *key, bool folder) {
         bool unmapped = false;
@@ -330,6 +349,38 @@ TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
     if (s.D3Filed.isEmpty()) {
         s.D3Filed = TOrvaSettings().D3Filed;
     }
+}
+
+} // namespace
+
+TOrvaSettings Parse(const QByteArray &text, const QString &programDir) {
+    TOrvaSettings s;
+    // The user's own words are the user's: kept with the user's settings, made on the first Add.
+    Q_UNUSED(programDir);
+    s.CustomDictionary = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/orva/Custom.dic");
+    PendingFolders pending;
+
+    for (const QByteArray &line : SplitLines(text)) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0) {
+            continue;
+        }
+        const QByteArray rawKey = RemoveChar(line.left(eq), ' ');
+        const QByteArray value = TrimValue(line.mid(eq + 1));
+        // "*" comments a line out and "+" marks an entry switched off; neither is ever applied,
+        // not even for the one key that is matched by containment.
+        if (rawKey.isEmpty() || value.isEmpty() || rawKey.startsWith('*') || rawKey.startsWith('+')) {
+            continue;
+        }
+        const QByteArray key = rawKey.toLower();
+        const QString path = HostText::toUnicode(value);
+        // Each key belongs to one group at most; a key no group knows is not ours and is left alone.
+        if (!applyListKey(s, rawKey, key, value) && !applyFolderKey(s, pending, key, path) &&
+            !applySessionKey(s, key, value, path))
+            applyScreenKey(s, key, value);
+    }
+    translateFolders(s, pending);
     return s;
 }
 
