@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 namespace {
 uint8_t cellAttrs(const TVtCell &cell, const TVtSelection *selection, int row, int col) {
@@ -294,7 +295,54 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
     const bool vt100 = ctx.CharSets != nullptr;
     const uint8_t lineAttr = vt100 ? buffer.GetLineAttr(row) : uint8_t(vtlSingle);
     const int cols = buffer.ColCount();
+    const std::optional<RowSpan> span = visibleSpan(ctx, lineAttr, cols, first, last, inLineCells);
+    if (!span)
+        return;
+    first = span->First;
+    last = span->Last;
 
+    const bool doubleWidth = lineAttr != vtlSingle;
+    const bool doubleHeight = lineAttr == vtlDoubleHeightTop || lineAttr == vtlDoubleHeightBottom;
+    RowGeometry g{top,
+                  top,
+                  doubleWidth ? ctx.CellWidth * 2 : ctx.CellWidth,
+                  doubleHeight ? ctx.CellHeight * 2 : ctx.CellHeight,
+                  doubleWidth && ctx.FirstCol % 2 == 0 ? -ctx.CellWidth : 0,
+                  doubleHeight,
+                  doubleWidth ? span->FirstVisible : ctx.FirstCol};
+    // A bottom half shows the lower half of the row above drawn at double height; the buffer's first
+    // row has none above it, and then shows its own text.
+    int sourceRow = row;
+    if (lineAttr == vtlDoubleHeightBottom && buffer.IsValidRow(row - 1)) {
+        sourceRow = row - 1;
+        g.SourceTop = top - ctx.CellHeight;
+    }
+    const TVtCell *cells = buffer.GetRow(sourceRow);
+
+    // Rows of single-width text without a selection keep a record of the cells they were drawn from:
+    // cells that have not changed are not drawn again.
+    RowShown *shown = nullptr;
+    bool recordMatches = false;
+    if (withText && lineAttr == vtlSingle && top % ctx.CellHeight == 0 &&
+        !(ctx.Selection && ctx.Selection->Marked())) {
+        shown = shownRecord(imageWidth, p.device()->height(), ctx, top);
+        recordMatches = shown && recordHolds(*shown, ctx, cols);
+        if (recordMatches && !narrowToChanged(*shown, cells, first, last))
+            return;
+    } else if (top % ctx.CellHeight == 0) {
+        forgetRows(top, ctx.CellHeight);
+    }
+
+    const bool allDrawn =
+        drawRuns(p, ctx, BuildRuns(cells, first, last, vt100, ctx.Selection, sourceRow), cells, g, withText);
+    if (shown)
+        recordShown(*shown, ctx, cells, cols, {first, last, span->FirstVisible, span->LastVisible}, allDrawn,
+                    recordMatches);
+}
+
+std::optional<TVtRowPainter::RowSpan> TVtRowPainter::visibleSpan(const TVtPaintContext &ctx, uint8_t lineAttr,
+                                                                 int cols, int first, int last,
+                                                                 bool inLineCells) {
     int firstVisible = ctx.FirstCol;
     int lastVisible = ctx.FirstCol + ctx.VisibleCols;
     if (lineAttr != vtlSingle) {
@@ -306,59 +354,42 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
         lastVisible = (ctx.FirstCol + ctx.VisibleCols - 1) / 2 + 1;
     }
     if (last < firstVisible || first > lastVisible)
-        return;
+        return std::nullopt;
     first = std::max({first, firstVisible, 1});
     last = std::min({last, lastVisible, cols});
     if (first > last)
-        return;
+        return std::nullopt;
+    return RowSpan{first, last, firstVisible, lastVisible};
+}
 
-    const int cellWidth = lineAttr != vtlSingle ? ctx.CellWidth * 2 : ctx.CellWidth;
-    const int shift = lineAttr != vtlSingle && ctx.FirstCol % 2 == 0 ? -ctx.CellWidth : 0;
-    const bool doubleHeight = lineAttr == vtlDoubleHeightTop || lineAttr == vtlDoubleHeightBottom;
-    const int rowHeight = doubleHeight ? ctx.CellHeight * 2 : ctx.CellHeight;
+TVtRowPainter::RowShown *TVtRowPainter::shownRecord(int imageWidth, int imageHeight,
+                                                    const TVtPaintContext &ctx, int top) {
+    syncCache(ctx);
+    fitShown(imageWidth, imageHeight, ctx.CellWidth, ctx.CellHeight);
+    if (top / ctx.CellHeight >= m_shownRows)
+        return nullptr;
+    return &m_rowsShown[std::size_t(top / ctx.CellHeight)];
+}
 
-    // A bottom half shows the lower half of the row above drawn at double height; the buffer's first
-    // row has none above it, and then shows its own text.
-    int sourceRow = row;
-    int sourceTop = top;
-    if (lineAttr == vtlDoubleHeightBottom && buffer.IsValidRow(row - 1)) {
-        sourceRow = row - 1;
-        sourceTop = top - ctx.CellHeight;
-    }
-    const TVtCell *cells = buffer.GetRow(sourceRow);
+bool TVtRowPainter::recordHolds(const RowShown &shown, const TVtPaintContext &ctx, int cols) {
+    return shown.Valid && shown.FirstCol == ctx.FirstCol && shown.ReverseScreen == ctx.ReverseScreen &&
+           shown.IgnoreGraphicsFont == ctx.IgnoreGraphicsFont && shown.CharSets == ctx.CharSets &&
+           shown.Cells.size() == std::size_t(cols);
+}
 
-    // Rows of single-width text without a selection keep a record of the cells they were drawn from:
-    // cells that have not changed are not drawn again.
-    RowShown *shown = nullptr;
-    bool recordMatches = false;
-    if (withText && lineAttr == vtlSingle && top % ctx.CellHeight == 0 &&
-        !(ctx.Selection && ctx.Selection->Marked())) {
-        syncCache(ctx);
-        fitShown(imageWidth, p.device()->height(), ctx.CellWidth, ctx.CellHeight);
-        if (top / ctx.CellHeight < m_shownRows) {
-            shown = &m_rowsShown[std::size_t(top / ctx.CellHeight)];
-            recordMatches = shown->Valid && shown->FirstCol == ctx.FirstCol &&
-                            shown->ReverseScreen == ctx.ReverseScreen &&
-                            shown->IgnoreGraphicsFont == ctx.IgnoreGraphicsFont &&
-                            shown->CharSets == ctx.CharSets && shown->Cells.size() == std::size_t(cols);
-            if (recordMatches) {
-                const auto same = [&](int col) {
-                    return std::memcmp(&cells[col - 1], &shown->Cells[std::size_t(col - 1)],
-                                       sizeof(TVtCell)) == 0;
-                };
-                while (first <= last && same(first))
-                    ++first;
-                while (last >= first && same(last))
-                    --last;
-                if (first > last)
-                    return;
-            }
-        }
-    } else if (top % ctx.CellHeight == 0) {
-        forgetRows(top, ctx.CellHeight);
-    }
+bool TVtRowPainter::narrowToChanged(const RowShown &shown, const TVtCell *cells, int &first, int &last) {
+    const auto same = [&](int col) {
+        return std::memcmp(&cells[col - 1], &shown.Cells[std::size_t(col - 1)], sizeof(TVtCell)) == 0;
+    };
+    while (first <= last && same(first))
+        ++first;
+    while (last >= first && same(last))
+        --last;
+    return first <= last;
+}
 
-    const std::vector<TVtRun> runs = BuildRuns(cells, first, last, vt100, ctx.Selection, sourceRow);
+bool TVtRowPainter::drawRuns(QPainter &p, const TVtPaintContext &ctx, const std::vector<TVtRun> &runs,
+                             const TVtCell *cells, const RowGeometry &g, bool withText) {
     bool allDrawn = true;
     for (const TVtRun &run : runs) {
         try {
@@ -366,41 +397,44 @@ void TVtRowPainter::drawRow(QPainter &p, int imageWidth, const TVtPaintContext &
                 const bool reverse = bool(run.Attrs & vtaReverse) != ctx.ReverseScreen
                                          ? !(run.Attrs & vtaSelected)
                                          : bool(run.Attrs & vtaSelected);
-                const int x =
-                    (run.First - (lineAttr != vtlSingle ? firstVisible : ctx.FirstCol)) * cellWidth + shift;
-                forgetRows(sourceTop, rowHeight);
-                p.fillRect(QRect(x, sourceTop, (run.Last - run.First + 1) * cellWidth, rowHeight),
+                const int x = (run.First - g.FirstLineCell) * g.CellWidth + g.Shift;
+                forgetRows(g.SourceTop, g.RowHeight);
+                p.fillRect(QRect(x, g.SourceTop, (run.Last - run.First + 1) * g.CellWidth, g.RowHeight),
                            bgrToQColor(reverse ? run.ForeColor : run.BackColor));
                 continue;
             }
             m_chars.resize(run.Last - run.First + 1);
             for (int c = run.First; c <= run.Last; ++c)
                 m_chars[c - run.First] = char(cells[c - 1].Char);
-            if (vt100)
-                drawRunVT100(p, ctx, run, lineAttr != vtlSingle ? firstVisible : ctx.FirstCol, sourceTop,
-                             cellWidth, rowHeight, doubleHeight, shift);
+            if (ctx.CharSets != nullptr)
+                drawRunVT100(p, ctx, run, g.FirstLineCell, g.SourceTop, g.CellWidth, g.RowHeight,
+                             g.DoubleHeight, g.Shift);
             else
-                drawRunTTY(p, ctx, run, top);
+                drawRunTTY(p, ctx, run, g.Top);
         } catch (const std::exception &) {
             // One run that cannot be drawn leaves a gap; the rest of the screen still paints.
             allDrawn = false;
         }
     }
-    if (!shown)
-        return;
+    return allDrawn;
+}
+
+void TVtRowPainter::recordShown(RowShown &shown, const TVtPaintContext &ctx, const TVtCell *cells, int cols,
+                                const RowSpan &drawn, bool allDrawn, bool recordMatched) {
     if (!allDrawn) {
-        shown->Valid = false;
-    } else if (recordMatches) {
-        std::copy(cells + first - 1, cells + last, shown->Cells.begin() + (first - 1));
-    } else if (first <= std::max(firstVisible, 1) && last >= std::min(lastVisible, cols)) {
-        *shown = {true,
-                  ctx.FirstCol,
-                  ctx.ReverseScreen,
-                  ctx.IgnoreGraphicsFont,
-                  ctx.CharSets,
-                  std::vector<TVtCell>(cells, cells + cols)};
+        shown.Valid = false;
+    } else if (recordMatched) {
+        std::copy(cells + drawn.First - 1, cells + drawn.Last, shown.Cells.begin() + (drawn.First - 1));
+    } else if (drawn.First <= std::max(drawn.FirstVisible, 1) &&
+               drawn.Last >= std::min(drawn.LastVisible, cols)) {
+        shown = {true,
+                 ctx.FirstCol,
+                 ctx.ReverseScreen,
+                 ctx.IgnoreGraphicsFont,
+                 ctx.CharSets,
+                 std::vector<TVtCell>(cells, cells + cols)};
     } else {
-        shown->Valid = false;
+        shown.Valid = false;
     }
 }
 

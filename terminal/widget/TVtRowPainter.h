@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QRawFont>
+#include <optional>
 #include <vector>
 
 class TVtCharSetMapping;
@@ -114,6 +115,36 @@ private:
         std::vector<TVtCell> Cells;
     };
     std::vector<RowShown> m_rowsShown;
+    // The columns of a row that are drawn (in the row's own cells: a double-width row has half as
+    // many), and the columns the view shows.
+    struct RowSpan {
+        int First;
+        int Last;
+        int FirstVisible;
+        int LastVisible;
+    };
+    // Where a row's runs go: the image row, the row the text is drawn at (a double-height bottom half
+    // draws the row above), the size of a cell and the line cell at the left edge.
+    struct RowGeometry {
+        int Top;
+        int SourceTop;
+        int CellWidth;
+        int RowHeight;
+        int Shift;
+        bool DoubleHeight;
+        int FirstLineCell;
+    };
+    static std::optional<RowSpan> visibleSpan(const TVtPaintContext &ctx, uint8_t lineAttr, int cols,
+                                              int first, int last, bool inLineCells);
+    RowShown *shownRecord(int imageWidth, int imageHeight, const TVtPaintContext &ctx, int top);
+    static bool recordHolds(const RowShown &shown, const TVtPaintContext &ctx, int cols);
+    // Leaves out the cells at either end that still show what they did; false when none changed.
+    static bool narrowToChanged(const RowShown &shown, const TVtCell *cells, int &first, int &last);
+    // False when a run could not be drawn.
+    bool drawRuns(QPainter &p, const TVtPaintContext &ctx, const std::vector<TVtRun> &runs,
+                  const TVtCell *cells, const RowGeometry &g, bool withText);
+    static void recordShown(RowShown &shown, const TVtPaintContext &ctx, const TVtCell *cells, int cols,
+                            const RowSpan &drawn, bool allDrawn, bool recordMatched);
     void syncCache(const TVtPaintContext &ctx);
     int m_shownCols = 0;
     int m_shownRows = 0;
