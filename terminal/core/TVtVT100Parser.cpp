@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 namespace {
 constexpr uint8_t ESC = 0x1B;
@@ -310,9 +311,21 @@ int TVtVT100Parser::csi(uint8_t final) {
     if (m_length == 6 && std::memcmp(m_text, kConformance, 6) == 0)
         return command(vcReset);
 
+    bool privateMarker = false;
+    if (!readCsiArgs(privateMarker))
+        return ignore();
+    // A private marker only belongs to mode settings; elsewhere it would become a row of -2.
+    if (privateMarker && final != 'h' && final != 'l')
+        return ignore();
+    if (const std::optional<int> result = singleArgCsi(final))
+        return *result;
+    return multiArgCsi(final);
+}
+
+bool TVtVT100Parser::readCsiArgs(bool &privateMarker) {
     m_argCount = 0;
     int i = 2;
-    bool privateMarker = false;
+    privateMarker = false;
     if (m_length > 2 && m_text[2] == '?') {
         pushArg(-2);
         privateMarker = true;
@@ -330,21 +343,21 @@ int TVtVT100Parser::csi(uint8_t final) {
                 const char *last = reinterpret_cast<const char *>(m_text + i);
                 const auto [end, ec] = std::from_chars(first, last, value);
                 if (ec != std::errc() || end != last)
-                    return ignore();
+                    return false;
             }
             if (!pushArg(value))
-                return ignore();
+                return false;
             if (c != ';')
                 break;
             start = i + 1;
             continue;
         }
-        return ignore();
+        return false;
     }
-    // A private marker only belongs to mode settings; elsewhere it would become a row of -2.
-    if (privateMarker && final != 'h' && final != 'l')
-        return ignore();
+    return true;
+}
 
+std::optional<int> TVtVT100Parser::singleArgCsi(uint8_t final) {
     int code;
     switch (final) {
     case '@':
@@ -380,12 +393,12 @@ int TVtVT100Parser::csi(uint8_t final) {
     case 'g':
         return normalise(1, 1, 0) ? command(vcTabClear, {m_args[0]}) : ignore();
     default:
-        code = -1;
-        break;
+        return std::nullopt;
     }
-    if (code > 0)
-        return normalise(1, 1, 1) ? command(code, {m_args[0]}) : ignore();
+    return normalise(1, 1, 1) ? command(code, {m_args[0]}) : ignore();
+}
 
+int TVtVT100Parser::multiArgCsi(uint8_t final) {
     // Multi-argument commands keep their argument list in place.
     auto keep = [&](int c) {
         m_state = Done;

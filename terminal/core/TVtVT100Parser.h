@@ -3,6 +3,8 @@
 
 #include "terminal/core/TVtTerminalParser.h"
 
+#include <optional>
+
 // Command codes produced by the parser.
 enum TVtCommand : int {
     vcNone = 0,
@@ -95,6 +97,13 @@ private:
     int escape(uint8_t b);
     int vt52Escape(uint8_t b);
     int csi(uint8_t final);
+    // The numbers between CSI and the final byte into the argument list (a "?" first becomes -2);
+    // false when they do not form one.
+    bool readCsiArgs(bool &privateMarker);
+    // The commands that take one number; no result for the other final bytes.
+    std::optional<int> singleArgCsi(uint8_t final);
+    // The commands that keep their whole argument list.
+    int multiArgCsi(uint8_t final);
     int designate(uint8_t b);
     int command(int code, std::initializer_list<int> args = {});
     int ignore();
