@@ -121,6 +121,13 @@ bool tick(const Progress &progress, int y, int h) {
     return y % band != 0 || progress.step(static_cast<int>(static_cast<std::int64_t>(y) * 100 / h));
 }
 
+// The output's resolution follows the scale, so that the picture keeps its size on paper.
+void scaleResolution(DibBlock &out, const DibBlock &dib, int width, int height) {
+    out.setResolution(
+        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) * width / dib.width()),
+        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) * height / dib.height()));
+}
+
 } // namespace
 
 DibBlock ScaleDib(const DibBlock &dib, int width, int height, const Progress &progress) {
@@ -133,9 +140,7 @@ DibBlock ScaleDib(const DibBlock &dib, int width, int height, const Progress &pr
     DibBlock out = DibBlock::create(width, height, bits);
     if (!out || !progress.step(0))
         return {};
-    out.setResolution(
-        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) * width / sw),
-        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) * height / sh));
+    scaleResolution(out, dib, width, height);
     const bool down = width <= sw && height <= sh;
     std::vector<std::uint32_t> acc(static_cast<std::size_t>(width) * px);
     for (int y = 0; y < height; ++y) {
@@ -184,51 +189,40 @@ DibBlock ScaleDib(const DibBlock &dib, int width, int height, const Progress &pr
     return out;
 }
 
-DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, int height,
-                     const Progress &progress) {
-    if (dib.isNull() || width <= 0 || height <= 0 || dib.compression() != 0)
-        return {};
+namespace {
+
+// A scaled copy at the source's depth, nearest pixel; used to make pixels square.
+DibBlock scaledCopy(const DibBlock &dib, int width, int height, const Progress &progress) {
     const int sw = dib.width();
     const int sh = dib.height();
-    if (levels == 0) {
-        // A scaled copy at the source's depth, nearest pixel; used to make pixels square.
-        DibBlock out = DibBlock::create(width, height, dib.bitCount(), dib.numColors());
-        if (!out || !progress.step(0))
-            return {};
-        out.setColorTable(dib.colorTable());
-        out.setResolution(
-            static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) * width / sw),
-            static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) * height / sh));
-        const int bytes = dib.bitCount() / 8;
-        for (int y = 0; y < height; ++y) {
-            const int sy = std::min(sh - 1, static_cast<int>(static_cast<std::int64_t>(y) * sh / height));
-            const std::uint8_t *src = dib.scanLine(sy);
-            std::uint8_t *dst = out.scanLine(y);
-            for (int x = 0; x < width; ++x) {
-                const int sx = std::min(sw - 1, static_cast<int>(static_cast<std::int64_t>(x) * sw / width));
-                if (bytes >= 2)
-                    std::memcpy(dst + x * bytes, src + sx * bytes, static_cast<std::size_t>(bytes));
-                else
-                    setDibIndex(out, x, y, dibIndex(dib, sx, sy));
-            }
-            if (!tick(progress, y, height))
-                return {};
-        }
-        return progress.step(100) ? std::move(out) : DibBlock();
-    }
-    if (levels != 16 && levels != 256)
-        return {};
-    const int bits = levels == 16 ? 4 : 8;
-    DibBlock out = DibBlock::create(width, height, bits);
+    DibBlock out = DibBlock::create(width, height, dib.bitCount(), dib.numColors());
     if (!out || !progress.step(0))
         return {};
-    for (int i = 0; i < levels; ++i) {
-        const int v = i * 255 / (levels - 1);
-        out.setColor(i, qRgb(v, v, v));
+    out.setColorTable(dib.colorTable());
+    scaleResolution(out, dib, width, height);
+    const int bytes = dib.bitCount() / 8;
+    for (int y = 0; y < height; ++y) {
+        const int sy = std::min(sh - 1, static_cast<int>(static_cast<std::int64_t>(y) * sh / height));
+        const std::uint8_t *src = dib.scanLine(sy);
+        std::uint8_t *dst = out.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const int sx = std::min(sw - 1, static_cast<int>(static_cast<std::int64_t>(x) * sw / width));
+            if (bytes >= 2)
+                std::memcpy(dst + x * bytes, src + sx * bytes, static_cast<std::size_t>(bytes));
+            else
+                setDibIndex(out, x, y, dibIndex(dib, sx, sy));
+        }
+        if (!tick(progress, y, height))
+            return {};
     }
-    out.setResolution(
-        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) * width / sw),
-        static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) * height / sh));
+    return progress.step(100) ? std::move(out) : DibBlock();
+}
+
+// Each output pixel the mean gray of the source pixels it covers; false when progress asks to stop.
+bool averageGray(const DibBlock &dib, int width, int height, std::vector<std::uint8_t> &gray,
+                 const Progress &progress) {
+    const int sw = dib.width();
+    const int sh = dib.height();
     GrayRows rows(dib);
     std::vector<std::uint8_t> line(static_cast<std::size_t>(sw));
     std::vector<std::uint32_t> acc(static_cast<std::size_t>(width));
@@ -237,7 +231,6 @@ DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, in
         x0[x] = spanStart(x, sw, width);
         x1[x] = spanEnd(x, sw, width);
     }
-    std::vector<std::uint8_t> gray(static_cast<std::size_t>(width) * height);
     const bool mono = dib.bitCount() == 1;
     const std::size_t rowBytes = dib.rowBytes();
     std::vector<std::uint32_t> prefix(rowBytes + 1, 0);
@@ -281,25 +274,32 @@ DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, in
             }
         }
         if (!tick(progress, y, height))
-            return {};
+            return false;
     }
-    if (smooth) {
-        const std::vector<std::uint8_t> src = gray;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                int sum = 0, n = 0;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int yy = y + dy, xx = x + dx;
-                        if (yy < 0 || yy >= height || xx < 0 || xx >= width)
-                            continue;
-                        const int weight = (dx == 0 ? 2 : 1) * (dy == 0 ? 2 : 1);
-                        sum += src[static_cast<std::size_t>(yy) * width + xx] * weight;
-                        n += weight;
-                    }
-                gray[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>((sum + n / 2) / n);
-            }
-    }
+    return true;
+}
+
+// A 3 x 3 blur weighted towards the centre, over the pixels inside the picture.
+void smoothGray(std::vector<std::uint8_t> &gray, int width, int height) {
+    const std::vector<std::uint8_t> src = gray;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int sum = 0, n = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int yy = y + dy, xx = x + dx;
+                    if (yy < 0 || yy >= height || xx < 0 || xx >= width)
+                        continue;
+                    const int weight = (dx == 0 ? 2 : 1) * (dy == 0 ? 2 : 1);
+                    sum += src[static_cast<std::size_t>(yy) * width + xx] * weight;
+                    n += weight;
+                }
+            gray[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>((sum + n / 2) / n);
+        }
+}
+
+// The gray values into the output's rows: one byte each, or two 4-bit levels to a byte.
+void storeGray(DibBlock &out, const std::vector<std::uint8_t> &gray, int width, int height, int bits) {
     for (int y = 0; y < height; ++y) {
         const std::uint8_t *g = gray.data() + static_cast<std::size_t>(y) * width;
         if (bits == 8) {
@@ -313,6 +313,33 @@ DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, in
                                   : static_cast<std::uint8_t>(level << 4);
         }
     }
+}
+
+} // namespace
+
+DibBlock ScaleToGray(const DibBlock &dib, int levels, bool smooth, int width, int height,
+                     const Progress &progress) {
+    if (dib.isNull() || width <= 0 || height <= 0 || dib.compression() != 0)
+        return {};
+    if (levels == 0)
+        return scaledCopy(dib, width, height, progress);
+    if (levels != 16 && levels != 256)
+        return {};
+    const int bits = levels == 16 ? 4 : 8;
+    DibBlock out = DibBlock::create(width, height, bits);
+    if (!out || !progress.step(0))
+        return {};
+    for (int i = 0; i < levels; ++i) {
+        const int v = i * 255 / (levels - 1);
+        out.setColor(i, qRgb(v, v, v));
+    }
+    scaleResolution(out, dib, width, height);
+    std::vector<std::uint8_t> gray(static_cast<std::size_t>(width) * height);
+    if (!averageGray(dib, width, height, gray, progress))
+        return {};
+    if (smooth)
+        smoothGray(gray, width, height);
+    storeGray(out, gray, width, height, bits);
     return progress.step(100) ? std::move(out) : DibBlock();
 }
 
