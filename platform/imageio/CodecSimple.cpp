@@ -203,6 +203,90 @@ std::int16_t decodePcx(const std::uint8_t *data, std::size_t size, DibBlock &out
     return kOk;
 }
 
+namespace {
+
+// A TGA file's pixels in file order, from plain or run-length packets; false when the data ends.
+class TgaPixelReader {
+public:
+    TgaPixelReader(const std::uint8_t *data, std::size_t size, std::size_t pos, bool rle, int pixBytes)
+        : m_data(data), m_size(size), m_pos(pos), m_rle(rle), m_pixBytes(pixBytes) {}
+
+    bool next(std::uint8_t *px) {
+        if (!m_rle)
+            return copy(px);
+        if (m_runLeft == 0) {
+            if (m_pos >= m_size)
+                return false;
+            const int head = m_data[m_pos++];
+            m_runLeft = (head & 0x7F) + 1;
+            m_runIsRepeat = head & 0x80;
+            if (m_runIsRepeat && !copy(m_packet))
+                return false;
+        }
+        --m_runLeft;
+        if (m_runIsRepeat) {
+            std::memcpy(px, m_packet, m_pixBytes);
+            return true;
+        }
+        return copy(px);
+    }
+
+private:
+    bool copy(std::uint8_t *px) {
+        if (m_pos + m_pixBytes > m_size)
+            return false;
+        std::memcpy(px, m_data + m_pos, m_pixBytes);
+        m_pos += m_pixBytes;
+        return true;
+    }
+
+    const std::uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_pos;
+    bool m_rle;
+    int m_pixBytes;
+    std::uint8_t m_packet[4] = {0, 0, 0, 0};
+    int m_runLeft = 0;
+    bool m_runIsRepeat = false;
+};
+
+// The colour map's entries (15/16-bit or 24/32-bit), read from `pos`, which moves past them.
+std::int16_t readTgaColourMap(const std::uint8_t *data, std::size_t size, std::size_t &pos, int cmapFirst,
+                              int cmapLen, int cmapBits, QVector<QRgb> &table) {
+    const int entryBytes = (cmapBits + 7) / 8;
+    if (entryBytes < 2 || entryBytes > 4 || cmapFirst + cmapLen > 256 + cmapFirst)
+        return ErrUnsupported;
+    if (pos + static_cast<std::size_t>(cmapLen) * entryBytes > size)
+        return ErrCorrupt;
+    for (int i = 0; i < cmapLen; ++i) {
+        const std::uint8_t *e = data + pos + static_cast<std::size_t>(i) * entryBytes;
+        if (entryBytes == 2) {
+            const int v = readLe16(e);
+            table.append(qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31));
+        } else {
+            table.append(qRgb(e[2], e[1], e[0]));
+        }
+    }
+    pos += static_cast<std::size_t>(cmapLen) * entryBytes;
+    return kOk;
+}
+
+// One file pixel into an output row: an index, a 5-5-5 colour widened to 8 bits a channel, or BGR.
+void storeTgaPixel(std::uint8_t *row, int x, const std::uint8_t *px, int outBits, int pixBytes) {
+    if (outBits == 8) {
+        row[x] = px[0];
+    } else if (pixBytes == 2) {
+        const int v = px[0] | (px[1] << 8);
+        row[3 * x] = static_cast<std::uint8_t>((v & 31) * 255 / 31);
+        row[3 * x + 1] = static_cast<std::uint8_t>(((v >> 5) & 31) * 255 / 31);
+        row[3 * x + 2] = static_cast<std::uint8_t>(((v >> 10) & 31) * 255 / 31);
+    } else {
+        std::memcpy(row + 3 * x, px, 3);
+    }
+}
+
+} // namespace
+
 std::int16_t decodeTga(const std::uint8_t *data, std::size_t size, DibBlock &out) {
     if (!data || size < 18)
         return ErrTooSmall;
@@ -231,22 +315,9 @@ std::int16_t decodeTga(const std::uint8_t *data, std::size_t size, DibBlock &out
     std::size_t pos = 18 + static_cast<std::size_t>(idLen);
     QVector<QRgb> table;
     if (cmapType == 1) {
-        const int entryBytes = (cmapBits + 7) / 8;
-        if (entryBytes < 2 || entryBytes > 4 || cmapFirst + cmapLen > 256 + cmapFirst)
-            return ErrUnsupported;
-        if (pos + static_cast<std::size_t>(cmapLen) * entryBytes > size)
-            return ErrCorrupt;
-        for (int i = 0; i < cmapLen; ++i) {
-            const std::uint8_t *e = data + pos + static_cast<std::size_t>(i) * entryBytes;
-            if (entryBytes == 2) {
-                const int v = readLe16(e);
-                table.append(
-                    qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31));
-            } else {
-                table.append(qRgb(e[2], e[1], e[0]));
-            }
-        }
-        pos += static_cast<std::size_t>(cmapLen) * entryBytes;
+        if (const std::int16_t read = readTgaColourMap(data, size, pos, cmapFirst, cmapLen, cmapBits, table);
+            read != kOk)
+            return read;
     }
     if (base == 1 && (table.isEmpty() || cmapFirst + table.size() > 256))
         return ErrCorrupt;
@@ -264,58 +335,14 @@ std::int16_t decodeTga(const std::uint8_t *data, std::size_t size, DibBlock &out
     const int pixBytes = (depth + 7) / 8;
     const bool topOrigin = desc & 0x20;
     const bool rightToLeft = desc & 0x10;
-    std::uint8_t packet[4] = {0, 0, 0, 0};
-    int runLeft = 0;
-    bool runIsRepeat = false;
-    auto nextPixel = [&](std::uint8_t *px) -> bool {
-        if (!rle) {
-            if (pos + pixBytes > size)
-                return false;
-            std::memcpy(px, data + pos, pixBytes);
-            pos += pixBytes;
-            return true;
-        }
-        if (runLeft == 0) {
-            if (pos >= size)
-                return false;
-            const int head = data[pos++];
-            runLeft = (head & 0x7F) + 1;
-            runIsRepeat = head & 0x80;
-            if (runIsRepeat) {
-                if (pos + pixBytes > size)
-                    return false;
-                std::memcpy(packet, data + pos, pixBytes);
-                pos += pixBytes;
-            }
-        }
-        --runLeft;
-        if (runIsRepeat) {
-            std::memcpy(px, packet, pixBytes);
-            return true;
-        }
-        if (pos + pixBytes > size)
-            return false;
-        std::memcpy(px, data + pos, pixBytes);
-        pos += pixBytes;
-        return true;
-    };
+    TgaPixelReader pixels(data, size, pos, rle, pixBytes);
     for (int y = 0; y < h; ++y) {
         std::uint8_t *row = d.scanLine(topOrigin ? y : h - 1 - y);
         for (int i = 0; i < w; ++i) {
-            const int x = rightToLeft ? w - 1 - i : i;
             std::uint8_t px[4] = {0, 0, 0, 0};
-            if (!nextPixel(px))
+            if (!pixels.next(px))
                 return ErrCorrupt;
-            if (outBits == 8) {
-                row[x] = px[0];
-            } else if (pixBytes == 2) {
-                const int v = px[0] | (px[1] << 8);
-                row[3 * x] = static_cast<std::uint8_t>((v & 31) * 255 / 31);
-                row[3 * x + 1] = static_cast<std::uint8_t>(((v >> 5) & 31) * 255 / 31);
-                row[3 * x + 2] = static_cast<std::uint8_t>(((v >> 10) & 31) * 255 / 31);
-            } else {
-                std::memcpy(row + 3 * x, px, 3);
-            }
+            storeTgaPixel(row, rightToLeft ? w - 1 - i : i, px, outBits, pixBytes);
         }
     }
     out = std::move(d);
