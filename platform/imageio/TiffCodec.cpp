@@ -159,6 +159,84 @@ std::int16_t tiffInfo(const std::uint8_t *data, std::size_t size, int page, Tiff
     return kOk;
 }
 
+namespace {
+
+// The colour table of a page read as it is stored: gray levels (white first for white-is-zero) or
+// the page's own colour map.
+std::int16_t readTiffColourTable(TIFF *t, int bits, std::uint16_t photo, DibBlock &d) {
+    const int n = 1 << bits;
+    QVector<QRgb> table = grayTable(n);
+    if (photo == PHOTOMETRIC_MINISWHITE)
+        std::reverse(table.begin(), table.end());
+    std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    if (photo == PHOTOMETRIC_PALETTE) {
+        if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b))
+            return ErrCorrupt;
+        // Some writers store 8-bit values in the 16-bit map.
+        bool eight = true;
+        for (int i = 0; i < n; ++i)
+            eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
+        for (int i = 0; i < n; ++i)
+            table[i] = eight ? qRgb(r[i], g[i], b[i]) : qRgb(r[i] >> 8, g[i] >> 8, b[i] >> 8);
+    }
+    d.setColorTable(table);
+    return kOk;
+}
+
+// A page whose lines can be copied as they are stored (RGB turned to BGR).
+std::int16_t readTiffLines(TIFF *t, std::uint32_t w, std::uint32_t h, std::uint16_t spp, bool rgb,
+                           DibBlock &d, const Progress &progress) {
+    const int band = std::max<int>(1, static_cast<int>(h / 20));
+    const tmsize_t lineBytes = TIFFScanlineSize(t);
+    if (lineBytes <= 0 || static_cast<std::uint64_t>(lineBytes) > d.rowBytes())
+        return ErrCorrupt;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
+    for (std::uint32_t y = 0; y < h; ++y) {
+        if (TIFFReadScanline(t, line.data(), y, 0) < 0)
+            return ErrCorrupt;
+        std::uint8_t *row = d.scanLine(static_cast<int>(y));
+        if (rgb) {
+            for (std::uint32_t x = 0; x < w; ++x) {
+                row[3 * x] = line[spp * x + 2];
+                row[3 * x + 1] = line[spp * x + 1];
+                row[3 * x + 2] = line[spp * x];
+            }
+        } else {
+            std::memcpy(row, line.data(), line.size());
+        }
+        if (y % band == 0 && !progress.step(static_cast<int>(y * 100ull / h)))
+            return ErrStopped;
+    }
+    return kOk;
+}
+
+// Any other page, through libtiff's RGBA reader.
+std::int16_t readTiffRgba(TIFF *t, std::uint32_t w, std::uint32_t h, DibBlock &d) {
+    char message[1024] = {0};
+    if (!TIFFRGBAImageOK(t, message))
+        return ErrUnsupported;
+    std::vector<std::uint32_t> raster;
+    try {
+        raster.resize(static_cast<std::size_t>(w) * h);
+    } catch (const std::bad_alloc &) {
+        return ErrNoMemory;
+    }
+    if (!TIFFReadRGBAImageOriented(t, w, h, raster.data(), ORIENTATION_TOPLEFT, 0))
+        return ErrCorrupt;
+    for (std::uint32_t y = 0; y < h; ++y) {
+        std::uint8_t *row = d.scanLine(static_cast<int>(y));
+        const std::uint32_t *px = raster.data() + static_cast<std::size_t>(y) * w;
+        for (std::uint32_t x = 0; x < w; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(TIFFGetB(px[x]));
+            row[3 * x + 1] = static_cast<std::uint8_t>(TIFFGetG(px[x]));
+            row[3 * x + 2] = static_cast<std::uint8_t>(TIFFGetR(px[x]));
+        }
+    }
+    return kOk;
+}
+
+} // namespace
+
 std::int16_t decodeTiff(const std::uint8_t *data, std::size_t size, int page, DibBlock &out,
                         const Progress &progress) {
     MemFile file{data, size, nullptr, 0};
@@ -200,72 +278,104 @@ std::int16_t decodeTiff(const std::uint8_t *data, std::size_t size, int page, Di
                     static_cast<std::int32_t>(ydpi / 0.0254 + 0.5));
     if (!progress.step(0))
         return ErrStopped;
-    const int band = std::max<int>(1, static_cast<int>(h / 20));
     if (direct) {
         if (bits <= 8) {
-            const int n = 1 << bits;
-            QVector<QRgb> table = grayTable(n);
-            if (photo == PHOTOMETRIC_MINISWHITE)
-                std::reverse(table.begin(), table.end());
-            std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
-            if (photo == PHOTOMETRIC_PALETTE) {
-                if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b))
-                    return ErrCorrupt;
-                // Some writers store 8-bit values in the 16-bit map.
-                bool eight = true;
-                for (int i = 0; i < n; ++i)
-                    eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
-                for (int i = 0; i < n; ++i)
-                    table[i] = eight ? qRgb(r[i], g[i], b[i]) : qRgb(r[i] >> 8, g[i] >> 8, b[i] >> 8);
-            }
-            d.setColorTable(table);
+            if (const std::int16_t read = readTiffColourTable(t, bits, photo, d); read != kOk)
+                return read;
         }
-        const tmsize_t lineBytes = TIFFScanlineSize(t);
-        if (lineBytes <= 0 || static_cast<std::uint64_t>(lineBytes) > d.rowBytes())
-            return ErrCorrupt;
-        std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
-        for (std::uint32_t y = 0; y < h; ++y) {
-            if (TIFFReadScanline(t, line.data(), y, 0) < 0)
-                return ErrCorrupt;
-            std::uint8_t *row = d.scanLine(static_cast<int>(y));
-            if (rgb) {
-                for (std::uint32_t x = 0; x < w; ++x) {
-                    row[3 * x] = line[spp * x + 2];
-                    row[3 * x + 1] = line[spp * x + 1];
-                    row[3 * x + 2] = line[spp * x];
-                }
-            } else {
-                std::memcpy(row, line.data(), line.size());
-            }
-            if (y % band == 0 && !progress.step(static_cast<int>(y * 100ull / h)))
-                return ErrStopped;
-        }
-    } else {
-        char message[1024] = {0};
-        if (!TIFFRGBAImageOK(t, message))
-            return ErrUnsupported;
-        std::vector<std::uint32_t> raster;
-        try {
-            raster.resize(static_cast<std::size_t>(w) * h);
-        } catch (const std::bad_alloc &) {
-            return ErrNoMemory;
-        }
-        if (!TIFFReadRGBAImageOriented(t, w, h, raster.data(), ORIENTATION_TOPLEFT, 0))
-            return ErrCorrupt;
-        for (std::uint32_t y = 0; y < h; ++y) {
-            std::uint8_t *row = d.scanLine(static_cast<int>(y));
-            const std::uint32_t *px = raster.data() + static_cast<std::size_t>(y) * w;
-            for (std::uint32_t x = 0; x < w; ++x) {
-                row[3 * x] = static_cast<std::uint8_t>(TIFFGetB(px[x]));
-                row[3 * x + 1] = static_cast<std::uint8_t>(TIFFGetG(px[x]));
-                row[3 * x + 2] = static_cast<std::uint8_t>(TIFFGetR(px[x]));
-            }
-        }
+        if (const std::int16_t read = readTiffLines(t, w, h, spp, rgb, d, progress); read != kOk)
+            return read;
+    } else if (const std::int16_t read = readTiffRgba(t, w, h, d); read != kOk) {
+        return read;
     }
     progress.step(100);
     out = std::move(d);
     return kOk;
 }
+
+namespace {
+
+// How an indexed page's values read: white-is-zero or black-is-zero gray, or a colour map. Fax pages
+// of a black-is-zero table are to be written inverted (`invert`).
+std::int16_t setIndexedPhotometric(TIFF *t, const QVector<QRgb> &table, int bits, std::uint16_t compression,
+                                   bool &invert) {
+    const bool jpeg = compression == TiffJpeg;
+    const int n = 1 << bits;
+    QVector<QRgb> padded = table;
+    padded.resize(n);
+    QVector<QRgb> gray = grayTable(n);
+    QVector<QRgb> reversed = gray;
+    std::reverse(reversed.begin(), reversed.end());
+    auto same = [&](const QVector<QRgb> &a) {
+        for (int i = 0; i < n; ++i)
+            if ((padded[i] & 0xFFFFFF) != (a[i] & 0xFFFFFF))
+                return false;
+        return table.size() >= n;
+    };
+    const bool fax = compression == TiffCcittRle || compression == TiffFax3 || compression == TiffFax4;
+    if (same(reversed)) {
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    } else if (same(gray)) {
+        // Fax pages are written white-is-zero as fax readers expect; the bits are inverted to match.
+        invert = fax;
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, fax ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
+    } else {
+        // A JPEG page holds gray levels, not indexes into a table.
+        if (fax || jpeg)
+            return ErrCompression;
+        std::vector<std::uint16_t> r(n), g(n), b(n);
+        for (int i = 0; i < n; ++i) {
+            r[i] = static_cast<std::uint16_t>(qRed(padded[i]) * 257);
+            g[i] = static_cast<std::uint16_t>(qGreen(padded[i]) * 257);
+            b[i] = static_cast<std::uint16_t>(qBlue(padded[i]) * 257);
+        }
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+        TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
+    }
+    return kOk;
+}
+
+void setTiffResolution(TIFF *t, const DibBlock &dib) {
+    if (dib.xPelsPerMeter() > 0 && dib.yPelsPerMeter() > 0) {
+        TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        TIFFSetField(t, TIFFTAG_XRESOLUTION,
+                     static_cast<float>(std::round(dib.xPelsPerMeter() * 0.0254 * 100) / 100));
+        TIFFSetField(t, TIFFTAG_YRESOLUTION,
+                     static_cast<float>(std::round(dib.yPelsPerMeter() * 0.0254 * 100) / 100));
+    }
+}
+
+// The picture's lines, BGR turned to RGB and inverted where asked.
+std::int16_t writeTiffLines(TIFF *t, const DibBlock &dib, bool invert, const Progress &progress) {
+    const std::uint32_t w = static_cast<std::uint32_t>(dib.width());
+    const std::uint32_t h = static_cast<std::uint32_t>(dib.height());
+    const int bits = dib.bitCount();
+    const std::size_t lineBytes = (static_cast<std::size_t>(w) * bits + 7) / 8;
+    std::vector<std::uint8_t> line(lineBytes + 4);
+    const int band = std::max<int>(1, static_cast<int>(h / 20));
+    for (std::uint32_t y = 0; y < h; ++y) {
+        const std::uint8_t *row = dib.scanLine(static_cast<int>(y));
+        if (bits == 24) {
+            for (std::uint32_t x = 0; x < w; ++x) {
+                line[3 * x] = row[3 * x + 2];
+                line[3 * x + 1] = row[3 * x + 1];
+                line[3 * x + 2] = row[3 * x];
+            }
+        } else {
+            std::memcpy(line.data(), row, lineBytes);
+            if (invert)
+                for (std::size_t i = 0; i < lineBytes; ++i)
+                    line[i] = static_cast<std::uint8_t>(~line[i]);
+        }
+        if (TIFFWriteScanline(t, line.data(), y, 0) < 0)
+            return ErrCompression;
+        if (y % band == 0 && !progress.step(static_cast<int>(y * 90ull / h)))
+            return ErrStopped;
+    }
+    return kOk;
+}
+
+} // namespace
 
 std::int16_t encodeTiffPage(const DibBlock &source, std::uint16_t compression, bool bigEndian, Bytes &out,
                             const Progress &progress) {
@@ -310,74 +420,18 @@ std::int16_t encodeTiffPage(const DibBlock &source, std::uint16_t compression, b
     } else {
         TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
         TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        const int n = 1 << bits;
-        QVector<QRgb> padded = table;
-        padded.resize(n);
-        QVector<QRgb> gray = grayTable(n);
-        QVector<QRgb> reversed = gray;
-        std::reverse(reversed.begin(), reversed.end());
-        auto same = [&](const QVector<QRgb> &a) {
-            for (int i = 0; i < n; ++i)
-                if ((padded[i] & 0xFFFFFF) != (a[i] & 0xFFFFFF))
-                    return false;
-            return table.size() >= n;
-        };
-        const bool fax = compression == TiffCcittRle || compression == TiffFax3 || compression == TiffFax4;
-        if (same(reversed)) {
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        } else if (same(gray)) {
-            // Fax pages are written white-is-zero as fax readers expect; the bits are inverted to match.
-            invert = fax;
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, fax ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
-        } else {
-            // A JPEG page holds gray levels, not indexes into a table.
-            if (fax || jpeg)
-                return ErrCompression;
-            std::vector<std::uint16_t> r(n), g(n), b(n);
-            for (int i = 0; i < n; ++i) {
-                r[i] = static_cast<std::uint16_t>(qRed(padded[i]) * 257);
-                g[i] = static_cast<std::uint16_t>(qGreen(padded[i]) * 257);
-                b[i] = static_cast<std::uint16_t>(qBlue(padded[i]) * 257);
-            }
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
-            TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
-        }
+        if (const std::int16_t set = setIndexedPhotometric(t, table, bits, compression, invert); set != kOk)
+            return set;
         if (compression == TiffFax4 || compression == TiffFax3)
             TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
     }
-    if (dib->xPelsPerMeter() > 0 && dib->yPelsPerMeter() > 0) {
-        TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        TIFFSetField(t, TIFFTAG_XRESOLUTION,
-                     static_cast<float>(std::round(dib->xPelsPerMeter() * 0.0254 * 100) / 100));
-        TIFFSetField(t, TIFFTAG_YRESOLUTION,
-                     static_cast<float>(std::round(dib->yPelsPerMeter() * 0.0254 * 100) / 100));
-    }
+    setTiffResolution(t, *dib);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP,
                  compression == TiffFax4 || compression == TiffFax3 || compression == TiffCcittRle
                      ? h
                      : TIFFDefaultStripSize(t, 0));
-    const std::size_t lineBytes = (static_cast<std::size_t>(w) * bits + 7) / 8;
-    std::vector<std::uint8_t> line(lineBytes + 4);
-    const int band = std::max<int>(1, static_cast<int>(h / 20));
-    for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t *row = dib->scanLine(static_cast<int>(y));
-        if (bits == 24) {
-            for (std::uint32_t x = 0; x < w; ++x) {
-                line[3 * x] = row[3 * x + 2];
-                line[3 * x + 1] = row[3 * x + 1];
-                line[3 * x + 2] = row[3 * x];
-            }
-        } else {
-            std::memcpy(line.data(), row, lineBytes);
-            if (invert)
-                for (std::size_t i = 0; i < lineBytes; ++i)
-                    line[i] = static_cast<std::uint8_t>(~line[i]);
-        }
-        if (TIFFWriteScanline(t, line.data(), y, 0) < 0)
-            return ErrCompression;
-        if (y % band == 0 && !progress.step(static_cast<int>(y * 90ull / h)))
-            return ErrStopped;
-    }
+    if (const std::int16_t written = writeTiffLines(t, *dib, invert, progress); written != kOk)
+        return written;
     if (!TIFFWriteDirectory(t))
         return ErrWrite;
     tif.reset();
