@@ -525,6 +525,119 @@ DibBlock Curl(const DibBlock &dib, const QRect &area, const std::array<bool, Cur
     });
 }
 
+namespace {
+
+// The tiles of a mosaic: one centre a cell of the grid, moved at random unless the tiles are squares.
+class MosaicTiles {
+public:
+    // The tile of a pixel, its distance to the tile's border, and its offset from the centre.
+    struct Near {
+        int cell;
+        double edge;
+        double dx, dy;
+    };
+
+    MosaicTiles(int w, int h, double tile, double jitter)
+        : m_tile(tile), m_cols(static_cast<int>(w / tile) + 2), m_rows(static_cast<int>(h / tile) + 2),
+          m_centres(static_cast<std::size_t>(m_cols) * m_rows) {
+        for (int j = 0; j < m_rows; ++j) {
+            RowRandom rnd(0x4D05, j);
+            for (int i = 0; i < m_cols; ++i) {
+                const double jx = rnd.symmetric() * jitter, jy = rnd.symmetric() * jitter;
+                m_centres[static_cast<std::size_t>(j) * m_cols + i] = {(i + 0.5) * tile + jx,
+                                                                       (j + 0.5) * tile + jy};
+            }
+        }
+    }
+
+    int cols() const { return m_cols; }
+    int rows() const { return m_rows; }
+    std::size_t count() const { return m_centres.size(); }
+    std::pair<double, double> centre(int i, int j) const {
+        return m_centres[static_cast<std::size_t>(j) * m_cols + i];
+    }
+
+    Near nearest(int x, int y, bool withEdge) const {
+        const double px = x + 0.5, py = y + 0.5;
+        const int ci = static_cast<int>(px / m_tile), cj = static_cast<int>(py / m_tile);
+        std::pair<double, double> c[9];
+        double d[9];
+        int id[9];
+        int n = 0, best = 0;
+        for (int j = std::max(0, cj - 1); j <= std::min(m_rows - 1, cj + 1); ++j)
+            for (int i = std::max(0, ci - 1); i <= std::min(m_cols - 1, ci + 1); ++i) {
+                c[n] = centre(i, j);
+                id[n] = j * m_cols + i;
+                d[n] = (px - c[n].first) * (px - c[n].first) + (py - c[n].second) * (py - c[n].second);
+                if (d[n] < d[best])
+                    best = n;
+                ++n;
+            }
+        double edge = 1e300;
+        for (int k = 0; withEdge && k < n; ++k) {
+            if (k == best)
+                continue;
+            const double gx = c[k].first - c[best].first, gy = c[k].second - c[best].second;
+            const double gap = std::sqrt(gx * gx + gy * gy);
+            if (gap > 0)
+                edge = std::min(edge, (d[k] - d[best]) / (2 * gap));
+        }
+        return Near{id[best], edge, px - c[best].first, py - c[best].second};
+    }
+
+private:
+    double m_tile;
+    int m_cols;
+    int m_rows;
+    std::vector<std::pair<double, double>> m_centres;
+};
+
+using TileColours = std::vector<std::array<std::int64_t, 4>>;
+
+// The colour of every tile: the average of its pixels, summed in bands; false when stopped.
+bool averageTileColours(const MosaicTiles &tiles, const Plane &src, Work &work, TileColours &colour) {
+    const int w = src.width(), h = src.height();
+    const std::size_t cells = tiles.count();
+    constexpr int kBands = 16;
+    std::vector<TileColours> part(kBands);
+    const bool summed = work.run(kBands, 0, 40, [&](int b) {
+        auto &acc = part[static_cast<std::size_t>(b)];
+        acc.assign(cells, {0, 0, 0, 0});
+        for (int y = h * b / kBands; y < h * (b + 1) / kBands; ++y)
+            for (int x = 0; x < w; ++x) {
+                auto &a = acc[static_cast<std::size_t>(tiles.nearest(x, y, false).cell)];
+                const std::uint8_t *p = src.at(x, y);
+                a[0] += p[0];
+                a[1] += p[1];
+                a[2] += p[2];
+                ++a[3];
+            }
+    });
+    if (!summed)
+        return false;
+    for (const auto &acc : part)
+        for (std::size_t i = 0; i < cells; ++i)
+            for (int k = 0; k < 4; ++k)
+                colour[i][static_cast<std::size_t>(k)] += acc[i][static_cast<std::size_t>(k)];
+    for (auto &a : colour)
+        if (a[3] > 0)
+            for (int k = 0; k < 3; ++k)
+                a[static_cast<std::size_t>(k)] = (a[static_cast<std::size_t>(k)] + a[3] / 2) / a[3];
+    return true;
+}
+
+// The colour of every tile taken from the pixel at its centre.
+void centreTileColours(const MosaicTiles &tiles, const Plane &src, TileColours &colour) {
+    for (int j = 0; j < tiles.rows(); ++j)
+        for (int i = 0; i < tiles.cols(); ++i) {
+            const auto c = tiles.centre(i, j);
+            const std::uint8_t *p = src.clamped(static_cast<int>(c.first), static_cast<int>(c.second));
+            colour[static_cast<std::size_t>(j) * tiles.cols() + i] = {p[0], p[1], p[2], 1};
+        }
+}
+
+} // namespace
+
 DibBlock Mosaic(const DibBlock &dib, const QRect &area, const MosaicOptions &o, const Progress &progress) {
     const double tile = std::max(2.0, std::clamp(o.size, 1, 10000) / 10.0);
     const double jitter = o.squares ? 0.0 : std::clamp(o.random, 0, 5) * 0.1 * tile;
@@ -535,93 +648,19 @@ DibBlock Mosaic(const DibBlock &dib, const QRect &area, const MosaicOptions &o, 
     setBgr(litColour, o.foreground);
     return areaEffect(dib, area, progress, [&](const Plane &src, Plane &dst, Work &work) {
         const int w = src.width(), h = src.height();
-        const int cols = static_cast<int>(w / tile) + 2, rows = static_cast<int>(h / tile) + 2;
         const double bevel = std::clamp(std::clamp(o.height, 1, 1000) / 10.0, 1.0, tile / 2);
-        std::vector<std::pair<double, double>> centres(static_cast<std::size_t>(cols) * rows);
-        for (int j = 0; j < rows; ++j) {
-            RowRandom rnd(0x4D05, j);
-            for (int i = 0; i < cols; ++i) {
-                const double jx = rnd.symmetric() * jitter, jy = rnd.symmetric() * jitter;
-                centres[static_cast<std::size_t>(j) * cols + i] = {(i + 0.5) * tile + jx,
-                                                                   (j + 0.5) * tile + jy};
-            }
-        }
-        auto centre = [&](int i, int j) { return centres[static_cast<std::size_t>(j) * cols + i]; };
-        struct Near {
-            int cell;
-            double edge;
-            double dx, dy;
-        };
-        // The tile of a pixel, its distance to the tile's border, and its offset from the centre.
-        auto nearest = [&](int x, int y, bool withEdge) {
-            const double px = x + 0.5, py = y + 0.5;
-            const int ci = static_cast<int>(px / tile), cj = static_cast<int>(py / tile);
-            std::pair<double, double> c[9];
-            double d[9];
-            int id[9];
-            int n = 0, best = 0;
-            for (int j = std::max(0, cj - 1); j <= std::min(rows - 1, cj + 1); ++j)
-                for (int i = std::max(0, ci - 1); i <= std::min(cols - 1, ci + 1); ++i) {
-                    c[n] = centre(i, j);
-                    id[n] = j * cols + i;
-                    d[n] = (px - c[n].first) * (px - c[n].first) + (py - c[n].second) * (py - c[n].second);
-                    if (d[n] < d[best])
-                        best = n;
-                    ++n;
-                }
-            double edge = 1e300;
-            for (int k = 0; withEdge && k < n; ++k) {
-                if (k == best)
-                    continue;
-                const double gx = c[k].first - c[best].first, gy = c[k].second - c[best].second;
-                const double gap = std::sqrt(gx * gx + gy * gy);
-                if (gap > 0)
-                    edge = std::min(edge, (d[k] - d[best]) / (2 * gap));
-            }
-            return Near{id[best], edge, px - c[best].first, py - c[best].second};
-        };
-        // The colour of every tile: the average of its pixels, or the pixel at its centre.
-        const std::size_t cells = static_cast<std::size_t>(cols) * rows;
-        std::vector<std::array<std::int64_t, 4>> colour(cells, {0, 0, 0, 0});
+        const MosaicTiles tiles(w, h, tile, jitter);
+        TileColours colour(tiles.count(), {0, 0, 0, 0});
         if (o.smooth) {
-            constexpr int kBands = 16;
-            std::vector<std::vector<std::array<std::int64_t, 4>>> part(kBands);
-            const bool summed = work.run(kBands, 0, 40, [&](int b) {
-                auto &acc = part[static_cast<std::size_t>(b)];
-                acc.assign(cells, {0, 0, 0, 0});
-                for (int y = h * b / kBands; y < h * (b + 1) / kBands; ++y)
-                    for (int x = 0; x < w; ++x) {
-                        auto &a = acc[static_cast<std::size_t>(nearest(x, y, false).cell)];
-                        const std::uint8_t *p = src.at(x, y);
-                        a[0] += p[0];
-                        a[1] += p[1];
-                        a[2] += p[2];
-                        ++a[3];
-                    }
-            });
-            if (!summed)
+            if (!averageTileColours(tiles, src, work, colour))
                 return false;
-            for (const auto &acc : part)
-                for (std::size_t i = 0; i < cells; ++i)
-                    for (int k = 0; k < 4; ++k)
-                        colour[i][static_cast<std::size_t>(k)] += acc[i][static_cast<std::size_t>(k)];
-            for (auto &a : colour)
-                if (a[3] > 0)
-                    for (int k = 0; k < 3; ++k)
-                        a[static_cast<std::size_t>(k)] = (a[static_cast<std::size_t>(k)] + a[3] / 2) / a[3];
         } else {
-            for (int j = 0; j < rows; ++j)
-                for (int i = 0; i < cols; ++i) {
-                    const auto c = centre(i, j);
-                    const std::uint8_t *p =
-                        src.clamped(static_cast<int>(c.first), static_cast<int>(c.second));
-                    colour[static_cast<std::size_t>(j) * cols + i] = {p[0], p[1], p[2], 1};
-                }
+            centreTileColours(tiles, src, colour);
         }
         const double lx = std::cos(light), ly = -std::sin(light);
         return work.run(h, o.smooth ? 40 : 0, 100, [&](int y) {
             for (int x = 0; x < w; ++x) {
-                const Near n = nearest(x, y, true);
+                const MosaicTiles::Near n = tiles.nearest(x, y, true);
                 const auto &c = colour[static_cast<std::size_t>(n.cell)];
                 std::uint8_t base[3] = {static_cast<std::uint8_t>(c[0]), static_cast<std::uint8_t>(c[1]),
                                         static_cast<std::uint8_t>(c[2])};
