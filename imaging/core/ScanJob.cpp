@@ -59,6 +59,11 @@ struct TScanJob::State : TProgressTarget {
         }
         return ScanFileNameFor(settings.ScanFileName, number, settings.ScanSaveOpt, ScanDirectory());
     }
+
+    // A page from the scanner: shown when asked, then written; false ends the scan.
+    bool takePage(DibBlock &page, bool &first, QString &file, int &written);
+    // The next numbered file of a page-per-file scan, made empty so that no other scan takes it.
+    bool reserveNextFile(QString &file);
 };
 
 TScanJob::TScanJob() : m_state(std::make_shared<State>()) {}
@@ -95,6 +100,72 @@ bool makeFolder(const QString &file, QString *error = nullptr) {
 }
 
 } // namespace
+
+bool TScanJob::State::takePage(DibBlock &page, bool &first, QString &file, int &written) {
+    if (cancel)
+        return false;
+    TTifSaveOpt option = first && settings.ScanSaveOpt != sMultiPageAppend ? tiffReplace : tiffAppend;
+    QString reserved;
+    if (settings.ScanSaveOpt == sSinglePage) {
+        if (!reserveNextFile(file))
+            return false;
+        reserved = file;
+        option = tiffReplace;
+    }
+    // The file made for a page that is not written is given up again.
+    const auto release = [&reserved] {
+        if (!reserved.isEmpty() && QFileInfo(reserved).size() == 0)
+            QFile::remove(reserved);
+    };
+    if (alive && settings.ScanShowBetweenScan && between)
+        between(page, file);
+    if (cancel || !alive) {
+        release();
+        return false;
+    }
+    if (page.isNull()) {
+        release();
+        return true;
+    }
+    if (!makeFolder(file) || !WriteTIFFileDib(file, settings.TifSaveCompress, option, page, 0, this)) {
+        message = QStringLiteral("%1: %2").arg(file, LastErrorText().isEmpty() ? io::errorText(io::ErrWrite)
+                                                                               : LastErrorText());
+        release();
+        return false;
+    }
+    files.append(file);
+    first = false;
+    if (alive && finished)
+        finished(file, written);
+    ++written;
+    return !cancel;
+}
+
+// Each page a new file: the next number whose file this scan could make. It is made exclusively, so
+// that a workstation scanning into the same folder at the same time takes the next number rather
+// than both writing one file.
+bool TScanJob::State::reserveNextFile(QString &file) {
+    int number = settings.ScanSaveNumber;
+    PrivateFile::Reserved made = PrivateFile::Reserved::Taken;
+    do {
+        if (++number > kMaxScanNumber) {
+            message = QStringLiteral("All scan numbers up to %1 are used for \"%2\"; nothing more "
+                                     "was scanned.")
+                          .arg(kMaxScanNumber)
+                          .arg(settings.ScanFileName);
+            return false;
+        }
+        file = target(number);
+        QString error;
+        made = makeFolder(file, &error) ? SharedFile::reserve(file, &error) : PrivateFile::Reserved::Failed;
+        if (made == PrivateFile::Reserved::Failed) {
+            message = error;
+            return false;
+        }
+    } while (made == PrivateFile::Reserved::Taken);
+    settings.ScanSaveNumber = number;
+    return true;
+}
 
 bool TScanJob::Scan(const TScanSettings &settings, int pages) {
     // Everything below works on the shared state only: the event loop runs while the scanner
@@ -149,69 +220,7 @@ bool TScanJob::Scan(const TScanSettings &settings, int pages) {
     int written = 0;
     const bool ok = TwainMultiPage(
         scan, pixels.Bits,
-        [st, &first, &file, &written](DibBlock &&page) {
-            if (st->cancel)
-                return false;
-            TTifSaveOpt option =
-                first && st->settings.ScanSaveOpt != sMultiPageAppend ? tiffReplace : tiffAppend;
-            QString reserved;
-            if (st->settings.ScanSaveOpt == sSinglePage) {
-                // Each page a new file: the next number whose file this scan could make. It is made
-                // exclusively, so that a workstation scanning into the same folder at the same
-                // time takes the next number rather than both writing one file.
-                int number = st->settings.ScanSaveNumber;
-                PrivateFile::Reserved made = PrivateFile::Reserved::Taken;
-                do {
-                    if (++number > kMaxScanNumber) {
-                        st->message =
-                            QStringLiteral("All scan numbers up to %1 are used for \"%2\"; nothing more "
-                                           "was scanned.")
-                                .arg(kMaxScanNumber)
-                                .arg(st->settings.ScanFileName);
-                        return false;
-                    }
-                    file = st->target(number);
-                    QString error;
-                    made = makeFolder(file, &error) ? SharedFile::reserve(file, &error)
-                                                    : PrivateFile::Reserved::Failed;
-                    if (made == PrivateFile::Reserved::Failed) {
-                        st->message = error;
-                        return false;
-                    }
-                } while (made == PrivateFile::Reserved::Taken);
-                reserved = file;
-                st->settings.ScanSaveNumber = number;
-                option = tiffReplace;
-            }
-            // The file made for a page that is not written is given up again.
-            const auto release = [&reserved] {
-                if (!reserved.isEmpty() && QFileInfo(reserved).size() == 0)
-                    QFile::remove(reserved);
-            };
-            if (st->alive && st->settings.ScanShowBetweenScan && st->between)
-                st->between(page, file);
-            if (st->cancel || !st->alive) {
-                release();
-                return false;
-            }
-            if (page.isNull()) {
-                release();
-                return true;
-            }
-            if (!makeFolder(file) ||
-                !WriteTIFFileDib(file, st->settings.TifSaveCompress, option, page, 0, st.get())) {
-                st->message = QStringLiteral("%1: %2").arg(
-                    file, LastErrorText().isEmpty() ? io::errorText(io::ErrWrite) : LastErrorText());
-                release();
-                return false;
-            }
-            st->files.append(file);
-            first = false;
-            if (st->alive && st->finished)
-                st->finished(file, written);
-            ++written;
-            return !st->cancel;
-        },
+        [st, &first, &file, &written](DibBlock &&page) { return st->takePage(page, first, file, written); },
         nullptr, st.get());
     if (!ok && st->message.isEmpty())
         st->message = st->cancel ? io::errorText(io::ErrStopped) : LastErrorText();
