@@ -113,6 +113,40 @@ void tableMark(QTextCursor &c, char mark) {
     c.setPosition(table->cellAt(row, column).firstCursorPosition().position());
 }
 
+// A colour, size or font mark's value, up to the same mark closing it, into `next`; the position
+// after the closing mark, or `pos` itself when none closes it (the mark is then ignored and the rest
+// stays text). An empty or unreadable colour or size goes back to the one the text started with.
+qsizetype readValueMark(const QByteArray &markup, qsizetype pos, char mark, ImportState &next,
+                        const ImportState &defaults) {
+    const qsizetype close = markup.indexOf(mark, pos);
+    if (close < 0)
+        return pos;
+    const QByteArray value = markup.mid(pos, close - pos);
+    if (mark == kColourMark) {
+        const std::optional<qint64> v = parseNumber(value);
+        next.colour = v ? fromWindowsColor(*v) : defaults.colour;
+    } else if (mark == kSizeMark) {
+        const std::optional<qint64> v = parseNumber(value);
+        next.size = v ? qBound(kMinPoints, double(*v), kMaxPoints) : defaults.size;
+    } else {
+        next.font = HostText::toUnicode(value);
+    }
+    return close + 1;
+}
+
+// A placeholder field the user fills in: one changeable blank, followed by a plain blank when it ends
+// the text.
+void insertPlaceholder(TWpDocument &doc, QTextCursor &c, const ImportState &state, bool atEnd) {
+    const int id = doc.newFieldId();
+    doc.fieldTable()[id].changeable = true;
+    doc.fieldTable()[id].data = kPlaceholderData;
+    QTextCharFormat f = formatOf(state);
+    f.setProperty(FieldIdProperty, id);
+    c.insertText(QStringLiteral(" "), f);
+    if (atEnd)
+        c.insertText(QStringLiteral(" "), formatOf(state));
+}
+
 } // namespace
 
 int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup, const QByteArray &fontName,
@@ -122,9 +156,8 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
     state.font = fontName.isEmpty() ? QStringLiteral("Courier New") : HostText::toUnicode(fontName);
     const std::optional<qint64> givenSize = parseNumber(fontSize);
     state.size = givenSize ? qBound(kMinPoints, double(*givenSize), kMaxPoints) : 10.0;
-    const QColor defaultColour = c.charFormat().foreground().color();
-    state.colour = defaultColour;
-    const double defaultSize = state.size;
+    state.colour = c.charFormat().foreground().color();
+    const ImportState defaults = state;
 
     // One edit block: the layout and whoever watches the document see one change at the end, not
     // one per piece, which would cost the length of the paragraph each time.
@@ -176,38 +209,17 @@ int ImportHostMarkup(TWpDocument &doc, QTextCursor &c, const QByteArray &markup,
             break;
         case kColourMark:
         case kSizeMark:
-        case kFontMark: {
-            const qsizetype close = markup.indexOf(mark, pos);
-            if (close < 0)
-                break; // no closing byte: the mark is ignored, the rest stays text
-            const QByteArray value = markup.mid(pos, close - pos);
-            pos = close + 1;
-            if (mark == kColourMark) {
-                const std::optional<qint64> v = parseNumber(value);
-                next.colour = v ? fromWindowsColor(*v) : defaultColour;
-            } else if (mark == kSizeMark) {
-                const std::optional<qint64> v = parseNumber(value);
-                next.size = v ? qBound(kMinPoints, double(*v), kMaxPoints) : defaultSize;
-            } else {
-                next.font = HostText::toUnicode(value);
-            }
+        case kFontMark:
+            pos = readValueMark(markup, pos, mark, next, defaults);
             break;
-        }
         default:
             break;
         }
         writePiece(c, piece, formatOf(state));
         if (mark == '`') {
-            const int id = doc.newFieldId();
-            doc.fieldTable()[id].changeable = true;
-            doc.fieldTable()[id].data = kPlaceholderData;
-            QTextCharFormat f = formatOf(state);
-            f.setProperty(FieldIdProperty, id);
             if (firstPlaceholder < 0)
                 firstPlaceholder = c.position();
-            c.insertText(QStringLiteral(" "), f);
-            if (pos >= n)
-                c.insertText(QStringLiteral(" "), formatOf(state));
+            insertPlaceholder(doc, c, state, pos >= n);
         }
         state = next;
     }
