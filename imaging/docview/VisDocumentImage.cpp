@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
@@ -40,20 +39,6 @@ using ViewGeometry::nearest;
 namespace {
 
 namespace lib = orva::imageio::lib;
-
-// The bytes of the document read ahead on this thread, or null.
-const orva::imageio::Bytes *readAhead(const QString &name) {
-    return lib::ReadAhead::find(LocalPath::toLocalPath(name));
-}
-
-// The file may sit on a share: a file read ahead is there; otherwise it is looked at in a worker,
-// and a share that does not answer counts as no file.
-bool fileExists(const QString &name) {
-    if (readAhead(name))
-        return true;
-    const QString local = LocalPath::toLocalPath(name);
-    return FileWait::IsFile(local);
-}
 
 // A document's file as read in a worker, before the readers on the window thread take its bytes.
 struct Fetched {
@@ -114,14 +99,6 @@ private:
     bool m_entered;
 };
 
-bool invertDib(DibBlock &dib, QString *error) {
-    if (dib.bitCount() == 1) {
-        InvertBits(dib.bits(), dib.imageBytes());
-        return true;
-    }
-    return SpVisInvert(dib) || failWith(error, ErrorInvalidText::InputImageEmpty());
-}
-
 } // namespace
 
 // Holds painting off while the picture is replaced; the viewer repaints when the last hold ends.
@@ -178,7 +155,7 @@ VisDocumentImage::~VisDocumentImage() {
     // A scan still running stops; none of its hooks reaches this viewer any more.
     m_scanJob.reset();
     if (m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
-        AnnoSave(this, m_tiffPage, annoFileToWrite());
+        AnnoSave(this, m_doc.TiffPage(), annoFileToWrite());
     }
     AnnoDestroy(this);
 }
@@ -202,22 +179,6 @@ void VisDocumentImage::notify() {
     emit stateChanged(this);
 }
 
-bool VisDocumentImage::requireImage(QString *error) const {
-    return HasImage() || failWith(error, ErrorInvalidText::InputImageEmpty());
-}
-
-bool VisDocumentImage::requireFile(QString *error) const {
-    return fileExists(m_fileName) || failWith(error, ErrorInvalidText::InputFilenameNotValid());
-}
-
-bool VisDocumentImage::requireSource(QString *error) const {
-    if (m_fromStream ? m_stream.empty() : !fileExists(m_fileName)) {
-        return failWith(error, m_fromStream ? ErrorInvalidText::StreamNilOrEmpty()
-                                            : ErrorInvalidText::InputFilenameNotValid());
-    }
-    return true;
-}
-
 int VisDocumentImage::readBits() const {
     return ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
 }
@@ -226,7 +187,8 @@ void VisDocumentImage::reportLibraryFailure() {
     if (OnVislibError) {
         OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
     } else {
-        ORVA_TRACE(QStringLiteral("image library"), m_fileName + QStringLiteral(": ") + LastErrorText());
+        ORVA_TRACE(QStringLiteral("image library"),
+                   m_doc.FileName() + QStringLiteral(": ") + LastErrorText());
     }
 }
 
@@ -246,9 +208,7 @@ bool VisDocumentImage::LoadTiff(const QString &file, int page, int bits, QString
         return true;
     }
     leaveAnnotations();
-    m_fileName = file;
-    m_fromStream = false;
-    m_stream.clear();
+    m_doc.SetFile(file);
     if (!readPage(page, bits, error)) {
         return false;
     }
@@ -274,10 +234,7 @@ bool VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
         return true;
     }
     leaveAnnotations();
-    m_stream.assign(reinterpret_cast<const std::uint8_t *>(stream.constData()),
-                    reinterpret_cast<const std::uint8_t *>(stream.constData()) + stream.size());
-    m_fromStream = true;
-    m_fileName = QStringLiteral("STREAM");
+    m_doc.SetStream(stream);
     if (!readPage(page, bits, error)) {
         return false;
     }
@@ -287,29 +244,21 @@ bool VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
 
 bool VisDocumentImage::readPage(int page, int bits, QString *error) {
     std::unique_ptr<lib::ReadAhead> ahead;
-    if (!m_fromStream && !fetch(m_fileName, m_shareWaitMs, ahead)) {
+    if (!m_doc.FromStream() && !fetch(m_doc.FileName(), m_shareWaitMs, ahead)) {
         return true;
     }
     {
         const PaintHold hold(*this);
         dropImage();
         DibBlock dib;
-        bool ok = false;
-        if (m_fromStream) {
-            ok = ReadTIFFileDibStream(m_stream, bits, 0, page, dib, this);
-        } else {
-            ok = ReadTIFFileDib(m_fileName, bits, 0, page, dib, this);
-        }
-        if (ok) {
-            m_tiffPageCount = 0;
-            SetTiffPage(page);
+        if (m_doc.ReadPage(page, bits, dib, this)) {
+            m_doc.SetTiffPageCount(0);
+            m_doc.SetTiffPage(page);
             takePage(std::move(dib));
             if (!ReadTiffInfo(error)) {
                 return false;
             }
-            // The picture's own form is the page's, whatever depth it was read at for the screen.
-            m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
-            m_pictureCompression = m_info.Attributes.compressionCode;
+            m_doc.KeepPageForm();
             SetScaleDoc(m_scaleDoc);
             if (OnFinishedLoadSave) {
                 OnFinishedLoadSave(this);
@@ -327,15 +276,7 @@ bool VisDocumentImage::readPage(int page, int bits, QString *error) {
 }
 
 void VisDocumentImage::takePage(DibBlock page) {
-    m_image.SetDib(std::move(page));
-    if (m_autoCorrectDib && m_image.BitCount() == 1) {
-        TTagRead photometric;
-        const bool read = m_fromStream ? ReadTagStream(m_stream, m_tiffPage, 262, photometric)
-                                       : ReadTag(m_fileName, m_tiffPage, 262, photometric);
-        if (read && photometric.value != 0) {
-            InvertBits(m_image.Bits(), m_image.Dib()->imageBytes());
-        }
-    }
+    m_doc.TakePage(std::move(page), m_autoCorrectDib);
     imageChanged();
     squarePixels(false);
 }
@@ -353,27 +294,16 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
         const PaintHold hold(*this);
         leaveAnnotations();
         dropImage();
-        m_fileName = file;
-        m_fromStream = false;
-        m_stream.clear();
-        m_tiffPage = m_previousTiffPage = m_tiffPageCount = 0;
-        m_tags.clear();
+        m_doc.SetFile(file);
+        m_doc.ClearPages();
+        m_doc.ClearTags();
         imageChanged();
-        if (fileExists(file)) {
+        if (VisDocument::FileExists(file)) {
             orva::imageio::lib::FileInfo info;
             if (DllFileInfo(file, info)) {
-                m_info = TVisInfo();
-                m_info.FileName = file;
-                m_info.PageCount = 1;
-                m_info.FileSize = info.size;
-                m_info.FileType = info.type;
-                m_info.Attributes.pages = 1;
-                m_info.Attributes.width = info.width;
-                m_info.Attributes.height = info.height;
-                m_info.Attributes.bitsPerPixel = info.bitsPerPixel;
-                m_info.Attributes.compression = info.compressionName;
+                m_doc.SetPictureInfo(file, info);
                 if (OnInfo) {
-                    OnInfo(this, m_info);
+                    OnInfo(this, m_doc.Info());
                 }
                 const int bits = LoadImageFileBits(resolution);
                 const int d = dither ? 1 : 0;
@@ -399,7 +329,7 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
                 else
                     ORVA_TRACE(QStringLiteral("no reader for the picture type"), type);
                 if (ok && dib) {
-                    m_image.SetDib(std::move(dib));
+                    m_doc.Image().SetDib(std::move(dib));
                     imageChanged();
                     SetScaleDoc(m_scaleDoc);
                 } else if (!ok) {
@@ -438,79 +368,37 @@ int VisDocumentImage::LoadImageFileBits(TLoadResolution resolution) {
 }
 
 bool VisDocumentImage::ReadTiffInfo(QString *error) {
-    TTiffInfo info;
-    qint64 size = 0;
-    if (m_fromStream) {
-        if (m_stream.empty()) {
-            return failWith(error, ErrorInvalidText::StreamNilOrEmpty());
-        }
-        if (!DllGetInfoStream(m_stream, m_tiffPage, info)) {
-            return failWith(error, ErrorInvalidText::NoFileInfo());
-        }
-        size = static_cast<qint64>(m_stream.size());
-    } else {
-        if (!requireFile(error)) {
-            return false;
-        }
-        if (const orva::imageio::Bytes *bytes = readAhead(m_fileName)) {
-            size = static_cast<qint64>(bytes->size());
-        } else {
-            QFile f(LocalPath::toLocalPath(m_fileName));
-            if (!f.open(QIODevice::ReadOnly)) {
-                return failWith(error, ErrorInvalidText::NoFileSize());
-            }
-            size = f.size();
-        }
-        if (!DllGetInfo(m_fileName, m_tiffPage, info)) {
-            return failWith(error, ErrorInvalidText::NoFileInfo());
-        }
+    if (!m_doc.ReadInfo(error)) {
+        return false;
     }
-    m_tiffPageCount = info.pages;
-    m_info = TVisInfo();
-    m_info.FileName = m_fromStream ? QString() : m_fileName;
-    m_info.FromFile = !m_fromStream;
-    m_info.Page = m_tiffPage;
-    m_info.PageCount = info.pages;
-    m_info.FileSize = size;
-    m_info.FileType = QStringLiteral("TIFF");
-    m_info.Attributes = info;
     if (OnInfo) {
-        OnInfo(this, m_info);
+        OnInfo(this, m_doc.Info());
     }
     return true;
 }
 
-TTiffSource VisDocumentImage::source() {
-    return m_fromStream ? TTiffSource::OfStream(m_stream) : TTiffSource::OfFile(m_fileName);
-}
-
 void VisDocumentImage::ReadTags() {
-    ReadTagRecords(source(), m_tiffPage, m_tags, this, OnTag);
+    m_doc.ReadTags(this, OnTag);
 }
 
 // ---- pages ----------------------------------------------------------------------------------------
 
-void VisDocumentImage::SetTiffPage(int page) {
-    m_previousTiffPage = m_tiffPage;
-    m_tiffPage = page;
-}
-
 bool VisDocumentImage::GoToPage(int page, QString *error) {
-    if (m_tiffPageCount <= 0 || page < 0 || page >= m_tiffPageCount) {
+    if (m_doc.TiffPageCount() <= 0 || page < 0 || page >= m_doc.TiffPageCount()) {
         return false;
     }
-    if (!m_fromStream && !requireFile(error)) {
+    if (!m_doc.FromStream() && !m_doc.RequireFile(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
-    return readPage(page, readBits(), error) && HasImage() && m_tiffPage == page;
+    return readPage(page, readBits(), error) && HasImage() && m_doc.TiffPage() == page;
 }
 
 bool VisDocumentImage::movePage(int page, QString *error) {
-    if (page == m_tiffPage || page < 0 || page >= m_tiffPageCount || m_busy) {
+    if (page == m_doc.TiffPage() || page < 0 || page >= m_doc.TiffPageCount() || m_busy) {
         return false;
     }
     leaveAnnotations();
@@ -525,11 +413,11 @@ bool VisDocumentImage::movePage(int page, QString *error) {
 }
 
 bool VisDocumentImage::NextPage(QString *error) {
-    return m_tiffPage < m_tiffPageCount - 1 && movePage(m_tiffPage + 1, error);
+    return m_doc.TiffPage() < m_doc.TiffPageCount() - 1 && movePage(m_doc.TiffPage() + 1, error);
 }
 
 bool VisDocumentImage::PriorPage(QString *error) {
-    return m_tiffPage > 0 && movePage(m_tiffPage - 1, error);
+    return m_doc.TiffPage() > 0 && movePage(m_doc.TiffPage() - 1, error);
 }
 
 bool VisDocumentImage::FirstPage(QString *error) {
@@ -537,7 +425,7 @@ bool VisDocumentImage::FirstPage(QString *error) {
 }
 
 bool VisDocumentImage::LastPage(QString *error) {
-    return movePage(m_tiffPageCount - 1, error);
+    return movePage(m_doc.TiffPageCount() - 1, error);
 }
 
 // ---- page writing, tags and scanning ---------------------------------------------------------------
@@ -558,15 +446,15 @@ bool VisDocumentImage::reloadAfterWrite(int page, QString *error) {
     if (!ReadTiffInfo(error)) {
         return false;
     }
-    if (m_tiffPageCount > 0) {
-        return readPage(std::clamp(page, 0, m_tiffPageCount - 1), readBits(), error);
+    if (m_doc.TiffPageCount() > 0) {
+        return readPage(std::clamp(page, 0, m_doc.TiffPageCount() - 1), readBits(), error);
     }
     ReadTags();
     return true;
 }
 
 bool VisDocumentImage::DeletePage(int page, QString *error) {
-    if (!requireSource(error)) {
+    if (!m_doc.RequireSource(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
@@ -577,16 +465,16 @@ bool VisDocumentImage::DeletePage(int page, QString *error) {
     // the deleted page is saved on leaving it.
     AnnoClear(this);
     const QString anno = annoFileToWrite();
-    int showPage = m_tiffPage;
-    int pageCount = m_tiffPageCount;
-    if (!DeleteTiffPage(source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
+    int showPage = m_doc.TiffPage();
+    int pageCount = m_doc.TiffPageCount();
+    if (!DeleteTiffPage(m_doc.Source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
         enterAnnotations();
         return writeFailed(error);
     }
     if (!anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
     }
-    m_tiffPage = showPage;
+    m_doc.SetWrittenPage(showPage);
     if (!reloadAfterWrite(showPage, error)) {
         return false;
     }
@@ -596,7 +484,7 @@ bool VisDocumentImage::DeletePage(int page, QString *error) {
 
 bool VisDocumentImage::DeleteCurrentPage(QString *error) {
     QString failure;
-    const bool deleted = DeletePage(m_tiffPage, &failure);
+    const bool deleted = DeletePage(m_doc.TiffPage(), &failure);
     if (!failure.isEmpty()) {
         return failWith(error, failure);
     }
@@ -605,19 +493,20 @@ bool VisDocumentImage::DeleteCurrentPage(QString *error) {
 }
 
 bool VisDocumentImage::ReplacePage(QString *error) {
-    if (!requireImage(error) || !requireSource(error)) {
+    if (!m_doc.RequireImage(error) || !m_doc.RequireSource(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
-    caption(QStringLiteral("Updating ") + m_fileName);
+    caption(QStringLiteral("Updating ") + m_doc.FileName());
     // The page goes back as it was stored: its depth and its compression, whatever depth it was
     // read at for the screen.
-    const int stored = m_info.Attributes.bitsPerPixel;
+    const int stored = m_doc.Info().Attributes.bitsPerPixel;
     const int bits = stored > 0 ? TiffStoredBits(stored) : PictureBits();
-    if (!ReplaceTiffPage(source(), m_tiffPage, *m_image.Dib(), TTiffCode::KeepPage(), bits, this)) {
+    if (!ReplaceTiffPage(m_doc.Source(), m_doc.TiffPage(), *m_doc.Image().Dib(), TTiffCode::KeepPage(), bits,
+                         this)) {
         return writeFailed(error);
     }
     if (!ReadTiffInfo(error)) {
@@ -633,25 +522,6 @@ bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, T
     return saveTiff(file, percent, bits, mode, m_tifSaveOptions, TifSaveCompress, error);
 }
 
-int VisDocumentImage::PictureBits() const {
-    return m_pictureBits > 0 ? m_pictureBits : TiffStoredBits(ImageBitCount());
-}
-
-TTiffCode VisDocumentImage::PictureCompression(int bits) const {
-    std::uint16_t code = m_pictureCompression;
-    if (code == 6) {
-        code = orva::imageio::TiffJpeg; // old-style JPEG is written new-style
-    } else if (code == 32946) {
-        code = orva::imageio::TiffDeflate;
-    }
-    if (code != 0 && orva::imageio::tiffCompressionValid(code, bits)) {
-        return TTiffCode(code);
-    }
-    const std::uint16_t chosen = TiffCompressionCode(TifSaveCompress);
-    return TTiffCode(
-        orva::imageio::tiffCompressionValid(chosen, bits) ? chosen : std::uint16_t{orva::imageio::TiffLzw});
-}
-
 bool VisDocumentImage::SaveTiffPicture(const QString &file, QString *error) {
     const int bits = PictureBits();
     return saveTiff(file, 100, bits, S_Gray_None, tiffReplace, PictureCompression(bits), error);
@@ -659,7 +529,7 @@ bool VisDocumentImage::SaveTiffPicture(const QString &file, QString *error) {
 
 bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
                                 TTifSaveOpt option, TTiffCode compression, QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
@@ -673,26 +543,13 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     leaveAnnotations();
     // The file written becomes the viewer's; its annotation file follows the new name. A write
     // that fails leaves the viewer on the picture it had.
-    const QString previousName = m_fileName;
-    const bool previousFromStream = m_fromStream;
-    const Bytes previousStream = m_stream;
-    const bool toStream = file.compare(QLatin1String("STREAM"), Qt::CaseInsensitive) == 0;
-    if (toStream) {
-        m_fromStream = true;
-        m_fileName = QStringLiteral("STREAM");
-    } else {
-        m_fromStream = false;
-        m_stream.clear();
-        m_fileName = file;
-    }
+    const VisDocument::SourceMark previous = m_doc.SetWriteTarget(file);
     const QString anno = option == tiffInsert ? annoFileToWrite() : AnnoFileName();
     int pageCount = 0;
     caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
-    if (!SaveTiffPage(source(), scaled, option, m_tifInsertAt, compression, bits, TAnnoPages{this, anno},
-                      pageCount, this)) {
-        m_fileName = previousName;
-        m_fromStream = previousFromStream;
-        m_stream = previousStream;
+    if (!SaveTiffPage(m_doc.Source(), scaled, option, m_tifInsertAt, compression, bits,
+                      TAnnoPages{this, anno}, pageCount, this)) {
+        m_doc.RestoreSource(previous);
         enterAnnotations();
         return writeFailed(error);
     }
@@ -703,13 +560,12 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     const int written = option == tiffAppend   ? pageCount - 1
                         : option == tiffInsert ? std::clamp(m_tifInsertAt, 0, pageCount - 1)
                                                : 0;
-    m_tiffPage = std::max(0, written);
+    m_doc.SetWrittenPage(std::max(0, written));
     if (!ReadTiffInfo(error)) {
         return false;
     }
     ReadTags();
-    m_pictureBits = TiffStoredBits(m_info.Attributes.bitsPerPixel);
-    m_pictureCompression = m_info.Attributes.compressionCode;
+    m_doc.KeepPageForm();
     enterAnnotations();
     notify();
     if (OnFinishedLoadSave) {
@@ -719,15 +575,15 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
 }
 
 bool VisDocumentImage::PackTiff(QString *error) {
-    if (!requireSource(error)) {
+    if (!m_doc.RequireSource(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return false;
     }
-    caption(QStringLiteral("Packing ") + m_fileName);
-    if (!PackTiffSource(source(), this)) {
+    caption(QStringLiteral("Packing ") + m_doc.FileName());
+    if (!PackTiffSource(m_doc.Source(), this)) {
         return writeFailed(error);
     }
     if (!ReadTiffInfo(error)) {
@@ -739,7 +595,7 @@ bool VisDocumentImage::PackTiff(QString *error) {
 }
 
 bool VisDocumentImage::EditTags(QString *error) {
-    if (!requireSource(error)) {
+    if (!m_doc.RequireSource(error)) {
         return false;
     }
     const BusyScope busy(m_busy);
@@ -751,14 +607,15 @@ bool VisDocumentImage::EditTags(QString *error) {
         return false;
     }
     bool resolutionChanged = false;
-    const bool written = m_dialogs->EditTags(this, source(), m_tiffPage, m_tags, resolutionChanged);
+    const bool written =
+        m_dialogs->EditTags(this, m_doc.Source(), m_doc.TiffPage(), m_doc.Tags(), resolutionChanged);
     if (!written) {
         return writeFailed(error);
     }
     if (resolutionChanged && HasImage()) {
         // The picture in memory still has the old resolutions: read the page again, which squares
         // its pixels by the new ones.
-        if (!readPage(m_tiffPage, readBits(), error) || !CorrectAspect(true, error)) {
+        if (!readPage(m_doc.TiffPage(), readBits(), error) || !CorrectAspect(true, error)) {
             return false;
         }
     }
@@ -812,8 +669,7 @@ bool VisDocumentImage::Scan(int pages) {
         if (!self) {
             return;
         }
-        self->m_fileName = file;
-        self->m_fromStream = false;
+        self->m_doc.SetScannedFile(file);
         self->SetImage(page.copy());
         if (self->OnShowDibBetweenScan) {
             self->OnShowDibBetweenScan(self, page);
@@ -858,9 +714,7 @@ bool VisDocumentImage::Scan(int pages) {
 // ---- the picture ----------------------------------------------------------------------------------
 
 void VisDocumentImage::dropImage() {
-    m_pictureBits = 0;
-    m_pictureCompression = 0;
-    m_image.SetDib(DibBlock());
+    m_doc.DropPicture();
     m_gray.SetDib(DibBlock());
     m_grayShown = false;
     imageChanged();
@@ -873,9 +727,7 @@ void VisDocumentImage::imageChanged() {
 }
 
 void VisDocumentImage::SetImage(DibBlock picture) {
-    m_pictureBits = 0;
-    m_pictureCompression = 0;
-    m_image.SetDib(std::move(picture));
+    m_doc.SetPicture(std::move(picture));
     m_gray.SetDib(DibBlock());
     m_grayShown = false;
     imageChanged();
@@ -887,42 +739,16 @@ void VisDocumentImage::ClearImage() {
     leaveAnnotations();
     dropImage();
     // Nothing is shown, so there is no page to move to either.
-    m_tiffPage = m_previousTiffPage = m_tiffPageCount = 0;
+    m_doc.ClearPages();
     SetScaleDoc(m_scaleDoc);
 }
 
 QImage VisDocumentImage::GetBitmap() const {
     QImage bitmap;
     if (HasImage()) {
-        DibToBitmap(m_image.Dib(), 0, 0, nullptr, bitmap);
+        DibToBitmap(m_doc.Image().Dib(), 0, 0, nullptr, bitmap);
     }
     return bitmap;
-}
-
-DibBlock VisDocumentImage::GetScaledDib(double percent, TScaleToGray mode, QString *error) const {
-    if (!requireImage(error)) {
-        return {};
-    }
-    const DibBlock &dib = *m_image.Dib();
-    const QSize size = DisplaySize(QSize(dib.width(), dib.height()), percent);
-    DibBlock out;
-    if (dib.bitCount() <= 2 && mode != S_Gray_None) {
-        out = SpScaleToGray(dib, mode, size.width(), size.height());
-    } else if (size == QSize(dib.width(), dib.height())) {
-        out = dib.copy();
-    } else if (dib.bitCount() == 1) {
-        out = SpScaleToGray(dib, S_Gray_None, size.width(), size.height());
-    } else {
-        out = SpScaleDib(dib, size.width(), size.height(), dib.bitCount());
-    }
-    if (out) {
-        // The resolution follows the scale, so the page keeps its size on paper.
-        out.setResolution(static_cast<std::int32_t>(static_cast<std::int64_t>(dib.xPelsPerMeter()) *
-                                                    out.width() / dib.width()),
-                          static_cast<std::int32_t>(static_cast<std::int64_t>(dib.yPelsPerMeter()) *
-                                                    out.height() / dib.height()));
-    }
-    return out;
 }
 
 // ---- display --------------------------------------------------------------------------------------
@@ -942,7 +768,7 @@ void VisDocumentImage::SetScalePercent(double percent) {
 
 void VisDocumentImage::SetScaleDoc(TScaleToGray mode) {
     m_scaleDoc = mode;
-    if (mode != S_Gray_None && HasImage() && m_image.BitCount() <= 2) {
+    if (mode != S_Gray_None && HasImage() && m_doc.Image().BitCount() <= 2) {
         buildGrayCopy();
     } else if (m_grayShown || m_gray.HasDib()) {
         m_gray.SetDib(DibBlock());
@@ -959,15 +785,16 @@ void VisDocumentImage::buildGrayCopy() {
     if (m_grayBuilding || !HasImage() || m_scalePercent <= 0) {
         return;
     }
-    const QSize size = DisplaySize(QSize(m_image.Width(), m_image.Height()), GrayCopyPercent(m_scalePercent));
+    const QSize size =
+        DisplaySize(QSize(m_doc.Image().Width(), m_doc.Image().Height()), GrayCopyPercent(m_scalePercent));
     if (m_grayShown && m_gray.Width() == size.width() && m_gray.Height() == size.height() &&
         m_grayMode == m_scaleDoc) {
         return;
     }
     m_grayBuilding = true;
     caption(QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc));
-    DibBlock gray =
-        SpScaleToGray(*m_image.Dib(), m_scaleDoc, size.width(), size.height(), progressData(), SpProgress);
+    DibBlock gray = SpScaleToGray(*m_doc.Image().Dib(), m_scaleDoc, size.width(), size.height(),
+                                  progressData(), SpProgress);
     bool cancel = false;
     DoProgress(100, QStringLiteral("Scaling Image To ") + ScaleToGrayName(m_scaleDoc), cancel);
     m_grayBuilding = false;
@@ -996,11 +823,11 @@ void VisDocumentImage::applyAutoSize() {
 }
 
 QSize VisDocumentImage::DisplayedSize() const {
-    return DisplaySize(QSize(m_image.Width(), m_image.Height()), m_scalePercent);
+    return DisplaySize(QSize(m_doc.Image().Width(), m_doc.Image().Height()), m_scalePercent);
 }
 
 void VisDocumentImage::BestFit() {
-    SetScalePercent(BestFitPercent(size(), QSize(m_image.Width(), m_image.Height())));
+    SetScalePercent(BestFitPercent(size(), QSize(m_doc.Image().Width(), m_doc.Image().Height())));
 }
 
 void VisDocumentImage::ScrollBy(int dx, int dy) {
@@ -1075,7 +902,7 @@ void VisDocumentImage::paintPicture(QPainter &p, const QRect &exposed) {
         return;
     }
     const QRect local = area.translated(-box.topLeft());
-    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_image.Dib();
+    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_doc.Image().Dib();
     const QSize sourceSize(source.width(), source.height());
     if (box.size() == sourceSize) {
         p.drawImage(area.topLeft(), DibPart(source, local));
@@ -1108,32 +935,8 @@ const QImage &VisDocumentImage::reducedForDisplay(const DibBlock &source, QSize 
 
 // ---- resolution -----------------------------------------------------------------------------------
 
-int VisDocumentImage::XResolution() const {
-    return HasImage() ? PpmToDpi(m_image.Dib()->xPelsPerMeter()) : m_xResolution;
-}
-
-int VisDocumentImage::YResolution() const {
-    return HasImage() ? PpmToDpi(m_image.Dib()->yPelsPerMeter()) : m_yResolution;
-}
-
-void VisDocumentImage::SetXResolution(int dpi) {
-    m_xResolution = dpi;
-    if (HasImage()) {
-        DibBlock &dib = *m_image.Dib();
-        dib.setResolution(DpiToPpm(dpi), dib.yPelsPerMeter());
-    }
-}
-
-void VisDocumentImage::SetYResolution(int dpi) {
-    m_yResolution = dpi;
-    if (HasImage()) {
-        DibBlock &dib = *m_image.Dib();
-        dib.setResolution(dib.xPelsPerMeter(), DpiToPpm(dpi));
-    }
-}
-
 bool VisDocumentImage::CorrectAspect(bool force, QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     if (squarePixels(force)) {
@@ -1143,26 +946,9 @@ bool VisDocumentImage::CorrectAspect(bool force, QString *error) {
 }
 
 bool VisDocumentImage::squarePixels(bool force) {
-    const int x = XResolution();
-    const int y = YResolution();
-    const std::optional<QSize> square =
-        AspectCorrectedSize(QSize(m_image.Width(), m_image.Height()), x, y, force);
-    if (!square) {
+    if (!m_doc.SquarePixels(force, progressData())) {
         return false;
     }
-    const DibBlock &dib = *m_image.Dib();
-    DibBlock resampled =
-        dib.bitCount() == 1
-            ? SpScaleToGray(dib, S_Gray_None, square->width(), square->height(), progressData(), SpProgress)
-            : SpScaleDib(dib, square->width(), square->height(), dib.bitCount(), progressData(), SpProgress);
-    if (!resampled) {
-        return false;
-    }
-    // The pixels are square now: both axes carry the finer resolution, so a later correction does
-    // not stretch the page a second time.
-    const std::int32_t ppm = DpiToPpm(std::max(x, y));
-    resampled.setResolution(ppm, ppm);
-    m_image.SetDib(std::move(resampled));
     imageChanged();
     return true;
 }
@@ -1170,11 +956,11 @@ bool VisDocumentImage::squarePixels(bool force) {
 // ---- image operations -----------------------------------------------------------------------------
 
 bool VisDocumentImage::Invert(QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     caption(QStringLiteral("Inverting Image"));
-    if (!invertDib(*m_image.Dib(), error)) {
+    if (!m_doc.InvertPicture(error)) {
         return false;
     }
     m_gray.SetDib(DibBlock());
@@ -1185,17 +971,17 @@ bool VisDocumentImage::Invert(QString *error) {
 }
 
 double VisDocumentImage::GetSkewAngle(QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return 0.0;
     }
     caption(QStringLiteral("Deskewing Image "));
-    return static_cast<double>(SpTDeskew(*m_image.Dib(), m_deskewSubsampling, m_deskewGrayValue,
+    return static_cast<double>(SpTDeskew(*m_doc.Image().Dib(), m_deskewSubsampling, m_deskewGrayValue,
                                          m_deskewLineRes, m_deskewAngleRes, m_deskewRange, progressData(),
                                          SpProgress));
 }
 
 bool VisDocumentImage::Deskew(int fillChoice, QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     const double angle = GetSkewAngle();
@@ -1203,11 +989,11 @@ bool VisDocumentImage::Deskew(int fillChoice, QString *error) {
 }
 
 bool VisDocumentImage::Rotate(QRgb fill, double angle, QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     caption(QStringLiteral("Rotating Image "));
-    DibBlock copy = m_image.CopyDib();
+    DibBlock copy = m_doc.Image().CopyDib();
     if (SpVisRotate(copy, 0, 0, 0, 0, angle, fill, progressData(), SpProgress)) {
         SetImage(std::move(copy));
     }
@@ -1215,11 +1001,11 @@ bool VisDocumentImage::Rotate(QRgb fill, double angle, QString *error) {
 }
 
 bool VisDocumentImage::RemoveBorder(int value, QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     caption(QStringLiteral("Removing Unwanted Border "));
-    DibBlock copy = m_image.CopyDib();
+    DibBlock copy = m_doc.Image().CopyDib();
     if (SpCropAutoDib(copy, value, progressData(), SpProgress)) {
         SetImage(std::move(copy));
     }
@@ -1227,7 +1013,7 @@ bool VisDocumentImage::RemoveBorder(int value, QString *error) {
 }
 
 bool VisDocumentImage::ShowEffects(QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     if (!m_messages) {
@@ -1240,15 +1026,14 @@ bool VisDocumentImage::ShowEffects(QString *error) {
     }
     QPointer<VisDocumentImage> self(this);
     auto replaced = std::make_shared<bool>(false);
-    m_dialogs->ShowEffects(this, *m_messages, m_image.CopyDib(), [self, replaced](DibBlock &&result) {
+    m_dialogs->ShowEffects(this, *m_messages, m_doc.Image().CopyDib(), [self, replaced](DibBlock &&result) {
         if (!self || result.isNull()) {
             return;
         }
         {
             const PaintHold hold(*self);
             // The effects may have given the picture colours its page did not have.
-            self->m_pictureBits = 0;
-            self->m_image.SetDib(std::move(result));
+            self->m_doc.SetPicture(std::move(result), true);
             self->m_gray.SetDib(DibBlock());
             self->m_grayShown = false;
             self->imageChanged();
@@ -1426,7 +1211,7 @@ void VisDocumentImage::magnifyAt(QPoint at) {
         hideMagnifier();
         return;
     }
-    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_image.Dib();
+    const DibBlock &source = m_grayShown ? *m_gray.Dib() : *m_doc.Image().Dib();
     const double shown = static_cast<double>(box.width()) / source.width();
     const double total = shown * m_magnifyScale / 100.0;
     // The source pixels around the mouse that fill the magnifier.
@@ -1521,7 +1306,7 @@ void VisDocumentImage::PasteFromClipboard() {
 
 bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, int height, bool negative,
                                   QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     if (!m_beginEndDoc) {
@@ -1538,14 +1323,14 @@ bool VisDocumentImage::PrintImage(QPrinter &printer, int x, int y, int width, in
 
 bool VisDocumentImage::PrintImage(QPainter &painter, int x, int y, int width, int height, bool negative,
                                   QString *error) {
-    if (!requireImage(error)) {
+    if (!m_doc.RequireImage(error)) {
         return false;
     }
     if (!negative) {
-        return printDib(painter, *m_image.Dib(), x, y, width, height, error);
+        return printDib(painter, *m_doc.Image().Dib(), x, y, width, height, error);
     }
-    DibBlock copy = m_image.CopyDib();
-    return invertDib(copy, error) && printDib(painter, copy, x, y, width, height, error);
+    DibBlock copy = m_doc.Image().CopyDib();
+    return InvertDib(copy, error) && printDib(painter, copy, x, y, width, height, error);
 }
 
 bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height,
@@ -1580,15 +1365,11 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
 // ---- annotations ----------------------------------------------------------------------------------
 
 QString VisDocumentImage::AnnoFileName() const {
-    return AnnotationFileName(m_annoFileName, annoPicture());
-}
-
-QString VisDocumentImage::annoPicture() const {
-    return m_fromStream ? QString() : m_fileName;
+    return AnnotationFileName(m_annoFileName, m_doc.AnnoPicture());
 }
 
 QString VisDocumentImage::annoFileToWrite() const {
-    return AnnotationFileToWrite(m_annoFileName, annoPicture());
+    return AnnotationFileToWrite(m_annoFileName, m_doc.AnnoPicture());
 }
 
 int VisDocumentImage::AnnotationCount() const {
@@ -1599,14 +1380,14 @@ void VisDocumentImage::leaveAnnotations() {
     if (m_annoLoadSaveFromTo == anFromStream) {
         // The whole text goes to the owner, however long: a cut text would lose marks.
         if (m_autoSaveAnno && HasImage() && OnAfterSavedAnnoToStream) {
-            OnAfterSavedAnnoToStream(this, AnnoStreamSave(this, m_tiffPage));
+            OnAfterSavedAnnoToStream(this, AnnoStreamSave(this, m_doc.TiffPage()));
         }
         AnnoClear(this);
         return;
     }
     const bool save = m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty();
     const QString file = save ? annoFileToWrite() : AnnoFileName();
-    if (!AnnoLeave(this, save, m_tiffPage, file)) {
+    if (!AnnoLeave(this, save, m_doc.TiffPage(), file)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
         if (m_messages) {
             m_messages->error(QStringLiteral("Annotations"),
@@ -1627,16 +1408,16 @@ void VisDocumentImage::enterAnnotations() {
         if (OnBeforeLoadAnnoFromStream) {
             OnBeforeLoadAnnoFromStream(this, text);
         }
-        if (text.size() > 1 && !AnnoStreamLoad(this, m_tiffPage, text)) {
+        if (text.size() > 1 && !AnnoStreamLoad(this, m_doc.TiffPage(), text)) {
             ORVA_TRACE(QStringLiteral("annotations not loaded from the stream"), LastErrorText());
         }
         return;
     }
-    QString file = AnnotationFileToRead(m_annoFileName, annoPicture());
+    QString file = AnnotationFileToRead(m_annoFileName, m_doc.AnnoPicture());
     if (OnBeforeLoadAnnoFromFile) {
         OnBeforeLoadAnnoFromFile(this, file);
     }
-    if (!AnnoEnter(this, true, m_tiffPage, file)) {
+    if (!AnnoEnter(this, true, m_doc.TiffPage(), file)) {
         ORVA_TRACE(QStringLiteral("annotations not loaded"), file + QStringLiteral(": ") + LastErrorText());
     }
 }

@@ -12,6 +12,7 @@
 #include "imaging/core/TVisDib.h"
 #include "imaging/core/TiffPages.h"
 #include "imaging/docview/DocumentDialogs.h"
+#include "imaging/docview/VisDocument.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -38,17 +39,6 @@ enum TControlMode {
     cmAnnotationEdit,
     cmZoomIn,
     cmZoomOut
-};
-
-// What the viewer knows of the current page's file: the information event carries it.
-struct TVisInfo {
-    QString FileName; // empty for a TIFF in memory
-    bool FromFile = true;
-    int Page = 0;
-    int PageCount = 0;
-    qint64 FileSize = 0;
-    TTiffInfo Attributes;
-    QString FileType; // the library's type name for pictures other than TIFF pages
 };
 
 using TOnInfo = std::function<void(QObject *Sender, const TVisInfo &Info)>;
@@ -89,16 +79,16 @@ public:
     static int LoadImageFileBits(TLoadResolution resolution);
     bool ReadTiffInfo(QString *error = nullptr);
     void ReadTags();
-    const TTiffTagList &TagList() const { return m_tags; }
-    const TVisInfo &Info() const { return m_info; }
-    QString FileName() const { return m_fileName; }
-    bool FromStream() const { return m_fromStream; }
+    const TTiffTagList &TagList() const { return m_doc.TagList(); }
+    const TVisInfo &Info() const { return m_doc.Info(); }
+    QString FileName() const { return m_doc.FileName(); }
+    bool FromStream() const { return m_doc.FromStream(); }
 
     // ---- pages ----
-    int TiffPage() const { return m_tiffPage; }
-    void SetTiffPage(int page);
-    int PreviousTiffPage() const { return m_previousTiffPage; }
-    int TiffPageCount() const { return m_tiffPageCount; }
+    int TiffPage() const { return m_doc.TiffPage(); }
+    void SetTiffPage(int page) { m_doc.SetTiffPage(page); }
+    int PreviousTiffPage() const { return m_doc.PreviousTiffPage(); }
+    int TiffPageCount() const { return m_doc.TiffPageCount(); }
     virtual bool NextPage(QString *error = nullptr);
     virtual bool PriorPage(QString *error = nullptr);
     virtual bool FirstPage(QString *error = nullptr);
@@ -130,8 +120,8 @@ public:
     virtual bool SaveTiffPicture(const QString &file, QString *error = nullptr);
     // The depth the picture is kept at: its page's (or file's) as stored, whatever depth it was
     // read at for the screen; the picture's own after a paste, a scan display or the effects.
-    int PictureBits() const;
-    TTiffCode PictureCompression(int bits) const;
+    int PictureBits() const { return m_doc.PictureBits(); }
+    TTiffCode PictureCompression(int bits) const { return m_doc.PictureCompression(bits, TifSaveCompress); }
     // The owner's tag editor on the page's tags (a memory TIFF or a file); the picture is read
     // again at square pixels when a resolution was written.
     virtual bool EditTags(QString *error = nullptr);
@@ -147,11 +137,11 @@ public:
     std::function<void(QObject *Sender, QString &Name, int &Number)> OnScanFileName;
 
     // ---- the picture ----
-    bool HasImage() const { return m_image.HasDib(); }
-    const TVisDib &Image() const { return m_image; }
-    int ImageWidth() const { return m_image.Width(); }
-    int ImageHeight() const { return m_image.Height(); }
-    int ImageBitCount() const { return m_image.BitCount(); }
+    bool HasImage() const { return m_doc.HasImage(); }
+    const TVisDib &Image() const { return m_doc.Image(); }
+    int ImageWidth() const { return m_doc.Image().Width(); }
+    int ImageHeight() const { return m_doc.Image().Height(); }
+    int ImageBitCount() const { return m_doc.Image().BitCount(); }
     bool GrayCopyShown() const { return m_grayShown; }
     const TVisDib &GrayCopy() const { return m_gray; }
     // Replaces the picture (pasted, scanned or from the effects dialog) and shows it.
@@ -159,7 +149,9 @@ public:
     virtual void ClearImage();
     QImage GetBitmap() const;
     // A null picture with "Input image is empty" without a picture.
-    DibBlock GetScaledDib(double percent, TScaleToGray mode, QString *error = nullptr) const;
+    DibBlock GetScaledDib(double percent, TScaleToGray mode, QString *error = nullptr) const {
+        return m_doc.GetScaledDib(percent, mode, error);
+    }
 
     // ---- display ----
     double ScalePercent() const { return m_scalePercent; }
@@ -182,10 +174,10 @@ public:
     QPoint ScrollPosition() const;
 
     // ---- resolution ----
-    int XResolution() const;
-    int YResolution() const;
-    void SetXResolution(int dpi);
-    void SetYResolution(int dpi);
+    int XResolution() const { return m_doc.XResolution(); }
+    int YResolution() const { return m_doc.YResolution(); }
+    void SetXResolution(int dpi) { m_doc.SetXResolution(dpi); }
+    void SetYResolution(int dpi) { m_doc.SetYResolution(dpi); }
     // Resamples to square pixels when the resolutions differ (or forced); false with "Input image
     // is empty" without a picture.
     bool CorrectAspect(bool force, QString *error = nullptr);
@@ -346,23 +338,15 @@ private:
     // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
     void leaveAnnotations();
     void enterAnnotations();
-    // The picture the annotation file is named after (none for a memory TIFF), and the file its
-    // marks are written to (see AnnotationFileToWrite).
-    QString annoPicture() const;
+    // The file the marks are written to (see AnnotationFileToWrite).
     QString annoFileToWrite() const;
     // A library write refused: told to OnVislibError, else the library's text given in `error`.
     bool writeFailed(QString *error);
     // After a page operation: the information, tags and shown page read again.
     bool reloadAfterWrite(int page, QString *error);
-    bool requireImage(QString *error) const;
-    bool requireFile(QString *error) const;
-    // The file or memory image the page routines work on must be there.
-    bool requireSource(QString *error) const;
     // The bits pages are read with (ImageReadRes on this display).
     int readBits() const;
     void reportLibraryFailure();
-    // Where the current TIFF lives, for the page and tag routines.
-    TTiffSource source();
     void caption(const QString &text);
     // What the effect routines hand back to their progress procedure: this viewer as a progress
     // target (its address as that base, not as the widget).
@@ -407,25 +391,14 @@ private:
     bool m_autoSaveAnno = false;
     TLoadResolution m_imageReadRes = lAutoMatic;
     TLoadAnnoFrom m_annoLoadSaveFromTo = anFromFile;
-    TVisDib m_image;
+    // The file or memory TIFF, its pages, information and tags, and the picture.
+    VisDocument m_doc;
     TVisDib m_gray;
     bool m_grayShown = false;
     bool m_grayBuilding = false;
     TScaleToGray m_grayMode = S_Gray_None;
-    int m_xResolution = 100;
-    int m_yResolution = 100;
     int m_paintHolds = 0;
     bool m_busy = false;
-    QString m_fileName;
-    int m_pictureBits = 0; // 0: the picture's own
-    std::uint16_t m_pictureCompression = 0;
-    Bytes m_stream;
-    bool m_fromStream = false;
-    TVisInfo m_info;
-    TTiffTagList m_tags;
-    int m_tiffPage = 0;
-    int m_previousTiffPage = 0;
-    int m_tiffPageCount = 0;
     double m_scalePercent = 100.0;
     TScaleToGray m_scaleDoc = S_Gray_None;
     TBlitMode m_blitMode = sLight;
