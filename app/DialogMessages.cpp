@@ -2,6 +2,7 @@
 #include "app/DialogMessages.h"
 
 #include "platform/modal/ModalDialog.h"
+#include "platform/modal/StandardDialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -100,15 +101,14 @@ bool DialogMessages::inputBox(const QString &caption, const QString &prompt, QSt
 }
 
 QString DialogMessages::openFileName(const QString &caption, const QString &folder, const QString &filter) {
-    return QFileDialog::getOpenFileName(m_parent, caption, folder, filter);
+    return AskOpenFileName(m_parent, caption, folder, filter);
 }
 
 QString DialogMessages::saveFileName(const QString &caption, const QString &folder, const QString &filter) {
-    return QFileDialog::getSaveFileName(m_parent, caption, folder, filter);
+    return AskSaveFileName(m_parent, caption, folder, filter);
 }
 
 QString DialogMessages::saveFileNameNoOverwriteCheck(const QString &caption, const QString &folder,
                                                      const QString &filter) {
-    return QFileDialog::getSaveFileName(m_parent, caption, folder, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return AskSaveFileName(m_parent, caption, folder, filter, QFileDialog::DontConfirmOverwrite);
 }

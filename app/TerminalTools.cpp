@@ -14,12 +14,12 @@
 #include "common/WinColor.h"
 #include "platform/hostlink/HostLink.h"
 #include "platform/modal/ModalDialog.h"
+#include "platform/modal/StandardDialogs.h"
 #include "platform/print/PrinterDiscovery.h"
 #include "terminal/widget/TVtTerminalEx.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QColorDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -186,14 +186,14 @@ void TerminalTools::SetSmartMouse(bool on) {
 }
 
 void TerminalTools::ForecolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->ForeColor()), &m_window, QString());
+    const QColor c = AskColour(&m_window, bgrToQColor(m_ui.terminal->ForeColor()));
     if (c.isValid()) {
         m_ui.terminal->SetForeColor(qColorToBgr(c));
     }
 }
 
 void TerminalTools::backcolourClick() {
-    const QColor c = QColorDialog::getColor(bgrToQColor(m_ui.terminal->DefBackColor()), &m_window, QString());
+    const QColor c = AskColour(&m_window, bgrToQColor(m_ui.terminal->DefBackColor()));
     if (c.isValid()) {
         m_ui.terminal->SetDefBackColor(qColorToBgr(c));
     }

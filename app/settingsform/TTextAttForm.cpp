@@ -11,17 +11,16 @@
 #include "common/UserMessages.h"
 #include "common/WinColor.h"
 #include "platform/files/SharedFile.h"
+#include "platform/modal/StandardDialogs.h"
 #include "platform/settings/TRegistry.h"
 #include "terminal/core/TVtKeyTranslation.h"
 #include "terminal/widget/TVtRowPainter.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -595,7 +594,7 @@ void TTextAttForm::showColours() {
 
 void TTextAttForm::pickColour(TVtColorTable &table, QComboBox *index) {
     const auto at = std::size_t(qMax(0, index->currentIndex()));
-    const QColor chosen = QColorDialog::getColor(bgrToQColor(table[at]), this);
+    const QColor chosen = AskColour(this, bgrToQColor(table[at]));
     if (!chosen.isValid()) {
         return;
     }
@@ -782,12 +781,11 @@ void TTextAttForm::ClearLocalStoredValues() {
 }
 
 void TTextAttForm::btnChangeFontClick() {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, m_font, this);
-    if (!ok) {
+    const std::optional<QFont> chosen = AskFont(this, m_font);
+    if (!chosen) {
         return;
     }
-    m_font = chosen;
+    m_font = *chosen;
     m_FontLabel->setText(fontCaption(m_font));
     m_host.ApplyTerminalFont(m_font);
     ValueChanged();

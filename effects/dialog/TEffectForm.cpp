@@ -8,12 +8,12 @@
 #include "effects/dialog/TVisRubberBand.h"
 #include "imaging/core/DllSP96.h"
 #include "platform/imageio/DibConvert.h"
+#include "platform/modal/StandardDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -140,7 +140,7 @@ TEffectForm::TEffectForm(UserMessages &messages, QWidget *parent) : QDialog(pare
     setWindowTitle(QStringLiteral("Filters and Effects"));
     SettingsPath = DefaultSettingsFile();
     ChooseColor = [](QWidget *owner, const QColor &current) -> std::optional<QColor> {
-        const QColor c = QColorDialog::getColor(current, owner);
+        const QColor c = AskColour(owner, current);
         return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
     };
     const QColor face = palette().color(QPalette::Button);

@@ -4,9 +4,9 @@
 #include "effects/dialog/TEffectForm.h"
 #include "imaging/docforms/ScanDialogs.h"
 #include "imaging/docforms/TTifTagEdit.h"
+#include "platform/modal/StandardDialogs.h"
 
 #include <QEventLoop>
-#include <QInputDialog>
 #include <QPointer>
 
 namespace orva::imaging {
@@ -36,8 +36,9 @@ bool TDocumentDialogBox::EditScanOptions(QWidget *viewer, TScanSettings &setting
 }
 
 QString TDocumentDialogBox::AskAnnoText(QWidget *viewer, const QString &current) {
-    return QInputDialog::getMultiLineText(viewer, QStringLiteral("Annotation"), QStringLiteral("Note text:"),
-                                          current);
+    return AskText(viewer, QStringLiteral("Annotation"), QStringLiteral("Note text:"), current,
+                   TextLines::Many)
+        .value_or(QString());
 }
 
 } // namespace orva::imaging

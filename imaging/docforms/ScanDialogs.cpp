@@ -1,24 +1,22 @@
 // The scanner chooser and the scan options dialog.
 #include "imaging/docforms/ScanDialogs.h"
 #include "platform/modal/ModalDialog.h"
+#include "platform/modal/StandardDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QInputDialog>
 #include <QPushButton>
 #include <QSpinBox>
 
 namespace orva::imaging {
 
 QString ChooseScanSource(QWidget *parent, const QStringList &devices, const QString &current) {
-    bool ok = false;
     const int at = std::max(0, static_cast<int>(devices.indexOf(current)));
-    const QString chosen = QInputDialog::getItem(parent, QStringLiteral("Select Scanner"),
-                                                 QStringLiteral("Scanner:"), devices, at, false, &ok);
-    return ok ? chosen : QString();
+    return AskItem(parent, QStringLiteral("Select Scanner"), QStringLiteral("Scanner:"), devices, at)
+        .value_or(QString());
 }
 
 namespace {

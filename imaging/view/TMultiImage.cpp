@@ -13,12 +13,12 @@
 #include "imaging/view/AnnotationMenu.h"
 #include "imaging/view/ViewGeometry.h"
 #include "platform/imageio/ImageIoLibrary.h"
+#include "platform/modal/StandardDialogs.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -121,8 +121,8 @@ TMultiImage::TMultiImage(QWidget *parent) : QWidget(parent) {
 }
 
 QString TMultiImage::askAnnoText(const QString &current) {
-    return QInputDialog::getMultiLineText(this, QStringLiteral("Annotation"), QStringLiteral("Note text:"),
-                                          current);
+    return AskText(this, QStringLiteral("Annotation"), QStringLiteral("Note text:"), current, TextLines::Many)
+        .value_or(QString());
 }
 
 TMultiImage::~TMultiImage() {

@@ -1,16 +1,14 @@
 // The control's dialogs and the operations behind them (find and replace, bullets, tabs,
 // table borders). The dialogs only collect input; the operations do the work.
 #include "platform/modal/ModalDialog.h"
+#include "platform/modal/StandardDialogs.h"
 #include "platform/richtext/TWpBars.h"
 #include "platform/richtext/TWpTextControl.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFontDialog>
 #include <QFormLayout>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -142,10 +140,10 @@ void TWpTextControl::FontDialog() {
     current.setItalic(FontItalic());
     current.setUnderline(FontUnderline());
     current.setStrikeOut(FontStrikethru());
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, current, this);
-    if (!ok)
+    const std::optional<QFont> chosen = AskFont(this, current);
+    if (!chosen)
         return;
+    const QFont &f = *chosen;
     setFontName(f.family());
     setFontSize(qMax(1, qRound(f.pointSizeF())));
     setFontBold(f.bold());
@@ -156,8 +154,7 @@ void TWpTextControl::FontDialog() {
 
 void TWpTextControl::ColorDialog() {
     const quint32 c = ForeColor();
-    const QColor chosen =
-        QColorDialog::getColor(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)), this);
+    const QColor chosen = AskColour(this, QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
     if (chosen.isValid())
         setForeColor(quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16);
 }
@@ -169,13 +166,11 @@ void TWpTextControl::TabDialog() {
     const QLocale c = QLocale::c();
     for (const QTextOption::Tab &t : tabs)
         cm << c.toString(unitsToTwips(t.position) / 567.0, 'f', 2);
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(this, tr("Tabs"), tr("Tab stops (cm):"), QLineEdit::Normal, cm.join(u' '), &ok);
-    if (!ok)
+    const std::optional<QString> answer = AskText(this, tr("Tabs"), tr("Tab stops (cm):"), cm.join(u' '));
+    if (!answer)
         return;
     QList<QTextOption::Tab> result;
-    for (const QString &part : answer.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &part : answer->split(u' ', Qt::SkipEmptyParts)) {
         bool good = false;
         const double v = c.toDouble(QString(part).replace(u',', u'.'), &good);
         if (good && v > 0 && v < 60)
@@ -191,11 +186,9 @@ void TWpTextControl::BulletDialog() {
     const QStringList kinds = {tr("None"),     tr("Bullet"),      tr("Circle"),
                                tr("Square"),   tr("1. 2. 3."),    tr("a. b. c."),
                                tr("A. B. C."), tr("i. ii. iii."), tr("I. II. III.")};
-    bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(this, tr("Bullets and Numbering"), tr("Style:"), kinds, 0, false, &ok);
-    if (ok)
-        SetListStyle(int(kinds.indexOf(chosen)));
+    const std::optional<QString> chosen = AskItem(this, tr("Bullets and Numbering"), tr("Style:"), kinds, 0);
+    if (chosen)
+        SetListStyle(int(kinds.indexOf(*chosen)));
 }
 
 void TWpTextControl::FindDialog(int mode) {
@@ -227,11 +220,10 @@ void TWpTextControl::TablePropertiesDialog() {
     if (!t)
         return;
     const int current = TableCellBorder(TableAtInputPos(), TableRowAtInputPos(), TableColAtInputPos(), 0);
-    bool ok = false;
-    const int width = QInputDialog::getInt(this, tr("Table Properties"), tr("Border width (twips):"), current,
-                                           0, 255, 5, &ok);
-    if (ok)
-        SetTableBorder(width);
+    const std::optional<int> width =
+        AskNumber(this, tr("Table Properties"), tr("Border width (twips):"), current, 0, 255, 5);
+    if (width)
+        SetTableBorder(*width);
 }
 
 } // namespace orva::richtext
