@@ -722,7 +722,7 @@ void TWPForm::SpellCheckButtonClick() {
         if (ShowSpellForm)
             ShowSpellForm(m_spellForm);
         else
-            m_spellForm->exec();
+            RunModalDialog(*m_spellForm);
     }
     if (selLength > 0) {
         m_resultBox->setSelStart(selStart);

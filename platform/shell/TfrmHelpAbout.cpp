@@ -1,5 +1,6 @@
 // The about box.
 #include "platform/shell/TfrmHelpAbout.h"
+#include "platform/modal/ModalDialog.h"
 
 #include "platform/shell/TZebVersionInfo.h"
 
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -110,11 +113,11 @@ QStringList TfrmHelpAbout::DynamicLines() const {
 namespace HelpAbout {
 
 void Show(QWidget *parent, const QStringList &dynamicLines) {
-    auto *box = new TfrmHelpAbout(parent);
+    auto box = std::make_unique<TfrmHelpAbout>(parent);
     for (const QString &line : dynamicLines) {
         box->addDynamicLine(line);
     }
-    box->exec();
+    RunModalDialog(box, QDialog::Rejected);
 }
 
 QStringList MainWindowLines(const QString &firstImageSource, const QString &hostName,
