@@ -12,6 +12,7 @@
 #include "app/MainWindowShapes.h"
 #include "app/RequestBox.h"
 #include "app/RequestImagePanel.h"
+#include "app/SettingsHost.h"
 #include "app/TerminalKeys.h"
 #include "app/TerminalTools.h"
 #include "app/export/ItemTransfer.h"
@@ -189,43 +190,12 @@ void TOrvaMainForm::connectButtons() {
     };
 }
 
-// What the settings form reads from and does to this window.
-class TOrvaMainForm::SettingsHost : public TextAttHost {
-public:
-    explicit SettingsHost(TOrvaMainForm &form) : m_form(form) {}
-    QString SetupFileName() const override { return m_form.m_setupFileName; }
-    void ChangeSetupFile(const QString &fileName) override {
-        m_form.m_previousSetupFileName = std::exchange(m_form.m_setupFileName, fileName);
-    }
-    bool ReadSetupFile() override { return m_form.ReadSetupFile(); }
-    SetupDocument::Colours ColourTexts() const override {
-        return {m_form.m_ui.terminal->foreColorText(), m_form.m_ui.terminal->backColorText(),
-                m_form.m_ui.terminal->boldColorText()};
-    }
-    QFont TerminalFont() const override {
-        QFont font(m_form.m_fontName);
-        font.setPointSize(m_form.m_fontSize);
-        return font;
-    }
-    void ApplyTerminalFont(const QFont &font) override {
-        m_form.m_fontName = font.family();
-        m_form.m_fontSize = font.pointSize() > 0 ? font.pointSize() : m_form.m_fontSize;
-        m_form.applyTerminalFont();
-        m_form.SizeToTerminal();
-    }
-    QString HostCaption() const override {
-        const QString host = HostText::toUnicode(m_form.m_connection->HostName());
-        return m_form.m_telnet->IsConnected() ? QStringLiteral("Connected to ") + host : host;
-    }
-    void SetCaption(const QString &caption) override { m_form.m_ui.imageLabel->setText(caption); }
-
-private:
-    TOrvaMainForm &m_form;
-};
-
 void TOrvaMainForm::AdvancedbuttonClick() {
     if (!m_textAttForm) {
-        m_settingsHost = std::make_unique<SettingsHost>(*this);
+        m_settingsHost = std::make_unique<SettingsHost>(
+            *this, m_ui, *m_connection, *m_telnet,
+            SettingsHost::WindowFields{m_setupFileName, m_previousSetupFileName, m_fontName, m_fontSize},
+            [this] { applyTerminalFont(); });
         m_textAttForm = new TTextAttForm(*m_settingsHost, *m_messages, this);
         // Sized to its pages before the first show: under X11 it otherwise opened as a sliver.
         m_textAttForm->adjustSize();

@@ -36,6 +36,7 @@ class QToolBar;
 class QToolButton;
 class ConnectionController;
 class TTextAttForm;
+class SettingsHost;
 class HostSendQueue;
 class KeyMap;
 class LocalCapture;
@@ -205,7 +206,6 @@ private:
     // Declared first, so that they are the last members to go; the children that refer to them
     // (the editor, the image area, the connection) do not call on them while they are deleted.
     std::unique_ptr<UserMessages> m_messages;
-    class SettingsHost;
     std::unique_ptr<SettingsHost> m_settingsHost;
     TTextAttForm *m_textAttForm = nullptr;
     HostLink *m_telnet = nullptr;
