@@ -80,13 +80,13 @@ void TerminalTools::ShowCaptureButton(bool hostCaptureOn) {
 
 void TerminalTools::PrintTextButtonClick() {
     if (!m_printerDiscovery->running()) {
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        m_busyCursor.emplace(QCursor(Qt::BusyCursor));
         m_printerDiscovery->start();
     }
 }
 
 void TerminalTools::printOnChosenPrinter(PrinterDiscovery::Outcome outcome, const QString &error) {
-    QGuiApplication::restoreOverrideCursor();
+    m_busyCursor.reset();
     // Without a print server at all the dialog still offers printing to a file.
     if (outcome == PrinterDiscovery::Outcome::Silent) {
         m_messages.error(QStringLiteral("Print Screen"),

@@ -3,12 +3,14 @@
 // terminal's colours.
 #pragma once
 
+#include "common/WaitCursor.h"
 #include "platform/print/PrinterDiscovery.h"
 
 #include <QObject>
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HostLink;
 class ItemTransfer;
@@ -65,6 +67,8 @@ private:
     const QString &m_programDir;
     std::unique_ptr<LocalCapture> m_capture;
     PrinterDiscovery *m_printerDiscovery = nullptr;
+    // Busy while the printers are looked up.
+    std::optional<WaitCursor> m_busyCursor;
     QPointer<TExportForm> m_exportForm;
     KeyDownPath m_keyDownPath;
     bool m_smartMouse = false;

@@ -2,6 +2,7 @@
 #include "hostforms/forms/RequestExecutors.h"
 
 #include "common/HostText.h"
+#include "common/WaitCursor.h"
 #include "common/WinColor.h"
 #include "common/objectrequest/TObjectRequest.h"
 #include "hostforms/forms/AlignLayout.h"
@@ -83,21 +84,23 @@ std::optional<int> shapeOf(int number) {
 namespace {
 
 int g_screenCursor = 0;
-bool g_cursorOverridden = false;
+
+// The cursor the host set for the whole screen, held until it sets another. Never destroyed: at the
+// program's end there is no application left to put a cursor back on.
+std::optional<WaitCursor> &hostCursor() {
+    static auto *held = new std::optional<WaitCursor>;
+    return *held;
+}
 
 void setScreenCursor(int number) {
     const std::optional<int> shape = ScreenCursors::shapeOf(number);
     if (!shape) {
         return;
     }
-    if (g_cursorOverridden) {
-        QGuiApplication::restoreOverrideCursor();
-        g_cursorOverridden = false;
-    }
+    hostCursor().reset();
     g_screenCursor = number;
     if (number != 0) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::CursorShape(*shape)));
-        g_cursorOverridden = true;
+        hostCursor().emplace(QCursor(Qt::CursorShape(*shape)));
     }
 }
 
