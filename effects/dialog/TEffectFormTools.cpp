@@ -12,8 +12,6 @@
 #include "platform/fxlib/Palettes.h"
 #include "platform/imageio/DibConvert.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +21,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListView>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -289,8 +286,7 @@ void TEffectForm::pasteTick() {
     auto *clip = findChild<QPushButton *>(QStringLiteral("PasteClipboardBtn"));
     if (m_running || !clip)
         return;
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    clip->setEnabled(data && (data->hasImage() || data->hasFormat(QStringLiteral("image/bmp"))));
+    clip->setEnabled(ClipboardHasPicture());
 }
 
 void TEffectForm::PasteFromClipboard() {
