@@ -99,12 +99,12 @@ void EditorAndDictation::ShowEditor(const QByteArray &reportMessage, const Edito
         m_wpForm->setWindowFlag(Qt::Window);
         // However the editor goes away, the main window comes back.
         m_wpForm->installEventFilter(this);
-        m_wpForm->HostAbbreviations = hostAbbreviationAccess();
+        m_wpForm->SetHostAbbreviations(hostAbbreviationAccess());
         // Pictures of the report are shown and measured in the request picture view.
-        m_wpForm->ShowInImageControl = [this](const QString &file) { m_ui.viewPanel->ShowPictureFile(file); };
-        m_wpForm->MeasurePicture = [this](const QString &file) {
-            return m_ui.viewPanel->ShowPictureFile(file);
-        };
+        m_wpForm->SetShowInImageControl(
+            [this](const QString &file) { m_ui.viewPanel->ShowPictureFile(file); });
+        m_wpForm->SetMeasurePicture(
+            [this](const QString &file) { return m_ui.viewPanel->ShowPictureFile(file); });
         connect(m_wpForm, &TWPForm::ReportFinished, this, [this] {
             m_window.show();
             m_window.raise();
@@ -113,7 +113,7 @@ void EditorAndDictation::ShowEditor(const QByteArray &reportMessage, const Edito
         });
         connectEditorToDictation();
     }
-    m_wpForm->ReceivedReportText = reportMessage;
+    m_wpForm->SetReceivedReportText(reportMessage);
     if (!m_wpForm->LoadReport()) {
         m_messages.information(QStringLiteral("Orva"),
                                QStringLiteral("An error occurred opening this document.\r\n\r\n"
@@ -180,25 +180,25 @@ void EditorAndDictation::connectEditorToDictation() {
         return;
     }
     QPointer<TwpAudioForm> audio = m_audioForm;
-    m_wpForm->DictationTimes = [audio](const QByteArray &job, int selStart, int selEnd, int &startMs,
-                                       int &endMs) {
-        if (!audio) {
-            return false;
-        }
-        // Only the times of the dictation the window holds belong to that entry's text.
-        const QByteArray held = audio->Task().AudioReportRecord.GetValue("AUDIOJOBNUMBER");
-        if (held.isEmpty() || held.compare(job, Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        const int start = audio->GetTimePosBySelPos(selStart);
-        const int end = audio->GetTimePosBySelPos(selEnd);
-        if (start < 0 || end < 0) {
-            return false;
-        }
-        startMs = start;
-        endMs = end;
-        return true;
-    };
+    m_wpForm->SetDictationTimes(
+        [audio](const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs) {
+            if (!audio) {
+                return false;
+            }
+            // Only the times of the dictation the window holds belong to that entry's text.
+            const QByteArray held = audio->Task().AudioReportRecord.GetValue("AUDIOJOBNUMBER");
+            if (held.isEmpty() || held.compare(job, Qt::CaseInsensitive) != 0) {
+                return false;
+            }
+            const int start = audio->GetTimePosBySelPos(selStart);
+            const int end = audio->GetTimePosBySelPos(selEnd);
+            if (start < 0 || end < 0) {
+                return false;
+            }
+            startMs = start;
+            endMs = end;
+            return true;
+        });
 }
 
 void EditorAndDictation::OpenDictationTask(const QByteArray &reportMessage) {

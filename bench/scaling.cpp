@@ -142,8 +142,8 @@ void BM_DictationPlaceholders(benchmark::State &state) {
     folders.ProgramDirectory = dir.filePath("program");
     RecordingMessages messages;
     TWPForm form(folders, nullptr, messages);
-    form.ReceivedReportText =
-        "KX_REQCODE~R1^KX_PROCCODE~P1^KX_RESULTTEXT~x^KX_AUDIOTEXTINFO~J1\\2\\P1\\Gross";
+    form.SetReceivedReportText(
+        "KX_REQCODE~R1^KX_PROCCODE~P1^KX_RESULTTEXT~x^KX_AUDIOTEXTINFO~J1\\2\\P1\\Gross");
     form.LoadReport();
     const QString placeholder = QChar(0xA8) + QStringLiteral("INSERT AUDIO HERE-J1;P1;Gross");
     for (auto _ : state) {

@@ -235,7 +235,7 @@ private slots:
         QTRY_VERIFY(e->isVisible());
         QVERIFY(mainText(e).startsWith("Macroscopy: Benign"));
 
-        const QStringList copies{e->LastReportFileName, e->RecoveryFilePath()};
+        const QStringList copies{e->LastReportFileName(), e->RecoveryFilePath()};
         QList<QByteArray> before;
         for (const QString &copy : copies) {
             QFile f(copy);

@@ -236,7 +236,7 @@ private slots:
         // The tool button opens the last report again.
         child<QToolButton>(m.form.get(), "WPEditButton")->click();
         QVERIFY(editor->isVisible());
-        QCOMPARE(editor->ReportRecord.GetReqCode(), QByteArray("R4"));
+        QCOMPARE(editor->ReportRecord().GetReqCode(), QByteArray("R4"));
         QVERIFY(m.messages->asked.isEmpty());
     }
 
@@ -257,7 +257,7 @@ private slots:
         button->click();
         auto *editor = m.form->findChild<TWPForm *>();
         QVERIFY(editor && editor->isVisible());
-        QVERIFY(editor->TemplateEditing);
+        QVERIFY(editor->TemplateEditing());
     }
 
     // The hidden tool button ToolButton11 shows the host-forms window once the host has made it.

@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(editor->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text().left(15),
                  QStringLiteral("Mr Brown, David"));
         QVERIFY(editor->ResultBox()->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
-        QCOMPARE(editor->AbbreviationList.value(0), QByteArray("NAD=No abnormality detected."));
+        QCOMPARE(editor->AbbreviationList().value(0), QByteArray("NAD=No abnormality detected."));
         // The template leaves the caret after "Macroscopy: ".
         QCOMPARE(mainText(editor).left(editor->ResultBox()->SelStart()), QStringLiteral("Macroscopy: "));
         editor->ResultBox()->setSelText("An ellipse of skin, 12 mm. mets");
@@ -180,11 +180,11 @@ private slots:
             type(editor, "Edited");
             press(editor, Qt::Key_F10);
             QTRY_VERIFY_WITH_TIMEOUT(editor->isVisible(), 20000);
-            QVERIFY2(editor->ReportChanged, reply);
+            QVERIFY2(editor->ReportChanged(), reply);
             QVERIFY(mainText(editor).contains("Edited"));
             QVERIFY(
                 editor->ResultBox()->document().header()->toPlainText().contains("ORVA SAMPLE LABORATORY"));
-            QVERIFY(QFile::exists(editor->LastReportFileName));
+            QVERIFY(QFile::exists(editor->LastReportFileName()));
             QVERIFY(QFile::exists(editor->RecoveryFilePath()));
             QVERIFY(!s.form->SendQueue().ResultTransferActive());
             QTRY_VERIFY_WITH_TIMEOUT(

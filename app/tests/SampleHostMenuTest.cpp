@@ -378,7 +378,7 @@ private slots:
                  QVERIFY(QTest::qWaitFor(
                      [&] {
                          return s.editor()->isVisible() &&
-                                s.editor()->ReceivedReportText.contains("26/00123");
+                                s.editor()->ReceivedReportText().contains("26/00123");
                      },
                      20000));
                  pressInEditor(s, Qt::Key_F10);

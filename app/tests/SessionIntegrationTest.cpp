@@ -119,7 +119,7 @@ private slots:
         QVERIFY(form.FormCreate());
         child<ConnectionController>(&form, "ConnectionController")->Timer1Timer();
         QTRY_VERIFY_WITH_TIMEOUT(form.findChild<TWPForm *>(), 15000);
-        QCOMPARE(form.findChild<TWPForm *>()->ReceivedReportText, report);
+        QCOMPARE(form.findChild<TWPForm *>()->ReceivedReportText(), report);
         QTRY_COMPARE_WITH_TIMEOUT(child<TVtTerminalEx>(&form, "VtTerminal1")->GetRowText(1).trimmed(),
                                   QByteArray("SCREEN TOPSCREEN BOTTOM"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(shown->shown.contains("Lab|Hello"), 5000);

@@ -168,7 +168,7 @@ void TWPForm::FormCreate() {
     m_wpStatus->setObjectName(QStringLiteral("WpStatus"));
     layout->addWidget(m_wpStatus);
     connect(m_resultBox, &TWpTextControl::OnError, this, [this](const QString &text) { m_lastError = text; });
-    connect(m_resultBox, &TWpTextControl::OnChange, this, [this] { ReportChanged = true; });
+    connect(m_resultBox, &TWpTextControl::OnChange, this, [this] { m_reportChanged = true; });
     connect(m_resultBox, &TWpTextControl::OnKeyDown, this, &TWPForm::ResultBoxKeyDown);
     createCommands(bar);
 
@@ -185,16 +185,16 @@ void TWPForm::FormCreate() {
         m_resultBox->setTabPos(0);
     }
 
-    MeasurePicture = [](const QString &file) { return QImageReader(file).size(); };
-    MergeFields = [this](int part) { return mergeFields(part); };
+    m_measurePicture = [](const QString &file) { return QImageReader(file).size(); };
+    m_mergeFields = [this](int part) { return mergeFields(part); };
     m_abbreviationListBox->installEventFilter(this);
     connect(m_abbreviationListBox, &QListWidget::itemDoubleClicked, this,
             [this] { expandChosenAbbreviation(); });
     // The dictation window reports through this; the editor lives as long as the program.
     SetEditorAudioStatusCallback(
         [editor = QPointer<TWPForm>(this)](const QByteArray &name, const QByteArray &text, int code) {
-            if (editor && editor->AudioStatusChanged)
-                editor->AudioStatusChanged(name, text, code);
+            if (editor)
+                emit editor->AudioStatusChanged(name, text, code);
         });
 
     if (!m_folders.AbbreviationDirectory.isEmpty()) {
@@ -235,8 +235,8 @@ void TWPForm::loadAbbreviationIndex(bool reporting) {
         return;
     }
     lines.removeIf([](const QByteArray &l) { return l.trimmed().isEmpty(); });
-    AbbreviationIndex = lines;
-    std::sort(AbbreviationIndex.begin(), AbbreviationIndex.end());
+    m_abbreviationIndex = lines;
+    std::sort(m_abbreviationIndex.begin(), m_abbreviationIndex.end());
 }
 
 void TWPForm::loadTags() {
@@ -248,8 +248,8 @@ void TWPForm::loadTags() {
                            QStringLiteral("The Pendra 'tags.txt' file did not open.\r\n") + error);
         return;
     }
-    TagList = lines;
-    ReportRecord.LoadTags(TagList);
+    m_tagList = lines;
+    m_reportRecord.LoadTags(m_tagList);
 }
 
 void TWPForm::readRegistry() {
@@ -283,17 +283,17 @@ void TWPForm::SetZoom(int zoom) {
     double z = zoom;
     if (zoom == ZoomPageWidth) {
         z = FitWidthZoom(m_resultPanel->width(), style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-        FitToWidth = true;
+        m_fitToWidth = true;
     } else if (zoom == ZoomCentred90) {
         z = 90;
-        FitToWidth = false;
+        m_fitToWidth = false;
     } else if (zoom > 0) {
         z = qBound(10, zoom, 500);
-        FitToWidth = false;
+        m_fitToWidth = false;
     } else {
         return;
     }
-    ZoomSetting = zoom;
+    m_zoomSetting = zoom;
     m_resultBox->setZoomFactor(int(std::lround(z)));
     placeResultBox();
     if (m_zoomActions)
@@ -305,7 +305,7 @@ void TWPForm::SetZoom(int zoom) {
 // the page's right margin always stay in view.
 void TWPForm::placeResultBox() {
     const int width = std::min(ControlWidthForZoom(m_resultBox->ZoomFactor()), m_resultPanel->width());
-    m_resultBox->setGeometry(ControlLeftForZoom(m_resultPanel->width(), width, ZoomSetting), 0, width,
+    m_resultBox->setGeometry(ControlLeftForZoom(m_resultPanel->width(), width, m_zoomSetting), 0, width,
                              m_resultPanel->height());
 }
 
@@ -328,7 +328,7 @@ void TWPForm::writeLastMessage() {
         return;
     QString error;
     if (!PrivateFile::save(QDir(work).filePath(QStringLiteral("lastpendrastring.txt")),
-                           ReceivedReportText + "\r\n", &error))
+                           m_receivedReportText + "\r\n", &error))
         ORVA_TRACE("lastpendrastring.txt not written", error);
 }
 
@@ -340,8 +340,8 @@ void TWPForm::showSaveButtons(bool show) {
 }
 
 bool TWPForm::RecoverLast(const QString &recoveryFile) {
-    RecoverPending = true;
-    RecoveryFileName = recoveryFile;
+    m_recoverPending = true;
+    m_recoveryFileName = recoveryFile;
     return LoadReport();
 }
 
@@ -352,19 +352,18 @@ bool TWPForm::LoadReport() {
     TAudioFilePositions &positions = AudioFilePositions();
     if (positions.AudioFilePosEnd != 0)
         positions.AudioFilePosStart = positions.AudioFilePosEnd;
-    ReportRecord.ClearValues();
-    LoadReportKeys(ReportRecord);
-    ReportRecord.B64Data.clear();
+    m_reportRecord.ClearValues();
+    LoadReportKeys(m_reportRecord);
+    m_reportRecord.B64Data.clear();
     writeLastMessage();
     // DYNAMICRANGE pictures are written only to the work folder or a mapped network folder.
-    ReportRecord.DynamicRangeRoots = {local(m_folders.ResultDirectory)};
+    m_reportRecord.DynamicRangeRoots = {local(m_folders.ResultDirectory)};
     for (const auto &entry : LocalPath::PathMap())
-        ReportRecord.DynamicRangeRoots.append(entry.second);
-    ReportRecord.Parse(ReceivedReportText);
+        m_reportRecord.DynamicRangeRoots.append(entry.second);
+    m_reportRecord.Parse(m_receivedReportText);
 
-    if (ShowDictationList)
-        ShowDictationList(!value("AUDIOTEXTINFO").isEmpty());
-    ReportChanged = false;
+    showDictationList(!value("AUDIOTEXTINFO").isEmpty());
+    m_reportChanged = false;
 
     m_resultBox->ClearDocument();
     m_resultBox->setFormatSelection(false);
@@ -378,7 +377,7 @@ bool TWPForm::LoadReport() {
     m_resultBox->setHeaderFooter(orva::richtext::HeaderFooterReport);
     m_resultBox->setHeaderFooterStyle(orva::richtext::HeaderFooterStyleEditor);
     m_resultBox->setViewMode(orva::richtext::ViewModeEditor);
-    PictureList.clear();
+    m_pictureList.clear();
 
     loadAbbreviationIndex(true);
 
@@ -387,14 +386,14 @@ bool TWPForm::LoadReport() {
 
     showSaveButtons(false);
     const QString work = local(m_folders.ResultDirectory);
-    WorkDocumentName =
-        QDir(work).filePath(HostText::toUnicode(GDFileManip::EscapeFileName(ReportRecord.GetReqCode() + "_" +
-                                                                            ReportRecord.GetProcCode())) +
+    m_workDocumentName =
+        QDir(work).filePath(HostText::toUnicode(GDFileManip::EscapeFileName(
+                                m_reportRecord.GetReqCode() + "_" + m_reportRecord.GetProcCode())) +
                             QStringLiteral(".doc"));
-    QFile::remove(WorkDocumentName);
+    QFile::remove(m_workDocumentName);
     PrivateFile::makeFolder(work);
-    TemplateEditing = false;
-    if (!ReportRecord.B64Data.isEmpty() && !decodeStoredDocument())
+    m_templateEditing = false;
+    if (!m_reportRecord.B64Data.isEmpty() && !decodeStoredDocument())
         return false;
 
     loadLetterhead();
@@ -404,35 +403,35 @@ bool TWPForm::LoadReport() {
     m_resultBox->setSelLength(m_resultBox->Text().size());
     bool bodyLoaded = false;
     bool templateUsed = false;
-    if (RecoverPending) {
-        RecoverPending = false;
+    if (m_recoverPending) {
+        m_recoverPending = false;
         m_resultBox->setSelText(QString());
         bodyLoaded =
-            m_resultBox->LoadDocument(local(RecoveryFileName), LoadAtSelection, true, FormatEditorFile) > 0;
-    } else if (!ReportRecord.ResultText.isEmpty()) {
+            m_resultBox->LoadDocument(local(m_recoveryFileName), LoadAtSelection, true, FormatEditorFile) > 0;
+    } else if (!m_reportRecord.ResultText.isEmpty()) {
         m_resultBox->setSelText(QString());
-        const QByteArray markup = ReportRecord.ResultText == "." ? QByteArray() : ReportRecord.ResultText;
+        const QByteArray markup = m_reportRecord.ResultText == "." ? QByteArray() : m_reportRecord.ResultText;
         QTextCursor c = m_resultBox->editor()->textCursor();
         ImportHostMarkup(m_resultBox->document(), c, markup, value("TEXTFONT"), value("TEXTSIZE"));
         m_resultBox->editor()->setTextCursor(c);
         bodyLoaded = true;
-    } else if (QFile::exists(WorkDocumentName)) {
+    } else if (QFile::exists(m_workDocumentName)) {
         const int count =
-            m_resultBox->LoadDocument(WorkDocumentName, LoadAtSelection, true, FormatEditorFile);
-        scanStoredPictures(WorkDocumentName);
-        QFile::remove(WorkDocumentName);
+            m_resultBox->LoadDocument(m_workDocumentName, LoadAtSelection, true, FormatEditorFile);
+        scanStoredPictures(m_workDocumentName);
+        QFile::remove(m_workDocumentName);
         // Any document that was read and is not empty counts, however short the report.
         if (count <= 0) {
             m_messages.warning(QStringLiteral("Warning"),
                                QStringLiteral("An error occured trying to load the stored file \"") +
-                                   WorkDocumentName +
+                                   m_workDocumentName +
                                    QStringLiteral("\"\r\nData file is empty or corrupted."));
             return false;
         }
         bodyLoaded = true;
     } else {
         const QByteArray name =
-            ReportRecord.TplOverride.isEmpty() ? ReportRecord.GetProcCode() : ReportRecord.TplOverride;
+            m_reportRecord.TplOverride.isEmpty() ? m_reportRecord.GetProcCode() : m_reportRecord.TplOverride;
         const QString path = templatePath(name, ".tpl");
         ORVA_TRACE("loading", path);
         m_lastError.clear();
@@ -448,36 +447,35 @@ bool TWPForm::LoadReport() {
 
     m_resultBox->setViewMode(orva::richtext::ViewModeEditor);
     fillPatientStrip();
-    if (MergeFields) {
-        bool ok = MergeFields(orva::richtext::PartFooter) && MergeFields(orva::richtext::PartHeader);
-        ok = ok && MergeFields(orva::richtext::PartMain);
+    if (m_mergeFields) {
+        bool ok = m_mergeFields(orva::richtext::PartFooter) && m_mergeFields(orva::richtext::PartHeader);
+        ok = ok && m_mergeFields(orva::richtext::PartMain);
         m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
         if (!ok)
             m_messages.error(QStringLiteral("Template Error"),
                              QStringLiteral("There was a problem filling in the patient details."));
     }
     placePictures();
-    if (RefreshDictationPlaceholders)
-        RefreshDictationPlaceholders();
+    fillDictationPlaceholders();
     show();
     placeCaret();
     focusDocument();
     loadAbbreviations();
-    AbandonReport = true;
-    ReportChanged = false;
+    m_abandonReport = true;
+    m_reportChanged = false;
     return bodyLoaded || templateUsed;
 }
 
 bool TWPForm::templateEditing() {
-    TemplateEditing = true;
+    m_templateEditing = true;
     showSaveButtons(true);
-    RecoverPending = false;
+    m_recoverPending = false;
     fillPatientStrip();
-    WorkDocumentName.clear();
+    m_workDocumentName.clear();
     m_patientStatic->setText(NoTemplateText);
     m_resultBox->setHeaderFooter(orva::richtext::HeaderFooterNone);
-    AbandonReport = true;
-    ReportChanged = false;
+    m_abandonReport = true;
+    m_reportChanged = false;
     show();
     focusDocument();
     return true;
@@ -490,13 +488,13 @@ void TWPForm::focusDocument() {
 
 bool TWPForm::decodeStoredDocument() {
     const auto decoded =
-        QByteArray::fromBase64Encoding(ReportRecord.B64Data, QByteArray::AbortOnBase64DecodingErrors);
+        QByteArray::fromBase64Encoding(m_reportRecord.B64Data, QByteArray::AbortOnBase64DecodingErrors);
     QString error;
     if (!decoded)
         error = QStringLiteral("The report data is not valid base64.");
-    else if (PrivateFile::save(WorkDocumentName, *decoded, &error))
+    else if (PrivateFile::save(m_workDocumentName, *decoded, &error))
         return true;
-    QFile::remove(WorkDocumentName);
+    QFile::remove(m_workDocumentName);
     m_messages.error(QStringLiteral("Download Report Data"),
                      QStringLiteral("The File downloaded from the server could not be created locally") +
                          QStringLiteral("\r\n") + error);
@@ -514,7 +512,7 @@ void TWPForm::loadLetterhead() {
         m_resultBox->setPageMarginB(m_resultBox->GetPageSetting(PageSettingMarginB));
     };
     m_lastError.clear();
-    if (m_resultBox->LoadDocument(templatePath(ReportRecord.Template, ".doc"), LoadReplacing, false,
+    if (m_resultBox->LoadDocument(templatePath(m_reportRecord.Template, ".doc"), LoadReplacing, false,
                                   FormatLetterhead) > 0) {
         copyPage();
         return;
@@ -529,7 +527,7 @@ void TWPForm::loadLetterhead() {
         }
         break;
     }
-    if (ReportRecord.IndexOfName("DONTRETURNBINARY") < 0 || value("DONTRETURNBINARY").isEmpty())
+    if (m_reportRecord.IndexOfName("DONTRETURNBINARY") < 0 || value("DONTRETURNBINARY").isEmpty())
         m_messages.warning(
             QStringLiteral("Letterhead Error"),
             QStringLiteral("Warning!!\r\nI couldn't load a Letterhead for this procedure.\r\n") +
@@ -556,8 +554,8 @@ int TWPForm::scanStoredPictures(const QString &file) {
         r.DistanceR = p.distR;
         r.DistanceB = p.distB;
         r.FromMessage = false;
-        if (!ReportRecord.ImageBoxes.contains(r)) {
-            ReportRecord.ImageBoxes.append(r);
+        if (!m_reportRecord.ImageBoxes.contains(r)) {
+            m_reportRecord.ImageBoxes.append(r);
             ++added;
         }
     }
@@ -583,7 +581,7 @@ void TWPForm::placePictures() {
         if (!m_resultBox->DeleteObject(id))
             break;
     }
-    for (TImageRecord &box : ReportRecord.ImageBoxes) {
+    for (TImageRecord &box : m_reportRecord.ImageBoxes) {
         const QString file = local(HostText::toUnicode(box.FileName));
         // Read in a worker: a picture on a share that does not answer must not freeze the window.
         struct Read {
@@ -598,7 +596,7 @@ void TWPForm::placePictures() {
                     r.image = QImage(file);
                 return r;
             },
-            PictureWaitMs);
+            m_pictureWaitMs);
         if (!read)
             FileWait::TraceNoAnswer(QStringLiteral("picture"), file);
         if (!read || !read->exists) {
@@ -608,8 +606,8 @@ void TWPForm::placePictures() {
             continue;
         }
         if (box.FromMessage) {
-            if (ShowInImageControl)
-                ShowInImageControl(file);
+            if (m_showInImageControl)
+                m_showInImageControl(file);
             const QSize size = read->image.size();
             // A picture that cannot be measured keeps its scale rather than dividing by zero.
             if (box.FitWidth != 0 && size.width() > 0)
@@ -626,7 +624,7 @@ void TWPForm::placePictures() {
         box.ObjectId = m_resultBox->InsertPicture(HostText::toUnicode(box.FileName), box.PosX, box.PosY,
                                                   scaleX, scaleY, box.ObjectMode, box.TextFlow, box.DistanceL,
                                                   box.DistanceT, box.DistanceR, box.DistanceB);
-        PictureList.append(box);
+        m_pictureList.append(box);
     }
 }
 
@@ -640,42 +638,42 @@ void TWPForm::placeCaret() {
         return;
     }
     // A placeholder made by the markup keeps the caret; otherwise it goes to the end of the text.
-    if (ReportRecord.ResultText.contains('`'))
+    if (m_reportRecord.ResultText.contains('`'))
         return;
     m_resultBox->setSelStart(m_resultBox->Text().size());
 }
 
 void TWPForm::loadAbbreviations() {
-    loadAbbreviationsFor(GDFileManip::EscapeFileName(ReportRecord.GetProcCode()));
+    loadAbbreviationsFor(GDFileManip::EscapeFileName(m_reportRecord.GetProcCode()));
 }
 
 void TWPForm::loadAbbreviationsFor(const QByteArray &code) {
-    AbbreviationList.clear();
+    m_abbreviationList.clear();
     m_abbreviationFile.clear();
     QByteArray file;
-    for (const QByteArray &line : std::as_const(AbbreviationIndex)) {
+    for (const QByteArray &line : std::as_const(m_abbreviationIndex)) {
         if (line.left(line.indexOf('=')).compare(code, Qt::CaseInsensitive) == 0) {
             file = line.mid(line.indexOf('=') + 1);
             break;
         }
     }
     // An empty index means no list at all.
-    if (file.isEmpty() && !AbbreviationIndex.isEmpty())
-        file = AbbreviationIndex.first().mid(AbbreviationIndex.first().indexOf('=') + 1);
+    if (file.isEmpty() && !m_abbreviationIndex.isEmpty())
+        file = m_abbreviationIndex.first().mid(m_abbreviationIndex.first().indexOf('=') + 1);
     if (!file.isEmpty()) {
         m_abbreviationFile = local(m_folders.AbbreviationDirectory + HostText::toUnicode(file.trimmed()));
         const QByteArrayList lines = readLines(m_abbreviationFile, nullptr);
         for (const QByteArray &line : lines)
             // Host entries ("/" lines) come from the message, never from a stale saved copy.
             if (!line.startsWith('/') && !line.trimmed().isEmpty())
-                AbbreviationList.append(line);
+                m_abbreviationList.append(line);
     }
-    AbbreviationList += ReportRecord.ExtraData;
+    m_abbreviationList += m_reportRecord.ExtraData;
     refreshAbbreviationListBox();
 }
 
 void TWPForm::refreshAbbreviationListBox() {
     m_abbreviationListBox->clear();
-    for (const QByteArray &line : std::as_const(AbbreviationList))
+    for (const QByteArray &line : std::as_const(m_abbreviationList))
         m_abbreviationListBox->addItem(HostText::toUnicode(line.left(line.indexOf('='))));
 }

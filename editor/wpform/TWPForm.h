@@ -128,9 +128,8 @@ public:
     void ExitEditor();
     void AboutBox();
     // Checks the main text (from the selection when there is one); the dialog is shown only when a
-    // word needs the user. `showDialog` runs it (modal by default).
+    // word needs the user, modal unless SetShowSpellForm installed another way to show it.
     void SpellCheckButtonClick();
-    std::function<void(TSpellForm *)> ShowSpellForm;
     // The menu the right mouse button shows at a point of the document.
     QMenu *ContextMenuFor(const QPoint &viewportPos);
     // The dictation panel: play the selected entry, insert its text, or a placeholder for a new one.
@@ -148,63 +147,72 @@ public:
     // The report's editing area, for what works on the document beside the editor.
     orva::richtext::TWpTextControl *ResultBox() const { return m_resultBox; }
 
-    QByteArray ReceivedReportText;
-    TReportRecord ReportRecord;
-    bool TemplateEditing = false;
-    bool RecoverPending = false;
-    QString RecoveryFileName;
-    bool AbandonReport = true;
-    bool ReportChanged = false;
-    QString WorkDocumentName;
-    QByteArrayList TagList;
-    QByteArrayList AbbreviationIndex;
-    QByteArrayList AbbreviationList;
-    TImageRecordArray PictureList;
-    int ZoomSetting = 100;
-    bool FitToWidth = false;
+    // The report message the host sent; LoadReport reads it.
+    const QByteArray &ReceivedReportText() const { return m_receivedReportText; }
+    void SetReceivedReportText(const QByteArray &message) { m_receivedReportText = message; }
+    const TReportRecord &ReportRecord() const { return m_reportRecord; }
+    // A message without a request code opens the templates for editing instead of a report.
+    bool TemplateEditing() const { return m_templateEditing; }
+    // "Recover Last" asked for the recovery copy as the body of the next load.
+    bool RecoverPending() const { return m_recoverPending; }
+    // Leaving sends one ESC rather than the report.
+    bool AbandonReport() const { return m_abandonReport; }
+    // The document differs from what was loaded or last saved.
+    bool ReportChanged() const { return m_reportChanged; }
+    void SetReportChanged(bool changed) { m_reportChanged = changed; }
+    // The open report's work document; empty in template editing.
+    const QString &WorkDocumentName() const { return m_workDocumentName; }
+    // The active abbreviation list ("name=text" lines).
+    const QByteArrayList &AbbreviationList() const { return m_abbreviationList; }
+    // The report's pictures: those of the message and those the user inserted.
+    const TImageRecordArray &PictureList() const { return m_pictureList; }
     // The last-report copy: named at the first save of the run and kept for the rest of it.
-    QString LastReportFileName;
+    const QString &LastReportFileName() const { return m_lastReportFileName; }
     // The template open in template editing (set by Open and Save As); empty: none loaded.
-    QString TemplateFileName;
+    const QString &TemplateFileName() const { return m_templateFileName; }
+    void SetTemplateFileName(const QString &file) { m_templateFileName = file; }
+    // The report's dictations, as the dictation panel lists them.
+    const TAudioTextRecords &AudioRecords() const { return m_audioRecords; }
+    // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
+    QByteArrayList TypedDictationEntries() const;
+    // Tables of the document, from the control's events.
+    const TTableList &TableList() const { return m_tableList; }
     // The host's abbreviation list, installed by the main window.
-    THostAbbreviationAccess HostAbbreviations;
-    // The main dictionary of the spelling check (hunspell files without ".aff"/".dic").
-    QString SpellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
-    // The report's dictations and their panel.
-    TAudioTextRecords AudioRecords;
+    void SetHostAbbreviations(const THostAbbreviationAccess &access) { m_hostAbbreviations = access; }
+    // The look-up's bound: rounds of a wait each.
+    void SetLookupRounds(int rounds) { m_lookupRounds = rounds; }
+    void SetLookupRoundMs(int ms) { m_lookupRoundMs = ms; }
+    // How long a picture file may take to answer (a hung share) before it is taken as missing.
+    void SetPictureWaitMs(int ms) { m_pictureWaitMs = ms; }
+
+    // Calls out to what the editor does not own, each installed in its one place here.
+    using PrintJobFactory = std::function<std::unique_ptr<QPagedPaintDevice>(int page)>;
+    // A new print job for a page; empty: the print dialog chooses the printer.
+    void SetNewPrintJob(PrintJobFactory newPrintJob) { m_newPrintJob = std::move(newPrintJob); }
+    // Runs the spelling dialog when a word needs the user (modal when not installed).
+    void SetShowSpellForm(std::function<void(TSpellForm *)> show) { m_showSpellForm = std::move(show); }
+    // Merges the fields of a part of the document (1 header, 4 footer, 16 main text); false on
+    // failure. The editor's own merge unless replaced.
+    void SetMergeFields(std::function<bool(int part)> merge) { m_mergeFields = std::move(merge); }
+    // The main window's image view shown on a picture of a message box or one the user inserts.
+    void SetShowInImageControl(std::function<void(const QString &file)> show) {
+        m_showInImageControl = std::move(show);
+    }
+    // Pixel size of a picture file the user inserts (an invalid size when it cannot be read).
+    void SetMeasurePicture(std::function<QSize(const QString &file)> measure) {
+        m_measurePicture = std::move(measure);
+    }
     // The dictation window's audio times (ms) of a part of a job's text; false when it does not hold
     // that job. Installed with the dictation window.
-    std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>
-        DictationTimes;
-    // Tables of the document, from the control's events.
-    TTableList TableList;
-    // A new print job for a page; empty: the print dialog chooses the printer.
-    std::function<std::unique_ptr<QPagedPaintDevice>(int page)> NewPrintJob;
-    // The look-up's bound: rounds of a wait each.
-    int LookupRounds = 201;
-    int LookupRoundMs = 100;
-
-    // Calls out to what the main window owns beside the editor, installed by the main window; each
-    // does nothing while not installed.
-    // Merge fields on a part of the document (1 header, 4 footer, 16 main text); false on failure.
-    std::function<bool(int part)> MergeFields;
-    // The dictation list shown (AUDIOTEXTINFO set) or hidden, and its placeholders refreshed.
-    std::function<void(bool show)> ShowDictationList;
-    std::function<void()> RefreshDictationPlaceholders;
-    // The main window's image view shown on a picture of a message box.
-    std::function<void(const QString &file)> ShowInImageControl;
-    // How long a picture file may take to answer (a hung share) before it is taken as missing.
-    int PictureWaitMs = FileWait::kDefaultMs;
-    // Pixel size of a picture file the user inserts (an invalid size when it cannot be read).
-    std::function<QSize(const QString &file)> MeasurePicture;
-    // Names of the dictation entries typed into the report, returned on a "KX_AUDIOTYPED" line.
-    std::function<QByteArrayList()> TypedDictationEntries;
-    // The dictation window's report of new text for an entry (name, text, status code).
-    std::function<void(const QByteArray &name, const QByteArray &text, int code)> AudioStatusChanged;
+    using DictationTimesLookup =
+        std::function<bool(const QByteArray &job, int selStart, int selEnd, int &startMs, int &endMs)>;
+    void SetDictationTimes(DictationTimesLookup times) { m_dictationTimes = std::move(times); }
 
 signals:
     // The report was returned or abandoned and the editor hidden: the main window takes over.
     void ReportFinished();
+    // The dictation window's report of new text for an entry (name, text, status code).
+    void AudioStatusChanged(const QByteArray &name, const QByteArray &text, int code);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -230,6 +238,8 @@ private:
                      const QKeySequence &shortcut = {});
     void createCommands(QToolBar *bar);
     void createDictationPanel(QSplitter *splitter);
+    void showDictationList(bool show);
+    void dictationStatusChanged(const QByteArray &name, const QByteArray &text, int code);
     void redrawDictationList(int row);
     void showSelectedDictation();
     void fillDictationPlaceholders();
@@ -241,7 +251,7 @@ private:
     void scriptStep(bool up);
     bool isNetworkPicture(const QString &path) const;
     void insertPictureDialog();
-    bool printPages(int pages);
+    bool printPages(int pages, const PrintJobFactory &newPrintJob);
     void openTemplateDialog();
     void saveTemplateAsDialog();
     void loadAbbreviationFileDialog();
@@ -272,7 +282,38 @@ private:
     bool saveTemplate();
     // A failed save offers one more attempt; the document stays marked as changed either way.
     bool saveOrAsk(const QString &caption, const std::function<bool()> &save);
-    QByteArray value(const char *name) const { return ReportRecord.GetValue(name); }
+    QByteArray value(const char *name) const { return m_reportRecord.GetValue(name); }
+
+    QByteArray m_receivedReportText;
+    TReportRecord m_reportRecord;
+    bool m_templateEditing = false;
+    bool m_recoverPending = false;
+    QString m_recoveryFileName;
+    bool m_abandonReport = true;
+    bool m_reportChanged = false;
+    QString m_workDocumentName;
+    QByteArrayList m_tagList;
+    QByteArrayList m_abbreviationIndex;
+    QByteArrayList m_abbreviationList;
+    TImageRecordArray m_pictureList;
+    int m_zoomSetting = 100;
+    bool m_fitToWidth = false;
+    QString m_lastReportFileName;
+    QString m_templateFileName;
+    THostAbbreviationAccess m_hostAbbreviations;
+    // The main dictionary of the spelling check (hunspell files without ".aff"/".dic").
+    QString m_spellDictionary = QStringLiteral("/usr/share/hunspell/en_GB");
+    TAudioTextRecords m_audioRecords;
+    TTableList m_tableList;
+    int m_lookupRounds = 201;
+    int m_lookupRoundMs = 100;
+    int m_pictureWaitMs = FileWait::kDefaultMs;
+    PrintJobFactory m_newPrintJob;
+    std::function<void(TSpellForm *)> m_showSpellForm;
+    std::function<bool(int part)> m_mergeFields;
+    std::function<void(const QString &file)> m_showInImageControl;
+    std::function<QSize(const QString &file)> m_measurePicture;
+    DictationTimesLookup m_dictationTimes;
 
     // The dictation panel (object names "TreePanel", "lvAudioRecs", "TextMemo", "sbPlayAudio",
     // "BtnInsText").

@@ -58,7 +58,7 @@ bool TWPForm::mergeFields(int part) {
             continue;
         }
         const MergeFieldValue v =
-            MergeFieldValueFor(HostText::fromUnicode(inner), mainText, ReportRecord, TagList);
+            MergeFieldValueFor(HostText::fromUnicode(inner), mainText, m_reportRecord, m_tagList);
         m_resultBox->setSelStart(start);
         m_resultBox->setSelLength(end - start);
         const int id = m_resultBox->InsertField(QString());
@@ -146,9 +146,9 @@ bool TWPForm::saveAbbreviationList(QString *error) {
     // The report's host entries ("/" lines) stay last in memory and never reach the file: they may
     // be patient-specific and belong to this report only.
     QByteArrayList local, host;
-    for (const QByteArray &line : std::as_const(AbbreviationList))
+    for (const QByteArray &line : std::as_const(m_abbreviationList))
         (line.startsWith('/') ? host : local).append(line);
-    AbbreviationList = local + host;
+    m_abbreviationList = local + host;
     refreshAbbreviationListBox();
     if (m_abbreviationFile.isEmpty()) {
         *error = QStringLiteral("No abbreviation file is open.");
@@ -187,8 +187,8 @@ void TWPForm::Addabbreviation1Click(int tag) {
     if (name.isEmpty())
         return;
     qsizetype existing = -1;
-    for (qsizetype i = 0; i < AbbreviationList.size(); ++i) {
-        const QByteArray &line = AbbreviationList.at(i);
+    for (qsizetype i = 0; i < m_abbreviationList.size(); ++i) {
+        const QByteArray &line = m_abbreviationList.at(i);
         if (!line.startsWith('/') && line.left(line.indexOf('=')).compare(name, Qt::CaseInsensitive) == 0)
             existing = i;
     }
@@ -217,9 +217,9 @@ void TWPForm::Addabbreviation1Click(int tag) {
     }
     const QByteArray line = name + '=' + expansion;
     if (existing >= 0)
-        AbbreviationList[existing] = line;
+        m_abbreviationList[existing] = line;
     else
-        AbbreviationList.append(line);
+        m_abbreviationList.append(line);
     QString error;
     if (!saveAbbreviationList(&error))
         m_messages.error(QStringLiteral("Abbreviation File update"),
@@ -238,13 +238,13 @@ void TWPForm::expandChosenAbbreviation() {
 
 void TWPForm::deleteChosenAbbreviation() {
     const int row = m_abbreviationListBox->currentRow();
-    if (row < 0 || row >= AbbreviationList.size())
+    if (row < 0 || row >= m_abbreviationList.size())
         return;
     const QString name = m_abbreviationListBox->item(row)->text();
     if (!m_messages.yesNo(QStringLiteral("Delete abbreviation entry"),
                           QStringLiteral("Are you sure you want to do delete ") + name))
         return;
-    AbbreviationList.removeAt(row);
+    m_abbreviationList.removeAt(row);
     QString error;
     if (!saveAbbreviationList(&error))
         m_messages.error(QStringLiteral("Abbreviation File update"),

@@ -277,12 +277,12 @@ void TWPForm::createCommands(QToolBar *bar) {
         m_statusHint->setText(QStringLiteral("Hold ALT to move or resize your Image (or object)"));
     });
     connect(box, &TWpTextControl::OnObjectDeleted, this, [this](int id) {
-        for (TImageRecord &r : PictureList)
+        for (TImageRecord &r : m_pictureList)
             if (r.ObjectId == id)
                 r.FileName.clear();
     });
-    connect(box, &TWpTextControl::OnTableCreated, this, [this](int id) { TableList.created(id); });
-    connect(box, &TWpTextControl::OnTableDeleted, this, [this](int id) { TableList.deleted(id); });
+    connect(box, &TWpTextControl::OnTableCreated, this, [this](int id) { m_tableList.created(id); });
+    connect(box, &TWpTextControl::OnTableDeleted, this, [this](int id) { m_tableList.deleted(id); });
     box->editor()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box->editor(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { ContextMenuFor(at)->popup(m_resultBox->editor()->mapToGlobal(at)); });
@@ -297,8 +297,8 @@ QMenu *TWPForm::ContextMenuFor(const QPoint &viewportPos) {
 }
 
 void TWPForm::updateFileMenu() {
-    m_recoverAction->setEnabled(m_reportOpen && !TemplateEditing && QFile::exists(RecoveryFilePath()));
-    const bool templates = TemplateEditing || value("ReqCode") == "editing";
+    m_recoverAction->setEnabled(m_reportOpen && !m_templateEditing && QFile::exists(RecoveryFilePath()));
+    const bool templates = m_templateEditing || value("ReqCode") == "editing";
     m_openAction->setEnabled(templates);
     m_save1->setEnabled(templates);
     m_saveAs1->setEnabled(templates);
@@ -311,12 +311,12 @@ void TWPForm::updateEditMenu() {
 }
 
 void TWPForm::updateInsertMenu() {
-    m_cursorMarkAction->setVisible(TemplateEditing || value("ReqCode") == "editing");
+    m_cursorMarkAction->setVisible(m_templateEditing || value("ReqCode") == "editing");
 }
 
 void TWPForm::updateAbbreviationMenu() {
     for (QAction *a : std::as_const(m_addAbbreviationActions))
-        a->setEnabled(!AbbreviationList.isEmpty());
+        a->setEnabled(!m_abbreviationList.isEmpty());
 }
 
 void TWPForm::updateDateItems() {
@@ -405,9 +405,9 @@ bool TWPForm::InsertPictureFile(const QString &path) {
             QStringLiteral("Warning! This image is not a Network Resource!\r\n\r\nIf the Pendra "
                            "Printing Processor is NOT located on \r\nthis computer then the image "
                            "WILL NOT appear \r\nin the final report!!"));
-    if (ShowInImageControl)
-        ShowInImageControl(file);
-    const QSize size = MeasurePicture ? MeasurePicture(file) : QSize();
+    if (m_showInImageControl)
+        m_showInImageControl(file);
+    const QSize size = m_measurePicture ? m_measurePicture(file) : QSize();
     const int scale = PictureInsertScale(size.width());
     if (scale <= 0) {
         m_messages.error(QStringLiteral("Insert Image"),
@@ -423,7 +423,7 @@ bool TWPForm::InsertPictureFile(const QString &path) {
     r.DistanceL = r.DistanceT = r.DistanceR = r.DistanceB = 20;
     r.ObjectId = m_resultBox->InsertPicture(path, r.PosX, r.PosY, scale, scale, r.ObjectMode, r.TextFlow, 20,
                                             20, 20, 20);
-    PictureList.append(r);
+    m_pictureList.append(r);
     return r.ObjectId != 0;
 }
 
@@ -439,36 +439,30 @@ bool TWPForm::PrintReport() {
     const int pages = m_resultBox->CurrentPages();
     if (pages <= 0)
         return false;
-    if (!NewPrintJob) {
-        auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-        QPrintDialog dialog(printer.get(), this);
-        if (RunModalDialog(dialog) != QDialog::Accepted)
-            return false;
-        // Each page is a document of its own on the chosen printer.
-        NewPrintJob = [printer](int page) -> std::unique_ptr<QPagedPaintDevice> {
-            auto job = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            job->setPrinterName(printer->printerName());
-            job->setOutputFileName(printer->outputFileName().isEmpty()
-                                       ? QString()
-                                       : printer->outputFileName() + QStringLiteral(".%1").arg(page));
-            job->setPageLayout(printer->pageLayout());
-            // The report's page carries its own margins.
-            job->setFullPage(true);
-            job->setDocName(QStringLiteral("Report page %1").arg(page));
-            return job;
-        };
-        struct Reset {
-            std::function<std::unique_ptr<QPagedPaintDevice>(int)> &f;
-            ~Reset() { f = nullptr; }
-        } reset{NewPrintJob};
-        return printPages(pages);
-    }
-    return printPages(pages);
+    if (m_newPrintJob)
+        return printPages(pages, m_newPrintJob);
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (RunModalDialog(dialog) != QDialog::Accepted)
+        return false;
+    // Each page is a document of its own on the chosen printer.
+    return printPages(pages, [&printer](int page) -> std::unique_ptr<QPagedPaintDevice> {
+        auto job = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        job->setPrinterName(printer.printerName());
+        job->setOutputFileName(printer.outputFileName().isEmpty()
+                                   ? QString()
+                                   : printer.outputFileName() + QStringLiteral(".%1").arg(page));
+        job->setPageLayout(printer.pageLayout());
+        // The report's page carries its own margins.
+        job->setFullPage(true);
+        job->setDocName(QStringLiteral("Report page %1").arg(page));
+        return job;
+    });
 }
 
-bool TWPForm::printPages(int pages) {
+bool TWPForm::printPages(int pages, const PrintJobFactory &newPrintJob) {
     for (int page = 1; page <= pages; ++page) {
-        std::unique_ptr<QPagedPaintDevice> device = NewPrintJob(page);
+        std::unique_ptr<QPagedPaintDevice> device = newPrintJob(page);
         if (!device || !m_resultBox->PrintPages(device.get(), page, page)) {
             m_messages.error(QStringLiteral("Print"),
                              QStringLiteral("Page %1 of the report did not print.").arg(page));
@@ -497,9 +491,9 @@ bool TWPForm::OpenTemplate(const QString &path) {
                          QStringLiteral("File failed to load.\r\n") + m_lastError);
         return false;
     }
-    TemplateFileName = file;
+    m_templateFileName = file;
     m_patientStatic->setText(QStringLiteral("TEMPLATE : ") + file);
-    ReportChanged = false;
+    m_reportChanged = false;
     focusDocument();
     return true;
 }
@@ -514,10 +508,10 @@ void TWPForm::openTemplateDialog() {
 
 bool TWPForm::SaveTemplateAs(const QString &path) {
     QString file = local(path);
-    const QString previous = TemplateFileName;
-    TemplateFileName = file;
+    const QString previous = m_templateFileName;
+    m_templateFileName = file;
     if (!SaveReportFiles()) {
-        TemplateFileName = previous;
+        m_templateFileName = previous;
         m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
         return false;
     }
@@ -536,7 +530,7 @@ bool TWPForm::SaveTemplateAs(const QString &path) {
         list += QStringLiteral(".abr");
     const QByteArray code = HostText::fromUnicode(QFileInfo(file).completeBaseName());
     QByteArrayList index;
-    for (const QByteArray &line : std::as_const(AbbreviationIndex))
+    for (const QByteArray &line : std::as_const(m_abbreviationIndex))
         if (line.left(line.indexOf('=')).compare(code, Qt::CaseInsensitive) != 0)
             index.append(line);
     index.append(code + '=' + HostText::fromUnicode(list));
@@ -549,7 +543,7 @@ bool TWPForm::SaveTemplateAs(const QString &path) {
                          QStringLiteral("Abbreviation list update failed:\r\n") + error);
         return true;
     }
-    AbbreviationIndex = index;
+    m_abbreviationIndex = index;
     return true;
 }
 
@@ -576,10 +570,10 @@ bool TWPForm::LoadAbbreviationFile(const QString &path) {
     }
     m_abbreviationFile = local(path);
     QByteArrayList host;
-    for (const QByteArray &line : std::as_const(AbbreviationList))
+    for (const QByteArray &line : std::as_const(m_abbreviationList))
         if (line.startsWith('/'))
             host.append(line);
-    AbbreviationList = lines + host;
+    m_abbreviationList = lines + host;
     refreshAbbreviationListBox();
     showAbbreviationList();
     return true;
@@ -599,21 +593,21 @@ void TWPForm::showAbbreviationList() {
 }
 
 void TWPForm::CloseTemplate() {
-    if (m_reportOpen && !TemplateEditing) {
+    if (m_reportOpen && !m_templateEditing) {
         ExitEditor();
         return;
     }
     m_resultBox->ClearDocument();
-    TemplateFileName.clear();
+    m_templateFileName.clear();
     m_patientStatic->setText(NoTemplateText);
-    ReportChanged = false;
+    m_reportChanged = false;
     m_reportOpen = false;
     hide();
     emit ReportFinished();
 }
 
 void TWPForm::ExitEditor() {
-    if (TemplateEditing)
+    if (m_templateEditing)
         CloseTemplate();
     else
         LeaveReport();
@@ -629,7 +623,7 @@ void TWPForm::AboutBox() {
 
 void TWPForm::writeRegistry(bool options) {
     TRegistry reg(kOrvaSettingsKey);
-    reg.WriteInteger(QStringLiteral("DefaultZoomFactor"), ZoomSetting);
+    reg.WriteInteger(QStringLiteral("DefaultZoomFactor"), m_zoomSetting);
     if (options)
         reg.WriteBool(QStringLiteral("ShowAllFormatMarks"), m_resultBox->ControlChars());
     const bool max = isMaximized();
@@ -645,7 +639,7 @@ void TWPForm::writeRegistry(bool options) {
 void TWPForm::closeEvent(QCloseEvent *e) {
     // The window is never closed behind the report's back: closing is Exit.
     e->ignore();
-    if (isVisible() && (m_reportOpen || TemplateEditing))
+    if (isVisible() && (m_reportOpen || m_templateEditing))
         ExitEditor();
     writeRegistry(false);
 }
@@ -702,7 +696,7 @@ bool TWPForm::fieldKey(int key, Qt::KeyboardModifiers shift) {
 
 void TWPForm::SpellCheckButtonClick() {
     if (!m_spellForm)
-        m_spellForm = new TSpellForm(SpellDictionary, local(m_folders.CustomDictionary), m_messages, this);
+        m_spellForm = new TSpellForm(m_spellDictionary, local(m_folders.CustomDictionary), m_messages, this);
     if (!m_spellForm->OpenDictionaries())
         return;
     m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
@@ -719,8 +713,8 @@ void TWPForm::SpellCheckButtonClick() {
                                *lengthChange += int(text.size()) - length;
                            });
     if (needsUser) {
-        if (ShowSpellForm)
-            ShowSpellForm(m_spellForm);
+        if (m_showSpellForm)
+            m_showSpellForm(m_spellForm);
         else
             RunModalDialog(*m_spellForm);
     }

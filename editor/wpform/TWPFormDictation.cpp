@@ -69,50 +69,53 @@ void TWPForm::createDictationPanel(QSplitter *splitter) {
     connect(m_sbPlayAudio, &QPushButton::clicked, this, [this] { PlaySelectedDictation(); });
     connect(m_btnInsText, &QPushButton::clicked, this, [this] { BtnInsTextClick(); });
 
-    ShowDictationList = [this](bool show) {
-        AudioRecords = show ? ParseAudioTextInfo(value("AUDIOTEXTINFO")) : TAudioTextRecords();
-        m_treePanel->setVisible(show);
-        redrawDictationList(0);
-    };
-    RefreshDictationPlaceholders = [this] { fillDictationPlaceholders(); };
-    TypedDictationEntries = [this] {
-        QByteArrayList typed;
-        for (const TAudioTextRecord &r : std::as_const(AudioRecords))
-            if (r.Typed)
-                typed.append(r.Name);
-        return typed;
-    };
-    AudioStatusChanged = [this](const QByteArray &name, const QByteArray &text, int code) {
-        for (TAudioTextRecord &r : AudioRecords)
-            if (r.Name.compare(name, Qt::CaseInsensitive) == 0) {
-                r.Status = code;
-                r.Text = text;
-                r.Inserted = false;
-            }
-        if (code == AudioCorrected)
-            fillDictationPlaceholders();
-        redrawDictationList(m_lvAudioRecs->currentRow());
-    };
+    connect(this, &TWPForm::AudioStatusChanged, this, &TWPForm::dictationStatusChanged);
+}
+
+void TWPForm::showDictationList(bool show) {
+    m_audioRecords = show ? ParseAudioTextInfo(value("AUDIOTEXTINFO")) : TAudioTextRecords();
+    m_treePanel->setVisible(show);
+    redrawDictationList(0);
+}
+
+QByteArrayList TWPForm::TypedDictationEntries() const {
+    QByteArrayList typed;
+    for (const TAudioTextRecord &r : m_audioRecords)
+        if (r.Typed)
+            typed.append(r.Name);
+    return typed;
+}
+
+void TWPForm::dictationStatusChanged(const QByteArray &name, const QByteArray &text, int code) {
+    for (TAudioTextRecord &r : m_audioRecords)
+        if (r.Name.compare(name, Qt::CaseInsensitive) == 0) {
+            r.Status = code;
+            r.Text = text;
+            r.Inserted = false;
+        }
+    if (code == AudioCorrected)
+        fillDictationPlaceholders();
+    redrawDictationList(m_lvAudioRecs->currentRow());
 }
 
 void TWPForm::redrawDictationList(int row) {
     const QSignalBlocker block(m_lvAudioRecs);
     m_lvAudioRecs->clear();
-    for (const TAudioTextRecord &r : std::as_const(AudioRecords))
+    for (const TAudioTextRecord &r : std::as_const(m_audioRecords))
         m_lvAudioRecs->addItem(HostText::toUnicode(r.ProcCode + ' ' + r.Description) + QStringLiteral(" - ") +
                                StatusCaption(r.Status));
-    if (!AudioRecords.isEmpty())
-        m_lvAudioRecs->setCurrentRow(qBound(0, row, int(AudioRecords.size()) - 1));
+    if (!m_audioRecords.isEmpty())
+        m_lvAudioRecs->setCurrentRow(qBound(0, row, int(m_audioRecords.size()) - 1));
     showSelectedDictation();
 }
 
 void TWPForm::showSelectedDictation() {
     const int row = m_lvAudioRecs->currentRow();
-    if (row < 0 || row >= AudioRecords.size()) {
+    if (row < 0 || row >= m_audioRecords.size()) {
         m_textMemo->clear();
         return;
     }
-    const TAudioTextRecord &r = AudioRecords.at(row);
+    const TAudioTextRecord &r = m_audioRecords.at(row);
     m_textMemo->setPlainText(HostText::toUnicode(r.Text));
     m_textMemo->setVisible(r.Status > AudioRecordingUsed);
     m_btnInsText->setText(StatusCaption(r.Status));
@@ -120,17 +123,17 @@ void TWPForm::showSelectedDictation() {
 
 bool TWPForm::PlaySelectedDictation() {
     const int row = m_lvAudioRecs->currentRow();
-    if (row < 0 || row >= AudioRecords.size())
+    if (row < 0 || row >= m_audioRecords.size())
         return false;
-    const TAudioTextRecord &r = AudioRecords.at(row);
+    const TAudioTextRecord &r = m_audioRecords.at(row);
     return SendAudioCommand(SafeEntryName(r.Name), AudioCommandFor(r));
 }
 
 bool TWPForm::BtnInsTextClick() {
     const int row = m_lvAudioRecs->currentRow();
-    if (row < 0 || row >= AudioRecords.size())
+    if (row < 0 || row >= m_audioRecords.size())
         return false;
-    TAudioTextRecord &r = AudioRecords[row];
+    TAudioTextRecord &r = m_audioRecords[row];
     if ((r.Status == AudioRecordingUsed || r.Status == AudioRecognisedUsed ||
          r.Status == AudioCorrectedUsed) &&
         !m_messages.yesNo(
@@ -143,7 +146,7 @@ bool TWPForm::BtnInsTextClick() {
                           QStringLiteral("Warning!!\r\n\r\nThis text has not been "
                                          "corrected.\r\n\r\nAre you sure ?")))
         return false;
-    const QByteArray code = ReportRecord.GetProcCode();
+    const QByteArray code = m_reportRecord.GetProcCode();
     if (!r.Batched && r.ProcCode.compare(code, Qt::CaseInsensitive) != 0 &&
         !m_messages.yesNo(
             QStringLiteral("Audio Procedure does not match Audio File Text"),
@@ -161,9 +164,9 @@ bool TWPForm::BtnInsTextClick() {
     if (r.Status == AudioBatched) {
         r.Typed = true;
         // The audio times of the selection come from the dictation window, when it holds this job.
-        if (memo.hasSelection() && DictationTimes) {
+        if (memo.hasSelection() && m_dictationTimes) {
             int start = 0, end = 0;
-            if (DictationTimes(r.Name, memo.selectionStart(), memo.selectionEnd(), start, end)) {
+            if (m_dictationTimes(r.Name, memo.selectionStart(), memo.selectionEnd(), start, end)) {
                 AudioFilePositions().AudioFilePosStart = start;
                 AudioFilePositions().AudioFilePosEnd = end;
             }
@@ -185,20 +188,20 @@ bool TWPForm::InsertAudioPlaceholder() {
         return false;
     TAudioTextRecord r;
     const double dateTime = GDFileManip::DateTimeToDays(QDateTime::currentDateTime());
-    QByteArray name = SafeEntryName(ReportRecord.GetReqCode() + '_' + DateTimeToHostDateTime(dateTime));
+    QByteArray name = SafeEntryName(m_reportRecord.GetReqCode() + '_' + DateTimeToHostDateTime(dateTime));
     // Two placeholders within one second still get names of their own.
     const QByteArray base = name;
-    for (int n = 2; std::any_of(AudioRecords.begin(), AudioRecords.end(),
+    for (int n = 2; std::any_of(m_audioRecords.begin(), m_audioRecords.end(),
                                 [&](const TAudioTextRecord &e) { return e.Name == name; });
          ++n)
         name = base + '_' + QByteArray::number(n);
     r.Name = name;
-    r.ProcCode = ReportRecord.GetProcCode();
+    r.ProcCode = m_reportRecord.GetProcCode();
     r.Description = HostText::fromUnicode(description);
     r.Inserted = true;
-    AudioRecords.append(r);
+    m_audioRecords.append(r);
     m_treePanel->show();
-    redrawDictationList(int(AudioRecords.size()) - 1);
+    redrawDictationList(int(m_audioRecords.size()) - 1);
     const int id = m_resultBox->InsertField(PlaceholderText(r));
     if (id != 0) {
         m_resultBox->setFieldCurrent(id);
@@ -223,13 +226,13 @@ void TWPForm::foldDictationPanel(bool fold) {
 // The fields are found in one walk and filled in one edit, which keeps a report with thousands of
 // placeholders linear: the layout follows once, at the end.
 void TWPForm::fillDictationPlaceholders() {
-    if (AudioRecords.isEmpty())
+    if (m_audioRecords.isEmpty())
         return;
     m_resultBox->ActivateHeaderFooter(orva::richtext::PartMain);
     QTextDocument *doc = m_resultBox->activeDocument();
     const QString text = TWpDocument::plainText(doc);
     const QList<TWpDocument::FieldSpan> spans = TWpDocument::fieldSpans(doc);
-    const PlaceholderMatcher matcher(AudioRecords);
+    const PlaceholderMatcher matcher(m_audioRecords);
     QSet<int> seen;
     QTextCursor c(doc);
     c.beginEditBlock();
@@ -243,7 +246,7 @@ void TWPForm::fillDictationPlaceholders() {
         const int match = matcher.match(text.mid(span->start, span->end - span->start));
         if (match < 0)
             continue;
-        TAudioTextRecord &r = AudioRecords[match];
+        TAudioTextRecord &r = m_audioRecords[match];
         c.setPosition(span->start + 1);
         QTextCharFormat f = c.charFormat();
         f.setProperty(orva::richtext::FieldIdProperty, 0); // the text stays, the field goes

@@ -104,20 +104,20 @@ ReportUploadResult TWPForm::ReturnReport(const QByteArray &text) {
     m_resultBox->setSelLength(1);
     QString error;
     const ReportUploadResult r =
-        StartReportUpload(*m_queue, text, WorkDocumentName + QStringLiteral(".tmp"),
+        StartReportUpload(*m_queue, text, m_workDocumentName + QStringLiteral(".tmp"),
                           value("DONTRETURNBINARY") == "1", local(m_folders.ResultDirectory), &error);
     switch (r) {
     case ReportUploadResult::Started:
         break;
     case ReportUploadResult::Busy:
         m_messages.warning(QStringLiteral("Save Data"), kUploadBusyText);
-        ReportChanged = true;
+        m_reportChanged = true;
         break;
     case ReportUploadResult::LinkDown:
         m_messages.error(
             QStringLiteral("Save Data"),
             QStringLiteral("The link to the host is down: the report was not sent. It stays in the editor."));
-        ReportChanged = true;
+        m_reportChanged = true;
         break;
     case ReportUploadResult::FileError:
         m_messages.error(QStringLiteral("Save Data"),
@@ -187,20 +187,20 @@ void TWPForm::FinishReport() {
         hide();
         return;
     }
-    const bool returning = !WorkDocumentName.isEmpty() && ReportChanged && !AbandonReport;
+    const bool returning = !m_workDocumentName.isEmpty() && m_reportChanged && !m_abandonReport;
     // Nothing may go out between the lines of another upload: the report stays as it is.
-    if (!TemplateEditing && uploadInProgress()) {
-        ReportChanged = ReportChanged || returning;
+    if (!m_templateEditing && uploadInProgress()) {
+        m_reportChanged = m_reportChanged || returning;
         return;
     }
     ++m_generation;
     if (returning) {
         showProgressPanel(true);
         const TAudioFilePositions &positions = AudioFilePositions();
-        const QByteArrayList typed = TypedDictationEntries ? TypedDictationEntries() : QByteArrayList();
-        const QByteArray text =
-            BuildReturnText(ExportHostMarkup(m_resultBox->document(), typed, conversionProgress()),
-                            ReportRecord.ReturnConf, positions.AudioFilePosStart, positions.AudioFilePosEnd);
+        const QByteArrayList typed = TypedDictationEntries();
+        const QByteArray text = BuildReturnText(
+            ExportHostMarkup(m_resultBox->document(), typed, conversionProgress()), m_reportRecord.ReturnConf,
+            positions.AudioFilePosStart, positions.AudioFilePosEnd);
         // A report that could not be saved is not sent: its copies are what a failed upload comes
         // back from. It stays in the editor, as it does when nothing reached the host.
         if (!SaveReportFiles()) {
@@ -213,11 +213,11 @@ void TWPForm::FinishReport() {
             return;
         }
     } else {
-        if (!TemplateEditing)
+        if (!m_templateEditing)
             sendEscape();
-        if (!WorkDocumentName.isEmpty() &&
-            !WorkDocumentName.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive))
-            QFile::remove(WorkDocumentName);
+        if (!m_workDocumentName.isEmpty() &&
+            !m_workDocumentName.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive))
+            QFile::remove(m_workDocumentName);
     }
     m_resultBox->ClearDocument();
     resetAfterFinish();
@@ -226,7 +226,7 @@ void TWPForm::FinishReport() {
 // The report stays open for another try, marked as changed, with no selection left that the next
 // key would overwrite.
 void TWPForm::keepReport() {
-    ReportChanged = true;
+    m_reportChanged = true;
     m_resultBox->setSelLength(0);
     showProgressPanel(false);
     m_resultBox->FocusText();
@@ -234,16 +234,16 @@ void TWPForm::keepReport() {
 
 void TWPForm::resetAfterFinish() {
     showProgressPanel(false);
-    ReceivedReportText.clear();
+    m_receivedReportText.clear();
     m_resultBox->setSelStart(0);
-    AbbreviationList.clear();
+    m_abbreviationList.clear();
     m_abbreviationListBox->clear();
-    if (TemplateEditing) {
-        TemplateFileName.clear();
+    if (m_templateEditing) {
+        m_templateFileName.clear();
         m_patientStatic->setText(NoTemplateText);
     }
-    AbandonReport = true;
-    ReportChanged = false;
+    m_abandonReport = true;
+    m_reportChanged = false;
     m_reportOpen = false;
     hide();
     emit ReportFinished();
@@ -252,8 +252,8 @@ void TWPForm::resetAfterFinish() {
 void TWPForm::LeaveReport() {
     if (m_finishing || m_lookupActive)
         return;
-    if (TemplateEditing) {
-        if (ReportChanged && !m_messages.yesNo(kAbandonCaption, kAbandonText) && !saveTemplate()) {
+    if (m_templateEditing) {
+        if (m_reportChanged && !m_messages.yesNo(kAbandonCaption, kAbandonText) && !saveTemplate()) {
             m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
             return;
         }
@@ -262,25 +262,25 @@ void TWPForm::LeaveReport() {
     }
     if (uploadInProgress())
         return;
-    if (ReportChanged)
-        AbandonReport = m_messages.yesNo(kAbandonCaption, kAbandonText);
+    if (m_reportChanged)
+        m_abandonReport = m_messages.yesNo(kAbandonCaption, kAbandonText);
     FinishReport();
 }
 
 QString TWPForm::RecoveryFilePath() const {
     const QByteArray name =
-        GDFileManip::EscapeFileName(ReportRecord.GetReqCode() + ' ' + ReportRecord.GetProcCode());
+        GDFileManip::EscapeFileName(m_reportRecord.GetReqCode() + ' ' + m_reportRecord.GetProcCode());
     return QDir(local(m_folders.ResultDirectory))
         .filePath(QStringLiteral("recover.") + HostText::toUnicode(name) + QStringLiteral(".txc"));
 }
 
 bool TWPForm::writeReportCopies() {
     const QString work = local(m_folders.ResultDirectory);
-    if (work.isEmpty() || WorkDocumentName.isEmpty())
+    if (work.isEmpty() || m_workDocumentName.isEmpty())
         return false;
     PrivateFile::makeFolder(work);
-    if (LastReportFileName.isEmpty())
-        LastReportFileName =
+    if (m_lastReportFileName.isEmpty())
+        m_lastReportFileName =
             QDir(work).filePath(QStringLiteral("LastReport.") + lastReportStamp() + QStringLiteral(".txc"));
     // The live document keeps its header and footer, so that a report that stays in the editor
     // (its upload refused) is still whole.
@@ -288,8 +288,8 @@ bool TWPForm::writeReportCopies() {
     const QByteArray body = withoutHeaderFooter(whole);
     // Each copy matters: the last-report copy comes back when the host fails the upload, the
     // recovery copy when the user recovers the report, the outgoing copy is what is sent.
-    bool ok = writeCopy(LastReportFileName, whole);
-    ok = writeCopy(WorkDocumentName + QStringLiteral(".tmp"), body) && ok;
+    bool ok = writeCopy(m_lastReportFileName, whole);
+    ok = writeCopy(m_workDocumentName + QStringLiteral(".tmp"), body) && ok;
     ok = writeCopy(RecoveryFilePath(), body) && ok;
     return ok;
 }
@@ -303,12 +303,12 @@ bool TWPForm::saveOrAsk(const QString &caption, const std::function<bool()> &sav
         return false;
     if (save())
         return true;
-    m_messages.error(caption, TemplateEditing ? kSaveAbortedText : kReportKeptText);
+    m_messages.error(caption, m_templateEditing ? kSaveAbortedText : kReportKeptText);
     return false;
 }
 
 bool TWPForm::SaveReportFiles() {
-    if (TemplateEditing)
+    if (m_templateEditing)
         return saveTemplate();
     if (!saveOrAsk(QStringLiteral("Save Report"), [this] { return writeReportCopies(); }))
         return false;
@@ -319,9 +319,9 @@ bool TWPForm::SaveReportFiles() {
 // Templates are shared files, not work files: they keep their mode and are replaced in one step,
 // so that a failed save leaves the old template whole.
 bool TWPForm::saveTemplate() {
-    if (TemplateFileName.isEmpty())
+    if (m_templateFileName.isEmpty())
         return false;
-    const QString file = local(TemplateFileName);
+    const QString file = local(m_templateFileName);
     const int format =
         file.endsWith(QStringLiteral(".tpl"), Qt::CaseInsensitive) ? FormatEditorFile : FormatLetterhead;
     const bool saved = saveOrAsk(QStringLiteral("Save Template"), [&] {
@@ -334,23 +334,23 @@ bool TWPForm::saveTemplate() {
         return false;
     });
     if (saved)
-        ReportChanged = false;
+        m_reportChanged = false;
     return saved;
 }
 
 bool TWPForm::ReloadLastReport() {
-    if (LastReportFileName.isEmpty())
+    if (m_lastReportFileName.isEmpty())
         return false;
     ++m_generation;
     m_lastError.clear();
-    if (m_resultBox->LoadDocument(LastReportFileName, orva::richtext::LoadReplacing, false,
+    if (m_resultBox->LoadDocument(m_lastReportFileName, orva::richtext::LoadReplacing, false,
                                   FormatEditorFile) <= 0) {
         m_messages.error(QStringLiteral("Save Data"),
                          QStringLiteral("The last saved copy of the report could not be loaded.\r\n") +
                              m_lastError + QStringLiteral("\r\nIts recovery copy is ") + RecoveryFilePath());
         return false;
     }
-    ReportChanged = true;
+    m_reportChanged = true;
     m_reportOpen = true;
     show();
     raise();
@@ -369,10 +369,10 @@ QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
     const QByteArray name = WithoutControls(abbreviation);
     if (name.trimmed().isEmpty() || m_lookupActive || !m_queue || m_queue->ResultTransferActive())
         return {};
-    if (!HostAbbreviations.ListCreated || !HostAbbreviations.ListCreated())
+    if (!m_hostAbbreviations.ListCreated || !m_hostAbbreviations.ListCreated())
         return {};
-    if (HostAbbreviations.ClearAnswer)
-        HostAbbreviations.ClearAnswer();
+    if (m_hostAbbreviations.ClearAnswer)
+        m_hostAbbreviations.ClearAnswer();
     if (!m_queue->SendDirect(AbbreviationLookupMessage(name)))
         return {};
 
@@ -387,7 +387,7 @@ QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
     {
         QEventLoop loop;
         QTimer round;
-        round.setInterval(LookupRoundMs);
+        round.setInterval(m_lookupRoundMs);
         int rounds = 0;
         QObject::connect(&round, &QTimer::timeout, &loop, [&] {
             if (!self) {
@@ -395,12 +395,12 @@ QByteArray TWPForm::LookupHostAbbreviation(const QByteArray &abbreviation) {
                 return;
             }
             ++rounds;
-            if (HostAbbreviations.Answer) {
-                const QPair<QByteArray, QByteArray> a = HostAbbreviations.Answer();
+            if (m_hostAbbreviations.Answer) {
+                const QPair<QByteArray, QByteArray> a = m_hostAbbreviations.Answer();
                 state = MatchLookupAnswer(name, a.first, a.second);
                 answer = a.second;
             }
-            if (state != LookupState::Waiting || rounds >= LookupRounds || m_generation != generation)
+            if (state != LookupState::Waiting || rounds >= m_lookupRounds || m_generation != generation)
                 loop.quit();
         });
         round.start();
@@ -428,13 +428,13 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
     const QString word = text.mid(start, end - start);
     const QByteArray name = HostText::fromUnicode(word).toLower();
     QByteArray line;
-    if (fromKeyboard && HostAbbreviations.Value) {
-        const QByteArray hostText = HostAbbreviations.Value(name);
+    if (fromKeyboard && m_hostAbbreviations.Value) {
+        const QByteArray hostText = m_hostAbbreviations.Value(name);
         if (!hostText.isEmpty())
             line = name + '=' + hostText;
     }
     if (line.isEmpty())
-        line = listEntry(AbbreviationList, name);
+        line = listEntry(m_abbreviationList, name);
     if (line.isEmpty()) {
         const quint64 generation = m_generation;
         line = LookupHostAbbreviation(name);
@@ -468,13 +468,13 @@ void TWPForm::ExpandAbbreviation(bool fromKeyboard) {
 }
 
 void TWPForm::returnKey() {
-    if (TemplateEditing) {
+    if (m_templateEditing) {
         if (!SaveReportFiles())
             m_messages.error(QStringLiteral("Save Template"), QStringLiteral("The template did not save"));
         return;
     }
-    AbandonReport = false;
-    ReportChanged = true;
+    m_abandonReport = false;
+    m_reportChanged = true;
     FinishReport();
 }
 

@@ -201,7 +201,7 @@ public:
         choose("2");
         TWPForm *editor = nullptr;
         if (!waitFor([&] { return (editor = m_form.findChild<TWPForm *>()) && editor->isVisible(); }) ||
-            editor->PictureList.size() != 2)
+            editor->PictureList().size() != 2)
             fail("the report with the share's pictures did not open with them");
         if (editor) {
             UserDriver(editor).press(Qt::Key_Escape);

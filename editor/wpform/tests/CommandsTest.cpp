@@ -61,7 +61,7 @@ class CommandsTest : public QObject {
     std::unique_ptr<Editor> open(const QByteArray &message = kReport) {
         auto e = std::make_unique<Editor>();
         e->form = std::make_unique<TWPForm>(m_folders, &e->queue, e->shown);
-        e->form->ReceivedReportText = message;
+        e->form->SetReceivedReportText(message);
         e->form->LoadReport();
         return e;
     }
@@ -238,7 +238,7 @@ private slots:
         const int t = b->TableIds().first();
         QCOMPARE(b->TableRows(t), 2);
         QCOMPARE(b->TableColumns(t), 3);
-        QCOMPARE(e->form->TableList.entries.size(), 1);
+        QCOMPARE(e->form->TableList().entries.size(), 1);
         b->setSelStart(b->TableStart(t) + 1);
         e->run("Row1");
         QCOMPARE(b->TableRows(t), 3);
@@ -257,9 +257,9 @@ private slots:
         QVERIFY(e->form->InsertPictureFile(m_dir.filePath("pictures/wide.png")));
         QCOMPARE(e->shown.boxes.last().caption,
                  QStringLiteral("Insert Image - Image not a network resource"));
-        QCOMPARE(e->form->PictureList.last().ScaleX, 64);
-        QCOMPARE(e->form->PictureList.last().PosX, 2000);
-        QCOMPARE(e->form->PictureList.last().PosY, b->ScrollPosY() + 3000);
+        QCOMPARE(e->form->PictureList().last().ScaleX, 64);
+        QCOMPARE(e->form->PictureList().last().PosX, 2000);
+        QCOMPARE(e->form->PictureList().last().PosY, b->ScrollPosY() + 3000);
         e->run("ToolButton13");
         QCOMPARE(b->ObjectScaleX(), 74);
         // Under a mapped network folder there is no warning; an unreadable picture is refused.
@@ -273,7 +273,7 @@ private slots:
         LocalPath::SetPathMap({});
 
         // The menu's Picture command chooses through the open dialog with its preview.
-        const qsizetype before = e->form->PictureList.size();
+        const qsizetype before = e->form->PictureList().size();
         bool throughOpenDialog = false;
         QTimer::singleShot(0, [&] {
             QWidget *modal = QApplication::activeModalWidget();
@@ -288,8 +288,8 @@ private slots:
         });
         e->form->findChild<QAction *>("Picture1")->trigger();
         QVERIFY(throughOpenDialog);
-        QCOMPARE(e->form->PictureList.size(), before + 1);
-        QCOMPARE(e->form->PictureList.last().FileName,
+        QCOMPARE(e->form->PictureList().size(), before + 1);
+        QCOMPARE(e->form->PictureList().last().FileName,
                  HostText::fromUnicode(m_dir.filePath("pictures/wide.png")));
     }
 
@@ -306,14 +306,14 @@ private slots:
         QVERIFY(pages >= 3);
         QCOMPARE(b->document().footer()->toPlainText(), QStringLiteral("Report footer"));
         QStringList files;
-        e->form->NewPrintJob = [&](int page) -> std::unique_ptr<QPagedPaintDevice> {
+        e->form->SetNewPrintJob([&](int page) -> std::unique_ptr<QPagedPaintDevice> {
             files.append(m_dir.filePath(QStringLiteral("print/page%1.pdf").arg(page)));
             QDir().mkpath(m_dir.filePath("print"));
             auto pdf = std::make_unique<QPdfWriter>(files.last());
             pdf->setPageSize(QPageSize(QPageSize::A4));
             pdf->setPageMargins(QMarginsF(0, 0, 0, 0));
             return pdf;
-        };
+        });
         e->run("Print1");
         QCOMPARE(files.size(), pages);
         const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
@@ -330,7 +330,7 @@ private slots:
         }
         // The picture shows on the page it was placed on, and only there.
         const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
-        const int picturePage = e->form->PictureList.last().PosY / b->PageHeight() + 1;
+        const int picturePage = e->form->PictureList().last().PosY / b->PageHeight() + 1;
         for (int i = 0; i < files.size(); ++i) {
             const QString png = files.at(i) + QStringLiteral(".png");
             QCOMPARE(
@@ -389,9 +389,9 @@ private slots:
     void templatesAndLists() {
         RecordingMessages shown;
         TWPForm form(m_folders, nullptr, shown);
-        form.ReceivedReportText = "KX_REQCODE~editing";
+        form.SetReceivedReportText("KX_REQCODE~editing");
         form.LoadReport();
-        QVERIFY(form.TemplateEditing);
+        QVERIFY(form.TemplateEditing());
         writeFile(m_dir.filePath("templates/T1.tpl"),
                   rtfOf([](TWpDocument &d) { QTextCursor(d.main()).insertText("Template body"); }));
         shown.chosenFiles = {m_dir.filePath("templates/T1.tpl")};
@@ -406,7 +406,7 @@ private slots:
         QCOMPARE(
             shown.asked.last(),
             QStringLiteral("Open|Are you sure you want to open a document which is not a PENDRA template?"));
-        QCOMPARE(form.TemplateFileName, m_dir.filePath("templates/T1.tpl"));
+        QCOMPARE(form.TemplateFileName(), m_dir.filePath("templates/T1.tpl"));
 
         // Save As links the template to an abbreviation list.
         shown.chosenFiles = {m_dir.filePath("templates/T2.tpl")};
@@ -419,7 +419,7 @@ private slots:
 
         // Loading a list leaves its host lines out.
         QVERIFY(form.LoadAbbreviationFile(m_dir.filePath("abbrev/other.abr")));
-        QCOMPARE(form.AbbreviationList, QByteArrayList{"OT=other text"});
+        QCOMPARE(form.AbbreviationList(), QByteArrayList{"OT=other text"});
 
         // About opens the program's about box with the editor's four lines.
         QStringList aboutLines;
@@ -463,14 +463,14 @@ private slots:
         // Exit with changes asks; No returns the report (an upload starts).
         e->select(e->box()->Text().size(), 0);
         e->box()->setSelText(QStringLiteral(" more"));
-        e->form->ReportChanged = true;
+        e->form->SetReportChanged(true);
         e->run("Exit1");
         QCOMPARE(e->shown.asked.last(), QStringLiteral("Not Saved!|Do you want to abandon changes?"));
         QVERIFY(e->queue.ResultTransferActive());
 
         // Yes abandons: one ESC to the host.
         auto a = open();
-        a->form->ReportChanged = true;
+        a->form->SetReportChanged(true);
         a->shown.replies = {UserMessages::Answer::Yes};
         a->run("Exit1");
         QCOMPARE(a->link.sent, QByteArray("\x1b"));
@@ -480,11 +480,11 @@ private slots:
         auto e = open(
             "KX_TEMPLATE~LH1^KX_REQCODE~R/9^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~The livr is normal.");
         int shownCount = 0;
-        e->form->ShowSpellForm = [&](TSpellForm *) { ++shownCount; };
+        e->form->SetShowSpellForm([&](TSpellForm *) { ++shownCount; });
         e->run("aSpellCheck");
         QCOMPARE(shownCount, 1);
         auto clean = open();
-        clean->form->ShowSpellForm = [&](TSpellForm *) { ++shownCount; };
+        clean->form->SetShowSpellForm([&](TSpellForm *) { ++shownCount; });
         clean->run("aSpellCheck");
         QCOMPARE(shownCount, 1);
         QCOMPARE(clean->shown.shown.last(),

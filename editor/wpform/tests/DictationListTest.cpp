@@ -52,8 +52,8 @@ private slots:
         FakeHostLink link;
         HostSendQueue queue{link};
         TWPForm form(m_folders, &queue, shown);
-        form.ReceivedReportText = "KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Text: "
-                                  "^KX_AUDIOTEXTINFO~J2\\8\\P1\\D2]J1\\2\\P1\\D1\\\\Line one";
+        form.SetReceivedReportText("KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Text: "
+                                   "^KX_AUDIOTEXTINFO~J2\\8\\P1\\D2]J1\\2\\P1\\D1\\\\Line one");
         form.LoadReport();
         QVERIFY(form.findChild<QWidget *>(QStringLiteral("TreePanel"))->isVisibleTo(&form));
         QCOMPARE(form.findChild<QListWidget *>(QStringLiteral("lvAudioRecs"))->count(), 2);
@@ -63,12 +63,13 @@ private slots:
         QVERIFY(link.sent.contains("J1"));
 
         // Recognised text is inserted and marked used; the typed entry goes back with the report.
-        form.AudioRecords[0].Status = 2; // recognised text
+        const TAudioTextRecord first = form.AudioRecords()[0];
+        NotifyEditorAudioStatus(first.Name, first.Text, 2); // recognised text
         form.ResultBox()->setSelStart(form.ResultBox()->Text().size());
         QVERIFY(form.BtnInsTextClick());
         QVERIFY(
             TWpDocument::plainText(form.ResultBox()->document().main()).endsWith(QStringLiteral("Line one")));
-        QCOMPARE(form.AudioRecords[0].Status, 3);
+        QCOMPARE(form.AudioRecords()[0].Status, 3);
         QVERIFY(ExportHostMarkup(form.ResultBox()->document(), form.TypedDictationEntries())
                     .startsWith("KX_AUDIOTYPED;J1"));
         // Used text asks first.
@@ -81,7 +82,7 @@ private slots:
         link.sent.clear();
         QVERIFY(form.InsertAudioPlaceholder());
         QVERIFY(link.sent.contains("RECORD^KX_ALWAYSONTOP~1"));
-        const QByteArray name = form.AudioRecords.last().Name;
+        const QByteArray name = form.AudioRecords().last().Name;
         QVERIFY(name.startsWith("R1_"));
         QVERIFY(TWpDocument::plainText(form.ResultBox()->document().main())
                     .contains(QStringLiteral("INSERT AUDIO HERE-")));
@@ -89,11 +90,11 @@ private slots:
         const QString text = TWpDocument::plainText(form.ResultBox()->document().main());
         QVERIFY2(text.endsWith(QStringLiteral("Final text")), qPrintable(text));
         QVERIFY(!text.contains(QChar(0xA8)));
-        QCOMPARE(form.AudioRecords.last().Status, 5);
-        QVERIFY(form.AudioRecords.last().Typed);
+        QCOMPARE(form.AudioRecords().last().Status, 5);
+        QVERIFY(form.AudioRecords().last().Typed);
 
         // No AUDIOTEXTINFO: no panel.
-        form.ReceivedReportText = "KX_REQCODE~R2^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~x";
+        form.SetReceivedReportText("KX_REQCODE~R2^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~x");
         form.LoadReport();
         QVERIFY(!form.findChild<QWidget *>(QStringLiteral("TreePanel"))->isVisibleTo(&form));
     }
@@ -118,8 +119,8 @@ private slots:
         FakeHostLink link;
         HostSendQueue queue{link};
         TWPForm form(m_folders, &queue, shown);
-        form.ReceivedReportText = "KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Start "
-                                  "^KX_AUDIOTEXTINFO~J1\\2\\P1\\D1]J2\\2\\P1\\D2";
+        form.SetReceivedReportText("KX_REQCODE~R1^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Start "
+                                   "^KX_AUDIOTEXTINFO~J1\\2\\P1\\D1]J2\\2\\P1\\D2");
         form.LoadReport();
         TWpTextControl *box = form.ResultBox();
         const QString mark(QChar(0xA8));
@@ -139,9 +140,9 @@ private slots:
         QCOMPARE(spans.size(), 2);
         for (const TWpDocument::FieldSpan &s : spans)
             QVERIFY(text.mid(s.start, s.end - s.start).startsWith(mark));
-        QCOMPARE(form.AudioRecords[0].Status, 5);
-        QVERIFY(form.AudioRecords[0].Typed);
-        QVERIFY(!form.AudioRecords[1].Typed);
+        QCOMPARE(form.AudioRecords()[0].Status, 5);
+        QVERIFY(form.AudioRecords()[0].Typed);
+        QVERIFY(!form.AudioRecords()[1].Typed);
     }
 };
 

@@ -87,14 +87,14 @@ private slots:
     void markupBodyWithLetterheadAndStrip() {
         RecordingMessages shown;
         auto form = makeForm(shown);
-        form->ReceivedReportText =
+        form->SetReceivedReportText(
             "KX_TEMPLATE~LH1^KX_REQCODE~12/34^KX_PROCCODE~P1^KX_PATCODE~9^KX_PATSUR~Smith"
             "^KX_PATGIVEN~Anne^KX_PATTITLE~Mrs^KX_PATADD1~1 High St^KX_PATPC~AB1 2CD"
             "^KX_SERVICEDATE~01/02/2026^KX_DOCTITLE~Dr^KX_DOCGIVEN~john^KX_DOCSUR~Jones"
             "^KX_EXTRADATA~x|lft|liver function"
             "^KX_RESULTTEXT~{Report{~Liver \xa4"
             "255\xa4normal\xa4"
-            "0\xa4 size.~|Note|";
+            "0\xa4 size.~|Note|");
         QVERIFY(form->LoadReport());
         QCOMPARE(shown.shown, QStringList());
         TWpTextControl *box = form->ResultBox();
@@ -115,13 +115,13 @@ private slots:
                  QStringLiteral("12/34  "));
         QCOMPARE(form->findChild<QLabel *>(QStringLiteral("DrNameStatic"))->text(),
                  QStringLiteral("Dr J Jones  "));
-        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray("Smith"));
-        QCOMPARE(form->ReportRecord.Values[0]->Code, QByteArray("T01"));
-        QCOMPARE(form->WorkDocumentName, QDir(m_dir.filePath("work")).filePath("12%2F34_P1.doc"));
-        QVERIFY(form->AbandonReport);
-        QVERIFY(!form->ReportChanged);
+        QCOMPARE(form->ReportRecord().GetValue("PatSur"), QByteArray("Smith"));
+        QCOMPARE(form->ReportRecord().Values[0]->Code, QByteArray("T01"));
+        QCOMPARE(form->WorkDocumentName(), QDir(m_dir.filePath("work")).filePath("12%2F34_P1.doc"));
+        QVERIFY(form->AbandonReport());
+        QVERIFY(!form->ReportChanged());
         QVERIFY(form->isVisible());
-        QCOMPARE(form->AbbreviationList,
+        QCOMPARE(form->AbbreviationList(),
                  (QByteArrayList{"nad=No abnormality detected", "/lft=liver function"}));
         QCOMPARE(form->findChild<QListWidget *>("abrevlistbox")->count(), 2);
         QFile last(m_dir.filePath("work/lastpendrastring.txt"));
@@ -131,12 +131,12 @@ private slots:
         compareGolden("markup_export.txt", ExportHostMarkup(box->document()));
 
         // The next message starts from a clean record: earlier values are emptied, names stay.
-        form->ReceivedReportText = "KX_REQCODE~R2^KX_PROCCODE~ZZ^KX_PATCODE~9^KX_RESULTTEXT~.";
+        form->SetReceivedReportText("KX_REQCODE~R2^KX_PROCCODE~ZZ^KX_PATCODE~9^KX_RESULTTEXT~.");
         QVERIFY(form->LoadReport());
-        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray());
-        QVERIFY(form->ReportRecord.IndexOfName("PATGIVEN") >= 0);
+        QCOMPARE(form->ReportRecord().GetValue("PatSur"), QByteArray());
+        QVERIFY(form->ReportRecord().IndexOfName("PATGIVEN") >= 0);
         QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
-        QCOMPARE(form->AbbreviationList, QByteArrayList{"zz=sleep"});
+        QCOMPARE(form->AbbreviationList(), QByteArrayList{"zz=sleep"});
         // No letterhead named: the default one, silently.
         QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
         QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
@@ -149,27 +149,27 @@ private slots:
             QTextCursor(d.main()).insertText("No abnormality detected.");
             d.addPicture({0, m_picture, 1000, 2000, 50, 50, 1, 2, 0, 0, 0, 0});
         });
-        form->ReceivedReportText = "KX_TEMPLATE~NOSUCH^KX_REQCODE~R3^KX_PROCCODE~P:1^KX_PATCODE~9"
-                                   "^KX_IMAGEBOX~" +
-                                   m_picture.toUtf8() + ",10,20,,,100^KX_IMAGEBOX~/no/such.png,1,1" +
-                                   "^KX_B64DATA~" + stored.toBase64() + "^KX_PATSUR~Brown";
+        form->SetReceivedReportText("KX_TEMPLATE~NOSUCH^KX_REQCODE~R3^KX_PROCCODE~P:1^KX_PATCODE~9"
+                                    "^KX_IMAGEBOX~" +
+                                    m_picture.toUtf8() + ",10,20,,,100^KX_IMAGEBOX~/no/such.png,1,1" +
+                                    "^KX_B64DATA~" + stored.toBase64() + "^KX_PATSUR~Brown");
         QVERIFY(form->LoadReport());
         TWpTextControl *box = form->ResultBox();
         // A short stored report is a report all the same.
         QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("No abnormality detected."));
         QCOMPARE(box->document().header()->toPlainText(), QStringLiteral("Default letterhead"));
         QCOMPARE(box->PageMarginL(), 500);
-        QVERIFY(!QFile::exists(form->WorkDocumentName));
-        QVERIFY(form->WorkDocumentName.endsWith("R3_P%3A1.doc"));
-        QCOMPARE(form->ReportRecord.GetValue("PatSur"), QByteArray("Brown"));
-        QCOMPARE(form->PictureList.size(), 2);
+        QVERIFY(!QFile::exists(form->WorkDocumentName()));
+        QVERIFY(form->WorkDocumentName().endsWith("R3_P%3A1.doc"));
+        QCOMPARE(form->ReportRecord().GetValue("PatSur"), QByteArray("Brown"));
+        QCOMPARE(form->PictureList().size(), 2);
         QCOMPARE(box->document().pictures.size(), 2);
-        const TImageRecord &fromMessage = form->PictureList.at(0);
+        const TImageRecord &fromMessage = form->PictureList().at(0);
         QCOMPARE(fromMessage.PosX, 200);
         QCOMPARE(fromMessage.ScaleX, 50);                     // fitted: 100 of 200 pixels
         QCOMPARE(box->document().pictures.at(0).scaleY, 100); // empty scale: natural size
-        QCOMPARE(form->PictureList.at(1).FromMessage, false);
-        QCOMPARE(form->PictureList.at(1).ObjectMode, 1);
+        QCOMPARE(form->PictureList().at(1).FromMessage, false);
+        QCOMPARE(form->PictureList().at(1).ObjectMode, 1);
         QVERIFY(shown.shown.filter("Insert Image|Warning!!\r\nThe image /no/such.png is missing.").size() ==
                 1);
         QVERIFY(shown.shown.filter("Letterhead Error").isEmpty());
@@ -180,13 +180,13 @@ private slots:
     void pictureOnAHungShareDoesNotBlock() {
         RecordingMessages shown;
         auto form = makeForm(shown);
-        form->PictureWaitMs = 200;
+        form->SetPictureWaitMs(200);
         const QString hung = m_dir.filePath("pictures/hung.png");
         HungFile fifo(hung);
         QVERIFY(fifo.made());
-        form->ReceivedReportText =
+        form->SetReceivedReportText(
             "KX_TEMPLATE~NOSUCH^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_IMAGEBOX~" + hung.toUtf8() +
-            ",10,20,,,100^KX_IMAGEBOX~" + m_picture.toUtf8() + ",1,1,,,100^KX_RESULTTEXT~{Report{~text";
+            ",10,20,,,100^KX_IMAGEBOX~" + m_picture.toUtf8() + ",1,1,,,100^KX_RESULTTEXT~{Report{~text");
         fifo.watch(5000);
         const bool loaded = form->LoadReport();
         fifo.finished();
@@ -194,17 +194,17 @@ private slots:
         QVERIFY(loaded);
         QCOMPARE(shown.shown.filter("Insert Image|Warning!!\r\nThe image " + hung + " is missing.").size(),
                  1);
-        QCOMPARE(form->PictureList.size(), 1);
-        QCOMPARE(form->PictureList.at(0).ScaleX, 50);
+        QCOMPARE(form->PictureList().size(), 1);
+        QCOMPARE(form->PictureList().at(0).ScaleX, 50);
     }
 
     void corruptStoredDocumentStopsTheLoad() {
         RecordingMessages shown;
         auto form = makeForm(shown);
-        form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==";
+        form->SetReceivedReportText("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~bm90IHJ0Zg==");
         QVERIFY(!form->LoadReport());
         QVERIFY(shown.shown.last().contains("Data file is empty or corrupted."));
-        form->ReceivedReportText = "KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~@@@";
+        form->SetReceivedReportText("KX_REQCODE~R4^KX_PROCCODE~P1^KX_PATCODE~9^KX_B64DATA~@@@");
         QVERIFY(!form->LoadReport());
         QVERIFY(shown.shown.last().startsWith("Download Report Data|"));
     }
@@ -242,7 +242,7 @@ private slots:
             }
             RecordingMessages shown;
             TWPForm form(folders, nullptr, shown);
-            form.ReceivedReportText = message;
+            form.SetReceivedReportText(message);
             bool loaded = true;
             {
                 std::unique_ptr<FileSizeLimit> limit;
@@ -256,7 +256,7 @@ private slots:
                          "Download Report Data|The File downloaded from the server could "
                          "not be created locally\r\n"),
                      qPrintable(shown.shown.last()));
-            QVERIFY2(!QFile::exists(form.WorkDocumentName), c.name);
+            QVERIFY2(!QFile::exists(form.WorkDocumentName()), c.name);
             QVERIFY2(!TWpDocument::plainText(form.ResultBox()->document().main()).contains("stored report"),
                      c.name);
             for (const QString &name : QDir(folders.ResultDirectory).entryList(QDir::Files | QDir::Hidden))
@@ -268,17 +268,17 @@ private slots:
         RecordingMessages shown;
         auto form = makeForm(shown);
         int merged = 0;
-        form->MergeFields = [&](int) {
+        form->SetMergeFields([&](int) {
             ++merged;
             return true;
-        };
-        form->ReceivedReportText = "KX_TEMPLATE~LH1^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9";
+        });
+        form->SetReceivedReportText("KX_TEMPLATE~LH1^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9");
         QVERIFY(form->LoadReport());
         TWpTextControl *box = form->ResultBox();
         QCOMPARE(TWpDocument::plainText(box->document().main()), QStringLiteral("Macroscopy: \rMicroscopy:"));
         QCOMPARE(box->SelStart(), 12);
         QCOMPARE(merged, 3);
-        form->ReceivedReportText = "KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_TPLOVERRIDE~../P1";
+        form->SetReceivedReportText("KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9^KX_TPLOVERRIDE~../P1");
         // Escaped: no template is read outside the folder. A template was tried, so the load stands.
         QVERIFY(form->LoadReport());
         QCOMPARE(TWpDocument::plainText(box->document().main()), QString());
@@ -291,7 +291,7 @@ private slots:
         const QString notRtf =
             QStringLiteral("is not an RTF document. Open it in a word processor and save it "
                            "as RTF (Rich Text Format).");
-        form->ReceivedReportText = "KX_REQCODE~R5^KX_PROCCODE~WORD^KX_PATCODE~9";
+        form->SetReceivedReportText("KX_REQCODE~R5^KX_PROCCODE~WORD^KX_PATCODE~9");
         QVERIFY(form->LoadReport());
         QCOMPARE(shown.shown.size(), 1);
         QVERIFY2(
@@ -303,7 +303,7 @@ private slots:
         QDir templates(m_dir.filePath("templates"));
         QVERIFY(templates.rename("tmpl_default.doc", "default.bak"));
         shown.shown.clear();
-        form->ReceivedReportText = "KX_TEMPLATE~WORD^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9";
+        form->SetReceivedReportText("KX_TEMPLATE~WORD^KX_REQCODE~R5^KX_PROCCODE~P1^KX_PATCODE~9");
         const bool loaded = form->LoadReport();
         QVERIFY(templates.rename("default.bak", "tmpl_default.doc"));
         QVERIFY(loaded);
@@ -318,8 +318,8 @@ private slots:
         const QString recovery = m_dir.filePath("work/recover.R9 P1.txc");
         writeFile(recovery,
                   rtfOf([](TWpDocument &d) { QTextCursor(d.main()).insertText("Recovered text."); }));
-        form->ReceivedReportText =
-            "KX_TEMPLATE~LH1^KX_REQCODE~R9^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Host";
+        form->SetReceivedReportText(
+            "KX_TEMPLATE~LH1^KX_REQCODE~R9^KX_PROCCODE~P1^KX_PATCODE~9^KX_RESULTTEXT~Host");
         QVERIFY(form->LoadReport());
         QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()), QStringLiteral("Host"));
         // The recovery copy takes the place of the message's body, once.
@@ -328,7 +328,7 @@ private slots:
                  QStringLiteral("Recovered text."));
         QCOMPARE(form->ResultBox()->document().header()->toPlainText(),
                  QStringLiteral("Pathology Department"));
-        QVERIFY(!form->RecoverPending);
+        QVERIFY(!form->RecoverPending());
         QVERIFY(form->LoadReport());
         QCOMPARE(TWpDocument::plainText(form->ResultBox()->document().main()), QStringLiteral("Host"));
         // A recovery copy that cannot be read leaves an empty body, and the load says it failed.
@@ -340,14 +340,14 @@ private slots:
     void templateEditing() {
         RecordingMessages shown;
         auto form = makeForm(shown);
-        form->ReceivedReportText = "KX_REQCODE~R6^KX_RESULTTEXT~x";
+        form->SetReceivedReportText("KX_REQCODE~R6^KX_RESULTTEXT~x");
         QVERIFY(form->LoadReport());
-        QVERIFY(form->TemplateEditing);
+        QVERIFY(form->TemplateEditing());
         QCOMPARE(form->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
                  QStringLiteral("TEMPLATE EDITING - No Template Loaded."));
         QCOMPARE(form->ResultBox()->HeaderFooter(), 0);
         QVERIFY(form->findChild<QAction *>(QStringLiteral("Save1"))->isEnabled());
-        QVERIFY(form->WorkDocumentName.isEmpty());
+        QVERIFY(form->WorkDocumentName().isEmpty());
     }
 
     void emptyAbbreviationIndex() {
@@ -357,9 +357,9 @@ private slots:
         writeFile(folders.AbbreviationDirectory + "/abrevlist.txt", "");
         RecordingMessages shown;
         TWPForm form(folders, nullptr, shown);
-        form.ReceivedReportText = "KX_REQCODE~R7^KX_PROCCODE~P9^KX_PATCODE~9^KX_RESULTTEXT~a";
+        form.SetReceivedReportText("KX_REQCODE~R7^KX_PROCCODE~P9^KX_PATCODE~9^KX_RESULTTEXT~a");
         QVERIFY(form.LoadReport());
-        QVERIFY(form.AbbreviationList.isEmpty());
+        QVERIFY(form.AbbreviationList().isEmpty());
     }
 
     void zoom() {

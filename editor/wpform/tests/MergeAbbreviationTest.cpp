@@ -38,7 +38,7 @@ class MergeAbbreviationTest : public QObject {
 
     std::unique_ptr<TWPForm> open(RecordingMessages &shown, const QByteArray &message) {
         auto form = std::make_unique<TWPForm>(m_folders, nullptr, shown);
-        form->ReceivedReportText = message;
+        form->SetReceivedReportText(message);
         form->LoadReport();
         return form;
     }
@@ -171,14 +171,14 @@ private slots:
         form->Addabbreviation1Click(1);
         QCOMPARE(shown.shown.last(),
                  QStringLiteral("Add Abbreviation|Forbidden Characters removed. Try again."));
-        QCOMPARE(form->AbbreviationList,
+        QCOMPARE(form->AbbreviationList(),
                  (QByteArrayList{"NAD=No abnormality detected", "PL=Plain", "/lft=liver function"}));
 
         box->setSelStart(0);
         box->setSelLength(box->Text().size());
         shown.answers = {"fm"};
         form->Addabbreviation1Click(2);
-        const QByteArray markup = form->AbbreviationList.at(2);
+        const QByteArray markup = form->AbbreviationList().at(2);
         QVERIFY2(markup.startsWith("FM=\xa4"), markup.constData());
         QVERIFY(markup.contains("{bold{"));
 
@@ -187,13 +187,13 @@ private slots:
         form->Addabbreviation1Click(3);
         QCOMPARE(shown.asked.last(), QStringLiteral("Add Abbreviation|PL already in use!!\r\nDo you want to "
                                                     "overwrite the existing version?"));
-        QCOMPARE(form->AbbreviationList.at(1), QByteArray("PL=Plain"));
+        QCOMPARE(form->AbbreviationList().at(1), QByteArray("PL=Plain"));
         shown.answers = {"pl"};
         shown.replies = {UserMessages::Answer::Yes};
         form->Addabbreviation1Click(3);
-        QCOMPARE(form->AbbreviationList.at(1), QByteArray("PL=///FILE:PL.abx"));
+        QCOMPARE(form->AbbreviationList().at(1), QByteArray("PL=///FILE:PL.abx"));
         QVERIFY(QFile::exists(m_dir.filePath("abbrev/p1.abr.PL.abx")));
-        QCOMPARE(form->AbbreviationList.last(), QByteArray("/lft=liver function"));
+        QCOMPARE(form->AbbreviationList().last(), QByteArray("/lft=liver function"));
 
         const QByteArray saved = readFile(m_dir.filePath("abbrev/p1.abr"));
         QVERIFY(!saved.contains("lft"));
@@ -218,12 +218,12 @@ private slots:
         QCOMPARE(mainText(*form), QStringLiteral("Seen:No abnormality detected"));
         list->setCurrentRow(1);
         QTest::keyClick(list, '.');
-        QCOMPARE(form->AbbreviationList.size(), 2); // answered No
+        QCOMPARE(form->AbbreviationList().size(), 2); // answered No
         shown.replies = {UserMessages::Answer::Yes};
         QTest::keyClick(list, '.');
         QCOMPARE(shown.asked.last(),
                  QStringLiteral("Delete abbreviation entry|Are you sure you want to do delete X"));
-        QCOMPARE(form->AbbreviationList, QByteArrayList{"NAD=No abnormality detected"});
+        QCOMPARE(form->AbbreviationList(), QByteArrayList{"NAD=No abnormality detected"});
         QCOMPARE(readFile(m_dir.filePath("abbrev/p1.abr")), QByteArray("NAD=No abnormality detected\r\n"));
     }
 };

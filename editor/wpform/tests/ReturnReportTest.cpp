@@ -84,10 +84,10 @@ class ReturnReportTest : public QObject {
     std::unique_ptr<Editor> open(const QByteArray &message = kReport) {
         auto e = std::make_unique<Editor>();
         e->form = std::make_unique<TWPForm>(m_folders, &e->queue, e->shown);
-        e->form->HostAbbreviations = e->host.access();
-        e->form->LookupRoundMs = 5;
+        e->form->SetHostAbbreviations(e->host.access());
+        e->form->SetLookupRoundMs(5);
         e->finished = std::make_unique<QSignalSpy>(e->form.get(), &TWPForm::ReportFinished);
-        e->form->ReceivedReportText = message;
+        e->form->SetReceivedReportText(message);
         e->form->LoadReport();
         return e;
     }
@@ -117,9 +117,8 @@ private slots:
     }
 
     void f10ReturnsAndKeepsCopies() {
-        auto e = open();
+        auto e = open(kReport + "^KX_RETURNCONF~C\xE9");
         AudioFilePositions() = {100, 2500};
-        e->form->ReportRecord.ReturnConf = "C\xE9";
         key(*e->form, Qt::Key_F10); // no edit: F10 returns all the same
         AudioFilePositions() = {};
         QVERIFY(e->queue.ResultTransferActive());
@@ -133,40 +132,40 @@ private slots:
         QCOMPARE(mainText(*e->form), QString());
         QVERIFY(!e->form->isVisible());
         QCOMPARE(e->finished->count(), 1);
-        QVERIFY(e->form->AbandonReport);
-        QVERIFY(!e->form->ReportChanged);
+        QVERIFY(e->form->AbandonReport());
+        QVERIFY(!e->form->ReportChanged());
         // The copies: the last report whole, the recovery copy without its letterhead, both private.
         const QString recovery = e->form->RecoveryFilePath();
         QCOMPARE(QFileInfo(recovery).fileName(), QStringLiteral("recover.R%2F8 P1.txc"));
-        QVERIFY(QFileInfo(e->form->LastReportFileName).fileName().startsWith("LastReport."));
-        for (const QString &copy : {recovery, e->form->LastReportFileName}) {
+        QVERIFY(QFileInfo(e->form->LastReportFileName()).fileName().startsWith("LastReport."));
+        for (const QString &copy : {recovery, e->form->LastReportFileName()}) {
             QVERIFY2(QFile::exists(copy), qPrintable(copy));
             QCOMPARE(QFile(copy).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
                      QFileDevice::Permissions());
         }
         TWpDocument last, recovered;
-        readRtf(readFile(e->form->LastReportFileName), last);
+        readRtf(readFile(e->form->LastReportFileName()), last);
         readRtf(readFile(recovery), recovered);
         QCOMPARE(last.header()->toPlainText(), QStringLiteral("Pathology Department"));
         QCOMPARE(recovered.header()->toPlainText(), QString());
         QCOMPARE(TWpDocument::plainText(recovered.main()), QStringLiteral("Liver normal."));
-        QVERIFY(!QFile::exists(e->form->WorkDocumentName + ".tmp"));
+        QVERIFY(!QFile::exists(e->form->WorkDocumentName() + ".tmp"));
 
         // The host failed it: the last report comes back, whole and flagged, and goes again.
         QVERIFY(e->form->ReloadLastReport());
         QVERIFY(e->form->isVisible());
-        QVERIFY(e->form->ReportChanged);
+        QVERIFY(e->form->ReportChanged());
         QCOMPARE(mainText(*e->form), QStringLiteral("Liver normal."));
         QCOMPARE(e->form->ResultBox()->document().header()->toPlainText(),
                  QStringLiteral("Pathology Department"));
 
         // The next report of the run keeps the same last-report name.
-        const QString name = e->form->LastReportFileName;
+        const QString name = e->form->LastReportFileName();
         e->queue.SetResultTransferActive(false);
-        e->form->ReceivedReportText = kReport;
+        e->form->SetReceivedReportText(kReport);
         QVERIFY(e->form->LoadReport());
         key(*e->form, Qt::Key_F10);
-        QCOMPARE(e->form->LastReportFileName, name);
+        QCOMPARE(e->form->LastReportFileName(), name);
         QCOMPARE(e->link.sends.size(), 2);
     }
 
@@ -179,7 +178,7 @@ private slots:
         auto *bar = panel->findChild<QProgressBar *>();
         QVERIFY(bar);
         e->queue.SetResultTransferActive(false);
-        e->form->ReceivedReportText = kReport;
+        e->form->SetReceivedReportText(kReport);
         QVERIFY(e->form->LoadReport());
         type(*e->form, QString(2000, 'x'));
         QList<int> values;
@@ -200,7 +199,7 @@ private slots:
         QCOMPARE(mainText(*e->form), QString());
         QVERIFY(e->shown.asked.isEmpty());
         QCOMPARE(e->finished->count(), 1);
-        QVERIFY(!QFile::exists(e->form->WorkDocumentName));
+        QVERIFY(!QFile::exists(e->form->WorkDocumentName()));
 
         // After an edit the user is asked first; Yes abandons with one ESC.
         e = open();
@@ -246,7 +245,7 @@ private slots:
             key(*e->form, Qt::Key_Escape); // leaving is held back too: no ESC in the middle of an upload
             QVERIFY2(e->shown.shown.last().contains(c.says), c.name);
             QCOMPARE(e->link.sends.size(), before);
-            QVERIFY2(e->form->ReportChanged, c.name);
+            QVERIFY2(e->form->ReportChanged(), c.name);
             QCOMPARE(mainText(*e->form), QStringLiteral("Liver normal. Edited."));
             QCOMPARE(e->form->ResultBox()->SelLength(), 0);
             QCOMPARE(e->form->ResultBox()->document().header()->toPlainText(),
@@ -266,7 +265,7 @@ private slots:
         folders.ResultDirectory = blocked;
         TWPForm form(folders, &e->queue, e->shown);
         QSignalSpy finished(&form, &TWPForm::ReportFinished);
-        form.ReceivedReportText = kReport;
+        form.SetReceivedReportText(kReport);
         form.LoadReport();
         type(form, " Edited.");
         const QString question = "Save Report|The data failed to save.  Do you want to try again?";
@@ -284,8 +283,8 @@ private slots:
             QCOMPARE(mainText(form), QStringLiteral("Liver normal. Edited."));
             QCOMPARE(form.ResultBox()->document().header()->toPlainText(),
                      QStringLiteral("Pathology Department"));
-            QVERIFY(form.ReportChanged);
-            QVERIFY(!form.AbandonReport);
+            QVERIFY(form.ReportChanged());
+            QVERIFY(!form.AbandonReport());
             QCOMPARE(finished.count(), 0);
         }
         // Leaving still asks before anything is thrown away.
@@ -297,16 +296,16 @@ private slots:
 
     void templateEditingSendsNothing() {
         auto e = open("KX_REQCODE~R6");
-        QVERIFY(e->form->TemplateEditing);
+        QVERIFY(e->form->TemplateEditing());
         type(*e->form, "Template text");
         key(*e->form, Qt::Key_F10); // no template open: nothing to save into
         QCOMPARE(e->shown.shown.last(), QStringLiteral("Save Template|The template did not save"));
-        e->form->TemplateFileName = m_dir.filePath("templates/NEW.tpl");
+        e->form->SetTemplateFileName(m_dir.filePath("templates/NEW.tpl"));
         key(*e->form, Qt::Key_F10);
         TWpDocument saved;
         QVERIFY(readRtf(readFile(m_dir.filePath("templates/NEW.tpl")), saved).ok);
         QCOMPARE(TWpDocument::plainText(saved.main()), QStringLiteral("Template text"));
-        QVERIFY(!e->form->ReportChanged);
+        QVERIFY(!e->form->ReportChanged());
         key(*e->form, Qt::Key_Escape);
         QCOMPARE(e->finished->count(), 1);
         QCOMPARE(e->form->findChild<QLabel *>(QStringLiteral("PATIENTStatic"))->text(),
@@ -351,7 +350,7 @@ private slots:
         QCOMPARE(form.LookupHostAbbreviation("xyz"), QByteArray());
 
         // No answer: given up after the bound.
-        form.LookupRounds = 4;
+        form.SetLookupRounds(4);
         QCOMPARE(form.LookupHostAbbreviation("slow"), QByteArray());
         // Its answer arrives late, during the next look-up: not taken for that word.
         e->host.answerLater(2, "slow", "too late");
@@ -359,9 +358,9 @@ private slots:
         QCOMPARE(e->host.entries.last(), qMakePair(QByteArray("slow"), QByteArray("too late")));
 
         // A report loaded during the wait: the answer belongs to the old one.
-        form.LookupRounds = 201;
+        form.SetLookupRounds(201);
         QTimer::singleShot(2, [&] {
-            form.ReceivedReportText = kReport;
+            form.SetReceivedReportText(kReport);
             form.LoadReport();
         });
         e->host.answerLater(20, "gen", "old report");
@@ -412,9 +411,10 @@ private slots:
     void dictationStatusReachesTheEditor() {
         auto e = open();
         QByteArrayList seen;
-        e->form->AudioStatusChanged = [&](const QByteArray &name, const QByteArray &text, int code) {
-            seen.append(name + '|' + text + '|' + QByteArray::number(code));
-        };
+        connect(e->form.get(), &TWPForm::AudioStatusChanged, this,
+                [&](const QByteArray &name, const QByteArray &text, int code) {
+                    seen.append(name + '|' + text + '|' + QByteArray::number(code));
+                });
         NotifyEditorAudioStatus("J1", "Corrected", 4);
         QCOMPARE(seen, QByteArrayList{"J1|Corrected|4"});
         e.reset();
