@@ -171,9 +171,9 @@ void VisDocument::ReadTags(QObject *sender, const TVisMesTag &onTag) {
 
 // ---- the picture ----------------------------------------------------------------------------------
 
-void VisDocument::TakePage(DibBlock page, bool autoCorrect) {
+void VisDocument::TakePage(DibBlock page) {
     m_image.SetDib(std::move(page));
-    if (autoCorrect && m_image.BitCount() == 1) {
+    if (m_autoCorrectDib && m_image.BitCount() == 1) {
         TTagRead photometric;
         const bool read = m_fromStream ? ReadTagStream(m_stream, m_tiffPage, 262, photometric)
                                        : ReadTag(m_fileName, m_tiffPage, 262, photometric);

@@ -31,6 +31,34 @@ struct TVisInfo {
 
 class VisDocument {
 public:
+    // ---- settings ----
+    // How long a load waits for its file, which may sit on a share, before it gives up.
+    int ShareWaitMs() const { return m_shareWaitMs; }
+    void SetShareWaitMs(int value) { m_shareWaitMs = value; }
+    TTifSaveOpt TifSaveOptions() const { return m_tifSaveOptions; }
+    void SetTifSaveOptions(TTifSaveOpt value) { m_tifSaveOptions = value; }
+    int TifInsertAt() const { return m_tifInsertAt; }
+    void SetTifInsertAt(int value) { m_tifInsertAt = value; }
+    // A 1-bit page stored white-is-zero is turned the right way round when read.
+    bool AutoCorrectDib() const { return m_autoCorrectDib; }
+    void SetAutoCorrectDib(bool value) { m_autoCorrectDib = value; }
+    TLoadResolution ImageReadRes() const { return m_imageReadRes; }
+    void SetImageReadRes(TLoadResolution value) { m_imageReadRes = value; }
+
+    // ---- annotations ----
+    bool AutoLoadAnno() const { return m_autoLoadAnno; }
+    void SetAutoLoadAnno(bool value) { m_autoLoadAnno = value; }
+    bool AutoSaveAnno() const { return m_autoSaveAnno; }
+    void SetAutoSaveAnno(bool value) { m_autoSaveAnno = value; }
+    TLoadAnnoFrom AnnoLoadSaveFromTo() const { return m_annoLoadSaveFromTo; }
+    void SetAnnoLoadSaveFromTo(TLoadAnnoFrom value) { m_annoLoadSaveFromTo = value; }
+    // The annotation file as set or named after the picture; the one read from and the one
+    // written to (see AnnotationFileToRead and AnnotationFileToWrite).
+    QString AnnoFileName() const { return AnnotationFileName(m_annoFileName, AnnoPicture()); }
+    void SetAnnoFileName(const QString &name) { m_annoFileName = name; }
+    QString AnnoFileToRead() const { return AnnotationFileToRead(m_annoFileName, AnnoPicture()); }
+    QString AnnoFileToWrite() const { return AnnotationFileToWrite(m_annoFileName, AnnoPicture()); }
+
     // ---- the source ----
     QString FileName() const { return m_fileName; }
     bool FromStream() const { return m_fromStream; }
@@ -91,9 +119,8 @@ public:
     bool HasImage() const { return m_image.HasDib(); }
     const TVisDib &Image() const { return m_image; }
     TVisDib &Image() { return m_image; }
-    // A page read from the source; with autoCorrect a 1-bit page stored white-is-zero is turned
-    // the right way round.
-    void TakePage(DibBlock page, bool autoCorrect);
+    // A page read from the source (see AutoCorrectDib).
+    void TakePage(DibBlock page);
     // Replaces the picture (pasted, scanned or from the effects): it has its own depth now, and
     // unless keepCompression its own compression too.
     void SetPicture(DibBlock picture, bool keepCompression = false);
@@ -117,6 +144,15 @@ public:
     void SetYResolution(int dpi);
 
 private:
+    int m_shareWaitMs = 10000;
+    TTifSaveOpt m_tifSaveOptions = tiffAppend;
+    int m_tifInsertAt = 0;
+    bool m_autoCorrectDib = false;
+    TLoadResolution m_imageReadRes = lAutoMatic;
+    bool m_autoLoadAnno = false;
+    bool m_autoSaveAnno = false;
+    TLoadAnnoFrom m_annoLoadSaveFromTo = anFromFile;
+    QString m_annoFileName;
     QString m_fileName;
     Bytes m_stream;
     bool m_fromStream = false;

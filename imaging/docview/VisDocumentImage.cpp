@@ -154,8 +154,8 @@ VisDocumentImage::VisDocumentImage(QWidget *parent) : QAbstractScrollArea(parent
 VisDocumentImage::~VisDocumentImage() {
     // A scan still running stops; none of its hooks reaches this viewer any more.
     m_scanJob.reset();
-    if (m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty()) {
-        AnnoSave(this, m_doc.TiffPage(), annoFileToWrite());
+    if (m_doc.AutoSaveAnno() && HasImage() && !AnnoFileName().isEmpty()) {
+        AnnoSave(this, m_doc.TiffPage(), m_doc.AnnoFileToWrite());
     }
     AnnoDestroy(this);
 }
@@ -180,7 +180,7 @@ void VisDocumentImage::notify() {
 }
 
 int VisDocumentImage::readBits() const {
-    return ReadBitDepth(m_imageReadRes, DeviceColorDepth(depth()));
+    return ReadBitDepth(m_doc.ImageReadRes(), DeviceColorDepth(depth()));
 }
 
 void VisDocumentImage::reportLibraryFailure() {
@@ -196,7 +196,7 @@ void VisDocumentImage::reportLibraryFailure() {
 
 bool VisDocumentImage::LoadTiff(const QString &file, int page, int bits, QString *error) {
     std::unique_ptr<lib::ReadAhead> ahead;
-    const std::optional<Fetched> fetched = fetch(file, m_shareWaitMs, ahead);
+    const std::optional<Fetched> fetched = fetch(file, m_doc.ShareWaitMs(), ahead);
     if (!fetched) {
         return true;
     }
@@ -244,7 +244,7 @@ bool VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
 
 bool VisDocumentImage::readPage(int page, int bits, QString *error) {
     std::unique_ptr<lib::ReadAhead> ahead;
-    if (!m_doc.FromStream() && !fetch(m_doc.FileName(), m_shareWaitMs, ahead)) {
+    if (!m_doc.FromStream() && !fetch(m_doc.FileName(), m_doc.ShareWaitMs(), ahead)) {
         return true;
     }
     {
@@ -276,7 +276,7 @@ bool VisDocumentImage::readPage(int page, int bits, QString *error) {
 }
 
 void VisDocumentImage::takePage(DibBlock page) {
-    m_doc.TakePage(std::move(page), m_autoCorrectDib);
+    m_doc.TakePage(std::move(page));
     imageChanged();
     squarePixels(false);
 }
@@ -287,7 +287,7 @@ void VisDocumentImage::LoadImageFile(const QString &file, TLoadResolution resolu
         return;
     }
     std::unique_ptr<lib::ReadAhead> ahead;
-    if (!fetch(file, m_shareWaitMs, ahead)) {
+    if (!fetch(file, m_doc.ShareWaitMs(), ahead)) {
         return;
     }
     {
@@ -464,7 +464,7 @@ bool VisDocumentImage::DeletePage(int page, QString *error) {
     // The page's marks go with it (the annotation file's later pages move down), so nothing of
     // the deleted page is saved on leaving it.
     AnnoClear(this);
-    const QString anno = annoFileToWrite();
+    const QString anno = m_doc.AnnoFileToWrite();
     int showPage = m_doc.TiffPage();
     int pageCount = m_doc.TiffPageCount();
     if (!DeleteTiffPage(m_doc.Source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
@@ -519,7 +519,7 @@ bool VisDocumentImage::ReplacePage(QString *error) {
 
 bool VisDocumentImage::SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
                                 QString *error) {
-    return saveTiff(file, percent, bits, mode, m_tifSaveOptions, TifSaveCompress, error);
+    return saveTiff(file, percent, bits, mode, m_doc.TifSaveOptions(), TifSaveCompress, error);
 }
 
 bool VisDocumentImage::SaveTiffPicture(const QString &file, QString *error) {
@@ -544,10 +544,10 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     // The file written becomes the viewer's; its annotation file follows the new name. A write
     // that fails leaves the viewer on the picture it had.
     const VisDocument::SourceMark previous = m_doc.SetWriteTarget(file);
-    const QString anno = option == tiffInsert ? annoFileToWrite() : AnnoFileName();
+    const QString anno = option == tiffInsert ? m_doc.AnnoFileToWrite() : AnnoFileName();
     int pageCount = 0;
     caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
-    if (!SaveTiffPage(m_doc.Source(), scaled, option, m_tifInsertAt, compression, bits,
+    if (!SaveTiffPage(m_doc.Source(), scaled, option, m_doc.TifInsertAt(), compression, bits,
                       TAnnoPages{this, anno}, pageCount, this)) {
         m_doc.RestoreSource(previous);
         enterAnnotations();
@@ -558,7 +558,7 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     }
     // The page written is the one shown: appended last, inserted at its place, or the only one.
     const int written = option == tiffAppend   ? pageCount - 1
-                        : option == tiffInsert ? std::clamp(m_tifInsertAt, 0, pageCount - 1)
+                        : option == tiffInsert ? std::clamp(m_doc.TifInsertAt(), 0, pageCount - 1)
                                                : 0;
     m_doc.SetWrittenPage(std::max(0, written));
     if (!ReadTiffInfo(error)) {
@@ -735,7 +735,7 @@ void VisDocumentImage::SetImage(DibBlock picture) {
 }
 
 void VisDocumentImage::ClearImage() {
-    // The marks drawn on the page are saved first (m_autoSaveAnno), as when any page is left.
+    // The marks drawn on the page are saved first (m_doc.AutoSaveAnno()), as when any page is left.
     leaveAnnotations();
     dropImage();
     // Nothing is shown, so there is no page to move to either.
@@ -1364,29 +1364,21 @@ bool VisDocumentImage::printDib(QPainter &painter, const DibBlock &dib, int x, i
 
 // ---- annotations ----------------------------------------------------------------------------------
 
-QString VisDocumentImage::AnnoFileName() const {
-    return AnnotationFileName(m_annoFileName, m_doc.AnnoPicture());
-}
-
-QString VisDocumentImage::annoFileToWrite() const {
-    return AnnotationFileToWrite(m_annoFileName, m_doc.AnnoPicture());
-}
-
 int VisDocumentImage::AnnotationCount() const {
     return orva::imaging::AnnotationCount(this);
 }
 
 void VisDocumentImage::leaveAnnotations() {
-    if (m_annoLoadSaveFromTo == anFromStream) {
+    if (m_doc.AnnoLoadSaveFromTo() == anFromStream) {
         // The whole text goes to the owner, however long: a cut text would lose marks.
-        if (m_autoSaveAnno && HasImage() && OnAfterSavedAnnoToStream) {
+        if (m_doc.AutoSaveAnno() && HasImage() && OnAfterSavedAnnoToStream) {
             OnAfterSavedAnnoToStream(this, AnnoStreamSave(this, m_doc.TiffPage()));
         }
         AnnoClear(this);
         return;
     }
-    const bool save = m_autoSaveAnno && HasImage() && !AnnoFileName().isEmpty();
-    const QString file = save ? annoFileToWrite() : AnnoFileName();
+    const bool save = m_doc.AutoSaveAnno() && HasImage() && !AnnoFileName().isEmpty();
+    const QString file = save ? m_doc.AnnoFileToWrite() : AnnoFileName();
     if (!AnnoLeave(this, save, m_doc.TiffPage(), file)) {
         ORVA_TRACE(QStringLiteral("annotations not saved"), file + QStringLiteral(": ") + LastErrorText());
         if (m_messages) {
@@ -1400,10 +1392,10 @@ void VisDocumentImage::leaveAnnotations() {
 }
 
 void VisDocumentImage::enterAnnotations() {
-    if (!m_autoLoadAnno || !HasImage()) {
+    if (!m_doc.AutoLoadAnno() || !HasImage()) {
         return;
     }
-    if (m_annoLoadSaveFromTo == anFromStream) {
+    if (m_doc.AnnoLoadSaveFromTo() == anFromStream) {
         QByteArray text;
         if (OnBeforeLoadAnnoFromStream) {
             OnBeforeLoadAnnoFromStream(this, text);
@@ -1413,7 +1405,7 @@ void VisDocumentImage::enterAnnotations() {
         }
         return;
     }
-    QString file = AnnotationFileToRead(m_annoFileName, m_doc.AnnoPicture());
+    QString file = m_doc.AnnoFileToRead();
     if (OnBeforeLoadAnnoFromFile) {
         OnBeforeLoadAnnoFromFile(this, file);
     }

@@ -55,8 +55,8 @@ class VisDocumentImage : public QAbstractScrollArea,
     Q_OBJECT
 public:
     // How long the viewer waits for its file, which may sit on a share, before it gives up.
-    int ShareWaitMs() const { return m_shareWaitMs; }
-    void SetShareWaitMs(int value) { m_shareWaitMs = value; }
+    int ShareWaitMs() const { return m_doc.ShareWaitMs(); }
+    void SetShareWaitMs(int value) { m_doc.SetShareWaitMs(value); }
     explicit VisDocumentImage(QWidget *parent = nullptr);
     ~VisDocumentImage() override;
 
@@ -108,10 +108,10 @@ public:
     // Writes the picture over the current page at the depth and with the compression the page had
     // (Exif and the page's other descriptions kept); TifSaveCompress and ImageWriteRes are not used.
     virtual bool ReplacePage(QString *error = nullptr);
-    TTifSaveOpt TifSaveOptions() const { return m_tifSaveOptions; }
-    void SetTifSaveOptions(TTifSaveOpt value) { m_tifSaveOptions = value; }
-    int TifInsertAt() const { return m_tifInsertAt; }
-    void SetTifInsertAt(int value) { m_tifInsertAt = value; }
+    TTifSaveOpt TifSaveOptions() const { return m_doc.TifSaveOptions(); }
+    void SetTifSaveOptions(TTifSaveOpt value) { m_doc.SetTifSaveOptions(value); }
+    int TifInsertAt() const { return m_doc.TifInsertAt(); }
+    void SetTifInsertAt(int value) { m_doc.SetTifInsertAt(value); }
     virtual bool SaveTiff(const QString &file, double percent, int bits, TScaleToGray mode,
                           QString *error = nullptr);
     // Writes the picture as the only page of file (replacing what was there) at its own depth, with
@@ -164,8 +164,8 @@ public:
     void SetBlitMode(TBlitMode mode);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool on);
-    bool AutoCorrectDib() const { return m_autoCorrectDib; }
-    void SetAutoCorrectDib(bool value) { m_autoCorrectDib = value; }
+    bool AutoCorrectDib() const { return m_doc.AutoCorrectDib(); }
+    void SetAutoCorrectDib(bool value) { m_doc.SetAutoCorrectDib(value); }
     // The size the picture is shown at.
     QSize DisplayedSize() const;
     void BestFit();
@@ -253,19 +253,19 @@ public:
     virtual void PasteFromClipboard();
 
     // ---- annotations (the engine draws what it holds for this window) ----
-    bool AutoLoadAnno() const { return m_autoLoadAnno; }
-    void SetAutoLoadAnno(bool value) { m_autoLoadAnno = value; }
-    bool AutoSaveAnno() const { return m_autoSaveAnno; }
-    void SetAutoSaveAnno(bool value) { m_autoSaveAnno = value; }
-    QString AnnoFileName() const;
-    void SetAnnoFileName(const QString &name) { m_annoFileName = name; }
+    bool AutoLoadAnno() const { return m_doc.AutoLoadAnno(); }
+    void SetAutoLoadAnno(bool value) { m_doc.SetAutoLoadAnno(value); }
+    bool AutoSaveAnno() const { return m_doc.AutoSaveAnno(); }
+    void SetAutoSaveAnno(bool value) { m_doc.SetAutoSaveAnno(value); }
+    QString AnnoFileName() const { return m_doc.AnnoFileName(); }
+    void SetAnnoFileName(const QString &name) { m_doc.SetAnnoFileName(name); }
     int AnnotationCount() const;
     // The engine's menu command (the annotation edit menu's choice).
     void AnnoMenuCommand(int command);
 
     // ---- reading depth ----
-    TLoadResolution ImageReadRes() const { return m_imageReadRes; }
-    void SetImageReadRes(TLoadResolution value) { m_imageReadRes = value; }
+    TLoadResolution ImageReadRes() const { return m_doc.ImageReadRes(); }
+    void SetImageReadRes(TLoadResolution value) { m_doc.SetImageReadRes(value); }
 
     // ---- events ----
     TVisMesProgress OnProgress;
@@ -283,8 +283,8 @@ public:
     // With AnnoLoadSaveFromTo at anFromStream a page's annotations travel as text through these
     // instead of the annotation file: handed over when the page is left (AutoSaveAnno), asked for
     // when a page is shown (AutoLoadAnno; a text of one byte or none loads nothing).
-    TLoadAnnoFrom AnnoLoadSaveFromTo() const { return m_annoLoadSaveFromTo; }
-    void SetAnnoLoadSaveFromTo(TLoadAnnoFrom value) { m_annoLoadSaveFromTo = value; }
+    TLoadAnnoFrom AnnoLoadSaveFromTo() const { return m_doc.AnnoLoadSaveFromTo(); }
+    void SetAnnoLoadSaveFromTo(TLoadAnnoFrom value) { m_doc.SetAnnoLoadSaveFromTo(value); }
     TSaveAnnoStream OnAfterSavedAnnoToStream;
     TLoadAnnoStream OnBeforeLoadAnnoFromStream;
 
@@ -338,8 +338,6 @@ private:
     // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
     void leaveAnnotations();
     void enterAnnotations();
-    // The file the marks are written to (see AnnotationFileToWrite).
-    QString annoFileToWrite() const;
     // A library write refused: told to OnVislibError, else the library's text given in `error`.
     bool writeFailed(QString *error);
     // After a page operation: the information, tags and shown page read again.
@@ -364,11 +362,7 @@ private:
     bool printDib(QPainter &painter, const DibBlock &dib, int x, int y, int width, int height,
                   QString *error);
 
-    int m_shareWaitMs = 10000;
-    TTifSaveOpt m_tifSaveOptions = tiffAppend;
-    int m_tifInsertAt = 0;
     TScaleToGray m_printScaleDoc = S_Gray_None;
-    bool m_autoCorrectDib = false;
     UserMessages *m_messages = nullptr;
     TDocumentDialogs *m_dialogs = nullptr;
     std::int16_t m_deskewSubsampling = 1;
@@ -387,11 +381,8 @@ private:
     int m_magnifyXOffset = 2;
     int m_magnifyYOffset = 2;
     bool m_beginEndDoc = true;
-    bool m_autoLoadAnno = false;
-    bool m_autoSaveAnno = false;
-    TLoadResolution m_imageReadRes = lAutoMatic;
-    TLoadAnnoFrom m_annoLoadSaveFromTo = anFromFile;
-    // The file or memory TIFF, its pages, information and tags, and the picture.
+    // The file or memory TIFF, its pages, information and tags, the picture, the settings of
+    // reading and writing them and the annotations' files.
     VisDocument m_doc;
     TVisDib m_gray;
     bool m_grayShown = false;
@@ -405,7 +396,6 @@ private:
     bool m_autoSize = false;
     TControlMode m_controlMode = cmNone;
     int m_magnifyScale = 200;
-    QString m_annoFileName;
     std::unique_ptr<TScanJob> m_scanJob;
     QString m_scanMessage;
     QStringList m_scannedFiles;

@@ -33,7 +33,7 @@ protected:
         DibBlock dib;
         ASSERT_TRUE(doc.ReadPage(page, 0, dib, nullptr));
         doc.SetTiffPage(page);
-        doc.TakePage(std::move(dib), false);
+        doc.TakePage(std::move(dib));
         ASSERT_TRUE(doc.ReadInfo(nullptr));
         doc.KeepPageForm();
     }
