@@ -1007,8 +1007,9 @@ MessageRead readMessageBytes(const QString &local, QByteArray &text) {
 }
 
 // The text may sit on a share: it is read in a worker (unless the picture's load has read it
-// already), and one that does not answer is taken as missing.
-bool readMessageFile(const QString &file, QByteArray &text) {
+// already), and one that does not answer is taken as missing. False for a missing file, and with
+// the reason in `error` for one that cannot be read.
+bool readMessageFile(const QString &file, QByteArray &text, QString *error) {
     const QString local = mapped(file);
     MessageRead how = MessageRead::Missing;
     if (const orva::imageio::Bytes *ahead = orva::imageio::lib::ReadAhead::find(local)) {
@@ -1034,9 +1035,9 @@ bool readMessageFile(const QString &file, QByteArray &text) {
     case MessageRead::Missing:
         return false;
     case MessageRead::CannotOpen:
-        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrOpen));
+        return failWith(error, orva::imageio::errorText(orva::imageio::ErrOpen));
     case MessageRead::TooLarge:
-        throw ErrorInvalid(orva::imageio::errorText(orva::imageio::ErrTooLarge));
+        return failWith(error, orva::imageio::errorText(orva::imageio::ErrTooLarge));
     case MessageRead::Read:
         break;
     }
@@ -1045,23 +1046,15 @@ bool readMessageFile(const QString &file, QByteArray &text) {
 
 } // namespace
 
-// The reading and parsing raise ErrorInvalid; it stops here.
 template <typename Parse> bool readMessage(const QString &file, QString *error, Parse &&parse) {
-    try {
-        QByteArray text;
-        if (!readMessageFile(file, text))
-            return false;
-        parse(text);
-        return true;
-    } catch (const ErrorInvalid &e) {
-        return failWith(error, e.message());
-    }
+    QByteArray text;
+    return readMessageFile(file, text, error) && parse(text);
 }
 
 bool ReadScrollingMessageFile(const QString &file, TMessageFont &font, int &speed, QString &message,
                               std::uint32_t &backColor, QString *error) {
     return readMessage(file, error, [&](const QByteArray &text) {
-        ParseScrollingMessage(text, font, speed, message, backColor);
+        return ParseScrollingMessage(text, font, speed, message, backColor, error);
     });
 }
 
@@ -1069,7 +1062,7 @@ bool ReadCreditMessageFile(const QString &file, TMessageFont &font, int &speed, 
                            std::uint32_t &backColor, QString *error) {
     lines.clear();
     return readMessage(file, error, [&](const QByteArray &text) {
-        ParseCreditMessage(text, font, speed, lines, backColor);
+        return ParseCreditMessage(text, font, speed, lines, backColor, error);
     });
 }
 

@@ -9,14 +9,15 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace orva::imaging {
 
 namespace {
 
 // A decimal number as the files write it (leading blanks and a sign allowed); anything else is
-// the conversion error the controls catch.
-int decimal(const QByteArray &field) {
+// none, with the conversion message the controls report.
+std::optional<int> decimal(const QByteArray &field, QString *error) {
     const QByteArray t = field.trimmed();
     qsizetype i = 0;
     bool negative = false;
@@ -29,10 +30,22 @@ int decimal(const QByteArray &field) {
         if (v > std::numeric_limits<int>::max())
             break;
     }
-    if (i == first || i != t.size())
-        throw ErrorInvalid(
-            QStringLiteral("'%1' is not a valid integer value").arg(HostText::toUnicode(field)));
+    if (i == first || i != t.size()) {
+        failWith(error, QStringLiteral("'%1' is not a valid integer value").arg(HostText::toUnicode(field)));
+        return std::nullopt;
+    }
     return static_cast<int>(negative ? -v : v);
+}
+
+// A number field the text gives is set; an empty one leaves the value. False for one that is no
+// decimal.
+template <typename Set> bool setNumber(const QByteArray &field, QString *error, Set &&set) {
+    if (field.isEmpty())
+        return true;
+    const std::optional<int> v = decimal(field, error);
+    if (v)
+        set(*v);
+    return v.has_value();
 }
 
 void applyStyle(const QByteArray &field, TMessageFont &font) {
@@ -85,8 +98,8 @@ QColor TMessageFont::TextColor() const {
     return bgrToQColor(Color);
 }
 
-void ParseScrollingMessage(const QByteArray &text, TMessageFont &font, int &speed, QString &message,
-                           std::uint32_t &backColor) {
+bool ParseScrollingMessage(const QByteArray &text, TMessageFont &font, int &speed, QString &message,
+                           std::uint32_t &backColor, QString *error) {
     static const char *const kTags[] = {"/fc|", "/fh|", "/fn|", "/fs|", "/ft|",
                                         "/bc|", "/sp|", "/sm|", "/eo|"};
     QByteArray values[8];
@@ -100,55 +113,57 @@ void ParseScrollingMessage(const QByteArray &text, TMessageFont &font, int &spee
         if (next > at + 4)
             values[i] = text.mid(at + 4, next - at - 4);
     }
-    auto number = [&](int i, auto &&set, auto fallback) {
-        if (!present[i])
-            set(fallback);
-        else if (!values[i].isEmpty())
-            set(decimal(values[i]));
+    auto number = [&](int i, auto &&set, int fallback) {
+        if (present[i])
+            return setNumber(values[i], error, set);
+        set(fallback);
+        return true;
     };
-    number(
-        0, [&](int v) { font.Color = static_cast<std::uint32_t>(v); }, 255);
-    number(
-        1, [&](int v) { font.Height = v; }, -13);
+    if (!number(
+            0, [&](int v) { font.Color = static_cast<std::uint32_t>(v); }, 255) ||
+        !number(
+            1, [&](int v) { font.Height = v; }, -13))
+        return false;
     if (!present[2])
         font.Name = QStringLiteral("SYSTEM");
     else if (!values[2].isEmpty())
         font.Name = HostText::toUnicode(values[2]);
-    if (present[3] && !values[3].isEmpty())
-        font.SetSize(decimal(values[3]));
+    if (present[3] && !setNumber(values[3], error, [&](int v) { font.SetSize(v); }))
+        return false;
     if (present[4] && !values[4].isEmpty())
         applyStyle(values[4], font);
-    number(
-        5, [&](int v) { backColor = static_cast<std::uint32_t>(v); }, 128);
-    number(
-        6, [&](int v) { speed = v; }, 1);
+    if (!number(
+            5, [&](int v) { backColor = static_cast<std::uint32_t>(v); }, 128) ||
+        !number(
+            6, [&](int v) { speed = v; }, 1))
+        return false;
     if (!present[7])
         message = QStringLiteral(" Invallid message format ! ");
     else if (!values[7].isEmpty())
         message = messageText(values[7]);
+    return true;
 }
 
-void ParseCreditMessage(const QByteArray &text, TMessageFont &font, int &speed, QStringList &lines,
-                        std::uint32_t &backColor) {
+bool ParseCreditMessage(const QByteArray &text, TMessageFont &font, int &speed, QStringList &lines,
+                        std::uint32_t &backColor, QString *error) {
     lines.clear();
     const QList<QByteArray> all = splitLines(text);
     auto line = [&](int i) { return i < all.size() ? all[i] : QByteArray(); };
-    if (!line(1).isEmpty())
-        font.Color = static_cast<std::uint32_t>(decimal(line(1)));
-    if (!line(2).isEmpty())
-        font.Height = decimal(line(2));
+    if (!setNumber(line(1), error, [&](int v) { font.Color = static_cast<std::uint32_t>(v); }) ||
+        !setNumber(line(2), error, [&](int v) { font.Height = v; }))
+        return false;
     if (!line(3).isEmpty())
         font.Name = HostText::toUnicode(line(3));
-    if (!line(4).isEmpty())
-        font.SetSize(decimal(line(4)));
+    if (!setNumber(line(4), error, [&](int v) { font.SetSize(v); }))
+        return false;
     if (all.size() > 5)
         applyStyle(line(5), font);
-    if (!line(6).isEmpty())
-        backColor = static_cast<std::uint32_t>(decimal(line(6)));
-    if (!line(7).isEmpty())
-        speed = decimal(line(7));
+    if (!setNumber(line(6), error, [&](int v) { backColor = static_cast<std::uint32_t>(v); }) ||
+        !setNumber(line(7), error, [&](int v) { speed = v; }))
+        return false;
     for (qsizetype i = 8; i < all.size(); ++i)
         lines.append(messageText(all[i]));
+    return true;
 }
 
 bool TStepGate::Step(int speed) {

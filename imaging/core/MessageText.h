@@ -36,13 +36,14 @@ struct TMessageFont {
 constexpr int kMaxMessageChars = 4096;
 
 // Scrolling-message file text. Fields missing from the text take their defaults, present but empty
-// ones leave the values as they were. Raises ErrorInvalid for a number field that is no decimal.
-void ParseScrollingMessage(const QByteArray &text, TMessageFont &font, int &speed, QString &message,
-                           std::uint32_t &backColor);
+// ones leave the values as they were. A number field that is no decimal stops the reading there:
+// false, with "'<field>' is not a valid integer value" in `error`.
+bool ParseScrollingMessage(const QByteArray &text, TMessageFont &font, int &speed, QString &message,
+                           std::uint32_t &backColor, QString *error = nullptr);
 // Credit-message file text: lines 1 to 7 give the font, back colour and speed, lines 8 on the
-// credits (the list is emptied first). Raises ErrorInvalid for a number line that is no decimal.
-void ParseCreditMessage(const QByteArray &text, TMessageFont &font, int &speed, QStringList &lines,
-                        std::uint32_t &backColor);
+// credits (the list is emptied first). A number line that is no decimal: false, as above.
+bool ParseCreditMessage(const QByteArray &text, TMessageFont &font, int &speed, QStringList &lines,
+                        std::uint32_t &backColor, QString *error = nullptr);
 
 // The step gate: of the step messages, every (speed + 1)-th moves the text.
 class TStepGate {

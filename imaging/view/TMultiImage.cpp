@@ -203,20 +203,19 @@ void TMultiImage::SetImageName(const QString &name) {
         return;
     }
     case TLoadKind::ScrollingText:
-    case TLoadKind::CreditText:
+    case TLoadKind::CreditText: {
         Clear();
-        try {
-            if (kind == TLoadKind::ScrollingText)
-                startScrollingText(name);
-            else
-                startCreditText(name);
-            GetInfo(name);
-        } catch (const std::exception &e) {
-            ORVA_TRACE(QStringLiteral("message text not shown"),
-                       name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+        QString why;
+        const bool started =
+            kind == TLoadKind::ScrollingText ? startScrollingText(name, &why) : startCreditText(name, &why);
+        if (!started) {
+            ORVA_TRACE(QStringLiteral("message text not shown"), name + QStringLiteral(": ") + why);
             Clear();
+            return;
         }
+        GetInfo(name);
         return;
+    }
     case TLoadKind::BmpThumbnail:
     case TLoadKind::JpegThumbnail: {
         GetInfo(name);
@@ -238,20 +237,17 @@ void TMultiImage::SetImageName(const QString &name) {
         break;
     }
 
-    try {
-        if (!readPicture(name, bitmap)) {
-            if (OnVislibError) {
-                OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
-                bitmap = QImage();
-            } else {
-                throw ErrorInvalid(LastErrorText());
-            }
+    const bool read = readPicture(name, bitmap);
+    if (read || OnVislibError) {
+        if (!read) {
+            OnVislibError(this, LastErrorCode(), LastErrorText(), LastErrorText().toLatin1());
+            bitmap = QImage();
         }
         handOver(bitmap);
         GetInfo(name);
-    } catch (const std::exception &e) {
-        ORVA_TRACE(QStringLiteral("image load failed"),
-                   name + QStringLiteral(": ") + QString::fromUtf8(e.what()));
+    } else {
+        // With nobody to tell, the failure is traced and the control left empty.
+        ORVA_TRACE(QStringLiteral("image load failed"), name + QStringLiteral(": ") + LastErrorText());
         Clear();
     }
     m_loading = false;
@@ -991,12 +987,12 @@ QPoint TMultiImage::TextBitmapPos() const {
     return QPoint(m_creditText.Left(), m_creditText.Top());
 }
 
-void TMultiImage::startScrollingText(const QString &name) {
+bool TMultiImage::startScrollingText(const QString &name, QString *error) {
     const int w0 = clientSize().width(), h0 = clientSize().height();
     if (QString why;
         !ReadScrollingMessageFile(name, m_textFont, m_textSpeed, m_scrollMessage, m_textBack, &why) &&
         !why.isEmpty())
-        throw ErrorInvalid(why);
+        return failWith(error, why);
     const QFont font = m_textFont.ToQFont();
     const QFontMetrics fm(font);
     const QSize size(std::max(1, fm.horizontalAdvance(m_scrollMessage)), std::max(1, fm.height()));
@@ -1016,12 +1012,13 @@ void TMultiImage::startScrollingText(const QString &name) {
     m_textMode = TTextMode::Scrolling;
     m_stepTimer->start();
     update();
+    return true;
 }
 
-void TMultiImage::startCreditText(const QString &name) {
+bool TMultiImage::startCreditText(const QString &name, QString *error) {
     if (QString why; !ReadCreditMessageFile(name, m_textFont, m_textSpeed, m_creditLines, m_textBack, &why) &&
                      !why.isEmpty())
-        throw ErrorInvalid(why);
+        return failWith(error, why);
     const QFont font = m_textFont.ToQFont();
     m_creditText.Start(clientSize().width(), clientSize().height(), m_creditLines,
                        [font](const QString &line) {
@@ -1037,6 +1034,7 @@ void TMultiImage::startCreditText(const QString &name) {
     m_textMode = TTextMode::Credit;
     m_stepTimer->start();
     update();
+    return true;
 }
 
 void TMultiImage::renderCreditLine() {

@@ -245,8 +245,9 @@ private:
     void drawMessageText(QPainter &p);
     bool forwardToAnnotations(QMouseEvent *event);
     void showAnnotationMenu(const QPoint &at);
-    void startScrollingText(const QString &name);
-    void startCreditText(const QString &name);
+    // False with the reason when the message file cannot be read (a missing one shows the defaults).
+    bool startScrollingText(const QString &name, QString *error);
+    bool startCreditText(const QString &name, QString *error);
     void renderCreditLine();
     void endTextMode(bool restoreColor);
 

@@ -3,7 +3,6 @@
 #include "imaging/core/MessageText.h"
 #include "common/WinColor.h"
 #include "imaging/core/DLL96V1.h"
-#include "imaging/core/ErrorInvalid.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +18,8 @@ struct Scm {
     int speed = 7;
     QString message = QStringLiteral("before");
     std::uint32_t back = 99;
+    bool parsed = false;
+    QString why;
 };
 
 Scm parseScm(const QByteArray &text) {
@@ -26,7 +27,7 @@ Scm parseScm(const QByteArray &text) {
     s.font.Height = -40;
     s.font.Name = QStringLiteral("Before");
     s.font.Underline = true;
-    ParseScrollingMessage(text, s.font, s.speed, s.message, s.back);
+    s.parsed = ParseScrollingMessage(text, s.font, s.speed, s.message, s.back, &s.why);
     return s;
 }
 
@@ -72,8 +73,13 @@ TEST(ScrollingMessage, FieldsDefaultsAndUnchangedValues) {
     const Scm latin = parseScm("/sm|Caf\xe9 \x80/eo|");
     EXPECT_EQ(latin.message, QString::fromUtf8("Caf\u00e9 \u20ac")) << "bytes read as Windows-1252";
 
-    EXPECT_THROW(parseScm("/fc|red/fh|"), ErrorInvalid);
-    EXPECT_THROW(parseScm("/sp|99999999999/sm|"), ErrorInvalid);
+    EXPECT_TRUE(full.parsed);
+    const Scm red = parseScm("/fc|red/fh|");
+    EXPECT_FALSE(red.parsed);
+    EXPECT_EQ(red.why, QStringLiteral("'red' is not a valid integer value"));
+    const Scm big = parseScm("/sp|99999999999/sm|");
+    EXPECT_FALSE(big.parsed);
+    EXPECT_EQ(big.why, QStringLiteral("'99999999999' is not a valid integer value"));
     const Scm huge = parseScm("/sm|" + QByteArray(100000, 'x') + "/eo|");
     EXPECT_EQ(huge.message.size(), kMaxMessageChars);
 }
@@ -94,7 +100,7 @@ TEST(CreditMessage, FontLinesAndCredits) {
         int speed = 0;
         std::uint32_t back = 0;
         QStringList lines{"old"};
-        ParseCreditMessage(c.text, font, speed, lines, back);
+        EXPECT_TRUE(ParseCreditMessage(c.text, font, speed, lines, back)) << c.why;
         EXPECT_EQ(font.Color, 65280u) << c.why;
         EXPECT_EQ(font.Height, -18) << c.why;
         EXPECT_EQ(font.Name, QStringLiteral("DejaVu Sans")) << c.why;
@@ -107,7 +113,9 @@ TEST(CreditMessage, FontLinesAndCredits) {
     int speed = 0;
     std::uint32_t back = 0;
     QStringList lines;
-    EXPECT_THROW(ParseCreditMessage("t\nx12\n", font, speed, lines, back), ErrorInvalid);
+    QString why;
+    EXPECT_FALSE(ParseCreditMessage("t\nx12\n", font, speed, lines, back, &why));
+    EXPECT_EQ(why, QStringLiteral("'x12' is not a valid integer value"));
 }
 
 TEST(MessageFiles, ReadersAnswerFalseForAMissingFileAndClearTheCredits) {
