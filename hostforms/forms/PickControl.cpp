@@ -19,17 +19,14 @@ QByteArray notANumber(const QByteArray &text) {
 
 namespace {
 
-struct ParseError {
-    QByteArray reason;
-};
-
-int wholeGeometry(const QByteArray &text, bool emptyIsZero) {
+// A position or size field; none for text that is no whole number.
+std::optional<int> wholeGeometry(const QByteArray &text, bool emptyIsZero) {
     if (text.isEmpty() && emptyIsZero) {
         return 0;
     }
     const std::optional<qint64> v = readInteger(text);
     if (!v) {
-        throw ParseError{notANumber(text)};
+        return std::nullopt;
     }
     return clampGeometry(*v);
 }
@@ -53,96 +50,88 @@ QByteArray ParsePickControl(QList<QByteArray> fields, TPickControl &def) {
     }
     def.Fields = fields;
     auto f = [&fields](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
-    int current = Field::Left;
-    try {
-        def.Left = wholeGeometry(f(Field::Left), true);
-        const std::pair<int, int *> numbers[] = {{Field::Top, &def.Top},
-                                                 {Field::Width, &def.Width},
-                                                 {Field::Height, &def.Height},
-                                                 {Field::TabOrder, &def.TabOrder}};
-        for (const auto &[field, target] : numbers) {
-            current = field;
-            if (!f(field).isEmpty()) {
-                *target = wholeGeometry(f(field), false);
+    const std::optional<int> left = wholeGeometry(f(Field::Left), true);
+    if (!left) {
+        return E013Field(definitionFieldName(Field::Left), notANumber(f(Field::Left)));
+    }
+    def.Left = *left;
+    const std::pair<int, int *> numbers[] = {{Field::Top, &def.Top},
+                                             {Field::Width, &def.Width},
+                                             {Field::Height, &def.Height},
+                                             {Field::TabOrder, &def.TabOrder}};
+    for (const auto &[field, target] : numbers) {
+        if (f(field).isEmpty()) {
+            continue;
+        }
+        const std::optional<int> value = wholeGeometry(f(field), false);
+        if (!value) {
+            return E013Field(definitionFieldName(field), notANumber(f(field)));
+        }
+        *target = *value;
+    }
+    if (const std::optional<qint64> c = readInteger(f(Field::Colour))) {
+        def.Colour = *c;
+    } else {
+        def.Colour = -1;
+        def.ParentColourFlag = f(Field::Colour).contains('y');
+    }
+    if (const std::optional<Align> a = readAlign(f(Field::Align))) {
+        def.Align = *a;
+    }
+    if (!f(Field::Alignment).isEmpty()) {
+        const AlignmentWords a = readAlignment(f(Field::Alignment));
+        def.Alignment = a.TextAlignment;
+        def.LabelPosition = a.LabelPosition;
+        def.Layout = a.Layout;
+        def.Pitch = a.Pitch;
+        def.BevelShape = a.Bevel;
+    }
+    if (f(Field::Font).contains('\xFD') || f(Field::Font).contains(']')) {
+        def.FontText = f(Field::Font);
+        def.FontSource.clear();
+    } else {
+        def.FontText.clear();
+        def.FontSource = f(Field::Font);
+    }
+    if (!f(Field::ObjectStyle).isEmpty()) {
+        const StyleWords s = readObjectStyle(f(Field::ObjectStyle));
+        def.BorderStyle = s.PanelBorder.value_or(0);
+        def.FormBorderStyle = s.FormBorder.value_or(2);
+        def.ComboStyle = s.ComboStyle.value_or(0);
+        if (s.Layout) {
+            def.Layout = *s.Layout;
+        }
+        def.Bold = s.Bold;
+        def.Italic = s.Italic;
+        def.Underline = s.Underline;
+        def.StrikeOut = s.StrikeOut;
+    }
+    def.Parent = f(Field::Parent);
+    def.Anchors = readAnchors(f(Field::Anchors));
+    def.Events = eventList(f(Field::Events));
+    if (def.FieldCount >= Field::Value) {
+        def.Value = f(Field::Value);
+        if (def.given(Field::TextOut)) {
+            def.TextOut = f(Field::TextOut);
+        }
+        // The position text never fails the request: fields 18 onward also carry list items,
+        // memo lines and grid rows, which are not positions.
+        def.HasPosition = false;
+        if (def.given(Field::Position)) {
+            const QList<QByteArray> parts = f(Field::Position).split(']');
+            const std::optional<qint64> x = parts.size() >= 2 ? readInteger(parts[0]) : std::nullopt;
+            const std::optional<qint64> y = parts.size() >= 2 ? readInteger(parts[1]) : std::nullopt;
+            if (x && y) {
+                def.HasPosition = true;
+                def.PositionX = clampGeometry(*x);
+                def.PositionY = clampGeometry(*y);
+                def.PositionText =
+                    parts.size() >= 3
+                        ? f(Field::Position)
+                              .mid(f(Field::Position).indexOf(']', f(Field::Position).indexOf(']') + 1) + 1)
+                        : QByteArray();
             }
         }
-        current = Field::Colour;
-        if (const std::optional<qint64> c = readInteger(f(Field::Colour))) {
-            def.Colour = *c;
-        } else {
-            def.Colour = -1;
-            def.ParentColourFlag = f(Field::Colour).contains('y');
-        }
-        current = Field::Align;
-        if (const std::optional<Align> a = readAlign(f(Field::Align))) {
-            def.Align = *a;
-        }
-        current = Field::Alignment;
-        if (!f(Field::Alignment).isEmpty()) {
-            const AlignmentWords a = readAlignment(f(Field::Alignment));
-            def.Alignment = a.TextAlignment;
-            def.LabelPosition = a.LabelPosition;
-            def.Layout = a.Layout;
-            def.Pitch = a.Pitch;
-            def.BevelShape = a.Bevel;
-        }
-        current = Field::Font;
-        if (f(Field::Font).contains('\xFD') || f(Field::Font).contains(']')) {
-            def.FontText = f(Field::Font);
-            def.FontSource.clear();
-        } else {
-            def.FontText.clear();
-            def.FontSource = f(Field::Font);
-        }
-        current = Field::ObjectStyle;
-        if (!f(Field::ObjectStyle).isEmpty()) {
-            const StyleWords s = readObjectStyle(f(Field::ObjectStyle));
-            def.BorderStyle = s.PanelBorder.value_or(0);
-            def.FormBorderStyle = s.FormBorder.value_or(2);
-            def.ComboStyle = s.ComboStyle.value_or(0);
-            if (s.Layout) {
-                def.Layout = *s.Layout;
-            }
-            def.Bold = s.Bold;
-            def.Italic = s.Italic;
-            def.Underline = s.Underline;
-            def.StrikeOut = s.StrikeOut;
-        }
-        current = Field::Parent;
-        def.Parent = f(Field::Parent);
-        current = Field::Anchors;
-        def.Anchors = readAnchors(f(Field::Anchors));
-        current = Field::Events;
-        def.Events = eventList(f(Field::Events));
-        if (def.FieldCount >= Field::Value) {
-            current = Field::Value;
-            def.Value = f(Field::Value);
-            current = Field::TextOut;
-            if (def.given(Field::TextOut)) {
-                def.TextOut = f(Field::TextOut);
-            }
-            // The position text never fails the request: fields 18 onward also carry list items,
-            // memo lines and grid rows, which are not positions.
-            def.HasPosition = false;
-            if (def.given(Field::Position)) {
-                const QList<QByteArray> parts = f(Field::Position).split(']');
-                const std::optional<qint64> x = parts.size() >= 2 ? readInteger(parts[0]) : std::nullopt;
-                const std::optional<qint64> y = parts.size() >= 2 ? readInteger(parts[1]) : std::nullopt;
-                if (x && y) {
-                    def.HasPosition = true;
-                    def.PositionX = clampGeometry(*x);
-                    def.PositionY = clampGeometry(*y);
-                    def.PositionText =
-                        parts.size() >= 3
-                            ? f(Field::Position)
-                                  .mid(f(Field::Position).indexOf(']', f(Field::Position).indexOf(']') + 1) +
-                                       1)
-                            : QByteArray();
-                }
-            }
-        }
-    } catch (const ParseError &e) {
-        return E013Field(definitionFieldName(current), e.reason);
     }
     return {};
 }
