@@ -32,75 +32,75 @@ TSpellForm::TSpellForm(const QString &mainDictionary, const QString &customDicti
         w->setObjectName(QLatin1String(name));
         return w;
     };
-    Prompt = new QLabel(kNotFound, this);
-    named(Prompt, "Prompt");
-    WordEdit = new QLineEdit(this);
-    named(WordEdit, "WordEdit");
-    WordEdit->setReadOnly(true);
-    Changetoedit = new QLineEdit(this);
-    named(Changetoedit, "Changetoedit");
-    SuggestionList = new QListWidget(this);
-    named(SuggestionList, "SuggestionList");
-    ContextRich = new QTextEdit(this);
-    named(ContextRich, "ContextRich");
-    ContextRich->setReadOnly(true);
-    ContextRich->setMaximumHeight(60);
+    m_prompt = new QLabel(kNotFound, this);
+    named(m_prompt, "Prompt");
+    m_wordEdit = new QLineEdit(this);
+    named(m_wordEdit, "WordEdit");
+    m_wordEdit->setReadOnly(true);
+    m_changeToEdit = new QLineEdit(this);
+    named(m_changeToEdit, "Changetoedit");
+    m_suggestionList = new QListWidget(this);
+    named(m_suggestionList, "SuggestionList");
+    m_contextRich = new QTextEdit(this);
+    named(m_contextRich, "ContextRich");
+    m_contextRich->setReadOnly(true);
+    m_contextRich->setMaximumHeight(60);
     auto button = [&](const QString &text, const char *name) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);
         return b;
     };
-    ChangeButton = button(kChange, "ChangeButton");
-    ChangeAllButton = button(QStringLiteral("Change A&ll"), "ChangeAllButton");
-    IgnoreButton = button(QStringLiteral("&Ignore"), "IgnoreButton");
-    IgnoreAllButton = button(QStringLiteral("I&gnore All"), "IgnoreAllButton");
-    AddButton = button(QStringLiteral("&Add"), "AddButton");
-    SuggestButton = button(QStringLiteral("&Suggest"), "SuggestButton");
-    OptionButton = button(QStringLiteral("&Options"), "OptionButton");
-    OptionButton->setEnabled(false);
-    CloseButton = button(QStringLiteral("Cancel"), "CloseButton");
-    grid->addWidget(ContextRich, 0, 0, 1, 3);
-    grid->addWidget(Prompt, 1, 0);
-    grid->addWidget(WordEdit, 1, 1);
+    m_changeButton = button(kChange, "ChangeButton");
+    m_changeAllButton = button(QStringLiteral("Change A&ll"), "ChangeAllButton");
+    m_ignoreButton = button(QStringLiteral("&Ignore"), "IgnoreButton");
+    m_ignoreAllButton = button(QStringLiteral("I&gnore All"), "IgnoreAllButton");
+    m_addButton = button(QStringLiteral("&Add"), "AddButton");
+    m_suggestButton = button(QStringLiteral("&Suggest"), "SuggestButton");
+    m_optionButton = button(QStringLiteral("&Options"), "OptionButton");
+    m_optionButton->setEnabled(false);
+    m_closeButton = button(QStringLiteral("Cancel"), "CloseButton");
+    grid->addWidget(m_contextRich, 0, 0, 1, 3);
+    grid->addWidget(m_prompt, 1, 0);
+    grid->addWidget(m_wordEdit, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Change to:"), this), 2, 0);
-    grid->addWidget(Changetoedit, 2, 1);
-    grid->addWidget(SuggestionList, 3, 0, 6, 2);
+    grid->addWidget(m_changeToEdit, 2, 1);
+    grid->addWidget(m_suggestionList, 3, 0, 6, 2);
     int row = 1;
-    for (QPushButton *b : {ChangeButton, ChangeAllButton, IgnoreButton, IgnoreAllButton, AddButton,
-                           SuggestButton, OptionButton, CloseButton})
+    for (QPushButton *b : {m_changeButton, m_changeAllButton, m_ignoreButton, m_ignoreAllButton, m_addButton,
+                           m_suggestButton, m_optionButton, m_closeButton})
         grid->addWidget(b, row++, 2);
 
-    connect(SuggestionList, &QListWidget::currentTextChanged, Changetoedit, &QLineEdit::setText);
-    connect(Changetoedit, &QLineEdit::textEdited, this, [this] { SuggestButton->setEnabled(true); });
-    connect(ChangeButton, &QPushButton::clicked, this, [this] {
+    connect(m_suggestionList, &QListWidget::currentTextChanged, m_changeToEdit, &QLineEdit::setText);
+    connect(m_changeToEdit, &QLineEdit::textEdited, this, [this] { m_suggestButton->setEnabled(true); });
+    connect(m_changeButton, &QPushButton::clicked, this, [this] {
         if (!m_session)
             return;
         if (m_duplicate)
             m_session->DeleteSecond();
         else
-            m_session->Change(Changetoedit->text());
+            m_session->Change(m_changeToEdit->text());
         advance();
     });
-    connect(ChangeAllButton, &QPushButton::clicked, this, [this] {
+    connect(m_changeAllButton, &QPushButton::clicked, this, [this] {
         if (!m_session)
             return;
-        Checker.ChangeAll(m_session->Word, Changetoedit->text());
-        m_session->Change(Changetoedit->text());
+        m_checker.ChangeAll(m_session->Word, m_changeToEdit->text());
+        m_session->Change(m_changeToEdit->text());
         advance();
     });
-    connect(IgnoreButton, &QPushButton::clicked, this, [this] { advance(); });
-    connect(IgnoreAllButton, &QPushButton::clicked, this, [this] {
+    connect(m_ignoreButton, &QPushButton::clicked, this, [this] { advance(); });
+    connect(m_ignoreAllButton, &QPushButton::clicked, this, [this] {
         if (m_session)
-            Checker.IgnoreAll(m_session->Word);
+            m_checker.IgnoreAll(m_session->Word);
         advance();
     });
-    connect(AddButton, &QPushButton::clicked, this, [this] {
+    connect(m_addButton, &QPushButton::clicked, this, [this] {
         if (!m_session)
             return;
-        Checker.Add(m_session->Word);
+        m_checker.Add(m_session->Word);
         QString error;
-        if (!Checker.SaveCustom(&error) || !OpenDictionaries())
+        if (!m_checker.SaveCustom(&error) || !OpenDictionaries())
             m_messages.error(
                 QStringLiteral("Dictionary error"),
                 QStringLiteral("An error occurred updating the Dictionary.\rThe spelling  checker "
@@ -108,18 +108,18 @@ TSpellForm::TSpellForm(const QString &mainDictionary, const QString &customDicti
         m_session->RebuildIndex();
         advance();
     });
-    connect(SuggestButton, &QPushButton::clicked, this,
-            [this] { fillSuggestions(Changetoedit->text().trimmed()); });
-    connect(CloseButton, &QPushButton::clicked, this, [this] {
-        Checker.SaveCustom();
-        ContextRich->clear();
+    connect(m_suggestButton, &QPushButton::clicked, this,
+            [this] { fillSuggestions(m_changeToEdit->text().trimmed()); });
+    connect(m_closeButton, &QPushButton::clicked, this, [this] {
+        m_checker.SaveCustom();
+        m_contextRich->clear();
         m_session.reset();
         reject();
     });
 }
 
 bool TSpellForm::OpenDictionaries() {
-    if (Checker.Open(m_mainDictionary, m_customDictionary))
+    if (m_checker.Open(m_mainDictionary, m_customDictionary))
         return true;
     m_messages.error(QStringLiteral("Dictionary error"), QStringLiteral("The Dictionaries did not load."));
     return false;
@@ -127,9 +127,9 @@ bool TSpellForm::OpenDictionaries() {
 
 bool TSpellForm::Start(const QString &text, int start,
                        std::function<void(int, int, const QString &)> replace) {
-    if (!Checker.IsOpen() && !OpenDictionaries())
+    if (!m_checker.IsOpen() && !OpenDictionaries())
         return false;
-    m_session = std::make_unique<TSpellSession>(Checker, text, start, std::move(replace));
+    m_session = std::make_unique<TSpellSession>(m_checker, text, start, std::move(replace));
     return advance();
 }
 
@@ -145,17 +145,17 @@ bool TSpellForm::advance() {
 
 void TSpellForm::showStop(TSpellSession::Stop stop) {
     m_duplicate = stop == TSpellSession::Duplicate;
-    Prompt->setText(m_duplicate ? kDuplicate : kNotFound);
-    ChangeButton->setText(m_duplicate ? kDeleteSecond : kChange);
-    for (QPushButton *b : {ChangeAllButton, IgnoreAllButton, AddButton, SuggestButton})
+    m_prompt->setText(m_duplicate ? kDuplicate : kNotFound);
+    m_changeButton->setText(m_duplicate ? kDeleteSecond : kChange);
+    for (QPushButton *b : {m_changeAllButton, m_ignoreAllButton, m_addButton, m_suggestButton})
         b->setEnabled(!m_duplicate);
-    WordEdit->setText(m_session->Word);
-    ContextRich->setPlainText(m_session->Context());
+    m_wordEdit->setText(m_session->Word);
+    m_contextRich->setPlainText(m_session->Context());
     if (m_duplicate) {
         // The repeated word stands out in its context, so the user sees which one goes.
-        QTextCursor c(ContextRich->document());
+        QTextCursor c(m_contextRich->document());
         c.setPosition(m_session->ContextWordStart());
-        c.setPosition(std::min(int(ContextRich->toPlainText().size()),
+        c.setPosition(std::min(int(m_contextRich->toPlainText().size()),
                                m_session->ContextWordStart() + int(m_session->Word.size())),
                       QTextCursor::KeepAnchor);
         QTextCharFormat f;
@@ -163,18 +163,18 @@ void TSpellForm::showStop(TSpellSession::Stop stop) {
         f.setFontWeight(QFont::Bold);
         c.mergeCharFormat(f);
     }
-    SuggestionList->clear();
-    Changetoedit->clear();
+    m_suggestionList->clear();
+    m_changeToEdit->clear();
     if (!m_duplicate)
         fillSuggestions(m_session->Word);
 }
 
 void TSpellForm::fillSuggestions(const QString &word) {
-    SuggestionList->clear();
+    m_suggestionList->clear();
     const QStringList s = m_session ? m_session->Suggestions(word) : QStringList();
-    SuggestionList->addItems(s);
-    Changetoedit->setText(s.value(0));
-    SuggestButton->setEnabled(false);
+    m_suggestionList->addItems(s);
+    m_changeToEdit->setText(s.value(0));
+    m_suggestButton->setEnabled(false);
 }
 
 void TSpellForm::finish() {

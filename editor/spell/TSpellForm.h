@@ -26,14 +26,6 @@ public:
     // Starts a check of `text` from `start`; true when a word needs the user (show the dialog).
     bool Start(const QString &text, int start, std::function<void(int, int, const QString &)> replace);
 
-    QLineEdit *WordEdit, *Changetoedit;
-    QLabel *Prompt;
-    QListWidget *SuggestionList;
-    QTextEdit *ContextRich;
-    QPushButton *ChangeButton, *ChangeAllButton, *IgnoreButton, *IgnoreAllButton, *AddButton, *SuggestButton,
-        *OptionButton, *CloseButton;
-    TSpellChecker Checker;
-
 private:
     // Runs the walk to the next stop; false when it finished (the dialog closed).
     bool advance();
@@ -45,4 +37,12 @@ private:
     UserMessages &m_messages;
     std::unique_ptr<TSpellSession> m_session;
     bool m_duplicate = false;
+    // The parts carry the object names tests find them by ("WordEdit", "Changetoedit", "Prompt", ...).
+    QLineEdit *m_wordEdit, *m_changeToEdit;
+    QLabel *m_prompt;
+    QListWidget *m_suggestionList;
+    QTextEdit *m_contextRich;
+    QPushButton *m_changeButton, *m_changeAllButton, *m_ignoreButton, *m_ignoreAllButton, *m_addButton,
+        *m_suggestButton, *m_optionButton, *m_closeButton;
+    TSpellChecker m_checker;
 };

@@ -239,21 +239,21 @@ void TPickEvents::connectSignals() {
         // The control reports only what the user typed and what its rules recalculated, never the
         // host's own values, so a change is sent even while host results are applied: a value
         // the rules derive from them is news to the host.
-        result->OnChange = [self](int field, const QByteArray &text) {
+        result->SetOnChange([self](int field, const QByteArray &text) {
             if (self && self->asked(Change)) {
                 self->send(resultChangeEvent(self->name(), self->wsName(), field, userText(text)));
             }
-        };
-        result->onSave = [self](const QList<QByteArray> &lines) {
+        });
+        result->SetOnSave([self](const QList<QByteArray> &lines) {
             if (self && self->hooked(Save)) {
                 self->send(resultSave(self->name(), self->wsName(), lines));
             }
-        };
-        result->onAbort = [self] {
+        });
+        result->SetOnAbort([self] {
             if (self && self->hooked(Abort)) {
                 self->send(resultAbort(self->name(), self->wsName()));
             }
-        };
+        });
     }
 }
 

@@ -735,10 +735,10 @@ QByteArray TPickSetters::resultEntry(const Target &t, TkalvexResult *r) {
         return t.ws->TagOf(w) == PickType::PrintPanel ? qobject_cast<TPickPanel *>(w) : nullptr;
     };
     if (def.given(F::Header)) {
-        r->Header = printPanel(def.field(F::Header));
+        r->SetHeader(printPanel(def.field(F::Header)));
     }
     if (def.given(F::Footer)) {
-        r->Footer = printPanel(def.field(F::Footer));
+        r->SetFooter(printPanel(def.field(F::Footer)));
     }
     if (def.presentFrom(F::FirstData)) {
         r->SetData(fieldsFrom(def, F::FirstData).join('\n'));

@@ -86,6 +86,22 @@ TkalvexResult::TkalvexResult(QWidget *parent)
 
 TkalvexResult::~TkalvexResult() = default;
 
+TPickPanel *TkalvexResult::Header() const {
+    return m_header;
+}
+
+TPickPanel *TkalvexResult::Footer() const {
+    return m_footer;
+}
+
+void TkalvexResult::SetHeader(TPickPanel *panel) {
+    m_header = panel;
+}
+
+void TkalvexResult::SetFooter(TPickPanel *panel) {
+    m_footer = panel;
+}
+
 void TkalvexResult::changeEvent(QEvent *event) {
     QScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange && m_page) {
@@ -197,8 +213,8 @@ QByteArray TkalvexResult::SetDisplayState(int state, const QByteArray &printSett
     case 4: {
         const QList<QByteArray> parts = printSettings.split(';');
         const std::optional<qint64> scale = HostProtocol::readInteger(parts.value(0));
-        PrintScale = scale ? int(std::clamp<qint64>(*scale, 1, 400)) : 36;
-        PrinterName = parts.value(1).trimmed();
+        m_printScale = scale ? int(std::clamp<qint64>(*scale, 1, 400)) : 36;
+        m_printerName = parts.value(1).trimmed();
         return Print();
     }
     default:
@@ -208,8 +224,8 @@ QByteArray TkalvexResult::SetDisplayState(int state, const QByteArray &printSett
 
 void TkalvexResult::report(const QList<TKalvexResultModel::Change> &changes) {
     for (const TKalvexResultModel::Change &c : changes) {
-        if (OnChange) {
-            OnChange(c.field, c.text);
+        if (m_onChange) {
+            m_onChange(c.field, c.text);
         }
     }
     if (!changes.isEmpty()) {
@@ -332,16 +348,13 @@ bool TkalvexResult::editorKey(QKeyEvent *e) {
         return true;
     }
     if (key == VK_ESCAPE) {
-        if (onAbort) {
-            onAbort();
+        if (m_onAbort) {
+            m_onAbort();
         }
         return true;
     }
     if (key >= VK_F1 && key <= VK_F9) {
         const int n = key - VK_F1 + 1;
-        if (onFnKeyDown) {
-            onFnKeyDown(n);
-        }
         if (const std::optional<int> target = m_model.jumpTarget(n)) {
             openField(*target);
         }
@@ -350,8 +363,8 @@ bool TkalvexResult::editorKey(QKeyEvent *e) {
     if (key == VK_F10) {
         // What the user typed into the open field is part of what is saved.
         commitField();
-        if (onSave) {
-            onSave(m_model.results());
+        if (m_onSave) {
+            m_onSave(m_model.results());
         }
         return true;
     }
@@ -387,7 +400,7 @@ bool TkalvexResult::eventFilter(QObject *watched, QEvent *event) {
 
 QByteArray TkalvexResult::Print() {
     std::unique_ptr<QPrinter> printer =
-        printerSource() ? printerSource()(PrinterName) : systemPrinter(PrinterName);
+        printerSource() ? printerSource()(m_printerName) : systemPrinter(m_printerName);
     if (!printer) {
         return "No printer is available.";
     }
@@ -396,7 +409,7 @@ QByteArray TkalvexResult::Print() {
     const TKalvexResultModel::State before = m_page->State;
     m_page->State = TKalvexResultModel::State::Print;
     QFont font = m_page->font();
-    font.setPointSize(std::max(1, PrintScale));
+    font.setPointSize(std::max(1, m_printScale));
     QPainter p;
     if (!p.begin(printer.get())) {
         m_page->State = before;
@@ -419,8 +432,8 @@ QByteArray TkalvexResult::Print() {
         p.restore();
         return h;
     };
-    top = drawPanel(Header, true);
-    drawPanel(Footer, false);
+    top = drawPanel(m_header, true);
+    drawPanel(m_footer, false);
     const TKalvexResultImage::Metrics m = TKalvexResultImage::metricsFor(font, printer.get());
     if (m.pageWidth() > 0) {
         const double scale = double(width) / m.pageWidth();

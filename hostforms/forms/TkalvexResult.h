@@ -26,9 +26,13 @@ public:
     TKalvexResultImage *KxResult() const { return m_page; }
     QPlainTextEdit *FieldEditor() const { return m_editor; }
     TKalvexResultModel &model() { return m_model; }
-    QPointer<TPickPanel> Header, Footer;
-    int PrintScale = 36;
-    QByteArray PrinterName;
+    // The print panels of the workspace printed above and below the page (none when not set).
+    TPickPanel *Header() const;
+    TPickPanel *Footer() const;
+    void SetHeader(TPickPanel *panel);
+    void SetFooter(TPickPanel *panel);
+    // The font size of the last print.
+    int PrintScale() const { return m_printScale; }
     TKalvexResultModel::State EditState() const { return m_page->State; }
     int currentField() const { return m_field; }
 
@@ -51,11 +55,13 @@ public:
     void commitField();
     QByteArray Print();
 
-    // Field number and text; the saved lines; Escape in the editor; a function key F1-F9.
-    std::function<void(int, const QByteArray &)> OnChange;
-    std::function<void(const QList<QByteArray> &)> onSave;
-    std::function<void()> onAbort;
-    std::function<void(int)> onFnKeyDown;
+    // What the control raises, installed by the form's event hooks: a field's new text (field
+    // number and text), F10's saved lines, and Escape in the editor.
+    void SetOnChange(std::function<void(int, const QByteArray &)> handler) {
+        m_onChange = std::move(handler);
+    }
+    void SetOnSave(std::function<void(const QList<QByteArray> &)> handler) { m_onSave = std::move(handler); }
+    void SetOnAbort(std::function<void()> handler) { m_onAbort = std::move(handler); }
 
     // Where a print goes: tests hand a PDF printer; by default the printer of that name, else the
     // default printer, else none.
@@ -80,4 +86,10 @@ private:
     QWidget *m_canvas;
     int m_field = 0;
     int m_lines = 1;
+    QPointer<TPickPanel> m_header, m_footer;
+    int m_printScale = 36;
+    QByteArray m_printerName;
+    std::function<void(int, const QByteArray &)> m_onChange;
+    std::function<void(const QList<QByteArray> &)> m_onSave;
+    std::function<void()> m_onAbort;
 };

@@ -3,6 +3,7 @@
 // dialog's buttons.
 #include "common/testing/RecordingMessages.h"
 #include "editor/spell/TSpellForm.h"
+#include "testsupport/UserDriver.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,14 +98,14 @@ private slots:
         QString doc = QStringLiteral("Pathology of the colonn shows Xyzzyq and Xyzzyq.");
         auto replace = [&](int start, int length, const QString &text) { doc.replace(start, length, text); };
         QVERIFY(form.Start(doc, 0, replace));
-        QCOMPARE(form.WordEdit->text(), QStringLiteral("colonn"));
-        QCOMPARE(form.Prompt->text(), QStringLiteral("Not found:"));
-        QVERIFY(form.SuggestionList->count() > 0);
-        form.Changetoedit->setText(QStringLiteral("colon"));
-        QTest::mouseClick(form.ChangeButton, Qt::LeftButton);
-        QCOMPARE(form.WordEdit->text(), QStringLiteral("Xyzzyq"));
+        QCOMPARE(child<QLineEdit>(&form, "WordEdit")->text(), QStringLiteral("colonn"));
+        QCOMPARE(child<QLabel>(&form, "Prompt")->text(), QStringLiteral("Not found:"));
+        QVERIFY(child<QListWidget>(&form, "SuggestionList")->count() > 0);
+        child<QLineEdit>(&form, "Changetoedit")->setText(QStringLiteral("colon"));
+        QTest::mouseClick(child<QPushButton>(&form, "ChangeButton"), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>(&form, "WordEdit")->text(), QStringLiteral("Xyzzyq"));
         // Add writes the custom list (made on the first Add) and the second one is known.
-        QTest::mouseClick(form.AddButton, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&form, "AddButton"), Qt::LeftButton);
         QCOMPARE(QFile(m_dir.filePath("new/Custom.dic")).exists(), true);
         QFile dic(m_dir.filePath("new/Custom.dic"));
         QVERIFY(dic.open(QIODevice::ReadOnly));
@@ -120,10 +121,10 @@ private slots:
 
         // A duplicate offers only "Delete 2nd".
         QVERIFY(form.Start(QStringLiteral("the the"), 0, {}));
-        QCOMPARE(form.ChangeButton->text(), QStringLiteral("Delete 2nd"));
-        QCOMPARE(form.Prompt->text(), QStringLiteral("Duplicate word:"));
-        QVERIFY(!form.AddButton->isEnabled());
-        QTest::mouseClick(form.CloseButton, Qt::LeftButton);
+        QCOMPARE(child<QPushButton>(&form, "ChangeButton")->text(), QStringLiteral("Delete 2nd"));
+        QCOMPARE(child<QLabel>(&form, "Prompt")->text(), QStringLiteral("Duplicate word:"));
+        QVERIFY(!child<QPushButton>(&form, "AddButton")->isEnabled());
+        QTest::mouseClick(child<QPushButton>(&form, "CloseButton"), Qt::LeftButton);
 
         // No dictionary: a clear message, no check.
         TSpellForm missing(m_dir.filePath("none"), QString(), shown);

@@ -465,7 +465,7 @@ TEST(ResultEntry, PrintsHeaderPageAndFooterInOrder) {
     ResultForm f("4", "20;nosuchprinter");
     TkalvexResult::setPrinterSource(nullptr);
     EXPECT_TRUE(f.link.sends.isEmpty()) << f.link.messages().value(0).constData();
-    EXPECT_EQ(f.result->PrintScale, 20);
+    EXPECT_EQ(f.result->PrintScale(), 20);
     QProcess text;
     text.start("pdftotext", {"-layout", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(30000));

@@ -110,8 +110,8 @@ Snapshot snapshot(QWidget *w) {
         s["cells"] = QString("%1x%2 ").arg(t->columnCount()).arg(t->rowCount()) + cells.join('|');
     } else if (auto *res = qobject_cast<TkalvexResult *>(w)) {
         s["frame"] = QString::number(res->frameShape());
-        s["header"] = res->Header ? res->Header->objectName() : QString();
-        s["footer"] = res->Footer ? res->Footer->objectName() : QString();
+        s["header"] = res->Header() ? res->Header()->objectName() : QString();
+        s["footer"] = res->Footer() ? res->Footer()->objectName() : QString();
         s["data"] =
             QString::number(int(res->EditState())) + QString::fromLatin1(res->model().results().join('|'));
     } else if (auto *p = qobject_cast<TPickPanel *>(w)) {
