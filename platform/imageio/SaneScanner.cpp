@@ -14,10 +14,13 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
+
+#include <pthread.h>
 
 namespace orva::imageio {
 
@@ -234,6 +237,13 @@ std::int16_t readFrame(SANE_Handle h, Exchange &ex, int dpi, DibBlock &out) {
 }
 
 void worker(QString device, ScanSettings settings, Exchange &ex) {
+    // A backend's reader that writes into the pipe a cancel has just closed would end the whole
+    // program with SIGPIPE. Blocked here, and in the backend's threads, which start from this one
+    // and inherit the mask, the write fails with EPIPE instead.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
     std::int16_t result = kOk;
     {
         SaneSession session;
