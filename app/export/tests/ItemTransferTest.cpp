@@ -389,7 +389,7 @@ private slots:
         clock.start();
         QTest::mouseClick(form.findChild<QPushButton *>("ExportButton"), Qt::LeftButton);
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(watch.ticks >= 6, QByteArray::number(watch.ticks));
+        QVERIFY2(watch.keptTurning(), QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QVERIFY(link.sends.isEmpty());

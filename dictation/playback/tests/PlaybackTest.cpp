@@ -319,7 +319,7 @@ TEST_F(PlaybackTest, RecordingOnADeadShareIsRefusedAtTheDeadline) {
     QString error;
     player.OpenFile(dead, &error);
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_GE(watch.ticks, 6);
+    EXPECT_TRUE(watch.keptTurning()) << watch.ticks;
     hung.finished();
     EXPECT_FALSE(hung.blocked());
     EXPECT_TRUE(error.contains(dead) && error.contains("did not answer")) << error.toStdString();

@@ -658,7 +658,7 @@ private slots:
         clock.start();
         v.LoadTiff(m_dir.filePath("dead.tif"), 0, 0);
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(watch.ticks >= 8, QByteArray::number(watch.ticks));
+        QVERIFY2(watch.keptTurning(), QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QCOMPARE(watch.messages.shown.size(), 1);

@@ -154,7 +154,7 @@ private slots:
         clock.start();
         d.DoSelectionChange(dir.filePath("dead.png"));
         QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()));
-        QVERIFY2(watch.ticks >= 6, QByteArray::number(watch.ticks));
+        QVERIFY2(watch.keptTurning(), QByteArray::number(watch.ticks));
         hung.finished();
         QVERIFY(!hung.blocked());
         QVERIFY(d.PreviewedFile().isEmpty());

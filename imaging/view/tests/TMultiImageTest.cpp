@@ -106,7 +106,7 @@ private slots:
         v.SetImageName(m_dir.filePath("dead.tif"));
         const qint64 first = clock.elapsed();
         QVERIFY2(first >= 500 && first < 3000, QByteArray::number(first));
-        QVERIFY2(watch.ticks >= 8, QByteArray::number(watch.ticks));
+        QVERIFY2(watch.keptTurning(), QByteArray::number(watch.ticks));
         QVERIFY(v.Picture().isNull());
         QCOMPARE(watch.messages.boxes.size(), 1);
         QVERIFY(watch.messages.boxes[0].text.contains("dead.tif"));
