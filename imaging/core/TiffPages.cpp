@@ -13,14 +13,12 @@ namespace orva::imaging {
 
 namespace {
 
-void needSource(const TTiffSource &source) {
-    if (source.IsStream()) {
-        if (source.Stream->empty())
-            throw ErrorInvalid(ErrorInvalidText::StreamNilOrEmpty());
-        return;
-    }
+bool haveSource(const TTiffSource &source, QString *error) {
+    if (source.IsStream())
+        return !source.Stream->empty() || failWith(error, ErrorInvalidText::StreamNilOrEmpty());
     if (source.File.isEmpty() || !QFileInfo::exists(LocalPath::toLocalPath(source.File)))
-        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
+        return failWith(error, ErrorInvalidText::InputFilenameNotValid());
+    return true;
 }
 
 bool pageCountOf(const TTiffSource &source, int &count) {
@@ -37,8 +35,9 @@ bool annotationFileExists(const TAnnoPages &anno) {
 
 } // namespace
 
-int TiffPageCount(const TTiffSource &source) {
-    needSource(source);
+std::optional<int> TiffPageCount(const TTiffSource &source, QString *error) {
+    if (!haveSource(source, error))
+        return std::nullopt;
     int count = 0;
     pageCountOf(source, count);
     return count;
@@ -58,18 +57,23 @@ int TiffStoredBits(int bitsPerPixel) {
     return bitsPerPixel <= 8 ? 8 : 24;
 }
 
-DibBlock DibForTiff(const DibBlock &image, int bits) {
-    if (image.isNull())
-        throw ErrorInvalid(ErrorInvalidText::InputImageEmpty());
+DibBlock DibForTiff(const DibBlock &image, int bits, QString *error) {
+    if (image.isNull()) {
+        failWith(error, ErrorInvalidText::InputImageEmpty());
+        return {};
+    }
     DibBlock copy = DllCopyDib(image);
-    if (!copy || !orva::imageio::applyWantedBits(copy, bits, true))
-        throw ErrorInvalid(ErrorInvalidText::CantAllocateMemory());
+    if (!copy || !orva::imageio::applyWantedBits(copy, bits, true)) {
+        failWith(error, ErrorInvalidText::CantAllocateMemory());
+        return {};
+    }
     return copy;
 }
 
 bool DeleteTiffPage(const TTiffSource &source, int page, const TAnnoPages &anno, int &showPage,
-                    int &pageCount) {
-    needSource(source);
+                    int &pageCount, QString *error) {
+    if (!haveSource(source, error))
+        return false;
     // The page goes first: when the library refuses, the annotation file still matches the pages.
     const bool ok =
         source.IsStream() ? DeleteTIFFPageStream(*source.Stream, page) : DeleteTIFFPage(source.File, page);
@@ -85,9 +89,12 @@ bool DeleteTiffPage(const TTiffSource &source, int page, const TAnnoPages &anno,
 }
 
 bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCode compression,
-                     int bits, TProgressTarget *control) {
-    needSource(source);
-    const DibBlock written = DibForTiff(image, bits);
+                     int bits, TProgressTarget *control, QString *error) {
+    if (!haveSource(source, error))
+        return false;
+    const DibBlock written = DibForTiff(image, bits, error);
+    if (written.isNull())
+        return false;
     return source.IsStream()
                ? WriteTIFFileDibPageReplaceStream(*source.Stream, compression, page, written, 0, control)
                : WriteTIFFileDibPageReplace(source.File, compression, page, written, 0, control);
@@ -95,8 +102,10 @@ bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image,
 
 bool SaveTiffPage(const TTiffSource &source, const DibBlock &image, TTifSaveOpt option, int insertAt,
                   TTiffCode compression, int bits, const TAnnoPages &anno, int &pageCount,
-                  TProgressTarget *control) {
-    const DibBlock written = DibForTiff(image, bits);
+                  TProgressTarget *control, QString *error) {
+    const DibBlock written = DibForTiff(image, bits, error);
+    if (written.isNull())
+        return false;
     bool ok = false;
     if (option == tiffInsert) {
         int count = 0;
@@ -122,8 +131,9 @@ bool SaveTiffPage(const TTiffSource &source, const DibBlock &image, TTifSaveOpt 
     return ok;
 }
 
-bool PackTiffSource(const TTiffSource &source, TProgressTarget *control) {
-    needSource(source);
+bool PackTiffSource(const TTiffSource &source, TProgressTarget *control, QString *error) {
+    if (!haveSource(source, error))
+        return false;
     return source.IsStream() ? PackTIFFStream(*source.Stream, control) : PackTIFF(source.File, control);
 }
 
@@ -230,12 +240,12 @@ bool TagTextAcceptable(const QString &text, const TTiffTagRecord &record) {
 }
 
 bool ReadTagRecords(const TTiffSource &source, int page, TTiffTagList &tags, QObject *sender,
-                    const TVisMesTag &onTag) {
+                    const TVisMesTag &onTag, QString *error) {
     tags.clear();
     if (source.IsStream() && source.Stream->size() <= 1)
         return false;
     if (!source.IsStream() && !QFileInfo::exists(LocalPath::toLocalPath(source.File)))
-        throw ErrorInvalid(ErrorInvalidText::InputFilenameNotValid());
+        return failWith(error, ErrorInvalidText::InputFilenameNotValid());
     const TVisMesTag each = [&](QObject *s, std::uint16_t tag, std::int16_t length, std::int32_t value,
                                 const QByteArray &text, const QString &name, bool readOnly, std::int16_t p,
                                 std::uint16_t type, std::uint32_t count, bool &cancel) {
@@ -257,7 +267,8 @@ bool ReadTagRecords(const TTiffSource &source, int page, TTiffTagList &tags, QOb
                              : ReturnTags(source.File, page, sender, each);
 }
 
-bool WriteModifiedTags(const TTiffSource &source, int page, TTiffTagList &tags, bool &resolutionChanged) {
+bool WriteModifiedTags(const TTiffSource &source, int page, TTiffTagList &tags, bool &resolutionChanged,
+                       QString *error) {
     resolutionChanged = false;
     std::vector<orva::imageio::TiffTagWrite> writes;
     for (const TTiffTagRecord &r : tags) {
@@ -268,9 +279,9 @@ bool WriteModifiedTags(const TTiffSource &source, int page, TTiffTagList &tags, 
     }
     if (writes.empty())
         return true;
-    needSource(source);
-    const bool ok = source.IsStream() ? WriteTagsStream(*source.Stream, page, writes)
-                                      : WriteTags(source.File, page, writes);
+    const bool ok =
+        haveSource(source, error) && (source.IsStream() ? WriteTagsStream(*source.Stream, page, writes)
+                                                        : WriteTags(source.File, page, writes));
     if (!ok) {
         resolutionChanged = false;
         return false;

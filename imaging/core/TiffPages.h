@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace orva::imaging {
 
 // Where a viewer's TIFF lives: a file (the name as the viewer holds it) or a memory image, whose
@@ -28,25 +30,29 @@ struct TAnnoPages {
     QString File;
 };
 
-// Pages of the source; raises ErrorInvalid "Input filename isn't valid" for a missing file and
-// "Stream is nil or empty" for an empty memory image.
-int TiffPageCount(const TTiffSource &source);
+// A call on a missing file or an empty memory image answers false (or no count) with "Input
+// filename isn't valid" or "Stream is nil or empty" in `error`; a refusal of the library answers
+// false with the library's last error set and `error` left alone.
+
+// Pages of the source (0 when the library cannot read them); none for a missing source.
+std::optional<int> TiffPageCount(const TTiffSource &source, QString *error = nullptr);
 
 // The bits a TIFF page is written with: 1 for no compression and the fax codes, else the bits of
 // the write resolution for "tif" (deviceDepth for sAutoMatic).
 int TiffWriteBits(TTiffCompression compression, TSaveResolution writeRes, int deviceDepth);
-// A copy of the picture at those bits; raises ErrorInvalid "Input image is empty" for no picture.
-DibBlock DibForTiff(const DibBlock &image, int bits);
+// A copy of the picture at those bits; a null block with "Input image is empty" for no picture or
+// "Can't allocate memory" in `error`.
+DibBlock DibForTiff(const DibBlock &image, int bits, QString *error = nullptr);
 
 // Deletes a page. The page shown afterwards is the same index, or the new last page when the last
 // one went (memory images alike). The only page of a TIFF is never deleted (the call fails with
 // the library's text). Answers false with the last error set when the library refused.
 bool DeleteTiffPage(const TTiffSource &source, int page, const TAnnoPages &anno, int &showPage,
-                    int &pageCount);
+                    int &pageCount, QString *error = nullptr);
 // Writes the picture over a page at those bits (TTiffCode::KeepPage keeps the page's compression
 // where the bits allow; the page keeps what describes it, Exif and the like, either way).
 bool ReplaceTiffPage(const TTiffSource &source, int page, const DibBlock &image, TTiffCode compression,
-                     int bits, TProgressTarget *control = nullptr);
+                     int bits, TProgressTarget *control = nullptr, QString *error = nullptr);
 // The depth a page or picture of this many bits per pixel is written back at: 1, 4, 8 or 24.
 int TiffStoredBits(int bitsPerPixel);
 // Writes the (already scaled) picture by the save option: appended, written over the whole file,
@@ -54,8 +60,8 @@ int TiffStoredBits(int bitsPerPixel);
 // The source becomes the file written; pageCount is its new count.
 bool SaveTiffPage(const TTiffSource &source, const DibBlock &image, TTifSaveOpt option, int insertAt,
                   TTiffCode compression, int bits, const TAnnoPages &anno, int &pageCount,
-                  TProgressTarget *control = nullptr);
-bool PackTiffSource(const TTiffSource &source, TProgressTarget *control = nullptr);
+                  TProgressTarget *control = nullptr, QString *error = nullptr);
+bool PackTiffSource(const TTiffSource &source, TProgressTarget *control = nullptr, QString *error = nullptr);
 
 // One tag of the current page, as the tag editor edits it.
 struct TTiffTagRecord {
@@ -92,11 +98,13 @@ TTagNumberText NormalizeTagNumber(const QString &text, const TTiffTagRecord &rec
 bool TagTextAcceptable(const QString &text, const TTiffTagRecord &record);
 
 // Empties the list and fills it with the page's tags; onTag sees each and may stop the listing.
+// A memory image of a byte or less has no tags (false, `error` left alone).
 bool ReadTagRecords(const TTiffSource &source, int page, TTiffTagList &tags, QObject *sender = nullptr,
-                    const TVisMesTag &onTag = {});
+                    const TVisMesTag &onTag = {}, QString *error = nullptr);
 // Writes every modified writable record in one write and clears the marks; resolutionChanged
 // tells whether XResolution or YResolution was among them. Nothing modified writes nothing.
-bool WriteModifiedTags(const TTiffSource &source, int page, TTiffTagList &tags, bool &resolutionChanged);
+bool WriteModifiedTags(const TTiffSource &source, int page, TTiffTagList &tags, bool &resolutionChanged,
+                       QString *error = nullptr);
 
 // The scan target file for a name and number. An empty name is "SCAN.TIF"; a name without
 // directory (or in "C:\") goes into scanDirectory, one with its own directory stays there (made

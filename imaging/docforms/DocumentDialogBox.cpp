@@ -27,8 +27,8 @@ bool TDocumentDialogBox::ShowEffects(QWidget *viewer, UserMessages &messages, Di
 }
 
 bool TDocumentDialogBox::EditTags(QWidget *viewer, const TTiffSource &source, int page, TTiffTagList &tags,
-                                  bool &resolutionChanged) {
-    return orva::imaging::EditTags(viewer, source, page, tags, resolutionChanged);
+                                  bool &resolutionChanged, QString *error) {
+    return orva::imaging::EditTags(viewer, source, page, tags, resolutionChanged, error);
 }
 
 bool TDocumentDialogBox::EditScanOptions(QWidget *viewer, TScanSettings &settings) {

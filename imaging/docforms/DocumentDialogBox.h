@@ -12,7 +12,7 @@ public:
     bool ShowEffects(QWidget *viewer, UserMessages &messages, DibBlock copy,
                      std::function<void(DibBlock &&)> done) override;
     bool EditTags(QWidget *viewer, const TTiffSource &source, int page, TTiffTagList &tags,
-                  bool &resolutionChanged) override;
+                  bool &resolutionChanged, QString *error) override;
     bool EditScanOptions(QWidget *viewer, TScanSettings &settings) override;
     QString AskAnnoText(QWidget *viewer, const QString &current) override;
 };

@@ -1,5 +1,6 @@
 // The TIFF tag editor form.
 #include "imaging/docforms/TTifTagEdit.h"
+#include "imaging/core/ErrorInvalid.h"
 #include "platform/modal/ModalDialog.h"
 
 #include <QApplication>
@@ -187,15 +188,19 @@ void TTifTagEdit::SetModifiedFlag() {
 }
 
 bool EditTags(QWidget *parent, const TTiffSource &source, int page, TTiffTagList &tags,
-              bool &resolutionChanged) {
+              bool &resolutionChanged, QString *error) {
     resolutionChanged = false;
     TTifTagEdit form(parent);
     form.SetTags(&tags);
     bool ok = true;
+    QString why;
     if (RunModalDialog(form) == QDialog::Accepted)
-        ok = WriteModifiedTags(source, page, tags, resolutionChanged);
+        ok = WriteModifiedTags(source, page, tags, resolutionChanged, &why);
+    if (!why.isEmpty())
+        return failWith(error, why);
     // A successful read leaves the last error as the write left it.
-    ReadTagRecords(source, page, tags);
+    if (!ReadTagRecords(source, page, tags, nullptr, {}, &why) && !why.isEmpty())
+        return failWith(error, why);
     return ok;
 }
 

@@ -59,8 +59,9 @@ private:
 // The viewer's EditTags: the editor on the page's tags; on OK the modified writable tags are
 // written (all in one write), on Cancel nothing is; either way the tags are read again.
 // resolutionChanged says whether XResolution or YResolution was written. False when the write
-// failed (the last library error tells why; the file is as it was).
+// failed (the last library error tells why; the file is as it was), or with the reason in `error`
+// when the file or memory image is gone.
 bool EditTags(QWidget *parent, const TTiffSource &source, int page, TTiffTagList &tags,
-              bool &resolutionChanged);
+              bool &resolutionChanged, QString *error = nullptr);
 
 } // namespace orva::imaging

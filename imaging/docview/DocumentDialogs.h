@@ -24,9 +24,10 @@ public:
                              std::function<void(DibBlock &&)> done) = 0;
     // The tag editor on a page's tags: modified writable tags written on OK, the tags read again
     // either way; resolutionChanged says whether a resolution was written. False when the write
-    // failed (the last library error tells why).
+    // failed (the last library error tells why), or with the reason in `error` when the file or
+    // memory image is gone.
     virtual bool EditTags(QWidget *viewer, const TTiffSource &source, int page, TTiffTagList &tags,
-                          bool &resolutionChanged) = 0;
+                          bool &resolutionChanged, QString *error) = 0;
     // The scan options before a scan: false when cancelled (the settings unchanged).
     virtual bool EditScanOptions(QWidget *viewer, TScanSettings &settings) = 0;
     // A note's text; empty leaves the note as it was.

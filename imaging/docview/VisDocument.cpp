@@ -165,8 +165,8 @@ void VisDocument::SetPictureInfo(const QString &file, const orva::imageio::lib::
     m_info.Attributes.compression = info.compressionName;
 }
 
-void VisDocument::ReadTags(QObject *sender, const TVisMesTag &onTag) {
-    ReadTagRecords(Source(), m_tiffPage, m_tags, sender, onTag);
+bool VisDocument::ReadTags(QObject *sender, const TVisMesTag &onTag, QString *error) {
+    return ReadTagRecords(Source(), m_tiffPage, m_tags, sender, onTag, error);
 }
 
 // ---- the picture ----------------------------------------------------------------------------------

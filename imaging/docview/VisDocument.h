@@ -112,7 +112,8 @@ public:
     void SetPictureInfo(const QString &file, const orva::imageio::lib::FileInfo &info);
     const TTiffTagList &TagList() const { return m_tags; }
     TTiffTagList &Tags() { return m_tags; }
-    void ReadTags(QObject *sender, const TVisMesTag &onTag);
+    // False when the tags could not be read; the reason in `error` when the file is gone.
+    bool ReadTags(QObject *sender, const TVisMesTag &onTag, QString *error = nullptr);
     void ClearTags() { m_tags.clear(); }
 
     // ---- the picture ----

@@ -268,7 +268,9 @@ bool VisDocumentImage::readPage(int page, int bits, QString *error) {
             imageChanged();
         }
     }
-    ReadTags();
+    if (!ReadTags(error)) {
+        return false;
+    }
     applyAutoSize();
     updateScrollRanges();
     viewport()->update();
@@ -377,8 +379,9 @@ bool VisDocumentImage::ReadTiffInfo(QString *error) {
     return true;
 }
 
-void VisDocumentImage::ReadTags() {
-    m_doc.ReadTags(this, OnTag);
+bool VisDocumentImage::ReadTags(QString *error) {
+    QString why;
+    return m_doc.ReadTags(this, OnTag, &why) || why.isEmpty() || failWith(error, why);
 }
 
 // ---- pages ----------------------------------------------------------------------------------------
@@ -434,7 +437,10 @@ void VisDocumentImage::SetScanFileName(const QString &name) {
     ScanFileName = name;
 }
 
-bool VisDocumentImage::writeFailed(QString *error) {
+bool VisDocumentImage::writeFailed(QString *error, const QString &refused) {
+    if (!refused.isEmpty()) {
+        return failWith(error, refused);
+    }
     if (!OnVislibError) {
         return failWith(error, LastErrorText());
     }
@@ -449,7 +455,9 @@ bool VisDocumentImage::reloadAfterWrite(int page, QString *error) {
     if (m_doc.TiffPageCount() > 0) {
         return readPage(std::clamp(page, 0, m_doc.TiffPageCount() - 1), readBits(), error);
     }
-    ReadTags();
+    if (!ReadTags(error)) {
+        return false;
+    }
     return true;
 }
 
@@ -467,9 +475,10 @@ bool VisDocumentImage::DeletePage(int page, QString *error) {
     const QString anno = m_doc.AnnoFileToWrite();
     int showPage = m_doc.TiffPage();
     int pageCount = m_doc.TiffPageCount();
-    if (!DeleteTiffPage(m_doc.Source(), page, TAnnoPages{this, anno}, showPage, pageCount)) {
+    QString why;
+    if (!DeleteTiffPage(m_doc.Source(), page, TAnnoPages{this, anno}, showPage, pageCount, &why)) {
         enterAnnotations();
-        return writeFailed(error);
+        return writeFailed(error, why);
     }
     if (!anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
@@ -505,14 +514,16 @@ bool VisDocumentImage::ReplacePage(QString *error) {
     // read at for the screen.
     const int stored = m_doc.Info().Attributes.bitsPerPixel;
     const int bits = stored > 0 ? TiffStoredBits(stored) : PictureBits();
-    if (!ReplaceTiffPage(m_doc.Source(), m_doc.TiffPage(), *m_doc.Image().Dib(), TTiffCode::KeepPage(), bits,
-                         this)) {
-        return writeFailed(error);
+    if (QString why; !ReplaceTiffPage(m_doc.Source(), m_doc.TiffPage(), *m_doc.Image().Dib(),
+                                      TTiffCode::KeepPage(), bits, this, &why)) {
+        return writeFailed(error, why);
     }
     if (!ReadTiffInfo(error)) {
         return false;
     }
-    ReadTags();
+    if (!ReadTags(error)) {
+        return false;
+    }
     notify();
     return true;
 }
@@ -547,11 +558,12 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     const QString anno = option == tiffInsert ? m_doc.AnnoFileToWrite() : AnnoFileName();
     int pageCount = 0;
     caption((option == tiffInsert ? QStringLiteral("Inserting ") : QStringLiteral("Writing ")) + file);
+    QString why;
     if (!SaveTiffPage(m_doc.Source(), scaled, option, m_doc.TifInsertAt(), compression, bits,
-                      TAnnoPages{this, anno}, pageCount, this)) {
+                      TAnnoPages{this, anno}, pageCount, this, &why)) {
         m_doc.RestoreSource(previous);
         enterAnnotations();
-        return writeFailed(error);
+        return writeFailed(error, why);
     }
     if (option == tiffInsert && !anno.isEmpty() && OnAfterSavedAnnoToFile) {
         OnAfterSavedAnnoToFile(this, anno);
@@ -564,7 +576,9 @@ bool VisDocumentImage::saveTiff(const QString &file, double percent, int bits, T
     if (!ReadTiffInfo(error)) {
         return false;
     }
-    ReadTags();
+    if (!ReadTags(error)) {
+        return false;
+    }
     m_doc.KeepPageForm();
     enterAnnotations();
     notify();
@@ -583,13 +597,15 @@ bool VisDocumentImage::PackTiff(QString *error) {
         return false;
     }
     caption(QStringLiteral("Packing ") + m_doc.FileName());
-    if (!PackTiffSource(m_doc.Source(), this)) {
-        return writeFailed(error);
+    if (QString why; !PackTiffSource(m_doc.Source(), this, &why)) {
+        return writeFailed(error, why);
     }
     if (!ReadTiffInfo(error)) {
         return false;
     }
-    ReadTags();
+    if (!ReadTags(error)) {
+        return false;
+    }
     notify();
     return true;
 }
@@ -607,10 +623,11 @@ bool VisDocumentImage::EditTags(QString *error) {
         return false;
     }
     bool resolutionChanged = false;
+    QString why;
     const bool written =
-        m_dialogs->EditTags(this, m_doc.Source(), m_doc.TiffPage(), m_doc.Tags(), resolutionChanged);
+        m_dialogs->EditTags(this, m_doc.Source(), m_doc.TiffPage(), m_doc.Tags(), resolutionChanged, &why);
     if (!written) {
-        return writeFailed(error);
+        return writeFailed(error, why);
     }
     if (resolutionChanged && HasImage()) {
         // The picture in memory still has the old resolutions: read the page again, which squares

@@ -78,7 +78,8 @@ public:
     // lAutoMatic 0 (the file's own depth).
     static int LoadImageFileBits(TLoadResolution resolution);
     bool ReadTiffInfo(QString *error = nullptr);
-    void ReadTags();
+    // False with the reason when the file is gone (an unreadable page merely has no tags).
+    bool ReadTags(QString *error = nullptr);
     const TTiffTagList &TagList() const { return m_doc.TagList(); }
     const TVisInfo &Info() const { return m_doc.Info(); }
     QString FileName() const { return m_doc.FileName(); }
@@ -338,8 +339,9 @@ private:
     // loaded (AutoLoadAnno) from the file OnBeforeLoadAnnoFromFile may rename.
     void leaveAnnotations();
     void enterAnnotations();
-    // A library write refused: told to OnVislibError, else the library's text given in `error`.
-    bool writeFailed(QString *error);
+    // A write refused: by the library, told to OnVislibError, else the library's text given in
+    // `error`; for want of a file, memory image or picture, the reason (`refused`) given in `error`.
+    bool writeFailed(QString *error, const QString &refused = {});
     // After a page operation: the information, tags and shown page read again.
     bool reloadAfterWrite(int page, QString *error);
     // The bits pages are read with (ImageReadRes on this display).

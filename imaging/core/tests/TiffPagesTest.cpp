@@ -2,7 +2,6 @@
 // pages), the annotation file follows the pages, tags round-trip in their own TIFF type, scan
 // file names, and scanning against SANE's test backend.
 #include "imaging/core/TiffPages.h"
-#include "imaging/core/ErrorInvalid.h"
 #include "imaging/core/ScanJob.h"
 #include "platform/imageio/Annotations.h"
 #include "platform/imageio/tests/TestSupport.h"
@@ -100,7 +99,9 @@ TEST_F(Pages, DeletingMovesTheAnnotationsAndShowsTheRightPage) {
     EXPECT_EQ(markWidthOn(&window, ant, 0), 1) << "a refused delete leaves the annotations";
     EXPECT_EQ(TiffPageCount(src), 1);
     AnnoDestroy(&window);
-    EXPECT_THROW(TiffPageCount(TTiffSource::OfFile(dir.filePath("none.tif"))), ErrorInvalid);
+    QString why;
+    EXPECT_EQ(TiffPageCount(TTiffSource::OfFile(dir.filePath("none.tif")), &why), std::nullopt);
+    EXPECT_EQ(why, QStringLiteral("Input filename isn't valid"));
 }
 
 TEST_F(Pages, InsertReplaceAndPackKeepTheOtherPagesAndImageMagickAgrees) {
@@ -140,7 +141,9 @@ TEST_F(Pages, InsertReplaceAndPackKeepTheOtherPagesAndImageMagickAgrees) {
     if (io::test::haveImageMagick()) {
         EXPECT_EQ(identify(file), (QStringList{"30x20", "25x35", "50x30", "60x30", "25x35"}));
     }
-    EXPECT_THROW(ReplaceTiffPage(src, 0, DibBlock(), sNONE, 1), ErrorInvalid);
+    QString why;
+    EXPECT_FALSE(ReplaceTiffPage(src, 0, DibBlock(), sNONE, 1, nullptr, &why));
+    EXPECT_EQ(why, QStringLiteral("Input image is empty"));
     AnnoDestroy(&window);
 }
 
@@ -190,7 +193,9 @@ TEST_F(Pages, ShareWritesKeepTheOriginalsPermissionsAndRefuseAFileChangedMeanwhi
 TEST(MemoryPages, TheSameRulesInMemory) {
     Bytes block;
     const TTiffSource src = TTiffSource::OfStream(block);
-    EXPECT_THROW(TiffPageCount(src), ErrorInvalid) << "Stream is nil or empty";
+    QString why;
+    EXPECT_EQ(TiffPageCount(src, &why), std::nullopt);
+    EXPECT_EQ(why, QStringLiteral("Stream is nil or empty"));
     int count = 0;
     std::vector<DibBlock> pages;
     for (int i = 0; i < 3; ++i) {
@@ -359,6 +364,33 @@ TEST(TagRecords, EveryWritableSingleValuedTagRoundTripsInItsOwnType) {
     EXPECT_FALSE(WriteTagsStream(block, 0, {{297, false, 1, {}}})) << "one value never replaces two";
     EXPECT_FALSE(WriteTagsStream(block, 0, {{317, false, 1, {}}})) << "the predictor decides the decoding";
     EXPECT_EQ(block, unchanged);
+}
+
+TEST(TagRecords, AGoneFileOrEmptyMemoryImageIsRefusedWithItsReasonNotTakenAsDone) {
+    QTemporaryDir dir;
+    const TTiffSource gone = TTiffSource::OfFile(dir.filePath("gone.tif"));
+    TTiffTagList tags{TTiffTagRecord{}};
+    QString why;
+    EXPECT_FALSE(ReadTagRecords(gone, 0, tags, nullptr, {}, &why));
+    EXPECT_TRUE(tags.isEmpty());
+    EXPECT_EQ(why, QStringLiteral("Input filename isn't valid"));
+
+    TTiffTagRecord artist;
+    artist.Tag = 315;
+    artist.FieldType = 2;
+    artist.ReadOnly = false;
+    artist.Modified = true;
+    TTiffTagList edited{artist};
+    bool resolution = true;
+    why.clear();
+    EXPECT_FALSE(WriteModifiedTags(gone, 0, edited, resolution, &why));
+    EXPECT_EQ(why, QStringLiteral("Input filename isn't valid"));
+    EXPECT_TRUE(edited[0].Modified) << "the edit is kept for another try";
+
+    Bytes empty;
+    why.clear();
+    EXPECT_FALSE(PackTiffSource(TTiffSource::OfStream(empty), nullptr, &why));
+    EXPECT_EQ(why, QStringLiteral("Stream is nil or empty"));
 }
 
 TEST(TagRecords, TheNumberBoxRules) {
