@@ -166,8 +166,8 @@ TMMFileDialog::TMMFileDialog(QWidget *parent, QFileDialog::AcceptMode mode) : QF
 }
 
 void TMMFileDialog::applyHints() {
-    m_previewButton->setToolTip(PreviewBtnHint);
-    const QString *hints[] = {&TiffFirstHint, &TiffPrior, &TiffNextHint, &TiffLast};
+    m_previewButton->setToolTip(m_previewBtnHint);
+    const QString *hints[] = {&m_tiffFirstHint, &m_tiffPrior, &m_tiffNextHint, &m_tiffLast};
     for (int i = 0; i < 4; ++i)
         m_pageButtons[i]->setToolTip(*hints[i]);
 }
@@ -262,7 +262,7 @@ void TMMFileDialog::previewFile(const QString &file) {
                 f.data = std::move(data);
             return f;
         },
-        ShareWaitMs);
+        m_shareWaitMs);
     if (!fetched || !fetched->isFile) {
         clearPreview();
         return;

@@ -44,15 +44,9 @@ public:
     // The "P" button: a selection is previewed only while it is down.
     bool Preview() const;
     void SetPreview(bool on);
-    // Hints of the preview button and the four page buttons, put on them when the dialog shows.
-    QString PreviewBtnHint = QStringLiteral("Enable/Disable preview of selected file");
-    QString TiffFirstHint = QStringLiteral("First Tif Page");
-    QString TiffPrior = QStringLiteral("Prior Tif Page");
-    QString TiffNextHint = QStringLiteral("Next Tif Page");
-    QString TiffLast = QStringLiteral("Last Tif Page");
-
     // How long a preview waits for its file, which may sit on a share, before it gives up.
-    int ShareWaitMs = 10000;
+    int ShareWaitMs() const { return m_shareWaitMs; }
+    void SetShareWaitMs(int value) { m_shareWaitMs = value; }
 
     // Previews a selection (what the list's current file change runs).
     void DoSelectionChange(const QString &file);
@@ -80,6 +74,14 @@ private:
     // Progress of a preview read: the bar follows it; a read asked to stop (a newer selection
     // waits, or the dialog closed) is told to stop.
     void readProgress(std::int16_t percent, bool &cancel);
+
+    // Hints of the preview button and the four page buttons, put on them when the dialog shows.
+    QString m_previewBtnHint = QStringLiteral("Enable/Disable preview of selected file");
+    QString m_tiffFirstHint = QStringLiteral("First Tif Page");
+    QString m_tiffPrior = QStringLiteral("Prior Tif Page");
+    QString m_tiffNextHint = QStringLiteral("Next Tif Page");
+    QString m_tiffLast = QStringLiteral("Last Tif Page");
+    int m_shareWaitMs = 10000;
 
     VisDocumentImage *m_tiff = nullptr;
     TMultiMediaView *m_media = nullptr;

@@ -43,57 +43,57 @@ TfrmHelpAbout::TfrmHelpAbout(QWidget *parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *layout = new QVBoxLayout(this);
-    lblTitle = new QLabel(QStringLiteral("Orva / Pendra"), this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    QFont titleFont = lblTitle->font();
+    m_lblTitle = new QLabel(QStringLiteral("Orva / Pendra"), this);
+    m_lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = m_lblTitle->font();
     titleFont.setPointSize(titleFont.pointSize() * 2);
     titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    lblVersion = new QLabel(QStringLiteral("Version: "), this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblBuild = new QLabel(QStringLiteral("Build: "), this);
-    lblBuild->setObjectName(QStringLiteral("lblBuild"));
+    m_lblTitle->setFont(titleFont);
+    m_lblVersion = new QLabel(QStringLiteral("Version: "), this);
+    m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    m_lblBuild = new QLabel(QStringLiteral("Build: "), this);
+    m_lblBuild->setObjectName(QStringLiteral("lblBuild"));
 
     const TZebVersionInfo ZebVersionInfo;
     if (ZebVersionInfo.HasInformation()) {
-        lblVersion->setText(QStringLiteral("Version: ") +
-                            ZebVersionInfo.StringValue(QStringLiteral("ProductVersion")));
-        lblBuild->setText(QStringLiteral("Build: ") +
-                          ZebVersionInfo.StringValue(QStringLiteral("FileVersion")));
+        m_lblVersion->setText(QStringLiteral("Version: ") +
+                              ZebVersionInfo.StringValue(QStringLiteral("ProductVersion")));
+        m_lblBuild->setText(QStringLiteral("Build: ") +
+                            ZebVersionInfo.StringValue(QStringLiteral("FileVersion")));
     }
 
-    memAppNames = fixedMemo(this, QStringLiteral("memAppNames"),
-                            QStringLiteral("Orva: Teminal Emulation and Scanned Request Viewer.\n"
-                                           "Pendra: Graphical Results Editor/Viewer."));
-    memWarning = fixedMemo(
+    m_memAppNames = fixedMemo(this, QStringLiteral("memAppNames"),
+                              QStringLiteral("Orva: Teminal Emulation and Scanned Request Viewer.\n"
+                                             "Pendra: Graphical Results Editor/Viewer."));
+    m_memWarning = fixedMemo(
         this, QStringLiteral("memWarning"),
         QStringLiteral("Warning: this program is protected by copyright law. Unauthorised reproduction or "
                        "distribution of this program, or any part of it, may result in civil and criminal "
                        "penalties. Reports and images shown by it are confidential patient records."));
-    memMaker =
+    m_memMaker =
         fixedMemo(this, QStringLiteral("memMaker"),
                   QStringLiteral("Tessel laboratory systems. Orva is built with Qt, libtelnet, libtiff and "
                                  "libgsm, each under its own licence."));
-    memDynamic = fixedMemo(this, QStringLiteral("memDynamic"), QString());
-    memDynamic->clear();
-    memDynamic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_memDynamic = fixedMemo(this, QStringLiteral("memDynamic"), QString());
+    m_memDynamic->clear();
+    m_memDynamic->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto *buttons = new QDialogButtonBox(this);
-    btnOk = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
+    m_btnOk = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_btnOk->setObjectName(QStringLiteral("btnOk"));
+    m_btnOk->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
-    layout->addWidget(lblTitle);
-    layout->addWidget(lblVersion);
-    layout->addWidget(lblBuild);
+    layout->addWidget(m_lblTitle);
+    layout->addWidget(m_lblVersion);
+    layout->addWidget(m_lblBuild);
     layout->addWidget(bevel(this));
-    layout->addWidget(memAppNames);
+    layout->addWidget(m_memAppNames);
     layout->addWidget(bevel(this));
-    layout->addWidget(memWarning);
-    layout->addWidget(memMaker);
+    layout->addWidget(m_memWarning);
+    layout->addWidget(m_memMaker);
     layout->addWidget(bevel(this));
-    layout->addWidget(memDynamic);
+    layout->addWidget(m_memDynamic);
     layout->addWidget(buttons);
     resize(460, 520);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -102,11 +102,11 @@ TfrmHelpAbout::TfrmHelpAbout(QWidget *parent) : QDialog(parent) {
 }
 
 void TfrmHelpAbout::addDynamicLine(const QString &line) {
-    memDynamic->appendPlainText(line);
+    m_memDynamic->appendPlainText(line);
 }
 
 QStringList TfrmHelpAbout::DynamicLines() const {
-    const QString text = memDynamic->toPlainText();
+    const QString text = m_memDynamic->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 

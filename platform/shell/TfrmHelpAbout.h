@@ -18,14 +18,16 @@ public:
     void addDynamicLine(const QString &line);
     QStringList DynamicLines() const;
 
-    QLabel *lblTitle = nullptr;
-    QLabel *lblVersion = nullptr;
-    QLabel *lblBuild = nullptr;
-    QPlainTextEdit *memAppNames = nullptr;
-    QPlainTextEdit *memWarning = nullptr;
-    QPlainTextEdit *memMaker = nullptr;
-    QPlainTextEdit *memDynamic = nullptr;
-    QPushButton *btnOk = nullptr;
+private:
+    // Each part's object name is its member name without "m_" (lblVersion, memDynamic, ...).
+    QLabel *m_lblTitle = nullptr;
+    QLabel *m_lblVersion = nullptr;
+    QLabel *m_lblBuild = nullptr;
+    QPlainTextEdit *m_memAppNames = nullptr;
+    QPlainTextEdit *m_memWarning = nullptr;
+    QPlainTextEdit *m_memMaker = nullptr;
+    QPlainTextEdit *m_memDynamic = nullptr;
+    QPushButton *m_btnOk = nullptr;
 };
 
 namespace HelpAbout {

@@ -145,7 +145,7 @@ private slots:
         QVERIFY(red.save(dir.filePath("p.png")));
         // Made first: the stand-in's end waits for the threads that were not there before it.
         TMMOpenDialog d;
-        d.ShareWaitMs = 500;
+        d.SetShareWaitMs(500);
         HungFile hung(dir.filePath("dead.png"));
         QVERIFY(hung.made());
         hung.watch(8000);

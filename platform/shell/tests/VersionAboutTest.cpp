@@ -1,6 +1,7 @@
 // The version strings and the about box built from them.
 #include "platform/shell/TZebVersionInfo.h"
 #include "platform/shell/TfrmHelpAbout.h"
+#include "testsupport/UserDriver.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -32,9 +33,12 @@ TEST(TZebVersionInfo, AnotherFileHasNoInformation) {
 TEST(TfrmHelpAbout, ShowsVersionBuildAndOpenerLines) {
     TfrmHelpAbout box;
     EXPECT_EQ(box.windowTitle(), QStringLiteral("About Orva/Pendra"));
-    EXPECT_EQ(box.lblVersion->text(), QStringLiteral("Version: " ORVA_EXPECTED_VERSION));
-    EXPECT_EQ(box.lblBuild->text(), QStringLiteral("Build: " ORVA_EXPECTED_VERSION "." ORVA_EXPECTED_BUILD));
-    EXPECT_TRUE(box.memAppNames->toPlainText().startsWith(QStringLiteral("Orva: Teminal Emulation")));
+    EXPECT_EQ(child<QLabel>(&box, "lblVersion")->text(), QStringLiteral("Version: " ORVA_EXPECTED_VERSION));
+    EXPECT_EQ(child<QLabel>(&box, "lblBuild")->text(),
+              QStringLiteral("Build: " ORVA_EXPECTED_VERSION "." ORVA_EXPECTED_BUILD));
+    EXPECT_TRUE(child<QPlainTextEdit>(&box, "memAppNames")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Orva: Teminal Emulation")));
     EXPECT_TRUE(box.DynamicLines().isEmpty());
     for (const QString &line :
          HelpAbout::MainWindowLines(QString(), QStringLiteral("lab"), QStringLiteral("/c/orva.inf"))) {
