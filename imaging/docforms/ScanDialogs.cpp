@@ -43,71 +43,71 @@ QDoubleSpinBox *inches(QWidget *parent) {
 TScanOptionsDialog::TScanOptionsDialog(QWidget *parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Scan"));
     auto *form = new QFormLayout(this);
-    Mode = new QComboBox(this);
+    m_mode = new QComboBox(this);
     for (const ModeName &m : kModes)
-        Mode->addItem(QLatin1String(m.name), static_cast<int>(m.mode));
-    Dpi = new QSpinBox(this);
-    Dpi->setRange(30, 3600);
-    Dpi->setSuffix(QStringLiteral(" dpi"));
-    Brightness = new QSpinBox(this);
-    Brightness->setRange(-1000, 1000);
-    Contrast = new QSpinBox(this);
-    Contrast->setRange(-1000, 1000);
-    Feeder = new QCheckBox(QStringLiteral("Use the document feeder"), this);
-    Left = inches(this);
-    Top = inches(this);
-    Width = inches(this);
-    Height = inches(this);
-    form->addRow(QStringLiteral("Mode:"), Mode);
-    form->addRow(QStringLiteral("Resolution:"), Dpi);
-    form->addRow(QStringLiteral("Brightness:"), Brightness);
-    form->addRow(QStringLiteral("Contrast:"), Contrast);
-    form->addRow(QString(), Feeder);
-    form->addRow(QStringLiteral("Left:"), Left);
-    form->addRow(QStringLiteral("Top:"), Top);
-    form->addRow(QStringLiteral("Width:"), Width);
-    form->addRow(QStringLiteral("Height:"), Height);
+        m_mode->addItem(QLatin1String(m.name), static_cast<int>(m.mode));
+    m_dpi = new QSpinBox(this);
+    m_dpi->setRange(30, 3600);
+    m_dpi->setSuffix(QStringLiteral(" dpi"));
+    m_brightness = new QSpinBox(this);
+    m_brightness->setRange(-1000, 1000);
+    m_contrast = new QSpinBox(this);
+    m_contrast->setRange(-1000, 1000);
+    m_feeder = new QCheckBox(QStringLiteral("Use the document feeder"), this);
+    m_left = inches(this);
+    m_top = inches(this);
+    m_width = inches(this);
+    m_height = inches(this);
+    form->addRow(QStringLiteral("Mode:"), m_mode);
+    form->addRow(QStringLiteral("Resolution:"), m_dpi);
+    form->addRow(QStringLiteral("Brightness:"), m_brightness);
+    form->addRow(QStringLiteral("Contrast:"), m_contrast);
+    form->addRow(QString(), m_feeder);
+    form->addRow(QStringLiteral("Left:"), m_left);
+    form->addRow(QStringLiteral("Top:"), m_top);
+    form->addRow(QStringLiteral("Width:"), m_width);
+    form->addRow(QStringLiteral("Height:"), m_height);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Scan"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
     setObjectName(QStringLiteral("ScanOptions"));
-    Mode->setObjectName(QStringLiteral("Mode"));
-    Dpi->setObjectName(QStringLiteral("Dpi"));
-    Brightness->setObjectName(QStringLiteral("Brightness"));
-    Contrast->setObjectName(QStringLiteral("Contrast"));
-    Feeder->setObjectName(QStringLiteral("Feeder"));
-    Left->setObjectName(QStringLiteral("Left"));
-    Top->setObjectName(QStringLiteral("Top"));
-    Width->setObjectName(QStringLiteral("Width"));
-    Height->setObjectName(QStringLiteral("Height"));
+    m_mode->setObjectName(QStringLiteral("Mode"));
+    m_dpi->setObjectName(QStringLiteral("Dpi"));
+    m_brightness->setObjectName(QStringLiteral("Brightness"));
+    m_contrast->setObjectName(QStringLiteral("Contrast"));
+    m_feeder->setObjectName(QStringLiteral("Feeder"));
+    m_left->setObjectName(QStringLiteral("Left"));
+    m_top->setObjectName(QStringLiteral("Top"));
+    m_width->setObjectName(QStringLiteral("Width"));
+    m_height->setObjectName(QStringLiteral("Height"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("Scan"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("Cancel"));
 }
 
 void TScanOptionsDialog::Load(const TScanSettings &s) {
-    Mode->setCurrentIndex(std::max(0, Mode->findData(static_cast<int>(s.ScanColorres))));
-    Dpi->setValue(s.ScanDpi);
-    Brightness->setValue(s.ScanBright);
-    Contrast->setValue(s.ScanContrast);
-    Feeder->setChecked(s.ScanUseAdf);
-    Left->setValue(s.sScanLeft);
-    Top->setValue(s.sScanTop);
-    Width->setValue(s.sScanWidth);
-    Height->setValue(s.sScanHeight);
+    m_mode->setCurrentIndex(std::max(0, m_mode->findData(static_cast<int>(s.ScanColorres))));
+    m_dpi->setValue(s.ScanDpi);
+    m_brightness->setValue(s.ScanBright);
+    m_contrast->setValue(s.ScanContrast);
+    m_feeder->setChecked(s.ScanUseAdf);
+    m_left->setValue(s.sScanLeft);
+    m_top->setValue(s.sScanTop);
+    m_width->setValue(s.sScanWidth);
+    m_height->setValue(s.sScanHeight);
 }
 
 void TScanOptionsDialog::Store(TScanSettings &s) const {
-    s.ScanColorres = static_cast<TTwainColorres>(Mode->currentData().toInt());
-    s.ScanDpi = Dpi->value();
-    s.ScanBright = Brightness->value();
-    s.ScanContrast = Contrast->value();
-    s.ScanUseAdf = Feeder->isChecked();
-    s.sScanLeft = Left->value();
-    s.sScanTop = Top->value();
-    s.sScanWidth = Width->value();
-    s.sScanHeight = Height->value();
+    s.ScanColorres = static_cast<TTwainColorres>(m_mode->currentData().toInt());
+    s.ScanDpi = m_dpi->value();
+    s.ScanBright = m_brightness->value();
+    s.ScanContrast = m_contrast->value();
+    s.ScanUseAdf = m_feeder->isChecked();
+    s.sScanLeft = m_left->value();
+    s.sScanTop = m_top->value();
+    s.sScanWidth = m_width->value();
+    s.sScanHeight = m_height->value();
 }
 
 bool EditScanOptions(QWidget *parent, TScanSettings &settings) {

@@ -24,15 +24,16 @@ public:
     void Load(const TScanSettings &settings);
     void Store(TScanSettings &settings) const;
 
-    QComboBox *Mode = nullptr;
-    QSpinBox *Dpi = nullptr;
-    QSpinBox *Brightness = nullptr;
-    QSpinBox *Contrast = nullptr;
-    QCheckBox *Feeder = nullptr;
-    QDoubleSpinBox *Left = nullptr;
-    QDoubleSpinBox *Top = nullptr;
-    QDoubleSpinBox *Width = nullptr;
-    QDoubleSpinBox *Height = nullptr;
+private:
+    QComboBox *m_mode = nullptr;
+    QSpinBox *m_dpi = nullptr;
+    QSpinBox *m_brightness = nullptr;
+    QSpinBox *m_contrast = nullptr;
+    QCheckBox *m_feeder = nullptr;
+    QDoubleSpinBox *m_left = nullptr;
+    QDoubleSpinBox *m_top = nullptr;
+    QDoubleSpinBox *m_width = nullptr;
+    QDoubleSpinBox *m_height = nullptr;
 };
 
 // The dialog on the settings: false when cancelled (the settings unchanged).

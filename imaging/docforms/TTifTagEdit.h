@@ -23,22 +23,6 @@ public:
     // The records to show and edit (the viewer's list); set before the form is shown.
     void SetTags(TTiffTagList *tags);
 
-    QListWidget *TagBox = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLabel *Label9 = nullptr;
-    QLabel *Label10 = nullptr;
-    QLineEdit *Edit1 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QPushButton *BitBtn2 = nullptr;
-
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -51,6 +35,21 @@ private:
     void SetModifiedFlag();
     TTiffTagRecord *selected();
 
+    QListWidget *m_tagBox = nullptr;
+    QLabel *m_label1 = nullptr;
+    QLabel *m_label2 = nullptr;
+    QLabel *m_label3 = nullptr;
+    QLabel *m_label4 = nullptr;
+    QLabel *m_label5 = nullptr;
+    QLabel *m_label6 = nullptr;
+    QLabel *m_label7 = nullptr;
+    QLabel *m_label8 = nullptr;
+    QLabel *m_label9 = nullptr;
+    QLabel *m_label10 = nullptr;
+    QLineEdit *m_edit1 = nullptr;
+    QPlainTextEdit *m_memo1 = nullptr;
+    QPushButton *m_bitBtn1 = nullptr;
+    QPushButton *m_bitBtn2 = nullptr;
     TTiffTagList *m_tags = nullptr;
     bool m_filling = false;
     QString m_memoBefore;

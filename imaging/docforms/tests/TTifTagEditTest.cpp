@@ -2,6 +2,7 @@
 // and EditTags writing on OK and nothing on Cancel.
 #include "imaging/docforms/TTifTagEdit.h"
 #include "imaging/docforms/ScanDialogs.h"
+#include "testsupport/UserDriver.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -46,10 +47,12 @@ void clickWhenShown(const QString &caption) {
     QTimer::singleShot(0, [caption] {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *d = qobject_cast<TTifTagEdit *>(w); d && d->isVisible()) {
-                d->TagBox->setCurrentRow(0);
-                d->Memo1->selectAll();
-                QTest::keyClicks(d->Memo1, QStringLiteral("Lab1"));
-                (caption == d->BitBtn1->text() ? d->BitBtn1 : d->BitBtn2)->click();
+                auto *memo = child<QPlainTextEdit>(d, "Memo1");
+                auto *update = child<QPushButton>(d, "BitBtn1");
+                child<QListWidget>(d, "TagBox")->setCurrentRow(0);
+                memo->selectAll();
+                QTest::keyClicks(memo, QStringLiteral("Lab1"));
+                (caption == update->text() ? update : child<QPushButton>(d, "BitBtn2"))->click();
                 return;
             }
         clickWhenShown(caption);
@@ -69,56 +72,63 @@ private slots:
         form.show();
         QCOMPARE(form.windowTitle(), QStringLiteral("Tif Tag Editor"));
         QCOMPARE(form.size(), QSize(604, 308));
-        QCOMPARE(form.TagBox->count(), 4);
-        QCOMPARE(form.TagBox->item(3)->text(), QStringLiteral("IMAGEDESCRIPTION"));
+        auto *tagBox = child<QListWidget>(&form, "TagBox");
+        auto *edit = child<QLineEdit>(&form, "Edit1");
+        auto *memo = child<QPlainTextEdit>(&form, "Memo1");
+        auto *sizeNote = child<QLabel>(&form, "Label6");
+        auto *readOnly = child<QLabel>(&form, "Label7");
+        auto *page = child<QLabel>(&form, "Label9");
+        auto *modified = child<QLabel>(&form, "Label10");
+        QCOMPARE(tagBox->count(), 4);
+        QCOMPARE(tagBox->item(3)->text(), QStringLiteral("IMAGEDESCRIPTION"));
 
         // A read-only tag: the label shows and the box takes nothing.
-        form.TagBox->setCurrentRow(0);
-        QVERIFY(form.Label7->isVisible());
-        QCOMPARE(form.Label7->text(), QStringLiteral("Tag is Read Only"));
-        QCOMPARE(form.Label9->text(), QStringLiteral("3"));
-        QTest::keyClicks(form.Edit1, QStringLiteral("7"));
+        tagBox->setCurrentRow(0);
+        QVERIFY(readOnly->isVisible());
+        QCOMPARE(readOnly->text(), QStringLiteral("Tag is Read Only"));
+        QCOMPARE(page->text(), QStringLiteral("3"));
+        QTest::keyClicks(edit, QStringLiteral("7"));
         QCOMPARE(tags[0].Value, 100);
         QVERIFY(!tags[0].Modified);
 
         // Selecting fills the box without marking the tag.
-        form.TagBox->setCurrentRow(1);
-        QVERIFY(form.Edit1->isVisible() && !form.Memo1->isVisible());
-        QVERIFY(!form.Label7->isVisible());
-        QCOMPARE(form.Edit1->text(), QStringLiteral("5"));
+        tagBox->setCurrentRow(1);
+        QVERIFY(edit->isVisible() && !memo->isVisible());
+        QVERIFY(!readOnly->isVisible());
+        QCOMPARE(edit->text(), QStringLiteral("5"));
         QVERIFY(!tags[1].Modified);
-        QVERIFY(!form.Label10->isVisible());
+        QVERIFY(!modified->isVisible());
 
-        QTest::keyClicks(form.Edit1, QStringLiteral("x"));
-        QCOMPARE(form.Edit1->text(), QStringLiteral("5")); // a letter is dropped
+        QTest::keyClicks(edit, QStringLiteral("x"));
+        QCOMPARE(edit->text(), QStringLiteral("5")); // a letter is dropped
         QVERIFY(!tags[1].Modified);
-        form.Edit1->selectAll();
-        QTest::keyClicks(form.Edit1, QStringLiteral("-"));
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("-"));
         QCOMPARE(tags[1].Value, 0); // "-" is -1, below the range
-        QCOMPARE(form.Edit1->text(), QStringLiteral("0"));
+        QCOMPARE(edit->text(), QStringLiteral("0"));
         QVERIFY(tags[1].Modified);
-        QVERIFY(form.Label10->isVisible());
-        form.Edit1->selectAll();
-        QTest::keyClicks(form.Edit1, QStringLiteral("99999999999"));
+        QVERIFY(modified->isVisible());
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("99999999999"));
         QCOMPARE(tags[1].Value, 65535); // MAXIMUMVALUE holds a sample value
 
         // A SHORT with valid codes only.
-        form.TagBox->setCurrentRow(2);
-        form.Edit1->selectAll();
-        QTest::keyClicks(form.Edit1, QStringLiteral("9"));
+        tagBox->setCurrentRow(2);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("9"));
         QCOMPARE(tags[2].Value, 8);
 
         // Text: the memo, at most data length - 1 bytes of plain ASCII.
-        form.TagBox->setCurrentRow(3);
-        QVERIFY(form.Memo1->isVisible() && form.Label6->isVisible() && !form.Edit1->isVisible());
-        QCOMPARE(form.Label6->text(), QStringLiteral("(New text can not be larger then original text)"));
-        form.Memo1->selectAll();
-        QTest::keyClicks(form.Memo1, QString(25, QLatin1Char('b')));
+        tagBox->setCurrentRow(3);
+        QVERIFY(memo->isVisible() && sizeNote->isVisible() && !edit->isVisible());
+        QCOMPARE(sizeNote->text(), QStringLiteral("(New text can not be larger then original text)"));
+        memo->selectAll();
+        QTest::keyClicks(memo, QString(25, QLatin1Char('b')));
         QCOMPARE(tags[3].Text, QByteArray(19, 'b'));
-        QTest::keyClick(form.Memo1, Qt::Key_Backspace);
-        form.Memo1->insertPlainText(QString::fromUtf8("\u00e9")); // as a paste would
+        QTest::keyClick(memo, Qt::Key_Backspace);
+        memo->insertPlainText(QString::fromUtf8("\u00e9")); // as a paste would
         QCOMPARE(tags[3].Text, QByteArray(18, 'b'));
-        QCOMPARE(form.Memo1->toPlainText(), QString(18, QLatin1Char('b')));
+        QCOMPARE(memo->toPlainText(), QString(18, QLatin1Char('b')));
     }
 
     void editTagsWritesOnOkAndNothingOnCancel() {
@@ -169,7 +179,7 @@ private slots:
         s.sScanWidth = 5.5;
         TScanOptionsDialog d;
         d.Load(s);
-        d.Dpi->setValue(150);
+        child<QSpinBox>(&d, "Dpi")->setValue(150);
         TScanSettings out;
         d.Store(out);
         QCOMPARE(out.ScanColorres, t_TW_GRAY);
