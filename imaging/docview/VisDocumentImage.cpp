@@ -203,17 +203,7 @@ bool VisDocumentImage::LoadTiff(const QString &file, int page, int bits, QString
     if (!fetched->isFile) {
         return failWith(error, ErrorInvalidText::InputFilenameNotValid());
     }
-    const BusyScope busy(m_busy);
-    if (!busy.entered()) {
-        return true;
-    }
-    leaveAnnotations();
-    m_doc.SetFile(file);
-    if (!readPage(page, bits, error)) {
-        return false;
-    }
-    enterAnnotations();
-    return true;
+    return loadSource([&] { m_doc.SetFile(file); }, page, bits, error);
 }
 
 bool VisDocumentImage::LoadTiffPage(const QString &file, int page, int bits, double percent,
@@ -229,12 +219,18 @@ bool VisDocumentImage::LoadTiffFromStream(const QByteArray &stream, int page, in
     if (stream.isEmpty()) {
         return failWith(error, ErrorInvalidText::StreamNilOrEmpty());
     }
+    return loadSource([&] { m_doc.SetStream(stream); }, page, bits, error);
+}
+
+bool VisDocumentImage::loadSource(const std::function<void()> &setSource, int page, int bits,
+                                  QString *error) {
+    // A load already running keeps its document; this one is dropped without a word.
     const BusyScope busy(m_busy);
     if (!busy.entered()) {
         return true;
     }
     leaveAnnotations();
-    m_doc.SetStream(stream);
+    setSource();
     if (!readPage(page, bits, error)) {
         return false;
     }

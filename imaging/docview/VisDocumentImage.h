@@ -323,6 +323,8 @@ private:
     // Asks the user for a note's text; empty leaves the note as it was.
     QString askAnnoText(const QString &current);
     bool readPage(int page, int bits, QString *error);
+    // A file's or memory TIFF's page read in, with the annotations left and entered around it.
+    bool loadSource(const std::function<void()> &setSource, int page, int bits, QString *error);
     bool saveTiff(const QString &file, double percent, int bits, TScaleToGray mode, TTifSaveOpt option,
                   TTiffCode compression, QString *error);
     // Leaves the current page for another: annotations saved, the page read, annotations loaded.
